@@ -1,0 +1,30 @@
+// One entry of the feed.
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+namespace Feedsmith {
+
+// The date and time an entry has before it is given one: 30 December 1899, midnight.
+inline QDateTime zeroDate()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
+
+// A plain record: the entry's title, link, HTML body and creation time.
+struct RSSentry
+{
+    QString title;
+    QString link;
+    // Empty, a whole HTML document from the editor, or the style block followed by a body
+    // read from a project file; every consumer accepts all three.
+    QString content;
+    QDateTime createdate = zeroDate();
+
+    friend bool operator==(const RSSentry &, const RSSentry &) = default;
+};
+
+} // namespace Feedsmith

@@ -1,0 +1,27 @@
+// A table of texts under keys that compare without regard to letter case.
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+namespace Feedsmith {
+
+// TextTable, HelpTable and SettingsTable are of this kind. A key is held once: the first
+// text given for it stays, later ones are ignored.
+class KeyedTexts
+{
+public:
+    // False when the key was already present (the text is then ignored).
+    bool insert(const QString &key, const QString &text);
+    bool contains(const QString &key) const;
+    // The text under a key, or an empty text when the key is missing.
+    QString value(const QString &key) const;
+    qsizetype size() const { return m_texts.size(); }
+    bool isEmpty() const { return m_texts.isEmpty(); }
+    QStringList keys() const;
+
+private:
+    QHash<QString, QString> m_texts; // by folded key
+};
+
+} // namespace Feedsmith

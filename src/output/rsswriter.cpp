@@ -1,0 +1,196 @@
+// The RSS 2.0 writer.
+#include "output/rsswriter.h"
+
+#include "output/xmltext.h"
+#include "text/textencoding.h"
+#include "text/textfiles.h"
+#include "text/windows1252.h"
+
+#include <cmath>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+QString PublicationDate(const QDateTime &moment)
+{
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    const int offsetMinutes = moment.offsetFromUtc() / 60;
+    const int absolute = std::abs(offsetMinutes);
+    return QStringLiteral("%1, %2 %3 %4 %5:%6:%7 %8%9%10")
+        .arg(QLatin1StringView(DayNames[size_t(date.dayOfWeek() % 7)]))
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1StringView(MonthNames[size_t(date.month() - 1)]))
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(time.hour(), 2, 10, QLatin1Char('0'))
+        .arg(time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(time.second(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1Char(offsetMinutes < 0 ? '-' : '+'))
+        .arg(absolute / 60, 2, 10, QLatin1Char('0'))
+        .arg(absolute % 60, 2, 10, QLatin1Char('0'));
+}
+
+namespace {
+
+bool readNumber(const QString &text, const QLocale &locale, double *value)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    double v = locale.toDouble(t, &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+FeedItemSelection FeedItemCount(ChannelSettings &channel, int entryCount, const QLocale &locale)
+{
+    double v = 0;
+    if (channel.number.isEmpty() || channel.number == "0"_L1 || !readNumber(channel.number, locale, &v)) {
+        channel.number = u"10"_s;
+        v = 10;
+    }
+    FeedItemSelection selection;
+    selection.countValue = v < entryCount ? v : entryCount;
+    if (selection.countValue > 0)
+        selection.taken = int(std::floor(selection.countValue));
+    return selection;
+}
+
+QString ExtractBody(const QString &content)
+{
+    const qsizetype open = content.indexOf("<body>"_L1, 0, Qt::CaseInsensitive);
+    const qsizetype close = content.indexOf("</body>"_L1, 0, Qt::CaseInsensitive);
+    if (open < 0 && close < 0)
+        return content;
+    if (open < 0)
+        return content.left(close);
+    const qsizetype from = open + 6;
+    if (close < from)
+        return content.mid(from);
+    return content.mid(from, close - from);
+}
+
+QString removeStyleBlocks(QString text, const QString &styleBlock, const QString &treatedStyleBlock)
+{
+    if (!styleBlock.isEmpty())
+        text.remove(styleBlock, Qt::CaseInsensitive);
+    if (!treatedStyleBlock.isEmpty() && treatedStyleBlock != styleBlock)
+        text.remove(treatedStyleBlock, Qt::CaseInsensitive);
+    return text;
+}
+
+QString DescriptionText(const QString &content, const QString &styleBlock, const QString &treatedStyleBlock)
+{
+    return removeStyleBlocks(Transliterate(UnescapeText(ExtractBody(content))), styleBlock, treatedStyleBlock);
+}
+
+QString DescriptionText(const QString &content, const QString &styleBlock)
+{
+    // A style sheet saved with other line breaks, or with letters outside ASCII, no longer
+    // matches itself after unescaping and transliteration; its treated form is removed as well.
+    return DescriptionText(content, styleBlock, Transliterate(UnescapeText(styleBlock)));
+}
+
+namespace {
+
+class RssLines
+{
+public:
+    void line(QStringView text)
+    {
+        m_text += text;
+        m_text += "\r\n"_L1;
+    }
+    // Tabs, "<tag>", the transliterated and escaped value, "</tag>".
+    void element(int tabs, QLatin1StringView tag, const QString &value)
+    {
+        m_text += QString(tabs, u'\t');
+        m_text += u'<';
+        m_text += tag;
+        m_text += u'>';
+        m_text += XmlText::escapeCharacterData(Transliterate(value));
+        m_text += "</"_L1;
+        m_text += tag;
+        m_text += ">\r\n"_L1;
+    }
+    const QString &text() const { return m_text; }
+    void reserve(qsizetype n) { m_text.reserve(n); }
+
+private:
+    QString m_text;
+};
+
+} // namespace
+
+QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                        const QLocale &locale)
+{
+    const ChannelSettings &c = document.channel;
+    RssLines out;
+    out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    out.line(u"<rss version=\"2.0\">");
+    out.line(u"\t<channel>");
+    if (!c.title.isEmpty())
+        out.element(1, "title"_L1, c.title);
+    if (!c.link.isEmpty())
+        out.element(1, "link"_L1, c.link);
+    if (!c.description.isEmpty())
+        out.element(1, "description"_L1, c.description);
+    if (!c.language.isEmpty())
+        out.element(1, "language"_L1, c.language);
+    out.line(QString("\t<pubDate>"_L1 + PublicationDate(moment) + "</pubDate>"_L1));
+    out.line(QString("\t<docs>"_L1 + QLatin1StringView(RssDocsUrl) + "</docs>"_L1));
+    if (!c.managingeditor.isEmpty())
+        out.element(1, "managingEditor"_L1, c.managingeditor);
+    if (!c.webmaster.isEmpty())
+        out.element(1, "webMaster"_L1, c.webmaster);
+    if (!c.category.isEmpty())
+        out.element(1, "category"_L1, c.category);
+    if (!c.ttl.isEmpty())
+        out.element(1, "ttl"_L1, c.ttl);
+    if (!c.imageurl.isEmpty()) {
+        out.line(u"\t<image>");
+        out.element(2, "url"_L1, c.imageurl);
+        if (!c.imagetitle.isEmpty())
+            out.element(2, "title"_L1, c.imagetitle);
+        if (!c.imagelink.isEmpty())
+            out.element(2, "link"_L1, c.imagelink);
+        out.line(u"\t</image>");
+    }
+
+    const int count = document.entryCount();
+    const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
+    const QString treatedStyleBlock = Transliterate(UnescapeText(styleBlock));
+    for (int i = count; i > count - selection.taken; --i) {
+        const RSSentry &entry = document.entries.at(i);
+        out.line(u"\t<item>");
+        if (!entry.title.isEmpty())
+            out.element(2, "title"_L1, entry.title);
+        if (!entry.link.isEmpty())
+            out.element(2, "link"_L1, entry.link);
+        if (!entry.content.isEmpty()) {
+            const QString description = DescriptionText(entry.content, styleBlock, treatedStyleBlock);
+            out.line(QString("\t\t<description><![CDATA["_L1 + XmlText::cdataContent(description)
+                             + "]]></description>"_L1));
+        }
+        out.line(u"\t</item>");
+    }
+    out.line(u"\t</channel>");
+    out.line(u"</rss>");
+    return Windows1252::encode(out.text());
+}
+
+bool WriteRssFile(FeedDocument &document, const QString &path, const QString &programFolder,
+                  const QDateTime &moment, QString *error)
+{
+    const QString styleBlock = BuildStyleBlock(programFolder);
+    return writeFileAtomically(path, BuildRssFile(document, styleBlock, moment), error);
+}
+
+} // namespace Feedsmith

@@ -1,0 +1,121 @@
+// XML-safe text for the RSS file.
+#include "output/xmltext.h"
+
+#include <QStringList>
+
+namespace Feedsmith::XmlText {
+
+using namespace Qt::StringLiterals;
+
+bool isAllowed(char32_t cp)
+{
+    if (cp < 0x20)
+        return cp == 0x9 || cp == 0xA || cp == 0xD;
+    if (cp <= 0xD7FF)
+        return true;
+    if (cp >= 0xE000 && cp <= 0xFFFD)
+        return true;
+    return cp >= 0x10000 && cp <= 0x10FFFF;
+}
+
+QString dropForbidden(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u)) {
+            if (i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+                out += text[i];
+                out += text[i + 1];
+                ++i;
+            }
+            continue;
+        }
+        if (QChar::isLowSurrogate(u) || !isAllowed(u))
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+namespace {
+
+// The length of a reference starting at text[i] == '&' that a parser resolves by itself, or 0.
+qsizetype resolvableReference(QStringView text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    qsizetype j = i + 1;
+    if (j < n && text[j] == u'#') {
+        ++j;
+        const bool hex = j < n && text[j] == u'x';
+        if (hex)
+            ++j;
+        const qsizetype digitsStart = j;
+        quint64 value = 0;
+        while (j < n && j - digitsStart < 10) {
+            const char16_t c = text[j].unicode();
+            int d = -1;
+            if (c >= u'0' && c <= u'9')
+                d = c - u'0';
+            else if (hex && c >= u'a' && c <= u'f')
+                d = c - u'a' + 10;
+            else if (hex && c >= u'A' && c <= u'F')
+                d = c - u'A' + 10;
+            if (d < 0)
+                break;
+            value = value * (hex ? 16 : 10) + quint64(d);
+            ++j;
+        }
+        if (j == digitsStart || j >= n || text[j] != u';')
+            return 0;
+        if (value > 0x10FFFF || !isAllowed(char32_t(value)))
+            return 0;
+        return j - i + 1;
+    }
+    static const QStringList predefined = {u"amp"_s, u"lt"_s, u"gt"_s, u"quot"_s, u"apos"_s};
+    for (const QString &name : predefined) {
+        if (text.mid(j).startsWith(name) && j + name.size() < n && text[j + name.size()] == u';')
+            return name.size() + 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString escapeCharacterData(QStringView raw)
+{
+    const QString text = dropForbidden(raw);
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'<') {
+            out += "&lt;"_L1;
+        } else if (c == u'&') {
+            if (const qsizetype len = resolvableReference(text, i)) {
+                out += QStringView(text).mid(i, len);
+                i += len - 1;
+            } else {
+                out += "&amp;"_L1;
+            }
+        } else if (c == u'>' && i >= 2 && text[i - 1] == u']' && text[i - 2] == u']') {
+            out += "&gt;"_L1;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString cdataContent(QStringView raw)
+{
+    QString text = dropForbidden(raw);
+    if (text.contains("]]>"_L1))
+        text.replace("]]>"_L1, "]]]]><![CDATA[>"_L1);
+    return text;
+}
+
+} // namespace Feedsmith::XmlText

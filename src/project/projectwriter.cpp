@@ -1,0 +1,88 @@
+// The project file writer.
+#include "project/projectwriter.h"
+
+#include "output/rsswriter.h"
+#include "project/datetext.h"
+#include "text/textencoding.h"
+#include "text/textfiles.h"
+#include "text/windows1252.h"
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+QString StoredBody(const QString &content, const QString &styleBlock, const QString &treatedStyleBlock)
+{
+    return EscapeText(removeStyleBlocks(Transliterate(ExtractBody(content)), styleBlock, treatedStyleBlock));
+}
+
+namespace {
+
+void element(QString &out, QLatin1StringView indent, QLatin1StringView tag, const QString &value)
+{
+    out += indent;
+    out += u'<';
+    out += tag;
+    out += u'>';
+    out += value;
+    out += "</"_L1;
+    out += tag;
+    out += ">\r\n"_L1;
+}
+
+} // namespace
+
+QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock, const QLocale &locale)
+{
+    const QLatin1StringView tab("\t");
+    const QLatin1StringView tabs("\t\t");
+    QString out;
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"_L1;
+    out += "<settings>\r\n"_L1;
+    for (const auto &field : ChannelFields) {
+        const QString &value = document.channel.*field.member;
+        if (!value.isEmpty())
+            element(out, tab, field.tag, value);
+    }
+    out += "</settings>\r\n"_L1;
+    out += "<ftpsettings>\r\n"_L1;
+    for (const auto &field : StoredFtpFields) {
+        const QString &value = document.ftp.*field.member;
+        if (!value.isEmpty())
+            element(out, tab, field.tag, value);
+    }
+    out += "</ftpsettings>\r\n"_L1;
+
+    const int count = document.entryCount();
+    if (count > 0) {
+        // Variants of the style block are worked out once, not per entry.
+        const QString treatedStyleBlock = Transliterate(styleBlock);
+        const QString dateForm = DateText::dateFormat(locale);
+        const QString timeForm = DateText::timeFormat(locale);
+        out += "<entries>\r\n"_L1;
+        for (int i = 1; i <= count; ++i) {
+            const RSSentry &entry = document.entries.at(i);
+            out += "\t<entry>\r\n"_L1;
+            if (!entry.title.isEmpty())
+                element(out, tabs, "title"_L1, entry.title);
+            if (!entry.link.isEmpty())
+                element(out, tabs, "link"_L1, entry.link);
+            if (!entry.content.isEmpty())
+                element(out, tabs, "content"_L1, StoredBody(entry.content, styleBlock, treatedStyleBlock));
+            element(out, tabs, "date"_L1, DateText::format(entry.createdate, locale, dateForm, timeForm));
+            out += "\t</entry>\r\n"_L1;
+        }
+        out += "</entries>\r\n"_L1;
+    }
+    return Windows1252::encode(out);
+}
+
+bool WriteProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
+                      QString *error, const QLocale &locale)
+{
+    document.LoadSelectedEntry();
+    const QString styleBlock = BuildStyleBlock(programFolder);
+    return writeFileAtomically(path, BuildProjectFile(document, styleBlock, locale), error);
+}
+
+} // namespace Feedsmith

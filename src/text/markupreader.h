@@ -1,0 +1,61 @@
+// The reader of the program's own line-oriented markup files (project, settings, language).
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace Feedsmith {
+
+// One line of a markup file, cut into its four parts.
+struct MarkupRow
+{
+    QString name;       // start-tag text up to its first space
+    QString value;      // text after the start tag up to the next "<", "[:br:]" turned into CR LF
+    QString closing;    // the name inside the end tag
+    QString attributes; // start-tag text from its first space on
+
+    bool isEmpty() const { return name.isEmpty() && value.isEmpty() && closing.isEmpty(); }
+};
+
+// The rows of the file read last: one row per line, blank lines included. The table's last row
+// index grows in blocks of MarkupBlockSize, and every row up to it that no line filled reads as
+// empty, so callers can walk to lastRowIndex() as they always could.
+class MarkupTable
+{
+public:
+    static constexpr int MarkupBlockSize = 2000;
+
+    // Rows 0 .. lastRowIndex() can be read; it is 2000 for up to 1999 lines, 4000 for 2000 to
+    // 3999 lines, and so on.
+    qsizetype lastRowIndex() const;
+    const MarkupRow &row(qsizetype index) const;
+    qsizetype lineCount() const { return qsizetype(m_rows.size()); }
+
+    // Whether the last read found and opened its file.
+    bool fileOpened() const { return m_fileOpened; }
+    void setFileOpened(bool opened) { m_fileOpened = opened; }
+
+    void append(MarkupRow row) { m_rows.push_back(std::move(row)); }
+    void reserve(qsizetype lines) { m_rows.reserve(size_t(lines)); }
+
+private:
+    std::vector<MarkupRow> m_rows;
+    bool m_fileOpened = false;
+};
+
+// Cuts text (already decoded) into rows; lines end at CR LF or a lone CR, a lone LF is text.
+MarkupTable ParseMarkup(QStringView text);
+
+// Reads folder + name, or folder + name + ".xml" when the name holds no ".rsx" (any case).
+// A file that cannot be opened gives an empty table.
+MarkupTable ReadMarkupFile(const QString &folder, const QString &name);
+
+// The path ReadMarkupFile opens for a folder and a name.
+QString MarkupFilePath(const QString &folder, const QString &name);
+
+// The value of a named attribute in a row's attribute text (name matched exactly), or empty.
+QString GetAttribute(const QString &attributeName, const QString &attributeText);
+
+} // namespace Feedsmith

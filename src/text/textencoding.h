@@ -1,0 +1,25 @@
+// Bracket escapes and transliteration: the text forms of the program's own files.
+#pragma once
+
+#include <QString>
+
+namespace Feedsmith {
+
+// Makes a value fit on one line of a markup file: "<" -> "[[", ">" -> "]]", "," -> "[:bst:]",
+// line feeds and carriage returns deleted.
+QString EscapeText(const QString &text);
+
+// The inverse steps, in order: "[[" -> "<", "]]" -> ">", "[:bst:]" (any case) -> ",", then
+// line feeds and carriage returns deleted.
+QString UnescapeText(const QString &text);
+
+// Replaces the upper half of Windows-1252 by plain letters ("Ae" for the A with diaeresis,
+// "Euro" for the euro sign) in two passes: a table pass in which the first form of a letter met
+// decides the replacement of both its cases, and a pass that turns what is left into "_".
+// Characters outside the code page are left alone.
+QString Transliterate(const QString &text);
+
+// The replacement text of one code page byte from 128 to 255 (empty: deleted).
+QLatin1StringView TransliterationFor(int code);
+
+} // namespace Feedsmith

@@ -1,0 +1,121 @@
+// Whole text files and the HTML wrappers.
+#include "text/textfiles.h"
+
+#include "text/windows1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace Feedsmith {
+
+void forEachLine(QStringView text, const std::function<void(QStringView)> &f)
+{
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n) {
+        const qsizetype cr = text.indexOf(u'\r', start);
+        if (cr < 0) {
+            f(text.mid(start));
+            return;
+        }
+        f(text.mid(start, cr - start));
+        start = cr + 1;
+        if (start < n && text[start] == u'\n')
+            ++start;
+    }
+}
+
+bool readAnsiFile(const QString &path, QString *text, QString *error)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        if (error)
+            *error = QStringLiteral("is a folder");
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    *text = Windows1252::decode(bytes);
+    return true;
+}
+
+QString ReadTextFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        const QString folder = info.path();
+        if (!QFileInfo(folder).exists()) {
+            if (!path.contains(u'/'))
+                return {};
+            // The folder is made (one level only); being new, it holds no such file.
+            QDir().mkdir(folder);
+        }
+        return QStringLiteral("-1");
+    }
+    QString text;
+    if (!readAnsiFile(path, &text))
+        return {};
+    QString joined;
+    joined.reserve(text.size());
+    forEachLine(text, [&joined](QStringView line) { joined += line; });
+    return joined;
+}
+
+QString programFile(const QString &programFolder, const QString &name)
+{
+    return programFolder + u'/' + name;
+}
+
+QString StyleBlockFor(const QString &styleSheetText)
+{
+    return QLatin1StringView("<style type=text/css><!--") + styleSheetText
+        + QLatin1StringView("--></style>");
+}
+
+QString BuildStyleBlock(const QString &programFolder)
+{
+    return StyleBlockFor(ReadTextFile(programFile(programFolder, QStringLiteral("styles.css"))));
+}
+
+QString BuildHelpPage(const QString &programFolder, const QString &helpText)
+{
+    return QLatin1StringView("<html><head><title></title>") + BuildStyleBlock(programFolder)
+        + QLatin1StringView("</head><body>") + helpText + QLatin1StringView("</body>");
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    auto fail = [error, &path](const QString &reason) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("no file name given"));
+    if (QFileInfo(path).isDir())
+        return fail(QStringLiteral("is a folder"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+} // namespace Feedsmith

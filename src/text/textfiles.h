@@ -1,0 +1,40 @@
+// Whole text files in and out, and the HTML wrappers around the user's style sheet.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+
+namespace Feedsmith {
+
+// Calls f for every line of text; lines end at CR LF or at a lone CR, a lone LF is text. A
+// last line without a line break counts; a text ending in a line break has no empty line after it.
+void forEachLine(QStringView text, const std::function<void(QStringView)> &f);
+
+// Reads a whole file and decodes it from Windows-1252. False when it cannot be opened or read.
+bool readAnsiFile(const QString &path, QString *text, QString *error = nullptr);
+
+// The file's lines joined without any separator (line breaks are lost, a lone LF stays);
+// "-1" when the file does not exist, empty for any other failure. A missing folder of the path
+// is created (one level) and the result is then "-1".
+QString ReadTextFile(const QString &path);
+
+// "<style type=text/css><!--", the text of styles.css in the program folder, "--></style>".
+// The sheet is read anew on every call.
+QString BuildStyleBlock(const QString &programFolder);
+QString StyleBlockFor(const QString &styleSheetText);
+
+// "<html><head><title></title>", the style block, "</head><body>", the help text, "</body>".
+QString BuildHelpPage(const QString &programFolder, const QString &helpText);
+
+// Writes bytes to path atomically: into a temporary file in the same folder, flushed to disk,
+// then renamed over the target. On failure the previous file is untouched, no temporary file is
+// left behind, and *error names the reason.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
+
+// The file name joined to the program folder.
+QString programFile(const QString &programFolder, const QString &name);
+
+} // namespace Feedsmith
