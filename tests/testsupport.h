@@ -1,0 +1,60 @@
+// Helpers shared by the tests: the shipped resources, a program folder to play in, file bytes.
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace FeedsmithTest {
+
+// The resources/ folder of the source tree.
+inline QString resourceDir()
+{
+    return QStringLiteral(FEEDSMITH_RESOURCE_DIR);
+}
+
+// The folder of the built executables, with the program's files beside them.
+inline QString binDir()
+{
+    return QStringLiteral(FEEDSMITH_BIN_DIR);
+}
+
+inline QString cliPath()
+{
+    return QStringLiteral(FEEDSMITH_CLI);
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+// Copies the shipped program files (language files, styles.css, templates) into dir, so a test
+// can change them without touching the build.
+inline bool copyProgramFiles(const QString &dir)
+{
+    const QStringList names = {QStringLiteral("language-en.xml"), QStringLiteral("language-de.xml"),
+                               QStringLiteral("styles.css"),      QStringLiteral("entry.html"),
+                               QStringLiteral("preview.html"),    QStringLiteral("empty.html")};
+    for (const QString &name : names) {
+        if (!QFile::copy(resourceDir() + u'/' + name, dir + u'/' + name))
+            return false;
+    }
+    return QDir(dir).mkpath(QStringLiteral("feeds"));
+}
+
+} // namespace FeedsmithTest
