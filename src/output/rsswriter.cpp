@@ -76,25 +76,26 @@ QString ExtractBody(const QString &content)
     return content.mid(from, close - from);
 }
 
-QString removeStyleBlocks(QString text, const QString &styleBlock, const QString &treatedStyleBlock)
+namespace {
+
+// The block as it looks after the treatment description texts get.
+QString treatedForDescription(const QString &styleBlock)
 {
-    if (!styleBlock.isEmpty())
-        text.remove(styleBlock, Qt::CaseInsensitive);
-    if (!treatedStyleBlock.isEmpty() && treatedStyleBlock != styleBlock)
-        text.remove(treatedStyleBlock, Qt::CaseInsensitive);
-    return text;
+    return Transliterate(UnescapeText(styleBlock));
 }
 
-QString DescriptionText(const QString &content, const QString &styleBlock, const QString &treatedStyleBlock)
+QString descriptionText(const QString &content, const StyleBlockRemover &removeStyleBlocks)
 {
-    return removeStyleBlocks(Transliterate(UnescapeText(ExtractBody(content))), styleBlock, treatedStyleBlock);
+    return removeStyleBlocks(Transliterate(UnescapeText(ExtractBody(content))));
 }
+
+} // namespace
 
 QString DescriptionText(const QString &content, const QString &styleBlock)
 {
     // A style sheet saved with other line breaks, or with letters outside ASCII, no longer
     // matches itself after unescaping and transliteration; its treated form is removed as well.
-    return DescriptionText(content, styleBlock, Transliterate(UnescapeText(styleBlock)));
+    return descriptionText(content, StyleBlockRemover(styleBlock, treatedForDescription(styleBlock)));
 }
 
 namespace {
@@ -166,7 +167,7 @@ QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const
 
     const int count = document.entryCount();
     const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
-    const QString treatedStyleBlock = Transliterate(UnescapeText(styleBlock));
+    const StyleBlockRemover removeStyleBlocks(styleBlock, treatedForDescription(styleBlock));
     for (int i = count; i > count - selection.taken; --i) {
         const RSSentry &entry = document.entries.at(i);
         out.line(u"\t<item>");
@@ -175,7 +176,7 @@ QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const
         if (!entry.link.isEmpty())
             out.element(2, "link"_L1, entry.link);
         if (!entry.content.isEmpty()) {
-            const QString description = DescriptionText(entry.content, styleBlock, treatedStyleBlock);
+            const QString description = descriptionText(entry.content, removeStyleBlocks);
             out.line(QString("\t\t<description><![CDATA["_L1 + XmlText::cdataContent(description)
                              + "]]></description>"_L1));
         }

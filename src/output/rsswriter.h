@@ -36,13 +36,9 @@ FeedItemSelection FeedItemCount(ChannelSettings &channel, int entryCount,
 // when it has neither. With only one of them, the text after "<body>" or before "</body>".
 QString ExtractBody(const QString &content);
 
-// Deletes every copy of the style block from a text (any case), also in the form the block takes
-// after the same unescaping and transliteration the text went through.
-QString removeStyleBlocks(QString text, const QString &styleBlock, const QString &treatedStyleBlock);
-
 // An entry's description text: body, unescaped, transliterated, style block removed.
 QString DescriptionText(const QString &content, const QString &styleBlock);
-QString DescriptionText(const QString &content, const QString &styleBlock, const QString &treatedStyleBlock);
+
 
 // The whole RSS file as bytes, lines ended by CR LF. The number field may be reset to "10".
 QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const QDateTime &moment,

@@ -11,12 +11,12 @@ namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
 
-QString StoredBody(const QString &content, const QString &styleBlock, const QString &treatedStyleBlock)
-{
-    return EscapeText(removeStyleBlocks(Transliterate(ExtractBody(content)), styleBlock, treatedStyleBlock));
-}
-
 namespace {
+
+QString storedBody(const QString &content, const StyleBlockRemover &removeStyleBlocks)
+{
+    return EscapeText(removeStyleBlocks(Transliterate(ExtractBody(content))));
+}
 
 void element(QString &out, QLatin1StringView indent, QLatin1StringView tag, const QString &value)
 {
@@ -31,6 +31,13 @@ void element(QString &out, QLatin1StringView indent, QLatin1StringView tag, cons
 }
 
 } // namespace
+
+QString StoredBody(const QString &content, const QString &styleBlock)
+{
+    // A style sheet with letters outside ASCII no longer matches itself after transliteration;
+    // its transliterated form is removed as well.
+    return storedBody(content, StyleBlockRemover(styleBlock, Transliterate(styleBlock)));
+}
 
 QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock, const QLocale &locale)
 {
@@ -56,7 +63,7 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
     const int count = document.entryCount();
     if (count > 0) {
         // Variants of the style block are worked out once, not per entry.
-        const QString treatedStyleBlock = Transliterate(styleBlock);
+        const StyleBlockRemover removeStyleBlocks(styleBlock, Transliterate(styleBlock));
         const QString dateForm = DateText::dateFormat(locale);
         const QString timeForm = DateText::timeFormat(locale);
         out += "<entries>\r\n"_L1;
@@ -68,7 +75,7 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
             if (!entry.link.isEmpty())
                 element(out, tabs, "link"_L1, entry.link);
             if (!entry.content.isEmpty())
-                element(out, tabs, "content"_L1, StoredBody(entry.content, styleBlock, treatedStyleBlock));
+                element(out, tabs, "content"_L1, storedBody(entry.content, removeStyleBlocks));
             element(out, tabs, "date"_L1, DateText::format(entry.createdate, locale, dateForm, timeForm));
             out += "\t</entry>\r\n"_L1;
         }

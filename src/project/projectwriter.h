@@ -11,7 +11,7 @@ namespace Feedsmith {
 
 // An entry's stored body: its body text, transliterated, cleared of the style block and escaped
 // onto one line.
-QString StoredBody(const QString &content, const QString &styleBlock, const QString &treatedStyleBlock);
+QString StoredBody(const QString &content, const QString &styleBlock);
 
 // The whole project file as bytes. Channel, FTP, title and link values are written as they
 // stand; characters outside Windows-1252 become numeric character references. The FTP password

@@ -19,11 +19,14 @@ QString trimAndDropTabs(QStringView s)
         ++begin;
     while (end > begin && s[end - 1] == u' ')
         --end;
+    const QStringView kept = s.mid(begin, end - begin);
+    if (!kept.contains(u'\t'))
+        return kept.toString();
     QString out;
-    out.reserve(end - begin);
-    for (qsizetype i = begin; i < end; ++i) {
-        if (s[i] != u'\t')
-            out += s[i];
+    out.reserve(kept.size());
+    for (const QChar c : kept) {
+        if (c != u'\t')
+            out += c;
     }
     return out;
 }
@@ -84,7 +87,8 @@ MarkupRow parseLine(QStringView line, LineState &state)
         row.name = trimAndDropTabs(start);
     }
     row.value = trimAndDropTabs(value);
-    if (row.value.contains(QLatin1StringView("[:br:]"), Qt::CaseInsensitive))
+    if (row.value.contains(QLatin1StringView("[:")) // cheap test before the case-blind one
+        && row.value.contains(QLatin1StringView("[:br:]"), Qt::CaseInsensitive))
         row.value.replace(QLatin1StringView("[:br:]"), QLatin1StringView("\r\n"), Qt::CaseInsensitive);
     row.closing = trimAndDropTabs(end);
     return row;

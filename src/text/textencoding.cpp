@@ -111,19 +111,28 @@ QLatin1StringView TransliterationFor(int code)
 
 QString EscapeText(const QString &text)
 {
-    // The five replacements cannot create input for one another, so one pass does them all.
+    // The five replacements cannot create input for one another, so one pass does them all;
+    // the text between two special characters is copied in one piece.
     QString out;
     out.reserve(text.size() + text.size() / 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'<': out += QLatin1StringView("[["); break;
-        case u'>': out += QLatin1StringView("]]"); break;
-        case u',': out += QLatin1StringView("[:bst:]"); break;
+    const QChar *data = text.constData();
+    const qsizetype n = text.size();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        QLatin1StringView replacement;
+        switch (data[i].unicode()) {
+        case u'<': replacement = QLatin1StringView("[["); break;
+        case u'>': replacement = QLatin1StringView("]]"); break;
+        case u',': replacement = QLatin1StringView("[:bst:]"); break;
         case u'\n':
-        case u'\r': break;
-        default: out += c; break;
+        case u'\r': replacement = QLatin1StringView(""); break;
+        default: continue;
         }
+        out.append(data + runStart, i - runStart);
+        out += replacement;
+        runStart = i + 1;
     }
+    out.append(data + runStart, n - runStart);
     return out;
 }
 
@@ -133,7 +142,8 @@ QString UnescapeText(const QString &text)
     QString out = text;
     out.replace(QLatin1StringView("[["), QLatin1StringView("<"));
     out.replace(QLatin1StringView("]]"), QLatin1StringView(">"));
-    out.replace(QLatin1StringView("[:bst:]"), QLatin1StringView(","), Qt::CaseInsensitive);
+    if (out.contains(QLatin1StringView("[:"))) // the case-blind search is costly; most texts have none
+        out.replace(QLatin1StringView("[:bst:]"), QLatin1StringView(","), Qt::CaseInsensitive);
     out.remove(u'\n');
     out.remove(u'\r');
     return out;

@@ -88,6 +88,45 @@ QString BuildStyleBlock(const QString &programFolder)
     return StyleBlockFor(ReadTextFile(programFile(programFolder, QStringLiteral("styles.css"))));
 }
 
+StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
+    : m_block(styleBlock, Qt::CaseInsensitive)
+    , m_treated(treatedStyleBlock, Qt::CaseInsensitive)
+    , m_hasTreated(!treatedStyleBlock.isEmpty() && treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0)
+{
+}
+
+namespace {
+
+QString removeAll(const QString &text, const QStringMatcher &matcher)
+{
+    const qsizetype length = matcher.pattern().size();
+    if (length == 0)
+        return text;
+    qsizetype found = matcher.indexIn(text, 0);
+    if (found < 0)
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (found >= 0) {
+        out += QStringView(text).mid(from, found - from);
+        from = found + length;
+        found = matcher.indexIn(text, from);
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
+
+} // namespace
+
+QString StyleBlockRemover::operator()(const QString &text) const
+{
+    QString out = removeAll(text, m_block);
+    if (m_hasTreated)
+        out = removeAll(out, m_treated);
+    return out;
+}
+
 QString BuildHelpPage(const QString &programFolder, const QString &helpText)
 {
     return QLatin1StringView("<html><head><title></title>") + BuildStyleBlock(programFolder)

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringMatcher>
 #include <QStringView>
 
 #include <functional>
@@ -25,6 +26,21 @@ QString ReadTextFile(const QString &path);
 // The sheet is read anew on every call.
 QString BuildStyleBlock(const QString &programFolder);
 QString StyleBlockFor(const QString &styleSheetText);
+
+// Deletes every copy of the style block from a text, letters matched without regard to case,
+// together with every copy of a second form of the block (the form it takes after the same
+// treatment the text went through, when that differs). Built once per file written.
+class StyleBlockRemover
+{
+public:
+    StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock);
+    QString operator()(const QString &text) const;
+
+private:
+    QStringMatcher m_block;
+    QStringMatcher m_treated;
+    bool m_hasTreated = false;
+};
 
 // "<html><head><title></title>", the style block, "</head><body>", the help text, "</body>".
 QString BuildHelpPage(const QString &programFolder, const QString &helpText);
