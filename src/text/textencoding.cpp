@@ -237,9 +237,20 @@ QString Transliterate(const QString &text)
             break;
         const int code = upperCode(ch);
         if (code < 0) {
-            take();
-            out += ch;
-            ++p;
+            if (pendPos < pend.size()) {
+                take();
+                out += ch;
+                ++p;
+                continue;
+            }
+            // A run of plain characters straight from the input, up to the end of the scan.
+            const qsizetype limit = r + (length - p);
+            qsizetype j = r + 1;
+            while (j < n && j < limit && upperCode(text[j]) < 0)
+                ++j;
+            out.append(text.constData() + r, j - r);
+            p += j - r;
+            r = j;
             continue;
         }
         // Replace every occurrence of this letter, in both cases, in the whole text.
@@ -274,13 +285,20 @@ QString Transliterate(const QString &text)
 
     // What is left of the text, in its current form.
     out += QStringView(pend).mid(pendPos);
-    for (; r < n; ++r) {
-        const QChar t = text[r];
-        const int code = upperCode(t);
-        if (code >= 0 && replaced[letterClass(code)])
+    while (r < n) {
+        qsizetype j = r;
+        while (j < n && upperCode(text[j]) < 0)
+            ++j;
+        out.append(text.constData() + r, j - r);
+        r = j;
+        if (r == n)
+            break;
+        const int code = upperCode(text[r]);
+        if (replaced[letterClass(code)])
             out += replacement[letterClass(code)];
         else
-            out += t;
+            out += text[r];
+        ++r;
     }
 
     // Pass 2: whatever upper-half character survived becomes "_".

@@ -1,0 +1,289 @@
+// Tests of whole-file reading (ReadTextFile), the style and help page wrappers, and atomic writing.
+#include "text/textfiles.h"
+
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+using namespace Feedsmith;
+using FeedsmithTest::readBytes;
+using FeedsmithTest::writeBytes;
+
+namespace {
+
+const QString StyleOpen = u"<style type=text/css><!--"_qs;
+const QString StyleClose = u"--></style>"_qs;
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+} // namespace
+
+class TestTextFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readTextFile_data();
+    void readTextFile();
+    void readMissingFile();
+    void readFileInMissingFolder();
+    void readFolderGivesEmptyText();
+    void buildStyleBlock();
+    void styleSheetIsReadAnewEachTime();
+    void missingStyleSheet();
+    void buildHelpPage_data();
+    void buildHelpPage();
+    void styleBlockRemover_data();
+    void styleBlockRemover();
+    void writeFileAtomically_data();
+    void writeFileAtomically();
+    void writeRefusedForFolderTarget();
+    void writeRefusedInReadOnlyFolder();
+    void writeRefusedForEmptyPath();
+};
+
+void TestTextFiles::readTextFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("two lines joined without separator") << QByteArray("p {\r\n}") << u"p {}"_qs;
+    QTest::newRow("lines ending in CR LF") << QByteArray("a\r\nb\r\n") << u"ab"_qs;
+    QTest::newRow("lines ending in lone CR") << QByteArray("a\rb\r") << u"ab"_qs;
+    QTest::newRow("last line without line break read") << QByteArray("one\r\ntwo") << u"onetwo"_qs;
+    QTest::newRow("single line without line break") << QByteArray("alone") << u"alone"_qs;
+    QTest::newRow("lone LF stays in the text") << QByteArray("a\nb\r\nc") << u"a\nbc"_qs;
+    QTest::newRow("blank lines vanish") << QByteArray("a\r\n\r\n\r\nb") << u"ab"_qs;
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << u"ab"_qs;
+    QTest::newRow("blanks and tabs kept") << QByteArray(" a\t\r\n b ") << u" a\t b "_qs;
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("only a line break") << QByteArray("\r\n") << QString();
+    QTest::newRow("Windows-1252 bytes") << QByteArray("\xC4pfel \x80\r\n\x93x\x94") << u"Äpfel €“x”"_qs;
+}
+
+void TestTextFiles::readTextFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"file.txt"_qs);
+    QVERIFY(writeBytes(path, bytes));
+    QCOMPARE(ReadTextFile(path), expected);
+}
+
+void TestTextFiles::readMissingFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QCOMPARE(ReadTextFile(dir.filePath(u"missing.txt"_qs)), u"-1"_qs);
+    QCOMPARE(entriesOf(dir.path()), QStringList());
+}
+
+void TestTextFiles::readFileInMissingFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(u"feeds"_qs);
+    const QString path = folder + u"/entry.html"_qs;
+    QVERIFY(!QFileInfo::exists(folder));
+
+    QCOMPARE(ReadTextFile(path), u"-1"_qs);
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(entriesOf(folder), QStringList());
+    QCOMPARE(entriesOf(dir.path()), QStringList{u"feeds"_qs});
+
+    // The second time the folder is there: still "-1", and nothing new appears.
+    QCOMPARE(ReadTextFile(path), u"-1"_qs);
+    QCOMPARE(entriesOf(folder), QStringList());
+    QCOMPARE(entriesOf(dir.path()), QStringList{u"feeds"_qs});
+}
+
+void TestTextFiles::readFolderGivesEmptyText()
+{
+    // A path that exists but cannot be read as a file is a read failure, not a missing file.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(u"sub"_qs));
+    QCOMPARE(ReadTextFile(dir.filePath(u"sub"_qs)), QString());
+}
+
+void TestTextFiles::buildStyleBlock()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeBytes(dir.filePath(u"styles.css"_qs), "p {\r\n}\r\n"));
+    QCOMPARE(BuildStyleBlock(dir.path()), StyleOpen + u"p {}"_qs + StyleClose);
+    QCOMPARE(StyleBlockFor(u"b { x }"_qs), StyleOpen + u"b { x }"_qs + StyleClose);
+}
+
+void TestTextFiles::styleSheetIsReadAnewEachTime()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString sheet = dir.filePath(u"styles.css"_qs);
+    QVERIFY(writeBytes(sheet, "a {}"));
+    QCOMPARE(BuildStyleBlock(dir.path()), StyleOpen + u"a {}"_qs + StyleClose);
+    QVERIFY(writeBytes(sheet, "b {\r\ncolor: red;\r\n}"));
+    QCOMPARE(BuildStyleBlock(dir.path()), StyleOpen + u"b {color: red;}"_qs + StyleClose);
+}
+
+void TestTextFiles::missingStyleSheet()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QCOMPARE(BuildStyleBlock(dir.path()), StyleOpen + u"-1"_qs + StyleClose);
+}
+
+void TestTextFiles::buildHelpPage_data()
+{
+    QTest::addColumn<QString>("helpText");
+
+    QTest::newRow("empty help text") << QString();
+    QTest::newRow("plain help text") << u"Der Titel des Feeds."_qs;
+    QTest::newRow("help text with markup") << u"<b>Link</b>, z. B. http://x/"_qs;
+}
+
+void TestTextFiles::buildHelpPage()
+{
+    QFETCH(QString, helpText);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeBytes(dir.filePath(u"styles.css"_qs), "p {\r\n}"));
+    const QString page = BuildHelpPage(dir.path(), helpText);
+    QCOMPARE(page, u"<html><head><title></title>"_qs + StyleOpen + u"p {}"_qs + StyleClose
+                       + u"</head><body>"_qs + helpText + u"</body>"_qs);
+    QVERIFY(!page.contains(u"</html>"_qs));
+}
+
+// The writers strip the style block from entry bodies again before they write them.
+void TestTextFiles::styleBlockRemover_data()
+{
+    QTest::addColumn<QString>("treated"); // the block after the writer's own treatment, or empty
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    const QString block = StyleOpen + u"p {}"_qs + StyleClose;
+    const QString upper = block.toUpper();
+    const QString treated = u"[[style type=text/css]][[!--p {}--]][[/style]]"_qs;
+    QTest::newRow("text without block unchanged") << QString() << u"<p>x</p>"_qs << u"<p>x</p>"_qs;
+    QTest::newRow("one block removed") << QString() << block + u"<p>x</p>"_qs << u"<p>x</p>"_qs;
+    QTest::newRow("every copy removed") << QString() << u"a"_qs + block + u"b"_qs + block + block << u"ab"_qs;
+    QTest::newRow("block in capitals removed") << QString() << u"a"_qs + upper + u"b"_qs << u"ab"_qs;
+    QTest::newRow("block with another sheet stays") << QString()
+        << StyleOpen + u"q {}"_qs + StyleClose << StyleOpen + u"q {}"_qs + StyleClose;
+    QTest::newRow("treated form removed too") << treated << block + u"a"_qs + treated + u"b"_qs << u"ab"_qs;
+    QTest::newRow("treated form equal to the block") << block.toUpper() << block + u"a"_qs << u"a"_qs;
+    QTest::newRow("copy formed by a removal is not searched again") << QString()
+        << block.left(10) + block + block.mid(10) << block;
+}
+
+void TestTextFiles::styleBlockRemover()
+{
+    QFETCH(QString, treated);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    const StyleBlockRemover remove(StyleOpen + u"p {}"_qs + StyleClose, treated);
+    QCOMPARE(remove(text), expected);
+}
+
+void TestTextFiles::writeFileAtomically_data()
+{
+    QTest::addColumn<QByteArray>("previous"); // empty: no file before
+    QTest::addColumn<QByteArray>("bytes");
+
+    QByteArray everyByte;
+    for (int b = 0; b < 256; ++b)
+        everyByte += char(b);
+    QTest::newRow("new file") << QByteArray() << QByteArray("<rss>\r\n</rss>\r\n");
+    QTest::newRow("every byte value unchanged") << QByteArray() << everyByte;
+    QTest::newRow("line endings not translated") << QByteArray() << QByteArray("a\nb\rc\r\n");
+    QTest::newRow("longer file replaced by a shorter one") << QByteArray(5000, 'x') << QByteArray("short");
+    QTest::newRow("file replaced by an empty one") << QByteArray("old content") << QByteArray();
+}
+
+void TestTextFiles::writeFileAtomically()
+{
+    QFETCH(QByteArray, previous);
+    QFETCH(QByteArray, bytes);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"feed.xml"_qs);
+    if (!previous.isEmpty())
+        QVERIFY(writeBytes(path, previous));
+
+    QString error;
+    QVERIFY2(Feedsmith::writeFileAtomically(path, bytes, &error), qPrintable(error));
+    QVERIFY(QFileInfo(path).isFile());
+    QCOMPARE(readBytes(path), bytes);
+    QCOMPARE(entriesOf(dir.path()), QStringList{u"feed.xml"_qs});
+}
+
+void TestTextFiles::writeRefusedForFolderTarget()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"feed.xml"_qs);
+    QVERIFY(QDir(dir.path()).mkdir(u"feed.xml"_qs));
+    QVERIFY(writeBytes(path + u"/inside.txt"_qs, "kept"));
+
+    QString error;
+    QVERIFY(!Feedsmith::writeFileAtomically(path, "new", &error));
+    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+    QVERIFY(QFileInfo(path).isDir());
+    QCOMPARE(entriesOf(path), QStringList{u"inside.txt"_qs});
+    QCOMPARE(readBytes(path + u"/inside.txt"_qs), QByteArray("kept"));
+    QCOMPARE(entriesOf(dir.path()), QStringList{u"feed.xml"_qs});
+}
+
+void TestTextFiles::writeRefusedInReadOnlyFolder()
+{
+    if (geteuid() == 0)
+        QSKIP("root may write into read-only folders");
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(u"locked"_qs);
+    QVERIFY(QDir(dir.path()).mkdir(u"locked"_qs));
+    const QString path = folder + u"/feed.xml"_qs;
+    const QByteArray previous("<rss>old</rss>\r\n");
+    QVERIFY(writeBytes(path, previous));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                              | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+
+    QString error;
+    const bool written = Feedsmith::writeFileAtomically(path, "<rss>new</rss>\r\n", &error);
+    const QByteArray after = readBytes(path);
+    const QStringList entries = entriesOf(folder);
+    // Give the folder back so that it can be removed again.
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QVERIFY(!written);
+    QVERIFY2(error.contains(path), qPrintable(error));
+    QCOMPARE(after, previous);
+    QCOMPARE(entries, QStringList{u"feed.xml"_qs});
+}
+
+void TestTextFiles::writeRefusedForEmptyPath()
+{
+    QString error;
+    QVERIFY(!Feedsmith::writeFileAtomically(QString(), "x", &error));
+    QVERIFY(!error.isEmpty());
+    // The caller need not ask for the reason.
+    QVERIFY(!Feedsmith::writeFileAtomically(QString(), "x", nullptr));
+}
+
+QTEST_GUILESS_MAIN(TestTextFiles)
+#include "tst_textfiles.moc"
