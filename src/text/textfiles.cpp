@@ -145,11 +145,13 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("is a folder"));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk, a file-size limit) shows here; a buffered
+    // write would only fail while committing, and the commit would rename a truncated file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
-        file.cancelWriting();
+        file.cancelWriting(); // the temporary file goes with the QSaveFile
         return fail(reason);
     }
     if (!file.commit())

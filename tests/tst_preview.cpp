@@ -1,0 +1,414 @@
+// Tests of the HTML preview: placeholder filling, entry choice, the image tag, the written page and the commit hook.
+#include "output/preview.h"
+#include "text/textfiles.h"
+#include "testsupport.h"
+
+using namespace Feedsmith;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString TestStyleBlock = StyleBlockFor(u"p { margin: 0; }"_s);
+
+void addEntries(FeedDocument &document, int count)
+{
+    for (int i = 1; i <= count; ++i)
+        document.entries.append(RSSentry{u"key%1"_s.arg(i), {}, {}});
+}
+
+// A program folder holding the shipped files; a test replaces the templates it needs.
+struct ProgramFolder
+{
+    QTemporaryDir dir;
+    bool ready = dir.isValid() && FeedsmithTest::copyProgramFiles(dir.path());
+
+    QString path() const { return dir.path(); }
+    QString file(const QString &name) const { return dir.filePath(name); }
+    bool write(const QString &name, const QByteArray &bytes) const
+    {
+        return FeedsmithTest::writeBytes(file(name), bytes);
+    }
+    QString page() const { return file(u"rsspreview.html"_s); }
+};
+
+} // namespace
+
+class TestPreview : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entryTitle_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("title and link make a link") << u"News"_s << u"https://example.org/1"_s
+                                                    << u"<a href=\"https://example.org/1\">News</a>"_s;
+        QTest::newRow("title only is plain text") << u"News"_s << QString() << u"News"_s;
+        QTest::newRow("link only gives nothing") << QString() << u"https://example.org/1"_s << QString();
+        QTest::newRow("neither gives nothing") << QString() << QString() << QString();
+        QTest::newRow("title and link inserted unescaped")
+            << u"Café & <i>Bar</i>"_s << u"https://example.org/?a=1&b=2"_s
+            << u"<a href=\"https://example.org/?a=1&b=2\">Café & <i>Bar</i></a>"_s;
+    }
+
+    void entryTitle()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, link);
+        FeedDocument document;
+        document.entries.append(RSSentry{title, link, u"body"_s});
+        const QString page = BuildPreviewPage(document, 1, u"[{TITLE}]"_s, u"{ENTRIES}"_s, TestStyleBlock);
+        QFETCH(QString, expected);
+        QCOMPARE(page, u"["_s + expected + u"]"_s);
+    }
+
+    void placeholders_data()
+    {
+        QTest::addColumn<QString>("entryTemplate");
+        QTest::addColumn<QString>("pageTemplate");
+        QTest::addColumn<QString>("expected");
+        const QString entry = u"{TITLE}:{DESCRIPTION}"_s;
+        QTest::newRow("page title in capitals") << entry << u"<{TITLE}>"_s << u"<My news>"_s;
+        QTest::newRow("page title capitalised") << entry << u"<{Title}>"_s << u"<My news>"_s;
+        QTest::newRow("page title in small letters") << entry << u"<{title}>"_s << u"<My news>"_s;
+        QTest::newRow("every occurrence of the page title") << entry << u"{TITLE}|{title}|{TITLE}"_s
+                                                            << u"My news|My news|My news"_s;
+        QTest::newRow("feed title in mixed case") << entry << u"<{FeedTitle}>"_s << u"<My news>"_s;
+        QTest::newRow("entries in small letters") << entry << u"<{entries}>"_s << u"<T:C>"_s;
+        QTest::newRow("entry placeholders in mixed case") << u"{Title}+{description}"_s << u"{ENTRIES}"_s << u"T+C"_s;
+        QTest::newRow("every occurrence in the entry") << u"{DESCRIPTION}{Description}{TITLE}{title}"_s
+                                                       << u"{ENTRIES}"_s << u"CCTT"_s;
+        QTest::newRow("styles in mixed case") << entry << u"<{Styles}>"_s << u"<"_s + TestStyleBlock + u">"_s;
+        QTest::newRow("page without placeholders") << entry << u"<p>plain</p>"_s << u"<p>plain</p>"_s;
+    }
+
+    void placeholders()
+    {
+        QFETCH(QString, entryTemplate);
+        QFETCH(QString, pageTemplate);
+        FeedDocument document;
+        document.channel.title = u"My news"_s;
+        document.entries.append(RSSentry{u"T"_s, {}, u"C"_s});
+        QTEST(BuildPreviewPage(document, 1, entryTemplate, pageTemplate, TestStyleBlock), "expected");
+    }
+
+    void descriptionUnchanged_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::newRow("empty content gives nothing") << QString();
+        QTest::newRow("editor document with style block and line break")
+            << u"<html><head>"_s + TestStyleBlock + u"</head><body><p>Grüße &amp; →</p>\r\n</body></html>"_s;
+        QTest::newRow("stored body with bracket escapes") << TestStyleBlock + u"[[b]]x[:bst:] &nbsp;"_s;
+        QTest::newRow("several style blocks") << TestStyleBlock + TestStyleBlock + u"<p>x</p>"_s;
+    }
+
+    void descriptionUnchanged()
+    {
+        QFETCH(QString, content);
+        FeedDocument document;
+        document.entries.append(RSSentry{u"T"_s, {}, content});
+        const QString page = BuildPreviewPage(document, 1, u"[{DESCRIPTION}]"_s, u"{ENTRIES}"_s, TestStyleBlock);
+        QCOMPARE(page, u"["_s + content + u"]"_s);
+    }
+
+    void feedTitle_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("imageurl");
+        QTest::addColumn<QString>("imagetitle");
+        QTest::addColumn<QString>("imagelink");
+        QTest::addColumn<QString>("expected");
+        const QString url = u"https://example.org/logo.png"_s;
+        const QString link = u"https://example.org/"_s;
+        QTest::newRow("image with title and link")
+            << u"My news"_s << url << u"Logo"_s << link
+            << u"<a href=\"https://example.org/\"><img src = \"https://example.org/logo.png\" alt=\"Logo\" "
+               u"border = 0\"></a>"_s;
+        QTest::newRow("image without link")
+            << u"My news"_s << url << u"Logo"_s << QString()
+            << u"<img src = \"https://example.org/logo.png\" alt=\"Logo\" border = 0\">"_s;
+        QTest::newRow("image with empty title gives an empty alternative text")
+            << u"My news"_s << url << QString() << QString()
+            << u"<img src = \"https://example.org/logo.png\" alt=\"\" border = 0\">"_s;
+        QTest::newRow("image link without url gives the channel title")
+            << u"My news"_s << QString() << u"Logo"_s << link << u"My news"_s;
+        QTest::newRow("no image gives the channel title") << u"My news"_s << QString() << QString() << QString()
+                                                          << u"My news"_s;
+        QTest::newRow("no image and no title gives nothing") << QString() << QString() << QString() << QString()
+                                                             << QString();
+    }
+
+    void feedTitle()
+    {
+        FeedDocument document;
+        QFETCH(QString, title);
+        document.channel.title = title;
+        QFETCH(QString, imageurl);
+        document.channel.imageurl = imageurl;
+        QFETCH(QString, imagetitle);
+        document.channel.imagetitle = imagetitle;
+        QFETCH(QString, imagelink);
+        document.channel.imagelink = imagelink;
+        QFETCH(QString, expected);
+        const QString page = BuildPreviewPage(document, 0, QString(), u"<title>{TITLE}</title>[{FEEDTITLE}]"_s,
+                                              TestStyleBlock);
+        QCOMPARE(page, u"<title>"_s + title + u"</title>["_s + expected + u"]"_s);
+    }
+
+    void entries_data()
+    {
+        QTest::addColumn<int>("taken");
+        QTest::addColumn<QString>("entryTemplate");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no entry taken leaves the placeholder") << 0 << u"<{TITLE}>"_s << u"[{ENTRIES}]"_s;
+        QTest::newRow("entries filling to nothing leave the placeholder")
+            << 3 << u"{DESCRIPTION}"_s << u"[{ENTRIES}]"_s;
+        QTest::newRow("empty entry template leaves the placeholder") << 3 << QString() << u"[{ENTRIES}]"_s;
+        QTest::newRow("two newest in feed order") << 2 << u"<{TITLE}>"_s << u"[<key3><key2>]"_s;
+        QTest::newRow("all in feed order") << 3 << u"<{TITLE}>"_s << u"[<key3><key2><key1>]"_s;
+    }
+
+    void entries()
+    {
+        QFETCH(int, taken);
+        QFETCH(QString, entryTemplate);
+        FeedDocument document;
+        addEntries(document, 3);
+        QTEST(BuildPreviewPage(document, taken, entryTemplate, u"[{ENTRIES}]"_s, TestStyleBlock), "expected");
+    }
+
+    void emptyPage_data()
+    {
+        QTest::addColumn<int>("entryCount");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("numberAfter");
+        QTest::newRow("no entries") << 0 << u"10"_s << u"10"_s;
+        QTest::newRow("no entries and number 0") << 0 << u"0"_s << u"10"_s;
+        QTest::newRow("number 00") << 3 << u"00"_s << u"00"_s;
+        QTest::newRow("number -1") << 3 << u"-1"_s << u"-1"_s;
+    }
+
+    void emptyPage()
+    {
+        QFETCH(int, entryCount);
+        QFETCH(QString, number);
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        const QByteArray oldPage = "<p>previous page</p>\r\n";
+        QVERIFY(folder.write(u"rsspreview.html"_s, oldPage));
+        FeedDocument document;
+        document.channel.title = u"My news"_s;
+        document.channel.number = number;
+        addEntries(document, entryCount);
+        int commits = 0;
+        document.setLoadSelectedEntry([&commits] { ++commits; });
+        const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
+        QVERIFY(result.ok);
+        QVERIFY(result.emptyPage);
+        QCOMPARE(QDir::cleanPath(result.pagePath), QDir::cleanPath(folder.file(u"empty.html"_s)));
+        QVERIFY(!result.windowCaption.has_value());
+        QCOMPARE(commits, 0);
+        QCOMPARE(FeedsmithTest::readBytes(folder.page()), oldPage);
+        QTEST(document.channel.number, "numberAfter");
+    }
+
+    void shownEntries_data()
+    {
+        QTest::addColumn<int>("entryCount");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QString>("numberAfter");
+        QByteArray all12;
+        for (int i = 12; i >= 1; --i)
+            all12 += "<key" + QByteArray::number(i) + '>';
+        QTest::newRow("ten of ten, key10 first")
+            << 10 << u"10"_s << "<key10><key9><key8><key7><key6><key5><key4><key3><key2><key1>"_ba << u"10"_s;
+        const QByteArray key12to3 = all12.left(all12.indexOf("<key2>"));
+        QTest::newRow("ten of twelve, key12 to key3") << 12 << u"10"_s << key12to3 << u"10"_s;
+        QTest::newRow("number 15 shows all twelve") << 12 << u"15"_s << all12 << u"15"_s;
+        QTest::newRow("number 0 is reset to 10") << 3 << u"0"_s << "<key3><key2><key1>"_ba << u"10"_s;
+        QTest::newRow("letters are reset to 10") << 3 << u"ten"_s << "<key3><key2><key1>"_ba << u"10"_s;
+        QTest::newRow("empty number is reset to 10") << 3 << QString() << "<key3><key2><key1>"_ba << u"10"_s;
+        QTest::newRow("number 2.5 shows two") << 5 << u"2.5"_s << "<key5><key4>"_ba << u"2.5"_s;
+        QTest::newRow("number 0.5 shows the page without entries") << 5 << u"0.5"_s << "{ENTRIES}"_ba << u"0.5"_s;
+    }
+
+    void shownEntries()
+    {
+        QFETCH(int, entryCount);
+        QFETCH(QString, number);
+        QFETCH(QByteArray, expected);
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        QVERIFY(folder.write(u"entry.html"_s, "<{TITLE}>"));
+        QVERIFY(folder.write(u"preview.html"_s, "{TITLE}|{ENTRIES}"));
+        FeedDocument document;
+        document.channel.title = u"My news"_s;
+        document.channel.number = number;
+        addEntries(document, entryCount);
+        int commits = 0;
+        document.setLoadSelectedEntry([&commits] { ++commits; });
+        const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY(!result.emptyPage);
+        QCOMPARE(result.pagePath, folder.page());
+        QCOMPARE(result.windowCaption.value_or(u"<none>"_s), u"Feedsmith - My news"_s);
+        QCOMPARE(commits, 1);
+        QCOMPARE(FeedsmithTest::readBytes(folder.page()), "My news|" + expected + "\r\n");
+        QTEST(document.channel.number, "numberAfter");
+    }
+
+    void windowCaption_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("title filled") << u"My news"_s << u"Feedsmith - My news"_s << "<My news|My news>\r\n"_ba;
+        QTest::newRow("title empty sets no caption") << QString() << QString() << "<|>\r\n"_ba;
+    }
+
+    void windowCaption()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, caption);
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        QVERIFY(folder.write(u"preview.html"_s, "<{TITLE}|{FEEDTITLE}>"));
+        FeedDocument document;
+        document.channel.title = title;
+        addEntries(document, 1);
+        const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(result.windowCaption.has_value(), !caption.isEmpty());
+        QCOMPARE(result.windowCaption.value_or(QString()), caption);
+        QTEST(FeedsmithTest::readBytes(folder.page()), "written");
+    }
+
+    void missingTemplate_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("missing entry.html gives -1 per entry") << u"entry.html"_s << "[-1-1-1]\r\n"_ba;
+        QTest::newRow("missing preview.html gives a page of -1") << u"preview.html"_s << "-1\r\n"_ba;
+    }
+
+    void missingTemplate()
+    {
+        QFETCH(QString, missing);
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        QVERIFY(folder.write(u"entry.html"_s, "<{TITLE}>"));
+        QVERIFY(folder.write(u"preview.html"_s, "[{ENTRIES}]"));
+        QVERIFY(QFile::remove(folder.file(missing)));
+        FeedDocument document;
+        document.channel.title = u"My news"_s;
+        addEntries(document, 3);
+        const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QTEST(FeedsmithTest::readBytes(folder.page()), "written");
+    }
+
+    void templateLinesAndStyleSheet()
+    {
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        QVERIFY(folder.write(u"styles.css"_s, "p {\r\n}\r\n"));
+        QVERIFY(folder.write(u"entry.html"_s, "<li>\r\n{TITLE}\r\n</li>\r\n"));
+        QVERIFY(folder.write(u"preview.html"_s, "<head>\r\n{STYLES}\r\n</head>\r\n<ul>{ENTRIES}</ul>\r\n"));
+        FeedDocument document;
+        addEntries(document, 2);
+        const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(FeedsmithTest::readBytes(folder.page()),
+                 "<head><style type=text/css><!--p {}--></style></head><ul><li>key2</li><li>key1</li></ul>\r\n");
+    }
+
+    void windows1252Output()
+    {
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        QVERIFY(folder.write(u"entry.html"_s, "{DESCRIPTION}"));
+        QVERIFY(folder.write(u"preview.html"_s, "{TITLE}|{ENTRIES}"));
+        FeedDocument document;
+        document.channel.title = u"Grüße € →"_s;
+        document.entries.append(RSSentry{u"T"_s, {}, u"<p>Ä 😀</p>"_s});
+        const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(FeedsmithTest::readBytes(folder.page()),
+                 "Gr\xFC\xDF" "e \x80 &#8594;|<p>\xC4 &#128512;</p>\r\n"_ba);
+    }
+
+    void shippedTemplates()
+    {
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        const QString pagePath = defaultPreviewPath(folder.path());
+        QCOMPARE(QDir::cleanPath(pagePath), QDir::cleanPath(folder.page()));
+        FeedDocument document;
+        document.channel.title = u"My news"_s;
+        document.channel.imageurl = u"https://example.org/logo.png"_s;
+        document.entries.append(RSSentry{u"First"_s, u"https://example.org/1"_s, u"<p>Hello there</p>"_s});
+        const PreviewResult result = BuildPreview(document, folder.path(), pagePath, QLocale::c());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        const QByteArray page = FeedsmithTest::readBytes(pagePath);
+        QVERIFY(page.endsWith("\r\n"));
+        QVERIFY(!page.left(page.size() - 2).contains('\n'));
+        QVERIFY(page.contains("<a href=\"https://example.org/1\">First</a>"));
+        QVERIFY(page.contains("<p>Hello there</p>"));
+        QVERIFY(page.contains("<img src = \"https://example.org/logo.png\" alt=\"\" border = 0\">"));
+        QVERIFY(page.contains("<style type=text/css><!--body {"));
+        for (const char *placeholder : {"{title}", "{feedtitle}", "{entries}", "{styles}", "{description}"})
+            QVERIFY2(!page.toLower().contains(placeholder), placeholder);
+    }
+
+    void unwritablePage_data()
+    {
+        QTest::addColumn<QString>("pageName");
+        QTest::newRow("page path is a folder") << u"folder.html"_s;
+        QTest::newRow("folder of the page does not exist") << u"missing/rsspreview.html"_s;
+    }
+
+    void unwritablePage()
+    {
+        QFETCH(QString, pageName);
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        QVERIFY(QDir(folder.path()).mkdir(u"folder.html"_s));
+        FeedDocument document;
+        document.channel.title = u"My news"_s;
+        addEntries(document, 2);
+        const QString pagePath = folder.file(pageName);
+        const PreviewResult result = BuildPreview(document, folder.path(), pagePath, QLocale::c());
+        QVERIFY(!result.ok);
+        QVERIFY(!result.emptyPage);
+        QVERIFY2(result.error.contains(QDir::toNativeSeparators(pagePath)), qPrintable(result.error));
+        QVERIFY(QFileInfo(folder.file(u"folder.html"_s)).isDir());
+        QVERIFY(!QFileInfo::exists(folder.file(u"missing"_s)));
+    }
+
+    void loadSelectedEntryRunsBeforeEntriesAreRead()
+    {
+        ProgramFolder folder;
+        QVERIFY(folder.ready);
+        QVERIFY(folder.write(u"entry.html"_s, "<{TITLE}:{DESCRIPTION}>"));
+        QVERIFY(folder.write(u"preview.html"_s, "{ENTRIES}"));
+        FeedDocument document;
+        addEntries(document, 2);
+        int commits = 0;
+        // Stands in for the editor committing the text being edited into its entry.
+        document.setLoadSelectedEntry([&document, &commits] {
+            ++commits;
+            document.entries.at(1).title = u"edited"_s;
+            document.entries.at(1).content = u"new text"_s;
+        });
+        const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(commits, 1);
+        QCOMPARE(FeedsmithTest::readBytes(folder.page()), "<key2:><edited:new text>\r\n");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPreview)
+#include "tst_preview.moc"

@@ -1,0 +1,569 @@
+// Tests of the RSS 2.0 writer: line layout, item choice, descriptions, dates, XML safety, atomic writes.
+#include "output/rsswriter.h"
+#include "text/textfiles.h"
+#include "testsupport.h"
+
+#include <QXmlStreamReader>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace Feedsmith;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct ParsedItem
+{
+    QString title, link, description;
+};
+
+// What an XML parser reads from a feed: channel values, image values and the items in order.
+struct ParsedFeed
+{
+    QString error;
+    QMap<QString, QString> channel, image;
+    QList<ParsedItem> items;
+};
+
+ParsedFeed parseFeed(const QByteArray &bytes)
+{
+    ParsedFeed feed;
+    QXmlStreamReader xml(bytes);
+    QStringList path; // open elements; leaves are read whole with readElementText
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement()) {
+            path.removeLast();
+            continue;
+        }
+        if (!xml.isStartElement())
+            continue;
+        const QString name = xml.name().toString();
+        const QString parent = path.value(path.size() - 1);
+        if (path.size() == 2 && name != "image"_L1 && name != "item"_L1) {
+            feed.channel[name] = xml.readElementText();
+        } else if (path.size() == 3 && parent == "image"_L1) {
+            feed.image[name] = xml.readElementText();
+        } else if (path.size() == 3 && parent == "item"_L1) {
+            ParsedItem &item = feed.items.last();
+            QString &field = name == "title"_L1 ? item.title : name == "link"_L1 ? item.link : item.description;
+            field = xml.readElementText();
+        } else {
+            if (name == "item"_L1)
+                feed.items.append(ParsedItem());
+            path << name;
+        }
+    }
+    if (xml.hasError())
+        feed.error = u"line %1, column %2: %3"_s.arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString());
+    return feed;
+}
+
+// Why the bytes are no proper RSS file (ASCII only, every line ended by CR LF, well-formed XML), or empty.
+QString fileProblem(const QByteArray &bytes)
+{
+    if (!bytes.endsWith("</rss>\r\n"))
+        return u"the file does not end with </rss> and CR LF"_s;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x80)
+            return u"byte 0x%1 at offset %2 is not ASCII"_s.arg(int(c), 0, 16).arg(i);
+        if ((c == '\n' && (i == 0 || bytes[i - 1] != '\r')) || (c == '\r' && bytes.at(i + 1) != '\n'))
+            return u"a lone line break at offset %1"_s.arg(i);
+    }
+    const QString error = parseFeed(bytes).error;
+    return error.isEmpty() ? QString() : u"not well-formed XML: "_s + error;
+}
+
+// Every RSS file a test produces goes through this check.
+#define VERIFY_RSS_FILE(bytes)                                                                     \
+    do {                                                                                           \
+        const QString problem_ = fileProblem(bytes);                                               \
+        QVERIFY2(problem_.isEmpty(), qPrintable(problem_ + u"\n"_s + QString::fromLatin1(bytes))); \
+    } while (false)
+
+const QString TestStyleBlock = StyleBlockFor(u"p { margin: 0; }"_s);
+
+QDateTime winterMoment()
+{
+    return QDateTime(QDate(2027, 3, 1), QTime(9, 5, 7), QTimeZone("Europe/Berlin"));
+}
+
+QByteArray build(FeedDocument &document, const QString &styleBlock = TestStyleBlock)
+{
+    return BuildRssFile(document, styleBlock, winterMoment(), QLocale::c());
+}
+
+void fillChannel(ChannelSettings &c)
+{
+    c = {u"My news"_s, u"https://example.org/"_s, u"News of the day"_s, u"en"_s, u"3"_s, u"editor@example.org"_s,
+         u"webmaster@example.org"_s, u"Tech"_s, u"60"_s, u"https://example.org/logo.png"_s, u"Logo"_s,
+         u"https://example.org/home"_s};
+}
+
+// The file of the channel of fillChannel with one entry, written by hand from the line table.
+QByteArray fullFile()
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n\t<channel>\r\n"
+           "\t<title>My news</title>\r\n\t<link>https://example.org/</link>\r\n"
+           "\t<description>News of the day</description>\r\n\t<language>en</language>\r\n"
+           "\t<pubDate>Mon, 01 Mar 2027 09:05:07 +0100</pubDate>\r\n\t<docs>"
+        + QByteArray(RssDocsUrl)
+        + "</docs>\r\n\t<managingEditor>editor@example.org</managingEditor>\r\n"
+          "\t<webMaster>webmaster@example.org</webMaster>\r\n\t<category>Tech</category>\r\n\t<ttl>60</ttl>\r\n"
+          "\t<image>\r\n\t\t<url>https://example.org/logo.png</url>\r\n\t\t<title>Logo</title>\r\n"
+          "\t\t<link>https://example.org/home</link>\r\n\t</image>\r\n"
+          "\t<item>\r\n\t\t<title>First</title>\r\n\t\t<link>https://example.org/1</link>\r\n"
+          "\t\t<description><![CDATA[<p>Hello</p>]]></description>\r\n\t</item>\r\n"
+          "\t</channel>\r\n</rss>\r\n";
+}
+
+// The description of the single item of a feed with one entry holding this content.
+QString descriptionOf(const QString &content, const QString &styleBlock, QByteArray *bytes)
+{
+    FeedDocument document;
+    document.entries.append(RSSentry{u"t"_s, {}, content});
+    *bytes = build(document, styleBlock);
+    const ParsedFeed feed = parseFeed(*bytes);
+    return feed.items.size() == 1 ? feed.items.first().description : u"<no single item>"_s;
+}
+
+} // namespace
+
+class TestRssWriter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void channelLayout()
+    {
+        QVERIFY(QByteArray(RssDocsUrl).startsWith("http"));
+        FeedDocument document;
+        fillChannel(document.channel);
+        document.entries.append(RSSentry{u"First"_s, u"https://example.org/1"_s,
+                                         u"<html><head></head><body><p>Hello</p></body></html>"_s});
+        const QByteArray bytes = build(document);
+        VERIFY_RSS_FILE(bytes);
+        // The number field ("3") has no line of its own.
+        QCOMPARE(bytes, fullFile());
+    }
+
+    void emptyFieldOmitsLine_data()
+    {
+        QTest::addColumn<QStringList>("emptied");
+        QTest::addColumn<QStringList>("missingLines");
+        const QStringList image = {u"\t<image>"_s, u"\t\t<url>https://example.org/logo.png</url>"_s,
+                                   u"\t\t<title>Logo</title>"_s, u"\t\t<link>https://example.org/home</link>"_s,
+                                   u"\t</image>"_s};
+        const auto row = [](const char *name, const QStringList &emptied, const QStringList &lines) {
+            QTest::newRow(name) << emptied << lines;
+        };
+        row("empty title", {u"title"_s}, {u"\t<title>My news</title>"_s});
+        row("empty link", {u"link"_s}, {u"\t<link>https://example.org/</link>"_s});
+        row("empty description", {u"description"_s}, {u"\t<description>News of the day</description>"_s});
+        row("empty language", {u"language"_s}, {u"\t<language>en</language>"_s});
+        row("empty managing editor", {u"managingeditor"_s},
+            {u"\t<managingEditor>editor@example.org</managingEditor>"_s});
+        row("empty webmaster", {u"webmaster"_s}, {u"\t<webMaster>webmaster@example.org</webMaster>"_s});
+        row("empty category", {u"category"_s}, {u"\t<category>Tech</category>"_s});
+        row("empty ttl", {u"ttl"_s}, {u"\t<ttl>60</ttl>"_s});
+        row("empty image url drops the whole image block", {u"imageurl"_s}, image);
+        row("image title without image url gives no block", {u"imageurl"_s, u"imagelink"_s}, image);
+        row("image link without image url gives no block", {u"imageurl"_s, u"imagetitle"_s}, image);
+        row("only image url keeps the url line alone", {u"imagetitle"_s, u"imagelink"_s}, {image[2], image[3]});
+    }
+
+    void emptyFieldOmitsLine()
+    {
+        QFETCH(QStringList, emptied);
+        QFETCH(QStringList, missingLines);
+        FeedDocument document;
+        fillChannel(document.channel);
+        for (const ChannelField &field : ChannelFields) {
+            if (emptied.contains(QString(field.tag)))
+                (document.channel.*field.member).clear();
+        }
+        document.entries.append(RSSentry{u"First"_s, u"https://example.org/1"_s, u"<body><p>Hello</p></body>"_s});
+        QByteArray expected = fullFile();
+        for (const QString &line : missingLines) {
+            const QByteArray wholeLine = "\r\n" + line.toLatin1() + "\r\n";
+            QVERIFY2(expected.contains(wholeLine), qPrintable(line));
+            expected.replace(wholeLine, "\r\n");
+        }
+        const QByteArray bytes = build(document);
+        VERIFY_RSS_FILE(bytes);
+        QCOMPARE(bytes, expected);
+    }
+
+    void noEntries()
+    {
+        FeedDocument document;
+        document.channel.title = u"Empty"_s;
+        document.channel.ttl.clear();
+        const QByteArray bytes = build(document);
+        VERIFY_RSS_FILE(bytes);
+        QCOMPARE(bytes, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n\t<channel>\r\n"
+                        "\t<title>Empty</title>\r\n\t<pubDate>Mon, 01 Mar 2027 09:05:07 +0100</pubDate>\r\n"
+                        "\t<docs>" + QByteArray(RssDocsUrl) + "</docs>\r\n\t</channel>\r\n</rss>\r\n");
+    }
+
+    void itemChoice_data()
+    {
+        QTest::addColumn<int>("entryCount");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QString>("numberAfter");
+        QTest::addColumn<QString>("locale");
+        QStringList all;
+        for (int i = 12; i >= 1; --i)
+            all << u"key%1"_s.arg(i);
+        const QStringList newest10 = all.mid(0, 10);
+        QTest::newRow("number 10 of 12 takes key12 to key3") << 12 << u"10"_s << newest10 << u"10"_s << u"C"_s;
+        QTest::newRow("number 12 takes all") << 12 << u"12"_s << all << u"12"_s << u"C"_s;
+        QTest::newRow("number 15 takes all") << 12 << u"15"_s << all << u"15"_s << u"C"_s;
+        QTest::newRow("empty number is reset to 10") << 12 << QString() << newest10 << u"10"_s << u"C"_s;
+        QTest::newRow("number 0 is reset to 10") << 12 << u"0"_s << newest10 << u"10"_s << u"C"_s;
+        QTest::newRow("letters are reset to 10") << 12 << u"abc"_s << newest10 << u"10"_s << u"C"_s;
+        QTest::newRow("number 00 gives no item") << 12 << u"00"_s << QStringList() << u"00"_s << u"C"_s;
+        QTest::newRow("number -3 gives no item") << 12 << u"-3"_s << QStringList() << u"-3"_s << u"C"_s;
+        QTest::newRow("number 2.5 takes two") << 12 << u"2.5"_s << all.mid(0, 2) << u"2.5"_s << u"C"_s;
+        QTest::newRow("number 1 takes the newest") << 12 << u"1"_s << QStringList{u"key12"_s} << u"1"_s << u"C"_s;
+        QTest::newRow("number 0.5 takes none") << 12 << u"0.5"_s << QStringList() << u"0.5"_s << u"C"_s;
+        QTest::newRow("German decimal comma") << 12 << u"2,5"_s << all.mid(0, 2) << u"2,5"_s << u"de_DE"_s;
+        QTest::newRow("no entries with number 10") << 0 << u"10"_s << QStringList() << u"10"_s << u"C"_s;
+    }
+
+    void itemChoice()
+    {
+        QFETCH(int, entryCount);
+        QFETCH(QString, number);
+        QFETCH(QStringList, titles);
+        QFETCH(QString, locale);
+        FeedDocument document;
+        document.channel.number = number;
+        for (int i = 1; i <= entryCount; ++i)
+            document.entries.append(RSSentry{u"key%1"_s.arg(i), {}, {}});
+        const QByteArray bytes = BuildRssFile(document, TestStyleBlock, winterMoment(), QLocale(locale));
+        VERIFY_RSS_FILE(bytes);
+        QStringList written;
+        for (const ParsedItem &item : parseFeed(bytes).items)
+            written << item.title;
+        QCOMPARE(written, titles);
+        QCOMPARE(bytes.count("\t<item>\r\n"), titles.size());
+        QTEST(document.channel.number, "numberAfter");
+    }
+
+    void publicationDate_data()
+    {
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<QString>("expected");
+        // zone null: the machine's local time (TZ=Europe/Berlin in the test run)
+        const auto row = [](const char *name, QDate date, QTime time, const char *zone, const QString &expected) {
+            const QDateTime moment = zone ? QDateTime(date, time, QTimeZone(zone)) : QDateTime(date, time);
+            QTest::newRow(name) << moment << expected;
+        };
+        const char *berlin = "Europe/Berlin", *newYork = "America/New_York";
+        row("Berlin winter", {2027, 3, 1}, {9, 5, 7}, berlin, u"Mon, 01 Mar 2027 09:05:07 +0100"_s);
+        row("Berlin summer", {2027, 7, 15}, {14, 30}, berlin, u"Thu, 15 Jul 2027 14:30:00 +0200"_s);
+        row("New York winter", {2027, 1, 11}, {8, 0}, newYork, u"Mon, 11 Jan 2027 08:00:00 -0500"_s);
+        row("New York summer", {2027, 7, 15}, {23, 59, 59}, newYork, u"Thu, 15 Jul 2027 23:59:59 -0400"_s);
+        row("a Sunday", {2026, 12, 6}, {19, 41, 29}, berlin, u"Sun, 06 Dec 2026 19:41:29 +0100"_s);
+        row("a Saturday at midnight", {2027, 3, 6}, {0, 0}, berlin, u"Sat, 06 Mar 2027 00:00:00 +0100"_s);
+        row("single-digit day", {2027, 2, 9}, {7, 8, 9}, berlin, u"Tue, 09 Feb 2027 07:08:09 +0100"_s);
+        row("UTC", {2027, 10, 20}, {12, 0}, "UTC", u"Wed, 20 Oct 2027 12:00:00 +0000"_s);
+        row("half-hour offset east", {2027, 1, 20}, {12, 0}, "Asia/Kolkata", u"Wed, 20 Jan 2027 12:00:00 +0530"_s);
+        row("half-hour offset west", {2027, 1, 20}, {12, 0}, "America/St_Johns",
+            u"Wed, 20 Jan 2027 12:00:00 -0330"_s);
+        row("local time in winter", {2027, 1, 20}, {12, 0}, nullptr, u"Wed, 20 Jan 2027 12:00:00 +0100"_s);
+        row("local time in summer", {2027, 7, 15}, {12, 0}, nullptr, u"Thu, 15 Jul 2027 12:00:00 +0200"_s);
+    }
+
+    void publicationDate()
+    {
+        QFETCH(QDateTime, moment);
+        QTEST(PublicationDate(moment), "expected");
+        FeedDocument document;
+        const QByteArray bytes = BuildRssFile(document, TestStyleBlock, moment, QLocale::c());
+        VERIFY_RSS_FILE(bytes);
+        QFETCH(QString, expected);
+        QVERIFY(bytes.contains("\r\n\t<pubDate>" + expected.toLatin1() + "</pubDate>\r\n"));
+    }
+
+    void extractBody_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("both tags") << u"<html><head></head><body><p>Hi</p></body></html>"_s << u"<p>Hi</p>"_s;
+        QTest::newRow("capital tags") << u"<HTML><BODY>Hi</Body></HTML>"_s << u"Hi"_s;
+        QTest::newRow("adjacent tags") << u"<html><body></body></html>"_s << QString();
+        QTest::newRow("neither tag") << u"<p>Hi</p>"_s << u"<p>Hi</p>"_s;
+        QTest::newRow("empty content") << QString() << QString();
+        QTest::newRow("only the opening tag") << u"<head></head><body><p>Hi</p>"_s << u"<p>Hi</p>"_s;
+        QTest::newRow("only the closing tag") << u"<p>Hi</p></body></html>"_s << u"<p>Hi</p>"_s;
+        QTest::newRow("first pair of several") << u"<body>a</body><body>b</body>"_s << u"a"_s;
+    }
+
+    void extractBody()
+    {
+        QFETCH(QString, content);
+        QTEST(ExtractBody(content), "body");
+    }
+
+    void description_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("styleBlock");
+        QTest::addColumn<QString>("expected");
+        const QString sb = TestStyleBlock;
+        const QString odd = StyleBlockFor(u"p { font-family: \"Gr\u00FC\u00DFe\"; }\n.x { color: red; }"_s);
+        QTest::newRow("two paragraphs with a line break become one line")
+            << u"<html><body><p>One</p>\r\n<p>Two</p></body></html>"_s << sb << u"<p>One</p><p>Two</p>"_s;
+        QTest::newRow("content without body tags loses the style block") << sb + u"<p>Stored</p>"_s << sb
+                                                                         << u"<p>Stored</p>"_s;
+        QTest::newRow("editor document loses the style block")
+            << u"<html><head>"_s + sb + u"</head><body>"_s + sb + u"<p>x</p></body></html>"_s << sb << u"<p>x</p>"_s;
+        QTest::newRow("several copies of the style block") << sb + u"<p>a</p>"_s + sb + sb + u"<p>b</p>"_s << sb
+                                                           << u"<p>a</p><p>b</p>"_s;
+        QTest::newRow("style block in capitals") << sb.toUpper() + u"<p>x</p>"_s << sb << u"<p>x</p>"_s;
+        QTest::newRow("style block with umlauts and lone line feeds")
+            << u"<html><body>"_s + odd + u"<p>x</p>"_s + odd + u"</body></html>"_s << odd << u"<p>x</p>"_s;
+        QTest::newRow("content of only the style block") << sb << sb << QString();
+    }
+
+    void description()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, styleBlock);
+        QByteArray bytes;
+        QTEST(descriptionOf(content, styleBlock, &bytes), "expected");
+        VERIFY_RSS_FILE(bytes);
+    }
+
+    void emptyItem()
+    {
+        FeedDocument document;
+        document.entries.append(RSSentry{});
+        document.entries.append(RSSentry{{}, {}, u"<p>only content</p>"_s});
+        const QByteArray bytes = build(document);
+        VERIFY_RSS_FILE(bytes);
+        QVERIFY(bytes.contains("\t<item>\r\n\t\t<description><![CDATA[<p>only content</p>]]></description>\r\n"
+                               "\t</item>\r\n\t<item>\r\n\t</item>\r\n\t</channel>\r\n"));
+    }
+
+    void hostileValues_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QString>("readBack");
+        const QChar highSurrogate(0xD83D);
+        const QChar lowSurrogate(0xDE00);
+        QTest::newRow("less-than and ampersand") << u"a < b & c"_s << "a &lt; b &amp; c"_ba << u"a < b & c"_s;
+        QTest::newRow("Cafe and Bar") << u"Café & Bar"_s << "Cafe &amp; Bar"_ba << u"Cafe & Bar"_s;
+        QTest::newRow("umlauts") << u"Grüße"_s << "Gruesse"_ba << u"Gruesse"_s;
+        QTest::newRow("undeclared entity nbsp") << u"x&nbsp;y"_s << "x&amp;nbsp;y"_ba << u"x&nbsp;y"_s;
+        QTest::newRow("predefined entities stay") << u"&amp;&lt;&gt;&quot;&apos;"_s << "&amp;&lt;&gt;&quot;&apos;"_ba
+                                                  << u"&<>\"'"_s;
+        QTest::newRow("capitalised AMP is no entity") << u"&AMP;"_s << "&amp;AMP;"_ba << u"&AMP;"_s;
+        QTest::newRow("decimal reference") << u"&#123;"_s << "&#123;"_ba << u"{"_s;
+        QTest::newRow("hex references") << u"&#x41;&#x1F600;"_s << "&#x41;&#x1F600;"_ba << u"A😀"_s;
+        QTest::newRow("capital X is no reference") << u"&#X41;"_s << "&amp;#X41;"_ba << u"&#X41;"_s;
+        QTest::newRow("reference to NUL") << u"&#0;"_s << "&amp;#0;"_ba << u"&#0;"_s;
+        QTest::newRow("reference to a control character") << u"&#x1F;"_s << "&amp;#x1F;"_ba << u"&#x1F;"_s;
+        QTest::newRow("reference to a surrogate") << u"&#xD800;"_s << "&amp;#xD800;"_ba << u"&#xD800;"_s;
+        QTest::newRow("reference to FFFE") << u"&#65534;"_s << "&amp;#65534;"_ba << u"&#65534;"_s;
+        QTest::newRow("reference beyond Unicode") << u"&#x110000;"_s << "&amp;#x110000;"_ba << u"&#x110000;"_s;
+        QTest::newRow("references without semicolon") << u"AT&T &#65 &lt"_s << "AT&amp;T &amp;#65 &amp;lt"_ba
+                                                      << u"AT&T &#65 &lt"_s;
+        QTest::newRow("empty references") << u"&#; &#x;"_s << "&amp;#; &amp;#x;"_ba << u"&#; &#x;"_s;
+        QTest::newRow("ampersand at the end") << u"Q&"_s << "Q&amp;"_ba << u"Q&"_s;
+        QTest::newRow("end of a CDATA section") << u"a]]>b"_s << "a]]&gt;b"_ba << u"a]]>b"_s;
+        QTest::newRow("plain greater-than") << u"a > b"_s << "a > b"_ba << u"a > b"_s;
+        QTest::newRow("control characters dropped") << u"a\u0001b\u000Bc"_s << "abc"_ba << u"abc"_s;
+        QTest::newRow("NUL dropped") << (u"a"_s + QChar(0) + u"b"_s) << "ab"_ba << u"ab"_s;
+        QTest::newRow("tab kept") << u"a\tb"_s << "a\tb"_ba << u"a\tb"_s;
+        QTest::newRow("noncharacter FFFF dropped") << u"a\uFFFFb"_s << "ab"_ba << u"ab"_s;
+        QTest::newRow("arrow as reference") << u"a → b"_s << "a &#8594; b"_ba << u"a → b"_s;
+        QTest::newRow("emoji as reference") << u"smile 😀"_s << "smile &#128512;"_ba << u"smile 😀"_s;
+        QTest::newRow("lone high surrogate dropped") << (u"a"_s + highSurrogate + u"b"_s) << "ab"_ba << u"ab"_s;
+        QTest::newRow("deleted quote keeps the line") << u"\u2019"_s << ""_ba << QString();
+        QTest::newRow("lone low surrogate dropped") << (u"a"_s + lowSurrogate + u"b"_s) << "ab"_ba << u"ab"_s;
+    }
+
+    void hostileValues()
+    {
+        QFETCH(QString, value);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, readBack);
+        FeedDocument document;
+        document.channel.title = value;
+        document.channel.description = value;
+        document.channel.category = value;
+        document.channel.imageurl = u"https://example.org/logo.png"_s;
+        document.channel.imagetitle = value;
+        document.entries.append(RSSentry{value, value, {}});
+        const QByteArray bytes = build(document);
+        VERIFY_RSS_FILE(bytes);
+        QVERIFY2(bytes.contains("\r\n\t<title>" + written + "</title>\r\n"), bytes.constData());
+        const ParsedFeed feed = parseFeed(bytes);
+        QCOMPARE(feed.channel.value(u"title"_s), readBack);
+        QCOMPARE(feed.channel.value(u"description"_s), readBack);
+        QCOMPARE(feed.channel.value(u"category"_s), readBack);
+        QCOMPARE(feed.image.value(u"title"_s), readBack);
+        QCOMPARE(feed.items.size(), 1);
+        QCOMPARE(feed.items.first().title, readBack);
+        QCOMPARE(feed.items.first().link, readBack);
+    }
+
+    void hostileBodies_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("markup kept literally") << u"<p>a < b & c</p>"_s << "<p>a < b & c</p>"_ba
+                                               << u"<p>a < b & c</p>"_s;
+        QTest::newRow("entities kept literally") << u"&nbsp;&amp;&#0;"_s << "&nbsp;&amp;&#0;"_ba
+                                                 << u"&nbsp;&amp;&#0;"_s;
+        QTest::newRow("bracket escapes restored") << u"[[p]]x[[/p]]"_s << "<p>x</p>"_ba << u"<p>x</p>"_s;
+        QTest::newRow("brackets before greater-than are unescaped") << u"a]]>b"_s << "a>>b"_ba << u"a>>b"_s;
+        QTest::newRow("CDATA end joined across a line break")
+            << u"x]\r\n]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;
+        QTest::newRow("CDATA end joined by a deleted quote")
+            << u"x]\u2019]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;
+        QTest::newRow("two CDATA ends") << u"]\n]>]\n]>"_s << "]]]]><![CDATA[>]]]]><![CDATA[>"_ba << u"]]>]]>"_s;
+        QTest::newRow("control characters dropped") << (u"a\u0001b\u000Bc"_s + QChar(0) + u"d"_s) << "abcd"_ba
+                                                    << u"abcd"_s;
+        QTest::newRow("line breaks removed") << u"one\r\ntwo\nthree\rfour"_s << "onetwothreefour"_ba
+                                             << u"onetwothreefour"_s;
+        QTest::newRow("Cafe and Bar") << u"<p>Café & Bar</p>"_s << "<p>Cafe & Bar</p>"_ba << u"<p>Cafe & Bar</p>"_s;
+        QTest::newRow("arrow as reference") << u"a → b"_s << "a &#8594; b"_ba << u"a &#8594; b"_s;
+        QTest::newRow("emoji as reference") << u"😀"_s << "&#128512;"_ba << u"&#128512;"_s;
+        QTest::newRow("lone surrogate dropped") << (u"a"_s + QChar(0xD800) + u"b"_s) << "ab"_ba << u"ab"_s;
+    }
+
+    void hostileBodies()
+    {
+        QFETCH(QString, content);
+        QFETCH(QByteArray, written);
+        QByteArray bytes;
+        QTEST(descriptionOf(content, TestStyleBlock, &bytes), "readBack");
+        VERIFY_RSS_FILE(bytes);
+        QVERIFY2(bytes.contains("\t\t<description><![CDATA[" + written + "]]></description>\r\n"), bytes.constData());
+    }
+
+    void writeRssFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(FeedsmithTest::copyProgramFiles(dir.path()));
+        const QString path = dir.filePath(u"feeds/feed.xml"_s);
+        QVERIFY(FeedsmithTest::writeBytes(path, QByteArray(5000, 'x')));
+        FeedDocument document;
+        document.channel.title = u"Café & Bar"_s;
+        document.channel.number.clear();
+        document.entries.append(RSSentry{u"One"_s, {}, BuildStyleBlock(dir.path()) + u"<p>Stored</p>"_s});
+        const QDateTime moment(QDate(2027, 1, 11), QTime(8, 0), QTimeZone("America/New_York"));
+        QString error;
+        QVERIFY(WriteRssFile(document, path, dir.path(), moment, &error));
+        QVERIFY(error.isEmpty());
+        const QByteArray bytes = FeedsmithTest::readBytes(path);
+        VERIFY_RSS_FILE(bytes);
+        QVERIFY(!bytes.contains(QByteArray(11, 'x')));
+        QVERIFY(bytes.contains("\r\n\t<title>Cafe &amp; Bar</title>\r\n"));
+        QVERIFY(bytes.contains("\t<pubDate>Mon, 11 Jan 2027 08:00:00 -0500</pubDate>\r\n"));
+        QCOMPARE(parseFeed(bytes).items.value(0).description, u"<p>Stored</p>"_s);
+        QCOMPARE(document.channel.number, u"10"_s);
+        QCOMPARE(QDir(dir.filePath(u"feeds"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"feed.xml"_s});
+    }
+
+    void writeRemovesTreatedStyleBlock_data()
+    {
+        QTest::addColumn<QByteArray>("styleSheet");
+        QTest::newRow("letters outside ASCII") << "p { font: \"Gr\xFC\xDF" "e\"; }\r\nh1 { color: red; }\r\n"_ba;
+        QTest::newRow("lone line feeds") << "p {\n  margin: 0;\n}\nh1 { color: red; }\n"_ba;
+        QTest::newRow("both") << "p:before { content: \"\xC4\"; }\nh1 { }\n"_ba;
+    }
+
+    void writeRemovesTreatedStyleBlock()
+    {
+        QFETCH(QByteArray, styleSheet);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(FeedsmithTest::copyProgramFiles(dir.path()));
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"styles.css"_s), styleSheet));
+        const QString sb = BuildStyleBlock(dir.path());
+        FeedDocument document;
+        document.entries.append(RSSentry{u"stored"_s, {}, sb + u"<p>Body</p>"_s});
+        document.entries.append(RSSentry{u"edited"_s, {}, u"<html><head>"_s + sb + u"</head><body>"_s + sb
+                                                              + u"<p>Body</p></body></html>"_s});
+        const QString path = dir.filePath(u"feed.xml"_s);
+        QString error;
+        QVERIFY2(WriteRssFile(document, path, dir.path(), winterMoment(), &error), qPrintable(error));
+        const QByteArray bytes = FeedsmithTest::readBytes(path);
+        VERIFY_RSS_FILE(bytes);
+        const ParsedFeed feed = parseFeed(bytes);
+        QCOMPARE(feed.items.size(), 2);
+        QCOMPARE(feed.items[0].description, u"<p>Body</p>"_s);
+        QCOMPARE(feed.items[1].description, u"<p>Body</p>"_s);
+    }
+
+    void writeFailure_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("target is an existing folder") << u"folder.xml"_s;
+        QTest::newRow("folder does not exist") << u"missing/feed.xml"_s;
+        QTest::newRow("path below an existing file") << u"old.xml/feed.xml"_s;
+#ifdef Q_OS_UNIX
+        // A file size limit makes the write itself fail halfway, as a full disk does.
+        QTest::newRow("write fails halfway over the previous file") << u"old.xml"_s;
+#endif
+    }
+
+    void writeFailure()
+    {
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(FeedsmithTest::copyProgramFiles(dir.path()));
+        const QByteArray old = "<?xml version=\"1.0\"?>\r\n<rss/>\r\n";
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"old.xml"_s), old));
+        QVERIFY(QDir(dir.path()).mkdir(u"folder.xml"_s));
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"folder.xml/inside.txt"_s), old));
+        const auto listing = [&dir] {
+            return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        const QStringList before = listing();
+        const QString path = dir.filePath(target);
+        FeedDocument document;
+        document.channel.title = u"A title long enough to pass any limit"_s;
+        QString error;
+        bool written = false;
+        if (target == "old.xml"_L1) {
+#ifdef Q_OS_UNIX
+            rlimit saved{};
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+            rlimit small = saved;
+            small.rlim_cur = 16;
+            const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            written = WriteRssFile(document, path, dir.path(), winterMoment(), &error);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, savedHandler);
+#endif
+        } else {
+            written = WriteRssFile(document, path, dir.path(), winterMoment(), &error);
+        }
+        const QByteArray after = FeedsmithTest::readBytes(dir.filePath(u"old.xml"_s));
+        QVERIFY2(!written, qPrintable(u"reported success; old.xml now holds %1 bytes: %2"_s.arg(after.size())
+                                          .arg(QString::fromLatin1(after))));
+        QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+        QCOMPARE(listing(), before); // no temporary file left behind, no folder made
+        QCOMPARE(FeedsmithTest::readBytes(dir.filePath(u"old.xml"_s)), old);
+        QCOMPARE(QDir(dir.filePath(u"folder.xml"_s)).entryList(QDir::Files), QStringList{u"inside.txt"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRssWriter)
+#include "tst_rsswriter.moc"
