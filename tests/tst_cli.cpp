@@ -1,0 +1,469 @@
+// Tests of feedsmith-cli: its commands on the example project, its exit codes and its messages.
+#include "document/feeddocument.h"
+#include "locale/keyedtexts.h"
+#include "project/projectreader.h"
+
+#include "testsupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+using namespace Feedsmith;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QString exampleProject()
+{
+    return FeedsmithTest::binDir() + u"/feeds/example.rsx"_s;
+}
+
+// Runs a program in a working folder, with the locale given and SOURCE_DATE_EPOCH set only when
+// `epoch` is not null.
+Run runProgram(const QString &program, const QStringList &arguments, const QString &workingFolder,
+               const QString &epoch = {}, const QString &locale = u"C.UTF-8"_s)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(u"SOURCE_DATE_EPOCH"_s);
+    if (!epoch.isNull())
+        env.insert(u"SOURCE_DATE_EPOCH"_s, epoch);
+    env.insert(u"LC_ALL"_s, locale);
+    env.insert(u"LANG"_s, locale);
+    env.insert(u"TZ"_s, u"Europe/Berlin"_s);
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workingFolder);
+    process.start(program, arguments);
+    Run run;
+    if (!process.waitForStarted(30000))
+        return run;
+    process.closeWriteChannel();
+    run.finished = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+Run runCli(const QStringList &arguments, const QString &workingFolder, const QString &epoch = {},
+           const QString &locale = u"C.UTF-8"_s)
+{
+    return runProgram(FeedsmithTest::cliPath(), arguments, workingFolder, epoch, locale);
+}
+
+// Exactly one line: one line feed, at the end.
+bool isOneLine(const QByteArray &text)
+{
+    return text.endsWith('\n') && text.count('\n') == 1 && text.trimmed().size() > 0;
+}
+
+QStringList folderEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+// The entry titles of the example project, in the order of its entry groups (key1 first).
+const QStringList ExampleTitles = {u"Welcome to the example feed"_s, u"Three tips for good entries"_s,
+                                   u"Publishing the feed"_s, u"Tell your readers about the feed"_s};
+const QStringList ExampleLinks = {u"https://www.example.com/news/1"_s, u"https://www.example.com/news/2"_s,
+                                  u"https://www.example.com/news/3"_s, u"https://www.example.com/news/4"_s};
+
+// 1796000000 seconds after the epoch is Monday, 30 November 2026, 00:53:20 UTC.
+const QString Epoch = u"1796000000"_s;
+const QString EpochDate = u"Mon, 30 Nov 2026 00:53:20 +0000"_s;
+
+KeyedTexts readerTexts()
+{
+    KeyedTexts texts;
+    texts.insert(u"rootkey"_s, u"My feed"_s);
+    texts.insert(u"newentry"_s, u"New entry"_s);
+    return texts;
+}
+
+// The whole readable content of a project read with the given regional settings.
+struct ProjectContent
+{
+    ChannelSettings channel;
+    FtpSettings ftp;
+    QList<RSSentry> entries;
+    QStringList nodeKeys;
+    QStringList captions;
+};
+
+ProjectContent readProject(const QString &path, const QLocale &locale)
+{
+    FeedDocument doc;
+    ReadProjectFile(doc, path, FeedsmithTest::binDir(), readerTexts(), locale);
+    ProjectContent c;
+    c.channel = doc.channel;
+    c.ftp = doc.ftp;
+    for (int i = 1; i <= doc.entryCount(); ++i)
+        c.entries << doc.entries.at(i);
+    c.nodeKeys = doc.tree.childKeys(u"root"_s);
+    c.captions << doc.tree.caption(u"root"_s);
+    for (const QString &key : c.nodeKeys)
+        c.captions << doc.tree.caption(key);
+    return c;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void helpAndVersion_data();
+    void helpAndVersion();
+    void rssOfTheExample();
+    void rssTwiceGivesTheSameBytes();
+    void previewOfTheExample();
+    void resaveReadsBackEqual_data();
+    void resaveReadsBackEqual();
+    void failures_data();
+    void failures();
+    void usageErrors_data();
+    void usageErrors();
+    void existingOutputUntouchedOnFailure_data();
+    void existingOutputUntouchedOnFailure();
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY2(QFileInfo(FeedsmithTest::cliPath()).isExecutable(), qPrintable(FeedsmithTest::cliPath()));
+    QVERIFY2(QFileInfo::exists(exampleProject()), qPrintable(exampleProject()));
+}
+
+void TestCli::helpAndVersion_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QByteArrayList>("mustContain");
+    QTest::newRow("--help names the commands") << u"--help"_s << QByteArrayList{"rss", "preview", "resave"};
+    QTest::newRow("--version names the program") << u"--version"_s << QByteArrayList{"feedsmith-cli"};
+}
+
+void TestCli::helpAndVersion()
+{
+    QFETCH(QString, option);
+    QFETCH(QByteArrayList, mustContain);
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const Run run = runCli({option}, work.path());
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    for (const QByteArray &word : mustContain)
+        QVERIFY2(run.out.contains(word), run.out.constData());
+    QCOMPARE(run.err, QByteArray());
+    QVERIFY(folderEntries(work.path()).isEmpty());
+}
+
+void TestCli::rssOfTheExample()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const Run run = runCli({u"rss"_s, exampleProject(), u"feed.xml"_s}, work.path(), Epoch);
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.err, QByteArray());
+
+    const QByteArray bytes = FeedsmithTest::readBytes(work.filePath(u"feed.xml"_s));
+    QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n"));
+    QVERIFY(bytes.endsWith("</rss>\r\n"));
+    QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+
+    QXmlStreamReader xml(bytes);
+    int items = 0;
+    QStringList itemTitles;
+    QStringList itemLinks;
+    QStringList descriptions;
+    QString pubDate;
+    QString channelTitle;
+    QStringList path;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            path << xml.name().toString();
+            const QString where = path.join(u'/');
+            if (where == u"rss/channel/item"_s) {
+                ++items;
+            } else if (where == u"rss/channel/item/title"_s) {
+                itemTitles << xml.readElementText();
+                path.removeLast();
+            } else if (where == u"rss/channel/item/link"_s) {
+                itemLinks << xml.readElementText();
+                path.removeLast();
+            } else if (where == u"rss/channel/item/description"_s) {
+                descriptions << xml.readElementText();
+                path.removeLast();
+            } else if (where == u"rss/channel/pubDate"_s) {
+                pubDate = xml.readElementText();
+                path.removeLast();
+            } else if (where == u"rss/channel/title"_s) {
+                channelTitle = xml.readElementText();
+                path.removeLast();
+            }
+        } else if (xml.isEndElement()) {
+            path.removeLast();
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(items, 4);
+    QCOMPARE(pubDate, EpochDate);
+    QCOMPARE(channelTitle, u"Feedsmith example feed"_s);
+    // Newest first: the last entry group of the project is the first item.
+    QStringList newestFirst = ExampleTitles;
+    std::reverse(newestFirst.begin(), newestFirst.end());
+    QCOMPARE(itemTitles, newestFirst);
+    QStringList linksNewestFirst = ExampleLinks;
+    std::reverse(linksNewestFirst.begin(), linksNewestFirst.end());
+    QCOMPARE(itemLinks, linksNewestFirst);
+    // Bodies arrive as HTML, unescaped and without the style block.
+    QCOMPARE(descriptions.size(), 4);
+    QVERIFY(descriptions.at(0).startsWith(u"<p>The feed is online. Put a link to it on your home page so visitors can "
+                                          "subscribe, for example on "_s));
+    QVERIFY(descriptions.at(0).endsWith(u"<p>Thank you for reading!</p>"_s));
+    QVERIFY(descriptions.at(3).startsWith(u"<p>Welcome to the example feed, made with <b>Feedsmith</b>.</p><p>This "
+                                          "project shows"_s));
+    for (const QString &d : descriptions)
+        QVERIFY(!d.contains(u"<style"_s));
+}
+
+void TestCli::rssTwiceGivesTheSameBytes()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const Run first = runCli({u"rss"_s, exampleProject(), u"a.xml"_s}, work.path(), Epoch);
+    const Run second = runCli({u"rss"_s, exampleProject(), u"b.xml"_s}, work.path(), Epoch);
+    QVERIFY(first.finished && second.finished);
+    QCOMPARE(first.exitCode, 0);
+    QCOMPARE(second.exitCode, 0);
+    const QByteArray a = FeedsmithTest::readBytes(work.filePath(u"a.xml"_s));
+    QVERIFY(!a.isEmpty());
+    QCOMPARE(FeedsmithTest::readBytes(work.filePath(u"b.xml"_s)), a);
+    QVERIFY(a.contains(QByteArray("<pubDate>" + EpochDate.toLatin1() + "</pubDate>")));
+}
+
+void TestCli::previewOfTheExample()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const Run run = runCli({u"preview"_s, exampleProject(), u"page.html"_s}, work.path());
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.err, QByteArray());
+
+    const QString page = QString::fromLatin1(FeedsmithTest::readBytes(work.filePath(u"page.html"_s)));
+    QVERIFY(page.contains(u"<title>Feedsmith example feed</title>"_s));
+    // Every title as a link, the newest entry first.
+    qsizetype previous = page.size();
+    for (int i = 0; i < ExampleTitles.size(); ++i) {
+        const QString link = u"<a href=\""_s + ExampleLinks.at(i) + u"\">"_s + ExampleTitles.at(i) + u"</a>"_s;
+        const qsizetype at = page.indexOf(link);
+        QVERIFY2(at >= 0, qPrintable(link));
+        QVERIFY2(at < previous, qPrintable(u"out of order: "_s + ExampleTitles.at(i)));
+        previous = at;
+    }
+    // The bodies are in, as HTML.
+    QVERIFY(page.contains(u"<p>Thank you for reading!</p>"_s));
+    QVERIFY(!page.contains(u"{ENTRIES}"_s, Qt::CaseInsensitive));
+    QVERIFY(!page.contains(u"{DESCRIPTION}"_s, Qt::CaseInsensitive));
+    QVERIFY(!page.contains(u"{STYLES}"_s, Qt::CaseInsensitive));
+    // Nothing else was written into the working folder.
+    QCOMPARE(folderEntries(work.path()), QStringList{u"page.html"_s});
+}
+
+void TestCli::resaveReadsBackEqual_data()
+{
+    QTest::addColumn<QString>("localeName");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("firstDateLine");
+
+    QTest::newRow("German regional settings") << u"de_DE.UTF-8"_s << QLocale(QLocale::German, QLocale::Germany)
+                                              << QByteArray("\t\t<date>02.11.2026 09:30:00</date>\r\n");
+    QTest::newRow("US regional settings") << u"en_US.UTF-8"_s << QLocale(QLocale::English, QLocale::UnitedStates)
+                                          << QByteArray("\t\t<date>11/2/2026 9:30:00 AM</date>\r\n");
+}
+
+void TestCli::resaveReadsBackEqual()
+{
+    QFETCH(QString, localeName);
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, firstDateLine);
+
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const Run first = runCli({u"resave"_s, exampleProject(), u"a.rsx"_s}, work.path(), {}, localeName);
+    QVERIFY(first.finished);
+    QVERIFY2(first.exitCode == 0, first.err.constData());
+    QCOMPARE(first.err, QByteArray());
+    const QByteArray a = FeedsmithTest::readBytes(work.filePath(u"a.rsx"_s));
+    QVERIFY(a.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n"));
+    // Dates are written the way the regional settings write them.
+    QVERIFY2(a.contains(firstDateLine), a.constData());
+
+    const ProjectContent original = readProject(exampleProject(), locale);
+    const ProjectContent resaved = readProject(work.filePath(u"a.rsx"_s), locale);
+    QCOMPARE(original.entries.size(), 4);
+    QVERIFY(original.channel == resaved.channel);
+    QVERIFY(original.ftp == resaved.ftp);
+    QCOMPARE(resaved.entries.size(), original.entries.size());
+    for (int i = 0; i < original.entries.size(); ++i) {
+        QCOMPARE(resaved.entries.at(i).title, original.entries.at(i).title);
+        QCOMPARE(resaved.entries.at(i).link, original.entries.at(i).link);
+        QCOMPARE(resaved.entries.at(i).content, original.entries.at(i).content);
+        QCOMPARE(resaved.entries.at(i).createdate, original.entries.at(i).createdate);
+    }
+    QCOMPARE(resaved.nodeKeys, original.nodeKeys);
+    QCOMPARE(resaved.captions, original.captions);
+    QCOMPARE(original.entries.at(0).createdate, QDateTime(QDate(2026, 11, 2), QTime(9, 30)));
+
+    // Saving the saved project again changes nothing.
+    const Run second = runCli({u"resave"_s, u"a.rsx"_s, u"b.rsx"_s}, work.path(), {}, localeName);
+    QVERIFY(second.finished);
+    QVERIFY2(second.exitCode == 0, second.err.constData());
+    QCOMPARE(FeedsmithTest::readBytes(work.filePath(u"b.rsx"_s)), a);
+}
+
+void TestCli::failures_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // {EXAMPLE} stands for the example project
+    QTest::addColumn<QString>("epoch");
+    QTest::addColumn<QString>("folderToMake"); // made in the working folder before the run
+
+    const QString ex = u"{EXAMPLE}"_s;
+    QTest::newRow("rss of a missing project") << QStringList{u"rss"_s, u"missing.rsx"_s, u"out.xml"_s} << Epoch
+                                              << QString();
+    QTest::newRow("preview of a missing project") << QStringList{u"preview"_s, u"missing.rsx"_s, u"out.html"_s}
+                                                  << QString() << QString();
+    QTest::newRow("resave of a missing project") << QStringList{u"resave"_s, u"missing.rsx"_s, u"out.rsx"_s}
+                                                 << QString() << QString();
+    QTest::newRow("project name without .rsx whose .xml is missing")
+        << QStringList{u"rss"_s, u"missing"_s, u"out.xml"_s} << Epoch << QString();
+    QTest::newRow("project that is a folder") << QStringList{u"rss"_s, u"proj.rsx"_s, u"out.xml"_s} << Epoch
+                                              << u"proj.rsx"_s;
+    QTest::newRow("rss into a missing folder") << QStringList{u"rss"_s, ex, u"nowhere/out.xml"_s} << Epoch
+                                               << QString();
+    QTest::newRow("preview into a missing folder") << QStringList{u"preview"_s, ex, u"nowhere/out.html"_s}
+                                                   << QString() << QString();
+    QTest::newRow("resave into a missing folder") << QStringList{u"resave"_s, ex, u"nowhere/out.rsx"_s} << QString()
+                                                  << QString();
+    QTest::newRow("rss onto a folder") << QStringList{u"rss"_s, ex, u"out.xml"_s} << Epoch << u"out.xml"_s;
+    QTest::newRow("preview onto a folder") << QStringList{u"preview"_s, ex, u"out.html"_s} << QString()
+                                           << u"out.html"_s;
+    QTest::newRow("resave onto a folder") << QStringList{u"resave"_s, ex, u"out.rsx"_s} << QString() << u"out.rsx"_s;
+    QTest::newRow("SOURCE_DATE_EPOCH with letters") << QStringList{u"rss"_s, ex, u"out.xml"_s} << u"abc"_s
+                                                    << QString();
+    QTest::newRow("SOURCE_DATE_EPOCH with a fraction") << QStringList{u"rss"_s, ex, u"out.xml"_s} << u"1.5"_s
+                                                       << QString();
+    QTest::newRow("SOURCE_DATE_EPOCH with trailing letters") << QStringList{u"rss"_s, ex, u"out.xml"_s}
+                                                             << u"1796000000s"_s << QString();
+}
+
+void TestCli::failures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, epoch);
+    QFETCH(QString, folderToMake);
+
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    if (!folderToMake.isEmpty())
+        QVERIFY(QDir(work.path()).mkdir(folderToMake));
+    arguments.replaceInStrings(u"{EXAMPLE}"_s, exampleProject());
+
+    const Run run = runCli(arguments, work.path(), epoch);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(isOneLine(run.err), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+    // Nothing was written: the working folder holds what it held before.
+    QCOMPARE(folderEntries(work.path()), folderToMake.isEmpty() ? QStringList{} : QStringList{folderToMake});
+    if (!folderToMake.isEmpty())
+        QVERIFY(QDir(work.filePath(folderToMake)).isEmpty());
+}
+
+void TestCli::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("unknown command") << QStringList{u"publish"_s, u"a.rsx"_s, u"b.xml"_s};
+    QTest::newRow("command in capitals") << QStringList{u"RSS"_s, u"a.rsx"_s, u"b.xml"_s};
+    QTest::newRow("no arguments") << QStringList{};
+    QTest::newRow("rss without an output") << QStringList{u"rss"_s, u"{EXAMPLE}"_s};
+    QTest::newRow("rss with one argument too many") << QStringList{u"rss"_s, u"{EXAMPLE}"_s, u"a.xml"_s, u"b.xml"_s};
+}
+
+void TestCli::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    arguments.replaceInStrings(u"{EXAMPLE}"_s, exampleProject());
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const Run run = runCli(arguments, work.path(), Epoch);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(!run.err.isEmpty());
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY(folderEntries(work.path()).isEmpty());
+}
+
+void TestCli::existingOutputUntouchedOnFailure_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("project"); // {EXAMPLE} stands for the example project
+    QTest::addColumn<QString>("epoch");
+    QTest::addColumn<bool>("sizeLimit"); // run with a file size limit below the output's size
+
+    QTest::newRow("rss of a missing project") << u"rss"_s << u"missing.rsx"_s << Epoch << false;
+    QTest::newRow("resave of a missing project") << u"resave"_s << u"missing.rsx"_s << QString() << false;
+    QTest::newRow("preview of a missing project") << u"preview"_s << u"missing.rsx"_s << QString() << false;
+    QTest::newRow("rss with a bad SOURCE_DATE_EPOCH") << u"rss"_s << u"{EXAMPLE}"_s << u"soon"_s << false;
+    QTest::newRow("rss stopped by the file size limit") << u"rss"_s << u"{EXAMPLE}"_s << Epoch << true;
+    QTest::newRow("resave stopped by the file size limit") << u"resave"_s << u"{EXAMPLE}"_s << QString() << true;
+    QTest::newRow("preview stopped by the file size limit") << u"preview"_s << u"{EXAMPLE}"_s << QString() << true;
+}
+
+void TestCli::existingOutputUntouchedOnFailure()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, project);
+    QFETCH(QString, epoch);
+    QFETCH(bool, sizeLimit);
+    project.replace(u"{EXAMPLE}"_s, exampleProject());
+
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QByteArray previous = "previous output\r\n";
+    QVERIFY(FeedsmithTest::writeBytes(work.filePath(u"out.file"_s), previous));
+
+    Run run;
+    if (sizeLimit) {
+        // The shell lowers the limit to one block; every output of the example is larger.
+        run = runProgram(u"/bin/sh"_s,
+                         {u"-c"_s, u"ulimit -f 1 && exec \"$0\" \"$@\""_s, FeedsmithTest::cliPath(), command, project,
+                          u"out.file"_s},
+                         work.path(), epoch);
+    } else {
+        run = runCli({command, project, u"out.file"_s}, work.path(), epoch);
+    }
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(isOneLine(run.err), run.err.constData());
+    QCOMPARE(FeedsmithTest::readBytes(work.filePath(u"out.file"_s)), previous);
+    // No half-written file is left beside it.
+    QCOMPARE(folderEntries(work.path()), QStringList{u"out.file"_s});
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
