@@ -17,8 +17,12 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The web views of the window run without Chromium's sandbox only when started as root.
 run: build
-	@$(BUILD_DIR)/bin/feedsmith-cli rss $(BUILD_DIR)/bin/feeds/example.rsx $(BUILD_DIR)/example.xml
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}$${QT_QPA_PLATFORM:-}" ]; then \
+		echo "make run: no display found; start it inside a desktop session or under xvfb-run" >&2; exit 1; fi
+	@if [ "$$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi; \
+		exec $(BUILD_DIR)/bin/feedsmith
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

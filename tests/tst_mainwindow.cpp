@@ -1,0 +1,690 @@
+// The main window: start-up, captions and tool tips, layout, field help, tab switching, About.
+#include "windowsupport.h"
+
+#include "editing/tabswitching.h"
+#include "platform/systemlocale.h"
+#include "project/datetext.h"
+#include "shell/aboutdialog.h"
+#include "shell/htmlpane.h"
+#include "text/textfiles.h"
+
+#include <feedsmith/version.h>
+
+#include <QApplication>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTimer>
+#include <QSignalSpy>
+#include <QTreeView>
+
+using namespace Feedsmith;
+using namespace FeedsmithTest;
+using namespace Qt::StringLiterals;
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase() { m_shared.reset(); }
+    void startup_data();
+    void startup();
+    void englishCaptions_data();
+    void englishCaptions();
+    void germanCaptions_data();
+    void germanCaptions();
+    void toolTips_data();
+    void toolTips();
+    void captionMatching_data();
+    void captionMatching();
+    void missingTextsGiveEmptyToolTips();
+    void noLanguageFileLeavesKeys();
+    void windowLayout();
+    void focusOrder();
+    void shortcuts_data();
+    void shortcuts();
+    void formatTables();
+    void fieldHelp_data();
+    void fieldHelp();
+    void titleHelpShownAtStart();
+    void styleSheetReadAtEveryFocus();
+    void rootCaptionRule_data();
+    void rootCaptionRule();
+    void tabShowsOnePage_data();
+    void tabShowsOnePage();
+    void previewPageWritten();
+    void previewWithoutEntries();
+    void ftpPageFileDate();
+    void aboutBox_data();
+    void aboutBox();
+    void aboutFromMenuReturnsFocus();
+    void exitClosesAtOnce();
+
+private:
+    std::unique_ptr<Program> m_shared;
+};
+
+void tst_MainWindow::startup_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QByteArray>("marker"); // "-" for no marker file
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<bool>("filter");
+    QTest::addColumn<QString>("fileMenu");
+
+    QTest::newRow("no marker, English locale") << u"en_GB.UTF-8"_s << QByteArray("-") << u"en"_s << true << u"File"_s;
+    QTest::newRow("no marker, German locale") << u"de_DE.UTF-8"_s << QByteArray("-") << u"de"_s << true << u"Datei"_s;
+    QTest::newRow("missing language falls back to English")
+        << u"fr_FR.UTF-8"_s << QByteArray("-") << u"en"_s << true << u"File"_s;
+    QTest::newRow("C locale gives English") << u"C"_s << QByteArray("-") << u"en"_s << true << u"File"_s;
+    QTest::newRow("marker 1 forces English, no filter")
+        << u"de_DE.UTF-8"_s << QByteArray("1") << u"en"_s << false << u"File"_s;
+    QTest::newRow("marker 1 with line break") << u"de_DE.UTF-8"_s << QByteArray("1\r\n") << u"en"_s << false
+                                              << u"File"_s;
+    QTest::newRow("marker 0 keeps filter and language")
+        << u"de_DE.UTF-8"_s << QByteArray("0") << u"de"_s << true << u"Datei"_s;
+    QTest::newRow("marker 01 suppresses filter only")
+        << u"de_DE.UTF-8"_s << QByteArray("01") << u"de"_s << false << u"Datei"_s;
+}
+
+void tst_MainWindow::startup()
+{
+    QFETCH(QString, locale);
+    QFETCH(QByteArray, marker);
+    QFETCH(QString, language);
+    QFETCH(bool, filter);
+    QFETCH(QString, fileMenu);
+
+    Program program;
+    if (marker != "-")
+        QVERIFY(writeBytes(program.path(u"devel.txt"_s), marker));
+    QVERIFY(program.start(locale));
+    QVERIFY(program.window->isVisible());
+    QCOMPARE(program.window->startup().languageCode, language);
+    QCOMPARE(program.window->keyboardFilterWanted(), filter);
+    QCOMPARE(program.caption(u"file"_s), fileMenu);
+    QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
+    QCOMPARE(program.window->currentPage(), Page::Settings);
+    QCOMPARE(QApplication::focusWidget(), program.box(u"txtTitle"_s));
+}
+
+void tst_MainWindow::englishCaptions_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("caption");
+
+    const std::pair<const char *, const char *> rows[] = {
+        {"file", "File"},
+        {"new", "New project"},
+        {"open", "Open project..."},
+        {"save", "Save project"},
+        {"saveas", "Save project as..."},
+        {"genrss", "Generate RSS file"},
+        {"exit", "Exit"},
+        {"help", "Help"},
+        {"about", "About Feedsmith"},
+        {"empty", "-"},
+        {"title", "Title"},
+        {"link", "Link"},
+        {"description", "Description"},
+        {"language", "Language"},
+        {"category", "Category"},
+        {"Label2", "Category"},
+        {"ttl", "Time to live (min)"},
+        {"imageurl", "Image URL"},
+        {"imagetitle", "Image title"},
+        {"imagelink", "Image link"},
+        {"Label1", "Number of entries"},
+        {"webmaster", "Webmaster"},
+        {"managingeditor", "Managing editor"},
+        {"ftpfile", "Local RSS file"},
+        {"ftpurl", "FTP server"},
+        {"ftpdir", "Remote directory"},
+        {"ftpusername", "User name"},
+        {"ftppassword", "Password"},
+        {"Label3", "Proxy"},
+        {"contenttitle", "Entry title"},
+        {"contentlink", "Entry link"},
+        {"createinfo", ""},
+        {"ftpfileproperties", ""},
+        {"Frame1", "Basic information"},
+        {"Frame2", "Channel image"},
+        {"Frame3", "Additional information"},
+        {"frehelp", "Help"},
+        {"Frame4", "Help"},
+        {"freEntry", "Entry"},
+        {"freSettings", "Settings"},
+        {"freFTP", "Publishing"},
+        {"cmdnewentry", "New entry"},
+        {"cmddeleteentry", "Delete entry"},
+        {"pasteAsText", "Paste as text"},
+        {"ftpgenfile", "Generate RSS file"},
+        {"ftpupload", "Upload"},
+    };
+    for (const auto &[control, caption] : rows)
+        QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(caption);
+}
+
+void tst_MainWindow::englishCaptions()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, caption);
+    if (!m_shared) { // one window for all rows
+        m_shared = std::make_unique<Program>();
+        QVERIFY(m_shared->start());
+    }
+    QCOMPARE(m_shared->caption(control), caption);
+    auto *tabs = m_shared->child<QTabBar>(u"TabStrip1"_s);
+    QCOMPARE(tabs->count(), 4);
+    QCOMPARE(tabs->tabText(0), u"Settings"_s);
+    QCOMPARE(tabs->tabText(3), u"Publish (FTP)"_s);
+}
+
+void tst_MainWindow::germanCaptions_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("menu with umlaut") << u"open"_s << u"Projekt \u00f6ffnen..."_s;
+    QTest::newRow("help menu") << u"help"_s << u"Hilfe"_s;
+    QTest::newRow("label") << u"ttl"_s << u"G\u00fcltigkeit (Min.)"_s;
+    QTest::newRow("frame") << u"Frame3"_s << u"Weitere Angaben"_s;
+    QTest::newRow("button") << u"cmddeleteentry"_s << u"Eintrag l\u00f6schen"_s;
+}
+
+void tst_MainWindow::germanCaptions()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, caption);
+    Program program;
+    QVERIFY(program.start(u"de_DE.UTF-8"_s));
+    QCOMPARE(program.caption(control), caption);
+    QCOMPARE(program.child<QTabBar>(u"TabStrip1"_s)->tabText(3), u"Ver\u00f6ffentlichen (FTP)"_s);
+    QCOMPARE(program.toolbarButton(u"Toolbar1"_s, u"oeffnen"_s)->toolTip(), u"Projekt \u00f6ffnen"_s);
+}
+
+void tst_MainWindow::toolTips_data()
+{
+    QTest::addColumn<QString>("toolbar");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("neu") << u"Toolbar1"_s << u"neu"_s << u"New project"_s;
+    QTest::newRow("oeffnen") << u"Toolbar1"_s << u"oeffnen"_s << u"Open project"_s;
+    QTest::newRow("speichern") << u"Toolbar1"_s << u"speichern"_s << u"Save project"_s;
+    QTest::newRow("genrss") << u"Toolbar1"_s << u"genrss"_s << u"Generate RSS file"_s;
+    QTest::newRow("fett") << u"Toolbar3"_s << u"fett"_s << u"Bold"_s;
+    QTest::newRow("kursiv") << u"Toolbar3"_s << u"kursiv"_s << u"Italic"_s;
+    QTest::newRow("unterstrichen") << u"Toolbar3"_s << u"unterstrichen"_s << u"Underline"_s;
+    QTest::newRow("link") << u"Toolbar3"_s << u"link"_s << u"Insert link"_s;
+}
+
+void tst_MainWindow::toolTips()
+{
+    QFETCH(QString, toolbar);
+    QFETCH(QString, key);
+    QFETCH(QString, toolTip);
+    Program program;
+    QVERIFY(program.start());
+    QAction *button = program.toolbarButton(toolbar, key);
+    QVERIFY(button);
+    QCOMPARE(button->toolTip(), toolTip);
+    // Every button has a picture, whatever the icon theme.
+    QVERIFY(!button->icon().pixmap(24, 24).isNull());
+}
+
+void tst_MainWindow::captionMatching_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("caption");
+
+    QTest::newRow("a key with a capital letter matches nothing")
+        << QByteArray("\t<title>Title</title>") << QByteArray("\t<Title>Title</Title>") << u"title"_s << u"title"_s;
+    QTest::newRow("a label line reaches both labels of its key")
+        << QByteArray("\t<category>Category</category>") << QByteArray("\t<category>Topic</category>")
+        << u"Label2"_s << u"Topic"_s;
+    QTest::newRow("a blank line ends the file")
+        << QByteArray("<group type=\"frame\">") << QByteArray("\r\n<group type=\"frame\">") << u"Frame1"_s
+        << u"basic"_s;
+    QTest::newRow("a group without type is skipped")
+        << QByteArray("<group type=\"button\">") << QByteArray("<group>") << u"ftpupload"_s << u"ftpupload"_s;
+    QTest::newRow("a menu line leaves labels of the same key alone")
+        << QByteArray("\t<new>New project</new>") << QByteArray("\t<title>Menu title</title>") << u"title"_s
+        << u"Title"_s;
+}
+
+void tst_MainWindow::captionMatching()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, control);
+    QFETCH(QString, caption);
+    Program program;
+    QVERIFY(editLanguageFile(program.path(u"language-en.xml"_s), {{from, to}}));
+    QVERIFY(program.start());
+    QCOMPARE(program.caption(control), caption);
+}
+
+void tst_MainWindow::missingTextsGiveEmptyToolTips()
+{
+    Program program;
+    QVERIFY(editLanguageFile(program.path(u"language-en.xml"_s),
+                             {{"\t<new>New project</new>", ""},   // the menu line
+                              {"\t<new>New project</new>", ""},   // the text line
+                              {"\t<bold>Bold</bold>", ""}}));
+    QVERIFY(program.start());
+    QVERIFY(program.window->isVisible());
+    QCOMPARE(program.toolbarButton(u"Toolbar1"_s, u"neu"_s)->toolTip(), QString());
+    QCOMPARE(program.toolbarButton(u"Toolbar3"_s, u"fett"_s)->toolTip(), QString());
+    QCOMPARE(program.toolbarButton(u"Toolbar1"_s, u"oeffnen"_s)->toolTip(), u"Open project"_s);
+    QCOMPARE(program.caption(u"new"_s), u"new"_s);
+    QCOMPARE(program.caption(u"open"_s), u"Open project..."_s);
+}
+
+void tst_MainWindow::noLanguageFileLeavesKeys()
+{
+    Program program;
+    QVERIFY(QFile::remove(program.path(u"language-en.xml"_s)));
+    QVERIFY(QFile::remove(program.path(u"language-de.xml"_s)));
+    QVERIFY(program.start(u"de_DE.UTF-8"_s));
+    QCOMPARE(program.window->startup().languageCode, u"en"_s);
+    QVERIFY(program.window->isVisible());
+    QCOMPARE(program.caption(u"file"_s), u"file"_s);
+    QCOMPARE(program.caption(u"Frame1"_s), u"basic"_s);
+    QCOMPARE(program.child<QTabBar>(u"TabStrip1"_s)->tabText(2), u"preview"_s);
+    for (const QString &key : {u"neu"_s, u"oeffnen"_s, u"speichern"_s, u"genrss"_s})
+        QCOMPARE(program.toolbarButton(u"Toolbar1"_s, key)->toolTip(), QString());
+    // The window works without texts: a field's help page has an empty body.
+    program.box(u"txtLink"_s)->setFocus();
+    QCOMPARE(program.child<HtmlPane>(u"HelpBrowser"_s)->documentHtml(), BuildHelpPage(program.folder(), QString()));
+}
+
+void tst_MainWindow::windowLayout()
+{
+    Program program;
+    QVERIFY(program.start());
+    MainWindow *w = program.window.get();
+    QCOMPARE(w->size(), QSize(830, 653));
+    QVERIFY(w->minimumSize().width() < 830);
+    QVERIFY(w->maximumSize().width() > 830);
+    auto *pages = program.child<QStackedWidget>(u"pages"_s);
+    QCOMPARE(pages->count(), 4);
+    QCOMPARE(pages->currentWidget()->objectName(), u"freSettings"_s);
+    for (const QString &hidden : {u"freContents"_s, u"frePreview"_s, u"freFTP"_s})
+        QVERIFY(!program.child<QWidget>(hidden)->isVisible());
+
+    // Label beside field, help pane to the right of the fields.
+    QLabel *title = program.child<QLabel>(u"title"_s);
+    QLineEdit *txtTitle = program.box(u"txtTitle"_s);
+    QCOMPARE(title->buddy(), txtTitle);
+    QVERIFY(title->mapTo(w, QPoint()).x() < txtTitle->mapTo(w, QPoint()).x());
+    QVERIFY(txtTitle->mapTo(w, QPoint()).x() + txtTitle->width()
+            <= program.child<QWidget>(u"frehelp"_s)->mapTo(w, QPoint()).x());
+    // The frames stand in their order from top to bottom, the loose fields below them.
+    int previousTop = -1;
+    for (const QString &name : {u"Frame1"_s, u"Frame2"_s, u"Frame3"_s, u"txtNumber"_s, u"txtManagingeditor"_s,
+                                u"txtWebmaster"_s}) {
+        const int top = program.child<QWidget>(name)->mapTo(w, QPoint()).y();
+        QVERIFY2(top > previousTop, qPrintable(name));
+        previousTop = top;
+    }
+
+    QCOMPARE(program.box(u"txtLanguage"_s)->maxLength(), 2);
+    QCOMPARE(program.box(u"txtNumber"_s)->maxLength(), 5);
+    QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
+    QCOMPARE(program.box(u"txtTTL"_s)->text(), u"1440"_s);
+    QCOMPARE(program.box(u"txtftppassword"_s)->echoMode(), QLineEdit::Password);
+    QCOMPARE(program.child<QLabel>(u"ftpfileproperties"_s)->text(), QString());
+    QVERIFY(program.child<QTreeView>(u"TreeView"_s));
+    QVERIFY(program.child<HtmlPane>(u"WebBrowser1"_s));
+    QVERIFY(program.child<HtmlPane>(u"DHTMLEditor"_s));
+    auto *timer = program.child<QTimer>(u"Timer1"_s);
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), 200);
+    QVERIFY(!timer->isActive());
+    QCOMPARE(program.dialog.startFolder(), program.path(u"feeds"_s));
+}
+
+void tst_MainWindow::focusOrder()
+{
+    Program program;
+    QVERIFY(program.start());
+    const QStringList settings = {u"txtTitle"_s,    u"txtLink"_s,      u"txtDescription"_s, u"txtImageurl"_s,
+                                  u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,   u"txtCategory"_s,
+                                  u"txtTTL"_s,      u"txtNumber"_s,    u"txtManagingeditor"_s, u"txtWebmaster"_s};
+    QCOMPARE(QApplication::focusWidget()->objectName(), settings.first());
+    for (qsizetype i = 1; i < settings.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), settings.at(i));
+    }
+
+    program.window->selectPage(Page::Ftp);
+    program.box(u"txtftpfile"_s)->setFocus();
+    const QStringList ftp = {u"txtftpfile"_s, u"ftpgenfile"_s, u"txtftpurl"_s, u"txtftpdir"_s,
+                             u"txtftpusername"_s, u"txtftppassword"_s, u"txtftpproxy"_s};
+    for (qsizetype i = 1; i < ftp.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), ftp.at(i));
+    }
+}
+
+void tst_MainWindow::shortcuts_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("new") << u"new"_s << QKeySequence(u"Ctrl+N"_s);
+    QTest::newRow("open") << u"open"_s << QKeySequence(u"Ctrl+O"_s);
+    QTest::newRow("save") << u"save"_s << QKeySequence(u"Ctrl+S"_s);
+    QTest::newRow("saveas") << u"saveas"_s << QKeySequence(u"Ctrl+Shift+S"_s);
+    QTest::newRow("exit") << u"exit"_s << QKeySequence(u"Ctrl+Q"_s);
+}
+
+void tst_MainWindow::shortcuts()
+{
+    QFETCH(QString, item);
+    QFETCH(QKeySequence, keys);
+    Program program;
+    QVERIFY(program.start());
+    QCOMPARE(program.menuItem(item)->shortcut(), keys);
+}
+
+void tst_MainWindow::formatTables()
+{
+    Program program;
+    QVERIFY(program.start());
+    const auto &keys = program.window->formatButtonKeys();
+    const auto &codes = program.window->formatCommandCodes();
+    QCOMPARE(keys.front(), u"Fett"_s);
+    QCOMPARE(keys[2], u"Unterstrichen"_s);
+    QCOMPARE(keys[10], u"Farben"_s);
+    QCOMPARE(keys.back(), u"Bild"_s);
+    const std::array<int, 11> expected = {5000, 5023, 5048, 5030, 5051, 5018, 5031, 5025, 5024, 5026, 5046};
+    QCOMPARE(codes, expected);
+    // The first three keys, lower-cased, name buttons of the formatting toolbar.
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(program.toolbarButton(u"Toolbar3"_s, keys[size_t(i)].toLower()));
+}
+
+void tst_MainWindow::fieldHelp_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<QString>("otherPane");
+    const std::pair<const char *, const char *> settings[] = {
+        {"txtLink", "link"},         {"txtDescription", "description"}, {"txtLanguage", "language"},
+        {"txtCategory", "category"}, {"txtTTL", "ttl"},                 {"txtNumber", "number"},
+        {"txtManagingeditor", "managingeditor"}, {"txtWebmaster", "webmaster"}, {"txtImageurl", "imageurl"},
+        {"txtimagetitle", "imagetitle"}, {"txtimagelink", "imagelink"},
+    };
+    for (const auto &[field, key] : settings)
+        QTest::newRow(field) << QString::fromLatin1(field) << QString::fromLatin1(key) << u"HelpBrowser"_s
+                             << u"FTPHelpBrowser"_s;
+    const std::pair<const char *, const char *> ftp[] = {
+        {"txtftpfile", "ftpfile"}, {"txtftpurl", "ftpurl"}, {"txtftpdir", "ftpdir"},
+        {"txtftpusername", "ftpusername"}, {"txtftppassword", "ftppassword"}, {"txtftpproxy", "ftpproxy"},
+    };
+    for (const auto &[field, key] : ftp)
+        QTest::newRow(field) << QString::fromLatin1(field) << QString::fromLatin1(key) << u"FTPHelpBrowser"_s
+                             << u"HelpBrowser"_s;
+}
+
+void tst_MainWindow::fieldHelp()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, key);
+    QFETCH(QString, pane);
+    QFETCH(QString, otherPane);
+    Program program;
+    QVERIFY(program.start());
+    if (pane == "FTPHelpBrowser"_L1)
+        program.window->selectPage(Page::Ftp);
+    const QString before = program.child<HtmlPane>(otherPane)->documentHtml();
+
+    program.box(field)->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), program.box(field));
+    const QString helpText = program.window->startup().language.helpTable.value(key);
+    QVERIFY(helpText.startsWith("<b>"_L1)); // unescaped from "[[b]]"
+    QCOMPARE(program.child<HtmlPane>(pane)->documentHtml(), BuildHelpPage(program.folder(), helpText));
+    QCOMPARE(program.child<HtmlPane>(otherPane)->documentHtml(), before);
+    QVERIFY(program.child<HtmlPane>(pane)->contextMenuPolicy() == Qt::NoContextMenu);
+}
+
+void tst_MainWindow::titleHelpShownAtStart()
+{
+    Program program;
+    QVERIFY(program.start());
+    QCOMPARE(QApplication::focusWidget(), program.box(u"txtTitle"_s));
+    const QString titleHelp = program.window->startup().language.helpTable.value(u"title"_s);
+    QCOMPARE(program.child<HtmlPane>(u"HelpBrowser"_s)->documentHtml(), BuildHelpPage(program.folder(), titleHelp));
+    QCOMPARE(program.child<HtmlPane>(u"FTPHelpBrowser"_s)->documentHtml(), QString());
+
+    // Tabbing on to the link replaces the page.
+    QTest::keyClick(program.box(u"txtTitle"_s), Qt::Key_Tab);
+    const QString linkHelp = program.window->startup().language.helpTable.value(u"link"_s);
+    QCOMPARE(program.child<HtmlPane>(u"HelpBrowser"_s)->documentHtml(), BuildHelpPage(program.folder(), linkHelp));
+}
+
+void tst_MainWindow::styleSheetReadAtEveryFocus()
+{
+    Program program;
+    QVERIFY(program.start());
+    auto *pane = program.child<HtmlPane>(u"HelpBrowser"_s);
+    QVERIFY(writeBytes(program.path(u"styles.css"_s), "p { color: red; }\r\n"));
+    program.box(u"txtLink"_s)->setFocus();
+    QVERIFY(pane->documentHtml().contains("<style type=text/css><!--p { color: red; }--></style>"_L1));
+    QVERIFY(QFile::remove(program.path(u"styles.css"_s)));
+    program.box(u"txtDescription"_s)->setFocus();
+    QVERIFY(pane->documentHtml().contains("<style type=text/css><!---1--></style>"_L1));
+    QVERIFY(pane->documentHtml().contains("<b>Description</b>"_L1));
+}
+
+void tst_MainWindow::rootCaptionRule_data()
+{
+    QTest::addColumn<bool>("rootBefore");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("rootAfter");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("new document, no title: tree stays empty") << false << QString() << false << QString();
+    QTest::newRow("a title creates the root") << false << u"My news"_s << true << u"My news"_s;
+    QTest::newRow("a title relabels the root") << true << u"My news"_s << true << u"My news"_s;
+    QTest::newRow("no title gives the rootkey text") << true << QString() << true << u"My feed"_s;
+}
+
+void tst_MainWindow::rootCaptionRule()
+{
+    QFETCH(bool, rootBefore);
+    QFETCH(QString, title);
+    QFETCH(bool, rootAfter);
+    QFETCH(QString, caption);
+    Program program;
+    QVERIFY(program.start());
+    EntryTreeModel &tree = program.window->document().tree;
+    if (rootBefore)
+        QVERIFY(tree.addTopLevel(EntryTreeModel::RootKey, u"Old caption"_s));
+    QTest::keyClicks(program.box(u"txtTitle"_s), title);
+    QCOMPARE(program.window->document().channel.title, title);
+
+    for (Page page : {Page::Contents, Page::Ftp, Page::Settings}) {
+        program.window->selectPage(page);
+        QCOMPARE(tree.contains(EntryTreeModel::RootKey), rootAfter);
+        QCOMPARE(tree.caption(EntryTreeModel::RootKey), caption);
+    }
+    if (rootAfter && !rootBefore) {
+        QVERIFY(tree.isExpanded(EntryTreeModel::RootKey));
+        QVERIFY(program.child<QTreeView>(u"TreeView"_s)->isExpanded(tree.indexOfKey(EntryTreeModel::RootKey)));
+    }
+}
+
+void tst_MainWindow::tabShowsOnePage_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("settings") << 0 << u"freSettings"_s;
+    QTest::newRow("contents") << 1 << u"freContents"_s;
+    QTest::newRow("preview") << 2 << u"frePreview"_s;
+    QTest::newRow("ftp") << 3 << u"freFTP"_s;
+}
+
+void tst_MainWindow::tabShowsOnePage()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, page);
+    Program program;
+    QVERIFY(program.start());
+    auto *tabs = program.child<QTabBar>(u"TabStrip1"_s);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+    QCOMPARE(tabs->currentIndex(), tab);
+    for (const QString &name : {u"freSettings"_s, u"freContents"_s, u"frePreview"_s, u"freFTP"_s})
+        QCOMPARE(program.child<QWidget>(name)->isVisible(), name == page);
+    QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
+}
+
+void tst_MainWindow::previewPageWritten()
+{
+    Program program;
+    QVERIFY(QFile::copy(resourceDir() + u"/feeds/example.rsx"_s, program.path(u"feeds/example.rsx"_s)));
+    QVERIFY(program.start());
+    program.dialog.answer(program.path(u"feeds/example.rsx"_s));
+    program.window->openProject();
+    QCOMPARE(program.window->document().entryCount(), 4);
+    program.box(u"txtNumber"_s)->setText(u"x"_s);
+
+    const QString page = program.path(u"rsspreview.html"_s);
+    QVERIFY(!QFile::exists(page));
+    program.window->selectPage(Page::Preview);
+    QVERIFY(QFile::exists(page));
+    QCOMPARE(program.window->previewPage(), page);
+    auto *browser = program.child<HtmlPane>(u"WebBrowser1"_s);
+    QSignalSpy loaded(browser, &QWebEngineView::loadFinished);
+    QVERIFY(loaded.wait(60000));
+    QCOMPARE(loaded.first().first().toBool(), true);
+    QCOMPARE(browser->url(), QUrl::fromLocalFile(page));
+    const QByteArray written = readBytes(page);
+    QVERIFY(written.contains("Tell your readers about the feed"));
+    QCOMPARE(program.window->windowTitle(), u"Feedsmith - Feedsmith example feed"_s);
+    // The number reset by the build shows in its box.
+    QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
+
+    // Every entry into the page builds it again.
+    QVERIFY(QFile::remove(page));
+    program.window->selectPage(Page::Settings);
+    QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
+    program.window->selectPage(Page::Preview);
+    QVERIFY(QFile::exists(page));
+}
+
+void tst_MainWindow::previewWithoutEntries()
+{
+    Program program;
+    QVERIFY(program.start());
+    QTest::keyClicks(program.box(u"txtTitle"_s), u"Quiet"_s);
+    program.window->selectPage(Page::Preview);
+    QCOMPARE(program.window->previewPage(), program.path(u"empty.html"_s));
+    QVERIFY(!QFile::exists(program.path(u"rsspreview.html"_s)));
+    QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
+}
+
+void tst_MainWindow::ftpPageFileDate()
+{
+    Program program;
+    QVERIFY(program.start());
+    auto *label = program.child<QLabel>(u"ftpfileproperties"_s);
+    program.box(u"txtftpfile"_s)->setText(program.path(u"nothing-here.xml"_s));
+    program.window->selectPage(Page::Ftp);
+    QCOMPARE(label->text(), QString());
+
+    const QString file = program.path(u"feed.xml"_s);
+    QVERIFY(writeBytes(file, "<rss/>"));
+    const QDateTime stamp(QDate(2026, 12, 6), QTime(19, 41, 29));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    f.close();
+    program.window->selectPage(Page::Settings);
+    program.box(u"txtftpfile"_s)->setText(file);
+    program.window->selectPage(Page::Ftp);
+    QCOMPARE(label->text(), "Last modified: "_L1 + DateText::format(stamp, SystemLocale::locale()));
+    QVERIFY(label->text().endsWith("19:41:29"_L1));
+
+    // A file name that names no file leaves the label as it was.
+    program.window->selectPage(Page::Settings);
+    program.box(u"txtftpfile"_s)->setText(program.path(u"gone.xml"_s));
+    const QString shown = label->text();
+    program.window->selectPage(Page::Ftp);
+    QCOMPARE(label->text(), shown);
+}
+
+void tst_MainWindow::aboutBox_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Esc") << int(Qt::Key_Escape);
+}
+
+void tst_MainWindow::aboutBox()
+{
+    QFETCH(int, key);
+    AboutDialog about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    QCOMPARE(about.windowTitle(), u"About"_s);
+    QCOMPARE(about.findChild<QLabel *>(u"lblTitle"_s)->text(), u"Feedsmith"_s);
+    QCOMPARE(about.findChild<QLabel *>(u"lblVersion"_s)->text(),
+             u"Version %1.%2.%3"_s.arg(Version::Major).arg(Version::Minor).arg(Version::Revision));
+    QVERIFY(about.findChild<QLabel *>(u"lblNotice"_s)->text().contains("free"_L1));
+    QVERIFY(about.findChild<QLabel *>(u"lblMaker"_s)->text().contains(u'@'));
+    QVERIFY(about.findChild<QPushButton *>(u"cmdOK"_s)->isDefault());
+    QTest::keyClick(&about, Qt::Key(key));
+    QVERIFY(!about.isVisible());
+}
+
+void tst_MainWindow::aboutFromMenuReturnsFocus()
+{
+    Program program;
+    QVERIFY(program.start());
+    bool seen = false;
+    auto closeAbout = [&seen] {
+        auto *about = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        seen = about->parentWidget() != nullptr && about->isModal();
+        QTest::keyClick(about, Qt::Key_Escape);
+    };
+
+    // From the settings page the focus goes back into the title box.
+    program.box(u"txtLink"_s)->setFocus();
+    QTimer::singleShot(0, program.window.get(), closeAbout);
+    program.menuItem(u"about"_s)->trigger();
+    QVERIFY(seen);
+    // A window manager activates the owner again; the offscreen platform leaves that to us.
+    program.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(program.window.get()));
+    QCOMPARE(QApplication::focusWidget(), program.box(u"txtTitle"_s));
+
+    // From the contents page the focus stays on that page.
+    program.window->selectPage(Page::Contents);
+    program.child<QWidget>(u"txtContentTitle"_s)->setFocus();
+    seen = false;
+    QTimer::singleShot(0, program.window.get(), closeAbout);
+    program.menuItem(u"about"_s)->trigger();
+    QVERIFY(seen);
+    program.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(program.window.get()));
+    QCOMPARE(QApplication::focusWidget(), program.child<QWidget>(u"txtContentTitle"_s));
+}
+
+void tst_MainWindow::exitClosesAtOnce()
+{
+    Program program;
+    QVERIFY(program.start());
+    QTest::keyClicks(program.box(u"txtTitle"_s), u"unsaved"_s);
+    program.menuItem(u"exit"_s)->trigger();
+    QVERIFY(!program.window->isVisible());
+    QVERIFY(program.messages.shown.isEmpty());
+    QVERIFY(program.dialog.calls.isEmpty());
+    QVERIFY(QDir(program.path(u"feeds"_s)).isEmpty());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,557 @@
+// The window's file commands: new, open, save, save as, RSS generation, and a round trip.
+#include "windowsupport.h"
+
+#include "platform/systemlocale.h"
+#include "project/datetext.h"
+#include "shell/htmlpane.h"
+
+#include <QApplication>
+#include <QTreeView>
+
+using namespace Feedsmith;
+using namespace FeedsmithTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList ChannelBoxNames = {u"txtTitle"_s,   u"txtLink"_s,     u"txtDescription"_s,   u"txtImageurl"_s,
+                                     u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,  u"txtCategory"_s,
+                                     u"txtTTL"_s,     u"txtNumber"_s,   u"txtManagingeditor"_s, u"txtWebmaster"_s};
+const QStringList FtpBoxNames = {u"txtftpfile"_s, u"txtftpurl"_s, u"txtftpdir"_s,
+                                 u"txtftpusername"_s, u"txtftppassword"_s, u"txtftpproxy"_s};
+
+QString example()
+{
+    return resourceDir() + u"/feeds/example.rsx"_s;
+}
+
+} // namespace
+
+class tst_WindowFileCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newCommandClearsEverything_data();
+    void newCommandClearsEverything();
+    void saveAsksOnceWithProjectFilter();
+    void saveCancelledWritesNothing();
+    void saveAsShowsLastFilter();
+    void saveAsCancelledForgetsPath();
+    void openCancelledKeepsDocument();
+    void openFillsBoxesAndTree();
+    void openWithoutRsxLooksForXml();
+    void openShowsFileDate();
+    void openedTextArrivesWhole_data();
+    void openedTextArrivesWhole();
+    void typingStopsAtLimit();
+    void openTooManyEntries();
+    void generate_data();
+    void generate();
+    void generatePrefillsName_data();
+    void generatePrefillsName();
+    void generateCancelledWritesNothing();
+    void generateResetsNumber();
+    void ftpGenerateTakesFileName();
+    void writeFailuresAreReported_data();
+    void writeFailuresAreReported();
+    void toolbarSeparatorDoesNothing();
+    void typeSaveNewOpenCompare();
+};
+
+void tst_WindowFileCommands::newCommandClearsEverything_data()
+{
+    QTest::addColumn<bool>("fromToolbar");
+    QTest::newRow("menu") << false;
+    QTest::newRow("toolbar") << true;
+}
+
+void tst_WindowFileCommands::newCommandClearsEverything()
+{
+    QFETCH(bool, fromToolbar);
+    Program program;
+    QVERIFY(program.start());
+    program.dialog.answer(example());
+    program.window->openProject();
+    QCOMPARE(program.window->document().entryCount(), 4);
+    program.box(u"txtftppassword"_s)->setText(u"secret"_s);
+    program.child<QLineEdit>(u"txtContentTitle"_s)->setText(u"entry"_s);
+    program.window->selectPage(Page::Ftp);
+
+    if (fromToolbar)
+        program.clickToolbarButton(u"neu"_s);
+    else
+        program.menuItem(u"new"_s)->trigger();
+
+    for (const QString &name : ChannelBoxNames + FtpBoxNames) {
+        const QString expected = name == "txtTTL"_L1 ? u"1440"_s : name == "txtNumber"_L1 ? u"10"_s : QString();
+        QCOMPARE(program.box(name)->text(), expected);
+    }
+    const FeedDocument &doc = program.window->document();
+    QCOMPARE(doc.channel, ChannelSettings{});
+    QCOMPARE(doc.ftp, FtpSettings{});
+    QCOMPARE(program.child<QLineEdit>(u"txtContentTitle"_s)->text(), QString());
+    QCOMPARE(program.child<QLabel>(u"ftpfileproperties"_s)->text(), QString());
+    QCOMPARE(program.child<HtmlPane>(u"DHTMLEditor"_s)->documentHtml(), QString());
+    QCOMPARE(doc.entryCount(), 0);
+    QCOMPARE(doc.tree.rowCount(), 0);
+    QCOMPARE(doc.projectPath, QString());
+    QCOMPARE(doc.currentEntryKey, QString());
+    QCOMPARE(program.dialog.fileName(), QString());
+    QCOMPARE(program.window->currentPage(), Page::Settings);
+    QCOMPARE(QApplication::focusWidget(), program.box(u"txtTitle"_s));
+    QVERIFY(program.messages.shown.isEmpty());
+}
+
+void tst_WindowFileCommands::saveAsksOnceWithProjectFilter()
+{
+    Program program;
+    QVERIFY(program.start());
+    QTest::keyClicks(program.box(u"txtTitle"_s), u"First"_s);
+    const QString target = program.path(u"feeds/first"_s); // typed without extension
+    program.dialog.answer(target);
+    program.clickToolbarButton(u"speichern"_s);
+
+    QCOMPARE(program.dialog.calls.size(), 1);
+    const ScriptedFileDialog::Call call = program.dialog.calls.first();
+    QCOMPARE(call.mode, FileDialog::Mode::Save);
+    QCOMPARE(call.filter, u"*.rsx | *.rsx"_s);
+    QCOMPARE(call.startPath, program.path(u"feeds"_s));
+    const QString written = target + u".rsx"_s;
+    QCOMPARE(program.window->document().projectPath, written);
+    QVERIFY(readBytes(written).contains("\t<title>First</title>\r\n"));
+
+    // The second save writes to the same file without a dialog.
+    program.box(u"txtTitle"_s)->setText(u"Second"_s);
+    program.menuItem(u"save"_s)->trigger();
+    QCOMPARE(program.dialog.calls.size(), 1);
+    QVERIFY(readBytes(written).contains("\t<title>Second</title>\r\n"));
+    QVERIFY(program.messages.shown.isEmpty());
+}
+
+void tst_WindowFileCommands::saveCancelledWritesNothing()
+{
+    Program program;
+    QVERIFY(program.start());
+    program.dialog.answer(QString());
+    program.window->saveProject();
+    QCOMPARE(program.dialog.calls.size(), 1);
+    QCOMPARE(program.window->document().projectPath, QString());
+    QVERIFY(QDir(program.path(u"feeds"_s)).isEmpty());
+    QVERIFY(program.messages.shown.isEmpty());
+    // The next save asks again.
+    program.window->saveProject();
+    QCOMPARE(program.dialog.calls.size(), 2);
+}
+
+void tst_WindowFileCommands::saveAsShowsLastFilter()
+{
+    Program program;
+    QVERIFY(program.start());
+    const QString target = program.path(u"feeds/as.rsx"_s);
+    program.dialog.answer(target);
+    program.menuItem(u"saveas"_s)->trigger();
+    QCOMPARE(program.dialog.calls.first().filter, u"*.xml | *.xml"_s); // untouched since start
+    QCOMPARE(program.window->document().projectPath, target);
+    QVERIFY(readBytes(target).startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n"));
+
+    // After a save with dialog the filter is the project filter.
+    program.window->newDocument();
+    program.dialog.answer(program.path(u"feeds/b.rsx"_s));
+    program.window->saveProject();
+    program.dialog.answer(program.path(u"feeds/c.rsx"_s));
+    program.window->saveProjectAs();
+    QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
+    QVERIFY(QFile::exists(program.path(u"feeds/c.rsx"_s)));
+}
+
+void tst_WindowFileCommands::saveAsCancelledForgetsPath()
+{
+    Program program;
+    QVERIFY(program.start());
+    program.dialog.answer(example());
+    program.window->openProject();
+    QCOMPARE(program.window->document().projectPath, example());
+    program.dialog.answer(QString());
+    program.window->saveProjectAs();
+    QCOMPARE(program.window->document().projectPath, QString());
+    QVERIFY(program.messages.shown.isEmpty());
+}
+
+void tst_WindowFileCommands::openCancelledKeepsDocument()
+{
+    Program program;
+    QVERIFY(program.start());
+    program.dialog.answer(example());
+    program.window->openProject();
+    program.dialog.answer(QString());
+    program.clickToolbarButton(u"oeffnen"_s);
+    QCOMPARE(program.dialog.calls.last().mode, FileDialog::Mode::Open);
+    QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
+    QCOMPARE(program.window->document().projectPath, QString());
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
+    QCOMPARE(program.window->document().entryCount(), 4);
+}
+
+void tst_WindowFileCommands::openFillsBoxesAndTree()
+{
+    Program program;
+    QVERIFY(program.start());
+    program.box(u"txtftppassword"_s)->setText(u"secret"_s);
+    program.dialog.answer(example());
+    program.menuItem(u"open"_s)->trigger();
+
+    QCOMPARE(program.dialog.calls.first().startPath, program.path(u"feeds"_s));
+    const QMap<QString, QString> expected = {
+        {u"txtTitle"_s, u"Feedsmith example feed"_s},
+        {u"txtLink"_s, u"https://www.example.com/"_s},
+        {u"txtLanguage"_s, u"en"_s},
+        {u"txtNumber"_s, u"10"_s},
+        {u"txtImageurl"_s, u"https://www.example.com/logo.png"_s},
+        {u"txtftpfile"_s, u"example.xml"_s},
+        {u"txtftpusername"_s, u"jane"_s},
+        {u"txtftppassword"_s, QString()},
+    };
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        QCOMPARE(program.box(it.key())->text(), it.value());
+    const FeedDocument &doc = program.window->document();
+    QCOMPARE(doc.channel.title, u"Feedsmith example feed"_s);
+    QCOMPARE(doc.projectPath, example());
+    QCOMPARE(program.dialog.fileName(), QString());
+    QCOMPARE(doc.tree.caption(EntryTreeModel::RootKey), u"Feedsmith example feed"_s);
+    QCOMPARE(doc.tree.childKeys(EntryTreeModel::RootKey),
+             QStringList({u"key4"_s, u"key3"_s, u"key2"_s, u"key1"_s}));
+    auto *view = program.child<QTreeView>(u"TreeView"_s);
+    QCOMPARE(view->model(), &doc.tree);
+    QVERIFY(view->isExpanded(doc.tree.indexOfKey(EntryTreeModel::RootKey)));
+    QVERIFY(program.messages.shown.isEmpty());
+
+    // After open, save writes back to the opened file without a dialog.
+    const QString copy = program.path(u"feeds/copy.rsx"_s);
+    QVERIFY(QFile::copy(example(), copy));
+    program.dialog.answer(copy);
+    program.window->openProject();
+    program.box(u"txtCategory"_s)->setText(u"Changed"_s);
+    const qsizetype shows = program.dialog.calls.size();
+    program.window->saveProject();
+    QCOMPARE(program.dialog.calls.size(), shows);
+    QVERIFY(readBytes(copy).contains("\t<category>Changed</category>\r\n"));
+}
+
+void tst_WindowFileCommands::openWithoutRsxLooksForXml()
+{
+    Program program;
+    QVERIFY(program.start());
+    const QString chosen = program.path(u"feeds/plain"_s);
+    QVERIFY(QFile::copy(example(), chosen + u".xml"_s));
+    program.dialog.answer(chosen);
+    program.window->openProject();
+    QCOMPARE(program.window->document().projectPath, chosen);
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
+
+    // A chosen file that cannot be read gives the new empty document under that name.
+    const QString missing = program.path(u"feeds/missing.rsx"_s);
+    program.dialog.answer(missing);
+    program.window->openProject();
+    QCOMPARE(program.window->document().projectPath, missing);
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), QString());
+    QCOMPARE(program.box(u"txtTTL"_s)->text(), u"1440"_s);
+    QCOMPARE(program.window->document().tree.caption(EntryTreeModel::RootKey), u"My feed"_s);
+}
+
+void tst_WindowFileCommands::openShowsFileDate()
+{
+    Program program;
+    QVERIFY(program.start());
+    const QString rss = program.path(u"feeds/news.xml"_s);
+    QVERIFY(writeBytes(rss, "<rss/>"));
+    const QDateTime stamp(QDate(2027, 3, 1), QTime(9, 5, 7));
+    QFile f(rss);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    f.close();
+    const QString project = program.path(u"feeds/p.rsx"_s);
+    QVERIFY(writeBytes(project, "<settings>\r\n</settings>\r\n<ftpsettings>\r\n\t<ftpfile>" + rss.toLocal8Bit()
+                                    + "</ftpfile>\r\n</ftpsettings>\r\n"));
+    program.dialog.answer(project);
+    program.window->openProject();
+    QCOMPARE(program.child<QLabel>(u"ftpfileproperties"_s)->text(),
+             u"Last modified: "_s + DateText::format(stamp, SystemLocale::locale()));
+}
+
+void tst_WindowFileCommands::openedTextArrivesWhole_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QByteArray>("tag");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("language of five characters") << u"txtLanguage"_s << QByteArray("language") << u"de-at"_s;
+    QTest::newRow("number of seven digits") << u"txtNumber"_s << QByteArray("number") << u"1234567"_s;
+    QTest::newRow("a long description") << u"txtDescription"_s << QByteArray("description")
+                                        << QString(40000, u'd');
+}
+
+void tst_WindowFileCommands::openedTextArrivesWhole()
+{
+    QFETCH(QString, box);
+    QFETCH(QByteArray, tag);
+    QFETCH(QString, value);
+    Program program;
+    QVERIFY(program.start());
+    const QString project = program.path(u"feeds/long.rsx"_s);
+    QVERIFY(writeBytes(project, "<settings>\r\n\t<" + tag + ">" + value.toLatin1() + "</" + tag
+                                    + ">\r\n</settings>\r\n"));
+    program.dialog.answer(project);
+    program.window->openProject();
+    QCOMPARE(program.box(box)->text(), value);
+
+    // Saved again, the value stays whole.
+    const QString again = program.path(u"feeds/again.rsx"_s);
+    program.dialog.answer(again);
+    program.window->saveProjectAs();
+    QVERIFY(readBytes(again).contains("<" + tag + ">" + value.toLatin1() + "</" + tag + ">"));
+}
+
+void tst_WindowFileCommands::typingStopsAtLimit()
+{
+    Program program;
+    QVERIFY(program.start());
+    QLineEdit *language = program.box(u"txtLanguage"_s);
+    QTest::keyClicks(language, u"deu"_s);
+    QCOMPARE(language->text(), u"de"_s);
+    QCOMPARE(program.window->document().channel.language, u"de"_s);
+
+    // A loaded text longer than the limit takes no more typing, and shrinks back to the limit.
+    const QString project = program.path(u"feeds/l.rsx"_s);
+    QVERIFY(writeBytes(project, "<settings>\r\n\t<language>de-at</language>\r\n</settings>\r\n"));
+    program.dialog.answer(project);
+    program.window->openProject();
+    language->setFocus();
+    language->end(false);
+    QTest::keyClicks(language, u"x"_s);
+    QCOMPARE(language->text(), u"de-at"_s);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(language, Qt::Key_Backspace);
+    QCOMPARE(language->text(), u"de"_s);
+    QTest::keyClicks(language, u"x"_s);
+    QCOMPARE(language->text(), u"de"_s);
+    QCOMPARE(program.window->document().channel.language, u"de"_s);
+}
+
+void tst_WindowFileCommands::openTooManyEntries()
+{
+    Program program;
+    QVERIFY(program.start());
+    const int groups = EntryCollection::MaxEntries + 3;
+    QByteArray bytes = "<settings>\r\n\t<title>Big</title>\r\n</settings>\r\n<entries>\r\n";
+    for (int i = 1; i <= groups; ++i)
+        bytes += "\t<entry>\r\n\t\t<title>e" + QByteArray::number(i) + "</title>\r\n\t</entry>\r\n";
+    bytes += "</entries>\r\n";
+    const QString project = program.path(u"feeds/big.rsx"_s);
+    QVERIFY(writeBytes(project, bytes));
+    program.dialog.answer(project);
+    program.window->openProject();
+
+    const FeedDocument &doc = program.window->document();
+    QCOMPARE(doc.entryCount(), EntryCollection::MaxEntries);
+    QCOMPARE(doc.entries.at(EntryCollection::MaxEntries).title, u"e32767"_s);
+    QCOMPARE(doc.tree.childCount(EntryTreeModel::RootKey), EntryCollection::MaxEntries);
+    QCOMPARE(program.messages.shown.size(), 1);
+    const ScriptedMessageBoxes::Shown message = program.messages.shown.first();
+    QCOMPARE(message.title, u"Feedsmith"_s);
+    QVERIFY2(message.text.contains("32767"_L1) && message.text.contains("3 were left out"_L1),
+             qPrintable(message.text));
+    QVERIFY(message.text.contains("big.rsx"_L1));
+}
+
+void tst_WindowFileCommands::generate_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::newRow("menu") << u"menu"_s;
+    QTest::newRow("toolbar") << u"toolbar"_s;
+    QTest::newRow("ftp page button") << u"ftpgenfile"_s;
+}
+
+void tst_WindowFileCommands::generate()
+{
+    QFETCH(QString, trigger);
+    Program program;
+    QVERIFY(program.start());
+    typeText(program.box(u"txtTitle"_s), u"Caf\u00e9 & Bar"_s);
+    const QString target = program.path(u"feeds/out.xml"_s);
+    program.dialog.answer(target);
+    if (trigger == "menu"_L1) {
+        program.menuItem(u"genrss"_s)->trigger();
+    } else if (trigger == "toolbar"_L1) {
+        program.clickToolbarButton(u"genrss"_s);
+    } else {
+        program.window->selectPage(Page::Ftp);
+        QTest::mouseClick(program.child<QPushButton>(u"ftpgenfile"_s), Qt::LeftButton);
+    }
+
+    QCOMPARE(program.dialog.calls.size(), 1);
+    QCOMPARE(program.dialog.calls.first().filter, u"*.xml | *.xml"_s);
+    QCOMPARE(program.dialog.calls.first().fileName, QString());
+    const QByteArray rss = readBytes(target);
+    QVERIFY(rss.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n"));
+    QVERIFY(rss.contains("\t<title>Cafe &amp; Bar</title>\r\n"));
+    const FeedDocument &doc = program.window->document();
+    QCOMPARE(doc.rssPath, target);
+    QCOMPARE(program.box(u"txtftpfile"_s)->text(), target);
+    QCOMPARE(doc.ftp.ftpfile, target);
+    QCOMPARE(program.child<QLabel>(u"ftpfileproperties"_s)->text(),
+             u"Last modified: "_s + DateText::format(QFileInfo(target).lastModified(), SystemLocale::locale()));
+    QCOMPARE(program.dialog.fileName(), doc.projectPath);
+    QVERIFY(program.messages.shown.isEmpty());
+}
+
+void tst_WindowFileCommands::generatePrefillsName_data()
+{
+    QTest::addColumn<QString>("rssPath");
+    QTest::addColumn<QString>("ftpfile");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("last generated file first") << u"/a/last.xml"_s << u"/b/ftp.xml"_s << u"/a/last.xml"_s;
+    QTest::newRow("else the local RSS file") << QString() << u"/b/ftp.xml"_s << u"/b/ftp.xml"_s;
+    QTest::newRow("else nothing") << QString() << QString() << QString();
+}
+
+void tst_WindowFileCommands::generatePrefillsName()
+{
+    QFETCH(QString, rssPath);
+    QFETCH(QString, ftpfile);
+    QFETCH(QString, offered);
+    Program program;
+    QVERIFY(program.start());
+    program.window->document().rssPath = rssPath;
+    program.box(u"txtftpfile"_s)->setText(ftpfile);
+    program.dialog.answer(QString());
+    program.window->generateRss();
+    QCOMPARE(program.dialog.calls.first().fileName, offered);
+}
+
+void tst_WindowFileCommands::generateCancelledWritesNothing()
+{
+    Program program;
+    QVERIFY(program.start());
+    const QString project = program.path(u"feeds/p.rsx"_s);
+    program.dialog.answer(project);
+    program.window->saveProject();
+    program.box(u"txtftpfile"_s)->setText(u"kept.xml"_s);
+    program.dialog.answer(QString());
+    program.window->generateRss();
+    QCOMPARE(program.window->document().rssPath, QString());
+    QCOMPARE(program.box(u"txtftpfile"_s)->text(), u"kept.xml"_s);
+    QCOMPARE(QDir(program.path(u"feeds"_s)).entryList(QDir::Files), QStringList(u"p.rsx"_s));
+    // The dialog's name is the project's again, for the project commands.
+    QCOMPARE(program.dialog.fileName(), project);
+    QVERIFY(program.messages.shown.isEmpty());
+}
+
+void tst_WindowFileCommands::generateResetsNumber()
+{
+    Program program;
+    QVERIFY(program.start());
+    program.box(u"txtNumber"_s)->setText(u"abc"_s);
+    program.dialog.answer(program.path(u"n.xml"_s));
+    program.window->generateRss();
+    QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
+}
+
+void tst_WindowFileCommands::ftpGenerateTakesFileName()
+{
+    Program program;
+    QVERIFY(program.start());
+    const QString local = program.path(u"feeds/local.xml"_s);
+    program.box(u"txtftpfile"_s)->setText(local);
+    program.window->selectPage(Page::Ftp);
+    program.dialog.answer(local);
+    QTest::mouseClick(program.child<QPushButton>(u"ftpgenfile"_s), Qt::LeftButton);
+    QCOMPARE(program.dialog.calls.first().fileName, local);
+    QCOMPARE(program.window->document().rssPath, local);
+    QVERIFY(QFile::exists(local));
+}
+
+void tst_WindowFileCommands::writeFailuresAreReported_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("save") << u"save"_s;
+    QTest::newRow("save as") << u"saveas"_s;
+    QTest::newRow("generate") << u"genrss"_s;
+}
+
+void tst_WindowFileCommands::writeFailuresAreReported()
+{
+    QFETCH(QString, command);
+    Program program;
+    QVERIFY(program.start());
+    // A folder stands where the file should go: it cannot be replaced by a file.
+    const QString target = program.path(u"feeds/taken.xml"_s);
+    QVERIFY(QDir().mkpath(target + u"/inside"_s));
+    program.dialog.answer(target);
+    program.menuItem(command)->trigger();
+
+    QCOMPARE(program.messages.shown.size(), 1);
+    const ScriptedMessageBoxes::Shown message = program.messages.shown.first();
+    QCOMPARE(message.kind, ScriptedMessageBoxes::Kind::Warning);
+    QCOMPARE(message.title, u"Feedsmith"_s);
+    QVERIFY2(message.text.contains(QDir::toNativeSeparators(target)), qPrintable(message.text));
+    QVERIFY(QFileInfo(target).isDir());
+    QVERIFY(QFileInfo::exists(target + u"/inside"_s));
+    QVERIFY(program.child<QLabel>(u"ftpfileproperties"_s)->text().isEmpty());
+}
+
+void tst_WindowFileCommands::toolbarSeparatorDoesNothing()
+{
+    Program program;
+    QVERIFY(program.start());
+    QTest::keyClicks(program.box(u"txtTitle"_s), u"Stays"_s);
+    program.window->Toolbar1ButtonClick(QString());
+    program.window->Toolbar1ButtonClick(u"unknown"_s);
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Stays"_s);
+    QVERIFY(program.dialog.calls.isEmpty());
+}
+
+void tst_WindowFileCommands::typeSaveNewOpenCompare()
+{
+    Program program;
+    QVERIFY(program.start());
+    QMap<QString, QString> typed;
+    for (const QString &name : ChannelBoxNames + FtpBoxNames) {
+        QLineEdit *box = program.box(name);
+        program.window->selectPage(FtpBoxNames.contains(name) ? Page::Ftp : Page::Settings);
+        box->setFocus();
+        box->selectAll();
+        QString text = name.mid(3) + u" \u00e4 value"_s;
+        if (name == "txtLanguage"_L1)
+            text = u"de"_s;
+        else if (name == "txtNumber"_L1 || name == "txtTTL"_L1)
+            text = u"42"_s;
+        typeText(box, text);
+        QCOMPARE(box->text(), text);
+        typed.insert(name, text);
+    }
+    program.window->selectPage(Page::Settings);
+    const FeedDocument &doc = program.window->document();
+    const ChannelSettings channelBefore = doc.channel;
+
+    const QString project = program.path(u"feeds/roundtrip.rsx"_s);
+    program.dialog.answer(project);
+    program.clickToolbarButton(u"speichern"_s);
+    QVERIFY(QFile::exists(project));
+
+    program.clickToolbarButton(u"neu"_s);
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), QString());
+
+    program.dialog.answer(project);
+    program.clickToolbarButton(u"oeffnen"_s);
+    for (auto it = typed.cbegin(); it != typed.cend(); ++it) {
+        const QString expected = it.key() == "txtftppassword"_L1 ? QString() : it.value();
+        QCOMPARE(program.box(it.key())->text(), expected);
+    }
+    QCOMPARE(doc.channel, channelBefore);
+    QCOMPARE(doc.projectPath, project);
+    QCOMPARE(doc.tree.caption(EntryTreeModel::RootKey), typed.value(u"txtTitle"_s));
+    QVERIFY(program.messages.shown.isEmpty());
+}
+
+QTEST_MAIN(tst_WindowFileCommands)
+#include "tst_windowfilecommands.moc"
