@@ -363,6 +363,19 @@ private slots:
             QVERIFY2(!page.toLower().contains(placeholder), placeholder);
     }
 
+    void previewPathLeavesAnUnwritableProgramFolder()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QCOMPARE(defaultPreviewPath(folder.path()), folder.filePath(u"rsspreview.html"_s));
+
+        const QString missing = folder.filePath(u"no-such-folder"_s);
+        const QString elsewhere = defaultPreviewPath(missing);
+        QVERIFY2(!elsewhere.startsWith(missing), qPrintable(elsewhere));
+        QVERIFY(elsewhere.endsWith(u"/rsspreview.html"_s));
+        QVERIFY(QFileInfo(QFileInfo(elsewhere).path()).isWritable());
+    }
+
     void unwritablePage_data()
     {
         QTest::addColumn<QString>("pageName");

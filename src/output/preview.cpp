@@ -7,6 +7,10 @@
 
 #include <feedsmith/version.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
@@ -29,7 +33,14 @@ void fill(QString &text, QLatin1StringView placeholder, const QString &value)
 
 QString defaultPreviewPath(const QString &programFolder)
 {
-    return programFile(programFolder, u"rsspreview.html"_s);
+    // An installed program's folder belongs to the system; the user's cache folder takes the
+    // page then, so that the preview still shows what was just built.
+    const QFileInfo folder(programFolder);
+    if (folder.isDir() && folder.isWritable())
+        return programFile(programFolder, u"rsspreview.html"_s);
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(cache);
+    return programFile(cache, u"rsspreview.html"_s);
 }
 
 QString BuildPreviewPage(FeedDocument &document, int taken, const QString &entryTemplate,

@@ -33,7 +33,8 @@ PreviewResult BuildPreview(FeedDocument &document, const QString &programFolder,
 QString BuildPreviewPage(FeedDocument &document, int taken, const QString &entryTemplate,
                          const QString &pageTemplate, const QString &styleBlock);
 
-// "rsspreview.html" in the program folder.
+// "rsspreview.html" in the program folder, or in the user's cache folder when the program
+// folder cannot be written (an installed program).
 QString defaultPreviewPath(const QString &programFolder);
 
 } // namespace Feedsmith
