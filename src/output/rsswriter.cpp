@@ -4,6 +4,7 @@
 #include "output/xmltext.h"
 #include "text/textencoding.h"
 #include "text/textfiles.h"
+#include "text/textsearch.h"
 #include "text/windows1252.h"
 
 #include <cmath>
@@ -64,8 +65,8 @@ FeedItemSelection FeedItemCount(ChannelSettings &channel, int entryCount, const 
 
 QString ExtractBody(const QString &content)
 {
-    const qsizetype open = content.indexOf("<body>"_L1, 0, Qt::CaseInsensitive);
-    const qsizetype close = content.indexOf("</body>"_L1, 0, Qt::CaseInsensitive);
+    const qsizetype open = indexOfIgnoringCase(content, u"<body>");
+    const qsizetype close = indexOfIgnoringCase(content, u"</body>");
     if (open < 0 && close < 0)
         return content;
     if (open < 0)

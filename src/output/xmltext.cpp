@@ -1,6 +1,8 @@
 // XML-safe text for the RSS file.
 #include "output/xmltext.h"
 
+#include "text/textsearch.h"
+
 #include <QStringList>
 
 namespace Feedsmith::XmlText {
@@ -18,25 +20,42 @@ bool isAllowed(char32_t cp)
     return cp >= 0x10000 && cp <= 0x10FFFF;
 }
 
-QString dropForbidden(QStringView text)
+namespace {
+
+// Where the next forbidden character or lone surrogate half starts, from i on; n when none.
+qsizetype nextForbidden(QStringView text, qsizetype i)
 {
-    QString out;
-    out.reserve(text.size());
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    for (; i < n; ++i) {
         const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u)) {
-            if (i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-                out += text[i];
-                out += text[i + 1];
-                ++i;
-            }
+        if (u >= 0x20 && u < 0xD800)
+            continue; // the common case
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;
             continue;
         }
-        if (QChar::isLowSurrogate(u) || !isAllowed(u))
-            continue;
-        out += text[i];
+        if (QChar::isSurrogate(u) || !isAllowed(u))
+            return i;
     }
+    return n;
+}
+
+} // namespace
+
+QString dropForbidden(QStringView text)
+{
+    qsizetype bad = nextForbidden(text, 0);
+    if (bad == text.size())
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (bad < text.size()) {
+        out += text.mid(from, bad - from);
+        from = bad + 1;
+        bad = nextForbidden(text, from);
+    }
+    out += text.mid(from);
     return out;
 }
 
@@ -90,32 +109,35 @@ QString escapeCharacterData(QStringView raw)
     QString out;
     out.reserve(text.size() + text.size() / 16);
     const qsizetype n = text.size();
+    qsizetype runStart = 0;
+    auto flush = [&](qsizetype upTo) { out += QStringView(text).mid(runStart, upTo - runStart); };
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
         if (c == u'<') {
+            flush(i);
             out += "&lt;"_L1;
+            runStart = i + 1;
         } else if (c == u'&') {
             if (const qsizetype len = resolvableReference(text, i)) {
-                out += QStringView(text).mid(i, len);
-                i += len - 1;
+                i += len - 1; // the reference stays as it is
             } else {
+                flush(i);
                 out += "&amp;"_L1;
+                runStart = i + 1;
             }
         } else if (c == u'>' && i >= 2 && text[i - 1] == u']' && text[i - 2] == u']') {
+            flush(i);
             out += "&gt;"_L1;
-        } else {
-            out += c;
+            runStart = i + 1;
         }
     }
+    flush(n);
     return out;
 }
 
 QString cdataContent(QStringView raw)
 {
-    QString text = dropForbidden(raw);
-    if (text.contains("]]>"_L1))
-        text.replace("]]>"_L1, "]]]]><![CDATA[>"_L1);
-    return text;
+    return replaceAll(dropForbidden(raw), u"]]>", u"]]]]><![CDATA[>");
 }
 
 } // namespace Feedsmith::XmlText

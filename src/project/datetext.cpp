@@ -49,6 +49,169 @@ QString format(const QDateTime &moment, const QLocale &locale)
     return format(moment, locale, dateFormat(locale), timeFormat(locale));
 }
 
+std::optional<NumericForm> NumericForm::prepare(const QString &format, const QLocale &locale)
+{
+    NumericForm form;
+    form.m_am = locale.amText();
+    form.m_pm = locale.pmText();
+    const qsizetype n = format.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = format[i];
+        qsizetype j = i;
+        while (j < n && format[j] == c)
+            ++j;
+        const qsizetype count = j - i;
+        Piece piece;
+        switch (c.unicode()) {
+        case u'd':
+            if (count > 2)
+                return std::nullopt; // day names
+            piece.field = Field::Day;
+            break;
+        case u'M':
+            if (count > 3)
+                return std::nullopt; // long month names
+            piece.field = count == 3 ? Field::MonthName : Field::Month;
+            if (count == 3 && form.m_monthNames.isEmpty()) {
+                for (int m = 1; m <= 12; ++m)
+                    form.m_monthNames << locale.monthName(m, QLocale::ShortFormat);
+            }
+            break;
+        case u'y':
+            if (count != 4)
+                return std::nullopt;
+            piece.field = Field::Year;
+            piece.maxDigits = 4;
+            break;
+        case u'H':
+            piece.field = Field::Hour24;
+            break;
+        case u'h':
+            piece.field = Field::Hour12;
+            break;
+        case u'm':
+            piece.field = Field::Minute;
+            break;
+        case u's':
+            piece.field = Field::Second;
+            break;
+        case u'A':
+        case u'a':
+            // "AP", "ap", "A" or "a": the AM/PM marker.
+            piece.field = Field::AmPm;
+            j = (i + 1 < n && format[i + 1].toLower() == u'p') ? i + 2 : i + 1;
+            break;
+        case u'P':
+        case u'p':
+            // The second letter of an "AP" already handled; a lone one is a literal in Qt too.
+            piece.field = Field::Literal;
+            piece.literal = format.mid(i, count);
+            break;
+        default:
+            if (c.isLetter() || c == u'\'')
+                return std::nullopt; // zones, quoted text and the like: left to QLocale
+            piece.field = Field::Literal;
+            piece.literal = format.mid(i, count);
+            break;
+        }
+        if ((piece.field == Field::Hour24 || piece.field == Field::Hour12 || piece.field == Field::Minute
+             || piece.field == Field::Second)
+            && count > 2)
+            return std::nullopt;
+        form.m_pieces.push_back(piece);
+        i = j;
+    }
+    bool twelveHour = false;
+    bool marker = false;
+    for (const Piece &p : form.m_pieces) {
+        twelveHour |= p.field == Field::Hour12;
+        marker |= p.field == Field::AmPm;
+    }
+    if (twelveHour != marker)
+        return std::nullopt;
+    return form;
+}
+
+std::optional<QDateTime> NumericForm::read(QStringView text, const QDate &baseDate) const
+{
+    int day = baseDate.day();
+    int month = baseDate.month();
+    int year = baseDate.year();
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int pm = -1;
+    qsizetype pos = 0;
+    const qsizetype n = text.size();
+    for (const Piece &piece : m_pieces) {
+        if (piece.field == Field::Literal) {
+            if (text.mid(pos, piece.literal.size()) != piece.literal)
+                return std::nullopt;
+            pos += piece.literal.size();
+            continue;
+        }
+        if (piece.field == Field::AmPm) {
+            if (!m_am.isEmpty() && text.mid(pos, m_am.size()).compare(m_am, Qt::CaseInsensitive) == 0) {
+                pm = 0;
+                pos += m_am.size();
+            } else if (!m_pm.isEmpty() && text.mid(pos, m_pm.size()).compare(m_pm, Qt::CaseInsensitive) == 0) {
+                pm = 1;
+                pos += m_pm.size();
+            } else {
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (piece.field == Field::MonthName) {
+            int found = 0;
+            for (int m = 0; m < m_monthNames.size() && !found; ++m) {
+                const QString &name = m_monthNames.at(m);
+                if (!name.isEmpty() && text.mid(pos, name.size()).compare(name, Qt::CaseInsensitive) == 0) {
+                    found = m + 1;
+                    pos += name.size();
+                }
+            }
+            if (!found)
+                return std::nullopt;
+            month = found;
+            continue;
+        }
+        int value = 0;
+        int digits = 0;
+        while (pos < n && digits < piece.maxDigits && text[pos] >= u'0' && text[pos] <= u'9') {
+            value = value * 10 + (text[pos].unicode() - u'0');
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0 || (piece.field == Field::Year && digits != 4))
+            return std::nullopt;
+        switch (piece.field) {
+        case Field::Day: day = value; break;
+        case Field::Month: month = value; break;
+        case Field::Year: year = value; break;
+        case Field::Hour24: hour = value; break;
+        case Field::Hour12:
+            if (value < 1 || value > 12)
+                return std::nullopt;
+            hour = value % 12;
+            break;
+        case Field::Minute: minute = value; break;
+        case Field::Second: second = value; break;
+        default: break;
+        }
+    }
+    if (pos != n)
+        return std::nullopt;
+    if (pm == 1)
+        hour += 12;
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
+}
+
 namespace {
 
 QDateTime tryForms(const QString &text, const QLocale &locale, const QString &dateForm, const QString &timeForm)
@@ -67,11 +230,38 @@ QDateTime tryForms(const QString &text, const QLocale &locale, const QString &da
 
 } // namespace
 
-Reader::Reader(const QLocale &locale)
-    : m_locale(locale)
-    , m_dateForm(dateFormat(locale))
-    , m_timeForm(timeFormat(locale))
+Reader::Form Reader::makeForm(const QLocale &locale, const QString &date, const QString &time)
 {
+    Form form{locale, date, time, {}, {}, {}};
+    form.dateTime = NumericForm::prepare(date + u' ' + time, locale);
+    form.dateAlone = NumericForm::prepare(date, locale);
+    form.timeAlone = NumericForm::prepare(time, locale);
+    return form;
+}
+
+Reader::Reader(const QLocale &locale)
+{
+    m_forms.push_back(makeForm(locale, dateFormat(locale), timeFormat(locale)));
+    const QLocale c = QLocale::c();
+    m_forms.push_back(makeForm(c, u"dd.MM.yyyy"_s, u"HH:mm:ss"_s));
+    m_forms.push_back(makeForm(c, u"M/d/yyyy"_s, u"h:mm:ss AP"_s));
+    m_forms.push_back(makeForm(c, u"yyyy-MM-dd"_s, u"HH:mm:ss"_s));
+}
+
+QDateTime Reader::readForm(const Form &form, const QString &text)
+{
+    // Prepared forms read numbers directly; the others go through QLocale.
+    const QDate zero = zeroDate().date();
+    if (form.dateTime && form.dateAlone && form.timeAlone) {
+        if (auto dt = form.dateTime->read(text, zero))
+            return *dt;
+        if (auto d = form.dateAlone->read(text, zero))
+            return *d;
+        if (auto t = form.timeAlone->read(text, zero))
+            return *t;
+        return {};
+    }
+    return tryForms(text, form.locale, form.date, form.time);
 }
 
 QDateTime parse(const QString &raw, const QLocale &locale)
@@ -84,16 +274,8 @@ QDateTime Reader::read(const QString &raw) const
     const QString text = raw.trimmed();
     if (text.isEmpty())
         return {};
-    if (QDateTime dt = tryForms(text, m_locale, m_dateForm, m_timeForm); dt.isValid())
-        return dt;
-    const QLocale c = QLocale::c();
-    static const std::array<std::pair<QString, QString>, 3> common = {{
-        {u"dd.MM.yyyy"_s, u"HH:mm:ss"_s},
-        {u"M/d/yyyy"_s, u"h:mm:ss AP"_s},
-        {u"yyyy-MM-dd"_s, u"HH:mm:ss"_s},
-    }};
-    for (const auto &[dateForm, timeForm] : common) {
-        if (QDateTime dt = tryForms(text, c, dateForm, timeForm); dt.isValid())
+    for (const Form &form : m_forms) {
+        if (QDateTime dt = readForm(form, text); dt.isValid())
             return dt;
     }
     return {};

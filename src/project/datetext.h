@@ -4,6 +4,10 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
 
 namespace Feedsmith::DateText {
 
@@ -24,6 +28,30 @@ QString format(const QDateTime &moment, const QLocale &locale, const QString &da
 // their dates. A time alone falls on the zero date. Anything else gives an invalid date.
 QDateTime parse(const QString &text, const QLocale &locale);
 
+// A date or time format made only of numbers, short month names, separators and an AM/PM
+// marker, prepared for reading many texts quickly. Formats with anything else (day names,
+// zones, quoted text) are not prepared and are left to QLocale.
+class NumericForm
+{
+public:
+    static std::optional<NumericForm> prepare(const QString &format, const QLocale &locale);
+    // The date and time the text gives; fields the form lacks stay as in `base`.
+    std::optional<QDateTime> read(QStringView text, const QDate &baseDate) const;
+
+private:
+    enum class Field { Day, Month, MonthName, Year, Hour24, Hour12, Minute, Second, AmPm, Literal };
+    struct Piece
+    {
+        Field field;
+        int maxDigits = 2;
+        QString literal;
+    };
+    std::vector<Piece> m_pieces;
+    QString m_am;
+    QString m_pm;
+    QStringList m_monthNames; // short names, January first
+};
+
 // parse() with the locale's formats worked out once, for reading many dates.
 class Reader
 {
@@ -32,9 +60,17 @@ public:
     QDateTime read(const QString &text) const;
 
 private:
-    QLocale m_locale;
-    QString m_dateForm;
-    QString m_timeForm;
+    struct Form
+    {
+        QLocale locale;
+        QString date;
+        QString time;
+        std::optional<NumericForm> dateTime, dateAlone, timeAlone;
+    };
+    static Form makeForm(const QLocale &locale, const QString &date, const QString &time);
+    static QDateTime readForm(const Form &form, const QString &text);
+
+    std::vector<Form> m_forms; // the locale's own first, then the common ones
 };
 
 } // namespace Feedsmith::DateText

@@ -2,6 +2,7 @@
 #include "text/markupreader.h"
 
 #include "text/textfiles.h"
+#include "text/textsearch.h"
 
 #include <QList>
 
@@ -87,9 +88,7 @@ MarkupRow parseLine(QStringView line, LineState &state)
         row.name = trimAndDropTabs(start);
     }
     row.value = trimAndDropTabs(value);
-    if (row.value.contains(QLatin1StringView("[:")) // cheap test before the case-blind one
-        && row.value.contains(QLatin1StringView("[:br:]"), Qt::CaseInsensitive))
-        row.value.replace(QLatin1StringView("[:br:]"), QLatin1StringView("\r\n"), Qt::CaseInsensitive);
+    row.value = replaceAllIgnoringCase(row.value, u"[:br:]", u"\r\n");
     row.closing = trimAndDropTabs(end);
     return row;
 }

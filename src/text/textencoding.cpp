@@ -1,6 +1,7 @@
 // Bracket escapes and transliteration.
 #include "text/textencoding.h"
 
+#include "text/textsearch.h"
 #include "text/windows1252.h"
 
 #include <array>
@@ -139,13 +140,12 @@ QString EscapeText(const QString &text)
 QString UnescapeText(const QString &text)
 {
     // Order matters here ("[[:bst:]" must become "<:bst:]"), so the steps run one after another.
-    QString out = text;
-    out.replace(QLatin1StringView("[["), QLatin1StringView("<"));
-    out.replace(QLatin1StringView("]]"), QLatin1StringView(">"));
-    if (out.contains(QLatin1StringView("[:"))) // the case-blind search is costly; most texts have none
-        out.replace(QLatin1StringView("[:bst:]"), QLatin1StringView(","), Qt::CaseInsensitive);
-    out.remove(u'\n');
-    out.remove(u'\r');
+    QString out = replaceAll(replaceAll(text, u"[[", u"<"), u"]]", u">");
+    out = replaceAllIgnoringCase(out, u"[:bst:]", u",");
+    if (out.contains(u'\n'))
+        out.remove(u'\n');
+    if (out.contains(u'\r'))
+        out.remove(u'\r');
     return out;
 }
 

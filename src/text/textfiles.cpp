@@ -1,6 +1,7 @@
 // Whole text files and the HTML wrappers.
 #include "text/textfiles.h"
 
+#include "text/textsearch.h"
 #include "text/windows1252.h"
 
 #include <QDir>
@@ -89,20 +90,18 @@ QString BuildStyleBlock(const QString &programFolder)
 }
 
 StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
-    : m_block(styleBlock, Qt::CaseInsensitive)
-    , m_treated(treatedStyleBlock, Qt::CaseInsensitive)
-    , m_hasTreated(!treatedStyleBlock.isEmpty() && treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0)
+    : m_block(styleBlock)
+    , m_treated(treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0 ? treatedStyleBlock : QString())
 {
 }
 
 namespace {
 
-QString removeAll(const QString &text, const QStringMatcher &matcher)
+QString removeAll(const QString &text, const QString &pattern)
 {
-    const qsizetype length = matcher.pattern().size();
-    if (length == 0)
+    if (pattern.isEmpty())
         return text;
-    qsizetype found = matcher.indexIn(text, 0);
+    qsizetype found = indexOfIgnoringCase(text, pattern);
     if (found < 0)
         return text;
     QString out;
@@ -110,8 +109,8 @@ QString removeAll(const QString &text, const QStringMatcher &matcher)
     qsizetype from = 0;
     while (found >= 0) {
         out += QStringView(text).mid(from, found - from);
-        from = found + length;
-        found = matcher.indexIn(text, from);
+        from = found + pattern.size();
+        found = indexOfIgnoringCase(text, pattern, from);
     }
     out += QStringView(text).mid(from);
     return out;
@@ -121,10 +120,7 @@ QString removeAll(const QString &text, const QStringMatcher &matcher)
 
 QString StyleBlockRemover::operator()(const QString &text) const
 {
-    QString out = removeAll(text, m_block);
-    if (m_hasTreated)
-        out = removeAll(out, m_treated);
-    return out;
+    return removeAll(removeAll(text, m_block), m_treated);
 }
 
 QString BuildHelpPage(const QString &programFolder, const QString &helpText)

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringMatcher>
 #include <QStringView>
 
 #include <functional>
@@ -37,9 +36,8 @@ public:
     QString operator()(const QString &text) const;
 
 private:
-    QStringMatcher m_block;
-    QStringMatcher m_treated;
-    bool m_hasTreated = false;
+    QString m_block;
+    QString m_treated; // empty when it is the same as the block
 };
 
 // "<html><head><title></title>", the style block, "</head><body>", the help text, "</body>".
