@@ -51,6 +51,8 @@ QString format(const QDateTime &moment, const QLocale &locale)
 
 std::optional<NumericForm> NumericForm::prepare(const QString &format, const QLocale &locale)
 {
+    if (locale.zeroDigit() != u"0"_s)
+        return std::nullopt; // other digits are left to QLocale
     NumericForm form;
     form.m_am = locale.amText();
     form.m_pm = locale.pmText();

@@ -1,0 +1,106 @@
+// Entry dates in project files: written in the locale's form, read back on any locale.
+#include "document/rssentry.h"
+#include "project/datetext.h"
+
+#include <QtTest>
+
+using namespace Feedsmith;
+using namespace Qt::StringLiterals;
+
+class TestDateText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyLocaleReadsWhatItWrites_data()
+    {
+        QTest::addColumn<QDateTime>("moment");
+        QTest::newRow("afternoon with seconds") << QDateTime(QDate(2026, 12, 6), QTime(19, 41, 29));
+        QTest::newRow("morning, single-digit day and month") << QDateTime(QDate(2027, 3, 1), QTime(9, 5, 7));
+        QTest::newRow("just after midnight") << QDateTime(QDate(2026, 1, 31), QTime(0, 0, 1));
+        QTest::newRow("noon") << QDateTime(QDate(2026, 7, 15), QTime(12, 0, 0));
+        QTest::newRow("midnight writes the date alone") << QDateTime(QDate(2026, 12, 24), QTime(0, 0));
+        QTest::newRow("zero date writes the time alone") << QDateTime(zeroDate().date(), QTime(10, 30, 0));
+    }
+
+    // Whatever the regional settings, a date written there reads back unchanged there, where
+    // Qt itself can read its own text.
+    void everyLocaleReadsWhatItWrites()
+    {
+        QFETCH(QDateTime, moment);
+        const QList<QLocale> locales =
+            QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+        int checked = 0;
+        for (const QLocale &locale : locales) {
+            const QString text = DateText::format(moment, locale);
+            const QString dateForm = DateText::dateFormat(locale);
+            const QString timeForm = DateText::timeFormat(locale);
+            QDateTime byQt = locale.toDateTime(text, dateForm + u' ' + timeForm);
+            if (!byQt.isValid() && locale.toDate(text, dateForm).isValid())
+                byQt = QDateTime(locale.toDate(text, dateForm), QTime(0, 0));
+            if (!byQt.isValid() && locale.toTime(text, timeForm).isValid())
+                byQt = QDateTime(zeroDate().date(), locale.toTime(text, timeForm));
+            if (byQt != moment)
+                continue; // Qt cannot read this locale's own text either
+            const QDateTime read = DateText::Reader(locale).read(text);
+            QVERIFY2(read == moment, qPrintable(u"%1: \"%2\" read as %3"_s.arg(locale.name(), text,
+                                                                             read.toString(Qt::ISODate))));
+            ++checked;
+        }
+        QVERIFY2(checked > 100, qPrintable(u"only %1 locales checked"_s.arg(checked)));
+    }
+
+    void commonFormsFromOtherMachines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected");
+        const QDateTime evening(QDate(2026, 12, 6), QTime(19, 41, 29));
+        QTest::newRow("German") << u"06.12.2026 19:41:29"_s << evening;
+        QTest::newRow("German, short day") << u"6.12.2026 19:41:29"_s << evening;
+        QTest::newRow("US with PM") << u"12/6/2026 7:41:29 PM"_s << evening;
+        QTest::newRow("US with lower-case pm") << u"12/6/2026 7:41:29 pm"_s << evening;
+        QTest::newRow("US 12 AM is midnight hour")
+            << u"12/6/2026 12:05:00 AM"_s << QDateTime(QDate(2026, 12, 6), QTime(0, 5));
+        QTest::newRow("ISO") << u"2026-12-06 19:41:29"_s << evening;
+        QTest::newRow("German date alone") << u"06.12.2026"_s << QDateTime(QDate(2026, 12, 6), QTime(0, 0));
+        QTest::newRow("time alone falls on the zero date")
+            << u"19:41:29"_s << QDateTime(zeroDate().date(), QTime(19, 41, 29));
+        QTest::newRow("blanks around") << u"  2026-12-06 19:41:29 "_s << evening;
+        QTest::newRow("no such day") << u"31.02.2026 10:00:00"_s << QDateTime();
+        QTest::newRow("hour 25") << u"06.12.2026 25:00:00"_s << QDateTime();
+        QTest::newRow("trailing text") << u"06.12.2026 19:41:29 x"_s << QDateTime();
+        QTest::newRow("two-digit year") << u"06.12.26 19:41:29"_s << QDateTime();
+        QTest::newRow("words") << u"yesterday"_s << QDateTime();
+        QTest::newRow("empty") << QString() << QDateTime();
+    }
+
+    // Under the C locale, the common forms still read files written elsewhere.
+    void commonFormsFromOtherMachines()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        QCOMPARE(DateText::Reader(QLocale::c()).read(text), expected);
+        QCOMPARE(DateText::parse(text, QLocale(QLocale::French, QLocale::France)), expected);
+    }
+
+    void formatsHaveFourDigitYearsAndSeconds_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("expected");
+        const QDateTime moment(QDate(2026, 12, 6), QTime(9, 0, 0));
+        Q_UNUSED(moment);
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << u"06.12.2026 09:00:00"_s;
+        QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << u"12/6/2026 9:00:00 AM"_s;
+        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom) << u"06/12/2026 09:00:00"_s;
+    }
+
+    void formatsHaveFourDigitYearsAndSeconds()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, expected);
+        QCOMPARE(DateText::format(QDateTime(QDate(2026, 12, 6), QTime(9, 0, 0)), locale), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDateText)
+#include "tst_datetext.moc"
