@@ -5,6 +5,22 @@
 
 namespace Feedsmith {
 
+namespace {
+
+// One character against another, letter case ignored; ASCII is settled without a table.
+inline bool sameIgnoringCase(char16_t a, char16_t b)
+{
+    if (a == b)
+        return true;
+    if (a < 0x80 && b < 0x80) {
+        const auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; };
+        return lower(a) == lower(b);
+    }
+    return QChar::toCaseFolded(char32_t(a)) == QChar::toCaseFolded(char32_t(b));
+}
+
+} // namespace
+
 qsizetype indexOfIgnoringCase(QStringView text, QStringView pattern, qsizetype from)
 {
     const qsizetype m = pattern.size();
@@ -14,8 +30,13 @@ qsizetype indexOfIgnoringCase(QStringView text, QStringView pattern, qsizetype f
     if (first.isLetter() || first.toCaseFolded() != first)
         return text.indexOf(pattern, from, Qt::CaseInsensitive);
     const qsizetype last = text.size() - m;
+    const char16_t *data = text.utf16();
+    const char16_t *p = pattern.utf16();
     for (qsizetype i = text.indexOf(first, from); i >= 0 && i <= last; i = text.indexOf(first, i + 1)) {
-        if (text.mid(i + 1, m - 1).compare(pattern.mid(1), Qt::CaseInsensitive) == 0)
+        qsizetype k = 1;
+        while (k < m && sameIgnoringCase(data[i + k], p[k]))
+            ++k;
+        if (k == m)
             return i;
     }
     return -1;
