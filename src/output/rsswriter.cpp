@@ -101,31 +101,37 @@ QString DescriptionText(const QString &content, const QString &styleBlock)
 
 namespace {
 
+// The lines of the RSS file, written straight into bytes.
 class RssLines
 {
 public:
     void line(QStringView text)
     {
-        m_text += text;
-        m_text += "\r\n"_L1;
+        Windows1252::appendEncoded(m_bytes, text);
+        m_bytes += "\r\n";
     }
     // Tabs, "<tag>", the transliterated and escaped value, "</tag>".
     void element(int tabs, QLatin1StringView tag, const QString &value)
     {
-        m_text += QString(tabs, u'\t');
-        m_text += u'<';
-        m_text += tag;
-        m_text += u'>';
-        m_text += XmlText::escapeCharacterData(Transliterate(value));
-        m_text += "</"_L1;
-        m_text += tag;
-        m_text += ">\r\n"_L1;
+        m_bytes.append(tabs, '\t');
+        m_bytes += '<';
+        m_bytes.append(tag.data(), tag.size());
+        m_bytes += '>';
+        Windows1252::appendEncoded(m_bytes, XmlText::escapeCharacterData(Transliterate(value)));
+        m_bytes += "</";
+        m_bytes.append(tag.data(), tag.size());
+        m_bytes += ">\r\n";
     }
-    const QString &text() const { return m_text; }
-    void reserve(qsizetype n) { m_text.reserve(n); }
+    void description(const QString &text)
+    {
+        m_bytes += "\t\t<description><![CDATA[";
+        Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
+        m_bytes += "]]></description>\r\n";
+    }
+    QByteArray take() { return std::move(m_bytes); }
 
 private:
-    QString m_text;
+    QByteArray m_bytes;
 };
 
 } // namespace
@@ -178,14 +184,13 @@ QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const
             out.element(2, "link"_L1, entry.link);
         if (!entry.content.isEmpty()) {
             const QString description = descriptionText(entry.content, removeStyleBlocks);
-            out.line(QString("\t\t<description><![CDATA["_L1 + XmlText::cdataContent(description)
-                             + "]]></description>"_L1));
+            out.description(description);
         }
         out.line(u"\t</item>");
     }
     out.line(u"\t</channel>");
     out.line(u"</rss>");
-    return Windows1252::encode(out.text());
+    return out.take();
 }
 
 bool WriteRssFile(FeedDocument &document, const QString &path, const QString &programFolder,

@@ -34,106 +34,136 @@ QString plainValue(const QString &value)
 
 } // namespace
 
-ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &table, const KeyedTexts &textTable,
-                                  const QString &styleBlock, const QLocale &locale)
+namespace {
+
+// Walks the rows of a project file from the top, filling the document as it goes.
+class ProjectWalk
 {
-    ProjectReadResult result;
-    result.fileOpened = table.fileOpened();
-    EntryTreeModel &tree = document.tree;
-    tree.beginBulkChange();
-
-    if (textTable.contains(u"rootkey"_s)) {
-        tree.addTopLevel(EntryTreeModel::RootKey, textTable.value(u"rootkey"_s));
-        tree.setExpanded(EntryTreeModel::RootKey, true);
-    }
-    const QString newEntryText = textTable.value(u"newentry"_s);
-    const bool hasNewEntryText = textTable.contains(u"newentry"_s);
-    const DateText::Reader dates(locale);
-
-    bool inSettings = false;
-    bool inFtp = false;
-    bool inEntries = false;
-    bool inEntry = false;
-    RSSentry record;
-
-    auto addRecord = [&] {
-        if (document.entries.isFull()) {
-            ++result.entriesLeftOut;
-            return;
+public:
+    ProjectWalk(FeedDocument &document, const KeyedTexts &textTable, const QString &styleBlock, const QLocale &locale)
+        : m_document(document)
+        , m_tree(document.tree)
+        , m_styleBlock(styleBlock)
+        , m_newEntryText(textTable.value(u"newentry"_s))
+        , m_hasNewEntryText(textTable.contains(u"newentry"_s))
+        , m_dates(locale)
+    {
+        m_tree.beginBulkChange();
+        if (textTable.contains(u"rootkey"_s)) {
+            m_tree.addTopLevel(EntryTreeModel::RootKey, textTable.value(u"rootkey"_s));
+            m_tree.setExpanded(EntryTreeModel::RootKey, true);
         }
-        if (record.title.isEmpty() && hasNewEntryText)
-            record.title = newEntryText;
-        const int n = document.entryCount() + 1;
-        const QString key = EntryCollection::keyFor(n);
-        const QString caption = EntryCaption(record, newEntryText);
-        if (n == 1)
-            tree.add(EntryTreeModel::RootKey, EntryTreeModel::Child, key, caption);
-        else
-            tree.add(EntryCollection::keyFor(n - 1), EntryTreeModel::FirstSibling, key, caption);
-        document.entries.append(std::move(record));
-        ++result.entriesRead;
-    };
+    }
 
-    const qsizetype last = table.lastRowIndex();
-    for (qsizetype r = 0; r <= last; ++r) {
-        const MarkupRow &row = table.row(r);
+    void take(const MarkupRow &row)
+    {
         if (row.isEmpty())
-            continue;
+            return; // an empty row matches nothing
         const QString &name = row.name;
         const QString &closing = row.closing;
         if (name == "settings"_L1)
-            inSettings = true;
+            m_inSettings = true;
         if (closing == "settings"_L1)
-            inSettings = false;
+            m_inSettings = false;
         if (name == "ftpsettings"_L1)
-            inFtp = true;
+            m_inFtp = true;
         if (closing == "ftpsettings"_L1)
-            inFtp = false;
+            m_inFtp = false;
         if (name == "entries"_L1)
-            inEntries = true;
+            m_inEntries = true;
         if (closing == "entries"_L1)
-            inEntries = false;
-        if (inSettings) {
+            m_inEntries = false;
+        if (m_inSettings) {
             for (const auto &field : ChannelFields) {
                 if (name == field.tag)
-                    document.channel.*field.member = plainValue(row.value);
+                    m_document.channel.*field.member = plainValue(row.value);
             }
         }
-        if (inFtp) {
+        if (m_inFtp) {
             for (const auto &field : StoredFtpFields) {
                 if (name == field.tag)
-                    document.ftp.*field.member = plainValue(row.value);
+                    m_document.ftp.*field.member = plainValue(row.value);
             }
         }
-        if (inEntries) {
-            if (name == "entry"_L1) {
-                inEntry = true;
-                record = RSSentry{};
-            }
-            if (closing == "entry"_L1) {
-                addRecord();
-                inEntry = false;
-                record = RSSentry{};
-            }
-            if (inEntry) {
-                if (name == "title"_L1) {
-                    record.title = plainValue(row.value);
-                } else if (name == "link"_L1) {
-                    record.link = plainValue(row.value);
-                } else if (name == "content"_L1) {
-                    record.content = styleBlock + UnescapeText(row.value);
-                } else if (name == "date"_L1) {
-                    const QDateTime date = dates.read(row.value);
-                    record.createdate = date.isValid() ? date : zeroDate();
-                }
-            }
+        if (!m_inEntries)
+            return;
+        if (name == "entry"_L1) {
+            m_inEntry = true;
+            m_record = RSSentry{};
+        }
+        if (closing == "entry"_L1) {
+            addRecord();
+            m_inEntry = false;
+            m_record = RSSentry{};
+        }
+        if (!m_inEntry)
+            return;
+        if (name == "title"_L1) {
+            m_record.title = plainValue(row.value);
+        } else if (name == "link"_L1) {
+            m_record.link = plainValue(row.value);
+        } else if (name == "content"_L1) {
+            m_record.content = m_styleBlock + UnescapeText(row.value);
+        } else if (name == "date"_L1) {
+            const QDateTime date = m_dates.read(row.value);
+            m_record.createdate = date.isValid() ? date : zeroDate();
         }
     }
 
-    if (!document.channel.title.isEmpty())
-        tree.setCaption(EntryTreeModel::RootKey, document.channel.title);
-    document.currentEntryKey.clear();
-    tree.endBulkChange();
+    ProjectReadResult finish()
+    {
+        if (!m_document.channel.title.isEmpty())
+            m_tree.setCaption(EntryTreeModel::RootKey, m_document.channel.title);
+        m_document.currentEntryKey.clear();
+        m_tree.endBulkChange();
+        return m_result;
+    }
+
+private:
+    void addRecord()
+    {
+        if (m_document.entries.isFull()) {
+            ++m_result.entriesLeftOut;
+            return;
+        }
+        if (m_record.title.isEmpty() && m_hasNewEntryText)
+            m_record.title = m_newEntryText;
+        const int n = m_document.entryCount() + 1;
+        const QString key = EntryCollection::keyFor(n);
+        const QString caption = EntryCaption(m_record, m_newEntryText);
+        if (n == 1)
+            m_tree.add(EntryTreeModel::RootKey, EntryTreeModel::Child, key, caption);
+        else
+            m_tree.add(EntryCollection::keyFor(n - 1), EntryTreeModel::FirstSibling, key, caption);
+        m_document.entries.append(std::move(m_record));
+        ++m_result.entriesRead;
+    }
+
+    FeedDocument &m_document;
+    EntryTreeModel &m_tree;
+    const QString m_styleBlock;
+    const QString m_newEntryText;
+    const bool m_hasNewEntryText;
+    const DateText::Reader m_dates;
+    ProjectReadResult m_result;
+    bool m_inSettings = false;
+    bool m_inFtp = false;
+    bool m_inEntries = false;
+    bool m_inEntry = false;
+    RSSentry m_record;
+};
+
+} // namespace
+
+ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &table, const KeyedTexts &textTable,
+                                  const QString &styleBlock, const QLocale &locale)
+{
+    ProjectWalk walk(document, textTable, styleBlock, locale);
+    const qsizetype last = table.lastRowIndex();
+    for (qsizetype r = 0; r <= last; ++r)
+        walk.take(table.row(r));
+    ProjectReadResult result = walk.finish();
+    result.fileOpened = table.fileOpened();
     return result;
 }
 
@@ -149,8 +179,12 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     NewDocument(document);
     document.projectPath = path;
     const PathParts parts = splitPath(path);
-    const MarkupTable table = ReadMarkupFile(parts.folder, parts.name);
-    return LoadProjectRows(document, table, textTable, BuildStyleBlock(programFolder), locale);
+    // Rows are taken as the lines are read: a large project is never held twice.
+    ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale);
+    const bool opened = ReadMarkupRows(parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); });
+    ProjectReadResult result = walk.finish();
+    result.fileOpened = opened;
+    return result;
 }
 
 } // namespace Feedsmith

@@ -18,16 +18,17 @@ QString storedBody(const QString &content, const StyleBlockRemover &removeStyleB
     return EscapeText(removeStyleBlocks(Transliterate(ExtractBody(content))));
 }
 
-void element(QString &out, QLatin1StringView indent, QLatin1StringView tag, const QString &value)
+// Tabs, "<tag>", the value in the file's code page, "</tag>", CR LF.
+void element(QByteArray &out, const char *indent, QLatin1StringView tag, const QString &value)
 {
     out += indent;
-    out += u'<';
-    out += tag;
-    out += u'>';
-    out += value;
-    out += "</"_L1;
-    out += tag;
-    out += ">\r\n"_L1;
+    out += '<';
+    out.append(tag.data(), tag.size());
+    out += '>';
+    Windows1252::appendEncoded(out, value);
+    out += "</";
+    out.append(tag.data(), tag.size());
+    out += ">\r\n";
 }
 
 } // namespace
@@ -41,24 +42,25 @@ QString StoredBody(const QString &content, const QString &styleBlock)
 
 QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock, const QLocale &locale)
 {
-    const QLatin1StringView tab("\t");
-    const QLatin1StringView tabs("\t\t");
-    QString out;
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"_L1;
-    out += "<settings>\r\n"_L1;
+    // Written straight into bytes: a large project is not held a second time as text.
+    const char *tab = "\t";
+    const char *tabs = "\t\t";
+    QByteArray out;
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    out += "<settings>\r\n";
     for (const auto &field : ChannelFields) {
         const QString &value = document.channel.*field.member;
         if (!value.isEmpty())
             element(out, tab, field.tag, value);
     }
-    out += "</settings>\r\n"_L1;
-    out += "<ftpsettings>\r\n"_L1;
+    out += "</settings>\r\n";
+    out += "<ftpsettings>\r\n";
     for (const auto &field : StoredFtpFields) {
         const QString &value = document.ftp.*field.member;
         if (!value.isEmpty())
             element(out, tab, field.tag, value);
     }
-    out += "</ftpsettings>\r\n"_L1;
+    out += "</ftpsettings>\r\n";
 
     const int count = document.entryCount();
     if (count > 0) {
@@ -66,10 +68,10 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
         const StyleBlockRemover removeStyleBlocks(styleBlock, Transliterate(styleBlock));
         const QString dateForm = DateText::dateFormat(locale);
         const QString timeForm = DateText::timeFormat(locale);
-        out += "<entries>\r\n"_L1;
+        out += "<entries>\r\n";
         for (int i = 1; i <= count; ++i) {
             const RSSentry &entry = document.entries.at(i);
-            out += "\t<entry>\r\n"_L1;
+            out += "\t<entry>\r\n";
             if (!entry.title.isEmpty())
                 element(out, tabs, "title"_L1, entry.title);
             if (!entry.link.isEmpty())
@@ -77,11 +79,11 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
             if (!entry.content.isEmpty())
                 element(out, tabs, "content"_L1, storedBody(entry.content, removeStyleBlocks));
             element(out, tabs, "date"_L1, DateText::format(entry.createdate, locale, dateForm, timeForm));
-            out += "\t</entry>\r\n"_L1;
+            out += "\t</entry>\r\n";
         }
-        out += "</entries>\r\n"_L1;
+        out += "</entries>\r\n";
     }
-    return Windows1252::encode(out);
+    return out;
 }
 
 bool WriteProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,

@@ -125,12 +125,17 @@ QString MarkupFilePath(const QString &folder, const QString &name)
 
 MarkupTable ReadMarkupFile(const QString &folder, const QString &name)
 {
-    QString text;
-    if (!readAnsiFile(MarkupFilePath(folder, name), &text))
+    MarkupTable table;
+    table.setFileOpened(ReadMarkupRows(folder, name, [&table](const MarkupRow &row) { table.append(row); }));
+    if (!table.fileOpened())
         return {};
-    MarkupTable table = ParseMarkup(text);
-    table.setFileOpened(true);
     return table;
+}
+
+bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f)
+{
+    LineState state;
+    return forEachFileLine(MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); });
 }
 
 QString GetAttribute(const QString &attributeName, const QString &attributeText)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 namespace Feedsmith {
@@ -51,6 +52,11 @@ MarkupTable ParseMarkup(QStringView text);
 // Reads folder + name, or folder + name + ".xml" when the name holds no ".rsx" (any case).
 // A file that cannot be opened gives an empty table.
 MarkupTable ReadMarkupFile(const QString &folder, const QString &name);
+
+// Reads the same file as ReadMarkupFile, but hands each row to f as soon as its line is read
+// instead of keeping a table; for large files that are walked once. False when the file cannot
+// be opened.
+bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f);
 
 // The path ReadMarkupFile opens for a folder and a name.
 QString MarkupFilePath(const QString &folder, const QString &name);

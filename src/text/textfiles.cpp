@@ -51,6 +51,66 @@ bool readAnsiFile(const QString &path, QString *text, QString *error)
     return true;
 }
 
+bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        if (error)
+            *error = QStringLiteral("is a folder");
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    constexpr qint64 PieceSize = 1 << 20;
+    QByteArray piece;
+    QString buffer;      // the line being read, and what follows it
+    qsizetype scanned = 0; // no CR in buffer before this
+    bool skipLineFeed = false; // the piece before ended in a CR
+    for (;;) {
+        piece.resize(PieceSize);
+        const qint64 got = file.read(piece.data(), PieceSize);
+        if (got < 0) {
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
+        if (got == 0)
+            break;
+        piece.resize(got);
+        QByteArrayView bytes(piece);
+        if (skipLineFeed && bytes.front() == '\n')
+            bytes = bytes.sliced(1);
+        skipLineFeed = false;
+        buffer += Windows1252::decode(bytes);
+
+        qsizetype start = 0;
+        for (;;) {
+            const qsizetype cr = buffer.indexOf(u'\r', scanned);
+            if (cr < 0) {
+                scanned = buffer.size();
+                break;
+            }
+            f(QStringView(buffer).mid(start, cr - start));
+            start = cr + 1;
+            if (start == buffer.size())
+                skipLineFeed = true; // a line feed may open the next piece
+            else if (buffer[start] == u'\n')
+                ++start;
+            scanned = start;
+        }
+        if (start > 0) {
+            buffer.remove(0, start);
+            scanned -= start;
+        }
+    }
+    if (!buffer.isEmpty())
+        f(buffer);
+    return true;
+}
+
 QString ReadTextFile(const QString &path)
 {
     const QFileInfo info(path);
@@ -64,12 +124,9 @@ QString ReadTextFile(const QString &path)
         }
         return QStringLiteral("-1");
     }
-    QString text;
-    if (!readAnsiFile(path, &text))
-        return {};
     QString joined;
-    joined.reserve(text.size());
-    forEachLine(text, [&joined](QStringView line) { joined += line; });
+    if (!forEachFileLine(path, [&joined](QStringView line) { joined += line; }))
+        return {};
     return joined;
 }
 

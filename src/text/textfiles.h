@@ -13,6 +13,11 @@ namespace Feedsmith {
 // last line without a line break counts; a text ending in a line break has no empty line after it.
 void forEachLine(QStringView text, const std::function<void(QStringView)> &f);
 
+// Reads a file piece by piece, decoding it from Windows-1252, and calls f for every line as
+// forEachLine does; only one piece and the line being read are held at a time. False when the
+// file cannot be opened or read.
+bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr);
+
 // Reads a whole file and decodes it from Windows-1252. False when it cannot be opened or read.
 bool readAnsiFile(const QString &path, QString *text, QString *error = nullptr);
 
