@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz clean
 
 all: build
 
@@ -29,6 +29,12 @@ test: build
 
 bench: build
 	@$(BUILD_DIR)/bin/bench_core
+
+test-sanitize: deps
+	@./scripts/test-sanitize
+
+fuzz: deps
+	@./scripts/run-fuzzers 60
 
 clean:
 	@rm -rf $(BUILD_DIR)
