@@ -110,9 +110,31 @@ std::optional<NumericForm> NumericForm::prepare(const QString &format, const QLo
             piece.field = Field::Literal;
             piece.literal = format.mid(i, count);
             break;
+        case u'\'': {
+            // Quoted text is literal; two quotes in a row stand for one.
+            piece.field = Field::Literal;
+            qsizetype k = i + 1;
+            for (;;) {
+                if (k >= n)
+                    return std::nullopt; // unterminated quote
+                if (format[k] == u'\'') {
+                    if (k + 1 < n && format[k + 1] == u'\'') {
+                        piece.literal += u'\'';
+                        k += 2;
+                        continue;
+                    }
+                    break;
+                }
+                piece.literal += format[k++];
+            }
+            if (k == i + 1)
+                piece.literal = u"'"_s; // '' alone is a quote
+            j = k + 1;
+            break;
+        }
         default:
-            if (c.isLetter() || c == u'\'')
-                return std::nullopt; // zones, quoted text and the like: left to QLocale
+            if (c.isLetter())
+                return std::nullopt; // zones, day names and the like: left to QLocale
             piece.field = Field::Literal;
             piece.literal = format.mid(i, count);
             break;
