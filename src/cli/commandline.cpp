@@ -1,6 +1,9 @@
 // feedsmith-cli commands.
 #include "cli/commandline.h"
 
+#include "cli/publish.h"
+#include "platform/curlinternet.h"
+
 #include "document/feeddocument.h"
 #include "output/preview.h"
 #include "output/rsswriter.h"
@@ -29,13 +32,20 @@ Commands:
   rss PROJECT OUT.xml       write the RSS file of a project, as the generate command does
   preview PROJECT OUT.html  write the preview page of a project, from the program's templates
   resave PROJECT OUT.rsx    read a project and write it again, as the save command does
+  publish PROJECT [--password-env NAME]
+                            write the RSS file to the project's ftpfile path and upload it
+                            with the project's FTP settings, as the FTP page does
 
 Options:
   --help     show this text
   --version  show the version
 
 The publication date of the RSS file is SOURCE_DATE_EPOCH when that is set, else the clock.
-Exit status: 0 on success, 1 when the project cannot be read or the output cannot be written.
+The FTP password is never read from the project or the command line: publish takes it from
+the environment variable NAME, else from standard input when that is not a terminal, else it
+asks for it on the terminal.
+Exit status: 0 on success, 1 when the project cannot be read, the output cannot be written
+or the file was not uploaded.
 )";
 
 QString shown(const QString &path)
@@ -121,6 +131,40 @@ public:
         return true;
     }
 
+    // The FTP page's work: the RSS file written to the ftpfile path, then uploaded.
+    bool publish(const QString &passwordVariable, QTextStream &out)
+    {
+        FtpSettings settings = m_document.ftp;
+        if (settings.ftpfile.isEmpty()) {
+            m_err << "feedsmith-cli: the project names no local file to upload (ftpfile)" << Qt::endl;
+            return false;
+        }
+        if (settings.ftpurl.isEmpty()) {
+            m_err << "feedsmith-cli: the project names no FTP server (ftpurl)" << Qt::endl;
+            return false;
+        }
+        m_document.rssPath = settings.ftpfile;
+        if (!writeRss(settings.ftpfile))
+            return false;
+        out << "wrote " << shown(QFileInfo(settings.ftpfile).absoluteFilePath()) << Qt::endl;
+        // An anonymous login needs no password.
+        if (!settings.ftpusername.isEmpty()) {
+            const std::optional<QString> password = readPublishPassword(
+                passwordVariable, settings.ftpusername + u'@' + settings.ftpurl, m_err);
+            if (!password)
+                return false;
+            settings.ftppassword = *password;
+        }
+        CurlInternet internet;
+        const FtpTexts texts{m_startup.language.textTable.value(u"uploadready"_s),
+                             m_startup.language.textTable.value(u"missingpassword"_s)};
+        if (!publishFile(settings, texts, internet, m_err))
+            return false;
+        out << "uploaded " << FtpPublisher::RemoteFileName(settings.ftpfile) << " to " << settings.ftpurl
+            << Qt::endl;
+        return true;
+    }
+
     bool resave(const QString &out)
     {
         QString error;
@@ -133,6 +177,34 @@ private:
     FeedDocument m_document;
     QTextStream &m_err;
 };
+
+int runPublish(const QStringList &arguments, const QString &programFolder, QTextStream &out, QTextStream &err)
+{
+    QString project;
+    QString passwordVariable;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == "--password-env"_L1 && i + 1 < arguments.size() && !arguments.at(i + 1).isEmpty()) {
+            passwordVariable = arguments.at(++i);
+        } else if (argument.startsWith("--password-env="_L1) && argument.size() > 15) {
+            passwordVariable = argument.mid(15);
+        } else if (project.isEmpty() && !argument.startsWith("--"_L1)) {
+            project = argument;
+        } else {
+            err << "feedsmith-cli: publish needs PROJECT and at most --password-env NAME; see feedsmith-cli --help"
+                << Qt::endl;
+            return 2;
+        }
+    }
+    if (project.isEmpty()) {
+        err << "feedsmith-cli: publish needs PROJECT; see feedsmith-cli --help" << Qt::endl;
+        return 2;
+    }
+    Session session(programFolder, err);
+    if (!session.open(project))
+        return 1;
+    return session.publish(passwordVariable, out) ? 0 : 1;
+}
 
 } // namespace
 
@@ -151,6 +223,8 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
         out << "feedsmith-cli (" << Version::ProductName << ") " << Version::Text << Qt::endl;
         return 0;
     }
+    if (command == "publish"_L1)
+        return runPublish(arguments.mid(1), programFolder, out, err);
     if (command != "rss"_L1 && command != "preview"_L1 && command != "resave"_L1) {
         err << "feedsmith-cli: unknown command " << command << "; see feedsmith-cli --help" << Qt::endl;
         return 2;

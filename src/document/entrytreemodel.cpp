@@ -1,6 +1,9 @@
 // The entry tree model.
 #include "document/entrytreemodel.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace Feedsmith {
 
 EntryTreeModel::EntryTreeModel(QObject *parent)
@@ -102,7 +105,14 @@ bool EntryTreeModel::setCaption(const QString &key, const QString &caption)
         return false;
     if (n->caption != caption) {
         n->caption = caption;
-        if (!m_bulkDepth) {
+        if (m_captionBatchDepth && !m_bulkDepth) {
+            const QModelIndex i = indexOfKey(key);
+            const auto it = m_changedCaptionRows.find(i.internalId());
+            if (it == m_changedCaptionRows.end())
+                m_changedCaptionRows.insert(i.internalId(), {i.row(), i.row()});
+            else
+                *it = {std::min(it->first, i.row()), std::max(it->second, i.row())};
+        } else if (!m_bulkDepth) {
             const QModelIndex i = indexOfKey(key);
             emit dataChanged(i, i, {Qt::DisplayRole});
         }
@@ -235,6 +245,23 @@ void EntryTreeModel::endBulkChange()
 {
     if (--m_bulkDepth == 0)
         endResetModel();
+}
+
+void EntryTreeModel::beginCaptionBatch()
+{
+    ++m_captionBatchDepth;
+}
+
+void EntryTreeModel::endCaptionBatch()
+{
+    if (--m_captionBatchDepth > 0)
+        return;
+    const auto changed = std::exchange(m_changedCaptionRows, {});
+    for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
+        const QModelIndex first = createIndex(it->first, 0, it.key());
+        const QModelIndex last = createIndex(it->second, 0, it.key());
+        emit dataChanged(first, last, {Qt::DisplayRole});
+    }
 }
 
 QModelIndex EntryTreeModel::index(int row, int column, const QModelIndex &parent) const

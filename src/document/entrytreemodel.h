@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace Feedsmith {
@@ -53,6 +54,12 @@ public:
     void beginBulkChange();
     void endBulkChange();
 
+    // Between these two calls caption changes are collected; the views are then told once per
+    // parent node about the range of rows whose captions changed. Rows must not be added or
+    // removed in between.
+    void beginCaptionBatch();
+    void endCaptionBatch();
+
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -87,6 +94,9 @@ private:
     std::vector<TopNode> m_top;
     QHash<QString, Location> m_index;
     int m_bulkDepth = 0;
+    int m_captionBatchDepth = 0;
+    // Per parent (0 for the top level, else the parent's position + 1): the first and last row changed.
+    QHash<quintptr, std::pair<int, int>> m_changedCaptionRows;
 };
 
 } // namespace Feedsmith

@@ -132,6 +132,28 @@ bool QtMessageBoxes::askYesNo(QWidget *parent, const QString &title, const QStri
         == QMessageBox::Yes;
 }
 
+void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)
+{
+    // Texts may end their lines with CR LF; a box shows a lone LF as the line break.
+    QMessageBox box(QMessageBox::NoIcon, title, QString(text).replace(u"\r\n"_s, u"\n"_s), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void QtMessageBoxes::critical(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::critical(parent, title, text);
+}
+
+void ScriptedMessageBoxes::plain(QWidget *, const QString &title, const QString &text)
+{
+    shown.append(Shown{Kind::Plain, title, text});
+}
+
+void ScriptedMessageBoxes::critical(QWidget *, const QString &title, const QString &text)
+{
+    shown.append(Shown{Kind::Critical, title, text});
+}
+
 void ScriptedMessageBoxes::information(QWidget *, const QString &title, const QString &text)
 {
     shown.append(Shown{Kind::Information, title, text});

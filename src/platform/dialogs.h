@@ -93,6 +93,10 @@ public:
     virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
     // Yes and No, with the critical icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
+    // OK only, without an icon.
+    virtual void plain(QWidget *parent, const QString &title, const QString &text) { information(parent, title, text); }
+    // OK only, with the critical icon.
+    virtual void critical(QWidget *parent, const QString &title, const QString &text) { warning(parent, title, text); }
 };
 
 class QtMessageBoxes : public MessageBoxes
@@ -101,13 +105,15 @@ public:
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
+    void plain(QWidget *parent, const QString &title, const QString &text) override;
+    void critical(QWidget *parent, const QString &title, const QString &text) override;
 };
 
 // Message boxes that record what they were shown with and answer questions from a list.
 class ScriptedMessageBoxes : public MessageBoxes
 {
 public:
-    enum class Kind { Information, Warning, Question };
+    enum class Kind { Information, Warning, Question, Plain, Critical };
     struct Shown
     {
         Kind kind;
@@ -121,6 +127,8 @@ public:
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
+    void plain(QWidget *parent, const QString &title, const QString &text) override;
+    void critical(QWidget *parent, const QString &title, const QString &text) override;
 
 private:
     QList<bool> m_answers;

@@ -16,14 +16,17 @@ class HtmlPane : public QWebEngineView
 public:
     explicit HtmlPane(QWidget *parent = nullptr);
 
-    // The whole document last set.
-    QString documentHtml() const { return m_documentHtml; }
+    // The whole document last set (an editing pane gives the document as edited).
+    virtual QString documentHtml() const { return m_documentHtml; }
     // Replaces the document shown; relative references resolve against the base folder.
-    void setDocumentHtml(const QString &html);
+    virtual void setDocumentHtml(const QString &html);
     void setBaseFolder(const QString &folder);
 
     // No context menu, no script, and no keyboard focus; scroll bars show only when the text overflows.
     void makeDisplayOnly();
+
+protected:
+    QUrl baseUrl() const { return m_baseUrl; }
 
 private:
     QString m_documentHtml;

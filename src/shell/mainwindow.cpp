@@ -1,6 +1,9 @@
 // The main window.
 #include "shell/mainwindow.h"
 
+#include "editing/entryeditor.h"
+#include "editing/richtexteditor.h"
+#include "ftp/windowftp.h"
 #include "output/preview.h"
 #include "output/rsswriter.h"
 #include "platform/clock.h"
@@ -114,6 +117,8 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     resize(830, 653);
 
     m_fieldHelp = new FieldHelp(m_startup.programFolder, m_startup.language.helpTable, this);
+    m_ftp = std::make_unique<WindowFtp>(this, m_messageBoxes,
+                                        FtpTexts{text(u"uploadready"_s), text(u"missingpassword"_s)});
 
     buildMenus();
     buildToolbar();
@@ -162,6 +167,7 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     alignLabelColumns();
 
     connect(m_tabStrip, &QTabBar::currentChanged, this, &MainWindow::TabStrip1Click);
+    m_entryEditor = new EntryEditor(*this, m_messageBoxes);
 }
 
 MainWindow::~MainWindow() = default;
@@ -446,7 +452,7 @@ QWidget *MainWindow::buildContentsPage()
     tools->addWidget(addButton(u"pasteAsText"_s, u"pasteAsText"_s, freEntry));
     grid->addLayout(tools, 2, 0, 1, 2);
 
-    m_dhtmlEditor = new HtmlPane(freEntry);
+    m_dhtmlEditor = new RichTextEditor(freEntry);
     m_dhtmlEditor->setObjectName(u"DHTMLEditor"_s);
     m_dhtmlEditor->setBaseFolder(m_startup.programFolder);
     grid->addWidget(m_dhtmlEditor, 3, 0, 1, 2);
@@ -514,7 +520,8 @@ QWidget *MainWindow::buildFtpPage()
     QLineEdit *password = addRow(u"ftppassword"_s, u"ftppassword"_s, u"txtftppassword"_s);
     password->setEchoMode(QLineEdit::Password);
     addRow(u"Label3"_s, u"ftpproxy"_s, u"txtftpproxy"_s);
-    addLeftAligned(boldButton(u"ftpupload"_s));
+    QPushButton *ftpupload = boldButton(u"ftpupload"_s);
+    addLeftAligned(ftpupload);
     grid->setRowStretch(grid->rowCount(), 1);
     pageLayout->addLayout(grid, 65);
 
@@ -528,6 +535,7 @@ QWidget *MainWindow::buildFtpPage()
     pageLayout->addWidget(frame4, 35);
 
     connect(ftpgenfile, &QPushButton::clicked, this, &MainWindow::generateFromFtpPage);
+    connect(ftpupload, &QPushButton::clicked, this, &MainWindow::ftpuploadClick);
     return page;
 }
 
@@ -818,6 +826,11 @@ void MainWindow::generateRss()
     }
     // The same dialog serves the project commands.
     m_fileDialog.setFileName(m_document.projectPath);
+}
+
+void MainWindow::ftpuploadClick()
+{
+    m_ftp->click(m_document.ftp);
 }
 
 void MainWindow::generateFromFtpPage()

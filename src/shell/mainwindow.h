@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class QGroupBox;
@@ -24,10 +25,12 @@ class QTreeView;
 
 namespace Feedsmith {
 
+class EntryEditor;
 class FieldHelp;
 class FileDialog;
 class HtmlPane;
 class MessageBoxes;
+class WindowFtp;
 
 // The main window. It owns the one feed document; the channel and FTP boxes are bound to the
 // document's fields both ways, so every reader of the document sees what the boxes show.
@@ -63,6 +66,9 @@ public:
     void saveProjectAs();
     void generateRss();
     void generateFromFtpPage();
+    // The FTP page's upload button (the connection is kept between clicks).
+    void ftpuploadClick();
+    WindowFtp &ftp() { return *m_ftp; }
     void exitProgram();
     void showAbout();
     void Toolbar1ButtonClick(const QString &key);
@@ -90,6 +96,9 @@ public:
 
     // The page the preview browser was last sent to.
     QString previewPage() const { return m_previewPage; }
+
+    // The contents page's behaviour: entry commands, the entry editor, drag and drop.
+    EntryEditor *entryEditor() const { return m_entryEditor; }
 
     // The typing limit of a bound box (2 for txtLanguage, 5 for txtNumber).
     static int typingLimit(const QString &boxName);
@@ -167,10 +176,12 @@ private:
     HtmlPane *m_webBrowser = nullptr;
     QTimer *m_timer1 = nullptr;
     FieldHelp *m_fieldHelp = nullptr;
+    EntryEditor *m_entryEditor = nullptr;
 
     std::array<QString, 12> FormatButtonKeys;
     std::array<int, 11> FormatCommandCodes{};
     QString m_previewPage;
+    std::unique_ptr<WindowFtp> m_ftp;
 };
 
 } // namespace Feedsmith

@@ -1,0 +1,112 @@
+// feedsmith-cli publish.
+#include "cli/publish.h"
+
+#include "platform/internet.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The publisher's messages, one line each on standard error.
+class StderrMessages : public FtpMessages
+{
+public:
+    explicit StderrMessages(QTextStream &err)
+        : m_err(err)
+    {
+    }
+
+    void show(Icon icon, const QString &text) override
+    {
+        const char *prefix = icon == Icon::Critical ? "error: " : "";
+        m_err << "feedsmith-cli: " << prefix << QString(text).replace(u"\r\n"_s, u" "_s) << Qt::endl;
+    }
+
+private:
+    QTextStream &m_err;
+};
+
+QString withoutLineEnd(QByteArray line)
+{
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+// Reads a line from the terminal with its echo turned off.
+std::optional<QString> askOnTerminal(const QString &account)
+{
+    FILE *tty = std::fopen("/dev/tty", "r+");
+    if (!tty)
+        return std::nullopt;
+    const int fd = fileno(tty);
+    const QByteArray prompt = u"FTP password for %1: "_s.arg(account).toUtf8();
+    std::fputs(prompt.constData(), tty);
+    std::fflush(tty);
+
+    termios saved{};
+    const bool canHide = tcgetattr(fd, &saved) == 0;
+    if (canHide) {
+        termios hidden = saved;
+        hidden.c_lflag &= ~tcflag_t(ECHO);
+        hidden.c_lflag |= ECHONL;
+        tcsetattr(fd, TCSAFLUSH, &hidden);
+    }
+    QByteArray line;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, tty)) {
+        line.append(buffer);
+        if (line.endsWith('\n'))
+            break;
+    }
+    if (canHide)
+        tcsetattr(fd, TCSAFLUSH, &saved);
+    std::fclose(tty);
+    return withoutLineEnd(line);
+}
+
+} // namespace
+
+std::optional<QString> readPublishPassword(const QString &passwordVariable, const QString &account,
+                                           QTextStream &err)
+{
+    if (!passwordVariable.isEmpty()) {
+        if (!qEnvironmentVariableIsSet(passwordVariable.toLocal8Bit().constData())) {
+            err << "feedsmith-cli: the environment variable " << passwordVariable << " is not set" << Qt::endl;
+            return std::nullopt;
+        }
+        return qEnvironmentVariable(passwordVariable.toLocal8Bit().constData());
+    }
+    if (!isatty(STDIN_FILENO)) {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly)) {
+            err << "feedsmith-cli: cannot read the password from standard input" << Qt::endl;
+            return std::nullopt;
+        }
+        return withoutLineEnd(input.readLine());
+    }
+    const std::optional<QString> typed = askOnTerminal(account);
+    if (!typed)
+        err << "feedsmith-cli: no terminal to ask for the password; use --password-env NAME" << Qt::endl;
+    return typed;
+}
+
+bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err)
+{
+    StderrMessages messages(err);
+    FtpPublisher publisher(internet, messages, texts);
+    FtpPublisher::Outcome outcome = publisher.ftpuploadClick(settings);
+    if (outcome == FtpPublisher::Outcome::Connected && publisher.FtpConnected())
+        outcome = publisher.ftpuploadClick(settings);
+    return outcome == FtpPublisher::Outcome::Uploaded;
+}
+
+} // namespace Feedsmith

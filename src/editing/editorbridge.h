@@ -1,0 +1,42 @@
+// The entry editor page's link to the program.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+namespace Feedsmith {
+
+// The object the editor page reaches through the web channel. The page reports its document,
+// its command states and its readiness, each with the number of the document it shows; reports
+// of any document but the one loaded last are dropped here.
+class EditorBridge : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int generation READ generation NOTIFY generationChanged)
+    Q_PROPERTY(QVariantMap commandStates READ commandStates NOTIFY commandStatesChanged)
+
+public:
+    using QObject::QObject;
+
+    int generation() const { return m_generation; }
+    void setGeneration(int generation);
+    QVariantMap commandStates() const { return m_commandStates; }
+
+public slots:
+    void reportReady(int generation);
+    void reportDocument(int generation, const QString &head, const QString &body);
+    void reportStates(int generation, const QVariantMap &states);
+
+signals:
+    void generationChanged();
+    void commandStatesChanged();
+    void pageReady();
+    void documentChanged(const QString &head, const QString &body);
+
+private:
+    int m_generation = 0;
+    QVariantMap m_commandStates;
+};
+
+} // namespace Feedsmith

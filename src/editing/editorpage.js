@@ -1,0 +1,120 @@
+// The entry editor's page script. It runs in its own script world beside the document: it
+// switches the document to design mode, reports the document and the command states to the
+// program through the web channel, and carries out the program's editing commands.
+(function () {
+    'use strict';
+
+    // Each document the program loads carries its number in the URL's fragment; the program
+    // ignores reports of a document it has since replaced.
+    var match = /#feedsmith-(\d+)$/.exec(document.URL);
+    var generation = match ? Number(match[1]) : -1;
+
+    var COMMANDS = ['bold', 'italic', 'underline', 'insertOrderedList', 'insertUnorderedList',
+                    'indent', 'outdent', 'justifyLeft', 'justifyCenter', 'justifyRight',
+                    'foreColor', 'cut', 'copy', 'paste', 'selectAll', 'createLink'];
+
+    // The status codes of the program: 0 not supported, 1 disabled, 3 enabled, 7 switched on.
+    function status(name) {
+        try {
+            if (!document.queryCommandSupported(name))
+                return 0;
+            if (!document.queryCommandEnabled(name))
+                return 1;
+            return document.queryCommandState(name) ? 7 : 3;
+        } catch (e) {
+            return 0;
+        }
+    }
+
+    function commandStates() {
+        var states = {};
+        COMMANDS.forEach(function (name) { states[name] = status(name); });
+        return states;
+    }
+
+    function selectionRange() {
+        var selection = window.getSelection();
+        if (selection.rangeCount > 0) {
+            var range = selection.getRangeAt(0);
+            if (document.body && document.body.contains(range.commonAncestorContainer))
+                return range;
+        }
+        return null;
+    }
+
+    // A document that gains the focus without a caret gets one at the end of its text.
+    function ensureCaret() {
+        if (!document.body || selectionRange())
+            return;
+        var range = document.createRange();
+        range.selectNodeContents(document.body);
+        range.collapse(false);
+        var selection = window.getSelection();
+        selection.removeAllRanges();
+        selection.addRange(range);
+    }
+
+    document.designMode = 'on';
+
+    new QWebChannel(qt.webChannelTransport, function (channel) {
+        var editor = channel.objects.editor;
+
+        function sendDocument() {
+            editor.reportDocument(generation,
+                                  document.head ? document.head.innerHTML : '',
+                                  document.body ? document.body.innerHTML : '');
+        }
+        function sendStates() {
+            editor.reportStates(generation, commandStates());
+        }
+
+        new MutationObserver(function () {
+            sendDocument();
+            sendStates();
+        }).observe(document.documentElement,
+                   { childList: true, subtree: true, characterData: true, attributes: true });
+        document.addEventListener('selectionchange', sendStates);
+        window.addEventListener('focus', function () {
+            ensureCaret();
+            sendStates();
+        });
+
+        window.feedsmithEditor = {
+            exec: function (name, value) {
+                if (name !== 'selectAll')
+                    ensureCaret();
+                document.execCommand(name, false, value === undefined ? null : value);
+                sendStates();
+            },
+            // Inserts markup at the selection, replacing what is selected, as it is: nothing
+            // is escaped, cleaned or restyled.
+            insertHtml: function (html) {
+                var range = selectionRange();
+                if (!range) {
+                    range = document.createRange();
+                    range.selectNodeContents(document.body);
+                    range.collapse(false);
+                }
+                range.deleteContents();
+                var fragment = range.createContextualFragment(html);
+                var last = fragment.lastChild;
+                range.insertNode(fragment);
+                if (last) {
+                    range.setStartAfter(last);
+                    range.collapse(true);
+                }
+                var selection = window.getSelection();
+                selection.removeAllRanges();
+                selection.addRange(range);
+                sendStates();
+            },
+            states: commandStates
+        };
+
+        // A document loaded into an editor that has the focus gets its caret at once.
+        if (document.hasFocus())
+            ensureCaret();
+        editor.reportReady(generation);
+        sendStates();
+    });
+})();

@@ -1,0 +1,111 @@
+// The entry tree's mouse handling: pressing, clicking, dragging an entry onto another, and the
+// auto-scroll near the tree's edges while dragging.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+class QDrag;
+class QMimeData;
+class QTimer;
+class QTreeView;
+
+namespace Feedsmith {
+
+class FeedDocument;
+
+// Paints the drop target of a drag like a selected node.
+class DropHighlightDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setHighlightKey(const QString &key) { m_key = key; }
+    QString highlightKey() const { return m_key; }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    QString m_key;
+};
+
+// Reorders entries by dragging one node onto another. The nodes never move: the records change
+// keys and the captions are rewritten (MoveEntry). Pressing selects a node without loading it,
+// a click (press and release) loads it, and any movement with the left button held starts a
+// drag. The drop commits the entry being edited, reorders, and loads the moved entry.
+class EntryDragDrop : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The MIME type of a dragged node; its data is the node's key.
+    static inline const QString MimeType = QStringLiteral("application/x-feedsmith-entry-key");
+    static inline const QString TreeMimeType = QStringLiteral("application/x-feedsmith-entry-tree");
+    // The auto-scroll bands at the top and bottom edge, in pixels (100 and 200 twips).
+    static constexpr int TopBand = 7;
+    static constexpr int BottomBand = 13;
+
+    struct Hooks
+    {
+        std::function<void()> loadSelectedEntry;  // LoadSelectedEntry
+        std::function<void()> commitCurrentEntry; // CommitCurrentEntry
+        std::function<QString()> newEntryText;    // the "newentry" language text
+    };
+
+    // `dragSurface` is the widget around the tree whose drag-over stops the auto-scroll.
+    EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *timer, QWidget *dragSurface, Hooks hooks,
+                  QObject *parent = nullptr);
+
+    // The drag itself; by default QDrag::exec. Tests replace it to see that a drag starts.
+    using DragStarter = std::function<void(QDrag *)>;
+    void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
+
+    // What a drag of the node `key` carries: the key, and the identity of this tree, so that only
+    // a drag that started here is dropped here.
+    QMimeData *mimeDataFor(const QString &key) const;
+
+    QString dragNode() const { return m_dragNode; }
+    QString dropHighlight() const { return m_delegate->highlightKey(); }
+    int scrollDirection() const { return m_scrollDirection; }
+    QPoint lastDragPosition() const { return m_lastDrag; }
+
+    // The handlers, by the events of the tree's viewport that raise them.
+    void MouseDown(const QPoint &pos);
+    void MouseMove(Qt::MouseButtons buttons);
+    void DragOver(const QPoint &pos);
+    void TimerTick();
+    void DragDrop();
+    void MouseUp();
+    void WindowDragOver(const QObject *source);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QString keyAt(const QPoint &pos) const;
+    bool isOwnDrag(const QMimeData *data) const;
+    void setDropHighlight(const QString &key);
+    void reset();
+
+    FeedDocument &m_document;
+    QTreeView *m_tree;
+    QTimer *m_timer;
+    QWidget *m_dragSurface;
+    Hooks m_hooks;
+    DropHighlightDelegate *m_delegate;
+    DragStarter m_dragStarter;
+    QString m_dragNode;
+    QPoint m_lastDrag;
+    int m_scrollDirection = 1;
+    bool m_pressedOnTree = false;
+    QByteArray m_treeId;
+};
+
+} // namespace Feedsmith

@@ -1,0 +1,89 @@
+// The Internet library as FTP publishing uses it: sessions, FTP connections, listings,
+// directory changes, uploads and the server's last response.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+namespace Feedsmith {
+
+// A session or connection; 0 stands for none.
+using InternetHandle = quintptr;
+
+// The error codes a failed call leaves behind (lastError()). The numbers are those the
+// publishing steps and their messages have always used.
+namespace InternetError {
+constexpr quint32 None = 0;
+constexpr quint32 FileNotFound = 2;        // the local file does not exist
+constexpr quint32 AccessDenied = 5;        // the local file cannot be read
+constexpr quint32 InvalidHandle = 6;       // no such (or an already closed) handle
+constexpr quint32 NoMoreFiles = 18;        // a listing has no (more) entries
+constexpr quint32 InvalidParameter = 87;   // a proxy text that cannot be used
+constexpr quint32 InvalidName = 123;       // a remote name that cannot be sent to a server
+constexpr quint32 Timeout = 12002;         // the server stopped answering
+constexpr quint32 ExtendedError = 12003;   // the server refused; see lastResponse()
+constexpr quint32 InternalError = 12004;
+constexpr quint32 NameNotResolved = 12007; // unknown host name
+constexpr quint32 IncorrectPassword = 12014;
+constexpr quint32 CannotConnect = 12029;   // nobody listens at the server's address
+constexpr quint32 ConnectionAborted = 12030;
+} // namespace InternetError
+
+// Attribute words of listed entries.
+namespace RemoteAttribute {
+constexpr quint32 Directory = 0x10;
+constexpr quint32 Normal = 0x80;
+} // namespace RemoteAttribute
+
+struct RemoteEntry
+{
+    QString name;
+    quint32 attributes = RemoteAttribute::Normal;
+
+    friend bool operator==(const RemoteEntry &, const RemoteEntry &) = default;
+};
+
+// The entries of a directory in the server's order. error is 0 when the listing was read to
+// its end, NoMoreFiles when there was nothing to list, another code when it broke off (the
+// entries read until then are kept).
+struct RemoteListing
+{
+    QList<RemoteEntry> entries;
+    quint32 error = InternetError::None;
+};
+
+// The server's last reply: its three-digit code and its text without the code.
+struct ServerResponse
+{
+    quint32 code = 0;
+    QString text;
+};
+
+// Synchronous calls; each failure sets lastError(). Passwords given to connectFtp are used
+// for the login only: they are never written to a URL, a file or a log.
+class Internet
+{
+public:
+    virtual ~Internet() = default;
+
+    // A session, through the proxy when proxy is not empty, else direct; 0 on failure.
+    virtual InternetHandle openSession(const QString &agent, const QString &proxy) = 0;
+    // A logged-in passive FTP connection. server is a host name, optionally followed by
+    // ":port"; without a port the FTP service's default port is used. 0 on failure.
+    virtual InternetHandle connectFtp(InternetHandle session, const QString &server, const QString &userName,
+                                      const QString &password) = 0;
+    // The entries of the connection's current remote directory.
+    virtual RemoteListing listDirectory(InternetHandle connection) = 0;
+    // Makes path (absolute, or relative to the current directory) the current directory.
+    virtual bool setCurrentDirectory(InternetHandle connection, const QString &path) = 0;
+    // Stores the local file in the current directory under remoteName, as binary.
+    virtual bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) = 0;
+    // Closes a session or a connection. Connections stay usable when their session is closed.
+    virtual void closeHandle(InternetHandle handle) = 0;
+
+    virtual quint32 lastError() const = 0;
+    virtual ServerResponse lastResponse() const = 0;
+};
+
+} // namespace Feedsmith

@@ -1,0 +1,154 @@
+// A real FTP server for the tests (pyftpdlib on 127.0.0.1), and a listener that never answers.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace FeedsmithTest {
+
+// pyftpdlib with a temporary root shared by two accounts: "writer" may store files, "reader"
+// may only list and read. Started on a free port of 127.0.0.1; stopped in the destructor.
+class FtpServer
+{
+public:
+    static constexpr const char *Writer = "writer";
+    static constexpr const char *Reader = "reader";
+    // Distinctive, so that a test can look for them in everything the program writes.
+    static constexpr const char *WriterPassword = "pw-Writer-93f1c7e2";
+    static constexpr const char *ReaderPassword = "pw-Reader-5d0a4b18";
+
+    FtpServer() = default;
+    FtpServer(const FtpServer &) = delete;
+    FtpServer &operator=(const FtpServer &) = delete;
+    ~FtpServer() { stop(); }
+
+    // Starts the server and waits until it accepts connections.
+    bool start()
+    {
+        if (!m_root.isValid())
+            return false;
+        const QString script = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("ftpserver.py"));
+        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
+        m_process.setArguments({script, m_root.path(), QString::fromLatin1(WriterPassword),
+                                QString::fromLatin1(ReaderPassword)});
+        m_process.setReadChannel(QProcess::StandardOutput);
+        m_process.setStandardErrorFile(m_logDir.filePath(QStringLiteral("server.log")));
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return false;
+        QByteArray line;
+        QElapsedTimer timer;
+        timer.start();
+        while (!line.contains('\n') && timer.elapsed() < 15000) {
+            if (!m_process.waitForReadyRead(1000) && m_process.state() != QProcess::Running)
+                break;
+            line += m_process.readAllStandardOutput();
+        }
+        if (!line.startsWith("PORT ")) {
+            qWarning("FTP server did not start: %s %s", line.constData(), log().constData());
+            return false;
+        }
+        m_port = line.mid(5).trimmed().toInt();
+        return m_port > 0;
+    }
+
+    // Ends the server; established connections die with it.
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.kill();
+        m_process.waitForFinished(10000);
+    }
+
+    int port() const { return m_port; }
+    // The server field's text for this server: "127.0.0.1:port".
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    QString root() const { return m_root.path(); }
+    QString path(const QString &relative) const { return QDir(m_root.path()).filePath(relative); }
+    bool makeDirectory(const QString &relative) const { return QDir(m_root.path()).mkpath(relative); }
+    bool putFile(const QString &relative, const QByteArray &bytes) const
+    {
+        QFile f(path(relative));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    }
+    // What the server logged (its commands and logins).
+    QByteArray log() const
+    {
+        QFile f(m_logDir.filePath(QStringLiteral("server.log")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir m_root;
+    QTemporaryDir m_logDir;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+// A TCP port of 127.0.0.1 where connections are accepted by the system but never answered: a
+// server that is alive and silent, or a proxy that says nothing.
+class SilentListener
+{
+public:
+    SilentListener()
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+            || ::listen(m_socket, 8) != 0
+            || ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        ::fcntl(m_socket, F_SETFL, O_NONBLOCK);
+    }
+    ~SilentListener()
+    {
+        for (int client : m_clients)
+            ::close(client);
+        if (m_socket >= 0)
+            ::close(m_socket);
+    }
+    SilentListener(const SilentListener &) = delete;
+    SilentListener &operator=(const SilentListener &) = delete;
+
+    int port() const { return m_port; }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+
+    // Everything the clients that came have sent so far.
+    QByteArray received()
+    {
+        for (int client; (client = ::accept(m_socket, nullptr, nullptr)) >= 0;) {
+            ::fcntl(client, F_SETFL, O_NONBLOCK);
+            m_clients.append(client);
+        }
+        char buffer[4096];
+        for (int client : m_clients) {
+            for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;)
+                m_data.append(buffer, n);
+        }
+        return m_data;
+    }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+    QList<int> m_clients;
+    QByteArray m_data;
+};
+
+} // namespace FeedsmithTest

@@ -1,0 +1,268 @@
+// Tests of feedsmith-cli publish against a real FTP server: the RSS file is written to the
+// project's ftpfile path and uploaded; the password comes only from the environment or stdin.
+#include "ftpserver.h"
+#include "testsupport.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QtTest>
+
+using namespace FeedsmithTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs feedsmith-cli with the environment given added, and input on its standard input.
+Run runCli(const QStringList &arguments, const QString &workingFolder, const QByteArray &input,
+           const QList<std::pair<QString, QString>> &environment = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    env.insert(u"SOURCE_DATE_EPOCH"_s, u"1790000000"_s);
+    for (const auto &[name, value] : environment)
+        env.insert(name, value);
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workingFolder);
+    process.start(cliPath(), arguments);
+    Run run;
+    if (!process.waitForStarted(30000))
+        return run;
+    process.write(input);
+    process.closeWriteChannel();
+    run.finished = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// The example project with FTP settings of our own: the feed goes to feeds/news.xml in folder.
+bool writeProject(const QString &path, const QString &folder, const QString &server, const QString &directory,
+                  const QString &user = QString::fromLatin1(FtpServer::Writer))
+{
+    QByteArray project = readBytes(binDir() + u"/feeds/example.rsx"_s);
+    const qsizetype from = project.indexOf("<ftpsettings>");
+    const qsizetype to = project.indexOf("</ftpsettings>");
+    if (from < 0 || to < from)
+        return false;
+    QByteArray ftp = "<ftpsettings>\r\n\t<ftpfile>" + (folder + u"/feeds/news.xml"_s).toUtf8() + "</ftpfile>\r\n"
+        + "\t<ftpurl>" + server.toUtf8() + "</ftpurl>\r\n";
+    if (!directory.isEmpty())
+        ftp += "\t<ftpdir>" + directory.toUtf8() + "</ftpdir>\r\n";
+    if (!user.isEmpty())
+        ftp += "\t<ftpusername>" + user.toUtf8() + "</ftpusername>\r\n";
+    project.replace(from, to - from, ftp);
+    return QDir(folder).mkpath(u"feeds"_s) && writeBytes(path, project);
+}
+
+QString englishText(const char *key)
+{
+    const QByteArray language = readBytes(resourceDir() + u"/language-en.xml"_s);
+    const QByteArray open = QByteArray("<") + key + ">";
+    const qsizetype from = language.indexOf(open) + open.size();
+    return QString::fromUtf8(language.mid(from, language.indexOf('<', from) - from));
+}
+
+} // namespace
+
+class TestFtpCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void publishesTheProjectEndToEnd_data();
+    void publishesTheProjectEndToEnd();
+    void secondAttemptOnlyAfterAnEmptyStartDirectory();
+    void failuresGiveExitStatusOne_data();
+    void failuresGiveExitStatusOne();
+    void passwordAppearsNowhere();
+    void badCommandLines_data();
+    void badCommandLines();
+};
+
+void TestFtpCli::publishesTheProjectEndToEnd_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<bool>("fromEnvironment");
+    QTest::addColumn<QString>("storedAs");
+    QTest::newRow("root, password on standard input") << QString() << false << u"news.xml"_s;
+    QTest::newRow("sub-directory, password from the environment") << u"/htdocs"_s << true << u"htdocs/news.xml"_s;
+    QTest::newRow("server name and path, password on standard input") << u"%s/htdocs"_s << false
+                                                                       << u"htdocs/news.xml"_s;
+}
+
+void TestFtpCli::publishesTheProjectEndToEnd()
+{
+    QFETCH(QString, directory);
+    QFETCH(bool, fromEnvironment);
+    QFETCH(QString, storedAs);
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.makeDirectory(u"htdocs"_s));
+    QTemporaryDir work;
+    const QString project = work.filePath(u"feed.rsx"_s);
+    QVERIFY(writeProject(project, work.path(), server.address(), directory.replace(u"%s"_s, server.address())));
+
+    const QString password = QString::fromLatin1(FtpServer::WriterPassword);
+    const Run run = fromEnvironment
+        ? runCli({u"publish"_s, project, u"--password-env"_s, u"FEED_FTP_PASSWORD"_s}, work.path(), "not this",
+                 {{u"FEED_FTP_PASSWORD"_s, password}})
+        : runCli({u"publish"_s, project}, work.path(), password.toUtf8() + "\n");
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QByteArray local = readBytes(work.filePath(u"feeds/news.xml"_s));
+    QVERIFY(local.startsWith("<?xml"));
+    QVERIFY(local.contains("<title>Welcome to the example feed</title>"));
+    QCOMPARE(readBytes(server.path(storedAs)), local);
+    QVERIFY(run.err.contains(englishText("uploadready").toUtf8()));
+    QVERIFY(run.out.contains("uploaded news.xml"));
+}
+
+void TestFtpCli::secondAttemptOnlyAfterAnEmptyStartDirectory()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QTemporaryDir work;
+    const QString project = work.filePath(u"feed.rsx"_s);
+    QVERIFY(writeProject(project, work.path(), server.address(), QString()));
+    const QByteArray password = QByteArray(FtpServer::WriterPassword) + "\r\n";
+
+    // Empty start directory: told so, then stored by the second attempt over the same login.
+    Run run = runCli({u"publish"_s, project}, work.path(), password);
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(run.err.contains("feedsmith-cli: This directory is empty!\n"));
+    QCOMPARE(server.log().count("USER 'writer' logged in"), 1);
+    QVERIFY(QFile::exists(server.path(u"news.xml"_s)));
+
+    // Now the start directory holds the feed: one attempt is enough.
+    run = runCli({u"publish"_s, project}, work.path(), password);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(!run.err.contains("empty"));
+    QCOMPARE(server.log().count("USER 'writer' logged in"), 2);
+    QCOMPARE(server.log().count("STOR "), 2);
+}
+
+void TestFtpCli::failuresGiveExitStatusOne_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QByteArray>("message");
+    const QByteArray writer = FtpServer::WriterPassword;
+    QTest::newRow("wrong password") << u"writer"_s << QByteArray("nope\n") << QString()
+                                    << englishText("missingpassword").toUtf8();
+    QTest::newRow("read-only account") << u"reader"_s << QByteArray(FtpServer::ReaderPassword) << QString()
+                                       << QByteArray("FtpPutFile Extd Err: 550 ");
+    QTest::newRow("directory that does not exist") << u"writer"_s << writer << u"/nowhere"_s
+                                                   << QByteArray("rcd Err: 12003 Closing Connection and Session...");
+}
+
+void TestFtpCli::failuresGiveExitStatusOne()
+{
+    QFETCH(QString, user);
+    QFETCH(QByteArray, password);
+    QFETCH(QString, directory);
+    QFETCH(QByteArray, message);
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    QTemporaryDir work;
+    const QString project = work.filePath(u"feed.rsx"_s);
+    QVERIFY(writeProject(project, work.path(), server.address(), directory, user));
+
+    const Run run = runCli({u"publish"_s, project}, work.path(), password);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+    QVERIFY(QFile::exists(work.filePath(u"feeds/news.xml"_s))); // generated all the same
+}
+
+void TestFtpCli::passwordAppearsNowhere()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.makeDirectory(u"htdocs"_s));
+    QTemporaryDir work;
+    const QString project = work.filePath(u"feed.rsx"_s);
+    QVERIFY(writeProject(project, work.path(), server.address(), u"/htdocs"_s));
+    const QByteArray password = FtpServer::WriterPassword;
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-2);
+
+    QList<Run> runs;
+    runs.append(runCli({u"publish"_s, project, u"--password-env=FEED_PW"_s}, work.path(), {},
+                       {{u"FEED_PW"_s, QString::fromLatin1(password)}}));
+    runs.append(runCli({u"publish"_s, project}, work.path(), password + "\n"));
+    runs.append(runCli({u"publish"_s, project}, work.path(), password + "-wrong\n"));
+    runs.append(runCli({u"publish"_s, project}, work.path(), password + "\n", {{u"FEED_PW"_s, u"x"_s}}));
+    QCOMPARE(runs.at(0).exitCode, 0);
+    QCOMPARE(runs.at(1).exitCode, 0);
+    QCOMPARE(runs.at(2).exitCode, 1);
+    for (const Run &run : runs) {
+        QVERIFY(!run.out.contains(password));
+        QVERIFY(!run.err.contains(password));
+    }
+    // Neither in the files of the work folder (the feed, the project) nor in anything written
+    // to the program folder meanwhile (which holds the test programs themselves).
+    int files = 0;
+    for (const QString &folder : {work.path(), binDir()}) {
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (folder == binDir() && QFileInfo(path).lastModified() < started)
+                continue;
+            ++files;
+            QVERIFY2(!readBytes(path).contains(password), qPrintable(path));
+        }
+    }
+    QVERIFY(files >= 2);
+    QVERIFY(readBytes(server.path(u"htdocs/news.xml"_s)).startsWith("<?xml"));
+}
+
+void TestFtpCli::badCommandLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("no project") << QStringList{u"publish"_s} << 2 << QByteArray("publish needs PROJECT");
+    QTest::newRow("password on the command line is no option")
+        << QStringList{u"publish"_s, u"p.rsx"_s, u"--password"_s, u"x"_s} << 2 << QByteArray("--password-env NAME");
+    QTest::newRow("variable name missing") << QStringList{u"publish"_s, u"p.rsx"_s, u"--password-env"_s} << 2
+                                           << QByteArray("--password-env NAME");
+    QTest::newRow("project that does not exist") << QStringList{u"publish"_s, u"missing.rsx"_s} << 1
+                                                 << QByteArray("cannot read project");
+    QTest::newRow("variable that is not set")
+        << QStringList{u"publish"_s, u"%p"_s, u"--password-env"_s, u"FEEDSMITH_NOT_SET_ANYWHERE"_s} << 1
+        << QByteArray("FEEDSMITH_NOT_SET_ANYWHERE is not set");
+    QTest::newRow("project without a server") << QStringList{u"publish"_s, u"%n"_s} << 1
+                                              << QByteArray("names no FTP server");
+}
+
+void TestFtpCli::badCommandLines()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, message);
+    QTemporaryDir work;
+    QVERIFY(writeProject(work.filePath(u"p.rsx"_s), work.path(), u"127.0.0.1:1"_s, QString()));
+    QVERIFY(writeProject(work.filePath(u"n.rsx"_s), work.path(), QString(), QString()));
+    arguments.replaceInStrings(u"%p"_s, work.filePath(u"p.rsx"_s));
+    arguments.replaceInStrings(u"%n"_s, work.filePath(u"n.rsx"_s));
+    const Run run = runCli(arguments, work.path(), "secret\n");
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+}
+
+QTEST_GUILESS_MAIN(TestFtpCli)
+#include "tst_ftpcli.moc"

@@ -1,0 +1,582 @@
+// Tests of FTP publishing on libcurl against a real FTP server: the upload click, listing,
+// directory changes and the error reports.
+#include "ftp/ftppublisher.h"
+#include "platform/curlinternet.h"
+
+#include "ftpserver.h"
+#include "testsupport.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace Feedsmith;
+using namespace FeedsmithTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Icon = FtpMessages::Icon;
+
+struct Message
+{
+    Icon icon;
+    QString text;
+};
+
+class RecordedMessages : public FtpMessages
+{
+public:
+    void show(Icon icon, const QString &text) override { shown.append(Message{icon, text}); }
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const Message &m : shown)
+            result.append(m.text);
+        return result;
+    }
+    QList<Message> shown;
+};
+
+const FtpTexts Texts{u"UPLOAD READY"_s, u"MISSING PASSWORD"_s};
+
+QString closing(const QString &call, quint32 code)
+{
+    return call + u" Err: "_s + QString::number(code) + u"\r\nClosing Connection and Session..."_s;
+}
+
+// A publisher on libcurl with its messages recorded, and the files of one feed.
+struct Publishing
+{
+    explicit Publishing(CurlInternet::Timeouts timeouts = {})
+        : internet(timeouts)
+        , publisher(internet, messages, Texts)
+    {
+    }
+
+    // The FTP settings for the server, a writer's login and a local file.
+    FtpSettings settingsFor(const FtpServer &server, const QString &directory = {})
+    {
+        FtpSettings s;
+        s.ftpfile = local.filePath(u"news.xml"_s);
+        s.ftpurl = server.address();
+        s.ftpdir = directory;
+        s.ftpusername = QString::fromLatin1(FtpServer::Writer);
+        s.ftppassword = QString::fromLatin1(FtpServer::WriterPassword);
+        return s;
+    }
+
+    CurlInternet internet;
+    RecordedMessages messages;
+    FtpPublisher publisher;
+    QTemporaryDir local;
+};
+
+// Bytes that a text transfer would change: line ends of both kinds, NUL, high bytes.
+QByteArray feedBytes()
+{
+    QByteArray bytes = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\n\r\n";
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    bytes.append("\r\n</rss>\r\n");
+    return bytes;
+}
+
+} // namespace
+
+class TestFtpPublisher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void remoteDirectoryPath_data();
+    void remoteDirectoryPath();
+    void remoteFileName_data();
+    void remoteFileName();
+    void serverField_data();
+    void serverField();
+    void directoryUrlPath_data();
+    void directoryUrlPath();
+    void listingLines_data();
+    void listingLines();
+
+    void firstClickOnEmptyStartDirectoryKeepsTheConnection();
+    void startDirectoryIsListedInServerOrder();
+    void uploadStoresTheFileUnchanged_data();
+    void uploadStoresTheFileUnchanged();
+    void nextClickAfterSuccessConnectsAgain();
+    void wrongPasswordKeepsTheState();
+    void unknownHostResetsSilently();
+    void missingRemoteDirectoryIsReportedAsRcd();
+    void refusedUploadIsReportedWithTheServersAnswer();
+    void serverStoppedBetweenClicks();
+    void localFileProblems_data();
+    void localFileProblems();
+    void emptyServerFieldDoesNothing();
+    void emptyDirectoryNameAsksForOne();
+    void silentServerEndsInATimeout();
+    void proxyFieldIsUsedAsTheSessionsProxy();
+};
+
+void TestFtpPublisher::remoteDirectoryPath_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("server name alone becomes the root") << u"ftp.example.org"_s << u"ftp.example.org"_s << u"/"_s;
+    QTest::newRow("server name followed by a path") << u"ftp.example.org/htdocs"_s << u"ftp.example.org"_s
+                                                    << u"/htdocs"_s;
+    QTest::newRow("server with port followed by a path") << u"127.0.0.1:2121/pub/feeds"_s << u"127.0.0.1:2121"_s
+                                                         << u"/pub/feeds"_s;
+    QTest::newRow("path without the server name is unchanged") << u"/pub"_s << u"ftp.example.org"_s << u"/pub"_s;
+    QTest::newRow("relative path is unchanged") << u"htdocs/feeds"_s << u"ftp.example.org"_s << u"htdocs/feeds"_s;
+    QTest::newRow("server name inside the path is part of the path")
+        << u"/www/ftp.example.org/feeds"_s << u"ftp.example.org"_s << u"/www/ftp.example.org/feeds"_s;
+    QTest::newRow("letter case counts") << u"FTP.example.org/htdocs"_s << u"ftp.example.org"_s
+                                        << u"FTP.example.org/htdocs"_s;
+    QTest::newRow("empty server field strips nothing") << u"/pub"_s << QString() << u"/pub"_s;
+}
+
+void TestFtpPublisher::remoteDirectoryPath()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, server);
+    QFETCH(QString, path);
+    QCOMPARE(FtpPublisher::RemoteDirectoryPath(name, server), path);
+}
+
+void TestFtpPublisher::remoteFileName_data()
+{
+    QTest::addColumn<QString>("local");
+    QTest::addColumn<QString>("remote");
+    QTest::newRow("Linux path") << u"/home/ann/feeds/news.xml"_s << u"news.xml"_s;
+    QTest::newRow("Windows path") << u"C:\\feeds\\news.xml"_s << u"news.xml"_s;
+    QTest::newRow("no separator at all") << u"news.xml"_s << u"news.xml"_s;
+    QTest::newRow("backslash after the last slash") << u"/home/ann/a\\b.xml"_s << u"b.xml"_s;
+    QTest::newRow("slash after the last backslash") << u"C:\\x/y.xml"_s << u"y.xml"_s;
+    QTest::newRow("folder only") << u"/home/ann/"_s << QString();
+}
+
+void TestFtpPublisher::remoteFileName()
+{
+    QFETCH(QString, local);
+    QFETCH(QString, remote);
+    QCOMPARE(FtpPublisher::RemoteFileName(local), remote);
+}
+
+void TestFtpPublisher::serverField_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("host name uses the FTP port") << u"ftp.example.org"_s << true << u"ftp.example.org"_s << 21;
+    QTest::newRow("host with port") << u"127.0.0.1:2121"_s << true << u"127.0.0.1"_s << 2121;
+    QTest::newRow("IPv6 address with port") << u"[::1]:990"_s << true << u"::1"_s << 990;
+    QTest::newRow("blanks around are ignored") << u" ftp.example.org "_s << true << u"ftp.example.org"_s << 21;
+    QTest::newRow("path is no host") << u"ftp.example.org/pub"_s << false << QString() << 0;
+    QTest::newRow("user name is no host") << u"ann@ftp.example.org"_s << false << QString() << 0;
+    QTest::newRow("blank inside") << u"ftp example"_s << false << QString() << 0;
+    QTest::newRow("line break inside") << u"ftp.example.org\r\nUSER x"_s << false << QString() << 0;
+    QTest::newRow("port zero") << u"ftp.example.org:0"_s << false << QString() << 0;
+    QTest::newRow("port out of range") << u"ftp.example.org:70000"_s << false << QString() << 0;
+}
+
+void TestFtpPublisher::serverField()
+{
+    QFETCH(QString, server);
+    QFETCH(bool, valid);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QString gotHost;
+    int gotPort = 0;
+    QCOMPARE(CurlInternet::parseServer(server, &gotHost, &gotPort), valid);
+    if (valid) {
+        QCOMPARE(gotHost, host);
+        QCOMPARE(gotPort, port);
+    }
+}
+
+void TestFtpPublisher::directoryUrlPath_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QByteArray>("urlPath");
+    QTest::newRow("login directory") << QString() << QByteArray();
+    QTest::newRow("root") << u"/"_s << QByteArray("%2F");
+    QTest::newRow("absolute") << u"/htdocs/feeds"_s << QByteArray("%2Fhtdocs/feeds");
+    QTest::newRow("relative") << u"htdocs/feeds"_s << QByteArray("htdocs/feeds");
+    QTest::newRow("doubled and closing slashes") << u"//htdocs//feeds/"_s << QByteArray("%2Fhtdocs/feeds");
+    QTest::newRow("blank, hash and question mark are encoded") << u"/my feeds/#1?"_s
+                                                               << QByteArray("%2Fmy%20feeds/%231%3F");
+    QTest::newRow("non-ASCII name as UTF-8") << u"/Bücher"_s << QByteArray("%2FB%C3%BCcher");
+    QTest::newRow("dot segments stay") << u"/a/../b"_s << QByteArray("%2Fa/../b");
+}
+
+void TestFtpPublisher::directoryUrlPath()
+{
+    QFETCH(QString, directory);
+    QFETCH(QByteArray, urlPath);
+    QCOMPARE(CurlInternet::directoryUrlPath(directory), urlPath);
+}
+
+void TestFtpPublisher::listingLines_data()
+{
+    QTest::addColumn<QByteArray>("listing");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<quint32>>("attributes");
+    const quint32 dir = RemoteAttribute::Directory;
+    const quint32 file = RemoteAttribute::Normal;
+    QTest::newRow("Unix style with a folder")
+        << QByteArray("drwxr-xr-x   2 ann ann  4096 Jan 02 10:00 htdocs\r\n"
+                      "-rw-r--r--   1 ann ann   120 Jan 02  2023 news.xml\r\n")
+        << QStringList{u"htdocs"_s, u"news.xml"_s} << QList<quint32>{dir, file};
+    QTest::newRow("name with blanks")
+        << QByteArray("-rw-r--r--   1 ann ann   120 Jan 02 10:00 my  news.xml\r\n") << QStringList{u"my  news.xml"_s}
+        << QList<quint32>{file};
+    QTest::newRow("link shows its own name")
+        << QByteArray("lrwxrwxrwx   1 ann ann     8 Jan 02 10:00 latest.xml -> news.xml\n")
+        << QStringList{u"latest.xml"_s} << QList<quint32>{file};
+    QTest::newRow("total line and dot entries are left out")
+        << QByteArray("total 8\r\ndrwxr-xr-x 2 a a 4096 Jan 02 10:00 .\r\ndrwxr-xr-x 2 a a 4096 Jan 02 10:00 ..\r\n"
+                      "-rw-r--r-- 1 a a 1 Jan 02 10:00 x\r\n")
+        << QStringList{u"x"_s} << QList<quint32>{file};
+    QTest::newRow("DOS style") << QByteArray("01-02-23  10:00AM       <DIR>          htdocs\r\n"
+                                             "01-02-23  10:00AM                  120 news feed.xml\r\n")
+                               << QStringList{u"htdocs"_s, u"news feed.xml"_s} << QList<quint32>{dir, file};
+    QTest::newRow("bare names") << QByteArray("a.xml\r\nb.xml\r\n") << QStringList{u"a.xml"_s, u"b.xml"_s}
+                                << QList<quint32>{file, file};
+    QTest::newRow("nothing") << QByteArray("\r\n") << QStringList{} << QList<quint32>{};
+}
+
+void TestFtpPublisher::listingLines()
+{
+    QFETCH(QByteArray, listing);
+    QFETCH(QStringList, names);
+    QFETCH(QList<quint32>, attributes);
+    QStringList gotNames;
+    QList<quint32> gotAttributes;
+    for (const RemoteEntry &e : CurlInternet::parseListing(listing)) {
+        gotNames.append(e.name);
+        gotAttributes.append(e.attributes);
+    }
+    QCOMPARE(gotNames, names);
+    QCOMPARE(gotAttributes, attributes);
+}
+
+void TestFtpPublisher::firstClickOnEmptyStartDirectoryKeepsTheConnection()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    const FtpSettings settings = p.settingsFor(server);
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Connected);
+    QCOMPARE(p.messages.texts(), QStringList{u"This directory is empty!"_s});
+    QCOMPARE(p.messages.shown.first().icon, Icon::None);
+    QVERIFY(p.publisher.FtpConnected());
+    QVERIFY(p.publisher.FtpConnectionHandle() != 0);
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.messages.shown.size(), 2);
+    QCOMPARE(p.messages.shown.at(1).icon, Icon::Exclamation);
+    QCOMPARE(p.messages.shown.at(1).text, Texts.uploadready);
+    QCOMPARE(readBytes(server.path(u"news.xml"_s)), feedBytes());
+    QVERIFY(!p.publisher.FtpConnected());
+    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
+    QVERIFY(p.publisher.FtpSessionHandle() != 0); // the session stays open
+    // The second click used the first click's login.
+    QCOMPARE(server.log().count("USER 'writer' logged in"), 1);
+}
+
+void TestFtpPublisher::startDirectoryIsListedInServerOrder()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    // Made out of order; the server lists sorted.
+    QVERIFY(server.putFile(u"zeta.xml"_s, "z"));
+    QVERIFY(server.makeDirectory(u"htdocs"_s));
+    QVERIFY(server.putFile(u"alpha feed.xml"_s, "a"));
+    Publishing p;
+    // One click without a local file: connected and listed, then stopped before the upload.
+    FtpSettings noFile = p.settingsFor(server);
+    noFile.ftpfile.clear();
+    QCOMPARE(p.publisher.ftpuploadClick(noFile), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.messages.texts(), QStringList{u"Please select a local file to put"_s});
+    QCOMPARE(p.publisher.RemoteNames(), (QStringList{u"alpha feed.xml"_s, u"htdocs"_s, u"zeta.xml"_s}));
+    QCOMPARE(p.publisher.RemoteAttributes(),
+             (QList<quint32>{RemoteAttribute::Normal, RemoteAttribute::Directory, RemoteAttribute::Normal}));
+    QVERIFY(p.publisher.FtpConnected());
+}
+
+void TestFtpPublisher::uploadStoresTheFileUnchanged_data()
+{
+    QTest::addColumn<QString>("directory");  // the directory field; "%s" stands for the server field
+    QTest::addColumn<QString>("folder");     // where the file is made on the server
+    QTest::addColumn<QString>("storedAs");   // where it must arrive
+    QTest::newRow("empty directory field stores into the root") << QString() << QString() << u"news.xml"_s;
+    QTest::newRow("root") << u"/"_s << QString() << u"news.xml"_s;
+    QTest::newRow("sub-directory") << u"/htdocs"_s << u"htdocs"_s << u"htdocs/news.xml"_s;
+    QTest::newRow("nested sub-directory with closing slash") << u"/htdocs/feeds/"_s << u"htdocs/feeds"_s
+                                                             << u"htdocs/feeds/news.xml"_s;
+    QTest::newRow("relative sub-directory") << u"htdocs"_s << u"htdocs"_s << u"htdocs/news.xml"_s;
+    QTest::newRow("server name followed by the path") << u"%s/htdocs"_s << u"htdocs"_s << u"htdocs/news.xml"_s;
+    QTest::newRow("server name alone") << u"%s"_s << QString() << u"news.xml"_s;
+    QTest::newRow("folder with blank and hash") << u"/my feeds #1"_s << u"my feeds #1"_s
+                                                << u"my feeds #1/news.xml"_s;
+}
+
+void TestFtpPublisher::uploadStoresTheFileUnchanged()
+{
+    QFETCH(QString, directory);
+    QFETCH(QString, folder);
+    QFETCH(QString, storedAs);
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "<html></html>")); // the start directory is not empty
+    if (!folder.isEmpty())
+        QVERIFY(server.makeDirectory(folder));
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    const FtpSettings settings = p.settingsFor(server, directory.replace(u"%s"_s, server.address()));
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.messages.texts(), QStringList{Texts.uploadready});
+    QCOMPARE(readBytes(server.path(storedAs)), feedBytes());
+    QCOMPARE(p.publisher.RemoteNames(), QStringList{}); // cleared after the upload
+}
+
+void TestFtpPublisher::nextClickAfterSuccessConnectsAgain()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), "first"));
+    const FtpSettings settings = p.settingsFor(server);
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(readBytes(server.path(u"news.xml"_s)), QByteArray("first"));
+
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), "second, longer"));
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(readBytes(server.path(u"news.xml"_s)), QByteArray("second, longer"));
+    // Listed afresh (the new file is there now) and logged in twice.
+    QCOMPARE(server.log().count("USER 'writer' logged in"), 2);
+    QCOMPARE(p.messages.texts(), (QStringList{Texts.uploadready, Texts.uploadready}));
+}
+
+void TestFtpPublisher::wrongPasswordKeepsTheState()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    FtpSettings settings = p.settingsFor(server);
+    settings.ftppassword = u"wrong"_s;
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.messages.shown.size(), 1);
+    QCOMPARE(p.messages.shown.first().icon, Icon::Critical);
+    QCOMPARE(p.messages.shown.first().text, Texts.missingpassword);
+    QVERIFY(!p.publisher.FtpConnected());
+    QVERIFY(p.publisher.FtpSessionHandle() != 0); // the session is kept
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+
+    // Corrected, the next click logs in and uploads.
+    settings.ftppassword = QString::fromLatin1(FtpServer::WriterPassword);
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(readBytes(server.path(u"news.xml"_s)), feedBytes());
+}
+
+void TestFtpPublisher::unknownHostResetsSilently()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    FtpSettings settings = p.settingsFor(server);
+    // A name the resolver refuses without asking any name server (a label longer than 63).
+    settings.ftpurl = QString(64, u'x') + u".invalid"_s;
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.internet.lastError(), InternetError::NameNotResolved);
+    QCOMPARE(p.messages.shown.size(), 0);
+    QVERIFY(!p.publisher.FtpConnected());
+    QCOMPARE(p.publisher.FtpSessionHandle(), InternetHandle(0));
+
+    // The next click with the right server connects again.
+    settings.ftpurl = server.address();
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Connected);
+    QVERIFY(p.publisher.FtpConnected());
+}
+
+void TestFtpPublisher::missingRemoteDirectoryIsReportedAsRcd()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    const FtpSettings settings = p.settingsFor(server, u"/no/such/folder"_s);
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    const QStringList texts = p.messages.texts();
+    QCOMPARE(texts.size(), 3);
+    QVERIFY2(texts.at(0).startsWith(u"rcd Extd Err: 550 "_s), qPrintable(texts.at(0)));
+    QCOMPARE(texts.at(1), closing(u"rcd"_s, InternetError::ExtendedError));
+    // The upload that follows finds the connection closed.
+    QCOMPARE(texts.at(2), closing(u"FtpPutFile"_s, InternetError::InvalidHandle));
+    QVERIFY(!p.publisher.FtpConnected());
+    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+}
+
+void TestFtpPublisher::refusedUploadIsReportedWithTheServersAnswer()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    FtpSettings settings = p.settingsFor(server);
+    settings.ftpusername = QString::fromLatin1(FtpServer::Reader);
+    settings.ftppassword = QString::fromLatin1(FtpServer::ReaderPassword);
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    const QStringList texts = p.messages.texts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts.at(0).startsWith(u"FtpPutFile Extd Err: 550 "_s), qPrintable(texts.at(0)));
+    QCOMPARE(texts.at(0).mid(25), p.internet.lastResponse().text);
+    QVERIFY(!p.internet.lastResponse().text.isEmpty());
+    QCOMPARE(texts.at(1), closing(u"FtpPutFile"_s, InternetError::ExtendedError));
+    QVERIFY(!p.publisher.FtpConnected());
+    QCOMPARE(p.publisher.FtpSessionHandle(), InternetHandle(0));
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+}
+
+void TestFtpPublisher::serverStoppedBetweenClicks()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    const FtpSettings settings = p.settingsFor(server);
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Connected);
+    p.messages.shown.clear();
+    server.stop();
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    const QStringList texts = p.messages.texts();
+    QVERIFY2(!texts.isEmpty() && texts.first().startsWith(u"rcd Err: "_s), qPrintable(texts.join(u" | "_s)));
+    QVERIFY(texts.first().endsWith(u"\r\nClosing Connection and Session..."_s));
+    QCOMPARE(texts.last(), closing(u"FtpPutFile"_s, InternetError::InvalidHandle));
+    QVERIFY(!p.publisher.FtpConnected());
+    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
+
+    // Still stopped: the next click tries to connect and says that it cannot.
+    p.messages.shown.clear();
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::CannotConnect)});
+}
+
+void TestFtpPublisher::localFileProblems_data()
+{
+    QTest::addColumn<QString>("localName"); // inside the local folder
+    QTest::addColumn<QString>("message");
+    QTest::newRow("file does not exist") << u"missing.xml"_s << closing(u"FtpPutFile"_s, InternetError::FileNotFound);
+    QTest::newRow("a folder, not a file") << u"folder"_s << closing(u"FtpPutFile"_s, InternetError::AccessDenied);
+    QTest::newRow("path ends in a slash") << u"folder/"_s << closing(u"FtpPutFile"_s, InternetError::InvalidName);
+}
+
+void TestFtpPublisher::localFileProblems()
+{
+    QFETCH(QString, localName);
+    QFETCH(QString, message);
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    Publishing p;
+    QVERIFY(QDir(p.local.path()).mkdir(u"folder"_s));
+    FtpSettings settings = p.settingsFor(server);
+    settings.ftpfile = p.local.path() + u'/' + localName;
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.messages.texts(), QStringList{message});
+    QVERIFY(!p.publisher.FtpConnected());
+    QCOMPARE(QDir(server.root()).entryList(QDir::Files), QStringList{u"index.html"_s});
+}
+
+void TestFtpPublisher::emptyServerFieldDoesNothing()
+{
+    Publishing p;
+    FtpSettings settings;
+    settings.ftpfile = p.local.filePath(u"news.xml"_s);
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::NothingDone);
+    QCOMPARE(p.messages.shown.size(), 0);
+    QVERIFY(!p.publisher.FtpConnected());
+    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
+}
+
+void TestFtpPublisher::emptyDirectoryNameAsksForOne()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    Publishing p;
+    FtpSettings settings = p.settingsFor(server);
+    settings.ftpfile.clear();
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    p.messages.shown.clear();
+
+    p.publisher.ChangeRemoteDirectory(QString());
+    QCOMPARE(p.messages.texts(), QStringList{u"Please enter the directory to CD"_s});
+    QVERIFY(p.publisher.FtpConnected()); // nothing else happened
+
+    // Listing a named directory changes there first.
+    QVERIFY(server.makeDirectory(u"htdocs"_s));
+    QVERIFY(server.putFile(u"htdocs/one.xml"_s, "1"));
+    p.messages.shown.clear();
+    p.publisher.ListRemoteDirectory(u"/htdocs"_s);
+    QCOMPARE(p.messages.shown.size(), 0);
+    QCOMPARE(p.publisher.RemoteNames(), QStringList{u"one.xml"_s});
+}
+
+void TestFtpPublisher::silentServerEndsInATimeout()
+{
+    SilentListener silent;
+    QVERIFY(silent.port() > 0);
+    Publishing p(CurlInternet::Timeouts{2, 2, 2});
+    FtpSettings settings;
+    settings.ftpfile = p.local.filePath(u"news.xml"_s);
+    settings.ftpurl = silent.address();
+    settings.ftpusername = u"writer"_s;
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::Timeout)});
+    QVERIFY(!p.publisher.FtpConnected());
+}
+
+void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    SilentListener proxy;
+    QVERIFY(proxy.port() > 0);
+    Publishing p(CurlInternet::Timeouts{2, 2, 2});
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    FtpSettings settings = p.settingsFor(server);
+    settings.ftpproxy = proxy.address();
+
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    const QByteArray request = proxy.received();
+    QVERIFY2(request.startsWith("CONNECT " + server.address().toLatin1() + " HTTP/1.1\r\n"), request.constData());
+    // The login goes to the server, never to the proxy.
+    QVERIFY(!request.contains(FtpServer::WriterPassword));
+    QVERIFY(server.log().count("logged in") == 0);
+}
+
+QTEST_GUILESS_MAIN(TestFtpPublisher)
+#include "tst_ftppublisher.moc"

@@ -1,0 +1,292 @@
+// Reordering entries by dragging one tree node onto another, through synthesized drag events.
+#include "entrysupport.h"
+
+#include <QDrag>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTimer>
+
+using namespace Feedsmith;
+using namespace FeedsmithTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A program on its contents page with n entries titled T1 .. Tn (committed).
+bool withEntries(ContentsPage &p, int n)
+{
+    if (!p.startOnContents())
+        return false;
+    for (int i = 1; i <= n; ++i) {
+        if (!p.newEntry())
+            return false;
+        p.box(u"txtContentTitle"_s)->setText(u"T"_s + QString::number(i));
+        p.entries()->TitleCommitted();
+    }
+    return true;
+}
+
+QStringList titlesByKey(const FeedDocument &document)
+{
+    QStringList titles;
+    for (int i = 1; i <= document.entryCount(); ++i)
+        titles << document.entries.at(i).title;
+    return titles;
+}
+
+// The events a drag of `key` sends to the tree: enter at the node, moves to `to`, and the drop.
+void dragOnto(ContentsPage &p, const QString &key, const QPoint &to, bool drop = true)
+{
+    QWidget *viewport = p.tree()->viewport();
+    QMimeData *data = p.entries()->dragDrop()->mimeDataFor(key);
+    const QPoint from = p.nodeCenter(key);
+    QDragEnterEvent enter(from, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(to, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    if (drop) {
+        QDropEvent dropEvent(QPointF(to), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &dropEvent);
+    }
+    delete data;
+}
+
+// Presses a node (which selects it without loading) and moves with the button held.
+void pressAndMove(ContentsPage &p, const QString &key)
+{
+    const QPoint at = p.nodeCenter(key);
+    QTest::mousePress(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 3)), p.tree()->viewport()->mapToGlobal(QPointF(at + QPoint(0, 3))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(p.tree()->viewport(), &move);
+}
+
+} // namespace
+
+class tst_WindowDragDrop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pressSelectsWithoutLoading();
+    void moveWithLeftButtonStartsDrag();
+    void dropReorders_data();
+    void dropReorders();
+    void dropKeepsUncommittedText();
+    void dropChangesNothing_data();
+    void dropChangesNothing();
+    void dropHighlightFollowsPointer();
+    void autoScrollBands_data();
+    void autoScrollBands();
+    void autoScrollMovesOneLinePerTick();
+};
+
+void tst_WindowDragDrop::pressSelectsWithoutLoading()
+{
+    ContentsPage p;
+    QVERIFY(withEntries(p, 3));
+    const int generation = p.editor()->generation();
+    QTest::mousePress(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, p.nodeCenter(u"key1"_s));
+    QCOMPARE(p.entries()->selectedKey(), u"key1"_s);
+    QCOMPARE(p.entries()->dragDrop()->dragNode(), u"key1"_s);
+    QCOMPARE(p.document().currentEntryKey, u"key3"_s);
+    QCOMPARE(p.editor()->generation(), generation);
+    // The release completes a click, which loads.
+    QTest::mouseRelease(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, p.nodeCenter(u"key1"_s));
+    QCOMPARE(p.document().currentEntryKey, u"key1"_s);
+    QCOMPARE(p.box(u"txtContentTitle"_s)->text(), u"T1"_s);
+}
+
+void tst_WindowDragDrop::moveWithLeftButtonStartsDrag()
+{
+    ContentsPage p;
+    QVERIFY(withEntries(p, 3));
+    QStringList dragged;
+    p.entries()->dragDrop()->setDragStarter([&dragged](QDrag *drag) {
+        dragged << QString::fromUtf8(drag->mimeData()->data(EntryDragDrop::MimeType));
+        drag->deleteLater();
+    });
+    pressAndMove(p, u"key2"_s);
+    QCOMPARE(dragged, QStringList{u"key2"_s});
+
+    // A move with the right button held starts nothing.
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), p.tree()->viewport()->mapToGlobal(QPointF(5, 5)), Qt::NoButton,
+                     Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(p.tree()->viewport(), &move);
+    QCOMPARE(dragged.size(), 1);
+}
+
+void tst_WindowDragDrop::dropReorders_data()
+{
+    QTest::addColumn<QString>("dragged");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("titlesAfter");
+    QTest::newRow("key5 onto key2") << u"key5"_s << u"key2"_s
+                                    << QStringList{u"T1"_s, u"T5"_s, u"T2"_s, u"T3"_s, u"T4"_s};
+    QTest::newRow("key2 onto key5") << u"key2"_s << u"key5"_s
+                                    << QStringList{u"T1"_s, u"T3"_s, u"T4"_s, u"T5"_s, u"T2"_s};
+}
+
+void tst_WindowDragDrop::dropReorders()
+{
+    QFETCH(QString, dragged);
+    QFETCH(QString, target);
+    QFETCH(QStringList, titlesAfter);
+    ContentsPage p;
+    QVERIFY(withEntries(p, 5));
+    p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
+    pressAndMove(p, dragged);
+    const int generation = p.editor()->generation();
+
+    dragOnto(p, dragged, p.nodeCenter(target));
+    QCOMPARE(titlesByKey(p.document()), titlesAfter);
+    // The node at the drop position shows the dragged entry, selected and loaded.
+    const RSSentry &moved = *p.document().entries.find(target);
+    QCOMPARE(p.document().tree.caption(target), moved.createdate.toString(u"dd.MM. HH:mm") + u' ' + moved.title);
+    QCOMPARE(p.entries()->selectedKey(), target);
+    QCOMPARE(p.document().currentEntryKey, target);
+    QCOMPARE(p.box(u"txtContentTitle"_s)->text(), moved.title);
+    QVERIFY(p.editor()->generation() > generation);
+    // The reset after the drop.
+    QVERIFY(p.entries()->dragDrop()->dragNode().isEmpty());
+    QVERIFY(p.entries()->dragDrop()->dropHighlight().isEmpty());
+    QVERIFY(!p.child<QTimer>(u"Timer1"_s)->isActive());
+    QVERIFY(p.tree()->isVisible() && p.tree()->updatesEnabled());
+}
+
+void tst_WindowDragDrop::dropKeepsUncommittedText()
+{
+    ContentsPage p;
+    QVERIFY(withEntries(p, 5));
+    p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
+    QVERIFY(p.clickNode(u"key3"_s));
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"unsaved"_s));
+    p.box(u"txtContentLink"_s)->setText(u"https://example.org/3"_s);
+
+    // key5 onto key2: the edited entry (key3) moves up to key4 and keeps what was typed.
+    pressAndMove(p, u"key5"_s);
+    dragOnto(p, u"key5"_s, p.nodeCenter(u"key2"_s));
+    const RSSentry &edited = p.document().entries.at(4);
+    QCOMPARE(edited.title, u"T3"_s);
+    QVERIFY(edited.content.contains(u"unsaved"_s));
+    QCOMPARE(edited.link, u"https://example.org/3"_s);
+    for (int i : {1, 2, 3, 5})
+        QVERIFY(!p.document().entries.at(i).content.contains(u"unsaved"_s));
+}
+
+void tst_WindowDragDrop::dropChangesNothing_data()
+{
+    QTest::addColumn<QString>("dragged");
+    QTest::addColumn<QString>("target"); // empty: below the last node
+    QTest::newRow("onto itself") << u"key2"_s << u"key2"_s;
+    QTest::newRow("onto the root") << u"key2"_s << u"root"_s;
+    QTest::newRow("the root dragged") << u"root"_s << u"key2"_s;
+    QTest::newRow("released outside any node") << u"key2"_s << QString();
+}
+
+void tst_WindowDragDrop::dropChangesNothing()
+{
+    QFETCH(QString, dragged);
+    QFETCH(QString, target);
+    ContentsPage p;
+    QVERIFY(withEntries(p, 3));
+    p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
+    QVERIFY(p.clickNode(u"key1"_s));
+    pressAndMove(p, dragged);
+    const int generation = p.editor()->generation();
+    const QPoint to = target.isEmpty() ? QPoint(10, p.tree()->viewport()->height() / 2) : p.nodeCenter(target);
+
+    dragOnto(p, dragged, to);
+    QCOMPARE(titlesByKey(p.document()), (QStringList{u"T1"_s, u"T2"_s, u"T3"_s}));
+    QCOMPARE(p.editor()->generation(), generation); // not reloaded
+    QCOMPARE(p.document().currentEntryKey, u"key1"_s);
+    QVERIFY(p.entries()->dragDrop()->dragNode().isEmpty());
+    QVERIFY(p.entries()->dragDrop()->dropHighlight().isEmpty());
+    QVERIFY(!p.child<QTimer>(u"Timer1"_s)->isActive());
+}
+
+void tst_WindowDragDrop::dropHighlightFollowsPointer()
+{
+    ContentsPage p;
+    QVERIFY(withEntries(p, 3));
+    dragOnto(p, u"key1"_s, p.nodeCenter(u"key3"_s), false);
+    QCOMPARE(p.entries()->dragDrop()->dropHighlight(), u"key3"_s);
+    QDragMoveEvent move(p.nodeCenter(u"key2"_s), Qt::MoveAction, p.entries()->dragDrop()->mimeDataFor(u"key1"_s),
+                        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(p.tree()->viewport(), &move);
+    QCOMPARE(p.entries()->dragDrop()->dropHighlight(), u"key2"_s);
+    QCOMPARE(p.entries()->dragDrop()->lastDragPosition(), p.nodeCenter(u"key2"_s));
+    delete move.mimeData();
+}
+
+void tst_WindowDragDrop::autoScrollBands_data()
+{
+    QTest::addColumn<int>("fromBottom"); // < 0: measured from the top instead
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<int>("direction");
+    QTest::newRow("3 pixels below the top scrolls up") << -3 << true << -1;
+    QTest::newRow("the top edge itself does not scroll") << -0 << false << 0;
+    QTest::newRow("7 pixels below the top is outside the band") << -7 << false << 0;
+    QTest::newRow("the middle stops") << 1000 << false << 0;
+    QTest::newRow("5 pixels above the bottom scrolls down") << 5 << true << 1;
+    QTest::newRow("13 pixels above the bottom is outside the band") << 13 << false << 0;
+}
+
+void tst_WindowDragDrop::autoScrollBands()
+{
+    QFETCH(int, fromBottom);
+    QFETCH(bool, active);
+    QFETCH(int, direction);
+    ContentsPage p;
+    QVERIFY(withEntries(p, 2));
+    const int height = p.tree()->viewport()->height();
+    const int y = fromBottom <= 0 ? -fromBottom : (fromBottom >= 1000 ? height / 2 : height - fromBottom);
+    dragOnto(p, u"key1"_s, QPoint(20, y), false);
+    QCOMPARE(p.child<QTimer>(u"Timer1"_s)->isActive(), active);
+    QCOMPARE(p.child<QTimer>(u"Timer1"_s)->interval(), 200);
+    if (active)
+        QCOMPARE(p.entries()->dragDrop()->scrollDirection(), direction);
+
+    // The mouse button released, or the drag over the window outside the tree, stops it.
+    QTest::mouseRelease(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, y));
+    QVERIFY(!p.child<QTimer>(u"Timer1"_s)->isActive());
+}
+
+void tst_WindowDragDrop::autoScrollMovesOneLinePerTick()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    // Enough entries for the tree to scroll, made directly.
+    for (int i = 2; i <= 80; ++i)
+        CreateEntry(p.document(), QDateTime::currentDateTime(), u"My feed"_s, u"New entry"_s);
+    p.window->refreshTree();
+    QScrollBar *bar = p.tree()->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 5);
+    dragOnto(p, u"key1"_s, QPoint(20, p.tree()->viewport()->height() / 2), false);
+    bar->setValue(3);
+    QMimeData *held = p.entries()->dragDrop()->mimeDataFor(u"key1"_s);
+    QDragMoveEvent nearTop(QPoint(20, 3), Qt::MoveAction, held, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(p.tree()->viewport(), &nearTop);
+    delete held;
+    QTimer *timer = p.child<QTimer>(u"Timer1"_s);
+    QVERIFY(timer->isActive());
+    QCOMPARE(bar->singleStep(), 1); // one line
+    QTRY_COMPARE(bar->value(), 2);
+    QTRY_COMPARE(bar->value(), 1);
+    // At the top the ticks go on, highlighting the node under the stored position: the root.
+    QTRY_COMPARE(bar->value(), 0);
+    QTRY_COMPARE(p.entries()->dragDrop()->dropHighlight(), u"root"_s);
+
+    // Dragged over the window outside the tree: the scrolling stops.
+    QMimeData *data = p.entries()->dragDrop()->mimeDataFor(u"key1"_s);
+    QWidget *surface = p.window.get();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(surface, &enter);
+    QVERIFY(!timer->isActive());
+    delete data;
+}
+
+QTEST_MAIN(tst_WindowDragDrop)
+#include "tst_window_dragdrop.moc"

@@ -1,0 +1,512 @@
+// The contents page with the real web editor: entries made, written, switched, deleted,
+// formatted and pasted into, and the preview of the newest entries.
+#include "entrysupport.h"
+
+#include "project/projectreader.h"
+#include "text/textencoding.h"
+#include "text/textfiles.h"
+
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalSpy>
+
+using namespace Feedsmith;
+using namespace FeedsmithTest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Gives entry 1 a stored content and loads it into the editor. The editor is first bound to the
+// root, so that loading commits nothing over the content.
+bool loadStoredContent(ContentsPage &p, const QString &content)
+{
+    if (!p.clickNode(u"root"_s))
+        return false;
+    p.document().entries.at(1).content = content;
+    return p.clickNode(u"key1"_s);
+}
+
+void selectInEditor(RichTextEditor *editor, const QString &nodeScript, int start, int end)
+{
+    runInEditor(editor, u"var n = %1; var r = document.createRange(); r.setStart(n, %2); r.setEnd(n, %3);"
+                        " getSelection().removeAllRanges(); getSelection().addRange(r);"_s
+                            .arg(nodeScript)
+                            .arg(start)
+                            .arg(end));
+}
+
+} // namespace
+
+class tst_WindowEntries : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstNewEntry();
+    void typeAndSwitchEntries();
+    void titleCommitOnLeavingTheBox_data();
+    void titleCommitOnLeavingTheBox();
+    void rootSelectedStoresNothing();
+    void deleteAsksFirst_data();
+    void deleteAsksFirst();
+    void deleteWithoutEntryNode();
+    void unchangedDocumentGivesBackStyleBlock();
+    void editedDocumentGivesBackStyleBlock();
+    void pastedMarkupSurvivesSaveAndOpen_data();
+    void pastedMarkupSurvivesSaveAndOpen();
+    void toolbarFollowsBoldSelection();
+    void boldButtonMakesBold();
+    void linkButtonAsksForTarget();
+    void contextMenuStates();
+    void contextMenuPastesPlainText();
+    void pasteAsTextTurnsCarriageReturns_data();
+    void pasteAsTextTurnsCarriageReturns();
+    void previewShowsNewestEntries();
+};
+
+void tst_WindowEntries::firstNewEntry()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.document().tree.childKeys(u"root"_s).isEmpty());
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    QVERIFY(p.newEntry());
+
+    const RSSentry &entry = p.document().entries.at(1);
+    QVERIFY(entry.createdate >= before);
+    QCOMPARE(p.document().tree.caption(u"root"_s), u"My feed"_s);
+    QVERIFY(p.tree()->isExpanded(p.document().tree.indexOfKey(u"root"_s)));
+    QCOMPARE(p.document().tree.caption(u"key1"_s), entry.createdate.toString(u"dd.MM. HH:mm") + u" New entry"_s);
+    QCOMPARE(p.entries()->selectedKey(), u"key1"_s);
+    QCOMPARE(p.document().currentEntryKey, u"key1"_s);
+    QVERIFY(p.box(u"txtContentTitle"_s)->text().isEmpty());
+    QVERIFY(p.child<QLabel>(u"createinfo"_s)->text().startsWith(u"Created on "_s));
+    // The empty entry's page: the style block inside its body.
+    QCOMPARE(p.editor()->documentHtml(),
+             u"<html><title></title><body>"_s + BuildStyleBlock(p.folder()) + u"</body></html>"_s);
+
+    QVERIFY(p.newEntry());
+    QVERIFY(p.newEntry());
+    QCOMPARE(p.document().tree.childKeys(u"root"_s), (QStringList{u"key3"_s, u"key2"_s, u"key1"_s}));
+    QCOMPARE(p.entries()->selectedKey(), u"key3"_s);
+}
+
+void tst_WindowEntries::typeAndSwitchEntries()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.newEntry());
+
+    // key2 is loaded: a title, a link and a body.
+    QLineEdit *title = p.box(u"txtContentTitle"_s);
+    title->setFocus();
+    QTest::keyClicks(title, u"Second"_s);
+    QTest::keyClicks(p.box(u"txtContentLink"_s), u"https://example.org/2"_s);
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"secondbody"_s));
+
+    // Switching to key1 commits key2 and shows key1 empty.
+    QVERIFY(p.clickNode(u"key1"_s));
+    const RSSentry &second = p.document().entries.at(2);
+    QCOMPARE(second.title, u"Second"_s);
+    QCOMPARE(second.link, u"https://example.org/2"_s);
+    QVERIFY(second.content.contains(u"secondbody"_s));
+    QCOMPARE(p.document().currentEntryKey, u"key1"_s);
+    QVERIFY(title->text().isEmpty());
+    QVERIFY(!p.editor()->documentHtml().contains(u"secondbody"_s));
+
+    // Text for key1 goes into key1 only.
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"firstbody"_s));
+    QVERIFY(p.clickNode(u"key2"_s));
+    QVERIFY(p.document().entries.at(1).content.contains(u"firstbody"_s));
+    QVERIFY(!p.document().entries.at(1).content.contains(u"secondbody"_s));
+    QVERIFY(!p.document().entries.at(2).content.contains(u"firstbody"_s));
+    QCOMPARE(title->text(), u"Second"_s);
+    QVERIFY(p.editor()->documentHtml().contains(u"secondbody"_s));
+    QCOMPARE(p.document().tree.caption(u"key2"_s), second.createdate.toString(u"dd.MM. HH:mm") + u" Second"_s);
+}
+
+void tst_WindowEntries::titleCommitOnLeavingTheBox_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("captionChanges");
+    QTest::newRow("a title renames the node") << u"Renamed"_s << true;
+    QTest::newRow("an emptied title keeps the caption") << QString() << false;
+}
+
+void tst_WindowEntries::titleCommitOnLeavingTheBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, captionChanges);
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    p.document().entries.at(1).title = u"Old"_s;
+    QVERIFY(p.clickNode(u"key1"_s));
+    const QString captionBefore = p.document().tree.caption(u"key1"_s);
+
+    QLineEdit *title = p.box(u"txtContentTitle"_s);
+    title->setFocus();
+    title->clear();
+    QTest::keyClicks(title, typed);
+    p.box(u"txtContentLink"_s)->setFocus(); // leaving the title box commits
+    QCOMPARE(p.document().entries.at(1).title, typed);
+    const QString expected = captionChanges ? p.document().entries.at(1).createdate.toString(u"dd.MM. HH:mm") + u' ' + typed
+                                            : captionBefore;
+    QCOMPARE(p.document().tree.caption(u"key1"_s), expected);
+}
+
+void tst_WindowEntries::rootSelectedStoresNothing()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"kept"_s));
+    QVERIFY(p.clickNode(u"root"_s));
+    QCOMPARE(p.document().currentEntryKey, u"root"_s);
+    QVERIFY(p.document().entries.at(1).content.contains(u"kept"_s));
+    QVERIFY(p.editor()->documentHtml().isEmpty());
+
+    // Typing while the root is selected stores nothing anywhere.
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"nowhere"_s));
+    QVERIFY(p.clickNode(u"key1"_s));
+    QVERIFY(!p.document().entries.at(1).content.contains(u"nowhere"_s));
+    QVERIFY(p.editor()->documentHtml().contains(u"kept"_s));
+}
+
+void tst_WindowEntries::deleteAsksFirst_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes deletes key2 of three") << true;
+    QTest::newRow("no changes nothing") << false;
+}
+
+void tst_WindowEntries::deleteAsksFirst()
+{
+    QFETCH(bool, yes);
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    for (int i = 1; i <= 3; ++i) {
+        QVERIFY(p.newEntry());
+        p.box(u"txtContentTitle"_s)->setText(u"E"_s + QString::number(i));
+    }
+    QVERIFY(p.clickNode(u"key2"_s));
+    const QString thirdCaption = p.document().entries.at(3).createdate.toString(u"dd.MM. HH:mm") + u" E3"_s;
+    p.messages.answer(yes);
+    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
+
+    QCOMPARE(p.messages.shown.size(), 1);
+    QCOMPARE(p.messages.shown.first().kind, ScriptedMessageBoxes::Kind::Question);
+    QCOMPARE(p.messages.shown.first().title, u"Feedsmith"_s);
+    QCOMPARE(p.messages.shown.first().text, u"Do you really want to delete the selected entry?"_s);
+    if (yes) {
+        QCOMPARE(p.document().entryCount(), 2);
+        QCOMPARE(p.document().tree.childKeys(u"root"_s), (QStringList{u"key2"_s, u"key1"_s}));
+        QCOMPARE(p.document().tree.caption(u"key2"_s), thirdCaption);
+        QCOMPARE(p.document().entries.at(2).title, u"E3"_s);
+        QVERIFY(p.document().currentEntryKey.isEmpty());
+        // The editor still shows the deleted entry but stores it nowhere.
+        QCOMPARE(p.box(u"txtContentTitle"_s)->text(), u"E2"_s);
+        QVERIFY(p.clickNode(u"key1"_s));
+        QCOMPARE(p.document().entries.at(2).title, u"E3"_s);
+    } else {
+        QCOMPARE(p.document().entryCount(), 3);
+        QCOMPARE(p.document().entries.at(2).title, u"E2"_s);
+        QCOMPARE(p.document().currentEntryKey, u"key2"_s);
+    }
+}
+
+void tst_WindowEntries::deleteWithoutEntryNode()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.clickNode(u"root"_s));
+    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
+    QVERIFY(p.messages.shown.isEmpty());
+    QCOMPARE(p.document().entryCount(), 1);
+
+    // The only entry: the root stays without children.
+    QVERIFY(p.clickNode(u"key1"_s));
+    p.messages.answer(true);
+    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
+    QCOMPARE(p.document().entryCount(), 0);
+    QVERIFY(p.document().tree.contains(u"root"_s));
+    QCOMPARE(p.document().tree.childCount(u"root"_s), 0);
+}
+
+void tst_WindowEntries::unchangedDocumentGivesBackStyleBlock()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><head></head><BODY><p>stored text</p></BODY></html>"_s));
+    QVERIFY(p.focusEditor()); // commits and reloads, unchanged
+
+    const QString block = BuildStyleBlock(p.folder());
+    const QString html = p.editor()->documentHtml();
+    QVERIFY(html.contains(block));
+    QVERIFY(html.contains(u"<body>"_s));
+
+    p.dialog.answer(p.path(u"feeds/unchanged.rsx"_s));
+    p.window->saveProject();
+    const QString file = QString::fromLatin1(readBytes(p.path(u"feeds/unchanged.rsx"_s)));
+    QVERIFY2(file.contains(u"<content>"_s + EscapeText(u"<p>stored text</p>"_s) + u"</content>"_s), qPrintable(file));
+    QVERIFY2(!file.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(file));
+    QVERIFY(!file.contains(u"font-family"_s));
+}
+
+void tst_WindowEntries::editedDocumentGivesBackStyleBlock()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"typedwords"_s));
+    const QString block = BuildStyleBlock(p.folder());
+    const QString html = p.editor()->documentHtml();
+    // The browser's own rewriting (type="text/css") must not reach the stored text.
+    QVERIFY2(html.contains(block), qPrintable(html));
+    QVERIFY(!html.contains(u"data-feedsmith"_s));
+    QVERIFY2(html.contains(u"<body>"_s) && html.contains(u"</body>"_s), qPrintable(html));
+
+    p.dialog.answer(p.path(u"feeds/edited.rsx"_s));
+    p.window->saveProject();
+    const QString file = QString::fromLatin1(readBytes(p.path(u"feeds/edited.rsx"_s)));
+    QVERIFY2(file.contains(u"typedwords"_s), qPrintable(file));
+    QVERIFY2(!file.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(file));
+
+    // The same entry committed again after a reload (a second focus) still strips whole.
+    p.box(u"txtContentTitle"_s)->setFocus();
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"morewords"_s));
+    p.window->saveProject();
+    const QString again = QString::fromLatin1(readBytes(p.path(u"feeds/edited.rsx"_s)));
+    QVERIFY(again.contains(u"morewords"_s));
+    QVERIFY2(!again.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(again));
+}
+
+void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("expected"); // as the page writes it back
+
+    QTest::newRow("an iframe") << u"<iframe src=\"https://example.org/video\" width=\"320\"></iframe>"_s
+                               << u"<iframe src=\"https://example.org/video\" width=\"320\"></iframe>"_s;
+    QTest::newRow("a table") << u"<table border=\"1\"><tr><td>cell</td></tr></table>"_s
+                             << u"<table border=\"1\"><tbody><tr><td>cell</td></tr></tbody></table>"_s;
+    QTest::newRow("an image") << u"<img src=\"https://example.org/a.png\" alt=\"pic\">"_s
+                              << u"<img src=\"https://example.org/a.png\" alt=\"pic\">"_s;
+}
+
+void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, expected);
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.focusEditor());
+    QGuiApplication::clipboard()->setText(clipboard);
+    QTest::mouseClick(p.child<QPushButton>(u"pasteAsText"_s), Qt::LeftButton);
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(expected), qPrintable(p.editor()->documentHtml()));
+
+    const QString path = p.path(u"feeds/pasted.rsx"_s);
+    p.dialog.answer(path);
+    p.window->saveProject();
+    QVERIFY(p.document().entries.at(1).content.contains(expected));
+
+    // Opened again, the entry loads with the markup, and commits it unchanged.
+    p.dialog.answer(path);
+    p.window->openProject();
+    QCOMPARE(p.document().entryCount(), 1);
+    p.window->selectPage(Page::Contents);
+    QVERIFY(p.clickNode(u"key1"_s));
+    QVERIFY2(p.editor()->documentHtml().contains(expected), qPrintable(p.editor()->documentHtml()));
+    QVERIFY(p.focusEditor());
+    p.dialog.answer(path);
+    p.window->saveProjectAs();
+    const QString file = QString::fromLatin1(readBytes(path));
+    QVERIFY2(file.contains(u"<content>"_s + EscapeText(expected) + u"</content>"_s), qPrintable(file));
+}
+
+void tst_WindowEntries::toolbarFollowsBoldSelection()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body><p><b>strong</b> plain</p></body></html>"_s));
+    QAction *fett = p.toolbarButton(u"Toolbar3"_s, u"fett"_s);
+    QAction *link = p.toolbarButton(u"Toolbar3"_s, u"link"_s);
+    // Nothing selected in the document: the editor reports bold as disabled.
+    QTRY_VERIFY(!fett->isEnabled());
+    QVERIFY(link->isEnabled());
+
+    QVERIFY(p.focusEditor());
+    selectInEditor(p.editor(), u"document.querySelector('b').firstChild"_s, 2, 2);
+    QTRY_VERIFY(fett->isChecked());
+    QVERIFY(fett->isEnabled());
+    QCOMPARE(p.editor()->queryStatus(RichTextEditor::DECMD_BOLD), int(RichTextEditor::Latched));
+    QVERIFY(!p.toolbarButton(u"Toolbar3"_s, u"kursiv"_s)->isChecked());
+
+    selectInEditor(p.editor(), u"document.querySelector('p').lastChild"_s, 3, 3);
+    QTRY_VERIFY(!fett->isChecked());
+    QVERIFY(fett->isEnabled());
+    QVERIFY(link->isEnabled() && !link->isChecked());
+}
+
+void tst_WindowEntries::boldButtonMakesBold()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body><p>make me bold</p></body></html>"_s));
+    QVERIFY(p.focusEditor());
+    selectInEditor(p.editor(), u"document.querySelector('p').firstChild"_s, 0, 4);
+    QAction *fett = p.toolbarButton(u"Toolbar3"_s, u"fett"_s);
+    QTRY_VERIFY(fett->isEnabled());
+    fett->trigger();
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"<b>make</b> me bold"_s), qPrintable(p.editor()->documentHtml()));
+    QTRY_VERIFY(fett->isChecked());
+    p.toolbarButton(u"Toolbar3"_s, u"kursiv"_s)->trigger();
+    QTRY_VERIFY(p.editor()->documentHtml().contains(u"<i>make</i>"_s));
+}
+
+void tst_WindowEntries::linkButtonAsksForTarget()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body><p>site</p></body></html>"_s));
+    QVERIFY(p.focusEditor());
+    int asked = 0;
+    p.editor()->setLinkPrompt([&asked](QWidget *) -> std::optional<QString> {
+        ++asked;
+        return u"https://example.org/"_s;
+    });
+    selectInEditor(p.editor(), u"document.querySelector('p').firstChild"_s, 0, 4);
+    p.toolbarButton(u"Toolbar3"_s, u"link"_s)->trigger();
+    QCOMPARE(asked, 1);
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"<a href=\"https://example.org/\">site</a>"_s),
+                 qPrintable(p.editor()->documentHtml()));
+}
+
+void tst_WindowEntries::contextMenuStates()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body><p>some words</p></body></html>"_s));
+    QVERIFY(p.focusEditor());
+    selectInEditor(p.editor(), u"document.querySelector('p').firstChild"_s, 2, 2);
+    QTRY_COMPARE(p.editor()->queryStatus(RichTextEditor::DECMD_COPY), int(RichTextEditor::Disabled));
+
+    auto openMenu = [&] {
+        p.entries()->ShowContextMenu(p.editor()->mapToGlobal(QPoint(10, 10)));
+        return p.editor()->contextMenu();
+    };
+    QMenu *menu = openMenu();
+    QVERIFY(menu);
+    const QList<QAction *> items = menu->actions();
+    QCOMPARE(items.size(), 5);
+    QCOMPARE(items.at(0)->text(), u"Ausschneiden"_s);
+    QCOMPARE(items.at(1)->text(), u"Kopieren"_s);
+    QCOMPARE(items.at(2)->text(), u"Einf\u00fcgen"_s);
+    QVERIFY(items.at(3)->isSeparator());
+    QCOMPARE(items.at(4)->text(), u"Alles markieren"_s);
+    QVERIFY(!items.at(0)->isEnabled());
+    QVERIFY(!items.at(1)->isEnabled());
+    QVERIFY(items.at(3)->isEnabled());
+    QVERIFY(items.at(4)->isEnabled());
+    menu->close();
+
+    // With words selected, cut and copy are offered.
+    selectInEditor(p.editor(), u"document.querySelector('p').firstChild"_s, 0, 4);
+    QTRY_VERIFY(p.editor()->queryStatus(RichTextEditor::DECMD_COPY) >= RichTextEditor::Enabled);
+    menu = openMenu();
+    QVERIFY(menu->actions().at(0)->isEnabled());
+    QVERIFY(menu->actions().at(1)->isEnabled());
+    // Select all through the menu.
+    menu->actions().at(4)->trigger();
+    QTRY_COMPARE(runInEditor(p.editor(), u"getSelection().toString()"_s).toString(), u"some words"_s);
+}
+
+void tst_WindowEntries::contextMenuPastesPlainText()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.focusEditor());
+    auto *data = new QMimeData;
+    data->setText(u"plain one\r\nplain two"_s);
+    data->setHtml(u"<b>formatted</b>"_s);
+    QGuiApplication::clipboard()->setMimeData(data);
+
+    // A right click in the page opens the program's menu.
+    QTest::mouseClick(p.editor()->focusProxy(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    QTRY_VERIFY(p.editor()->contextMenu() && p.editor()->contextMenu()->isVisible());
+    QCOMPARE(p.editor()->contextMenu()->actions().size(), 5);
+    p.editor()->contextMenu()->actions().at(2)->trigger();
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"plain one<br>\nplain two"_s), qPrintable(p.editor()->documentHtml()));
+    QVERIFY(!p.editor()->documentHtml().contains(u"formatted"_s));
+}
+
+void tst_WindowEntries::pasteAsTextTurnsCarriageReturns_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("markup");
+    QTest::newRow("CR LF between two lines") << u"first\r\nsecond"_s << u"first<br>\nsecond"_s;
+    QTest::newRow("a lone CR") << u"a\rb"_s << u"a<br>b"_s;
+    QTest::newRow("a lone LF stays") << u"c\nd"_s << u"c\nd"_s;
+    QTest::newRow("markup is not escaped") << u"<b>x</b> & y"_s << u"<b>x</b> & y"_s;
+}
+
+void tst_WindowEntries::pasteAsTextTurnsCarriageReturns()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, markup);
+    QCOMPARE(EntryEditor::pasteAsTextMarkup(clipboard), markup);
+}
+
+void tst_WindowEntries::previewShowsNewestEntries()
+{
+    ContentsPage p;
+    QVERIFY(p.startOnContents());
+    for (int i = 1; i <= 3; ++i) {
+        QVERIFY(p.newEntry());
+        p.box(u"txtContentTitle"_s)->setText(u"Entry"_s + QString::number(i));
+    }
+    p.box(u"txtNumber"_s)->setText(u"2"_s);
+    // Typed into key3 and not committed yet: the preview commits it first.
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"freshtext"_s));
+
+    QSignalSpy loaded(p.child<QWebEngineView>(u"WebBrowser1"_s), &QWebEngineView::loadFinished);
+    p.window->selectPage(Page::Preview);
+    const QString page = QString::fromLatin1(readBytes(p.window->previewPage()));
+    QVERIFY(page.contains(u"Entry3"_s));
+    QVERIFY(page.contains(u"Entry2"_s));
+    QVERIFY(!page.contains(u"Entry1"_s));
+    QVERIFY(page.indexOf(u"Entry3"_s) < page.indexOf(u"Entry2"_s));
+    QVERIFY(page.contains(u"freshtext"_s));
+    QVERIFY(loaded.wait(15000));
+    QCOMPARE(p.child<QWebEngineView>(u"WebBrowser1"_s)->url(), QUrl::fromLocalFile(p.window->previewPage()));
+
+    // Every entry into the page builds it again.
+    p.window->selectPage(Page::Contents);
+    QVERIFY(p.clickNode(u"key2"_s));
+    p.box(u"txtContentTitle"_s)->setText(u"Renamed"_s);
+    p.window->selectPage(Page::Preview);
+    const QString rebuilt = QString::fromLatin1(readBytes(p.window->previewPage()));
+    QVERIFY(rebuilt.contains(u"Renamed"_s));
+    QVERIFY(!rebuilt.contains(u"Entry2"_s));
+    QVERIFY(loaded.wait(15000));
+}
+
+QTEST_MAIN(tst_WindowEntries)
+#include "tst_window_entries.moc"

@@ -1,0 +1,182 @@
+// Tests of the FTP page's upload button against a real FTP server, with scripted message boxes,
+// and of the busy cursor while the Internet library works.
+#include "ftp/busyinternet.h"
+#include "ftp/windowftp.h"
+#include "platform/curlinternet.h"
+
+#include "ftpserver.h"
+#include "windowsupport.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Feedsmith;
+using namespace FeedsmithTest;
+using namespace Qt::StringLiterals;
+
+using Kind = ScriptedMessageBoxes::Kind;
+
+namespace {
+
+// A widget that counts how often it was painted.
+class PaintCounter : public QWidget
+{
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override { ++paints; }
+};
+
+} // namespace
+
+class TestWindowFtp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void uploadButtonConnectsThenUploads();
+    void uploadButtonReports_data();
+    void uploadButtonReports();
+    void windowStaysPaintedWithABusyCursor();
+
+private:
+    // The FTP page filled in for the server; the feed file is made in the program's folder.
+    static void fillFtpPage(Program &program, const FtpServer &server, const QString &directory = {})
+    {
+        program.window->selectPage(Page::Ftp);
+        program.box(u"txtftpfile"_s)->setText(program.path(u"feeds/news.xml"_s));
+        program.box(u"txtftpurl"_s)->setText(server.address());
+        program.box(u"txtftpdir"_s)->setText(directory);
+        program.box(u"txtftpusername"_s)->setText(QString::fromLatin1(FtpServer::Writer));
+        program.box(u"txtftppassword"_s)->setText(QString::fromLatin1(FtpServer::WriterPassword));
+    }
+    static void clickUpload(Program &program)
+    {
+        QTest::mouseClick(program.child<QPushButton>(u"ftpupload"_s), Qt::LeftButton);
+    }
+};
+
+void TestWindowFtp::uploadButtonConnectsThenUploads()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    Program program;
+    QVERIFY(program.start());
+    const QByteArray feed = "<?xml version=\"1.0\"?>\r\n<rss version=\"2.0\"></rss>\r\n";
+    QVERIFY(writeBytes(program.path(u"feeds/news.xml"_s), feed));
+    // The directory written as the server name alone: the root.
+    fillFtpPage(program, server, server.address());
+
+    clickUpload(program);
+    QCOMPARE(program.messages.shown.size(), 1);
+    QCOMPARE(program.messages.shown.at(0).kind, Kind::Plain);
+    QCOMPARE(program.messages.shown.at(0).title, u"Feedsmith"_s);
+    QCOMPARE(program.messages.shown.at(0).text, u"This directory is empty!"_s);
+    QVERIFY(program.window->ftp().publisher().FtpConnected());
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+
+    clickUpload(program);
+    QCOMPARE(program.messages.shown.size(), 2);
+    QCOMPARE(program.messages.shown.at(1).kind, Kind::Warning); // the exclamation icon
+    QCOMPARE(program.messages.shown.at(1).title, u"Feedsmith"_s);
+    QCOMPARE(program.messages.shown.at(1).text, program.window->text(u"uploadready"_s));
+    QVERIFY(!program.messages.shown.at(1).text.isEmpty());
+    QCOMPARE(readBytes(server.path(u"news.xml"_s)), feed);
+    QVERIFY(!program.window->ftp().publisher().FtpConnected());
+}
+
+void TestWindowFtp::uploadButtonReports_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("localFile"); // inside the program folder; empty: the box is emptied
+    QTest::addColumn<QList<int>>("kinds");
+    QTest::addColumn<QStringList>("texts"); // "%missingpassword" stands for the language text
+    QTest::addColumn<bool>("stateKept");
+    const QString closing = u"\r\nClosing Connection and Session..."_s;
+    QTest::newRow("wrong password: critical box, state kept")
+        << u"wrong"_s << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
+        << QStringList{u"%missingpassword"_s} << true;
+    QTest::newRow("missing directory: rcd, then the upload on the closed connection")
+        << QString() << u"/missing"_s << u"feeds/news.xml"_s
+        << QList<int>{int(Kind::Plain), int(Kind::Plain), int(Kind::Plain)}
+        << QStringList{u"rcd Extd Err: 550 "_s, u"rcd Err: 12003"_s + closing, u"FtpPutFile Err: 6"_s + closing}
+        << false;
+    QTest::newRow("no local file named") << QString() << QString() << QString() << QList<int>{int(Kind::Plain)}
+                                         << QStringList{u"Please select a local file to put"_s} << true;
+}
+
+void TestWindowFtp::uploadButtonReports()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, directory);
+    QFETCH(QString, localFile);
+    QFETCH(QList<int>, kinds);
+    QFETCH(QStringList, texts);
+    QFETCH(bool, stateKept);
+    FtpServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    Program program;
+    QVERIFY(program.start());
+    QVERIFY(writeBytes(program.path(u"feeds/news.xml"_s), "<rss/>"));
+    fillFtpPage(program, server, directory);
+    if (!password.isEmpty())
+        program.box(u"txtftppassword"_s)->setText(password);
+    program.box(u"txtftpfile"_s)->setText(localFile.isEmpty() ? QString() : program.path(localFile));
+
+    clickUpload(program);
+    QCOMPARE(program.messages.shown.size(), kinds.size());
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const ScriptedMessageBoxes::Shown &shown = program.messages.shown.at(i);
+        QCOMPARE(int(shown.kind), kinds.at(i));
+        QCOMPARE(shown.title, u"Feedsmith"_s);
+        const QString expected = texts.at(i) == "%missingpassword"_L1 ? program.window->text(u"missingpassword"_s)
+                                                                       : texts.at(i);
+        QVERIFY(!expected.isEmpty());
+        QVERIFY2(shown.text.startsWith(expected), qPrintable(shown.text));
+    }
+    QCOMPARE(program.window->ftp().publisher().FtpSessionHandle() != 0, stateKept);
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+}
+
+void TestWindowFtp::windowStaysPaintedWithABusyCursor()
+{
+    SilentListener silent;
+    QVERIFY(silent.port() > 0);
+    PaintCounter widget;
+    widget.resize(200, 100);
+    widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+
+    CurlInternet curl(CurlInternet::Timeouts{2, 2, 2});
+    BusyInternet busy(curl);
+    const InternetHandle session = busy.openSession(u"test"_s, QString());
+    QVERIFY(session != 0);
+
+    // While the connect waits for the silent server, a timer asks for a repaint and looks at
+    // the cursor.
+    int paintsBefore = -1;
+    int paintsDuring = -1;
+    Qt::CursorShape shapeDuring = Qt::ArrowCursor;
+    QTimer::singleShot(300, &widget, [&] {
+        paintsBefore = widget.paints;
+        if (QCursor *cursor = QGuiApplication::overrideCursor())
+            shapeDuring = cursor->shape();
+        widget.update();
+        QTimer::singleShot(300, &widget, [&] { paintsDuring = widget.paints; });
+    });
+    const InternetHandle connection = busy.connectFtp(session, silent.address(), u"writer"_s, u"x"_s);
+    QCOMPARE(connection, InternetHandle(0));
+    QCOMPARE(busy.lastError(), InternetError::Timeout);
+    QCOMPARE(shapeDuring, Qt::WaitCursor);
+    QVERIFY(paintsBefore >= 0);
+    QVERIFY2(paintsDuring > paintsBefore, qPrintable(u"%1 %2"_s.arg(paintsBefore).arg(paintsDuring)));
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+QTEST_MAIN(TestWindowFtp)
+#include "tst_window_ftp.moc"
