@@ -29,6 +29,7 @@ test: build
 
 bench: build
 	@$(BUILD_DIR)/bin/bench_core
+	@$(BUILD_DIR)/bin/bench_window
 
 test-sanitize: deps
 	@./scripts/test-sanitize

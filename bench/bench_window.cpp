@@ -1,0 +1,114 @@
+// Window figures on the offscreen platform: start-up, opening a 32767-entry project, deleting
+// key1 and dropping key1 onto key32767 in it, and the peak resident memory.
+#include "projectgenerator.h"
+
+#include "editing/entrydragdrop.h"
+#include "editing/entryeditor.h"
+#include "platform/dialogs.h"
+#include "shell/mainwindow.h"
+#include "shell/windowstartup.h"
+#include "text/textfiles.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+using namespace Feedsmith;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+double msSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void settle()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+QPoint centreOf(QTreeView *view, const QString &key, EntryTreeModel &model)
+{
+    const QModelIndex index = model.indexOfKey(key);
+    view->scrollTo(index);
+    settle();
+    return view->visualRect(index).center();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication app(argc, argv);
+    const int entries = 32767;
+
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    const QString bin = QCoreApplication::applicationDirPath();
+    for (const QString &name : {u"language-en.xml"_s, u"entry.html"_s, u"preview.html"_s, u"empty.html"_s})
+        QFile::copy(bin + u'/' + name, folder + u'/' + name);
+    FeedsmithBench::writeStyleSheet(folder + u"/styles.css"_s);
+    const QString project = folder + u"/bench.rsx"_s;
+    FeedsmithBench::writeProject(project, entries);
+
+    ScriptedFileDialog fileDialog;
+    ScriptedMessageBoxes messageBoxes;
+
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<MainWindow> window = Main(folder, u"en_US"_s, fileDialog, messageBoxes);
+    settle();
+    const double startupMs = msSince(timer);
+
+    fileDialog.answer(project);
+    timer.restart();
+    window->openProject();
+    settle();
+    const double openMs = msSince(timer);
+    const int rows = window->document().tree.childCount(EntryTreeModel::RootKey);
+
+    EntryEditor *editor = window->entryEditor();
+    auto *view = window->findChild<QTreeView *>(u"TreeView"_s);
+    window->selectPage(Page::Contents);
+    settle();
+
+    editor->selectNode(u"key1"_s);
+    messageBoxes.answer(true);
+    timer.restart();
+    editor->DeleteEntry();
+    settle();
+    const double deleteMs = msSince(timer);
+
+    // Drop key1 onto the top entry, as a user's drag would.
+    EntryDragDrop *dragDrop = editor->dragDrop();
+    EntryTreeModel &model = window->document().tree;
+    const QString top = EntryCollection::keyFor(window->document().entryCount());
+    dragDrop->MouseDown(centreOf(view, u"key1"_s, model));
+    dragDrop->DragOver(centreOf(view, top, model));
+    timer.restart();
+    dragDrop->DragDrop();
+    settle();
+    const double dropMs = msSince(timer);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+
+    std::printf("Window figures (offscreen platform), project of %d entries:\n", entries);
+    std::printf("  start-up until the window is shown   %8.1f ms\n", startupMs);
+    std::printf("  open until the tree is filled        %8.1f ms (%d entry rows)\n", openMs, rows);
+    std::printf("  delete key1 (renumber the rest)      %8.1f ms\n", deleteMs);
+    std::printf("  drop key1 onto %-9s             %8.1f ms\n", qPrintable(top), dropMs);
+    std::printf("  peak resident memory                 %8.1f MB\n", double(usage.ru_maxrss) / 1024.0);
+    return 0;
+}
