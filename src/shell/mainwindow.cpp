@@ -300,12 +300,19 @@ void MainWindow::buildToolbar()
             [this](QAction *action) { Toolbar1ButtonClick(action->data().toString()); });
 }
 
-QWidget *MainWindow::buildSettingsPage()
+// A page of the tab bar: a frame without border whose caption (its name) is a language key.
+QWidget *MainWindow::newPageFrame(const QString &name)
 {
     auto *page = new QWidget;
-    page->setObjectName(u"freSettings"_s);
-    page->setProperty("caption", u"freSettings"_s);
+    page->setObjectName(name);
+    page->setProperty("caption", name);
     m_captioned.append({CaptionKind::Frame, page});
+    return page;
+}
+
+QWidget *MainWindow::buildSettingsPage()
+{
+    QWidget *page = newPageFrame(u"freSettings"_s);
 
     auto *pageLayout = new QHBoxLayout(page);
     auto *left = new QVBoxLayout;
@@ -387,10 +394,7 @@ QWidget *MainWindow::buildSettingsPage()
 
 QWidget *MainWindow::buildContentsPage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(u"freContents"_s);
-    page->setProperty("caption", u"freContents"_s);
-    m_captioned.append({CaptionKind::Frame, page});
+    QWidget *page = newPageFrame(u"freContents"_s);
     auto *pageLayout = new QHBoxLayout(page);
 
     auto *left = new QVBoxLayout;
@@ -465,10 +469,7 @@ QWidget *MainWindow::buildContentsPage()
 
 QWidget *MainWindow::buildPreviewPage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(u"frePreview"_s);
-    page->setProperty("caption", u"frePreview"_s);
-    m_captioned.append({CaptionKind::Frame, page});
+    QWidget *page = newPageFrame(u"frePreview"_s);
     auto *layout = new QVBoxLayout(page);
     m_webBrowser = new HtmlPane(page);
     m_webBrowser->setObjectName(u"WebBrowser1"_s);
@@ -478,10 +479,7 @@ QWidget *MainWindow::buildPreviewPage()
 
 QWidget *MainWindow::buildFtpPage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(u"freFTP"_s);
-    page->setProperty("caption", u"freFTP"_s);
-    m_captioned.append({CaptionKind::Frame, page});
+    QWidget *page = newPageFrame(u"freFTP"_s);
     auto *pageLayout = new QHBoxLayout(page);
 
     auto *grid = new QGridLayout;

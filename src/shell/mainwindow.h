@@ -120,6 +120,7 @@ private:
         QObject *control;
     };
 
+    QWidget *newPageFrame(const QString &name);
     void buildMenus();
     void buildToolbar();
     QWidget *buildSettingsPage();
