@@ -28,29 +28,6 @@ void forEachLine(QStringView text, const std::function<void(QStringView)> &f)
     }
 }
 
-bool readAnsiFile(const QString &path, QString *text, QString *error)
-{
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        if (error)
-            *error = QStringLiteral("is a folder");
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    *text = Windows1252::decode(bytes);
-    return true;
-}
-
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error)
 {
     QFile file(path);

@@ -18,9 +18,6 @@ void forEachLine(QStringView text, const std::function<void(QStringView)> &f);
 // file cannot be opened or read.
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr);
 
-// Reads a whole file and decodes it from Windows-1252. False when it cannot be opened or read.
-bool readAnsiFile(const QString &path, QString *text, QString *error = nullptr);
-
 // The file's lines joined without any separator (line breaks are lost, a lone LF stays);
 // "-1" when the file does not exist, empty for any other failure. A missing folder of the path
 // is created (one level) and the result is then "-1".
