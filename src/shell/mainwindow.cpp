@@ -49,6 +49,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A toolbar button: its key, design-time tool tip and picture; an empty key is a separator.
+struct ToolButton
+{
+    QString key;
+    QString toolTip;
+    QString themeName;
+    Icons::Picture picture;
+};
+
+void addToolButtons(QToolBar *toolbar, std::initializer_list<ToolButton> buttons)
+{
+    for (const ToolButton &b : buttons) {
+        if (b.key.isEmpty()) {
+            toolbar->addSeparator();
+            continue;
+        }
+        QAction *action = toolbar->addAction(Icons::themed(b.themeName, b.picture), QString());
+        action->setData(b.key);
+        action->setToolTip(b.toolTip);
+    }
+}
+
 QString productName()
 {
     return QString::fromLatin1(Version::ProductName);
@@ -273,29 +295,13 @@ void MainWindow::buildToolbar()
     m_toolbar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    struct Button
-    {
-        QString key;
-        QString toolTip;
-        QString themeName;
-        Icons::Picture picture;
-    };
-    const Button buttons[] = {
+    addToolButtons(m_toolbar1, {
         {u"neu"_s, u"Neu"_s, u"document-new"_s, Icons::Picture::NewDocument},
         {u"oeffnen"_s, u"\u00d6ffnen"_s, u"document-open"_s, Icons::Picture::OpenDocument},
         {u"speichern"_s, u"Speichern"_s, u"document-save"_s, Icons::Picture::SaveDocument},
         {QString(), QString(), QString(), Icons::Picture::Feed},
         {u"genrss"_s, QString(), u"application-rss+xml"_s, Icons::Picture::Feed},
-    };
-    for (const Button &b : buttons) {
-        if (b.key.isEmpty()) {
-            m_toolbar1->addSeparator();
-            continue;
-        }
-        QAction *action = m_toolbar1->addAction(Icons::themed(b.themeName, b.picture), QString());
-        action->setData(b.key);
-        action->setToolTip(b.toolTip);
-    }
+    });
     connect(m_toolbar1, &QToolBar::actionTriggered, this,
             [this](QAction *action) { Toolbar1ButtonClick(action->data().toString()); });
 }
@@ -428,29 +434,13 @@ QWidget *MainWindow::buildContentsPage()
     m_toolbar3 = new QToolBar(freEntry);
     m_toolbar3->setObjectName(u"Toolbar3"_s);
     m_toolbar3->setIconSize(QSize(16, 16));
-    struct Button
-    {
-        QString key;
-        QString toolTip;
-        QString themeName;
-        Icons::Picture picture;
-    };
-    const Button buttons3[] = {
+    addToolButtons(m_toolbar3, {
         {u"fett"_s, u"fett"_s, u"format-text-bold"_s, Icons::Picture::Bold},
         {u"kursiv"_s, u"Kursiv"_s, u"format-text-italic"_s, Icons::Picture::Italic},
         {u"unterstrichen"_s, u"Unterstrichen"_s, u"format-text-underline"_s, Icons::Picture::Underline},
         {QString(), QString(), QString(), Icons::Picture::Link},
         {u"link"_s, u"Link"_s, u"insert-link"_s, Icons::Picture::Link},
-    };
-    for (const Button &b : buttons3) {
-        if (b.key.isEmpty()) {
-            m_toolbar3->addSeparator();
-            continue;
-        }
-        QAction *action = m_toolbar3->addAction(Icons::themed(b.themeName, b.picture), QString());
-        action->setData(b.key);
-        action->setToolTip(b.toolTip);
-    }
+    });
     tools->addWidget(m_toolbar3);
     tools->addStretch(1);
     tools->addWidget(addButton(u"pasteAsText"_s, u"pasteAsText"_s, freEntry));

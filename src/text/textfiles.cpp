@@ -129,32 +129,9 @@ StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &t
 {
 }
 
-namespace {
-
-QString removeAll(const QString &text, const QString &pattern)
-{
-    if (pattern.isEmpty())
-        return text;
-    qsizetype found = indexOfIgnoringCase(text, pattern);
-    if (found < 0)
-        return text;
-    QString out;
-    out.reserve(text.size());
-    qsizetype from = 0;
-    while (found >= 0) {
-        out += QStringView(text).mid(from, found - from);
-        from = found + pattern.size();
-        found = indexOfIgnoringCase(text, pattern, from);
-    }
-    out += QStringView(text).mid(from);
-    return out;
-}
-
-} // namespace
-
 QString StyleBlockRemover::operator()(const QString &text) const
 {
-    return removeAll(removeAll(text, m_block), m_treated);
+    return replaceAllIgnoringCase(replaceAllIgnoringCase(text, m_block, {}), m_treated, {});
 }
 
 QString BuildHelpPage(const QString &programFolder, const QString &helpText)
