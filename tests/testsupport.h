@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -55,6 +57,42 @@ inline bool copyProgramFiles(const QString &dir)
             return false;
     }
     return QDir(dir).mkpath(QStringLiteral("feeds"));
+}
+
+// What a finished program left behind.
+struct Run
+{
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a program in a working folder with the locale given, TZ=Europe/Berlin, and
+// SOURCE_DATE_EPOCH set only when `epoch` is not null; standard input is closed at once.
+inline Run runProgram(const QString &program, const QStringList &arguments, const QString &workingFolder,
+                      const QString &epoch = {}, const QString &locale = QStringLiteral("C.UTF-8"))
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("SOURCE_DATE_EPOCH"));
+    if (!epoch.isNull())
+        env.insert(QStringLiteral("SOURCE_DATE_EPOCH"), epoch);
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    env.insert(QStringLiteral("LANG"), locale);
+    env.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workingFolder);
+    process.start(program, arguments);
+    Run run;
+    if (!process.waitForStarted(30000))
+        return run;
+    process.closeWriteChannel();
+    run.finished = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
 }
 
 } // namespace FeedsmithTest

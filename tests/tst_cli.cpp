@@ -15,45 +15,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
-{
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+
+using FeedsmithTest::Run;
+using FeedsmithTest::runProgram;
 
 QString exampleProject()
 {
     return FeedsmithTest::binDir() + u"/feeds/example.rsx"_s;
 }
 
-// Runs a program in a working folder, with the locale given and SOURCE_DATE_EPOCH set only when
-// `epoch` is not null.
-Run runProgram(const QString &program, const QStringList &arguments, const QString &workingFolder,
-               const QString &epoch = {}, const QString &locale = u"C.UTF-8"_s)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(u"SOURCE_DATE_EPOCH"_s);
-    if (!epoch.isNull())
-        env.insert(u"SOURCE_DATE_EPOCH"_s, epoch);
-    env.insert(u"LC_ALL"_s, locale);
-    env.insert(u"LANG"_s, locale);
-    env.insert(u"TZ"_s, u"Europe/Berlin"_s);
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(workingFolder);
-    process.start(program, arguments);
-    Run run;
-    if (!process.waitForStarted(30000))
-        return run;
-    process.closeWriteChannel();
-    run.finished = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 Run runCli(const QStringList &arguments, const QString &workingFolder, const QString &epoch = {},
            const QString &locale = u"C.UTF-8"_s)

@@ -205,34 +205,11 @@ ChildOutcome writeInChildWithFileSizeLimit(rlim_t limit, const std::function<boo
     return outcome;
 }
 
-struct Run
-{
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using FeedsmithTest::Run;
 
 Run runProgram(const QString &program, const QStringList &arguments, const QString &workingFolder)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"SOURCE_DATE_EPOCH"_s, u"1796000000"_s);
-    env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
-    env.insert(u"LANG"_s, u"C.UTF-8"_s);
-    env.insert(u"TZ"_s, u"Europe/Berlin"_s);
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(workingFolder);
-    process.start(program, arguments);
-    Run run;
-    if (!process.waitForStarted(30000))
-        return run;
-    process.closeWriteChannel();
-    run.finished = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return FeedsmithTest::runProgram(program, arguments, workingFolder, u"1796000000"_s);
 }
 
 // Exactly one line: one line feed, at the end.
