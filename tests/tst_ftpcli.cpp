@@ -12,13 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
-{
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // Runs feedsmith-cli with the environment given added, and input on its standard input.
 Run runCli(const QStringList &arguments, const QString &workingFolder, const QByteArray &input,
