@@ -48,9 +48,12 @@ private slots:
         QTest::newRow("title only is plain text") << u"News"_s << QString() << u"News"_s;
         QTest::newRow("link only gives nothing") << QString() << u"https://example.org/1"_s << QString();
         QTest::newRow("neither gives nothing") << QString() << QString() << QString();
-        QTest::newRow("title and link inserted unescaped")
+        QTest::newRow("title inserted as HTML, link as an attribute value")
             << u"Café & <i>Bar</i>"_s << u"https://example.org/?a=1&b=2"_s
-            << u"<a href=\"https://example.org/?a=1&b=2\">Café & <i>Bar</i></a>"_s;
+            << u"<a href=\"https://example.org/?a=1&amp;b=2\">Café & <i>Bar</i></a>"_s;
+        QTest::newRow("link cannot leave its attribute")
+            << u"News"_s << u"x\" onmouseover=\"alert(1)\"><script>"_s
+            << u"<a href=\"x&quot; onmouseover=&quot;alert(1)&quot;&gt;&lt;script&gt;\">News</a>"_s;
     }
 
     void entryTitle()
@@ -94,6 +97,47 @@ private slots:
         QTEST(BuildPreviewPage(document, 1, entryTemplate, pageTemplate, TestStyleBlock), "expected");
     }
 
+    void insertedTextIsNotFilledAgain_data()
+    {
+        QTest::addColumn<QString>("channelTitle");
+        QTest::addColumn<QString>("entryTitle");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("entry title naming the description")
+            << u"C"_s << u"{DESCRIPTION}{description}"_s << u"body"_s << u"C|C|{DESCRIPTION}{description}:body|S"_s;
+        QTest::newRow("body naming the entry title") << u"C"_s << u"T"_s << u"{TITLE}"_s << u"C|C|T:{TITLE}|S"_s;
+        QTest::newRow("channel title naming the entries and styles")
+            << u"{ENTRIES}{STYLES}"_s << u"T"_s << u"b"_s << u"{ENTRIES}{STYLES}|{ENTRIES}{STYLES}|T:b|S"_s;
+        QTest::newRow("unknown and broken placeholders stay")
+            << u"C"_s << u"{TITLE"_s << u"{NOPE}{"_s << u"C|C|{TITLE:{NOPE}{|S"_s;
+    }
+
+    void insertedTextIsNotFilledAgain()
+    {
+        FeedDocument document;
+        QFETCH(QString, channelTitle);
+        document.channel.title = channelTitle;
+        QFETCH(QString, entryTitle);
+        QFETCH(QString, content);
+        document.entries.append(RSSentry{entryTitle, {}, content});
+        QTEST(BuildPreviewPage(document, 1, u"{TITLE}:{DESCRIPTION}"_s, u"{TITLE}|{FEEDTITLE}|{ENTRIES}|{STYLES}"_s,
+                               u"S"_s),
+              "expected");
+    }
+
+    void pageGrowsWithTheInputOnly()
+    {
+        // Titles and bodies made of placeholders: each inserted text is copied once.
+        FeedDocument document;
+        document.channel.title = u"{ENTRIES}"_s.repeated(500);
+        for (int i = 0; i < 500; ++i)
+            document.entries.append(RSSentry{u"{DESCRIPTION}"_s.repeated(10), {}, u"{TITLE}{ENTRIES}"_s.repeated(10)});
+        const qsizetype input = 500 * (130 + 160) + 2 * document.channel.title.size();
+        const QString page = BuildPreviewPage(document, 500, u"{TITLE}{DESCRIPTION}"_s,
+                                              u"{TITLE}{FEEDTITLE}{ENTRIES}{STYLES}"_s, TestStyleBlock);
+        QCOMPARE(page.size(), input + TestStyleBlock.size());
+    }
+
     void descriptionUnchanged_data()
     {
         QTest::addColumn<QString>("content");
@@ -134,6 +178,10 @@ private slots:
             << u"<img src = \"https://example.org/logo.png\" alt=\"\" border = 0\">"_s;
         QTest::newRow("image link without url gives the channel title")
             << u"My news"_s << QString() << u"Logo"_s << link << u"My news"_s;
+        QTest::newRow("image fields cannot leave their attributes")
+            << u"My news"_s << u"x.png\" onerror=\"alert(1)"_s << u"a\"<b>"_s << u"l\"><script>"_s
+            << u"<a href=\"l&quot;&gt;&lt;script&gt;\"><img src = \"x.png&quot; onerror=&quot;alert(1)\" "
+               u"alt=\"a&quot;&lt;b&gt;\" border = 0\"></a>"_s;
         QTest::newRow("no image gives the channel title") << u"My news"_s << QString() << QString() << QString()
                                                           << u"My news"_s;
         QTest::newRow("no image and no title gives nothing") << QString() << QString() << QString() << QString()

@@ -6,7 +6,13 @@
 #include "text/textencoding.h"
 #include "text/textfiles.h"
 
+#include "project/projectwriter.h"
+#include "shell/htmlpane.h"
+
 #include <QClipboard>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebEngineUrlRequestInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -63,6 +69,9 @@ private slots:
     void pasteAsTextTurnsCarriageReturns_data();
     void pasteAsTextTurnsCarriageReturns();
     void previewShowsNewestEntries();
+    void hostileProjectRunsNothing();
+    void paneRequests_data();
+    void paneRequests();
 };
 
 void tst_WindowEntries::firstNewEntry()
@@ -506,6 +515,116 @@ void tst_WindowEntries::previewShowsNewestEntries()
     QVERIFY(rebuilt.contains(u"Renamed"_s));
     QVERIFY(!rebuilt.contains(u"Entry2"_s));
     QVERIFY(loaded.wait(15000));
+}
+
+
+
+// Records the first line of every HTTP request that reaches it.
+class RequestListener : public QTcpServer
+{
+public:
+    QStringList requests;
+
+    RequestListener()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    requests += QString::fromLatin1(socket->readLine()).trimmed();
+                    socket->write("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+};
+
+void tst_WindowEntries::hostileProjectRunsNothing()
+{
+    RequestListener listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    const QString origin = u"http://127.0.0.1:%1/"_s.arg(listener.serverPort());
+    const QString leak = u"document.title='owned';fetch('%1leak')"_s.arg(origin);
+
+    // Every way a body, a title or a link could run script or reach the listener; only the
+    // channel image may load, as a feed reader would show it.
+    FeedDocument hostile;
+    hostile.channel.title = u"Feed {ENTRIES}"_s;
+    hostile.channel.imageurl = origin + u"image.png"_s;
+    hostile.channel.imagetitle = u"logo\" onerror=\""_s + leak;
+    hostile.channel.imagelink = u"javascript:"_s + leak;
+    const QStringList bodies = {
+        u"<script>"_s + leak + u"</script>"_s,
+        u"<img src=x onerror=\""_s + leak + u"\">"_s,
+        u"<svg onload=\""_s + leak + u"\"></svg><a href=\"javascript:"_s + leak + u"\">link</a>"_s,
+        u"<iframe srcdoc=\"<script>parent."_s + leak + u"</script>\"></iframe>"_s,
+        u"<meta http-equiv=\"refresh\" content=\"0;url=%1refresh\">"_s.arg(origin),
+        u"<script src=\"%1script.js\"></script><link rel=\"prefetch\" href=\"%1prefetch\">"_s.arg(origin),
+        u"<link rel=\"icon\" href=\"%1icon.png\"><a ping=\"%1ping\" href=\"#\">ping</a>"_s.arg(origin),
+    };
+    for (const QString &body : bodies) {
+        hostile.entries.append(RSSentry{u"<img src=y onerror=\""_s + leak + u"\">{DESCRIPTION}"_s,
+                                        u"x\" onmouseover=\""_s + leak, body, QDateTime::currentDateTime()});
+    }
+
+    ContentsPage p;
+    QVERIFY(p.start());
+    const QString path = p.path(u"feeds/hostile.rsx"_s);
+    QString error;
+    QVERIFY2(WriteProjectFile(hostile, path, p.folder(), &error), qPrintable(error));
+    p.dialog.answer(path);
+    p.window->openProject();
+    QCOMPARE(p.document().entryCount(), int(bodies.size()));
+
+    auto *browser = p.child<HtmlPane>(u"WebBrowser1"_s);
+    QSignalSpy loaded(browser, &QWebEngineView::loadFinished);
+    p.window->selectPage(Page::Preview);
+    QVERIFY(loaded.wait(15000));
+    // The page has loaded its images when the channel image has been asked for.
+    QTRY_COMPARE_WITH_TIMEOUT(listener.requests, QStringList{u"GET /image.png HTTP/1.1"_s}, 10000);
+    const QString page = QString::fromLatin1(readBytes(p.window->previewPage()));
+    QVERIFY(page.contains(u"Feed {ENTRIES}"_s));
+    QVERIFY(page.contains(u"href=\"x&quot; onmouseover=&quot;document.title='owned'"_s));
+
+    p.window->selectPage(Page::Contents);
+    for (int key = 1; key <= bodies.size(); ++key)
+        QVERIFY(p.clickNode(u"key"_s + QString::number(key)));
+    QVERIFY(p.focusEditor());
+    QTest::qWait(300);
+    QCOMPARE(listener.requests, QStringList{u"GET /image.png HTTP/1.1"_s});
+    QVERIFY(browser->title() != u"owned"_s);
+    QVERIFY(p.editor()->title() != u"owned"_s);
+    // The bodies are kept as typed.
+    QCOMPARE(p.document().entries.at(2).content.contains(u"onerror"_s), true);
+}
+
+void tst_WindowEntries::paneRequests_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("allowed");
+    const int image = QWebEngineUrlRequestInfo::ResourceTypeImage;
+    const int frame = QWebEngineUrlRequestInfo::ResourceTypeSubFrame;
+    QTest::newRow("image from the web") << u"https://example.org/a.png"_s << image << true;
+    QTest::newRow("image as data") << u"data:image/png;base64,AAAA"_s << image << true;
+    QTest::newRow("image beside the page") << u"file:///opt/feeds/logo.png"_s << image << true;
+    QTest::newRow("image in a folder below the page") << u"file:///opt/feeds/img/logo.png"_s << image << true;
+    QTest::newRow("file in another folder") << u"file:///etc/passwd"_s << frame << false;
+    QTest::newRow("file climbing out of the folder") << u"file:///opt/feeds/../secret/key"_s << image << false;
+    QTest::newRow("folder sharing the name's start") << u"file:///opt/feeds-private/a.png"_s << image << false;
+    QTest::newRow("file on another host") << u"file://server/share/a.png"_s << image << false;
+    QTest::newRow("ftp image") << u"ftp://example.org/a.png"_s << image << false;
+    QTest::newRow("script") << u"https://example.org/a.js"_s << int(QWebEngineUrlRequestInfo::ResourceTypeScript) << false;
+    QTest::newRow("fetch") << u"https://example.org/api"_s << int(QWebEngineUrlRequestInfo::ResourceTypeXhr) << false;
+    QTest::newRow("web socket") << u"ws://example.org/"_s << int(QWebEngineUrlRequestInfo::ResourceTypeWebSocket) << false;
+    QTest::newRow("link ping") << u"https://example.org/p"_s << int(QWebEngineUrlRequestInfo::ResourceTypePing) << false;
+}
+
+void tst_WindowEntries::paneRequests()
+{
+    QFETCH(QString, url);
+    QFETCH(int, type);
+    QTEST(HtmlPane::allowsRequest(QUrl(url), type, u"/opt/feeds"_s), "allowed");
 }
 
 QTEST_MAIN(tst_WindowEntries)

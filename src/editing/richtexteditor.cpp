@@ -74,9 +74,8 @@ RichTextEditor::RichTextEditor(QWidget *parent)
 {
     initEditingResources();
     QWebEngineSettings *s = settings();
-    // Markup the user pastes never runs: scripts of the document are off. The page script runs
-    // in a world of its own, which this does not touch.
-    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    // Scripts of the document stay off (as in every pane), so no markup of a body runs here;
+    // the page script runs in a world of its own, which that does not touch.
     s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     s->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
     s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);

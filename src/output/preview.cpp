@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <initializer_list>
+
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
@@ -24,9 +26,58 @@ constexpr QLatin1StringView ImageStart("<img src = \"");
 constexpr QLatin1StringView ImageAlt("\" alt=\"");
 constexpr QLatin1StringView ImageEnd("\" border = 0\">");
 
-void fill(QString &text, QLatin1StringView placeholder, const QString &value)
+struct Placeholder
 {
-    text.replace(placeholder, value, Qt::CaseInsensitive);
+    QLatin1StringView name;
+    const QString *value; // null: the placeholder stays as it stands
+};
+
+// Replaces every placeholder of a template in one pass, without regard to letter case. The
+// inserted texts are never searched again, so a value that holds a placeholder's name (an
+// entry titled "{DESCRIPTION}") stays as typed and the page grows only by what is inserted.
+QString fillPlaceholders(const QString &text, std::initializer_list<Placeholder> placeholders)
+{
+    QString result;
+    result.reserve(text.size());
+    qsizetype copied = 0;
+    qsizetype at = text.indexOf(u'{');
+    while (at >= 0) {
+        const Placeholder *found = nullptr;
+        for (const Placeholder &p : placeholders) {
+            if (QStringView(text).mid(at, p.name.size()).compare(p.name, Qt::CaseInsensitive) == 0) {
+                found = &p;
+                break;
+            }
+        }
+        if (found && found->value) {
+            result += QStringView(text).mid(copied, at - copied);
+            result += *found->value;
+            copied = at + found->name.size();
+            at = text.indexOf(u'{', copied);
+        } else {
+            at = text.indexOf(u'{', at + 1);
+        }
+    }
+    result += QStringView(text).mid(copied);
+    return result;
+}
+
+// A value written between the double quotes of an attribute: it cannot end the attribute or
+// the tag it stands in.
+QString attributeValue(const QString &value)
+{
+    QString result;
+    result.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '&': result += "&amp;"_L1; break;
+        case '"': result += "&quot;"_L1; break;
+        case '<': result += "&lt;"_L1; break;
+        case '>': result += "&gt;"_L1; break;
+        default: result += c;
+        }
+    }
+    return result;
 }
 
 } // namespace
@@ -50,31 +101,27 @@ QString BuildPreviewPage(FeedDocument &document, int taken, const QString &entry
     QString entries;
     for (int i = count; i > count - taken; --i) {
         const RSSentry &entry = document.entries.at(i);
-        QString copy = entryTemplate;
         QString title;
         if (!entry.title.isEmpty()) {
-            title = entry.link.isEmpty() ? entry.title
-                                         : LinkStart + entry.link + LinkStartEnd + entry.title + LinkEnd;
+            title = entry.link.isEmpty()
+                ? entry.title
+                : LinkStart + attributeValue(entry.link) + LinkStartEnd + entry.title + LinkEnd;
         }
-        fill(copy, "{TITLE}"_L1, title);
-        fill(copy, "{DESCRIPTION}"_L1, entry.content);
-        entries += copy;
+        entries += fillPlaceholders(entryTemplate, {{"{TITLE}"_L1, &title}, {"{DESCRIPTION}"_L1, &entry.content}});
     }
 
     const ChannelSettings &c = document.channel;
-    QString page = pageTemplate;
-    fill(page, "{TITLE}"_L1, c.title);
     QString feedTitle = c.title;
     if (!c.imageurl.isEmpty()) {
-        feedTitle = ImageStart + c.imageurl + ImageAlt + c.imagetitle + ImageEnd;
+        feedTitle = ImageStart + attributeValue(c.imageurl) + ImageAlt + attributeValue(c.imagetitle) + ImageEnd;
         if (!c.imagelink.isEmpty())
-            feedTitle = LinkStart + c.imagelink + LinkStartEnd + feedTitle + LinkEnd;
+            feedTitle = LinkStart + attributeValue(c.imagelink) + LinkStartEnd + feedTitle + LinkEnd;
     }
-    fill(page, "{FEEDTITLE}"_L1, feedTitle);
-    if (!entries.isEmpty())
-        fill(page, "{ENTRIES}"_L1, entries);
-    fill(page, "{STYLES}"_L1, styleBlock);
-    return page;
+    // With no entries to join, "{ENTRIES}" stays in the page.
+    return fillPlaceholders(pageTemplate, {{"{TITLE}"_L1, &c.title},
+                                           {"{FEEDTITLE}"_L1, &feedTitle},
+                                           {"{ENTRIES}"_L1, entries.isEmpty() ? nullptr : &entries},
+                                           {"{STYLES}"_L1, &styleBlock}});
 }
 
 PreviewResult BuildPreview(FeedDocument &document, const QString &programFolder, const QString &pagePath,

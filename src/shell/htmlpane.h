@@ -7,8 +7,15 @@
 
 namespace Feedsmith {
 
+class RequestGuard;
+
 // A web view that keeps the HTML it was last given, so that the program reads a pane's
 // document synchronously. Display-only unless a caller makes it editable.
+//
+// What a pane shows may come from someone else (a project's entries, a template, a language
+// file), so every pane runs no script of the document, follows no navigation the program did
+// not start, and loads sub-resources only by http, https and data, or as files from the
+// folder of its own page.
 class HtmlPane : public QWebEngineView
 {
     Q_OBJECT
@@ -21,9 +28,17 @@ public:
     // Replaces the document shown; relative references resolve against the base folder.
     virtual void setDocumentHtml(const QString &html);
     void setBaseFolder(const QString &folder);
+    // Shows a page file (loaded again when it is the page already shown); its folder becomes
+    // the one the page may read files from.
+    void showFile(const QString &path);
 
-    // No context menu, no script, and no keyboard focus; scroll bars show only when the text overflows.
+    // No context menu, no keyboard focus, nothing dropped onto it is opened; scroll bars show
+    // only when the text overflows.
     void makeDisplayOnly();
+
+    // Whether a page whose files lie in folder may load url as a resource of the given
+    // QWebEngineUrlRequestInfo::ResourceType.
+    static bool allowsRequest(const QUrl &url, int resourceType, const QString &folder);
 
 protected:
     QUrl baseUrl() const { return m_baseUrl; }
@@ -31,6 +46,7 @@ protected:
 private:
     QString m_documentHtml;
     QUrl m_baseUrl;
+    RequestGuard *m_guard = nullptr;
 };
 
 } // namespace Feedsmith

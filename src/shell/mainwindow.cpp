@@ -930,12 +930,8 @@ void MainWindow::buildPreview()
         return; // the browser keeps its page
     if (result.windowCaption)
         setWindowTitle(*result.windowCaption);
-    const QUrl url = QUrl::fromLocalFile(result.pagePath);
     m_previewPage = result.pagePath;
-    if (m_webBrowser->url() == url)
-        m_webBrowser->reload();
-    else
-        m_webBrowser->load(url);
+    m_webBrowser->showFile(result.pagePath);
 }
 
 } // namespace Feedsmith
