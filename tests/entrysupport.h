@@ -8,6 +8,7 @@
 #include "editing/richtexteditor.h"
 #include "editing/tabswitching.h"
 
+#include <QApplication>
 #include <QTreeView>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -23,7 +24,7 @@ inline QVariant runInEditor(Feedsmith::RichTextEditor *editor, const QString &sc
         result = value;
         done = true;
     });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
+    if (!waitUntil([&] { return done; }, 10000))
         qWarning("the editor page did not answer");
     return result;
 }
@@ -44,8 +45,22 @@ struct ContentsPage : Program
         return true;
     }
 
+    // Back to a new document on the contents page, with no answers prepared and nothing shown,
+    // so that one window serves a whole test program.
+    bool reset()
+    {
+        while (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        window->activateWindow();
+        dialog.reset();
+        messages.reset();
+        window->newDocument();
+        window->selectPage(Feedsmith::Page::Contents);
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
     // The editor has loaded its document and its page reports.
-    bool editorReady() const { return QTest::qWaitFor([this] { return editor()->isReady(); }, 15000); }
+    bool editorReady() const { return waitUntil([this] { return editor()->isReady(); }); }
 
     bool newEntry()
     {
@@ -77,7 +92,7 @@ struct ContentsPage : Program
     bool typeIntoEditor(const QString &text)
     {
         QTest::keyClicks(editor()->focusProxy(), text);
-        return QTest::qWaitFor([&] { return editor()->documentHtml().contains(text); }, 10000);
+        return waitUntil([&] { return editor()->documentHtml().contains(text); }, 10000);
     }
 };
 

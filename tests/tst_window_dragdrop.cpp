@@ -15,8 +15,6 @@ namespace {
 // A program on its contents page with n entries titled T1 .. Tn (committed).
 bool withEntries(ContentsPage &p, int n)
 {
-    if (!p.startOnContents())
-        return false;
     for (int i = 1; i <= n; ++i) {
         if (!p.newEntry())
             return false;
@@ -68,6 +66,13 @@ class tst_WindowDragDrop : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        m_page = std::make_unique<ContentsPage>();
+        QVERIFY(m_page->startOnContents());
+    }
+    void init() { QVERIFY(m_page->reset()); }
+    void cleanupTestCase() { m_page.reset(); }
     void pressSelectsWithoutLoading();
     void moveWithLeftButtonStartsDrag();
     void dropReorders_data();
@@ -79,11 +84,14 @@ private slots:
     void autoScrollBands_data();
     void autoScrollBands();
     void autoScrollMovesOneLinePerTick();
+
+private:
+    std::unique_ptr<ContentsPage> m_page;
 };
 
 void tst_WindowDragDrop::pressSelectsWithoutLoading()
 {
-    ContentsPage p;
+    ContentsPage &p = *m_page;
     QVERIFY(withEntries(p, 3));
     const int generation = p.editor()->generation();
     QTest::mousePress(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, p.nodeCenter(u"key1"_s));
@@ -99,7 +107,7 @@ void tst_WindowDragDrop::pressSelectsWithoutLoading()
 
 void tst_WindowDragDrop::moveWithLeftButtonStartsDrag()
 {
-    ContentsPage p;
+    ContentsPage &p = *m_page;
     QVERIFY(withEntries(p, 3));
     QStringList dragged;
     p.entries()->dragDrop()->setDragStarter([&dragged](QDrag *drag) {
@@ -132,7 +140,7 @@ void tst_WindowDragDrop::dropReorders()
     QFETCH(QString, dragged);
     QFETCH(QString, target);
     QFETCH(QStringList, titlesAfter);
-    ContentsPage p;
+    ContentsPage &p = *m_page;
     QVERIFY(withEntries(p, 5));
     p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
     pressAndMove(p, dragged);
@@ -156,7 +164,7 @@ void tst_WindowDragDrop::dropReorders()
 
 void tst_WindowDragDrop::dropKeepsUncommittedText()
 {
-    ContentsPage p;
+    ContentsPage &p = *m_page;
     QVERIFY(withEntries(p, 5));
     p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
     QVERIFY(p.clickNode(u"key3"_s));
@@ -189,7 +197,7 @@ void tst_WindowDragDrop::dropChangesNothing()
 {
     QFETCH(QString, dragged);
     QFETCH(QString, target);
-    ContentsPage p;
+    ContentsPage &p = *m_page;
     QVERIFY(withEntries(p, 3));
     p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
     QVERIFY(p.clickNode(u"key1"_s));
@@ -208,7 +216,7 @@ void tst_WindowDragDrop::dropChangesNothing()
 
 void tst_WindowDragDrop::dropHighlightFollowsPointer()
 {
-    ContentsPage p;
+    ContentsPage &p = *m_page;
     QVERIFY(withEntries(p, 3));
     dragOnto(p, u"key1"_s, p.nodeCenter(u"key3"_s), false);
     QCOMPARE(p.entries()->dragDrop()->dropHighlight(), u"key3"_s);
@@ -238,7 +246,7 @@ void tst_WindowDragDrop::autoScrollBands()
     QFETCH(int, fromBottom);
     QFETCH(bool, active);
     QFETCH(int, direction);
-    ContentsPage p;
+    ContentsPage &p = *m_page;
     QVERIFY(withEntries(p, 2));
     const int height = p.tree()->viewport()->height();
     const int y = fromBottom <= 0 ? -fromBottom : (fromBottom >= 1000 ? height / 2 : height - fromBottom);
@@ -255,8 +263,7 @@ void tst_WindowDragDrop::autoScrollBands()
 
 void tst_WindowDragDrop::autoScrollMovesOneLinePerTick()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     // Enough entries for the tree to scroll, made directly.
     for (int i = 2; i <= 80; ++i)

@@ -49,6 +49,13 @@ class tst_WindowEntries : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        m_page = std::make_unique<ContentsPage>();
+        QVERIFY(m_page->startOnContents());
+    }
+    void init() { QVERIFY(m_page->reset()); }
+    void cleanupTestCase() { m_page.reset(); }
     void firstNewEntry();
     void typeAndSwitchEntries();
     void titleCommitOnLeavingTheBox_data();
@@ -72,12 +79,14 @@ private slots:
     void hostileProjectRunsNothing();
     void paneRequests_data();
     void paneRequests();
+
+private:
+    std::unique_ptr<ContentsPage> m_page;
 };
 
 void tst_WindowEntries::firstNewEntry()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.document().tree.childKeys(u"root"_s).isEmpty());
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     QVERIFY(p.newEntry());
@@ -103,8 +112,7 @@ void tst_WindowEntries::firstNewEntry()
 
 void tst_WindowEntries::typeAndSwitchEntries()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.newEntry());
 
@@ -150,8 +158,7 @@ void tst_WindowEntries::titleCommitOnLeavingTheBox()
 {
     QFETCH(QString, typed);
     QFETCH(bool, captionChanges);
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     p.document().entries.at(1).title = u"Old"_s;
     QVERIFY(p.clickNode(u"key1"_s));
@@ -170,8 +177,7 @@ void tst_WindowEntries::titleCommitOnLeavingTheBox()
 
 void tst_WindowEntries::rootSelectedStoresNothing()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"kept"_s));
@@ -198,8 +204,7 @@ void tst_WindowEntries::deleteAsksFirst_data()
 void tst_WindowEntries::deleteAsksFirst()
 {
     QFETCH(bool, yes);
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     for (int i = 1; i <= 3; ++i) {
         QVERIFY(p.newEntry());
         p.box(u"txtContentTitle"_s)->setText(u"E"_s + QString::number(i));
@@ -232,8 +237,7 @@ void tst_WindowEntries::deleteAsksFirst()
 
 void tst_WindowEntries::deleteWithoutEntryNode()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.clickNode(u"root"_s));
     QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
@@ -251,8 +255,7 @@ void tst_WindowEntries::deleteWithoutEntryNode()
 
 void tst_WindowEntries::unchangedDocumentGivesBackStyleBlock()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><head></head><BODY><p>stored text</p></BODY></html>"_s));
     QVERIFY(p.focusEditor()); // commits and reloads, unchanged
@@ -272,8 +275,7 @@ void tst_WindowEntries::unchangedDocumentGivesBackStyleBlock()
 
 void tst_WindowEntries::editedDocumentGivesBackStyleBlock()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"typedwords"_s));
@@ -317,8 +319,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
 {
     QFETCH(QString, clipboard);
     QFETCH(QString, expected);
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     QGuiApplication::clipboard()->setText(clipboard);
@@ -346,8 +347,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
 
 void tst_WindowEntries::toolbarFollowsBoldSelection()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p><b>strong</b> plain</p></body></html>"_s));
     QAction *fett = p.toolbarButton(u"Toolbar3"_s, u"fett"_s);
@@ -371,8 +371,7 @@ void tst_WindowEntries::toolbarFollowsBoldSelection()
 
 void tst_WindowEntries::boldButtonMakesBold()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p>make me bold</p></body></html>"_s));
     QVERIFY(p.focusEditor());
@@ -388,8 +387,7 @@ void tst_WindowEntries::boldButtonMakesBold()
 
 void tst_WindowEntries::linkButtonAsksForTarget()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p>site</p></body></html>"_s));
     QVERIFY(p.focusEditor());
@@ -407,8 +405,7 @@ void tst_WindowEntries::linkButtonAsksForTarget()
 
 void tst_WindowEntries::contextMenuStates()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p>some words</p></body></html>"_s));
     QVERIFY(p.focusEditor());
@@ -447,8 +444,7 @@ void tst_WindowEntries::contextMenuStates()
 
 void tst_WindowEntries::contextMenuPastesPlainText()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     auto *data = new QMimeData;
@@ -484,8 +480,7 @@ void tst_WindowEntries::pasteAsTextTurnsCarriageReturns()
 
 void tst_WindowEntries::previewShowsNewestEntries()
 {
-    ContentsPage p;
-    QVERIFY(p.startOnContents());
+    ContentsPage &p = *m_page;
     for (int i = 1; i <= 3; ++i) {
         QVERIFY(p.newEntry());
         p.box(u"txtContentTitle"_s)->setText(u"Entry"_s + QString::number(i));
@@ -567,8 +562,7 @@ void tst_WindowEntries::hostileProjectRunsNothing()
                                         u"x\" onmouseover=\""_s + leak, body, QDateTime::currentDateTime()});
     }
 
-    ContentsPage p;
-    QVERIFY(p.start());
+    ContentsPage &p = *m_page;
     const QString path = p.path(u"feeds/hostile.rsx"_s);
     QString error;
     QVERIFY2(WriteProjectFile(hostile, path, p.folder(), &error), qPrintable(error));

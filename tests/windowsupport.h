@@ -8,6 +8,8 @@
 #include "shell/windowstartup.h"
 
 #include <QAction>
+#include <QEventLoop>
+#include <QTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,26 @@
 #include <memory>
 
 namespace FeedsmithTest {
+
+// Runs the event loop until the condition holds or the time is up. The web engine serves its
+// pages through the event loop, so this spins it without the pauses of QTest::qWaitFor, which
+// stretch a page load from milliseconds to seconds.
+template <typename Condition>
+bool waitUntil(Condition condition, int timeoutMs = 15000)
+{
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return condition();
+}
 
 // A started program: its own folder with the shipped files, dialogs that answer from a script,
 // and the main window as start-up leaves it.

@@ -74,6 +74,13 @@ public:
 
     // The next answers, in order; an empty text answers like Cancel.
     void answer(const QString &name) { m_answers.append(name); }
+    // Forgets the answers not given and the calls made.
+    void reset()
+    {
+        m_answers.clear();
+        calls.clear();
+        unanswered = 0;
+    }
     QList<Call> calls;
     int unanswered = 0; // shows for which no answer was prepared (answered as Cancel)
 
@@ -122,6 +129,12 @@ public:
     };
 
     void answer(bool yes) { m_answers.append(yes); }
+    // Forgets the answers not given and the boxes shown.
+    void reset()
+    {
+        m_answers.clear();
+        shown.clear();
+    }
     QList<Shown> shown;
 
     void information(QWidget *parent, const QString &title, const QString &text) override;
