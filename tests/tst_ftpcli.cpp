@@ -157,7 +157,7 @@ void TestFtpCli::failuresGiveExitStatusOne_data()
     QTest::newRow("read-only account") << u"reader"_s << QByteArray(FtpServer::ReaderPassword) << QString()
                                        << QByteArray("FtpPutFile Extd Err: 550 ");
     QTest::newRow("directory that does not exist") << u"writer"_s << writer << u"/nowhere"_s
-                                                   << QByteArray("rcd Err: 12003 Closing Connection and Session...");
+                                                   << QByteArray("rcd Err: 12003 (the server refused) Closing Connection and Session...");
 }
 
 void TestFtpCli::failuresGiveExitStatusOne()

@@ -371,7 +371,7 @@ void CurlInternet::closeHandle(InternetHandle handle)
 bool CurlInternet::parseServer(const QString &server, QString *host, int *port)
 {
     const QString text = server.trimmed();
-    if (text.isEmpty() || hasControlCharacters(text))
+    if (text.isEmpty() || hasControlCharacters(text) || text.endsWith(u':'))
         return false;
     const QUrl url(u"ftp://"_s + text, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || !url.path().isEmpty()
