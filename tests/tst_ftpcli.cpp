@@ -394,7 +394,7 @@ void TestFtpCli::noCoreFileWhileThePasswordIsHeld()
     QVERIFY(cli.waitForStarted());
     const QString limits = u"/proc/%1/limits"_s.arg(cli.processId());
     QByteArray line;
-    for (int i = 0; i < 100 && !line.contains(" 0  "); ++i) {
+    for (int i = 0; i < 200 && !line.contains(" 0  "); ++i) {
         QTest::qWait(50);
         const QByteArray all = readBytes(limits);
         line = all.mid(all.indexOf("Max core file size"), 80);

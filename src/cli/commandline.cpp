@@ -140,9 +140,6 @@ public:
                           + reason);
         // An anonymous login needs no password.
         if (!settings.ftpusername.isEmpty()) {
-            // From here on the process holds the password: no core file may carry it off.
-            if (!protectFromCoreDumps())
-                return refuse(u"cannot keep the password out of core files"_s);
             const std::optional<QString> password = readPublishPassword(
                 passwordVariable, settings.ftpusername + u'@' + settings.ftpurl, m_err);
             if (!password)
@@ -211,6 +208,12 @@ int runPublish(const QStringList &arguments, const QString &programFolder, QText
     if (project.isEmpty()) {
         err << "feedsmith-cli: publish needs PROJECT; see feedsmith-cli --help" << Qt::endl;
         return 2;
+    }
+    // The process may hold a password (an environment variable holds it from the start): no
+    // core file may carry it off.
+    if (!protectFromCoreDumps()) {
+        err << "feedsmith-cli: cannot keep the password out of core files" << Qt::endl;
+        return 1;
     }
     Session session(programFolder, err);
     QDateTime moment;
