@@ -120,8 +120,6 @@ private slots:
     void silentServerEndsInATimeout();
     void settingsRefusedBeforeConnecting_data();
     void settingsRefusedBeforeConnecting();
-    void hostileServerEndsInAMessage_data();
-    void hostileServerEndsInAMessage();
     void proxyFieldIsUsedAsTheSessionsProxy();
 };
 
@@ -528,7 +526,8 @@ void TestFtpPublisher::localFileProblems_data()
     QTest::newRow("a folder, not a file") << u"folder"_s << closing(u"FtpPutFile"_s, InternetError::AccessDenied,
                                                                           u"the local file cannot be read"_s);
     QTest::newRow("path ends in a slash: refused before connecting")
-        << u"folder/"_s << u"The local file \"%1/folder/\" ends in a separator: the file on the server would have no name."_s;
+        << u"folder/"_s
+        << u"The local file \"%1/folder/\" ends in a separator: the file on the server would have no name."_s;
 }
 
 void TestFtpPublisher::localFileProblems()
@@ -599,7 +598,8 @@ void TestFtpPublisher::silentServerEndsInATimeout()
     timer.start();
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
     QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::Timeout, u"the server did not answer in time"_s)});
+    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::Timeout,
+                                                     u"the server did not answer in time"_s)});
     QVERIFY(!p.publisher.FtpConnected());
 }
 
@@ -636,48 +636,6 @@ void TestFtpPublisher::settingsRefusedBeforeConnecting()
     QCOMPARE(p.messages.shown.first().icon, Icon::Critical);
     QVERIFY2(p.messages.shown.first().text.startsWith(message), qPrintable(p.messages.shown.first().text));
     QCOMPARE(server.connections(), 0); // nothing was sent
-}
-
-void TestFtpPublisher::hostileServerEndsInAMessage_data()
-{
-    QTest::addColumn<QString>("mode"); // of hostileftp.py
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<int>("deadline"); // seconds; the other time-outs are longer
-    const QString late = u"the server took too long; the call was given up"_s;
-    QTest::newRow("greeting dripped for ever") << u"drip-greeting"_s
-                                               << QStringList{closing(u"InternetConnect"_s, InternetError::DeadlinePassed, late)} << 2;
-    QTest::newRow("passive mode reply dripped for ever")
-        << u"drip-reply"_s << QStringList{closing(u"FtpFindFirstFile"_s, InternetError::DeadlinePassed, late)} << 2;
-    QTest::newRow("listing dripped for ever") << u"drip-listing"_s
-                                              << QStringList{closing(u"InternetFindNextFile"_s, InternetError::DeadlinePassed, late)} << 2;
-    QTest::newRow("endless listing") << u"flood-listing"_s
-                                     << QStringList{closing(u"InternetFindNextFile"_s, InternetError::ListingTooLarge,
-                                                            u"the server's directory listing is larger than 1 MB"_s)}
-                                     << 30;
-    QTest::newRow("escape sequences and a forged line in a multi-line reply")
-        << u"escapes"_s
-        << QStringList{u"rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: uploaded news.xml to "
-                       u"forged.example??[1A?end"_s,
-                       closing(u"rcd"_s, InternetError::ExtendedError, Refused),
-                       closing(u"FtpPutFile"_s, InternetError::InvalidHandle, Closed)}
-        << 30;
-}
-
-void TestFtpPublisher::hostileServerEndsInAMessage()
-{
-    QFETCH(QString, mode);
-    QFETCH(QStringList, messages);
-    QFETCH(int, deadline);
-    FtpServer server;
-    QVERIFY(server.startHostile(mode));
-    Publishing p(CurlInternet::Timeouts{30, 30, 30, deadline});
-    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
-    QElapsedTimer timer;
-    timer.start();
-    QCOMPARE(p.publisher.ftpuploadClick(p.settingsFor(server)), FtpPublisher::Outcome::Failed);
-    QVERIFY2(timer.elapsed() < deadline * 1000 + 5000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(p.messages.texts(), messages);
-    QVERIFY(!p.publisher.FtpConnected());
 }
 
 void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy()
