@@ -36,12 +36,21 @@ public:
     // Starts the server and waits until it accepts connections.
     bool start()
     {
-        if (!m_root.isValid())
-            return false;
-        const QString script = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("ftpserver.py"));
+        return m_root.isValid()
+            && startScript(QStringLiteral("ftpserver.py"),
+                           {m_root.path(), QString::fromLatin1(WriterPassword), QString::fromLatin1(ReaderPassword)});
+    }
+
+    // Starts hostileftp.py in one of its modes instead: a server that drips, floods or sends
+    // escape sequences (see the script).
+    bool startHostile(const QString &mode) { return startScript(QStringLiteral("hostileftp.py"), {mode}); }
+
+    // Starts a script of the tests folder that prints "PORT n" once it listens.
+    bool startScript(const QString &name, const QStringList &arguments)
+    {
+        const QString script = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(name);
         m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments({script, m_root.path(), QString::fromLatin1(WriterPassword),
-                                QString::fromLatin1(ReaderPassword)});
+        m_process.setArguments(QStringList{script} + arguments);
         m_process.setReadChannel(QProcess::StandardOutput);
         m_process.setStandardErrorFile(m_logDir.filePath(QStringLiteral("server.log")));
         m_process.start();
@@ -142,6 +151,13 @@ public:
                 m_data.append(buffer, n);
         }
         return m_data;
+    }
+
+    // How many connections came so far.
+    qsizetype connections()
+    {
+        received();
+        return m_clients.size();
     }
 
 private:

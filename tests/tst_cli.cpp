@@ -10,6 +10,8 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Feedsmith;
 using namespace Qt::StringLiterals;
 
@@ -39,7 +41,7 @@ bool isOneLine(const QByteArray &text)
 
 QStringList folderEntries(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 // The entry titles of the example project, in the order of its entry groups (key1 first).
@@ -333,12 +335,13 @@ void TestCli::failures_data()
     QTest::newRow("preview onto a folder") << QStringList{u"preview"_s, ex, u"out.html"_s} << QString()
                                            << u"out.html"_s;
     QTest::newRow("resave onto a folder") << QStringList{u"resave"_s, ex, u"out.rsx"_s} << QString() << u"out.rsx"_s;
-    QTest::newRow("SOURCE_DATE_EPOCH with letters") << QStringList{u"rss"_s, ex, u"out.xml"_s} << u"abc"_s
-                                                    << QString();
-    QTest::newRow("SOURCE_DATE_EPOCH with a fraction") << QStringList{u"rss"_s, ex, u"out.xml"_s} << u"1.5"_s
-                                                       << QString();
-    QTest::newRow("SOURCE_DATE_EPOCH with trailing letters") << QStringList{u"rss"_s, ex, u"out.xml"_s}
-                                                             << u"1796000000s"_s << QString();
+    // Only regular files are read: a device or a pipe is refused before reading.
+    QTest::newRow("project that is a link to /dev/zero")
+        << QStringList{u"rss"_s, u"zero.rsx"_s, u"out.xml"_s} << Epoch << u"zero.rsx->/dev/zero"_s;
+    QTest::newRow("project that is a link to /dev/urandom")
+        << QStringList{u"preview"_s, u"random.rsx"_s, u"out.html"_s} << Epoch << u"random.rsx->/dev/urandom"_s;
+    QTest::newRow("project that is a FIFO") << QStringList{u"resave"_s, u"fifo.rsx"_s, u"out.rsx"_s} << Epoch
+                                            << u"fifo.rsx|"_s;
 }
 
 void TestCli::failures()
@@ -349,14 +352,22 @@ void TestCli::failures()
 
     QTemporaryDir work;
     QVERIFY(work.isValid());
-    if (!folderToMake.isEmpty())
+    // "name->target" makes a link, "name|" a FIFO, anything else a folder.
+    const QStringList link = folderToMake.split(u"->"_s);
+    if (link.size() == 2)
+        QVERIFY(QFile::link(link.at(1), work.filePath(folderToMake = link.at(0))));
+    else if (folderToMake.endsWith(u'|'))
+        QCOMPARE(::mkfifo(QFile::encodeName(work.filePath(folderToMake.chopped(1))).constData(), 0600), 0);
+    else if (!folderToMake.isEmpty())
         QVERIFY(QDir(work.path()).mkdir(folderToMake));
+    folderToMake.remove(u'|');
     arguments.replaceInStrings(u"{EXAMPLE}"_s, exampleProject());
 
     const Run run = runCli(arguments, work.path(), epoch);
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(isOneLine(run.err), run.err.constData());
+    QVERIFY2(!run.err.contains("no such file") || folderToMake.isEmpty(), run.err.constData());
     QCOMPARE(run.out, QByteArray());
     // Nothing was written: the working folder holds what it held before.
     QCOMPARE(folderEntries(work.path()), folderToMake.isEmpty() ? QStringList{} : QStringList{folderToMake});
@@ -367,23 +378,39 @@ void TestCli::failures()
 void TestCli::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("unknown command") << QStringList{u"publish"_s, u"a.rsx"_s, u"b.xml"_s};
-    QTest::newRow("command in capitals") << QStringList{u"RSS"_s, u"a.rsx"_s, u"b.xml"_s};
-    QTest::newRow("no arguments") << QStringList{};
-    QTest::newRow("rss without an output") << QStringList{u"rss"_s, u"{EXAMPLE}"_s};
-    QTest::newRow("rss with one argument too many") << QStringList{u"rss"_s, u"{EXAMPLE}"_s, u"a.xml"_s, u"b.xml"_s};
+    QTest::addColumn<QString>("epoch");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("unknown command") << QStringList{u"publish"_s, u"a.rsx"_s, u"b.xml"_s} << Epoch << QByteArray();
+    QTest::newRow("command in capitals") << QStringList{u"RSS"_s, u"a.rsx"_s, u"b.xml"_s} << Epoch << QByteArray();
+    QTest::newRow("no arguments") << QStringList{} << Epoch << QByteArray();
+    QTest::newRow("rss without an output") << QStringList{u"rss"_s, u"{EXAMPLE}"_s} << Epoch << QByteArray();
+    QTest::newRow("rss with one argument too many") << QStringList{u"rss"_s, u"{EXAMPLE}"_s, u"a.xml"_s, u"b.xml"_s}
+                                                    << Epoch << QByteArray();
+    // A date that is not one is never replaced by the clock.
+    const QStringList rss{u"rss"_s, u"{EXAMPLE}"_s, u"out.xml"_s};
+    const QByteArray notNumber = "SOURCE_DATE_EPOCH is not a whole number of seconds\n";
+    const QByteArray outOfRange = "SOURCE_DATE_EPOCH is out of range";
+    QTest::newRow("SOURCE_DATE_EPOCH with letters") << rss << u"abc"_s << notNumber;
+    QTest::newRow("SOURCE_DATE_EPOCH with a fraction") << rss << u"1.5"_s << notNumber;
+    QTest::newRow("SOURCE_DATE_EPOCH with trailing letters") << rss << u"1796000000s"_s << notNumber;
+    QTest::newRow("SOURCE_DATE_EPOCH beyond 64 bits") << rss << u"99999999999999999999"_s << notNumber;
+    QTest::newRow("SOURCE_DATE_EPOCH before 1970") << rss << u"-1"_s << outOfRange;
+    QTest::newRow("SOURCE_DATE_EPOCH in the year 10000") << rss << u"253402300800"_s << outOfRange;
 }
 
 void TestCli::usageErrors()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, epoch);
+    QFETCH(QByteArray, message);
     arguments.replaceInStrings(u"{EXAMPLE}"_s, exampleProject());
     QTemporaryDir work;
     QVERIFY(work.isValid());
-    const Run run = runCli(arguments, work.path(), Epoch);
+    const Run run = runCli(arguments, work.path(), epoch);
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 2);
     QVERIFY(!run.err.isEmpty());
+    QVERIFY2(run.err.contains(message), run.err.constData());
     QCOMPARE(run.out, QByteArray());
     QVERIFY(folderEntries(work.path()).isEmpty());
 }
@@ -394,14 +421,15 @@ void TestCli::existingOutputUntouchedOnFailure_data()
     QTest::addColumn<QString>("project"); // {EXAMPLE} stands for the example project
     QTest::addColumn<QString>("epoch");
     QTest::addColumn<bool>("sizeLimit"); // run with a file size limit below the output's size
+    QTest::addColumn<int>("exitCode");
 
-    QTest::newRow("rss of a missing project") << u"rss"_s << u"missing.rsx"_s << Epoch << false;
-    QTest::newRow("resave of a missing project") << u"resave"_s << u"missing.rsx"_s << QString() << false;
-    QTest::newRow("preview of a missing project") << u"preview"_s << u"missing.rsx"_s << QString() << false;
-    QTest::newRow("rss with a bad SOURCE_DATE_EPOCH") << u"rss"_s << u"{EXAMPLE}"_s << u"soon"_s << false;
-    QTest::newRow("rss stopped by the file size limit") << u"rss"_s << u"{EXAMPLE}"_s << Epoch << true;
-    QTest::newRow("resave stopped by the file size limit") << u"resave"_s << u"{EXAMPLE}"_s << QString() << true;
-    QTest::newRow("preview stopped by the file size limit") << u"preview"_s << u"{EXAMPLE}"_s << QString() << true;
+    QTest::newRow("rss of a missing project") << u"rss"_s << u"missing.rsx"_s << Epoch << false << 1;
+    QTest::newRow("resave of a missing project") << u"resave"_s << u"missing.rsx"_s << QString() << false << 1;
+    QTest::newRow("preview of a missing project") << u"preview"_s << u"missing.rsx"_s << QString() << false << 1;
+    QTest::newRow("rss with a bad SOURCE_DATE_EPOCH") << u"rss"_s << u"{EXAMPLE}"_s << u"soon"_s << false << 2;
+    QTest::newRow("rss stopped by the file size limit") << u"rss"_s << u"{EXAMPLE}"_s << Epoch << true << 1;
+    QTest::newRow("resave stopped by the file size limit") << u"resave"_s << u"{EXAMPLE}"_s << QString() << true << 1;
+    QTest::newRow("preview stopped by the file size limit") << u"preview"_s << u"{EXAMPLE}"_s << QString() << true << 1;
 }
 
 void TestCli::existingOutputUntouchedOnFailure()
@@ -410,6 +438,7 @@ void TestCli::existingOutputUntouchedOnFailure()
     QFETCH(QString, project);
     QFETCH(QString, epoch);
     QFETCH(bool, sizeLimit);
+    QFETCH(int, exitCode);
     project.replace(u"{EXAMPLE}"_s, exampleProject());
 
     QTemporaryDir work;
@@ -428,8 +457,10 @@ void TestCli::existingOutputUntouchedOnFailure()
         run = runCli({command, project, u"out.file"_s}, work.path(), epoch);
     }
     QVERIFY(run.finished);
-    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(isOneLine(run.err), run.err.constData());
+    if (sizeLimit)
+        QVERIFY2(run.err.contains("the file would exceed the file-size limit"), run.err.constData());
     QCOMPARE(FeedsmithTest::readBytes(work.filePath(u"out.file"_s)), previous);
     // No half-written file is left beside it.
     QCOMPARE(folderEntries(work.path()), QStringList{u"out.file"_s});

@@ -7,6 +7,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 using namespace FeedsmithTest;
 using namespace Qt::StringLiterals;
 
@@ -40,14 +43,16 @@ Run runCli(const QStringList &arguments, const QString &workingFolder, const QBy
 
 // The example project with FTP settings of our own: the feed goes to feeds/news.xml in folder.
 bool writeProject(const QString &path, const QString &folder, const QString &server, const QString &directory,
-                  const QString &user = QString::fromLatin1(FtpServer::Writer))
+                  const QString &user = QString::fromLatin1(FtpServer::Writer), QString target = {})
 {
+    if (target.isEmpty())
+        target = folder + u"/feeds/news.xml"_s;
     QByteArray project = readBytes(binDir() + u"/feeds/example.rsx"_s);
     const qsizetype from = project.indexOf("<ftpsettings>");
     const qsizetype to = project.indexOf("</ftpsettings>");
     if (from < 0 || to < from)
         return false;
-    QByteArray ftp = "<ftpsettings>\r\n\t<ftpfile>" + (folder + u"/feeds/news.xml"_s).toUtf8() + "</ftpfile>\r\n"
+    QByteArray ftp = "<ftpsettings>\r\n\t<ftpfile>" + target.toUtf8() + "</ftpfile>\r\n"
         + "\t<ftpurl>" + server.toUtf8() + "</ftpurl>\r\n";
     if (!directory.isEmpty())
         ftp += "\t<ftpdir>" + directory.toUtf8() + "</ftpdir>\r\n";
@@ -80,6 +85,7 @@ private slots:
     void passwordAppearsNowhere();
     void badCommandLines_data();
     void badCommandLines();
+    void noCoreFileWhileThePasswordIsHeld();
 };
 
 void TestFtpCli::publishesTheProjectEndToEnd_data()
@@ -151,13 +157,31 @@ void TestFtpCli::failuresGiveExitStatusOne_data()
     QTest::addColumn<QByteArray>("password");
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QString>("hostile"); // a mode of hostileftp.py; empty: the real server
     const QByteArray writer = FtpServer::WriterPassword;
     QTest::newRow("wrong password") << u"writer"_s << QByteArray("nope\n") << QString()
-                                    << englishText("missingpassword").toUtf8();
+                                    << englishText("missingpassword").toUtf8() << QString();
     QTest::newRow("read-only account") << u"reader"_s << QByteArray(FtpServer::ReaderPassword) << QString()
-                                       << QByteArray("FtpPutFile Extd Err: 550 ");
-    QTest::newRow("directory that does not exist") << u"writer"_s << writer << u"/nowhere"_s
-                                                   << QByteArray("rcd Err: 12003 Closing Connection and Session...");
+                                       << QByteArray("FtpPutFile Extd Err: 550 ") << QString();
+    QTest::newRow("directory that does not exist")
+        << u"writer"_s << writer << u"/nowhere"_s
+        << QByteArray("rcd Err: 12003 (the server refused) Closing Connection and Session...") << QString();
+    // The server's words cannot break our lines or act on the terminal.
+    QTest::newRow("reply with escape sequences and a forged line")
+        << u"writer"_s << writer << QString()
+        << QByteArray("feedsmith-cli: rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: "
+                      "uploaded news.xml to forged.example??[1A?end\n")
+        << u"escapes"_s;
+    // Servers that drip or flood end in a message: time-outs and the deadline are 2 s here.
+    const QList<std::pair<const char *, QByteArray>> hostile = {
+        {"drip-greeting", "InternetConnect Err: 1460 (the server took too long; the call was given up)"},
+        {"drip-reply", "FtpFindFirstFile Err: 1460 (the server took too long; the call was given up)"},
+        {"drip-listing", "InternetFindNextFile Err: 1460 (the server took too long; the call was given up)"},
+        {"flood-listing", "InternetFindNextFile Err: 122 (the server's directory listing is larger than 1 MB)"}};
+    for (const auto &[mode, message] : hostile) {
+        QTest::addRow("server in mode %s", mode)
+            << u"writer"_s << writer << QString() << message << QString::fromLatin1(mode);
+    }
 }
 
 void TestFtpCli::failuresGiveExitStatusOne()
@@ -166,17 +190,20 @@ void TestFtpCli::failuresGiveExitStatusOne()
     QFETCH(QByteArray, password);
     QFETCH(QString, directory);
     QFETCH(QByteArray, message);
+    QFETCH(QString, hostile);
     FtpServer server;
-    QVERIFY(server.start());
-    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    QVERIFY(hostile.isEmpty() ? server.start() && server.putFile(u"index.html"_s, "x") : server.startHostile(hostile));
     QTemporaryDir work;
     const QString project = work.filePath(u"feed.rsx"_s);
     QVERIFY(writeProject(project, work.path(), server.address(), directory, user));
 
-    const Run run = runCli({u"publish"_s, project}, work.path(), password);
+    const Run run = runCli({u"publish"_s, project}, work.path(), password, {{u"FEEDSMITH_FTP_DEADLINE"_s, u"2"_s}});
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(message), run.err.constData());
+    for (const QByteArray &line : run.err.trimmed().split('\n'))
+        QVERIFY2(line.startsWith("feedsmith-cli: ") && !line.contains('\x1b') && !line.contains('\r'),
+                 line.constData());
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
     QVERIFY(QFile::exists(work.filePath(u"feeds/news.xml"_s))); // generated all the same
 }
@@ -224,37 +251,88 @@ void TestFtpCli::passwordAppearsNowhere()
 
 void TestFtpCli::badCommandLines_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("arguments"); // %p stands for the project
+    QTest::addColumn<QString>("server");        // the project's server field
+    QTest::addColumn<QString>("target");        // its ftpfile in the work folder; a .bashrc is made first
+    QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("message");
-    QTest::newRow("no project") << QStringList{u"publish"_s} << 2 << QByteArray("publish needs PROJECT");
-    QTest::newRow("password on the command line is no option")
-        << QStringList{u"publish"_s, u"p.rsx"_s, u"--password"_s, u"x"_s} << 2 << QByteArray("--password-env NAME");
-    QTest::newRow("variable name missing") << QStringList{u"publish"_s, u"p.rsx"_s, u"--password-env"_s} << 2
-                                           << QByteArray("--password-env NAME");
-    QTest::newRow("project that does not exist") << QStringList{u"publish"_s, u"missing.rsx"_s} << 1
-                                                 << QByteArray("cannot read project");
-    QTest::newRow("variable that is not set")
-        << QStringList{u"publish"_s, u"%p"_s, u"--password-env"_s, u"FEEDSMITH_NOT_SET_ANYWHERE"_s} << 1
-        << QByteArray("FEEDSMITH_NOT_SET_ANYWHERE is not set");
-    QTest::newRow("project without a server") << QStringList{u"publish"_s, u"%n"_s} << 1
-                                              << QByteArray("names no FTP server");
+    const QStringList publish{u"publish"_s, u"%p"_s};
+    const QString server = u"127.0.0.1:1"_s;
+    const QString feed = u"feeds/news.xml"_s;
+    auto row = [&](const char *name, const QStringList &arguments, const QString &field, const QString &target,
+                   const QByteArray &input, int exitCode, const QByteArray &message) {
+        QTest::newRow(name) << arguments << field << target << input << exitCode << message;
+    };
+    row("no project", {u"publish"_s}, server, feed, "pw\n", 2, "publish needs PROJECT");
+    row("password on the command line is no option", publish + QStringList{u"--password"_s, u"x"_s}, server, feed,
+        "pw\n", 2, "--password-env NAME");
+    row("variable name missing", publish + QStringList{u"--password-env"_s}, server, feed, "pw\n", 2,
+        "--password-env NAME");
+    row("project that does not exist", {u"publish"_s, u"missing.rsx"_s}, server, feed, "pw\n", 1,
+        "cannot read project");
+    row("variable that is not set", publish + QStringList{u"--password-env"_s, u"FEEDSMITH_NOT_SET_ANYWHERE"_s},
+        server, feed, "pw\n", 1, "FEEDSMITH_NOT_SET_ANYWHERE is not set");
+    row("project without a server", publish, QString(), feed, "pw\n", 1, "names no FTP server");
+    row("server field with a scheme", publish, u"ftp://127.0.0.1:1"_s, feed, "pw\n", 1, "without \"ftp://\" in front");
+    row("server field with port 99999", publish, u"127.0.0.1:99999"_s, feed, "pw\n", 1, "port 99999 is out of range");
+    row("password with a control character", publish, server, feed, "pw\x01\n", 1,
+        "The password holds a control character");
+    row("no password", publish, server, feed, "\n", 1, "No password is given for the user name \"writer\"");
+    row("ftpfile names a shell profile", publish, server, u".bashrc"_s, "pw\n", 1,
+        "will not replace %w/.bashrc: is not an RSS file");
+    row("ftpfile names the project itself", publish, server, u"p.rsx"_s, "pw\n", 1,
+        "will not replace %w/p.rsx: is not an RSS file");
+    row("ftpfile ends in \"..\"", publish, server, u"feeds/.."_s, "pw\n", 1, "ends in \"..\"");
 }
 
 void TestFtpCli::badCommandLines()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, server);
+    QFETCH(QString, target);
+    QFETCH(QByteArray, input);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, message);
     QTemporaryDir work;
-    QVERIFY(writeProject(work.filePath(u"p.rsx"_s), work.path(), u"127.0.0.1:1"_s, QString()));
-    QVERIFY(writeProject(work.filePath(u"n.rsx"_s), work.path(), QString(), QString()));
-    arguments.replaceInStrings(u"%p"_s, work.filePath(u"p.rsx"_s));
-    arguments.replaceInStrings(u"%n"_s, work.filePath(u"n.rsx"_s));
-    const Run run = runCli(arguments, work.path(), "secret\n");
+    const QString project = work.filePath(u"p.rsx"_s);
+    const QString targetPath = work.filePath(target);
+    QVERIFY(writeProject(project, work.path(), server, QString(), u"writer"_s, targetPath));
+    if (target == ".bashrc"_L1)
+        QVERIFY(writeBytes(targetPath, "export PATH=$HOME/bin:$PATH\n"));
+    const QByteArray before = readBytes(targetPath);
+    arguments.replaceInStrings(u"%p"_s, project);
+    const Run run = runCli(arguments, work.path(), input);
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, exitCode);
-    QVERIFY2(run.err.contains(message), run.err.constData());
+    QVERIFY2(run.err.contains(message.replace("%w", work.path().toUtf8())), run.err.constData());
+    QCOMPARE(run.err.count('\n'), 1);
+    // Checked before anything was written.
+    QCOMPARE(readBytes(targetPath), before);
+}
+
+void TestFtpCli::noCoreFileWhileThePasswordIsHeld()
+{
+    // Started with core files allowed, publish turns them off before it waits for the password.
+    rlimit limit{};
+    QCOMPARE(::getrlimit(RLIMIT_CORE, &limit), 0);
+    if (limit.rlim_max == 0)
+        QSKIP("core files are off for this whole session");
+    limit.rlim_cur = limit.rlim_max;
+    QCOMPARE(::setrlimit(RLIMIT_CORE, &limit), 0);
+    QTemporaryDir work;
+    QVERIFY(writeProject(work.filePath(u"p.rsx"_s), work.path(), u"127.0.0.1:1"_s, QString()));
+    QProcess cli;
+    cli.start(cliPath(), {u"publish"_s, work.filePath(u"p.rsx"_s)});
+    QVERIFY(cli.waitForStarted());
+    QByteArray limits;
+    for (int i = 0; i < 200 && !limits.contains("Max core file size        0 "); ++i) {
+        QTest::qWait(50);
+        limits = readBytes(u"/proc/%1/limits"_s.arg(cli.processId()));
+    }
+    QVERIFY2(limits.contains("Max core file size        0                    0 "), limits.constData());
+    cli.closeWriteChannel();
+    QVERIFY(cli.waitForFinished(30000));
 }
 
 QTEST_GUILESS_MAIN(TestFtpCli)

@@ -39,10 +39,14 @@ public:
 
 const FtpTexts Texts{u"UPLOAD READY"_s, u"MISSING PASSWORD"_s};
 
-QString closing(const QString &call, quint32 code)
+// A failed call's report: its code, the cause in words, and the closing line.
+QString closing(const QString &call, quint32 code, const QString &cause)
 {
-    return call + u" Err: "_s + QString::number(code) + u"\r\nClosing Connection and Session..."_s;
+    return call + u" Err: "_s + QString::number(code) + u" ("_s + cause + u")\r\nClosing Connection and Session..."_s;
 }
+
+const QString Refused = u"the server refused"_s;
+const QString Closed = u"the connection is closed"_s;
 
 // A publisher on libcurl with its messages recorded, and the files of one feed.
 struct Publishing
@@ -114,6 +118,8 @@ private slots:
     void emptyServerFieldDoesNothing();
     void emptyDirectoryNameAsksForOne();
     void silentServerEndsInATimeout();
+    void settingsRefusedBeforeConnecting_data();
+    void settingsRefusedBeforeConnecting();
     void proxyFieldIsUsedAsTheSessionsProxy();
 };
 
@@ -148,19 +154,27 @@ void TestFtpPublisher::remoteFileName_data()
 {
     QTest::addColumn<QString>("local");
     QTest::addColumn<QString>("remote");
-    QTest::newRow("Linux path") << u"/home/ann/feeds/news.xml"_s << u"news.xml"_s;
-    QTest::newRow("Windows path") << u"C:\\feeds\\news.xml"_s << u"news.xml"_s;
-    QTest::newRow("no separator at all") << u"news.xml"_s << u"news.xml"_s;
-    QTest::newRow("backslash after the last slash") << u"/home/ann/a\\b.xml"_s << u"b.xml"_s;
-    QTest::newRow("slash after the last backslash") << u"C:\\x/y.xml"_s << u"y.xml"_s;
-    QTest::newRow("folder only") << u"/home/ann/"_s << QString();
+    QTest::addColumn<QString>("problem"); // what the check before connecting says; empty: nothing
+    QTest::newRow("Linux path") << u"/home/ann/feeds/news.xml"_s << u"news.xml"_s << QString();
+    QTest::newRow("Windows path") << u"C:\\feeds\\news.xml"_s << u"news.xml"_s << QString();
+    QTest::newRow("no separator at all") << u"news.xml"_s << u"news.xml"_s << QString();
+    QTest::newRow("backslash after the last slash") << u"/home/ann/a\\b.xml"_s << u"b.xml"_s << QString();
+    QTest::newRow("slash after the last backslash") << u"C:\\x/y.xml"_s << u"y.xml"_s << QString();
+    QTest::newRow("folder only") << u"/home/ann/"_s << QString() << u"ends in a separator"_s;
+    QTest::newRow("parent folder") << u"/home/ann/.."_s << u".."_s << u"ends in \"..\": that names a folder"_s;
+    QTest::newRow("current folder") << u"C:\\feeds\\."_s << u"."_s << u"ends in \".\": that names a folder"_s;
+    QTest::newRow("escape sequence in the name") << u"/tmp/a\x1b[2Jb.xml"_s << u"a\x1b[2Jb.xml"_s
+                                                 << u"\"/tmp/a?[2Jb.xml\" has a control character"_s;
 }
 
 void TestFtpPublisher::remoteFileName()
 {
     QFETCH(QString, local);
     QFETCH(QString, remote);
+    QFETCH(QString, problem);
     QCOMPARE(FtpPublisher::RemoteFileName(local), remote);
+    const QString said = FtpPublisher::RemoteFileNameProblem(local);
+    QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
 }
 
 void TestFtpPublisher::serverField_data()
@@ -169,16 +183,31 @@ void TestFtpPublisher::serverField_data()
     QTest::addColumn<bool>("valid");
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
-    QTest::newRow("host name uses the FTP port") << u"ftp.example.org"_s << true << u"ftp.example.org"_s << 21;
-    QTest::newRow("host with port") << u"127.0.0.1:2121"_s << true << u"127.0.0.1"_s << 2121;
-    QTest::newRow("IPv6 address with port") << u"[::1]:990"_s << true << u"::1"_s << 990;
-    QTest::newRow("blanks around are ignored") << u" ftp.example.org "_s << true << u"ftp.example.org"_s << 21;
-    QTest::newRow("path is no host") << u"ftp.example.org/pub"_s << false << QString() << 0;
-    QTest::newRow("user name is no host") << u"ann@ftp.example.org"_s << false << QString() << 0;
-    QTest::newRow("blank inside") << u"ftp example"_s << false << QString() << 0;
-    QTest::newRow("line break inside") << u"ftp.example.org\r\nUSER x"_s << false << QString() << 0;
-    QTest::newRow("port zero") << u"ftp.example.org:0"_s << false << QString() << 0;
-    QTest::newRow("port out of range") << u"ftp.example.org:70000"_s << false << QString() << 0;
+    QTest::addColumn<QString>("problem"); // what the check before connecting says
+    QTest::newRow("host name uses the FTP port") << u"ftp.example.org"_s << true << u"ftp.example.org"_s << 21
+                                                 << QString();
+    QTest::newRow("host with port") << u"127.0.0.1:2121"_s << true << u"127.0.0.1"_s << 2121 << QString();
+    QTest::newRow("IPv6 address with port") << u"[::1]:990"_s << true << u"::1"_s << 990 << QString();
+    QTest::newRow("blanks around are ignored") << u" ftp.example.org "_s << true << u"ftp.example.org"_s << 21
+                                               << QString();
+    QTest::newRow("path is no host") << u"ftp.example.org/pub"_s << false << QString() << 0 << u"holds a path"_s;
+    QTest::newRow("user name is no host") << u"ann@ftp.example.org"_s << false << QString() << 0
+                                          << u"holds a user name"_s;
+    QTest::newRow("URL with a scheme") << u"ftp://ftp.example.org"_s << false << QString() << 0
+                                       << u"without \"ftp://\" in front"_s;
+    QTest::newRow("blank inside") << u"ftp example"_s << false << QString() << 0 << u"holds a blank"_s;
+    QTest::newRow("line break inside") << u"ftp.example.org\r\nUSER x"_s << false << QString() << 0
+                                       << u"\"ftp.example.org??USER x\" is not a server: it holds a control"_s;
+    QTest::newRow("port zero") << u"ftp.example.org:0"_s << false << QString() << 0 << u"port 0 is out of range"_s;
+    QTest::newRow("port out of range") << u"ftp.example.org:70000"_s << false << QString() << 0
+                                       << u"port 70000 is out of range"_s;
+    QTest::newRow("port 99999") << u"ftp.example.org:99999"_s << false << QString() << 0
+                                << u"port 99999 is out of range"_s;
+    QTest::newRow("port that is no number") << u"ftp.example.org:ftp"_s << false << QString() << 0
+                                            << u"port \"ftp\" is not a number"_s;
+    QTest::newRow("colon without a port") << u"ftp.example.org:"_s << false << QString() << 0
+                                          << u"port after \":\" is missing"_s;
+    QTest::newRow("IPv6 address without brackets") << u"::1"_s << false << QString() << 0 << u"in brackets"_s;
 }
 
 void TestFtpPublisher::serverField()
@@ -187,6 +216,9 @@ void TestFtpPublisher::serverField()
     QFETCH(bool, valid);
     QFETCH(QString, host);
     QFETCH(int, port);
+    QFETCH(QString, problem);
+    const QString said = FtpPublisher::ServerFieldProblem(server);
+    QVERIFY2(valid ? said.isEmpty() : said.contains(problem), qPrintable(said));
     QString gotHost;
     int gotPort = 0;
     QCOMPARE(CurlInternet::parseServer(server, &gotHost, &gotPort), valid);
@@ -396,12 +428,17 @@ void TestFtpPublisher::unknownHostResetsSilently()
     Publishing p;
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
     FtpSettings settings = p.settingsFor(server);
-    // A name the resolver refuses without asking any name server (a label longer than 63).
+    // A name that cannot be a host name (a label longer than 63) is named before connecting.
     settings.ftpurl = QString(64, u'x') + u".invalid"_s;
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
-    QCOMPARE(p.internet.lastError(), InternetError::NameNotResolved);
-    QCOMPARE(p.messages.shown.size(), 0);
+    QCOMPARE(p.messages.texts(), QStringList{u"The server field \""_s + settings.ftpurl + u"\" is not a server: \""_s
+                                             + settings.ftpurl + u"\" is not a valid host name or address."_s});
     QVERIFY(!p.publisher.FtpConnected());
+
+    // A name the resolver does not know resets the session without a message.
+    p.messages.shown.clear();
+    p.publisher.ErrorOut(InternetError::NameNotResolved, u"InternetConnect"_s);
+    QCOMPARE(p.messages.shown.size(), 0);
     QCOMPARE(p.publisher.FtpSessionHandle(), InternetHandle(0));
 
     // The next click with the right server connects again.
@@ -423,9 +460,9 @@ void TestFtpPublisher::missingRemoteDirectoryIsReportedAsRcd()
     const QStringList texts = p.messages.texts();
     QCOMPARE(texts.size(), 3);
     QVERIFY2(texts.at(0).startsWith(u"rcd Extd Err: 550 "_s), qPrintable(texts.at(0)));
-    QCOMPARE(texts.at(1), closing(u"rcd"_s, InternetError::ExtendedError));
+    QCOMPARE(texts.at(1), closing(u"rcd"_s, InternetError::ExtendedError, Refused));
     // The upload that follows finds the connection closed.
-    QCOMPARE(texts.at(2), closing(u"FtpPutFile"_s, InternetError::InvalidHandle));
+    QCOMPARE(texts.at(2), closing(u"FtpPutFile"_s, InternetError::InvalidHandle, Closed));
     QVERIFY(!p.publisher.FtpConnected());
     QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
@@ -448,7 +485,7 @@ void TestFtpPublisher::refusedUploadIsReportedWithTheServersAnswer()
     QVERIFY2(texts.at(0).startsWith(u"FtpPutFile Extd Err: 550 "_s), qPrintable(texts.at(0)));
     QCOMPARE(texts.at(0).mid(25), p.internet.lastResponse().text);
     QVERIFY(!p.internet.lastResponse().text.isEmpty());
-    QCOMPARE(texts.at(1), closing(u"FtpPutFile"_s, InternetError::ExtendedError));
+    QCOMPARE(texts.at(1), closing(u"FtpPutFile"_s, InternetError::ExtendedError, Refused));
     QVERIFY(!p.publisher.FtpConnected());
     QCOMPARE(p.publisher.FtpSessionHandle(), InternetHandle(0));
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
@@ -469,23 +506,28 @@ void TestFtpPublisher::serverStoppedBetweenClicks()
     const QStringList texts = p.messages.texts();
     QVERIFY2(!texts.isEmpty() && texts.first().startsWith(u"rcd Err: "_s), qPrintable(texts.join(u" | "_s)));
     QVERIFY(texts.first().endsWith(u"\r\nClosing Connection and Session..."_s));
-    QCOMPARE(texts.last(), closing(u"FtpPutFile"_s, InternetError::InvalidHandle));
+    QCOMPARE(texts.last(), closing(u"FtpPutFile"_s, InternetError::InvalidHandle, Closed));
     QVERIFY(!p.publisher.FtpConnected());
     QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
 
     // Still stopped: the next click tries to connect and says that it cannot.
     p.messages.shown.clear();
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
-    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::CannotConnect)});
+    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::CannotConnect,
+                                                     u"nobody answers at the server's address"_s)});
 }
 
 void TestFtpPublisher::localFileProblems_data()
 {
     QTest::addColumn<QString>("localName"); // inside the local folder
     QTest::addColumn<QString>("message");
-    QTest::newRow("file does not exist") << u"missing.xml"_s << closing(u"FtpPutFile"_s, InternetError::FileNotFound);
-    QTest::newRow("a folder, not a file") << u"folder"_s << closing(u"FtpPutFile"_s, InternetError::AccessDenied);
-    QTest::newRow("path ends in a slash") << u"folder/"_s << closing(u"FtpPutFile"_s, InternetError::InvalidName);
+    QTest::newRow("file does not exist") << u"missing.xml"_s << closing(u"FtpPutFile"_s, InternetError::FileNotFound,
+                                                                          u"the local file does not exist"_s);
+    QTest::newRow("a folder, not a file") << u"folder"_s << closing(u"FtpPutFile"_s, InternetError::AccessDenied,
+                                                                          u"the local file cannot be read"_s);
+    QTest::newRow("path ends in a slash: refused before connecting")
+        << u"folder/"_s
+        << u"The local file \"%1/folder/\" ends in a separator: the file on the server would have no name."_s;
 }
 
 void TestFtpPublisher::localFileProblems()
@@ -501,7 +543,7 @@ void TestFtpPublisher::localFileProblems()
     settings.ftpfile = p.local.path() + u'/' + localName;
 
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
-    QCOMPARE(p.messages.texts(), QStringList{message});
+    QCOMPARE(p.messages.texts(), QStringList{message.replace(u"%1"_s, p.local.path())});
     QVERIFY(!p.publisher.FtpConnected());
     QCOMPARE(QDir(server.root()).entryList(QDir::Files), QStringList{u"index.html"_s});
 }
@@ -550,13 +592,50 @@ void TestFtpPublisher::silentServerEndsInATimeout()
     settings.ftpfile = p.local.filePath(u"news.xml"_s);
     settings.ftpurl = silent.address();
     settings.ftpusername = u"writer"_s;
+    settings.ftppassword = u"x"_s;
 
     QElapsedTimer timer;
     timer.start();
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
     QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::Timeout)});
+    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::Timeout,
+                                                     u"the server did not answer in time"_s)});
     QVERIFY(!p.publisher.FtpConnected());
+}
+
+void TestFtpPublisher::settingsRefusedBeforeConnecting_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("localName");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("user name without a password") << u"ann"_s << QString() << u"news.xml"_s
+                                                  << u"No password is given for the user name \"ann\"."_s;
+    QTest::newRow("password with a line break") << u"ann"_s << u"pw\r\nDELE x"_s << u"news.xml"_s
+                                                << u"The password holds a control character"_s;
+    QTest::newRow("user name with an escape") << u"\x1b[2Jann"_s << u"pw"_s << u"news.xml"_s
+                                              << u"The user name holds a control character"_s;
+    QTest::newRow("local file named \"..\"") << u"ann"_s << u"pw"_s << u".."_s << u"The local file \""_s;
+}
+
+void TestFtpPublisher::settingsRefusedBeforeConnecting()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, localName);
+    QFETCH(QString, message);
+    SilentListener server;
+    Publishing p(CurlInternet::Timeouts{2, 2, 2, 2});
+    FtpSettings settings;
+    settings.ftpfile = p.local.filePath(localName);
+    settings.ftpurl = server.address();
+    settings.ftpusername = user;
+    settings.ftppassword = password;
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.messages.shown.size(), 1);
+    QCOMPARE(p.messages.shown.first().icon, Icon::Critical);
+    QVERIFY2(p.messages.shown.first().text.startsWith(message), qPrintable(p.messages.shown.first().text));
+    QCOMPARE(server.connections(), 0); // nothing was sent
 }
 
 void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy()

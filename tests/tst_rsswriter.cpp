@@ -138,6 +138,8 @@ class TestRssWriter : public QObject
     Q_OBJECT
 
 private slots:
+    void mayReplaceWithRss_data();
+    void mayReplaceWithRss();
     void channelLayout()
     {
         QVERIFY(QByteArray(RssDocsUrl).startsWith("http"));
@@ -564,6 +566,40 @@ private slots:
         QCOMPARE(QDir(dir.filePath(u"folder.xml"_s)).entryList(QDir::Files), QStringList{u"inside.txt"_s});
     }
 };
+
+void TestRssWriter::mayReplaceWithRss_data()
+{
+    QTest::addColumn<QByteArray>("existing"); // null: nothing; "->x": a link to x
+    QTest::addColumn<QString>("reason");      // empty: may be replaced
+    QTest::newRow("nothing there yet") << QByteArray() << QString();
+    QTest::newRow("empty file") << QByteArray("") << QString();
+    QTest::newRow("an RSS file as the program writes it")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n") << QString();
+    QTest::newRow("byte order mark, single quotes, line feeds")
+        << QByteArray("\xEF\xBB\xBF<?xml version='1.0'?>\n\n<rss>") << QString();
+    const QString notRss = u"is not an RSS file (it does not start with an XML declaration and <rss)"_s;
+    QTest::newRow("shell profile") << QByteArray("export PATH=$HOME/bin:$PATH\n") << notRss;
+    QTest::newRow("a project file") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n")
+                                    << notRss;
+    QTest::newRow("element that only starts with rss") << QByteArray("<?xml version=\"1.0\"?><rssx>") << notRss;
+    QTest::newRow("link to /dev/zero") << QByteArray("->/dev/zero") << u"is a device, not a regular file"_s;
+    QTest::newRow("link to nothing") << QByteArray("->missing") << u"is a link to a file that does not exist"_s;
+}
+
+void TestRssWriter::mayReplaceWithRss()
+{
+    QFETCH(QByteArray, existing);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"feed.xml"_s);
+    if (existing.startsWith("->"))
+        QVERIFY(QFile::link(QString::fromUtf8(existing.mid(2)), path));
+    else if (!existing.isNull())
+        QVERIFY(FeedsmithTest::writeBytes(path, existing));
+    QString said;
+    QCOMPARE(MayReplaceWithRss(path, &said), reason.isEmpty());
+    QCOMPARE(said, reason);
+}
 
 QTEST_GUILESS_MAIN(TestRssWriter)
 #include "tst_rsswriter.moc"

@@ -3,6 +3,7 @@
 #include "ftp/busyinternet.h"
 #include "ftp/windowftp.h"
 #include "platform/curlinternet.h"
+#include "platform/processguard.h"
 
 #include "ftpserver.h"
 #include "windowsupport.h"
@@ -11,6 +12,8 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QtTest>
+
+#include <sys/prctl.h>
 
 using namespace Feedsmith;
 using namespace FeedsmithTest;
@@ -67,8 +70,11 @@ void TestWindowFtp::uploadButtonConnectsThenUploads()
     QVERIFY(program.start());
     const QByteArray feed = "<?xml version=\"1.0\"?>\r\n<rss version=\"2.0\"></rss>\r\n";
     QVERIFY(writeBytes(program.path(u"feeds/news.xml"_s), feed));
+    // The process may dump core until a password is typed, and never after.
+    QVERIFY(prctl(PR_SET_DUMPABLE, 1, 0, 0, 0) == 0);
     // The directory written as the server name alone: the root.
     fillFtpPage(program, server, server.address());
+    QVERIFY(protectedFromCoreDumps());
 
     clickUpload(program);
     QCOMPARE(program.messages.shown.size(), 1);
@@ -96,17 +102,30 @@ void TestWindowFtp::uploadButtonReports_data()
     QTest::addColumn<QList<int>>("kinds");
     QTest::addColumn<QStringList>("texts"); // "%missingpassword" stands for the language text
     QTest::addColumn<bool>("stateKept");
+    QTest::addColumn<QString>("hostile");     // a mode of hostileftp.py; empty: the real server
+    QTest::addColumn<QString>("serverField"); // "%a" stands for the server's address
     const QString closing = u"\r\nClosing Connection and Session..."_s;
     QTest::newRow("wrong password: critical box, state kept")
         << u"wrong"_s << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
-        << QStringList{u"%missingpassword"_s} << true;
+        << QStringList{u"%missingpassword"_s} << true << QString() << u"%a"_s;
     QTest::newRow("missing directory: rcd, then the upload on the closed connection")
         << QString() << u"/missing"_s << u"feeds/news.xml"_s
         << QList<int>{int(Kind::Plain), int(Kind::Plain), int(Kind::Plain)}
-        << QStringList{u"rcd Extd Err: 550 "_s, u"rcd Err: 12003"_s + closing, u"FtpPutFile Err: 6"_s + closing}
-        << false;
+        << QStringList{u"rcd Extd Err: 550 "_s, u"rcd Err: 12003 (the server refused)"_s + closing,
+                       u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
+        << false << QString() << u"%a"_s;
     QTest::newRow("no local file named") << QString() << QString() << QString() << QList<int>{int(Kind::Plain)}
-                                         << QStringList{u"Please select a local file to put"_s} << true;
+                                         << QStringList{u"Please select a local file to put"_s} << true << QString()
+                                         << u"%a"_s;
+    // The server's escape sequences and line breaks reach the box as "?".
+    QTest::newRow("hostile reply with escape sequences and a forged line")
+        << QString() << QString() << u"feeds/news.xml"_s
+        << QList<int>{int(Kind::Plain), int(Kind::Plain), int(Kind::Plain)}
+        << QStringList{u"rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: uploaded news.xml to "
+                       u"forged.example??[1A?end"_s,
+                       u"rcd Err: 12003 (the server refused)"_s + closing,
+                       u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
+        << false << u"escapes"_s << u"%a"_s;
 }
 
 void TestWindowFtp::uploadButtonReports()
@@ -117,9 +136,10 @@ void TestWindowFtp::uploadButtonReports()
     QFETCH(QList<int>, kinds);
     QFETCH(QStringList, texts);
     QFETCH(bool, stateKept);
+    QFETCH(QString, hostile);
+    QFETCH(QString, serverField);
     FtpServer server;
-    QVERIFY(server.start());
-    QVERIFY(server.putFile(u"index.html"_s, "x"));
+    QVERIFY(hostile.isEmpty() ? server.start() && server.putFile(u"index.html"_s, "x") : server.startHostile(hostile));
     Program program;
     QVERIFY(program.start());
     QVERIFY(writeBytes(program.path(u"feeds/news.xml"_s), "<rss/>"));
@@ -127,6 +147,7 @@ void TestWindowFtp::uploadButtonReports()
     if (!password.isEmpty())
         program.box(u"txtftppassword"_s)->setText(password);
     program.box(u"txtftpfile"_s)->setText(localFile.isEmpty() ? QString() : program.path(localFile));
+    program.box(u"txtftpurl"_s)->setText(serverField.replace(u"%a"_s, server.address()));
 
     clickUpload(program);
     QCOMPARE(program.messages.shown.size(), kinds.size());

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QTreeView>
 
+#include <sys/stat.h>
+
 using namespace Feedsmith;
 using namespace FeedsmithTest;
 using namespace Qt::StringLiterals;
@@ -41,6 +43,8 @@ private slots:
     void openCancelledKeepsDocument();
     void openFillsBoxesAndTree();
     void openWithoutRsxLooksForXml();
+    void openRefusesWhatIsNoRegularFile_data();
+    void openRefusesWhatIsNoRegularFile();
     void openShowsFileDate();
     void openedTextArrivesWhole_data();
     void openedTextArrivesWhole();
@@ -257,6 +261,34 @@ void tst_WindowFileCommands::openWithoutRsxLooksForXml()
     QCOMPARE(program.box(u"txtTitle"_s)->text(), QString());
     QCOMPARE(program.box(u"txtTTL"_s)->text(), u"1440"_s);
     QCOMPARE(program.window->document().tree.caption(EntryTreeModel::RootKey), u"My feed"_s);
+}
+
+void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile_data()
+{
+    QTest::addColumn<QString>("linkTarget"); // empty: a FIFO
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("link to /dev/zero") << u"/dev/zero"_s << u"is a device, not a regular file"_s;
+    QTest::newRow("FIFO") << QString() << u"is a pipe (FIFO), not a regular file"_s;
+}
+
+void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
+{
+    QFETCH(QString, linkTarget);
+    QFETCH(QString, reason);
+    Program program;
+    QVERIFY(program.start());
+    program.dialog.answer(example());
+    program.window->openProject();
+    const QString path = program.path(u"feeds/odd.rsx"_s);
+    QVERIFY(linkTarget.isEmpty() ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                                 : QFile::link(linkTarget, path));
+    program.dialog.answer(path);
+    program.window->openProject();
+    QCOMPARE(program.messages.shown.size(), 1);
+    QCOMPARE(program.messages.shown.first().text, u"The project cannot be opened.\n\n"_s + path + u": "_s + reason);
+    // The open project and its path stay.
+    QCOMPARE(program.window->document().projectPath, example());
+    QCOMPARE(program.window->document().entryCount(), 4);
 }
 
 void tst_WindowFileCommands::openShowsFileDate()

@@ -8,10 +8,12 @@
 #include "output/preview.h"
 #include "output/rsswriter.h"
 #include "platform/clock.h"
+#include "platform/processguard.h"
 #include "platform/systemlocale.h"
 #include "project/projectreader.h"
 #include "project/projectwriter.h"
 #include "shell/startup.h"
+#include "text/printable.h"
 #include "text/textfiles.h"
 
 #include <feedsmith/version.h>
@@ -40,17 +42,19 @@ Options:
   --help     show this text
   --version  show the version
 
-The publication date of the RSS file is SOURCE_DATE_EPOCH when that is set, else the clock.
+The publication date of the RSS file is SOURCE_DATE_EPOCH when that is set (seconds from 0
+to 253402300799, the years 1970 to 9999), else the clock.
 The FTP password is never read from the project or the command line: publish takes it from
 the environment variable NAME, else from standard input when that is not a terminal, else it
 asks for it on the terminal.
 Exit status: 0 on success, 1 when the project cannot be read, the output cannot be written
-or the file was not uploaded.
+or the file was not uploaded, 2 for a command line (or a SOURCE_DATE_EPOCH) that makes no sense.
 )";
 
+// A file name or text from a project as it is printed: control characters shown as "?".
 QString shown(const QString &path)
 {
-    return QDir::toNativeSeparators(path);
+    return printable(QDir::toNativeSeparators(path));
 }
 
 class Session
@@ -63,25 +67,15 @@ public:
     }
 
     // Reads the project as the open command does; false (and a message) when it cannot be read.
+    // Only a regular file is read: a device, a pipe or a folder is refused before reading.
     bool open(const QString &path)
     {
         const QString file = projectFileToRead(path);
-        const QFileInfo info(file);
-        QString reason;
-        if (!info.exists())
-            reason = u"no such file"_s;
-        else if (info.isDir())
-            reason = u"is a folder"_s;
-        else if (!info.isReadable())
-            reason = u"permission denied"_s;
-        if (!reason.isEmpty()) {
-            m_err << "feedsmith-cli: cannot read project " << shown(file) << ": " << reason << Qt::endl;
-            return false;
-        }
         const ProjectReadResult result = ReadProjectFile(m_document, path, m_startup.programFolder,
                                                          m_startup.language.textTable, SystemLocale::locale());
         if (!result.fileOpened) {
-            m_err << "feedsmith-cli: cannot read project " << shown(file) << Qt::endl;
+            m_err << "feedsmith-cli: cannot read project " << shown(file) << ": "
+                  << (result.error.isEmpty() ? u"cannot be read"_s : result.error) << Qt::endl;
             return false;
         }
         if (result.entriesLeftOut > 0) {
@@ -94,22 +88,16 @@ public:
 
     bool failed(const QString &error)
     {
-        m_err << "feedsmith-cli: cannot write " << error << Qt::endl;
+        m_err << "feedsmith-cli: cannot write " << printable(error) << Qt::endl;
         return false;
     }
 
-    bool writeRss(const QString &out)
+    bool writeRss(const QString &out, const QDateTime &moment)
     {
-        bool malformed = false;
-        QDateTime moment = Clock::sourceDateEpoch(&malformed);
-        if (malformed) {
-            m_err << "feedsmith-cli: SOURCE_DATE_EPOCH is not a number of seconds" << Qt::endl;
-            return false;
-        }
-        if (!moment.isValid())
-            moment = Clock::now();
         QString error;
-        return WriteRssFile(m_document, out, m_startup.programFolder, moment, &error) || failed(error);
+        return WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(),
+                            &error)
+            || failed(error);
     }
 
     bool writePreview(const QString &out)
@@ -131,22 +119,25 @@ public:
         return true;
     }
 
-    // The FTP page's work: the RSS file written to the ftpfile path, then uploaded.
-    bool publish(const QString &passwordVariable, QTextStream &out)
+    // The FTP page's work: the RSS file written to the ftpfile path, then uploaded. Whatever can
+    // be checked is checked before the file is written: the project may come from someone else.
+    bool publish(const QString &passwordVariable, const QDateTime &moment, QTextStream &out)
     {
         FtpSettings settings = m_document.ftp;
-        if (settings.ftpfile.isEmpty()) {
-            m_err << "feedsmith-cli: the project names no local file to upload (ftpfile)" << Qt::endl;
+        auto refuse = [this](const QString &message) {
+            m_err << "feedsmith-cli: " << printable(message) << Qt::endl;
             return false;
-        }
-        if (settings.ftpurl.isEmpty()) {
-            m_err << "feedsmith-cli: the project names no FTP server (ftpurl)" << Qt::endl;
-            return false;
-        }
-        m_document.rssPath = settings.ftpfile;
-        if (!writeRss(settings.ftpfile))
-            return false;
-        out << "wrote " << shown(QFileInfo(settings.ftpfile).absoluteFilePath()) << Qt::endl;
+        };
+        if (settings.ftpfile.isEmpty())
+            return refuse(u"the project names no local file to upload (ftpfile)"_s);
+        if (settings.ftpurl.isEmpty())
+            return refuse(u"the project names no FTP server (ftpurl)"_s);
+        if (const QString problem = FtpPublisher::SettingsProblem(settings); !problem.isEmpty())
+            return refuse(problem);
+        // ftpfile comes from the project: it may name any file of the user's.
+        if (QString reason; !MayReplaceWithRss(settings.ftpfile, &reason))
+            return refuse(u"will not replace "_s + shown(QFileInfo(settings.ftpfile).absoluteFilePath()) + u": "_s
+                          + reason);
         // An anonymous login needs no password.
         if (!settings.ftpusername.isEmpty()) {
             const std::optional<QString> password = readPublishPassword(
@@ -154,14 +145,21 @@ public:
             if (!password)
                 return false;
             settings.ftppassword = *password;
+            if (const QString problem = FtpPublisher::LoginProblem(settings.ftpusername, settings.ftppassword);
+                !problem.isEmpty())
+                return refuse(problem);
         }
+        m_document.rssPath = settings.ftpfile;
+        if (!writeRss(settings.ftpfile, moment))
+            return false;
+        out << "wrote " << shown(QFileInfo(settings.ftpfile).absoluteFilePath()) << Qt::endl;
         CurlInternet internet;
         const FtpTexts texts{m_startup.language.textTable.value(u"uploadready"_s),
                              m_startup.language.textTable.value(u"missingpassword"_s)};
         if (!publishFile(settings, texts, internet, m_err))
             return false;
-        out << "uploaded " << FtpPublisher::RemoteFileName(settings.ftpfile) << " to " << settings.ftpurl
-            << Qt::endl;
+        out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to "
+            << shown(settings.ftpurl) << Qt::endl;
         return true;
     }
 
@@ -170,6 +168,17 @@ public:
         QString error;
         return WriteProjectFile(m_document, out, m_startup.programFolder, &error, SystemLocale::locale())
             || failed(error);
+    }
+
+    // SOURCE_DATE_EPOCH for the commands that date a feed; false (and a message) when it is set
+    // to something that is no date the feed can carry.
+    bool readSourceDateEpoch(QDateTime *moment)
+    {
+        QString problem;
+        *moment = Clock::sourceDateEpoch(&problem);
+        if (!problem.isEmpty())
+            m_err << "feedsmith-cli: " << problem << Qt::endl;
+        return problem.isEmpty();
     }
 
 private:
@@ -200,10 +209,19 @@ int runPublish(const QStringList &arguments, const QString &programFolder, QText
         err << "feedsmith-cli: publish needs PROJECT; see feedsmith-cli --help" << Qt::endl;
         return 2;
     }
+    // The process may hold a password (an environment variable holds it from the start): no
+    // core file may carry it off.
+    if (!protectFromCoreDumps()) {
+        err << "feedsmith-cli: cannot keep the password out of core files" << Qt::endl;
+        return 1;
+    }
     Session session(programFolder, err);
+    QDateTime moment;
+    if (!session.readSourceDateEpoch(&moment))
+        return 2;
     if (!session.open(project))
         return 1;
-    return session.publish(passwordVariable, out) ? 0 : 1;
+    return session.publish(passwordVariable, moment, out) ? 0 : 1;
 }
 
 } // namespace
@@ -226,7 +244,7 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
     if (command == "publish"_L1)
         return runPublish(arguments.mid(1), programFolder, out, err);
     if (command != "rss"_L1 && command != "preview"_L1 && command != "resave"_L1) {
-        err << "feedsmith-cli: unknown command " << command << "; see feedsmith-cli --help" << Qt::endl;
+        err << "feedsmith-cli: unknown command " << printable(command) << "; see feedsmith-cli --help" << Qt::endl;
         return 2;
     }
     if (arguments.size() != 3) {
@@ -235,12 +253,15 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
     }
 
     Session session(programFolder, err);
+    QDateTime moment;
+    if (command == "rss"_L1 && !session.readSourceDateEpoch(&moment))
+        return 2;
     if (!session.open(arguments.at(1)))
         return 1;
     const QString target = arguments.at(2);
     bool ok = false;
     if (command == "rss"_L1)
-        ok = session.writeRss(target);
+        ok = session.writeRss(target, moment);
     else if (command == "preview"_L1)
         ok = session.writePreview(target);
     else

@@ -2,6 +2,7 @@
 #include "cli/publish.h"
 
 #include "platform/internet.h"
+#include "text/printable.h"
 
 #include <QFile>
 
@@ -15,6 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr qint64 MaxPasswordLine = 4096;
+
 // The publisher's messages, one line each on standard error.
 class StderrMessages : public FtpMessages
 {
@@ -26,8 +29,10 @@ public:
 
     void show(Icon icon, const QString &text) override
     {
+        // One line per message: the publisher's own line break becomes a blank, and anything
+        // else that could break the line or act on a terminal is shown as "?".
         const char *prefix = icon == Icon::Critical ? "error: " : "";
-        m_err << "feedsmith-cli: " << prefix << QString(text).replace(u"\r\n"_s, u" "_s) << Qt::endl;
+        m_err << "feedsmith-cli: " << prefix << printable(QString(text).replace(u"\r\n"_s, u" "_s)) << Qt::endl;
     }
 
 private:
@@ -48,7 +53,7 @@ std::optional<QString> askOnTerminal(const QString &account)
     if (!tty)
         return std::nullopt;
     const int fd = fileno(tty);
-    const QByteArray prompt = u"FTP password for %1: "_s.arg(account).toUtf8();
+    const QByteArray prompt = u"FTP password for %1: "_s.arg(printable(account)).toUtf8();
     std::fputs(prompt.constData(), tty);
     std::fflush(tty);
 
@@ -62,7 +67,7 @@ std::optional<QString> askOnTerminal(const QString &account)
     }
     QByteArray line;
     char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, tty)) {
+    while (line.size() < MaxPasswordLine && std::fgets(buffer, sizeof buffer, tty)) {
         line.append(buffer);
         if (line.endsWith('\n'))
             break;
@@ -80,7 +85,8 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 {
     if (!passwordVariable.isEmpty()) {
         if (!qEnvironmentVariableIsSet(passwordVariable.toLocal8Bit().constData())) {
-            err << "feedsmith-cli: the environment variable " << passwordVariable << " is not set" << Qt::endl;
+            err << "feedsmith-cli: the environment variable " << printable(passwordVariable) << " is not set"
+                << Qt::endl;
             return std::nullopt;
         }
         return qEnvironmentVariable(passwordVariable.toLocal8Bit().constData());
@@ -91,7 +97,8 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
             err << "feedsmith-cli: cannot read the password from standard input" << Qt::endl;
             return std::nullopt;
         }
-        return withoutLineEnd(input.readLine());
+        // One line, and not an endless one (standard input may be a device).
+        return withoutLineEnd(input.readLine(MaxPasswordLine));
     }
     const std::optional<QString> typed = askOnTerminal(account);
     if (!typed)

@@ -66,6 +66,22 @@ public:
     // The name a local file is stored under: the text after its last "/" or "\".
     static QString RemoteFileName(const QString &localPath);
 
+    // What is wrong with the settings before anything is written or sent, one sentence; empty
+    // when nothing is. These are the checks a click makes first, and feedsmith-cli publish
+    // makes before it writes the RSS file.
+    // The server field: "host" or "host:port" only, no scheme, user name or path, and a port
+    // from 1 to 65535.
+    static QString ServerFieldProblem(const QString &server);
+    // The name the local file would be stored under: not empty, not "." or "..", no control
+    // characters. Nothing to say about an empty local path (the click asks for a file).
+    static QString RemoteFileNameProblem(const QString &localPath);
+    // The login: with a user name, a password is needed; neither may hold a control character.
+    static QString LoginProblem(const QString &userName, const QString &password);
+    // The server field (when one is given) and the remote file name.
+    static QString SettingsProblem(const FtpSettings &settings);
+    // A short cause for an error code, shown after its number; empty for a code without one.
+    static QString ErrorCause(quint32 error);
+
     bool FtpConnected() const { return m_ftpConnected; }
     InternetHandle FtpSessionHandle() const { return m_ftpSessionHandle; }
     InternetHandle FtpConnectionHandle() const { return m_ftpConnectionHandle; }

@@ -3,10 +3,13 @@
 
 #include "platform/curlinternet.h"
 #include "platform/dialogs.h"
+#include "text/printable.h"
 
 #include <feedsmith/version.h>
 
 namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
 
 WindowFtp::WindowFtp(QWidget *window, MessageBoxes &messageBoxes, FtpTexts texts, std::unique_ptr<Internet> internet)
     : m_window(window)
@@ -22,8 +25,14 @@ WindowFtp::~WindowFtp()
     m_busy.setDirect(true);
 }
 
-void WindowFtp::show(Icon icon, const QString &text)
+void WindowFtp::show(Icon icon, const QString &shownText)
 {
+    // The publisher's own line breaks stay; any other control character (from a server's reply)
+    // is shown as "?".
+    QStringList lines = shownText.split(u"\r\n"_s);
+    for (QString &line : lines)
+        line = printable(line);
+    const QString text = lines.join(u"\r\n"_s);
     const QString title = QString::fromLatin1(Version::ProductName);
     switch (icon) {
     case Icon::None:

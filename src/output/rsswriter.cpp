@@ -7,6 +7,10 @@
 #include "text/textsearch.h"
 #include "text/windows1252.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace Feedsmith {
@@ -198,6 +202,29 @@ bool WriteRssFile(FeedDocument &document, const QString &path, const QString &pr
 {
     const QString styleBlock = BuildStyleBlock(programFolder);
     return writeFileAtomically(path, BuildRssFile(document, styleBlock, moment), error);
+}
+
+bool MayReplaceWithRss(const QString &path, QString *reason)
+{
+    auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (!QFile::exists(path))
+        return !QFileInfo(path).isSymLink() || refuse(u"is a link to a file that does not exist"_s);
+    QFile file;
+    QString why;
+    if (!openRegularFile(file, path, &why))
+        return refuse(why);
+    // The declaration and the start of the rss element fit well into the first kilobytes.
+    const QByteArray head = file.read(4096);
+    if (head.isEmpty() && file.atEnd())
+        return true;
+    static const QRegularExpression rssStart(u"\\A(\\xEF\\xBB\\xBF)?<\\?xml\\s[^<>]*\\?>\\s*<rss[\\s>]"_s);
+    if (rssStart.match(QString::fromLatin1(head)).hasMatch())
+        return true;
+    return refuse(u"is not an RSS file (it does not start with an XML declaration and <rss)"_s);
 }
 
 } // namespace Feedsmith

@@ -49,6 +49,12 @@ QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const
 bool WriteRssFile(FeedDocument &document, const QString &path, const QString &programFolder,
                   const QDateTime &moment, QString *error);
 
+// Whether the RSS file may be written to path when the path came from a project, which may come
+// from someone else: nothing is there yet, or an empty regular file, or a regular file that
+// starts with an XML declaration followed by "<rss". Anything else (a shell profile, a key
+// file, the project itself, a device) is left alone: false, and *reason says why.
+bool MayReplaceWithRss(const QString &path, QString *reason);
+
 // The address of the RSS 2.0 specification, written as the channel's docs element.
 inline constexpr char RssDocsUrl[] = "https://www.rssboard.org/rss-specification";
 

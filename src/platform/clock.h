@@ -19,9 +19,13 @@ public:
     // Replaces the source for the whole program; an empty source restores the system clock.
     static void setSource(Source source);
 
-    // Reads SOURCE_DATE_EPOCH: a valid value gives that instant in UTC, an unset one an
-    // invalid date. *malformed is set when the variable is set but is not a whole number.
-    static QDateTime sourceDateEpoch(bool *malformed = nullptr);
+    // The last second SOURCE_DATE_EPOCH may name: 9999-12-31 23:59:59 UTC.
+    static constexpr qint64 LastEpochSecond = 253402300799;
+
+    // Reads SOURCE_DATE_EPOCH: a valid value gives that instant in UTC, an unset (or empty) one
+    // an invalid date. A value that is not a whole number of seconds from 0 to LastEpochSecond
+    // (the years 1970 to 9999) gives an invalid date and *problem says what is wrong with it.
+    static QDateTime sourceDateEpoch(QString *problem = nullptr);
 };
 
 } // namespace Feedsmith

@@ -1,13 +1,17 @@
 // The Internet library on libcurl.
 #include "platform/curlinternet.h"
 
+#include "text/printable.h"
+
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <mutex>
 
@@ -26,15 +30,6 @@ void initialiseCurl()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool hasControlCharacters(const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // One FTP connection: the curl handle that holds the control connection and its login, the
@@ -46,8 +41,10 @@ struct CurlInternet::Connection
     QString currentDirectory; // "" is the directory the login starts in
 
     QList<QByteArray> replyLines; // the lines of a reply still being read
+    qsizetype replyBytes = 0;     // their length together
     ServerResponse lastReply;
     QByteArray received;
+    bool listingTooLarge = false;
     QFile *upload = nullptr;
 
     Connection() = default;
@@ -57,6 +54,7 @@ struct CurlInternet::Connection
     {
         if (curl) {
             curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, QuitTimeoutSeconds);
+            curl_easy_setopt(curl, CURLOPT_TIMEOUT, QuitTimeoutSeconds);
             curl_easy_cleanup(curl);
         }
     }
@@ -79,7 +77,11 @@ struct CurlInternet::Connection
             && std::isdigit(uchar(line[2])) && (line.size() == 3 || line[3] == ' ' || line[3] == '-');
         if (!coded && c->replyLines.isEmpty())
             return length; // not an FTP reply (a proxy's header, for instance)
-        c->replyLines.append(line);
+        // An endless reply keeps its first lines and its last one; the deadline ends the call.
+        if (c->replyBytes + line.size() > MaxReplyBytes && c->replyLines.size() > 1)
+            c->replyLines.removeLast();
+        c->replyLines.append(line.left(MaxReplyBytes));
+        c->replyBytes += c->replyLines.last().size();
         const bool last = coded && (line.size() == 3 || line[3] == ' ')
             && (c->replyLines.size() == 1 || line.left(3) == c->replyLines.first().left(3));
         if (last) {
@@ -92,13 +94,20 @@ struct CurlInternet::Connection
             }
             c->lastReply = ServerResponse{c->replyLines.first().left(3).toUInt(), texts.join(u'\n')};
             c->replyLines.clear();
+            c->replyBytes = 0;
         }
         return length;
     }
 
     static size_t onReceived(char *data, size_t size, size_t count, void *user)
     {
-        static_cast<Connection *>(user)->received.append(data, qsizetype(size * count));
+        auto *c = static_cast<Connection *>(user);
+        const qsizetype length = qsizetype(size * count);
+        if (c->received.size() + length > MaxListingBytes) {
+            c->listingTooLarge = true;
+            return 0; // ends the transfer
+        }
+        c->received.append(data, length);
         return size * count;
     }
 
@@ -110,8 +119,22 @@ struct CurlInternet::Connection
     }
 };
 
+CurlInternet::Timeouts CurlInternet::Timeouts::fromEnvironment()
+{
+    Timeouts timeouts;
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("FEEDSMITH_FTP_DEADLINE", &ok);
+    if (ok && seconds > 0 && seconds < timeouts.deadlineSeconds) {
+        timeouts.deadlineSeconds = seconds;
+        timeouts.connectSeconds = std::min(timeouts.connectSeconds, seconds);
+        timeouts.responseSeconds = std::min(timeouts.responseSeconds, seconds);
+        timeouts.lowSpeedSeconds = std::min(timeouts.lowSpeedSeconds, seconds);
+    }
+    return timeouts;
+}
+
 CurlInternet::CurlInternet()
-    : CurlInternet(Timeouts{})
+    : CurlInternet(Timeouts::fromEnvironment())
 {
 }
 
@@ -197,6 +220,8 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(m_timeouts.responseSeconds));
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(m_timeouts.lowSpeedSeconds));
+    // Time-outs of single replies do not end a server that drips its bytes; this does.
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, long(m_timeouts.deadlineSeconds));
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Connection::onReplyLine);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, c.get());
@@ -228,14 +253,22 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
 bool CurlInternet::perform(Connection &c)
 {
     c.received.clear();
+    c.listingTooLarge = false;
     c.replyLines.clear();
+    c.replyBytes = 0;
     c.lastReply = {};
+    QElapsedTimer timer;
+    timer.start();
     const CURLcode result = curl_easy_perform(c.curl);
     m_lastResponse = c.lastReply;
     if (result == CURLE_OK) {
         m_lastError = InternetError::None;
         return true;
     }
+    if (c.listingTooLarge)
+        return fail(InternetError::ListingTooLarge);
+    if (result == CURLE_OPERATION_TIMEDOUT && timer.elapsed() >= qint64(m_timeouts.deadlineSeconds) * 1000)
+        return fail(InternetError::DeadlinePassed);
     const bool refused = c.lastReply.code >= 400;
     switch (result) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -338,7 +371,7 @@ void CurlInternet::closeHandle(InternetHandle handle)
 bool CurlInternet::parseServer(const QString &server, QString *host, int *port)
 {
     const QString text = server.trimmed();
-    if (text.isEmpty() || hasControlCharacters(text))
+    if (text.isEmpty() || hasControlCharacters(text) || text.endsWith(u':'))
         return false;
     const QUrl url(u"ftp://"_s + text, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || !url.path().isEmpty()

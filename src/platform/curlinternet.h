@@ -17,14 +17,28 @@ namespace Feedsmith {
 class CurlInternet : public Internet
 {
 public:
-    // How long a silent server is waited for before a call fails with Timeout.
+    // How long a silent server is waited for before a call fails with Timeout, and how long a
+    // call may take in all, however the server drips its bytes, before it fails with
+    // DeadlinePassed.
     struct Timeouts
     {
-        int connectSeconds = 30;  // TCP connect, greeting and login
-        int responseSeconds = 60; // any one reply of the server
-        int lowSpeedSeconds = 60; // a transfer slower than 1 byte/s for this long is given up
+        int connectSeconds = 30;   // TCP connect, greeting and login
+        int responseSeconds = 60;  // any one reply of the server
+        int lowSpeedSeconds = 60;  // a transfer slower than 1 byte/s for this long is given up
+        int deadlineSeconds = 120; // the whole call
+
+        // The defaults, or all four cut to FEEDSMITH_FTP_DEADLINE seconds when that variable
+        // holds a smaller positive number (tests of hostile servers wait seconds, not minutes).
+        static Timeouts fromEnvironment();
     };
 
+    // A listing is only counted and shown, never stored: more than this is no directory the
+    // program needs to see, and the call fails with ListingTooLarge.
+    static constexpr qsizetype MaxListingBytes = 1 << 20;
+    // The text kept of one server reply; a longer reply is cut.
+    static constexpr qsizetype MaxReplyBytes = 16 * 1024;
+
+    // With Timeouts::fromEnvironment().
     CurlInternet();
     explicit CurlInternet(Timeouts timeouts);
     ~CurlInternet() override;

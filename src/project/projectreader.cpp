@@ -181,9 +181,13 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     const PathParts parts = splitPath(path);
     // Rows are taken as the lines are read: a large project is never held twice.
     ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale);
-    const bool opened = ReadMarkupRows(parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); });
+    QString error;
+    const bool opened =
+        ReadMarkupRows(parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); }, &error);
     ProjectReadResult result = walk.finish();
     result.fileOpened = opened;
+    if (!opened)
+        result.error = error;
     return result;
 }
 

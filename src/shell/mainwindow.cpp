@@ -9,12 +9,14 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/icons.h"
+#include "platform/processguard.h"
 #include "platform/systemlocale.h"
 #include "project/projectreader.h"
 #include "project/projectwriter.h"
 #include "shell/aboutdialog.h"
 #include "shell/fieldhelp.h"
 #include "shell/htmlpane.h"
+#include "text/printable.h"
 #include "text/textfiles.h"
 
 #include <feedsmith/version.h>
@@ -507,6 +509,11 @@ QWidget *MainWindow::buildFtpPage()
     addRow(u"ftpusername"_s, u"ftpusername"_s, u"txtftpusername"_s);
     QLineEdit *password = addRow(u"ftppassword"_s, u"ftppassword"_s, u"txtftppassword"_s);
     password->setEchoMode(QLineEdit::Password);
+    // Once a password is typed the process holds it: no core file may carry it off.
+    connect(password, &QLineEdit::textChanged, this, [](const QString &text) {
+        if (!text.isEmpty() && !protectedFromCoreDumps())
+            protectFromCoreDumps();
+    });
     addRow(u"Label3"_s, u"ftpproxy"_s, u"txtftpproxy"_s);
     QPushButton *ftpupload = boldButton(u"ftpupload"_s);
     addLeftAligned(ftpupload);
@@ -744,6 +751,13 @@ void MainWindow::openProject()
 {
     m_fileDialog.setFilter(ProjectFilter);
     const QString chosen = m_fileDialog.showOpen(this);
+    // A device, a pipe or a folder is never read: the open project stays as it is.
+    const QString file = chosen.isEmpty() ? QString() : projectFileToRead(chosen);
+    if (const QString reason = notRegularFileReason(file); !reason.isEmpty()) {
+        m_fileDialog.setFileName(m_document.projectPath);
+        fail(u"The project cannot be opened."_s, QDir::toNativeSeparators(file) + u": "_s + reason);
+        return;
+    }
     m_document.projectPath = chosen;
     if (chosen.isEmpty())
         return;
@@ -761,7 +775,7 @@ void MainWindow::openProject()
         m_messageBoxes.information(
             this, productName(),
             u"%1 holds more entries than a project can have. The first %2 entries were opened; %3 %4 left out."_s
-                .arg(QDir::toNativeSeparators(projectFileToRead(chosen)))
+                .arg(printable(QDir::toNativeSeparators(file)))
                 .arg(EntryCollection::MaxEntries)
                 .arg(result.entriesLeftOut)
                 .arg(result.entriesLeftOut == 1 ? u"was"_s : u"were"_s));
@@ -818,6 +832,8 @@ void MainWindow::generateRss()
 
 void MainWindow::ftpuploadClick()
 {
+    if (!m_document.ftp.ftppassword.isEmpty())
+        protectFromCoreDumps();
     m_ftp->click(m_document.ftp);
 }
 
@@ -830,7 +846,7 @@ void MainWindow::generateFromFtpPage()
 
 void MainWindow::fail(const QString &what, const QString &error)
 {
-    m_messageBoxes.warning(this, productName(), what + u"\n\n"_s + error);
+    m_messageBoxes.warning(this, productName(), what + u"\n\n"_s + printable(error));
 }
 
 void MainWindow::refreshFileDateLabel()

@@ -132,10 +132,12 @@ MarkupTable ReadMarkupFile(const QString &folder, const QString &name)
     return table;
 }
 
-bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f)
+bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f,
+                    QString *error)
 {
     LineState state;
-    return forEachFileLine(MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); });
+    return forEachFileLine(
+        MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); }, error);
 }
 
 QString GetAttribute(const QString &attributeName, const QString &attributeText)

@@ -54,9 +54,10 @@ MarkupTable ParseMarkup(QStringView text);
 MarkupTable ReadMarkupFile(const QString &folder, const QString &name);
 
 // Reads the same file as ReadMarkupFile, but hands each row to f as soon as its line is read
-// instead of keeping a table; for large files that are walked once. False when the file cannot
-// be opened.
-bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f);
+// instead of keeping a table; for large files that are walked once. False, and *error says why,
+// when the file cannot be opened or read or is no regular file.
+bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f,
+                    QString *error = nullptr);
 
 // The path ReadMarkupFile opens for a folder and a name.
 QString MarkupFilePath(const QString &folder, const QString &name);

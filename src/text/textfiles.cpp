@@ -9,6 +9,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace Feedsmith {
 
 void forEachLine(QStringView text, const std::function<void(QStringView)> &f)
@@ -28,19 +34,111 @@ void forEachLine(QStringView text, const std::function<void(QStringView)> &f)
     }
 }
 
+namespace {
+
+QString fileTypeReason(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return QStringLiteral("is a folder");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("is a device, not a regular file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("is a pipe (FIFO), not a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("is a socket, not a regular file");
+    return QStringLiteral("is not a regular file");
+}
+
+} // namespace
+
+QString fileErrorText(int errnoValue, const QString &fallback)
+{
+    switch (errnoValue) {
+    case EFBIG:
+        return QStringLiteral("the file would exceed the file-size limit");
+    case ENOSPC:
+        return QStringLiteral("the disk is full");
+    case EDQUOT:
+        return QStringLiteral("the disk quota is used up");
+    case EROFS:
+        return QStringLiteral("the file system is read-only");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permission denied");
+    case ENOENT:
+        return QStringLiteral("no such file or folder");
+    case ENOTDIR:
+        return QStringLiteral("a part of the path is not a folder");
+    case EISDIR:
+        return QStringLiteral("is a folder");
+    case ENAMETOOLONG:
+        return QStringLiteral("the name is too long");
+    case ELOOP:
+        return QStringLiteral("too many symbolic links");
+    case EIO:
+        return QStringLiteral("input/output error (the disk or its connection failed)");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("too many open files");
+    default:
+        break;
+    }
+    if (!fallback.isEmpty() && fallback != QLatin1StringView("Unknown error"))
+        return fallback;
+    if (errnoValue != 0)
+        return QString::fromLocal8Bit(std::strerror(errnoValue));
+    return fallback.isEmpty() ? QStringLiteral("the system gave no reason") : fallback;
+}
+
+QString notRegularFileReason(const QString &path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return fileTypeReason(st.st_mode);
+}
+
+bool openRegularFile(QFile &file, const QString &path, QString *reason)
+{
+    auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (path.isEmpty())
+        return refuse(QStringLiteral("no file name given"));
+    const QByteArray native = QFile::encodeName(path);
+    // A look first, so that a device is never opened at all; then the type of what was opened,
+    // so that nothing swapped in between is read. O_NONBLOCK keeps a pipe from waiting for a writer.
+    const QString looked = notRegularFileReason(path);
+    if (!looked.isEmpty())
+        return refuse(looked);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int e = errno;
+        return refuse(e == ENOENT ? QStringLiteral("no such file") : fileErrorText(e, {}));
+    }
+    struct stat st{};
+    QString why = ::fstat(fd, &st) != 0 ? fileErrorText(errno, {}) : fileTypeReason(st.st_mode);
+    if (why.isEmpty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        why = fileErrorText(errno, {});
+    if (why.isEmpty() && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        why = file.errorString();
+    if (!why.isEmpty()) {
+        if (!file.isOpen())
+            ::close(fd);
+        return refuse(why);
+    }
+    return true;
+}
+
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        if (error)
-            *error = QStringLiteral("is a folder");
+    QFile file;
+    if (!openRegularFile(file, path, error))
         return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
     constexpr qint64 PieceSize = 1 << 20;
     QByteArray piece;
     QString buffer;      // the line being read, and what follows it
@@ -51,7 +149,7 @@ bool forEachFileLine(const QString &path, const std::function<void(QStringView)>
         const qint64 got = file.read(piece.data(), PieceSize);
         if (got < 0) {
             if (error)
-                *error = file.errorString();
+                *error = fileErrorText(errno, file.errorString());
             return false;
         }
         if (got == 0)
@@ -152,17 +250,23 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("is a folder"));
     QSaveFile file(path);
+    // errno is taken right after each step, before anything else can change it: Qt's own text
+    // for a write stopped by a file-size limit or a full disk may say no more than "Unknown error".
+    errno = 0;
     // Unbuffered, so that a short write (a full disk, a file-size limit) shows here; a buffered
     // write would only fail while committing, and the commit would rename a truncated file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
+        return fail(fileErrorText(errno, file.errorString()));
+    errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
+        const int e = errno;
+        const QString reason = fileErrorText(e, file.errorString());
         file.cancelWriting(); // the temporary file goes with the QSaveFile
         return fail(reason);
     }
+    errno = 0;
     if (!file.commit())
-        return fail(file.errorString());
+        return fail(fileErrorText(errno, file.errorString()));
     return true;
 }
 

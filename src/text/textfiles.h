@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringView>
 
@@ -13,9 +14,22 @@ namespace Feedsmith {
 // last line without a line break counts; a text ending in a line break has no empty line after it.
 void forEachLine(QStringView text, const std::function<void(QStringView)> &f);
 
+// Opens path for reading only when it is a regular file: a folder, a device (/dev/zero), a
+// pipe or a socket is refused before a byte is read, and *reason says which it is. Missing and
+// unreadable files are refused as well, with their own reason.
+bool openRegularFile(QFile &file, const QString &path, QString *reason = nullptr);
+
+// Why an existing path is no regular file ("is a folder", "is a device, not a regular file",
+// ...); empty for a regular file and for a path where nothing exists. Looks without opening.
+QString notRegularFileReason(const QString &path);
+
+// A failed read or write described by its errno value: a file-size limit, a full disk or an
+// exhausted quota say so. fallback is used for a value without a text of its own (or 0).
+QString fileErrorText(int errnoValue, const QString &fallback);
+
 // Reads a file piece by piece, decoding it from Windows-1252, and calls f for every line as
 // forEachLine does; only one piece and the line being read are held at a time. False when the
-// file cannot be opened or read.
+// file cannot be opened or read, or is no regular file (see openRegularFile).
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr);
 
 // The file's lines joined without any separator (line breaks are lost, a lone LF stays);
