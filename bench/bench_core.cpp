@@ -2,13 +2,13 @@
 // each beside the floor of plain buffered file I/O of the same number of bytes.
 #include "projectgenerator.h"
 
-#include "document/feeddocument.h"
-#include "output/preview.h"
-#include "output/rsswriter.h"
-#include "project/projectreader.h"
-#include "project/projectwriter.h"
-#include "shell/startup.h"
-#include "text/textfiles.h"
+#include "core/document/feeddocument.h"
+#include "core/output/preview.h"
+#include "core/output/rsswriter.h"
+#include "core/project/projectreader.h"
+#include "core/project/projectwriter.h"
+#include "core/startup/startup.h"
+#include "core/text/textfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,12 +2,12 @@
 // key1 and dropping key1 onto key32767 in it, and the peak resident memory.
 #include "projectgenerator.h"
 
-#include "editing/entrydragdrop.h"
-#include "editing/entryeditor.h"
-#include "platform/dialogs.h"
-#include "shell/mainwindow.h"
-#include "shell/windowstartup.h"
-#include "text/textfiles.h"
+#include "window/editing/entrydragdrop.h"
+#include "window/editing/entryeditor.h"
+#include "scripteddialogs.h"
+#include "window/shell/mainwindow.h"
+#include "window/shell/windowstartup.h"
+#include "core/text/textfiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Realistic feed projects for the benchmarks.
 #include "projectgenerator.h"
 
-#include "document/feeddocument.h"
-#include "project/projectwriter.h"
-#include "text/textfiles.h"
+#include "core/document/feeddocument.h"
+#include "core/project/projectwriter.h"
+#include "core/text/textfiles.h"
 
 #include <QLocale>
 #include <QRandomGenerator>

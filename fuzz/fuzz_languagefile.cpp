@@ -1,8 +1,8 @@
 // Fuzzes the language and settings loaders with arbitrary files.
-#include "locale/languagefile.h"
-#include "locale/programsettings.h"
-#include "text/markupreader.h"
-#include "text/windows1252.h"
+#include "core/locale/languagefile.h"
+#include "core/locale/programsettings.h"
+#include "core/text/markupreader.h"
+#include "core/text/windows1252.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // Fuzzes the markup reader with arbitrary bytes: no crash, one row per line, tidy columns.
-#include "text/markupreader.h"
-#include "text/windows1252.h"
+#include "core/text/markupreader.h"
+#include "core/text/windows1252.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // Fuzzes the preview page with arbitrary templates and documents: the page is built in one
 // pass over each template, so it never grows faster than the texts put into it.
-#include "document/feeddocument.h"
-#include "output/preview.h"
+#include "core/document/feeddocument.h"
+#include "core/output/preview.h"
 
 #include <cstdio>
 #include <cstdlib>

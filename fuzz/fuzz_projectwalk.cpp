@@ -1,8 +1,8 @@
 // Fuzzes the project reading walk: any rows give a consistent document and tree.
-#include "document/feeddocument.h"
-#include "project/projectreader.h"
-#include "text/markupreader.h"
-#include "text/windows1252.h"
+#include "core/document/feeddocument.h"
+#include "core/project/projectreader.h"
+#include "core/text/markupreader.h"
+#include "core/text/windows1252.h"
 
 #include <QCoreApplication>
 #include <cstdlib>

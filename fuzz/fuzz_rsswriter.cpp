@@ -1,7 +1,7 @@
 // Fuzzes the RSS writer with documents made of arbitrary text: the output is always
 // well-formed XML in plain ASCII.
-#include "document/feeddocument.h"
-#include "output/rsswriter.h"
+#include "core/document/feeddocument.h"
+#include "core/output/rsswriter.h"
 
 #include <QXmlStreamReader>
 #include <cstdio>

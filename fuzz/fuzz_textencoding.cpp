@@ -1,6 +1,6 @@
 // Fuzzes the bracket escapes and the transliteration with arbitrary text.
-#include "text/textencoding.h"
-#include "text/windows1252.h"
+#include "core/text/textencoding.h"
+#include "core/text/windows1252.h"
 
 #include <cstdlib>
 

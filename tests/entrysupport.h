@@ -3,10 +3,10 @@
 
 #include "windowsupport.h"
 
-#include "editing/entrydragdrop.h"
-#include "editing/entryeditor.h"
-#include "editing/richtexteditor.h"
-#include "editing/tabswitching.h"
+#include "window/editing/entrydragdrop.h"
+#include "window/editing/entryeditor.h"
+#include "window/editing/richtexteditor.h"
+#include "window/editing/tabswitching.h"
 
 #include <QApplication>
 #include <QTreeView>

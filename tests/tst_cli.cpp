@@ -1,7 +1,7 @@
 // Tests of feedsmith-cli: its commands on the example project, its exit codes and its messages.
-#include "document/feeddocument.h"
-#include "locale/keyedtexts.h"
-#include "project/projectreader.h"
+#include "core/document/feeddocument.h"
+#include "core/locale/keyedtexts.h"
+#include "core/project/projectreader.h"
 
 #include "testsupport.h"
 

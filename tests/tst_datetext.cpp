@@ -1,6 +1,6 @@
 // Entry dates in project files: written in the locale's form, read back on any locale.
-#include "document/rssentry.h"
-#include "project/datetext.h"
+#include "core/document/rssentry.h"
+#include "core/project/datetext.h"
 
 #include <QtTest>
 

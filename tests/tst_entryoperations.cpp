@@ -1,7 +1,7 @@
 // Tests of the entry rules on the document: create, delete, move, commit, select and load.
-#include "document/feeddocument.h"
-#include "editing/entryoperations.h"
-#include "text/textfiles.h"
+#include "core/document/feeddocument.h"
+#include "core/entries/entryoperations.h"
+#include "core/text/textfiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // Tests of the entry tree model, entry captions and the keyed entry collection.
-#include "document/entrycollection.h"
-#include "document/entrytreemodel.h"
-#include "document/feeddocument.h"
+#include "core/document/entrycollection.h"
+#include "core/document/entrytreemodel.h"
+#include "core/document/feeddocument.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

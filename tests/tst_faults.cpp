@@ -1,14 +1,14 @@
 // Faults that must lose nothing: writes that fail part-way (a file size limit, a read-only folder,
 // a folder in the target's place) and input files that are broken, binary, huge or unreadable.
-#include "document/feeddocument.h"
-#include "locale/keyedtexts.h"
-#include "output/preview.h"
-#include "output/rsswriter.h"
-#include "project/projectreader.h"
-#include "project/projectwriter.h"
-#include "shell/startup.h"
-#include "text/markupreader.h"
-#include "text/textfiles.h"
+#include "core/document/feeddocument.h"
+#include "core/locale/keyedtexts.h"
+#include "core/output/preview.h"
+#include "core/output/rsswriter.h"
+#include "core/project/projectreader.h"
+#include "core/project/projectwriter.h"
+#include "core/startup/startup.h"
+#include "core/text/markupreader.h"
+#include "core/text/textfiles.h"
 
 #include "testsupport.h"
 

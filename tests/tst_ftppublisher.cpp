@@ -1,7 +1,7 @@
 // Tests of FTP publishing on libcurl against a real FTP server: the upload click, listing,
 // directory changes and the error reports.
-#include "ftp/ftppublisher.h"
-#include "platform/curlinternet.h"
+#include "net/ftppublisher.h"
+#include "net/curlinternet.h"
 
 #include "ftpserver.h"
 #include "testsupport.h"

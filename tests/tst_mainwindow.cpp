@@ -1,12 +1,12 @@
 // The main window: start-up, captions and tool tips, layout, field help, tab switching, About.
 #include "windowsupport.h"
 
-#include "editing/tabswitching.h"
-#include "platform/systemlocale.h"
-#include "project/datetext.h"
-#include "shell/aboutdialog.h"
-#include "shell/htmlpane.h"
-#include "text/textfiles.h"
+#include "window/editing/tabswitching.h"
+#include "core/system/systemlocale.h"
+#include "core/project/datetext.h"
+#include "window/shell/aboutdialog.h"
+#include "window/shell/htmlpane.h"
+#include "core/text/textfiles.h"
 
 #include <feedsmith/version.h>
 

@@ -1,5 +1,5 @@
 // Tests of the line-oriented markup reader (ParseMarkup, ReadMarkupFile) and GetAttribute.
-#include "text/markupreader.h"
+#include "core/text/markupreader.h"
 
 #include "testsupport.h"
 

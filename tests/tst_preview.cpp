@@ -1,6 +1,6 @@
 // Tests of the HTML preview: placeholder filling, entry choice, the image tag, the written page and the commit hook.
-#include "output/preview.h"
-#include "text/textfiles.h"
+#include "core/output/preview.h"
+#include "core/text/textfiles.h"
 #include "testsupport.h"
 
 using namespace Feedsmith;

@@ -1,10 +1,10 @@
 // Tests of the project file: the writer, the reader, entry dates, the entry limit and the round trip.
-#include "document/feeddocument.h"
-#include "project/datetext.h"
-#include "project/projectreader.h"
-#include "project/projectwriter.h"
-#include "text/markupreader.h"
-#include "text/textfiles.h"
+#include "core/document/feeddocument.h"
+#include "core/project/datetext.h"
+#include "core/project/projectreader.h"
+#include "core/project/projectwriter.h"
+#include "core/text/markupreader.h"
+#include "core/text/textfiles.h"
 
 #include "testsupport.h"
 

@@ -1,6 +1,6 @@
 // Tests of the RSS 2.0 writer: line layout, item choice, descriptions, dates, XML safety, atomic writes.
-#include "output/rsswriter.h"
-#include "text/textfiles.h"
+#include "core/output/rsswriter.h"
+#include "core/text/textfiles.h"
 #include "testsupport.h"
 
 #include <QXmlStreamReader>

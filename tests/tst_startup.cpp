@@ -1,9 +1,9 @@
 // Tests of start-up: language files, the program settings file, the marker file and the language choice.
-#include "locale/keyedtexts.h"
-#include "locale/languagefile.h"
-#include "locale/programsettings.h"
-#include "shell/startup.h"
-#include "text/markupreader.h"
+#include "core/locale/keyedtexts.h"
+#include "core/locale/languagefile.h"
+#include "core/locale/programsettings.h"
+#include "core/startup/startup.h"
+#include "core/text/markupreader.h"
 
 #include "testsupport.h"
 

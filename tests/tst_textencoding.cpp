@@ -1,6 +1,6 @@
 // Tests of the bracket escapes (EscapeText, UnescapeText) and of Transliterate.
-#include "text/textencoding.h"
-#include "text/windows1252.h"
+#include "core/text/textencoding.h"
+#include "core/text/windows1252.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,5 +1,5 @@
 // Tests of whole-file reading (ReadTextFile), the style and help page wrappers, and atomic writing.
-#include "text/textfiles.h"
+#include "core/text/textfiles.h"
 
 #include "testsupport.h"
 

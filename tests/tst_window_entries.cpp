@@ -2,12 +2,12 @@
 // formatted and pasted into, and the preview of the newest entries.
 #include "entrysupport.h"
 
-#include "project/projectreader.h"
-#include "text/textencoding.h"
-#include "text/textfiles.h"
+#include "core/project/projectreader.h"
+#include "core/text/textencoding.h"
+#include "core/text/textfiles.h"
 
-#include "project/projectwriter.h"
-#include "shell/htmlpane.h"
+#include "core/project/projectwriter.h"
+#include "window/shell/htmlpane.h"
 
 #include <QClipboard>
 #include <QTcpServer>

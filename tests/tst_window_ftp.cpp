@@ -1,9 +1,9 @@
 // Tests of the FTP page's upload button against a real FTP server, with scripted message boxes,
 // and of the busy cursor while the Internet library works.
-#include "ftp/busyinternet.h"
-#include "ftp/windowftp.h"
-#include "platform/curlinternet.h"
-#include "platform/processguard.h"
+#include "window/ftp/busyinternet.h"
+#include "window/ftp/windowftp.h"
+#include "net/curlinternet.h"
+#include "core/system/processguard.h"
 
 #include "ftpserver.h"
 #include "windowsupport.h"

@@ -1,7 +1,7 @@
 // The Ctrl+V filter: plain-text paste in the content editor, normal paste everywhere else.
 #include "entrysupport.h"
 
-#include "editing/keyboardfilter.h"
+#include "window/editing/keyboardfilter.h"
 
 #include <QClipboard>
 #include <QSignalSpy>

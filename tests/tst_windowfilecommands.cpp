@@ -1,9 +1,9 @@
 // The window's file commands: new, open, save, save as, RSS generation, and a round trip.
 #include "windowsupport.h"
 
-#include "platform/systemlocale.h"
-#include "project/datetext.h"
-#include "shell/htmlpane.h"
+#include "core/system/systemlocale.h"
+#include "core/project/datetext.h"
+#include "window/shell/htmlpane.h"
 
 #include <QApplication>
 #include <QTreeView>

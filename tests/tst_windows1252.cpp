@@ -1,5 +1,5 @@
 // Tests of the Windows-1252 code page: character codes, decoding, encoding, numeric references.
-#include "text/windows1252.h"
+#include "core/text/windows1252.h"
 
 #include <QtTest>
 

@@ -3,9 +3,9 @@
 
 #include "testsupport.h"
 
-#include "platform/dialogs.h"
-#include "shell/mainwindow.h"
-#include "shell/windowstartup.h"
+#include "scripteddialogs.h"
+#include "window/shell/mainwindow.h"
+#include "window/shell/windowstartup.h"
 
 #include <QAction>
 #include <QEventLoop>

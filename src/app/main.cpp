@@ -1,8 +1,8 @@
 // feedsmith: the desktop editor for RSS 2.0 feeds.
-#include "platform/dialogs.h"
-#include "platform/icons.h"
-#include "platform/systemlocale.h"
-#include "shell/windowstartup.h"
+#include "window/platform/dialogs.h"
+#include "window/platform/icons.h"
+#include "core/system/systemlocale.h"
+#include "window/shell/windowstartup.h"
 
 #include <feedsmith/version.h>
 

@@ -2,19 +2,19 @@
 #include "cli/commandline.h"
 
 #include "cli/publish.h"
-#include "platform/curlinternet.h"
+#include "net/curlinternet.h"
 
-#include "document/feeddocument.h"
-#include "output/preview.h"
-#include "output/rsswriter.h"
-#include "platform/clock.h"
-#include "platform/processguard.h"
-#include "platform/systemlocale.h"
-#include "project/projectreader.h"
-#include "project/projectwriter.h"
-#include "shell/startup.h"
-#include "text/printable.h"
-#include "text/textfiles.h"
+#include "core/document/feeddocument.h"
+#include "core/output/preview.h"
+#include "core/output/rsswriter.h"
+#include "core/system/clock.h"
+#include "core/system/processguard.h"
+#include "core/system/systemlocale.h"
+#include "core/project/projectreader.h"
+#include "core/project/projectwriter.h"
+#include "core/startup/startup.h"
+#include "core/text/printable.h"
+#include "core/text/textfiles.h"
 
 #include <feedsmith/version.h>
 

@@ -1,8 +1,8 @@
 // feedsmith-cli publish.
 #include "cli/publish.h"
 
-#include "platform/internet.h"
-#include "text/printable.h"
+#include "net/internet.h"
+#include "core/text/printable.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 // feedsmith-cli publish: the upload of the window's FTP page, for scripts.
 #pragma once
 
-#include "document/feeddocument.h"
-#include "ftp/ftppublisher.h"
+#include "core/document/feeddocument.h"
+#include "net/ftppublisher.h"
 
 #include <QTextStream>
 

@@ -1,0 +1,68 @@
+// The keyed entries.
+#include "core/document/entrycollection.h"
+
+#include <utility>
+
+namespace Feedsmith {
+
+QString EntryCollection::keyFor(int number)
+{
+    return QLatin1StringView("key") + QString::number(number);
+}
+
+int EntryCollection::numberOf(QStringView key)
+{
+    if (key.size() < 4 || !key.startsWith(QLatin1StringView("key")))
+        return 0;
+    const QStringView digits = key.mid(3);
+    if (digits.front() == u'0')
+        return 0; // keys carry no leading zeros
+    int number = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return 0;
+        number = number * 10 + (c.unicode() - u'0');
+        if (number > MaxEntries)
+            return 0;
+    }
+    return number;
+}
+
+bool EntryCollection::contains(QStringView key) const
+{
+    const int n = numberOf(key);
+    return n >= 1 && n <= count();
+}
+
+RSSentry *EntryCollection::find(QStringView key)
+{
+    const int n = numberOf(key);
+    return (n >= 1 && n <= count()) ? &m_entries[size_t(n - 1)] : nullptr;
+}
+
+const RSSentry *EntryCollection::find(QStringView key) const
+{
+    const int n = numberOf(key);
+    return (n >= 1 && n <= count()) ? &m_entries[size_t(n - 1)] : nullptr;
+}
+
+bool EntryCollection::append(RSSentry entry)
+{
+    if (isFull())
+        return false;
+    m_entries.push_back(std::move(entry));
+    return true;
+}
+
+void EntryCollection::removeAt(int number)
+{
+    if (number >= 1 && number <= count())
+        m_entries.erase(m_entries.begin() + (number - 1));
+}
+
+void EntryCollection::exchange(int a, int b)
+{
+    std::swap(m_entries[size_t(a - 1)], m_entries[size_t(b - 1)]);
+}
+
+} // namespace Feedsmith

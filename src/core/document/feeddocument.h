@@ -1,0 +1,107 @@
+// The one feed project being edited.
+#pragma once
+
+#include "core/document/entrycollection.h"
+#include "core/document/entrytreemodel.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+
+namespace Feedsmith {
+
+// The channel data of the feed. Every value is text, as typed.
+struct ChannelSettings
+{
+    QString title;
+    QString link;
+    QString description;
+    QString language;
+    QString number = QStringLiteral("10"); // how many of the newest entries are published
+    QString managingeditor;
+    QString webmaster;
+    QString category;
+    QString ttl = QStringLiteral("1440");
+    QString imageurl;
+    QString imagetitle;
+    QString imagelink;
+
+    friend bool operator==(const ChannelSettings &, const ChannelSettings &) = default;
+};
+
+// Where and how the RSS file is published. The password is never stored anywhere.
+struct FtpSettings
+{
+    QString ftpfile;
+    QString ftpurl;
+    QString ftpdir;
+    QString ftpusername;
+    QString ftppassword;
+    QString ftpproxy;
+
+    friend bool operator==(const FtpSettings &, const FtpSettings &) = default;
+};
+
+// A channel field: its element in the project file and where it lives in the settings.
+struct ChannelField
+{
+    QLatin1StringView tag;
+    QString ChannelSettings::*member;
+};
+struct FtpField
+{
+    QLatin1StringView tag;
+    QString FtpSettings::*member;
+};
+
+// The channel fields in the order the project file lists them.
+extern const std::array<ChannelField, 12> ChannelFields;
+// The stored FTP fields in the order the project file lists them (the password is not one).
+extern const std::array<FtpField, 5> StoredFtpFields;
+
+// The channel and FTP fields, the entries with their tree, and the state of the editing session.
+class FeedDocument
+{
+public:
+    FeedDocument() = default;
+    FeedDocument(const FeedDocument &) = delete;
+    FeedDocument &operator=(const FeedDocument &) = delete;
+
+    ChannelSettings channel;
+    FtpSettings ftp;
+    EntryCollection entries;
+    EntryTreeModel tree;
+
+    QString currentEntryKey; // the node selected last: an entry key, "root", or empty
+    QString projectPath;     // the project file last opened or saved
+    QString rssPath;         // the RSS file last generated in this run
+
+    int entryCount() const { return entries.count(); }
+
+    // The entry editor's commit-and-load step. Readers of the entries (the project writer and
+    // the preview) run it first, so that what is being edited reaches its entry. Without an
+    // editor (the command-line tool) it does nothing.
+    void setLoadSelectedEntry(std::function<void()> step) { m_loadSelectedEntry = std::move(step); }
+    void LoadSelectedEntry()
+    {
+        if (m_loadSelectedEntry)
+            m_loadSelectedEntry();
+    }
+
+private:
+    std::function<void()> m_loadSelectedEntry;
+};
+
+// Empties the document: every field, all entries and tree nodes, the project path and the
+// current entry key. The editing surfaces clear their own parts.
+void ClearDocument(FeedDocument &document);
+
+// ClearDocument, then the defaults of a new document: number "10" and ttl "1440".
+void NewDocument(FeedDocument &document);
+
+// The caption of an entry's tree node: its creation time as "dd.MM. HH:mm", a blank, and its
+// title, or the language's "newentry" text when the title is empty.
+QString EntryCaption(const RSSentry &entry, const QString &newEntryText);
+
+} // namespace Feedsmith

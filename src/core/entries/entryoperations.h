@@ -1,0 +1,70 @@
+// The rules of the entry list: create, delete, move, commit and load, on the document alone.
+#pragma once
+
+#include "core/document/feeddocument.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace Feedsmith {
+
+// What the entry editor shows: the title and link boxes and the whole HTML of the content editor.
+struct EditorFields
+{
+    QString title;
+    QString link;
+    QString content;
+};
+
+// New entry: a record stamped `now` under the next key, its node on top of the root's children
+// (the root is made first, captioned `rootkeyText` and expanded, when the tree has none). Returns
+// the key to select: the new entry's, or at the limit of entries the newest existing one, for
+// then nothing is added.
+QString CreateEntry(FeedDocument &document, const QDateTime &now, const QString &rootkeyText,
+                    const QString &newEntryText);
+
+// Delete entry: the entries above `key` move down one key, their captions follow them, the top
+// node goes, and the document is bound to no entry any more. False, with nothing changed, when
+// `key` names no entry (the root, an empty key, a key past the last entry).
+bool DeleteEntry(FeedDocument &document, const QString &key, const QString &newEntryText);
+
+// Move entry: the entry under `dragKey` goes to the place of `dropKey`; the entries in between
+// move one place towards where it was, and every caption in the range is rewritten. Afterwards
+// the document is bound to no entry. False, with nothing changed, when either key names no entry
+// or both name the same one.
+bool MoveEntry(FeedDocument &document, const QString &dragKey, const QString &dropKey,
+               const QString &newEntryText);
+
+// Writes the editor's fields into the entry under the current entry key. False when that key
+// is empty or names no entry (the root), so nothing is stored.
+bool CommitCurrentEntry(FeedDocument &document, const EditorFields &fields);
+
+// The title commit on leaving the title box: CommitCurrentEntry, then the node caption from the
+// new title. An empty title stores an empty title but leaves the caption as it was.
+void CommitTitle(FeedDocument &document, const EditorFields &fields);
+
+// What LoadSelectedEntry puts into the editor for the node `selectedKey`.
+struct LoadedEntry
+{
+    bool hasRecord = false; // false for the root, an empty key or a key with no entry
+    QString title;
+    QString link;
+    QString documentHtml; // empty when there is no record
+    QDateTime createdate;
+};
+
+// The core of LoadSelectedEntry: commits `editor` into the current entry when the document is
+// bound to one, binds the document to `selectedKey`, and gives what the editor then shows.
+LoadedEntry SelectEntry(FeedDocument &document, const QString &selectedKey, const EditorFields &editor,
+                        const QString &styleBlock);
+
+// The editor document of a content: an empty content gives a page with the style block inside
+// its body; any other content gets the style block in front of every "<body>" (letter case
+// ignored; the tag itself written in lower case). A content without a body tag stays as it is.
+QString EditorDocument(const QString &content, const QString &styleBlock);
+
+// The creation label: the "createdon" text, a blank and the date in the locale's general form.
+QString CreateInfoText(const QString &createdonText, const QDateTime &createdate, const QLocale &locale);
+
+} // namespace Feedsmith

@@ -1,0 +1,40 @@
+// The HTML preview page, built from the templates beside the program.
+#pragma once
+
+#include "core/document/feeddocument.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+namespace Feedsmith {
+
+// The outcome of a preview build.
+struct PreviewResult
+{
+    bool ok = false;
+    // The page the browser is to show: the written page, or "empty.html" when no entry is shown.
+    QString pagePath;
+    bool emptyPage = false;
+    // The window caption the build asks for ("Feedsmith - " and the channel title), if any.
+    std::optional<QString> windowCaption;
+    QString error;
+};
+
+// Fills "preview.html" with the channel and the newest entries (each from "entry.html") and
+// writes the page to pagePath, normally "rsspreview.html" in the program folder. With nothing
+// to show, the result names "empty.html" and nothing is written. The number field may be reset
+// to "10"; the document's LoadSelectedEntry step runs before the entries are read.
+PreviewResult BuildPreview(FeedDocument &document, const QString &programFolder, const QString &pagePath,
+                           const QLocale &locale = QLocale::system());
+
+// The page text alone, from the texts of the three templates (no file is touched).
+QString BuildPreviewPage(FeedDocument &document, int taken, const QString &entryTemplate,
+                         const QString &pageTemplate, const QString &styleBlock);
+
+// "rsspreview.html" in the program folder, or in the user's cache folder when the program
+// folder cannot be written (an installed program).
+QString defaultPreviewPath(const QString &programFolder);
+
+} // namespace Feedsmith

@@ -1,0 +1,230 @@
+// The RSS 2.0 writer.
+#include "core/output/rsswriter.h"
+
+#include "core/output/xmltext.h"
+#include "core/text/textencoding.h"
+#include "core/text/textfiles.h"
+#include "core/text/textsearch.h"
+#include "core/text/windows1252.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+QString PublicationDate(const QDateTime &moment)
+{
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    const int offsetMinutes = moment.offsetFromUtc() / 60;
+    const int absolute = std::abs(offsetMinutes);
+    return QStringLiteral("%1, %2 %3 %4 %5:%6:%7 %8%9%10")
+        .arg(QLatin1StringView(DayNames[size_t(date.dayOfWeek() % 7)]))
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1StringView(MonthNames[size_t(date.month() - 1)]))
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(time.hour(), 2, 10, QLatin1Char('0'))
+        .arg(time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(time.second(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1Char(offsetMinutes < 0 ? '-' : '+'))
+        .arg(absolute / 60, 2, 10, QLatin1Char('0'))
+        .arg(absolute % 60, 2, 10, QLatin1Char('0'));
+}
+
+namespace {
+
+bool readNumber(const QString &text, const QLocale &locale, double *value)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    double v = locale.toDouble(t, &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+FeedItemSelection FeedItemCount(ChannelSettings &channel, int entryCount, const QLocale &locale)
+{
+    double v = 0;
+    if (channel.number.isEmpty() || channel.number == "0"_L1 || !readNumber(channel.number, locale, &v)) {
+        channel.number = u"10"_s;
+        v = 10;
+    }
+    FeedItemSelection selection;
+    selection.countValue = v < entryCount ? v : entryCount;
+    if (selection.countValue > 0)
+        selection.taken = int(std::floor(selection.countValue));
+    return selection;
+}
+
+QString ExtractBody(const QString &content)
+{
+    const qsizetype open = indexOfIgnoringCase(content, u"<body>");
+    const qsizetype close = indexOfIgnoringCase(content, u"</body>");
+    if (open < 0 && close < 0)
+        return content;
+    if (open < 0)
+        return content.left(close);
+    const qsizetype from = open + 6;
+    if (close < from)
+        return content.mid(from);
+    return content.mid(from, close - from);
+}
+
+namespace {
+
+// The block as it looks after the treatment description texts get.
+QString treatedForDescription(const QString &styleBlock)
+{
+    return Transliterate(UnescapeText(styleBlock));
+}
+
+QString descriptionText(const QString &content, const StyleBlockRemover &removeStyleBlocks)
+{
+    return removeStyleBlocks(Transliterate(UnescapeText(ExtractBody(content))));
+}
+
+} // namespace
+
+QString DescriptionText(const QString &content, const QString &styleBlock)
+{
+    // A style sheet saved with other line breaks, or with letters outside ASCII, no longer
+    // matches itself after unescaping and transliteration; its treated form is removed as well.
+    return descriptionText(content, StyleBlockRemover(styleBlock, treatedForDescription(styleBlock)));
+}
+
+namespace {
+
+// The lines of the RSS file, written straight into bytes.
+class RssLines
+{
+public:
+    void line(QStringView text)
+    {
+        Windows1252::appendEncoded(m_bytes, text);
+        m_bytes += "\r\n";
+    }
+    // Tabs, "<tag>", the transliterated and escaped value, "</tag>".
+    void element(int tabs, QLatin1StringView tag, const QString &value)
+    {
+        m_bytes.append(tabs, '\t');
+        m_bytes += '<';
+        m_bytes.append(tag.data(), tag.size());
+        m_bytes += '>';
+        Windows1252::appendEncoded(m_bytes, XmlText::escapeCharacterData(Transliterate(value)));
+        m_bytes += "</";
+        m_bytes.append(tag.data(), tag.size());
+        m_bytes += ">\r\n";
+    }
+    void description(const QString &text)
+    {
+        m_bytes += "\t\t<description><![CDATA[";
+        Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
+        m_bytes += "]]></description>\r\n";
+    }
+    QByteArray take() { return std::move(m_bytes); }
+
+private:
+    QByteArray m_bytes;
+};
+
+} // namespace
+
+QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                        const QLocale &locale)
+{
+    const ChannelSettings &c = document.channel;
+    RssLines out;
+    out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    out.line(u"<rss version=\"2.0\">");
+    out.line(u"\t<channel>");
+    if (!c.title.isEmpty())
+        out.element(1, "title"_L1, c.title);
+    if (!c.link.isEmpty())
+        out.element(1, "link"_L1, c.link);
+    if (!c.description.isEmpty())
+        out.element(1, "description"_L1, c.description);
+    if (!c.language.isEmpty())
+        out.element(1, "language"_L1, c.language);
+    out.line(QString("\t<pubDate>"_L1 + PublicationDate(moment) + "</pubDate>"_L1));
+    out.line(QString("\t<docs>"_L1 + QLatin1StringView(RssDocsUrl) + "</docs>"_L1));
+    if (!c.managingeditor.isEmpty())
+        out.element(1, "managingEditor"_L1, c.managingeditor);
+    if (!c.webmaster.isEmpty())
+        out.element(1, "webMaster"_L1, c.webmaster);
+    if (!c.category.isEmpty())
+        out.element(1, "category"_L1, c.category);
+    if (!c.ttl.isEmpty())
+        out.element(1, "ttl"_L1, c.ttl);
+    if (!c.imageurl.isEmpty()) {
+        out.line(u"\t<image>");
+        out.element(2, "url"_L1, c.imageurl);
+        if (!c.imagetitle.isEmpty())
+            out.element(2, "title"_L1, c.imagetitle);
+        if (!c.imagelink.isEmpty())
+            out.element(2, "link"_L1, c.imagelink);
+        out.line(u"\t</image>");
+    }
+
+    const int count = document.entryCount();
+    const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
+    const StyleBlockRemover removeStyleBlocks(styleBlock, treatedForDescription(styleBlock));
+    for (int i = count; i > count - selection.taken; --i) {
+        const RSSentry &entry = document.entries.at(i);
+        out.line(u"\t<item>");
+        if (!entry.title.isEmpty())
+            out.element(2, "title"_L1, entry.title);
+        if (!entry.link.isEmpty())
+            out.element(2, "link"_L1, entry.link);
+        if (!entry.content.isEmpty()) {
+            const QString description = descriptionText(entry.content, removeStyleBlocks);
+            out.description(description);
+        }
+        out.line(u"\t</item>");
+    }
+    out.line(u"\t</channel>");
+    out.line(u"</rss>");
+    return out.take();
+}
+
+bool WriteRssFile(FeedDocument &document, const QString &path, const QString &programFolder,
+                  const QDateTime &moment, QString *error)
+{
+    const QString styleBlock = BuildStyleBlock(programFolder);
+    return writeFileAtomically(path, BuildRssFile(document, styleBlock, moment), error);
+}
+
+bool MayReplaceWithRss(const QString &path, QString *reason)
+{
+    auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (!QFile::exists(path))
+        return !QFileInfo(path).isSymLink() || refuse(u"is a link to a file that does not exist"_s);
+    QFile file;
+    QString why;
+    if (!openRegularFile(file, path, &why))
+        return refuse(why);
+    // The declaration and the start of the rss element fit well into the first kilobytes.
+    const QByteArray head = file.read(4096);
+    if (head.isEmpty() && file.atEnd())
+        return true;
+    static const QRegularExpression rssStart(u"\\A(\\xEF\\xBB\\xBF)?<\\?xml\\s[^<>]*\\?>\\s*<rss[\\s>]"_s);
+    if (rssStart.match(QString::fromLatin1(head)).hasMatch())
+        return true;
+    return refuse(u"is not an RSS file (it does not start with an XML declaration and <rss)"_s);
+}
+
+} // namespace Feedsmith

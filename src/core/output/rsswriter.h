@@ -1,0 +1,61 @@
+// The RSS 2.0 file: the channel lines, the publication date and the newest entries.
+#pragma once
+
+#include "core/document/feeddocument.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+#include <array>
+
+namespace Feedsmith {
+
+// English day and month abbreviations of RFC 822 dates, whatever the user's language.
+inline constexpr std::array<const char *, 7> DayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+inline constexpr std::array<const char *, 12> MonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// The feed's publication date, such as "Sun, 06 Dec 2026 19:41:29 +0100": the moment's own
+// offset from UTC closes it, so the text names the true instant in summer and winter alike.
+QString PublicationDate(const QDateTime &moment);
+
+// Which entries go into the feed and the preview.
+struct FeedItemSelection
+{
+    double countValue = 0; // n: the number field's value, at most the entry count
+    int taken = 0;         // k: how many of the newest entries are taken, keyN downwards
+};
+
+// Reads the number field; an empty, "0" or non-numeric field is first reset to "10".
+FeedItemSelection FeedItemCount(ChannelSettings &channel, int entryCount,
+                                const QLocale &locale = QLocale::system());
+
+// The text between the first "<body>" and the first "</body>" (any case), or the whole content
+// when it has neither. With only one of them, the text after "<body>" or before "</body>".
+QString ExtractBody(const QString &content);
+
+// An entry's description text: body, unescaped, transliterated, style block removed.
+QString DescriptionText(const QString &content, const QString &styleBlock);
+
+
+// The whole RSS file as bytes, lines ended by CR LF. The number field may be reset to "10".
+QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                        const QLocale &locale = QLocale::system());
+
+// Builds the style block, then writes the RSS file atomically. False, with *error naming the
+// file and the reason, when it could not be written; the previous file is then untouched.
+bool WriteRssFile(FeedDocument &document, const QString &path, const QString &programFolder,
+                  const QDateTime &moment, QString *error);
+
+// Whether the RSS file may be written to path when the path came from a project, which may come
+// from someone else: nothing is there yet, or an empty regular file, or a regular file that
+// starts with an XML declaration followed by "<rss". Anything else (a shell profile, a key
+// file, the project itself, a device) is left alone: false, and *reason says why.
+bool MayReplaceWithRss(const QString &path, QString *reason);
+
+// The address of the RSS 2.0 specification, written as the channel's docs element.
+inline constexpr char RssDocsUrl[] = "https://www.rssboard.org/rss-specification";
+
+} // namespace Feedsmith

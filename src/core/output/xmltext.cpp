@@ -1,0 +1,143 @@
+// XML-safe text for the RSS file.
+#include "core/output/xmltext.h"
+
+#include "core/text/textsearch.h"
+
+#include <QStringList>
+
+namespace Feedsmith::XmlText {
+
+using namespace Qt::StringLiterals;
+
+bool isAllowed(char32_t cp)
+{
+    if (cp < 0x20)
+        return cp == 0x9 || cp == 0xA || cp == 0xD;
+    if (cp <= 0xD7FF)
+        return true;
+    if (cp >= 0xE000 && cp <= 0xFFFD)
+        return true;
+    return cp >= 0x10000 && cp <= 0x10FFFF;
+}
+
+namespace {
+
+// Where the next forbidden character or lone surrogate half starts, from i on; n when none.
+qsizetype nextForbidden(QStringView text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    for (; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (u >= 0x20 && u < 0xD800)
+            continue; // the common case
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;
+            continue;
+        }
+        if (QChar::isSurrogate(u) || !isAllowed(u))
+            return i;
+    }
+    return n;
+}
+
+} // namespace
+
+QString dropForbidden(QStringView text)
+{
+    qsizetype bad = nextForbidden(text, 0);
+    if (bad == text.size())
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (bad < text.size()) {
+        out += text.mid(from, bad - from);
+        from = bad + 1;
+        bad = nextForbidden(text, from);
+    }
+    out += text.mid(from);
+    return out;
+}
+
+namespace {
+
+// The length of a reference starting at text[i] == '&' that a parser resolves by itself, or 0.
+qsizetype resolvableReference(QStringView text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    qsizetype j = i + 1;
+    if (j < n && text[j] == u'#') {
+        ++j;
+        const bool hex = j < n && text[j] == u'x';
+        if (hex)
+            ++j;
+        const qsizetype digitsStart = j;
+        quint64 value = 0;
+        while (j < n && j - digitsStart < 10) {
+            const char16_t c = text[j].unicode();
+            int d = -1;
+            if (c >= u'0' && c <= u'9')
+                d = c - u'0';
+            else if (hex && c >= u'a' && c <= u'f')
+                d = c - u'a' + 10;
+            else if (hex && c >= u'A' && c <= u'F')
+                d = c - u'A' + 10;
+            if (d < 0)
+                break;
+            value = value * (hex ? 16 : 10) + quint64(d);
+            ++j;
+        }
+        if (j == digitsStart || j >= n || text[j] != u';')
+            return 0;
+        if (value > 0x10FFFF || !isAllowed(char32_t(value)))
+            return 0;
+        return j - i + 1;
+    }
+    static const QStringList predefined = {u"amp"_s, u"lt"_s, u"gt"_s, u"quot"_s, u"apos"_s};
+    for (const QString &name : predefined) {
+        if (text.mid(j).startsWith(name) && j + name.size() < n && text[j + name.size()] == u';')
+            return name.size() + 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString escapeCharacterData(QStringView raw)
+{
+    const QString text = dropForbidden(raw);
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    const qsizetype n = text.size();
+    qsizetype runStart = 0;
+    auto flush = [&](qsizetype upTo) { out += QStringView(text).mid(runStart, upTo - runStart); };
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'<') {
+            flush(i);
+            out += "&lt;"_L1;
+            runStart = i + 1;
+        } else if (c == u'&') {
+            if (const qsizetype len = resolvableReference(text, i)) {
+                i += len - 1; // the reference stays as it is
+            } else {
+                flush(i);
+                out += "&amp;"_L1;
+                runStart = i + 1;
+            }
+        } else if (c == u'>' && i >= 2 && text[i - 1] == u']' && text[i - 2] == u']') {
+            flush(i);
+            out += "&gt;"_L1;
+            runStart = i + 1;
+        }
+    }
+    flush(n);
+    return out;
+}
+
+QString cdataContent(QStringView raw)
+{
+    return replaceAll(dropForbidden(raw), u"]]>", u"]]]]><![CDATA[>");
+}
+
+} // namespace Feedsmith::XmlText

@@ -1,0 +1,308 @@
+// Entry dates in the project file.
+#include "core/project/datetext.h"
+
+#include "core/document/rssentry.h"
+
+#include <QRegularExpression>
+
+namespace Feedsmith::DateText {
+
+using namespace Qt::StringLiterals;
+
+QString dateFormat(const QLocale &locale)
+{
+    QString f = locale.dateFormat(QLocale::ShortFormat);
+    // Short formats often carry a two-digit year, which reads back a century off.
+    static const QRegularExpression years(u"y+"_s);
+    f.replace(years, u"yyyy"_s);
+    return f;
+}
+
+QString timeFormat(const QLocale &locale)
+{
+    QString f = locale.timeFormat(QLocale::LongFormat);
+    // Drop the time-zone name and the blanks around it.
+    static const QRegularExpression zone(u"\\s*t+\\s*"_s);
+    f.replace(zone, u" "_s);
+    f = f.trimmed();
+    if (!f.contains(u's')) {
+        const qsizetype minutes = f.indexOf("mm"_L1);
+        if (minutes >= 0)
+            f.insert(minutes + 2, ":ss"_L1);
+    }
+    return f;
+}
+
+QString format(const QDateTime &moment, const QLocale &locale, const QString &dateForm, const QString &timeForm)
+{
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    if (date == zeroDate().date())
+        return locale.toString(time, timeForm);
+    if (time == QTime(0, 0))
+        return locale.toString(date, dateForm);
+    return locale.toString(date, dateForm) + u' ' + locale.toString(time, timeForm);
+}
+
+QString format(const QDateTime &moment, const QLocale &locale)
+{
+    return format(moment, locale, dateFormat(locale), timeFormat(locale));
+}
+
+std::optional<NumericForm> NumericForm::prepare(const QString &format, const QLocale &locale)
+{
+    if (locale.zeroDigit() != u"0"_s)
+        return std::nullopt; // other digits are left to QLocale
+    NumericForm form;
+    form.m_am = locale.amText();
+    form.m_pm = locale.pmText();
+    const qsizetype n = format.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = format[i];
+        qsizetype j = i;
+        while (j < n && format[j] == c)
+            ++j;
+        const qsizetype count = j - i;
+        Piece piece;
+        switch (c.unicode()) {
+        case u'd':
+            if (count > 2)
+                return std::nullopt; // day names
+            piece.field = Field::Day;
+            break;
+        case u'M':
+            if (count > 3)
+                return std::nullopt; // long month names
+            piece.field = count == 3 ? Field::MonthName : Field::Month;
+            if (count == 3 && form.m_monthNames.isEmpty()) {
+                for (int m = 1; m <= 12; ++m)
+                    form.m_monthNames << locale.monthName(m, QLocale::ShortFormat);
+            }
+            break;
+        case u'y':
+            if (count != 4)
+                return std::nullopt;
+            piece.field = Field::Year;
+            piece.maxDigits = 4;
+            break;
+        case u'H':
+            piece.field = Field::Hour24;
+            break;
+        case u'h':
+            piece.field = Field::Hour12;
+            break;
+        case u'm':
+            piece.field = Field::Minute;
+            break;
+        case u's':
+            piece.field = Field::Second;
+            break;
+        case u'A':
+        case u'a':
+            // "AP", "ap", "A" or "a": the AM/PM marker.
+            piece.field = Field::AmPm;
+            j = (i + 1 < n && format[i + 1].toLower() == u'p') ? i + 2 : i + 1;
+            break;
+        case u'P':
+        case u'p':
+            // The second letter of an "AP" already handled; a lone one is a literal in Qt too.
+            piece.field = Field::Literal;
+            piece.literal = format.mid(i, count);
+            break;
+        case u'\'': {
+            // Quoted text is literal; two quotes in a row stand for one.
+            piece.field = Field::Literal;
+            qsizetype k = i + 1;
+            for (;;) {
+                if (k >= n)
+                    return std::nullopt; // unterminated quote
+                if (format[k] == u'\'') {
+                    if (k + 1 < n && format[k + 1] == u'\'') {
+                        piece.literal += u'\'';
+                        k += 2;
+                        continue;
+                    }
+                    break;
+                }
+                piece.literal += format[k++];
+            }
+            if (k == i + 1)
+                piece.literal = u"'"_s; // '' alone is a quote
+            j = k + 1;
+            break;
+        }
+        default:
+            if (c.isLetter())
+                return std::nullopt; // zones, day names and the like: left to QLocale
+            piece.field = Field::Literal;
+            piece.literal = format.mid(i, count);
+            break;
+        }
+        if ((piece.field == Field::Hour24 || piece.field == Field::Hour12 || piece.field == Field::Minute
+             || piece.field == Field::Second)
+            && count > 2)
+            return std::nullopt;
+        form.m_pieces.push_back(piece);
+        i = j;
+    }
+    bool twelveHour = false;
+    bool marker = false;
+    for (const Piece &p : form.m_pieces) {
+        twelveHour |= p.field == Field::Hour12;
+        marker |= p.field == Field::AmPm;
+    }
+    if (twelveHour != marker)
+        return std::nullopt;
+    return form;
+}
+
+std::optional<QDateTime> NumericForm::read(QStringView text, const QDate &baseDate) const
+{
+    int day = baseDate.day();
+    int month = baseDate.month();
+    int year = baseDate.year();
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int pm = -1;
+    qsizetype pos = 0;
+    const qsizetype n = text.size();
+    for (const Piece &piece : m_pieces) {
+        if (piece.field == Field::Literal) {
+            if (text.mid(pos, piece.literal.size()) != piece.literal)
+                return std::nullopt;
+            pos += piece.literal.size();
+            continue;
+        }
+        if (piece.field == Field::AmPm) {
+            if (!m_am.isEmpty() && text.mid(pos, m_am.size()).compare(m_am, Qt::CaseInsensitive) == 0) {
+                pm = 0;
+                pos += m_am.size();
+            } else if (!m_pm.isEmpty() && text.mid(pos, m_pm.size()).compare(m_pm, Qt::CaseInsensitive) == 0) {
+                pm = 1;
+                pos += m_pm.size();
+            } else {
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (piece.field == Field::MonthName) {
+            int found = 0;
+            for (int m = 0; m < m_monthNames.size() && !found; ++m) {
+                const QString &name = m_monthNames.at(m);
+                if (!name.isEmpty() && text.mid(pos, name.size()).compare(name, Qt::CaseInsensitive) == 0) {
+                    found = m + 1;
+                    pos += name.size();
+                }
+            }
+            if (!found)
+                return std::nullopt;
+            month = found;
+            continue;
+        }
+        int value = 0;
+        int digits = 0;
+        while (pos < n && digits < piece.maxDigits && text[pos] >= u'0' && text[pos] <= u'9') {
+            value = value * 10 + (text[pos].unicode() - u'0');
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0 || (piece.field == Field::Year && digits != 4))
+            return std::nullopt;
+        switch (piece.field) {
+        case Field::Day: day = value; break;
+        case Field::Month: month = value; break;
+        case Field::Year: year = value; break;
+        case Field::Hour24: hour = value; break;
+        case Field::Hour12:
+            if (value < 1 || value > 12)
+                return std::nullopt;
+            hour = value % 12;
+            break;
+        case Field::Minute: minute = value; break;
+        case Field::Second: second = value; break;
+        default: break;
+        }
+    }
+    if (pos != n)
+        return std::nullopt;
+    if (pm == 1)
+        hour += 12;
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
+}
+
+namespace {
+
+QDateTime tryForms(const QString &text, const QLocale &locale, const QString &dateForm, const QString &timeForm)
+{
+    QDateTime dt = locale.toDateTime(text, dateForm + u' ' + timeForm);
+    if (dt.isValid())
+        return dt;
+    const QDate d = locale.toDate(text, dateForm);
+    if (d.isValid())
+        return QDateTime(d, QTime(0, 0));
+    const QTime t = locale.toTime(text, timeForm);
+    if (t.isValid())
+        return QDateTime(zeroDate().date(), t);
+    return {};
+}
+
+} // namespace
+
+Reader::Form Reader::makeForm(const QLocale &locale, const QString &date, const QString &time)
+{
+    Form form{locale, date, time, {}, {}, {}};
+    form.dateTime = NumericForm::prepare(date + u' ' + time, locale);
+    form.dateAlone = NumericForm::prepare(date, locale);
+    form.timeAlone = NumericForm::prepare(time, locale);
+    return form;
+}
+
+Reader::Reader(const QLocale &locale)
+{
+    m_forms.push_back(makeForm(locale, dateFormat(locale), timeFormat(locale)));
+    const QLocale c = QLocale::c();
+    m_forms.push_back(makeForm(c, u"dd.MM.yyyy"_s, u"HH:mm:ss"_s));
+    m_forms.push_back(makeForm(c, u"M/d/yyyy"_s, u"h:mm:ss AP"_s));
+    m_forms.push_back(makeForm(c, u"yyyy-MM-dd"_s, u"HH:mm:ss"_s));
+}
+
+QDateTime Reader::readForm(const Form &form, const QString &text)
+{
+    // Prepared forms read numbers directly; the others go through QLocale.
+    const QDate zero = zeroDate().date();
+    if (form.dateTime && form.dateAlone && form.timeAlone) {
+        if (auto dt = form.dateTime->read(text, zero))
+            return *dt;
+        if (auto d = form.dateAlone->read(text, zero))
+            return *d;
+        if (auto t = form.timeAlone->read(text, zero))
+            return *t;
+        return {};
+    }
+    return tryForms(text, form.locale, form.date, form.time);
+}
+
+QDateTime parse(const QString &raw, const QLocale &locale)
+{
+    return Reader(locale).read(raw);
+}
+
+QDateTime Reader::read(const QString &raw) const
+{
+    const QString text = raw.trimmed();
+    if (text.isEmpty())
+        return {};
+    for (const Form &form : m_forms) {
+        if (QDateTime dt = readForm(form, text); dt.isValid())
+            return dt;
+    }
+    return {};
+}
+
+} // namespace Feedsmith::DateText

@@ -1,0 +1,194 @@
+// The project file reader.
+#include "core/project/projectreader.h"
+
+#include "core/project/datetext.h"
+#include "core/text/textencoding.h"
+#include "core/text/textfiles.h"
+#include "core/text/windows1252.h"
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct PathParts
+{
+    QString folder;
+    QString name;
+};
+
+PathParts splitPath(const QString &path)
+{
+    const qsizetype cut = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    if (cut < 0)
+        return {QString(), path};
+    return {path.left(cut + 1), path.mid(cut + 1)};
+}
+
+// Plain values of the project file: references to characters above 255 come back as characters.
+QString plainValue(const QString &value)
+{
+    return Windows1252::decodeHighReferences(value);
+}
+
+} // namespace
+
+namespace {
+
+// Walks the rows of a project file from the top, filling the document as it goes.
+class ProjectWalk
+{
+public:
+    ProjectWalk(FeedDocument &document, const KeyedTexts &textTable, const QString &styleBlock, const QLocale &locale)
+        : m_document(document)
+        , m_tree(document.tree)
+        , m_styleBlock(styleBlock)
+        , m_newEntryText(textTable.value(u"newentry"_s))
+        , m_hasNewEntryText(textTable.contains(u"newentry"_s))
+        , m_dates(locale)
+    {
+        m_tree.beginBulkChange();
+        if (textTable.contains(u"rootkey"_s)) {
+            m_tree.addTopLevel(EntryTreeModel::RootKey, textTable.value(u"rootkey"_s));
+            m_tree.setExpanded(EntryTreeModel::RootKey, true);
+        }
+    }
+
+    void take(const MarkupRow &row)
+    {
+        if (row.isEmpty())
+            return; // an empty row matches nothing
+        const QString &name = row.name;
+        const QString &closing = row.closing;
+        if (name == "settings"_L1)
+            m_inSettings = true;
+        if (closing == "settings"_L1)
+            m_inSettings = false;
+        if (name == "ftpsettings"_L1)
+            m_inFtp = true;
+        if (closing == "ftpsettings"_L1)
+            m_inFtp = false;
+        if (name == "entries"_L1)
+            m_inEntries = true;
+        if (closing == "entries"_L1)
+            m_inEntries = false;
+        if (m_inSettings) {
+            for (const auto &field : ChannelFields) {
+                if (name == field.tag)
+                    m_document.channel.*field.member = plainValue(row.value);
+            }
+        }
+        if (m_inFtp) {
+            for (const auto &field : StoredFtpFields) {
+                if (name == field.tag)
+                    m_document.ftp.*field.member = plainValue(row.value);
+            }
+        }
+        if (!m_inEntries)
+            return;
+        if (name == "entry"_L1) {
+            m_inEntry = true;
+            m_record = RSSentry{};
+        }
+        if (closing == "entry"_L1) {
+            addRecord();
+            m_inEntry = false;
+            m_record = RSSentry{};
+        }
+        if (!m_inEntry)
+            return;
+        if (name == "title"_L1) {
+            m_record.title = plainValue(row.value);
+        } else if (name == "link"_L1) {
+            m_record.link = plainValue(row.value);
+        } else if (name == "content"_L1) {
+            m_record.content = m_styleBlock + UnescapeText(row.value);
+        } else if (name == "date"_L1) {
+            const QDateTime date = m_dates.read(row.value);
+            m_record.createdate = date.isValid() ? date : zeroDate();
+        }
+    }
+
+    ProjectReadResult finish()
+    {
+        if (!m_document.channel.title.isEmpty())
+            m_tree.setCaption(EntryTreeModel::RootKey, m_document.channel.title);
+        m_document.currentEntryKey.clear();
+        m_tree.endBulkChange();
+        return m_result;
+    }
+
+private:
+    void addRecord()
+    {
+        if (m_document.entries.isFull()) {
+            ++m_result.entriesLeftOut;
+            return;
+        }
+        if (m_record.title.isEmpty() && m_hasNewEntryText)
+            m_record.title = m_newEntryText;
+        const int n = m_document.entryCount() + 1;
+        const QString key = EntryCollection::keyFor(n);
+        const QString caption = EntryCaption(m_record, m_newEntryText);
+        if (n == 1)
+            m_tree.add(EntryTreeModel::RootKey, EntryTreeModel::Child, key, caption);
+        else
+            m_tree.add(EntryCollection::keyFor(n - 1), EntryTreeModel::FirstSibling, key, caption);
+        m_document.entries.append(std::move(m_record));
+        ++m_result.entriesRead;
+    }
+
+    FeedDocument &m_document;
+    EntryTreeModel &m_tree;
+    const QString m_styleBlock;
+    const QString m_newEntryText;
+    const bool m_hasNewEntryText;
+    const DateText::Reader m_dates;
+    ProjectReadResult m_result;
+    bool m_inSettings = false;
+    bool m_inFtp = false;
+    bool m_inEntries = false;
+    bool m_inEntry = false;
+    RSSentry m_record;
+};
+
+} // namespace
+
+ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &table, const KeyedTexts &textTable,
+                                  const QString &styleBlock, const QLocale &locale)
+{
+    ProjectWalk walk(document, textTable, styleBlock, locale);
+    const qsizetype last = table.lastRowIndex();
+    for (qsizetype r = 0; r <= last; ++r)
+        walk.take(table.row(r));
+    ProjectReadResult result = walk.finish();
+    result.fileOpened = table.fileOpened();
+    return result;
+}
+
+QString projectFileToRead(const QString &path)
+{
+    const PathParts parts = splitPath(path);
+    return MarkupFilePath(parts.folder, parts.name);
+}
+
+ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
+                                  const KeyedTexts &textTable, const QLocale &locale)
+{
+    NewDocument(document);
+    document.projectPath = path;
+    const PathParts parts = splitPath(path);
+    // Rows are taken as the lines are read: a large project is never held twice.
+    ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale);
+    QString error;
+    const bool opened =
+        ReadMarkupRows(parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); }, &error);
+    ProjectReadResult result = walk.finish();
+    result.fileOpened = opened;
+    if (!opened)
+        result.error = error;
+    return result;
+}
+
+} // namespace Feedsmith

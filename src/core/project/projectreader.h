@@ -1,0 +1,39 @@
+// Reading a project file back into a document.
+#pragma once
+
+#include "core/document/feeddocument.h"
+#include "core/locale/keyedtexts.h"
+#include "core/text/markupreader.h"
+
+#include <QLocale>
+#include <QString>
+
+namespace Feedsmith {
+
+// What a read found.
+struct ProjectReadResult
+{
+    bool fileOpened = false; // false: the file is missing or unreadable; the document is new and empty
+    QString error;           // why it was not opened ("no such file", "is a device, not a regular file", ...)
+    int entriesRead = 0;
+    // Entry groups beyond the 32767 a document can hold; they are not loaded, the first 32767 are.
+    int entriesLeftOut = 0;
+};
+
+// Fills a freshly cleared document from the rows of a project file: the root node (when the
+// language has a "rootkey" text), the channel and FTP fields, one entry and tree node per entry
+// group, in file order as key1, key2, ... Untitled entries get the "newentry" text as title;
+// contents get the style block in front of their unescaped body. Afterwards the root carries the
+// channel title, if there is one, and no entry is current.
+ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &table, const KeyedTexts &textTable,
+                                  const QString &styleBlock, const QLocale &locale = QLocale::system());
+
+// Splits the path at its last "/" (a "\" counts too) and reads it as the open command does: the
+// name as given when it holds ".rsx", else with ".xml" appended. The document is made new first.
+ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
+                                  const KeyedTexts &textTable, const QLocale &locale = QLocale::system());
+
+// The file a project path is read from.
+QString projectFileToRead(const QString &path);
+
+} // namespace Feedsmith

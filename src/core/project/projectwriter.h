@@ -1,0 +1,28 @@
+// The project file (".rsx"): one element per line, as the markup reader expects.
+#pragma once
+
+#include "core/document/feeddocument.h"
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+
+namespace Feedsmith {
+
+// An entry's stored body: its body text, transliterated, cleared of the style block and escaped
+// onto one line.
+QString StoredBody(const QString &content, const QString &styleBlock);
+
+// The whole project file as bytes. Channel, FTP, title and link values are written as they
+// stand; characters outside Windows-1252 become numeric character references. The FTP password
+// is never written.
+QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock,
+                            const QLocale &locale = QLocale::system());
+
+// Runs the document's LoadSelectedEntry step, builds the style block and writes the file
+// atomically. False, with *error naming the file and the reason, when it could not be written;
+// the previous file is then untouched.
+bool WriteProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
+                      QString *error, const QLocale &locale = QLocale::system());
+
+} // namespace Feedsmith

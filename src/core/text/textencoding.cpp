@@ -1,0 +1,312 @@
+// Bracket escapes and transliteration.
+#include "core/text/textencoding.h"
+
+#include "core/text/textsearch.h"
+#include "core/text/windows1252.h"
+
+#include <array>
+
+namespace Feedsmith {
+
+namespace {
+
+constexpr std::array<const char *, 128> TransliterationTable = [] {
+    std::array<const char *, 128> t{};
+    for (auto &e : t)
+        e = "";
+    auto set = [&t](int code, const char *text) { t[code - 128] = text; };
+    auto range = [&set](int from, int to, const char *text) {
+        for (int c = from; c <= to; ++c)
+            set(c, text);
+    };
+    set(128, "Euro");
+    set(131, "f");
+    set(138, "S");
+    set(140, "OE");
+    set(153, "TM");
+    set(154, "s");
+    set(156, "oe");
+    set(158, "z");
+    set(159, "Y");
+    set(160, " ");
+    set(161, "i");
+    set(162, "cent");
+    set(163, "Pfund");
+    set(165, "Yen");
+    set(169, "c");
+    set(170, "a");
+    set(174, "r");
+    set(175, "-");
+    set(177, "+-");
+    set(183, ".");
+    set(188, "1/4");
+    set(189, "1/2");
+    set(190, "3/4");
+    range(192, 195, "A");
+    set(196, "Ae");
+    set(197, "A");
+    set(198, "A");
+    set(199, "C");
+    range(200, 203, "E");
+    range(204, 207, "I");
+    set(208, "D");
+    set(209, "N");
+    range(210, 213, "O");
+    set(214, "Oe");
+    set(215, "x");
+    set(216, "0");
+    range(217, 219, "U");
+    set(220, "Ue");
+    set(221, "Y");
+    set(223, "ss");
+    range(224, 227, "a");
+    set(228, "ae");
+    set(229, "a");
+    set(230, "ae");
+    set(231, "c");
+    range(232, 235, "e");
+    range(236, 239, "i");
+    set(241, "n");
+    range(242, 245, "o");
+    set(246, "oe");
+    range(249, 251, "u");
+    set(252, "ue");
+    set(253, "y");
+    set(255, "y");
+    return t;
+}();
+
+// The upper-half code of a character, or -1 for ASCII and for characters outside the code page.
+inline int upperCode(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return -1;
+    const int code = Windows1252::code(char32_t(u));
+    return code >= 128 ? code : -1;
+}
+
+// The letter class of an upper-half code: both cases of a letter share one class.
+constexpr int letterClass(int code)
+{
+    switch (code) {
+    case 138: return 154; // S with caron
+    case 140: return 156; // OE ligature
+    case 142: return 158; // Z with caron
+    case 159: return 255; // Y with diaeresis
+    default: break;
+    }
+    if (code >= 192 && code <= 222 && code != 215)
+        return code + 32;
+    return code;
+}
+
+} // namespace
+
+QLatin1StringView TransliterationFor(int code)
+{
+    if (code < 128 || code > 255)
+        return {};
+    return QLatin1StringView(TransliterationTable[code - 128]);
+}
+
+QString EscapeText(const QString &text)
+{
+    // The five replacements cannot create input for one another, so one pass does them all;
+    // the text between two special characters is copied in one piece.
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    const QChar *data = text.constData();
+    const qsizetype n = text.size();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        QLatin1StringView replacement;
+        switch (data[i].unicode()) {
+        case u'<': replacement = QLatin1StringView("[["); break;
+        case u'>': replacement = QLatin1StringView("]]"); break;
+        case u',': replacement = QLatin1StringView("[:bst:]"); break;
+        case u'\n':
+        case u'\r': replacement = QLatin1StringView(""); break;
+        default: continue;
+        }
+        out.append(data + runStart, i - runStart);
+        out += replacement;
+        runStart = i + 1;
+    }
+    out.append(data + runStart, n - runStart);
+    return out;
+}
+
+QString UnescapeText(const QString &text)
+{
+    // Order matters here ("[[:bst:]" must become "<:bst:]"), so the steps run one after another.
+    QString out = replaceAll(replaceAll(text, u"[[", u"<"), u"]]", u">");
+    out = replaceAllIgnoringCase(out, u"[:bst:]", u",");
+    if (out.contains(u'\n'))
+        out.remove(u'\n');
+    if (out.contains(u'\r'))
+        out.remove(u'\r');
+    return out;
+}
+
+// Pass 1 walks the positions 0 .. L-1 of a text that changes under it: whenever the character at
+// the position has an upper-half code, every character of its letter class in the whole text is
+// replaced at once. Doing that literally costs a full rescan per distinct character; instead the
+// text is kept as three parts that together always equal the text as it stands:
+//   out   - the positions already passed, in their current form;
+//   pend  - a short run of characters in current form (replacement texts, or characters that a
+//           longer replacement pushed back past the scan position);
+//   rest  - the untouched tail of the input, replaced lazily as it is read.
+// A replacement only rewrites `out` when it holds a character of that class, which happens only
+// after a deletion made the scan skip a character; that is rare, and counted exactly.
+QString Transliterate(const QString &text)
+{
+    const qsizetype n = text.size();
+    qsizetype first = 0;
+    while (first < n && upperCode(text[first]) < 0)
+        ++first;
+    if (first == n)
+        return text;
+
+    std::array<bool, 256> replaced{};
+    std::array<QString, 256> replacement;
+    std::array<qsizetype, 256> skippedInOut{};
+
+    QString out;
+    out.reserve(n + n / 8);
+    out.append(text.constData(), first);
+    QString pend;
+    qsizetype pendPos = 0;
+    qsizetype r = first;
+
+    auto peek = [&](QChar &ch) -> bool {
+        for (;;) {
+            if (pendPos < pend.size()) {
+                ch = pend[pendPos];
+                return true;
+            }
+            if (r >= n)
+                return false;
+            const QChar t = text[r];
+            const int code = upperCode(t);
+            if (code >= 0 && replaced[letterClass(code)]) {
+                pend = replacement[letterClass(code)];
+                pendPos = 0;
+                ++r;
+                continue;
+            }
+            ch = t;
+            return true;
+        }
+    };
+    auto take = [&] {
+        if (pendPos < pend.size())
+            ++pendPos;
+        else
+            ++r;
+    };
+    // Moves the character at the scan position into `out` without examining it.
+    auto pass = [&]() -> bool {
+        QChar ch;
+        if (!peek(ch))
+            return false;
+        take();
+        out += ch;
+        if (const int code = upperCode(ch); code >= 0)
+            ++skippedInOut[letterClass(code)];
+        return true;
+    };
+    auto replaceClass = [&](const QString &s, int cls) {
+        QString result;
+        result.reserve(s.size());
+        for (const QChar c : s) {
+            const int code = upperCode(c);
+            if (code >= 0 && letterClass(code) == cls)
+                result += replacement[cls];
+            else
+                result += c;
+        }
+        return result;
+    };
+
+    const qsizetype length = n;
+    qsizetype p = first;
+    while (p < length) {
+        QChar ch;
+        if (!peek(ch))
+            break;
+        const int code = upperCode(ch);
+        if (code < 0) {
+            if (pendPos < pend.size()) {
+                take();
+                out += ch;
+                ++p;
+                continue;
+            }
+            // A run of plain characters straight from the input, up to the end of the scan.
+            const qsizetype limit = r + (length - p);
+            qsizetype j = r + 1;
+            while (j < n && j < limit && upperCode(text[j]) < 0)
+                ++j;
+            out.append(text.constData() + r, j - r);
+            p += j - r;
+            r = j;
+            continue;
+        }
+        // Replace every occurrence of this letter, in both cases, in the whole text.
+        take();
+        const int cls = letterClass(code);
+        replaced[cls] = true;
+        replacement[cls] = QString(TransliterationFor(code));
+        pend = replacement[cls] + replaceClass(pend.mid(pendPos), cls);
+        pendPos = 0;
+        if (skippedInOut[cls] > 0) {
+            out = replaceClass(out, cls);
+            skippedInOut[cls] = 0;
+        }
+        if (out.size() > p) {
+            // A longer replacement before the scan position pushes text back past it.
+            const QString tail = out.mid(p);
+            out.truncate(p);
+            for (const QChar c : tail) {
+                if (const int k = upperCode(c); k >= 0)
+                    --skippedInOut[letterClass(k)];
+            }
+            pend = tail + pend;
+        }
+        bool ended = false;
+        while (out.size() < p && !ended)
+            ended = !pass();
+        // The character now standing at the scan position is not examined.
+        if (ended || !pass())
+            break;
+        ++p;
+    }
+
+    // What is left of the text, in its current form.
+    out += QStringView(pend).mid(pendPos);
+    while (r < n) {
+        qsizetype j = r;
+        while (j < n && upperCode(text[j]) < 0)
+            ++j;
+        out.append(text.constData() + r, j - r);
+        r = j;
+        if (r == n)
+            break;
+        const int code = upperCode(text[r]);
+        if (replaced[letterClass(code)])
+            out += replacement[letterClass(code)];
+        else
+            out += text[r];
+        ++r;
+    }
+
+    // Pass 2: whatever upper-half character survived becomes "_".
+    for (QChar &c : out) {
+        if (upperCode(c) >= 0)
+            c = u'_';
+    }
+    return out;
+}
+
+} // namespace Feedsmith

@@ -1,0 +1,273 @@
+// Whole text files and the HTML wrappers.
+#include "core/text/textfiles.h"
+
+#include "core/text/textsearch.h"
+#include "core/text/windows1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Feedsmith {
+
+void forEachLine(QStringView text, const std::function<void(QStringView)> &f)
+{
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n) {
+        const qsizetype cr = text.indexOf(u'\r', start);
+        if (cr < 0) {
+            f(text.mid(start));
+            return;
+        }
+        f(text.mid(start, cr - start));
+        start = cr + 1;
+        if (start < n && text[start] == u'\n')
+            ++start;
+    }
+}
+
+namespace {
+
+QString fileTypeReason(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return QStringLiteral("is a folder");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("is a device, not a regular file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("is a pipe (FIFO), not a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("is a socket, not a regular file");
+    return QStringLiteral("is not a regular file");
+}
+
+} // namespace
+
+QString fileErrorText(int errnoValue, const QString &fallback)
+{
+    switch (errnoValue) {
+    case EFBIG:
+        return QStringLiteral("the file would exceed the file-size limit");
+    case ENOSPC:
+        return QStringLiteral("the disk is full");
+    case EDQUOT:
+        return QStringLiteral("the disk quota is used up");
+    case EROFS:
+        return QStringLiteral("the file system is read-only");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permission denied");
+    case ENOENT:
+        return QStringLiteral("no such file or folder");
+    case ENOTDIR:
+        return QStringLiteral("a part of the path is not a folder");
+    case EISDIR:
+        return QStringLiteral("is a folder");
+    case ENAMETOOLONG:
+        return QStringLiteral("the name is too long");
+    case ELOOP:
+        return QStringLiteral("too many symbolic links");
+    case EIO:
+        return QStringLiteral("input/output error (the disk or its connection failed)");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("too many open files");
+    default:
+        break;
+    }
+    if (!fallback.isEmpty() && fallback != QLatin1StringView("Unknown error"))
+        return fallback;
+    if (errnoValue != 0)
+        return QString::fromLocal8Bit(std::strerror(errnoValue));
+    return fallback.isEmpty() ? QStringLiteral("the system gave no reason") : fallback;
+}
+
+QString notRegularFileReason(const QString &path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return fileTypeReason(st.st_mode);
+}
+
+bool openRegularFile(QFile &file, const QString &path, QString *reason)
+{
+    auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (path.isEmpty())
+        return refuse(QStringLiteral("no file name given"));
+    const QByteArray native = QFile::encodeName(path);
+    // A look first, so that a device is never opened at all; then the type of what was opened,
+    // so that nothing swapped in between is read. O_NONBLOCK keeps a pipe from waiting for a writer.
+    const QString looked = notRegularFileReason(path);
+    if (!looked.isEmpty())
+        return refuse(looked);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int e = errno;
+        return refuse(e == ENOENT ? QStringLiteral("no such file") : fileErrorText(e, {}));
+    }
+    struct stat st{};
+    QString why = ::fstat(fd, &st) != 0 ? fileErrorText(errno, {}) : fileTypeReason(st.st_mode);
+    if (why.isEmpty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        why = fileErrorText(errno, {});
+    if (why.isEmpty() && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        why = file.errorString();
+    if (!why.isEmpty()) {
+        if (!file.isOpen())
+            ::close(fd);
+        return refuse(why);
+    }
+    return true;
+}
+
+bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error)
+{
+    QFile file;
+    if (!openRegularFile(file, path, error))
+        return false;
+    constexpr qint64 PieceSize = 1 << 20;
+    QByteArray piece;
+    QString buffer;      // the line being read, and what follows it
+    qsizetype scanned = 0; // no CR in buffer before this
+    bool skipLineFeed = false; // the piece before ended in a CR
+    for (;;) {
+        piece.resize(PieceSize);
+        const qint64 got = file.read(piece.data(), PieceSize);
+        if (got < 0) {
+            if (error)
+                *error = fileErrorText(errno, file.errorString());
+            return false;
+        }
+        if (got == 0)
+            break;
+        piece.resize(got);
+        QByteArrayView bytes(piece);
+        if (skipLineFeed && bytes.front() == '\n')
+            bytes = bytes.sliced(1);
+        skipLineFeed = false;
+        buffer += Windows1252::decode(bytes);
+
+        qsizetype start = 0;
+        for (;;) {
+            const qsizetype cr = buffer.indexOf(u'\r', scanned);
+            if (cr < 0) {
+                scanned = buffer.size();
+                break;
+            }
+            f(QStringView(buffer).mid(start, cr - start));
+            start = cr + 1;
+            if (start == buffer.size())
+                skipLineFeed = true; // a line feed may open the next piece
+            else if (buffer[start] == u'\n')
+                ++start;
+            scanned = start;
+        }
+        if (start > 0) {
+            buffer.remove(0, start);
+            scanned -= start;
+        }
+    }
+    if (!buffer.isEmpty())
+        f(buffer);
+    return true;
+}
+
+QString ReadTextFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        const QString folder = info.path();
+        if (!QFileInfo(folder).exists()) {
+            if (!path.contains(u'/'))
+                return {};
+            // The folder is made (one level only); being new, it holds no such file.
+            QDir().mkdir(folder);
+        }
+        return QStringLiteral("-1");
+    }
+    QString joined;
+    if (!forEachFileLine(path, [&joined](QStringView line) { joined += line; }))
+        return {};
+    return joined;
+}
+
+QString programFile(const QString &programFolder, const QString &name)
+{
+    return programFolder + u'/' + name;
+}
+
+QString StyleBlockFor(const QString &styleSheetText)
+{
+    return QLatin1StringView("<style type=text/css><!--") + styleSheetText
+        + QLatin1StringView("--></style>");
+}
+
+QString BuildStyleBlock(const QString &programFolder)
+{
+    return StyleBlockFor(ReadTextFile(programFile(programFolder, QStringLiteral("styles.css"))));
+}
+
+StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
+    : m_block(styleBlock)
+    , m_treated(treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0 ? treatedStyleBlock : QString())
+{
+}
+
+QString StyleBlockRemover::operator()(const QString &text) const
+{
+    return replaceAllIgnoringCase(replaceAllIgnoringCase(text, m_block, {}), m_treated, {});
+}
+
+QString BuildHelpPage(const QString &programFolder, const QString &helpText)
+{
+    return QLatin1StringView("<html><head><title></title>") + BuildStyleBlock(programFolder)
+        + QLatin1StringView("</head><body>") + helpText + QLatin1StringView("</body>");
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    auto fail = [error, &path](const QString &reason) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+        return false;
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("no file name given"));
+    if (QFileInfo(path).isDir())
+        return fail(QStringLiteral("is a folder"));
+    QSaveFile file(path);
+    // errno is taken right after each step, before anything else can change it: Qt's own text
+    // for a write stopped by a file-size limit or a full disk may say no more than "Unknown error".
+    errno = 0;
+    // Unbuffered, so that a short write (a full disk, a file-size limit) shows here; a buffered
+    // write would only fail while committing, and the commit would rename a truncated file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(fileErrorText(errno, file.errorString()));
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const int e = errno;
+        const QString reason = fileErrorText(e, file.errorString());
+        file.cancelWriting(); // the temporary file goes with the QSaveFile
+        return fail(reason);
+    }
+    errno = 0;
+    if (!file.commit())
+        return fail(fileErrorText(errno, file.errorString()));
+    return true;
+}
+
+} // namespace Feedsmith

@@ -1,0 +1,134 @@
+// The Windows-1252 table and conversions.
+#include "core/text/windows1252.h"
+
+#include <array>
+
+namespace Feedsmith::Windows1252 {
+
+namespace {
+
+// Characters of the bytes 0x80 to 0x9F; the unassigned bytes map to the control characters
+// of the same number, as the system conversion does.
+constexpr std::array<char16_t, 32> HighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+int highCode(char32_t cp)
+{
+    for (int i = 0; i < int(HighControls.size()); ++i) {
+        if (HighControls[i] == cp)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+void appendReference(QByteArray &out, char32_t cp)
+{
+    out += "&#";
+    out += QByteArray::number(quint32(cp));
+    out += ';';
+}
+
+} // namespace
+
+int code(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return int(cp);
+    return highCode(cp);
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        *out++ = (u >= 0x80 && u < 0xA0) ? QChar(HighControls[u - 0x80]) : QChar(char16_t(u));
+    }
+    return text;
+}
+
+void appendEncoded(QByteArray &out, QStringView text)
+{
+    const qsizetype n = text.size();
+    const QChar *data = text.data();
+    qsizetype i = 0;
+    while (i < n) {
+        // Runs of ASCII are by far the common case.
+        qsizetype j = i;
+        while (j < n && data[j].unicode() < 0x80)
+            ++j;
+        if (j > i) {
+            const qsizetype start = out.size();
+            out.resize(start + (j - i));
+            char *dst = out.data() + start;
+            for (qsizetype k = i; k < j; ++k)
+                *dst++ = char(data[k].unicode());
+            i = j;
+            if (i == n)
+                break;
+        }
+        const char16_t u = data[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(data[i + 1].unicode())) {
+            appendReference(out, QChar::surrogateToUcs4(u, data[i + 1].unicode()));
+            i += 2;
+            continue;
+        }
+        if (QChar::isSurrogate(u)) {
+            appendReference(out, 0xFFFD);
+        } else if (const int c = code(char32_t(u)); c >= 0) {
+            out += char(c);
+        } else {
+            appendReference(out, u);
+        }
+        ++i;
+    }
+}
+
+QByteArray encode(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    appendEncoded(out, text);
+    return out;
+}
+
+QString decodeHighReferences(const QString &text)
+{
+    if (!text.contains(QLatin1String("&#")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (text[i] == u'&' && i + 2 < n && text[i + 1] == u'#') {
+            qsizetype j = i + 2;
+            char32_t value = 0;
+            bool tooBig = false;
+            while (j < n && text[j].isDigit() && text[j].unicode() < 0x80) {
+                if (!tooBig) {
+                    value = value * 10 + char32_t(text[j].unicode() - u'0');
+                    tooBig = value > 0x10FFFF;
+                }
+                ++j;
+            }
+            const bool digits = j > i + 2;
+            if (digits && !tooBig && j < n && text[j] == u';' && value > 255
+                && !(value >= 0xD800 && value <= 0xDFFF)) {
+                out += QString::fromUcs4(&value, 1);
+                i = j + 1;
+                continue;
+            }
+        }
+        out += text[i];
+        ++i;
+    }
+    return out;
+}
+
+} // namespace Feedsmith::Windows1252

@@ -1,0 +1,91 @@
+// The Internet library on libcurl.
+#pragma once
+
+#include "net/internet.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <map>
+#include <memory>
+
+namespace Feedsmith {
+
+// FTP through libcurl's easy interface: one curl handle per connection, kept between calls so
+// that the control connection (and its login) is reused. Passive mode, binary transfers.
+// Not for use from two threads at once; one thread after another is fine.
+class CurlInternet : public Internet
+{
+public:
+    // How long a silent server is waited for before a call fails with Timeout, and how long a
+    // call may take in all, however the server drips its bytes, before it fails with
+    // DeadlinePassed.
+    struct Timeouts
+    {
+        int connectSeconds = 30;   // TCP connect, greeting and login
+        int responseSeconds = 60;  // any one reply of the server
+        int lowSpeedSeconds = 60;  // a transfer slower than 1 byte/s for this long is given up
+        int deadlineSeconds = 120; // the whole call
+
+        // The defaults, or all four cut to FEEDSMITH_FTP_DEADLINE seconds when that variable
+        // holds a smaller positive number (tests of hostile servers wait seconds, not minutes).
+        static Timeouts fromEnvironment();
+    };
+
+    // A listing is only counted and shown, never stored: more than this is no directory the
+    // program needs to see, and the call fails with ListingTooLarge.
+    static constexpr qsizetype MaxListingBytes = 1 << 20;
+    // The text kept of one server reply; a longer reply is cut.
+    static constexpr qsizetype MaxReplyBytes = 16 * 1024;
+
+    // With Timeouts::fromEnvironment().
+    CurlInternet();
+    explicit CurlInternet(Timeouts timeouts);
+    ~CurlInternet() override;
+    CurlInternet(const CurlInternet &) = delete;
+    CurlInternet &operator=(const CurlInternet &) = delete;
+
+    InternetHandle openSession(const QString &agent, const QString &proxy) override;
+    InternetHandle connectFtp(InternetHandle session, const QString &server, const QString &userName,
+                              const QString &password) override;
+    RemoteListing listDirectory(InternetHandle connection) override;
+    bool setCurrentDirectory(InternetHandle connection, const QString &path) override;
+    bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override;
+    void closeHandle(InternetHandle handle) override;
+
+    quint32 lastError() const override { return m_lastError; }
+    ServerResponse lastResponse() const override { return m_lastResponse; }
+
+    // The parts of a server field: "host" or "host:port" (IPv6 addresses in brackets). False
+    // for text that is no host name.
+    static bool parseServer(const QString &server, QString *host, int *port);
+    // The URL path of a remote directory: "/" leading an absolute path is written "%2F", each
+    // name is percent-encoded. "" for the login directory.
+    static QByteArray directoryUrlPath(const QString &directory);
+    // A directory reached from current by path: path itself when absolute, else joined.
+    static QString joinRemotePath(const QString &current, const QString &path);
+    // The entries of a LIST reply (Unix and DOS styles; other lines are taken as names).
+    static QList<RemoteEntry> parseListing(const QByteArray &listing);
+
+    struct Connection;
+
+private:
+    struct Session
+    {
+        QString agent;
+        QString proxy;
+    };
+
+    Connection *connection(InternetHandle handle);
+    bool fail(quint32 code);
+    bool perform(Connection &c);
+
+    Timeouts m_timeouts;
+    InternetHandle m_nextHandle = 1;
+    std::map<InternetHandle, Session> m_sessions;
+    std::map<InternetHandle, std::unique_ptr<Connection>> m_connections;
+    quint32 m_lastError = InternetError::None;
+    ServerResponse m_lastResponse;
+};
+
+} // namespace Feedsmith

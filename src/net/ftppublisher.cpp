@@ -1,0 +1,324 @@
+// Publishing the RSS file by FTP.
+#include "net/ftppublisher.h"
+
+#include "core/text/printable.h"
+
+#include <feedsmith/version.h>
+
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+const QString FtpPublisher::PleaseSelectLocalFile = u"Please select a local file to put"_s;
+const QString FtpPublisher::DirectoryEmpty = u"This directory is empty!"_s;
+const QString FtpPublisher::PleaseEnterDirectory = u"Please enter the directory to CD"_s;
+const QString FtpPublisher::ClosingConnection = u"Closing Connection and Session..."_s;
+
+FtpPublisher::FtpPublisher(Internet &internet, FtpMessages &messages, FtpTexts texts)
+    : m_internet(internet)
+    , m_messages(messages)
+    , m_texts(std::move(texts))
+{
+}
+
+FtpPublisher::~FtpPublisher()
+{
+    closeHandles();
+}
+
+FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings)
+{
+    m_failureReported = false;
+    m_serverName = settings.ftpurl;
+    auto outcome = [this] {
+        if (m_failureReported)
+            return Outcome::Failed;
+        return m_ftpConnected ? Outcome::Connected : Outcome::NothingDone;
+    };
+
+    // A new session for every click. The earlier one is closed first; a connection made under
+    // it stays usable.
+    if (m_ftpSessionHandle != 0)
+        m_internet.closeHandle(m_ftpSessionHandle);
+    m_ftpSessionHandle = m_internet.openSession(QString::fromLatin1(Version::ProductName) + u'/'
+                                                    + QString::fromLatin1(Version::Text),
+                                                settings.ftpproxy);
+    if (m_ftpSessionHandle == 0)
+        ErrorOut(m_internet.lastError(), u"InternetOpen"_s);
+
+    if (!m_ftpConnected && m_ftpSessionHandle != 0) {
+        if (settings.ftpurl.isEmpty())
+            return outcome();
+        // Nothing is sent to a server that the settings would only fail at.
+        QString problem = SettingsProblem(settings);
+        if (problem.isEmpty())
+            problem = LoginProblem(settings.ftpusername, settings.ftppassword);
+        if (!problem.isEmpty()) {
+            m_messages.show(FtpMessages::Icon::Critical, problem);
+            return Outcome::Failed;
+        }
+        m_ftpConnectionHandle = m_internet.connectFtp(m_ftpSessionHandle, settings.ftpurl, settings.ftpusername,
+                                                      settings.ftppassword);
+        if (m_ftpConnectionHandle != 0) {
+            m_ftpConnected = true;
+            ListRemoteDirectory(QString());
+            // An empty start directory has been reported; the connection waits for the next click.
+            if (m_remoteNames.isEmpty())
+                return outcome();
+        } else {
+            m_ftpConnected = false;
+            ErrorOut(m_internet.lastError(), u"InternetConnect"_s);
+        }
+    }
+
+    if (!m_ftpConnected)
+        return outcome();
+    if (settings.ftpfile.isEmpty()) {
+        m_messages.show(FtpMessages::Icon::None, PleaseSelectLocalFile);
+        return Outcome::Failed;
+    }
+    if (const QString problem = RemoteFileNameProblem(settings.ftpfile); !problem.isEmpty()) {
+        m_messages.show(FtpMessages::Icon::Critical, problem);
+        return Outcome::Failed;
+    }
+    const QString remoteDirectory = settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir;
+    const QString remoteName = RemoteFileName(settings.ftpfile);
+    ChangeRemoteDirectory(remoteDirectory);
+    if (m_internet.putFile(m_ftpConnectionHandle, settings.ftpfile, remoteName)) {
+        if (m_ftpConnectionHandle != 0)
+            m_internet.closeHandle(m_ftpConnectionHandle);
+        m_ftpConnectionHandle = 0;
+        ClearRemoteListing();
+        m_ftpConnected = false;
+        m_messages.show(FtpMessages::Icon::Exclamation, m_texts.uploadready);
+        return Outcome::Uploaded;
+    }
+    ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
+    return Outcome::Failed;
+}
+
+void FtpPublisher::ListRemoteDirectory(const QString &name)
+{
+    ClearRemoteListing();
+    if (!name.isEmpty())
+        ChangeRemoteDirectory(name);
+    const RemoteListing listing = m_internet.listDirectory(m_ftpConnectionHandle);
+    if (!listing.entries.isEmpty()) {
+        for (const RemoteEntry &entry : listing.entries) {
+            m_remoteAttributes.append(entry.attributes);
+            m_remoteNames.append(entry.name);
+        }
+        if (listing.error != InternetError::None && listing.error != InternetError::NoMoreFiles)
+            ErrorOut(listing.error, u"InternetFindNextFile"_s);
+    } else if (listing.error == InternetError::NoMoreFiles) {
+        m_messages.show(FtpMessages::Icon::None, DirectoryEmpty);
+    } else {
+        ErrorOut(listing.error, u"FtpFindFirstFile"_s);
+    }
+}
+
+void FtpPublisher::ClearRemoteListing()
+{
+    m_remoteNames.clear();
+    m_remoteAttributes.clear();
+}
+
+void FtpPublisher::ChangeRemoteDirectory(const QString &name)
+{
+    if (name.isEmpty()) {
+        m_messages.show(FtpMessages::Icon::None, PleaseEnterDirectory);
+        return;
+    }
+    if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, RemoteDirectoryPath(name, m_serverName)))
+        ErrorOut(m_internet.lastError(), u"rcd"_s);
+}
+
+void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
+{
+    m_failureReported = true;
+    if (dError == InternetError::ExtendedError) {
+        // The server's words are its own: escape sequences and line breaks in them are shown
+        // as "?", so that they can neither act on a terminal nor pass for a line of ours.
+        const ServerResponse response = m_internet.lastResponse();
+        m_messages.show(FtpMessages::Icon::None, szCallFunction + u" Extd Err: "_s + QString::number(response.code)
+                                                     + u' ' + printable(response.text));
+    }
+    if (dError == InternetError::IncorrectPassword) {
+        // The user corrects the password and clicks again; nothing is closed.
+        m_messages.show(FtpMessages::Icon::Critical, m_texts.missingpassword);
+        return;
+    }
+    if (dError != InternetError::NameNotResolved) {
+        const QString cause = ErrorCause(dError);
+        m_messages.show(FtpMessages::Icon::None, szCallFunction + u" Err: "_s + QString::number(dError)
+                                                     + (cause.isEmpty() ? QString() : u" ("_s + cause + u')')
+                                                     + u"\r\n"_s + ClosingConnection);
+    }
+    closeHandles();
+    m_ftpConnected = false;
+    ClearRemoteListing();
+}
+
+void FtpPublisher::closeHandles()
+{
+    if (m_ftpConnectionHandle != 0)
+        m_internet.closeHandle(m_ftpConnectionHandle);
+    if (m_ftpSessionHandle != 0)
+        m_internet.closeHandle(m_ftpSessionHandle);
+    m_ftpConnectionHandle = 0;
+    m_ftpSessionHandle = 0;
+}
+
+QString FtpPublisher::RemoteDirectoryPath(const QString &name, const QString &serverName)
+{
+    // Only a leading server name is taken off: a directory that merely mentions the server
+    // ("/www/example.org/feeds") is entered as written.
+    QString path = !serverName.isEmpty() && name.startsWith(serverName) ? name.mid(serverName.size()) : name;
+    if (path.isEmpty())
+        path = u"/"_s;
+    return path;
+}
+
+QString FtpPublisher::RemoteFileName(const QString &localPath)
+{
+    const qsizetype last = std::max(localPath.lastIndexOf(u'/'), localPath.lastIndexOf(u'\\'));
+    return localPath.mid(last + 1);
+}
+
+QString FtpPublisher::ServerFieldProblem(const QString &server)
+{
+    const QString text = server.trimmed();
+    const QString quoted = u'"' + printable(server) + u'"';
+    auto problem = [&quoted](const QString &what) {
+        return u"The server field "_s + quoted + u" is not a server: "_s + what;
+    };
+    if (text.isEmpty())
+        return u"No FTP server is named: the server field is empty."_s;
+    if (hasControlCharacters(text))
+        return problem(u"it holds a control character."_s);
+    static const QRegularExpression scheme(u"\\A[A-Za-z][A-Za-z0-9+.-]*://"_s);
+    if (const auto match = scheme.match(text); match.hasMatch())
+        return problem(u"write the host name without \"%1\" in front."_s.arg(match.captured()));
+    if (text.contains(u'@'))
+        return problem(u"it holds a user name; write the host name alone and the user name in its own field."_s);
+    if (text.contains(u'/') || text.contains(u'\\'))
+        return problem(u"it holds a path; write the host name alone and the folder in the directory field."_s);
+    for (const QChar c : text) {
+        if (c.isSpace())
+            return problem(u"it holds a blank."_s);
+    }
+
+    QString host = text;
+    QString port;
+    if (text.startsWith(u'[')) {
+        const qsizetype close = text.indexOf(u']');
+        if (close < 0)
+            return problem(u"the IPv6 address has no closing \"]\"."_s);
+        host = text.mid(1, close - 1);
+        const QString rest = text.mid(close + 1);
+        if (!rest.isEmpty() && !rest.startsWith(u':'))
+            return problem(u"only \":port\" may follow the IPv6 address."_s);
+        if (!rest.isEmpty())
+            port = rest.mid(1);
+        if (rest == ":"_L1)
+            return problem(u"the port after \":\" is missing."_s);
+    } else if (text.count(u':') > 1) {
+        return problem(u"an IPv6 address is written in brackets, as [2001:db8::1]:21."_s);
+    } else if (const qsizetype colon = text.indexOf(u':'); colon >= 0) {
+        host = text.left(colon);
+        port = text.mid(colon + 1);
+        if (port.isEmpty())
+            return problem(u"the port after \":\" is missing."_s);
+    }
+    if (host.isEmpty())
+        return problem(u"the host name is missing."_s);
+    if (!port.isEmpty()) {
+        bool digits = true;
+        for (const QChar c : port)
+            digits = digits && c >= u'0' && c <= u'9';
+        if (!digits)
+            return problem(u"the port \"%1\" is not a number."_s.arg(port));
+        const qlonglong number = port.size() > 6 ? 1000000 : port.toLongLong();
+        if (number < 1 || number > 65535)
+            return problem(u"the port %1 is out of range; ports go from 1 to 65535."_s.arg(port));
+    }
+    QUrl url;
+    url.setScheme(u"ftp"_s);
+    url.setHost(text.startsWith(u'[') ? u'[' + host + u']' : host, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return problem(u"\"%1\" is not a valid host name or address."_s.arg(host));
+    return {};
+}
+
+QString FtpPublisher::RemoteFileNameProblem(const QString &localPath)
+{
+    if (localPath.isEmpty())
+        return {};
+    const QString name = RemoteFileName(localPath);
+    const QString quoted = u'"' + printable(localPath) + u'"';
+    if (name.isEmpty())
+        return u"The local file "_s + quoted + u" ends in a separator: the file on the server would have no name."_s;
+    if (name == "."_L1 || name == ".."_L1)
+        return u"The local file "_s + quoted + u" ends in \""_s + name
+            + u"\": that names a folder, not a file to store on the server."_s;
+    if (hasControlCharacters(name))
+        return u"The local file "_s + quoted + u" has a control character in its name, which no server can store."_s;
+    return {};
+}
+
+QString FtpPublisher::LoginProblem(const QString &userName, const QString &password)
+{
+    if (hasControlCharacters(userName))
+        return u"The user name holds a control character (a line break, for instance); FTP cannot send it."_s;
+    if (hasControlCharacters(password))
+        return u"The password holds a control character (a line break, for instance); FTP cannot send it."_s;
+    if (!userName.isEmpty() && password.isEmpty())
+        return u"No password is given for the user name \""_s + userName + u"\"."_s;
+    return {};
+}
+
+QString FtpPublisher::SettingsProblem(const FtpSettings &settings)
+{
+    if (!settings.ftpurl.isEmpty()) {
+        if (QString problem = ServerFieldProblem(settings.ftpurl); !problem.isEmpty())
+            return problem;
+    }
+    return RemoteFileNameProblem(settings.ftpfile);
+}
+
+QString FtpPublisher::ErrorCause(quint32 error)
+{
+    switch (error) {
+    case InternetError::FileNotFound:
+        return u"the local file does not exist"_s;
+    case InternetError::AccessDenied:
+        return u"the local file cannot be read"_s;
+    case InternetError::InvalidHandle:
+        return u"the connection is closed"_s;
+    case InternetError::InvalidParameter:
+        return u"the proxy field cannot be used"_s;
+    case InternetError::ListingTooLarge:
+        return u"the server's directory listing is larger than 1 MB"_s;
+    case InternetError::InvalidName:
+        return u"the name cannot be sent to a server"_s;
+    case InternetError::DeadlinePassed:
+        return u"the server took too long; the call was given up"_s;
+    case InternetError::Timeout:
+        return u"the server did not answer in time"_s;
+    case InternetError::ExtendedError:
+        return u"the server refused"_s;
+    case InternetError::InternalError:
+        return u"an error inside the Internet library"_s;
+    case InternetError::CannotConnect:
+        return u"nobody answers at the server's address"_s;
+    case InternetError::ConnectionAborted:
+        return u"the connection broke off"_s;
+    default:
+        return {};
+    }
+}
+
+} // namespace Feedsmith

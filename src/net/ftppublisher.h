@@ -1,0 +1,114 @@
+// Publishing the RSS file by FTP: the upload click, the remote listing and directory change,
+// and the report of Internet errors. Used by the window's upload button and by feedsmith-cli.
+#pragma once
+
+#include "core/document/feeddocument.h"
+#include "net/internet.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Feedsmith {
+
+// Where the publisher's messages go: message boxes in the window, standard error in the CLI.
+class FtpMessages
+{
+public:
+    enum class Icon { None, Exclamation, Critical };
+
+    virtual ~FtpMessages() = default;
+    // A message with an OK button, titled with the product name.
+    virtual void show(Icon icon, const QString &text) = 0;
+};
+
+// The language texts the publisher shows.
+struct FtpTexts
+{
+    QString uploadready;
+    QString missingpassword;
+};
+
+// The FTP connection state of the window and the steps of one upload click. A connection that
+// is made but not used for an upload (the start directory was empty) is kept, so that the next
+// click uploads over it; a successful upload closes it.
+class FtpPublisher
+{
+public:
+    // What one click achieved.
+    enum class Outcome {
+        NothingDone, // no server named, or the session could not be opened
+        Connected,   // connected and listed, nothing uploaded; the next click uploads
+        Uploaded,    // the file was stored
+        Failed,      // a failure was reported
+    };
+
+    FtpPublisher(Internet &internet, FtpMessages &messages, FtpTexts texts);
+    ~FtpPublisher();
+    FtpPublisher(const FtpPublisher &) = delete;
+    FtpPublisher &operator=(const FtpPublisher &) = delete;
+
+    // The upload button: session, connection and start listing when not connected, then the
+    // change to the remote directory and the upload.
+    Outcome ftpuploadClick(const FtpSettings &settings);
+
+    // Lists the current remote directory (after changing to name when that is not empty).
+    void ListRemoteDirectory(const QString &name);
+    void ClearRemoteListing();
+    // Changes the connection's remote directory; name may start with the server name.
+    void ChangeRemoteDirectory(const QString &name);
+    // Reports a failed call and, unless the login was refused, resets the connection.
+    void ErrorOut(quint32 dError, const QString &szCallFunction);
+
+    // The directory ChangeRemoteDirectory enters for name: name without a leading server name,
+    // "/" when nothing is left.
+    static QString RemoteDirectoryPath(const QString &name, const QString &serverName);
+    // The name a local file is stored under: the text after its last "/" or "\".
+    static QString RemoteFileName(const QString &localPath);
+
+    // What is wrong with the settings before anything is written or sent, one sentence; empty
+    // when nothing is. These are the checks a click makes first, and feedsmith-cli publish
+    // makes before it writes the RSS file.
+    // The server field: "host" or "host:port" only, no scheme, user name or path, and a port
+    // from 1 to 65535.
+    static QString ServerFieldProblem(const QString &server);
+    // The name the local file would be stored under: not empty, not "." or "..", no control
+    // characters. Nothing to say about an empty local path (the click asks for a file).
+    static QString RemoteFileNameProblem(const QString &localPath);
+    // The login: with a user name, a password is needed; neither may hold a control character.
+    static QString LoginProblem(const QString &userName, const QString &password);
+    // The server field (when one is given) and the remote file name.
+    static QString SettingsProblem(const FtpSettings &settings);
+    // A short cause for an error code, shown after its number; empty for a code without one.
+    static QString ErrorCause(quint32 error);
+
+    bool FtpConnected() const { return m_ftpConnected; }
+    InternetHandle FtpSessionHandle() const { return m_ftpSessionHandle; }
+    InternetHandle FtpConnectionHandle() const { return m_ftpConnectionHandle; }
+    const QStringList &RemoteNames() const { return m_remoteNames; }
+    const QList<quint32> &RemoteAttributes() const { return m_remoteAttributes; }
+    // The server name ChangeRemoteDirectory strips (the server field of the last click).
+    void setServerName(const QString &serverName) { m_serverName = serverName; }
+
+    static const QString PleaseSelectLocalFile;
+    static const QString DirectoryEmpty;
+    static const QString PleaseEnterDirectory;
+    static const QString ClosingConnection;
+
+private:
+    void closeHandles();
+
+    Internet &m_internet;
+    FtpMessages &m_messages;
+    FtpTexts m_texts;
+
+    InternetHandle m_ftpSessionHandle = 0;
+    InternetHandle m_ftpConnectionHandle = 0;
+    bool m_ftpConnected = false;
+    QStringList m_remoteNames;
+    QList<quint32> m_remoteAttributes;
+    QString m_serverName;
+    bool m_failureReported = false; // during a click
+};
+
+} // namespace Feedsmith

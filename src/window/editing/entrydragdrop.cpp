@@ -1,0 +1,244 @@
+// Dragging entries in the tree.
+#include "window/editing/entrydragdrop.h"
+
+#include "core/document/feeddocument.h"
+#include "core/entries/entryoperations.h"
+#include "window/platform/icons.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
+#include <QUuid>
+
+namespace Feedsmith {
+
+void DropHighlightDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!m_key.isEmpty() && index.data(EntryTreeModel::KeyRole).toString() == m_key)
+        option->state |= QStyle::State_Selected;
+}
+
+EntryDragDrop::EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *timer, QWidget *dragSurface,
+                             Hooks hooks, QObject *parent)
+    : QObject(parent)
+    , m_document(document)
+    , m_tree(tree)
+    , m_timer(timer)
+    , m_dragSurface(dragSurface)
+    , m_hooks(std::move(hooks))
+    , m_delegate(new DropHighlightDelegate(tree))
+{
+    m_tree->setItemDelegate(m_delegate);
+    m_tree->setAutoScroll(false); // the tree scrolls by Timer1 alone, a line at a time
+    m_tree->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    m_tree->setDragEnabled(false);
+    m_tree->viewport()->setAcceptDrops(true);
+    m_tree->viewport()->installEventFilter(this);
+    if (m_dragSurface) {
+        m_dragSurface->setAcceptDrops(true);
+        m_dragSurface->installEventFilter(this);
+    }
+    connect(m_timer, &QTimer::timeout, this, &EntryDragDrop::TimerTick);
+    m_dragStarter = [](QDrag *drag) { drag->exec(Qt::MoveAction); };
+    m_treeId = QUuid::createUuid().toByteArray();
+}
+
+QMimeData *EntryDragDrop::mimeDataFor(const QString &key) const
+{
+    auto *data = new QMimeData;
+    data->setData(MimeType, key.toUtf8());
+    data->setData(TreeMimeType, m_treeId);
+    return data;
+}
+
+bool EntryDragDrop::isOwnDrag(const QMimeData *data) const
+{
+    return data && data->hasFormat(MimeType) && data->data(TreeMimeType) == m_treeId;
+}
+
+QString EntryDragDrop::keyAt(const QPoint &pos) const
+{
+    return m_document.tree.keyOf(m_tree->indexAt(pos));
+}
+
+void EntryDragDrop::setDropHighlight(const QString &key)
+{
+    if (m_delegate->highlightKey() == key)
+        return;
+    m_delegate->setHighlightKey(key);
+    m_tree->viewport()->update();
+}
+
+void EntryDragDrop::MouseDown(const QPoint &pos)
+{
+    const QString key = keyAt(pos);
+    if (key.isEmpty())
+        return;
+    // Selecting this way loads nothing into the editor.
+    m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(key), QItemSelectionModel::ClearAndSelect);
+    m_dragNode = key;
+}
+
+void EntryDragDrop::MouseMove(Qt::MouseButtons buttons)
+{
+    if (buttons != Qt::LeftButton || m_dragNode.isEmpty())
+        return;
+    auto *drag = new QDrag(m_tree);
+    drag->setMimeData(mimeDataFor(m_dragNode));
+    drag->setPixmap(Icons::themed(QStringLiteral("text-x-generic"), Icons::Picture::NewDocument).pixmap(24, 24));
+    m_dragStarter(drag);
+}
+
+void EntryDragDrop::DragOver(const QPoint &pos)
+{
+    setDropHighlight(keyAt(pos));
+    m_lastDrag = pos;
+    const int height = m_tree->viewport()->height();
+    if (pos.y() > 0 && pos.y() < TopBand) {
+        m_scrollDirection = -1;
+        m_timer->start();
+    } else if (pos.y() > height - BottomBand && pos.y() < height) {
+        m_scrollDirection = 1;
+        m_timer->start();
+    } else {
+        m_timer->stop();
+    }
+}
+
+void EntryDragDrop::TimerTick()
+{
+    setDropHighlight(keyAt(m_lastDrag));
+    m_tree->verticalScrollBar()->triggerAction(m_scrollDirection == -1 ? QAbstractSlider::SliderSingleStepSub
+                                                                        : QAbstractSlider::SliderSingleStepAdd);
+}
+
+void EntryDragDrop::DragDrop()
+{
+    // What was typed since the last commit goes into the entry it was typed in, while the
+    // current entry key still names that entry.
+    if (m_hooks.commitCurrentEntry)
+        m_hooks.commitCurrentEntry();
+
+    const QString target = m_delegate->highlightKey();
+    if (target.isEmpty()) {
+        reset();
+        return;
+    }
+    m_tree->setUpdatesEnabled(false);
+    const QString newEntryText = m_hooks.newEntryText ? m_hooks.newEntryText() : QString();
+    if (m_dragNode != EntryTreeModel::RootKey && MoveEntry(m_document, m_dragNode, target, newEntryText)) {
+        m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(target),
+                                                  QItemSelectionModel::ClearAndSelect);
+        if (m_hooks.loadSelectedEntry)
+            m_hooks.loadSelectedEntry();
+    }
+    reset();
+}
+
+void EntryDragDrop::reset()
+{
+    setDropHighlight(QString());
+    m_dragNode.clear();
+    m_timer->stop();
+    m_tree->setUpdatesEnabled(true);
+}
+
+void EntryDragDrop::MouseUp()
+{
+    m_timer->stop();
+}
+
+void EntryDragDrop::WindowDragOver(const QObject *source)
+{
+    if (source == m_tree)
+        m_timer->stop();
+}
+
+bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_dragSurface) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *drag = static_cast<QDragMoveEvent *>(event);
+            if (!isOwnDrag(drag->mimeData()))
+                return false;
+            WindowDragOver(m_tree);
+            // Dragged over the window outside the tree: the window follows the drag (so that it
+            // keeps seeing it), but nothing can be dropped here.
+            if (event->type() == QEvent::DragEnter)
+                drag->accept();
+            else
+                drag->ignore();
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        m_pressedOnTree = true;
+        if (mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton)
+            MouseDown(mouse->position().toPoint());
+        return false; // the tree still takes the focus and opens or closes the root
+    }
+    case QEvent::MouseMove: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->buttons() == Qt::LeftButton) {
+            MouseMove(mouse->buttons());
+            return true; // a move with the button held drags; it never extends a selection
+        }
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        MouseUp();
+        // A click: press and release on the tree.
+        const bool click = m_pressedOnTree;
+        m_pressedOnTree = false;
+        if (click && m_hooks.loadSelectedEntry)
+            m_hooks.loadSelectedEntry();
+        return false;
+    }
+    case QEvent::DragEnter: {
+        auto *drag = static_cast<QDragEnterEvent *>(event);
+        if (!isOwnDrag(drag->mimeData()))
+            return false;
+        m_pressedOnTree = false; // the press became a drag, not a click
+        drag->acceptProposedAction();
+        DragOver(drag->position().toPoint());
+        return true;
+    }
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (!isOwnDrag(drag->mimeData()))
+            return false;
+        drag->acceptProposedAction();
+        DragOver(drag->position().toPoint());
+        return true;
+    }
+    case QEvent::DragLeave:
+        return true;
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (!isOwnDrag(drop->mimeData()))
+            return false;
+        drop->acceptProposedAction();
+        DragDrop();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace Feedsmith

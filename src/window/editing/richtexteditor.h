@@ -1,0 +1,127 @@
+// DHTMLEditor: the entry's content in a web view in design mode.
+#pragma once
+
+#include "window/shell/htmlpane.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+#include <QMenu>
+class QWebChannel;
+
+namespace Feedsmith {
+
+class EditorBridge;
+
+// A visual HTML editor. Its document can be read at once: documentHtml() is a copy kept by the
+// program, set to the new text the moment a document is loaded and replaced by the page's
+// document at every change. The style block of the program's style sheet is given back exactly
+// as BuildStyleBlock builds it, and the body tag without attributes, so that the file writers
+// find and strip both. Commands and states use the numbers of the old editing control.
+class RichTextEditor : public HtmlPane
+{
+    Q_OBJECT
+
+public:
+    // Command numbers.
+    enum Command {
+        DECMD_BOLD = 5000,
+        DECMD_COPY = 5002,
+        DECMD_CUT = 5003,
+        DECMD_HYPERLINK = 5016,
+        DECMD_INDENT = 5018,
+        DECMD_ITALIC = 5023,
+        DECMD_JUSTIFYCENTER = 5024,
+        DECMD_JUSTIFYLEFT = 5025,
+        DECMD_JUSTIFYRIGHT = 5026,
+        DECMD_ORDERLIST = 5030,
+        DECMD_OUTDENT = 5031,
+        DECMD_PASTE = 5032,
+        DECMD_SELECTALL = 5035,
+        DECMD_SETFORECOLOR = 5046,
+        DECMD_UNDERLINE = 5048,
+        DECMD_UNORDERLIST = 5051,
+    };
+    // Command states, as QueryStatus gives them.
+    enum Status { NotSupported = 0, Disabled = 1, Enabled = 3, Latched = 7, Mixed = 11 };
+    // Execution options.
+    enum Option { DoDefault = 0, DontPromptUser = 2 };
+
+    // Asks for a link target; nothing when the user cancels.
+    using LinkPrompt = std::function<std::optional<QString>(QWidget *parent)>;
+
+    explicit RichTextEditor(QWidget *parent = nullptr);
+    ~RichTextEditor() override;
+
+    QString documentHtml() const override { return m_documentHtml; }
+    void setDocumentHtml(const QString &html) override;
+
+    // True once the page of the document loaded last runs and reports.
+    bool isReady() const { return m_ready; }
+    // The number of the document loaded last.
+    int generation() const { return m_generation; }
+
+    // The state of a command at the current selection, as the page reported it last.
+    int queryStatus(int command) const;
+    // Runs a command on the selection. The hyperlink command with DoDefault asks for the target.
+    void execCommand(int command, int option);
+    // Replaces the selection with markup, inserted as it is.
+    void pasteHtml(const QString &html);
+
+    // Shows the context menu: five texts and their states (0 normal, 2 greyed; an empty text is
+    // a separator). Choosing an item raises contextMenuAction with its index.
+    void setContextMenu(const QStringList &texts, const QList<int> &states, const QPoint &globalPos);
+    QMenu *contextMenu() const { return m_contextMenu; }
+
+    // editorHasFocus: true while the keyboard focus is inside the editor.
+    bool editorHasFocus() const { return m_hasFocus; }
+
+    void setLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
+
+    // The name of a command in the page, empty for a number the editor does not know.
+    static QString commandName(int command);
+    // The document as the page reports it, put back together: the page's head and body, with
+    // every marked style element turned back into the style block.
+    static QString composeDocument(const QString &head, const QString &body, const QString &styleBlock);
+    // The text given to the page: every style block (letter case ignored) marked, so that it
+    // can be given back exactly.
+    static QString markStyleBlocks(const QString &html, const QString &styleBlock);
+
+signals:
+    // The page reported new command states (the selection or the formatting changed).
+    void DisplayChanged();
+    // The user asks for the context menu (right click, menu key).
+    void ShowContextMenu(const QPoint &globalPos);
+    void ContextMenuAction(int index);
+    void GotFocus();
+    void LostFocus();
+    // The page of the document loaded last is running.
+    void ready();
+    // documentHtml() changed through editing.
+    void documentEdited();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void onFocusChanged(QWidget *old, QWidget *now);
+    void runInPage(const QString &script);
+
+    EditorBridge *m_bridge = nullptr;
+    QWebChannel *m_channel = nullptr;
+    QString m_documentHtml;
+    QString m_styleBlock; // the block as it was when the document was loaded
+    int m_generation = 0;
+    bool m_ready = false;
+    bool m_showable = true;
+    bool m_hasFocus = false;
+    bool m_promptOpen = false;
+    LinkPrompt m_linkPrompt;
+    QPointer<QMenu> m_contextMenu;
+};
+
+} // namespace Feedsmith

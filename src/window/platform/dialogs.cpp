@@ -1,0 +1,137 @@
+// File dialog and message boxes.
+#include "window/platform/dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The patterns of a filter such as "*.rsx | *.rsx": every second piece.
+QStringList patterns(const QString &filter)
+{
+    const QStringList pieces = filter.split(u'|');
+    QStringList result;
+    for (qsizetype i = 1; i < pieces.size(); i += 2)
+        result.append(pieces.at(i).trimmed());
+    if (result.isEmpty() && !pieces.isEmpty())
+        result.append(pieces.first().trimmed());
+    return result;
+}
+
+} // namespace
+
+QString FileDialog::qtNameFilter(const QString &filter)
+{
+    const QStringList pieces = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < pieces.size(); i += 2)
+        filters.append(pieces.at(i).trimmed() + " ("_L1 + pieces.at(i + 1).trimmed() + u')');
+    if (filters.isEmpty())
+        filters.append(filter.trimmed());
+    return filters.join(";;"_L1);
+}
+
+QString FileDialog::defaultExtension(const QString &filter)
+{
+    const QStringList found = patterns(filter);
+    if (found.isEmpty())
+        return {};
+    const QString pattern = found.first();
+    const qsizetype dot = pattern.lastIndexOf(u'.');
+    if (dot < 0)
+        return {};
+    const QString extension = pattern.mid(dot + 1);
+    if (extension.contains(u'*') || extension.contains(u'?'))
+        return {};
+    return extension;
+}
+
+QString FileDialog::completedName(const QString &name, const QString &filter)
+{
+    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    const QString extension = defaultExtension(filter);
+    return extension.isEmpty() ? name : name + u'.' + extension;
+}
+
+QString FileDialog::startPath() const
+{
+    if (m_fileName.isEmpty())
+        return m_startFolder;
+    if (QDir::isAbsolutePath(m_fileName) || m_startFolder.isEmpty())
+        return m_fileName;
+    return QDir(m_startFolder).filePath(m_fileName);
+}
+
+QString FileDialog::show(Mode mode, QWidget *parent)
+{
+    QString chosen = ask(mode, parent);
+    if (mode == Mode::Save)
+        chosen = completedName(chosen, m_filter);
+    m_fileName = chosen;
+    return chosen;
+}
+
+QString FileDialog::showOpen(QWidget *parent)
+{
+    return show(Mode::Open, parent);
+}
+
+QString FileDialog::showSave(QWidget *parent)
+{
+    return show(Mode::Save, parent);
+}
+
+QString QtFileDialog::ask(Mode mode, QWidget *parent)
+{
+    QFileDialog dialog(parent, QString(), startPath(), qtNameFilter(filter()));
+    if (mode == Mode::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The commands replace a file of the chosen name without asking.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setDefaultSuffix(defaultExtension(filter()));
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+void QtMessageBoxes::information(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::information(parent, title, text);
+}
+
+void QtMessageBoxes::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::warning(parent, title, text);
+}
+
+bool QtMessageBoxes::askYesNo(QWidget *parent, const QString &title, const QString &text)
+{
+    return QMessageBox::critical(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)
+{
+    // Texts may end their lines with CR LF; a box shows a lone LF as the line break.
+    QMessageBox box(QMessageBox::NoIcon, title, QString(text).replace(u"\r\n"_s, u"\n"_s), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void QtMessageBoxes::critical(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::critical(parent, title, text);
+}
+
+} // namespace Feedsmith

@@ -1,0 +1,88 @@
+// The file dialog and the message boxes, behind small interfaces so that tests can answer them.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace Feedsmith {
+
+// One file dialog that keeps its filter, file name and start folder between uses, the way the
+// file commands and RSS generation share it. The filter is written "*.xml | *.xml": pairs of a
+// description and a pattern, separated by "|".
+class FileDialog
+{
+public:
+    enum class Mode { Open, Save };
+
+    virtual ~FileDialog() = default;
+
+    QString filter() const { return m_filter; }
+    void setFilter(const QString &filter) { m_filter = filter; }
+    QString fileName() const { return m_fileName; }
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
+    QString startFolder() const { return m_startFolder; }
+    void setStartFolder(const QString &folder) { m_startFolder = folder; }
+
+    // Shows the dialog; the chosen name becomes the file name and is returned. Cancelling gives
+    // an empty name. A name saved without an extension gets the one of the filter's pattern.
+    QString showOpen(QWidget *parent);
+    QString showSave(QWidget *parent);
+
+    // Where the dialog opens: the file name (inside the start folder when it is relative), or
+    // the start folder when there is no file name.
+    QString startPath() const;
+    // The filter as Qt writes it: "*.xml (*.xml)".
+    static QString qtNameFilter(const QString &filter);
+    // The extension of the filter's first pattern: "xml" for "*.xml | *.xml".
+    static QString defaultExtension(const QString &filter);
+    // The name with the filter's extension appended when it has none.
+    static QString completedName(const QString &name, const QString &filter);
+
+protected:
+    // Asks for a name; empty when cancelled.
+    virtual QString ask(Mode mode, QWidget *parent) = 0;
+
+private:
+    QString show(Mode mode, QWidget *parent);
+
+    QString m_filter = QStringLiteral("*.xml | *.xml");
+    QString m_fileName;
+    QString m_startFolder;
+};
+
+// The desktop's file dialog.
+class QtFileDialog : public FileDialog
+{
+protected:
+    QString ask(Mode mode, QWidget *parent) override;
+};
+
+// Message boxes, titled by the caller.
+class MessageBoxes
+{
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
+    virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
+    // Yes and No, with the critical icon; true for Yes.
+    virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
+    // OK only, without an icon.
+    virtual void plain(QWidget *parent, const QString &title, const QString &text) { information(parent, title, text); }
+    // OK only, with the critical icon.
+    virtual void critical(QWidget *parent, const QString &title, const QString &text) { warning(parent, title, text); }
+};
+
+class QtMessageBoxes : public MessageBoxes
+{
+public:
+    void information(QWidget *parent, const QString &title, const QString &text) override;
+    void warning(QWidget *parent, const QString &title, const QString &text) override;
+    bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
+    void plain(QWidget *parent, const QString &title, const QString &text) override;
+    void critical(QWidget *parent, const QString &title, const QString &text) override;
+};
+
+} // namespace Feedsmith

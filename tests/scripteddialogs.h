@@ -1,0 +1,99 @@
+// Dialogs that answer from a script and record what they were shown with, so that the window
+// tests never wait for a person.
+#pragma once
+
+#include "window/platform/dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Feedsmith {
+
+// A file dialog that gives prepared answers and records what it was shown with.
+class ScriptedFileDialog : public FileDialog
+{
+public:
+    struct Call
+    {
+        Mode mode;
+        QString filter;
+        QString fileName; // the name the dialog was opened with
+        QString startPath;
+    };
+
+    // The next answers, in order; an empty text answers like Cancel.
+    void answer(const QString &name) { m_answers.append(name); }
+    // Forgets the answers not given and the calls made.
+    void reset()
+    {
+        m_answers.clear();
+        calls.clear();
+        unanswered = 0;
+    }
+    QList<Call> calls;
+    int unanswered = 0; // shows for which no answer was prepared (answered as Cancel)
+
+protected:
+    QString ask(Mode mode, QWidget *) override
+    {
+        calls.append(Call{mode, filter(), fileName(), startPath()});
+        if (m_answers.isEmpty()) {
+            ++unanswered;
+            return {};
+        }
+        return m_answers.takeFirst();
+    }
+
+private:
+    QStringList m_answers;
+};
+
+// Message boxes that record what they were shown with and answer questions from a list.
+class ScriptedMessageBoxes : public MessageBoxes
+{
+public:
+    enum class Kind { Information, Warning, Question, Plain, Critical };
+    struct Shown
+    {
+        Kind kind;
+        QString title;
+        QString text;
+    };
+
+    void answer(bool yes) { m_answers.append(yes); }
+    // Forgets the answers not given and the boxes shown.
+    void reset()
+    {
+        m_answers.clear();
+        shown.clear();
+    }
+    QList<Shown> shown;
+
+    void information(QWidget *, const QString &title, const QString &text) override
+    {
+        shown.append(Shown{Kind::Information, title, text});
+    }
+    void warning(QWidget *, const QString &title, const QString &text) override
+    {
+        shown.append(Shown{Kind::Warning, title, text});
+    }
+    bool askYesNo(QWidget *, const QString &title, const QString &text) override
+    {
+        shown.append(Shown{Kind::Question, title, text});
+        return m_answers.isEmpty() ? false : m_answers.takeFirst();
+    }
+    void plain(QWidget *, const QString &title, const QString &text) override
+    {
+        shown.append(Shown{Kind::Plain, title, text});
+    }
+    void critical(QWidget *, const QString &title, const QString &text) override
+    {
+        shown.append(Shown{Kind::Critical, title, text});
+    }
+
+private:
+    QList<bool> m_answers;
+};
+
+} // namespace Feedsmith
