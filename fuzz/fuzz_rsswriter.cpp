@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     FeedDocument document;
     int p = 0;
-    for (const auto &field : ChannelFields)
-        document.channel.*field.member = part(p++);
+    for (const DocumentField &field : DocumentFields) {
+        if (field.isChannelField())
+            field.value(document) = part(p++);
+    }
     document.channel.number = QStringLiteral("50");
     for (int i = p; i + 2 < parts.size() && document.entryCount() < 50; i += 3)
         document.entries.append(RSSentry{part(i), part(i + 1), part(i + 2), QDateTime(QDate(2026, 12, 6), QTime(19, 41))});

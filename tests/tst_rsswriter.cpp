@@ -184,10 +184,8 @@ private slots:
         QFETCH(QStringList, missingLines);
         FeedDocument document;
         fillChannel(document.channel);
-        for (const ChannelField &field : ChannelFields) {
-            if (emptied.contains(QString(field.tag)))
-                (document.channel.*field.member).clear();
-        }
+        for (const QString &key : emptied)
+            documentField(key)->value(document).clear();
         document.entries.append(RSSentry{u"First"_s, u"https://example.org/1"_s, u"<body><p>Hello</p></body>"_s});
         QByteArray expected = fullFile();
         for (const QString &line : missingLines) {

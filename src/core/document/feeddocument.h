@@ -4,6 +4,7 @@
 #include "core/document/entrycollection.h"
 #include "core/document/entrytreemodel.h"
 
+#include <QAnyStringView>
 #include <QString>
 
 #include <array>
@@ -43,23 +44,6 @@ struct FtpSettings
     friend bool operator==(const FtpSettings &, const FtpSettings &) = default;
 };
 
-// A channel field: its element in the project file and where it lives in the settings.
-struct ChannelField
-{
-    QLatin1StringView tag;
-    QString ChannelSettings::*member;
-};
-struct FtpField
-{
-    QLatin1StringView tag;
-    QString FtpSettings::*member;
-};
-
-// The channel fields in the order the project file lists them.
-extern const std::array<ChannelField, 12> ChannelFields;
-// The stored FTP fields in the order the project file lists them (the password is not one).
-extern const std::array<FtpField, 5> StoredFtpFields;
-
 // The channel and FTP fields, the entries with their tree, and the state of the editing session.
 class FeedDocument
 {
@@ -92,6 +76,35 @@ public:
 private:
     std::function<void()> m_loadSelectedEntry;
 };
+
+// QLineEdit's own default: no limit worth the name.
+inline constexpr int NoTypingLimit = 32767;
+
+// One channel or FTP field: its key (its element in the project file, and its help text's key
+// and caption key in the language file), where it lives in the document, the design names of its
+// label and box in the window, and how many characters may be typed into it.
+struct DocumentField
+{
+    QLatin1StringView key;
+    QLatin1StringView labelName;
+    QLatin1StringView boxName;
+    int typingLimit;
+    QString ChannelSettings::*channel = nullptr; // set for a channel field
+    QString FtpSettings::*ftp = nullptr;         // set for an FTP field
+
+    bool isChannelField() const { return channel != nullptr; }
+    // The project file holds every field but the password.
+    bool isStored() const { return key != QLatin1StringView("ftppassword"); }
+    QString &value(FeedDocument &document) const;
+    const QString &value(const FeedDocument &document) const;
+};
+
+// Every channel field in the order of the project file, then every FTP field in the order of
+// the FTP page (the file lists them in the same order, without the password).
+extern const std::array<DocumentField, 18> DocumentFields;
+
+// The field of a key; null for none.
+const DocumentField *documentField(QAnyStringView key);
 
 // Empties the document: every field, all entries and tree nodes, the project path and the
 // current entry key. The editing surfaces clear their own parts.

@@ -73,16 +73,10 @@ public:
             m_inEntries = true;
         if (closing == "entries"_L1)
             m_inEntries = false;
-        if (m_inSettings) {
-            for (const auto &field : ChannelFields) {
-                if (name == field.tag)
-                    m_document.channel.*field.member = plainValue(row.value);
-            }
-        }
-        if (m_inFtp) {
-            for (const auto &field : StoredFtpFields) {
-                if (name == field.tag)
-                    m_document.ftp.*field.member = plainValue(row.value);
+        if (m_inSettings || m_inFtp) {
+            for (const DocumentField &field : DocumentFields) {
+                if (field.isStored() && field.isChannelField() == m_inSettings && name == field.key)
+                    field.value(m_document) = plainValue(row.value);
             }
         }
         if (!m_inEntries)

@@ -48,18 +48,17 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
     QByteArray out;
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
     out += "<settings>\r\n";
-    for (const auto &field : ChannelFields) {
-        const QString &value = document.channel.*field.member;
-        if (!value.isEmpty())
-            element(out, tab, field.tag, value);
-    }
+    auto fields = [&](bool channel) {
+        for (const DocumentField &field : DocumentFields) {
+            const QString &value = field.value(document);
+            if (field.isChannelField() == channel && field.isStored() && !value.isEmpty())
+                element(out, tab, field.key, value);
+        }
+    };
+    fields(true);
     out += "</settings>\r\n";
     out += "<ftpsettings>\r\n";
-    for (const auto &field : StoredFtpFields) {
-        const QString &value = document.ftp.*field.member;
-        if (!value.isEmpty())
-            element(out, tab, field.tag, value);
-    }
+    fields(false);
     out += "</ftpsettings>\r\n";
 
     const int count = document.entryCount();

@@ -78,45 +78,6 @@ QString productName()
     return QString::fromLatin1(Version::ProductName);
 }
 
-// The channel and FTP boxes and the document fields they show.
-struct ChannelBox
-{
-    QLatin1StringView boxName;
-    QString ChannelSettings::*member;
-};
-struct FtpBox
-{
-    QLatin1StringView boxName;
-    QString FtpSettings::*member;
-};
-
-const ChannelBox ChannelBoxes[] = {
-    {"txtTitle"_L1, &ChannelSettings::title},
-    {"txtLink"_L1, &ChannelSettings::link},
-    {"txtDescription"_L1, &ChannelSettings::description},
-    {"txtNumber"_L1, &ChannelSettings::number},
-    {"txtLanguage"_L1, &ChannelSettings::language},
-    {"txtManagingeditor"_L1, &ChannelSettings::managingeditor},
-    {"txtWebmaster"_L1, &ChannelSettings::webmaster},
-    {"txtCategory"_L1, &ChannelSettings::category},
-    {"txtTTL"_L1, &ChannelSettings::ttl},
-    {"txtImageurl"_L1, &ChannelSettings::imageurl},
-    {"txtimagetitle"_L1, &ChannelSettings::imagetitle},
-    {"txtimagelink"_L1, &ChannelSettings::imagelink},
-};
-
-const FtpBox FtpBoxes[] = {
-    {"txtftpfile"_L1, &FtpSettings::ftpfile},
-    {"txtftpurl"_L1, &FtpSettings::ftpurl},
-    {"txtftpdir"_L1, &FtpSettings::ftpdir},
-    {"txtftpusername"_L1, &FtpSettings::ftpusername},
-    {"txtftppassword"_L1, &FtpSettings::ftppassword},
-    {"txtftpproxy"_L1, &FtpSettings::ftpproxy},
-};
-
-// QLineEdit's own default: no limit worth the name.
-constexpr int NoTypingLimit = 32767;
-
 const QString ProjectFilter = u"*.rsx | *.rsx"_s;
 const QString RssFilter = u"*.xml | *.xml"_s;
 
@@ -326,48 +287,38 @@ QWidget *MainWindow::buildSettingsPage()
     auto *left = new QVBoxLayout;
     pageLayout->addLayout(left, 65);
 
-    // Rows of label and box inside a frame (or on the page itself).
-    auto addRows = [this](QWidget *container, QGridLayout *grid,
-                          std::initializer_list<std::pair<QString, QString>> rows) {
-        for (const auto &[labelName, boxName] : rows) {
-            const QString caption = labelName == "Label1"_L1 ? u"number"_s : labelName;
-            QLabel *label = addLabel(labelName, caption, container);
+    // Rows of label and box inside a frame (or on the page itself), one for each field key.
+    auto addRows = [this](QWidget *container, QGridLayout *grid, std::initializer_list<QLatin1StringView> keys) {
+        for (const QLatin1StringView key : keys) {
+            const DocumentField *field = documentField(key);
+            QLabel *label = addLabel(field->labelName, field->key, container);
             QFont bold = label->font();
             bold.setBold(true);
             label->setFont(bold);
             m_settingsLabels.append(label);
-            QLineEdit *box = addBox(boxName, container);
+            QLineEdit *box = addBox(field->boxName, container);
             label->setBuddy(box);
             const int row = grid->rowCount();
             grid->addWidget(label, row, 0);
             grid->addWidget(box, row, 1);
         }
     };
-    auto addGroup = [&](const QString &name, const QString &caption,
-                        std::initializer_list<std::pair<QString, QString>> rows) {
+    auto addGroup = [&](const QString &name, const QString &caption, std::initializer_list<QLatin1StringView> keys) {
         QGroupBox *frame = addFrame(name, caption, page);
         auto *grid = new QGridLayout(frame);
         grid->setColumnStretch(1, 1);
-        addRows(frame, grid, rows);
+        addRows(frame, grid, keys);
         left->addWidget(frame);
     };
 
-    addGroup(u"Frame1"_s, u"basic"_s,
-             {{u"title"_s, u"txtTitle"_s}, {u"link"_s, u"txtLink"_s}, {u"description"_s, u"txtDescription"_s}});
-    addGroup(u"Frame2"_s, u"image"_s,
-             {{u"imageurl"_s, u"txtImageurl"_s},
-              {u"imagelink"_s, u"txtimagelink"_s},
-              {u"imagetitle"_s, u"txtimagetitle"_s}});
-    addGroup(u"Frame3"_s, u"additional"_s,
-             {{u"language"_s, u"txtLanguage"_s}, {u"category"_s, u"txtCategory"_s}, {u"ttl"_s, u"txtTTL"_s}});
+    addGroup(u"Frame1"_s, u"basic"_s, {"title"_L1, "link"_L1, "description"_L1});
+    addGroup(u"Frame2"_s, u"image"_s, {"imageurl"_L1, "imagelink"_L1, "imagetitle"_L1});
+    addGroup(u"Frame3"_s, u"additional"_s, {"language"_L1, "category"_L1, "ttl"_L1});
 
     auto *loose = new QGridLayout;
     loose->setContentsMargins(10, 6, 10, 0);
     loose->setColumnStretch(1, 1);
-    addRows(page, loose,
-            {{u"Label1"_s, u"txtNumber"_s},
-             {u"managingeditor"_s, u"txtManagingeditor"_s},
-             {u"webmaster"_s, u"txtWebmaster"_s}});
+    addRows(page, loose, {"number"_L1, "managingeditor"_L1, "webmaster"_L1});
     left->addLayout(loose);
     left->addStretch(1);
 
@@ -476,10 +427,11 @@ QWidget *MainWindow::buildFtpPage()
 
     auto *grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
-    auto addRow = [&](const QString &labelName, const QString &caption, const QString &boxName) {
-        QLabel *label = addLabel(labelName, caption, page);
+    auto addRow = [&](QLatin1StringView key) {
+        const DocumentField *field = documentField(key);
+        QLabel *label = addLabel(field->labelName, field->key, page);
         m_ftpLabels.append(label);
-        QLineEdit *box = addBox(boxName, page);
+        QLineEdit *box = addBox(field->boxName, page);
         label->setBuddy(box);
         const int row = grid->rowCount();
         grid->addWidget(label, row, 0);
@@ -498,23 +450,23 @@ QWidget *MainWindow::buildFtpPage()
         return button;
     };
 
-    addRow(u"ftpfile"_s, u"ftpfile"_s, u"txtftpfile"_s);
+    addRow("ftpfile"_L1);
     m_ftpfileproperties = addLabel(u"ftpfileproperties"_s, u"ftpfileproperties"_s, page);
     grid->addWidget(m_ftpfileproperties, grid->rowCount(), 1);
     QPushButton *ftpgenfile = boldButton(u"ftpgenfile"_s);
     addLeftAligned(ftpgenfile);
     grid->setRowMinimumHeight(grid->rowCount(), 16);
-    addRow(u"ftpurl"_s, u"ftpurl"_s, u"txtftpurl"_s);
-    addRow(u"ftpdir"_s, u"ftpdir"_s, u"txtftpdir"_s);
-    addRow(u"ftpusername"_s, u"ftpusername"_s, u"txtftpusername"_s);
-    QLineEdit *password = addRow(u"ftppassword"_s, u"ftppassword"_s, u"txtftppassword"_s);
+    addRow("ftpurl"_L1);
+    addRow("ftpdir"_L1);
+    addRow("ftpusername"_L1);
+    QLineEdit *password = addRow("ftppassword"_L1);
     password->setEchoMode(QLineEdit::Password);
     // Once a password is typed the process holds it: no core file may carry it off.
     connect(password, &QLineEdit::textChanged, this, [](const QString &text) {
         if (!text.isEmpty() && !protectedFromCoreDumps())
             protectFromCoreDumps();
     });
-    addRow(u"Label3"_s, u"ftpproxy"_s, u"txtftpproxy"_s);
+    addRow("ftpproxy"_L1);
     QPushButton *ftpupload = boldButton(u"ftpupload"_s);
     addLeftAligned(ftpupload);
     grid->setRowStretch(grid->rowCount(), 1);
@@ -534,21 +486,13 @@ QWidget *MainWindow::buildFtpPage()
     return page;
 }
 
-int MainWindow::typingLimit(const QString &boxName)
-{
-    if (boxName == "txtLanguage"_L1)
-        return 2;
-    if (boxName == "txtNumber"_L1)
-        return 5;
-    return NoTypingLimit;
-}
-
 void MainWindow::bindBoxes()
 {
-    auto bind = [this](const QString &name, QString *value, HtmlPane *pane) {
-        auto *box = findChild<QLineEdit *>(name);
+    auto bind = [this](const DocumentField &field, HtmlPane *pane) {
+        auto *box = findChild<QLineEdit *>(field.boxName);
         Q_ASSERT(box);
-        const BoundBox bound{box, value, typingLimit(name)};
+        QString *value = &field.value(m_document);
+        const BoundBox bound{box, value, field.typingLimit};
         box->setMaxLength(bound.limit);
         box->setText(*value);
         m_bound.append(bound);
@@ -560,10 +504,8 @@ void MainWindow::bindBoxes()
             box->setMaxLength(std::max<int>(limit, int(text.size())));
         });
     };
-    for (const ChannelBox &c : ChannelBoxes)
-        bind(c.boxName, &(m_document.channel.*c.member), m_helpBrowser);
-    for (const FtpBox &f : FtpBoxes)
-        bind(f.boxName, &(m_document.ftp.*f.member), m_ftpHelpBrowser);
+    for (const DocumentField &field : DocumentFields)
+        bind(field, field.isChannelField() ? m_helpBrowser : m_ftpHelpBrowser);
 }
 
 void MainWindow::setTabOrder()

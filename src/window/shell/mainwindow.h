@@ -101,7 +101,6 @@ public:
     EntryEditor *entryEditor() const { return m_entryEditor; }
 
     // The typing limit of a bound box (2 for txtLanguage, 5 for txtNumber).
-    static int typingLimit(const QString &boxName);
 
 protected:
     void changeEvent(QEvent *event) override;
