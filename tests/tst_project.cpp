@@ -362,7 +362,6 @@ private slots:
     void entryGroupLines_data();
     void entryGroupLines();
     void entriesAreWrittenInRisingKeyOrder();
-    void editorCommitReachesTheFile();
     void passwordIsNeverWritten();
     void channelTitleWithAngleBracketIsCutWhenRead();
     void dateText_data();
@@ -557,27 +556,6 @@ void TestProject::entriesAreWrittenInRisingKeyOrder()
                             "\t<entry>", "\t\t<title>zwei</title>", "\t\t<date>02.01.2026 10:00:00</date>", "\t</entry>",
                             "\t<entry>", "\t\t<title>drei</title>", "\t\t<date>03.01.2026 10:00:00</date>",
                             "\t</entry>"}));
-}
-
-void TestProject::editorCommitReachesTheFile()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    FeedDocument doc;
-    NewDocument(doc);
-    doc.entries.append(makeEntry(u"alt"_s, {}, {}, local(2026, 12, 6, 9, 0, 0)));
-    int commits = 0;
-    doc.setLoadSelectedEntry([&] {
-        ++commits;
-        doc.entries.at(1).title = u"Aus dem Editor"_s;
-    });
-    const QString path = dir.filePath(u"p.rsx"_s);
-    QString error;
-    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
-    QCOMPARE(commits, 1);
-    const QByteArray bytes = FeedsmithTest::readBytes(path);
-    QVERIFY(bytes.contains("\t\t<title>Aus dem Editor</title>\r\n"));
-    QVERIFY(!bytes.contains("alt"));
 }
 
 void TestProject::passwordIsNeverWritten()

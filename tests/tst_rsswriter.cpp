@@ -253,6 +253,8 @@ private slots:
             written << item.title;
         QCOMPARE(written, titles);
         QCOMPARE(bytes.count("\t<item>\r\n"), titles.size());
+        // The generate command then shows the number as it was read.
+        ResetFeedItemNumber(document.channel, QLocale(locale));
         QTEST(document.channel.number, "numberAfter");
     }
 
@@ -474,6 +476,8 @@ private slots:
         QVERIFY(bytes.contains("\r\n\t<title>Cafe &amp; Bar</title>\r\n"));
         QVERIFY(bytes.contains("\t<pubDate>Mon, 11 Jan 2027 08:00:00 -0500</pubDate>\r\n"));
         QCOMPARE(parseFeed(bytes).items.value(0).description, u"<p>Stored</p>"_s);
+        QVERIFY(document.channel.number.isEmpty()); // the writer changes no field
+        QVERIFY(ResetFeedItemNumber(document.channel));
         QCOMPARE(document.channel.number, u"10"_s);
         QCOMPARE(QDir(dir.filePath(u"feeds"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"feed.xml"_s});
     }

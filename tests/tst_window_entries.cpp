@@ -510,6 +510,15 @@ void tst_WindowEntries::previewShowsNewestEntries()
     QVERIFY(rebuilt.contains(u"Renamed"_s));
     QVERIFY(!rebuilt.contains(u"Entry2"_s));
     QVERIFY(loaded.wait(15000));
+
+    // A page without entries commits nothing, and the number reads back as typed.
+    p.window->selectPage(Page::Contents);
+    p.box(u"txtNumber"_s)->setText(u"-1"_s);
+    p.box(u"txtContentTitle"_s)->setText(u"Uncommitted"_s);
+    p.window->selectPage(Page::Preview);
+    QCOMPARE(p.window->previewPage(), p.path(u"empty.html"_s));
+    QCOMPARE(p.document().entries.at(2).title, u"Renamed"_s);
+    QCOMPARE(p.box(u"txtNumber"_s)->text(), u"-1"_s);
 }
 
 

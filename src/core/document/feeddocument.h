@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <array>
-#include <functional>
 
 namespace Feedsmith {
 
@@ -62,19 +61,6 @@ public:
     QString rssPath;         // the RSS file last generated in this run
 
     int entryCount() const { return entries.count(); }
-
-    // The entry editor's commit-and-load step. Readers of the entries (the project writer and
-    // the preview) run it first, so that what is being edited reaches its entry. Without an
-    // editor (the command-line tool) it does nothing.
-    void setLoadSelectedEntry(std::function<void()> step) { m_loadSelectedEntry = std::move(step); }
-    void LoadSelectedEntry()
-    {
-        if (m_loadSelectedEntry)
-            m_loadSelectedEntry();
-    }
-
-private:
-    std::function<void()> m_loadSelectedEntry;
 };
 
 // QLineEdit's own default: no limit worth the name.

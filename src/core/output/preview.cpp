@@ -94,7 +94,7 @@ QString defaultPreviewPath(const QString &programFolder)
     return programFile(cache, u"rsspreview.html"_s);
 }
 
-QString BuildPreviewPage(FeedDocument &document, int taken, const QString &entryTemplate,
+QString BuildPreviewPage(const FeedDocument &document, int taken, const QString &entryTemplate,
                          const QString &pageTemplate, const QString &styleBlock)
 {
     const int count = document.entryCount();
@@ -124,7 +124,7 @@ QString BuildPreviewPage(FeedDocument &document, int taken, const QString &entry
                                            {"{STYLES}"_L1, &styleBlock}});
 }
 
-PreviewResult BuildPreview(FeedDocument &document, const QString &programFolder, const QString &pagePath,
+PreviewResult BuildPreview(const FeedDocument &document, const QString &programFolder, const QString &pagePath,
                            const QLocale &locale)
 {
     PreviewResult result;
@@ -136,7 +136,6 @@ PreviewResult BuildPreview(FeedDocument &document, const QString &programFolder,
         return result;
     }
 
-    document.LoadSelectedEntry();
     const QString entryTemplate = ReadTextFile(programFile(programFolder, u"entry.html"_s));
     const QString pageTemplate = ReadTextFile(programFile(programFolder, u"preview.html"_s));
     if (!document.channel.title.isEmpty())

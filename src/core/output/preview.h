@@ -24,13 +24,13 @@ struct PreviewResult
 
 // Fills "preview.html" with the channel and the newest entries (each from "entry.html") and
 // writes the page to pagePath, normally "rsspreview.html" in the program folder. With nothing
-// to show, the result names "empty.html" and nothing is written. The number field may be reset
-// to "10"; the document's LoadSelectedEntry step runs before the entries are read.
-PreviewResult BuildPreview(FeedDocument &document, const QString &programFolder, const QString &pagePath,
+// to show, the result names "empty.html" and nothing is written. The window commits the entry
+// being edited first, when FeedItemCount shows entries.
+PreviewResult BuildPreview(const FeedDocument &document, const QString &programFolder, const QString &pagePath,
                            const QLocale &locale = QLocale::system());
 
 // The page text alone, from the texts of the three templates (no file is touched).
-QString BuildPreviewPage(FeedDocument &document, int taken, const QString &entryTemplate,
+QString BuildPreviewPage(const FeedDocument &document, int taken, const QString &entryTemplate,
                          const QString &pageTemplate, const QString &styleBlock);
 
 // "rsspreview.html" in the program folder, or in the user's cache folder when the program

@@ -53,18 +53,26 @@ bool readNumber(const QString &text, const QLocale &locale, double *value)
 
 } // namespace
 
-FeedItemSelection FeedItemCount(ChannelSettings &channel, int entryCount, const QLocale &locale)
+FeedItemSelection FeedItemCount(const ChannelSettings &channel, int entryCount, const QLocale &locale)
 {
+    FeedItemSelection selection;
     double v = 0;
     if (channel.number.isEmpty() || channel.number == "0"_L1 || !readNumber(channel.number, locale, &v)) {
-        channel.number = u"10"_s;
+        selection.numberReset = true;
         v = 10;
     }
-    FeedItemSelection selection;
     selection.countValue = v < entryCount ? v : entryCount;
     if (selection.countValue > 0)
         selection.taken = int(std::floor(selection.countValue));
     return selection;
+}
+
+bool ResetFeedItemNumber(ChannelSettings &channel, const QLocale &locale)
+{
+    if (!FeedItemCount(channel, 0, locale).numberReset || channel.number == "10"_L1)
+        return false;
+    channel.number = u"10"_s;
+    return true;
 }
 
 QString ExtractBody(const QString &content)
@@ -140,7 +148,7 @@ private:
 
 } // namespace
 
-QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
                         const QLocale &locale)
 {
     const ChannelSettings &c = document.channel;
@@ -197,7 +205,7 @@ QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const
     return out.take();
 }
 
-bool WriteRssFile(FeedDocument &document, const QString &path, const QString &programFolder,
+bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,
                   const QDateTime &moment, QString *error)
 {
     const QString styleBlock = BuildStyleBlock(programFolder);

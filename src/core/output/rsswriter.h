@@ -26,11 +26,16 @@ struct FeedItemSelection
 {
     double countValue = 0; // n: the number field's value, at most the entry count
     int taken = 0;         // k: how many of the newest entries are taken, keyN downwards
+    bool numberReset = false; // the field is empty, "0" or no number, and reads as "10"
 };
 
-// Reads the number field; an empty, "0" or non-numeric field is first reset to "10".
-FeedItemSelection FeedItemCount(ChannelSettings &channel, int entryCount,
+// Reads the number field; an empty, "0" or non-numeric field reads as "10".
+FeedItemSelection FeedItemCount(const ChannelSettings &channel, int entryCount,
                                 const QLocale &locale = QLocale::system());
+
+// What the generate command and the preview leave in the number field: "10" where
+// FeedItemCount reads it so. True when the field changed.
+bool ResetFeedItemNumber(ChannelSettings &channel, const QLocale &locale = QLocale::system());
 
 // The text between the first "<body>" and the first "</body>" (any case), or the whole content
 // when it has neither. With only one of them, the text after "<body>" or before "</body>".
@@ -40,13 +45,13 @@ QString ExtractBody(const QString &content);
 QString DescriptionText(const QString &content, const QString &styleBlock);
 
 
-// The whole RSS file as bytes, lines ended by CR LF. The number field may be reset to "10".
-QByteArray BuildRssFile(FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+// The whole RSS file as bytes, lines ended by CR LF.
+QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
                         const QLocale &locale = QLocale::system());
 
 // Builds the style block, then writes the RSS file atomically. False, with *error naming the
 // file and the reason, when it could not be written; the previous file is then untouched.
-bool WriteRssFile(FeedDocument &document, const QString &path, const QString &programFolder,
+bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,
                   const QDateTime &moment, QString *error);
 
 // Whether the RSS file may be written to path when the path came from a project, which may come

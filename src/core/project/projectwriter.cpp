@@ -85,10 +85,9 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
     return out;
 }
 
-bool WriteProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
+bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder,
                       QString *error, const QLocale &locale)
 {
-    document.LoadSelectedEntry();
     const QString styleBlock = BuildStyleBlock(programFolder);
     return writeFileAtomically(path, BuildProjectFile(document, styleBlock, locale), error);
 }

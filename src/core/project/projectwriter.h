@@ -19,10 +19,10 @@ QString StoredBody(const QString &content, const QString &styleBlock);
 QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock,
                             const QLocale &locale = QLocale::system());
 
-// Runs the document's LoadSelectedEntry step, builds the style block and writes the file
-// atomically. False, with *error naming the file and the reason, when it could not be written;
+// Builds the style block and writes the file atomically (the window commits the entry being
+// edited first). False, with *error naming the file and the reason, when it could not be written;
 // the previous file is then untouched.
-bool WriteProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
+bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder,
                       QString *error, const QLocale &locale = QLocale::system());
 
 } // namespace Feedsmith

@@ -51,9 +51,6 @@ EntryEditor::EntryEditor(MainWindow &window, MessageBoxes &messageBoxes)
     Q_ASSERT(m_tree && m_freEntry && m_freContents && m_txtContentTitle && m_txtContentLink && m_createinfo
              && m_toolbar3 && m_pasteAsText && m_editor);
 
-    FeedDocument &document = window.document();
-    document.setLoadSelectedEntry([this] { LoadSelectedEntry(); });
-
     connect(window.findChild<QAbstractButton *>(u"cmdnewentry"_s), &QAbstractButton::clicked, this,
             &EntryEditor::NewEntry);
     connect(window.findChild<QAbstractButton *>(u"cmddeleteentry"_s), &QAbstractButton::clicked, this,
@@ -76,10 +73,10 @@ EntryEditor::EntryEditor(MainWindow &window, MessageBoxes &messageBoxes)
     hooks.loadSelectedEntry = [this] { LoadSelectedEntry(); };
     hooks.commitCurrentEntry = [this] { CommitCurrentEntry(); };
     hooks.newEntryText = [this] { return text(u"newentry"_s); };
-    m_dragDrop = new EntryDragDrop(document, m_tree, window.findChild<QTimer *>(u"Timer1"_s), &window,
+    m_dragDrop = new EntryDragDrop(window.document(), m_tree, window.findChild<QTimer *>(u"Timer1"_s), &window,
                                    std::move(hooks), this);
 
-    connect(&document.tree, &QObject::destroyed, this, &EntryEditor::documentGone);
+    connect(&window.document().tree, &QObject::destroyed, this, &EntryEditor::documentGone);
 
     if (window.keyboardFilterWanted()) {
         m_keyboardFilter = new KeyboardFilter(m_freContents, m_editor, m_pasteAsText, this);

@@ -744,6 +744,7 @@ void MainWindow::writeProject()
     // No name (a cancelled dialog): nothing is written.
     if (m_document.projectPath.isEmpty())
         return;
+    m_entryEditor->LoadSelectedEntry(); // what is being edited goes into its entry first
     QString error;
     if (!WriteProjectFile(m_document, m_document.projectPath, m_startup.programFolder, &error,
                           SystemLocale::locale()))
@@ -762,7 +763,8 @@ void MainWindow::generateRss()
         QString error;
         const bool written =
             WriteRssFile(m_document, m_document.rssPath, m_startup.programFolder, Clock::now(), &error);
-        showDocumentFields(); // the number may have been reset to "10"
+        if (ResetFeedItemNumber(m_document.channel))
+            showDocumentFields();
         if (!written)
             fail(u"The RSS file could not be written."_s, error);
         else if (!m_document.ftp.ftpfile.isEmpty())
@@ -882,8 +884,13 @@ void MainWindow::TabStrip1Click()
 void MainWindow::buildPreview()
 {
     const QString folder = m_startup.programFolder;
-    const PreviewResult result = BuildPreview(m_document, folder, defaultPreviewPath(folder), SystemLocale::locale());
-    showDocumentFields(); // the number may have been reset to "10"
+    const QLocale locale = SystemLocale::locale();
+    // A page with entries shows what is being edited.
+    if (FeedItemCount(m_document.channel, m_document.entryCount(), locale).countValue > 0)
+        m_entryEditor->LoadSelectedEntry();
+    const PreviewResult result = BuildPreview(m_document, folder, defaultPreviewPath(folder), locale);
+    if (ResetFeedItemNumber(m_document.channel, locale))
+        showDocumentFields();
     if (!result.ok)
         return; // the browser keeps its page
     if (result.windowCaption)
