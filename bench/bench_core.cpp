@@ -122,7 +122,7 @@ int main(int argc, char *argv[])
 
         const QString saved = folder + u"/saved.rsx"_s;
         QString error;
-        const double saveMs = medianMs(runs, [&] { WriteProjectFile(document, saved, folder, &error, locale); });
+        const double saveMs = medianMs(runs, [&] { WriteProjectFile(document, saved, folder, &error); });
         const qint64 savedBytes = QFileInfo(saved).size();
         report(entries, "save", saveMs, savedBytes, medianMs(runs, [&] { plainWrite(saved + u".floor"_s, savedBytes); }));
 

@@ -89,7 +89,7 @@ bool writeProject(const QString &path, int entries)
         document.entries.append(std::move(entry));
     }
     QString error;
-    return writeFileAtomically(path, BuildProjectFile(document, QString(), QLocale::c()), &error);
+    return writeFileAtomically(path, BuildProjectFile(document, QString()), &error);
 }
 
 bool writeStyleSheet(const QString &path)

@@ -64,10 +64,12 @@ private slots:
         const QDateTime evening(QDate(2026, 12, 6), QTime(19, 41, 29));
         QTest::newRow("German") << u"06.12.2026 19:41:29"_s << evening;
         QTest::newRow("German, short day") << u"6.12.2026 19:41:29"_s << evening;
-        QTest::newRow("US with PM") << u"12/6/2026 7:41:29 PM"_s << evening;
-        QTest::newRow("US with lower-case pm") << u"12/6/2026 7:41:29 pm"_s << evening;
+        const QDateTime later(QDate(2026, 12, 13), QTime(19, 41, 29));
+        QTest::newRow("US with PM") << u"12/13/2026 7:41:29 PM"_s << later;
+        QTest::newRow("US with lower-case pm") << u"12/13/2026 7:41:29 pm"_s << later;
         QTest::newRow("US 12 AM is midnight hour")
-            << u"12/6/2026 12:05:00 AM"_s << QDateTime(QDate(2026, 12, 6), QTime(0, 5));
+            << u"12/13/2026 12:05:00 AM"_s << QDateTime(QDate(2026, 12, 13), QTime(0, 5));
+        QTest::newRow("British 24-hour") << u"13/12/2026 19:41:29"_s << later;
         QTest::newRow("ISO") << u"2026-12-06 19:41:29"_s << evening;
         QTest::newRow("German date alone") << u"06.12.2026"_s << QDateTime(QDate(2026, 12, 6), QTime(0, 0));
         QTest::newRow("time alone falls on the zero date")

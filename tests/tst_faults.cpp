@@ -122,7 +122,7 @@ bool writeLarge(const QString &writer, const QString &path, const QString &progr
     FeedDocument document;
     fillLargeDocument(document);
     if (writer == "project"_L1)
-        return WriteProjectFile(document, path, programFolder, error, german());
+        return WriteProjectFile(document, path, programFolder, error);
     return WriteRssFile(document, path, programFolder, moment(), error);
 }
 
@@ -133,7 +133,7 @@ QByteArray largeBytes(const QString &writer, const QString &programFolder)
     fillLargeDocument(document);
     const QString styleBlock = BuildStyleBlock(programFolder);
     if (writer == "project"_L1)
-        return BuildProjectFile(document, styleBlock, german());
+        return BuildProjectFile(document, styleBlock);
     return BuildRssFile(document, styleBlock, moment());
 }
 
@@ -827,7 +827,7 @@ void TestFaults::styleSheetFaultsKeepEntryBodies()
                                 QDateTime(QDate(2026, 12, 6), QTime(9, 0))});
     const QString first = work.filePath(u"first.rsx"_s);
     QString error;
-    QVERIFY2(WriteProjectFile(doc, first, program.path(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(doc, first, program.path(), &error), qPrintable(error));
     const QByteArray firstBytes = FeedsmithTest::readBytes(first);
     QVERIFY(firstBytes.contains("Body"));
     QVERIFY(!firstBytes.contains("style"));
@@ -839,7 +839,7 @@ void TestFaults::styleSheetFaultsKeepEntryBodies()
     QCOMPARE(shown(reopened.entries.at(1).content), shown(block + u"<p>Body</p>"_s));
 
     const QString second = work.filePath(u"second.rsx"_s);
-    QVERIFY2(WriteProjectFile(reopened, second, program.path(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(reopened, second, program.path(), &error), qPrintable(error));
     QCOMPARE(FeedsmithTest::readBytes(second), firstBytes);
 
     // The RSS file carries the body without the style block.

@@ -3,6 +3,7 @@
 #include "core/project/datetext.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
+#include "core/text/windows1252.h"
 #include "core/text/markupreader.h"
 #include "core/text/textfiles.h"
 
@@ -209,7 +210,7 @@ QString references(const QString &t)
 }
 
 // "&#N;" with N above 255 turns back into its character; smaller numbers stay as text.
-QString decodeHighReferences(const QString &t)
+QString decodeHighReferences(const QString &t, bool valueReferences = false)
 {
     static const QRegularExpression reference(u"&#([0-9]+);"_s);
     QString out;
@@ -220,7 +221,7 @@ QString decodeHighReferences(const QString &t)
         bool ok = false;
         const qulonglong n = m.captured(1).toULongLong(&ok);
         out += t.mid(last, m.capturedStart() - last);
-        if (ok && n > 255 && n <= 0x10FFFF && !(n >= 0xD800 && n <= 0xDFFF)) {
+        if (ok && ((n > 255 && n <= 0x10FFFF && !(n >= 0xD800 && n <= 0xDFFF)) || (valueReferences && (n == 9 || n == 32 || n == 38 || n == 60 || n == 62)))) {
             const char32_t cp = char32_t(n);
             out += QString::fromUcs4(&cp, 1);
         } else {
@@ -267,10 +268,44 @@ QString readValue(const QString &written, int carriedTabs)
     return v;
 }
 
+// A channel, FTP, title or link value as written: "&#", "<" and line breaks are referenced.
+QString storedValue(QString v)
+{
+    v.replace(u"&#"_s, u"&#38;#"_s);
+    v.replace(u"<"_s, u"&#60;"_s);
+    v.replace(u"\t"_s, u"&#9;"_s);
+    if (v.startsWith(u' '))
+        v.replace(0, 1, u"&#32;"_s);
+    if (v.size() > 1 && v.endsWith(u' '))
+        v.replace(v.size() - 1, 1, u"&#32;"_s);
+    if (v.startsWith(u'>'))
+        v.replace(0, 1, u"&#62;"_s);
+    v.replace(u"\r\n"_s, u"[:br:]"_s);
+    v.replace(u"\r"_s, u"[:br:]"_s);
+    v.replace(u"\n"_s, u"[:br:]"_s);
+    return v;
+}
+
 // A channel, FTP, title or link value after writing and reading.
 QString plainValue(const QString &original, int carriedTabs)
 {
-    return decodeHighReferences(readValue(original, carriedTabs));
+    return decodeHighReferences(readValue(storedValue(original), carriedTabs), true);
+}
+
+// Brackets of a body's text that the bracket escapes would take for markup, as references.
+QString referencedBrackets(const QString &body)
+{
+    QString out;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const QString next = body.mid(i + 1, 1);
+        if (body[i] == u'[' && (next == u"["_s || next == u"<"_s || next == u":"_s))
+            out += u"&#91;"_s;
+        else if (body[i] == u']' && (next == u"]"_s || next == u">"_s))
+            out += u"&#93;"_s;
+        else
+            out += body[i];
+    }
+    return out;
 }
 
 // An entry's content after writing and reading.
@@ -281,7 +316,12 @@ QString content(const QString &original, const QString &styleBlock, int carriedT
     QString body = extractBody(original);
     body = transliterate(body);
     body.remove(styleBlock, Qt::CaseInsensitive);
-    body = references(escape(body));
+    body = references(escape(referencedBrackets(body)));
+    body.replace(u"\t"_s, u"&#9;"_s);
+    if (body.startsWith(u' '))
+        body.replace(0, 1, u"&#32;"_s);
+    if (body.size() > 1 && body.endsWith(u' '))
+        body.replace(body.size() - 1, 1, u"&#32;"_s);
     return styleBlock + unescape(readValue(body, carriedTabs));
 }
 
@@ -358,12 +398,12 @@ private slots:
 
     // Writer
     void newDocumentGivesSevenLines();
-    void channelAndFtpFieldsAreWrittenAsTheyStand();
+    void channelAndFtpFieldsAreWrittenToReadBackWhole();
     void entryGroupLines_data();
     void entryGroupLines();
     void entriesAreWrittenInRisingKeyOrder();
     void passwordIsNeverWritten();
-    void channelTitleWithAngleBracketIsCutWhenRead();
+    void angleBracketsAndLineBreaksReadBack();
     void dateText_data();
     void dateText();
     void writeFailuresNameTheFile_data();
@@ -422,14 +462,14 @@ void TestProject::newDocumentGivesSevenLines()
     FeedDocument doc;
     NewDocument(doc);
     QString error;
-    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     const QByteArray bytes = FeedsmithTest::readBytes(path);
     QCOMPARE(bytes, crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<settings>", "\t<number>10</number>",
                           "\t<ttl>1440</ttl>", "</settings>", "<ftpsettings>", "</ftpsettings>"}));
     QCOMPARE(bytes.count("\r\n"), 7);
 }
 
-void TestProject::channelAndFtpFieldsAreWrittenAsTheyStand()
+void TestProject::channelAndFtpFieldsAreWrittenToReadBackWhole()
 {
     FeedDocument doc;
     NewDocument(doc);
@@ -452,12 +492,12 @@ void TestProject::channelAndFtpFieldsAreWrittenAsTheyStand()
     doc.ftp.ftppassword = u"geheim"_s;
     doc.ftp.ftpproxy = u"proxy:8080"_s;
 
-    const QByteArray bytes = BuildProjectFile(doc, StyleBlock, german());
+    const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
     QCOMPARE(bytes, crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
                           "<settings>",
-                          "\t<title>Tom <&> Jerry</title>",
-                          "\t<link> https://x.example/ </link>",
-                          "\t<description>Gr\xfc\xdf" "e\taus K\xf6ln, [:br:] [[x]]</description>",
+                          "\t<title>Tom &#60;&> Jerry</title>",
+                          "\t<link>&#32;https://x.example/&#32;</link>",
+                          "\t<description>Gr\xfc\xdf" "e&#9;aus K\xf6ln, [:br:] [[x]]</description>",
                           "\t<number>7</number>",
                           "\t<language>de</language>",
                           "\t<managingeditor>ed@example.com</managingeditor>",
@@ -485,13 +525,13 @@ void TestProject::entryGroupLines_data()
     QTest::addColumn<QByteArray>("expected");
 
     const QByteArray start = "\t<entry>\r\n";
-    const QByteArray end = "\t\t<date>06.12.2026 09:00:00</date>\r\n\t</entry>\r\n";
+    const QByteArray end = "\t\t<date>2026-12-06 09:00:00</date>\r\n\t</entry>\r\n";
 
     QTest::newRow("empty title, link and content give three lines") << QString() << QString() << QString()
                                                                     << QByteArray(start + end);
-    QTest::newRow("title and link are written as they stand")
+    QTest::newRow("title keeps its edge blanks and its <")
         << u" Tom <b>, x "_s << u"https://x.example/?a=1,b=2"_s << QString()
-        << QByteArray(start + "\t\t<title> Tom <b>, x </title>\r\n\t\t<link>https://x.example/?a=1,b=2</link>\r\n"
+        << QByteArray(start + "\t\t<title>&#32;Tom &#60;b>, x&#32;</title>\r\n\t\t<link>https://x.example/?a=1,b=2</link>\r\n"
                       + end);
     QTest::newRow("title outside the code page becomes references")
         << u"Caf\u00e9 \u2192 \U0001F600"_s << QString() << QString()
@@ -539,7 +579,7 @@ void TestProject::entryGroupLines()
     FeedDocument doc;
     NewDocument(doc);
     QVERIFY(doc.entries.append(makeEntry(title, link, content, local(2026, 12, 6, 9, 0, 0))));
-    const QByteArray bytes = BuildProjectFile(doc, StyleBlock, german());
+    const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
     QCOMPARE(entriesSection(bytes), expected);
     QVERIFY(bytes.endsWith("</entries>\r\n"));
 }
@@ -551,10 +591,10 @@ void TestProject::entriesAreWrittenInRisingKeyOrder()
     doc.entries.append(makeEntry(u"eins"_s, {}, {}, local(2026, 1, 1, 10, 0, 0)));
     doc.entries.append(makeEntry(u"zwei"_s, {}, {}, local(2026, 1, 2, 10, 0, 0)));
     doc.entries.append(makeEntry(u"drei"_s, {}, {}, local(2026, 1, 3, 10, 0, 0)));
-    const QByteArray section = entriesSection(BuildProjectFile(doc, StyleBlock, german()));
-    QCOMPARE(section, crlf({"\t<entry>", "\t\t<title>eins</title>", "\t\t<date>01.01.2026 10:00:00</date>", "\t</entry>",
-                            "\t<entry>", "\t\t<title>zwei</title>", "\t\t<date>02.01.2026 10:00:00</date>", "\t</entry>",
-                            "\t<entry>", "\t\t<title>drei</title>", "\t\t<date>03.01.2026 10:00:00</date>",
+    const QByteArray section = entriesSection(BuildProjectFile(doc, StyleBlock));
+    QCOMPARE(section, crlf({"\t<entry>", "\t\t<title>eins</title>", "\t\t<date>2026-01-01 10:00:00</date>", "\t</entry>",
+                            "\t<entry>", "\t\t<title>zwei</title>", "\t\t<date>2026-01-02 10:00:00</date>", "\t</entry>",
+                            "\t<entry>", "\t\t<title>drei</title>", "\t\t<date>2026-01-03 10:00:00</date>",
                             "\t</entry>"}));
 }
 
@@ -568,7 +608,7 @@ void TestProject::passwordIsNeverWritten()
     doc.ftp.ftppassword = u"Geheim!42"_s;
     const QString path = dir.filePath(u"p.rsx"_s);
     QString error;
-    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     const QByteArray bytes = FeedsmithTest::readBytes(path);
     QVERIFY(!bytes.contains("Geheim!42"));
     QVERIFY(!bytes.contains("password"));
@@ -581,7 +621,7 @@ void TestProject::passwordIsNeverWritten()
     QCOMPARE(reopened.ftp.ftppassword, QString());
 }
 
-void TestProject::channelTitleWithAngleBracketIsCutWhenRead()
+void TestProject::angleBracketsAndLineBreaksReadBack()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -589,18 +629,21 @@ void TestProject::channelTitleWithAngleBracketIsCutWhenRead()
     NewDocument(doc);
     doc.channel.title = u"News <b>heute</b>"_s;
     doc.channel.link = u"a<b"_s;
+    doc.channel.description = u"Zeile eins\r\nZeile zwei &#38;"_s;
     const QString path = dir.filePath(u"p.rsx"_s);
     QString error;
-    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     const QByteArray bytes = FeedsmithTest::readBytes(path);
-    QVERIFY(bytes.contains("\t<title>News <b>heute</b></title>\r\n"));
-    QVERIFY(bytes.contains("\t<link>a<b</link>\r\n"));
+    QVERIFY(bytes.contains("\t<title>News &#60;b>heute&#60;/b></title>\r\n"));
+    QVERIFY(bytes.contains("\t<link>a&#60;b</link>\r\n"));
+    QVERIFY(bytes.contains("\t<description>Zeile eins[:br:]Zeile zwei &#38;#38;</description>\r\n"));
 
     FeedDocument reopened;
     ReadProjectFile(reopened, path, programFolder(), languageTexts(), german());
-    QCOMPARE(reopened.channel.title, u"News"_s);
-    QCOMPARE(reopened.channel.link, u"a"_s);
-    QCOMPARE(reopened.tree.caption(u"root"_s), u"News"_s);
+    QCOMPARE(reopened.channel.title, u"News <b>heute</b>"_s);
+    QCOMPARE(reopened.channel.link, u"a<b"_s);
+    QCOMPARE(reopened.channel.description, u"Zeile eins\r\nZeile zwei &#38;"_s);
+    QCOMPARE(reopened.tree.caption(u"root"_s), u"News <b>heute</b>"_s);
 }
 
 void TestProject::dateText_data()
@@ -609,24 +652,24 @@ void TestProject::dateText_data()
     QTest::addColumn<QDateTime>("date");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("German, nine o'clock sharp") << german() << local(2026, 12, 6, 9, 0, 0) << u"06.12.2026 09:00:00"_s;
+    QTest::newRow("German, nine o'clock sharp") << german() << local(2026, 12, 6, 9, 0, 0) << u"2026-12-06 09:00:00"_s;
     QTest::newRow("German, evening with seconds") << german() << local(2026, 12, 6, 19, 41, 29)
-                                                  << u"06.12.2026 19:41:29"_s;
+                                                  << u"2026-12-06 19:41:29"_s;
     QTest::newRow("German, single-digit day and month") << german() << local(2027, 3, 1, 9, 5, 7)
-                                                        << u"01.03.2027 09:05:07"_s;
+                                                        << u"2027-03-01 09:05:07"_s;
     QTest::newRow("German, year before 2000 keeps four digits") << german() << local(1999, 1, 2, 3, 4, 5)
-                                                                << u"02.01.1999 03:04:05"_s;
-    QTest::newRow("German, midnight gives the date alone") << german() << local(2026, 12, 6) << u"06.12.2026"_s;
+                                                                << u"1999-01-02 03:04:05"_s;
+    QTest::newRow("German, midnight gives the date alone") << german() << local(2026, 12, 6) << u"2026-12-06"_s;
     QTest::newRow("German, one second past midnight keeps the time") << german() << local(2026, 12, 6, 0, 0, 1)
-                                                                     << u"06.12.2026 00:00:01"_s;
+                                                                     << u"2026-12-06 00:00:01"_s;
     QTest::newRow("German, zero date gives the time alone") << german() << zero() << u"00:00:00"_s;
     QTest::newRow("German, a time on the zero date") << german() << local(1899, 12, 30, 10, 5, 7) << u"10:05:07"_s;
-    QTest::newRow("German, summer time") << german() << local(2026, 7, 14, 12, 30, 45) << u"14.07.2026 12:30:45"_s;
-    QTest::newRow("US, morning") << american() << local(2026, 12, 6, 9, 0, 0) << u"12/6/2026 9:00:00 AM"_s;
-    QTest::newRow("US, evening") << american() << local(2026, 12, 6, 19, 41, 29) << u"12/6/2026 7:41:29 PM"_s;
-    QTest::newRow("US, noon") << american() << local(2026, 12, 6, 12, 0, 0) << u"12/6/2026 12:00:00 PM"_s;
-    QTest::newRow("US, midnight gives the date alone") << american() << local(2026, 12, 6) << u"12/6/2026"_s;
-    QTest::newRow("US, zero date gives the time alone") << american() << zero() << u"12:00:00 AM"_s;
+    QTest::newRow("German, summer time") << german() << local(2026, 7, 14, 12, 30, 45) << u"2026-07-14 12:30:45"_s;
+    QTest::newRow("US, morning") << american() << local(2026, 12, 6, 9, 0, 0) << u"2026-12-06 09:00:00"_s;
+    QTest::newRow("US, evening") << american() << local(2026, 12, 6, 19, 41, 29) << u"2026-12-06 19:41:29"_s;
+    QTest::newRow("US, noon") << american() << local(2026, 12, 6, 12, 0, 0) << u"2026-12-06 12:00:00"_s;
+    QTest::newRow("US, midnight gives the date alone") << american() << local(2026, 12, 6) << u"2026-12-06"_s;
+    QTest::newRow("US, zero date gives the time alone") << american() << zero() << u"00:00:00"_s;
 }
 
 void TestProject::dateText()
@@ -638,7 +681,7 @@ void TestProject::dateText()
     FeedDocument doc;
     NewDocument(doc);
     doc.entries.append(makeEntry(u"T"_s, {}, {}, date));
-    const QByteArray bytes = BuildProjectFile(doc, StyleBlock, locale);
+    const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
     QCOMPARE(entriesSection(bytes), crlf({"\t<entry>", "\t\t<title>T</title>",
                                           QByteArray("\t\t<date>" + expected.toLatin1() + "</date>"), "\t</entry>"}));
 
@@ -674,7 +717,7 @@ void TestProject::writeFailuresNameTheFile()
     NewDocument(doc);
     doc.channel.title = u"Kanal"_s;
     QString error;
-    QVERIFY(!WriteProjectFile(doc, path, programFolder(), &error, german()));
+    QVERIFY(!WriteProjectFile(doc, path, programFolder(), &error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
 
     if (targetIsFolder) {
@@ -713,7 +756,7 @@ void TestProject::failedWriteLeavesPreviousFileIntact()
         // No file may grow past a few hundred bytes while the new project is written.
         FileSizeLimit limit(512);
         QVERIFY(limit.ok());
-        written = WriteProjectFile(doc, path, programFolder(), &error, german());
+        written = WriteProjectFile(doc, path, programFolder(), &error);
     }
     QVERIFY(!written);
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
@@ -731,7 +774,7 @@ void TestProject::writeReplacesTheWholeFile()
     FeedDocument doc;
     NewDocument(doc);
     QString error;
-    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     QCOMPARE(FeedsmithTest::readBytes(path),
              crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<settings>", "\t<number>10</number>",
                    "\t<ttl>1440</ttl>", "</settings>", "<ftpsettings>", "</ftpsettings>"}));
@@ -756,9 +799,26 @@ void TestProject::readDateForms_data()
     QTest::newRow("German machine, German date alone") << german() << u"06.12.2026"_s << midnight;
     QTest::newRow("German machine, time alone falls on the zero date")
         << german() << u"19:41:29"_s << local(1899, 12, 30, 19, 41, 29);
-    QTest::newRow("German machine, US date and time") << german() << u"12/6/2026 9:00:00 AM"_s << nine;
-    QTest::newRow("German machine, US afternoon") << german() << u"12/6/2026 7:41:29 PM"_s << evening;
-    QTest::newRow("German machine, US date alone") << german() << u"12/6/2026"_s << midnight;
+    // A slash date that both orders read is read day first, as the machine writes its dates.
+    QTest::newRow("German machine, ambiguous slash date is day first")
+        << german() << u"6/12/2026 9:00:00 AM"_s << nine;
+    QTest::newRow("German machine, British afternoon") << german() << u"6/12/2026 7:41:29 PM"_s << evening;
+    QTest::newRow("German machine, British 24-hour time") << german() << u"06/12/2026 19:41:29"_s << evening;
+    QTest::newRow("German machine, ambiguous slash date alone") << german() << u"6/12/2026"_s << midnight;
+    QTest::newRow("German machine, US date with a day above 12")
+        << german() << u"12/13/2026 7:41:29 PM"_s << local(2026, 12, 13, 19, 41, 29);
+    QTest::newRow("US machine, British date with a day above 12")
+        << american() << u"13/12/2026 19:41:29"_s << local(2026, 12, 13, 19, 41, 29);
+    // Earlier versions wrote the locale's own text, with references for what Windows-1252 lacks.
+    const QLocale japanese(u"ja_JP"_s);
+    QByteArray japaneseText;
+    Windows1252::appendEncoded(japaneseText, DateText::format(local(2026, 12, 6, 19, 41, 29), japanese));
+    QTest::newRow("Japanese machine, references decoded first")
+        << japanese << QString::fromLatin1(japaneseText) << evening;
+    QTest::newRow("German machine, a skipped hour moves to its end")
+        << german() << u"29.03.2026 02:30:00"_s << local(2026, 3, 29, 3, 0, 0);
+    QTest::newRow("German machine, a skipped hour in ISO")
+        << german() << u"2026-03-29 02:30:15"_s << local(2026, 3, 29, 3, 0, 0);
     QTest::newRow("German machine, US time alone") << german() << u"7:41:29 PM"_s << local(1899, 12, 30, 19, 41, 29);
     QTest::newRow("German machine, ISO date and time") << german() << u"2026-12-06 19:41:29"_s << evening;
     QTest::newRow("German machine, ISO date alone") << german() << u"2026-12-06"_s << midnight;
@@ -847,7 +907,7 @@ void TestProject::untitledEntryGetsNewEntryText()
     // Saving afterwards writes the text as the entry's title.
     const QString path = dir.filePath(u"p.rsx"_s);
     QString error;
-    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     QVERIFY(FeedsmithTest::readBytes(path).contains(QByteArray("\t\t<title>" + NewEntryText.toLatin1() + "</title>\r\n")));
 }
 
@@ -889,7 +949,7 @@ void TestProject::emptyDefaultsComeBack()
     doc.channel.ttl = ttl;
     const QString path = dir.filePath(u"p.rsx"_s);
     QString error;
-    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
+    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     const QByteArray bytes = FeedsmithTest::readBytes(path);
     QCOMPARE(bytes.contains("<number>"), !number.isEmpty());
     QCOMPARE(bytes.contains("<ttl>"), !ttl.isEmpty());
@@ -1298,9 +1358,13 @@ void TestProject::roundTrip()
             doc.entries.append(makeEntry(plain(), plain(), contentText(), dateValue()));
 
         QString error;
-        QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error, german()), qPrintable(error));
+        QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
+        // Opened on a machine with other regional settings, under any of them.
+        static const QList<QLocale> readers = {german(), american(), QLocale(u"en_AU"_s), QLocale(u"ja_JP"_s),
+                                               QLocale::c()};
+        const QLocale readingLocale = readers.at(docNo % readers.size());
         FeedDocument back;
-        const ProjectReadResult result = ReadProjectFile(back, path, programFolder(), languageTexts(), german());
+        const ProjectReadResult result = ReadProjectFile(back, path, programFolder(), languageTexts(), readingLocale);
         QVERIFY(result.fileOpened);
         const QString where = u"document %1"_s.arg(docNo);
 
@@ -1366,6 +1430,23 @@ void TestProject::roundTrip()
         }
         const QString channelTitle = back.channel.title;
         QCOMPARE(back.tree.caption(u"root"_s), channelTitle.isEmpty() ? RootText : channelTitle);
+
+        // Saved again, opened under the next locale and saved once more: the same bytes.
+        const QString second = dir.filePath(u"zweite.rsx"_s);
+        QVERIFY2(WriteProjectFile(back, second, programFolder(), &error), qPrintable(error));
+        FeedDocument again;
+        ReadProjectFile(again, second, programFolder(), languageTexts(), readers.at((docNo + 1) % readers.size()));
+        const QByteArray third = BuildProjectFile(again, StyleBlock);
+        const QByteArray secondBytes = FeedsmithTest::readBytes(second);
+        if (third != secondBytes) {
+            qsizetype at = 0;
+            while (at < third.size() && at < secondBytes.size() && third[at] == secondBytes[at])
+                ++at;
+            qWarning("%s: saves differ at %lld: %s | %s", qPrintable(where), qlonglong(at),
+                     third.mid(std::max<qsizetype>(0, at - 60), 120).toPercentEncoding(" <>/").constData(),
+                     secondBytes.mid(std::max<qsizetype>(0, at - 60), 120).toPercentEncoding(" <>/").constData());
+        }
+        QCOMPARE(third, secondBytes);
     }
 }
 

@@ -166,7 +166,7 @@ public:
     bool resave(const QString &out)
     {
         QString error;
-        return WriteProjectFile(m_document, out, m_startup.programFolder, &error, SystemLocale::locale())
+        return WriteProjectFile(m_document, out, m_startup.programFolder, &error)
             || failed(error);
     }
 

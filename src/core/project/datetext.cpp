@@ -33,21 +33,61 @@ QString timeFormat(const QLocale &locale)
     return f;
 }
 
-QString format(const QDateTime &moment, const QLocale &locale, const QString &dateForm, const QString &timeForm)
+QString format(const QDateTime &moment, const QLocale &locale)
 {
     const QDate date = moment.date();
     const QTime time = moment.time();
     if (date == zeroDate().date())
-        return locale.toString(time, timeForm);
+        return locale.toString(time, timeFormat(locale));
     if (time == QTime(0, 0))
-        return locale.toString(date, dateForm);
-    return locale.toString(date, dateForm) + u' ' + locale.toString(time, timeForm);
+        return locale.toString(date, dateFormat(locale));
+    return locale.toString(date, dateFormat(locale)) + u' ' + locale.toString(time, timeFormat(locale));
 }
 
-QString format(const QDateTime &moment, const QLocale &locale)
+QString storedText(const QDateTime &moment)
 {
-    return format(moment, locale, dateFormat(locale), timeFormat(locale));
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    const QString timeText = time.toString(u"HH:mm:ss");
+    if (date == zeroDate().date())
+        return timeText;
+    const QString dateText = date.toString(u"yyyy-MM-dd");
+    if (time == QTime(0, 0))
+        return dateText;
+    return dateText + u' ' + timeText;
 }
+
+namespace {
+
+// A local date and time; one that the clock skips moves forward to the first valid minute.
+QDateTime localDateTime(const QDate &date, const QTime &time)
+{
+    QDateTime moment(date, time);
+    if (moment.isValid() || !date.isValid() || !time.isValid())
+        return moment;
+    QDateTime minute(date, QTime(time.hour(), time.minute()));
+    for (int step = 0; step < 24 * 60 && !minute.isValid(); ++step) {
+        const QTime next = minute.time().addSecs(60);
+        if (next == QTime(0, 0))
+            break;
+        minute = QDateTime(date, next);
+    }
+    return minute;
+}
+
+// Whether the locale writes the day before the month in its short date. The C locale has no
+// order of its own; it reads slash dates the American way.
+bool dayFirst(const QLocale &locale)
+{
+    if (locale.language() == QLocale::C)
+        return false;
+    const QString form = locale.dateFormat(QLocale::ShortFormat);
+    const qsizetype day = form.indexOf(u'd');
+    const qsizetype month = form.indexOf(u'M');
+    return day >= 0 && month >= 0 && day < month;
+}
+
+} // namespace
 
 std::optional<NumericForm> NumericForm::prepare(const QString &format, const QLocale &locale)
 {
@@ -233,7 +273,7 @@ std::optional<QDateTime> NumericForm::read(QStringView text, const QDate &baseDa
     const QTime time(hour, minute, second);
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    return QDateTime(date, time);
+    return localDateTime(date, time);
 }
 
 namespace {
@@ -243,6 +283,13 @@ QDateTime tryForms(const QString &text, const QLocale &locale, const QString &da
     QDateTime dt = locale.toDateTime(text, dateForm + u' ' + timeForm);
     if (dt.isValid())
         return dt;
+    if (const QDateTime inGap = locale.toDateTime(text, dateForm + u' ' + timeForm); !inGap.isValid()) {
+        // A skipped local time reads as no date at all; its parts still can.
+        const QDate d = locale.toDate(text.section(u' ', 0, 0), dateForm);
+        const QTime t = locale.toTime(text.section(u' ', 1), timeForm);
+        if (d.isValid() && t.isValid())
+            return localDateTime(d, t);
+    }
     const QDate d = locale.toDate(text, dateForm);
     if (d.isValid())
         return QDateTime(d, QTime(0, 0));
@@ -265,11 +312,18 @@ Reader::Form Reader::makeForm(const QLocale &locale, const QString &date, const 
 
 Reader::Reader(const QLocale &locale)
 {
-    m_forms.push_back(makeForm(locale, dateFormat(locale), timeFormat(locale)));
     const QLocale c = QLocale::c();
-    m_forms.push_back(makeForm(c, u"dd.MM.yyyy"_s, u"HH:mm:ss"_s));
-    m_forms.push_back(makeForm(c, u"M/d/yyyy"_s, u"h:mm:ss AP"_s));
     m_forms.push_back(makeForm(c, u"yyyy-MM-dd"_s, u"HH:mm:ss"_s));
+    m_forms.push_back(makeForm(locale, dateFormat(locale), timeFormat(locale)));
+    m_forms.push_back(makeForm(c, u"dd.MM.yyyy"_s, u"HH:mm:ss"_s));
+    // Slash dates in the locale's order of day and month first: the other order reads only
+    // what the first cannot (a day above 12).
+    const QString first = dayFirst(locale) ? u"d/M/yyyy"_s : u"M/d/yyyy"_s;
+    const QString second = dayFirst(locale) ? u"M/d/yyyy"_s : u"d/M/yyyy"_s;
+    for (const QString &date : {first, second}) {
+        m_forms.push_back(makeForm(c, date, u"h:mm:ss AP"_s));
+        m_forms.push_back(makeForm(c, date, u"H:mm:ss"_s));
+    }
 }
 
 QDateTime Reader::readForm(const Form &form, const QString &text)

@@ -1,4 +1,5 @@
-// Entry dates as the project file holds them: the regional short date and long time.
+// Entry dates as the project file holds them: "yyyy-MM-dd HH:mm:ss" on every machine; files
+// written earlier hold the regional short date and long time of the machine that wrote them.
 #pragma once
 
 #include <QDateTime>
@@ -16,16 +17,21 @@ QString dateFormat(const QLocale &locale);
 // The locale's long time with seconds and without a time-zone name, e.g. "HH:mm:ss".
 QString timeFormat(const QLocale &locale);
 
-// "06.12.2026 19:41:29" under German settings; a time of exactly midnight gives the date alone,
-// the zero date gives the time alone.
-QString format(const QDateTime &moment, const QLocale &locale);
-// The same with the two formats worked out beforehand (for many dates in a row).
-QString format(const QDateTime &moment, const QLocale &locale, const QString &dateForm, const QString &timeForm);
+// The text of an entry date in the project file: "2026-12-06 19:41:29" whatever the locale; a
+// time of exactly midnight gives the date alone, the zero date gives the time alone.
+QString storedText(const QDateTime &moment);
 
-// Reads a date text in the locale's own form first, then in the common forms
-// "dd.MM.yyyy HH:mm:ss", "M/d/yyyy h:mm:ss AP" and "yyyy-MM-dd HH:mm:ss" (each also as the
-// date alone or the time alone), so that files from machines with other regional settings keep
-// their dates. A time alone falls on the zero date. Anything else gives an invalid date.
+// A date as the window shows it, in the locale's short date and long time ("06.12.2026
+// 19:41:29" under German settings), with the same rules for midnight and the zero date.
+QString format(const QDateTime &moment, const QLocale &locale);
+
+// Reads a date text as "yyyy-MM-dd HH:mm:ss" first, then in the locale's own form, then in the
+// common forms "dd.MM.yyyy HH:mm:ss" and the slash forms "d/M/yyyy" and "M/d/yyyy" with a 12- or
+// 24-hour time (each also as the date alone or the time alone), so that files from machines with
+// other regional settings keep their dates. A slash date that both orders can read is read in
+// the day and month order of the locale. A time alone falls on the zero date; a local time that
+// the clock skips (the spring-forward gap) moves forward to the first time after the gap.
+// Anything else gives an invalid date.
 QDateTime parse(const QString &text, const QLocale &locale);
 
 // A date or time format made only of numbers, short month names, separators and an AM/PM

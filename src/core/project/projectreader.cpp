@@ -26,10 +26,11 @@ PathParts splitPath(const QString &path)
     return {path.left(cut + 1), path.mid(cut + 1)};
 }
 
-// Plain values of the project file: references to characters above 255 come back as characters.
+// Plain values of the project file: references to characters above 255, and those the writer
+// gives to tabs, edge blanks, "&" and "<", come back as characters.
 QString plainValue(const QString &value)
 {
-    return Windows1252::decodeHighReferences(value);
+    return Windows1252::decodeValueReferences(value);
 }
 
 } // namespace
@@ -61,6 +62,8 @@ public:
             return; // an empty row matches nothing
         const QString &name = row.name;
         const QString &closing = row.closing;
+        if (name == "settings"_L1 || name == "ftpsettings"_L1 || name == "entries"_L1)
+            m_result.isProject = true;
         if (name == "settings"_L1)
             m_inSettings = true;
         if (closing == "settings"_L1)
@@ -99,7 +102,7 @@ public:
         } else if (name == "content"_L1) {
             m_record.content = m_styleBlock + UnescapeText(row.value);
         } else if (name == "date"_L1) {
-            const QDateTime date = m_dates.read(row.value);
+            const QDateTime date = m_dates.read(plainValue(row.value));
             m_record.createdate = date.isValid() ? date : zeroDate();
         }
     }
@@ -176,8 +179,10 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     // Rows are taken as the lines are read: a large project is never held twice.
     ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale);
     QString error;
-    const bool opened =
-        ReadMarkupRows(parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); }, &error);
+    // Project files from other editors and tools may end their lines in LF and be UTF-8.
+    const bool opened = ReadMarkupRows(
+        parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); }, &error,
+        LineReading{.lineFeedEndsLine = true, .utf8WhenValid = true});
     ProjectReadResult result = walk.finish();
     result.fileOpened = opened;
     if (!opened)

@@ -18,6 +18,9 @@ struct ProjectReadResult
     int entriesRead = 0;
     // Entry groups beyond the 32767 a document can hold; they are not loaded, the first 32767 are.
     int entriesLeftOut = 0;
+    // The file has a settings, FTP settings or entries block; anything else (an RSS file, a
+    // picture) is no project.
+    bool isProject = false;
 };
 
 // Fills a freshly cleared document from the rows of a project file: the root node (when the

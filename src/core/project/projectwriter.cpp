@@ -13,9 +13,71 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Brackets of the body's own text that the bracket escapes would read as markup ("[[", "]]",
+// "[<", "]>", "[:") are written as character references, which mean the same in HTML.
+QString referencedBrackets(const QString &body)
+{
+    if (!body.contains(u'[') && !body.contains(u']'))
+        return body;
+    QString out;
+    out.reserve(body.size() + 16);
+    const qsizetype n = body.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = body[i];
+        const QChar next = i + 1 < n ? body[i + 1] : QChar();
+        if (c == u'[' && (next == u'[' || next == u'<' || next == u':'))
+            out += "&#91;"_L1;
+        else if (c == u']' && (next == u']' || next == u'>'))
+            out += "&#93;"_L1;
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Tabs and blanks at the ends of a stored body, which reading would drop, as references.
+QString referencedBlanks(QString body)
+{
+    if (body.contains(u'\t'))
+        body.replace(u'\t', "&#9;"_L1);
+    if (body.startsWith(u' '))
+        body.replace(0, 1, "&#32;"_L1);
+    if (body.size() > 1 && body.endsWith(u' '))
+        body.replace(body.size() - 1, 1, "&#32;"_L1);
+    return body;
+}
+
 QString storedBody(const QString &content, const StyleBlockRemover &removeStyleBlocks)
 {
-    return EscapeText(removeStyleBlocks(Transliterate(ExtractBody(content))));
+    return referencedBlanks(EscapeText(referencedBrackets(removeStyleBlocks(Transliterate(ExtractBody(content))))));
+}
+
+// A channel, FTP, title or link value as it is written: what would cut it on reading ("<"), be
+// taken for a reference ("&#"), split its element (a line break) or be dropped (tabs, blanks at
+// its ends) is written as a reference or "[:br:]", so that the value reads back as it stands.
+QString storedValue(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    const qsizetype n = value.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = value[i];
+        switch (c.unicode()) {
+        case u'<': out += "&#60;"_L1; break;
+        case u'\t': out += "&#9;"_L1; break;
+        case u' ': out += i == 0 || i == n - 1 ? "&#32;"_L1 : " "_L1; break;
+        case u'>': out += i == 0 ? "&#62;"_L1 : ">"_L1; break; // the reader passes over a leading ">"
+        case u'&': out += i + 1 < n && value[i + 1] == u'#' ? "&#38;"_L1 : "&"_L1; break;
+        case u'\r':
+            if (i + 1 < n && value[i + 1] == u'\n')
+                ++i;
+            out += "[:br:]"_L1;
+            break;
+        case u'\n': out += "[:br:]"_L1; break;
+        default: out += c;
+        }
+    }
+    return out;
 }
 
 // Tabs, "<tag>", the value in the file's code page, "</tag>", CR LF.
@@ -40,7 +102,7 @@ QString StoredBody(const QString &content, const QString &styleBlock)
     return storedBody(content, StyleBlockRemover(styleBlock, Transliterate(styleBlock)));
 }
 
-QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock, const QLocale &locale)
+QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock)
 {
     // Written straight into bytes: a large project is not held a second time as text.
     const char *tab = "\t";
@@ -52,7 +114,7 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
         for (const DocumentField &field : DocumentFields) {
             const QString &value = field.value(document);
             if (field.isChannelField() == channel && field.isStored() && !value.isEmpty())
-                element(out, tab, field.key, value);
+                element(out, tab, field.key, storedValue(value));
         }
     };
     fields(true);
@@ -65,19 +127,17 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
     if (count > 0) {
         // Variants of the style block are worked out once, not per entry.
         const StyleBlockRemover removeStyleBlocks(styleBlock, Transliterate(styleBlock));
-        const QString dateForm = DateText::dateFormat(locale);
-        const QString timeForm = DateText::timeFormat(locale);
         out += "<entries>\r\n";
         for (int i = 1; i <= count; ++i) {
             const RSSentry &entry = document.entries.at(i);
             out += "\t<entry>\r\n";
             if (!entry.title.isEmpty())
-                element(out, tabs, "title"_L1, entry.title);
+                element(out, tabs, "title"_L1, storedValue(entry.title));
             if (!entry.link.isEmpty())
-                element(out, tabs, "link"_L1, entry.link);
+                element(out, tabs, "link"_L1, storedValue(entry.link));
             if (!entry.content.isEmpty())
                 element(out, tabs, "content"_L1, storedBody(entry.content, removeStyleBlocks));
-            element(out, tabs, "date"_L1, DateText::format(entry.createdate, locale, dateForm, timeForm));
+            element(out, tabs, "date"_L1, DateText::storedText(entry.createdate));
             out += "\t</entry>\r\n";
         }
         out += "</entries>\r\n";
@@ -86,10 +146,10 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
 }
 
 bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder,
-                      QString *error, const QLocale &locale)
+                      QString *error)
 {
     const QString styleBlock = BuildStyleBlock(programFolder);
-    return writeFileAtomically(path, BuildProjectFile(document, styleBlock, locale), error);
+    return writeFileAtomically(path, BuildProjectFile(document, styleBlock), error);
 }
 
 } // namespace Feedsmith

@@ -133,11 +133,11 @@ MarkupTable ReadMarkupFile(const QString &folder, const QString &name)
 }
 
 bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f,
-                    QString *error)
+                    QString *error, LineReading reading)
 {
     LineState state;
     return forEachFileLine(
-        MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); }, error);
+        MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); }, error, reading);
 }
 
 QString GetAttribute(const QString &attributeName, const QString &attributeText)

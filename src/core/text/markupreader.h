@@ -1,6 +1,8 @@
 // The reader of the program's own line-oriented markup files (project, settings, language).
 #pragma once
 
+#include "core/text/textfiles.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -57,7 +59,7 @@ MarkupTable ReadMarkupFile(const QString &folder, const QString &name);
 // instead of keeping a table; for large files that are walked once. False, and *error says why,
 // when the file cannot be opened or read or is no regular file.
 bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f,
-                    QString *error = nullptr);
+                    QString *error = nullptr, LineReading reading = {});
 
 // The path ReadMarkupFile opens for a folder and a name.
 QString MarkupFilePath(const QString &folder, const QString &name);

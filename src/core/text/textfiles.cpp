@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -134,13 +135,85 @@ bool openRegularFile(QFile &file, const QString &path, QString *reason)
     return true;
 }
 
-bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error)
+namespace {
+
+// Checks UTF-8 piece by piece: pending counts the continuation bytes a sequence still owes.
+struct Utf8Check
+{
+    int pending = 0;
+    bool valid = true;
+    bool multiByte = false;
+
+    void take(QByteArrayView bytes)
+    {
+        for (const char ch : bytes) {
+            const auto b = static_cast<unsigned char>(ch);
+            if (pending > 0) {
+                if ((b & 0xC0) != 0x80) {
+                    valid = false;
+                    return;
+                }
+                --pending;
+            } else if (b >= 0x80) {
+                multiByte = true;
+                if (b >= 0xC2 && b <= 0xDF)
+                    pending = 1;
+                else if (b >= 0xE0 && b <= 0xEF)
+                    pending = 2;
+                else if (b >= 0xF0 && b <= 0xF4)
+                    pending = 3;
+                else {
+                    valid = false;
+                    return;
+                }
+            }
+        }
+    }
+    bool isUtf8() const { return valid && pending == 0 && multiByte; }
+};
+
+} // namespace
+
+bool isMultiByteUtf8(QByteArrayView bytes)
+{
+    Utf8Check check;
+    check.take(bytes);
+    return check.isUtf8();
+}
+
+bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error,
+                     LineReading reading)
 {
     QFile file;
     if (!openRegularFile(file, path, error))
         return false;
     constexpr qint64 PieceSize = 1 << 20;
     QByteArray piece;
+    bool utf8 = false;
+    if (reading.utf8WhenValid) {
+        // A first pass over the bytes decides the encoding of the whole file.
+        Utf8Check check;
+        for (;;) {
+            piece.resize(PieceSize);
+            const qint64 got = file.read(piece.data(), PieceSize);
+            if (got < 0) {
+                if (error)
+                    *error = fileErrorText(errno, file.errorString());
+                return false;
+            }
+            if (got == 0 || !check.valid)
+                break;
+            check.take(QByteArrayView(piece.constData(), got));
+        }
+        utf8 = check.isUtf8();
+        if (!file.seek(0)) {
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
+    }
+    QStringDecoder fromUtf8(QStringDecoder::Utf8);
+    const char16_t lineFeed = reading.lineFeedEndsLine ? u'\n' : u'\r';
     QString buffer;      // the line being read, and what follows it
     qsizetype scanned = 0; // no CR in buffer before this
     bool skipLineFeed = false; // the piece before ended in a CR
@@ -159,14 +232,26 @@ bool forEachFileLine(const QString &path, const std::function<void(QStringView)>
         if (skipLineFeed && bytes.front() == '\n')
             bytes = bytes.sliced(1);
         skipLineFeed = false;
-        buffer += Windows1252::decode(bytes);
+        if (utf8)
+            buffer += fromUtf8(bytes);
+        else
+            buffer += Windows1252::decode(bytes);
 
         qsizetype start = 0;
         for (;;) {
-            const qsizetype cr = buffer.indexOf(u'\r', scanned);
-            if (cr < 0) {
+            qsizetype cr = scanned;
+            const QChar *data = buffer.constData();
+            while (cr < buffer.size() && data[cr] != u'\r' && data[cr] != lineFeed)
+                ++cr;
+            if (cr == buffer.size()) {
                 scanned = buffer.size();
                 break;
+            }
+            if (data[cr] == u'\n') { // a lone line feed
+                f(QStringView(buffer).mid(start, cr - start));
+                start = cr + 1;
+                scanned = start;
+                continue;
             }
             f(QStringView(buffer).mid(start, cr - start));
             start = cr + 1;

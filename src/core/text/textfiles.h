@@ -27,10 +27,24 @@ QString notRegularFileReason(const QString &path);
 // exhausted quota say so. fallback is used for a value without a text of its own (or 0).
 QString fileErrorText(int errnoValue, const QString &fallback);
 
-// Reads a file piece by piece, decoding it from Windows-1252, and calls f for every line as
-// forEachLine does; only one piece and the line being read are held at a time. False when the
-// file cannot be opened or read, or is no regular file (see openRegularFile).
-bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr);
+// How forEachFileLine reads a file.
+struct LineReading
+{
+    // A lone LF ends a line too (files from other editors and git checkouts use it).
+    bool lineFeedEndsLine = false;
+    // A file that is valid UTF-8 with at least one multi-byte sequence is read as UTF-8.
+    bool utf8WhenValid = false;
+};
+
+// Whether bytes are valid UTF-8 holding at least one multi-byte sequence.
+bool isMultiByteUtf8(QByteArrayView bytes);
+
+// Reads a file piece by piece, decoding it from Windows-1252 (or UTF-8, see LineReading), and
+// calls f for every line as forEachLine does; only one piece and the line being read are held at
+// a time. False when the file cannot be opened or read, or is no regular file (see
+// openRegularFile).
+bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr,
+                     LineReading reading = {});
 
 // The file's lines joined without any separator (line breaks are lost, a lone LF stays);
 // "-1" when the file does not exist, empty for any other failure. A missing folder of the path

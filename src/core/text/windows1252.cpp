@@ -97,7 +97,14 @@ QByteArray encode(QStringView text)
     return out;
 }
 
-QString decodeHighReferences(const QString &text)
+namespace {
+
+bool isValueReference(char32_t value)
+{
+    return value == 9 || value == 32 || value == 38 || value == 60 || value == 62;
+}
+
+QString decodeReferences(const QString &text, bool valueReferences)
 {
     if (!text.contains(QLatin1String("&#")))
         return text;
@@ -118,7 +125,7 @@ QString decodeHighReferences(const QString &text)
                 ++j;
             }
             const bool digits = j > i + 2;
-            if (digits && !tooBig && j < n && text[j] == u';' && value > 255
+            if (digits && !tooBig && j < n && text[j] == u';' && (value > 255 || (valueReferences && isValueReference(value)))
                 && !(value >= 0xD800 && value <= 0xDFFF)) {
                 out += QString::fromUcs4(&value, 1);
                 i = j + 1;
@@ -129,6 +136,18 @@ QString decodeHighReferences(const QString &text)
         ++i;
     }
     return out;
+}
+
+} // namespace
+
+QString decodeHighReferences(const QString &text)
+{
+    return decodeReferences(text, false);
+}
+
+QString decodeValueReferences(const QString &text)
+{
+    return decodeReferences(text, true);
 }
 
 } // namespace Feedsmith::Windows1252

@@ -25,5 +25,8 @@ QByteArray encode(QStringView text);
 // Turns every "&#N;" with N above 255 back into its character, as the project reader does for
 // plain values; smaller numbers stay as they are, so older files read exactly as before.
 QString decodeHighReferences(const QString &text);
+// decodeHighReferences, and the references the project writer gives to characters that would
+// break a value: tab (&#9;), blank (&#32;), "&" (&#38;), "<" (&#60;) and ">" (&#62;).
+QString decodeValueReferences(const QString &text);
 
 } // namespace Feedsmith::Windows1252

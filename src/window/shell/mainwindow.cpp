@@ -746,8 +746,7 @@ void MainWindow::writeProject()
         return;
     m_entryEditor->LoadSelectedEntry(); // what is being edited goes into its entry first
     QString error;
-    if (!WriteProjectFile(m_document, m_document.projectPath, m_startup.programFolder, &error,
-                          SystemLocale::locale()))
+    if (!WriteProjectFile(m_document, m_document.projectPath, m_startup.programFolder, &error))
         fail(u"The project could not be saved."_s, error);
 }
 
