@@ -96,10 +96,10 @@ int main(int argc, char *argv[])
     EntryDragDrop *dragDrop = editor->dragDrop();
     EntryTreeModel &model = window->document().tree;
     const QString top = EntryCollection::keyFor(window->document().entryCount());
-    dragDrop->MouseDown(centreOf(view, u"key1"_s, model));
-    dragDrop->DragOver(centreOf(view, top, model));
+    dragDrop->onMousePress(centreOf(view, u"key1"_s, model));
+    dragDrop->onDragMove(centreOf(view, top, model));
     timer.restart();
-    dragDrop->DragDrop();
+    dragDrop->onDrop();
     settle();
     const double dropMs = msSince(timer);
 

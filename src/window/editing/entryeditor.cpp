@@ -60,13 +60,13 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     connect(m_formatToolBar, &QToolBar::actionTriggered, this,
             [this](QAction *button) { onFormatToolbarAction(button->data().toString()); });
     connect(widgets.pasteAsTextButton, &QAbstractButton::clicked, this, &EntryEditor::pasteAsText);
-    connect(m_editor, &RichTextEditor::DisplayChanged, this, &EntryEditor::updateFormatToolbar);
-    connect(m_editor, &RichTextEditor::ShowContextMenu, this, &EntryEditor::showContextMenu);
-    connect(m_editor, &RichTextEditor::ContextMenuAction, this, &EntryEditor::onContextMenuAction);
-    connect(m_editor, &RichTextEditor::GotFocus, this, &EntryEditor::commitAndLoadSelectedEntry);
+    connect(m_editor, &RichTextEditor::commandStatesChanged, this, &EntryEditor::updateFormatToolbar);
+    connect(m_editor, &RichTextEditor::contextMenuRequested, this, &EntryEditor::showContextMenu);
+    connect(m_editor, &RichTextEditor::contextMenuItemTriggered, this, &EntryEditor::onContextMenuAction);
+    connect(m_editor, &RichTextEditor::focusReceived, this, &EntryEditor::commitAndLoadSelectedEntry);
 
     EntryDragDrop::Hooks hooks;
-    hooks.loadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
+    hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
     hooks.commitCurrentEntry = [this] { commitCurrentEntry(); };
     hooks.newEntryText = [this] { return text(u"newentry"_s); };
     m_dragDrop = new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window,
