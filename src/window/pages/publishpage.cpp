@@ -145,7 +145,7 @@ void PublishPage::uploadFeed()
 {
     if (!m_context.document.ftp.ftppassword.isEmpty())
         protectFromCoreDumps();
-    m_ftp->click(m_context.document.ftp);
+    m_ftp->upload(m_context.document.ftp);
 }
 
 } // namespace Feedsmith

@@ -97,10 +97,11 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
         box->setFont(regular);
     m_helpPane->setFont(regular);
 
-    m_titleEdit = findChild<QLineEdit *>(u"txtTitle"_s);
-    m_ttlEdit = findChild<QLineEdit *>(u"txtTTL"_s);
-    m_numberEdit = findChild<QLineEdit *>(u"txtNumber"_s);
-    for (QLineEdit *box : {findChild<QLineEdit *>(u"txtLanguage"_s), m_numberEdit})
+    auto boxOf = [&](QLatin1StringView key) { return m_fieldEdits.at(fields.indexOf(documentField(key))); };
+    m_titleEdit = boxOf("title"_L1);
+    m_ttlEdit = boxOf("ttl"_L1);
+    m_numberEdit = boxOf("number"_L1);
+    for (QLineEdit *box : {boxOf("language"_L1), m_numberEdit})
         box->setFixedWidth(shortBoxWidth(box));
 
     auto *help = new FieldHelp(context.startup.programFolder, context.startup.language.helpTable, this);

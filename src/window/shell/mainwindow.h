@@ -25,8 +25,8 @@ class PublishPage;
 class SettingsPage;
 
 // The main window. It owns the one feed document, which every page reads and writes, and the
-// file commands. Controls carry their design names (txtTitle, freSettings, cmdnewentry, ...)
-// as object names; captions start as their language keys until the language texts are applied.
+// file commands. Controls carry fixed object names (txtTitle, freSettings, cmdnewentry, ...);
+// captions start as their language keys until the language texts are applied.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
