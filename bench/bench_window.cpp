@@ -4,6 +4,8 @@
 
 #include "window/editing/entrydragdrop.h"
 #include "window/editing/entryeditor.h"
+#include "window/pages/contentspage.h"
+#include "window/shell/filecommands.h"
 #include "scripteddialogs.h"
 #include "window/shell/mainwindow.h"
 #include "window/shell/windowstartup.h"
@@ -73,12 +75,12 @@ int main(int argc, char *argv[])
 
     fileDialog.answer(project);
     timer.restart();
-    window->openProject();
+    window->fileCommands()->openProject();
     settle();
     const double openMs = msSince(timer);
     const int rows = window->document().tree.childCount(EntryTreeModel::RootKey);
 
-    EntryEditor *editor = window->entryEditor();
+    EntryEditor *editor = window->contentsPage()->entryEditor();
     auto *view = window->findChild<QTreeView *>(u"TreeView"_s);
     window->selectPage(Page::Contents);
     settle();
@@ -86,7 +88,7 @@ int main(int argc, char *argv[])
     editor->selectNode(u"key1"_s);
     messageBoxes.answer(true);
     timer.restart();
-    editor->DeleteEntry();
+    editor->deleteEntry();
     settle();
     const double deleteMs = msSince(timer);
 
@@ -94,10 +96,10 @@ int main(int argc, char *argv[])
     EntryDragDrop *dragDrop = editor->dragDrop();
     EntryTreeModel &model = window->document().tree;
     const QString top = EntryCollection::keyFor(window->document().entryCount());
-    dragDrop->MouseDown(centreOf(view, u"key1"_s, model));
-    dragDrop->DragOver(centreOf(view, top, model));
+    dragDrop->onMousePress(centreOf(view, u"key1"_s, model));
+    dragDrop->onDragMove(centreOf(view, top, model));
     timer.restart();
-    dragDrop->DragDrop();
+    dragDrop->onDrop();
     settle();
     const double dropMs = msSince(timer);
 

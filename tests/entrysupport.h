@@ -30,10 +30,10 @@ inline QVariant runInEditor(Feedsmith::RichTextEditor *editor, const QString &sc
 }
 
 // A started program on its contents page.
-struct ContentsPage : Program
+struct ContentsProgram : Program
 {
     Feedsmith::RichTextEditor *editor() const { return child<Feedsmith::RichTextEditor>(QStringLiteral("DHTMLEditor")); }
-    Feedsmith::EntryEditor *entries() const { return window->entryEditor(); }
+    Feedsmith::EntryEditor *entries() const { return window->contentsPage()->entryEditor(); }
     QTreeView *tree() const { return child<QTreeView>(QStringLiteral("TreeView")); }
     Feedsmith::FeedDocument &document() const { return window->document(); }
 
@@ -54,7 +54,7 @@ struct ContentsPage : Program
         window->activateWindow();
         dialog.reset();
         messages.reset();
-        window->newDocument();
+        window->fileCommands()->newDocument();
         window->selectPage(Feedsmith::Page::Contents);
         return QTest::qWaitForWindowActive(window.get());
     }

@@ -101,7 +101,7 @@ void tst_MainWindow::startup()
     QVERIFY(program.start(locale));
     QVERIFY(program.window->isVisible());
     QCOMPARE(program.window->startup().languageCode, language);
-    QCOMPARE(program.window->keyboardFilterWanted(), filter);
+    QCOMPARE(program.window->startup().installKeyboardFilter, filter);
     QCOMPARE(program.caption(u"file"_s), fileMenu);
     QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
     QCOMPARE(program.window->currentPage(), Page::Settings);
@@ -392,8 +392,8 @@ void tst_MainWindow::formatTables()
 {
     Program program;
     QVERIFY(program.start());
-    const auto &keys = program.window->formatButtonKeys();
-    const auto &codes = program.window->formatCommandCodes();
+    const auto &keys = program.window->contentsPage()->entryEditor()->formatButtonKeys();
+    const auto &codes = program.window->contentsPage()->entryEditor()->formatCommandCodes();
     QCOMPARE(keys.front(), u"Fett"_s);
     QCOMPARE(keys[2], u"Unterstrichen"_s);
     QCOMPARE(keys[10], u"Farben"_s);
@@ -546,7 +546,7 @@ void tst_MainWindow::previewPageWritten()
     QVERIFY(QFile::copy(resourceDir() + u"/feeds/example.rsx"_s, program.path(u"feeds/example.rsx"_s)));
     QVERIFY(program.start());
     program.dialog.answer(program.path(u"feeds/example.rsx"_s));
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.window->document().entryCount(), 4);
     program.box(u"txtNumber"_s)->setText(u"x"_s);
 
@@ -554,7 +554,7 @@ void tst_MainWindow::previewPageWritten()
     QVERIFY(!QFile::exists(page));
     program.window->selectPage(Page::Preview);
     QVERIFY(QFile::exists(page));
-    QCOMPARE(program.window->previewPage(), page);
+    QCOMPARE(program.window->previewPage()->previewPath(), page);
     auto *browser = program.child<HtmlPane>(u"WebBrowser1"_s);
     QSignalSpy loaded(browser, &QWebEngineView::loadFinished);
     QVERIFY(loaded.wait(60000));
@@ -580,7 +580,7 @@ void tst_MainWindow::previewWithoutEntries()
     QVERIFY(program.start());
     QTest::keyClicks(program.box(u"txtTitle"_s), u"Quiet"_s);
     program.window->selectPage(Page::Preview);
-    QCOMPARE(program.window->previewPage(), program.path(u"empty.html"_s));
+    QCOMPARE(program.window->previewPage()->previewPath(), program.path(u"empty.html"_s));
     QVERIFY(!QFile::exists(program.path(u"rsspreview.html"_s)));
     QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
 }

@@ -13,13 +13,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A program on its contents page with n entries titled T1 .. Tn (committed).
-bool withEntries(ContentsPage &p, int n)
+bool withEntries(ContentsProgram &p, int n)
 {
     for (int i = 1; i <= n; ++i) {
         if (!p.newEntry())
             return false;
         p.box(u"txtContentTitle"_s)->setText(u"T"_s + QString::number(i));
-        p.entries()->TitleCommitted();
+        p.entries()->commitTitle();
     }
     return true;
 }
@@ -33,7 +33,7 @@ QStringList titlesByKey(const FeedDocument &document)
 }
 
 // The events a drag of `key` sends to the tree: enter at the node, moves to `to`, and the drop.
-void dragOnto(ContentsPage &p, const QString &key, const QPoint &to, bool drop = true)
+void dragOnto(ContentsProgram &p, const QString &key, const QPoint &to, bool drop = true)
 {
     QWidget *viewport = p.tree()->viewport();
     QMimeData *data = p.entries()->dragDrop()->mimeDataFor(key);
@@ -50,7 +50,7 @@ void dragOnto(ContentsPage &p, const QString &key, const QPoint &to, bool drop =
 }
 
 // Presses a node (which selects it without loading) and moves with the button held.
-void pressAndMove(ContentsPage &p, const QString &key)
+void pressAndMove(ContentsProgram &p, const QString &key)
 {
     const QPoint at = p.nodeCenter(key);
     QTest::mousePress(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -68,7 +68,7 @@ class tst_WindowDragDrop : public QObject
 private slots:
     void initTestCase()
     {
-        m_page = std::make_unique<ContentsPage>();
+        m_page = std::make_unique<ContentsProgram>();
         QVERIFY(m_page->startOnContents());
     }
     void init() { QVERIFY(m_page->reset()); }
@@ -86,12 +86,12 @@ private slots:
     void autoScrollMovesOneLinePerTick();
 
 private:
-    std::unique_ptr<ContentsPage> m_page;
+    std::unique_ptr<ContentsProgram> m_page;
 };
 
 void tst_WindowDragDrop::pressSelectsWithoutLoading()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(withEntries(p, 3));
     const int generation = p.editor()->generation();
     QTest::mousePress(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, p.nodeCenter(u"key1"_s));
@@ -107,7 +107,7 @@ void tst_WindowDragDrop::pressSelectsWithoutLoading()
 
 void tst_WindowDragDrop::moveWithLeftButtonStartsDrag()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(withEntries(p, 3));
     QStringList dragged;
     p.entries()->dragDrop()->setDragStarter([&dragged](QDrag *drag) {
@@ -140,7 +140,7 @@ void tst_WindowDragDrop::dropReorders()
     QFETCH(QString, dragged);
     QFETCH(QString, target);
     QFETCH(QStringList, titlesAfter);
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(withEntries(p, 5));
     p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
     pressAndMove(p, dragged);
@@ -164,7 +164,7 @@ void tst_WindowDragDrop::dropReorders()
 
 void tst_WindowDragDrop::dropKeepsUncommittedText()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(withEntries(p, 5));
     p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
     QVERIFY(p.clickNode(u"key3"_s));
@@ -197,7 +197,7 @@ void tst_WindowDragDrop::dropChangesNothing()
 {
     QFETCH(QString, dragged);
     QFETCH(QString, target);
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(withEntries(p, 3));
     p.entries()->dragDrop()->setDragStarter([](QDrag *drag) { drag->deleteLater(); });
     QVERIFY(p.clickNode(u"key1"_s));
@@ -216,7 +216,7 @@ void tst_WindowDragDrop::dropChangesNothing()
 
 void tst_WindowDragDrop::dropHighlightFollowsPointer()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(withEntries(p, 3));
     dragOnto(p, u"key1"_s, p.nodeCenter(u"key3"_s), false);
     QCOMPARE(p.entries()->dragDrop()->dropHighlight(), u"key3"_s);
@@ -246,7 +246,7 @@ void tst_WindowDragDrop::autoScrollBands()
     QFETCH(int, fromBottom);
     QFETCH(bool, active);
     QFETCH(int, direction);
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(withEntries(p, 2));
     const int height = p.tree()->viewport()->height();
     const int y = fromBottom <= 0 ? -fromBottom : (fromBottom >= 1000 ? height / 2 : height - fromBottom);
@@ -263,12 +263,12 @@ void tst_WindowDragDrop::autoScrollBands()
 
 void tst_WindowDragDrop::autoScrollMovesOneLinePerTick()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     // Enough entries for the tree to scroll, made directly.
     for (int i = 2; i <= 80; ++i)
         CreateEntry(p.document(), QDateTime::currentDateTime(), u"My feed"_s, u"New entry"_s);
-    p.window->refreshTree();
+    p.window->contentsPage()->entryEditor()->refreshTree();
     QScrollBar *bar = p.tree()->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 5);
     dragOnto(p, u"key1"_s, QPoint(20, p.tree()->viewport()->height() / 2), false);

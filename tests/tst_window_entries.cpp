@@ -25,7 +25,7 @@ namespace {
 
 // Gives entry 1 a stored content and loads it into the editor. The editor is first bound to the
 // root, so that loading commits nothing over the content.
-bool loadStoredContent(ContentsPage &p, const QString &content)
+bool loadStoredContent(ContentsProgram &p, const QString &content)
 {
     if (!p.clickNode(u"root"_s))
         return false;
@@ -51,7 +51,7 @@ class tst_WindowEntries : public QObject
 private slots:
     void initTestCase()
     {
-        m_page = std::make_unique<ContentsPage>();
+        m_page = std::make_unique<ContentsProgram>();
         QVERIFY(m_page->startOnContents());
     }
     void init() { QVERIFY(m_page->reset()); }
@@ -81,12 +81,12 @@ private slots:
     void paneRequests();
 
 private:
-    std::unique_ptr<ContentsPage> m_page;
+    std::unique_ptr<ContentsProgram> m_page;
 };
 
 void tst_WindowEntries::firstNewEntry()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.document().tree.childKeys(u"root"_s).isEmpty());
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     QVERIFY(p.newEntry());
@@ -112,7 +112,7 @@ void tst_WindowEntries::firstNewEntry()
 
 void tst_WindowEntries::typeAndSwitchEntries()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.newEntry());
 
@@ -158,7 +158,7 @@ void tst_WindowEntries::titleCommitOnLeavingTheBox()
 {
     QFETCH(QString, typed);
     QFETCH(bool, captionChanges);
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     p.document().entries.at(1).title = u"Old"_s;
     QVERIFY(p.clickNode(u"key1"_s));
@@ -177,7 +177,7 @@ void tst_WindowEntries::titleCommitOnLeavingTheBox()
 
 void tst_WindowEntries::rootSelectedStoresNothing()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"kept"_s));
@@ -204,7 +204,7 @@ void tst_WindowEntries::deleteAsksFirst_data()
 void tst_WindowEntries::deleteAsksFirst()
 {
     QFETCH(bool, yes);
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     for (int i = 1; i <= 3; ++i) {
         QVERIFY(p.newEntry());
         p.box(u"txtContentTitle"_s)->setText(u"E"_s + QString::number(i));
@@ -237,7 +237,7 @@ void tst_WindowEntries::deleteAsksFirst()
 
 void tst_WindowEntries::deleteWithoutEntryNode()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.clickNode(u"root"_s));
     QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
@@ -255,7 +255,7 @@ void tst_WindowEntries::deleteWithoutEntryNode()
 
 void tst_WindowEntries::unchangedDocumentGivesBackStyleBlock()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><head></head><BODY><p>stored text</p></BODY></html>"_s));
     QVERIFY(p.focusEditor()); // commits and reloads, unchanged
@@ -266,7 +266,7 @@ void tst_WindowEntries::unchangedDocumentGivesBackStyleBlock()
     QVERIFY(html.contains(u"<body>"_s));
 
     p.dialog.answer(p.path(u"feeds/unchanged.rsx"_s));
-    p.window->saveProject();
+    p.window->fileCommands()->saveProject();
     const QString file = QString::fromLatin1(readBytes(p.path(u"feeds/unchanged.rsx"_s)));
     QVERIFY2(file.contains(u"<content>"_s + EscapeText(u"<p>stored text</p>"_s) + u"</content>"_s), qPrintable(file));
     QVERIFY2(!file.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(file));
@@ -275,7 +275,7 @@ void tst_WindowEntries::unchangedDocumentGivesBackStyleBlock()
 
 void tst_WindowEntries::editedDocumentGivesBackStyleBlock()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"typedwords"_s));
@@ -287,7 +287,7 @@ void tst_WindowEntries::editedDocumentGivesBackStyleBlock()
     QVERIFY2(html.contains(u"<body>"_s) && html.contains(u"</body>"_s), qPrintable(html));
 
     p.dialog.answer(p.path(u"feeds/edited.rsx"_s));
-    p.window->saveProject();
+    p.window->fileCommands()->saveProject();
     const QString file = QString::fromLatin1(readBytes(p.path(u"feeds/edited.rsx"_s)));
     QVERIFY2(file.contains(u"typedwords"_s), qPrintable(file));
     QVERIFY2(!file.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(file));
@@ -296,7 +296,7 @@ void tst_WindowEntries::editedDocumentGivesBackStyleBlock()
     p.box(u"txtContentTitle"_s)->setFocus();
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"morewords"_s));
-    p.window->saveProject();
+    p.window->fileCommands()->saveProject();
     const QString again = QString::fromLatin1(readBytes(p.path(u"feeds/edited.rsx"_s)));
     QVERIFY(again.contains(u"morewords"_s));
     QVERIFY2(!again.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(again));
@@ -319,7 +319,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
 {
     QFETCH(QString, clipboard);
     QFETCH(QString, expected);
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     QGuiApplication::clipboard()->setText(clipboard);
@@ -328,26 +328,26 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
 
     const QString path = p.path(u"feeds/pasted.rsx"_s);
     p.dialog.answer(path);
-    p.window->saveProject();
+    p.window->fileCommands()->saveProject();
     QVERIFY(p.document().entries.at(1).content.contains(expected));
 
     // Opened again, the entry loads with the markup, and commits it unchanged.
     p.dialog.answer(path);
-    p.window->openProject();
+    p.window->fileCommands()->openProject();
     QCOMPARE(p.document().entryCount(), 1);
     p.window->selectPage(Page::Contents);
     QVERIFY(p.clickNode(u"key1"_s));
     QVERIFY2(p.editor()->documentHtml().contains(expected), qPrintable(p.editor()->documentHtml()));
     QVERIFY(p.focusEditor());
     p.dialog.answer(path);
-    p.window->saveProjectAs();
+    p.window->fileCommands()->saveProjectAs();
     const QString file = QString::fromLatin1(readBytes(path));
     QVERIFY2(file.contains(u"<content>"_s + EscapeText(expected) + u"</content>"_s), qPrintable(file));
 }
 
 void tst_WindowEntries::toolbarFollowsBoldSelection()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p><b>strong</b> plain</p></body></html>"_s));
     QAction *fett = p.toolbarButton(u"Toolbar3"_s, u"fett"_s);
@@ -371,7 +371,7 @@ void tst_WindowEntries::toolbarFollowsBoldSelection()
 
 void tst_WindowEntries::boldButtonMakesBold()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p>make me bold</p></body></html>"_s));
     QVERIFY(p.focusEditor());
@@ -387,7 +387,7 @@ void tst_WindowEntries::boldButtonMakesBold()
 
 void tst_WindowEntries::linkButtonAsksForTarget()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p>site</p></body></html>"_s));
     QVERIFY(p.focusEditor());
@@ -405,7 +405,7 @@ void tst_WindowEntries::linkButtonAsksForTarget()
 
 void tst_WindowEntries::contextMenuStates()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body><p>some words</p></body></html>"_s));
     QVERIFY(p.focusEditor());
@@ -413,7 +413,7 @@ void tst_WindowEntries::contextMenuStates()
     QTRY_COMPARE(p.editor()->queryStatus(RichTextEditor::DECMD_COPY), int(RichTextEditor::Disabled));
 
     auto openMenu = [&] {
-        p.entries()->ShowContextMenu(p.editor()->mapToGlobal(QPoint(10, 10)));
+        p.entries()->showContextMenu(p.editor()->mapToGlobal(QPoint(10, 10)));
         return p.editor()->contextMenu();
     };
     QMenu *menu = openMenu();
@@ -444,7 +444,7 @@ void tst_WindowEntries::contextMenuStates()
 
 void tst_WindowEntries::contextMenuPastesPlainText()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
     auto *data = new QMimeData;
@@ -480,7 +480,7 @@ void tst_WindowEntries::pasteAsTextTurnsCarriageReturns()
 
 void tst_WindowEntries::previewShowsNewestEntries()
 {
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     for (int i = 1; i <= 3; ++i) {
         QVERIFY(p.newEntry());
         p.box(u"txtContentTitle"_s)->setText(u"Entry"_s + QString::number(i));
@@ -492,21 +492,21 @@ void tst_WindowEntries::previewShowsNewestEntries()
 
     QSignalSpy loaded(p.child<QWebEngineView>(u"WebBrowser1"_s), &QWebEngineView::loadFinished);
     p.window->selectPage(Page::Preview);
-    const QString page = QString::fromLatin1(readBytes(p.window->previewPage()));
+    const QString page = QString::fromLatin1(readBytes(p.window->previewPage()->previewPath()));
     QVERIFY(page.contains(u"Entry3"_s));
     QVERIFY(page.contains(u"Entry2"_s));
     QVERIFY(!page.contains(u"Entry1"_s));
     QVERIFY(page.indexOf(u"Entry3"_s) < page.indexOf(u"Entry2"_s));
     QVERIFY(page.contains(u"freshtext"_s));
     QVERIFY(loaded.wait(15000));
-    QCOMPARE(p.child<QWebEngineView>(u"WebBrowser1"_s)->url(), QUrl::fromLocalFile(p.window->previewPage()));
+    QCOMPARE(p.child<QWebEngineView>(u"WebBrowser1"_s)->url(), QUrl::fromLocalFile(p.window->previewPage()->previewPath()));
 
     // Every entry into the page builds it again.
     p.window->selectPage(Page::Contents);
     QVERIFY(p.clickNode(u"key2"_s));
     p.box(u"txtContentTitle"_s)->setText(u"Renamed"_s);
     p.window->selectPage(Page::Preview);
-    const QString rebuilt = QString::fromLatin1(readBytes(p.window->previewPage()));
+    const QString rebuilt = QString::fromLatin1(readBytes(p.window->previewPage()->previewPath()));
     QVERIFY(rebuilt.contains(u"Renamed"_s));
     QVERIFY(!rebuilt.contains(u"Entry2"_s));
     QVERIFY(loaded.wait(15000));
@@ -516,7 +516,7 @@ void tst_WindowEntries::previewShowsNewestEntries()
     p.box(u"txtNumber"_s)->setText(u"-1"_s);
     p.box(u"txtContentTitle"_s)->setText(u"Uncommitted"_s);
     p.window->selectPage(Page::Preview);
-    QCOMPARE(p.window->previewPage(), p.path(u"empty.html"_s));
+    QCOMPARE(p.window->previewPage()->previewPath(), p.path(u"empty.html"_s));
     QCOMPARE(p.document().entries.at(2).title, u"Renamed"_s);
     QCOMPARE(p.box(u"txtNumber"_s)->text(), u"-1"_s);
 }
@@ -571,12 +571,12 @@ void tst_WindowEntries::hostileProjectRunsNothing()
                                         u"x\" onmouseover=\""_s + leak, body, QDateTime::currentDateTime()});
     }
 
-    ContentsPage &p = *m_page;
+    ContentsProgram &p = *m_page;
     const QString path = p.path(u"feeds/hostile.rsx"_s);
     QString error;
     QVERIFY2(WriteProjectFile(hostile, path, p.folder(), &error), qPrintable(error));
     p.dialog.answer(path);
-    p.window->openProject();
+    p.window->fileCommands()->openProject();
     QCOMPARE(p.document().entryCount(), int(bodies.size()));
 
     auto *browser = p.child<HtmlPane>(u"WebBrowser1"_s);
@@ -585,7 +585,7 @@ void tst_WindowEntries::hostileProjectRunsNothing()
     QVERIFY(loaded.wait(15000));
     // The page has loaded its images when the channel image has been asked for.
     QTRY_COMPARE_WITH_TIMEOUT(listener.requests, QStringList{u"GET /image.png HTTP/1.1"_s}, 10000);
-    const QString page = QString::fromLatin1(readBytes(p.window->previewPage()));
+    const QString page = QString::fromLatin1(readBytes(p.window->previewPage()->previewPath()));
     QVERIFY(page.contains(u"Feed {ENTRIES}"_s));
     QVERIFY(page.contains(u"href=\"x&quot; onmouseover=&quot;document.title='owned'"_s));
 

@@ -81,7 +81,7 @@ void TestWindowFtp::uploadButtonConnectsThenUploads()
     QCOMPARE(program.messages.shown.at(0).kind, Kind::Plain);
     QCOMPARE(program.messages.shown.at(0).title, u"Feedsmith"_s);
     QCOMPARE(program.messages.shown.at(0).text, u"This directory is empty!"_s);
-    QVERIFY(program.window->ftp().publisher().FtpConnected());
+    QVERIFY(program.window->publishPage()->ftp().publisher().FtpConnected());
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
 
     clickUpload(program);
@@ -91,7 +91,7 @@ void TestWindowFtp::uploadButtonConnectsThenUploads()
     QCOMPARE(program.messages.shown.at(1).text, program.window->text(u"uploadready"_s));
     QVERIFY(!program.messages.shown.at(1).text.isEmpty());
     QCOMPARE(readBytes(server.path(u"news.xml"_s)), feed);
-    QVERIFY(!program.window->ftp().publisher().FtpConnected());
+    QVERIFY(!program.window->publishPage()->ftp().publisher().FtpConnected());
 }
 
 void TestWindowFtp::uploadButtonReports_data()
@@ -160,7 +160,7 @@ void TestWindowFtp::uploadButtonReports()
         QVERIFY(!expected.isEmpty());
         QVERIFY2(shown.text.startsWith(expected), qPrintable(shown.text));
     }
-    QCOMPARE(program.window->ftp().publisher().FtpSessionHandle() != 0, stateKept);
+    QCOMPARE(program.window->publishPage()->ftp().publisher().FtpSessionHandle() != 0, stateKept);
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
 }
 

@@ -24,7 +24,7 @@ private slots:
 
 void tst_WindowKeyboard::ctrlVInEditorPastesPlainText()
 {
-    ContentsPage p;
+    ContentsProgram p;
     QVERIFY(p.startOnContents());
     QVERIFY(p.entries()->keyboardFilter());
     QVERIFY(p.newEntry());
@@ -45,7 +45,7 @@ void tst_WindowKeyboard::ctrlVInEditorPastesPlainText()
 
 void tst_WindowKeyboard::ctrlVHeldDownPastesOnce()
 {
-    ContentsPage p;
+    ContentsProgram p;
     QVERIFY(p.startOnContents());
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());
@@ -78,7 +78,7 @@ void tst_WindowKeyboard::ctrlVInPlainBox()
 {
     QFETCH(QString, box);
     QFETCH(int, page);
-    ContentsPage p;
+    ContentsProgram p;
     QVERIFY(p.startOnContents());
     p.window->selectPage(Page(page));
     QSignalSpy clicked(p.child<QPushButton>(u"pasteAsText"_s), &QPushButton::clicked);
@@ -93,10 +93,10 @@ void tst_WindowKeyboard::ctrlVInPlainBox()
 
 void tst_WindowKeyboard::markerLeavesFilterOut()
 {
-    ContentsPage p;
+    ContentsProgram p;
     QVERIFY(writeBytes(p.path(u"devel.txt"_s), "1"));
     QVERIFY(p.startOnContents());
-    QVERIFY(!p.window->keyboardFilterWanted());
+    QVERIFY(!p.window->startup().installKeyboardFilter);
     QVERIFY(!p.entries()->keyboardFilter());
     QVERIFY(p.newEntry());
     QVERIFY(p.focusEditor());

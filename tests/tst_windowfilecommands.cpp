@@ -76,7 +76,7 @@ void tst_WindowFileCommands::newCommandClearsEverything()
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.window->document().entryCount(), 4);
     program.box(u"txtftppassword"_s)->setText(u"secret"_s);
     program.child<QLineEdit>(u"txtContentTitle"_s)->setText(u"entry"_s);
@@ -138,13 +138,13 @@ void tst_WindowFileCommands::saveCancelledWritesNothing()
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(QString());
-    program.window->saveProject();
+    program.window->fileCommands()->saveProject();
     QCOMPARE(program.dialog.calls.size(), 1);
     QCOMPARE(program.window->document().projectPath, QString());
     QVERIFY(QDir(program.path(u"feeds"_s)).isEmpty());
     QVERIFY(program.messages.shown.isEmpty());
     // The next save asks again.
-    program.window->saveProject();
+    program.window->fileCommands()->saveProject();
     QCOMPARE(program.dialog.calls.size(), 2);
 }
 
@@ -160,11 +160,11 @@ void tst_WindowFileCommands::saveAsShowsLastFilter()
     QVERIFY(readBytes(target).startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n"));
 
     // After a save with dialog the filter is the project filter.
-    program.window->newDocument();
+    program.window->fileCommands()->newDocument();
     program.dialog.answer(program.path(u"feeds/b.rsx"_s));
-    program.window->saveProject();
+    program.window->fileCommands()->saveProject();
     program.dialog.answer(program.path(u"feeds/c.rsx"_s));
-    program.window->saveProjectAs();
+    program.window->fileCommands()->saveProjectAs();
     QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
     QVERIFY(QFile::exists(program.path(u"feeds/c.rsx"_s)));
 }
@@ -174,10 +174,10 @@ void tst_WindowFileCommands::saveAsCancelledForgetsPath()
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.window->document().projectPath, example());
     program.dialog.answer(QString());
-    program.window->saveProjectAs();
+    program.window->fileCommands()->saveProjectAs();
     QCOMPARE(program.window->document().projectPath, QString());
     QVERIFY(program.messages.shown.isEmpty());
 }
@@ -187,7 +187,7 @@ void tst_WindowFileCommands::openCancelledKeepsDocument()
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     program.dialog.answer(QString());
     program.clickToolbarButton(u"oeffnen"_s);
     QCOMPARE(program.dialog.calls.last().mode, FileDialog::Mode::Open);
@@ -234,10 +234,10 @@ void tst_WindowFileCommands::openFillsBoxesAndTree()
     const QString copy = program.path(u"feeds/copy.rsx"_s);
     QVERIFY(QFile::copy(example(), copy));
     program.dialog.answer(copy);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     program.box(u"txtCategory"_s)->setText(u"Changed"_s);
     const qsizetype shows = program.dialog.calls.size();
-    program.window->saveProject();
+    program.window->fileCommands()->saveProject();
     QCOMPARE(program.dialog.calls.size(), shows);
     QVERIFY(readBytes(copy).contains("\t<category>Changed</category>\r\n"));
 }
@@ -249,14 +249,14 @@ void tst_WindowFileCommands::openWithoutRsxLooksForXml()
     const QString chosen = program.path(u"feeds/plain"_s);
     QVERIFY(QFile::copy(example(), chosen + u".xml"_s));
     program.dialog.answer(chosen);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.window->document().projectPath, chosen);
     QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
 
     // A chosen file that cannot be read gives the new empty document under that name.
     const QString missing = program.path(u"feeds/missing.rsx"_s);
     program.dialog.answer(missing);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.window->document().projectPath, missing);
     QCOMPARE(program.box(u"txtTitle"_s)->text(), QString());
     QCOMPARE(program.box(u"txtTTL"_s)->text(), u"1440"_s);
@@ -278,12 +278,12 @@ void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     const QString path = program.path(u"feeds/odd.rsx"_s);
     QVERIFY(linkTarget.isEmpty() ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
                                  : QFile::link(linkTarget, path));
     program.dialog.answer(path);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.messages.shown.size(), 1);
     QCOMPARE(program.messages.shown.first().text, u"The project cannot be opened.\n\n"_s + path + u": "_s + reason);
     // The open project and its path stay.
@@ -306,7 +306,7 @@ void tst_WindowFileCommands::openShowsFileDate()
     QVERIFY(writeBytes(project, "<settings>\r\n</settings>\r\n<ftpsettings>\r\n\t<ftpfile>" + rss.toLocal8Bit()
                                     + "</ftpfile>\r\n</ftpsettings>\r\n"));
     program.dialog.answer(project);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.child<QLabel>(u"ftpfileproperties"_s)->text(),
              u"Last modified: "_s + DateText::format(stamp, SystemLocale::locale()));
 }
@@ -333,13 +333,13 @@ void tst_WindowFileCommands::openedTextArrivesWhole()
     QVERIFY(writeBytes(project, "<settings>\r\n\t<" + tag + ">" + value.toLatin1() + "</" + tag
                                     + ">\r\n</settings>\r\n"));
     program.dialog.answer(project);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     QCOMPARE(program.box(box)->text(), value);
 
     // Saved again, the value stays whole.
     const QString again = program.path(u"feeds/again.rsx"_s);
     program.dialog.answer(again);
-    program.window->saveProjectAs();
+    program.window->fileCommands()->saveProjectAs();
     QVERIFY(readBytes(again).contains("<" + tag + ">" + value.toLatin1() + "</" + tag + ">"));
 }
 
@@ -356,7 +356,7 @@ void tst_WindowFileCommands::typingStopsAtLimit()
     const QString project = program.path(u"feeds/l.rsx"_s);
     QVERIFY(writeBytes(project, "<settings>\r\n\t<language>de-at</language>\r\n</settings>\r\n"));
     program.dialog.answer(project);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
     language->setFocus();
     language->end(false);
     QTest::keyClicks(language, u"x"_s);
@@ -381,7 +381,7 @@ void tst_WindowFileCommands::openTooManyEntries()
     const QString project = program.path(u"feeds/big.rsx"_s);
     QVERIFY(writeBytes(project, bytes));
     program.dialog.answer(project);
-    program.window->openProject();
+    program.window->fileCommands()->openProject();
 
     const FeedDocument &doc = program.window->document();
     QCOMPARE(doc.entryCount(), EntryCollection::MaxEntries);
@@ -456,7 +456,7 @@ void tst_WindowFileCommands::generatePrefillsName()
     program.window->document().rssPath = rssPath;
     program.box(u"txtftpfile"_s)->setText(ftpfile);
     program.dialog.answer(QString());
-    program.window->generateRss();
+    program.window->fileCommands()->generateRss();
     QCOMPARE(program.dialog.calls.first().fileName, offered);
 }
 
@@ -466,10 +466,10 @@ void tst_WindowFileCommands::generateCancelledWritesNothing()
     QVERIFY(program.start());
     const QString project = program.path(u"feeds/p.rsx"_s);
     program.dialog.answer(project);
-    program.window->saveProject();
+    program.window->fileCommands()->saveProject();
     program.box(u"txtftpfile"_s)->setText(u"kept.xml"_s);
     program.dialog.answer(QString());
-    program.window->generateRss();
+    program.window->fileCommands()->generateRss();
     QCOMPARE(program.window->document().rssPath, QString());
     QCOMPARE(program.box(u"txtftpfile"_s)->text(), u"kept.xml"_s);
     QCOMPARE(QDir(program.path(u"feeds"_s)).entryList(QDir::Files), QStringList(u"p.rsx"_s));
@@ -484,7 +484,7 @@ void tst_WindowFileCommands::generateResetsNumber()
     QVERIFY(program.start());
     program.box(u"txtNumber"_s)->setText(u"abc"_s);
     program.dialog.answer(program.path(u"n.xml"_s));
-    program.window->generateRss();
+    program.window->fileCommands()->generateRss();
     QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
 }
 
@@ -536,8 +536,8 @@ void tst_WindowFileCommands::toolbarSeparatorDoesNothing()
     Program program;
     QVERIFY(program.start());
     QTest::keyClicks(program.box(u"txtTitle"_s), u"Stays"_s);
-    program.window->Toolbar1ButtonClick(QString());
-    program.window->Toolbar1ButtonClick(u"unknown"_s);
+    program.window->onFileToolbarAction(QString());
+    program.window->onFileToolbarAction(u"unknown"_s);
     QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Stays"_s);
     QVERIFY(program.dialog.calls.isEmpty());
 }

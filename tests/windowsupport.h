@@ -4,6 +4,11 @@
 #include "testsupport.h"
 
 #include "scripteddialogs.h"
+#include "window/editing/entryeditor.h"
+#include "window/pages/contentspage.h"
+#include "window/pages/previewpage.h"
+#include "window/pages/publishpage.h"
+#include "window/shell/filecommands.h"
 #include "window/shell/mainwindow.h"
 #include "window/shell/windowstartup.h"
 

@@ -45,7 +45,7 @@ EntryDragDrop::EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *ti
         m_dragSurface->setAcceptDrops(true);
         m_dragSurface->installEventFilter(this);
     }
-    connect(m_timer, &QTimer::timeout, this, &EntryDragDrop::TimerTick);
+    connect(m_timer, &QTimer::timeout, this, &EntryDragDrop::scrollStep);
     m_dragStarter = [](QDrag *drag) { drag->exec(Qt::MoveAction); };
     m_treeId = QUuid::createUuid().toByteArray();
 }
@@ -76,7 +76,7 @@ void EntryDragDrop::setDropHighlight(const QString &key)
     m_tree->viewport()->update();
 }
 
-void EntryDragDrop::MouseDown(const QPoint &pos)
+void EntryDragDrop::onMousePress(const QPoint &pos)
 {
     const QString key = keyAt(pos);
     if (key.isEmpty())
@@ -86,7 +86,7 @@ void EntryDragDrop::MouseDown(const QPoint &pos)
     m_dragNode = key;
 }
 
-void EntryDragDrop::MouseMove(Qt::MouseButtons buttons)
+void EntryDragDrop::onMouseMove(Qt::MouseButtons buttons)
 {
     if (buttons != Qt::LeftButton || m_dragNode.isEmpty())
         return;
@@ -96,7 +96,7 @@ void EntryDragDrop::MouseMove(Qt::MouseButtons buttons)
     m_dragStarter(drag);
 }
 
-void EntryDragDrop::DragOver(const QPoint &pos)
+void EntryDragDrop::onDragMove(const QPoint &pos)
 {
     setDropHighlight(keyAt(pos));
     m_lastDrag = pos;
@@ -112,14 +112,14 @@ void EntryDragDrop::DragOver(const QPoint &pos)
     }
 }
 
-void EntryDragDrop::TimerTick()
+void EntryDragDrop::scrollStep()
 {
     setDropHighlight(keyAt(m_lastDrag));
     m_tree->verticalScrollBar()->triggerAction(m_scrollDirection == -1 ? QAbstractSlider::SliderSingleStepSub
                                                                         : QAbstractSlider::SliderSingleStepAdd);
 }
 
-void EntryDragDrop::DragDrop()
+void EntryDragDrop::onDrop()
 {
     // What was typed since the last commit goes into the entry it was typed in, while the
     // current entry key still names that entry.
@@ -136,8 +136,8 @@ void EntryDragDrop::DragDrop()
     if (m_dragNode != EntryTreeModel::RootKey && MoveEntry(m_document, m_dragNode, target, newEntryText)) {
         m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(target),
                                                   QItemSelectionModel::ClearAndSelect);
-        if (m_hooks.loadSelectedEntry)
-            m_hooks.loadSelectedEntry();
+        if (m_hooks.commitAndLoadSelectedEntry)
+            m_hooks.commitAndLoadSelectedEntry();
     }
     reset();
 }
@@ -150,12 +150,12 @@ void EntryDragDrop::reset()
     m_tree->setUpdatesEnabled(true);
 }
 
-void EntryDragDrop::MouseUp()
+void EntryDragDrop::onMouseRelease()
 {
     m_timer->stop();
 }
 
-void EntryDragDrop::WindowDragOver(const QObject *source)
+void EntryDragDrop::onWindowDragMove(const QObject *source)
 {
     if (source == m_tree)
         m_timer->stop();
@@ -170,7 +170,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
             auto *drag = static_cast<QDragMoveEvent *>(event);
             if (!isOwnDrag(drag->mimeData()))
                 return false;
-            WindowDragOver(m_tree);
+            onWindowDragMove(m_tree);
             // Dragged over the window outside the tree: the window follows the drag (so that it
             // keeps seeing it), but nothing can be dropped here.
             if (event->type() == QEvent::DragEnter)
@@ -189,24 +189,24 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         m_pressedOnTree = true;
         if (mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton)
-            MouseDown(mouse->position().toPoint());
+            onMousePress(mouse->position().toPoint());
         return false; // the tree still takes the focus and opens or closes the root
     }
     case QEvent::MouseMove: {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->buttons() == Qt::LeftButton) {
-            MouseMove(mouse->buttons());
+            onMouseMove(mouse->buttons());
             return true; // a move with the button held drags; it never extends a selection
         }
         return false;
     }
     case QEvent::MouseButtonRelease: {
-        MouseUp();
+        onMouseRelease();
         // A click: press and release on the tree.
         const bool click = m_pressedOnTree;
         m_pressedOnTree = false;
-        if (click && m_hooks.loadSelectedEntry)
-            m_hooks.loadSelectedEntry();
+        if (click && m_hooks.commitAndLoadSelectedEntry)
+            m_hooks.commitAndLoadSelectedEntry();
         return false;
     }
     case QEvent::DragEnter: {
@@ -215,7 +215,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
             return false;
         m_pressedOnTree = false; // the press became a drag, not a click
         drag->acceptProposedAction();
-        DragOver(drag->position().toPoint());
+        onDragMove(drag->position().toPoint());
         return true;
     }
     case QEvent::DragMove: {
@@ -223,7 +223,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         if (!isOwnDrag(drag->mimeData()))
             return false;
         drag->acceptProposedAction();
-        DragOver(drag->position().toPoint());
+        onDragMove(drag->position().toPoint());
         return true;
     }
     case QEvent::DragLeave:
@@ -233,7 +233,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         if (!isOwnDrag(drop->mimeData()))
             return false;
         drop->acceptProposedAction();
-        DragDrop();
+        onDrop();
         return true;
     }
     default:

@@ -48,15 +48,15 @@ public:
     // The MIME type of a dragged node; its data is the node's key.
     static inline const QString MimeType = QStringLiteral("application/x-feedsmith-entry-key");
     static inline const QString TreeMimeType = QStringLiteral("application/x-feedsmith-entry-tree");
-    // The auto-scroll bands at the top and bottom edge, in pixels (100 and 200 twips).
+    // The auto-scroll bands at the top and bottom edge, in pixels.
     static constexpr int TopBand = 7;
     static constexpr int BottomBand = 13;
 
     struct Hooks
     {
-        std::function<void()> loadSelectedEntry;  // LoadSelectedEntry
-        std::function<void()> commitCurrentEntry; // CommitCurrentEntry
-        std::function<QString()> newEntryText;    // the "newentry" language text
+        std::function<void()> commitAndLoadSelectedEntry; // the entry editor's
+        std::function<void()> commitCurrentEntry;         // the entry editor's
+        std::function<QString()> newEntryText;            // the "newentry" language text
     };
 
     // `dragSurface` is the widget around the tree whose drag-over stops the auto-scroll.
@@ -77,13 +77,13 @@ public:
     QPoint lastDragPosition() const { return m_lastDrag; }
 
     // The handlers, by the events of the tree's viewport that raise them.
-    void MouseDown(const QPoint &pos);
-    void MouseMove(Qt::MouseButtons buttons);
-    void DragOver(const QPoint &pos);
-    void TimerTick();
-    void DragDrop();
-    void MouseUp();
-    void WindowDragOver(const QObject *source);
+    void onMousePress(const QPoint &pos);
+    void onMouseMove(Qt::MouseButtons buttons);
+    void onDragMove(const QPoint &pos);
+    void scrollStep();
+    void onDrop();
+    void onMouseRelease();
+    void onWindowDragMove(const QObject *source);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

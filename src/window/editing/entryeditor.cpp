@@ -7,7 +7,6 @@
 #include "core/system/clock.h"
 #include "window/platform/dialogs.h"
 #include "core/system/systemlocale.h"
-#include "window/shell/mainwindow.h"
 #include "core/text/textfiles.h"
 
 #include <feedsmith/version.h>
@@ -20,7 +19,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -33,53 +31,51 @@ using namespace Qt::StringLiterals;
 const QStringList EntryEditor::ContextMenuTexts = {u"Ausschneiden"_s, u"Kopieren"_s, u"Einf\u00fcgen"_s, QString(),
                                                    u"Alles markieren"_s};
 
-EntryEditor::EntryEditor(MainWindow &window, MessageBoxes &messageBoxes)
-    : QObject(&window)
-    , m_window(window)
-    , m_messageBoxes(messageBoxes)
+const std::array<QString, 12> EntryEditor::FormatButtonKeys = {
+    u"Fett"_s,      u"Kursiv"_s, u"Unterstrichen"_s, u"Nummeriert"_s, u"Punktiert"_s, u"Auszug"_s,
+    u"Einzug"_s,    u"Links"_s,  u"Zentriert"_s,     u"Rechts"_s,     u"Farben"_s,    u"Bild"_s};
+const std::array<int, 11> EntryEditor::FormatCommandCodes = {5000, 5023, 5048, 5030, 5051, 5018,
+                                                             5031, 5025, 5024, 5026, 5046};
+
+EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QObject *parent)
+    : QObject(parent)
+    , m_context(context)
+    , m_tree(widgets.tree)
+    , m_entryFrame(widgets.entryFrame)
+    , m_titleEdit(widgets.titleEdit)
+    , m_linkEdit(widgets.linkEdit)
+    , m_createInfo(widgets.createInfo)
+    , m_formatToolBar(widgets.formatToolBar)
+    , m_editor(widgets.editor)
 {
     setObjectName(u"entryEditor"_s);
-    m_tree = window.findChild<QTreeView *>(u"TreeView"_s);
-    m_freEntry = window.findChild<QWidget *>(u"freEntry"_s);
-    m_freContents = window.findChild<QWidget *>(u"freContents"_s);
-    m_txtContentTitle = window.findChild<QLineEdit *>(u"txtContentTitle"_s);
-    m_txtContentLink = window.findChild<QLineEdit *>(u"txtContentLink"_s);
-    m_createinfo = window.findChild<QLabel *>(u"createinfo"_s);
-    m_toolbar3 = window.findChild<QToolBar *>(u"Toolbar3"_s);
-    m_pasteAsText = window.findChild<QAbstractButton *>(u"pasteAsText"_s);
-    m_editor = window.findChild<RichTextEditor *>(u"DHTMLEditor"_s);
-    Q_ASSERT(m_tree && m_freEntry && m_freContents && m_txtContentTitle && m_txtContentLink && m_createinfo
-             && m_toolbar3 && m_pasteAsText && m_editor);
-
-    connect(window.findChild<QAbstractButton *>(u"cmdnewentry"_s), &QAbstractButton::clicked, this,
-            &EntryEditor::NewEntry);
-    connect(window.findChild<QAbstractButton *>(u"cmddeleteentry"_s), &QAbstractButton::clicked, this,
-            &EntryEditor::DeleteEntry);
-    m_txtContentTitle->installEventFilter(this);
+    connect(widgets.newEntryButton, &QAbstractButton::clicked, this, &EntryEditor::newEntry);
+    connect(widgets.deleteEntryButton, &QAbstractButton::clicked, this, &EntryEditor::deleteEntry);
+    m_titleEdit->installEventFilter(this);
 
     for (const QString &key : {u"fett"_s, u"kursiv"_s, u"unterstrichen"_s}) {
         if (QAction *button = toolbarButton(key))
             button->setCheckable(true);
     }
-    connect(m_toolbar3, &QToolBar::actionTriggered, this,
-            [this](QAction *button) { Toolbar3ButtonClick(button->data().toString()); });
-    connect(m_pasteAsText, &QAbstractButton::clicked, this, &EntryEditor::PasteAsText);
-    connect(m_editor, &RichTextEditor::DisplayChanged, this, &EntryEditor::DisplayChanged);
-    connect(m_editor, &RichTextEditor::ShowContextMenu, this, &EntryEditor::ShowContextMenu);
-    connect(m_editor, &RichTextEditor::ContextMenuAction, this, &EntryEditor::ContextMenuAction);
-    connect(m_editor, &RichTextEditor::GotFocus, this, &EntryEditor::LoadSelectedEntry);
+    connect(m_formatToolBar, &QToolBar::actionTriggered, this,
+            [this](QAction *button) { onFormatToolbarAction(button->data().toString()); });
+    connect(widgets.pasteAsTextButton, &QAbstractButton::clicked, this, &EntryEditor::pasteAsText);
+    connect(m_editor, &RichTextEditor::commandStatesChanged, this, &EntryEditor::updateFormatToolbar);
+    connect(m_editor, &RichTextEditor::contextMenuRequested, this, &EntryEditor::showContextMenu);
+    connect(m_editor, &RichTextEditor::contextMenuItemTriggered, this, &EntryEditor::onContextMenuAction);
+    connect(m_editor, &RichTextEditor::focusReceived, this, &EntryEditor::commitAndLoadSelectedEntry);
 
     EntryDragDrop::Hooks hooks;
-    hooks.loadSelectedEntry = [this] { LoadSelectedEntry(); };
-    hooks.commitCurrentEntry = [this] { CommitCurrentEntry(); };
+    hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
+    hooks.commitCurrentEntry = [this] { commitCurrentEntry(); };
     hooks.newEntryText = [this] { return text(u"newentry"_s); };
-    m_dragDrop = new EntryDragDrop(window.document(), m_tree, window.findChild<QTimer *>(u"Timer1"_s), &window,
+    m_dragDrop = new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window,
                                    std::move(hooks), this);
 
-    connect(&window.document().tree, &QObject::destroyed, this, &EntryEditor::documentGone);
+    connect(&m_context.document.tree, &QObject::destroyed, this, &EntryEditor::documentGone);
 
-    if (window.keyboardFilterWanted()) {
-        m_keyboardFilter = new KeyboardFilter(m_freContents, m_editor, m_pasteAsText, this);
+    if (m_context.startup.installKeyboardFilter) {
+        m_keyboardFilter = new KeyboardFilter(widgets.page, m_editor, widgets.pasteAsTextButton, this);
         m_keyboardFilter->install();
     }
 }
@@ -91,20 +87,29 @@ void EntryEditor::documentGone()
     // The window's document goes before the window's controls do; the controls' last events
     // (a focused box losing the focus as it is deleted) must not reach it any more.
     m_documentGone = true;
-    m_txtContentTitle->removeEventFilter(this);
+    m_titleEdit->removeEventFilter(this);
     disconnect(m_editor, nullptr, this, nullptr);
     delete m_dragDrop;
     m_dragDrop = nullptr;
 }
 
+void EntryEditor::refreshTree()
+{
+    EntryTreeModel &tree = m_context.document.tree;
+    for (int row = 0; row < tree.rowCount(); ++row) {
+        const QModelIndex index = tree.index(row, 0);
+        m_tree->setExpanded(index, tree.isExpanded(tree.keyOf(index)));
+    }
+}
+
 QString EntryEditor::text(const QString &key) const
 {
-    return m_window.text(key);
+    return m_context.text(key);
 }
 
 QAction *EntryEditor::toolbarButton(const QString &key) const
 {
-    const QList<QAction *> buttons = m_toolbar3->actions();
+    const QList<QAction *> buttons = m_formatToolBar->actions();
     const auto it = std::find_if(buttons.cbegin(), buttons.cend(),
                                  [&key](const QAction *a) { return !a->isSeparator() && a->data().toString() == key; });
     return it == buttons.cend() ? nullptr : *it;
@@ -120,18 +125,18 @@ void EntryEditor::setBoxText(QLineEdit *box, const QString &text)
 
 EditorFields EntryEditor::fields() const
 {
-    return {m_txtContentTitle->text(), m_txtContentLink->text(), m_editor->documentHtml()};
+    return {m_titleEdit->text(), m_linkEdit->text(), m_editor->documentHtml()};
 }
 
 QString EntryEditor::selectedKey() const
 {
     const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? QString() : m_window.document().tree.keyOf(selected.first());
+    return selected.isEmpty() ? QString() : m_context.document.tree.keyOf(selected.first());
 }
 
 void EntryEditor::selectNode(const QString &key)
 {
-    const QModelIndex index = m_window.document().tree.indexOfKey(key);
+    const QModelIndex index = m_context.document.tree.indexOfKey(key);
     if (!index.isValid())
         return;
     m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
@@ -140,63 +145,63 @@ void EntryEditor::selectNode(const QString &key)
 
 // ----- entries ------------------------------------------------------------------------------
 
-void EntryEditor::NewEntry()
+void EntryEditor::newEntry()
 {
-    m_freEntry->setVisible(true);
-    const QString key = CreateEntry(m_window.document(), Clock::now(), text(u"rootkey"_s), text(u"newentry"_s));
-    m_window.refreshTree();
+    m_entryFrame->setVisible(true);
+    const QString key = CreateEntry(m_context.document, Clock::now(), text(u"rootkey"_s), text(u"newentry"_s));
+    refreshTree();
     m_tree->setVisible(true);
     selectNode(key);
-    LoadSelectedEntry();
+    commitAndLoadSelectedEntry();
 }
 
-void EntryEditor::DeleteEntry()
+void EntryEditor::deleteEntry()
 {
     const QString key = selectedKey();
     const int number = EntryCollection::numberOf(key);
-    if (number < 1 || number > m_window.document().entryCount())
+    if (number < 1 || number > m_context.document.entryCount())
         return; // no node selected, or the root
-    if (!m_messageBoxes.askYesNo(&m_window, QString::fromLatin1(Version::ProductName), text(u"deleteentry"_s)))
+    if (!m_context.messageBoxes.askYesNo(m_context.window, QString::fromLatin1(Version::ProductName), text(u"deleteentry"_s)))
         return;
     m_tree->setUpdatesEnabled(false);
-    Feedsmith::DeleteEntry(m_window.document(), key, text(u"newentry"_s));
+    Feedsmith::DeleteEntry(m_context.document, key, text(u"newentry"_s));
     m_tree->setUpdatesEnabled(true);
 }
 
-void EntryEditor::CommitCurrentEntry()
+void EntryEditor::commitCurrentEntry()
 {
-    Feedsmith::CommitCurrentEntry(m_window.document(), fields());
+    Feedsmith::CommitCurrentEntry(m_context.document, fields());
 }
 
-void EntryEditor::TitleCommitted()
+void EntryEditor::commitTitle()
 {
     if (m_documentGone)
         return;
-    CommitTitle(m_window.document(), fields());
+    CommitTitle(m_context.document, fields());
 }
 
-void EntryEditor::LoadSelectedEntry()
+void EntryEditor::commitAndLoadSelectedEntry()
 {
     if (m_documentGone)
         return;
-    const LoadedEntry entry = SelectEntry(m_window.document(), selectedKey(), fields(),
-                                          BuildStyleBlock(m_window.startup().programFolder));
-    m_txtContentTitle->clear();
-    m_txtContentLink->clear();
+    const LoadedEntry entry = SelectEntry(m_context.document, selectedKey(), fields(),
+                                          BuildStyleBlock(m_context.startup.programFolder));
+    m_titleEdit->clear();
+    m_linkEdit->clear();
     if (!entry.hasRecord) {
         // The root, or no node: the editor is empty and bound to nothing that stores it.
         m_editor->setDocumentHtml(QString());
         return;
     }
-    m_createinfo->setText(CreateInfoText(text(u"createdon"_s), entry.createdate, SystemLocale::locale()));
-    setBoxText(m_txtContentTitle, entry.title);
-    setBoxText(m_txtContentLink, entry.link);
+    m_createInfo->setText(CreateInfoText(text(u"createdon"_s), entry.createdate, SystemLocale::locale()));
+    setBoxText(m_titleEdit, entry.title);
+    setBoxText(m_linkEdit, entry.link);
     m_editor->setDocumentHtml(entry.documentHtml);
 }
 
 // ----- the editor ---------------------------------------------------------------------------
 
-void EntryEditor::Toolbar3ButtonClick(const QString &key)
+void EntryEditor::onFormatToolbarAction(const QString &key)
 {
     if (key == "fett"_L1)
         m_editor->execCommand(RichTextEditor::DECMD_BOLD, RichTextEditor::DontPromptUser);
@@ -207,13 +212,13 @@ void EntryEditor::Toolbar3ButtonClick(const QString &key)
     else if (key == "link"_L1)
         m_editor->execCommand(RichTextEditor::DECMD_HYPERLINK, RichTextEditor::DoDefault);
     // The toolbar shows the editor's states, not its own idea of them.
-    DisplayChanged();
+    updateFormatToolbar();
 }
 
-void EntryEditor::DisplayChanged()
+void EntryEditor::updateFormatToolbar()
 {
-    const auto &names = m_window.formatButtonKeys();
-    const auto &codes = m_window.formatCommandCodes();
+    const auto &names = FormatButtonKeys;
+    const auto &codes = FormatCommandCodes;
     for (size_t i = 0; i < codes.size(); ++i) {
         QAction *button = toolbarButton(names[i].toLower());
         if (!button)
@@ -224,7 +229,7 @@ void EntryEditor::DisplayChanged()
     }
 }
 
-void EntryEditor::ShowContextMenu(const QPoint &globalPos)
+void EntryEditor::showContextMenu(const QPoint &globalPos)
 {
     auto greyed = [this](int command) { return m_editor->queryStatus(command) < RichTextEditor::Enabled ? 2 : 0; };
     const QList<int> states = {greyed(RichTextEditor::DECMD_CUT), greyed(RichTextEditor::DECMD_COPY),
@@ -232,7 +237,7 @@ void EntryEditor::ShowContextMenu(const QPoint &globalPos)
     m_editor->setContextMenu(ContextMenuTexts, states, globalPos);
 }
 
-void EntryEditor::ContextMenuAction(int index)
+void EntryEditor::onContextMenuAction(int index)
 {
     switch (index) {
     case 0:
@@ -242,7 +247,7 @@ void EntryEditor::ContextMenuAction(int index)
         m_editor->execCommand(RichTextEditor::DECMD_COPY, RichTextEditor::DoDefault);
         break;
     case 2:
-        PasteAsText();
+        pasteAsText();
         break;
     case 4:
         m_editor->execCommand(RichTextEditor::DECMD_SELECTALL, RichTextEditor::DoDefault);
@@ -259,17 +264,17 @@ QString EntryEditor::pasteAsTextMarkup(const QString &clipboardText)
     return markup;
 }
 
-void EntryEditor::PasteAsText()
+void EntryEditor::pasteAsText()
 {
     m_editor->pasteHtml(pasteAsTextMarkup(QGuiApplication::clipboard()->text()));
 }
 
 bool EntryEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_txtContentTitle && event->type() == QEvent::FocusOut) {
+    if (watched == m_titleEdit && event->type() == QEvent::FocusOut) {
         // A line edit's own context menu takes the focus for a moment; that is no leaving.
         if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
-            TitleCommitted();
+            commitTitle();
     }
     return false;
 }

@@ -2,14 +2,18 @@
 #pragma once
 
 #include "core/entries/entryoperations.h"
+#include "window/pages/pagecontext.h"
 
 #include <QObject>
 #include <QString>
+
+#include <array>
 
 class QAbstractButton;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class QToolBar;
 class QTreeView;
 class QWidget;
@@ -18,35 +22,51 @@ namespace Feedsmith {
 
 class EntryDragDrop;
 class KeyboardFilter;
-class MainWindow;
-class MessageBoxes;
 class RichTextEditor;
 
-// Binds the contents page of the main window to the document: new and delete entry, selecting
-// and loading entries, the commits, the formatting toolbar with its states, the editor's context
-// menu and paste as text, drag and drop in the tree, and (unless start-up said otherwise) the
-// Ctrl+V filter. The page's controls are found by their names.
+// Binds the contents page to the document: new and delete entry, selecting and loading entries,
+// the commits, the formatting toolbar with its states, the editor's context menu and paste as
+// text, drag and drop in the tree, and (unless start-up said otherwise) the Ctrl+V filter.
 class EntryEditor : public QObject
 {
     Q_OBJECT
 
 public:
+    // The contents page's widgets the editor works with; the page owns them.
+    struct Widgets
+    {
+        QWidget *page = nullptr;
+        QTreeView *tree = nullptr;
+        QAbstractButton *newEntryButton = nullptr;
+        QAbstractButton *deleteEntryButton = nullptr;
+        QWidget *entryFrame = nullptr;
+        QLineEdit *titleEdit = nullptr;
+        QLineEdit *linkEdit = nullptr;
+        QToolBar *formatToolBar = nullptr;
+        QAbstractButton *pasteAsTextButton = nullptr;
+        RichTextEditor *editor = nullptr;
+        QLabel *createInfo = nullptr;
+        QTimer *dragTimer = nullptr;
+    };
+
     // The context menu's items, by index.
     static const QStringList ContextMenuTexts;
 
-    EntryEditor(MainWindow &window, MessageBoxes &messageBoxes);
+    EntryEditor(const Widgets &widgets, const PageContext &context, QObject *parent = nullptr);
     ~EntryEditor() override;
 
-    // cmdnewentry: an entry on top of the tree, selected and loaded.
-    void NewEntry();
-    // cmddeleteentry: asks, then removes the selected entry.
-    void DeleteEntry();
+    // An entry on top of the tree, selected and loaded.
+    void newEntry();
+    // Asks, then removes the selected entry.
+    void deleteEntry();
     // Commits the editor into the current entry, then loads the selected node's entry.
-    void LoadSelectedEntry();
+    void commitAndLoadSelectedEntry();
     // Writes the editor's fields into the current entry, if it names one.
-    void CommitCurrentEntry();
-    // txtContentTitle lost the focus: commit, and the node caption from the title.
-    void TitleCommitted();
+    void commitCurrentEntry();
+    // The title box lost the focus: commit, and the node caption from the title.
+    void commitTitle();
+    // Applies the tree model's expanded flags to the tree view.
+    void refreshTree();
 
     // The editor's title, link and document.
     EditorFields fields() const;
@@ -54,19 +74,24 @@ public:
     QString selectedKey() const;
     void selectNode(const QString &key);
 
-    // Toolbar3 and the editor's events.
-    void Toolbar3ButtonClick(const QString &key);
-    void DisplayChanged();
-    void ShowContextMenu(const QPoint &globalPos);
-    void ContextMenuAction(int index);
-    // pasteAsText: the clipboard's plain text, each carriage return made "<br>", as markup.
-    void PasteAsText();
+    // The formatting toolbar and the editor's events.
+    void onFormatToolbarAction(const QString &key);
+    // The formatting toolbar shows the editor's states at the caret.
+    void updateFormatToolbar();
+    void showContextMenu(const QPoint &globalPos);
+    void onContextMenuAction(int index);
+    // The clipboard's plain text, each carriage return made "<br>", as markup.
+    void pasteAsText();
     // The text paste as text inserts for a clipboard text.
     static QString pasteAsTextMarkup(const QString &clipboardText);
 
     RichTextEditor *editor() const { return m_editor; }
     EntryDragDrop *dragDrop() const { return m_dragDrop; }
     KeyboardFilter *keyboardFilter() const { return m_keyboardFilter; }
+
+    // The editor's formatting states: the state names and the command codes queried for them.
+    const std::array<QString, 12> &formatButtonKeys() const { return FormatButtonKeys; }
+    const std::array<int, 11> &formatCommandCodes() const { return FormatCommandCodes; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -77,16 +102,16 @@ private:
     void setBoxText(QLineEdit *box, const QString &text);
     void documentGone();
 
-    MainWindow &m_window;
-    MessageBoxes &m_messageBoxes;
+    static const std::array<QString, 12> FormatButtonKeys;
+    static const std::array<int, 11> FormatCommandCodes;
+
+    PageContext m_context;
     QTreeView *m_tree = nullptr;
-    QWidget *m_freEntry = nullptr;
-    QWidget *m_freContents = nullptr;
-    QLineEdit *m_txtContentTitle = nullptr;
-    QLineEdit *m_txtContentLink = nullptr;
-    QLabel *m_createinfo = nullptr;
-    QToolBar *m_toolbar3 = nullptr;
-    QAbstractButton *m_pasteAsText = nullptr;
+    QWidget *m_entryFrame = nullptr;
+    QLineEdit *m_titleEdit = nullptr;
+    QLineEdit *m_linkEdit = nullptr;
+    QLabel *m_createInfo = nullptr;
+    QToolBar *m_formatToolBar = nullptr;
     RichTextEditor *m_editor = nullptr;
     EntryDragDrop *m_dragDrop = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;

@@ -102,7 +102,7 @@ RichTextEditor::RichTextEditor(QWidget *parent)
         m_documentHtml = composeDocument(head, body, m_styleBlock);
         emit documentEdited();
     });
-    connect(m_bridge, &EditorBridge::commandStatesChanged, this, &RichTextEditor::DisplayChanged);
+    connect(m_bridge, &EditorBridge::commandStatesChanged, this, &RichTextEditor::commandStatesChanged);
     connect(qApp, &QApplication::focusChanged, this, &RichTextEditor::onFocusChanged);
 }
 
@@ -264,7 +264,7 @@ void RichTextEditor::setContextMenu(const QStringList &texts, const QList<int> &
     for (qsizetype i = 0; i < texts.size(); ++i) {
         QAction *item = texts.at(i).isEmpty() ? m_contextMenu->addSeparator() : m_contextMenu->addAction(texts.at(i));
         item->setEnabled(states.value(i) != 2);
-        connect(item, &QAction::triggered, this, [this, i] { emit ContextMenuAction(int(i)); });
+        connect(item, &QAction::triggered, this, [this, i] { emit contextMenuItemTriggered(int(i)); });
     }
     m_contextMenu->popup(globalPos);
 }
@@ -272,7 +272,7 @@ void RichTextEditor::setContextMenu(const QStringList &texts, const QList<int> &
 void RichTextEditor::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
-    emit ShowContextMenu(event->globalPos());
+    emit contextMenuRequested(event->globalPos());
 }
 
 void RichTextEditor::onFocusChanged(QWidget *, QWidget *now)
@@ -289,9 +289,9 @@ void RichTextEditor::onFocusChanged(QWidget *, QWidget *now)
         return;
     m_hasFocus = inside;
     if (inside)
-        emit GotFocus();
+        emit focusReceived();
     else
-        emit LostFocus();
+        emit focusLost();
 }
 
 } // namespace Feedsmith

@@ -93,12 +93,12 @@ public:
 
 signals:
     // The page reported new command states (the selection or the formatting changed).
-    void DisplayChanged();
+    void commandStatesChanged();
     // The user asks for the context menu (right click, menu key).
-    void ShowContextMenu(const QPoint &globalPos);
-    void ContextMenuAction(int index);
-    void GotFocus();
-    void LostFocus();
+    void contextMenuRequested(const QPoint &globalPos);
+    void contextMenuItemTriggered(int index);
+    void focusReceived();
+    void focusLost();
     // The page of the document loaded last is running.
     void ready();
     // documentHtml() changed through editing.

@@ -22,7 +22,7 @@ public:
               std::unique_ptr<Internet> internet = nullptr);
     ~WindowFtp() override;
 
-    FtpPublisher::Outcome click(const FtpSettings &settings) { return m_publisher.ftpuploadClick(settings); }
+    FtpPublisher::Outcome upload(const FtpSettings &settings) { return m_publisher.ftpuploadClick(settings); }
     FtpPublisher &publisher() { return m_publisher; }
 
     void show(Icon icon, const QString &text) override;

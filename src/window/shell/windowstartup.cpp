@@ -12,7 +12,7 @@ std::unique_ptr<MainWindow> Main(const QString &programFolder, const QString &lo
     window->setToolTips();
     window->show();
     // Where the activation will put the focus; the window takes it once it is active.
-    window->activationHandler();
+    window->onActivated();
     return window;
 }
 

@@ -1,0 +1,57 @@
+// The language captions of the window's controls.
+#pragma once
+
+#include "core/locale/keyedtexts.h"
+#include "core/locale/languagefile.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QObject;
+class QPushButton;
+class QTabBar;
+class QToolBar;
+class QWidget;
+
+namespace Feedsmith {
+
+// Makes the captioned controls of every page and keeps them in one list. A control starts with
+// its language key as caption; apply() then replaces, line by line in the order of the language
+// file, the caption of each control of the line's kind whose caption equals the line's key.
+class Captions
+{
+public:
+    QLabel *label(const QString &name, const QString &key, QWidget *parent);
+    QGroupBox *frame(const QString &name, const QString &key, QWidget *parent);
+    QPushButton *button(const QString &name, const QString &key, QWidget *parent);
+    QAction *menuItem(const QString &name, const QString &key, QObject *parent);
+    // A menu's own action.
+    void addMenu(QAction *menuAction);
+    // A page under the tab bar: a frame without border whose caption starts as its name.
+    void addPage(QWidget *page, const QString &name);
+
+    // The tab bar takes the captions of the group "tab" by its tabs' keys.
+    void apply(const QList<CaptionLine> &lines, QTabBar *tabs) const;
+
+    // The tool tips of a toolbar's buttons from TextTable, by the keys in button order (an empty
+    // key for a separator).
+    static void setToolTips(QToolBar *toolbar, const QStringList &keys, const KeyedTexts &textTable);
+
+private:
+    enum class Kind { Menu, Label, Frame, CommandButton };
+    struct Control
+    {
+        Kind kind;
+        QObject *object;
+    };
+    static QString captionOf(const Control &c);
+    static void setCaptionOf(const Control &c, const QString &caption);
+
+    QList<Control> m_controls;
+};
+
+} // namespace Feedsmith

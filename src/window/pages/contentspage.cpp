@@ -1,0 +1,112 @@
+// The contents page: the entry tree beside the entry editor with its toolbar.
+#include "window/pages/contentspage.h"
+
+#include "window/editing/entryeditor.h"
+#include "window/editing/richtexteditor.h"
+#include "window/pages/captions.h"
+#include "window/pages/toolbuttons.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
+    : QWidget(parent)
+{
+    Captions &captions = context.captions;
+    captions.addPage(this, u"freContents"_s);
+    auto *pageLayout = new QHBoxLayout(this);
+
+    EntryEditor::Widgets widgets;
+    widgets.page = this;
+    auto *left = new QVBoxLayout;
+    widgets.tree = new QTreeView(this);
+    widgets.tree->setObjectName(u"TreeView"_s);
+    widgets.tree->setHeaderHidden(true);
+    widgets.tree->setUniformRowHeights(true);
+    widgets.tree->setModel(&context.document.tree);
+    left->addWidget(widgets.tree, 1);
+    auto *buttons = new QHBoxLayout;
+    widgets.newEntryButton = captions.button(u"cmdnewentry"_s, u"newentry"_s, this);
+    widgets.deleteEntryButton = captions.button(u"cmddeleteentry"_s, u"deleteentry"_s, this);
+    buttons->addWidget(widgets.newEntryButton);
+    buttons->addWidget(widgets.deleteEntryButton);
+    left->addLayout(buttons);
+    pageLayout->addLayout(left, 33);
+
+    QGroupBox *entryFrame = captions.frame(u"freEntry"_s, u"Frame1"_s, this);
+    widgets.entryFrame = entryFrame;
+    auto *grid = new QGridLayout(entryFrame);
+    grid->setColumnStretch(1, 1);
+    QLabel *titleLabel = captions.label(u"contenttitle"_s, u"contenttitle"_s, entryFrame);
+    m_titleEdit = new QLineEdit(entryFrame);
+    m_titleEdit->setObjectName(u"txtContentTitle"_s);
+    titleLabel->setBuddy(m_titleEdit);
+    QLabel *linkLabel = captions.label(u"contentlink"_s, u"contentlink"_s, entryFrame);
+    m_linkEdit = new QLineEdit(entryFrame);
+    m_linkEdit->setObjectName(u"txtContentLink"_s);
+    linkLabel->setBuddy(m_linkEdit);
+    grid->addWidget(titleLabel, 0, 0);
+    grid->addWidget(m_titleEdit, 0, 1);
+    grid->addWidget(linkLabel, 1, 0);
+    grid->addWidget(m_linkEdit, 1, 1);
+
+    auto *tools = new QHBoxLayout;
+    m_formatToolBar = new QToolBar(entryFrame);
+    m_formatToolBar->setObjectName(u"Toolbar3"_s);
+    m_formatToolBar->setIconSize(QSize(16, 16));
+    addToolButtons(m_formatToolBar, {
+        {u"fett"_s, u"fett"_s, u"format-text-bold"_s, Icons::Picture::Bold},
+        {u"kursiv"_s, u"Kursiv"_s, u"format-text-italic"_s, Icons::Picture::Italic},
+        {u"unterstrichen"_s, u"Unterstrichen"_s, u"format-text-underline"_s, Icons::Picture::Underline},
+        {QString(), QString(), QString(), Icons::Picture::Link},
+        {u"link"_s, u"Link"_s, u"insert-link"_s, Icons::Picture::Link},
+    });
+    tools->addWidget(m_formatToolBar);
+    tools->addStretch(1);
+    widgets.pasteAsTextButton = captions.button(u"pasteAsText"_s, u"pasteAsText"_s, entryFrame);
+    tools->addWidget(widgets.pasteAsTextButton);
+    grid->addLayout(tools, 2, 0, 1, 2);
+
+    m_editor = new RichTextEditor(entryFrame);
+    m_editor->setObjectName(u"DHTMLEditor"_s);
+    m_editor->setBaseFolder(context.startup.programFolder);
+    grid->addWidget(m_editor, 3, 0, 1, 2);
+    grid->setRowStretch(3, 1);
+    m_createInfo = captions.label(u"createinfo"_s, u"createinfo"_s, entryFrame);
+    grid->addWidget(m_createInfo, 4, 0, 1, 2);
+    pageLayout->addWidget(entryFrame, 67);
+
+    // Scrolls the tree while a dragged node hovers near its top or bottom edge.
+    widgets.dragTimer = new QTimer(this);
+    widgets.dragTimer->setObjectName(u"Timer1"_s);
+    widgets.dragTimer->setInterval(200);
+
+    widgets.titleEdit = m_titleEdit;
+    widgets.linkEdit = m_linkEdit;
+    widgets.formatToolBar = m_formatToolBar;
+    widgets.editor = m_editor;
+    widgets.createInfo = m_createInfo;
+    m_entryEditor = new EntryEditor(widgets, context, this);
+}
+
+void ContentsPage::clearEntry()
+{
+    m_titleEdit->clear();
+    m_linkEdit->clear();
+    m_editor->setDocumentHtml(QString());
+    m_createInfo->clear();
+}
+
+} // namespace Feedsmith

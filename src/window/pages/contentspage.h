@@ -1,0 +1,42 @@
+// The contents page: the entry tree beside the entry editor with its toolbar.
+#pragma once
+
+#include "window/pages/pagecontext.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QToolBar;
+
+namespace Feedsmith {
+
+class EntryEditor;
+class RichTextEditor;
+
+// The tree of entries with the new and delete buttons, and the frame that edits the selected
+// entry: title, link, formatting toolbar, the rich text editor and the creation date. The entry
+// editor does the page's work on the widgets the page hands it.
+class ContentsPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ContentsPage(const PageContext &context, QWidget *parent = nullptr);
+
+    EntryEditor *entryEditor() const { return m_entryEditor; }
+    QToolBar *formatToolBar() const { return m_formatToolBar; }
+
+    // Empties the entry's boxes, the editor and the creation date.
+    void clearEntry();
+
+private:
+    QLineEdit *m_titleEdit = nullptr;
+    QLineEdit *m_linkEdit = nullptr;
+    QToolBar *m_formatToolBar = nullptr;
+    RichTextEditor *m_editor = nullptr;
+    QLabel *m_createInfo = nullptr;
+    EntryEditor *m_entryEditor = nullptr;
+};
+
+} // namespace Feedsmith

@@ -1,0 +1,56 @@
+// The boxes of a page bound to the document's channel or FTP fields.
+#include "window/pages/fieldboxes.h"
+
+#include "window/shell/fieldhelp.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace Feedsmith {
+
+FieldBoxes::FieldBoxes(FeedDocument &document, FieldHelp &help, QObject *parent)
+    : QObject(parent)
+    , m_document(document)
+    , m_help(help)
+{
+}
+
+void FieldBoxes::bind(const DocumentField &field, QLineEdit *box, HtmlPane *helpPane)
+{
+    QString *value = &field.value(m_document);
+    const Bound bound{box, value, field.typingLimit};
+    box->setMaxLength(bound.limit);
+    box->setText(*value);
+    m_bound.append(bound);
+    m_help.addField(box, helpPane);
+    connect(box, &QLineEdit::textChanged, this, [value](const QString &text) { *value = text; });
+    // A box that holds more than its limit (loaded from a project) shrinks back to the limit
+    // as the user deletes, and never grows past it by typing.
+    connect(box, &QLineEdit::textEdited, box, [box, limit = bound.limit](const QString &text) {
+        box->setMaxLength(std::max<int>(limit, int(text.size())));
+    });
+}
+
+void FieldBoxes::setBoxText(QLineEdit *box, const QString &text)
+{
+    int limit = NoTypingLimit;
+    for (const Bound &bound : std::as_const(m_bound)) {
+        if (bound.box == box)
+            limit = bound.limit;
+    }
+    // The limit is for typing only: loaded text arrives whole.
+    box->setMaxLength(std::max<int>(limit, int(text.size())));
+    if (box->text() != text) {
+        box->setText(text);
+        box->home(false); // a long text shows its beginning
+    }
+}
+
+void FieldBoxes::showFields()
+{
+    for (const Bound &bound : std::as_const(m_bound))
+        setBoxText(bound.box, *bound.value);
+}
+
+} // namespace Feedsmith

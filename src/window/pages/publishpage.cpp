@@ -1,0 +1,151 @@
+// The publish page: the feed's file and the FTP server it is uploaded to.
+#include "window/pages/publishpage.h"
+
+#include "core/system/processguard.h"
+#include "core/system/systemlocale.h"
+#include "window/editing/tabswitching.h"
+#include "window/ftp/windowftp.h"
+#include "window/pages/captions.h"
+#include "window/pages/fieldboxes.h"
+#include "window/shell/fieldhelp.h"
+#include "window/shell/htmlpane.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+PublishPage::PublishPage(const PageContext &context, QWidget *parent)
+    : QWidget(parent)
+    , m_context(context)
+    , m_ftp(std::make_unique<WindowFtp>(context.window, context.messageBoxes,
+                                        FtpTexts{context.text(u"uploadready"_s), context.text(u"missingpassword"_s)}))
+{
+    Captions &captions = context.captions;
+    captions.addPage(this, u"freFTP"_s);
+    auto *pageLayout = new QHBoxLayout(this);
+
+    auto *grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    QList<std::pair<const DocumentField *, QLineEdit *>> fields;
+    auto addRow = [&](QLatin1StringView key) {
+        const DocumentField *field = documentField(key);
+        QLabel *label = captions.label(field->labelName, field->key, this);
+        m_labels.append(label);
+        auto *box = new QLineEdit(this);
+        box->setObjectName(field->boxName);
+        label->setBuddy(box);
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(box, row, 1);
+        fields.append({field, box});
+        m_tabChain.append(box);
+        return box;
+    };
+    auto addLeftAligned = [&](QWidget *widget) {
+        grid->addWidget(widget, grid->rowCount(), 1, Qt::AlignLeft);
+    };
+    auto boldButton = [&](const QString &name) {
+        QPushButton *button = captions.button(name, name, this);
+        QFont bold = button->font();
+        bold.setBold(true);
+        button->setFont(bold);
+        button->setMinimumWidth(160);
+        m_tabChain.append(button);
+        return button;
+    };
+
+    m_feedFileEdit = addRow("ftpfile"_L1);
+    m_fileDateLabel = captions.label(u"ftpfileproperties"_s, u"ftpfileproperties"_s, this);
+    grid->addWidget(m_fileDateLabel, grid->rowCount(), 1);
+    QPushButton *generateButton = boldButton(u"ftpgenfile"_s);
+    addLeftAligned(generateButton);
+    grid->setRowMinimumHeight(grid->rowCount(), 16);
+    addRow("ftpurl"_L1);
+    addRow("ftpdir"_L1);
+    addRow("ftpusername"_L1);
+    QLineEdit *password = addRow("ftppassword"_L1);
+    password->setEchoMode(QLineEdit::Password);
+    // Once a password is typed the process holds it: no core file may carry it off.
+    connect(password, &QLineEdit::textChanged, this, [](const QString &text) {
+        if (!text.isEmpty() && !protectedFromCoreDumps())
+            protectFromCoreDumps();
+    });
+    addRow("ftpproxy"_L1);
+    QPushButton *uploadButton = boldButton(u"ftpupload"_s);
+    addLeftAligned(uploadButton);
+    grid->setRowStretch(grid->rowCount(), 1);
+    pageLayout->addLayout(grid, 65);
+
+    QGroupBox *helpFrame = captions.frame(u"Frame4"_s, u"ftphelp"_s, this);
+    auto *helpLayout = new QVBoxLayout(helpFrame);
+    m_helpPane = new HtmlPane(helpFrame);
+    m_helpPane->setObjectName(u"FTPHelpBrowser"_s);
+    m_helpPane->setBaseFolder(context.startup.programFolder);
+    m_helpPane->makeDisplayOnly();
+    helpLayout->addWidget(m_helpPane);
+    pageLayout->addWidget(helpFrame, 35);
+
+    auto *help = new FieldHelp(context.startup.programFolder, context.startup.language.helpTable, this);
+    m_boxes = new FieldBoxes(context.document, *help, this);
+    for (const auto &[field, box] : std::as_const(fields))
+        m_boxes->bind(*field, box, m_helpPane);
+    m_fileDateLabel->clear();
+
+    connect(generateButton, &QPushButton::clicked, this, &PublishPage::generateRequested);
+    connect(uploadButton, &QPushButton::clicked, this, &PublishPage::uploadFeed);
+}
+
+PublishPage::~PublishPage() = default;
+
+void PublishPage::showDocumentFields()
+{
+    m_boxes->showFields();
+}
+
+void PublishPage::setFeedFile(const QString &path)
+{
+    m_boxes->setBoxText(m_feedFileEdit, path);
+}
+
+void PublishPage::refreshFileDate()
+{
+    if (m_context.document.ftp.ftpfile.isEmpty()
+        || !m_context.startup.language.textTable.contains(u"lastmodified"_s))
+        return;
+    if (const auto caption = LastModifiedCaption(m_context.text(u"lastmodified"_s), m_context.document.ftp.ftpfile,
+                                                 SystemLocale::locale()))
+        m_fileDateLabel->setText(*caption);
+}
+
+void PublishPage::clearFileDate()
+{
+    m_fileDateLabel->clear();
+}
+
+void PublishPage::alignLabels()
+{
+    int width = 150; // the narrowest the label column gets
+    for (QLabel *label : std::as_const(m_labels))
+        width = std::max(width, label->sizeHint().width());
+    for (QLabel *label : std::as_const(m_labels))
+        label->setMinimumWidth(width);
+}
+
+void PublishPage::uploadFeed()
+{
+    if (!m_context.document.ftp.ftppassword.isEmpty())
+        protectFromCoreDumps();
+    m_ftp->upload(m_context.document.ftp);
+}
+
+} // namespace Feedsmith

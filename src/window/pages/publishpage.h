@@ -1,0 +1,61 @@
+// The publish page: the feed's file and the FTP server it is uploaded to.
+#pragma once
+
+#include "window/pages/pagecontext.h"
+
+#include <QList>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+
+namespace Feedsmith {
+
+class FieldBoxes;
+class HtmlPane;
+class WindowFtp;
+
+// The feed file with its date and the generate button, the FTP fields, the upload button and
+// the help pane. The FTP connection is kept between uploads.
+class PublishPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PublishPage(const PageContext &context, QWidget *parent = nullptr);
+    ~PublishPage() override;
+
+    // The boxes and buttons in the order the Tab key visits them.
+    QList<QWidget *> tabChain() const { return m_tabChain; }
+    WindowFtp &ftp() { return *m_ftp; }
+
+    void showDocumentFields();
+    // Puts a file into the feed file box (and so into the document).
+    void setFeedFile(const QString &path);
+    // The feed file's date under its box; left as it is without a feed file or without the
+    // "lastmodified" text.
+    void refreshFileDate();
+    void clearFileDate();
+    // Widens the label column to its longest caption.
+    void alignLabels();
+
+    // Uploads the feed file (connecting first when there is no connection yet).
+    void uploadFeed();
+
+signals:
+    void generateRequested();
+
+private:
+    PageContext m_context;
+    FieldBoxes *m_boxes = nullptr;
+    QList<QLabel *> m_labels;
+    QList<QWidget *> m_tabChain;
+    QLineEdit *m_feedFileEdit = nullptr;
+    QLabel *m_fileDateLabel = nullptr;
+    HtmlPane *m_helpPane = nullptr;
+    std::unique_ptr<WindowFtp> m_ftp;
+};
+
+} // namespace Feedsmith

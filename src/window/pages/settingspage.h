@@ -1,0 +1,48 @@
+// The settings page: the channel's fields beside their help.
+#pragma once
+
+#include "window/pages/pagecontext.h"
+
+#include <QList>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+
+namespace Feedsmith {
+
+class FieldBoxes;
+class HtmlPane;
+
+// The channel fields in three frames and a loose group, each box bound to its document field,
+// and the help pane that explains the field with the focus.
+class SettingsPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SettingsPage(const PageContext &context, QWidget *parent = nullptr);
+
+    // The boxes in the order the Tab key visits them.
+    QList<QWidget *> tabChain() const;
+
+    void showDocumentFields();
+    // A new document: the focus in the title, and the defaults of time to live and number.
+    void startNewDocument();
+    void clearHelp();
+    // Puts the focus into the title box when the page is the one shown.
+    void focusTitleIfShown();
+    // Widens the label column to its longest caption.
+    void alignLabels();
+
+private:
+    FieldBoxes *m_boxes = nullptr;
+    QList<QLabel *> m_labels;
+    QList<QLineEdit *> m_fieldEdits;
+    QLineEdit *m_titleEdit = nullptr;
+    QLineEdit *m_ttlEdit = nullptr;
+    QLineEdit *m_numberEdit = nullptr;
+    HtmlPane *m_helpPane = nullptr;
+};
+
+} // namespace Feedsmith

@@ -1,0 +1,167 @@
+// The file commands of the main window: new, open, save, save as and generate RSS.
+#include "window/shell/filecommands.h"
+
+#include "core/output/rsswriter.h"
+#include "core/project/projectreader.h"
+#include "core/project/projectwriter.h"
+#include "core/system/clock.h"
+#include "core/system/systemlocale.h"
+#include "core/text/printable.h"
+#include "core/text/textfiles.h"
+#include "window/editing/entryeditor.h"
+#include "window/pages/contentspage.h"
+#include "window/pages/publishpage.h"
+#include "window/pages/settingspage.h"
+#include "window/platform/dialogs.h"
+
+#include <feedsmith/version.h>
+
+#include <QDir>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString productName()
+{
+    return QString::fromLatin1(Version::ProductName);
+}
+
+const QString ProjectFilter = u"*.rsx | *.rsx"_s;
+const QString RssFilter = u"*.xml | *.xml"_s;
+
+} // namespace
+
+FileCommands::FileCommands(const PageContext &context, FileDialog &fileDialog, SettingsPage *settingsPage,
+                           ContentsPage *contentsPage, PublishPage *publishPage, QObject *parent)
+    : QObject(parent)
+    , m_context(context)
+    , m_fileDialog(fileDialog)
+    , m_settingsPage(settingsPage)
+    , m_contentsPage(contentsPage)
+    , m_publishPage(publishPage)
+{
+}
+
+void FileCommands::showDocumentFields()
+{
+    m_settingsPage->showDocumentFields();
+    m_publishPage->showDocumentFields();
+}
+
+void FileCommands::clearDocument()
+{
+    ClearDocument(m_context.document);
+    m_fileDialog.setFileName(QString());
+    showDocumentFields();
+    m_contentsPage->clearEntry();
+    m_settingsPage->clearHelp();
+    m_publishPage->clearFileDate();
+}
+
+void FileCommands::newDocument()
+{
+    clearDocument();
+    emit pageWanted(Page::Settings);
+    m_settingsPage->startNewDocument();
+}
+
+void FileCommands::openProject()
+{
+    m_fileDialog.setFilter(ProjectFilter);
+    const QString chosen = m_fileDialog.showOpen(m_context.window);
+    // A device, a pipe or a folder is never read: the open project stays as it is.
+    const QString file = chosen.isEmpty() ? QString() : projectFileToRead(chosen);
+    if (const QString reason = notRegularFileReason(file); !reason.isEmpty()) {
+        m_fileDialog.setFileName(m_context.document.projectPath);
+        fail(u"The project cannot be opened."_s, QDir::toNativeSeparators(file) + u": "_s + reason);
+        return;
+    }
+    m_context.document.projectPath = chosen;
+    if (chosen.isEmpty())
+        return;
+
+    newDocument();
+    const ProjectReadResult result = ReadProjectFile(m_context.document, chosen, m_context.startup.programFolder,
+                                                     m_context.startup.language.textTable, SystemLocale::locale());
+    m_context.document.projectPath = chosen;
+    showDocumentFields();
+    m_contentsPage->entryEditor()->refreshTree();
+    m_publishPage->refreshFileDate();
+
+    if (result.entriesLeftOut > 0) {
+        m_context.messageBoxes.information(
+            m_context.window, productName(),
+            u"%1 holds more entries than a project can have. The first %2 entries were opened; %3 %4 left out."_s
+                .arg(printable(QDir::toNativeSeparators(file)))
+                .arg(EntryCollection::MaxEntries)
+                .arg(result.entriesLeftOut)
+                .arg(result.entriesLeftOut == 1 ? u"was"_s : u"were"_s));
+    }
+}
+
+void FileCommands::saveProject()
+{
+    if (m_context.document.projectPath.isEmpty()) {
+        m_fileDialog.setFilter(ProjectFilter);
+        m_context.document.projectPath = m_fileDialog.showSave(m_context.window);
+    }
+    writeProject();
+}
+
+void FileCommands::saveProjectAs()
+{
+    m_context.document.projectPath = m_fileDialog.showSave(m_context.window);
+    writeProject();
+}
+
+void FileCommands::writeProject()
+{
+    // No name (a cancelled dialog): nothing is written.
+    if (m_context.document.projectPath.isEmpty())
+        return;
+    // What is being edited goes into its entry first.
+    m_contentsPage->entryEditor()->commitAndLoadSelectedEntry();
+    QString error;
+    if (!WriteProjectFile(m_context.document, m_context.document.projectPath, m_context.startup.programFolder, &error))
+        fail(u"The project could not be saved."_s, error);
+}
+
+void FileCommands::generateRss()
+{
+    m_fileDialog.setFileName(!m_context.document.rssPath.isEmpty() ? m_context.document.rssPath : m_context.document.ftp.ftpfile);
+    m_fileDialog.setFilter(RssFilter);
+    const QString chosen = m_fileDialog.showSave(m_context.window);
+    // A cancelled dialog writes nothing and leaves the paths as they were.
+    if (!chosen.isEmpty()) {
+        m_context.document.rssPath = chosen;
+        m_publishPage->setFeedFile(chosen);
+        QString error;
+        const bool written =
+            WriteRssFile(m_context.document, m_context.document.rssPath, m_context.startup.programFolder, Clock::now(), &error);
+        if (ResetFeedItemNumber(m_context.document.channel))
+            showDocumentFields();
+        if (!written)
+            fail(u"The RSS file could not be written."_s, error);
+        else
+            m_publishPage->refreshFileDate();
+    }
+    // The same dialog serves the project commands.
+    m_fileDialog.setFileName(m_context.document.projectPath);
+}
+
+void FileCommands::generateFromPublishPage()
+{
+    if (m_context.document.rssPath.isEmpty() && !m_context.document.ftp.ftpfile.isEmpty())
+        m_context.document.rssPath = m_context.document.ftp.ftpfile;
+    generateRss();
+}
+
+void FileCommands::fail(const QString &what, const QString &error)
+{
+    m_context.messageBoxes.warning(m_context.window, productName(), what + u"\n\n"_s + printable(error));
+}
+
+} // namespace Feedsmith
