@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz format tidy clean
 
 all: build
 
@@ -36,6 +36,15 @@ test-sanitize: deps
 
 fuzz: deps
 	@./scripts/run-fuzzers 60
+
+# Formats every C++ file with .clang-format.
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i --style=file
+
+# Runs .clang-tidy's checks over the core, network and command-line sources.
+tidy: configure
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+	@git ls-files 'src/core/*.cpp' 'src/net/*.cpp' 'src/cli/*.cpp' | xargs clang-tidy -p $(BUILD_DIR) --quiet
 
 clean:
 	@rm -rf $(BUILD_DIR)

@@ -48,8 +48,7 @@ void plainRead(const QString &path)
     if (!f)
         return;
     static std::vector<char> buffer(1 << 16);
-    while (std::fread(buffer.data(), 1, buffer.size(), f) == buffer.size()) {
-    }
+    while (std::fread(buffer.data(), 1, buffer.size(), f) == buffer.size()) { }
     std::fclose(f);
 }
 
@@ -104,8 +103,8 @@ int main(int argc, char *argv[])
     const QLocale locale = QLocale::c();
 
     std::printf("Median of %d runs; floor = the same bytes read or written with plain buffered file I/O.\n", runs);
-    std::printf("%7s  %-9s %13s %12s %14s %13s %8s\n", "entries", "operation", "time", "size", "throughput",
-                "floor", "ratio");
+    std::printf("%7s  %-9s %13s %12s %14s %13s %8s\n", "entries", "operation", "time", "size", "throughput", "floor",
+                "ratio");
     for (const int entries : sizes) {
         const QString project = folder + u"/bench-%1.rsx"_s.arg(entries);
         if (!FeedsmithBench::writeProject(project, entries)) {
@@ -115,16 +114,16 @@ int main(int argc, char *argv[])
         const qint64 projectBytes = QFileInfo(project).size();
 
         FeedDocument document;
-        const double openMs = medianMs(runs, [&] {
-            ReadProjectFile(document, project, folder, startup.language.textTable, locale);
-        });
+        const double openMs =
+                medianMs(runs, [&] { ReadProjectFile(document, project, folder, startup.language.textTable, locale); });
         report(entries, "open", openMs, projectBytes, medianMs(runs, [&] { plainRead(project); }));
 
         const QString saved = folder + u"/saved.rsx"_s;
         QString error;
         const double saveMs = medianMs(runs, [&] { WriteProjectFile(document, saved, folder, &error); });
         const qint64 savedBytes = QFileInfo(saved).size();
-        report(entries, "save", saveMs, savedBytes, medianMs(runs, [&] { plainWrite(saved + u".floor"_s, savedBytes); }));
+        report(entries, "save", saveMs, savedBytes,
+               medianMs(runs, [&] { plainWrite(saved + u".floor"_s, savedBytes); }));
 
         const QString rss = folder + u"/feed.xml"_s;
         document.channel.number = QString::number(entries);

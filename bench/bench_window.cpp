@@ -2,14 +2,14 @@
 // key1 and dropping key1 onto key32767 in it, and the peak resident memory.
 #include "projectgenerator.h"
 
+#include "core/text/textfiles.h"
+#include "scripteddialogs.h"
 #include "window/editing/entrydragdrop.h"
 #include "window/editing/entryeditor.h"
 #include "window/pages/contentspage.h"
 #include "window/shell/filecommands.h"
-#include "scripteddialogs.h"
 #include "window/shell/mainwindow.h"
 #include "window/shell/windowstartup.h"
-#include "core/text/textfiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

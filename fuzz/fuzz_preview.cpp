@@ -31,11 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString page = BuildPreviewPage(document, document.entryCount(), entryTemplate, pageTemplate, styleBlock);
 
     // Every placeholder is at least 7 characters long; each is replaced by one inserted text.
-    const qsizetype entries = document.entryCount() * entryTemplate.size() + (entryTemplate.size() / 7 + 1) * entryTexts;
+    const qsizetype entries =
+            document.entryCount() * entryTemplate.size() + (entryTemplate.size() / 7 + 1) * entryTexts;
     const qsizetype channel = 6 * (part(3).size() + part(4).size() + part(5).size() + part(6).size()) + 80;
-    const qsizetype bound = pageTemplate.size() + (pageTemplate.size() / 7 + 1) * (entries + channel + styleBlock.size());
+    const qsizetype bound =
+            pageTemplate.size() + (pageTemplate.size() / 7 + 1) * (entries + channel + styleBlock.size());
     if (page.size() > bound) {
-        std::fprintf(stderr, "page of %lld characters from a bound of %lld\n", qlonglong(page.size()), qlonglong(bound));
+        std::fprintf(stderr, "page of %lld characters from a bound of %lld\n", qlonglong(page.size()),
+                     qlonglong(bound));
         std::abort();
     }
     return 0;

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     table.setFileOpened(true);
     FeedDocument document;
     NewDocument(document);
-    const ProjectReadResult result =
-        LoadProjectRows(document, table, texts, QStringLiteral("<style type=text/css><!--p{}--></style>"), QLocale::c());
+    const ProjectReadResult result = LoadProjectRows(
+            document, table, texts, QStringLiteral("<style type=text/css><!--p{}--></style>"), QLocale::c());
     // Every entry has its node under the root, newest first, and nothing else is in the tree.
     if (result.entriesRead != document.entryCount())
         std::abort();

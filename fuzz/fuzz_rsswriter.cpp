@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     document.channel.number = QStringLiteral("50");
     for (int i = p; i + 2 < parts.size() && document.entryCount() < 50; i += 3)
-        document.entries.append(RSSentry{part(i), part(i + 1), part(i + 2), QDateTime(QDate(2026, 12, 6), QTime(19, 41))});
+        document.entries.append(
+                RSSentry{part(i), part(i + 1), part(i + 2), QDateTime(QDate(2026, 12, 6), QTime(19, 41))});
 
     const QByteArray rss = BuildRssFile(document, QStringLiteral("<style type=text/css><!--p{}--></style>"),
                                         QDateTime(QDate(2026, 12, 6), QTime(19, 41, 29)), QLocale::c());

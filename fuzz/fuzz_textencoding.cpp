@@ -9,8 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     using namespace Feedsmith;
     // Half the inputs as UTF-16 (any character at all), half as code page bytes.
     const QString text = (size % 2 == 0 && size > 0)
-        ? QString(reinterpret_cast<const QChar *>(data), qsizetype(size / 2))
-        : Windows1252::decode(QByteArrayView(data, qsizetype(size)));
+            ? QString(reinterpret_cast<const QChar *>(data), qsizetype(size / 2))
+            : Windows1252::decode(QByteArrayView(data, qsizetype(size)));
 
     const QString escaped = EscapeText(text);
     for (const QChar c : escaped) {

@@ -32,7 +32,10 @@ inline QVariant runInEditor(Feedsmith::RichTextEditor *editor, const QString &sc
 // A started program on its contents page.
 struct ContentsProgram : Program
 {
-    Feedsmith::RichTextEditor *editor() const { return child<Feedsmith::RichTextEditor>(QStringLiteral("DHTMLEditor")); }
+    Feedsmith::RichTextEditor *editor() const
+    {
+        return child<Feedsmith::RichTextEditor>(QStringLiteral("DHTMLEditor"));
+    }
     Feedsmith::EntryEditor *entries() const { return window->contentsPage()->entryEditor(); }
     QTreeView *tree() const { return child<QTreeView>(QStringLiteral("TreeView")); }
     Feedsmith::FeedDocument &document() const { return window->document(); }
@@ -60,7 +63,10 @@ struct ContentsProgram : Program
     }
 
     // The editor has loaded its document and its page reports.
-    bool editorReady() const { return waitUntil([this] { return editor()->isReady(); }); }
+    bool editorReady() const
+    {
+        return waitUntil([this] { return editor()->isReady(); });
+    }
 
     bool newEntry()
     {

@@ -37,8 +37,9 @@ public:
     bool start()
     {
         return m_root.isValid()
-            && startScript(QStringLiteral("ftpserver.py"),
-                           {m_root.path(), QString::fromLatin1(WriterPassword), QString::fromLatin1(ReaderPassword)});
+                && startScript(
+                        QStringLiteral("ftpserver.py"),
+                        {m_root.path(), QString::fromLatin1(WriterPassword), QString::fromLatin1(ReaderPassword)});
     }
 
     // Starts hostileftp.py in one of its modes instead: a server that drips, floods or sends

@@ -17,7 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-
 using FeedsmithTest::Run;
 using FeedsmithTest::runProgram;
 
@@ -25,7 +24,6 @@ QString exampleProject()
 {
     return FeedsmithTest::binDir() + u"/feeds/example.rsx"_s;
 }
-
 
 Run runCli(const QStringList &arguments, const QString &workingFolder, const QString &epoch = {},
            const QString &locale = u"C.UTF-8"_s)
@@ -315,33 +313,32 @@ void TestCli::failures_data()
     QTest::addColumn<QString>("folderToMake"); // made in the working folder before the run
 
     const QString ex = u"{EXAMPLE}"_s;
-    QTest::newRow("rss of a missing project") << QStringList{u"rss"_s, u"missing.rsx"_s, u"out.xml"_s} << Epoch
-                                              << QString();
-    QTest::newRow("preview of a missing project") << QStringList{u"preview"_s, u"missing.rsx"_s, u"out.html"_s}
-                                                  << QString() << QString();
-    QTest::newRow("resave of a missing project") << QStringList{u"resave"_s, u"missing.rsx"_s, u"out.rsx"_s}
-                                                 << QString() << QString();
+    QTest::newRow("rss of a missing project")
+            << QStringList{u"rss"_s, u"missing.rsx"_s, u"out.xml"_s} << Epoch << QString();
+    QTest::newRow("preview of a missing project")
+            << QStringList{u"preview"_s, u"missing.rsx"_s, u"out.html"_s} << QString() << QString();
+    QTest::newRow("resave of a missing project")
+            << QStringList{u"resave"_s, u"missing.rsx"_s, u"out.rsx"_s} << QString() << QString();
     QTest::newRow("project name without .rsx whose .xml is missing")
-        << QStringList{u"rss"_s, u"missing"_s, u"out.xml"_s} << Epoch << QString();
-    QTest::newRow("project that is a folder") << QStringList{u"rss"_s, u"proj.rsx"_s, u"out.xml"_s} << Epoch
-                                              << u"proj.rsx"_s;
-    QTest::newRow("rss into a missing folder") << QStringList{u"rss"_s, ex, u"nowhere/out.xml"_s} << Epoch
-                                               << QString();
-    QTest::newRow("preview into a missing folder") << QStringList{u"preview"_s, ex, u"nowhere/out.html"_s}
-                                                   << QString() << QString();
-    QTest::newRow("resave into a missing folder") << QStringList{u"resave"_s, ex, u"nowhere/out.rsx"_s} << QString()
-                                                  << QString();
+            << QStringList{u"rss"_s, u"missing"_s, u"out.xml"_s} << Epoch << QString();
+    QTest::newRow("project that is a folder")
+            << QStringList{u"rss"_s, u"proj.rsx"_s, u"out.xml"_s} << Epoch << u"proj.rsx"_s;
+    QTest::newRow("rss into a missing folder") << QStringList{u"rss"_s, ex, u"nowhere/out.xml"_s} << Epoch << QString();
+    QTest::newRow("preview into a missing folder")
+            << QStringList{u"preview"_s, ex, u"nowhere/out.html"_s} << QString() << QString();
+    QTest::newRow("resave into a missing folder")
+            << QStringList{u"resave"_s, ex, u"nowhere/out.rsx"_s} << QString() << QString();
     QTest::newRow("rss onto a folder") << QStringList{u"rss"_s, ex, u"out.xml"_s} << Epoch << u"out.xml"_s;
-    QTest::newRow("preview onto a folder") << QStringList{u"preview"_s, ex, u"out.html"_s} << QString()
-                                           << u"out.html"_s;
+    QTest::newRow("preview onto a folder")
+            << QStringList{u"preview"_s, ex, u"out.html"_s} << QString() << u"out.html"_s;
     QTest::newRow("resave onto a folder") << QStringList{u"resave"_s, ex, u"out.rsx"_s} << QString() << u"out.rsx"_s;
     // Only regular files are read: a device or a pipe is refused before reading.
     QTest::newRow("project that is a link to /dev/zero")
-        << QStringList{u"rss"_s, u"zero.rsx"_s, u"out.xml"_s} << Epoch << u"zero.rsx->/dev/zero"_s;
+            << QStringList{u"rss"_s, u"zero.rsx"_s, u"out.xml"_s} << Epoch << u"zero.rsx->/dev/zero"_s;
     QTest::newRow("project that is a link to /dev/urandom")
-        << QStringList{u"preview"_s, u"random.rsx"_s, u"out.html"_s} << Epoch << u"random.rsx->/dev/urandom"_s;
-    QTest::newRow("project that is a FIFO") << QStringList{u"resave"_s, u"fifo.rsx"_s, u"out.rsx"_s} << Epoch
-                                            << u"fifo.rsx|"_s;
+            << QStringList{u"preview"_s, u"random.rsx"_s, u"out.html"_s} << Epoch << u"random.rsx->/dev/urandom"_s;
+    QTest::newRow("project that is a FIFO")
+            << QStringList{u"resave"_s, u"fifo.rsx"_s, u"out.rsx"_s} << Epoch << u"fifo.rsx|"_s;
 }
 
 void TestCli::failures()
@@ -384,8 +381,8 @@ void TestCli::usageErrors_data()
     QTest::newRow("command in capitals") << QStringList{u"RSS"_s, u"a.rsx"_s, u"b.xml"_s} << Epoch << QByteArray();
     QTest::newRow("no arguments") << QStringList{} << Epoch << QByteArray();
     QTest::newRow("rss without an output") << QStringList{u"rss"_s, u"{EXAMPLE}"_s} << Epoch << QByteArray();
-    QTest::newRow("rss with one argument too many") << QStringList{u"rss"_s, u"{EXAMPLE}"_s, u"a.xml"_s, u"b.xml"_s}
-                                                    << Epoch << QByteArray();
+    QTest::newRow("rss with one argument too many")
+            << QStringList{u"rss"_s, u"{EXAMPLE}"_s, u"a.xml"_s, u"b.xml"_s} << Epoch << QByteArray();
     // A date that is not one is never replaced by the clock.
     const QStringList rss{u"rss"_s, u"{EXAMPLE}"_s, u"out.xml"_s};
     const QByteArray notNumber = "SOURCE_DATE_EPOCH is not a whole number of seconds\n";

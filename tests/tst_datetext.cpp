@@ -29,7 +29,7 @@ private slots:
     {
         QFETCH(QDateTime, moment);
         const QList<QLocale> locales =
-            QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+                QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
         int checked = 0;
         for (const QLocale &locale : locales) {
             const QString dateForm = DateText::dateFormat(locale);
@@ -38,8 +38,8 @@ private slots:
                 continue;
             const QString text = DateText::format(moment, locale);
             const QDateTime read = DateText::Reader(locale).read(text);
-            QVERIFY2(read == moment, qPrintable(u"%1: \"%2\" read as %3"_s.arg(locale.name(), text,
-                                                                             read.toString(Qt::ISODate))));
+            QVERIFY2(read == moment,
+                     qPrintable(u"%1: \"%2\" read as %3"_s.arg(locale.name(), text, read.toString(Qt::ISODate))));
             ++checked;
         }
         QVERIFY2(checked > 300, qPrintable(u"only %1 locales checked"_s.arg(checked)));
@@ -68,12 +68,12 @@ private slots:
         QTest::newRow("US with PM") << u"12/13/2026 7:41:29 PM"_s << later;
         QTest::newRow("US with lower-case pm") << u"12/13/2026 7:41:29 pm"_s << later;
         QTest::newRow("US 12 AM is midnight hour")
-            << u"12/13/2026 12:05:00 AM"_s << QDateTime(QDate(2026, 12, 13), QTime(0, 5));
+                << u"12/13/2026 12:05:00 AM"_s << QDateTime(QDate(2026, 12, 13), QTime(0, 5));
         QTest::newRow("British 24-hour") << u"13/12/2026 19:41:29"_s << later;
         QTest::newRow("ISO") << u"2026-12-06 19:41:29"_s << evening;
         QTest::newRow("German date alone") << u"06.12.2026"_s << QDateTime(QDate(2026, 12, 6), QTime(0, 0));
         QTest::newRow("time alone falls on the zero date")
-            << u"19:41:29"_s << QDateTime(zeroDate().date(), QTime(19, 41, 29));
+                << u"19:41:29"_s << QDateTime(zeroDate().date(), QTime(19, 41, 29));
         QTest::newRow("blanks around") << u"  2026-12-06 19:41:29 "_s << evening;
         QTest::newRow("no such day") << u"31.02.2026 10:00:00"_s << QDateTime();
         QTest::newRow("hour 25") << u"06.12.2026 25:00:00"_s << QDateTime();

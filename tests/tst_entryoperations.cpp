@@ -253,13 +253,13 @@ void tst_EntryOperations::moveEntry_data()
     QTest::addColumn<QStringList>("titlesAfter"); // key1 .. key5
 
     QTest::newRow("key5 onto key2: key2..key4 move up one")
-        << u"key5"_s << u"key2"_s << QStringList{u"A1"_s, u"A5"_s, u"A2"_s, u"A3"_s, u"A4"_s};
+            << u"key5"_s << u"key2"_s << QStringList{u"A1"_s, u"A5"_s, u"A2"_s, u"A3"_s, u"A4"_s};
     QTest::newRow("key2 onto key5: key3..key5 move down one")
-        << u"key2"_s << u"key5"_s << QStringList{u"A1"_s, u"A3"_s, u"A4"_s, u"A5"_s, u"A2"_s};
+            << u"key2"_s << u"key5"_s << QStringList{u"A1"_s, u"A3"_s, u"A4"_s, u"A5"_s, u"A2"_s};
     QTest::newRow("key1 onto key5: the oldest becomes the newest")
-        << u"key1"_s << u"key5"_s << QStringList{u"A2"_s, u"A3"_s, u"A4"_s, u"A5"_s, u"A1"_s};
+            << u"key1"_s << u"key5"_s << QStringList{u"A2"_s, u"A3"_s, u"A4"_s, u"A5"_s, u"A1"_s};
     QTest::newRow("key4 onto key3: neighbours exchange")
-        << u"key4"_s << u"key3"_s << QStringList{u"A1"_s, u"A2"_s, u"A4"_s, u"A3"_s, u"A5"_s};
+            << u"key4"_s << u"key3"_s << QStringList{u"A1"_s, u"A2"_s, u"A4"_s, u"A3"_s, u"A5"_s};
 }
 
 void tst_EntryOperations::moveEntry()
@@ -409,15 +409,14 @@ void tst_EntryOperations::editorDocument_data()
     QTest::addColumn<QString>("content");
     QTest::addColumn<QString>("expected");
     QTest::newRow("an empty entry gets the block inside its body")
-        << QString() << u"<html><title></title><body>"_s + block + u"</body></html>"_s;
+            << QString() << u"<html><title></title><body>"_s + block + u"</body></html>"_s;
     QTest::newRow("a capital body tag is written in lower case after the block")
-        << u"<HTML><BODY>text</BODY></HTML>"_s << u"<HTML>"_s + block + u"<body>text</BODY></HTML>"_s;
+            << u"<HTML><BODY>text</BODY></HTML>"_s << u"<HTML>"_s + block + u"<body>text</BODY></HTML>"_s;
     QTest::newRow("a content without a body tag is loaded unchanged")
-        << block + u"<p>from a project</p>"_s << block + u"<p>from a project</p>"_s;
-    QTest::newRow("every body tag gets a block")
-        << u"<body>a<Body>b"_s << block + u"<body>a"_s + block + u"<body>b"_s;
+            << block + u"<p>from a project</p>"_s << block + u"<p>from a project</p>"_s;
+    QTest::newRow("every body tag gets a block") << u"<body>a<Body>b"_s << block + u"<body>a"_s + block + u"<body>b"_s;
     QTest::newRow("a body tag with attributes is no bare body tag")
-        << u"<body class=x>c</body>"_s << u"<body class=x>c</body>"_s;
+            << u"<body class=x>c</body>"_s << u"<body class=x>c</body>"_s;
 }
 
 void tst_EntryOperations::editorDocument()

@@ -257,9 +257,9 @@ void TestEntryTreeModel::removeChild()
     QVERIFY(!model.remove(removed));
 
     // The tree goes on working: a new node goes on top.
-    const bool added = remaining.isEmpty() ? model.add(Root, EntryTreeModel::Child, u"key9"_s, u"neu"_s)
-                                           : model.add(remaining.first(), EntryTreeModel::FirstSibling,
-                                                       u"key9"_s, u"neu"_s);
+    const bool added = remaining.isEmpty()
+            ? model.add(Root, EntryTreeModel::Child, u"key9"_s, u"neu"_s)
+            : model.add(remaining.first(), EntryTreeModel::FirstSibling, u"key9"_s, u"neu"_s);
     QVERIFY(added);
     QCOMPARE(model.childKeys(Root), QStringList{u"key9"_s} + remaining);
     QCOMPARE(keysThroughModel(model), QStringList{u"key9"_s} + remaining);
@@ -313,8 +313,8 @@ void TestEntryTreeModel::duplicateKeyIsRejected()
     const QString captionBefore = newKey.isEmpty() ? QString() : model.caption(newKey);
 
     const bool added = relative.isEmpty()
-        ? model.addTopLevel(newKey, u"doppelt"_s)
-        : model.add(relative, EntryTreeModel::Relationship(relationship), newKey, u"doppelt"_s);
+            ? model.addTopLevel(newKey, u"doppelt"_s)
+            : model.add(relative, EntryTreeModel::Relationship(relationship), newKey, u"doppelt"_s);
     QVERIFY(!added);
     QCOMPARE(inserted.count(), 0);
     QCOMPARE(model.topLevelCount(), 1);
@@ -470,25 +470,24 @@ void TestEntryTreeModel::entryCaption_data()
     QTest::addColumn<QString>("expected");
 
     const QString newEntry = u"Neuer Eintrag"_s;
-    QTest::newRow("untitled entry shows the new-entry text") << QString() << QDateTime(QDate(2026, 12, 6), QTime(10, 5))
-                                                             << newEntry << u"06.12. 10:05 Neuer Eintrag"_s;
+    QTest::newRow("untitled entry shows the new-entry text")
+            << QString() << QDateTime(QDate(2026, 12, 6), QTime(10, 5)) << newEntry << u"06.12. 10:05 Neuer Eintrag"_s;
     QTest::newRow("second untitled entry two minutes later")
-        << QString() << QDateTime(QDate(2026, 12, 6), QTime(10, 7)) << newEntry << u"06.12. 10:07 Neuer Eintrag"_s;
+            << QString() << QDateTime(QDate(2026, 12, 6), QTime(10, 7)) << newEntry << u"06.12. 10:07 Neuer Eintrag"_s;
     QTest::newRow("title is used when filled") << u"Hallo Welt"_s << QDateTime(QDate(2026, 12, 6), QTime(10, 5))
                                                << newEntry << u"06.12. 10:05 Hallo Welt"_s;
-    QTest::newRow("seconds are not shown") << u"T"_s << QDateTime(QDate(2026, 12, 6), QTime(10, 5, 59)) << newEntry
-                                           << u"06.12. 10:05 T"_s;
-    QTest::newRow("two digits for small numbers") << u"T"_s << QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5))
-                                                  << newEntry << u"02.01. 03:04 T"_s;
+    QTest::newRow("seconds are not shown")
+            << u"T"_s << QDateTime(QDate(2026, 12, 6), QTime(10, 5, 59)) << newEntry << u"06.12. 10:05 T"_s;
+    QTest::newRow("two digits for small numbers")
+            << u"T"_s << QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5)) << newEntry << u"02.01. 03:04 T"_s;
     QTest::newRow("hours of 24") << u"T"_s << QDateTime(QDate(2026, 5, 31), QTime(23, 59)) << newEntry
                                  << u"31.05. 23:59 T"_s;
     QTest::newRow("zero date") << QString() << QDateTime(QDate(1899, 12, 30), QTime(0, 0)) << newEntry
                                << u"30.12. 00:00 Neuer Eintrag"_s;
-    QTest::newRow("blanks of the title are kept") << u" a  b "_s << QDateTime(QDate(2026, 12, 6), QTime(10, 5))
-                                                  << newEntry << u"06.12. 10:05  a  b "_s;
-    QTest::newRow("no new-entry text leaves the blank alone") << QString()
-                                                              << QDateTime(QDate(2026, 12, 6), QTime(10, 5))
-                                                              << QString() << u"06.12. 10:05 "_s;
+    QTest::newRow("blanks of the title are kept")
+            << u" a  b "_s << QDateTime(QDate(2026, 12, 6), QTime(10, 5)) << newEntry << u"06.12. 10:05  a  b "_s;
+    QTest::newRow("no new-entry text leaves the blank alone")
+            << QString() << QDateTime(QDate(2026, 12, 6), QTime(10, 5)) << QString() << u"06.12. 10:05 "_s;
 }
 
 void TestEntryTreeModel::entryCaption()

@@ -59,8 +59,7 @@ bool runningAsRoot()
 
 QStringList listing(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // Gives a path back its owner's permissions when the test ends, however it ends.
@@ -69,12 +68,8 @@ class PermissionsBack
 public:
     explicit PermissionsBack(QString path)
         : m_path(std::move(path))
-    {
-    }
-    ~PermissionsBack()
-    {
-        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    { }
+    ~PermissionsBack() { QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); }
 
 private:
     QString m_path;
@@ -301,23 +296,23 @@ void TestFaults::initTestCase()
 
 void TestFaults::writeStoppedByFileSizeLimit_data()
 {
-    QTest::addColumn<QString>("writer");      // "project" or "rss"
-    QTest::addColumn<int>("previousSize");    // bytes of the file already there
-    QTest::addColumn<int>("limit");           // the child's file size limit in bytes
+    QTest::addColumn<QString>("writer"); // "project" or "rss"
+    QTest::addColumn<int>("previousSize"); // bytes of the file already there
+    QTest::addColumn<int>("limit"); // the child's file size limit in bytes
     QTest::addColumn<bool>("writeGoesThrough");
 
     for (const QString &writer : {u"project"_s, u"rss"_s}) {
         const QByteArray w = writer.toLatin1();
         QTest::addRow("%s: limit below the size of the previous, larger file", w.constData())
-            << writer << 65536 << 4096 << false;
+                << writer << 65536 << 4096 << false;
         QTest::addRow("%s: limit of zero bytes", w.constData()) << writer << 65536 << 0 << false;
         QTest::addRow("%s: limit between the previous file's size and the new one's", w.constData())
-            << writer << 2048 << 8192 << false;
+                << writer << 2048 << 8192 << false;
         QTest::addRow("%s: limit one byte below the new file's size", w.constData())
-            << writer << 65536 << -1 << false; // -1: the new size less one
+                << writer << 65536 << -1 << false; // -1: the new size less one
         // The same child with a limit that does not stop the write: the file is replaced.
         QTest::addRow("%s: limit above the new file's size, the write goes through", w.constData())
-            << writer << 65536 << 4 * 1024 * 1024 << true;
+                << writer << 65536 << 4 * 1024 * 1024 << true;
     }
 }
 
@@ -345,7 +340,7 @@ void TestFaults::writeStoppedByFileSizeLimit()
 
     const QString folder = programFolder();
     const ChildOutcome outcome = writeInChildWithFileSizeLimit(
-        rlim_t(limit), [&](QString *error) { return writeLarge(writer, path, folder, error); });
+            rlim_t(limit), [&](QString *error) { return writeLarge(writer, path, folder, error); });
 
     QVERIFY2(outcome.exited, qPrintable(u"the child ended by signal %1"_s.arg(outcome.signal)));
     QVERIFY2(outcome.exitCode != 3, "the file size limit could not be set");
@@ -359,8 +354,8 @@ void TestFaults::writeStoppedByFileSizeLimit()
     QVERIFY2(outcome.exitCode == 1,
              qPrintable(u"the writer reported success; the file now holds %1 bytes"_s.arg(after.size())));
     QVERIFY2(outcome.error.contains(QDir::toNativeSeparators(path)), qPrintable(outcome.error));
-    QVERIFY2(after == previous, qPrintable(u"the previous file now holds %1 bytes, not %2"_s.arg(after.size())
-                                               .arg(previous.size())));
+    QVERIFY2(after == previous,
+             qPrintable(u"the previous file now holds %1 bytes, not %2"_s.arg(after.size()).arg(previous.size())));
 }
 
 void TestFaults::writeIntoReadOnlyFolder_data()
@@ -435,10 +430,10 @@ void TestFaults::cliTellsTheUserAndKeepsTheFile()
     Run run;
     if (fault == "limit"_L1) {
         // Eight blocks of the shell's unit (512 or 1024 bytes): far below the old and the new file.
-        run = runProgram(u"/bin/sh"_s,
-                         {u"-c"_s, u"ulimit -f 8 && exec \"$0\" \"$@\""_s, FeedsmithTest::cliPath(), command,
-                          project, target},
-                         dir.path());
+        run = runProgram(
+                u"/bin/sh"_s,
+                {u"-c"_s, u"ulimit -f 8 && exec \"$0\" \"$@\""_s, FeedsmithTest::cliPath(), command, project, target},
+                dir.path());
     } else {
         run = runProgram(FeedsmithTest::cliPath(), {command, project, target}, dir.path());
     }
@@ -502,31 +497,32 @@ void TestFaults::badProjectInput_data()
 
     const QByteArray junk = inertBinaryLine();
     QTest::newRow("binary file of every byte value") << everyByte() << QString() << QStringList() << QStringList();
-    QTest::newRow("binary lines around a settings block and an entry group")
-        << junk + "\r\n<settings>\r\n" + junk + "\r\n\t<title>Kanal</title>\r\n</settings>\r\n" + junk
-               + "\r\n<entries>\r\n" + junk + "\r\n\t<entry>\r\n" + junk
-               + "\r\n\t\t<title>Eins</title>\r\n\t\t<link>l1</link>\r\n" + junk + "\r\n\t</entry>\r\n</entries>\r\n"
-               + junk
-        << u"Kanal"_s << QStringList{u"Eins"_s} << QStringList{u"l1"_s};
-    QTest::newRow("NUL bytes inside values")
-        << Declaration + "<settings>\r\n\t<title>Ka\0nal</title>\r\n</settings>\r\n<entries>\r\n\t<entry>\r\n"
-                         "\t\t<title>x\0y</title>\r\n\t\t<link>l\0</link>\r\n\t</entry>\r\n</entries>\r\n"_ba
-        << u"Ka\0nal"_s << QStringList{u"x\0y"_s} << QStringList{u"l\0"_s};
-    QTest::newRow("NUL bytes inside element names match no name")
-        << Declaration + "<settings>\r\n\t<ti\0tle>X</ti\0tle>\r\n</settings>\r\n<entries>\r\n\t<en\0try>\r\n"
-                         "\t\t<title>Y</title>\r\n\t</en\0try>\r\n</entries>\r\n"_ba
-        << QString() << QStringList() << QStringList();
-    QTest::newRow("a megabyte of NUL bytes") << QByteArray(1 << 20, '\0') << QString() << QStringList()
-                                             << QStringList();
+    QTest::newRow("binary lines around a settings block and an entry group") << junk + "\r\n<settings>\r\n" + junk
+                    + "\r\n\t<title>Kanal</title>\r\n</settings>\r\n" + junk + "\r\n<entries>\r\n" + junk
+                    + "\r\n\t<entry>\r\n" + junk + "\r\n\t\t<title>Eins</title>\r\n\t\t<link>l1</link>\r\n" + junk
+                    + "\r\n\t</entry>\r\n</entries>\r\n"
+                    + junk << u"Kanal"_s << QStringList{u"Eins"_s} << QStringList{u"l1"_s};
+    QTest::newRow("NUL bytes inside values") << Declaration
+                    + "<settings>\r\n\t<title>Ka\0nal</title>\r\n</settings>\r\n<entries>\r\n\t<entry>\r\n"
+                      "\t\t<title>x\0y</title>\r\n\t\t<link>l\0</link>\r\n\t</entry>\r\n</entries>\r\n"_ba
+                                             << u"Ka\0nal"_s << QStringList{u"x\0y"_s} << QStringList{u"l\0"_s};
+    QTest::newRow("NUL bytes inside element names match no name") << Declaration
+                    + "<settings>\r\n\t<ti\0tle>X</ti\0tle>\r\n</settings>\r\n<entries>\r\n\t<en\0try>\r\n"
+                      "\t\t<title>Y</title>\r\n\t</en\0try>\r\n</entries>\r\n"_ba
+                                                                  << QString() << QStringList() << QStringList();
+    QTest::newRow("a megabyte of NUL bytes")
+            << QByteArray(1 << 20, '\0') << QString() << QStringList() << QStringList();
     // An entry start inside an unfinished group starts a new record: the unfinished one is lost.
     QTest::newRow("entry group without its end before the next group")
-        << Declaration + "<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n\t\t<link>l1</link>\r\n"
-                         "\t<entry>\r\n\t\t<title>Zweiter</title>\r\n\t</entry>\r\n</entries>\r\n"
-        << QString() << QStringList{u"Zweiter"_s} << QStringList{QString()};
+            << Declaration
+                    + "<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n\t\t<link>l1</link>\r\n"
+                      "\t<entry>\r\n\t\t<title>Zweiter</title>\r\n\t</entry>\r\n</entries>\r\n"
+            << QString() << QStringList{u"Zweiter"_s} << QStringList{QString()};
     QTest::newRow("entry group without its end at the end of the file")
-        << Declaration + "<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t</entry>\r\n\t<entry>\r\n"
-                         "\t\t<title>B</title>\r\n\t\t<link>lb</link>"
-        << QString() << QStringList{u"A"_s} << QStringList{QString()};
+            << Declaration
+                    + "<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t</entry>\r\n\t<entry>\r\n"
+                      "\t\t<title>B</title>\r\n\t\t<link>lb</link>"
+            << QString() << QStringList{u"A"_s} << QStringList{QString()};
 }
 
 void TestFaults::badProjectInput()
@@ -608,11 +604,10 @@ void TestFaults::projectThatCannotBeOpened()
 
 void TestFaults::hundredMegabyteLine_data()
 {
-    QTest::addColumn<QByteArray>("head");    // written before the long line
+    QTest::addColumn<QByteArray>("head"); // written before the long line
     QTest::addColumn<bool>("isChannelTitle"); // the long line is the channel title's value
 
-    QTest::newRow("title of 100 MB without its end tag inside settings") << QByteArray("<settings>\r\n<title>")
-                                                                          << true;
+    QTest::newRow("title of 100 MB without its end tag inside settings") << QByteArray("<settings>\r\n<title>") << true;
     QTest::newRow("100 MB of text without markup") << QByteArray() << false;
 }
 
@@ -678,8 +673,9 @@ void TestFaults::cliWithTooManyEntryGroups()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QByteArray file = Declaration + "<settings>\r\n\t<title>Viele</title>\r\n\t<number>3</number>\r\n</settings>\r\n"
-                                    "<entries>\r\n";
+    QByteArray file = Declaration
+            + "<settings>\r\n\t<title>Viele</title>\r\n\t<number>3</number>\r\n</settings>\r\n"
+              "<entries>\r\n";
     for (int i = 1; i <= Groups; ++i)
         file += "\t<entry>\r\n\t\t<title>Eintrag " + QByteArray::number(i) + "</title>\r\n\t</entry>\r\n";
     file += "</entries>\r\n";
@@ -720,8 +716,8 @@ void TestFaults::cliWithTooManyEntryGroups()
 void TestFaults::languageFileFaults_data()
 {
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QStringList>("texts");    // TextTable as "key=text"
-    QTest::addColumn<QStringList>("helps");    // HelpTable as "key=text"
+    QTest::addColumn<QStringList>("texts"); // TextTable as "key=text"
+    QTest::addColumn<QStringList>("helps"); // HelpTable as "key=text"
     QTest::addColumn<QStringList>("captions"); // caption lines as "group:key=text"
 
     const QByteArray a = group("text", "\t<a>A</a>\r\n");
@@ -731,37 +727,37 @@ void TestFaults::languageFileFaults_data()
     const QStringList both = {u"a=A"_s, u"b=B"_s};
     const QStringList none;
 
-    QTest::newRow("no fault: everything is applied") << LanguageHead + a + b + menu + tail << both << none
-                                                     << QStringList{u"menu:open=Oeffnen"_s};
-    QTest::newRow("blank line between groups stops there") << LanguageHead + a + "\r\n" + b + menu + tail
-                                                           << QStringList{u"a=A"_s} << none << none;
+    QTest::newRow("no fault: everything is applied")
+            << LanguageHead + a + b + menu + tail << both << none << QStringList{u"menu:open=Oeffnen"_s};
+    QTest::newRow("blank line between groups stops there")
+            << LanguageHead + a + "\r\n" + b + menu + tail << QStringList{u"a=A"_s} << none << none;
     QTest::newRow("line of blanks and tabs stops like a blank line")
-        << LanguageHead + a + " \t \r\n" + b + menu + tail << QStringList{u"a=A"_s} << none << none;
+            << LanguageHead + a + " \t \r\n" + b + menu + tail << QStringList{u"a=A"_s} << none << none;
     QTest::newRow("blank line inside a group stops there")
-        << LanguageHead + group("text", "\t<a>A</a>\r\n\r\n\t<b>B</b>\r\n") + menu + tail << QStringList{u"a=A"_s}
-        << none << none;
+            << LanguageHead + group("text", "\t<a>A</a>\r\n\r\n\t<b>B</b>\r\n") + menu + tail << QStringList{u"a=A"_s}
+            << none << none;
     QTest::newRow("blank line right after the strings start stops at once")
-        << LanguageHead + "\r\n" + a + b + menu + tail << none << none << none;
+            << LanguageHead + "\r\n" + a + b + menu + tail << none << none << none;
     // The first row is always taken; the walk ends only at an empty row after it.
-    QTest::newRow("one blank line at the top does not stop") << "\r\n" + LanguageHead + a + b + menu + tail << both
-                                                             << none << QStringList{u"menu:open=Oeffnen"_s};
-    QTest::newRow("two blank lines at the top stop at once") << "\r\n\r\n" + LanguageHead + a + b + menu + tail
-                                                             << none << none << none;
-    QTest::newRow("blank lines after the strings end change nothing")
-        << LanguageHead + a + b + tail + "\r\n\r\n\r\n" << both << none << none;
+    QTest::newRow("one blank line at the top does not stop")
+            << "\r\n" + LanguageHead + a + b + menu + tail << both << none << QStringList{u"menu:open=Oeffnen"_s};
+    QTest::newRow("two blank lines at the top stop at once")
+            << "\r\n\r\n" + LanguageHead + a + b + menu + tail << none << none << none;
+    QTest::newRow("blank lines after the strings end change nothing") << LanguageHead + a + b + tail + "\r\n\r\n\r\n"
+                                                                      << both << none << none;
     QTest::newRow("duplicated text key keeps the first text")
-        << LanguageHead + group("text", "\t<a>erster</a>\r\n\t<A>zweiter</A>\r\n") + group("text", "\t<a>dritter</a>\r\n")
-               + tail
-        << QStringList{u"a=erster"_s} << none << none;
+            << LanguageHead + group("text", "\t<a>erster</a>\r\n\t<A>zweiter</A>\r\n")
+                    + group("text", "\t<a>dritter</a>\r\n") + tail
+            << QStringList{u"a=erster"_s} << none << none;
     QTest::newRow("duplicated help key keeps the first text")
-        << LanguageHead + group("help", "\t<h>[[b]]eins[[/b]]</h>\r\n\t<h>zwei</h>\r\n") + tail << none
-        << QStringList{u"h=<b>eins</b>"_s} << none;
+            << LanguageHead + group("help", "\t<h>[[b]]eins[[/b]]</h>\r\n\t<h>zwei</h>\r\n") + tail << none
+            << QStringList{u"h=<b>eins</b>"_s} << none;
     QTest::newRow("duplicated caption key gives both lines in file order")
-        << LanguageHead + group("menu", "\t<open>Erstens</open>\r\n\t<open>Zweitens</open>\r\n") + tail << none
-        << none << QStringList{u"menu:open=Erstens"_s, u"menu:open=Zweitens"_s};
+            << LanguageHead + group("menu", "\t<open>Erstens</open>\r\n\t<open>Zweitens</open>\r\n") + tail << none
+            << none << QStringList{u"menu:open=Erstens"_s, u"menu:open=Zweitens"_s};
     QTest::newRow("binary language file") << everyByte() << none << none << none;
-    QTest::newRow("NUL byte inside a text") << LanguageHead + group("text", "\t<a>x\0y</a>\r\n"_ba) + tail
-                                            << QStringList{u"a=x\0y"_s} << none << none;
+    QTest::newRow("NUL byte inside a text")
+            << LanguageHead + group("text", "\t<a>x\0y</a>\r\n"_ba) + tail << QStringList{u"a=x\0y"_s} << none << none;
 }
 
 void TestFaults::languageFileFaults()
@@ -853,25 +849,26 @@ void TestFaults::styleSheetFaultsKeepEntryBodies()
 void TestFaults::previewWithTemplateFaults_data()
 {
     QTest::addColumn<QStringList>("faults"); // "file:missing", "file:unreadable", "file:folder"
-    QTest::addColumn<QByteArray>("page");    // the page written
+    QTest::addColumn<QByteArray>("page"); // the page written
 
     const QByteArray block = "<style type=text/css><!--p {}--></style>";
     QTest::newRow("no fault") << QStringList() << "[<E2><E1>]" + block + "\r\n";
     // Every filled entry template is empty, so the joined text is empty and {ENTRIES} stays.
-    QTest::newRow("entry.html without read permission") << QStringList{u"entry.html:unreadable"_s}
-                                                        << "[{ENTRIES}]" + block + "\r\n";
+    QTest::newRow("entry.html without read permission")
+            << QStringList{u"entry.html:unreadable"_s} << "[{ENTRIES}]" + block + "\r\n";
     QTest::newRow("entry.html is a folder") << QStringList{u"entry.html:folder"_s} << "[{ENTRIES}]" + block + "\r\n";
-    QTest::newRow("preview.html without read permission") << QStringList{u"preview.html:unreadable"_s}
-                                                          << QByteArray("\r\n");
+    QTest::newRow("preview.html without read permission")
+            << QStringList{u"preview.html:unreadable"_s} << QByteArray("\r\n");
     QTest::newRow("preview.html is a folder") << QStringList{u"preview.html:folder"_s} << QByteArray("\r\n");
-    QTest::newRow("both templates missing") << QStringList{u"entry.html:missing"_s, u"preview.html:missing"_s}
-                                            << QByteArray("-1\r\n");
+    QTest::newRow("both templates missing")
+            << QStringList{u"entry.html:missing"_s, u"preview.html:missing"_s} << QByteArray("-1\r\n");
     QTest::newRow("styles.css missing") << QStringList{u"styles.css:missing"_s}
                                         << QByteArray("[<E2><E1>]<style type=text/css><!---1--></style>\r\n");
-    QTest::newRow("styles.css without read permission") << QStringList{u"styles.css:unreadable"_s}
-                                                        << QByteArray("[<E2><E1>]<style type=text/css><!----></style>\r\n");
-    QTest::newRow("entry template with NUL bytes keeps them") << QStringList{u"entry.html:nul"_s}
-                                                              << "[\0<E2>\0\0<E1>\0]"_ba + block + "\r\n";
+    QTest::newRow("styles.css without read permission")
+            << QStringList{u"styles.css:unreadable"_s}
+            << QByteArray("[<E2><E1>]<style type=text/css><!----></style>\r\n");
+    QTest::newRow("entry template with NUL bytes keeps them")
+            << QStringList{u"entry.html:nul"_s} << "[\0<E2>\0\0<E1>\0]"_ba + block + "\r\n";
 }
 
 void TestFaults::previewWithTemplateFaults()

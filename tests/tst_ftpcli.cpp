@@ -15,7 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-
 // Runs feedsmith-cli with the environment given added, and input on its standard input.
 Run runCli(const QStringList &arguments, const QString &workingFolder, const QByteArray &input,
            const QList<std::pair<QString, QString>> &environment = {})
@@ -52,8 +51,8 @@ bool writeProject(const QString &path, const QString &folder, const QString &ser
     const qsizetype to = project.indexOf("</ftpsettings>");
     if (from < 0 || to < from)
         return false;
-    QByteArray ftp = "<ftpsettings>\r\n\t<ftpfile>" + target.toUtf8() + "</ftpfile>\r\n"
-        + "\t<ftpurl>" + server.toUtf8() + "</ftpurl>\r\n";
+    QByteArray ftp = "<ftpsettings>\r\n\t<ftpfile>" + target.toUtf8() + "</ftpfile>\r\n" + "\t<ftpurl>"
+            + server.toUtf8() + "</ftpurl>\r\n";
     if (!directory.isEmpty())
         ftp += "\t<ftpdir>" + directory.toUtf8() + "</ftpdir>\r\n";
     if (!user.isEmpty())
@@ -95,8 +94,8 @@ void TestFtpCli::publishesTheProjectEndToEnd_data()
     QTest::addColumn<QString>("storedAs");
     QTest::newRow("root, password on standard input") << QString() << false << u"news.xml"_s;
     QTest::newRow("sub-directory, password from the environment") << u"/htdocs"_s << true << u"htdocs/news.xml"_s;
-    QTest::newRow("server name and path, password on standard input") << u"%s/htdocs"_s << false
-                                                                       << u"htdocs/news.xml"_s;
+    QTest::newRow("server name and path, password on standard input")
+            << u"%s/htdocs"_s << false << u"htdocs/news.xml"_s;
 }
 
 void TestFtpCli::publishesTheProjectEndToEnd()
@@ -112,10 +111,9 @@ void TestFtpCli::publishesTheProjectEndToEnd()
     QVERIFY(writeProject(project, work.path(), server.address(), directory.replace(u"%s"_s, server.address())));
 
     const QString password = QString::fromLatin1(FtpServer::WriterPassword);
-    const Run run = fromEnvironment
-        ? runCli({u"publish"_s, project, u"--password-env"_s, u"FEED_FTP_PASSWORD"_s}, work.path(), "not this",
-                 {{u"FEED_FTP_PASSWORD"_s, password}})
-        : runCli({u"publish"_s, project}, work.path(), password.toUtf8() + "\n");
+    const Run run = fromEnvironment ? runCli({u"publish"_s, project, u"--password-env"_s, u"FEED_FTP_PASSWORD"_s},
+                                             work.path(), "not this", {{u"FEED_FTP_PASSWORD"_s, password}})
+                                    : runCli({u"publish"_s, project}, work.path(), password.toUtf8() + "\n");
     QVERIFY(run.finished);
     QVERIFY2(run.exitCode == 0, run.err.constData());
     const QByteArray local = readBytes(work.filePath(u"feeds/news.xml"_s));
@@ -164,23 +162,23 @@ void TestFtpCli::failuresGiveExitStatusOne_data()
     QTest::newRow("read-only account") << u"reader"_s << QByteArray(FtpServer::ReaderPassword) << QString()
                                        << QByteArray("FtpPutFile Extd Err: 550 ") << QString();
     QTest::newRow("directory that does not exist")
-        << u"writer"_s << writer << u"/nowhere"_s
-        << QByteArray("rcd Err: 12003 (the server refused) Closing Connection and Session...") << QString();
+            << u"writer"_s << writer << u"/nowhere"_s
+            << QByteArray("rcd Err: 12003 (the server refused) Closing Connection and Session...") << QString();
     // The server's words cannot break our lines or act on the terminal.
     QTest::newRow("reply with escape sequences and a forged line")
-        << u"writer"_s << writer << QString()
-        << QByteArray("feedsmith-cli: rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: "
-                      "uploaded news.xml to forged.example??[1A?end\n")
-        << u"escapes"_s;
+            << u"writer"_s << writer << QString()
+            << QByteArray("feedsmith-cli: rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: "
+                          "uploaded news.xml to forged.example??[1A?end\n")
+            << u"escapes"_s;
     // Servers that drip or flood end in a message: time-outs and the deadline are 2 s here.
     const QList<std::pair<const char *, QByteArray>> hostile = {
-        {"drip-greeting", "InternetConnect Err: 1460 (the server took too long; the call was given up)"},
-        {"drip-reply", "FtpFindFirstFile Err: 1460 (the server took too long; the call was given up)"},
-        {"drip-listing", "InternetFindNextFile Err: 1460 (the server took too long; the call was given up)"},
-        {"flood-listing", "InternetFindNextFile Err: 122 (the server's directory listing is larger than 1 MB)"}};
+            {"drip-greeting", "InternetConnect Err: 1460 (the server took too long; the call was given up)"},
+            {"drip-reply", "FtpFindFirstFile Err: 1460 (the server took too long; the call was given up)"},
+            {"drip-listing", "InternetFindNextFile Err: 1460 (the server took too long; the call was given up)"},
+            {"flood-listing", "InternetFindNextFile Err: 122 (the server's directory listing is larger than 1 MB)"}};
     for (const auto &[mode, message] : hostile) {
         QTest::addRow("server in mode %s", mode)
-            << u"writer"_s << writer << QString() << message << QString::fromLatin1(mode);
+                << u"writer"_s << writer << QString() << message << QString::fromLatin1(mode);
     }
 }
 
@@ -252,8 +250,8 @@ void TestFtpCli::passwordAppearsNowhere()
 void TestFtpCli::badCommandLines_data()
 {
     QTest::addColumn<QStringList>("arguments"); // %p stands for the project
-    QTest::addColumn<QString>("server");        // the project's server field
-    QTest::addColumn<QString>("target");        // its ftpfile in the work folder; a .bashrc is made first
+    QTest::addColumn<QString>("server"); // the project's server field
+    QTest::addColumn<QString>("target"); // its ftpfile in the work folder; a .bashrc is made first
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("message");
@@ -271,8 +269,8 @@ void TestFtpCli::badCommandLines_data()
         "--password-env NAME");
     row("project that does not exist", {u"publish"_s, u"missing.rsx"_s}, server, feed, "pw\n", 1,
         "cannot read project");
-    row("variable that is not set", publish + QStringList{u"--password-env"_s, u"FEEDSMITH_NOT_SET_ANYWHERE"_s},
-        server, feed, "pw\n", 1, "FEEDSMITH_NOT_SET_ANYWHERE is not set");
+    row("variable that is not set", publish + QStringList{u"--password-env"_s, u"FEEDSMITH_NOT_SET_ANYWHERE"_s}, server,
+        feed, "pw\n", 1, "FEEDSMITH_NOT_SET_ANYWHERE is not set");
     row("project without a server", publish, QString(), feed, "pw\n", 1, "names no FTP server");
     row("server field with a scheme", publish, u"ftp://127.0.0.1:1"_s, feed, "pw\n", 1, "without \"ftp://\" in front");
     row("server field with port 99999", publish, u"127.0.0.1:99999"_s, feed, "pw\n", 1, "port 99999 is out of range");

@@ -1,7 +1,7 @@
 // Tests of FTP publishing on libcurl against a real FTP server: the upload click, listing,
 // directory changes and the error reports.
-#include "net/ftppublisher.h"
 #include "net/curlinternet.h"
+#include "net/ftppublisher.h"
 
 #include "ftpserver.h"
 #include "testsupport.h"
@@ -54,8 +54,7 @@ struct Publishing
     explicit Publishing(CurlInternet::Timeouts timeouts = {})
         : internet(timeouts)
         , publisher(internet, messages, Texts)
-    {
-    }
+    { }
 
     // The FTP settings for the server, a writer's login and a local file.
     FtpSettings settingsFor(const FtpServer &server, const QString &directory = {})
@@ -129,14 +128,14 @@ void TestFtpPublisher::remoteDirectoryPath_data()
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("path");
     QTest::newRow("server name alone becomes the root") << u"ftp.example.org"_s << u"ftp.example.org"_s << u"/"_s;
-    QTest::newRow("server name followed by a path") << u"ftp.example.org/htdocs"_s << u"ftp.example.org"_s
-                                                    << u"/htdocs"_s;
-    QTest::newRow("server with port followed by a path") << u"127.0.0.1:2121/pub/feeds"_s << u"127.0.0.1:2121"_s
-                                                         << u"/pub/feeds"_s;
+    QTest::newRow("server name followed by a path")
+            << u"ftp.example.org/htdocs"_s << u"ftp.example.org"_s << u"/htdocs"_s;
+    QTest::newRow("server with port followed by a path")
+            << u"127.0.0.1:2121/pub/feeds"_s << u"127.0.0.1:2121"_s << u"/pub/feeds"_s;
     QTest::newRow("path without the server name is unchanged") << u"/pub"_s << u"ftp.example.org"_s << u"/pub"_s;
     QTest::newRow("relative path is unchanged") << u"htdocs/feeds"_s << u"ftp.example.org"_s << u"htdocs/feeds"_s;
     QTest::newRow("server name inside the path is part of the path")
-        << u"/www/ftp.example.org/feeds"_s << u"ftp.example.org"_s << u"/www/ftp.example.org/feeds"_s;
+            << u"/www/ftp.example.org/feeds"_s << u"ftp.example.org"_s << u"/www/ftp.example.org/feeds"_s;
     QTest::newRow("letter case counts") << u"FTP.example.org/htdocs"_s << u"ftp.example.org"_s
                                         << u"FTP.example.org/htdocs"_s;
     QTest::newRow("empty server field strips nothing") << u"/pub"_s << QString() << u"/pub"_s;
@@ -163,8 +162,8 @@ void TestFtpPublisher::remoteFileName_data()
     QTest::newRow("folder only") << u"/home/ann/"_s << QString() << u"ends in a separator"_s;
     QTest::newRow("parent folder") << u"/home/ann/.."_s << u".."_s << u"ends in \"..\": that names a folder"_s;
     QTest::newRow("current folder") << u"C:\\feeds\\."_s << u"."_s << u"ends in \".\": that names a folder"_s;
-    QTest::newRow("escape sequence in the name") << u"/tmp/a\x1b[2Jb.xml"_s << u"a\x1b[2Jb.xml"_s
-                                                 << u"\"/tmp/a?[2Jb.xml\" has a control character"_s;
+    QTest::newRow("escape sequence in the name")
+            << u"/tmp/a\x1b[2Jb.xml"_s << u"a\x1b[2Jb.xml"_s << u"\"/tmp/a?[2Jb.xml\" has a control character"_s;
 }
 
 void TestFtpPublisher::remoteFileName()
@@ -184,15 +183,15 @@ void TestFtpPublisher::serverField_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("problem"); // what the check before connecting says
-    QTest::newRow("host name uses the FTP port") << u"ftp.example.org"_s << true << u"ftp.example.org"_s << 21
-                                                 << QString();
+    QTest::newRow("host name uses the FTP port")
+            << u"ftp.example.org"_s << true << u"ftp.example.org"_s << 21 << QString();
     QTest::newRow("host with port") << u"127.0.0.1:2121"_s << true << u"127.0.0.1"_s << 2121 << QString();
     QTest::newRow("IPv6 address with port") << u"[::1]:990"_s << true << u"::1"_s << 990 << QString();
-    QTest::newRow("blanks around are ignored") << u" ftp.example.org "_s << true << u"ftp.example.org"_s << 21
-                                               << QString();
+    QTest::newRow("blanks around are ignored")
+            << u" ftp.example.org "_s << true << u"ftp.example.org"_s << 21 << QString();
     QTest::newRow("path is no host") << u"ftp.example.org/pub"_s << false << QString() << 0 << u"holds a path"_s;
-    QTest::newRow("user name is no host") << u"ann@ftp.example.org"_s << false << QString() << 0
-                                          << u"holds a user name"_s;
+    QTest::newRow("user name is no host")
+            << u"ann@ftp.example.org"_s << false << QString() << 0 << u"holds a user name"_s;
     QTest::newRow("URL with a scheme") << u"ftp://ftp.example.org"_s << false << QString() << 0
                                        << u"without \"ftp://\" in front"_s;
     QTest::newRow("blank inside") << u"ftp example"_s << false << QString() << 0 << u"holds a blank"_s;
@@ -203,10 +202,10 @@ void TestFtpPublisher::serverField_data()
                                        << u"port 70000 is out of range"_s;
     QTest::newRow("port 99999") << u"ftp.example.org:99999"_s << false << QString() << 0
                                 << u"port 99999 is out of range"_s;
-    QTest::newRow("port that is no number") << u"ftp.example.org:ftp"_s << false << QString() << 0
-                                            << u"port \"ftp\" is not a number"_s;
-    QTest::newRow("colon without a port") << u"ftp.example.org:"_s << false << QString() << 0
-                                          << u"port after \":\" is missing"_s;
+    QTest::newRow("port that is no number")
+            << u"ftp.example.org:ftp"_s << false << QString() << 0 << u"port \"ftp\" is not a number"_s;
+    QTest::newRow("colon without a port")
+            << u"ftp.example.org:"_s << false << QString() << 0 << u"port after \":\" is missing"_s;
     QTest::newRow("IPv6 address without brackets") << u"::1"_s << false << QString() << 0 << u"in brackets"_s;
 }
 
@@ -237,8 +236,8 @@ void TestFtpPublisher::directoryUrlPath_data()
     QTest::newRow("absolute") << u"/htdocs/feeds"_s << QByteArray("%2Fhtdocs/feeds");
     QTest::newRow("relative") << u"htdocs/feeds"_s << QByteArray("htdocs/feeds");
     QTest::newRow("doubled and closing slashes") << u"//htdocs//feeds/"_s << QByteArray("%2Fhtdocs/feeds");
-    QTest::newRow("blank, hash and question mark are encoded") << u"/my feeds/#1?"_s
-                                                               << QByteArray("%2Fmy%20feeds/%231%3F");
+    QTest::newRow("blank, hash and question mark are encoded")
+            << u"/my feeds/#1?"_s << QByteArray("%2Fmy%20feeds/%231%3F");
     QTest::newRow("non-ASCII name as UTF-8") << u"/Bücher"_s << QByteArray("%2FB%C3%BCcher");
     QTest::newRow("dot segments stay") << u"/a/../b"_s << QByteArray("%2Fa/../b");
 }
@@ -257,20 +256,18 @@ void TestFtpPublisher::listingLines_data()
     QTest::addColumn<QList<quint32>>("attributes");
     const quint32 dir = RemoteAttribute::Directory;
     const quint32 file = RemoteAttribute::Normal;
-    QTest::newRow("Unix style with a folder")
-        << QByteArray("drwxr-xr-x   2 ann ann  4096 Jan 02 10:00 htdocs\r\n"
-                      "-rw-r--r--   1 ann ann   120 Jan 02  2023 news.xml\r\n")
-        << QStringList{u"htdocs"_s, u"news.xml"_s} << QList<quint32>{dir, file};
-    QTest::newRow("name with blanks")
-        << QByteArray("-rw-r--r--   1 ann ann   120 Jan 02 10:00 my  news.xml\r\n") << QStringList{u"my  news.xml"_s}
-        << QList<quint32>{file};
+    QTest::newRow("Unix style with a folder") << QByteArray("drwxr-xr-x   2 ann ann  4096 Jan 02 10:00 htdocs\r\n"
+                                                            "-rw-r--r--   1 ann ann   120 Jan 02  2023 news.xml\r\n")
+                                              << QStringList{u"htdocs"_s, u"news.xml"_s} << QList<quint32>{dir, file};
+    QTest::newRow("name with blanks") << QByteArray("-rw-r--r--   1 ann ann   120 Jan 02 10:00 my  news.xml\r\n")
+                                      << QStringList{u"my  news.xml"_s} << QList<quint32>{file};
     QTest::newRow("link shows its own name")
-        << QByteArray("lrwxrwxrwx   1 ann ann     8 Jan 02 10:00 latest.xml -> news.xml\n")
-        << QStringList{u"latest.xml"_s} << QList<quint32>{file};
+            << QByteArray("lrwxrwxrwx   1 ann ann     8 Jan 02 10:00 latest.xml -> news.xml\n")
+            << QStringList{u"latest.xml"_s} << QList<quint32>{file};
     QTest::newRow("total line and dot entries are left out")
-        << QByteArray("total 8\r\ndrwxr-xr-x 2 a a 4096 Jan 02 10:00 .\r\ndrwxr-xr-x 2 a a 4096 Jan 02 10:00 ..\r\n"
-                      "-rw-r--r-- 1 a a 1 Jan 02 10:00 x\r\n")
-        << QStringList{u"x"_s} << QList<quint32>{file};
+            << QByteArray("total 8\r\ndrwxr-xr-x 2 a a 4096 Jan 02 10:00 .\r\ndrwxr-xr-x 2 a a 4096 Jan 02 10:00 ..\r\n"
+                          "-rw-r--r-- 1 a a 1 Jan 02 10:00 x\r\n")
+            << QStringList{u"x"_s} << QList<quint32>{file};
     QTest::newRow("DOS style") << QByteArray("01-02-23  10:00AM       <DIR>          htdocs\r\n"
                                              "01-02-23  10:00AM                  120 news feed.xml\r\n")
                                << QStringList{u"htdocs"_s, u"news feed.xml"_s} << QList<quint32>{dir, file};
@@ -343,19 +340,18 @@ void TestFtpPublisher::startDirectoryIsListedInServerOrder()
 
 void TestFtpPublisher::uploadStoresTheFileUnchanged_data()
 {
-    QTest::addColumn<QString>("directory");  // the directory field; "%s" stands for the server field
-    QTest::addColumn<QString>("folder");     // where the file is made on the server
-    QTest::addColumn<QString>("storedAs");   // where it must arrive
+    QTest::addColumn<QString>("directory"); // the directory field; "%s" stands for the server field
+    QTest::addColumn<QString>("folder"); // where the file is made on the server
+    QTest::addColumn<QString>("storedAs"); // where it must arrive
     QTest::newRow("empty directory field stores into the root") << QString() << QString() << u"news.xml"_s;
     QTest::newRow("root") << u"/"_s << QString() << u"news.xml"_s;
     QTest::newRow("sub-directory") << u"/htdocs"_s << u"htdocs"_s << u"htdocs/news.xml"_s;
-    QTest::newRow("nested sub-directory with closing slash") << u"/htdocs/feeds/"_s << u"htdocs/feeds"_s
-                                                             << u"htdocs/feeds/news.xml"_s;
+    QTest::newRow("nested sub-directory with closing slash")
+            << u"/htdocs/feeds/"_s << u"htdocs/feeds"_s << u"htdocs/feeds/news.xml"_s;
     QTest::newRow("relative sub-directory") << u"htdocs"_s << u"htdocs"_s << u"htdocs/news.xml"_s;
     QTest::newRow("server name followed by the path") << u"%s/htdocs"_s << u"htdocs"_s << u"htdocs/news.xml"_s;
     QTest::newRow("server name alone") << u"%s"_s << QString() << u"news.xml"_s;
-    QTest::newRow("folder with blank and hash") << u"/my feeds #1"_s << u"my feeds #1"_s
-                                                << u"my feeds #1/news.xml"_s;
+    QTest::newRow("folder with blank and hash") << u"/my feeds #1"_s << u"my feeds #1"_s << u"my feeds #1/news.xml"_s;
 }
 
 void TestFtpPublisher::uploadStoresTheFileUnchanged()
@@ -431,8 +427,9 @@ void TestFtpPublisher::unknownHostResetsSilently()
     // A name that cannot be a host name (a label longer than 63) is named before connecting.
     settings.ftpurl = QString(64, u'x') + u".invalid"_s;
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
-    QCOMPARE(p.messages.texts(), QStringList{u"The server field \""_s + settings.ftpurl + u"\" is not a server: \""_s
-                                             + settings.ftpurl + u"\" is not a valid host name or address."_s});
+    QCOMPARE(p.messages.texts(),
+             QStringList{u"The server field \""_s + settings.ftpurl + u"\" is not a server: \""_s + settings.ftpurl
+                         + u"\" is not a valid host name or address."_s});
     QVERIFY(!p.publisher.FtpConnected());
 
     // A name the resolver does not know resets the session without a message.
@@ -513,21 +510,23 @@ void TestFtpPublisher::serverStoppedBetweenClicks()
     // Still stopped: the next click tries to connect and says that it cannot.
     p.messages.shown.clear();
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
-    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::CannotConnect,
-                                                     u"nobody answers at the server's address"_s)});
+    QCOMPARE(p.messages.texts(),
+             QStringList{closing(u"InternetConnect"_s, InternetError::CannotConnect,
+                                 u"nobody answers at the server's address"_s)});
 }
 
 void TestFtpPublisher::localFileProblems_data()
 {
     QTest::addColumn<QString>("localName"); // inside the local folder
     QTest::addColumn<QString>("message");
-    QTest::newRow("file does not exist") << u"missing.xml"_s << closing(u"FtpPutFile"_s, InternetError::FileNotFound,
-                                                                          u"the local file does not exist"_s);
-    QTest::newRow("a folder, not a file") << u"folder"_s << closing(u"FtpPutFile"_s, InternetError::AccessDenied,
-                                                                          u"the local file cannot be read"_s);
+    QTest::newRow("file does not exist") << u"missing.xml"_s
+                                         << closing(u"FtpPutFile"_s, InternetError::FileNotFound,
+                                                    u"the local file does not exist"_s);
+    QTest::newRow("a folder, not a file")
+            << u"folder"_s << closing(u"FtpPutFile"_s, InternetError::AccessDenied, u"the local file cannot be read"_s);
     QTest::newRow("path ends in a slash: refused before connecting")
-        << u"folder/"_s
-        << u"The local file \"%1/folder/\" ends in a separator: the file on the server would have no name."_s;
+            << u"folder/"_s
+            << u"The local file \"%1/folder/\" ends in a separator: the file on the server would have no name."_s;
 }
 
 void TestFtpPublisher::localFileProblems()
@@ -598,8 +597,9 @@ void TestFtpPublisher::silentServerEndsInATimeout()
     timer.start();
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
     QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(p.messages.texts(), QStringList{closing(u"InternetConnect"_s, InternetError::Timeout,
-                                                     u"the server did not answer in time"_s)});
+    QCOMPARE(
+            p.messages.texts(),
+            QStringList{closing(u"InternetConnect"_s, InternetError::Timeout, u"the server did not answer in time"_s)});
     QVERIFY(!p.publisher.FtpConnected());
 }
 
@@ -609,12 +609,12 @@ void TestFtpPublisher::settingsRefusedBeforeConnecting_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("localName");
     QTest::addColumn<QString>("message");
-    QTest::newRow("user name without a password") << u"ann"_s << QString() << u"news.xml"_s
-                                                  << u"No password is given for the user name \"ann\"."_s;
-    QTest::newRow("password with a line break") << u"ann"_s << u"pw\r\nDELE x"_s << u"news.xml"_s
-                                                << u"The password holds a control character"_s;
-    QTest::newRow("user name with an escape") << u"\x1b[2Jann"_s << u"pw"_s << u"news.xml"_s
-                                              << u"The user name holds a control character"_s;
+    QTest::newRow("user name without a password")
+            << u"ann"_s << QString() << u"news.xml"_s << u"No password is given for the user name \"ann\"."_s;
+    QTest::newRow("password with a line break")
+            << u"ann"_s << u"pw\r\nDELE x"_s << u"news.xml"_s << u"The password holds a control character"_s;
+    QTest::newRow("user name with an escape")
+            << u"\x1b[2Jann"_s << u"pw"_s << u"news.xml"_s << u"The user name holds a control character"_s;
     QTest::newRow("local file named \"..\"") << u"ann"_s << u"pw"_s << u".."_s << u"The local file \""_s;
 }
 

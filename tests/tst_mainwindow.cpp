@@ -1,20 +1,20 @@
 // The main window: start-up, captions and tool tips, layout, field help, tab switching, About.
 #include "windowsupport.h"
 
-#include "window/editing/tabswitching.h"
-#include "core/system/systemlocale.h"
 #include "core/project/datetext.h"
+#include "core/system/systemlocale.h"
+#include "core/text/textfiles.h"
+#include "window/editing/tabswitching.h"
 #include "window/shell/aboutdialog.h"
 #include "window/shell/htmlpane.h"
-#include "core/text/textfiles.h"
 
 #include <feedsmith/version.h>
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTimer>
-#include <QSignalSpy>
 #include <QTreeView>
 
 using namespace Feedsmith;
@@ -75,16 +75,16 @@ void tst_MainWindow::startup_data()
     QTest::newRow("no marker, English locale") << u"en_GB.UTF-8"_s << QByteArray("-") << u"en"_s << true << u"File"_s;
     QTest::newRow("no marker, German locale") << u"de_DE.UTF-8"_s << QByteArray("-") << u"de"_s << true << u"Datei"_s;
     QTest::newRow("missing language falls back to English")
-        << u"fr_FR.UTF-8"_s << QByteArray("-") << u"en"_s << true << u"File"_s;
+            << u"fr_FR.UTF-8"_s << QByteArray("-") << u"en"_s << true << u"File"_s;
     QTest::newRow("C locale gives English") << u"C"_s << QByteArray("-") << u"en"_s << true << u"File"_s;
     QTest::newRow("marker 1 forces English, no filter")
-        << u"de_DE.UTF-8"_s << QByteArray("1") << u"en"_s << false << u"File"_s;
-    QTest::newRow("marker 1 with line break") << u"de_DE.UTF-8"_s << QByteArray("1\r\n") << u"en"_s << false
-                                              << u"File"_s;
+            << u"de_DE.UTF-8"_s << QByteArray("1") << u"en"_s << false << u"File"_s;
+    QTest::newRow("marker 1 with line break")
+            << u"de_DE.UTF-8"_s << QByteArray("1\r\n") << u"en"_s << false << u"File"_s;
     QTest::newRow("marker 0 keeps filter and language")
-        << u"de_DE.UTF-8"_s << QByteArray("0") << u"de"_s << true << u"Datei"_s;
+            << u"de_DE.UTF-8"_s << QByteArray("0") << u"de"_s << true << u"Datei"_s;
     QTest::newRow("marker 01 suppresses filter only")
-        << u"de_DE.UTF-8"_s << QByteArray("01") << u"de"_s << false << u"Datei"_s;
+            << u"de_DE.UTF-8"_s << QByteArray("01") << u"de"_s << false << u"Datei"_s;
 }
 
 void tst_MainWindow::startup()
@@ -114,52 +114,52 @@ void tst_MainWindow::englishCaptions_data()
     QTest::addColumn<QString>("caption");
 
     const std::pair<const char *, const char *> rows[] = {
-        {"file", "File"},
-        {"new", "New project"},
-        {"open", "Open project..."},
-        {"save", "Save project"},
-        {"saveas", "Save project as..."},
-        {"genrss", "Generate RSS file"},
-        {"exit", "Exit"},
-        {"help", "Help"},
-        {"about", "About Feedsmith"},
-        {"empty", "-"},
-        {"title", "Title"},
-        {"link", "Link"},
-        {"description", "Description"},
-        {"language", "Language"},
-        {"category", "Category"},
-        {"Label2", "Category"},
-        {"ttl", "Time to live (min)"},
-        {"imageurl", "Image URL"},
-        {"imagetitle", "Image title"},
-        {"imagelink", "Image link"},
-        {"Label1", "Number of entries"},
-        {"webmaster", "Webmaster"},
-        {"managingeditor", "Managing editor"},
-        {"ftpfile", "Local RSS file"},
-        {"ftpurl", "FTP server"},
-        {"ftpdir", "Remote directory"},
-        {"ftpusername", "User name"},
-        {"ftppassword", "Password"},
-        {"Label3", "Proxy"},
-        {"contenttitle", "Entry title"},
-        {"contentlink", "Entry link"},
-        {"createinfo", ""},
-        {"ftpfileproperties", ""},
-        {"Frame1", "Basic information"},
-        {"Frame2", "Channel image"},
-        {"Frame3", "Additional information"},
-        {"frehelp", "Help"},
-        {"Frame4", "Help"},
-        {"freEntry", "Entry"},
-        {"freSettings", "Settings"},
-        {"freFTP", "Publishing"},
-        {"cmdnewentry", "New entry"},
-        {"cmddeleteentry", "Delete entry"},
-        {"pasteAsText", "Paste as text"},
-        {"ftpgenfile", "Generate RSS file"},
-        {"ftpupload", "Upload"},
+            {"file", "File"},
+            {"new", "New project"},
+            {"open", "Open project..."},
+            {"save", "Save project"},
+            {"saveas", "Save project as..."},
+            {"genrss", "Generate RSS file"},
+            {"exit", "Exit"},
+            {"help", "Help"},
+            {"about", "About Feedsmith"},
+            {"empty", "-"},
+            {"title", "Title"},
+            {"link", "Link"},
+            {"description", "Description"},
+            {"language", "Language"},
+            {"category", "Category"},
+            {"Label2", "Category"},
+            {"ttl", "Time to live (min)"},
+            {"imageurl", "Image URL"},
+            {"imagetitle", "Image title"},
+            {"imagelink", "Image link"},
+            {"Label1", "Number of entries"},
+            {"webmaster", "Webmaster"},
+            {"managingeditor", "Managing editor"},
+            {"ftpfile", "Local RSS file"},
+            {"ftpurl", "FTP server"},
+            {"ftpdir", "Remote directory"},
+            {"ftpusername", "User name"},
+            {"ftppassword", "Password"},
+            {"Label3", "Proxy"},
+            {"contenttitle", "Entry title"},
+            {"contentlink", "Entry link"},
+            {"createinfo", ""},
+            {"ftpfileproperties", ""},
+            {"Frame1", "Basic information"},
+            {"Frame2", "Channel image"},
+            {"Frame3", "Additional information"},
+            {"frehelp", "Help"},
+            {"Frame4", "Help"},
+            {"freEntry", "Entry"},
+            {"freSettings", "Settings"},
+            {"freFTP", "Publishing"},
+            {"cmdnewentry", "New entry"},
+            {"cmddeleteentry", "Delete entry"},
+            {"pasteAsText", "Paste as text"},
+            {"ftpgenfile", "Generate RSS file"},
+            {"ftpupload", "Upload"},
     };
     for (const auto &[control, caption] : rows)
         QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(caption);
@@ -239,18 +239,18 @@ void tst_MainWindow::captionMatching_data()
     QTest::addColumn<QString>("caption");
 
     QTest::newRow("a key with a capital letter matches nothing")
-        << QByteArray("\t<title>Title</title>") << QByteArray("\t<Title>Title</Title>") << u"title"_s << u"title"_s;
+            << QByteArray("\t<title>Title</title>") << QByteArray("\t<Title>Title</Title>") << u"title"_s << u"title"_s;
     QTest::newRow("a label line reaches both labels of its key")
-        << QByteArray("\t<category>Category</category>") << QByteArray("\t<category>Topic</category>")
-        << u"Label2"_s << u"Topic"_s;
+            << QByteArray("\t<category>Category</category>") << QByteArray("\t<category>Topic</category>")
+            << u"Label2"_s << u"Topic"_s;
     QTest::newRow("a blank line ends the file")
-        << QByteArray("<group type=\"frame\">") << QByteArray("\r\n<group type=\"frame\">") << u"Frame1"_s
-        << u"basic"_s;
+            << QByteArray("<group type=\"frame\">") << QByteArray("\r\n<group type=\"frame\">") << u"Frame1"_s
+            << u"basic"_s;
     QTest::newRow("a group without type is skipped")
-        << QByteArray("<group type=\"button\">") << QByteArray("<group>") << u"ftpupload"_s << u"ftpupload"_s;
+            << QByteArray("<group type=\"button\">") << QByteArray("<group>") << u"ftpupload"_s << u"ftpupload"_s;
     QTest::newRow("a menu line leaves labels of the same key alone")
-        << QByteArray("\t<new>New project</new>") << QByteArray("\t<title>Menu title</title>") << u"title"_s
-        << u"Title"_s;
+            << QByteArray("\t<new>New project</new>") << QByteArray("\t<title>Menu title</title>") << u"title"_s
+            << u"Title"_s;
 }
 
 void tst_MainWindow::captionMatching()
@@ -269,8 +269,8 @@ void tst_MainWindow::missingTextsGiveEmptyToolTips()
 {
     Program program;
     QVERIFY(editLanguageFile(program.path(u"language-en.xml"_s),
-                             {{"\t<new>New project</new>", ""},   // the menu line
-                              {"\t<new>New project</new>", ""},   // the text line
+                             {{"\t<new>New project</new>", ""}, // the menu line
+                              {"\t<new>New project</new>", ""}, // the text line
                               {"\t<bold>Bold</bold>", ""}}));
     QVERIFY(program.start());
     QVERIFY(program.window->isVisible());
@@ -322,8 +322,8 @@ void tst_MainWindow::windowLayout()
             <= program.child<QWidget>(u"frehelp"_s)->mapTo(w, QPoint()).x());
     // The frames stand in their order from top to bottom, the loose fields below them.
     int previousTop = -1;
-    for (const QString &name : {u"Frame1"_s, u"Frame2"_s, u"Frame3"_s, u"txtNumber"_s, u"txtManagingeditor"_s,
-                                u"txtWebmaster"_s}) {
+    for (const QString &name :
+         {u"Frame1"_s, u"Frame2"_s, u"Frame3"_s, u"txtNumber"_s, u"txtManagingeditor"_s, u"txtWebmaster"_s}) {
         const int top = program.child<QWidget>(name)->mapTo(w, QPoint()).y();
         QVERIFY2(top > previousTop, qPrintable(name));
         previousTop = top;
@@ -349,9 +349,9 @@ void tst_MainWindow::focusOrder()
 {
     Program program;
     QVERIFY(program.start());
-    const QStringList settings = {u"txtTitle"_s,    u"txtLink"_s,      u"txtDescription"_s, u"txtImageurl"_s,
-                                  u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,   u"txtCategory"_s,
-                                  u"txtTTL"_s,      u"txtNumber"_s,    u"txtManagingeditor"_s, u"txtWebmaster"_s};
+    const QStringList settings = {u"txtTitle"_s,     u"txtLink"_s,       u"txtDescription"_s,    u"txtImageurl"_s,
+                                  u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,       u"txtCategory"_s,
+                                  u"txtTTL"_s,       u"txtNumber"_s,     u"txtManagingeditor"_s, u"txtWebmaster"_s};
     QCOMPARE(QApplication::focusWidget()->objectName(), settings.first());
     for (qsizetype i = 1; i < settings.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -360,7 +360,7 @@ void tst_MainWindow::focusOrder()
 
     program.window->selectPage(Page::Ftp);
     program.box(u"txtftpfile"_s)->setFocus();
-    const QStringList ftp = {u"txtftpfile"_s, u"ftpgenfile"_s, u"txtftpurl"_s, u"txtftpdir"_s,
+    const QStringList ftp = {u"txtftpfile"_s,     u"ftpgenfile"_s,     u"txtftpurl"_s,  u"txtftpdir"_s,
                              u"txtftpusername"_s, u"txtftppassword"_s, u"txtftpproxy"_s};
     for (qsizetype i = 1; i < ftp.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -412,17 +412,24 @@ void tst_MainWindow::fieldHelp_data()
     QTest::addColumn<QString>("pane");
     QTest::addColumn<QString>("otherPane");
     const std::pair<const char *, const char *> settings[] = {
-        {"txtLink", "link"},         {"txtDescription", "description"}, {"txtLanguage", "language"},
-        {"txtCategory", "category"}, {"txtTTL", "ttl"},                 {"txtNumber", "number"},
-        {"txtManagingeditor", "managingeditor"}, {"txtWebmaster", "webmaster"}, {"txtImageurl", "imageurl"},
-        {"txtimagetitle", "imagetitle"}, {"txtimagelink", "imagelink"},
+            {"txtLink", "link"},
+            {"txtDescription", "description"},
+            {"txtLanguage", "language"},
+            {"txtCategory", "category"},
+            {"txtTTL", "ttl"},
+            {"txtNumber", "number"},
+            {"txtManagingeditor", "managingeditor"},
+            {"txtWebmaster", "webmaster"},
+            {"txtImageurl", "imageurl"},
+            {"txtimagetitle", "imagetitle"},
+            {"txtimagelink", "imagelink"},
     };
     for (const auto &[field, key] : settings)
         QTest::newRow(field) << QString::fromLatin1(field) << QString::fromLatin1(key) << u"HelpBrowser"_s
                              << u"FTPHelpBrowser"_s;
     const std::pair<const char *, const char *> ftp[] = {
-        {"txtftpfile", "ftpfile"}, {"txtftpurl", "ftpurl"}, {"txtftpdir", "ftpdir"},
-        {"txtftpusername", "ftpusername"}, {"txtftppassword", "ftppassword"}, {"txtftpproxy", "ftpproxy"},
+            {"txtftpfile", "ftpfile"},         {"txtftpurl", "ftpurl"},           {"txtftpdir", "ftpdir"},
+            {"txtftpusername", "ftpusername"}, {"txtftppassword", "ftppassword"}, {"txtftpproxy", "ftpproxy"},
     };
     for (const auto &[field, key] : ftp)
         QTest::newRow(field) << QString::fromLatin1(field) << QString::fromLatin1(key) << u"FTPHelpBrowser"_s

@@ -63,49 +63,45 @@ void TestMarkupReader::singleLine_data()
     QTest::newRow("opening element only") << u"<settings>"_qs << QStringList{u"settings"_qs, {}, {}, {}};
     QTest::newRow("closing element only") << u"</settings>"_qs << QStringList{{}, {}, u"settings"_qs, {}};
     QTest::newRow("group with type attribute")
-        << u"<group type=\"menu\">"_qs << QStringList{u"group"_qs, {}, {}, u"type=\"menu\""_qs};
-    QTest::newRow("XML declaration")
-        << u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_qs
-        << QStringList{u"?xml"_qs, {}, {}, u"version=\"1.0\" encoding=\"UTF-8\"?"_qs};
+            << u"<group type=\"menu\">"_qs << QStringList{u"group"_qs, {}, {}, u"type=\"menu\""_qs};
+    QTest::newRow("XML declaration") << u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_qs
+                                     << QStringList{u"?xml"_qs, {}, {}, u"version=\"1.0\" encoding=\"UTF-8\"?"_qs};
     QTest::newRow("empty line") << QString() << QStringList{{}, {}, {}, {}};
-    QTest::newRow("value with inner blanks") << u"<title>Hallo Welt</title>"_qs
-                                             << QStringList{u"title"_qs, u"Hallo Welt"_qs, u"title"_qs, {}};
-    QTest::newRow("value trimmed of blanks") << u"<title>  v  </title>"_qs
-                                             << QStringList{u"title"_qs, u"v"_qs, u"title"_qs, {}};
+    QTest::newRow("value with inner blanks")
+            << u"<title>Hallo Welt</title>"_qs << QStringList{u"title"_qs, u"Hallo Welt"_qs, u"title"_qs, {}};
+    QTest::newRow("value trimmed of blanks")
+            << u"<title>  v  </title>"_qs << QStringList{u"title"_qs, u"v"_qs, u"title"_qs, {}};
     QTest::newRow("tabs removed everywhere in the value")
-        << u"<title>\ta\tb\t</title>"_qs << QStringList{u"title"_qs, u"ab"_qs, u"title"_qs, {}};
+            << u"<title>\ta\tb\t</title>"_qs << QStringList{u"title"_qs, u"ab"_qs, u"title"_qs, {}};
     QTest::newRow("blank behind a tab survives the trim")
-        << u"<title> \t x</title>"_qs << QStringList{u"title"_qs, u" x"_qs, u"title"_qs, {}};
-    QTest::newRow("line break marker")
-        << u"<d>a[:br:]b</d>"_qs << QStringList{u"d"_qs, u"a\r\nb"_qs, u"d"_qs, {}};
+            << u"<title> \t x</title>"_qs << QStringList{u"title"_qs, u" x"_qs, u"title"_qs, {}};
+    QTest::newRow("line break marker") << u"<d>a[:br:]b</d>"_qs << QStringList{u"d"_qs, u"a\r\nb"_qs, u"d"_qs, {}};
     QTest::newRow("line break marker in capitals")
-        << u"<d>a[:BR:]b[:Br:]c</d>"_qs << QStringList{u"d"_qs, u"a\r\nb\r\nc"_qs, u"d"_qs, {}};
+            << u"<d>a[:BR:]b[:Br:]c</d>"_qs << QStringList{u"d"_qs, u"a\r\nb\r\nc"_qs, u"d"_qs, {}};
     QTest::newRow("marker split by a tab found after the tab removal")
-        << u"<d>a[:b\tr:]b</d>"_qs << QStringList{u"d"_qs, u"a\r\nb"_qs, u"d"_qs, {}};
+            << u"<d>a[:b\tr:]b</d>"_qs << QStringList{u"d"_qs, u"a\r\nb"_qs, u"d"_qs, {}};
     QTest::newRow("line breaks from markers at the ends are kept")
-        << u"<d>[:br:]x[:br:]</d>"_qs << QStringList{u"d"_qs, u"\r\nx\r\n"_qs, u"d"_qs, {}};
-    QTest::newRow("two elements, first only")
-        << u"<a>1</a><b>2</b>"_qs << QStringList{u"a"_qs, u"1"_qs, u"a"_qs, {}};
+            << u"<d>[:br:]x[:br:]</d>"_qs << QStringList{u"d"_qs, u"\r\nx\r\n"_qs, u"d"_qs, {}};
+    QTest::newRow("two elements, first only") << u"<a>1</a><b>2</b>"_qs << QStringList{u"a"_qs, u"1"_qs, u"a"_qs, {}};
     QTest::newRow("close angle inside the value stays")
-        << u"<title>a > b</title>"_qs << QStringList{u"title"_qs, u"a > b"_qs, u"title"_qs, {}};
+            << u"<title>a > b</title>"_qs << QStringList{u"title"_qs, u"a > b"_qs, u"title"_qs, {}};
     QTest::newRow("value without end tag taken whole")
-        << u"<title>text to the end."_qs << QStringList{u"title"_qs, u"text to the end."_qs, {}, {}};
+            << u"<title>text to the end."_qs << QStringList{u"title"_qs, u"text to the end."_qs, {}, {}};
     QTest::newRow("slash in start tag ends it, no value")
-        << u"<a/b>text</a>"_qs << QStringList{u"a"_qs, {}, u"b"_qs, {}};
+            << u"<a/b>text</a>"_qs << QStringList{u"a"_qs, {}, u"b"_qs, {}};
     QTest::newRow("self-closing tag with attribute")
-        << u"<img src=x/>text"_qs << QStringList{u"img"_qs, {}, {}, u"src=x"_qs};
+            << u"<img src=x/>text"_qs << QStringList{u"img"_qs, {}, {}, u"src=x"_qs};
     QTest::newRow("indented with blanks, name in attribute column")
-        << u"  <title>v</title>"_qs << QStringList{{}, u"v"_qs, u"title"_qs, u"title"_qs};
+            << u"  <title>v</title>"_qs << QStringList{{}, u"v"_qs, u"title"_qs, u"title"_qs};
     QTest::newRow("indented with tabs is harmless")
-        << u"\t\t<title>v</title>"_qs << QStringList{u"title"_qs, u"v"_qs, u"title"_qs, {}};
+            << u"\t\t<title>v</title>"_qs << QStringList{u"title"_qs, u"v"_qs, u"title"_qs, {}};
     QTest::newRow("blank before closing angle of the start tag")
-        << u"<title >v</title >"_qs << QStringList{u"title"_qs, u"v"_qs, u"title"_qs, {}};
+            << u"<title >v</title >"_qs << QStringList{u"title"_qs, u"v"_qs, u"title"_qs, {}};
     QTest::newRow("attributes trimmed and cleared of tabs")
-        << u"<group \ttype=\"list\"  >"_qs << QStringList{u"group"_qs, {}, {}, u"type=\"list\""_qs};
+            << u"<group \ttype=\"list\"  >"_qs << QStringList{u"group"_qs, {}, {}, u"type=\"list\""_qs};
     QTest::newRow("only blanks are trimmed, a lone LF stays")
-        << u"<t>\n a </t>"_qs << QStringList{u"t"_qs, u"\n a"_qs, u"t"_qs, {}};
-    QTest::newRow("lone LF belongs to the value")
-        << u"<t>a\nb</t>"_qs << QStringList{u"t"_qs, u"a\nb"_qs, u"t"_qs, {}};
+            << u"<t>\n a </t>"_qs << QStringList{u"t"_qs, u"\n a"_qs, u"t"_qs, {}};
+    QTest::newRow("lone LF belongs to the value") << u"<t>a\nb</t>"_qs << QStringList{u"t"_qs, u"a\nb"_qs, u"t"_qs, {}};
 }
 
 void TestMarkupReader::singleLine()
@@ -124,37 +120,37 @@ void TestMarkupReader::lineSequences_data()
 
     const QStringList blank{{}, {}, {}, {}};
     QTest::newRow("lines ended by CR LF")
-        << u"<a>1</a>\r\n<b>2</b>\r\n"_qs
-        << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
+            << u"<a>1</a>\r\n<b>2</b>\r\n"_qs
+            << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
     QTest::newRow("lines ended by lone CR")
-        << u"<a>1</a>\r<b>2</b>\r"_qs
-        << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
+            << u"<a>1</a>\r<b>2</b>\r"_qs
+            << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
     QTest::newRow("last line without terminator")
-        << u"<a>1</a>\r\n<b>2</b>"_qs
-        << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
+            << u"<a>1</a>\r\n<b>2</b>"_qs
+            << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
     QTest::newRow("lone LF does not end a line")
-        << u"<a>1</a>\n<b>2</b>"_qs << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}};
-    QTest::newRow("blank lines are rows") << u"\r\n<a>1</a>\r\n\r\n"_qs
-                                          << QList<QStringList>{blank, {u"a"_qs, u"1"_qs, u"a"_qs, {}}, blank};
+            << u"<a>1</a>\n<b>2</b>"_qs << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}};
+    QTest::newRow("blank lines are rows")
+            << u"\r\n<a>1</a>\r\n\r\n"_qs << QList<QStringList>{blank, {u"a"_qs, u"1"_qs, u"a"_qs, {}}, blank};
     QTest::newRow("CR CR LF gives an empty line between")
-        << u"<a>1</a>\r\r\n<b>2</b>"_qs
-        << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, blank, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
+            << u"<a>1</a>\r\r\n<b>2</b>"_qs
+            << QList<QStringList>{{u"a"_qs, u"1"_qs, u"a"_qs, {}}, blank, {u"b"_qs, u"2"_qs, u"b"_qs, {}}};
     QTest::newRow("no lines at all") << QString() << QList<QStringList>{};
     QTest::newRow("open element then a line without angle")
-        << u"<settings>\r\nplain text"_qs
-        << QList<QStringList>{{u"settings"_qs, {}, {}, {}}, {u"p"_qs, u"plain text"_qs, {}, {}}};
+            << u"<settings>\r\nplain text"_qs
+            << QList<QStringList>{{u"settings"_qs, {}, {}, {}}, {u"p"_qs, u"plain text"_qs, {}, {}}};
     QTest::newRow("open element then an ordinary line")
-        << u"<group type=\"menu\">\r\n<text>v</text>"_qs
-        << QList<QStringList>{{u"group"_qs, {}, {}, u"type=\"menu\""_qs}, {u"text"_qs, u"v"_qs, u"text"_qs, {}}};
+            << u"<group type=\"menu\">\r\n<text>v</text>"_qs
+            << QList<QStringList>{{u"group"_qs, {}, {}, u"type=\"menu\""_qs}, {u"text"_qs, u"v"_qs, u"text"_qs, {}}};
     QTest::newRow("carried-over value ends at the next angle")
-        << u"<settings>\r\nab<c>d"_qs
-        << QList<QStringList>{{u"settings"_qs, {}, {}, {}}, {u"ac"_qs, u"abd"_qs, {}, {}}};
+            << u"<settings>\r\nab<c>d"_qs
+            << QList<QStringList>{{u"settings"_qs, {}, {}, {}}, {u"ac"_qs, u"abd"_qs, {}, {}}};
     QTest::newRow("unfinished end tag carries over")
-        << u"<a>x</a\r\nb>y"_qs
-        << QList<QStringList>{{u"a"_qs, u"x"_qs, u"a"_qs, {}}, {u"b"_qs, u"y"_qs, u"b"_qs, {}}};
+            << u"<a>x</a\r\nb>y"_qs
+            << QList<QStringList>{{u"a"_qs, u"x"_qs, u"a"_qs, {}}, {u"b"_qs, u"y"_qs, u"b"_qs, {}}};
     QTest::newRow("closed element leaves nothing open")
-        << u"<a>x</a>\r\nplain"_qs
-        << QList<QStringList>{{u"a"_qs, u"x"_qs, u"a"_qs, {}}, {u"plain"_qs, {}, {}, {}}};
+            << u"<a>x</a>\r\nplain"_qs
+            << QList<QStringList>{{u"a"_qs, u"x"_qs, u"a"_qs, {}}, {u"plain"_qs, {}, {}, {}}};
 }
 
 void TestMarkupReader::lineSequences()
@@ -216,8 +212,7 @@ void TestMarkupReader::filePath_data()
     QTest::newRow("project extension inside the name kept") << u"/f/"_qs << u"a.rsx.bak"_qs << u"/f/a.rsx.bak"_qs;
     QTest::newRow("name ending in .xml gets a second one") << u"/f/"_qs << u"x.xml"_qs << u"/f/x.xml.xml"_qs;
     QTest::newRow("settings name") << u"/p/"_qs << u"programsettings"_qs << u"/p/programsettings.xml"_qs;
-    QTest::newRow("plain joining, separator in the name")
-        << u"/p"_qs << u"/language-en"_qs << u"/p/language-en.xml"_qs;
+    QTest::newRow("plain joining, separator in the name") << u"/p"_qs << u"/language-en"_qs << u"/p/language-en.xml"_qs;
     QTest::newRow("rsx without dot is no project name") << u"/f/"_qs << u"rsxfile"_qs << u"/f/rsxfile.xml"_qs;
 }
 
@@ -237,13 +232,13 @@ void TestMarkupReader::readMarkupFile_data()
     QTest::addColumn<QString>("value");
 
     QTest::newRow("capital project extension opened under that name")
-        << QStringList{u"Feed.RSX"_qs, u"Feed.RSX.xml"_qs} << u"Feed.RSX"_qs << true << u"Feed.RSX"_qs;
+            << QStringList{u"Feed.RSX"_qs, u"Feed.RSX.xml"_qs} << u"Feed.RSX"_qs << true << u"Feed.RSX"_qs;
     QTest::newRow("lower-case project extension")
-        << QStringList{u"feed.rsx"_qs, u"feed.rsx.xml"_qs} << u"feed.rsx"_qs << true << u"feed.rsx"_qs;
+            << QStringList{u"feed.rsx"_qs, u"feed.rsx.xml"_qs} << u"feed.rsx"_qs << true << u"feed.rsx"_qs;
     QTest::newRow("name ending in .xml looked for with a second one")
-        << QStringList{u"x.xml"_qs, u"x.xml.xml"_qs} << u"x.xml"_qs << true << u"x.xml.xml"_qs;
+            << QStringList{u"x.xml"_qs, u"x.xml.xml"_qs} << u"x.xml"_qs << true << u"x.xml.xml"_qs;
     QTest::newRow("name ending in .xml, only that file there")
-        << QStringList{u"x.xml"_qs} << u"x.xml"_qs << false << QString();
+            << QStringList{u"x.xml"_qs} << u"x.xml"_qs << false << QString();
     QTest::newRow("settings name") << QStringList{u"programsettings.xml"_qs} << u"programsettings"_qs << true
                                    << u"programsettings.xml"_qs;
 }
@@ -331,16 +326,13 @@ void TestMarkupReader::getAttribute_data()
     QTest::newRow("value split at the first equals sign") << u"href"_qs << u"href=\"a=b\""_qs << u"a=b"_qs;
     QTest::newRow("every quote removed") << u"t"_qs << u"t=\"a\"b\""_qs << u"ab"_qs;
     QTest::newRow("question mark of a declaration stays")
-        << u"encoding"_qs << u"version=\"1.0\" encoding=\"UTF-8\"?"_qs << u"UTF-8?"_qs;
+            << u"encoding"_qs << u"version=\"1.0\" encoding=\"UTF-8\"?"_qs << u"UTF-8?"_qs;
     QTest::newRow("lone question mark matches nothing") << u"?"_qs << u"version=\"1.0\" ?"_qs << QString();
-    QTest::newRow("piece without equals sign named like the attribute")
-        << u"type"_qs << u"type"_qs << QString();
+    QTest::newRow("piece without equals sign named like the attribute") << u"type"_qs << u"type"_qs << QString();
     QTest::newRow("piece without equals sign does not replace a match")
-        << u"type"_qs << u"type=\"menu\" type"_qs << u"menu"_qs;
-    QTest::newRow("empty piece between two blanks matches nothing")
-        << QString() << u"a=\"1\"  b=\"2\""_qs << QString();
-    QTest::newRow("two blanks do not hide the next piece")
-        << u"b"_qs << u"a=\"1\"  b=\"2\""_qs << u"2"_qs;
+            << u"type"_qs << u"type=\"menu\" type"_qs << u"menu"_qs;
+    QTest::newRow("empty piece between two blanks matches nothing") << QString() << u"a=\"1\"  b=\"2\""_qs << QString();
+    QTest::newRow("two blanks do not hide the next piece") << u"b"_qs << u"a=\"1\"  b=\"2\""_qs << u"2"_qs;
 }
 
 void TestMarkupReader::getAttribute()

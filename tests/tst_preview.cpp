@@ -44,17 +44,17 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("title and link make a link") << u"News"_s << u"https://example.org/1"_s
-                                                    << u"<a href=\"https://example.org/1\">News</a>"_s;
+        QTest::newRow("title and link make a link")
+                << u"News"_s << u"https://example.org/1"_s << u"<a href=\"https://example.org/1\">News</a>"_s;
         QTest::newRow("title only is plain text") << u"News"_s << QString() << u"News"_s;
         QTest::newRow("link only gives nothing") << QString() << u"https://example.org/1"_s << QString();
         QTest::newRow("neither gives nothing") << QString() << QString() << QString();
         QTest::newRow("title inserted as HTML, link as an attribute value")
-            << u"Café & <i>Bar</i>"_s << u"https://example.org/?a=1&b=2"_s
-            << u"<a href=\"https://example.org/?a=1&amp;b=2\">Café & <i>Bar</i></a>"_s;
+                << u"Café & <i>Bar</i>"_s << u"https://example.org/?a=1&b=2"_s
+                << u"<a href=\"https://example.org/?a=1&amp;b=2\">Café & <i>Bar</i></a>"_s;
         QTest::newRow("link cannot leave its attribute")
-            << u"News"_s << u"x\" onmouseover=\"alert(1)\"><script>"_s
-            << u"<a href=\"x&quot; onmouseover=&quot;alert(1)&quot;&gt;&lt;script&gt;\">News</a>"_s;
+                << u"News"_s << u"x\" onmouseover=\"alert(1)\"><script>"_s
+                << u"<a href=\"x&quot; onmouseover=&quot;alert(1)&quot;&gt;&lt;script&gt;\">News</a>"_s;
     }
 
     void entryTitle()
@@ -77,13 +77,13 @@ private slots:
         QTest::newRow("page title in capitals") << entry << u"<{TITLE}>"_s << u"<My news>"_s;
         QTest::newRow("page title capitalised") << entry << u"<{Title}>"_s << u"<My news>"_s;
         QTest::newRow("page title in small letters") << entry << u"<{title}>"_s << u"<My news>"_s;
-        QTest::newRow("every occurrence of the page title") << entry << u"{TITLE}|{title}|{TITLE}"_s
-                                                            << u"My news|My news|My news"_s;
+        QTest::newRow("every occurrence of the page title")
+                << entry << u"{TITLE}|{title}|{TITLE}"_s << u"My news|My news|My news"_s;
         QTest::newRow("feed title in mixed case") << entry << u"<{FeedTitle}>"_s << u"<My news>"_s;
         QTest::newRow("entries in small letters") << entry << u"<{entries}>"_s << u"<T:C>"_s;
         QTest::newRow("entry placeholders in mixed case") << u"{Title}+{description}"_s << u"{ENTRIES}"_s << u"T+C"_s;
-        QTest::newRow("every occurrence in the entry") << u"{DESCRIPTION}{Description}{TITLE}{title}"_s
-                                                       << u"{ENTRIES}"_s << u"CCTT"_s;
+        QTest::newRow("every occurrence in the entry")
+                << u"{DESCRIPTION}{Description}{TITLE}{title}"_s << u"{ENTRIES}"_s << u"CCTT"_s;
         QTest::newRow("styles in mixed case") << entry << u"<{Styles}>"_s << u"<"_s + TestStyleBlock + u">"_s;
         QTest::newRow("page without placeholders") << entry << u"<p>plain</p>"_s << u"<p>plain</p>"_s;
     }
@@ -105,12 +105,12 @@ private slots:
         QTest::addColumn<QString>("content");
         QTest::addColumn<QString>("expected");
         QTest::newRow("entry title naming the description")
-            << u"C"_s << u"{DESCRIPTION}{description}"_s << u"body"_s << u"C|C|{DESCRIPTION}{description}:body|S"_s;
+                << u"C"_s << u"{DESCRIPTION}{description}"_s << u"body"_s << u"C|C|{DESCRIPTION}{description}:body|S"_s;
         QTest::newRow("body naming the entry title") << u"C"_s << u"T"_s << u"{TITLE}"_s << u"C|C|T:{TITLE}|S"_s;
         QTest::newRow("channel title naming the entries and styles")
-            << u"{ENTRIES}{STYLES}"_s << u"T"_s << u"b"_s << u"{ENTRIES}{STYLES}|{ENTRIES}{STYLES}|T:b|S"_s;
+                << u"{ENTRIES}{STYLES}"_s << u"T"_s << u"b"_s << u"{ENTRIES}{STYLES}|{ENTRIES}{STYLES}|T:b|S"_s;
         QTest::newRow("unknown and broken placeholders stay")
-            << u"C"_s << u"{TITLE"_s << u"{NOPE}{"_s << u"C|C|{TITLE:{NOPE}{|S"_s;
+                << u"C"_s << u"{TITLE"_s << u"{NOPE}{"_s << u"C|C|{TITLE:{NOPE}{|S"_s;
     }
 
     void insertedTextIsNotFilledAgain()
@@ -144,7 +144,7 @@ private slots:
         QTest::addColumn<QString>("content");
         QTest::newRow("empty content gives nothing") << QString();
         QTest::newRow("editor document with style block and line break")
-            << u"<html><head>"_s + TestStyleBlock + u"</head><body><p>Grüße &amp; →</p>\r\n</body></html>"_s;
+                << u"<html><head>"_s + TestStyleBlock + u"</head><body><p>Grüße &amp; →</p>\r\n</body></html>"_s;
         QTest::newRow("stored body with bracket escapes") << TestStyleBlock + u"[[b]]x[:bst:] &nbsp;"_s;
         QTest::newRow("several style blocks") << TestStyleBlock + TestStyleBlock + u"<p>x</p>"_s;
     }
@@ -168,25 +168,25 @@ private slots:
         const QString url = u"https://example.org/logo.png"_s;
         const QString link = u"https://example.org/"_s;
         QTest::newRow("image with title and link")
-            << u"My news"_s << url << u"Logo"_s << link
-            << u"<a href=\"https://example.org/\"><img src = \"https://example.org/logo.png\" alt=\"Logo\" "
-               u"border = 0\"></a>"_s;
+                << u"My news"_s << url << u"Logo"_s << link
+                << u"<a href=\"https://example.org/\"><img src = \"https://example.org/logo.png\" alt=\"Logo\" "
+                   u"border = 0\"></a>"_s;
         QTest::newRow("image without link")
-            << u"My news"_s << url << u"Logo"_s << QString()
-            << u"<img src = \"https://example.org/logo.png\" alt=\"Logo\" border = 0\">"_s;
+                << u"My news"_s << url << u"Logo"_s << QString()
+                << u"<img src = \"https://example.org/logo.png\" alt=\"Logo\" border = 0\">"_s;
         QTest::newRow("image with empty title gives an empty alternative text")
-            << u"My news"_s << url << QString() << QString()
-            << u"<img src = \"https://example.org/logo.png\" alt=\"\" border = 0\">"_s;
+                << u"My news"_s << url << QString() << QString()
+                << u"<img src = \"https://example.org/logo.png\" alt=\"\" border = 0\">"_s;
         QTest::newRow("image link without url gives the channel title")
-            << u"My news"_s << QString() << u"Logo"_s << link << u"My news"_s;
+                << u"My news"_s << QString() << u"Logo"_s << link << u"My news"_s;
         QTest::newRow("image fields cannot leave their attributes")
-            << u"My news"_s << u"x.png\" onerror=\"alert(1)"_s << u"a\"<b>"_s << u"l\"><script>"_s
-            << u"<a href=\"l&quot;&gt;&lt;script&gt;\"><img src = \"x.png&quot; onerror=&quot;alert(1)\" "
-               u"alt=\"a&quot;&lt;b&gt;\" border = 0\"></a>"_s;
-        QTest::newRow("no image gives the channel title") << u"My news"_s << QString() << QString() << QString()
-                                                          << u"My news"_s;
-        QTest::newRow("no image and no title gives nothing") << QString() << QString() << QString() << QString()
-                                                             << QString();
+                << u"My news"_s << u"x.png\" onerror=\"alert(1)"_s << u"a\"<b>"_s << u"l\"><script>"_s
+                << u"<a href=\"l&quot;&gt;&lt;script&gt;\"><img src = \"x.png&quot; onerror=&quot;alert(1)\" "
+                   u"alt=\"a&quot;&lt;b&gt;\" border = 0\"></a>"_s;
+        QTest::newRow("no image gives the channel title")
+                << u"My news"_s << QString() << QString() << QString() << u"My news"_s;
+        QTest::newRow("no image and no title gives nothing")
+                << QString() << QString() << QString() << QString() << QString();
     }
 
     void feedTitle()
@@ -201,8 +201,8 @@ private slots:
         QFETCH(QString, imagelink);
         document.channel.imagelink = imagelink;
         QFETCH(QString, expected);
-        const QString page = BuildPreviewPage(document, 0, QString(), u"<title>{TITLE}</title>[{FEEDTITLE}]"_s,
-                                              TestStyleBlock);
+        const QString page =
+                BuildPreviewPage(document, 0, QString(), u"<title>{TITLE}</title>[{FEEDTITLE}]"_s, TestStyleBlock);
         QCOMPARE(page, u"<title>"_s + title + u"</title>["_s + expected + u"]"_s);
     }
 
@@ -213,7 +213,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("no entry taken leaves the placeholder") << 0 << u"<{TITLE}>"_s << u"[{ENTRIES}]"_s;
         QTest::newRow("entries filling to nothing leave the placeholder")
-            << 3 << u"{DESCRIPTION}"_s << u"[{ENTRIES}]"_s;
+                << 3 << u"{DESCRIPTION}"_s << u"[{ENTRIES}]"_s;
         QTest::newRow("empty entry template leaves the placeholder") << 3 << QString() << u"[{ENTRIES}]"_s;
         QTest::newRow("two newest in feed order") << 2 << u"<{TITLE}>"_s << u"[<key3><key2>]"_s;
         QTest::newRow("all in feed order") << 3 << u"<{TITLE}>"_s << u"[<key3><key2><key1>]"_s;
@@ -271,7 +271,7 @@ private slots:
         for (int i = 12; i >= 1; --i)
             all12 += "<key" + QByteArray::number(i) + '>';
         QTest::newRow("ten of ten, key10 first")
-            << 10 << u"10"_s << "<key10><key9><key8><key7><key6><key5><key4><key3><key2><key1>"_ba << u"10"_s;
+                << 10 << u"10"_s << "<key10><key9><key8><key7><key6><key5><key4><key3><key2><key1>"_ba << u"10"_s;
         const QByteArray key12to3 = all12.left(all12.indexOf("<key2>"));
         QTest::newRow("ten of twelve, key12 to key3") << 12 << u"10"_s << key12to3 << u"10"_s;
         QTest::newRow("number 15 shows all twelve") << 12 << u"15"_s << all12 << u"15"_s;
@@ -382,7 +382,8 @@ private slots:
         const PreviewResult result = BuildPreview(document, folder.path(), folder.page(), QLocale::c());
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(FeedsmithTest::readBytes(folder.page()),
-                 "Gr\xFC\xDF" "e \x80 &#8594;|<p>\xC4 &#128512;</p>\r\n"_ba);
+                 "Gr\xFC\xDF"
+                 "e \x80 &#8594;|<p>\xC4 &#128512;</p>\r\n"_ba);
     }
 
     void shippedTemplates()

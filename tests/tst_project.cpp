@@ -3,9 +3,9 @@
 #include "core/project/datetext.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
-#include "core/text/windows1252.h"
 #include "core/text/markupreader.h"
 #include "core/text/textfiles.h"
+#include "core/text/windows1252.h"
 
 #include "testsupport.h"
 
@@ -127,10 +127,10 @@ bool codePageUpperHalf(char32_t cp)
 {
     if (cp >= 0xA0 && cp <= 0xFF)
         return true;
-    static const char32_t high[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
-                                    0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-                                    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178,
-                                    0x81,   0x8D,   0x8F,   0x90,   0x9D};
+    static const char32_t high[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
+                                    0x2030, 0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C,
+                                    0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A,
+                                    0x0153, 0x017E, 0x0178, 0x81,   0x8D,   0x8F,   0x90,   0x9D};
     return std::find(std::begin(high), std::end(high), cp) != std::end(high);
 }
 
@@ -138,10 +138,10 @@ bool codePageUpperHalf(char32_t cp)
 const QHash<QChar, QString> &transliterations()
 {
     static const QHash<QChar, QString> table = {
-        {QChar(0x00E4), u"ae"_s},   {QChar(0x00C4), u"Ae"_s}, {QChar(0x00D6), u"Oe"_s}, {QChar(0x00F6), u"oe"_s},
-        {QChar(0x00DF), u"ss"_s},   {QChar(0x00E9), u"e"_s},  {QChar(0x00C9), u"E"_s},  {QChar(0x20AC), u"Euro"_s},
-        {QChar(0x00BD), u"1/2"_s},  {QChar(0x2019), QString()}, {QChar(0x2013), QString()},
-        {QChar(0x00A0), u" "_s},
+            {QChar(0x00E4), u"ae"_s},   {QChar(0x00C4), u"Ae"_s},   {QChar(0x00D6), u"Oe"_s},
+            {QChar(0x00F6), u"oe"_s},   {QChar(0x00DF), u"ss"_s},   {QChar(0x00E9), u"e"_s},
+            {QChar(0x00C9), u"E"_s},    {QChar(0x20AC), u"Euro"_s}, {QChar(0x00BD), u"1/2"_s},
+            {QChar(0x2019), QString()}, {QChar(0x2013), QString()}, {QChar(0x00A0), u" "_s},
     };
     return table;
 }
@@ -221,7 +221,9 @@ QString decodeHighReferences(const QString &t, bool valueReferences = false)
         bool ok = false;
         const qulonglong n = m.captured(1).toULongLong(&ok);
         out += t.mid(last, m.capturedStart() - last);
-        if (ok && ((n > 255 && n <= 0x10FFFF && !(n >= 0xD800 && n <= 0xDFFF)) || (valueReferences && (n == 9 || n == 32 || n == 38 || n == 60 || n == 62)))) {
+        if (ok
+            && ((n > 255 && n <= 0x10FFFF && !(n >= 0xD800 && n <= 0xDFFF))
+                || (valueReferences && (n == 9 || n == 32 || n == 38 || n == 60 || n == 62)))) {
             const char32_t cp = char32_t(n);
             out += QString::fromUcs4(&cp, 1);
         } else {
@@ -246,7 +248,8 @@ QString trimBlanks(const QString &t)
 
 // What the reader takes from a value line: the text up to the first "<" or the end of the line
 // (a CR; a lone LF is text), less any ">" standing right after the start tag, blanks trimmed at
-// both ends, then every tab dropped, then "[:br:]" as CR LF. A value on the first line after a line that only opens an element ("<settings>",
+// both ends, then every tab dropped, then "[:br:]" as CR LF. A value on the first line after a line that only opens an
+// element ("<settings>",
 // "<entry>") is read together with that line's indentation tabs, so its leading blanks stay.
 QString readValue(const QString &written, int carriedTabs)
 {
@@ -337,18 +340,18 @@ struct ChannelTag
 const QList<ChannelTag> &channelTags()
 {
     static const QList<ChannelTag> tags = {
-        {u"title"_s, &ChannelSettings::title},
-        {u"link"_s, &ChannelSettings::link},
-        {u"description"_s, &ChannelSettings::description},
-        {u"number"_s, &ChannelSettings::number},
-        {u"language"_s, &ChannelSettings::language},
-        {u"managingeditor"_s, &ChannelSettings::managingeditor},
-        {u"webmaster"_s, &ChannelSettings::webmaster},
-        {u"category"_s, &ChannelSettings::category},
-        {u"ttl"_s, &ChannelSettings::ttl},
-        {u"imageurl"_s, &ChannelSettings::imageurl},
-        {u"imagetitle"_s, &ChannelSettings::imagetitle},
-        {u"imagelink"_s, &ChannelSettings::imagelink},
+            {u"title"_s, &ChannelSettings::title},
+            {u"link"_s, &ChannelSettings::link},
+            {u"description"_s, &ChannelSettings::description},
+            {u"number"_s, &ChannelSettings::number},
+            {u"language"_s, &ChannelSettings::language},
+            {u"managingeditor"_s, &ChannelSettings::managingeditor},
+            {u"webmaster"_s, &ChannelSettings::webmaster},
+            {u"category"_s, &ChannelSettings::category},
+            {u"ttl"_s, &ChannelSettings::ttl},
+            {u"imageurl"_s, &ChannelSettings::imageurl},
+            {u"imagetitle"_s, &ChannelSettings::imagetitle},
+            {u"imagelink"_s, &ChannelSettings::imagelink},
     };
     return tags;
 }
@@ -464,8 +467,9 @@ void TestProject::newDocumentGivesSevenLines()
     QString error;
     QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     const QByteArray bytes = FeedsmithTest::readBytes(path);
-    QCOMPARE(bytes, crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<settings>", "\t<number>10</number>",
-                          "\t<ttl>1440</ttl>", "</settings>", "<ftpsettings>", "</ftpsettings>"}));
+    QCOMPARE(bytes,
+             crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<settings>", "\t<number>10</number>",
+                   "\t<ttl>1440</ttl>", "</settings>", "<ftpsettings>", "</ftpsettings>"}));
     QCOMPARE(bytes.count("\r\n"), 7);
 }
 
@@ -493,28 +497,30 @@ void TestProject::channelAndFtpFieldsAreWrittenToReadBackWhole()
     doc.ftp.ftpproxy = u"proxy:8080"_s;
 
     const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
-    QCOMPARE(bytes, crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
-                          "<settings>",
-                          "\t<title>Tom &#60;&> Jerry</title>",
-                          "\t<link>&#32;https://x.example/&#32;</link>",
-                          "\t<description>Gr\xfc\xdf" "e&#9;aus K\xf6ln, [:br:] [[x]]</description>",
-                          "\t<number>7</number>",
-                          "\t<language>de</language>",
-                          "\t<managingeditor>ed@example.com</managingeditor>",
-                          "\t<webmaster>wm@example.com</webmaster>",
-                          "\t<category>Caf\xe9</category>",
-                          "\t<ttl>60</ttl>",
-                          "\t<imageurl>https://x.example/logo.png</imageurl>",
-                          "\t<imagetitle>Logo &#8594; neu</imagetitle>",
-                          "\t<imagelink>https://x.example/</imagelink>",
-                          "</settings>",
-                          "<ftpsettings>",
-                          "\t<ftpfile>/tmp/feed.xml</ftpfile>",
-                          "\t<ftpurl>ftp.example.com</ftpurl>",
-                          "\t<ftpdir>/htdocs</ftpdir>",
-                          "\t<ftpusername>jane</ftpusername>",
-                          "\t<ftpproxy>proxy:8080</ftpproxy>",
-                          "</ftpsettings>"}));
+    QCOMPARE(bytes,
+             crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                   "<settings>",
+                   "\t<title>Tom &#60;&> Jerry</title>",
+                   "\t<link>&#32;https://x.example/&#32;</link>",
+                   "\t<description>Gr\xfc\xdf"
+                   "e&#9;aus K\xf6ln, [:br:] [[x]]</description>",
+                   "\t<number>7</number>",
+                   "\t<language>de</language>",
+                   "\t<managingeditor>ed@example.com</managingeditor>",
+                   "\t<webmaster>wm@example.com</webmaster>",
+                   "\t<category>Caf\xe9</category>",
+                   "\t<ttl>60</ttl>",
+                   "\t<imageurl>https://x.example/logo.png</imageurl>",
+                   "\t<imagetitle>Logo &#8594; neu</imagetitle>",
+                   "\t<imagelink>https://x.example/</imagelink>",
+                   "</settings>",
+                   "<ftpsettings>",
+                   "\t<ftpfile>/tmp/feed.xml</ftpfile>",
+                   "\t<ftpurl>ftp.example.com</ftpurl>",
+                   "\t<ftpdir>/htdocs</ftpdir>",
+                   "\t<ftpusername>jane</ftpusername>",
+                   "\t<ftpproxy>proxy:8080</ftpproxy>",
+                   "</ftpsettings>"}));
 }
 
 void TestProject::entryGroupLines_data()
@@ -527,44 +533,46 @@ void TestProject::entryGroupLines_data()
     const QByteArray start = "\t<entry>\r\n";
     const QByteArray end = "\t\t<date>2026-12-06 09:00:00</date>\r\n\t</entry>\r\n";
 
-    QTest::newRow("empty title, link and content give three lines") << QString() << QString() << QString()
-                                                                    << QByteArray(start + end);
+    QTest::newRow("empty title, link and content give three lines")
+            << QString() << QString() << QString() << QByteArray(start + end);
     QTest::newRow("title keeps its edge blanks and its <")
-        << u" Tom <b>, x "_s << u"https://x.example/?a=1,b=2"_s << QString()
-        << QByteArray(start + "\t\t<title>&#32;Tom &#60;b>, x&#32;</title>\r\n\t\t<link>https://x.example/?a=1,b=2</link>\r\n"
-                      + end);
+            << u" Tom <b>, x "_s << u"https://x.example/?a=1,b=2"_s << QString()
+            << QByteArray(start
+                          + "\t\t<title>&#32;Tom &#60;b>, "
+                            "x&#32;</title>\r\n\t\t<link>https://x.example/?a=1,b=2</link>\r\n"
+                          + end);
     QTest::newRow("title outside the code page becomes references")
-        << u"Caf\u00e9 \u2192 \U0001F600"_s << QString() << QString()
-        << QByteArray(start + "\t\t<title>Caf\xe9 &#8594; &#128512;</title>\r\n" + end);
+            << u"Caf\u00e9 \u2192 \U0001F600"_s << QString() << QString()
+            << QByteArray(start + "\t\t<title>Caf\xe9 &#8594; &#128512;</title>\r\n" + end);
     QTest::newRow("editor document with nothing typed gives an empty content line")
-        << QString() << QString() << u"<html><head>{STYLE}</head><body></body></html>"_s
-        << QByteArray(start + "\t\t<content></content>\r\n" + end);
+            << QString() << QString() << u"<html><head>{STYLE}</head><body></body></html>"_s
+            << QByteArray(start + "\t\t<content></content>\r\n" + end);
     QTest::newRow("content holding only the style block gives an empty content line")
-        << QString() << QString() << u"{STYLE}"_s << QByteArray(start + "\t\t<content></content>\r\n" + end);
+            << QString() << QString() << u"{STYLE}"_s << QByteArray(start + "\t\t<content></content>\r\n" + end);
     QTest::newRow("body with comma, angle brackets and line breaks is one line")
-        << QString() << QString() << u"<html><body><p>a, b</p>\r\n<p>c</p>\n\r</body></html>"_s
-        << QByteArray(start + "\t\t<content>[[p]]a[:bst:] b[[/p]][[p]]c[[/p]]</content>\r\n" + end);
+            << QString() << QString() << u"<html><body><p>a, b</p>\r\n<p>c</p>\n\r</body></html>"_s
+            << QByteArray(start + "\t\t<content>[[p]]a[:bst:] b[[/p]][[p]]c[[/p]]</content>\r\n" + end);
     QTest::newRow("body tags in capitals are found")
-        << QString() << QString() << u"<HTML><HEAD><TITLE>t</TITLE></HEAD><BODY><p>x</p></BODY></HTML>"_s
-        << QByteArray(start + "\t\t<content>[[p]]x[[/p]]</content>\r\n" + end);
+            << QString() << QString() << u"<HTML><HEAD><TITLE>t</TITLE></HEAD><BODY><p>x</p></BODY></HTML>"_s
+            << QByteArray(start + "\t\t<content>[[p]]x[[/p]]</content>\r\n" + end);
     QTest::newRow("content without body tags is taken whole less the style block")
-        << QString() << QString() << u"{STYLE}<p>x</p>"_s
-        << QByteArray(start + "\t\t<content>[[p]]x[[/p]]</content>\r\n" + end);
+            << QString() << QString() << u"{STYLE}<p>x</p>"_s
+            << QByteArray(start + "\t\t<content>[[p]]x[[/p]]</content>\r\n" + end);
     QTest::newRow("every copy of the style block is removed, in any case")
-        << QString() << QString() << u"<body>{STYLE}<p>x</p>{STYLEUPPER}y{STYLE}</body>"_s
-        << QByteArray(start + "\t\t<content>[[p]]x[[/p]]y</content>\r\n" + end);
+            << QString() << QString() << u"<body>{STYLE}<p>x</p>{STYLEUPPER}y{STYLE}</body>"_s
+            << QByteArray(start + "\t\t<content>[[p]]x[[/p]]y</content>\r\n" + end);
     QTest::newRow("body is transliterated")
-        << QString() << QString() << u"<body>it\u2019s Gr\u00fc\u00dfe, 5 \u20ac \u00bd am Ende der Zeile</body>"_s
-        << QByteArray(start + "\t\t<content>its Gruesse[:bst:] 5 Euro 1/2 am Ende der Zeile</content>\r\n" + end);
+            << QString() << QString() << u"<body>it\u2019s Gr\u00fc\u00dfe, 5 \u20ac \u00bd am Ende der Zeile</body>"_s
+            << QByteArray(start + "\t\t<content>its Gruesse[:bst:] 5 Euro 1/2 am Ende der Zeile</content>\r\n" + end);
     QTest::newRow("character pushed past the body's first length becomes _")
-        << QString() << QString() << u"<body>Gr\u00fc\u00dfe it\u2019s</body>"_s
-        << QByteArray(start + "\t\t<content>Gruesse it_s</content>\r\n" + end);
+            << QString() << QString() << u"<body>Gr\u00fc\u00dfe it\u2019s</body>"_s
+            << QByteArray(start + "\t\t<content>Gruesse it_s</content>\r\n" + end);
     QTest::newRow("body outside the code page becomes references")
-        << QString() << QString() << u"<body>a \u2192 b \U0001F600</body>"_s
-        << QByteArray(start + "\t\t<content>a &#8594; b &#128512;</content>\r\n" + end);
+            << QString() << QString() << u"<body>a \u2192 b \U0001F600</body>"_s
+            << QByteArray(start + "\t\t<content>a &#8594; b &#128512;</content>\r\n" + end);
     QTest::newRow("title, link and content in their order")
-        << u"T"_s << u"L"_s << u"B"_s
-        << QByteArray(start + "\t\t<title>T</title>\r\n\t\t<link>L</link>\r\n\t\t<content>B</content>\r\n" + end);
+            << u"T"_s << u"L"_s << u"B"_s
+            << QByteArray(start + "\t\t<title>T</title>\r\n\t\t<link>L</link>\r\n\t\t<content>B</content>\r\n" + end);
 }
 
 void TestProject::entryGroupLines()
@@ -592,10 +600,10 @@ void TestProject::entriesAreWrittenInRisingKeyOrder()
     doc.entries.append(makeEntry(u"zwei"_s, {}, {}, local(2026, 1, 2, 10, 0, 0)));
     doc.entries.append(makeEntry(u"drei"_s, {}, {}, local(2026, 1, 3, 10, 0, 0)));
     const QByteArray section = entriesSection(BuildProjectFile(doc, StyleBlock));
-    QCOMPARE(section, crlf({"\t<entry>", "\t\t<title>eins</title>", "\t\t<date>2026-01-01 10:00:00</date>", "\t</entry>",
-                            "\t<entry>", "\t\t<title>zwei</title>", "\t\t<date>2026-01-02 10:00:00</date>", "\t</entry>",
-                            "\t<entry>", "\t\t<title>drei</title>", "\t\t<date>2026-01-03 10:00:00</date>",
-                            "\t</entry>"}));
+    QCOMPARE(section,
+             crlf({"\t<entry>", "\t\t<title>eins</title>", "\t\t<date>2026-01-01 10:00:00</date>", "\t</entry>",
+                   "\t<entry>", "\t\t<title>zwei</title>", "\t\t<date>2026-01-02 10:00:00</date>", "\t</entry>",
+                   "\t<entry>", "\t\t<title>drei</title>", "\t\t<date>2026-01-03 10:00:00</date>", "\t</entry>"}));
 }
 
 void TestProject::passwordIsNeverWritten()
@@ -653,15 +661,15 @@ void TestProject::dateText_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("German, nine o'clock sharp") << german() << local(2026, 12, 6, 9, 0, 0) << u"2026-12-06 09:00:00"_s;
-    QTest::newRow("German, evening with seconds") << german() << local(2026, 12, 6, 19, 41, 29)
-                                                  << u"2026-12-06 19:41:29"_s;
-    QTest::newRow("German, single-digit day and month") << german() << local(2027, 3, 1, 9, 5, 7)
-                                                        << u"2027-03-01 09:05:07"_s;
-    QTest::newRow("German, year before 2000 keeps four digits") << german() << local(1999, 1, 2, 3, 4, 5)
-                                                                << u"1999-01-02 03:04:05"_s;
+    QTest::newRow("German, evening with seconds")
+            << german() << local(2026, 12, 6, 19, 41, 29) << u"2026-12-06 19:41:29"_s;
+    QTest::newRow("German, single-digit day and month")
+            << german() << local(2027, 3, 1, 9, 5, 7) << u"2027-03-01 09:05:07"_s;
+    QTest::newRow("German, year before 2000 keeps four digits")
+            << german() << local(1999, 1, 2, 3, 4, 5) << u"1999-01-02 03:04:05"_s;
     QTest::newRow("German, midnight gives the date alone") << german() << local(2026, 12, 6) << u"2026-12-06"_s;
-    QTest::newRow("German, one second past midnight keeps the time") << german() << local(2026, 12, 6, 0, 0, 1)
-                                                                     << u"2026-12-06 00:00:01"_s;
+    QTest::newRow("German, one second past midnight keeps the time")
+            << german() << local(2026, 12, 6, 0, 0, 1) << u"2026-12-06 00:00:01"_s;
     QTest::newRow("German, zero date gives the time alone") << german() << zero() << u"00:00:00"_s;
     QTest::newRow("German, a time on the zero date") << german() << local(1899, 12, 30, 10, 5, 7) << u"10:05:07"_s;
     QTest::newRow("German, summer time") << german() << local(2026, 7, 14, 12, 30, 45) << u"2026-07-14 12:30:45"_s;
@@ -682,8 +690,9 @@ void TestProject::dateText()
     NewDocument(doc);
     doc.entries.append(makeEntry(u"T"_s, {}, {}, date));
     const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
-    QCOMPARE(entriesSection(bytes), crlf({"\t<entry>", "\t\t<title>T</title>",
-                                          QByteArray("\t\t<date>" + expected.toLatin1() + "</date>"), "\t</entry>"}));
+    QCOMPARE(entriesSection(bytes),
+             crlf({"\t<entry>", "\t\t<title>T</title>", QByteArray("\t\t<date>" + expected.toLatin1() + "</date>"),
+                   "\t</entry>"}));
 
     // The same regional settings read it back to the same moment.
     FeedDocument reopened;
@@ -798,27 +807,26 @@ void TestProject::readDateForms_data()
     QTest::newRow("German machine, German date and time") << german() << u"06.12.2026 09:00:00"_s << nine;
     QTest::newRow("German machine, German date alone") << german() << u"06.12.2026"_s << midnight;
     QTest::newRow("German machine, time alone falls on the zero date")
-        << german() << u"19:41:29"_s << local(1899, 12, 30, 19, 41, 29);
+            << german() << u"19:41:29"_s << local(1899, 12, 30, 19, 41, 29);
     // A slash date that both orders read is read day first, as the machine writes its dates.
-    QTest::newRow("German machine, ambiguous slash date is day first")
-        << german() << u"6/12/2026 9:00:00 AM"_s << nine;
+    QTest::newRow("German machine, ambiguous slash date is day first") << german() << u"6/12/2026 9:00:00 AM"_s << nine;
     QTest::newRow("German machine, British afternoon") << german() << u"6/12/2026 7:41:29 PM"_s << evening;
     QTest::newRow("German machine, British 24-hour time") << german() << u"06/12/2026 19:41:29"_s << evening;
     QTest::newRow("German machine, ambiguous slash date alone") << german() << u"6/12/2026"_s << midnight;
     QTest::newRow("German machine, US date with a day above 12")
-        << german() << u"12/13/2026 7:41:29 PM"_s << local(2026, 12, 13, 19, 41, 29);
+            << german() << u"12/13/2026 7:41:29 PM"_s << local(2026, 12, 13, 19, 41, 29);
     QTest::newRow("US machine, British date with a day above 12")
-        << american() << u"13/12/2026 19:41:29"_s << local(2026, 12, 13, 19, 41, 29);
+            << american() << u"13/12/2026 19:41:29"_s << local(2026, 12, 13, 19, 41, 29);
     // Earlier versions wrote the locale's own text, with references for what Windows-1252 lacks.
     const QLocale japanese(u"ja_JP"_s);
     QByteArray japaneseText;
     Windows1252::appendEncoded(japaneseText, DateText::format(local(2026, 12, 6, 19, 41, 29), japanese));
     QTest::newRow("Japanese machine, references decoded first")
-        << japanese << QString::fromLatin1(japaneseText) << evening;
+            << japanese << QString::fromLatin1(japaneseText) << evening;
     QTest::newRow("German machine, a skipped hour moves to its end")
-        << german() << u"29.03.2026 02:30:00"_s << local(2026, 3, 29, 3, 0, 0);
+            << german() << u"29.03.2026 02:30:00"_s << local(2026, 3, 29, 3, 0, 0);
     QTest::newRow("German machine, a skipped hour in ISO")
-        << german() << u"2026-03-29 02:30:15"_s << local(2026, 3, 29, 3, 0, 0);
+            << german() << u"2026-03-29 02:30:15"_s << local(2026, 3, 29, 3, 0, 0);
     QTest::newRow("German machine, US time alone") << german() << u"7:41:29 PM"_s << local(1899, 12, 30, 19, 41, 29);
     QTest::newRow("German machine, ISO date and time") << german() << u"2026-12-06 19:41:29"_s << evening;
     QTest::newRow("German machine, ISO date alone") << german() << u"2026-12-06"_s << midnight;
@@ -832,7 +840,8 @@ void TestProject::readDateForms_data()
     QTest::newRow("empty date leaves the zero date") << german() << QString() << zero();
     QTest::newRow("day that does not exist leaves the zero date") << german() << u"31.02.2026 10:00:00"_s << zero();
     QTest::newRow("hour 25 leaves the zero date") << german() << u"06.12.2026 25:00:00"_s << zero();
-    QTest::newRow("date with trailing words leaves the zero date") << german() << u"06.12.2026 09:00:00 Uhr"_s << zero();
+    QTest::newRow("date with trailing words leaves the zero date")
+            << german() << u"06.12.2026 09:00:00 Uhr"_s << zero();
 }
 
 void TestProject::readDateForms()
@@ -857,10 +866,10 @@ void TestProject::threeEntryGroups()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(u"drei.rsx"_s);
     const QString file = Declaration + u"<settings>\r\n\t<title>Kanal</title>\r\n</settings>\r\n"_s
-        + u"<ftpsettings>\r\n</ftpsettings>\r\n<entries>\r\n"_s
-        + group(u"Erster"_s, u"02.11.2026 09:30:00"_s, u"\t\t<link>https://x.example/1</link>\r\n"_s)
-        + group(u"Zweiter"_s, u"09.11.2026 14:15:00"_s, u"\t\t<content>[[p]]zwei[[/p]]</content>\r\n"_s)
-        + group(u"Dritter"_s, u"16.11.2026 08:00:00"_s) + u"</entries>\r\n"_s;
+            + u"<ftpsettings>\r\n</ftpsettings>\r\n<entries>\r\n"_s
+            + group(u"Erster"_s, u"02.11.2026 09:30:00"_s, u"\t\t<link>https://x.example/1</link>\r\n"_s)
+            + group(u"Zweiter"_s, u"09.11.2026 14:15:00"_s, u"\t\t<content>[[p]]zwei[[/p]]</content>\r\n"_s)
+            + group(u"Dritter"_s, u"16.11.2026 08:00:00"_s) + u"</entries>\r\n"_s;
     QVERIFY(FeedsmithTest::writeBytes(path, file.toLatin1()));
 
     FeedDocument doc;
@@ -896,8 +905,8 @@ void TestProject::untitledEntryGetsNewEntryText()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = Declaration + u"<entries>\r\n"_s
-        + group(QString(), u"06.12.2026 10:05:00"_s, u"\t\t<link>https://x.example/</link>\r\n"_s)
-        + u"</entries>\r\n"_s;
+            + group(QString(), u"06.12.2026 10:05:00"_s, u"\t\t<link>https://x.example/</link>\r\n"_s)
+            + u"</entries>\r\n"_s;
     FeedDocument doc;
     LoadProjectRows(doc, rows(file), languageTexts(), StyleBlock, german());
     QCOMPARE(doc.entryCount(), 1);
@@ -908,13 +917,14 @@ void TestProject::untitledEntryGetsNewEntryText()
     const QString path = dir.filePath(u"p.rsx"_s);
     QString error;
     QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
-    QVERIFY(FeedsmithTest::readBytes(path).contains(QByteArray("\t\t<title>" + NewEntryText.toLatin1() + "</title>\r\n")));
+    QVERIFY(FeedsmithTest::readBytes(path).contains(
+            QByteArray("\t\t<title>" + NewEntryText.toLatin1() + "</title>\r\n")));
 }
 
 void TestProject::untitledEntryWithoutNewEntryText()
 {
-    const QString file = Declaration + u"<entries>\r\n"_s + group(QString(), u"06.12.2026 10:05:00"_s)
-        + u"</entries>\r\n"_s;
+    const QString file =
+            Declaration + u"<entries>\r\n"_s + group(QString(), u"06.12.2026 10:05:00"_s) + u"</entries>\r\n"_s;
     FeedDocument doc;
     LoadProjectRows(doc, rows(file), languageTexts(true, false), StyleBlock, german());
     QCOMPARE(doc.entryCount(), 1);
@@ -965,32 +975,32 @@ void TestProject::emptyDefaultsComeBack()
 void TestProject::fieldLinesCountOnlyInTheirBlock()
 {
     const QString file = Declaration
-        + u"<title>Vorher</title>\r\n"
-          "<settings>\r\n"
-          "\t<title>Kanal</title>\r\n"
-          "\t<Title>Gross geschrieben</Title>\r\n"
-          "\t<ftpurl>falsch.example</ftpurl>\r\n"
-          "</settings>\r\n"
-          "<title>Dazwischen</title>\r\n"
-          "<number>77</number>\r\n"
-          "<ftpsettings>\r\n"
-          "\t<ftpurl>ftp.example.com</ftpurl>\r\n"
-          "\t<title>Im FTP-Block</title>\r\n"
-          "</ftpsettings>\r\n"
-          "<entries>\r\n"
-          "\t<title>Im Block ohne Gruppe</title>\r\n"
-          "\t<entry>\r\n"
-          "\t\t<title>Drinnen</title>\r\n"
-          "\t\t<number>99</number>\r\n"
-          "\t\t<ftpdir>/eintrag</ftpdir>\r\n"
-          "\t\t<date>06.12.2026 09:00:00</date>\r\n"
-          "\t</entry>\r\n"
-          "\t<title>Nach der Gruppe</title>\r\n"
-          "</entries>\r\n"
-          "<title>Danach</title>\r\n"
-          "<entry>\r\n"
-          "\t<title>Gruppe draussen</title>\r\n"
-          "</entry>\r\n"_s;
+            + u"<title>Vorher</title>\r\n"
+              "<settings>\r\n"
+              "\t<title>Kanal</title>\r\n"
+              "\t<Title>Gross geschrieben</Title>\r\n"
+              "\t<ftpurl>falsch.example</ftpurl>\r\n"
+              "</settings>\r\n"
+              "<title>Dazwischen</title>\r\n"
+              "<number>77</number>\r\n"
+              "<ftpsettings>\r\n"
+              "\t<ftpurl>ftp.example.com</ftpurl>\r\n"
+              "\t<title>Im FTP-Block</title>\r\n"
+              "</ftpsettings>\r\n"
+              "<entries>\r\n"
+              "\t<title>Im Block ohne Gruppe</title>\r\n"
+              "\t<entry>\r\n"
+              "\t\t<title>Drinnen</title>\r\n"
+              "\t\t<number>99</number>\r\n"
+              "\t\t<ftpdir>/eintrag</ftpdir>\r\n"
+              "\t\t<date>06.12.2026 09:00:00</date>\r\n"
+              "\t</entry>\r\n"
+              "\t<title>Nach der Gruppe</title>\r\n"
+              "</entries>\r\n"
+              "<title>Danach</title>\r\n"
+              "<entry>\r\n"
+              "\t<title>Gruppe draussen</title>\r\n"
+              "</entry>\r\n"_s;
     FeedDocument doc;
     LoadProjectRows(doc, rows(file), languageTexts(), StyleBlock, german());
     QCOMPARE(doc.channel.title, u"Kanal"_s);
@@ -1012,8 +1022,7 @@ void TestProject::contentLinesAreUnescaped_data()
     QTest::newRow("comma escape") << u"a[:bst:]b"_s << u"a,b"_s;
     QTest::newRow("comma escape in capitals") << u"a[:BST:]b"_s << u"a,b"_s;
     QTest::newRow("line break marker is dropped") << u"a[:br:]b"_s << u"ab"_s;
-    QTest::newRow("references stay as they are")
-        << u"&#8594; &#233; &#128512;"_s << u"&#8594; &#233; &#128512;"_s;
+    QTest::newRow("references stay as they are") << u"&#8594; &#233; &#128512;"_s << u"&#8594; &#233; &#128512;"_s;
     QTest::newRow("blanks at the ends are lost") << u"  x y  "_s << u"x y"_s;
     QTest::newRow("tabs are lost") << u"a\tb"_s << u"ab"_s;
     QTest::newRow("bracket left over from a lone bracket") << u"[[[x"_s << u"<[x"_s;
@@ -1025,8 +1034,8 @@ void TestProject::contentLinesAreUnescaped()
     QFETCH(QString, stored);
     QFETCH(QString, expectedBody);
     const QString file = Declaration + u"<entries>\r\n"_s
-        + group(u"T"_s, u"06.12.2026 09:00:00"_s, u"\t\t<content>"_s + stored + u"</content>\r\n"_s)
-        + u"</entries>\r\n"_s;
+            + group(u"T"_s, u"06.12.2026 09:00:00"_s, u"\t\t<content>"_s + stored + u"</content>\r\n"_s)
+            + u"</entries>\r\n"_s;
     FeedDocument doc;
     LoadProjectRows(doc, rows(file), languageTexts(), StyleBlock, german());
     QCOMPARE(doc.entryCount(), 1);
@@ -1053,11 +1062,12 @@ void TestProject::plainValueReferences()
     QFETCH(QString, stored);
     QFETCH(QString, expected);
     const QString file = Declaration + u"<settings>\r\n\t<language>de</language>\r\n\t<description>"_s + stored
-        + u"</description>\r\n\t<title>"_s + stored + u"</title>\r\n</settings>\r\n<ftpsettings>\r\n"
-          "\t<ftpfile>x</ftpfile>\r\n\t<ftpdir>"_s
-        + stored + u"</ftpdir>\r\n</ftpsettings>\r\n<entries>\r\n"_s
-        + group(stored, u"06.12.2026 09:00:00"_s, u"\t\t<link>"_s + stored + u"</link>\r\n"_s)
-        + u"</entries>\r\n"_s;
+            + u"</description>\r\n\t<title>"_s + stored
+            + u"</title>\r\n</settings>\r\n<ftpsettings>\r\n"
+              "\t<ftpfile>x</ftpfile>\r\n\t<ftpdir>"_s
+            + stored + u"</ftpdir>\r\n</ftpsettings>\r\n<entries>\r\n"_s
+            + group(stored, u"06.12.2026 09:00:00"_s, u"\t\t<link>"_s + stored + u"</link>\r\n"_s)
+            + u"</entries>\r\n"_s;
     FeedDocument doc;
     LoadProjectRows(doc, rows(file), languageTexts(), StyleBlock, german());
     QCOMPARE(doc.channel.title, expected);
@@ -1074,7 +1084,8 @@ void TestProject::projectFileToRead_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("name with .rsx is read as it is") << u"/home/jane/feeds/news.rsx"_s << u"/home/jane/feeds/news.rsx"_s;
+    QTest::newRow("name with .rsx is read as it is")
+            << u"/home/jane/feeds/news.rsx"_s << u"/home/jane/feeds/news.rsx"_s;
     QTest::newRow("capital .RSX is found") << u"/home/jane/feeds/NEWS.RSX"_s << u"/home/jane/feeds/NEWS.RSX"_s;
     QTest::newRow(".rsx inside the name counts") << u"/f/news.rsx.bak"_s << u"/f/news.rsx.bak"_s;
     QTest::newRow("name without .rsx gets .xml") << u"/home/jane/feeds/news"_s << u"/home/jane/feeds/news.xml"_s;
@@ -1131,10 +1142,11 @@ void TestProject::missingFileGivesEmptyDocument()
 
     FeedDocument doc;
     // A document that was open before.
-    const QString before = Declaration + u"<settings>\r\n\t<title>Alt</title>\r\n\t<number>3</number>\r\n"
-                                         "</settings>\r\n<ftpsettings>\r\n\t<ftpurl>ftp.alt</ftpurl>\r\n"
-                                         "</ftpsettings>\r\n<entries>\r\n"_s
-        + group(u"alt"_s, u"06.12.2026 09:00:00"_s) + u"</entries>\r\n"_s;
+    const QString before = Declaration
+            + u"<settings>\r\n\t<title>Alt</title>\r\n\t<number>3</number>\r\n"
+              "</settings>\r\n<ftpsettings>\r\n\t<ftpurl>ftp.alt</ftpurl>\r\n"
+              "</ftpsettings>\r\n<entries>\r\n"_s
+            + group(u"alt"_s, u"06.12.2026 09:00:00"_s) + u"</entries>\r\n"_s;
     LoadProjectRows(doc, rows(before), languageTexts(), StyleBlock, german());
     doc.ftp.ftppassword = u"pw"_s;
     doc.currentEntryKey = u"key1"_s;
@@ -1160,8 +1172,8 @@ void TestProject::missingFileGivesEmptyDocument()
 void TestProject::withoutRootKeyTextNoTreeNodes()
 {
     const QString file = Declaration + u"<settings>\r\n\t<title>Kanal</title>\r\n</settings>\r\n<entries>\r\n"_s
-        + group(u"a"_s, u"06.12.2026 09:00:00"_s) + group(u"b"_s, u"06.12.2026 09:01:00"_s)
-        + group(u"c"_s, u"06.12.2026 09:02:00"_s) + u"</entries>\r\n"_s;
+            + group(u"a"_s, u"06.12.2026 09:00:00"_s) + group(u"b"_s, u"06.12.2026 09:01:00"_s)
+            + group(u"c"_s, u"06.12.2026 09:02:00"_s) + u"</entries>\r\n"_s;
     FeedDocument doc;
     const ProjectReadResult result = LoadProjectRows(doc, rows(file), languageTexts(false, true), StyleBlock, german());
     QCOMPARE(result.entriesRead, 3);
@@ -1239,23 +1251,21 @@ void TestProject::entryGroupWithoutEnd_data()
     QTest::addColumn<QStringList>("links");
 
     const QString date = u"\t\t<date>06.12.2026 09:00:00</date>\r\n"_s;
-    QTest::newRow("last group never closed")
-        << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n"_s + date
-               + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s + date + u"</entries>\r\n"_s
-        << QStringList{u"Erster"_s} << QStringList{QString()};
+    QTest::newRow("last group never closed") << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n"_s + date
+                    + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s + date + u"</entries>\r\n"_s
+                                             << QStringList{u"Erster"_s} << QStringList{QString()};
     QTest::newRow("group left open before the next one")
-        << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n\t\t<link>l1</link>\r\n"_s + date
-               + u"\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s + date + u"\t</entry>\r\n</entries>\r\n"_s
-        << QStringList{u"Zweiter"_s} << QStringList{QString()};
-    QTest::newRow("file ends inside a group")
-        << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n"_s + date
-               + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s
-        << QStringList{u"Erster"_s} << QStringList{QString()};
+            << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n\t\t<link>l1</link>\r\n"_s + date
+                    + u"\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s + date + u"\t</entry>\r\n</entries>\r\n"_s
+            << QStringList{u"Zweiter"_s} << QStringList{QString()};
+    QTest::newRow("file ends inside a group") << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n"_s + date
+                    + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s
+                                              << QStringList{u"Erster"_s} << QStringList{QString()};
     QTest::newRow("closed groups around an open one")
-        << u"<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t\t<link>la</link>\r\n"_s + date
-               + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>B</title>\r\n\t<entry>\r\n\t\t<title>C</title>\r\n"_s
-               + date + u"\t</entry>\r\n</entries>\r\n"_s
-        << QStringList{u"A"_s, u"C"_s} << QStringList{u"la"_s, QString()};
+            << u"<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t\t<link>la</link>\r\n"_s + date
+                    + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>B</title>\r\n\t<entry>\r\n\t\t<title>C</title>\r\n"_s
+                    + date + u"\t</entry>\r\n</entries>\r\n"_s
+            << QStringList{u"A"_s, u"C"_s} << QStringList{u"la"_s, QString()};
 }
 
 void TestProject::entryGroupWithoutEnd()
@@ -1284,16 +1294,44 @@ void TestProject::entryGroupWithoutEnd()
 void TestProject::roundTrip()
 {
     const QStringList plainPieces = {
-        u"a"_s, u"Z"_s, u"0"_s, u"x y"_s, u" "_s, u"  "_s, u"\t"_s, u"<"_s, u">"_s, u","_s,
-        u"\u00e4"_s, u"\u00d6"_s, u"\u00df"_s, u"\u00e9"_s, u"\u20ac"_s, u"\u00bd"_s, u"\u00a0"_s,
-        u"\U0001F600"_s, u"\u2192"_s, u"[:br:]"_s, u"[:BR:]"_s, u"\r\n"_s, u"\n"_s, u"\r"_s, u"&"_s,
-        u"&#8594;"_s, u"&#233;"_s, u"[["_s, u"]]"_s,
+            u"a"_s,      u"Z"_s,          u"0"_s,      u"x y"_s,    u" "_s,      u"  "_s,     u"\t"_s,     u"<"_s,
+            u">"_s,      u","_s,          u"\u00e4"_s, u"\u00d6"_s, u"\u00df"_s, u"\u00e9"_s, u"\u20ac"_s, u"\u00bd"_s,
+            u"\u00a0"_s, u"\U0001F600"_s, u"\u2192"_s, u"[:br:]"_s, u"[:BR:]"_s, u"\r\n"_s,   u"\n"_s,     u"\r"_s,
+            u"&"_s,      u"&#8594;"_s,    u"&#233;"_s, u"[["_s,     u"]]"_s,
     };
     const QStringList bodyPieces = {
-        u"<p>"_s, u"</p>"_s, u"<b>"_s, u"</b>"_s, u"<a href=\"x\">"_s, u"text"_s, u" "_s, u"\t"_s, u","_s,
-        u"\r\n"_s, u"\n"_s, u"[["_s, u"]]"_s, u"["_s, u"]"_s, u"[:br:]"_s, u"[:bst:]"_s, u"\u00e4"_s,
-        u"\u00c4"_s, u"\u00d6"_s, u"\u00df"_s, u"\u00e9"_s, u"\u20ac"_s, u"\u00bd"_s, u"\u2019"_s, u"\u2013"_s,
-        u"\u00a0"_s, u"\U0001F600"_s, u"\u2192"_s, u"&amp;"_s, u"{STYLE}"_s, u"{STYLEUPPER}"_s,
+            u"<p>"_s,
+            u"</p>"_s,
+            u"<b>"_s,
+            u"</b>"_s,
+            u"<a href=\"x\">"_s,
+            u"text"_s,
+            u" "_s,
+            u"\t"_s,
+            u","_s,
+            u"\r\n"_s,
+            u"\n"_s,
+            u"[["_s,
+            u"]]"_s,
+            u"["_s,
+            u"]"_s,
+            u"[:br:]"_s,
+            u"[:bst:]"_s,
+            u"\u00e4"_s,
+            u"\u00c4"_s,
+            u"\u00d6"_s,
+            u"\u00df"_s,
+            u"\u00e9"_s,
+            u"\u20ac"_s,
+            u"\u00bd"_s,
+            u"\u2019"_s,
+            u"\u2013"_s,
+            u"\u00a0"_s,
+            u"\U0001F600"_s,
+            u"\u2192"_s,
+            u"&amp;"_s,
+            u"{STYLE}"_s,
+            u"{STYLEUPPER}"_s,
     };
     // Every upper-half character the bodies use has its replacement in the model's table.
     for (const QString &piece : bodyPieces) {

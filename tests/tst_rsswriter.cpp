@@ -79,10 +79,10 @@ QString fileProblem(const QByteArray &bytes)
 }
 
 // Every RSS file a test produces goes through this check.
-#define VERIFY_RSS_FILE(bytes)                                                                     \
-    do {                                                                                           \
-        const QString problem_ = fileProblem(bytes);                                               \
-        QVERIFY2(problem_.isEmpty(), qPrintable(problem_ + u"\n"_s + QString::fromLatin1(bytes))); \
+#define VERIFY_RSS_FILE(bytes)                                                                                         \
+    do {                                                                                                               \
+        const QString problem_ = fileProblem(bytes);                                                                   \
+        QVERIFY2(problem_.isEmpty(), qPrintable(problem_ + u"\n"_s + QString::fromLatin1(bytes)));                     \
     } while (false)
 
 const QString TestStyleBlock = StyleBlockFor(u"p { margin: 0; }"_s);
@@ -99,8 +99,17 @@ QByteArray build(FeedDocument &document, const QString &styleBlock = TestStyleBl
 
 void fillChannel(ChannelSettings &c)
 {
-    c = {u"My news"_s, u"https://example.org/"_s, u"News of the day"_s, u"en"_s, u"3"_s, u"editor@example.org"_s,
-         u"webmaster@example.org"_s, u"Tech"_s, u"60"_s, u"https://example.org/logo.png"_s, u"Logo"_s,
+    c = {u"My news"_s,
+         u"https://example.org/"_s,
+         u"News of the day"_s,
+         u"en"_s,
+         u"3"_s,
+         u"editor@example.org"_s,
+         u"webmaster@example.org"_s,
+         u"Tech"_s,
+         u"60"_s,
+         u"https://example.org/logo.png"_s,
+         u"Logo"_s,
          u"https://example.org/home"_s};
 }
 
@@ -111,14 +120,14 @@ QByteArray fullFile()
            "\t<title>My news</title>\r\n\t<link>https://example.org/</link>\r\n"
            "\t<description>News of the day</description>\r\n\t<language>en</language>\r\n"
            "\t<pubDate>Mon, 01 Mar 2027 09:05:07 +0100</pubDate>\r\n\t<docs>"
-        + QByteArray(RssDocsUrl)
-        + "</docs>\r\n\t<managingEditor>editor@example.org</managingEditor>\r\n"
-          "\t<webMaster>webmaster@example.org</webMaster>\r\n\t<category>Tech</category>\r\n\t<ttl>60</ttl>\r\n"
-          "\t<image>\r\n\t\t<url>https://example.org/logo.png</url>\r\n\t\t<title>Logo</title>\r\n"
-          "\t\t<link>https://example.org/home</link>\r\n\t</image>\r\n"
-          "\t<item>\r\n\t\t<title>First</title>\r\n\t\t<link>https://example.org/1</link>\r\n"
-          "\t\t<description><![CDATA[<p>Hello</p>]]></description>\r\n\t</item>\r\n"
-          "\t</channel>\r\n</rss>\r\n";
+            + QByteArray(RssDocsUrl)
+            + "</docs>\r\n\t<managingEditor>editor@example.org</managingEditor>\r\n"
+              "\t<webMaster>webmaster@example.org</webMaster>\r\n\t<category>Tech</category>\r\n\t<ttl>60</ttl>\r\n"
+              "\t<image>\r\n\t\t<url>https://example.org/logo.png</url>\r\n\t\t<title>Logo</title>\r\n"
+              "\t\t<link>https://example.org/home</link>\r\n\t</image>\r\n"
+              "\t<item>\r\n\t\t<title>First</title>\r\n\t\t<link>https://example.org/1</link>\r\n"
+              "\t\t<description><![CDATA[<p>Hello</p>]]></description>\r\n\t</item>\r\n"
+              "\t</channel>\r\n</rss>\r\n";
 }
 
 // The description of the single item of a feed with one entry holding this content.
@@ -205,9 +214,11 @@ private slots:
         document.channel.ttl.clear();
         const QByteArray bytes = build(document);
         VERIFY_RSS_FILE(bytes);
-        QCOMPARE(bytes, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n\t<channel>\r\n"
-                        "\t<title>Empty</title>\r\n\t<pubDate>Mon, 01 Mar 2027 09:05:07 +0100</pubDate>\r\n"
-                        "\t<docs>" + QByteArray(RssDocsUrl) + "</docs>\r\n\t</channel>\r\n</rss>\r\n");
+        QCOMPARE(bytes,
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n\t<channel>\r\n"
+                 "\t<title>Empty</title>\r\n\t<pubDate>Mon, 01 Mar 2027 09:05:07 +0100</pubDate>\r\n"
+                 "\t<docs>"
+                         + QByteArray(RssDocsUrl) + "</docs>\r\n\t</channel>\r\n</rss>\r\n");
     }
 
     void itemChoice_data()
@@ -277,8 +288,7 @@ private slots:
         row("single-digit day", {2027, 2, 9}, {7, 8, 9}, berlin, u"Tue, 09 Feb 2027 07:08:09 +0100"_s);
         row("UTC", {2027, 10, 20}, {12, 0}, "UTC", u"Wed, 20 Oct 2027 12:00:00 +0000"_s);
         row("half-hour offset east", {2027, 1, 20}, {12, 0}, "Asia/Kolkata", u"Wed, 20 Jan 2027 12:00:00 +0530"_s);
-        row("half-hour offset west", {2027, 1, 20}, {12, 0}, "America/St_Johns",
-            u"Wed, 20 Jan 2027 12:00:00 -0330"_s);
+        row("half-hour offset west", {2027, 1, 20}, {12, 0}, "America/St_Johns", u"Wed, 20 Jan 2027 12:00:00 -0330"_s);
         row("local time in winter", {2027, 1, 20}, {12, 0}, nullptr, u"Wed, 20 Jan 2027 12:00:00 +0100"_s);
         row("local time in summer", {2027, 7, 15}, {12, 0}, nullptr, u"Thu, 15 Jul 2027 12:00:00 +0200"_s);
     }
@@ -322,16 +332,16 @@ private slots:
         const QString sb = TestStyleBlock;
         const QString odd = StyleBlockFor(u"p { font-family: \"Gr\u00FC\u00DFe\"; }\n.x { color: red; }"_s);
         QTest::newRow("two paragraphs with a line break become one line")
-            << u"<html><body><p>One</p>\r\n<p>Two</p></body></html>"_s << sb << u"<p>One</p><p>Two</p>"_s;
-        QTest::newRow("content without body tags loses the style block") << sb + u"<p>Stored</p>"_s << sb
-                                                                         << u"<p>Stored</p>"_s;
-        QTest::newRow("editor document loses the style block")
-            << u"<html><head>"_s + sb + u"</head><body>"_s + sb + u"<p>x</p></body></html>"_s << sb << u"<p>x</p>"_s;
-        QTest::newRow("several copies of the style block") << sb + u"<p>a</p>"_s + sb + sb + u"<p>b</p>"_s << sb
-                                                           << u"<p>a</p><p>b</p>"_s;
+                << u"<html><body><p>One</p>\r\n<p>Two</p></body></html>"_s << sb << u"<p>One</p><p>Two</p>"_s;
+        QTest::newRow("content without body tags loses the style block")
+                << sb + u"<p>Stored</p>"_s << sb << u"<p>Stored</p>"_s;
+        QTest::newRow("editor document loses the style block") << u"<html><head>"_s + sb + u"</head><body>"_s + sb
+                        + u"<p>x</p></body></html>"_s << sb << u"<p>x</p>"_s;
+        QTest::newRow("several copies of the style block")
+                << sb + u"<p>a</p>"_s + sb + sb + u"<p>b</p>"_s << sb << u"<p>a</p><p>b</p>"_s;
         QTest::newRow("style block in capitals") << sb.toUpper() + u"<p>x</p>"_s << sb << u"<p>x</p>"_s;
         QTest::newRow("style block with umlauts and lone line feeds")
-            << u"<html><body>"_s + odd + u"<p>x</p>"_s + odd + u"</body></html>"_s << odd << u"<p>x</p>"_s;
+                << u"<html><body>"_s + odd + u"<p>x</p>"_s + odd + u"</body></html>"_s << odd << u"<p>x</p>"_s;
         QTest::newRow("content of only the style block") << sb << sb << QString();
     }
 
@@ -366,8 +376,8 @@ private slots:
         QTest::newRow("Cafe and Bar") << u"Café & Bar"_s << "Cafe &amp; Bar"_ba << u"Cafe & Bar"_s;
         QTest::newRow("umlauts") << u"Grüße"_s << "Gruesse"_ba << u"Gruesse"_s;
         QTest::newRow("undeclared entity nbsp") << u"x&nbsp;y"_s << "x&amp;nbsp;y"_ba << u"x&nbsp;y"_s;
-        QTest::newRow("predefined entities stay") << u"&amp;&lt;&gt;&quot;&apos;"_s << "&amp;&lt;&gt;&quot;&apos;"_ba
-                                                  << u"&<>\"'"_s;
+        QTest::newRow("predefined entities stay")
+                << u"&amp;&lt;&gt;&quot;&apos;"_s << "&amp;&lt;&gt;&quot;&apos;"_ba << u"&<>\"'"_s;
         QTest::newRow("capitalised AMP is no entity") << u"&AMP;"_s << "&amp;AMP;"_ba << u"&AMP;"_s;
         QTest::newRow("decimal reference") << u"&#123;"_s << "&#123;"_ba << u"{"_s;
         QTest::newRow("hex references") << u"&#x41;&#x1F600;"_s << "&#x41;&#x1F600;"_ba << u"A😀"_s;
@@ -377,8 +387,8 @@ private slots:
         QTest::newRow("reference to a surrogate") << u"&#xD800;"_s << "&amp;#xD800;"_ba << u"&#xD800;"_s;
         QTest::newRow("reference to FFFE") << u"&#65534;"_s << "&amp;#65534;"_ba << u"&#65534;"_s;
         QTest::newRow("reference beyond Unicode") << u"&#x110000;"_s << "&amp;#x110000;"_ba << u"&#x110000;"_s;
-        QTest::newRow("references without semicolon") << u"AT&T &#65 &lt"_s << "AT&amp;T &amp;#65 &amp;lt"_ba
-                                                      << u"AT&T &#65 &lt"_s;
+        QTest::newRow("references without semicolon")
+                << u"AT&T &#65 &lt"_s << "AT&amp;T &amp;#65 &amp;lt"_ba << u"AT&T &#65 &lt"_s;
         QTest::newRow("empty references") << u"&#; &#x;"_s << "&amp;#; &amp;#x;"_ba << u"&#; &#x;"_s;
         QTest::newRow("ampersand at the end") << u"Q&"_s << "Q&amp;"_ba << u"Q&"_s;
         QTest::newRow("end of a CDATA section") << u"a]]>b"_s << "a]]&gt;b"_ba << u"a]]>b"_s;
@@ -424,21 +434,20 @@ private slots:
         QTest::addColumn<QString>("content");
         QTest::addColumn<QByteArray>("written");
         QTest::addColumn<QString>("readBack");
-        QTest::newRow("markup kept literally") << u"<p>a < b & c</p>"_s << "<p>a < b & c</p>"_ba
-                                               << u"<p>a < b & c</p>"_s;
-        QTest::newRow("entities kept literally") << u"&nbsp;&amp;&#0;"_s << "&nbsp;&amp;&#0;"_ba
-                                                 << u"&nbsp;&amp;&#0;"_s;
+        QTest::newRow("markup kept literally")
+                << u"<p>a < b & c</p>"_s << "<p>a < b & c</p>"_ba << u"<p>a < b & c</p>"_s;
+        QTest::newRow("entities kept literally")
+                << u"&nbsp;&amp;&#0;"_s << "&nbsp;&amp;&#0;"_ba << u"&nbsp;&amp;&#0;"_s;
         QTest::newRow("bracket escapes restored") << u"[[p]]x[[/p]]"_s << "<p>x</p>"_ba << u"<p>x</p>"_s;
         QTest::newRow("brackets before greater-than are unescaped") << u"a]]>b"_s << "a>>b"_ba << u"a>>b"_s;
-        QTest::newRow("CDATA end joined across a line break")
-            << u"x]\r\n]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;
+        QTest::newRow("CDATA end joined across a line break") << u"x]\r\n]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;
         QTest::newRow("CDATA end joined by a deleted quote")
-            << u"x]\u2019]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;
+                << u"x]\u2019]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;
         QTest::newRow("two CDATA ends") << u"]\n]>]\n]>"_s << "]]]]><![CDATA[>]]]]><![CDATA[>"_ba << u"]]>]]>"_s;
-        QTest::newRow("control characters dropped") << (u"a\u0001b\u000Bc"_s + QChar(0) + u"d"_s) << "abcd"_ba
-                                                    << u"abcd"_s;
-        QTest::newRow("line breaks removed") << u"one\r\ntwo\nthree\rfour"_s << "onetwothreefour"_ba
-                                             << u"onetwothreefour"_s;
+        QTest::newRow("control characters dropped")
+                << (u"a\u0001b\u000Bc"_s + QChar(0) + u"d"_s) << "abcd"_ba << u"abcd"_s;
+        QTest::newRow("line breaks removed")
+                << u"one\r\ntwo\nthree\rfour"_s << "onetwothreefour"_ba << u"onetwothreefour"_s;
         QTest::newRow("Cafe and Bar") << u"<p>Café & Bar</p>"_s << "<p>Cafe & Bar</p>"_ba << u"<p>Cafe & Bar</p>"_s;
         QTest::newRow("arrow as reference") << u"a → b"_s << "a &#8594; b"_ba << u"a &#8594; b"_s;
         QTest::newRow("emoji as reference") << u"😀"_s << "&#128512;"_ba << u"&#128512;"_s;
@@ -485,7 +494,8 @@ private slots:
     void writeRemovesTreatedStyleBlock_data()
     {
         QTest::addColumn<QByteArray>("styleSheet");
-        QTest::newRow("letters outside ASCII") << "p { font: \"Gr\xFC\xDF" "e\"; }\r\nh1 { color: red; }\r\n"_ba;
+        QTest::newRow("letters outside ASCII") << "p { font: \"Gr\xFC\xDF"
+                                                  "e\"; }\r\nh1 { color: red; }\r\n"_ba;
         QTest::newRow("lone line feeds") << "p {\n  margin: 0;\n}\nh1 { color: red; }\n"_ba;
         QTest::newRow("both") << "p:before { content: \"\xC4\"; }\nh1 { }\n"_ba;
     }
@@ -500,8 +510,8 @@ private slots:
         const QString sb = BuildStyleBlock(dir.path());
         FeedDocument document;
         document.entries.append(RSSentry{u"stored"_s, {}, sb + u"<p>Body</p>"_s});
-        document.entries.append(RSSentry{u"edited"_s, {}, u"<html><head>"_s + sb + u"</head><body>"_s + sb
-                                                              + u"<p>Body</p></body></html>"_s});
+        document.entries.append(RSSentry{
+                u"edited"_s, {}, u"<html><head>"_s + sb + u"</head><body>"_s + sb + u"<p>Body</p></body></html>"_s});
         const QString path = dir.filePath(u"feed.xml"_s);
         QString error;
         QVERIFY2(WriteRssFile(document, path, dir.path(), winterMoment(), &error), qPrintable(error));
@@ -560,8 +570,9 @@ private slots:
             written = WriteRssFile(document, path, dir.path(), winterMoment(), &error);
         }
         const QByteArray after = FeedsmithTest::readBytes(dir.filePath(u"old.xml"_s));
-        QVERIFY2(!written, qPrintable(u"reported success; old.xml now holds %1 bytes: %2"_s.arg(after.size())
-                                          .arg(QString::fromLatin1(after))));
+        QVERIFY2(!written,
+                 qPrintable(u"reported success; old.xml now holds %1 bytes: %2"_s.arg(after.size())
+                                    .arg(QString::fromLatin1(after))));
         QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
         QCOMPARE(listing(), before); // no temporary file left behind, no folder made
         QCOMPARE(FeedsmithTest::readBytes(dir.filePath(u"old.xml"_s)), old);
@@ -572,13 +583,13 @@ private slots:
 void TestRssWriter::mayReplaceWithRss_data()
 {
     QTest::addColumn<QByteArray>("existing"); // null: nothing; "->x": a link to x
-    QTest::addColumn<QString>("reason");      // empty: may be replaced
+    QTest::addColumn<QString>("reason"); // empty: may be replaced
     QTest::newRow("nothing there yet") << QByteArray() << QString();
     QTest::newRow("empty file") << QByteArray("") << QString();
     QTest::newRow("an RSS file as the program writes it")
-        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n") << QString();
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n") << QString();
     QTest::newRow("byte order mark, single quotes, line feeds")
-        << QByteArray("\xEF\xBB\xBF<?xml version='1.0'?>\n\n<rss>") << QString();
+            << QByteArray("\xEF\xBB\xBF<?xml version='1.0'?>\n\n<rss>") << QString();
     const QString notRss = u"is not an RSS file (it does not start with an XML declaration and <rss)"_s;
     QTest::newRow("shell profile") << QByteArray("export PATH=$HOME/bin:$PATH\n") << notRss;
     QTest::newRow("a project file") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n")

@@ -53,9 +53,13 @@ QStringList pairs(const KeyedTexts &table)
 // A small language file of our own whose texts name the language they belong to.
 QByteArray ownLanguageFile(const QString &code)
 {
-    const QString file = languageFile(u"<group type=\"menu\">\r\n\t<open>open "_s + code + u"</open>\r\n</group>\r\n"
-                                      "<group type=\"text\">\r\n\t<rootkey>root "_s + code + u"</rootkey>\r\n"
-                                      "\t<newentry>entry "_s + code + u"</newentry>\r\n</group>\r\n"_s);
+    const QString file = languageFile(u"<group type=\"menu\">\r\n\t<open>open "_s + code
+                                      + u"</open>\r\n</group>\r\n"
+                                        "<group type=\"text\">\r\n\t<rootkey>root "_s
+                                      + code
+                                      + u"</rootkey>\r\n"
+                                        "\t<newentry>entry "_s
+                                      + code + u"</newentry>\r\n</group>\r\n"_s);
     return file.toLatin1();
 }
 
@@ -63,35 +67,34 @@ QByteArray ownLanguageFile(const QString &code)
 bool makeProgramFolder(const QTemporaryDir &dir)
 {
     return dir.isValid() && FeedsmithTest::copyProgramFiles(dir.path())
-        && FeedsmithTest::writeBytes(dir.filePath(u"language-en.xml"_s), ownLanguageFile(u"en"_s))
-        && FeedsmithTest::writeBytes(dir.filePath(u"language-de.xml"_s), ownLanguageFile(u"de"_s));
+            && FeedsmithTest::writeBytes(dir.filePath(u"language-en.xml"_s), ownLanguageFile(u"en"_s))
+            && FeedsmithTest::writeBytes(dir.filePath(u"language-de.xml"_s), ownLanguageFile(u"de"_s));
 }
 
-const QStringList TextKeys = {u"new"_s,         u"open"_s,        u"save"_s,         u"genrss"_s,
-                              u"bold"_s,        u"italic"_s,      u"underline"_s,    u"link"_s,
-                              u"rootkey"_s,     u"newentry"_s,    u"deleteentry"_s,  u"createdon"_s,
+const QStringList TextKeys = {u"new"_s,          u"open"_s,        u"save"_s,           u"genrss"_s,
+                              u"bold"_s,         u"italic"_s,      u"underline"_s,      u"link"_s,
+                              u"rootkey"_s,      u"newentry"_s,    u"deleteentry"_s,    u"createdon"_s,
                               u"lastmodified"_s, u"uploadready"_s, u"missingpassword"_s};
 
-const QStringList HelpKeys = {u"title"_s,       u"link"_s,          u"description"_s, u"language"_s,
-                              u"category"_s,    u"ttl"_s,           u"number"_s,      u"managingeditor"_s,
-                              u"webmaster"_s,   u"imageurl"_s,      u"imagetitle"_s,  u"imagelink"_s,
-                              u"ftpfile"_s,     u"ftpurl"_s,        u"ftpdir"_s,      u"ftpusername"_s,
-                              u"ftppassword"_s, u"ftpproxy"_s};
+const QStringList HelpKeys = {u"title"_s,       u"link"_s,        u"description"_s,    u"language"_s,  u"category"_s,
+                              u"ttl"_s,         u"number"_s,      u"managingeditor"_s, u"webmaster"_s, u"imageurl"_s,
+                              u"imagetitle"_s,  u"imagelink"_s,   u"ftpfile"_s,        u"ftpurl"_s,    u"ftpdir"_s,
+                              u"ftpusername"_s, u"ftppassword"_s, u"ftpproxy"_s};
 
 // The design-time captions of the main window that the caption groups match.
 const QList<std::pair<QString, QStringList>> CaptionKeys = {
-    {u"menu"_s,
-     {u"file"_s, u"new"_s, u"open"_s, u"save"_s, u"saveas"_s, u"genrss"_s, u"exit"_s, u"?"_s, u"about"_s, u"-"_s}},
-    {u"label"_s,
-     {u"title"_s, u"link"_s, u"description"_s, u"language"_s, u"category"_s, u"ttl"_s, u"imageurl"_s,
-      u"imagetitle"_s, u"imagelink"_s, u"number"_s, u"webmaster"_s, u"managingeditor"_s, u"ftpfile"_s, u"ftpurl"_s,
-      u"ftpdir"_s, u"ftpusername"_s, u"ftppassword"_s, u"ftpproxy"_s, u"contenttitle"_s, u"contentlink"_s,
-      u"createinfo"_s}},
-    {u"frame"_s,
-     {u"basic"_s, u"additional"_s, u"image"_s, u"help"_s, u"ftphelp"_s, u"Frame1"_s, u"freSettings"_s,
-      u"freContents"_s, u"frePreview"_s, u"freFTP"_s}},
-    {u"button"_s, {u"newentry"_s, u"deleteentry"_s, u"pasteAsText"_s, u"ftpgenfile"_s, u"ftpupload"_s}},
-    {u"tab"_s, {u"settings"_s, u"contents"_s, u"preview"_s, u"ftp"_s}},
+        {u"menu"_s,
+         {u"file"_s, u"new"_s, u"open"_s, u"save"_s, u"saveas"_s, u"genrss"_s, u"exit"_s, u"?"_s, u"about"_s, u"-"_s}},
+        {u"label"_s, {u"title"_s,       u"link"_s,           u"description"_s, u"language"_s,     u"category"_s,
+                      u"ttl"_s,         u"imageurl"_s,       u"imagetitle"_s,  u"imagelink"_s,    u"number"_s,
+                      u"webmaster"_s,   u"managingeditor"_s, u"ftpfile"_s,     u"ftpurl"_s,       u"ftpdir"_s,
+                      u"ftpusername"_s, u"ftppassword"_s,    u"ftpproxy"_s,    u"contenttitle"_s, u"contentlink"_s,
+                      u"createinfo"_s}},
+        {u"frame"_s,
+         {u"basic"_s, u"additional"_s, u"image"_s, u"help"_s, u"ftphelp"_s, u"Frame1"_s, u"freSettings"_s,
+          u"freContents"_s, u"frePreview"_s, u"freFTP"_s}},
+        {u"button"_s, {u"newentry"_s, u"deleteentry"_s, u"pasteAsText"_s, u"ftpgenfile"_s, u"ftpupload"_s}},
+        {u"tab"_s, {u"settings"_s, u"contents"_s, u"preview"_s, u"ftp"_s}},
 };
 
 } // namespace
@@ -139,23 +142,19 @@ private slots:
 void TestStartup::captionLinesKeepFileOrder()
 {
     const QString file = languageFile(
-        u"<group type=\"menu\">\r\n\t<open>\u00d6ffnen</open>\r\n\t<file>Datei</file>\r\n</group>\r\n"
-        "<group type=\"label\">\r\n\t<category>Kategorie</category>\r\n\t<Title>Gross</Title>\r\n</group>\r\n"
-        "<group type=\"frame\">\r\n\t<basic>Grunddaten</basic>\r\n</group>\r\n"
-        "<group type=\"button\">\r\n\t<newentry>Neuer Eintrag</newentry>\r\n</group>\r\n"
-        "<group type=\"tab\">\r\n\t<settings>Einstellungen</settings>\r\n\t<ftp>FTP</ftp>\r\n</group>\r\n"
-        "<group type=\"text\">\r\n\t<open>Projekt \u00f6ffnen</open>\r\n</group>\r\n"_s);
+            u"<group type=\"menu\">\r\n\t<open>\u00d6ffnen</open>\r\n\t<file>Datei</file>\r\n</group>\r\n"
+            "<group type=\"label\">\r\n\t<category>Kategorie</category>\r\n\t<Title>Gross</Title>\r\n</group>\r\n"
+            "<group type=\"frame\">\r\n\t<basic>Grunddaten</basic>\r\n</group>\r\n"
+            "<group type=\"button\">\r\n\t<newentry>Neuer Eintrag</newentry>\r\n</group>\r\n"
+            "<group type=\"tab\">\r\n\t<settings>Einstellungen</settings>\r\n\t<ftp>FTP</ftp>\r\n</group>\r\n"
+            "<group type=\"text\">\r\n\t<open>Projekt \u00f6ffnen</open>\r\n</group>\r\n"_s);
     const LanguageTexts texts = applyText(file);
 
     const QList<CaptionLine> expected = {
-        {u"menu"_s, u"open"_s, u"\u00d6ffnen"_s},
-        {u"menu"_s, u"file"_s, u"Datei"_s},
-        {u"label"_s, u"category"_s, u"Kategorie"_s},
-        {u"label"_s, u"Title"_s, u"Gross"_s},
-        {u"frame"_s, u"basic"_s, u"Grunddaten"_s},
-        {u"button"_s, u"newentry"_s, u"Neuer Eintrag"_s},
-        {u"tab"_s, u"settings"_s, u"Einstellungen"_s},
-        {u"tab"_s, u"ftp"_s, u"FTP"_s},
+            {u"menu"_s, u"open"_s, u"\u00d6ffnen"_s},      {u"menu"_s, u"file"_s, u"Datei"_s},
+            {u"label"_s, u"category"_s, u"Kategorie"_s},   {u"label"_s, u"Title"_s, u"Gross"_s},
+            {u"frame"_s, u"basic"_s, u"Grunddaten"_s},     {u"button"_s, u"newentry"_s, u"Neuer Eintrag"_s},
+            {u"tab"_s, u"settings"_s, u"Einstellungen"_s}, {u"tab"_s, u"ftp"_s, u"FTP"_s},
     };
     QCOMPARE(texts.captions.size(), expected.size());
     for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -173,8 +172,10 @@ void TestStartup::languageFileIsReadAsAnsi()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QByteArray bytes = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<strings>\r\n<group type=\"menu\">\r\n"
-                             "\t<open>\xd6" "ffnen</open>\r\n</group>\r\n<group type=\"text\">\r\n"
-                             "\t<rootkey>Gr\xfc\xdf" "e \x80</rootkey>\r\n</group>\r\n</strings>\r\n";
+                             "\t<open>\xd6"
+                             "ffnen</open>\r\n</group>\r\n<group type=\"text\">\r\n"
+                             "\t<rootkey>Gr\xfc\xdf"
+                             "e \x80</rootkey>\r\n</group>\r\n</strings>\r\n";
     QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"language-xx.xml"_s), bytes));
     const MarkupTable table = ReadMarkupFile(dir.path(), languageFileName(u"xx"_s));
     QVERIFY(table.fileOpened());
@@ -195,9 +196,9 @@ void TestStartup::textKeysIgnoreCase_data()
 void TestStartup::textKeysIgnoreCase()
 {
     QFETCH(QString, lookup);
-    const LanguageTexts texts = applyText(languageFile(
-        groupOf(u"text"_s, u"\t<RootKey>Mein Feed</RootKey>\r\n"_s)
-        + groupOf(u"help"_s, u"\t<RootKey>[[b]]Hilfe[[/b]]</RootKey>\r\n"_s)));
+    const LanguageTexts texts =
+            applyText(languageFile(groupOf(u"text"_s, u"\t<RootKey>Mein Feed</RootKey>\r\n"_s)
+                                   + groupOf(u"help"_s, u"\t<RootKey>[[b]]Hilfe[[/b]]</RootKey>\r\n"_s)));
     QVERIFY(texts.textTable.contains(lookup));
     QCOMPARE(texts.textTable.value(lookup), u"Mein Feed"_s);
     QVERIFY(texts.helpTable.contains(lookup));
@@ -210,8 +211,8 @@ void TestStartup::textValues_data()
     QTest::addColumn<QString>("stored");
 
     QTest::newRow("plain text") << u"Neuer Eintrag"_s << u"Neuer Eintrag"_s;
-    QTest::newRow("line break marker becomes CR LF") << u"Zeile eins[:br:]Zeile zwei"_s
-                                                     << u"Zeile eins\r\nZeile zwei"_s;
+    QTest::newRow("line break marker becomes CR LF")
+            << u"Zeile eins[:br:]Zeile zwei"_s << u"Zeile eins\r\nZeile zwei"_s;
     QTest::newRow("line break marker in capitals") << u"a[:BR:]b"_s << u"a\r\nb"_s;
     QTest::newRow("brackets stay in text groups") << u"[[b]]x[[/b]]"_s << u"[[b]]x[[/b]]"_s;
     QTest::newRow("comma escape stays in text groups") << u"a[:bst:]b"_s << u"a[:bst:]b"_s;
@@ -233,8 +234,7 @@ void TestStartup::helpValues_data()
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("stored");
 
-    QTest::newRow("bold word, line break marker and more words")
-        << u"[[b]]x[[/b]][:br:]more"_s << u"<b>x</b>more"_s;
+    QTest::newRow("bold word, line break marker and more words") << u"[[b]]x[[/b]][:br:]more"_s << u"<b>x</b>more"_s;
     QTest::newRow("comma escape") << u"a[:bst:] b"_s << u"a, b"_s;
     QTest::newRow("link tag") << u"[[a href=\"https://x.example/\"]]x[[/a]]"_s
                               << u"<a href=\"https://x.example/\">x</a>"_s;
@@ -246,7 +246,8 @@ void TestStartup::helpValues()
 {
     QFETCH(QString, written);
     QFETCH(QString, stored);
-    const LanguageTexts texts = applyText(languageFile(groupOf(u"help"_s, u"\t<title>"_s + written + u"</title>\r\n"_s)));
+    const LanguageTexts texts =
+            applyText(languageFile(groupOf(u"help"_s, u"\t<title>"_s + written + u"</title>\r\n"_s)));
     QCOMPARE(texts.helpTable.value(u"title"_s), stored);
     QVERIFY(!texts.textTable.contains(u"title"_s));
 }
@@ -302,11 +303,10 @@ void TestStartup::groupStartTag()
 
 void TestStartup::duplicateKeyKeepsFirst()
 {
-    const QString file = languageFile(
-        groupOf(u"text"_s, u"\t<new>Erster</new>\r\n\t<NEW>Zweiter</NEW>\r\n"_s)
-        + groupOf(u"help"_s, u"\t<title>erste Hilfe</title>\r\n"_s)
-        + groupOf(u"text"_s, u"\t<New>Dritter</New>\r\n"_s)
-        + groupOf(u"help"_s, u"\t<Title>zweite Hilfe</Title>\r\n"_s));
+    const QString file = languageFile(groupOf(u"text"_s, u"\t<new>Erster</new>\r\n\t<NEW>Zweiter</NEW>\r\n"_s)
+                                      + groupOf(u"help"_s, u"\t<title>erste Hilfe</title>\r\n"_s)
+                                      + groupOf(u"text"_s, u"\t<New>Dritter</New>\r\n"_s)
+                                      + groupOf(u"help"_s, u"\t<Title>zweite Hilfe</Title>\r\n"_s));
     const LanguageTexts texts = applyText(file);
     QCOMPARE(texts.textTable.value(u"new"_s), u"Erster"_s);
     QCOMPARE(texts.helpTable.value(u"title"_s), u"erste Hilfe"_s);
@@ -322,22 +322,21 @@ void TestStartup::linesOutsideGroups_data()
     QTest::addColumn<QStringList>("ignored");
 
     QTest::newRow("text line directly inside strings is ignored")
-        << languageFile(u"\t<lose>x</lose>\r\n"_s + groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s))
-        << QStringList{u"k"_s} << QStringList{u"lose"_s};
+            << languageFile(u"\t<lose>x</lose>\r\n"_s + groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s)) << QStringList{u"k"_s}
+            << QStringList{u"lose"_s};
     QTest::newRow("group before the strings element is ignored")
-        << u"<group type=\"text\">\r\n\t<vorher>x</vorher>\r\n</group>\r\n<strings>\r\n"_s
-               + groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s) + u"</strings>\r\n"_s
-        << QStringList{u"k"_s} << QStringList{u"vorher"_s};
-    QTest::newRow("group after the end of strings is ignored")
-        << languageFile(groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s))
-               + u"<group type=\"text\">\r\n\t<danach>x</danach>\r\n</group>\r\n"_s
-        << QStringList{u"k"_s} << QStringList{u"danach"_s};
+            << u"<group type=\"text\">\r\n\t<vorher>x</vorher>\r\n</group>\r\n<strings>\r\n"_s
+                    + groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s) + u"</strings>\r\n"_s
+            << QStringList{u"k"_s} << QStringList{u"vorher"_s};
+    QTest::newRow("group after the end of strings is ignored") << languageFile(groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s))
+                    + u"<group type=\"text\">\r\n\t<danach>x</danach>\r\n</group>\r\n"_s
+                                                               << QStringList{u"k"_s} << QStringList{u"danach"_s};
     QTest::newRow("group left open at the end of strings stays open")
-        << u"<strings>\r\n<group type=\"text\">\r\n\t<first>1</first>\r\n</strings>\r\n\t<danach>x</danach>\r\n"_s
-        << QStringList{u"first"_s, u"danach"_s} << QStringList{};
+            << u"<strings>\r\n<group type=\"text\">\r\n\t<first>1</first>\r\n</strings>\r\n\t<danach>x</danach>\r\n"_s
+            << QStringList{u"first"_s, u"danach"_s} << QStringList{};
     QTest::newRow("line after a group's end is ignored")
-        << languageFile(groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s) + u"\t<zwischen>x</zwischen>\r\n"_s)
-        << QStringList{u"k"_s} << QStringList{u"zwischen"_s};
+            << languageFile(groupOf(u"text"_s, u"\t<k>v</k>\r\n"_s) + u"\t<zwischen>x</zwischen>\r\n"_s)
+            << QStringList{u"k"_s} << QStringList{u"zwischen"_s};
 }
 
 void TestStartup::linesOutsideGroups()
@@ -385,7 +384,8 @@ void TestStartup::shippedLanguageFiles()
         }
     }
     // The tool tips and messages are in the file's own language: the two files differ.
-    const LanguageTexts english = ApplyLanguageFile(ReadMarkupFile(FeedsmithTest::resourceDir(), languageFileName(u"en"_s)));
+    const LanguageTexts english =
+            ApplyLanguageFile(ReadMarkupFile(FeedsmithTest::resourceDir(), languageFileName(u"en"_s)));
     if (code != u"en"_s)
         QVERIFY(texts.textTable.value(u"deleteentry"_s) != english.textTable.value(u"deleteentry"_s));
 }
@@ -399,28 +399,28 @@ void TestStartup::programSettings_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("declaration and two settings give exactly those two")
-        << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
-        << QStringList{u"a=1"_s, u"b=zwei"_s};
+            << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
+            << QStringList{u"a=1"_s, u"b=zwei"_s};
     QTest::newRow("blank line stops the loading")
-        << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
-        << QStringList{u"a=1"_s};
+            << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
+            << QStringList{u"a=1"_s};
     QTest::newRow("setting before the start tag is not loaded")
-        << settingsFile(u"<c>3</c>\r\n<settings>\r\n\t<a>1</a>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
-        << QStringList{u"a=1"_s, u"b=zwei"_s};
+            << settingsFile(u"<c>3</c>\r\n<settings>\r\n\t<a>1</a>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
+            << QStringList{u"a=1"_s, u"b=zwei"_s};
     QTest::newRow("line with only an end tag stops the loading")
-        << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n</x>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
-        << QStringList{u"a=1"_s};
+            << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n</x>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
+            << QStringList{u"a=1"_s};
     QTest::newRow("nothing after the end of settings")
-        << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n</settings>\r\n<settings>\r\n\t<b>2</b>\r\n</settings>\r\n"_s)
-        << QStringList{u"a=1"_s};
+            << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n</settings>\r\n<settings>\r\n\t<b>2</b>\r\n</settings>\r\n"_s)
+            << QStringList{u"a=1"_s};
     QTest::newRow("setting with an empty value is kept")
-        << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<c></c>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
-        << QStringList{u"a=1"_s, u"b=zwei"_s, u"c="_s};
+            << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<c></c>\r\n\t<b>zwei</b>\r\n</settings>\r\n"_s)
+            << QStringList{u"a=1"_s, u"b=zwei"_s, u"c="_s};
     QTest::newRow("key given twice keeps the first")
-        << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<A>2</A>\r\n</settings>\r\n"_s) << QStringList{u"a=1"_s};
+            << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<A>2</A>\r\n</settings>\r\n"_s) << QStringList{u"a=1"_s};
     QTest::newRow("line break marker in a value")
-        << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<b>x[:br:]y</b>\r\n</settings>\r\n"_s)
-        << QStringList{u"a=1"_s, u"b=x\r\ny"_s};
+            << settingsFile(u"<settings>\r\n\t<a>1</a>\r\n\t<b>x[:br:]y</b>\r\n</settings>\r\n"_s)
+            << QStringList{u"a=1"_s, u"b=x\r\ny"_s};
     QTest::newRow("file without settings element") << settingsFile(u"<a>1</a>\r\n"_s) << QStringList{};
     QTest::newRow("empty file") << QString() << QStringList{};
 }
@@ -467,22 +467,22 @@ void TestStartup::languageAndMarker_data()
     QTest::newRow("POSIX locale gives English") << u"POSIX"_s << false << QByteArray() << u"en"_s << true;
     QTest::newRow("no locale gives English") << QString() << false << QByteArray() << u"en"_s << true;
 
-    QTest::newRow("marker 1 forces English and no filter") << u"de_DE.UTF-8"_s << true << QByteArray("1") << u"en"_s
-                                                           << false;
+    QTest::newRow("marker 1 forces English and no filter")
+            << u"de_DE.UTF-8"_s << true << QByteArray("1") << u"en"_s << false;
     QTest::newRow("marker 1 with CR LF") << u"de_DE.UTF-8"_s << true << QByteArray("1\r\n") << u"en"_s << false;
     QTest::newRow("marker 1 with LF") << u"de_DE.UTF-8"_s << true << QByteArray("1\n") << u"en"_s << false;
-    QTest::newRow("marker 1 with two line breaks") << u"de_DE.UTF-8"_s << true << QByteArray("1\r\n\r\n") << u"en"_s
-                                                   << false;
+    QTest::newRow("marker 1 with two line breaks")
+            << u"de_DE.UTF-8"_s << true << QByteArray("1\r\n\r\n") << u"en"_s << false;
     QTest::newRow("marker 1 with a French locale") << u"fr_FR"_s << true << QByteArray("1") << u"en"_s << false;
-    QTest::newRow("marker 0 keeps filter and language") << u"de_DE.UTF-8"_s << true << QByteArray("0") << u"de"_s
-                                                        << true;
+    QTest::newRow("marker 0 keeps filter and language")
+            << u"de_DE.UTF-8"_s << true << QByteArray("0") << u"de"_s << true;
     QTest::newRow("marker 01 drops the filter but keeps the language")
-        << u"de_DE.UTF-8"_s << true << QByteArray("01") << u"de"_s << false;
+            << u"de_DE.UTF-8"_s << true << QByteArray("01") << u"de"_s << false;
     QTest::newRow("marker 2") << u"de_DE.UTF-8"_s << true << QByteArray("2") << u"de"_s << true;
     QTest::newRow("marker abc") << u"de_DE.UTF-8"_s << true << QByteArray("abc") << u"de"_s << true;
     QTest::newRow("empty marker") << u"de_DE.UTF-8"_s << true << QByteArray() << u"de"_s << true;
-    QTest::newRow("marker 1 and 0 on two lines reads as 10") << u"de_DE.UTF-8"_s << true << QByteArray("1\r\n0")
-                                                             << u"de"_s << true;
+    QTest::newRow("marker 1 and 0 on two lines reads as 10")
+            << u"de_DE.UTF-8"_s << true << QByteArray("1\r\n0") << u"de"_s << true;
     QTest::newRow("marker 11") << u"de_DE.UTF-8"_s << true << QByteArray("11") << u"de"_s << true;
 }
 

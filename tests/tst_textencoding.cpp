@@ -178,9 +178,8 @@ void TestTextEncoding::escapeThenUnescape_data()
     QTest::addColumn<QString>("unescaped");
 
     QTest::newRow("markup with comma comes back") << u"a<b>,c"_qs << u"a[[b]][:bst:]c"_qs << u"a<b>,c"_qs;
-    QTest::newRow("html body comes back") << u"<p class=x>1, 2</p>"_qs
-                                          << u"[[p class=x]]1[:bst:] 2[[/p]]"_qs
-                                          << u"<p class=x>1, 2</p>"_qs;
+    QTest::newRow("html body comes back")
+            << u"<p class=x>1, 2</p>"_qs << u"[[p class=x]]1[:bst:] 2[[/p]]"_qs << u"<p class=x>1, 2</p>"_qs;
     QTest::newRow("line break lost for good") << u"one\r\ntwo"_qs << u"onetwo"_qs << u"onetwo"_qs;
     QTest::newRow("bracket before angle is not given back") << u"[<"_qs << u"[[["_qs << u"<["_qs;
     QTest::newRow("bracket before comma is not given back") << u"[,"_qs << u"[[:bst:]"_qs << u"<:bst:]"_qs;
@@ -196,8 +195,7 @@ void TestTextEncoding::escapeThenUnescape()
     QFETCH(QString, unescaped);
     const QString e = EscapeText(input);
     QCOMPARE(e, escaped);
-    QVERIFY(!e.contains(u'<') && !e.contains(u'>') && !e.contains(u',') && !e.contains(u'\n')
-            && !e.contains(u'\r'));
+    QVERIFY(!e.contains(u'<') && !e.contains(u'>') && !e.contains(u',') && !e.contains(u'\n') && !e.contains(u'\r'));
     QCOMPARE(UnescapeText(e), unescaped);
 }
 
@@ -212,29 +210,63 @@ void TestTextEncoding::transliterationTable_data()
         for (int c = from; c <= to; ++c)
             table.insert(c, QString::fromLatin1(text));
     };
-    range(128, 128, "Euro");  range(131, 131, "f");     range(138, 138, "S");
-    range(140, 140, "OE");    range(153, 153, "TM");    range(154, 154, "s");
-    range(156, 156, "oe");    range(158, 158, "z");     range(159, 159, "Y");
-    range(160, 160, " ");     range(161, 161, "i");     range(162, 162, "cent");
-    range(163, 163, "Pfund"); range(165, 165, "Yen");   range(169, 169, "c");
-    range(170, 170, "a");     range(174, 174, "r");     range(175, 175, "-");
-    range(177, 177, "+-");    range(183, 183, ".");     range(188, 188, "1/4");
-    range(189, 189, "1/2");   range(190, 190, "3/4");   range(192, 195, "A");
-    range(196, 196, "Ae");    range(197, 198, "A");     range(199, 199, "C");
-    range(200, 203, "E");     range(204, 207, "I");     range(208, 208, "D");
-    range(209, 209, "N");     range(210, 213, "O");     range(214, 214, "Oe");
-    range(215, 215, "x");     range(216, 216, "0");     range(217, 219, "U");
-    range(220, 220, "Ue");    range(221, 221, "Y");     range(223, 223, "ss");
-    range(224, 227, "a");     range(228, 228, "ae");    range(229, 229, "a");
-    range(230, 230, "ae");    range(231, 231, "c");     range(232, 235, "e");
-    range(236, 239, "i");     range(241, 241, "n");     range(242, 245, "o");
-    range(246, 246, "oe");    range(249, 251, "u");     range(252, 252, "ue");
-    range(253, 253, "y");     range(255, 255, "y");
+    range(128, 128, "Euro");
+    range(131, 131, "f");
+    range(138, 138, "S");
+    range(140, 140, "OE");
+    range(153, 153, "TM");
+    range(154, 154, "s");
+    range(156, 156, "oe");
+    range(158, 158, "z");
+    range(159, 159, "Y");
+    range(160, 160, " ");
+    range(161, 161, "i");
+    range(162, 162, "cent");
+    range(163, 163, "Pfund");
+    range(165, 165, "Yen");
+    range(169, 169, "c");
+    range(170, 170, "a");
+    range(174, 174, "r");
+    range(175, 175, "-");
+    range(177, 177, "+-");
+    range(183, 183, ".");
+    range(188, 188, "1/4");
+    range(189, 189, "1/2");
+    range(190, 190, "3/4");
+    range(192, 195, "A");
+    range(196, 196, "Ae");
+    range(197, 198, "A");
+    range(199, 199, "C");
+    range(200, 203, "E");
+    range(204, 207, "I");
+    range(208, 208, "D");
+    range(209, 209, "N");
+    range(210, 213, "O");
+    range(214, 214, "Oe");
+    range(215, 215, "x");
+    range(216, 216, "0");
+    range(217, 219, "U");
+    range(220, 220, "Ue");
+    range(221, 221, "Y");
+    range(223, 223, "ss");
+    range(224, 227, "a");
+    range(228, 228, "ae");
+    range(229, 229, "a");
+    range(230, 230, "ae");
+    range(231, 231, "c");
+    range(232, 235, "e");
+    range(236, 239, "i");
+    range(241, 241, "n");
+    range(242, 245, "o");
+    range(246, 246, "oe");
+    range(249, 251, "u");
+    range(252, 252, "ue");
+    range(253, 253, "y");
+    range(255, 255, "y");
 
     for (int code = 128; code <= 255; ++code) {
         const QString expected = table.value(code);
-        QTest::addRow("code %d %s", code, expected.isEmpty() ? "deleted" : "replaced")
-            << code << expected;
+        QTest::addRow("code %d %s", code, expected.isEmpty() ? "deleted" : "replaced") << code << expected;
     }
 }
 
@@ -285,10 +317,8 @@ void TestTextEncoding::transliterate_data()
     QTest::newRow("character pushed past the end by a longer replacement") << u"€ß"_qs << u"Euro_"_qs;
     QTest::newRow("small letter pushed past the end") << u"äö"_qs << u"ae_"_qs;
     QTest::newRow("pushed character already replaced stays replaced") << u"ää"_qs << u"aeae"_qs;
-    QTest::newRow("letter skipped after a deletion takes the later capital's replacement")
-        << u"’äxÄ"_qs << u"AexAe"_qs;
-    QTest::newRow("skipped letter and a longer replacement before the capital")
-        << u"’äöxÄ"_qs << u"AeoexAe"_qs;
+    QTest::newRow("letter skipped after a deletion takes the later capital's replacement") << u"’äxÄ"_qs << u"AexAe"_qs;
+    QTest::newRow("skipped letter and a longer replacement before the capital") << u"’äöxÄ"_qs << u"AeoexAe"_qs;
     QTest::newRow("unassigned byte deleted") << u"a\u0081b"_qs << u"ab"_qs;
     QTest::newRow("copyright and trade mark") << u"© 2024 Feedsmith™"_qs << u"c 2024 FeedsmithTM"_qs;
     QTest::newRow("sign pushed past the end by trade mark") << u"Feedsmith™ ©"_qs << u"FeedsmithTM _"_qs;
@@ -309,11 +339,10 @@ void TestTextEncoding::transliterate()
 void TestTextEncoding::transliterateMatchesLiteralTwoPasses()
 {
     const QStringList alphabet = {
-        u"a"_qs, u"b"_qs, u"A"_qs, u"Z"_qs, u" "_qs,
-        u"Ä"_qs, u"ä"_qs, u"Ö"_qs, u"ö"_qs, u"Ð"_qs, u"ð"_qs, u"Ž"_qs, u"ž"_qs,
-        u"Š"_qs, u"š"_qs, u"Ÿ"_qs, u"ÿ"_qs, u"Æ"_qs, u"æ"_qs, u"Ø"_qs, u"ø"_qs,
-        u"Þ"_qs, u"þ"_qs, u"’"_qs, u"–"_qs, u"€"_qs, u"ß"_qs, u"½"_qs, u"„"_qs,
-        u"«"_qs, u"»"_qs, u"‘"_qs, u"\u00A0"_qs, u"\u0081"_qs, u"→"_qs, u"😀"_qs,
+            u"a"_qs, u"b"_qs, u"A"_qs, u"Z"_qs, u" "_qs, u"Ä"_qs,      u"ä"_qs,      u"Ö"_qs, u"ö"_qs,
+            u"Ð"_qs, u"ð"_qs, u"Ž"_qs, u"ž"_qs, u"Š"_qs, u"š"_qs,      u"Ÿ"_qs,      u"ÿ"_qs, u"Æ"_qs,
+            u"æ"_qs, u"Ø"_qs, u"ø"_qs, u"Þ"_qs, u"þ"_qs, u"’"_qs,      u"–"_qs,      u"€"_qs, u"ß"_qs,
+            u"½"_qs, u"„"_qs, u"«"_qs, u"»"_qs, u"‘"_qs, u"\u00A0"_qs, u"\u0081"_qs, u"→"_qs, u"😀"_qs,
     };
     QRandomGenerator rng(20240611u);
     constexpr int Rounds = 20000;
@@ -325,8 +354,8 @@ void TestTextEncoding::transliterateMatchesLiteralTwoPasses()
         const QString expected = referenceTransliterate(input);
         const QString actual = Transliterate(input);
         if (actual != expected) {
-            qWarning().noquote() << "round" << round << "input" << describe(input) << "expected"
-                                 << describe(expected) << "actual" << describe(actual);
+            qWarning().noquote() << "round" << round << "input" << describe(input) << "expected" << describe(expected)
+                                 << "actual" << describe(actual);
             QCOMPARE(actual, expected);
         }
     }

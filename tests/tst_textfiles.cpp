@@ -21,8 +21,7 @@ const QString StyleClose = u"--></style>"_qs;
 
 QStringList entriesOf(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -162,8 +161,9 @@ void TestTextFiles::buildHelpPage()
     QVERIFY(dir.isValid());
     QVERIFY(writeBytes(dir.filePath(u"styles.css"_qs), "p {\r\n}"));
     const QString page = BuildHelpPage(dir.path(), helpText);
-    QCOMPARE(page, u"<html><head><title></title>"_qs + StyleOpen + u"p {}"_qs + StyleClose
-                       + u"</head><body>"_qs + helpText + u"</body>"_qs);
+    QCOMPARE(page,
+             u"<html><head><title></title>"_qs + StyleOpen + u"p {}"_qs + StyleClose + u"</head><body>"_qs + helpText
+                     + u"</body>"_qs);
     QVERIFY(!page.contains(u"</html>"_qs));
 }
 
@@ -181,12 +181,12 @@ void TestTextFiles::styleBlockRemover_data()
     QTest::newRow("one block removed") << QString() << block + u"<p>x</p>"_qs << u"<p>x</p>"_qs;
     QTest::newRow("every copy removed") << QString() << u"a"_qs + block + u"b"_qs + block + block << u"ab"_qs;
     QTest::newRow("block in capitals removed") << QString() << u"a"_qs + upper + u"b"_qs << u"ab"_qs;
-    QTest::newRow("block with another sheet stays") << QString()
-        << StyleOpen + u"q {}"_qs + StyleClose << StyleOpen + u"q {}"_qs + StyleClose;
+    QTest::newRow("block with another sheet stays")
+            << QString() << StyleOpen + u"q {}"_qs + StyleClose << StyleOpen + u"q {}"_qs + StyleClose;
     QTest::newRow("treated form removed too") << treated << block + u"a"_qs + treated + u"b"_qs << u"ab"_qs;
     QTest::newRow("treated form equal to the block") << block.toUpper() << block + u"a"_qs << u"a"_qs;
-    QTest::newRow("copy formed by a removal is not searched again") << QString()
-        << block.left(10) + block + block.mid(10) << block;
+    QTest::newRow("copy formed by a removal is not searched again")
+            << QString() << block.left(10) + block + block.mid(10) << block;
 }
 
 void TestTextFiles::styleBlockRemover()
@@ -260,8 +260,9 @@ void TestTextFiles::writeRefusedInReadOnlyFolder()
     const QString path = folder + u"/feed.xml"_qs;
     const QByteArray previous("<rss>old</rss>\r\n");
     QVERIFY(writeBytes(path, previous));
-    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-                                              | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(folder,
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther));
 
     QString error;
     const bool written = Feedsmith::writeFileAtomically(path, "<rss>new</rss>\r\n", &error);

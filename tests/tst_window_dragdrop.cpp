@@ -54,8 +54,9 @@ void pressAndMove(ContentsProgram &p, const QString &key)
 {
     const QPoint at = p.nodeCenter(key);
     QTest::mousePress(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 3)), p.tree()->viewport()->mapToGlobal(QPointF(at + QPoint(0, 3))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(0, 3)),
+                     p.tree()->viewport()->mapToGlobal(QPointF(at + QPoint(0, 3))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(p.tree()->viewport(), &move);
 }
 

@@ -10,12 +10,12 @@
 #include "window/shell/htmlpane.h"
 
 #include <QClipboard>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QWebEngineUrlRequestInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebEngineUrlRequestInfo>
 
 using namespace Feedsmith;
 using namespace FeedsmithTest;
@@ -35,11 +35,11 @@ bool loadStoredContent(ContentsProgram &p, const QString &content)
 
 void selectInEditor(RichTextEditor *editor, const QString &nodeScript, int start, int end)
 {
-    runInEditor(editor, u"var n = %1; var r = document.createRange(); r.setStart(n, %2); r.setEnd(n, %3);"
-                        " getSelection().removeAllRanges(); getSelection().addRange(r);"_s
-                            .arg(nodeScript)
-                            .arg(start)
-                            .arg(end));
+    runInEditor(editor,
+                u"var n = %1; var r = document.createRange(); r.setStart(n, %2); r.setEnd(n, %3);"
+                " getSelection().removeAllRanges(); getSelection().addRange(r);"_s.arg(nodeScript)
+                        .arg(start)
+                        .arg(end));
 }
 
 } // namespace
@@ -170,8 +170,9 @@ void tst_WindowEntries::titleCommitOnLeavingTheBox()
     QTest::keyClicks(title, typed);
     p.box(u"txtContentLink"_s)->setFocus(); // leaving the title box commits
     QCOMPARE(p.document().entries.at(1).title, typed);
-    const QString expected = captionChanges ? p.document().entries.at(1).createdate.toString(u"dd.MM. HH:mm") + u' ' + typed
-                                            : captionBefore;
+    const QString expected = captionChanges
+            ? p.document().entries.at(1).createdate.toString(u"dd.MM. HH:mm") + u' ' + typed
+            : captionBefore;
     QCOMPARE(p.document().tree.caption(u"key1"_s), expected);
 }
 
@@ -457,7 +458,8 @@ void tst_WindowEntries::contextMenuPastesPlainText()
     QTRY_VERIFY(p.editor()->contextMenu() && p.editor()->contextMenu()->isVisible());
     QCOMPARE(p.editor()->contextMenu()->actions().size(), 5);
     p.editor()->contextMenu()->actions().at(2)->trigger();
-    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"plain one<br>\nplain two"_s), qPrintable(p.editor()->documentHtml()));
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"plain one<br>\nplain two"_s),
+                 qPrintable(p.editor()->documentHtml()));
     QVERIFY(!p.editor()->documentHtml().contains(u"formatted"_s));
 }
 
@@ -499,7 +501,8 @@ void tst_WindowEntries::previewShowsNewestEntries()
     QVERIFY(page.indexOf(u"Entry3"_s) < page.indexOf(u"Entry2"_s));
     QVERIFY(page.contains(u"freshtext"_s));
     QVERIFY(loaded.wait(15000));
-    QCOMPARE(p.child<QWebEngineView>(u"WebBrowser1"_s)->url(), QUrl::fromLocalFile(p.window->previewPage()->previewPath()));
+    QCOMPARE(p.child<QWebEngineView>(u"WebBrowser1"_s)->url(),
+             QUrl::fromLocalFile(p.window->previewPage()->previewPath()));
 
     // Every entry into the page builds it again.
     p.window->selectPage(Page::Contents);
@@ -520,8 +523,6 @@ void tst_WindowEntries::previewShowsNewestEntries()
     QCOMPARE(p.document().entries.at(2).title, u"Renamed"_s);
     QCOMPARE(p.box(u"txtNumber"_s)->text(), u"-1"_s);
 }
-
-
 
 // Records the first line of every HTTP request that reaches it.
 class RequestListener : public QTcpServer
@@ -558,13 +559,13 @@ void tst_WindowEntries::hostileProjectRunsNothing()
     hostile.channel.imagetitle = u"logo\" onerror=\""_s + leak;
     hostile.channel.imagelink = u"javascript:"_s + leak;
     const QStringList bodies = {
-        u"<script>"_s + leak + u"</script>"_s,
-        u"<img src=x onerror=\""_s + leak + u"\">"_s,
-        u"<svg onload=\""_s + leak + u"\"></svg><a href=\"javascript:"_s + leak + u"\">link</a>"_s,
-        u"<iframe srcdoc=\"<script>parent."_s + leak + u"</script>\"></iframe>"_s,
-        u"<meta http-equiv=\"refresh\" content=\"0;url=%1refresh\">"_s.arg(origin),
-        u"<script src=\"%1script.js\"></script><link rel=\"prefetch\" href=\"%1prefetch\">"_s.arg(origin),
-        u"<link rel=\"icon\" href=\"%1icon.png\"><a ping=\"%1ping\" href=\"#\">ping</a>"_s.arg(origin),
+            u"<script>"_s + leak + u"</script>"_s,
+            u"<img src=x onerror=\""_s + leak + u"\">"_s,
+            u"<svg onload=\""_s + leak + u"\"></svg><a href=\"javascript:"_s + leak + u"\">link</a>"_s,
+            u"<iframe srcdoc=\"<script>parent."_s + leak + u"</script>\"></iframe>"_s,
+            u"<meta http-equiv=\"refresh\" content=\"0;url=%1refresh\">"_s.arg(origin),
+            u"<script src=\"%1script.js\"></script><link rel=\"prefetch\" href=\"%1prefetch\">"_s.arg(origin),
+            u"<link rel=\"icon\" href=\"%1icon.png\"><a ping=\"%1ping\" href=\"#\">ping</a>"_s.arg(origin),
     };
     for (const QString &body : bodies) {
         hostile.entries.append(RSSentry{u"<img src=y onerror=\""_s + leak + u"\">{DESCRIPTION}"_s,
@@ -617,10 +618,13 @@ void tst_WindowEntries::paneRequests_data()
     QTest::newRow("folder sharing the name's start") << u"file:///opt/feeds-private/a.png"_s << image << false;
     QTest::newRow("file on another host") << u"file://server/share/a.png"_s << image << false;
     QTest::newRow("ftp image") << u"ftp://example.org/a.png"_s << image << false;
-    QTest::newRow("script") << u"https://example.org/a.js"_s << int(QWebEngineUrlRequestInfo::ResourceTypeScript) << false;
+    QTest::newRow("script") << u"https://example.org/a.js"_s << int(QWebEngineUrlRequestInfo::ResourceTypeScript)
+                            << false;
     QTest::newRow("fetch") << u"https://example.org/api"_s << int(QWebEngineUrlRequestInfo::ResourceTypeXhr) << false;
-    QTest::newRow("web socket") << u"ws://example.org/"_s << int(QWebEngineUrlRequestInfo::ResourceTypeWebSocket) << false;
-    QTest::newRow("link ping") << u"https://example.org/p"_s << int(QWebEngineUrlRequestInfo::ResourceTypePing) << false;
+    QTest::newRow("web socket") << u"ws://example.org/"_s << int(QWebEngineUrlRequestInfo::ResourceTypeWebSocket)
+                                << false;
+    QTest::newRow("link ping") << u"https://example.org/p"_s << int(QWebEngineUrlRequestInfo::ResourceTypePing)
+                               << false;
 }
 
 void tst_WindowEntries::paneRequests()

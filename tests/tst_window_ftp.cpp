@@ -1,9 +1,9 @@
 // Tests of the FTP page's upload button against a real FTP server, with scripted message boxes,
 // and of the busy cursor while the Internet library works.
+#include "core/system/processguard.h"
+#include "net/curlinternet.h"
 #include "window/ftp/busyinternet.h"
 #include "window/ftp/windowftp.h"
-#include "net/curlinternet.h"
-#include "core/system/processguard.h"
 
 #include "ftpserver.h"
 #include "windowsupport.h"
@@ -102,30 +102,30 @@ void TestWindowFtp::uploadButtonReports_data()
     QTest::addColumn<QList<int>>("kinds");
     QTest::addColumn<QStringList>("texts"); // "%missingpassword" stands for the language text
     QTest::addColumn<bool>("stateKept");
-    QTest::addColumn<QString>("hostile");     // a mode of hostileftp.py; empty: the real server
+    QTest::addColumn<QString>("hostile"); // a mode of hostileftp.py; empty: the real server
     QTest::addColumn<QString>("serverField"); // "%a" stands for the server's address
     const QString closing = u"\r\nClosing Connection and Session..."_s;
     QTest::newRow("wrong password: critical box, state kept")
-        << u"wrong"_s << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
-        << QStringList{u"%missingpassword"_s} << true << QString() << u"%a"_s;
+            << u"wrong"_s << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
+            << QStringList{u"%missingpassword"_s} << true << QString() << u"%a"_s;
     QTest::newRow("missing directory: rcd, then the upload on the closed connection")
-        << QString() << u"/missing"_s << u"feeds/news.xml"_s
-        << QList<int>{int(Kind::Plain), int(Kind::Plain), int(Kind::Plain)}
-        << QStringList{u"rcd Extd Err: 550 "_s, u"rcd Err: 12003 (the server refused)"_s + closing,
-                       u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
-        << false << QString() << u"%a"_s;
+            << QString() << u"/missing"_s << u"feeds/news.xml"_s
+            << QList<int>{int(Kind::Plain), int(Kind::Plain), int(Kind::Plain)}
+            << QStringList{u"rcd Extd Err: 550 "_s, u"rcd Err: 12003 (the server refused)"_s + closing,
+                           u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
+            << false << QString() << u"%a"_s;
     QTest::newRow("no local file named") << QString() << QString() << QString() << QList<int>{int(Kind::Plain)}
                                          << QStringList{u"Please select a local file to put"_s} << true << QString()
                                          << u"%a"_s;
     // The server's escape sequences and line breaks reach the box as "?".
     QTest::newRow("hostile reply with escape sequences and a forged line")
-        << QString() << QString() << u"feeds/news.xml"_s
-        << QList<int>{int(Kind::Plain), int(Kind::Plain), int(Kind::Plain)}
-        << QStringList{u"rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: uploaded news.xml to "
-                       u"forged.example??[1A?end"_s,
-                       u"rcd Err: 12003 (the server refused)"_s + closing,
-                       u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
-        << false << u"escapes"_s << u"%a"_s;
+            << QString() << QString() << u"feeds/news.xml"_s
+            << QList<int>{int(Kind::Plain), int(Kind::Plain), int(Kind::Plain)}
+            << QStringList{u"rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: uploaded news.xml to "
+                           u"forged.example??[1A?end"_s,
+                           u"rcd Err: 12003 (the server refused)"_s + closing,
+                           u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
+            << false << u"escapes"_s << u"%a"_s;
 }
 
 void TestWindowFtp::uploadButtonReports()
@@ -155,8 +155,8 @@ void TestWindowFtp::uploadButtonReports()
         const ScriptedMessageBoxes::Shown &shown = program.messages.shown.at(i);
         QCOMPARE(int(shown.kind), kinds.at(i));
         QCOMPARE(shown.title, u"Feedsmith"_s);
-        const QString expected = texts.at(i) == "%missingpassword"_L1 ? program.window->text(u"missingpassword"_s)
-                                                                       : texts.at(i);
+        const QString expected =
+                texts.at(i) == "%missingpassword"_L1 ? program.window->text(u"missingpassword"_s) : texts.at(i);
         QVERIFY(!expected.isEmpty());
         QVERIFY2(shown.text.startsWith(expected), qPrintable(shown.text));
     }

@@ -35,7 +35,8 @@ void tst_WindowKeyboard::ctrlVInEditorPastesPlainText()
     QTest::keyClick(p.editor()->focusProxy(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(clicked.count(), 0); // posted: the paste runs after the key event
     QTRY_COMPARE(clicked.count(), 1);
-    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"line one<br>\nline two"_s), qPrintable(p.editor()->documentHtml()));
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"line one<br>\nline two"_s),
+                 qPrintable(p.editor()->documentHtml()));
     QCOMPARE(p.editor()->documentHtml().count(u"line one"_s), 1);
 
     // Ctrl+Shift+V is taken the same way.

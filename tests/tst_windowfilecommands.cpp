@@ -1,8 +1,8 @@
 // The window's file commands: new, open, save, save as, RSS generation, and a round trip.
 #include "windowsupport.h"
 
-#include "core/system/systemlocale.h"
 #include "core/project/datetext.h"
+#include "core/system/systemlocale.h"
 #include "window/shell/htmlpane.h"
 
 #include <QApplication>
@@ -16,10 +16,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList ChannelBoxNames = {u"txtTitle"_s,   u"txtLink"_s,     u"txtDescription"_s,   u"txtImageurl"_s,
-                                     u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,  u"txtCategory"_s,
-                                     u"txtTTL"_s,     u"txtNumber"_s,   u"txtManagingeditor"_s, u"txtWebmaster"_s};
-const QStringList FtpBoxNames = {u"txtftpfile"_s, u"txtftpurl"_s, u"txtftpdir"_s,
+const QStringList ChannelBoxNames = {u"txtTitle"_s,     u"txtLink"_s,       u"txtDescription"_s,    u"txtImageurl"_s,
+                                     u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,       u"txtCategory"_s,
+                                     u"txtTTL"_s,       u"txtNumber"_s,     u"txtManagingeditor"_s, u"txtWebmaster"_s};
+const QStringList FtpBoxNames = {u"txtftpfile"_s,     u"txtftpurl"_s,      u"txtftpdir"_s,
                                  u"txtftpusername"_s, u"txtftppassword"_s, u"txtftpproxy"_s};
 
 QString example()
@@ -207,14 +207,14 @@ void tst_WindowFileCommands::openFillsBoxesAndTree()
 
     QCOMPARE(program.dialog.calls.first().startPath, program.path(u"feeds"_s));
     const QMap<QString, QString> expected = {
-        {u"txtTitle"_s, u"Feedsmith example feed"_s},
-        {u"txtLink"_s, u"https://www.example.com/"_s},
-        {u"txtLanguage"_s, u"en"_s},
-        {u"txtNumber"_s, u"10"_s},
-        {u"txtImageurl"_s, u"https://www.example.com/logo.png"_s},
-        {u"txtftpfile"_s, u"example.xml"_s},
-        {u"txtftpusername"_s, u"jane"_s},
-        {u"txtftppassword"_s, QString()},
+            {u"txtTitle"_s, u"Feedsmith example feed"_s},
+            {u"txtLink"_s, u"https://www.example.com/"_s},
+            {u"txtLanguage"_s, u"en"_s},
+            {u"txtNumber"_s, u"10"_s},
+            {u"txtImageurl"_s, u"https://www.example.com/logo.png"_s},
+            {u"txtftpfile"_s, u"example.xml"_s},
+            {u"txtftpusername"_s, u"jane"_s},
+            {u"txtftppassword"_s, QString()},
     };
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         QCOMPARE(program.box(it.key())->text(), it.value());
@@ -223,8 +223,7 @@ void tst_WindowFileCommands::openFillsBoxesAndTree()
     QCOMPARE(doc.projectPath, example());
     QCOMPARE(program.dialog.fileName(), QString());
     QCOMPARE(doc.tree.caption(EntryTreeModel::RootKey), u"Feedsmith example feed"_s);
-    QCOMPARE(doc.tree.childKeys(EntryTreeModel::RootKey),
-             QStringList({u"key4"_s, u"key3"_s, u"key2"_s, u"key1"_s}));
+    QCOMPARE(doc.tree.childKeys(EntryTreeModel::RootKey), QStringList({u"key4"_s, u"key3"_s, u"key2"_s, u"key1"_s}));
     auto *view = program.child<QTreeView>(u"TreeView"_s);
     QCOMPARE(view->model(), &doc.tree);
     QVERIFY(view->isExpanded(doc.tree.indexOfKey(EntryTreeModel::RootKey)));
@@ -303,8 +302,9 @@ void tst_WindowFileCommands::openShowsFileDate()
     QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
     f.close();
     const QString project = program.path(u"feeds/p.rsx"_s);
-    QVERIFY(writeBytes(project, "<settings>\r\n</settings>\r\n<ftpsettings>\r\n\t<ftpfile>" + rss.toLocal8Bit()
-                                    + "</ftpfile>\r\n</ftpsettings>\r\n"));
+    QVERIFY(writeBytes(project,
+                       "<settings>\r\n</settings>\r\n<ftpsettings>\r\n\t<ftpfile>" + rss.toLocal8Bit()
+                               + "</ftpfile>\r\n</ftpsettings>\r\n"));
     program.dialog.answer(project);
     program.window->fileCommands()->openProject();
     QCOMPARE(program.child<QLabel>(u"ftpfileproperties"_s)->text(),
@@ -318,8 +318,7 @@ void tst_WindowFileCommands::openedTextArrivesWhole_data()
     QTest::addColumn<QString>("value");
     QTest::newRow("language of five characters") << u"txtLanguage"_s << QByteArray("language") << u"de-at"_s;
     QTest::newRow("number of seven digits") << u"txtNumber"_s << QByteArray("number") << u"1234567"_s;
-    QTest::newRow("a long description") << u"txtDescription"_s << QByteArray("description")
-                                        << QString(40000, u'd');
+    QTest::newRow("a long description") << u"txtDescription"_s << QByteArray("description") << QString(40000, u'd');
 }
 
 void tst_WindowFileCommands::openedTextArrivesWhole()
@@ -330,8 +329,8 @@ void tst_WindowFileCommands::openedTextArrivesWhole()
     Program program;
     QVERIFY(program.start());
     const QString project = program.path(u"feeds/long.rsx"_s);
-    QVERIFY(writeBytes(project, "<settings>\r\n\t<" + tag + ">" + value.toLatin1() + "</" + tag
-                                    + ">\r\n</settings>\r\n"));
+    QVERIFY(writeBytes(project,
+                       "<settings>\r\n\t<" + tag + ">" + value.toLatin1() + "</" + tag + ">\r\n</settings>\r\n"));
     program.dialog.answer(project);
     program.window->fileCommands()->openProject();
     QCOMPARE(program.box(box)->text(), value);

@@ -143,9 +143,8 @@ void TestWindows1252::encode_data()
     QTest::newRow("lone low surrogate") << QString(QChar(0xDE00)) << QByteArray("&#65533;");
     QTest::newRow("high surrogate at the end") << u"a"_qs + QChar(0xD83D) << QByteArray("a&#65533;");
     QTest::newRow("surrogates in the wrong order")
-        << QString(QChar(0xDE00)) + QChar(0xD83D) << QByteArray("&#65533;&#65533;");
-    QTest::newRow("high surrogate before a letter")
-        << QString(QChar(0xD83D)) + u"x"_qs << QByteArray("&#65533;x");
+            << QString(QChar(0xDE00)) + QChar(0xD83D) << QByteArray("&#65533;&#65533;");
+    QTest::newRow("high surrogate before a letter") << QString(QChar(0xD83D)) + u"x"_qs << QByteArray("&#65533;x");
     QTest::newRow("control without a code") << QString(QChar(0x80)) << QByteArray("&#128;");
 }
 

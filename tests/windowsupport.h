@@ -14,11 +14,11 @@
 
 #include <QAction>
 #include <QEventLoop>
-#include <QTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -29,7 +29,7 @@ namespace FeedsmithTest {
 // Runs the event loop until the condition holds or the time is up. The web engine serves its
 // pages through the event loop, so this spins it without the pauses of QTest::qWaitFor, which
 // stretch a page load from milliseconds to seconds.
-template <typename Condition>
+template<typename Condition>
 bool waitUntil(Condition condition, int timeoutMs = 15000)
 {
     if (condition())
@@ -71,7 +71,7 @@ struct Program
         return QTest::qWaitForWindowActive(window.get());
     }
 
-    template <typename T = QWidget>
+    template<typename T = QWidget>
     T *child(const QString &name) const
     {
         return window->findChild<T *>(name);
@@ -91,7 +91,8 @@ struct Program
     void clickToolbarButton(const QString &key) const
     {
         auto *toolbar = child<QToolBar>(QStringLiteral("Toolbar1"));
-        auto *button = qobject_cast<QToolButton *>(toolbar->widgetForAction(toolbarButton(QStringLiteral("Toolbar1"), key)));
+        auto *button =
+                qobject_cast<QToolButton *>(toolbar->widgetForAction(toolbarButton(QStringLiteral("Toolbar1"), key)));
         QTest::mouseClick(button, Qt::LeftButton);
     }
 

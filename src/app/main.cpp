@@ -1,7 +1,7 @@
 // feedsmith: the desktop editor for RSS 2.0 feeds.
+#include "core/system/systemlocale.h"
 #include "window/platform/dialogs.h"
 #include "window/platform/icons.h"
-#include "core/system/systemlocale.h"
 #include "window/shell/windowstartup.h"
 
 #include <feedsmith/version.h>

@@ -7,12 +7,12 @@
 #include "core/document/feeddocument.h"
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
-#include "core/system/clock.h"
-#include "core/system/processguard.h"
-#include "core/system/systemlocale.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
 #include "core/startup/startup.h"
+#include "core/system/clock.h"
+#include "core/system/processguard.h"
+#include "core/system/systemlocale.h"
 #include "core/text/printable.h"
 #include "core/text/textfiles.h"
 
@@ -63,8 +63,7 @@ public:
     Session(const QString &programFolder, QTextStream &err)
         : m_startup(RunStartup(programFolder, SystemLocale::localeName()))
         , m_err(err)
-    {
-    }
+    { }
 
     // Reads the project as the open command does; false (and a message) when it cannot be read.
     // Only a regular file is read: a device, a pipe or a folder is refused before reading.
@@ -79,9 +78,8 @@ public:
             return false;
         }
         if (result.entriesLeftOut > 0) {
-            m_err << "feedsmith-cli: warning: " << shown(file) << " holds more than "
-                  << EntryCollection::MaxEntries << " entries; " << result.entriesLeftOut
-                  << " were left out" << Qt::endl;
+            m_err << "feedsmith-cli: warning: " << shown(file) << " holds more than " << EntryCollection::MaxEntries
+                  << " entries; " << result.entriesLeftOut << " were left out" << Qt::endl;
         }
         return true;
     }
@@ -95,9 +93,8 @@ public:
     bool writeRss(const QString &out, const QDateTime &moment)
     {
         QString error;
-        return WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(),
-                            &error)
-            || failed(error);
+        return WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(), &error)
+                || failed(error);
     }
 
     bool writePreview(const QString &out)
@@ -140,8 +137,8 @@ public:
                           + reason);
         // An anonymous login needs no password.
         if (!settings.ftpusername.isEmpty()) {
-            const std::optional<QString> password = readPublishPassword(
-                passwordVariable, settings.ftpusername + u'@' + settings.ftpurl, m_err);
+            const std::optional<QString> password =
+                    readPublishPassword(passwordVariable, settings.ftpusername + u'@' + settings.ftpurl, m_err);
             if (!password)
                 return false;
             settings.ftppassword = *password;
@@ -158,16 +155,15 @@ public:
                              m_startup.language.textTable.value(u"missingpassword"_s)};
         if (!publishFile(settings, texts, internet, m_err))
             return false;
-        out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to "
-            << shown(settings.ftpurl) << Qt::endl;
+        out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
+            << Qt::endl;
         return true;
     }
 
     bool resave(const QString &out)
     {
         QString error;
-        return WriteProjectFile(m_document, out, m_startup.programFolder, &error)
-            || failed(error);
+        return WriteProjectFile(m_document, out, m_startup.programFolder, &error) || failed(error);
     }
 
     // SOURCE_DATE_EPOCH for the commands that date a feed; false (and a message) when it is set

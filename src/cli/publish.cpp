@@ -1,8 +1,8 @@
 // feedsmith-cli publish.
 #include "cli/publish.h"
 
-#include "net/internet.h"
 #include "core/text/printable.h"
+#include "net/internet.h"
 
 #include <QFile>
 
@@ -24,8 +24,7 @@ class StderrMessages : public FtpMessages
 public:
     explicit StderrMessages(QTextStream &err)
         : m_err(err)
-    {
-    }
+    { }
 
     void show(Icon icon, const QString &text) override
     {
@@ -80,8 +79,7 @@ std::optional<QString> askOnTerminal(const QString &account)
 
 } // namespace
 
-std::optional<QString> readPublishPassword(const QString &passwordVariable, const QString &account,
-                                           QTextStream &err)
+std::optional<QString> readPublishPassword(const QString &passwordVariable, const QString &account, QTextStream &err)
 {
     if (!passwordVariable.isEmpty()) {
         if (!qEnvironmentVariableIsSet(passwordVariable.toLocal8Bit().constData())) {

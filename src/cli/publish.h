@@ -15,8 +15,7 @@ class Internet;
 // The FTP password for a publish run: from the environment variable passwordVariable when one
 // is named, else the first line of standard input when that is not a terminal, else asked for
 // on the terminal without echo. Nothing (and a message) when it cannot be had.
-std::optional<QString> readPublishPassword(const QString &passwordVariable, const QString &account,
-                                           QTextStream &err);
+std::optional<QString> readPublishPassword(const QString &passwordVariable, const QString &account, QTextStream &err);
 
 // Uploads the file named by the settings, with the window's steps and messages (written to
 // err). When the first attempt only connected to an empty start directory, it tries once

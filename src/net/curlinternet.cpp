@@ -3,8 +3,8 @@
 
 #include "core/text/printable.h"
 
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
@@ -37,11 +37,11 @@ void initialiseCurl()
 struct CurlInternet::Connection
 {
     CURL *curl = nullptr;
-    QByteArray baseUrl;       // "ftp://host:port"
+    QByteArray baseUrl; // "ftp://host:port"
     QString currentDirectory; // "" is the directory the login starts in
 
     QList<QByteArray> replyLines; // the lines of a reply still being read
-    qsizetype replyBytes = 0;     // their length together
+    qsizetype replyBytes = 0; // their length together
     ServerResponse lastReply;
     QByteArray received;
     bool listingTooLarge = false;
@@ -74,7 +74,7 @@ struct CurlInternet::Connection
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
         const bool coded = line.size() >= 3 && std::isdigit(uchar(line[0])) && std::isdigit(uchar(line[1]))
-            && std::isdigit(uchar(line[2])) && (line.size() == 3 || line[3] == ' ' || line[3] == '-');
+                && std::isdigit(uchar(line[2])) && (line.size() == 3 || line[3] == ' ' || line[3] == '-');
         if (!coded && c->replyLines.isEmpty())
             return length; // not an FTP reply (a proxy's header, for instance)
         // An endless reply keeps its first lines and its last one; the deadline ends the call.
@@ -83,7 +83,7 @@ struct CurlInternet::Connection
         c->replyLines.append(line.left(MaxReplyBytes));
         c->replyBytes += c->replyLines.last().size();
         const bool last = coded && (line.size() == 3 || line[3] == ' ')
-            && (c->replyLines.size() == 1 || line.left(3) == c->replyLines.first().left(3));
+                && (c->replyLines.size() == 1 || line.left(3) == c->replyLines.first().left(3));
         if (last) {
             QStringList texts;
             for (qsizetype i = 0; i < c->replyLines.size(); ++i) {
@@ -135,8 +135,7 @@ CurlInternet::Timeouts CurlInternet::Timeouts::fromEnvironment()
 
 CurlInternet::CurlInternet()
     : CurlInternet(Timeouts::fromEnvironment())
-{
-}
+{ }
 
 CurlInternet::CurlInternet(Timeouts timeouts)
     : m_timeouts(timeouts)
@@ -273,24 +272,17 @@ bool CurlInternet::perform(Connection &c)
     switch (result) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_URL_MALFORMAT:
-        return fail(InternetError::NameNotResolved);
-    case CURLE_LOGIN_DENIED:
-        return fail(InternetError::IncorrectPassword);
-    case CURLE_COULDNT_CONNECT:
-        return fail(InternetError::CannotConnect);
-    case CURLE_OPERATION_TIMEDOUT:
-        return fail(InternetError::Timeout);
+    case CURLE_URL_MALFORMAT: return fail(InternetError::NameNotResolved);
+    case CURLE_LOGIN_DENIED: return fail(InternetError::IncorrectPassword);
+    case CURLE_COULDNT_CONNECT: return fail(InternetError::CannotConnect);
+    case CURLE_OPERATION_TIMEDOUT: return fail(InternetError::Timeout);
     case CURLE_READ_ERROR:
-    case CURLE_ABORTED_BY_CALLBACK:
-        return fail(InternetError::AccessDenied);
+    case CURLE_ABORTED_BY_CALLBACK: return fail(InternetError::AccessDenied);
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
-    case CURLE_PARTIAL_FILE:
-        return fail(refused ? InternetError::ExtendedError : InternetError::ConnectionAborted);
-    default:
-        return fail(c.lastReply.code != 0 ? InternetError::ExtendedError : InternetError::InternalError);
+    case CURLE_PARTIAL_FILE: return fail(refused ? InternetError::ExtendedError : InternetError::ConnectionAborted);
+    default: return fail(c.lastReply.code != 0 ? InternetError::ExtendedError : InternetError::InternalError);
     }
 }
 
@@ -374,8 +366,8 @@ bool CurlInternet::parseServer(const QString &server, QString *host, int *port)
     if (text.isEmpty() || hasControlCharacters(text) || text.endsWith(u':'))
         return false;
     const QUrl url(u"ftp://"_s + text, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || !url.path().isEmpty()
-        || url.hasQuery() || url.hasFragment() || url.port() == 0)
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery()
+        || url.hasFragment() || url.port() == 0)
         return false;
     *host = url.host();
     *port = url.port(21);
@@ -447,8 +439,8 @@ QList<RemoteEntry> CurlInternet::parseListing(const QByteArray &listing)
                 nextField();
             entry.name = rest();
             entry.attributes = fields.value(2).compare("<DIR>"_L1, Qt::CaseInsensitive) == 0
-                ? RemoteAttribute::Directory
-                : RemoteAttribute::Normal;
+                    ? RemoteAttribute::Directory
+                    : RemoteAttribute::Normal;
         } else {
             entry.name = text;
         }

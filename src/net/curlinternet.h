@@ -22,9 +22,9 @@ public:
     // DeadlinePassed.
     struct Timeouts
     {
-        int connectSeconds = 30;   // TCP connect, greeting and login
-        int responseSeconds = 60;  // any one reply of the server
-        int lowSpeedSeconds = 60;  // a transfer slower than 1 byte/s for this long is given up
+        int connectSeconds = 30; // TCP connect, greeting and login
+        int responseSeconds = 60; // any one reply of the server
+        int lowSpeedSeconds = 60; // a transfer slower than 1 byte/s for this long is given up
         int deadlineSeconds = 120; // the whole call
 
         // The defaults, or all four cut to FEEDSMITH_FTP_DEADLINE seconds when that variable

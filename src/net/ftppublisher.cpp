@@ -21,8 +21,7 @@ FtpPublisher::FtpPublisher(Internet &internet, FtpMessages &messages, FtpTexts t
     : m_internet(internet)
     , m_messages(messages)
     , m_texts(std::move(texts))
-{
-}
+{ }
 
 FtpPublisher::~FtpPublisher()
 {
@@ -43,9 +42,8 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings)
     // it stays usable.
     if (m_ftpSessionHandle != 0)
         m_internet.closeHandle(m_ftpSessionHandle);
-    m_ftpSessionHandle = m_internet.openSession(QString::fromLatin1(Version::ProductName) + u'/'
-                                                    + QString::fromLatin1(Version::Text),
-                                                settings.ftpproxy);
+    m_ftpSessionHandle = m_internet.openSession(
+            QString::fromLatin1(Version::ProductName) + u'/' + QString::fromLatin1(Version::Text), settings.ftpproxy);
     if (m_ftpSessionHandle == 0)
         ErrorOut(m_internet.lastError(), u"InternetOpen"_s);
 
@@ -60,8 +58,8 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings)
             m_messages.show(FtpMessages::Icon::Critical, problem);
             return Outcome::Failed;
         }
-        m_ftpConnectionHandle = m_internet.connectFtp(m_ftpSessionHandle, settings.ftpurl, settings.ftpusername,
-                                                      settings.ftppassword);
+        m_ftpConnectionHandle =
+                m_internet.connectFtp(m_ftpSessionHandle, settings.ftpurl, settings.ftpusername, settings.ftppassword);
         if (m_ftpConnectionHandle != 0) {
             m_ftpConnected = true;
             ListRemoteDirectory(QString());
@@ -143,8 +141,9 @@ void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
         // The server's words are its own: escape sequences and line breaks in them are shown
         // as "?", so that they can neither act on a terminal nor pass for a line of ours.
         const ServerResponse response = m_internet.lastResponse();
-        m_messages.show(FtpMessages::Icon::None, szCallFunction + u" Extd Err: "_s + QString::number(response.code)
-                                                     + u' ' + printable(response.text));
+        m_messages.show(FtpMessages::Icon::None,
+                        szCallFunction + u" Extd Err: "_s + QString::number(response.code) + u' '
+                                + printable(response.text));
     }
     if (dError == InternetError::IncorrectPassword) {
         // The user corrects the password and clicks again; nothing is closed.
@@ -153,9 +152,10 @@ void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
     }
     if (dError != InternetError::NameNotResolved) {
         const QString cause = ErrorCause(dError);
-        m_messages.show(FtpMessages::Icon::None, szCallFunction + u" Err: "_s + QString::number(dError)
-                                                     + (cause.isEmpty() ? QString() : u" ("_s + cause + u')')
-                                                     + u"\r\n"_s + ClosingConnection);
+        m_messages.show(FtpMessages::Icon::None,
+                        szCallFunction + u" Err: "_s + QString::number(dError)
+                                + (cause.isEmpty() ? QString() : u" ("_s + cause + u')') + u"\r\n"_s
+                                + ClosingConnection);
     }
     closeHandles();
     m_ftpConnected = false;
@@ -263,7 +263,7 @@ QString FtpPublisher::RemoteFileNameProblem(const QString &localPath)
         return u"The local file "_s + quoted + u" ends in a separator: the file on the server would have no name."_s;
     if (name == "."_L1 || name == ".."_L1)
         return u"The local file "_s + quoted + u" ends in \""_s + name
-            + u"\": that names a folder, not a file to store on the server."_s;
+                + u"\": that names a folder, not a file to store on the server."_s;
     if (hasControlCharacters(name))
         return u"The local file "_s + quoted + u" has a control character in its name, which no server can store."_s;
     return {};
@@ -292,32 +292,19 @@ QString FtpPublisher::SettingsProblem(const FtpSettings &settings)
 QString FtpPublisher::ErrorCause(quint32 error)
 {
     switch (error) {
-    case InternetError::FileNotFound:
-        return u"the local file does not exist"_s;
-    case InternetError::AccessDenied:
-        return u"the local file cannot be read"_s;
-    case InternetError::InvalidHandle:
-        return u"the connection is closed"_s;
-    case InternetError::InvalidParameter:
-        return u"the proxy field cannot be used"_s;
-    case InternetError::ListingTooLarge:
-        return u"the server's directory listing is larger than 1 MB"_s;
-    case InternetError::InvalidName:
-        return u"the name cannot be sent to a server"_s;
-    case InternetError::DeadlinePassed:
-        return u"the server took too long; the call was given up"_s;
-    case InternetError::Timeout:
-        return u"the server did not answer in time"_s;
-    case InternetError::ExtendedError:
-        return u"the server refused"_s;
-    case InternetError::InternalError:
-        return u"an error inside the Internet library"_s;
-    case InternetError::CannotConnect:
-        return u"nobody answers at the server's address"_s;
-    case InternetError::ConnectionAborted:
-        return u"the connection broke off"_s;
-    default:
-        return {};
+    case InternetError::FileNotFound: return u"the local file does not exist"_s;
+    case InternetError::AccessDenied: return u"the local file cannot be read"_s;
+    case InternetError::InvalidHandle: return u"the connection is closed"_s;
+    case InternetError::InvalidParameter: return u"the proxy field cannot be used"_s;
+    case InternetError::ListingTooLarge: return u"the server's directory listing is larger than 1 MB"_s;
+    case InternetError::InvalidName: return u"the name cannot be sent to a server"_s;
+    case InternetError::DeadlinePassed: return u"the server took too long; the call was given up"_s;
+    case InternetError::Timeout: return u"the server did not answer in time"_s;
+    case InternetError::ExtendedError: return u"the server refused"_s;
+    case InternetError::InternalError: return u"an error inside the Internet library"_s;
+    case InternetError::CannotConnect: return u"nobody answers at the server's address"_s;
+    case InternetError::ConnectionAborted: return u"the connection broke off"_s;
+    default: return {};
     }
 }
 

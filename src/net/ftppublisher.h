@@ -38,9 +38,9 @@ public:
     // What one click achieved.
     enum class Outcome {
         NothingDone, // no server named, or the session could not be opened
-        Connected,   // connected and listed, nothing uploaded; the next click uploads
-        Uploaded,    // the file was stored
-        Failed,      // a failure was reported
+        Connected, // connected and listed, nothing uploaded; the next click uploads
+        Uploaded, // the file was stored
+        Failed, // a failure was reported
     };
 
     FtpPublisher(Internet &internet, FtpMessages &messages, FtpTexts texts);

@@ -15,20 +15,20 @@ using InternetHandle = quintptr;
 // publishing steps and their messages have always used.
 namespace InternetError {
 constexpr quint32 None = 0;
-constexpr quint32 FileNotFound = 2;        // the local file does not exist
-constexpr quint32 AccessDenied = 5;        // the local file cannot be read
-constexpr quint32 InvalidHandle = 6;       // no such (or an already closed) handle
-constexpr quint32 NoMoreFiles = 18;        // a listing has no (more) entries
-constexpr quint32 InvalidParameter = 87;   // a proxy text that cannot be used
-constexpr quint32 ListingTooLarge = 122;   // a directory listing beyond what is read of one
-constexpr quint32 InvalidName = 123;       // a remote name that cannot be sent to a server
-constexpr quint32 DeadlinePassed = 1460;   // a call took longer than it is allowed to in all
-constexpr quint32 Timeout = 12002;         // the server stopped answering
-constexpr quint32 ExtendedError = 12003;   // the server refused; see lastResponse()
+constexpr quint32 FileNotFound = 2; // the local file does not exist
+constexpr quint32 AccessDenied = 5; // the local file cannot be read
+constexpr quint32 InvalidHandle = 6; // no such (or an already closed) handle
+constexpr quint32 NoMoreFiles = 18; // a listing has no (more) entries
+constexpr quint32 InvalidParameter = 87; // a proxy text that cannot be used
+constexpr quint32 ListingTooLarge = 122; // a directory listing beyond what is read of one
+constexpr quint32 InvalidName = 123; // a remote name that cannot be sent to a server
+constexpr quint32 DeadlinePassed = 1460; // a call took longer than it is allowed to in all
+constexpr quint32 Timeout = 12002; // the server stopped answering
+constexpr quint32 ExtendedError = 12003; // the server refused; see lastResponse()
 constexpr quint32 InternalError = 12004;
 constexpr quint32 NameNotResolved = 12007; // unknown host name
 constexpr quint32 IncorrectPassword = 12014;
-constexpr quint32 CannotConnect = 12029;   // nobody listens at the server's address
+constexpr quint32 CannotConnect = 12029; // nobody listens at the server's address
 constexpr quint32 ConnectionAborted = 12030;
 } // namespace InternetError
 

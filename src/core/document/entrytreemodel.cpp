@@ -8,8 +8,7 @@ namespace Feedsmith {
 
 EntryTreeModel::EntryTreeModel(QObject *parent)
     : QAbstractItemModel(parent)
-{
-}
+{ }
 
 bool EntryTreeModel::addTopLevel(const QString &key, const QString &caption)
 {
@@ -28,8 +27,7 @@ bool EntryTreeModel::addTopLevel(const QString &key, const QString &caption)
     return true;
 }
 
-bool EntryTreeModel::add(const QString &relative, Relationship relationship, const QString &key,
-                         const QString &caption)
+bool EntryTreeModel::add(const QString &relative, Relationship relationship, const QString &key, const QString &caption)
 {
     if (key.isEmpty() || m_index.contains(key))
         return false;
@@ -312,12 +310,9 @@ QVariant EntryTreeModel::data(const QModelIndex &index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return n->caption;
-    case KeyRole:
-        return n->key;
-    default:
-        return {};
+    case Qt::ToolTipRole: return n->caption;
+    case KeyRole: return n->key;
+    default: return {};
     }
 }
 

@@ -80,7 +80,7 @@ private:
     };
     struct Location
     {
-        int top = -1;   // index in m_top
+        int top = -1; // index in m_top
         int child = -1; // index in childrenBottomUp, -1 for the top-level node itself
     };
 

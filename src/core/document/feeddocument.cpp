@@ -7,9 +7,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr DocumentField channelField(QLatin1StringView key, QLatin1StringView boxName,
-                                     QString ChannelSettings::*member, int typingLimit = NoTypingLimit,
-                                     QLatin1StringView labelName = {})
+constexpr DocumentField channelField(QLatin1StringView key, QLatin1StringView boxName, QString ChannelSettings::*member,
+                                     int typingLimit = NoTypingLimit, QLatin1StringView labelName = {})
 {
     return {key, labelName.isEmpty() ? key : labelName, boxName, typingLimit, member, nullptr};
 }
@@ -17,24 +16,24 @@ constexpr DocumentField channelField(QLatin1StringView key, QLatin1StringView bo
 } // namespace
 
 const std::array<DocumentField, 18> DocumentFields = {{
-    channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
-    channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
-    channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
-    channelField("number"_L1, "txtNumber"_L1, &ChannelSettings::number, 5, "Label1"_L1),
-    channelField("language"_L1, "txtLanguage"_L1, &ChannelSettings::language, 2),
-    channelField("managingeditor"_L1, "txtManagingeditor"_L1, &ChannelSettings::managingeditor),
-    channelField("webmaster"_L1, "txtWebmaster"_L1, &ChannelSettings::webmaster),
-    channelField("category"_L1, "txtCategory"_L1, &ChannelSettings::category),
-    channelField("ttl"_L1, "txtTTL"_L1, &ChannelSettings::ttl),
-    channelField("imageurl"_L1, "txtImageurl"_L1, &ChannelSettings::imageurl),
-    channelField("imagetitle"_L1, "txtimagetitle"_L1, &ChannelSettings::imagetitle),
-    channelField("imagelink"_L1, "txtimagelink"_L1, &ChannelSettings::imagelink),
-    {"ftpfile"_L1, "ftpfile"_L1, "txtftpfile"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpfile},
-    {"ftpurl"_L1, "ftpurl"_L1, "txtftpurl"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpurl},
-    {"ftpdir"_L1, "ftpdir"_L1, "txtftpdir"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpdir},
-    {"ftpusername"_L1, "ftpusername"_L1, "txtftpusername"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpusername},
-    {"ftppassword"_L1, "ftppassword"_L1, "txtftppassword"_L1, NoTypingLimit, nullptr, &FtpSettings::ftppassword},
-    {"ftpproxy"_L1, "Label3"_L1, "txtftpproxy"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpproxy},
+        channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
+        channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
+        channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
+        channelField("number"_L1, "txtNumber"_L1, &ChannelSettings::number, 5, "Label1"_L1),
+        channelField("language"_L1, "txtLanguage"_L1, &ChannelSettings::language, 2),
+        channelField("managingeditor"_L1, "txtManagingeditor"_L1, &ChannelSettings::managingeditor),
+        channelField("webmaster"_L1, "txtWebmaster"_L1, &ChannelSettings::webmaster),
+        channelField("category"_L1, "txtCategory"_L1, &ChannelSettings::category),
+        channelField("ttl"_L1, "txtTTL"_L1, &ChannelSettings::ttl),
+        channelField("imageurl"_L1, "txtImageurl"_L1, &ChannelSettings::imageurl),
+        channelField("imagetitle"_L1, "txtimagetitle"_L1, &ChannelSettings::imagetitle),
+        channelField("imagelink"_L1, "txtimagelink"_L1, &ChannelSettings::imagelink),
+        {"ftpfile"_L1, "ftpfile"_L1, "txtftpfile"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpfile},
+        {"ftpurl"_L1, "ftpurl"_L1, "txtftpurl"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpurl},
+        {"ftpdir"_L1, "ftpdir"_L1, "txtftpdir"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpdir},
+        {"ftpusername"_L1, "ftpusername"_L1, "txtftpusername"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpusername},
+        {"ftppassword"_L1, "ftppassword"_L1, "txtftppassword"_L1, NoTypingLimit, nullptr, &FtpSettings::ftppassword},
+        {"ftpproxy"_L1, "Label3"_L1, "txtftpproxy"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpproxy},
 }};
 
 QString &DocumentField::value(FeedDocument &document) const
@@ -75,8 +74,7 @@ void NewDocument(FeedDocument &document)
 
 QString EntryCaption(const RSSentry &entry, const QString &newEntryText)
 {
-    return entry.createdate.toString(u"dd.MM. HH:mm") + u' '
-        + (entry.title.isEmpty() ? newEntryText : entry.title);
+    return entry.createdate.toString(u"dd.MM. HH:mm") + u' ' + (entry.title.isEmpty() ? newEntryText : entry.title);
 }
 
 } // namespace Feedsmith

@@ -57,8 +57,8 @@ public:
     EntryTreeModel tree;
 
     QString currentEntryKey; // the node selected last: an entry key, "root", or empty
-    QString projectPath;     // the project file last opened or saved
-    QString rssPath;         // the RSS file last generated in this run
+    QString projectPath; // the project file last opened or saved
+    QString rssPath; // the RSS file last generated in this run
 
     int entryCount() const { return entries.count(); }
 };
@@ -76,7 +76,7 @@ struct DocumentField
     QLatin1StringView boxName;
     int typingLimit;
     QString ChannelSettings::*channel = nullptr; // set for a channel field
-    QString FtpSettings::*ftp = nullptr;         // set for an FTP field
+    QString FtpSettings::*ftp = nullptr; // set for an FTP field
 
     bool isChannelField() const { return channel != nullptr; }
     // The project file holds every field but the password.

@@ -30,8 +30,7 @@ private:
 
 void rewriteCaption(FeedDocument &document, int number, const QString &newEntryText)
 {
-    document.tree.setCaption(EntryCollection::keyFor(number),
-                             EntryCaption(document.entries.at(number), newEntryText));
+    document.tree.setCaption(EntryCollection::keyFor(number), EntryCaption(document.entries.at(number), newEntryText));
 }
 
 } // namespace

@@ -33,8 +33,7 @@ bool DeleteEntry(FeedDocument &document, const QString &key, const QString &newE
 // move one place towards where it was, and every caption in the range is rewritten. Afterwards
 // the document is bound to no entry. False, with nothing changed, when either key names no entry
 // or both name the same one.
-bool MoveEntry(FeedDocument &document, const QString &dragKey, const QString &dropKey,
-               const QString &newEntryText);
+bool MoveEntry(FeedDocument &document, const QString &dragKey, const QString &dropKey, const QString &newEntryText);
 
 // Writes the editor's fields into the entry under the current entry key. False when that key
 // is empty or names no entry (the root), so nothing is stored.

@@ -27,8 +27,8 @@ LanguageTexts ApplyLanguageFile(const MarkupTable &table)
         if (row.closing == "strings"_L1)
             inStrings = false;
         if (inGroup && row.name != "group"_L1) {
-            if (groupType == "menu"_L1 || groupType == "label"_L1 || groupType == "frame"_L1
-                || groupType == "button"_L1 || groupType == "tab"_L1) {
+            if (groupType == "menu"_L1 || groupType == "label"_L1 || groupType == "frame"_L1 || groupType == "button"_L1
+                || groupType == "tab"_L1) {
                 result.captions.append(CaptionLine{groupType, row.name, row.value});
             } else if (groupType == "text"_L1) {
                 result.textTable.insert(row.name, row.value);

@@ -24,8 +24,8 @@ struct CaptionLine
 struct LanguageTexts
 {
     QList<CaptionLine> captions; // in file order
-    KeyedTexts textTable;        // "text" groups
-    KeyedTexts helpTable;        // "help" groups, unescaped into HTML
+    KeyedTexts textTable; // "text" groups
+    KeyedTexts helpTable; // "help" groups, unescaped into HTML
 };
 
 // Walks the rows of a language file from the top: groups of type "menu", "label", "frame",

@@ -104,8 +104,8 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
         QString title;
         if (!entry.title.isEmpty()) {
             title = entry.link.isEmpty()
-                ? entry.title
-                : LinkStart + attributeValue(entry.link) + LinkStartEnd + entry.title + LinkEnd;
+                    ? entry.title
+                    : LinkStart + attributeValue(entry.link) + LinkStartEnd + entry.title + LinkEnd;
         }
         entries += fillPlaceholders(entryTemplate, {{"{TITLE}"_L1, &title}, {"{DESCRIPTION}"_L1, &entry.content}});
     }
@@ -118,10 +118,11 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
             feedTitle = LinkStart + attributeValue(c.imagelink) + LinkStartEnd + feedTitle + LinkEnd;
     }
     // With no entries to join, "{ENTRIES}" stays in the page.
-    return fillPlaceholders(pageTemplate, {{"{TITLE}"_L1, &c.title},
-                                           {"{FEEDTITLE}"_L1, &feedTitle},
-                                           {"{ENTRIES}"_L1, entries.isEmpty() ? nullptr : &entries},
-                                           {"{STYLES}"_L1, &styleBlock}});
+    return fillPlaceholders(pageTemplate,
+                            {{"{TITLE}"_L1, &c.title},
+                             {"{FEEDTITLE}"_L1, &feedTitle},
+                             {"{ENTRIES}"_L1, entries.isEmpty() ? nullptr : &entries},
+                             {"{STYLES}"_L1, &styleBlock}});
 }
 
 PreviewResult BuildPreview(const FeedDocument &document, const QString &programFolder, const QString &pagePath,
@@ -140,8 +141,8 @@ PreviewResult BuildPreview(const FeedDocument &document, const QString &programF
     const QString pageTemplate = ReadTextFile(programFile(programFolder, u"preview.html"_s));
     if (!document.channel.title.isEmpty())
         result.windowCaption = QLatin1StringView(Version::ProductName) + " - "_L1 + document.channel.title;
-    const QString page = BuildPreviewPage(document, selection.taken, entryTemplate, pageTemplate,
-                                          BuildStyleBlock(programFolder));
+    const QString page =
+            BuildPreviewPage(document, selection.taken, entryTemplate, pageTemplate, BuildStyleBlock(programFolder));
 
     QByteArray bytes = Windows1252::encode(page);
     bytes += "\r\n";

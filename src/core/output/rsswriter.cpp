@@ -24,16 +24,16 @@ QString PublicationDate(const QDateTime &moment)
     const int offsetMinutes = moment.offsetFromUtc() / 60;
     const int absolute = std::abs(offsetMinutes);
     return QStringLiteral("%1, %2 %3 %4 %5:%6:%7 %8%9%10")
-        .arg(QLatin1StringView(DayNames[size_t(date.dayOfWeek() % 7)]))
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(QLatin1StringView(MonthNames[size_t(date.month() - 1)]))
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(time.hour(), 2, 10, QLatin1Char('0'))
-        .arg(time.minute(), 2, 10, QLatin1Char('0'))
-        .arg(time.second(), 2, 10, QLatin1Char('0'))
-        .arg(QLatin1Char(offsetMinutes < 0 ? '-' : '+'))
-        .arg(absolute / 60, 2, 10, QLatin1Char('0'))
-        .arg(absolute % 60, 2, 10, QLatin1Char('0'));
+            .arg(QLatin1StringView(DayNames[size_t(date.dayOfWeek() % 7)]))
+            .arg(date.day(), 2, 10, QLatin1Char('0'))
+            .arg(QLatin1StringView(MonthNames[size_t(date.month() - 1)]))
+            .arg(date.year(), 4, 10, QLatin1Char('0'))
+            .arg(time.hour(), 2, 10, QLatin1Char('0'))
+            .arg(time.minute(), 2, 10, QLatin1Char('0'))
+            .arg(time.second(), 2, 10, QLatin1Char('0'))
+            .arg(QLatin1Char(offsetMinutes < 0 ? '-' : '+'))
+            .arg(absolute / 60, 2, 10, QLatin1Char('0'))
+            .arg(absolute % 60, 2, 10, QLatin1Char('0'));
 }
 
 namespace {

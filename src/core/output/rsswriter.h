@@ -25,7 +25,7 @@ QString PublicationDate(const QDateTime &moment);
 struct FeedItemSelection
 {
     double countValue = 0; // n: the number field's value, at most the entry count
-    int taken = 0;         // k: how many of the newest entries are taken, keyN downwards
+    int taken = 0; // k: how many of the newest entries are taken, keyN downwards
     bool numberReset = false; // the field is empty, "0" or no number, and reads as "10"
 };
 
@@ -43,7 +43,6 @@ QString ExtractBody(const QString &content);
 
 // An entry's description text: body, unescaped, transliterated, style block removed.
 QString DescriptionText(const QString &content, const QString &styleBlock);
-
 
 // The whole RSS file as bytes, lines ended by CR LF.
 QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,

@@ -126,18 +126,10 @@ std::optional<NumericForm> NumericForm::prepare(const QString &format, const QLo
             piece.field = Field::Year;
             piece.maxDigits = 4;
             break;
-        case u'H':
-            piece.field = Field::Hour24;
-            break;
-        case u'h':
-            piece.field = Field::Hour12;
-            break;
-        case u'm':
-            piece.field = Field::Minute;
-            break;
-        case u's':
-            piece.field = Field::Second;
-            break;
+        case u'H': piece.field = Field::Hour24; break;
+        case u'h': piece.field = Field::Hour12; break;
+        case u'm': piece.field = Field::Minute; break;
+        case u's': piece.field = Field::Second; break;
         case u'A':
         case u'a':
             // "AP", "ap", "A" or "a": the AM/PM marker.

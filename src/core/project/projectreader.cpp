@@ -181,8 +181,8 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     QString error;
     // Project files from other editors and tools may end their lines in LF and be UTF-8.
     const bool opened = ReadMarkupRows(
-        parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); }, &error,
-        LineReading{.lineFeedEndsLine = true, .utf8WhenValid = true});
+            parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); }, &error,
+            LineReading{.lineFeedEndsLine = true, .utf8WhenValid = true});
     ProjectReadResult result = walk.finish();
     result.fileOpened = opened;
     if (!opened)

@@ -14,7 +14,7 @@ namespace Feedsmith {
 struct ProjectReadResult
 {
     bool fileOpened = false; // false: the file is missing or unreadable; the document is new and empty
-    QString error;           // why it was not opened ("no such file", "is a device, not a regular file", ...)
+    QString error; // why it was not opened ("no such file", "is a device, not a regular file", ...)
     int entriesRead = 0;
     // Entry groups beyond the 32767 a document can hold; they are not loaded, the first 32767 are.
     int entriesLeftOut = 0;

@@ -145,8 +145,7 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
     return out;
 }
 
-bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder,
-                      QString *error)
+bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder, QString *error)
 {
     const QString styleBlock = BuildStyleBlock(programFolder);
     return writeFileAtomically(path, BuildProjectFile(document, styleBlock), error);

@@ -21,7 +21,6 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
 // Builds the style block and writes the file atomically (the window commits the entry being
 // edited first). False, with *error naming the file and the reason, when it could not be written;
 // the previous file is then untouched.
-bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder,
-                      QString *error);
+bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder, QString *error);
 
 } // namespace Feedsmith

@@ -12,10 +12,10 @@ namespace Feedsmith {
 struct StartupState
 {
     QString programFolder;
-    QString languageCode;            // the language whose file was read
+    QString languageCode; // the language whose file was read
     bool installKeyboardFilter = true; // false when "devel.txt" holds the number 1
     KeyedTexts settingsTable;
-    LanguageTexts language;          // captions, TextTable and HelpTable
+    LanguageTexts language; // captions, TextTable and HelpTable
 };
 
 // The start-up steps that need no window, in their fixed order: the provisional language code

@@ -38,7 +38,7 @@ QDateTime Clock::sourceDateEpoch(QString *problem)
         if (problem) {
             *problem = ok ? QStringLiteral("SOURCE_DATE_EPOCH is out of range: it must lie between 0 and %1 "
                                            "(the years 1970 to 9999)")
-                                .arg(LastEpochSecond)
+                                    .arg(LastEpochSecond)
                           : QStringLiteral("SOURCE_DATE_EPOCH is not a whole number of seconds");
         }
         return {};

@@ -35,7 +35,7 @@ QString trimAndDropTabs(QStringView s)
 struct LineState
 {
     bool inText = false; // T: in the text after a start tag
-    bool inEnd = false;  // E: in an end tag
+    bool inEnd = false; // E: in an end tag
 };
 
 MarkupRow parseLine(QStringView line, LineState &state)
@@ -137,7 +137,7 @@ bool ReadMarkupRows(const QString &folder, const QString &name, const std::funct
 {
     LineState state;
     return forEachFileLine(
-        MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); }, error, reading);
+            MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); }, error, reading);
 }
 
 QString GetAttribute(const QString &attributeName, const QString &attributeText)

@@ -14,9 +14,9 @@ namespace Feedsmith {
 // One line of a markup file, cut into its four parts.
 struct MarkupRow
 {
-    QString name;       // start-tag text up to its first space
-    QString value;      // text after the start tag up to the next "<", "[:br:]" turned into CR LF
-    QString closing;    // the name inside the end tag
+    QString name; // start-tag text up to its first space
+    QString value; // text after the start tag up to the next "<", "[:br:]" turned into CR LF
+    QString closing; // the name inside the end tag
     QString attributes; // start-tag text from its first space on
 
     bool isEmpty() const { return name.isEmpty() && value.isEmpty() && closing.isEmpty(); }

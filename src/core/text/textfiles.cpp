@@ -57,34 +57,21 @@ QString fileTypeReason(mode_t mode)
 QString fileErrorText(int errnoValue, const QString &fallback)
 {
     switch (errnoValue) {
-    case EFBIG:
-        return QStringLiteral("the file would exceed the file-size limit");
-    case ENOSPC:
-        return QStringLiteral("the disk is full");
-    case EDQUOT:
-        return QStringLiteral("the disk quota is used up");
-    case EROFS:
-        return QStringLiteral("the file system is read-only");
+    case EFBIG: return QStringLiteral("the file would exceed the file-size limit");
+    case ENOSPC: return QStringLiteral("the disk is full");
+    case EDQUOT: return QStringLiteral("the disk quota is used up");
+    case EROFS: return QStringLiteral("the file system is read-only");
     case EACCES:
-    case EPERM:
-        return QStringLiteral("permission denied");
-    case ENOENT:
-        return QStringLiteral("no such file or folder");
-    case ENOTDIR:
-        return QStringLiteral("a part of the path is not a folder");
-    case EISDIR:
-        return QStringLiteral("is a folder");
-    case ENAMETOOLONG:
-        return QStringLiteral("the name is too long");
-    case ELOOP:
-        return QStringLiteral("too many symbolic links");
-    case EIO:
-        return QStringLiteral("input/output error (the disk or its connection failed)");
+    case EPERM: return QStringLiteral("permission denied");
+    case ENOENT: return QStringLiteral("no such file or folder");
+    case ENOTDIR: return QStringLiteral("a part of the path is not a folder");
+    case EISDIR: return QStringLiteral("is a folder");
+    case ENAMETOOLONG: return QStringLiteral("the name is too long");
+    case ELOOP: return QStringLiteral("too many symbolic links");
+    case EIO: return QStringLiteral("input/output error (the disk or its connection failed)");
     case EMFILE:
-    case ENFILE:
-        return QStringLiteral("too many open files");
-    default:
-        break;
+    case ENFILE: return QStringLiteral("too many open files");
+    default: break;
     }
     if (!fallback.isEmpty() && fallback != QLatin1StringView("Unknown error"))
         return fallback;
@@ -95,7 +82,9 @@ QString fileErrorText(int errnoValue, const QString &fallback)
 
 QString notRegularFileReason(const QString &path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return fileTypeReason(st.st_mode);
@@ -121,7 +110,9 @@ bool openRegularFile(QFile &file, const QString &path, QString *reason)
         const int e = errno;
         return refuse(e == ENOENT ? QStringLiteral("no such file") : fileErrorText(e, {}));
     }
-    struct stat st{};
+    struct stat st
+    {
+    };
     QString why = ::fstat(fd, &st) != 0 ? fileErrorText(errno, {}) : fileTypeReason(st.st_mode);
     if (why.isEmpty() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
         why = fileErrorText(errno, {});
@@ -214,7 +205,7 @@ bool forEachFileLine(const QString &path, const std::function<void(QStringView)>
     }
     QStringDecoder fromUtf8(QStringDecoder::Utf8);
     const char16_t lineFeed = reading.lineFeedEndsLine ? u'\n' : u'\r';
-    QString buffer;      // the line being read, and what follows it
+    QString buffer; // the line being read, and what follows it
     qsizetype scanned = 0; // no CR in buffer before this
     bool skipLineFeed = false; // the piece before ended in a CR
     for (;;) {
@@ -297,8 +288,7 @@ QString programFile(const QString &programFolder, const QString &name)
 
 QString StyleBlockFor(const QString &styleSheetText)
 {
-    return QLatin1StringView("<style type=text/css><!--") + styleSheetText
-        + QLatin1StringView("--></style>");
+    return QLatin1StringView("<style type=text/css><!--") + styleSheetText + QLatin1StringView("--></style>");
 }
 
 QString BuildStyleBlock(const QString &programFolder)
@@ -309,8 +299,7 @@ QString BuildStyleBlock(const QString &programFolder)
 StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
     : m_block(styleBlock)
     , m_treated(treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0 ? treatedStyleBlock : QString())
-{
-}
+{ }
 
 QString StyleBlockRemover::operator()(const QString &text) const
 {
@@ -320,7 +309,7 @@ QString StyleBlockRemover::operator()(const QString &text) const
 QString BuildHelpPage(const QString &programFolder, const QString &helpText)
 {
     return QLatin1StringView("<html><head><title></title>") + BuildStyleBlock(programFolder)
-        + QLatin1StringView("</head><body>") + helpText + QLatin1StringView("</body>");
+            + QLatin1StringView("</head><body>") + helpText + QLatin1StringView("</body>");
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)

@@ -10,10 +10,9 @@ namespace {
 // Characters of the bytes 0x80 to 0x9F; the unassigned bytes map to the control characters
 // of the same number, as the system conversion does.
 constexpr std::array<char16_t, 32> HighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 int highCode(char32_t cp)
@@ -125,7 +124,8 @@ QString decodeReferences(const QString &text, bool valueReferences)
                 ++j;
             }
             const bool digits = j > i + 2;
-            if (digits && !tooBig && j < n && text[j] == u';' && (value > 255 || (valueReferences && isValueReference(value)))
+            if (digits && !tooBig && j < n && text[j] == u';'
+                && (value > 255 || (valueReferences && isValueReference(value)))
                 && !(value >= 0xD800 && value <= 0xDFFF)) {
                 out += QString::fromUcs4(&value, 1);
                 i = j + 1;

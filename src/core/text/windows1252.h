@@ -10,7 +10,10 @@ namespace Feedsmith::Windows1252 {
 
 // The code page byte of a character, or -1 when the code page has no code for it.
 int code(char32_t codePoint);
-inline int code(QChar c) { return code(char32_t(c.unicode())); }
+inline int code(QChar c)
+{
+    return code(char32_t(c.unicode()));
+}
 
 // Bytes to text. Every byte has a character: the five bytes the code page leaves unassigned
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control characters of the same number.

@@ -25,8 +25,8 @@ void DropHighlightDelegate::initStyleOption(QStyleOptionViewItem *option, const 
         option->state |= QStyle::State_Selected;
 }
 
-EntryDragDrop::EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *timer, QWidget *dragSurface,
-                             Hooks hooks, QObject *parent)
+EntryDragDrop::EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *timer, QWidget *dragSurface, Hooks hooks,
+                             QObject *parent)
     : QObject(parent)
     , m_document(document)
     , m_tree(tree)
@@ -116,7 +116,7 @@ void EntryDragDrop::scrollStep()
 {
     setDropHighlight(keyAt(m_lastDrag));
     m_tree->verticalScrollBar()->triggerAction(m_scrollDirection == -1 ? QAbstractSlider::SliderSingleStepSub
-                                                                        : QAbstractSlider::SliderSingleStepAdd);
+                                                                       : QAbstractSlider::SliderSingleStepAdd);
 }
 
 void EntryDragDrop::onDrop()
@@ -179,8 +179,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
                 drag->ignore();
             return true;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -226,8 +225,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         onDragMove(drag->position().toPoint());
         return true;
     }
-    case QEvent::DragLeave:
-        return true;
+    case QEvent::DragLeave: return true;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         if (!isOwnDrag(drop->mimeData()))
@@ -236,8 +234,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         onDrop();
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

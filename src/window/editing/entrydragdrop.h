@@ -55,8 +55,8 @@ public:
     struct Hooks
     {
         std::function<void()> commitAndLoadSelectedEntry; // the entry editor's
-        std::function<void()> commitCurrentEntry;         // the entry editor's
-        std::function<QString()> newEntryText;            // the "newentry" language text
+        std::function<void()> commitCurrentEntry; // the entry editor's
+        std::function<QString()> newEntryText; // the "newentry" language text
     };
 
     // `dragSurface` is the widget around the tree whose drag-over stops the auto-scroll.

@@ -1,13 +1,13 @@
 // The contents page's behaviour.
 #include "window/editing/entryeditor.h"
 
+#include "core/system/clock.h"
+#include "core/system/systemlocale.h"
+#include "core/text/textfiles.h"
 #include "window/editing/entrydragdrop.h"
 #include "window/editing/keyboardfilter.h"
 #include "window/editing/richtexteditor.h"
-#include "core/system/clock.h"
 #include "window/platform/dialogs.h"
-#include "core/system/systemlocale.h"
-#include "core/text/textfiles.h"
 
 #include <feedsmith/version.h>
 
@@ -32,8 +32,8 @@ const QStringList EntryEditor::ContextMenuTexts = {u"Ausschneiden"_s, u"Kopieren
                                                    u"Alles markieren"_s};
 
 const std::array<QString, 12> EntryEditor::FormatButtonKeys = {
-    u"Fett"_s,      u"Kursiv"_s, u"Unterstrichen"_s, u"Nummeriert"_s, u"Punktiert"_s, u"Auszug"_s,
-    u"Einzug"_s,    u"Links"_s,  u"Zentriert"_s,     u"Rechts"_s,     u"Farben"_s,    u"Bild"_s};
+        u"Fett"_s,   u"Kursiv"_s, u"Unterstrichen"_s, u"Nummeriert"_s, u"Punktiert"_s, u"Auszug"_s,
+        u"Einzug"_s, u"Links"_s,  u"Zentriert"_s,     u"Rechts"_s,     u"Farben"_s,    u"Bild"_s};
 const std::array<int, 11> EntryEditor::FormatCommandCodes = {5000, 5023, 5048, 5030, 5051, 5018,
                                                              5031, 5025, 5024, 5026, 5046};
 
@@ -69,8 +69,8 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
     hooks.commitCurrentEntry = [this] { commitCurrentEntry(); };
     hooks.newEntryText = [this] { return text(u"newentry"_s); };
-    m_dragDrop = new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window,
-                                   std::move(hooks), this);
+    m_dragDrop =
+            new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window, std::move(hooks), this);
 
     connect(&m_context.document.tree, &QObject::destroyed, this, &EntryEditor::documentGone);
 
@@ -161,7 +161,8 @@ void EntryEditor::deleteEntry()
     const int number = EntryCollection::numberOf(key);
     if (number < 1 || number > m_context.document.entryCount())
         return; // no node selected, or the root
-    if (!m_context.messageBoxes.askYesNo(m_context.window, QString::fromLatin1(Version::ProductName), text(u"deleteentry"_s)))
+    if (!m_context.messageBoxes.askYesNo(m_context.window, QString::fromLatin1(Version::ProductName),
+                                         text(u"deleteentry"_s)))
         return;
     m_tree->setUpdatesEnabled(false);
     Feedsmith::DeleteEntry(m_context.document, key, text(u"newentry"_s));
@@ -184,8 +185,8 @@ void EntryEditor::commitAndLoadSelectedEntry()
 {
     if (m_documentGone)
         return;
-    const LoadedEntry entry = SelectEntry(m_context.document, selectedKey(), fields(),
-                                          BuildStyleBlock(m_context.startup.programFolder));
+    const LoadedEntry entry =
+            SelectEntry(m_context.document, selectedKey(), fields(), BuildStyleBlock(m_context.startup.programFolder));
     m_titleEdit->clear();
     m_linkEdit->clear();
     if (!entry.hasRecord) {
@@ -240,20 +241,11 @@ void EntryEditor::showContextMenu(const QPoint &globalPos)
 void EntryEditor::onContextMenuAction(int index)
 {
     switch (index) {
-    case 0:
-        m_editor->execCommand(RichTextEditor::DECMD_CUT, RichTextEditor::DoDefault);
-        break;
-    case 1:
-        m_editor->execCommand(RichTextEditor::DECMD_COPY, RichTextEditor::DoDefault);
-        break;
-    case 2:
-        pasteAsText();
-        break;
-    case 4:
-        m_editor->execCommand(RichTextEditor::DECMD_SELECTALL, RichTextEditor::DoDefault);
-        break;
-    default:
-        break;
+    case 0: m_editor->execCommand(RichTextEditor::DECMD_CUT, RichTextEditor::DoDefault); break;
+    case 1: m_editor->execCommand(RichTextEditor::DECMD_COPY, RichTextEditor::DoDefault); break;
+    case 2: pasteAsText(); break;
+    case 4: m_editor->execCommand(RichTextEditor::DECMD_SELECTALL, RichTextEditor::DoDefault); break;
+    default: break;
     }
 }
 

@@ -15,8 +15,7 @@ KeyboardFilter::KeyboardFilter(QWidget *contentsPage, RichTextEditor *editor, QA
     , m_contentsPage(contentsPage)
     , m_editor(editor)
     , m_pasteAsText(pasteAsText)
-{
-}
+{ }
 
 void KeyboardFilter::install()
 {

@@ -1,8 +1,8 @@
 // The entry editor's web view.
 #include "window/editing/richtexteditor.h"
 
-#include "window/editing/editorbridge.h"
 #include "core/text/textfiles.h"
+#include "window/editing/editorbridge.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -125,7 +125,8 @@ void RichTextEditor::setDocumentHtml(const QString &html)
         // The text stays whole in documentHtml(); the page shows a notice, and nothing it
         // reports can replace the text.
         m_bridge->setGeneration(-2);
-        setHtml(u"<html><body><p>This entry is too large to be shown in the editor. It is kept unchanged.</p></body></html>"_s, url);
+        setHtml(u"<html><body><p>This entry is too large to be shown in the editor. It is kept unchanged.</p></body></html>"_s,
+                url);
         return;
     }
     m_bridge->setGeneration(m_generation);
@@ -217,18 +218,10 @@ void RichTextEditor::runInPage(const QString &script)
 void RichTextEditor::execCommand(int command, int option)
 {
     switch (command) {
-    case DECMD_CUT:
-        page()->triggerAction(QWebEnginePage::Cut);
-        return;
-    case DECMD_COPY:
-        page()->triggerAction(QWebEnginePage::Copy);
-        return;
-    case DECMD_PASTE:
-        page()->triggerAction(QWebEnginePage::Paste);
-        return;
-    case DECMD_SELECTALL:
-        page()->triggerAction(QWebEnginePage::SelectAll);
-        return;
+    case DECMD_CUT: page()->triggerAction(QWebEnginePage::Cut); return;
+    case DECMD_COPY: page()->triggerAction(QWebEnginePage::Copy); return;
+    case DECMD_PASTE: page()->triggerAction(QWebEnginePage::Paste); return;
+    case DECMD_SELECTALL: page()->triggerAction(QWebEnginePage::SelectAll); return;
     case DECMD_HYPERLINK: {
         if (option == DontPromptUser || !m_linkPrompt)
             return;
@@ -241,8 +234,7 @@ void RichTextEditor::execCommand(int command, int option)
         runInPage(u"feedsmithEditor.exec('createLink', %1);"_s.arg(jsString(*url)));
         return;
     }
-    default:
-        break;
+    default: break;
     }
     const QString name = commandName(command);
     if (!name.isEmpty())

@@ -22,8 +22,7 @@ bool UpdateRootCaption(EntryTreeModel &tree, const QString &channelTitle, const 
     return tree.setCaption(EntryTreeModel::RootKey, wanted);
 }
 
-std::optional<QString> LastModifiedCaption(const QString &lastmodifiedText, const QString &path,
-                                           const QLocale &locale)
+std::optional<QString> LastModifiedCaption(const QString &lastmodifiedText, const QString &path, const QLocale &locale)
 {
     if (path.isEmpty())
         return std::nullopt;

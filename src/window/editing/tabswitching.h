@@ -21,7 +21,6 @@ bool UpdateRootCaption(EntryTreeModel &tree, const QString &channelTitle, const 
 // The text of the label `ftpfileproperties` for a local file: the "lastmodified" text, a blank and
 // the file's modification date and time in the locale's general form; nothing when the path is
 // empty or names no file.
-std::optional<QString> LastModifiedCaption(const QString &lastmodifiedText, const QString &path,
-                                           const QLocale &locale);
+std::optional<QString> LastModifiedCaption(const QString &lastmodifiedText, const QString &path, const QLocale &locale);
 
 } // namespace Feedsmith

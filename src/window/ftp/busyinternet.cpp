@@ -14,7 +14,7 @@ namespace {
 
 // Runs call on a worker thread and waits for it with the busy cursor, processing every event
 // but user input meanwhile.
-template <typename Call>
+template<typename Call>
 auto whileBusy(bool direct, Call call) -> decltype(call())
 {
     if (direct)

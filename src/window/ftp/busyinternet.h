@@ -13,8 +13,7 @@ class BusyInternet : public Internet
 public:
     explicit BusyInternet(Internet &internet)
         : m_internet(internet)
-    {
-    }
+    { }
 
     InternetHandle openSession(const QString &agent, const QString &proxy) override;
     InternetHandle connectFtp(InternetHandle session, const QString &server, const QString &userName,

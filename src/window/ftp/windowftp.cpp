@@ -1,9 +1,9 @@
 // The FTP publishing of the main window.
 #include "window/ftp/windowftp.h"
 
+#include "core/text/printable.h"
 #include "net/curlinternet.h"
 #include "window/platform/dialogs.h"
-#include "core/text/printable.h"
 
 #include <feedsmith/version.h>
 
@@ -17,8 +17,7 @@ WindowFtp::WindowFtp(QWidget *window, MessageBoxes &messageBoxes, FtpTexts texts
     , m_internet(internet ? std::move(internet) : std::make_unique<CurlInternet>())
     , m_busy(*m_internet)
     , m_publisher(m_busy, *this, std::move(texts))
-{
-}
+{ }
 
 WindowFtp::~WindowFtp()
 {
@@ -35,15 +34,9 @@ void WindowFtp::show(Icon icon, const QString &shownText)
     const QString text = lines.join(u"\r\n"_s);
     const QString title = QString::fromLatin1(Version::ProductName);
     switch (icon) {
-    case Icon::None:
-        m_messageBoxes.plain(m_window, title, text);
-        break;
-    case Icon::Exclamation:
-        m_messageBoxes.warning(m_window, title, text);
-        break;
-    case Icon::Critical:
-        m_messageBoxes.critical(m_window, title, text);
-        break;
+    case Icon::None: m_messageBoxes.plain(m_window, title, text); break;
+    case Icon::Exclamation: m_messageBoxes.warning(m_window, title, text); break;
+    case Icon::Critical: m_messageBoxes.critical(m_window, title, text); break;
     }
 }
 

@@ -1,8 +1,8 @@
 // The FTP publishing of the main window: the publisher with message boxes and the busy cursor.
 #pragma once
 
-#include "window/ftp/busyinternet.h"
 #include "net/ftppublisher.h"
+#include "window/ftp/busyinternet.h"
 
 #include <memory>
 

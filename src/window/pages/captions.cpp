@@ -60,16 +60,13 @@ void Captions::addPage(QWidget *page, const QString &name)
 QString Captions::captionOf(const Control &c)
 {
     switch (c.kind) {
-    case Kind::Menu:
-        return static_cast<QAction *>(c.object)->text();
-    case Kind::Label:
-        return static_cast<QLabel *>(c.object)->text();
+    case Kind::Menu: return static_cast<QAction *>(c.object)->text();
+    case Kind::Label: return static_cast<QLabel *>(c.object)->text();
     case Kind::Frame:
         if (auto *frame = qobject_cast<QGroupBox *>(c.object))
             return frame->title();
         return c.object->property("caption").toString();
-    case Kind::CommandButton:
-        return static_cast<QPushButton *>(c.object)->text();
+    case Kind::CommandButton: return static_cast<QPushButton *>(c.object)->text();
     }
     return {};
 }
@@ -77,21 +74,15 @@ QString Captions::captionOf(const Control &c)
 void Captions::setCaptionOf(const Control &c, const QString &caption)
 {
     switch (c.kind) {
-    case Kind::Menu:
-        static_cast<QAction *>(c.object)->setText(caption);
-        break;
-    case Kind::Label:
-        static_cast<QLabel *>(c.object)->setText(caption);
-        break;
+    case Kind::Menu: static_cast<QAction *>(c.object)->setText(caption); break;
+    case Kind::Label: static_cast<QLabel *>(c.object)->setText(caption); break;
     case Kind::Frame:
         if (auto *frame = qobject_cast<QGroupBox *>(c.object))
             frame->setTitle(caption);
         else
             c.object->setProperty("caption", caption);
         break;
-    case Kind::CommandButton:
-        static_cast<QPushButton *>(c.object)->setText(caption);
-        break;
+    case Kind::CommandButton: static_cast<QPushButton *>(c.object)->setText(caption); break;
     }
 }
 

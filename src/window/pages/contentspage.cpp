@@ -66,13 +66,15 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     m_formatToolBar = new QToolBar(entryFrame);
     m_formatToolBar->setObjectName(u"Toolbar3"_s);
     m_formatToolBar->setIconSize(QSize(16, 16));
-    addToolButtons(m_formatToolBar, {
-        {u"fett"_s, u"fett"_s, u"format-text-bold"_s, Icons::Picture::Bold},
-        {u"kursiv"_s, u"Kursiv"_s, u"format-text-italic"_s, Icons::Picture::Italic},
-        {u"unterstrichen"_s, u"Unterstrichen"_s, u"format-text-underline"_s, Icons::Picture::Underline},
-        {QString(), QString(), QString(), Icons::Picture::Link},
-        {u"link"_s, u"Link"_s, u"insert-link"_s, Icons::Picture::Link},
-    });
+    addToolButtons(
+            m_formatToolBar,
+            {
+                    {u"fett"_s, u"fett"_s, u"format-text-bold"_s, Icons::Picture::Bold},
+                    {u"kursiv"_s, u"Kursiv"_s, u"format-text-italic"_s, Icons::Picture::Italic},
+                    {u"unterstrichen"_s, u"Unterstrichen"_s, u"format-text-underline"_s, Icons::Picture::Underline},
+                    {QString(), QString(), QString(), Icons::Picture::Link},
+                    {u"link"_s, u"Link"_s, u"insert-link"_s, Icons::Picture::Link},
+            });
     tools->addWidget(m_formatToolBar);
     tools->addStretch(1);
     widgets.pasteAsTextButton = captions.button(u"pasteAsText"_s, u"pasteAsText"_s, entryFrame);

@@ -13,8 +13,7 @@ FieldBoxes::FieldBoxes(FeedDocument &document, FieldHelp &help, QObject *parent)
     : QObject(parent)
     , m_document(document)
     , m_help(help)
-{
-}
+{ }
 
 void FieldBoxes::bind(const DocumentField &field, QLineEdit *box, HtmlPane *helpPane)
 {

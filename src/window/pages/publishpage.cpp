@@ -51,9 +51,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
         m_tabChain.append(box);
         return box;
     };
-    auto addLeftAligned = [&](QWidget *widget) {
-        grid->addWidget(widget, grid->rowCount(), 1, Qt::AlignLeft);
-    };
+    auto addLeftAligned = [&](QWidget *widget) { grid->addWidget(widget, grid->rowCount(), 1, Qt::AlignLeft); };
     auto boldButton = [&](const QString &name) {
         QPushButton *button = captions.button(name, name, this);
         QFont bold = button->font();
@@ -119,8 +117,7 @@ void PublishPage::setFeedFile(const QString &path)
 
 void PublishPage::refreshFileDate()
 {
-    if (m_context.document.ftp.ftpfile.isEmpty()
-        || !m_context.startup.language.textTable.contains(u"lastmodified"_s))
+    if (m_context.document.ftp.ftpfile.isEmpty() || !m_context.startup.language.textTable.contains(u"lastmodified"_s))
         return;
     if (const auto caption = LastModifiedCaption(m_context.text(u"lastmodified"_s), m_context.document.ftp.ftpfile,
                                                  SystemLocale::locale()))

@@ -119,7 +119,7 @@ void QtMessageBoxes::warning(QWidget *parent, const QString &title, const QStrin
 bool QtMessageBoxes::askYesNo(QWidget *parent, const QString &title, const QString &text)
 {
     return QMessageBox::critical(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+            == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)

@@ -101,18 +101,10 @@ void paint(QPainter &p, Picture picture)
         p.setBrush(QColor(0xdd, 0xdd, 0xdd));
         p.drawRect(QRectF(6, 13, 12, 8));
         break;
-    case Picture::Feed:
-        drawFeed(p, QRectF(2, 2, 20, 20));
-        break;
-    case Picture::Bold:
-        drawLetter(p, u"B"_s, true, false, false);
-        break;
-    case Picture::Italic:
-        drawLetter(p, u"I"_s, false, true, false);
-        break;
-    case Picture::Underline:
-        drawLetter(p, u"U"_s, false, false, true);
-        break;
+    case Picture::Feed: drawFeed(p, QRectF(2, 2, 20, 20)); break;
+    case Picture::Bold: drawLetter(p, u"B"_s, true, false, false); break;
+    case Picture::Italic: drawLetter(p, u"I"_s, false, true, false); break;
+    case Picture::Underline: drawLetter(p, u"U"_s, false, false, true); break;
     case Picture::Link:
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(Ink, 2.2));

@@ -1,8 +1,8 @@
 // Field help.
 #include "window/shell/fieldhelp.h"
 
-#include "window/shell/htmlpane.h"
 #include "core/text/textfiles.h"
+#include "window/shell/htmlpane.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -15,8 +15,7 @@ FieldHelp::FieldHelp(const QString &programFolder, const KeyedTexts &helpTable, 
     : QObject(parent)
     , m_programFolder(programFolder)
     , m_helpTable(helpTable)
-{
-}
+{ }
 
 QString FieldHelp::helpKey(const QString &fieldName)
 {

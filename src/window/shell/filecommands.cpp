@@ -42,8 +42,7 @@ FileCommands::FileCommands(const PageContext &context, FileDialog &fileDialog, S
     , m_settingsPage(settingsPage)
     , m_contentsPage(contentsPage)
     , m_publishPage(publishPage)
-{
-}
+{ }
 
 void FileCommands::showDocumentFields()
 {
@@ -93,12 +92,12 @@ void FileCommands::openProject()
 
     if (result.entriesLeftOut > 0) {
         m_context.messageBoxes.information(
-            m_context.window, productName(),
-            u"%1 holds more entries than a project can have. The first %2 entries were opened; %3 %4 left out."_s
-                .arg(printable(QDir::toNativeSeparators(file)))
-                .arg(EntryCollection::MaxEntries)
-                .arg(result.entriesLeftOut)
-                .arg(result.entriesLeftOut == 1 ? u"was"_s : u"were"_s));
+                m_context.window, productName(),
+                u"%1 holds more entries than a project can have. The first %2 entries were opened; %3 %4 left out."_s
+                        .arg(printable(QDir::toNativeSeparators(file)))
+                        .arg(EntryCollection::MaxEntries)
+                        .arg(result.entriesLeftOut)
+                        .arg(result.entriesLeftOut == 1 ? u"was"_s : u"were"_s));
     }
 }
 
@@ -131,7 +130,8 @@ void FileCommands::writeProject()
 
 void FileCommands::generateRss()
 {
-    m_fileDialog.setFileName(!m_context.document.rssPath.isEmpty() ? m_context.document.rssPath : m_context.document.ftp.ftpfile);
+    m_fileDialog.setFileName(!m_context.document.rssPath.isEmpty() ? m_context.document.rssPath
+                                                                   : m_context.document.ftp.ftpfile);
     m_fileDialog.setFilter(RssFilter);
     const QString chosen = m_fileDialog.showSave(m_context.window);
     // A cancelled dialog writes nothing and leaves the paths as they were.
@@ -139,8 +139,8 @@ void FileCommands::generateRss()
         m_context.document.rssPath = chosen;
         m_publishPage->setFeedFile(chosen);
         QString error;
-        const bool written =
-            WriteRssFile(m_context.document, m_context.document.rssPath, m_context.startup.programFolder, Clock::now(), &error);
+        const bool written = WriteRssFile(m_context.document, m_context.document.rssPath,
+                                          m_context.startup.programFolder, Clock::now(), &error);
         if (ResetFeedItemNumber(m_context.document.channel))
             showDocumentFields();
         if (!written)

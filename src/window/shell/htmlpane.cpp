@@ -48,8 +48,7 @@ protected:
         if (!isMainFrame) // frames of the document load as resources, which the guard checks
             return type != NavigationTypeFormSubmitted && url.scheme() != "javascript"_L1;
         const QString scheme = url.scheme();
-        if (type == NavigationTypeLinkClicked
-            && (scheme == "http"_L1 || scheme == "https"_L1 || scheme == "mailto"_L1))
+        if (type == NavigationTypeLinkClicked && (scheme == "http"_L1 || scheme == "https"_L1 || scheme == "mailto"_L1))
             QDesktopServices::openUrl(url);
         return false;
     }
@@ -70,10 +69,8 @@ bool HtmlPane::allowsRequest(const QUrl &url, int resourceType, const QString &f
     case QWebEngineUrlRequestInfo::ResourceTypeStylesheet:
     case QWebEngineUrlRequestInfo::ResourceTypeImage:
     case QWebEngineUrlRequestInfo::ResourceTypeFontResource:
-    case QWebEngineUrlRequestInfo::ResourceTypeMedia:
-        break;
-    default:
-        return false; // scripts, fetches, sockets, pings, prefetches, plugins, workers, icons
+    case QWebEngineUrlRequestInfo::ResourceTypeMedia: break;
+    default: return false; // scripts, fetches, sockets, pings, prefetches, plugins, workers, icons
     }
     const QString scheme = url.scheme().toLower();
     if (scheme == "http"_L1 || scheme == "https"_L1 || scheme == "data"_L1)

@@ -40,8 +40,7 @@ QString productName()
 
 } // namespace
 
-MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, MessageBoxes &messageBoxes,
-                       QWidget *parent)
+MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, MessageBoxes &messageBoxes, QWidget *parent)
     : QMainWindow(parent)
     , m_startup(startup)
     , m_fileDialog(fileDialog)
@@ -101,8 +100,7 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     connect(m_tabBar, &QTabBar::currentChanged, this, &MainWindow::onTabChanged);
     connect(m_previewPage, &PreviewPage::entryCommitNeeded, m_contentsPage->entryEditor(),
             &EntryEditor::commitAndLoadSelectedEntry);
-    connect(m_previewPage, &PreviewPage::documentFieldsChanged, m_fileCommands,
-            &FileCommands::showDocumentFields);
+    connect(m_previewPage, &PreviewPage::documentFieldsChanged, m_fileCommands, &FileCommands::showDocumentFields);
     connect(m_previewPage, &PreviewPage::windowCaptionChanged, this, &QWidget::setWindowTitle);
     connect(m_publishPage, &PublishPage::generateRequested, m_fileCommands, &FileCommands::generateFromPublishPage);
 }
@@ -170,13 +168,14 @@ void MainWindow::buildToolbar()
     m_fileToolBar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    addToolButtons(m_fileToolBar, {
-        {u"neu"_s, u"Neu"_s, u"document-new"_s, Icons::Picture::NewDocument},
-        {u"oeffnen"_s, u"\u00d6ffnen"_s, u"document-open"_s, Icons::Picture::OpenDocument},
-        {u"speichern"_s, u"Speichern"_s, u"document-save"_s, Icons::Picture::SaveDocument},
-        {QString(), QString(), QString(), Icons::Picture::Feed},
-        {u"genrss"_s, QString(), u"application-rss+xml"_s, Icons::Picture::Feed},
-    });
+    addToolButtons(m_fileToolBar,
+                   {
+                           {u"neu"_s, u"Neu"_s, u"document-new"_s, Icons::Picture::NewDocument},
+                           {u"oeffnen"_s, u"\u00d6ffnen"_s, u"document-open"_s, Icons::Picture::OpenDocument},
+                           {u"speichern"_s, u"Speichern"_s, u"document-save"_s, Icons::Picture::SaveDocument},
+                           {QString(), QString(), QString(), Icons::Picture::Feed},
+                           {u"genrss"_s, QString(), u"application-rss+xml"_s, Icons::Picture::Feed},
+                   });
     connect(m_fileToolBar, &QToolBar::actionTriggered, this,
             [this](QAction *action) { onFileToolbarAction(action->data().toString()); });
 }
@@ -249,12 +248,8 @@ void MainWindow::onTabChanged()
 {
     setWindowTitle(productName());
     switch (currentPage()) {
-    case Page::Settings:
-        m_pages->setCurrentWidget(m_settingsPage);
-        break;
-    case Page::Contents:
-        m_pages->setCurrentWidget(m_contentsPage);
-        break;
+    case Page::Settings: m_pages->setCurrentWidget(m_settingsPage); break;
+    case Page::Contents: m_pages->setCurrentWidget(m_contentsPage); break;
     case Page::Preview:
         m_previewPage->buildPreview();
         m_pages->setCurrentWidget(m_previewPage);
