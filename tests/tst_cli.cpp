@@ -339,6 +339,10 @@ void TestCli::failures_data()
             << QStringList{u"preview"_s, u"random.rsx"_s, u"out.html"_s} << Epoch << u"random.rsx->/dev/urandom"_s;
     QTest::newRow("project that is a FIFO")
             << QStringList{u"resave"_s, u"fifo.rsx"_s, u"out.rsx"_s} << Epoch << u"fifo.rsx|"_s;
+    // A file that is no project (a template, an RSS file) is refused, not opened empty.
+    QTest::newRow("project that is an HTML page")
+            << QStringList{u"resave"_s, u"page.rsx"_s, u"out.rsx"_s} << Epoch
+            << u"page.rsx->"_s + FeedsmithTest::resourceDir() + u"/preview.html"_s;
 }
 
 void TestCli::failures()

@@ -661,8 +661,10 @@ void TestFaults::hundredMegabyteLine()
 void TestFaults::cliWithTooManyEntryGroups_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::newRow("RSS file of 40000 entry groups") << u"rss"_s;
-    QTest::newRow("resave of 40000 entry groups") << u"resave"_s;
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("RSS file of 40000 entry groups") << u"rss"_s << QStringList();
+    QTest::newRow("resave of 40000 entry groups with --allow-loss") << u"resave"_s << QStringList{u"--allow-loss"_s};
+    QTest::newRow("resave of 40000 entry groups refuses to lose them") << u"resave"_s << QStringList();
 }
 
 void TestFaults::cliWithTooManyEntryGroups()
@@ -683,8 +685,16 @@ void TestFaults::cliWithTooManyEntryGroups()
     QVERIFY(FeedsmithTest::writeBytes(project, file));
     const QString target = dir.filePath(u"out.file"_s);
 
-    const Run run = runProgram(FeedsmithTest::cliPath(), {command, project, target}, dir.path());
+    QFETCH(QStringList, options);
+    const Run run = runProgram(FeedsmithTest::cliPath(), QStringList{command, project, target} + options, dir.path());
     QVERIFY(run.finished);
+    if (command == "resave"_L1 && options.isEmpty()) {
+        // Writing would drop entries silently: nothing is written.
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("--allow-loss"), run.err.constData());
+        QVERIFY(!QFile::exists(target));
+        return;
+    }
     QVERIFY2(run.exitCode == 0, run.err.constData());
     // The user is told that entries were left out, and how many.
     QVERIFY2(isOneLine(run.err), run.err.constData());

@@ -268,6 +268,9 @@ void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("link to /dev/zero") << u"/dev/zero"_s << u"is a device, not a regular file"_s;
     QTest::newRow("FIFO") << QString() << u"is a pipe (FIFO), not a regular file"_s;
+    const QString notAProject = u"is not a Feedsmith project (it has no settings, FTP settings or entries block)"_s;
+    QTest::newRow("link to an HTML page") << resourceDir() + u"/preview.html"_s << notAProject;
+    QTest::newRow("link to an RSS file") << u"{RSS}"_s << notAProject;
 }
 
 void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
@@ -279,6 +282,11 @@ void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
     program.dialog.answer(example());
     program.window->fileCommands()->openProject();
     const QString path = program.path(u"feeds/odd.rsx"_s);
+    if (linkTarget == "{RSS}"_L1) {
+        linkTarget = program.path(u"feeds/news.xml"_s);
+        QVERIFY(writeBytes(linkTarget, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<rss version=\"2.0\">\r\n"
+                                       "\t<channel>\r\n\t\t<title>News</title>\r\n\t</channel>\r\n</rss>\r\n"));
+    }
     QVERIFY(linkTarget.isEmpty() ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
                                  : QFile::link(linkTarget, path));
     program.dialog.answer(path);

@@ -33,7 +33,10 @@ constexpr auto Usage = R"(Usage: feedsmith-cli COMMAND ARGUMENTS
 Commands:
   rss PROJECT OUT.xml       write the RSS file of a project, as the generate command does
   preview PROJECT OUT.html  write the preview page of a project, from the program's templates
-  resave PROJECT OUT.rsx    read a project and write it again, as the save command does
+  resave PROJECT OUT.rsx [--allow-loss]
+                            read a project and write it again, as the save command does;
+                            a project of more than 32767 entries is written only with
+                            --allow-loss, since the entries beyond are left out
   publish PROJECT [--password-env NAME]
                             write the RSS file to the project's ftpfile path and upload it
                             with the project's FTP settings, as the FTP page does
@@ -77,6 +80,12 @@ public:
                   << (result.error.isEmpty() ? u"cannot be read"_s : result.error) << Qt::endl;
             return false;
         }
+        if (!result.isProject) {
+            m_err << "feedsmith-cli: cannot read project " << shown(file)
+                  << ": is not a Feedsmith project (it has no settings, FTP settings or entries block)" << Qt::endl;
+            return false;
+        }
+        m_entriesLeftOut = result.entriesLeftOut;
         if (result.entriesLeftOut > 0) {
             m_err << "feedsmith-cli: warning: " << shown(file) << " holds more than " << EntryCollection::MaxEntries
                   << " entries; " << result.entriesLeftOut << " were left out" << Qt::endl;
@@ -160,8 +169,14 @@ public:
         return true;
     }
 
-    bool resave(const QString &out)
+    bool resave(const QString &out, bool allowLoss)
     {
+        if (m_entriesLeftOut > 0 && !allowLoss) {
+            m_err << "feedsmith-cli: not writing " << shown(out) << ": it would lose the " << m_entriesLeftOut
+                  << " entries beyond the first " << EntryCollection::MaxEntries << " (give --allow-loss to write it)"
+                  << Qt::endl;
+            return false;
+        }
         QString error;
         return WriteProjectFile(m_document, out, m_startup.programFolder, &error) || failed(error);
     }
@@ -178,6 +193,7 @@ public:
     }
 
 private:
+    int m_entriesLeftOut = 0;
     StartupState m_startup;
     FeedDocument m_document;
     QTextStream &m_err;
@@ -243,7 +259,9 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
         err << "feedsmith-cli: unknown command " << printable(command) << "; see feedsmith-cli --help" << Qt::endl;
         return 2;
     }
-    if (arguments.size() != 3) {
+    QStringList rest = arguments;
+    const bool allowLoss = command == "resave"_L1 && rest.removeAll(u"--allow-loss"_s) > 0;
+    if (rest.size() != 3) {
         err << "feedsmith-cli: " << command << " needs PROJECT and OUT; see feedsmith-cli --help" << Qt::endl;
         return 2;
     }
@@ -252,16 +270,16 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
     QDateTime moment;
     if (command == "rss"_L1 && !session.readSourceDateEpoch(&moment))
         return 2;
-    if (!session.open(arguments.at(1)))
+    if (!session.open(rest.at(1)))
         return 1;
-    const QString target = arguments.at(2);
+    const QString target = rest.at(2);
     bool ok = false;
     if (command == "rss"_L1)
         ok = session.writeRss(target, moment);
     else if (command == "preview"_L1)
         ok = session.writePreview(target);
     else
-        ok = session.resave(target);
+        ok = session.resave(target, allowLoss);
     if (!ok)
         return 1;
     out << "wrote " << shown(QFileInfo(target).absoluteFilePath()) << Qt::endl;

@@ -6,6 +6,9 @@
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
@@ -162,6 +165,24 @@ ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &tab
     ProjectReadResult result = walk.finish();
     result.fileOpened = table.fileOpened();
     return result;
+}
+
+QString notAProjectReason(const QString &file)
+{
+    QFile in;
+    if (!QFileInfo::exists(file) || !openRegularFile(in, file))
+        return {}; // the read itself reports what is wrong
+    // A project opens its first block within its first lines; an RSS file or a picture does not.
+    constexpr qint64 Head = 256 * 1024;
+    QString head = Windows1252::decode(in.read(Head));
+    head.replace(u'\n', u'\r');
+    const MarkupTable rows = ParseMarkup(head);
+    for (qsizetype r = 0; r < rows.lineCount(); ++r) {
+        const QString &name = rows.row(r).name;
+        if (name == "settings"_L1 || name == "ftpsettings"_L1 || name == "entries"_L1)
+            return {};
+    }
+    return u"is not a Feedsmith project (it has no settings, FTP settings or entries block)"_s;
 }
 
 QString projectFileToRead(const QString &path)

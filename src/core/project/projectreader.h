@@ -39,4 +39,8 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
 // The file a project path is read from.
 QString projectFileToRead(const QString &path);
 
+// Why an existing file is no project: empty when its first lines open a settings, FTP settings
+// or entries block, and for a file that does not exist (which opens as a new document).
+QString notAProjectReason(const QString &file);
+
 } // namespace Feedsmith

@@ -73,7 +73,10 @@ void FileCommands::openProject()
     const QString chosen = m_fileDialog.showOpen(m_context.window);
     // A device, a pipe or a folder is never read: the open project stays as it is.
     const QString file = chosen.isEmpty() ? QString() : projectFileToRead(chosen);
-    if (const QString reason = notRegularFileReason(file); !reason.isEmpty()) {
+    QString reason = notRegularFileReason(file);
+    if (reason.isEmpty() && !file.isEmpty())
+        reason = notAProjectReason(file); // an RSS file or a picture replaces nothing
+    if (!reason.isEmpty()) {
         m_fileDialog.setFileName(m_context.document.projectPath);
         fail(u"The project cannot be opened."_s, QDir::toNativeSeparators(file) + u": "_s + reason);
         return;
