@@ -441,6 +441,8 @@ private slots:
 
     // Both
     void roundTrip();
+    void earlierFilesReadAsBefore_data();
+    void earlierFilesReadAsBefore();
 
 private:
     QTemporaryDir m_programDir;
@@ -1485,6 +1487,72 @@ void TestProject::roundTrip()
                      secondBytes.mid(std::max<qsizetype>(0, at - 60), 120).toPercentEncoding(" <>/").constData());
         }
         QCOMPARE(third, secondBytes);
+    }
+}
+
+
+void TestProject::earlierFilesReadAsBefore_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("form"); // how the bytes are changed before reading
+    QTest::addColumn<QString>("channelTitle");
+    QTest::addColumn<QDateTime>("firstDate");
+    QTest::addColumn<QDateTime>("secondDate");
+
+    const QString grusse = u"Gr\u00fc\u00dfe aus K\u00f6ln"_s;
+    const QDateTime evening = local(2026, 12, 6, 19, 41, 29);
+    QTest::newRow("German file on a German machine") << u"earlier-german.rsx"_s << german() << u"as written"_s
+                                                     << grusse << evening << local(2026, 12, 7);
+    QTest::newRow("German file on a US machine") << u"earlier-german.rsx"_s << american() << u"as written"_s << grusse
+                                                 << evening << local(2026, 12, 7);
+    QTest::newRow("German file with LF line ends") << u"earlier-german.rsx"_s << german() << u"LF"_s << grusse
+                                                   << evening << local(2026, 12, 7);
+    QTest::newRow("German file with mixed line ends") << u"earlier-german.rsx"_s << german() << u"mixed"_s << grusse
+                                                      << evening << local(2026, 12, 7);
+    QTest::newRow("German file in UTF-8") << u"earlier-german.rsx"_s << german() << u"UTF-8"_s << grusse << evening
+                                          << local(2026, 12, 7);
+    QTest::newRow("US file on a US machine") << u"earlier-us.rsx"_s << american() << u"as written"_s
+                                             << u"News &amp; more"_s << evening << zero();
+    QTest::newRow("US file under the C locale") << u"earlier-us.rsx"_s << QLocale::c() << u"LF"_s
+                                                << u"News &amp; more"_s << evening << zero();
+}
+
+void TestProject::earlierFilesReadAsBefore()
+{
+    QFETCH(QString, file);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, form);
+    QByteArray bytes = FeedsmithTest::readBytes(QStringLiteral(FEEDSMITH_TEST_DATA) + u'/' + file);
+    QVERIFY(!bytes.isEmpty());
+    if (form == "LF"_L1) {
+        bytes.replace("\r\n", "\n");
+    } else if (form == "mixed"_L1) {
+        // Every line end of a kind in turn: LF, CR LF, a lone CR.
+        const QList<QByteArray> lines = bytes.split('\n');
+        static const char *ends[] = {"\n", "\r\n", "\r"};
+        bytes.clear();
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            bytes += lines.at(i).chopped(lines.at(i).endsWith('\r') ? 1 : 0) + (i + 1 < lines.size() ? ends[i % 3] : "");
+    } else if (form == "UTF-8"_L1) {
+        bytes = Windows1252::decode(bytes).toUtf8();
+    }
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"p.rsx"_s);
+    QVERIFY(FeedsmithTest::writeBytes(path, bytes));
+
+    FeedDocument doc;
+    const ProjectReadResult result = ReadProjectFile(doc, path, programFolder(), languageTexts(), locale);
+    QVERIFY(result.isProject);
+    QTEST(doc.channel.title, "channelTitle");
+    QCOMPARE(doc.entryCount(), 2);
+    QTEST(doc.entries.at(1).createdate, "firstDate");
+    QTEST(doc.entries.at(2).createdate, "secondDate");
+    if (file == "earlier-german.rsx"_L1) {
+        QCOMPARE(doc.entries.at(1).title, u"Pfeil \u2192 rechts"_s);
+        QCOMPARE(doc.entries.at(1).content, StyleBlock + u"<p>Erster, Eintrag mit \u00dcmlaut</p>"_s);
+        QCOMPARE(doc.ftp.ftpurl, u"ftp.example.org"_s);
     }
 }
 

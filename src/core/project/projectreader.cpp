@@ -173,7 +173,7 @@ QString notAProjectReason(const QString &file)
     if (!QFileInfo::exists(file) || !openRegularFile(in, file))
         return {}; // the read itself reports what is wrong
     // A project opens its first block within its first lines; an RSS file or a picture does not.
-    constexpr qint64 Head = 256 * 1024;
+    constexpr qint64 Head = qint64(256) * 1024;
     QString head = Windows1252::decode(in.read(Head));
     head.replace(u'\n', u'\r');
     const MarkupTable rows = ParseMarkup(head);
