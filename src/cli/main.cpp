@@ -1,5 +1,6 @@
 // feedsmith-cli: reads a feed project and writes its RSS file, preview page or project file.
 #include "cli/commandline.h"
+#include "core/system/clock.h"
 
 #include <QCoreApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
 {
     // A write that meets a file-size limit must fail like any other write, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    Feedsmith::Clock::pinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("feedsmith-cli"));
     QTextStream out(stdout);

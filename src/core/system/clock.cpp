@@ -1,6 +1,10 @@
 // The wall clock seam.
 #include "core/system/clock.h"
 
+#include <QFileInfo>
+
+#include <ctime>
+
 namespace Feedsmith {
 
 namespace {
@@ -44,6 +48,14 @@ QDateTime Clock::sourceDateEpoch(QString *problem)
         return {};
     }
     return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+}
+
+void Clock::pinLocalTimeZone()
+{
+    if (!qEnvironmentVariableIsSet("TZ") && QFileInfo::exists(QStringLiteral("/etc/localtime"))) {
+        qputenv("TZ", ":/etc/localtime");
+        tzset();
+    }
 }
 
 } // namespace Feedsmith

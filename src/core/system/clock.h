@@ -26,6 +26,11 @@ public:
     // an invalid date. A value that is not a whole number of seconds from 0 to LastEpochSecond
     // (the years 1970 to 9999) gives an invalid date and *problem says what is wrong with it.
     static QDateTime sourceDateEpoch(QString *problem = nullptr);
+
+    // While TZ is unset, the C library looks at /etc/localtime again at every local-time
+    // conversion: a file-system call for each date of a project. Naming the zone file once at
+    // start spares them; the zone is the same. Call before the first date is read.
+    static void pinLocalTimeZone();
 };
 
 } // namespace Feedsmith
