@@ -343,19 +343,6 @@ void tst_MainWindow::windowLayout()
     QCOMPARE(timer->interval(), 200);
     QVERIFY(!timer->isActive());
     QCOMPARE(program.dialog.startFolder(), program.path(u"feeds"_s));
-
-    // At the smallest size the help panes, the editor and its toolbar keep their room.
-    w->resize(w->minimumSize());
-    for (const auto &[page, pane] : {std::pair{Page::Settings, u"HelpBrowser"_s}, {Page::Ftp, u"FTPHelpBrowser"_s}}) {
-        w->selectPage(page);
-        QApplication::processEvents();
-        QVERIFY(program.child<HtmlPane>(pane)->width() >= 180);
-    }
-    w->selectPage(Page::Contents);
-    QApplication::processEvents();
-    QVERIFY(program.child<HtmlPane>(u"DHTMLEditor"_s)->height() >= 200);
-    auto *formatBar = program.child<QToolBar>(u"Toolbar3"_s);
-    QVERIFY(formatBar->width() >= formatBar->sizeHint().width());
 }
 
 void tst_MainWindow::focusOrder()

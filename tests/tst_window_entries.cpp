@@ -80,14 +80,10 @@ private slots:
     void hostileProjectRunsNothing();
     void paneRequests_data();
     void paneRequests();
-    void changesAreTracked_data();
-    void changesAreTracked();
     void changesAskBeforeTheyGo_data();
     void changesAskBeforeTheyGo();
-    void deleteKeepsTextLeftByArrowKeys_data();
     void deleteKeepsTextLeftByArrowKeys();
     void pasteAsTextReturnsToTheEditor();
-    void entryFrameOnlyWithEntries_data();
     void entryFrameOnlyWithEntries();
 
 private:
@@ -645,59 +641,17 @@ void tst_WindowEntries::paneRequests()
 }
 
 QTEST_MAIN(tst_WindowEntries)
-void tst_WindowEntries::changesAreTracked_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<bool>("changed");
-    QTest::newRow("a new document") << u"nothing"_s << false;
-    QTest::newRow("channel title typed") << u"channel"_s << true;
-    QTest::newRow("password typed, never stored") << u"password"_s << false;
-    QTest::newRow("entry added") << u"entry"_s << true;
-    QTest::newRow("entry link typed") << u"link"_s << true;
-    QTest::newRow("entry body typed") << u"body"_s << true;
-    QTest::newRow("opened, an entry clicked and focused") << u"open"_s << false;
-}
-
-void tst_WindowEntries::changesAreTracked()
-{
-    QFETCH(QString, action);
-    QFETCH(bool, changed);
-    ContentsProgram &p = *m_page;
-    if (action == "channel"_L1)
-        QTest::keyClicks(p.box(u"txtTitle"_s), u"T"_s);
-    else if (action == "password"_L1)
-        QTest::keyClicks(p.box(u"txtftppassword"_s), u"pw"_s);
-    else if (action != "nothing"_L1 && action != "open"_L1)
-        QVERIFY(p.newEntry());
-    if (action == "link"_L1 || action == "body"_L1)
-        p.document().changed = false; // the typing alone must mark it
-    if (action == "link"_L1)
-        QTest::keyClicks(p.box(u"txtContentLink"_s), u"l"_s);
-    if (action == "body"_L1)
-        QVERIFY(p.focusEditor() && p.typeIntoEditor(u"words"_s));
-    if (action == "open"_L1) {
-        p.dialog.answer(resourceDir() + u"/feeds/example.rsx"_s);
-        p.window->fileCommands()->openProject();
-        p.window->selectPage(Page::Contents);
-        QVERIFY(p.clickNode(u"key1"_s) && p.focusEditor());
-    }
-    QCOMPARE(p.document().changed, changed);
-    const QString name = action == "open"_L1 ? u"example.rsx"_s : u"Untitled"_s;
-    QCOMPARE(p.window->windowTitle().startsWith(name + u"* - "_s), changed);
-}
-
 void tst_WindowEntries::changesAskBeforeTheyGo_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("saveFails");
-    using A = MessageBoxes::SaveAnswer;
-    for (const QString &command : {u"new"_s, u"open"_s, u"close"_s}) {
-        const QByteArray c = command.toLatin1();
-        QTest::newRow((c + " saves").constData()) << command << int(A::Save) << false;
-        QTest::newRow((c + " discards").constData()) << command << int(A::Discard) << false;
-        QTest::newRow((c + " cancelled").constData()) << command << int(A::Cancel) << false;
-        QTest::newRow((c + " stops when the save fails").constData()) << command << int(A::Save) << true;
+    for (const char *command : {"new", "open", "close"}) {
+        using A = MessageBoxes::SaveAnswer;
+        QTest::addRow("%s saves", command) << QString::fromLatin1(command) << int(A::Save) << false;
+        QTest::addRow("%s discards", command) << QString::fromLatin1(command) << int(A::Discard) << false;
+        QTest::addRow("%s cancelled", command) << QString::fromLatin1(command) << int(A::Cancel) << false;
+        QTest::addRow("%s stops when the save fails", command) << QString::fromLatin1(command) << int(A::Save) << true;
     }
 }
 
@@ -710,112 +664,71 @@ void tst_WindowEntries::changesAskBeforeTheyGo()
     QVERIFY(p.newEntry());
     QTest::keyClicks(p.box(u"txtContentTitle"_s), u"Kept"_s);
     QCOMPARE(p.window->windowTitle(), u"Untitled* - Feedsmith"_s);
-
-    const auto saveAnswer = MessageBoxes::SaveAnswer(answer);
-    const QString target = p.path(saveFails ? u"missing/folder/kept.rsx"_s : u"feeds/kept.rsx"_s);
-    QFile::remove(target);
-    p.messages.answerSave(saveAnswer);
-    if (saveAnswer == MessageBoxes::SaveAnswer::Save)
-        p.dialog.answer(target);
-    p.dialog.answer(resourceDir() + u"/feeds/example.rsx"_s); // for Open
-    bool closed = false;
-    if (command == "new"_L1) {
+    const bool save = MessageBoxes::SaveAnswer(answer) == MessageBoxes::SaveAnswer::Save;
+    const bool goesOn = MessageBoxes::SaveAnswer(answer) == MessageBoxes::SaveAnswer::Discard || (save && !saveFails);
+    const QString target = p.path(saveFails ? u"missing/kept.rsx"_s : u"feeds/%1%2.rsx"_s.arg(command).arg(answer));
+    p.messages.answerSave(MessageBoxes::SaveAnswer(answer));
+    p.dialog.answer(save ? target : resourceDir() + u"/feeds/example.rsx"_s);
+    p.dialog.answer(resourceDir() + u"/feeds/example.rsx"_s);
+    QCloseEvent close; // what the close button and Exit send, without hiding the shared window
+    if (command == "new"_L1)
         QTest::keySequence(p.window.get(), QKeySequence::New);
-    } else if (command == "open"_L1) {
+    else if (command == "open"_L1)
         p.menuItem(u"open"_s)->trigger();
-    } else {
-        QCloseEvent close; // what the close button and Exit send, without hiding the shared window
+    else
         QApplication::sendEvent(p.window.get(), &close);
-        closed = close.isAccepted();
-    }
 
     QCOMPARE(p.messages.shown.size(), saveFails ? 2 : 1); // a failed save says so
-    QCOMPARE(p.messages.shown.first().kind, ScriptedMessageBoxes::Kind::SaveQuestion);
     QCOMPARE(p.messages.shown.first().text, u"Save changes to Untitled?"_s);
-    QCOMPARE(p.messages.shown.first().buttons.discard, u"Discard"_s);
-    const bool goesOn = saveAnswer == MessageBoxes::SaveAnswer::Discard
-            || (saveAnswer == MessageBoxes::SaveAnswer::Save && !saveFails);
-    QCOMPARE(QFile::exists(target), saveAnswer == MessageBoxes::SaveAnswer::Save && !saveFails);
-    if (QFile::exists(target))
-        QVERIFY(readBytes(target).contains("<title>Kept</title>"));
-    if (command == "close"_L1) {
-        QCOMPARE(closed, goesOn);
-        if (goesOn && saveAnswer == MessageBoxes::SaveAnswer::Save)
-            QCOMPARE(p.window->windowTitle(), u"kept.rsx - Feedsmith"_s);
-    } else {
-        const int expected = !goesOn ? 1 : command == "open"_L1 ? 4 : 0;
-        QCOMPARE(p.document().entryCount(), expected);
-    }
-    if (command != "close"_L1) // a closed window keeps what it had
-        QCOMPARE(p.document().changed, !goesOn);
-}
-
-void tst_WindowEntries::deleteKeepsTextLeftByArrowKeys_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::newRow("title") << u"txtContentTitle"_s;
-    QTest::newRow("link") << u"txtContentLink"_s;
+    QCOMPARE(readBytes(target).contains("<title>Kept</title>"), save && !saveFails);
+    if (command == "close"_L1)
+        QCOMPARE(close.isAccepted(), goesOn);
+    else
+        QCOMPARE(p.document().entryCount(), !goesOn ? 1 : command == "open"_L1 ? 4 : 0);
+    if (save && !saveFails && command == "close"_L1)
+        QCOMPARE(p.window->windowTitle(), u"close0.rsx - Feedsmith"_s);
 }
 
 void tst_WindowEntries::deleteKeepsTextLeftByArrowKeys()
 {
-    QFETCH(QString, box);
     ContentsProgram &p = *m_page;
     for (int i = 0; i < 3; ++i)
         QVERIFY(p.newEntry());
     QVERIFY(p.clickNode(u"key1"_s));
-    p.box(box)->setFocus();
-    QTest::keyClicks(p.box(box), u"typed"_s);
+    for (const QString &box : {u"txtContentTitle"_s, u"txtContentLink"_s}) {
+        p.box(box)->setFocus();
+        QTest::keyClicks(p.box(box), u"typed"_s);
+    }
     p.tree()->setFocus();
     QTest::keyClick(p.tree(), Qt::Key_Up);
     QTest::keyClick(p.tree(), Qt::Key_Up);
-    QCOMPARE(p.entries()->selectedKey(), u"key3"_s);
     p.messages.answer(true);
-    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
+    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton); // key3
     QCOMPARE(p.document().entryCount(), 2);
-    const RSSentry &first = p.document().entries.at(1);
-    QCOMPARE(box == "txtContentTitle"_L1 ? first.title : first.link, u"typed"_s);
+    QCOMPARE(p.document().entries.at(1).title + p.document().entries.at(1).link, u"typedtyped"_s);
 }
 
 void tst_WindowEntries::pasteAsTextReturnsToTheEditor()
 {
     ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
-    auto *button = p.child<QPushButton>(u"pasteAsText"_s);
-    QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(p.child<QPushButton>(u"pasteAsText"_s)->focusPolicy(), Qt::NoFocus);
     p.box(u"txtContentTitle"_s)->setFocus();
     QGuiApplication::clipboard()->setText(u"one\ntwo"_s);
-    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mouseClick(p.child<QPushButton>(u"pasteAsText"_s), Qt::LeftButton);
     QVERIFY(p.editor()->editorHasFocus());
-    QVERIFY2(waitUntil([&] { return p.editor()->documentHtml().contains(u"one<br>two"_s); }),
-             qPrintable(p.editor()->documentHtml()));
-}
-
-void tst_WindowEntries::entryFrameOnlyWithEntries_data()
-{
-    QTest::addColumn<int>("made");
-    QTest::addColumn<bool>("deleteOne");
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("new document") << 0 << false << false;
-    QTest::newRow("one entry") << 1 << false << true;
-    QTest::newRow("the last entry deleted") << 1 << true << false;
-    QTest::newRow("one of two deleted") << 2 << true << true;
+    QVERIFY(waitUntil([&] { return p.editor()->documentHtml().contains(u"one<br>two"_s); }));
 }
 
 void tst_WindowEntries::entryFrameOnlyWithEntries()
 {
-    QFETCH(int, made);
-    QFETCH(bool, deleteOne);
-    QFETCH(bool, enabled);
     ContentsProgram &p = *m_page;
-    for (int i = 0; i < made; ++i)
-        QVERIFY(p.newEntry());
-    if (deleteOne) {
-        p.messages.answer(true);
-        QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
-    }
-    QCOMPARE(p.child<QWidget>(u"freEntry"_s)->isEnabled(), enabled);
-    QCOMPARE(p.box(u"txtContentTitle"_s)->isEnabled(), enabled);
+    QVERIFY(!p.child<QWidget>(u"freEntry"_s)->isEnabled());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.box(u"txtContentTitle"_s)->isEnabled());
+    p.messages.answer(true);
+    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
+    QVERIFY(!p.box(u"txtContentTitle"_s)->isEnabled());
 }
 
 #include "tst_window_entries.moc"
