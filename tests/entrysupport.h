@@ -57,7 +57,9 @@ struct ContentsProgram : Program
         window->activateWindow();
         dialog.reset();
         messages.reset();
+        messages.answerSave(Feedsmith::MessageBoxes::SaveAnswer::Discard); // what a test left is dropped
         window->fileCommands()->newDocument();
+        messages.reset();
         window->selectPage(Feedsmith::Page::Contents);
         return QTest::qWaitForWindowActive(window.get());
     }

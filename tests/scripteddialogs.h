@@ -53,19 +53,23 @@ private:
 class ScriptedMessageBoxes : public MessageBoxes
 {
 public:
-    enum class Kind { Information, Warning, Question, Plain, Critical };
+    enum class Kind { Information, Warning, Question, Plain, Critical, SaveQuestion };
     struct Shown
     {
         Kind kind;
         QString title;
         QString text;
+        SaveButtons buttons = {};
     };
 
     void answer(bool yes) { m_answers.append(yes); }
+    // The next answers of askSave; none prepared answers Cancel.
+    void answerSave(SaveAnswer answer) { m_saveAnswers.append(answer); }
     // Forgets the answers not given and the boxes shown.
     void reset()
     {
         m_answers.clear();
+        m_saveAnswers.clear();
         shown.clear();
     }
     QList<Shown> shown;
@@ -83,6 +87,11 @@ public:
         shown.append(Shown{Kind::Question, title, text});
         return m_answers.isEmpty() ? false : m_answers.takeFirst();
     }
+    SaveAnswer askSave(QWidget *, const QString &title, const QString &text, const SaveButtons &buttons) override
+    {
+        shown.append(Shown{Kind::SaveQuestion, title, text, buttons});
+        return m_saveAnswers.isEmpty() ? SaveAnswer::Cancel : m_saveAnswers.takeFirst();
+    }
     void plain(QWidget *, const QString &title, const QString &text) override
     {
         shown.append(Shown{Kind::Plain, title, text});
@@ -94,6 +103,7 @@ public:
 
 private:
     QList<bool> m_answers;
+    QList<SaveAnswer> m_saveAnswers;
 };
 
 } // namespace Feedsmith

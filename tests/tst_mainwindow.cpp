@@ -123,7 +123,7 @@ void tst_MainWindow::englishCaptions_data()
             {"exit", "Exit"},
             {"help", "Help"},
             {"about", "About Feedsmith"},
-            {"empty", "-"},
+            {"empty", ""}, // a separator, drawn as a line
             {"title", "Title"},
             {"link", "Link"},
             {"description", "Description"},
@@ -569,14 +569,14 @@ void tst_MainWindow::previewPageWritten()
     QCOMPARE(browser->url(), QUrl::fromLocalFile(page));
     const QByteArray written = readBytes(page);
     QVERIFY(written.contains("Tell your readers about the feed"));
-    QCOMPARE(program.window->windowTitle(), u"Feedsmith - Feedsmith example feed"_s);
+    QCOMPARE(program.window->windowTitle(), u"example.rsx - Feedsmith - Feedsmith example feed"_s);
     // The number reset by the build shows in its box.
     QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
 
     // Every entry into the page builds it again.
     QVERIFY(QFile::remove(page));
     program.window->selectPage(Page::Settings);
-    QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
+    QCOMPARE(program.window->windowTitle(), u"example.rsx - Feedsmith"_s);
     program.window->selectPage(Page::Preview);
     QVERIFY(QFile::exists(page));
 }
@@ -589,7 +589,7 @@ void tst_MainWindow::previewWithoutEntries()
     program.window->selectPage(Page::Preview);
     QCOMPARE(program.window->previewPage()->previewPath(), program.path(u"empty.html"_s));
     QVERIFY(!QFile::exists(program.path(u"rsspreview.html"_s)));
-    QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
+    QCOMPARE(program.window->windowTitle(), u"Untitled* - Feedsmith"_s);
 }
 
 void tst_MainWindow::ftpPageFileDate()
@@ -669,8 +669,9 @@ void tst_MainWindow::aboutFromMenuReturnsFocus()
     QVERIFY(QTest::qWaitForWindowActive(program.window.get()));
     QCOMPARE(QApplication::focusWidget(), program.box(u"txtTitle"_s));
 
-    // From the contents page the focus stays on that page.
+    // From the contents page the focus stays on that page (its boxes take input with an entry).
     program.window->selectPage(Page::Contents);
+    QTest::mouseClick(program.child<QPushButton>(u"cmdnewentry"_s), Qt::LeftButton);
     program.child<QWidget>(u"txtContentTitle"_s)->setFocus();
     seen = false;
     QTimer::singleShot(0, program.window.get(), closeAbout);
@@ -686,9 +687,12 @@ void tst_MainWindow::exitClosesAtOnce()
     Program program;
     QVERIFY(program.start());
     QTest::keyClicks(program.box(u"txtTitle"_s), u"unsaved"_s);
+    // Changes are asked about; discarded, the window closes at once.
+    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard);
     program.menuItem(u"exit"_s)->trigger();
     QVERIFY(!program.window->isVisible());
-    QVERIFY(program.messages.shown.isEmpty());
+    QCOMPARE(program.messages.shown.size(), 1);
+    QCOMPARE(program.messages.shown.first().kind, ScriptedMessageBoxes::Kind::SaveQuestion);
     QVERIFY(program.dialog.calls.isEmpty());
     QVERIFY(QDir(program.path(u"feeds"_s)).isEmpty());
 }

@@ -10,6 +10,7 @@
 #include "window/shell/htmlpane.h"
 
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -79,6 +80,11 @@ private slots:
     void hostileProjectRunsNothing();
     void paneRequests_data();
     void paneRequests();
+    void changesAskBeforeTheyGo_data();
+    void changesAskBeforeTheyGo();
+    void deleteKeepsTextLeftByArrowKeys();
+    void pasteAsTextReturnsToTheEditor();
+    void entryFrameOnlyWithEntries();
 
 private:
     std::unique_ptr<ContentsProgram> m_page;
@@ -458,7 +464,7 @@ void tst_WindowEntries::contextMenuPastesPlainText()
     QTRY_VERIFY(p.editor()->contextMenu() && p.editor()->contextMenu()->isVisible());
     QCOMPARE(p.editor()->contextMenu()->actions().size(), 5);
     p.editor()->contextMenu()->actions().at(2)->trigger();
-    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"plain one<br>\nplain two"_s),
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"plain one<br>plain two"_s),
                  qPrintable(p.editor()->documentHtml()));
     QVERIFY(!p.editor()->documentHtml().contains(u"formatted"_s));
 }
@@ -467,9 +473,9 @@ void tst_WindowEntries::pasteAsTextTurnsCarriageReturns_data()
 {
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("markup");
-    QTest::newRow("CR LF between two lines") << u"first\r\nsecond"_s << u"first<br>\nsecond"_s;
+    QTest::newRow("CR LF between two lines") << u"first\r\nsecond"_s << u"first<br>second"_s;
     QTest::newRow("a lone CR") << u"a\rb"_s << u"a<br>b"_s;
-    QTest::newRow("a lone LF stays") << u"c\nd"_s << u"c\nd"_s;
+    QTest::newRow("a lone LF, as the Linux clipboard has it") << u"c\nd"_s << u"c<br>d"_s;
     QTest::newRow("markup is not escaped") << u"<b>x</b> & y"_s << u"<b>x</b> & y"_s;
 }
 
@@ -635,4 +641,94 @@ void tst_WindowEntries::paneRequests()
 }
 
 QTEST_MAIN(tst_WindowEntries)
+void tst_WindowEntries::changesAskBeforeTheyGo_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saveFails");
+    for (const char *command : {"new", "open", "close"}) {
+        using A = MessageBoxes::SaveAnswer;
+        QTest::addRow("%s saves", command) << QString::fromLatin1(command) << int(A::Save) << false;
+        QTest::addRow("%s discards", command) << QString::fromLatin1(command) << int(A::Discard) << false;
+        QTest::addRow("%s cancelled", command) << QString::fromLatin1(command) << int(A::Cancel) << false;
+        QTest::addRow("%s stops when the save fails", command) << QString::fromLatin1(command) << int(A::Save) << true;
+    }
+}
+
+void tst_WindowEntries::changesAskBeforeTheyGo()
+{
+    QFETCH(QString, command);
+    QFETCH(int, answer);
+    QFETCH(bool, saveFails);
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QTest::keyClicks(p.box(u"txtContentTitle"_s), u"Kept"_s);
+    QCOMPARE(p.window->windowTitle(), u"Untitled* - Feedsmith"_s);
+    const bool save = MessageBoxes::SaveAnswer(answer) == MessageBoxes::SaveAnswer::Save;
+    const bool goesOn = MessageBoxes::SaveAnswer(answer) == MessageBoxes::SaveAnswer::Discard || (save && !saveFails);
+    const QString target = p.path(saveFails ? u"missing/kept.rsx"_s : u"feeds/%1%2.rsx"_s.arg(command).arg(answer));
+    p.messages.answerSave(MessageBoxes::SaveAnswer(answer));
+    p.dialog.answer(save ? target : resourceDir() + u"/feeds/example.rsx"_s);
+    p.dialog.answer(resourceDir() + u"/feeds/example.rsx"_s);
+    QCloseEvent close; // what the close button and Exit send, without hiding the shared window
+    if (command == "new"_L1)
+        QTest::keySequence(p.window.get(), QKeySequence::New);
+    else if (command == "open"_L1)
+        p.menuItem(u"open"_s)->trigger();
+    else
+        QApplication::sendEvent(p.window.get(), &close);
+
+    QCOMPARE(p.messages.shown.size(), saveFails ? 2 : 1); // a failed save says so
+    QCOMPARE(p.messages.shown.first().text, u"Save changes to Untitled?"_s);
+    QCOMPARE(readBytes(target).contains("<title>Kept</title>"), save && !saveFails);
+    if (command == "close"_L1)
+        QCOMPARE(close.isAccepted(), goesOn);
+    else
+        QCOMPARE(p.document().entryCount(), !goesOn ? 1 : command == "open"_L1 ? 4 : 0);
+    if (save && !saveFails && command == "close"_L1)
+        QCOMPARE(p.window->windowTitle(), u"close0.rsx - Feedsmith"_s);
+}
+
+void tst_WindowEntries::deleteKeepsTextLeftByArrowKeys()
+{
+    ContentsProgram &p = *m_page;
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(p.newEntry());
+    QVERIFY(p.clickNode(u"key1"_s));
+    for (const QString &box : {u"txtContentTitle"_s, u"txtContentLink"_s}) {
+        p.box(box)->setFocus();
+        QTest::keyClicks(p.box(box), u"typed"_s);
+    }
+    p.tree()->setFocus();
+    QTest::keyClick(p.tree(), Qt::Key_Up);
+    QTest::keyClick(p.tree(), Qt::Key_Up);
+    p.messages.answer(true);
+    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton); // key3
+    QCOMPARE(p.document().entryCount(), 2);
+    QCOMPARE(p.document().entries.at(1).title + p.document().entries.at(1).link, u"typedtyped"_s);
+}
+
+void tst_WindowEntries::pasteAsTextReturnsToTheEditor()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QCOMPARE(p.child<QPushButton>(u"pasteAsText"_s)->focusPolicy(), Qt::NoFocus);
+    p.box(u"txtContentTitle"_s)->setFocus();
+    QGuiApplication::clipboard()->setText(u"one\ntwo"_s);
+    QTest::mouseClick(p.child<QPushButton>(u"pasteAsText"_s), Qt::LeftButton);
+    QVERIFY(p.editor()->editorHasFocus());
+    QVERIFY(waitUntil([&] { return p.editor()->documentHtml().contains(u"one<br>two"_s); }));
+}
+
+void tst_WindowEntries::entryFrameOnlyWithEntries()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(!p.child<QWidget>(u"freEntry"_s)->isEnabled());
+    QVERIFY(p.newEntry());
+    QVERIFY(p.box(u"txtContentTitle"_s)->isEnabled());
+    p.messages.answer(true);
+    QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
+    QVERIFY(!p.box(u"txtContentTitle"_s)->isEnabled());
+}
+
 #include "tst_window_entries.moc"

@@ -284,8 +284,9 @@ void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
     const QString path = program.path(u"feeds/odd.rsx"_s);
     if (linkTarget == "{RSS}"_L1) {
         linkTarget = program.path(u"feeds/news.xml"_s);
-        QVERIFY(writeBytes(linkTarget, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<rss version=\"2.0\">\r\n"
-                                       "\t<channel>\r\n\t\t<title>News</title>\r\n\t</channel>\r\n</rss>\r\n"));
+        QVERIFY(writeBytes(linkTarget,
+                           "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<rss version=\"2.0\">\r\n"
+                           "\t<channel>\r\n\t\t<title>News</title>\r\n\t</channel>\r\n</rss>\r\n"));
     }
     QVERIFY(linkTarget.isEmpty() ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
                                  : QFile::link(linkTarget, path));
@@ -363,6 +364,7 @@ void tst_WindowFileCommands::typingStopsAtLimit()
     const QString project = program.path(u"feeds/l.rsx"_s);
     QVERIFY(writeBytes(project, "<settings>\r\n\t<language>de-at</language>\r\n</settings>\r\n"));
     program.dialog.answer(project);
+    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard); // the typed "de"
     program.window->fileCommands()->openProject();
     language->setFocus();
     language->end(false);

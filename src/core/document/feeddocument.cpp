@@ -63,6 +63,7 @@ void ClearDocument(FeedDocument &document)
     document.entries.clear();
     document.tree.clear();
     document.currentEntryKey.clear();
+    document.changed = false;
 }
 
 void NewDocument(FeedDocument &document)

@@ -59,6 +59,9 @@ public:
     QString currentEntryKey; // the node selected last: an entry key, "root", or empty
     QString projectPath; // the project file last opened or saved
     QString rssPath; // the RSS file last generated in this run
+    // Something was typed, added, deleted or moved since the project was last opened or saved
+    // (or since it was started empty). The window sets it; clearing the document resets it.
+    bool changed = false;
 
     int entryCount() const { return entries.count(); }
 };

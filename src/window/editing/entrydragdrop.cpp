@@ -136,6 +136,8 @@ void EntryDragDrop::onDrop()
     if (m_dragNode != EntryTreeModel::RootKey && MoveEntry(m_document, m_dragNode, target, newEntryText)) {
         m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(target),
                                                   QItemSelectionModel::ClearAndSelect);
+        if (m_hooks.entriesMoved)
+            m_hooks.entriesMoved();
         if (m_hooks.commitAndLoadSelectedEntry)
             m_hooks.commitAndLoadSelectedEntry();
     }

@@ -57,6 +57,7 @@ public:
         std::function<void()> commitAndLoadSelectedEntry; // the entry editor's
         std::function<void()> commitCurrentEntry; // the entry editor's
         std::function<QString()> newEntryText; // the "newentry" language text
+        std::function<void()> entriesMoved; // a drop changed the order of the entries
     };
 
     // `dragSurface` is the widget around the tree whose drag-over stops the auto-scroll.

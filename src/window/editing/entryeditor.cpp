@@ -52,6 +52,11 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     connect(widgets.newEntryButton, &QAbstractButton::clicked, this, &EntryEditor::newEntry);
     connect(widgets.deleteEntryButton, &QAbstractButton::clicked, this, &EntryEditor::deleteEntry);
     m_titleEdit->installEventFilter(this);
+    // Typing changes the entry under edit; an empty editor bound to nothing changes nothing.
+    for (QLineEdit *box : {m_titleEdit, m_linkEdit})
+        connect(box, &QLineEdit::textEdited, this, &EntryEditor::markEntryChanged);
+    connect(m_editor, &RichTextEditor::documentEdited, this, &EntryEditor::markEntryChanged);
+    widgets.pasteAsTextButton->setFocusPolicy(Qt::NoFocus); // the editor keeps the keyboard
 
     for (const QString &key : {u"fett"_s, u"kursiv"_s, u"unterstrichen"_s}) {
         if (QAction *button = toolbarButton(key))
@@ -69,6 +74,7 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
     hooks.commitCurrentEntry = [this] { commitCurrentEntry(); };
     hooks.newEntryText = [this] { return text(u"newentry"_s); };
+    hooks.entriesMoved = [this] { m_context.markChanged(); };
     m_dragDrop =
             new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window, std::move(hooks), this);
 
@@ -78,6 +84,19 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
         m_keyboardFilter = new KeyboardFilter(widgets.page, m_editor, widgets.pasteAsTextButton, this);
         m_keyboardFilter->install();
     }
+    updateEntryFrame();
+}
+
+void EntryEditor::markEntryChanged()
+{
+    if (!m_documentGone && m_context.document.entries.contains(m_context.document.currentEntryKey))
+        m_context.markChanged();
+}
+
+void EntryEditor::updateEntryFrame()
+{
+    // Without an entry, nothing typed into the frame would have a place to go.
+    m_entryFrame->setEnabled(!m_documentGone && !m_context.document.entries.isEmpty());
 }
 
 EntryEditor::~EntryEditor() = default;
@@ -100,6 +119,7 @@ void EntryEditor::refreshTree()
         const QModelIndex index = tree.index(row, 0);
         m_tree->setExpanded(index, tree.isExpanded(tree.keyOf(index)));
     }
+    updateEntryFrame();
 }
 
 QString EntryEditor::text(const QString &key) const
@@ -149,6 +169,7 @@ void EntryEditor::newEntry()
 {
     m_entryFrame->setVisible(true);
     const QString key = CreateEntry(m_context.document, Clock::now(), text(u"rootkey"_s), text(u"newentry"_s));
+    m_context.markChanged();
     refreshTree();
     m_tree->setVisible(true);
     selectNode(key);
@@ -164,9 +185,13 @@ void EntryEditor::deleteEntry()
     if (!m_context.messageBoxes.askYesNo(m_context.window, QString::fromLatin1(Version::ProductName),
                                          text(u"deleteentry"_s)))
         return;
+    // What is being edited goes into its entry before the keys move, as a drop does it.
+    commitCurrentEntry();
     m_tree->setUpdatesEnabled(false);
-    Feedsmith::DeleteEntry(m_context.document, key, text(u"newentry"_s));
+    if (Feedsmith::DeleteEntry(m_context.document, key, text(u"newentry"_s)))
+        m_context.markChanged();
     m_tree->setUpdatesEnabled(true);
+    updateEntryFrame();
 }
 
 void EntryEditor::commitCurrentEntry()
@@ -251,14 +276,27 @@ void EntryEditor::onContextMenuAction(int index)
 
 QString EntryEditor::pasteAsTextMarkup(const QString &clipboardText)
 {
+    // The clipboard may carry CR LF, CR or (on Linux always) LF line breaks.
     QString markup = clipboardText;
+    markup.replace("\r\n"_L1, "<br>"_L1);
     markup.replace(u'\r', "<br>"_L1);
+    markup.replace(u'\n', "<br>"_L1);
     return markup;
 }
 
 void EntryEditor::pasteAsText()
 {
-    m_editor->pasteHtml(pasteAsTextMarkup(QGuiApplication::clipboard()->text()));
+    const QString markup = pasteAsTextMarkup(QGuiApplication::clipboard()->text());
+    // The keyboard goes back to the editor. Taking the focus loads the selected entry anew, so
+    // then the text goes in once that page runs.
+    if (!m_editor->editorHasFocus())
+        m_editor->setFocus(Qt::OtherFocusReason);
+    if (m_editor->isReady())
+        m_editor->pasteHtml(markup);
+    else
+        connect(
+                m_editor, &RichTextEditor::ready, this, [this, markup] { m_editor->pasteHtml(markup); },
+                Qt::SingleShotConnection);
 }
 
 bool EntryEditor::eventFilter(QObject *watched, QEvent *event)

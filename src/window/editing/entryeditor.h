@@ -67,6 +67,8 @@ public:
     void commitTitle();
     // Applies the tree model's expanded flags to the tree view.
     void refreshTree();
+    // The entry frame takes input only while there is an entry.
+    void updateEntryFrame();
 
     // The editor's title, link and document.
     EditorFields fields() const;
@@ -80,7 +82,8 @@ public:
     void updateFormatToolbar();
     void showContextMenu(const QPoint &globalPos);
     void onContextMenuAction(int index);
-    // The clipboard's plain text, each carriage return made "<br>", as markup.
+    // The clipboard's plain text, each line break made "<br>", as markup; the editor gets the
+    // keyboard focus.
     void pasteAsText();
     // The text paste as text inserts for a clipboard text.
     static QString pasteAsTextMarkup(const QString &clipboardText);
@@ -101,6 +104,8 @@ private:
     QAction *toolbarButton(const QString &key) const;
     void setBoxText(QLineEdit *box, const QString &text);
     void documentGone();
+    // Typing, pasting or formatting changed the entry under edit.
+    void markEntryChanged();
 
     static const std::array<QString, 12> FormatButtonKeys;
     static const std::array<int, 11> FormatCommandCodes;

@@ -74,7 +74,12 @@ QString Captions::captionOf(const Control &c)
 void Captions::setCaptionOf(const Control &c, const QString &caption)
 {
     switch (c.kind) {
-    case Kind::Menu: static_cast<QAction *>(c.object)->setText(caption); break;
+    case Kind::Menu: {
+        // A separator keeps no text: some styles would draw it as a titled section.
+        auto *action = static_cast<QAction *>(c.object);
+        action->setText(action->isSeparator() ? QString() : caption);
+        break;
+    }
     case Kind::Label: static_cast<QLabel *>(c.object)->setText(caption); break;
     case Kind::Frame:
         if (auto *frame = qobject_cast<QGroupBox *>(c.object))

@@ -75,6 +75,8 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
                     {QString(), QString(), QString(), Icons::Picture::Link},
                     {u"link"_s, u"Link"_s, u"insert-link"_s, Icons::Picture::Link},
             });
+    // Every button stays on the bar, never behind its extension arrow.
+    m_formatToolBar->setMinimumWidth(m_formatToolBar->sizeHint().width());
     tools->addWidget(m_formatToolBar);
     tools->addStretch(1);
     widgets.pasteAsTextButton = captions.button(u"pasteAsText"_s, u"pasteAsText"_s, entryFrame);
@@ -84,6 +86,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     m_editor = new RichTextEditor(entryFrame);
     m_editor->setObjectName(u"DHTMLEditor"_s);
     m_editor->setBaseFolder(context.startup.programFolder);
+    m_editor->setMinimumHeight(200); // room to write in at the window's smallest
     grid->addWidget(m_editor, 3, 0, 1, 2);
     grid->setRowStretch(3, 1);
     m_createInfo = captions.label(u"createinfo"_s, u"createinfo"_s, entryFrame);
@@ -109,6 +112,7 @@ void ContentsPage::clearEntry()
     m_linkEdit->clear();
     m_editor->setDocumentHtml(QString());
     m_createInfo->clear();
+    m_entryEditor->updateEntryFrame();
 }
 
 } // namespace Feedsmith

@@ -24,6 +24,9 @@ void FieldBoxes::bind(const DocumentField &field, QLineEdit *box, HtmlPane *help
     m_bound.append(bound);
     m_help.addField(box, helpPane);
     connect(box, &QLineEdit::textChanged, this, [value](const QString &text) { *value = text; });
+    // The password is never stored, so typing it changes nothing that a save would keep.
+    if (field.isStored())
+        connect(box, &QLineEdit::textEdited, this, &FieldBoxes::edited);
     // A box that holds more than its limit (loaded from a project) shrinks back to the limit
     // as the user deletes, and never grows past it by typing.
     connect(box, &QLineEdit::textEdited, box, [box, limit = bound.limit](const QString &text) {

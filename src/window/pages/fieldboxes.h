@@ -29,6 +29,10 @@ public:
     // Sets a box's text whole; its limit stays its field's limit for typing.
     void setBoxText(QLineEdit *box, const QString &text);
 
+signals:
+    // The user changed a field that the project file keeps.
+    void edited();
+
 private:
     struct Bound
     {

@@ -4,6 +4,8 @@
 #include "core/document/feeddocument.h"
 #include "core/startup/startup.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace Feedsmith {
@@ -21,6 +23,16 @@ struct PageContext
     MessageBoxes &messageBoxes;
     Captions &captions;
     QWidget *window; // the parent of the pages' message boxes
+    // Sets or clears the document's changed flag and shows it in the window's title.
+    std::function<void(bool)> setChanged = {};
+
+    void markChanged() const
+    {
+        if (setChanged)
+            setChanged(true);
+        else
+            document.changed = true;
+    }
 
     // A TextTable text ("rootkey", "lastmodified", ...); empty when the language lacks it.
     QString text(const QString &key) const { return startup.language.textTable.value(key); }

@@ -90,6 +90,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     m_helpPane->setObjectName(u"FTPHelpBrowser"_s);
     m_helpPane->setBaseFolder(context.startup.programFolder);
     m_helpPane->makeDisplayOnly();
+    m_helpPane->setMinimumWidth(180); // the help stays readable at the window's smallest
     helpLayout->addWidget(m_helpPane);
     pageLayout->addWidget(helpFrame, 35);
 
@@ -97,6 +98,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     m_boxes = new FieldBoxes(context.document, *help, this);
     for (const auto &[field, box] : std::as_const(fields))
         m_boxes->bind(*field, box, m_helpPane);
+    connect(m_boxes, &FieldBoxes::edited, this, [context] { context.markChanged(); });
     m_fileDateLabel->clear();
 
     connect(generateButton, &QPushButton::clicked, this, &PublishPage::generateRequested);

@@ -82,6 +82,7 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     m_helpPane->setObjectName(u"HelpBrowser"_s);
     m_helpPane->setBaseFolder(context.startup.programFolder);
     m_helpPane->makeDisplayOnly();
+    m_helpPane->setMinimumWidth(180); // the help stays readable at the window's smallest
     helpLayout->addWidget(m_helpPane);
     pageLayout->addWidget(helpFrame, 35);
 
@@ -108,6 +109,7 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     m_boxes = new FieldBoxes(context.document, *help, this);
     for (qsizetype i = 0; i < fields.size(); ++i)
         m_boxes->bind(*fields.at(i), m_fieldEdits.at(i), m_helpPane);
+    connect(m_boxes, &FieldBoxes::edited, this, [context] { context.markChanged(); });
 }
 
 QList<QWidget *> SettingsPage::tabChain() const

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace Feedsmith {
 
@@ -120,6 +121,23 @@ bool QtMessageBoxes::askYesNo(QWidget *parent, const QString &title, const QStri
 {
     return QMessageBox::critical(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
+}
+
+MessageBoxes::SaveAnswer QtMessageBoxes::askSave(QWidget *parent, const QString &title, const QString &text,
+                                                 const SaveButtons &buttons)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.button(QMessageBox::Save)->setText(buttons.save);
+    box.button(QMessageBox::Discard)->setText(buttons.discard);
+    box.button(QMessageBox::Cancel)->setText(buttons.cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+    }
 }
 
 void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)

@@ -64,11 +64,23 @@ protected:
 class MessageBoxes
 {
 public:
+    enum class SaveAnswer { Save, Discard, Cancel };
+    // The captions of the three buttons of askSave.
+    struct SaveButtons
+    {
+        QString save;
+        QString discard;
+        QString cancel;
+    };
+
     virtual ~MessageBoxes() = default;
     virtual void information(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
     // Yes and No, with the critical icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
+    // Save, Discard and Cancel, with the question icon; closing the box cancels.
+    virtual SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text,
+                               const SaveButtons &buttons) = 0;
     // OK only, without an icon.
     virtual void plain(QWidget *parent, const QString &title, const QString &text) { information(parent, title, text); }
     // OK only, with the critical icon.
@@ -81,6 +93,7 @@ public:
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
+    SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text, const SaveButtons &buttons) override;
     void plain(QWidget *parent, const QString &title, const QString &text) override;
     void critical(QWidget *parent, const QString &title, const QString &text) override;
 };

@@ -17,6 +17,7 @@
 #include <feedsmith/version.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace Feedsmith {
 
@@ -60,15 +61,53 @@ void FileCommands::clearDocument()
     m_publishPage->clearFileDate();
 }
 
+QString FileCommands::documentName() const
+{
+    if (!m_context.document.projectPath.isEmpty())
+        return QFileInfo(m_context.document.projectPath).fileName();
+    const QString untitled = m_context.text(u"untitled"_s);
+    return untitled.isEmpty() ? u"Untitled"_s : untitled;
+}
+
+bool FileCommands::maySave()
+{
+    // What is being edited counts as well.
+    m_contentsPage->entryEditor()->commitCurrentEntry();
+    if (!m_context.document.changed)
+        return true;
+    const auto text = [this](const QString &key, const QString &fallback) {
+        const QString found = m_context.text(key);
+        return found.isEmpty() ? fallback : found;
+    };
+    const QString question = text(u"savechanges"_s, u"Save changes to %1?"_s).arg(documentName());
+    const MessageBoxes::SaveButtons buttons{text(u"savebutton"_s, u"Save"_s), text(u"discardbutton"_s, u"Discard"_s),
+                                            text(u"cancelbutton"_s, u"Cancel"_s)};
+    switch (m_context.messageBoxes.askSave(m_context.window, productName(), question, buttons)) {
+    case MessageBoxes::SaveAnswer::Save: return saveProject();
+    case MessageBoxes::SaveAnswer::Discard: return true;
+    case MessageBoxes::SaveAnswer::Cancel: break;
+    }
+    return false;
+}
+
 void FileCommands::newDocument()
 {
+    if (maySave())
+        startNewDocument();
+}
+
+void FileCommands::startNewDocument()
+{
     clearDocument();
+    setChanged(false);
     emit pageWanted(Page::Settings);
     m_settingsPage->startNewDocument();
 }
 
 void FileCommands::openProject()
 {
+    if (!maySave())
+        return;
     m_fileDialog.setFilter(ProjectFilter);
     const QString chosen = m_fileDialog.showOpen(m_context.window);
     // A device, a pipe or a folder is never read: the open project stays as it is.
@@ -82,16 +121,19 @@ void FileCommands::openProject()
         return;
     }
     m_context.document.projectPath = chosen;
-    if (chosen.isEmpty())
+    if (chosen.isEmpty()) {
+        setChanged(m_context.document.changed); // the title follows the forgotten name
         return;
+    }
 
-    newDocument();
+    startNewDocument();
     const ProjectReadResult result = ReadProjectFile(m_context.document, chosen, m_context.startup.programFolder,
                                                      m_context.startup.language.textTable, SystemLocale::locale());
     m_context.document.projectPath = chosen;
     showDocumentFields();
     m_contentsPage->entryEditor()->refreshTree();
     m_publishPage->refreshFileDate();
+    setChanged(false);
 
     if (result.entriesLeftOut > 0) {
         m_context.messageBoxes.information(
@@ -104,13 +146,13 @@ void FileCommands::openProject()
     }
 }
 
-void FileCommands::saveProject()
+bool FileCommands::saveProject()
 {
     if (m_context.document.projectPath.isEmpty()) {
         m_fileDialog.setFilter(ProjectFilter);
         m_context.document.projectPath = m_fileDialog.showSave(m_context.window);
     }
-    writeProject();
+    return writeProject();
 }
 
 void FileCommands::saveProjectAs()
@@ -119,16 +161,32 @@ void FileCommands::saveProjectAs()
     writeProject();
 }
 
-void FileCommands::writeProject()
+bool FileCommands::writeProject()
 {
     // No name (a cancelled dialog): nothing is written.
-    if (m_context.document.projectPath.isEmpty())
-        return;
+    if (m_context.document.projectPath.isEmpty()) {
+        setChanged(m_context.document.changed); // the title names the project again
+        return false;
+    }
     // What is being edited goes into its entry first.
     m_contentsPage->entryEditor()->commitAndLoadSelectedEntry();
     QString error;
-    if (!WriteProjectFile(m_context.document, m_context.document.projectPath, m_context.startup.programFolder, &error))
+    if (!WriteProjectFile(m_context.document, m_context.document.projectPath, m_context.startup.programFolder,
+                          &error)) {
         fail(u"The project could not be saved."_s, error);
+        setChanged(m_context.document.changed);
+        return false;
+    }
+    setChanged(false);
+    return true;
+}
+
+void FileCommands::setChanged(bool changed)
+{
+    if (m_context.setChanged)
+        m_context.setChanged(changed);
+    else
+        m_context.document.changed = changed;
 }
 
 void FileCommands::generateRss()

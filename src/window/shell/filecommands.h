@@ -24,10 +24,17 @@ public:
     FileCommands(const PageContext &context, FileDialog &fileDialog, SettingsPage *settingsPage,
                  ContentsPage *contentsPage, PublishPage *publishPage, QObject *parent = nullptr);
 
+    // New and Open ask first, through maySave, when the document has changes.
     void newDocument();
     void openProject();
-    void saveProject();
+    // False when the project was not written (no name chosen, or writing failed).
+    bool saveProject();
     void saveProjectAs();
+    // Asks "Save changes to NAME?" when the document has changes: true when the caller may go
+    // on (saved, or the changes discarded), false when the user cancelled or saving failed.
+    bool maySave();
+    // The project's file name, or the "untitled" text for a project never saved.
+    QString documentName() const;
     void generateRss();
     // The publish page's generate button: the feed file box names the file to offer.
     void generateFromPublishPage();
@@ -40,7 +47,10 @@ signals:
     void pageWanted(Page page);
 
 private:
-    void writeProject();
+    bool writeProject();
+    // New without asking.
+    void startNewDocument();
+    void setChanged(bool changed);
     void fail(const QString &what, const QString &error);
 
     PageContext m_context;

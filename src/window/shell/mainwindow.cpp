@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -47,7 +48,8 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     , m_messageBoxes(messageBoxes)
 {
     setObjectName(u"frmMain"_s);
-    setWindowTitle(productName());
+    m_caption = productName();
+    updateWindowTitle();
     setWindowIcon(Icons::applicationIcon());
     resize(830, 653);
 
@@ -70,7 +72,8 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
         m_tabBar->addTab(caption);
     layout->addWidget(m_tabBar);
 
-    const PageContext context{m_document, m_startup, m_messageBoxes, m_captions, this};
+    PageContext context{m_document, m_startup, m_messageBoxes, m_captions, this};
+    context.setChanged = [this](bool changed) { setDocumentChanged(changed); };
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(u"pages"_s);
     m_pages->setFrameShape(QFrame::StyledPanel);
@@ -101,8 +104,15 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     connect(m_previewPage, &PreviewPage::entryCommitNeeded, m_contentsPage->entryEditor(),
             &EntryEditor::commitAndLoadSelectedEntry);
     connect(m_previewPage, &PreviewPage::documentFieldsChanged, m_fileCommands, &FileCommands::showDocumentFields);
-    connect(m_previewPage, &PreviewPage::windowCaptionChanged, this, &QWidget::setWindowTitle);
+    connect(m_previewPage, &PreviewPage::windowCaptionChanged, this, [this](const QString &caption) {
+        m_caption = caption;
+        updateWindowTitle();
+    });
     connect(m_publishPage, &PublishPage::generateRequested, m_fileCommands, &FileCommands::generateFromPublishPage);
+
+    // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
+    // their minimum sizes.
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 480)));
 }
 
 MainWindow::~MainWindow() = default;
@@ -244,9 +254,34 @@ void MainWindow::selectPage(Page page)
         m_tabBar->setCurrentIndex(int(page)); // emits currentChanged, which runs onTabChanged
 }
 
+void MainWindow::setDocumentChanged(bool changed)
+{
+    m_document.changed = changed;
+    updateWindowTitle();
+}
+
+void MainWindow::updateWindowTitle()
+{
+    if (m_document.projectPath.isEmpty() && !m_document.changed) {
+        setWindowTitle(m_caption);
+        return;
+    }
+    const QString name = m_fileCommands ? m_fileCommands->documentName() : QString();
+    setWindowTitle(name + (m_document.changed ? u"*"_s : QString()) + u" - "_s + m_caption);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_fileCommands->maySave())
+        event->accept();
+    else
+        event->ignore();
+}
+
 void MainWindow::onTabChanged()
 {
-    setWindowTitle(productName());
+    m_caption = productName();
+    updateWindowTitle();
     switch (currentPage()) {
     case Page::Settings: m_pages->setCurrentWidget(m_settingsPage); break;
     case Page::Contents: m_pages->setCurrentWidget(m_contentsPage); break;

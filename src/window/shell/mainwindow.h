@@ -61,19 +61,29 @@ public:
     void onActivated();
     void onFileToolbarAction(const QString &key);
 
+    // Sets or clears the document's changed flag; the title shows it.
+    void setDocumentChanged(bool changed);
+
 protected:
     void changeEvent(QEvent *event) override;
+    // Asks to save changes first; cancelling keeps the window open.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenus();
     void buildToolbar();
     void showAbout();
+    // "name.rsx* - caption": the project's name and a star while it has changes, before the
+    // caption of the page (the program's name, or the preview's feed title). A new project
+    // without changes shows the caption alone.
+    void updateWindowTitle();
 
     StartupState m_startup;
     FileDialog &m_fileDialog;
     MessageBoxes &m_messageBoxes;
     FeedDocument m_document;
     Captions m_captions;
+    QString m_caption;
 
     QToolBar *m_fileToolBar = nullptr;
     QTabBar *m_tabBar = nullptr;
