@@ -85,13 +85,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     pageLayout->addLayout(grid, 65);
 
     QGroupBox *helpFrame = captions.frame(u"Frame4"_s, u"ftphelp"_s, this);
-    auto *helpLayout = new QVBoxLayout(helpFrame);
-    m_helpPane = new HtmlPane(helpFrame);
-    m_helpPane->setObjectName(u"FTPHelpBrowser"_s);
-    m_helpPane->setBaseFolder(context.startup.programFolder);
-    m_helpPane->makeDisplayOnly();
-    m_helpPane->setMinimumWidth(180); // the help stays readable at the window's smallest
-    helpLayout->addWidget(m_helpPane);
+    m_helpPane = HtmlPane::addHelpPane(helpFrame, u"FTPHelpBrowser"_s, context.startup.programFolder);
     pageLayout->addWidget(helpFrame, 35);
 
     auto *help = new FieldHelp(context.startup.programFolder, context.startup.language.helpTable, this);

@@ -77,13 +77,7 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     left->addStretch(1);
 
     QGroupBox *helpFrame = context.captions.frame(u"frehelp"_s, u"help"_s, this);
-    auto *helpLayout = new QVBoxLayout(helpFrame);
-    m_helpPane = new HtmlPane(helpFrame);
-    m_helpPane->setObjectName(u"HelpBrowser"_s);
-    m_helpPane->setBaseFolder(context.startup.programFolder);
-    m_helpPane->makeDisplayOnly();
-    m_helpPane->setMinimumWidth(180); // the help stays readable at the window's smallest
-    helpLayout->addWidget(m_helpPane);
+    m_helpPane = HtmlPane::addHelpPane(helpFrame, u"HelpBrowser"_s, context.startup.programFolder);
     pageLayout->addWidget(helpFrame, 35);
 
     // Frames and their labels in bold, the boxes in the window's own font.

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
@@ -123,6 +124,18 @@ void HtmlPane::showFile(const QString &path)
         reload();
     else
         load(url);
+}
+
+HtmlPane *HtmlPane::addHelpPane(QWidget *frame, const QString &objectName, const QString &programFolder)
+{
+    auto *layout = new QVBoxLayout(frame);
+    auto *pane = new HtmlPane(frame);
+    pane->setObjectName(objectName);
+    pane->setBaseFolder(programFolder);
+    pane->makeDisplayOnly();
+    pane->setMinimumWidth(180);
+    layout->addWidget(pane);
+    return pane;
 }
 
 void HtmlPane::makeDisplayOnly()

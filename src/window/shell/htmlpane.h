@@ -36,6 +36,10 @@ public:
     // only when the text overflows.
     void makeDisplayOnly();
 
+    // A display-only help pane filling frame, with pages from the program folder; it stays
+    // readable at the window's smallest size.
+    static HtmlPane *addHelpPane(QWidget *frame, const QString &objectName, const QString &programFolder);
+
     // Whether a page whose files lie in folder may load url as a resource of the given
     // QWebEngineUrlRequestInfo::ResourceType.
     static bool allowsRequest(const QUrl &url, int resourceType, const QString &folder);
