@@ -669,6 +669,16 @@ void tst_MainWindow::aboutFromMenuReturnsFocus()
     QVERIFY(QTest::qWaitForWindowActive(program.window.get()));
     QCOMPARE(QApplication::focusWidget(), program.box(u"txtTitle"_s));
 
+    // Coming back from another window leaves the focus where the user left it.
+    program.box(u"txtLink"_s)->setFocus();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    program.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(program.window.get()));
+    QCOMPARE(QApplication::focusWidget(), program.box(u"txtLink"_s));
+
     // From the contents page the focus stays on that page (its boxes take input with an entry).
     program.window->selectPage(Page::Contents);
     QTest::mouseClick(program.child<QPushButton>(u"cmdnewentry"_s), Qt::LeftButton);

@@ -93,6 +93,12 @@ void EntryDragDrop::onMouseMove(Qt::MouseButtons buttons)
     auto *drag = new QDrag(m_tree);
     drag->setMimeData(mimeDataFor(m_dragNode));
     drag->setPixmap(Icons::themed(QStringLiteral("text-x-generic"), Icons::Picture::NewDocument).pixmap(24, 24));
+    // However the drag ends (dropped elsewhere, Esc, released outside the window), the drag
+    // object goes once it is over; a drop on the tree has reset everything before that.
+    connect(drag, &QObject::destroyed, this, [this] {
+        if (!m_dragNode.isEmpty() || !dropHighlight().isEmpty() || m_timer->isActive())
+            reset();
+    });
     m_dragStarter(drag);
 }
 
@@ -227,7 +233,11 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         onDragMove(drag->position().toPoint());
         return true;
     }
-    case QEvent::DragLeave: return true;
+    case QEvent::DragLeave:
+        // Off the tree nothing is highlighted as a drop target, and nothing scrolls.
+        setDropHighlight(QString());
+        m_timer->stop();
+        return true;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         if (!isOwnDrag(drop->mimeData()))

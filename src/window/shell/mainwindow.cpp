@@ -234,13 +234,6 @@ void MainWindow::onActivated()
     m_settingsPage->focusTitleIfShown();
 }
 
-void MainWindow::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !QApplication::activeModalWidget())
-        onActivated();
-}
-
 Page MainWindow::currentPage() const
 {
     return Page(m_tabBar->currentIndex());

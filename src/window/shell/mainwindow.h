@@ -57,7 +57,8 @@ public:
     Page currentPage() const;
     // One page shown, the page's work done, the root caption brought up to date.
     void onTabChanged();
-    // Puts the focus into the title box when its page is the one shown.
+    // Puts the focus into the title box when its page is the one shown: when the window is first
+    // shown and when the About box closes, never on other returns to the window.
     void onActivated();
     void onFileToolbarAction(const QString &key);
 
@@ -65,7 +66,6 @@ public:
     void setDocumentChanged(bool changed);
 
 protected:
-    void changeEvent(QEvent *event) override;
     // Asks to save changes first; cancelling keeps the window open.
     void closeEvent(QCloseEvent *event) override;
 
