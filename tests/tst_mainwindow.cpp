@@ -1,6 +1,8 @@
 // The main window: start-up, captions and tool tips, layout, field help, tab switching, About.
 #include "windowsupport.h"
 
+#include <QDialogButtonBox>
+
 #include "core/project/datetext.h"
 #include "core/system/systemlocale.h"
 #include "core/text/textfiles.h"
@@ -103,6 +105,9 @@ void tst_MainWindow::startup()
     QCOMPARE(program.window->startup().languageCode, language);
     QCOMPARE(program.window->startup().installKeyboardFilter, filter);
     QCOMPARE(program.caption(u"file"_s), fileMenu);
+    // Qt's own texts (message box buttons, file dialogs) speak the same language.
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), language == "de"_L1 ? u"Abbrechen"_s : u"Cancel"_s);
     QCOMPARE(program.window->windowTitle(), u"Feedsmith"_s);
     QCOMPARE(program.window->currentPage(), Page::Settings);
     QCOMPARE(QApplication::focusWidget(), program.box(u"txtTitle"_s));

@@ -1,12 +1,46 @@
 // Window start-up.
 #include "window/shell/windowstartup.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <memory>
+
 namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Qt's own texts (dialog buttons, the file dialog, shortcut names) in the interface language.
+// English needs none; a language Qt has no translation for stays English as well.
+void installQtTranslations(const QString &languageCode)
+{
+    static QTranslator *installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (languageCode.isEmpty() || languageCode == "en"_L1)
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(languageCode), u"qtbase"_s, u"_"_s,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    installed = translator.release();
+    QCoreApplication::installTranslator(installed);
+}
+
+} // namespace
 
 std::unique_ptr<MainWindow> Main(const QString &programFolder, const QString &localeName, FileDialog &fileDialog,
                                  MessageBoxes &messageBoxes)
 {
     const StartupState state = RunStartup(programFolder, localeName);
+    installQtTranslations(state.languageCode);
     auto window = std::make_unique<MainWindow>(state, fileDialog, messageBoxes);
     window->applyCaptions(state.language.captions);
     window->setToolTips();
