@@ -17,6 +17,10 @@ class tst_WindowKeyboard : public QObject
 private slots:
     void ctrlVInEditorPastesPlainText();
     void ctrlVHeldDownPastesOnce();
+    void pasteKey_data();
+    void pasteKey();
+    void pastesWhileHeld_data();
+    void pastesWhileHeld();
     void ctrlVInPlainBox_data();
     void ctrlVInPlainBox();
     void markerLeavesFilterOut();
@@ -64,6 +68,61 @@ void tst_WindowKeyboard::ctrlVHeldDownPastesOnce()
     QCoreApplication::processEvents(); // a second posted click would arrive here
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(p.editor()->documentHtml().count(u"once"_s), 1);
+}
+
+void tst_WindowKeyboard::pasteKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<quint32>("scanCode");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("paste");
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("Ctrl+V") << int(Qt::Key_V) << 0u << ctrl << true;
+    QTest::newRow("Ctrl+Shift+V") << int(Qt::Key_V) << 55u << int(Qt::ControlModifier | Qt::ShiftModifier) << true;
+    QTest::newRow("V alone") << int(Qt::Key_V) << 55u << int(Qt::NoModifier) << false;
+    QTest::newRow("Russian layout, Ctrl+\u041c") << 0x41c << 55u << ctrl << true;
+    QTest::newRow("Greek layout, Ctrl+\u03a9") << 0x3a9 << 55u << ctrl << true;
+    QTest::newRow("Russian letter on another key") << 0x41c << 56u << ctrl << false;
+    QTest::newRow("Dvorak's K on the V key") << int(Qt::Key_K) << 55u << ctrl << false;
+}
+
+void tst_WindowKeyboard::pasteKey()
+{
+    QFETCH(int, key);
+    QFETCH(quint32, scanCode);
+    QFETCH(int, modifiers);
+    QFETCH(bool, paste);
+    const QKeyEvent event(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), scanCode, 0, 0);
+    QCOMPARE(KeyboardFilter::isPasteKey(event), paste);
+}
+
+void tst_WindowKeyboard::pastesWhileHeld_data()
+{
+    // Presses (P, or A when flagged as auto-repeat) and releases (R) of Ctrl+V with their times.
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<int>("pastes");
+    QTest::newRow("X11 paired release and press") << u"P1000 R1500 P1500 R1533 P1533 R1600"_s << 1;
+    QTest::newRow("presses without releases") << u"P1000 P1500 P1533 P1566 R1600"_s << 1;
+    QTest::newRow("flagged repeats") << u"P1000 A1500 A1533 R1600"_s << 1;
+    QTest::newRow("pressed twice by hand") << u"P1000 R1090 P1200 R1290"_s << 2;
+    QTest::newRow("events without times") << u"P0 R0 P0 R0"_s << 2;
+}
+
+void tst_WindowKeyboard::pastesWhileHeld()
+{
+    QFETCH(QString, events);
+    QFETCH(int, pastes);
+    KeyboardFilter filter(nullptr, nullptr, nullptr);
+    int pasted = 0;
+    for (const QString &step : events.split(u' ')) {
+        const bool release = step.startsWith(u'R');
+        QKeyEvent event(release ? QEvent::KeyRelease : QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier,
+                        u"v"_s, step.startsWith(u'A'));
+        event.setTimestamp(step.mid(1).toULong());
+        if (!filter.isRepeat(event) && !release)
+            ++pasted;
+    }
+    QCOMPARE(pasted, pastes);
 }
 
 void tst_WindowKeyboard::ctrlVInPlainBox_data()
