@@ -89,7 +89,7 @@ struct ContentsProgram : Program
         return editorReady();
     }
 
-    // Puts the focus into the editor (which reloads the entry) and waits for the page.
+    // Puts the focus into the editor and waits for the page (which has the selected entry then).
     bool focusEditor()
     {
         editor()->setFocus(Qt::MouseFocusReason);

@@ -85,6 +85,8 @@ private slots:
     void deleteKeepsTextLeftByArrowKeys();
     void pasteAsTextReturnsToTheEditor();
     void entryFrameOnlyWithEntries();
+    void typedThenCommittedAtOnce_data();
+    void typedThenCommittedAtOnce();
 
 private:
     std::unique_ptr<ContentsProgram> m_page;
@@ -712,12 +714,18 @@ void tst_WindowEntries::pasteAsTextReturnsToTheEditor()
 {
     ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
+    QVERIFY(p.newEntry());
     QCOMPARE(p.child<QPushButton>(u"pasteAsText"_s)->focusPolicy(), Qt::NoFocus);
+    // Pasted at once after another entry was chosen, before its text is in the page.
+    QTest::mouseClick(p.tree()->viewport(), Qt::LeftButton, Qt::NoModifier, p.nodeCenter(u"key1"_s));
     p.box(u"txtContentTitle"_s)->setFocus();
     QGuiApplication::clipboard()->setText(u"one\ntwo"_s);
     QTest::mouseClick(p.child<QPushButton>(u"pasteAsText"_s), Qt::LeftButton);
     QVERIFY(p.editor()->editorHasFocus());
     QVERIFY(waitUntil([&] { return p.editor()->documentHtml().contains(u"one<br>two"_s); }));
+    p.entries()->commitCurrentEntry();
+    QVERIFY(p.document().entries.at(1).content.contains(u"one<br>two"_s));
+    QVERIFY(!p.document().entries.at(2).content.contains(u"one<br>two"_s));
 }
 
 void tst_WindowEntries::entryFrameOnlyWithEntries()
@@ -732,3 +740,48 @@ void tst_WindowEntries::entryFrameOnlyWithEntries()
 }
 
 #include "tst_window_entries.moc"
+
+void tst_WindowEntries::typedThenCommittedAtOnce_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("save") << u"save"_s;
+    QTest::newRow("switch to another entry") << u"switch"_s;
+    QTest::newRow("preview") << u"preview"_s;
+    QTest::newRow("close the window, saving") << u"close"_s;
+}
+
+void tst_WindowEntries::typedThenCommittedAtOnce()
+{
+    QFETCH(QString, command);
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QVERIFY(p.newEntry());
+    const int pageLoads = p.editor()->pageLoads();
+    QVERIFY(p.clickNode(u"key1"_s));
+    // Taking the focus keeps the entry in the editor as it is.
+    const int generation = p.editor()->generation();
+    QVERIFY(p.focusEditor());
+    QCOMPARE(p.editor()->generation(), generation);
+
+    // The command comes right after the last key, before the page has reported anything.
+    QTest::keyClicks(p.editor()->focusProxy(), u"last keys"_s);
+    const QString path = p.path(u"feeds/atonce.rsx"_s);
+    if (command == "save"_L1) {
+        p.dialog.answer(path);
+        p.window->fileCommands()->saveProject();
+        QVERIFY(readBytes(path).contains("last keys"));
+    } else if (command == "switch"_L1) {
+        QVERIFY(p.clickNode(u"key2"_s));
+    } else if (command == "preview"_L1) {
+        p.window->selectPage(Page::Preview);
+    } else {
+        p.messages.answerSave(MessageBoxes::SaveAnswer::Save);
+        p.dialog.answer(path);
+        QVERIFY(p.window->close());
+        QVERIFY(readBytes(path).contains("last keys"));
+        p.window->show();
+    }
+    QVERIFY(p.document().entries.at(1).content.contains(u"last keys"_s));
+    // Entries come and go in the page loaded once.
+    QCOMPARE(p.editor()->pageLoads(), pageLoads);
+}

@@ -14,6 +14,11 @@ void EditorBridge::setGeneration(int generation)
     emit commandStatesChanged();
 }
 
+void EditorBridge::reportLoaded()
+{
+    emit pageLoaded();
+}
+
 void EditorBridge::reportReady(int generation)
 {
     if (generation == m_generation)

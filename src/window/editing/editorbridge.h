@@ -7,9 +7,10 @@
 
 namespace Feedsmith {
 
-// The object the editor page reaches through the web channel. The page reports its document,
-// its command states and its readiness, each with the number of the document it shows; reports
-// of any document but the one loaded last are dropped here.
+// The object the editor page reaches through the web channel. The page reports that it runs,
+// then for each document swapped into it its readiness, its changes and its command states,
+// each with the number of the document; reports of any document but the one loaded last are
+// dropped here.
 class EditorBridge : public QObject
 {
     Q_OBJECT
@@ -24,6 +25,8 @@ public:
     QVariantMap commandStates() const { return m_commandStates; }
 
 public slots:
+    // The editing page runs and takes documents.
+    void reportLoaded();
     void reportReady(int generation);
     void reportDocument(int generation, const QString &head, const QString &body);
     void reportStates(int generation, const QVariantMap &states);
@@ -31,6 +34,7 @@ public slots:
 signals:
     void generationChanged();
     void commandStatesChanged();
+    void pageLoaded();
     void pageReady();
     void documentChanged(const QString &head, const QString &body);
 

@@ -1,13 +1,23 @@
 // The entry editor's page script. It runs in its own script world beside the document: it
-// switches the document to design mode, reports the document and the command states to the
-// program through the web channel, and carries out the program's editing commands.
+// switches the page to design mode, swaps in each document the program sends, reports the
+// document and the command states to the program through the web channel, and carries out the
+// program's editing commands.
 (function () {
     'use strict';
 
-    // Each document the program loads carries its number in the URL's fragment; the program
-    // ignores reports of a document it has since replaced.
-    var match = /#feedsmith-(\d+)$/.exec(document.URL);
-    var generation = match ? Number(match[1]) : -1;
+    // Each document the program sends comes with its number; the program ignores reports of a
+    // document it has since replaced.
+    var generation = -1;
+
+    // The key presses that type or delete text, counted as the program counts those it sends,
+    // so that it can tell when the last one has arrived.
+    var keys = 0;
+    window.addEventListener('keydown', function (event) {
+        var key = event.key;
+        if (key === 'Backspace' || key === 'Delete' || key === 'Enter' ||
+            (key.length === 1 && !event.ctrlKey && !event.metaKey))
+            keys++;
+    }, true);
 
     var COMMANDS = ['bold', 'italic', 'underline', 'insertOrderedList', 'insertUnorderedList',
                     'indent', 'outdent', 'justifyLeft', 'justifyCenter', 'justifyRight',
@@ -68,11 +78,11 @@
             editor.reportStates(generation, commandStates());
         }
 
-        new MutationObserver(function () {
+        var observer = new MutationObserver(function () {
             sendDocument();
             sendStates();
-        }).observe(document.documentElement,
-                   { childList: true, subtree: true, characterData: true, attributes: true });
+        });
+        observer.observe(document, { childList: true, subtree: true, characterData: true, attributes: true });
         document.addEventListener('selectionchange', sendStates);
         window.addEventListener('focus', function () {
             ensureCaret();
@@ -108,13 +118,32 @@
                 selection.addRange(range);
                 sendStates();
             },
-            states: commandStates
+            states: commandStates,
+            // Replaces the page's document by the markup, parsed as a page would be (nothing in
+            // it runs), and reports it ready under its number.
+            load: function (number, html) {
+                var parsed = new DOMParser().parseFromString(html, 'text/html');
+                document.replaceChild(document.adoptNode(parsed.documentElement), document.documentElement);
+                observer.takeRecords(); // the swap is no edit
+                generation = number;
+                window.getSelection().removeAllRanges();
+                // A document loaded into an editor that has the focus gets its caret at once.
+                if (document.hasFocus())
+                    ensureCaret();
+                editor.reportReady(generation);
+                sendStates();
+            },
+            // The document as it is now, with the number of key presses that have arrived.
+            snapshot: function () {
+                return {
+                    generation: generation,
+                    keys: keys,
+                    head: document.head ? document.head.innerHTML : '',
+                    body: document.body ? document.body.innerHTML : ''
+                };
+            }
         };
 
-        // A document loaded into an editor that has the focus gets its caret at once.
-        if (document.hasFocus())
-            ensureCaret();
-        editor.reportReady(generation);
-        sendStates();
+        editor.reportLoaded();
     });
 })();

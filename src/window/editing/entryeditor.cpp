@@ -68,7 +68,9 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     connect(m_editor, &RichTextEditor::commandStatesChanged, this, &EntryEditor::updateFormatToolbar);
     connect(m_editor, &RichTextEditor::contextMenuRequested, this, &EntryEditor::showContextMenu);
     connect(m_editor, &RichTextEditor::contextMenuItemTriggered, this, &EntryEditor::onContextMenuAction);
-    connect(m_editor, &RichTextEditor::focusReceived, this, &EntryEditor::commitAndLoadSelectedEntry);
+    // Gaining the focus commits and loads the selected entry only when it is not the one loaded:
+    // the click that gave the focus places the caret, and what is issued at once is carried out.
+    connect(m_editor, &RichTextEditor::focusReceived, this, [this] { commitAndLoad(false); });
 
     EntryDragDrop::Hooks hooks;
     hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
@@ -196,6 +198,7 @@ void EntryEditor::deleteEntry()
 
 void EntryEditor::commitCurrentEntry()
 {
+    m_editor->flush();
     Feedsmith::CommitCurrentEntry(m_context.document, fields());
 }
 
@@ -208,10 +211,24 @@ void EntryEditor::commitTitle()
 
 void EntryEditor::commitAndLoadSelectedEntry()
 {
+    commitAndLoad(true);
+}
+
+void EntryEditor::commitAndLoad(bool flushEditor)
+{
     if (m_documentGone)
         return;
-    const LoadedEntry entry =
-            SelectEntry(m_context.document, selectedKey(), fields(), BuildStyleBlock(m_context.startup.programFolder));
+    if (flushEditor)
+        m_editor->flush();
+    FeedDocument &document = m_context.document;
+    const QString key = selectedKey();
+    if (!key.isEmpty() && key == m_loadedKey && document.currentEntryKey == key) {
+        // The selected entry is the one in the editor: it is committed and stays as it is.
+        Feedsmith::CommitCurrentEntry(document, fields());
+        return;
+    }
+    const LoadedEntry entry = SelectEntry(document, key, fields(), BuildStyleBlock(m_context.startup.programFolder));
+    m_loadedKey = entry.hasRecord ? key : QString();
     m_titleEdit->clear();
     m_linkEdit->clear();
     if (!entry.hasRecord) {
@@ -287,16 +304,11 @@ QString EntryEditor::pasteAsTextMarkup(const QString &clipboardText)
 void EntryEditor::pasteAsText()
 {
     const QString markup = pasteAsTextMarkup(QGuiApplication::clipboard()->text());
-    // The keyboard goes back to the editor. Taking the focus loads the selected entry anew, so
-    // then the text goes in once that page runs.
+    // The keyboard goes back to the editor. Should taking the focus load the selected entry,
+    // the text goes in once that is in the page.
     if (!m_editor->editorHasFocus())
         m_editor->setFocus(Qt::OtherFocusReason);
-    if (m_editor->isReady())
-        m_editor->pasteHtml(markup);
-    else
-        connect(
-                m_editor, &RichTextEditor::ready, this, [this, markup] { m_editor->pasteHtml(markup); },
-                Qt::SingleShotConnection);
+    m_editor->pasteHtml(markup);
 }
 
 bool EntryEditor::eventFilter(QObject *watched, QEvent *event)

@@ -59,9 +59,11 @@ public:
     void newEntry();
     // Asks, then removes the selected entry.
     void deleteEntry();
-    // Commits the editor into the current entry, then loads the selected node's entry.
+    // Commits the editor (flushed to its last keystroke) into the current entry, then loads the
+    // selected node's entry unless that is the one in the editor already.
     void commitAndLoadSelectedEntry();
-    // Writes the editor's fields into the current entry, if it names one.
+    // Writes the editor's fields, flushed to the last keystroke, into the current entry, if it
+    // names one.
     void commitCurrentEntry();
     // The title box lost the focus: commit, and the node caption from the title.
     void commitTitle();
@@ -104,6 +106,7 @@ private:
     QAction *toolbarButton(const QString &key) const;
     void setBoxText(QLineEdit *box, const QString &text);
     void documentGone();
+    void commitAndLoad(bool flushEditor);
     // Typing, pasting or formatting changed the entry under edit.
     void markEntryChanged();
 
@@ -120,6 +123,7 @@ private:
     RichTextEditor *m_editor = nullptr;
     EntryDragDrop *m_dragDrop = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;
+    QString m_loadedKey; // the entry whose text the editor shows; empty for none
     bool m_documentGone = false;
 };
 

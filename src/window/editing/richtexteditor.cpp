@@ -5,19 +5,27 @@
 #include "window/editing/editorbridge.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+
+#include <memory>
+#include <utility>
 
 #include <feedsmith/version.h>
 
@@ -38,8 +46,31 @@ constexpr QLatin1StringView MarkedStyleOpen("<style data-feedsmith-style>");
 constexpr QLatin1StringView MarkedStyleSerialized("<style data-feedsmith-style=\"\">");
 constexpr QLatin1StringView StyleClose("</style>");
 
-// A page loaded from a text is passed as a data URL, which the web engine takes only up to 2 MB.
-constexpr qsizetype LargestShowableDocument = 2 * 1024 * 1024 - 64 * 1024;
+// Larger documents are kept whole but not shown: design mode on them is too slow to edit in.
+constexpr qsizetype LargestShowableDocument = 16 * 1024 * 1024;
+// How long a flush waits for the page to answer, and for key presses to arrive there.
+constexpr int FlushAnswerMs = 3000;
+constexpr int FlushKeyLagMs = 500;
+// The page every document is swapped into.
+constexpr QLatin1StringView EditingPage("<html><head></head><body></body></html>");
+
+// The key presses the page counts as well: those that type or delete text. Shortcuts and
+// keys the window may keep (Tab, the arrows) are not counted, so both sides agree.
+bool countsAsTextKey(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return true;
+    default: break;
+    }
+    const QString text = event.text();
+    if (text.size() != 1 || event.modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+        return false;
+    const char16_t c = text.at(0).unicode();
+    return c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0);
+}
 
 QString readResource(const QString &path)
 {
@@ -94,10 +125,13 @@ RichTextEditor::RichTextEditor(QWidget *parent)
     script.setRunsOnSubFrames(false);
     page()->scripts().insert(script);
 
-    connect(m_bridge, &EditorBridge::pageReady, this, [this] {
-        m_ready = true;
-        emit ready();
+    connect(m_bridge, &EditorBridge::pageLoaded, this, [this] {
+        m_pageRunning = true;
+        sendDocument();
     });
+    connect(m_bridge, &EditorBridge::pageReady, this, &RichTextEditor::onPageReady);
+    connect(page(), &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status) { onRenderProcessTerminated(int(status)); });
     connect(m_bridge, &EditorBridge::documentChanged, this, [this](const QString &head, const QString &body) {
         m_documentHtml = composeDocument(head, body, m_styleBlock);
         emit documentEdited();
@@ -117,21 +151,124 @@ void RichTextEditor::setDocumentHtml(const QString &html)
     if (folder.isEmpty())
         folder = QDir::currentPath();
     m_styleBlock = BuildStyleBlock(folder);
-    const QString shown = markStyleBlocks(html, m_styleBlock);
+    // Until the page has the new document, nothing it reports may replace the text.
+    m_bridge->setGeneration(-1);
 
-    QUrl url = baseUrl().isEmpty() ? QUrl::fromLocalFile(QDir::currentPath() + u'/') : baseUrl();
-    m_showable = shown.toUtf8().size() <= LargestShowableDocument;
+    const QUrl url = baseUrl().isEmpty() ? QUrl::fromLocalFile(QDir::currentPath() + u'/') : baseUrl();
+    if (url != m_pageUrl || !m_pageRunning)
+        loadPage(url); // the document follows once the page runs
+    else
+        sendDocument();
+}
+
+void RichTextEditor::loadPage(const QUrl &url)
+{
+    m_pageUrl = url;
+    m_pageRunning = false;
+    m_keysSent = 0;
+    ++m_pageLoads;
+    setHtml(EditingPage, url);
+}
+
+void RichTextEditor::sendDocument()
+{
+    if (!m_pageRunning)
+        return;
+    const QString shown = markStyleBlocks(m_documentHtml, m_styleBlock);
+    m_showable = shown.size() <= LargestShowableDocument;
     if (!m_showable) {
         // The text stays whole in documentHtml(); the page shows a notice, and nothing it
         // reports can replace the text.
-        m_bridge->setGeneration(-2);
-        setHtml(u"<html><body><p>This entry is too large to be shown in the editor. It is kept unchanged.</p></body></html>"_s,
-                url);
+        page()->runJavaScript(
+                u"feedsmithEditor.load(-2, %1);"_s.arg(jsString(
+                        u"<html><body><p>This entry is too large to be shown in the editor. It is kept unchanged.</p></body></html>"_s)),
+                QWebEngineScript::ApplicationWorld);
         return;
     }
     m_bridge->setGeneration(m_generation);
-    url.setFragment(u"feedsmith-"_s + QString::number(m_generation));
-    setHtml(shown, url);
+    page()->runJavaScript(u"feedsmithEditor.load(%1, %2);"_s.arg(m_generation).arg(jsString(shown)),
+                          QWebEngineScript::ApplicationWorld);
+}
+
+void RichTextEditor::onPageReady()
+{
+    m_ready = true;
+    m_restarts = 0;
+    // What was asked for while the document was on its way happens now, in order.
+    const std::vector<std::function<void()>> pending = std::exchange(m_whenReady, {});
+    for (const auto &action : pending)
+        action();
+    emit ready();
+}
+
+void RichTextEditor::onRenderProcessTerminated(int status)
+{
+    m_pageRunning = false;
+    m_ready = false;
+    if (status == QWebEnginePage::NormalTerminationStatus || m_restarts >= 3)
+        return;
+    // The text is kept here; a new page process shows it again.
+    ++m_restarts;
+    QMetaObject::invokeMethod(this, [this] { setDocumentHtml(m_documentHtml); }, Qt::QueuedConnection);
+}
+
+void RichTextEditor::flush()
+{
+    if (!m_ready || !m_showable)
+        return;
+    struct Answer
+    {
+        bool done = false;
+        QVariantMap snapshot;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        // The answer may come after this has given up; it then goes nowhere.
+        auto answer = std::make_shared<Answer>();
+        QEventLoop loop;
+        QPointer<QEventLoop> waiting(&loop);
+        page()->runJavaScript(u"feedsmithEditor.snapshot()"_s, QWebEngineScript::ApplicationWorld,
+                              [answer, waiting](const QVariant &value) {
+                                  answer->done = true;
+                                  answer->snapshot = value.toMap();
+                                  if (waiting)
+                                      waiting->quit();
+                              });
+        QTimer::singleShot(std::max<qint64>(1, FlushAnswerMs - clock.elapsed()), &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (!answer->done || !m_ready)
+            return;
+        const QVariantMap &snapshot = answer->snapshot;
+        if (snapshot.value(u"generation"_s).toInt() != m_generation)
+            return;
+        const int keys = snapshot.value(u"keys"_s).toInt();
+        if (keys < m_keysSent && clock.elapsed() < FlushKeyLagMs)
+            continue; // a key press is still on its way to the page
+        m_keysSent = keys;
+        const QString html = composeDocument(snapshot.value(u"head"_s).toString(), snapshot.value(u"body"_s).toString(),
+                                             m_styleBlock);
+        if (html != m_documentHtml) {
+            m_documentHtml = html;
+            emit documentEdited();
+        }
+        return;
+    }
+}
+
+void RichTextEditor::childEvent(QChildEvent *event)
+{
+    HtmlPane::childEvent(event);
+    // The page's widget takes the key presses; they are counted on their way to it.
+    if (event->added() && event->child()->isWidgetType())
+        event->child()->installEventFilter(this);
+}
+
+bool RichTextEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && m_ready && countsAsTextKey(*static_cast<QKeyEvent *>(event)))
+        ++m_keysSent;
+    return HtmlPane::eventFilter(watched, event);
 }
 
 QString RichTextEditor::markStyleBlocks(const QString &html, const QString &styleBlock)
@@ -209,19 +346,29 @@ int RichTextEditor::queryStatus(int command) const
     return states.value(name).toInt();
 }
 
-void RichTextEditor::runInPage(const QString &script)
+void RichTextEditor::whenReady(std::function<void()> action)
 {
     if (m_ready)
-        page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+        action();
+    else
+        m_whenReady.push_back(std::move(action));
+}
+
+void RichTextEditor::runInPage(const QString &script)
+{
+    whenReady([this, script] { page()->runJavaScript(script, QWebEngineScript::ApplicationWorld); });
 }
 
 void RichTextEditor::execCommand(int command, int option)
 {
+    const auto trigger = [this](QWebEnginePage::WebAction action) {
+        whenReady([this, action] { page()->triggerAction(action); });
+    };
     switch (command) {
-    case DECMD_CUT: page()->triggerAction(QWebEnginePage::Cut); return;
-    case DECMD_COPY: page()->triggerAction(QWebEnginePage::Copy); return;
-    case DECMD_PASTE: page()->triggerAction(QWebEnginePage::Paste); return;
-    case DECMD_SELECTALL: page()->triggerAction(QWebEnginePage::SelectAll); return;
+    case DECMD_CUT: trigger(QWebEnginePage::Cut); return;
+    case DECMD_COPY: trigger(QWebEnginePage::Copy); return;
+    case DECMD_PASTE: trigger(QWebEnginePage::Paste); return;
+    case DECMD_SELECTALL: trigger(QWebEnginePage::SelectAll); return;
     case DECMD_HYPERLINK: {
         if (option == DontPromptUser || !m_linkPrompt)
             return;

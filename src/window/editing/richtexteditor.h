@@ -6,11 +6,15 @@
 #include <QHash>
 #include <QPointer>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QMenu>
+
+class QKeyEvent;
 class QWebChannel;
 
 namespace Feedsmith {
@@ -19,9 +23,14 @@ class EditorBridge;
 
 // A visual HTML editor. Its document can be read at once: documentHtml() is a copy kept by the
 // program, set to the new text the moment a document is loaded and replaced by the page's
-// document at every change. The style block of the program's style sheet is given back exactly
-// as BuildStyleBlock builds it, and the body tag without attributes, so that the file writers
-// find and strip both. Commands and states use the numbers of the old editing control.
+// document at every change; flush() brings it up to the last keystroke. The style block of the
+// program's style sheet is given back exactly as BuildStyleBlock builds it, and the body tag
+// without attributes, so that the file writers find and strip both. Commands and states use the
+// numbers of the old editing control.
+//
+// The editing page is loaded once (again only for another base folder, or after its process
+// died); each document is swapped into it. Commands given while a document is on its way run
+// once it is there.
 class RichTextEditor : public HtmlPane
 {
     Q_OBJECT
@@ -64,6 +73,13 @@ public:
     bool isReady() const { return m_ready; }
     // The number of the document loaded last.
     int generation() const { return m_generation; }
+    // How often the editing page itself was loaded.
+    int pageLoads() const { return m_pageLoads; }
+
+    // Takes the page's document as it is now into documentHtml(), after every key press the
+    // editor received has reached the page. Waits for the page (without taking user input) up
+    // to a few seconds; a page that does not answer leaves the copy as last reported.
+    void flush();
 
     // The state of a command at the current selection, as the page reported it last.
     int queryStatus(int command) const;
@@ -106,16 +122,30 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void childEvent(QChildEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void onFocusChanged(QWidget *old, QWidget *now);
+    // Runs the script once the document loaded last is in the page.
     void runInPage(const QString &script);
+    void whenReady(std::function<void()> action);
+    void loadPage(const QUrl &url);
+    void sendDocument();
+    void onPageReady();
+    void onRenderProcessTerminated(int status);
 
     EditorBridge *m_bridge = nullptr;
     QWebChannel *m_channel = nullptr;
     QString m_documentHtml;
     QString m_styleBlock; // the block as it was when the document was loaded
     int m_generation = 0;
+    int m_pageLoads = 0;
+    int m_restarts = 0; // reloads after the page's process died
+    int m_keysSent = 0; // text keys given to the page since it was loaded
+    QUrl m_pageUrl; // where the editing page was loaded from; empty before the first load
+    bool m_pageRunning = false; // the editing page runs and takes documents
+    std::vector<std::function<void()>> m_whenReady;
     bool m_ready = false;
     bool m_showable = true;
     bool m_hasFocus = false;
