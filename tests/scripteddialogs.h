@@ -53,7 +53,7 @@ private:
 class ScriptedMessageBoxes : public MessageBoxes
 {
 public:
-    enum class Kind { Information, Warning, Question, Plain, Critical, SaveQuestion };
+    enum class Kind { Information, Warning, Question, Plain, Critical, SaveQuestion, RestoreQuestion };
     struct Shown
     {
         Kind kind;
@@ -65,11 +65,14 @@ public:
     void answer(bool yes) { m_answers.append(yes); }
     // The next answers of askSave; none prepared answers Cancel.
     void answerSave(SaveAnswer answer) { m_saveAnswers.append(answer); }
+    // The next answers of askRestore; none prepared answers Later.
+    void answerRestore(RestoreAnswer answer) { m_restoreAnswers.append(answer); }
     // Forgets the answers not given and the boxes shown.
     void reset()
     {
         m_answers.clear();
         m_saveAnswers.clear();
+        m_restoreAnswers.clear();
         shown.clear();
     }
     QList<Shown> shown;
@@ -92,6 +95,12 @@ public:
         shown.append(Shown{Kind::SaveQuestion, title, text, buttons});
         return m_saveAnswers.isEmpty() ? SaveAnswer::Cancel : m_saveAnswers.takeFirst();
     }
+    RestoreAnswer askRestore(QWidget *, const QString &title, const QString &text, const QString &,
+                             const QString &) override
+    {
+        shown.append(Shown{Kind::RestoreQuestion, title, text});
+        return m_restoreAnswers.isEmpty() ? RestoreAnswer::Later : m_restoreAnswers.takeFirst();
+    }
     void plain(QWidget *, const QString &title, const QString &text) override
     {
         shown.append(Shown{Kind::Plain, title, text});
@@ -104,6 +113,7 @@ public:
 private:
     QList<bool> m_answers;
     QList<SaveAnswer> m_saveAnswers;
+    QList<RestoreAnswer> m_restoreAnswers;
 };
 
 } // namespace Feedsmith

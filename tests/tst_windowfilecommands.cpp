@@ -4,6 +4,7 @@
 #include "core/project/datetext.h"
 #include "core/system/systemlocale.h"
 #include "window/shell/htmlpane.h"
+#include "window/shell/recoverykeeper.h"
 
 #include <QApplication>
 #include <QTreeView>
@@ -61,6 +62,8 @@ private slots:
     void writeFailuresAreReported();
     void toolbarSeparatorDoesNothing();
     void typeSaveNewOpenCompare();
+    void recoveryCopy_data();
+    void recoveryCopy();
 };
 
 void tst_WindowFileCommands::newCommandClearsEverything_data()
@@ -596,3 +599,55 @@ void tst_WindowFileCommands::typeSaveNewOpenCompare()
 
 QTEST_MAIN(tst_WindowFileCommands)
 #include "tst_windowfilecommands.moc"
+
+void tst_WindowFileCommands::recoveryCopy_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("restored") << int(MessageBoxes::RestoreAnswer::Restore);
+    QTest::newRow("discarded") << int(MessageBoxes::RestoreAnswer::Discard);
+    QTest::newRow("closed: offered again later") << int(MessageBoxes::RestoreAnswer::Later);
+}
+
+void tst_WindowFileCommands::recoveryCopy()
+{
+    QFETCH(int, answer);
+    Program program;
+    QVERIFY(program.start());
+    MainWindow &window = *program.window;
+    const QString project = program.path(u"feeds/work.rsx"_s);
+    program.dialog.answer(project);
+    QVERIFY(window.fileCommands()->saveProject());
+    QTest::keyClicks(program.box(u"txtTitle"_s), u"typed since"_s);
+
+    // The timed copy (the half minute made a moment), readable by the user alone.
+    RecoveryKeeper &keeper = *window.recovery();
+    const QString copy = keeper.store().ownCopyFile();
+    keeper.timer()->start(1);
+    QVERIFY(waitUntil([&] { return QFile::exists(copy); }));
+    QVERIFY(readBytes(copy).contains("typed since"));
+    QCOMPARE(QFileInfo(keeper.store().folder()).permissions() & 0x0077, QFileDevice::Permissions());
+
+    // The program is killed: its copy stays under an owner that no longer runs.
+    const QString left = keeper.store().folder() + u"/999999999-1"_s;
+    QVERIFY(QFile::rename(copy, left + u".rsx"_s));
+    QVERIFY(QFile::rename(QString(copy).replace(u".rsx"_s, u".json"_s), left + u".json"_s));
+    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard);
+    window.fileCommands()->newDocument();
+
+    program.messages.reset();
+    program.messages.answerRestore(MessageBoxes::RestoreAnswer(answer));
+    window.offerRecovery();
+    QCOMPARE(program.messages.shown.size(), 1);
+    QVERIFY(program.messages.shown.first().text.contains(QDir::toNativeSeparators(project)));
+    const bool restored = answer == int(MessageBoxes::RestoreAnswer::Restore);
+    QCOMPARE(window.document().channel.title, restored ? u"typed since"_s : QString());
+    QCOMPARE(window.document().changed, restored);
+    QCOMPARE(QFile::exists(left + u".rsx"_s), answer == int(MessageBoxes::RestoreAnswer::Later));
+    QCOMPARE(QFile::exists(copy), restored); // the restored work has a copy at once
+    if (restored) {
+        QCOMPARE(window.windowTitle(), u"work.rsx* - Feedsmith"_s);
+        QVERIFY(window.fileCommands()->saveProject());
+        QVERIFY(readBytes(project).contains("typed since"));
+        QVERIFY(!QFile::exists(copy));
+    }
+}

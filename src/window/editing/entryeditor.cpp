@@ -229,6 +229,7 @@ void EntryEditor::commitAndLoad(bool flushEditor)
     }
     const LoadedEntry entry = SelectEntry(document, key, fields(), BuildStyleBlock(m_context.startup.programFolder));
     m_loadedKey = entry.hasRecord ? key : QString();
+    emit entrySwitched();
     m_titleEdit->clear();
     m_linkEdit->clear();
     if (!entry.hasRecord) {

@@ -98,6 +98,10 @@ public:
     const std::array<QString, 12> &formatButtonKeys() const { return FormatButtonKeys; }
     const std::array<int, 11> &formatCommandCodes() const { return FormatCommandCodes; }
 
+signals:
+    // Another entry (or none) was loaded into the editor, the one before committed.
+    void entrySwitched();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

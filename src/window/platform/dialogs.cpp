@@ -140,6 +140,19 @@ MessageBoxes::SaveAnswer QtMessageBoxes::askSave(QWidget *parent, const QString 
     }
 }
 
+MessageBoxes::RestoreAnswer QtMessageBoxes::askRestore(QWidget *parent, const QString &title, const QString &text,
+                                                       const QString &restoreText, const QString &discardText)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton *restore = box.addButton(restoreText, QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(discardText, QMessageBox::DestructiveRole);
+    box.setDefaultButton(restore);
+    box.exec();
+    if (box.clickedButton() == restore)
+        return RestoreAnswer::Restore;
+    return box.clickedButton() == discard ? RestoreAnswer::Discard : RestoreAnswer::Later;
+}
+
 void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)
 {
     // Texts may end their lines with CR LF; a box shows a lone LF as the line break.

@@ -81,6 +81,11 @@ public:
     // Save, Discard and Cancel, with the question icon; closing the box cancels.
     virtual SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text,
                                const SaveButtons &buttons) = 0;
+    // Restore and Discard, for work a program left behind; closing the box answers Later (the
+    // work is kept and offered again).
+    enum class RestoreAnswer { Restore, Discard, Later };
+    virtual RestoreAnswer askRestore(QWidget *parent, const QString &title, const QString &text,
+                                     const QString &restoreText, const QString &discardText) = 0;
     // OK only, without an icon.
     virtual void plain(QWidget *parent, const QString &title, const QString &text) { information(parent, title, text); }
     // OK only, with the critical icon.
@@ -94,6 +99,8 @@ public:
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
     SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text, const SaveButtons &buttons) override;
+    RestoreAnswer askRestore(QWidget *parent, const QString &title, const QString &text, const QString &restoreText,
+                             const QString &discardText) override;
     void plain(QWidget *parent, const QString &title, const QString &text) override;
     void critical(QWidget *parent, const QString &title, const QString &text) override;
 };

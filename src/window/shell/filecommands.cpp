@@ -146,6 +146,29 @@ void FileCommands::openProject()
     }
 }
 
+bool FileCommands::restoreRecovery(const QString &copyFile, const QString &projectPath)
+{
+    const QString reason = notRegularFileReason(copyFile);
+    if (!reason.isEmpty()) {
+        fail(u"The unsaved work cannot be restored."_s, QDir::toNativeSeparators(copyFile) + u": "_s + reason);
+        return false;
+    }
+    startNewDocument();
+    const ProjectReadResult result = ReadProjectFile(m_context.document, copyFile, m_context.startup.programFolder,
+                                                     m_context.startup.language.textTable, SystemLocale::locale());
+    if (!result.fileOpened) {
+        fail(u"The unsaved work cannot be restored."_s, QDir::toNativeSeparators(copyFile) + u": "_s + result.error);
+        return false;
+    }
+    m_context.document.projectPath = projectPath;
+    m_fileDialog.setFileName(projectPath);
+    showDocumentFields();
+    m_contentsPage->entryEditor()->refreshTree();
+    m_publishPage->refreshFileDate();
+    setChanged(true);
+    return true;
+}
+
 bool FileCommands::saveProject()
 {
     if (m_context.document.projectPath.isEmpty()) {

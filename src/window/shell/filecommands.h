@@ -33,6 +33,9 @@ public:
     // Asks "Save changes to NAME?" when the document has changes: true when the caller may go
     // on (saved, or the changes discarded), false when the user cancelled or saving failed.
     bool maySave();
+    // Opens a recovery copy as a changed document named `projectPath` (empty: never saved).
+    // False, with a message, when the copy cannot be read.
+    bool restoreRecovery(const QString &copyFile, const QString &projectPath);
     // The project's file name, or the "untitled" text for a project never saved.
     QString documentName() const;
     void generateRss();

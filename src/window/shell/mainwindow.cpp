@@ -1,6 +1,7 @@
 // The main window: menus, file toolbar, tab bar and the file commands.
 #include "window/shell/mainwindow.h"
 
+#include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "window/editing/entryeditor.h"
 #include "window/pages/contentspage.h"
@@ -12,12 +13,15 @@
 #include "window/platform/icons.h"
 #include "window/shell/aboutdialog.h"
 #include "window/shell/filecommands.h"
+#include "window/shell/recoverykeeper.h"
 
 #include <feedsmith/version.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QLocale>
 #include <QEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -109,6 +113,11 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
         updateWindowTitle();
     });
     connect(m_publishPage, &PublishPage::generateRequested, m_fileCommands, &FileCommands::generateFromPublishPage);
+
+    EntryEditor *entries = m_contentsPage->entryEditor();
+    m_recovery = new RecoveryKeeper(m_document, m_startup.programFolder, RecoveryStore::defaultFolder(),
+                                    [entries] { entries->commitCurrentEntry(); }, this);
+    connect(entries, &EntryEditor::entrySwitched, m_recovery, [this] { m_recovery->writeIfDue(false); });
 
     // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
     // their minimum sizes.
@@ -250,7 +259,40 @@ void MainWindow::selectPage(Page page)
 void MainWindow::setDocumentChanged(bool changed)
 {
     m_document.changed = changed;
+    if (changed)
+        m_recovery->noteChange();
+    else
+        m_recovery->clear();
     updateWindowTitle();
+}
+
+void MainWindow::offerRecovery()
+{
+    const QList<RecoveryCopy> copies = m_recovery->store().orphans();
+    if (copies.isEmpty())
+        return;
+    const RecoveryCopy &copy = copies.first();
+    const auto textOr = [this](const QString &key, const QString &fallback) {
+        const QString found = text(key);
+        return found.isEmpty() ? fallback : found;
+    };
+    const QString project = copy.projectPath.isEmpty() ? textOr(u"untitled"_s, u"Untitled"_s)
+                                                       : QDir::toNativeSeparators(copy.projectPath);
+    const QString question =
+            textOr(u"recoveryfound"_s, u"Unsaved work on %1 from %2 was left behind. Restore it?"_s)
+                    .arg(printable(project), QLocale().toString(copy.savedAt.toLocalTime(), QLocale::ShortFormat));
+    switch (m_messageBoxes.askRestore(this, productName(), question, textOr(u"restorebutton"_s, u"Restore"_s),
+                                      textOr(u"discardbutton"_s, u"Discard"_s))) {
+    case MessageBoxes::RestoreAnswer::Restore:
+        if (!m_fileCommands->restoreRecovery(copy.copyFile, copy.projectPath))
+            return;
+        // The work lives on in this program's own copy before the old one goes.
+        if (m_recovery->writeIfDue(true))
+            RecoveryStore::discard(copy);
+        break;
+    case MessageBoxes::RestoreAnswer::Discard: RecoveryStore::discard(copy); break;
+    case MessageBoxes::RestoreAnswer::Later: break;
+    }
 }
 
 void MainWindow::updateWindowTitle()
@@ -265,10 +307,12 @@ void MainWindow::updateWindowTitle()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_fileCommands->maySave())
+    if (m_fileCommands->maySave()) {
+        m_recovery->clear(); // saved, or its changes discarded
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void MainWindow::onTabChanged()

@@ -22,6 +22,7 @@ class FileDialog;
 class MessageBoxes;
 class PreviewPage;
 class PublishPage;
+class RecoveryKeeper;
 class SettingsPage;
 
 // The main window. It owns the one feed document, which every page reads and writes, and the
@@ -62,8 +63,14 @@ public:
     void onActivated();
     void onFileToolbarAction(const QString &key);
 
-    // Sets or clears the document's changed flag; the title shows it.
+    // Sets or clears the document's changed flag; the title shows it, and a recovery copy is
+    // kept while it is set.
     void setDocumentChanged(bool changed);
+
+    RecoveryKeeper *recovery() const { return m_recovery; }
+    // Offers the newest copy of work a program left behind (Restore, Discard, or ask again at
+    // the next start); a restored copy becomes the document, changed, under its project's name.
+    void offerRecovery();
 
 protected:
     // Asks to save changes first; cancelling keeps the window open.
@@ -93,6 +100,7 @@ private:
     PreviewPage *m_previewPage = nullptr;
     PublishPage *m_publishPage = nullptr;
     FileCommands *m_fileCommands = nullptr;
+    RecoveryKeeper *m_recovery = nullptr;
 };
 
 } // namespace Feedsmith

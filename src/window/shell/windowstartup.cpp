@@ -47,6 +47,8 @@ std::unique_ptr<MainWindow> Main(const QString &programFolder, const QString &lo
     window->show();
     // Where the activation will put the focus; the window takes it once it is active.
     window->onActivated();
+    // Work a crashed or killed program left behind is offered once the window is there.
+    window->offerRecovery();
     return window;
 }
 
