@@ -13,9 +13,14 @@ constexpr DocumentField channelField(QLatin1StringView key, QLatin1StringView bo
     return {key, labelName.isEmpty() ? key : labelName, boxName, typingLimit, member, nullptr};
 }
 
+constexpr DocumentField optionField(QLatin1StringView key, QLatin1StringView boxName, QString ChannelSettings::*member)
+{
+    return {key, key, boxName, 1, member, nullptr, true};
+}
+
 } // namespace
 
-const std::array<DocumentField, 18> DocumentFields = {{
+const std::array<DocumentField, 21> DocumentFields = {{
         channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
         channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
         channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
@@ -28,12 +33,15 @@ const std::array<DocumentField, 18> DocumentFields = {{
         channelField("imageurl"_L1, "txtImageurl"_L1, &ChannelSettings::imageurl),
         channelField("imagetitle"_L1, "txtimagetitle"_L1, &ChannelSettings::imagetitle),
         channelField("imagelink"_L1, "txtimagelink"_L1, &ChannelSettings::imagelink),
+        optionField("itemids"_L1, "chkItemIds"_L1, &ChannelSettings::itemids),
+        optionField("keepaccents"_L1, "chkKeepAccents"_L1, &ChannelSettings::keepaccents),
         {"ftpfile"_L1, "ftpfile"_L1, "txtftpfile"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpfile},
         {"ftpurl"_L1, "ftpurl"_L1, "txtftpurl"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpurl},
         {"ftpdir"_L1, "ftpdir"_L1, "txtftpdir"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpdir},
         {"ftpusername"_L1, "ftpusername"_L1, "txtftpusername"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpusername},
         {"ftppassword"_L1, "ftppassword"_L1, "txtftppassword"_L1, NoTypingLimit, nullptr, &FtpSettings::ftppassword},
         {"ftpproxy"_L1, "Label3"_L1, "txtftpproxy"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpproxy},
+        {"feedurl"_L1, "feedurl"_L1, "txtfeedurl"_L1, NoTypingLimit, nullptr, &FtpSettings::feedurl},
 }};
 
 QString &DocumentField::value(FeedDocument &document) const

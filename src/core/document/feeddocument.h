@@ -26,6 +26,9 @@ struct ChannelSettings
     QString imageurl;
     QString imagetitle;
     QString imagelink;
+    // Options of the RSS file, "1" when on; a project without them has them off.
+    QString itemids; // each item gets its creation date and an ID
+    QString keepaccents; // letters outside ASCII are written as character references
 
     friend bool operator==(const ChannelSettings &, const ChannelSettings &) = default;
 };
@@ -39,6 +42,7 @@ struct FtpSettings
     QString ftpusername;
     QString ftppassword;
     QString ftpproxy;
+    QString feedurl; // the address under which the uploaded feed is read
 
     friend bool operator==(const FtpSettings &, const FtpSettings &) = default;
 };
@@ -80,8 +84,10 @@ struct DocumentField
     int typingLimit;
     QString ChannelSettings::*channel = nullptr; // set for a channel field
     QString FtpSettings::*ftp = nullptr; // set for an FTP field
+    bool isOption = false; // a check box: "1" when on, empty when off
 
     bool isChannelField() const { return channel != nullptr; }
+    bool isOn(const FeedDocument &document) const { return value(document) == QLatin1StringView("1"); }
     // The project file holds every field but the password.
     bool isStored() const { return key != QLatin1StringView("ftppassword"); }
     QString &value(FeedDocument &document) const;
@@ -89,8 +95,10 @@ struct DocumentField
 };
 
 // Every channel field in the order of the project file, then every FTP field in the order of
-// the FTP page (the file lists them in the same order, without the password).
-extern const std::array<DocumentField, 18> DocumentFields;
+// the FTP page (the file lists them in the same order, without the password). Fields added later
+// come last in their group, and are written only when they hold something, so that a project
+// that does not use them is written as before.
+extern const std::array<DocumentField, 21> DocumentFields;
 
 // The field of a key; null for none.
 const DocumentField *documentField(QAnyStringView key);

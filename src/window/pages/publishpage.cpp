@@ -79,6 +79,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
             protectFromCoreDumps();
     });
     addRow("ftpproxy"_L1);
+    addRow("feedurl"_L1);
     QPushButton *uploadButton = boldButton(u"ftpupload"_s);
     addLeftAligned(uploadButton);
     grid->setRowStretch(grid->rowCount(), 1);

@@ -6,6 +6,7 @@
 #include "window/shell/fieldhelp.h"
 #include "window/shell/htmlpane.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,6 +32,7 @@ int shortBoxWidth(const QWidget *box)
 
 SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     : QWidget(parent)
+    , m_document(context.document)
 {
     context.captions.addPage(this, u"freSettings"_s);
     auto *pageLayout = new QHBoxLayout(this);
@@ -74,6 +76,28 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     loose->setColumnStretch(1, 1);
     addRows(this, loose, {"number"_L1, "managingeditor"_L1, "webmaster"_L1});
     left->addLayout(loose);
+
+    // The options of the RSS file, captioned from the text table (English when it lacks them).
+    auto *options = new QVBoxLayout;
+    options->setContentsMargins(10, 6, 10, 0);
+    const std::pair<QLatin1StringView, QString> optionTexts[] = {
+            {"itemids"_L1, u"Give entries dates and IDs"_s},
+            {"keepaccents"_L1, u"Keep accented letters exactly"_s},
+    };
+    for (const auto &[key, fallback] : optionTexts) {
+        const DocumentField *field = documentField(key);
+        const QString caption = context.text(QString(key) + u"option"_s);
+        auto *box = new QCheckBox(caption.isEmpty() ? fallback : caption, this);
+        box->setObjectName(field->boxName);
+        box->setToolTip(context.text(QString(key) + u"optiontip"_s));
+        connect(box, &QCheckBox::clicked, this, [context, field](bool on) {
+            field->value(context.document) = on ? u"1"_s : QString();
+            context.markChanged();
+        });
+        m_options.append({field, box});
+        options->addWidget(box);
+    }
+    left->addLayout(options);
     left->addStretch(1);
 
     QGroupBox *helpFrame = context.captions.frame(u"frehelp"_s, u"help"_s, this);
@@ -108,12 +132,17 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
 
 QList<QWidget *> SettingsPage::tabChain() const
 {
-    return {m_fieldEdits.cbegin(), m_fieldEdits.cend()};
+    QList<QWidget *> chain(m_fieldEdits.cbegin(), m_fieldEdits.cend());
+    for (const auto &[field, box] : m_options)
+        chain.append(box);
+    return chain;
 }
 
 void SettingsPage::showDocumentFields()
 {
     m_boxes->showFields();
+    for (const auto &[field, box] : std::as_const(m_options))
+        box->setChecked(field->isOn(m_document));
 }
 
 void SettingsPage::startNewDocument()

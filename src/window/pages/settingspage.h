@@ -3,9 +3,12 @@
 
 #include "window/pages/pagecontext.h"
 
+#include "core/document/feeddocument.h"
+
 #include <QList>
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 
@@ -36,9 +39,11 @@ public:
     void alignLabels();
 
 private:
+    FeedDocument &m_document;
     FieldBoxes *m_boxes = nullptr;
     QList<QLabel *> m_labels;
     QList<QLineEdit *> m_fieldEdits;
+    QList<std::pair<const DocumentField *, QCheckBox *>> m_options;
     QLineEdit *m_titleEdit = nullptr;
     QLineEdit *m_ttlEdit = nullptr;
     QLineEdit *m_numberEdit = nullptr;
