@@ -27,6 +27,45 @@ def expect(what, actual, expected):
         failures.append(f"{what}: expected {expected!r}, got {actual!r}")
 
 
+def validator_warnings(path, self_url):
+    """The W3C feed validator's rules on item IDs, dates and the self link, checked here."""
+    import email.utils
+    import re
+    import xml.etree.ElementTree as ET
+    atom = "{http://www.w3.org/2005/Atom}"
+    raw = open(path, "rb").read()
+    problems = [] if max(raw, default=0) < 0x80 else ["the file is not ASCII"]
+    channel = ET.fromstring(raw).find("channel")
+    rfc822 = re.compile(r"(Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+                        r"\d{4} \d\d:\d\d:\d\d [+-]\d{4}$")
+
+    def check_date(what, text):
+        parsed = email.utils.parsedate_tz(text or "")
+        if not text or not rfc822.match(text) or parsed is None:
+            problems.append(f"{what}: {text!r} is no RFC 822 date")
+        elif text[:3] != ("Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun")[
+                email.utils.parsedate_to_datetime(text).weekday()]:
+            problems.append(f"{what}: {text!r} names the wrong weekday")
+
+    check_date("channel pubDate", channel.findtext("pubDate"))
+    links = [l for l in channel.findall(atom + "link") if l.get("rel") == "self"]
+    if [l.get("href") for l in links] != [self_url] or links[0].get("type") != "application/rss+xml":
+        problems.append("missing or wrong atom:link rel=self")
+    guids = []
+    for item in channel.findall("item"):
+        check_date("item pubDate", item.findtext("pubDate"))
+        guid = item.find("guid")
+        if guid is None or not guid.text:
+            problems.append("an item has no guid")
+        else:
+            guids.append(guid.text)
+            if guid.get("isPermaLink") != "false" and not guid.text.startswith("http"):
+                problems.append(f"guid {guid.text!r} is no permalink")
+    if len(set(guids)) != len(guids):
+        problems.append("guids repeat")
+    return problems
+
+
 with tempfile.TemporaryDirectory() as tmp:
     # The shipped example project.
     feed = generate(os.path.join(program_folder, "feeds", "example.rsx"), os.path.join(tmp, "example.xml"))
@@ -66,6 +105,25 @@ with tempfile.TemporaryDirectory() as tmp:
         expect("hostile: entries", len(feed.entries), 1)
         if feed.entries:
             expect("hostile: entry title", feed.entries[0].title, "Smile \U0001F600 & more")
+
+    # With entry dates and IDs and kept letters on, the example passes the rules feed validators
+    # warn about: an ID and an RFC 822 date for every item, and the feed's own address.
+    with open(os.path.join(program_folder, "feeds", "example.rsx"), "rb") as f:
+        example = f.read()
+    example = example.replace(b"</settings>", b"\t<itemids>1</itemids>\r\n\t<keepaccents>1</keepaccents>\r\n</settings>")
+    example = example.replace(b"</ftpsettings>", b"\t<feedurl>https://www.example.com/rss/feed.xml</feedurl>\r\n</ftpsettings>")
+    example = example.replace(b"<title>Welcome to the example feed", b"<title>Caf\xe9 cr\xe8me \x80")
+    project = os.path.join(tmp, "options.rsx")
+    with open(project, "wb") as f:
+        f.write(example)
+    out = os.path.join(tmp, "options.xml")
+    feed = generate(project, out)
+    if feed is not None:
+        for problem in validator_warnings(out, "https://www.example.com/rss/feed.xml"):
+            failures.append("options: " + problem)
+        expect("options: malformed", bool(feed.bozo), False)
+        expect("options: kept letters", feed.entries[-1].title if feed.entries else None, "Caf\xe9 cr\xe8me \u20ac")
+        expect("options: ids", [e.get("id") for e in feed.entries][-1:], ["https://www.example.com/#2026-11-02T09:30:00"])
 
 if failures:
     print("\n".join(failures))

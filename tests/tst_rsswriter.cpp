@@ -162,6 +162,61 @@ private slots:
         QCOMPARE(bytes, fullFile());
     }
 
+    void optionsAddToTheFile_data()
+    {
+        // Options set, a second entry's title (none: one entry only), and what changes in the
+        // file of channelLayout: pairs of text and its replacement.
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("secondTitle");
+        QTest::addColumn<QList<QByteArray>>("changes");
+        const QByteArray item = "\t\t<description><![CDATA[<p>Hello</p>]]></description>\r\n";
+        const QByteArray dated = item + "\t\t<pubDate>Mon, 01 Mar 2027 09:05:07 +0100</pubDate>\r\n";
+        QTest::newRow("dates and IDs")
+                << QStringList{u"itemids"_s} << QString()
+                << QList<QByteArray>{item, dated + "\t\t<guid isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
+        QTest::newRow("dates and IDs with the public address")
+                << QStringList{u"itemids"_s, u"feedurl"_s} << QString()
+                << QList<QByteArray>{"<rss version=\"2.0\">\r\n\t<channel>\r\n",
+                                     "<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">\r\n\t<channel>\r\n"
+                                     "\t<atom:link href=\"https://example.org/feed.xml?a=1&amp;b=&quot;2&quot;\" "
+                                     "rel=\"self\" type=\"application/rss+xml\" />\r\n",
+                                     item, dated + "\t\t<guid isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
+        QTest::newRow("the public address alone adds nothing") << QStringList{u"feedurl"_s} << QString()
+                                                               << QList<QByteArray>{};
+        QTest::newRow("a second entry of the same second") << QStringList{u"itemids"_s} << u"Caf\u00e9 \u20ac"_s
+                                                          << QList<QByteArray>{"#2027-03-01T09:05:07</guid>\r\n\t</item>\r\n\t<item>",
+                                                                               "#2027-03-01T09:05:07-2</guid>"};
+        QTest::newRow("accents transliterated") << QStringList{} << u"Caf\u00e9 \u20ac"_s
+                                                << QList<QByteArray>{"<title>Caf", "<title>Cafe Euro</title>"};
+        QTest::newRow("accents kept") << QStringList{u"keepaccents"_s} << u"Caf\u00e9 \u20ac"_s
+                                      << QList<QByteArray>{"<title>Caf", "<title>Caf&#233; &#8364;</title>"};
+    }
+
+    void optionsAddToTheFile()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, secondTitle);
+        QFETCH(QList<QByteArray>, changes);
+        FeedDocument document;
+        fillChannel(document.channel);
+        for (const QString &key : options)
+            documentField(key)->value(document) = key == "feedurl"_L1 ? u"https://example.org/feed.xml?a=1&b=\"2\""_s : u"1"_s;
+        document.entries.append(RSSentry{u"First"_s, u"https://example.org/1"_s, u"<body><p>Hello</p></body>"_s,
+                                         winterMoment().toLocalTime()});
+        if (!secondTitle.isEmpty())
+            document.entries.append(RSSentry{secondTitle, {}, {}, winterMoment().toLocalTime()});
+        const QByteArray bytes = build(document);
+        VERIFY_RSS_FILE(bytes);
+        QByteArray expected = fullFile();
+        for (qsizetype i = 0; i + 1 < changes.size(); i += 2) {
+            QVERIFY2(bytes.contains(changes[i + 1]), bytes.constData());
+            if (secondTitle.isEmpty())
+                expected.replace(changes[i], changes[i + 1]);
+        }
+        if (secondTitle.isEmpty())
+            QCOMPARE(bytes, expected);
+    }
+
     void emptyFieldOmitsLine_data()
     {
         QTest::addColumn<QStringList>("emptied");

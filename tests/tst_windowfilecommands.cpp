@@ -7,6 +7,7 @@
 #include "window/shell/recoverykeeper.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QTreeView>
 
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ const QStringList ChannelBoxNames = {u"txtTitle"_s,     u"txtLink"_s,       u"tx
                                      u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,       u"txtCategory"_s,
                                      u"txtTTL"_s,       u"txtNumber"_s,     u"txtManagingeditor"_s, u"txtWebmaster"_s};
 const QStringList FtpBoxNames = {u"txtftpfile"_s,     u"txtftpurl"_s,      u"txtftpdir"_s,
-                                 u"txtftpusername"_s, u"txtftppassword"_s, u"txtftpproxy"_s};
+                                 u"txtftpusername"_s, u"txtftppassword"_s, u"txtftpproxy"_s, u"txtfeedurl"_s};
 
 QString example()
 {
@@ -574,7 +575,10 @@ void tst_WindowFileCommands::typeSaveNewOpenCompare()
         typed.insert(name, text);
     }
     program.window->selectPage(Page::Settings);
+    auto *option = program.child<QCheckBox>(u"chkItemIds"_s);
+    option->click();
     const FeedDocument &doc = program.window->document();
+    QCOMPARE(doc.channel.itemids, u"1"_s);
     const ChannelSettings channelBefore = doc.channel;
 
     const QString project = program.path(u"feeds/roundtrip.rsx"_s);
@@ -584,6 +588,8 @@ void tst_WindowFileCommands::typeSaveNewOpenCompare()
 
     program.clickToolbarButton(u"neu"_s);
     QCOMPARE(program.box(u"txtTitle"_s)->text(), QString());
+    QVERIFY(!option->isChecked());
+    QVERIFY(!option->isChecked());
 
     program.dialog.answer(project);
     program.clickToolbarButton(u"oeffnen"_s);
@@ -592,6 +598,7 @@ void tst_WindowFileCommands::typeSaveNewOpenCompare()
         QCOMPARE(program.box(it.key())->text(), expected);
     }
     QCOMPARE(doc.channel, channelBefore);
+    QVERIFY(option->isChecked());
     QCOMPARE(doc.projectPath, project);
     QCOMPARE(doc.tree.caption(EntryTreeModel::RootKey), typed.value(u"txtTitle"_s));
     QVERIFY(program.messages.shown.isEmpty());

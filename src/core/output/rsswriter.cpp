@@ -1,6 +1,8 @@
 // The RSS 2.0 writer.
 #include "core/output/rsswriter.h"
 
+#include "core/output/feedoptions.h"
+
 #include "core/output/xmltext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
@@ -102,6 +104,12 @@ QString descriptionText(const QString &content, const StyleBlockRemover &removeS
     return removeStyleBlocks(Transliterate(UnescapeText(ExtractBody(content))));
 }
 
+// The same with the letters kept: the style block goes before the letters become references.
+QString descriptionKeepingAccents(const QString &content, const StyleBlockRemover &removeStyleBlocks)
+{
+    return referencedBeyondAscii(removeStyleBlocks(UnescapeText(ExtractBody(content))));
+}
+
 } // namespace
 
 QString DescriptionText(const QString &content, const QString &styleBlock)
@@ -113,23 +121,37 @@ QString DescriptionText(const QString &content, const QString &styleBlock)
 
 namespace {
 
+// A value in double quotes: escaped as character data, the quote as "&quot;", ASCII only.
+QString attributeValue(const QString &value)
+{
+    return referencedBeyondAscii(XmlText::escapeCharacterData(value)).replace(u'"', "&quot;"_L1);
+}
+
 // The lines of the RSS file, written straight into bytes.
 class RssLines
 {
 public:
+    explicit RssLines(bool keepAccents)
+        : m_keepAccents(keepAccents)
+    { }
+
     void line(QStringView text)
     {
         Windows1252::appendEncoded(m_bytes, text);
         m_bytes += "\r\n";
     }
-    // Tabs, "<tag>", the transliterated and escaped value, "</tag>".
-    void element(int tabs, QLatin1StringView tag, const QString &value)
+    // Tabs, "<tag attributes>", the transliterated and escaped value, "</tag>".
+    void element(int tabs, QLatin1StringView tag, const QString &value, QLatin1StringView attributes = {})
     {
         m_bytes.append(tabs, '\t');
         m_bytes += '<';
         m_bytes.append(tag.data(), tag.size());
+        m_bytes.append(attributes.data(), attributes.size());
         m_bytes += '>';
-        Windows1252::appendEncoded(m_bytes, XmlText::escapeCharacterData(Transliterate(value)));
+        if (m_keepAccents)
+            Windows1252::appendEncoded(m_bytes, referencedBeyondAscii(XmlText::escapeCharacterData(value)));
+        else
+            Windows1252::appendEncoded(m_bytes, XmlText::escapeCharacterData(Transliterate(value)));
         m_bytes += "</";
         m_bytes.append(tag.data(), tag.size());
         m_bytes += ">\r\n";
@@ -144,6 +166,7 @@ public:
 
 private:
     QByteArray m_bytes;
+    bool m_keepAccents;
 };
 
 } // namespace
@@ -152,10 +175,16 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
                         const QLocale &locale)
 {
     const ChannelSettings &c = document.channel;
-    RssLines out;
+    const FeedOptions options = FeedOptions::of(document);
+    const bool selfLink = options.entryDatesAndIds && !options.selfUrl.isEmpty();
+    RssLines out(options.keepAccents);
     out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    out.line(u"<rss version=\"2.0\">");
+    out.line(selfLink ? u"<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">"
+                      : u"<rss version=\"2.0\">");
     out.line(u"\t<channel>");
+    if (selfLink)
+        out.line(QString("\t<atom:link href=\""_L1 + attributeValue(options.selfUrl)
+                         + "\" rel=\"self\" type=\"application/rss+xml\" />"_L1));
     if (!c.title.isEmpty())
         out.element(1, "title"_L1, c.title);
     if (!c.link.isEmpty())
@@ -186,7 +215,9 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
 
     const int count = document.entryCount();
     const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
-    const StyleBlockRemover removeStyleBlocks(styleBlock, treatedForDescription(styleBlock));
+    const StyleBlockRemover removeStyleBlocks(styleBlock, options.keepAccents ? UnescapeText(styleBlock)
+                                                                              : treatedForDescription(styleBlock));
+    const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
     for (int i = count; i > count - selection.taken; --i) {
         const RSSentry &entry = document.entries.at(i);
         out.line(u"\t<item>");
@@ -195,8 +226,12 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
         if (!entry.link.isEmpty())
             out.element(2, "link"_L1, entry.link);
         if (!entry.content.isEmpty()) {
-            const QString description = descriptionText(entry.content, removeStyleBlocks);
-            out.description(description);
+            out.description(options.keepAccents ? descriptionKeepingAccents(entry.content, removeStyleBlocks)
+                                                : descriptionText(entry.content, removeStyleBlocks));
+        }
+        if (options.entryDatesAndIds) {
+            out.line(QString("\t\t<pubDate>"_L1 + PublicationDate(entry.createdate) + "</pubDate>"_L1));
+            out.element(2, "guid"_L1, ids.at(i - 1), " isPermaLink=\"false\""_L1);
         }
         out.line(u"\t</item>");
     }
