@@ -53,7 +53,7 @@ private:
 class ScriptedMessageBoxes : public MessageBoxes
 {
 public:
-    enum class Kind { Information, Warning, Question, Plain, Critical, SaveQuestion };
+    enum class Kind { Information, Warning, Question, Plain, Critical, SaveQuestion, TextQuestion };
     struct Shown
     {
         Kind kind;
@@ -63,6 +63,8 @@ public:
     };
 
     void answer(bool yes) { m_answers.append(yes); }
+    // The next text askText gives; none prepared gives an empty text (cancelled).
+    void answerText(const QString &text) { m_texts.append(text); }
     // The next answers of askSave; none prepared answers Cancel.
     void answerSave(SaveAnswer answer) { m_saveAnswers.append(answer); }
     // Forgets the answers not given and the boxes shown.
@@ -70,6 +72,7 @@ public:
     {
         m_answers.clear();
         m_saveAnswers.clear();
+        m_texts.clear();
         shown.clear();
     }
     QList<Shown> shown;
@@ -92,6 +95,11 @@ public:
         shown.append(Shown{Kind::SaveQuestion, title, text, buttons});
         return m_saveAnswers.isEmpty() ? SaveAnswer::Cancel : m_saveAnswers.takeFirst();
     }
+    QString askText(QWidget *, const QString &title, const QString &label) override
+    {
+        shown.append(Shown{Kind::TextQuestion, title, label});
+        return m_texts.isEmpty() ? QString() : m_texts.takeFirst();
+    }
     void plain(QWidget *, const QString &title, const QString &text) override
     {
         shown.append(Shown{Kind::Plain, title, text});
@@ -104,6 +112,7 @@ public:
 private:
     QList<bool> m_answers;
     QList<SaveAnswer> m_saveAnswers;
+    QStringList m_texts;
 };
 
 } // namespace Feedsmith

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -138,6 +139,11 @@ MessageBoxes::SaveAnswer QtMessageBoxes::askSave(QWidget *parent, const QString 
     case QMessageBox::Discard: return SaveAnswer::Discard;
     default: return SaveAnswer::Cancel;
     }
+}
+
+QString QtMessageBoxes::askText(QWidget *parent, const QString &title, const QString &label)
+{
+    return QInputDialog::getText(parent, title, label);
 }
 
 void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)

@@ -81,6 +81,8 @@ public:
     // Save, Discard and Cancel, with the question icon; closing the box cancels.
     virtual SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text,
                                const SaveButtons &buttons) = 0;
+    // A line of text, such as an address; empty when cancelled.
+    virtual QString askText(QWidget *parent, const QString &title, const QString &label) = 0;
     // OK only, without an icon.
     virtual void plain(QWidget *parent, const QString &title, const QString &text) { information(parent, title, text); }
     // OK only, with the critical icon.
@@ -94,6 +96,7 @@ public:
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
     SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text, const SaveButtons &buttons) override;
+    QString askText(QWidget *parent, const QString &title, const QString &label) override;
     void plain(QWidget *parent, const QString &title, const QString &text) override;
     void critical(QWidget *parent, const QString &title, const QString &text) override;
 };
