@@ -8,6 +8,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <algorithm>
@@ -134,6 +135,8 @@ private slots:
     void languageFileHoldingMinusOne();
     void noLanguageFileAtAll();
     void settingsAreLoadedAtStartup();
+    void userConfigFolderWins();
+    void programFolderOfBuildAndInstall();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -572,6 +575,48 @@ void TestStartup::settingsAreLoadedAtStartup()
     // Reading the settings does not disturb the language texts read after them.
     QCOMPARE(state.languageCode, u"de"_s);
     QCOMPARE(state.language.textTable.value(u"rootkey"_s), u"root de"_s);
+}
+
+void TestStartup::userConfigFolderWins()
+{
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    QVERIFY(makeProgramFolder(dir));
+    const QByteArray settings = "<?xml version=\"1.0\"?>\r\n<settings>\r\n\t<where>%1</where>\r\n</settings>\r\n";
+    QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"programsettings.xml"_s),
+                                      QByteArray(settings).replace("%1", "program")));
+    QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"devel.txt"_s), "0"));
+    // Nothing of the user's own: the program folder's files count.
+    StartupState state = RunStartup(dir.path(), u"de_DE.UTF-8"_s, config.path());
+    QCOMPARE(pairs(state.settingsTable), QStringList{u"where=program"_s});
+    QCOMPARE(state.languageCode, u"de"_s);
+    // The user's own settings and marker win.
+    QVERIFY(FeedsmithTest::writeBytes(config.filePath(u"programsettings.xml"_s),
+                                      QByteArray(settings).replace("%1", "user")));
+    QVERIFY(FeedsmithTest::writeBytes(config.filePath(u"devel.txt"_s), "1"));
+    state = RunStartup(dir.path(), u"de_DE.UTF-8"_s, config.path());
+    QCOMPARE(pairs(state.settingsTable), QStringList{u"where=user"_s});
+    QCOMPARE(state.languageCode, u"en"_s);
+    QVERIFY(!state.installKeyboardFilter);
+}
+
+void TestStartup::programFolderOfBuildAndInstall()
+{
+    QTemporaryDir prefix;
+    QVERIFY(QDir(prefix.path()).mkpath(u"bin"_s) && QDir(prefix.path()).mkpath(u"share/feedsmith"_s));
+    const QString bin = prefix.filePath(u"bin"_s);
+    const QString share = prefix.filePath(u"share/feedsmith"_s);
+    QCOMPARE(findProgramFolder(bin), bin); // nothing anywhere: the executable's folder
+    QVERIFY(FeedsmithTest::writeBytes(share + u"/language-en.xml"_s, "<strings>"));
+    QCOMPARE(findProgramFolder(bin), share); // installed
+    QVERIFY(FeedsmithTest::writeBytes(bin + u"/language-en.xml"_s, "<strings>"));
+    QCOMPARE(findProgramFolder(bin), bin); // the build tree: the files beside the executable
+
+    // The dialogs start in the feeds folder, or in the documents folder when there is none.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(dialogStartFolder(share), QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    QVERIFY(QDir(share).mkdir(u"feeds"_s));
+    QCOMPARE(dialogStartFolder(share), share + u"/feeds"_s);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
