@@ -359,10 +359,6 @@ void TestCli::failures_data()
     QTest::newRow("import of an HTML page")
             << QStringList{u"import"_s, FeedsmithTest::resourceDir() + u"/preview.html"_s, u"out.rsx"_s} << QString()
             << QString();
-    QTest::newRow("import into a missing folder")
-            << QStringList{u"import"_s, QStringLiteral(FEEDSMITH_TEST_DATA) + u"/feeds/npm-feed-atom.xml"_s,
-                           u"nowhere/out.rsx"_s}
-            << QString() << QString();
     // A file that is no project (a template, an RSS file) is refused, not opened empty.
     QTest::newRow("project that is an HTML page")
             << QStringList{u"resave"_s, u"page.rsx"_s, u"out.rsx"_s} << Epoch

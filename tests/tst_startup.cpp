@@ -136,7 +136,6 @@ private slots:
     void noLanguageFileAtAll();
     void settingsAreLoadedAtStartup();
     void userConfigFolderWins();
-    void programFolderOfBuildAndInstall();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -598,25 +597,11 @@ void TestStartup::userConfigFolderWins()
     QCOMPARE(pairs(state.settingsTable), QStringList{u"where=user"_s});
     QCOMPARE(state.languageCode, u"en"_s);
     QVERIFY(!state.installKeyboardFilter);
-}
-
-void TestStartup::programFolderOfBuildAndInstall()
-{
-    QTemporaryDir prefix;
-    QVERIFY(QDir(prefix.path()).mkpath(u"bin"_s) && QDir(prefix.path()).mkpath(u"share/feedsmith"_s));
-    const QString bin = prefix.filePath(u"bin"_s);
-    const QString share = prefix.filePath(u"share/feedsmith"_s);
-    QCOMPARE(findProgramFolder(bin), bin); // nothing anywhere: the executable's folder
-    QVERIFY(FeedsmithTest::writeBytes(share + u"/language-en.xml"_s, "<strings>"));
-    QCOMPARE(findProgramFolder(bin), share); // installed
-    QVERIFY(FeedsmithTest::writeBytes(bin + u"/language-en.xml"_s, "<strings>"));
-    QCOMPARE(findProgramFolder(bin), bin); // the build tree: the files beside the executable
 
     // The dialogs start in the feeds folder, or in the documents folder when there is none.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QCOMPARE(dialogStartFolder(share), QFileInfo(documents).isDir() ? documents : QDir::homePath());
-    QVERIFY(QDir(share).mkdir(u"feeds"_s));
-    QCOMPARE(dialogStartFolder(share), share + u"/feeds"_s);
+    QCOMPARE(dialogStartFolder(config.path()), QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    QCOMPARE(dialogStartFolder(dir.path()), dir.filePath(u"feeds"_s));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

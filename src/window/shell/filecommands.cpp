@@ -164,7 +164,7 @@ void FileCommands::importFeed()
     if (!maySave())
         return;
     const QString previousFilter = m_fileDialog.filter();
-    m_fileDialog.setFilter(u"*.xml *.rss *.atom | *.xml"_s);
+    m_fileDialog.setFilter(u"*.xml *.rss *.atom | *.xml *.rss *.atom | * | *"_s);
     const QString chosen = m_fileDialog.showOpen(m_context.window);
     m_fileDialog.setFilter(previousFilter);
     m_fileDialog.setFileName(m_context.document.projectPath);
