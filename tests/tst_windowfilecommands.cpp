@@ -601,6 +601,10 @@ void tst_WindowFileCommands::importFromFileAndAddress()
 {
     Program program;
     QVERIFY(program.start());
+    // A project named on the command line opens without a dialog; then a feed replaces it.
+    program.window->fileCommands()->openProjectFile(example());
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
+    QVERIFY(program.dialog.calls.isEmpty());
     const QString feeds = QStringLiteral(FEEDSMITH_TEST_DATA) + u"/feeds"_s;
     program.dialog.answer(feeds + u"/npm-feed-atom.xml"_s);
     program.menuItem(u"importfeed"_s)->trigger();

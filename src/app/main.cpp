@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -24,28 +25,39 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("feedsmith"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Feedsmith::Version::Text));
 
-    // The command line is read before the window system is reached: --help and --version work
-    // without a display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Feedsmith, a desktop editor for RSS 2.0 feeds."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A project file (.rsx) to open."),
                                  QStringLiteral("[FILE]"));
-    if (!parser.parse(arguments)) {
+
+    // --help and --version answer before the window system is reached, so they work without a
+    // display; everything else is read once Qt has taken its own options (-platform, -style).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    static const QStringList InfoOptions = {QStringLiteral("-h"), QStringLiteral("--help"),
+                                            QStringLiteral("-?"), QStringLiteral("--help-all"),
+                                            QStringLiteral("-v"), QStringLiteral("--version")};
+    if (std::any_of(arguments.cbegin() + 1, arguments.cend(),
+                    [](const QString &argument) { return InfoOptions.contains(argument); })) {
+        parser.parse(arguments);
+        if (parser.isSet(version) && !parser.isSet(help)) {
+            std::printf("feedsmith (%s) %s\n", Feedsmith::Version::ProductName, Feedsmith::Version::Text);
+        } else {
+            // Without an application object Qt cannot name the program itself.
+            QString text = parser.helpText();
+            text.replace(QStringLiteral("<executable_name>"), QStringLiteral("feedsmith"));
+            std::fputs(qPrintable(text), stdout);
+        }
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    if (!parser.parse(QApplication::arguments())) {
         std::fprintf(stderr, "feedsmith: %s\n", qPrintable(parser.errorText()));
         return 2;
-    }
-    if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
-    if (parser.isSet(version)) {
-        std::printf("feedsmith (%s) %s\n", Feedsmith::Version::ProductName, Feedsmith::Version::Text);
-        return 0;
     }
     if (parser.positionalArguments().size() > 1) {
         std::fprintf(stderr, "feedsmith: give at most one project file; see feedsmith --help\n");
@@ -54,8 +66,6 @@ int main(int argc, char *argv[])
     const QString project = parser.positionalArguments().isEmpty()
             ? QString()
             : QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
-
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(Feedsmith::Version::ProductName));
     QApplication::setDesktopFileName(QStringLiteral("feedsmith"));
     QApplication::setWindowIcon(Feedsmith::Icons::applicationIcon());

@@ -106,7 +106,8 @@ QString htmlToText(const QString &html)
                 bool ok = false;
                 const uint code = name.startsWith(u"#x", Qt::CaseInsensitive) ? name.mid(2).toUInt(&ok, 16)
                                                                               : name.mid(1).toUInt(&ok);
-                if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF))
+                // Characters only: no control character, no surrogate half.
+                if (ok && code >= 0x20 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) && code != 0x7F)
                     replacement = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
             } else {
                 replacement = entityText(name);
