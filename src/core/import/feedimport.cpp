@@ -718,7 +718,7 @@ bool ReadFeedFile(const QString &path, QByteArray *bytes, QString *error)
     return true;
 }
 
-void LoadImportedFeed(FeedDocument &document, const ImportedFeed &feed, const KeyedTexts &textTable,
+void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTexts &textTable,
                       const QString &styleBlock)
 {
     NewDocument(document);
@@ -732,7 +732,7 @@ void LoadImportedFeed(FeedDocument &document, const ImportedFeed &feed, const Ke
     document.entries.reserve(int(feed.items.size()));
     // The feed lists the newest first; the newest entry has the highest key.
     for (qsizetype i = feed.items.size() - 1; i >= 0; --i) {
-        RSSentry entry = feed.items.at(i);
+        RSSentry entry = std::move(feed.items[i]);
         // An item without a body stays an entry without content, as one never typed into.
         if (!entry.content.isEmpty())
             entry.content = styleBlock + entry.content;
@@ -746,6 +746,7 @@ void LoadImportedFeed(FeedDocument &document, const ImportedFeed &feed, const Ke
         document.entries.append(std::move(entry));
     }
     tree.endBulkChange();
+    feed.items.clear();
     document.changed = true;
 }
 

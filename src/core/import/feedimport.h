@@ -39,8 +39,9 @@ bool ReadFeedFile(const QString &path, QByteArray *bytes, QString *error);
 // Makes the document new and fills it with the feed, as opening a project would: the channel
 // fields, one entry per item (the first item becomes the newest entry, keyN), the tree with its
 // root. Bodies get the style block in front, as bodies read from a project do. The document is
-// marked changed and has no project path.
-void LoadImportedFeed(FeedDocument &document, const ImportedFeed &feed, const KeyedTexts &textTable,
+// marked changed and has no project path. The items are moved into the document (a large feed
+// is not held twice); the rest of the feed stays.
+void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTexts &textTable,
                       const QString &styleBlock);
 
 } // namespace Feedsmith
