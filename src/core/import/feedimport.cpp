@@ -194,6 +194,8 @@ struct ElementContent
     // The content as HTML: markup when it has elements of its own, else the text, which is
     // HTML already (RSS descriptions escape or wrap it in CDATA).
     QString html() const { return hasChildElements ? innerMarkup : text; }
+    // The content as XHTML: the markup inside Atom's div, or the text escaped.
+    QString xhtml() const { return hasChildElements ? innerMarkup : escapeHtml(text); }
 };
 
 class FeedParser
@@ -506,7 +508,7 @@ private:
         if (type == "html"_L1)
             return htmlToText(content.text);
         if (type == "xhtml"_L1)
-            return htmlToText(content.innerMarkup);
+            return htmlToText(content.xhtml());
         return content.text;
     }
 
@@ -518,7 +520,7 @@ private:
         if (type == "html"_L1)
             return content.text;
         if (type == "xhtml"_L1)
-            return content.innerMarkup;
+            return content.xhtml();
         return textToHtml(content.text);
     }
 
@@ -535,6 +537,9 @@ private:
         while (!xml.atEnd()) {
             switch (xml.readNext()) {
             case QXmlStreamReader::StartElement: {
+                // The markup is only built once there is an element: most values are text.
+                if (!content.hasChildElements)
+                    content.markup = escapeHtml(content.text);
                 content.hasChildElements = true;
                 const QStringView name = xml.name();
                 if (depth == 0)
@@ -563,14 +568,16 @@ private:
                 if (depth == 0 && !xml.isWhitespace())
                     topLevelText = true;
                 content.text += xml.text();
-                content.markup += escapeHtml(xml.text());
+                if (content.hasChildElements)
+                    content.markup += escapeHtml(xml.text());
                 break;
             case QXmlStreamReader::EntityReference: {
                 // Only an undeclared entity of a document with an external DTD comes here.
                 const QString resolved = entityText(xml.name());
                 const QString reference = u'&' + xml.name().toString() + u';';
                 content.text += resolved.isEmpty() ? reference : resolved;
-                content.markup += reference;
+                if (content.hasChildElements)
+                    content.markup += reference;
                 break;
             }
             default: break;
