@@ -21,14 +21,6 @@ QDateTime utc(const QString &iso)
     return iso.isEmpty() ? Now : QDateTime::fromString(iso, Qt::ISODate);
 }
 
-KeyedTexts texts()
-{
-    KeyedTexts t;
-    t.insert(u"rootkey"_s, u"My feed"_s);
-    t.insert(u"newentry"_s, u"New entry"_s);
-    return t;
-}
-
 } // namespace
 
 class TestFeedImport : public QObject
@@ -126,6 +118,8 @@ void TestFeedImport::oddAndHostileFeeds_data()
     QTest::newRow("Atom xhtml title is plain text")
             << in(atom, "<title type=\"xhtml\">" + xhtmlDiv + "A <b>bold</b> move</div></title>") << u"title"_s
             << u"A bold move"_s;
+    QTest::newRow("Atom content of media type text/html")
+            << in(atom, "<content type=\"text/html\">&lt;b&gt;x&lt;/b&gt;</content>") << u"body"_s << u"<b>x</b>"_s;
     QTest::newRow("Atom text content is escaped, its lines kept")
             << in(atom, "<content>a &lt; b\nc</content>") << u"body"_s << u"a &lt; b<br>c"_s;
     QTest::newRow("Atom summary stands in for content elsewhere")
@@ -258,7 +252,7 @@ void TestFeedImport::ourRssReadsBackTheSame()
     const QString folder = FeedsmithTest::binDir();
     const QString styleBlock = BuildStyleBlock(folder);
     FeedDocument original;
-    QVERIFY(ReadProjectFile(original, project, folder, texts(), QLocale(QLocale::German)).fileOpened);
+    QVERIFY(ReadProjectFile(original, project, folder, KeyedTexts(), QLocale(QLocale::German)).fileOpened);
     // Values that need escaping, letters to transliterate and a character beyond the code page.
     original.channel.title += u" Café & <Bar> →"_s;
     original.entries.at(1).title = u"Fish & <chips> →"_s;
@@ -270,7 +264,7 @@ void TestFeedImport::ourRssReadsBackTheSame()
     QString error;
     QVERIFY2(ParseFeed(rss, Now, &feed, &error), qPrintable(error));
     FeedDocument imported;
-    LoadImportedFeed(imported, feed, texts(), styleBlock);
+    LoadImportedFeed(imported, feed, KeyedTexts(), styleBlock);
     QCOMPARE(imported.entryCount(), std::min(original.entryCount(), 10));
     const QStringList again = QString::fromUtf8(BuildRssFile(imported, styleBlock, Now)).split(u'\n');
     QCOMPARE(again.join(u"\n"_s), QString::fromUtf8(rss));

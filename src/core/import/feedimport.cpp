@@ -439,10 +439,11 @@ private:
             } else if (name == "link"_L1) {
                 atomLink(xml, entry.link);
             } else if (name == "content"_L1) {
-                // Content elsewhere (src) or of another media type has no body to show.
+                // Content elsewhere (src) or of a media type other than text has no body to show.
                 const QString type = xml.attributes().value("type"_L1).toString();
                 if (xml.attributes().hasAttribute("src"_L1)
-                    || !(type.isEmpty() || type == "text"_L1 || type == "html"_L1 || type == "xhtml"_L1))
+                    || !(type.isEmpty() || type == "text"_L1 || type == "html"_L1 || type == "xhtml"_L1
+                         || type.startsWith("text/"_L1)))
                     xml.skipCurrentElement();
                 else
                     content = atomHtml(xml);
@@ -517,7 +518,8 @@ private:
     {
         const QString type = xml.attributes().value("type"_L1).toString();
         const ElementContent content = readContent(xml);
-        if (type == "html"_L1)
+        // Content may name its media type instead: text/html is HTML, any other text/ is text.
+        if (type == "html"_L1 || type == "text/html"_L1)
             return content.text;
         if (type == "xhtml"_L1)
             return content.xhtml();
