@@ -53,7 +53,7 @@ private:
 class ScriptedMessageBoxes : public MessageBoxes
 {
 public:
-    enum class Kind { Information, Warning, Question, Plain, Critical, SaveQuestion, RestoreQuestion };
+    enum class Kind { Information, Warning, Question, Plain, Critical, SaveQuestion, RestoreQuestion, TextQuestion };
     struct Shown
     {
         Kind kind;
@@ -63,6 +63,8 @@ public:
     };
 
     void answer(bool yes) { m_answers.append(yes); }
+    // The next text askText gives; none prepared gives an empty text (cancelled).
+    void answerText(const QString &text) { m_texts.append(text); }
     // The next answers of askSave; none prepared answers Cancel.
     void answerSave(SaveAnswer answer) { m_saveAnswers.append(answer); }
     // The next answers of askRestore; none prepared answers Later.
@@ -73,6 +75,7 @@ public:
         m_answers.clear();
         m_saveAnswers.clear();
         m_restoreAnswers.clear();
+        m_texts.clear();
         shown.clear();
     }
     QList<Shown> shown;
@@ -101,6 +104,11 @@ public:
         shown.append(Shown{Kind::RestoreQuestion, title, text});
         return m_restoreAnswers.isEmpty() ? RestoreAnswer::Later : m_restoreAnswers.takeFirst();
     }
+    QString askText(QWidget *, const QString &title, const QString &label) override
+    {
+        shown.append(Shown{Kind::TextQuestion, title, label});
+        return m_texts.isEmpty() ? QString() : m_texts.takeFirst();
+    }
     void plain(QWidget *, const QString &title, const QString &text) override
     {
         shown.append(Shown{Kind::Plain, title, text});
@@ -114,6 +122,7 @@ private:
     QList<bool> m_answers;
     QList<SaveAnswer> m_saveAnswers;
     QList<RestoreAnswer> m_restoreAnswers;
+    QStringList m_texts;
 };
 
 } // namespace Feedsmith

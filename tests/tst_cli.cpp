@@ -102,6 +102,7 @@ private slots:
     void previewOfTheExample();
     void resaveReadsBackEqual_data();
     void resaveReadsBackEqual();
+    void importOfAFeed();
     void failures_data();
     void failures();
     void usageErrors_data();
@@ -120,7 +121,7 @@ void TestCli::helpAndVersion_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QByteArrayList>("mustContain");
-    QTest::newRow("--help names the commands") << u"--help"_s << QByteArrayList{"rss", "preview", "resave"};
+    QTest::newRow("--help names the commands") << u"--help"_s << QByteArrayList{"rss", "preview", "resave", "import"};
     QTest::newRow("--version names the program") << u"--version"_s << QByteArrayList{"feedsmith-cli"};
 }
 
@@ -306,6 +307,20 @@ void TestCli::resaveReadsBackEqual()
     QCOMPARE(FeedsmithTest::readBytes(work.filePath(u"b.rsx"_s)), a);
 }
 
+void TestCli::importOfAFeed()
+{
+    QTemporaryDir work;
+    const Run run = runCli({u"import"_s, QStringLiteral(FEEDSMITH_TEST_DATA) + u"/feeds/npm-rss.xml"_s, u"cafe.rsx"_s},
+                           work.path());
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(run.out.contains("(2 entries)"));
+    const ProjectContent project = readProject(work.filePath(u"cafe.rsx"_s), QLocale::c());
+    QCOMPARE(project.channel.title, u"Café Notes"_s);
+    QCOMPARE(project.entries.size(), 2);
+    QCOMPARE(project.entries.at(1).title, u"Opening hours"_s); // the feed's first item is the newest entry
+}
+
 void TestCli::failures_data()
 {
     QTest::addColumn<QStringList>("arguments"); // {EXAMPLE} stands for the example project
@@ -339,6 +354,11 @@ void TestCli::failures_data()
             << QStringList{u"preview"_s, u"random.rsx"_s, u"out.html"_s} << Epoch << u"random.rsx->/dev/urandom"_s;
     QTest::newRow("project that is a FIFO")
             << QStringList{u"resave"_s, u"fifo.rsx"_s, u"out.rsx"_s} << Epoch << u"fifo.rsx|"_s;
+    QTest::newRow("import of a missing feed")
+            << QStringList{u"import"_s, u"missing.xml"_s, u"out.rsx"_s} << QString() << QString();
+    QTest::newRow("import of an HTML page")
+            << QStringList{u"import"_s, FeedsmithTest::resourceDir() + u"/preview.html"_s, u"out.rsx"_s} << QString()
+            << QString();
     // A file that is no project (a template, an RSS file) is refused, not opened empty.
     QTest::newRow("project that is an HTML page")
             << QStringList{u"resave"_s, u"page.rsx"_s, u"out.rsx"_s} << Epoch

@@ -8,6 +8,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <algorithm>
@@ -134,6 +135,7 @@ private slots:
     void languageFileHoldingMinusOne();
     void noLanguageFileAtAll();
     void settingsAreLoadedAtStartup();
+    void userConfigFolderWins();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -572,6 +574,34 @@ void TestStartup::settingsAreLoadedAtStartup()
     // Reading the settings does not disturb the language texts read after them.
     QCOMPARE(state.languageCode, u"de"_s);
     QCOMPARE(state.language.textTable.value(u"rootkey"_s), u"root de"_s);
+}
+
+void TestStartup::userConfigFolderWins()
+{
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    QVERIFY(makeProgramFolder(dir));
+    const QByteArray settings = "<?xml version=\"1.0\"?>\r\n<settings>\r\n\t<where>%1</where>\r\n</settings>\r\n";
+    QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"programsettings.xml"_s),
+                                      QByteArray(settings).replace("%1", "program")));
+    QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"devel.txt"_s), "0"));
+    // Nothing of the user's own: the program folder's files count.
+    StartupState state = RunStartup(dir.path(), u"de_DE.UTF-8"_s, config.path());
+    QCOMPARE(pairs(state.settingsTable), QStringList{u"where=program"_s});
+    QCOMPARE(state.languageCode, u"de"_s);
+    // The user's own settings and marker win.
+    QVERIFY(FeedsmithTest::writeBytes(config.filePath(u"programsettings.xml"_s),
+                                      QByteArray(settings).replace("%1", "user")));
+    QVERIFY(FeedsmithTest::writeBytes(config.filePath(u"devel.txt"_s), "1"));
+    state = RunStartup(dir.path(), u"de_DE.UTF-8"_s, config.path());
+    QCOMPARE(pairs(state.settingsTable), QStringList{u"where=user"_s});
+    QCOMPARE(state.languageCode, u"en"_s);
+    QVERIFY(!state.installKeyboardFilter);
+
+    // The dialogs start in the feeds folder, or in the documents folder when there is none.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(dialogStartFolder(config.path()), QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    QCOMPARE(dialogStartFolder(dir.path()), dir.filePath(u"feeds"_s));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTreeView>
 
 #include <sys/stat.h>
@@ -65,6 +67,7 @@ private slots:
     void typeSaveNewOpenCompare();
     void recoveryCopy_data();
     void recoveryCopy();
+    void importFromFileAndAddress();
 };
 
 void tst_WindowFileCommands::newCommandClearsEverything_data()
@@ -602,6 +605,60 @@ void tst_WindowFileCommands::typeSaveNewOpenCompare()
     QCOMPARE(doc.projectPath, project);
     QCOMPARE(doc.tree.caption(EntryTreeModel::RootKey), typed.value(u"txtTitle"_s));
     QVERIFY(program.messages.shown.isEmpty());
+}
+
+void tst_WindowFileCommands::importFromFileAndAddress()
+{
+    Program program;
+    QVERIFY(program.start());
+    // A project named on the command line opens without a dialog; then a feed replaces it.
+    program.window->fileCommands()->openProjectFile(example());
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
+    QVERIFY(program.dialog.calls.isEmpty());
+    const QString feeds = QStringLiteral(FEEDSMITH_TEST_DATA) + u"/feeds"_s;
+    program.dialog.answer(feeds + u"/npm-feed-atom.xml"_s);
+    program.menuItem(u"importfeed"_s)->trigger();
+    const FeedDocument &doc = program.window->document();
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Garden Log"_s);
+    QCOMPARE(program.box(u"txtManagingeditor"_s)->text(), u"gus@example.com (Gus Gardener)"_s);
+    QCOMPARE(doc.tree.childKeys(EntryTreeModel::RootKey), (QStringList{u"key2"_s, u"key1"_s}));
+    // A new document, typed in: unsaved, with no name yet.
+    QVERIFY(doc.changed);
+    QVERIFY(doc.projectPath.isEmpty());
+    QVERIFY(program.messages.shown.isEmpty());
+
+    // From an address: a real web server on this machine.
+    QProcess server;
+    server.setProgram(u"/usr/bin/python3"_s);
+    server.setArguments(
+            {u"-u"_s, u"-m"_s, u"http.server"_s, u"0"_s, u"--bind"_s, u"127.0.0.1"_s, u"--directory"_s, feeds});
+    server.start();
+    QString port;
+    QVERIFY(waitUntil(
+            [&] {
+                const QRegularExpressionMatch m =
+                        QRegularExpression(u"port (\\d+)"_s).match(QString::fromLatin1(server.peek(4096)));
+                port = m.captured(1);
+                return !port.isEmpty();
+            },
+            10000));
+    const QString base = u"http://127.0.0.1:"_s + port + u'/';
+    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard);
+    program.messages.answerText(base + u"npm-rss.xml"_s);
+    program.menuItem(u"importaddress"_s)->trigger();
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Café Notes"_s);
+    QCOMPARE(doc.entryCount(), 2);
+
+    // A failed download says why and leaves the document as it is.
+    program.messages.reset();
+    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard);
+    program.messages.answerText(base + u"missing.xml"_s);
+    program.menuItem(u"importaddress"_s)->trigger();
+    QCOMPARE(program.messages.shown.last().kind, ScriptedMessageBoxes::Kind::Warning);
+    QVERIFY2(program.messages.shown.last().text.contains(u"404"_s), qPrintable(program.messages.shown.last().text));
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Café Notes"_s);
+    server.kill();
+    server.waitForFinished();
 }
 
 QTEST_MAIN(tst_WindowFileCommands)

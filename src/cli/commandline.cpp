@@ -5,6 +5,7 @@
 #include "net/curlinternet.h"
 
 #include "core/document/feeddocument.h"
+#include "core/import/feedimport.h"
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
@@ -37,6 +38,8 @@ Commands:
                             read a project and write it again, as the save command does;
                             a project of more than 32767 entries is written only with
                             --allow-loss, since the entries beyond are left out
+  import FEED OUT.rsx       read an RSS 2.0, RSS 0.9x, RSS 1.0 or Atom 1.0 feed file into a
+                            new project, as File > Import feed does
   publish PROJECT [--password-env NAME]
                             write the RSS file to the project's ftpfile path and upload it
                             with the project's FTP settings, as the FTP page does
@@ -169,6 +172,29 @@ public:
         return true;
     }
 
+    // Reads a feed written by any program into a new project and writes it to out.
+    bool importFeed(const QString &feedPath, const QString &out)
+    {
+        QByteArray bytes;
+        QString error;
+        ImportedFeed feed;
+        if (!ReadFeedFile(feedPath, &bytes, &error) || !ParseFeed(bytes, Clock::now(), &feed, &error)) {
+            m_err << "feedsmith-cli: cannot import " << shown(feedPath) << ": " << printable(error) << Qt::endl;
+            return false;
+        }
+        bytes.clear();
+        for (const QString &note : std::as_const(feed.notes))
+            m_err << "feedsmith-cli: warning: " << printable(note) << Qt::endl;
+        if (feed.itemsLeftOut > 0) {
+            m_err << "feedsmith-cli: warning: " << shown(feedPath) << " holds more than " << EntryCollection::MaxEntries
+                  << " items; " << feed.itemsLeftOut << " were left out" << Qt::endl;
+        }
+        LoadImportedFeed(m_document, feed, m_startup.language.textTable, BuildStyleBlock(m_startup.programFolder));
+        return WriteProjectFile(m_document, out, m_startup.programFolder, &error) || failed(error);
+    }
+
+    int entryCount() const { return m_document.entryCount(); }
+
     bool resave(const QString &out, bool allowLoss)
     {
         if (m_entriesLeftOut > 0 && !allowLoss) {
@@ -255,18 +281,27 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
     }
     if (command == "publish"_L1)
         return runPublish(arguments.mid(1), programFolder, out, err);
-    if (command != "rss"_L1 && command != "preview"_L1 && command != "resave"_L1) {
+    if (command != "rss"_L1 && command != "preview"_L1 && command != "resave"_L1 && command != "import"_L1) {
         err << "feedsmith-cli: unknown command " << printable(command) << "; see feedsmith-cli --help" << Qt::endl;
         return 2;
     }
     QStringList rest = arguments;
     const bool allowLoss = command == "resave"_L1 && rest.removeAll(u"--allow-loss"_s) > 0;
     if (rest.size() != 3) {
-        err << "feedsmith-cli: " << command << " needs PROJECT and OUT; see feedsmith-cli --help" << Qt::endl;
+        err << "feedsmith-cli: " << command
+            << (command == "import"_L1 ? " needs FEED and OUT" : " needs PROJECT and OUT")
+            << "; see feedsmith-cli --help" << Qt::endl;
         return 2;
     }
 
     Session session(programFolder, err);
+    if (command == "import"_L1) {
+        if (!session.importFeed(rest.at(1), rest.at(2)))
+            return 1;
+        out << "wrote " << shown(QFileInfo(rest.at(2)).absoluteFilePath()) << " (" << session.entryCount()
+            << " entries)" << Qt::endl;
+        return 0;
+    }
     QDateTime moment;
     if (command == "rss"_L1 && !session.readSourceDateEpoch(&moment))
         return 2;

@@ -1,5 +1,6 @@
 // feedsmith-cli: reads a feed project and writes its RSS file, preview page or project file.
 #include "cli/commandline.h"
+#include "core/startup/startup.h"
 #include "core/system/clock.h"
 
 #include <QCoreApplication>
@@ -18,5 +19,6 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    return Feedsmith::runCommandLine(arguments, QCoreApplication::applicationDirPath(), out, err);
+    return Feedsmith::runCommandLine(arguments, Feedsmith::findProgramFolder(QCoreApplication::applicationDirPath()),
+                                     out, err);
 }

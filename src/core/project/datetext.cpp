@@ -2,8 +2,10 @@
 #include "core/project/datetext.h"
 
 #include "core/document/rssentry.h"
+#include "core/output/rsswriter.h"
 
 #include <QRegularExpression>
+#include <QTimeZone>
 
 namespace Feedsmith::DateText {
 
@@ -349,6 +351,96 @@ QDateTime Reader::read(const QString &raw) const
             return dt;
     }
     return {};
+}
+
+} // namespace Feedsmith::DateText
+
+namespace Feedsmith::DateText {
+
+namespace {
+
+// The offset in minutes of an RFC 822 zone, or nullopt for a zone it does not know.
+std::optional<int> rfc822ZoneMinutes(QStringView zone)
+{
+    if (zone.isEmpty() || zone.compare(u"GMT", Qt::CaseInsensitive) == 0
+        || zone.compare(u"UT", Qt::CaseInsensitive) == 0 || zone.compare(u"UTC", Qt::CaseInsensitive) == 0
+        || zone.compare(u"Z", Qt::CaseInsensitive) == 0)
+        return 0;
+    if ((zone.front() == u'+' || zone.front() == u'-') && (zone.size() == 5 || zone.size() == 6)) {
+        const QString digits = zone.mid(1).toString().remove(u':');
+        bool ok = false;
+        const int hhmm = digits.toInt(&ok);
+        if (!ok || digits.size() != 4 || hhmm % 100 > 59)
+            return std::nullopt;
+        const int minutes = hhmm / 100 * 60 + hhmm % 100;
+        return zone.front() == u'-' ? -minutes : minutes;
+    }
+    static constexpr struct
+    {
+        const char16_t *name;
+        int hours;
+    } Named[] = {{u"EST", -5}, {u"EDT", -4}, {u"CST", -6}, {u"CDT", -5},
+                 {u"MST", -7}, {u"MDT", -6}, {u"PST", -8}, {u"PDT", -7}};
+    for (const auto &named : Named) {
+        if (zone.compare(QStringView(named.name), Qt::CaseInsensitive) == 0)
+            return named.hours * 60;
+    }
+    // RFC 2822 reads the military one-letter zones as carrying no information: UTC.
+    if (zone.size() == 1 && zone.front().isLetter())
+        return 0;
+    return std::nullopt;
+}
+
+QDateTime parseRfc822(QStringView text)
+{
+    QList<QStringView> words;
+    for (QStringView word : text.tokenize(u' ', Qt::SkipEmptyParts))
+        words.append(word);
+    // The day name is optional and tells nothing the date does not.
+    if (!words.isEmpty() && words.front().endsWith(u','))
+        words.removeFirst();
+    if (words.size() < 4 || words.size() > 5)
+        return {};
+    bool ok = false;
+    const int day = words[0].toInt(&ok);
+    if (!ok)
+        return {};
+    int month = 0;
+    for (int m = 0; m < 12; ++m) {
+        if (words[1].left(3).compare(QLatin1StringView(MonthNames[size_t(m)]), Qt::CaseInsensitive) == 0)
+            month = m + 1;
+    }
+    int year = words[2].toInt(&ok);
+    if (!ok || month == 0 || words[2].size() < 2 || words[2].size() > 4)
+        return {};
+    if (words[2].size() == 2)
+        year += year < 50 ? 2000 : 1900;
+    const QTime time = QTime::fromString(words[3].toString(), words[3].size() > 5 ? u"H:m:s"_s : u"H:m"_s);
+    const std::optional<int> zone = rfc822ZoneMinutes(words.size() == 5 ? words[4] : QStringView());
+    const QDate date(year, month, day);
+    if (!date.isValid() || !time.isValid() || !zone)
+        return {};
+    return QDateTime(date, time, QTimeZone(*zone * 60));
+}
+
+} // namespace
+
+QDateTime parseInternetDate(QStringView text)
+{
+    const QString trimmed = text.trimmed().toString();
+    QDateTime moment;
+    if (!trimmed.isEmpty() && trimmed.front().isDigit() && trimmed.size() >= 10 && trimmed.at(4) == u'-') {
+        // RFC 3339 allows a blank and a lower-case "t" between date and time.
+        QString iso = trimmed;
+        if (iso.size() > 10 && (iso.at(10) == u' ' || iso.at(10) == u't'))
+            iso[10] = u'T';
+        moment = QDateTime::fromString(iso.toUpper(), Qt::ISODateWithMs);
+    } else {
+        moment = parseRfc822(trimmed);
+    }
+    if (!moment.isValid() || moment.date().year() < 1000 || moment.date().year() > 9999)
+        return {};
+    return moment;
 }
 
 } // namespace Feedsmith::DateText

@@ -34,6 +34,12 @@ QString format(const QDateTime &moment, const QLocale &locale);
 // Anything else gives an invalid date.
 QDateTime parse(const QString &text, const QLocale &locale);
 
+// A date as feeds write it: RFC 822 ("Sun, 06 Dec 2026 19:41:29 +0100", with a two- or
+// four-digit year, seconds optional, and a numeric zone, "GMT", "UT", "Z" or a North American
+// zone name) or RFC 3339 ("2026-12-06T19:41:29Z", "2026-12-06T19:41:29.5-05:00", or the date
+// alone). Invalid for anything else and for years outside 1000 to 9999.
+QDateTime parseInternetDate(QStringView text);
+
 // A date or time format made only of numbers, short month names, separators and an AM/PM
 // marker, prepared for reading many texts quickly. Formats with anything else (day names,
 // zones, quoted text) are not prepared and are left to QLocale.

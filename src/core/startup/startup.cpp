@@ -6,6 +6,10 @@
 #include "core/text/markupreader.h"
 #include "core/text/textfiles.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
@@ -34,16 +38,45 @@ bool markerForcesEnglish(const QString &markerText)
     return withoutFinalLineFeed(markerText) == "1"_L1;
 }
 
-StartupState RunStartup(const QString &programFolder, const QString &localeName)
+QString findProgramFolder(const QString &executableFolder)
+{
+    const QString installed = QDir::cleanPath(executableFolder + u"/../share/feedsmith"_s);
+    for (const QString &folder : {executableFolder, installed}) {
+        if (QFileInfo(programFile(folder, u"language-en.xml"_s)).isFile())
+            return folder;
+    }
+    return executableFolder;
+}
+
+QString userConfigFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/feedsmith"_s;
+}
+
+QString dialogStartFolder(const QString &programFolder)
+{
+    const QFileInfo feeds(programFile(programFolder, u"feeds"_s));
+    if (feeds.isDir() && feeds.isWritable())
+        return feeds.filePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+StartupState RunStartup(const QString &programFolder, const QString &localeName, const QString &configFolder)
 {
     StartupState state;
     state.programFolder = programFolder;
     state.languageCode = SystemLocale::languageCode(localeName);
 
-    const QString markerPath = programFile(programFolder, u"devel.txt"_s);
+    // The user's own settings and marker win over those beside the program.
+    auto userFirst = [&](const QString &name) {
+        const QString own = programFile(configFolder, name);
+        return !configFolder.isEmpty() && QFileInfo::exists(own) ? configFolder : programFolder;
+    };
+    const QString markerPath = programFile(userFirst(u"devel.txt"_s), u"devel.txt"_s);
     state.installKeyboardFilter = !markerSuppressesKeyboardFilter(ReadTextFile(markerPath));
 
-    state.settingsTable = LoadProgramSettings(programFolder);
+    state.settingsTable = LoadProgramSettings(userFirst(u"programsettings.xml"_s));
 
     if (ReadTextFile(programFolder + languageFileName(state.languageCode) + ".xml"_L1) == "-1"_L1)
         state.languageCode = u"en"_s;

@@ -8,6 +8,19 @@
 
 namespace Feedsmith {
 
+// The folder of the program's read-only files (language files, style sheet, templates, example
+// project): beside the executable in the build tree, "../share/feedsmith" from it once
+// installed. The executable's folder when neither holds an English language file.
+QString findProgramFolder(const QString &executableFolder);
+
+// The user's own folder for the settings file and the marker: "$XDG_CONFIG_HOME/feedsmith",
+// "~/.config/feedsmith" by default.
+QString userConfigFolder();
+
+// Where the file dialogs start: the program's "feeds" folder when the user may write there,
+// else the user's documents folder (the home folder when there is none).
+QString dialogStartFolder(const QString &programFolder);
+
 // Everything start-up prepares for the rest of the run.
 struct StartupState
 {
@@ -22,7 +35,10 @@ struct StartupState
 // from the locale name, the development marker's first test, the program settings, the fallback
 // to "en" when the language has no file, the marker's second test (its text "1" forces English),
 // and the language file read into the tables.
-StartupState RunStartup(const QString &programFolder, const QString &localeName);
+// The settings file and the marker are taken from the user's config folder when they are there,
+// which wins over the program folder.
+StartupState RunStartup(const QString &programFolder, const QString &localeName,
+                        const QString &configFolder = userConfigFolder());
 
 // The two readings of the marker "devel.txt" (text as ReadTextFile gives it, "-1" when absent).
 bool markerSuppressesKeyboardFilter(const QString &markerText);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -151,6 +152,11 @@ MessageBoxes::RestoreAnswer QtMessageBoxes::askRestore(QWidget *parent, const QS
     if (box.clickedButton() == restore)
         return RestoreAnswer::Restore;
     return box.clickedButton() == discard ? RestoreAnswer::Discard : RestoreAnswer::Later;
+}
+
+QString QtMessageBoxes::askText(QWidget *parent, const QString &title, const QString &label)
+{
+    return QInputDialog::getText(parent, title, label);
 }
 
 void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)

@@ -86,6 +86,8 @@ public:
     enum class RestoreAnswer { Restore, Discard, Later };
     virtual RestoreAnswer askRestore(QWidget *parent, const QString &title, const QString &text,
                                      const QString &restoreText, const QString &discardText) = 0;
+    // A line of text, such as an address; empty when cancelled.
+    virtual QString askText(QWidget *parent, const QString &title, const QString &label) = 0;
     // OK only, without an icon.
     virtual void plain(QWidget *parent, const QString &title, const QString &text) { information(parent, title, text); }
     // OK only, with the critical icon.
@@ -101,6 +103,7 @@ public:
     SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text, const SaveButtons &buttons) override;
     RestoreAnswer askRestore(QWidget *parent, const QString &title, const QString &text, const QString &restoreText,
                              const QString &discardText) override;
+    QString askText(QWidget *parent, const QString &title, const QString &label) override;
     void plain(QWidget *parent, const QString &title, const QString &text) override;
     void critical(QWidget *parent, const QString &title, const QString &text) override;
 };

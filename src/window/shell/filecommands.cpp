@@ -1,6 +1,7 @@
 // The file commands of the main window: new, open, save, save as and generate RSS.
 #include "window/shell/filecommands.h"
 
+#include "core/import/feedimport.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
@@ -8,6 +9,7 @@
 #include "core/system/systemlocale.h"
 #include "core/text/printable.h"
 #include "core/text/textfiles.h"
+#include "net/feedfetch.h"
 #include "window/editing/entryeditor.h"
 #include "window/pages/contentspage.h"
 #include "window/pages/publishpage.h"
@@ -18,6 +20,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 namespace Feedsmith {
 
@@ -125,7 +128,17 @@ void FileCommands::openProject()
         setChanged(m_context.document.changed); // the title follows the forgotten name
         return;
     }
+    openProjectFile(chosen);
+}
 
+void FileCommands::openProjectFile(const QString &chosen)
+{
+    const QString file = projectFileToRead(chosen);
+    if (QString reason = notRegularFileReason(file);
+        !reason.isEmpty() || !(reason = notAProjectReason(file)).isEmpty()) {
+        fail(u"The project cannot be opened."_s, QDir::toNativeSeparators(file) + u": "_s + reason);
+        return;
+    }
     startNewDocument();
     const ProjectReadResult result = ReadProjectFile(m_context.document, chosen, m_context.startup.programFolder,
                                                      m_context.startup.language.textTable, SystemLocale::locale());
@@ -166,6 +179,79 @@ bool FileCommands::restoreRecovery(const QString &copyFile, const QString &proje
     m_contentsPage->entryEditor()->refreshTree();
     m_publishPage->refreshFileDate();
     setChanged(true);
+    return true;
+}
+
+void FileCommands::importFeed()
+{
+    if (!maySave())
+        return;
+    const QString previousFilter = m_fileDialog.filter();
+    m_fileDialog.setFilter(u"*.xml *.rss *.atom | *.xml *.rss *.atom | * | *"_s);
+    const QString chosen = m_fileDialog.showOpen(m_context.window);
+    m_fileDialog.setFilter(previousFilter);
+    m_fileDialog.setFileName(m_context.document.projectPath);
+    if (!chosen.isEmpty())
+        importFeedFrom(chosen);
+}
+
+void FileCommands::importFeedFromAddress()
+{
+    if (!maySave())
+        return;
+    const QString prompt = m_context.text(u"importprompt"_s);
+    const QString address =
+            m_context.messageBoxes
+                    .askText(m_context.window, productName(),
+                             prompt.isEmpty() ? u"Address of the feed (http:// or https://):"_s : prompt)
+                    .trimmed();
+    if (!address.isEmpty())
+        importFeedFrom(address);
+}
+
+bool FileCommands::importFeedFrom(const QString &source)
+{
+    QByteArray bytes;
+    QString error;
+    ImportedFeed feed;
+    bool read = false;
+    if (isFeedAddress(source)) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        read = FetchFeed(source, MaxFeedBytes, &bytes, &error);
+        QGuiApplication::restoreOverrideCursor();
+    } else {
+        read = ReadFeedFile(source, &bytes, &error);
+    }
+    if (!read || !ParseFeed(bytes, Clock::now(), &feed, &error)) {
+        const QString heading = m_context.text(u"importfailed"_s);
+        fail(heading.isEmpty() ? u"The feed cannot be imported."_s : heading,
+             (isFeedAddress(source) ? source : QDir::toNativeSeparators(source)) + u": "_s + error);
+        return false;
+    }
+    bytes.clear();
+    startNewDocument();
+    LoadImportedFeed(m_context.document, feed, m_context.startup.language.textTable,
+                     BuildStyleBlock(m_context.startup.programFolder));
+    showDocumentFields();
+    m_contentsPage->entryEditor()->refreshTree();
+    m_publishPage->refreshFileDate();
+    // Nothing of it is saved yet: a new document, typed in.
+    setChanged(true);
+    QStringList notes;
+    for (const QString &note : std::as_const(feed.notes))
+        notes.append(printable(note));
+    if (feed.itemsLeftOut > 0) {
+        notes.append(u"The feed holds more items than a project can have; the newest %1 were imported, %2 left out."_s
+                             .arg(EntryCollection::MaxEntries)
+                             .arg(feed.itemsLeftOut));
+    }
+    if (!notes.isEmpty()) {
+        const QString heading = m_context.text(u"importnotes"_s);
+        m_context.messageBoxes.information(
+                m_context.window, productName(),
+                (heading.isEmpty() ? u"Some values of the feed were changed on import:"_s : heading) + u"\n"_s
+                        + notes.join(u'\n'));
+    }
     return true;
 }
 

@@ -27,6 +27,15 @@ public:
     // New and Open ask first, through maySave, when the document has changes.
     void newDocument();
     void openProject();
+    // Opens a project named on the command line, without a dialog.
+    void openProjectFile(const QString &path);
+    // File > Import feed...: a feed file chosen in the open dialog, or typed at the address
+    // prompt (an http or https address is downloaded), read into a new, unsaved document.
+    void importFeed();
+    void importFeedFromAddress();
+    // Reads a feed from a file or an http(s) address into a new document; false (and a message)
+    // when it cannot be read, and the open document then stays as it is.
+    bool importFeedFrom(const QString &source);
     // False when the project was not written (no name chosen, or writing failed).
     bool saveProject();
     void saveProjectAs();

@@ -98,7 +98,7 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     }
 
     m_pages->setCurrentWidget(m_settingsPage);
-    m_fileDialog.setStartFolder(programFile(m_startup.programFolder, u"feeds"_s));
+    m_fileDialog.setStartFolder(dialogStartFolder(m_startup.programFolder));
     m_settingsPage->alignLabels();
     m_publishPage->alignLabels();
 
@@ -141,6 +141,10 @@ void MainWindow::buildMenus()
     QAction *saveas = m_captions.menuItem(u"saveas"_s, u"saveas"_s, this);
     QAction *empty = m_captions.menuItem(u"empty"_s, u"-"_s, this);
     empty->setSeparator(true);
+    QAction *importFeed = m_captions.menuItem(u"importfeed"_s, u"importfeed"_s, this);
+    QAction *importAddress = m_captions.menuItem(u"importaddress"_s, u"importaddress"_s, this);
+    QAction *empty3 = m_captions.menuItem(u"empty3"_s, u"-"_s, this);
+    empty3->setSeparator(true);
     QAction *genrss = m_captions.menuItem(u"genrss"_s, u"genrss"_s, this);
     QAction *empty2 = m_captions.menuItem(u"empty2"_s, u"-"_s, this);
     empty2->setSeparator(true);
@@ -154,7 +158,7 @@ void MainWindow::buildMenus()
     if (exit->shortcut().isEmpty()) // platforms without a Quit binding still quit with Ctrl+Q
         exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exit->setMenuRole(QAction::QuitRole);
-    fileMenu->addActions({newItem, open, save, saveas, empty, genrss, empty2, exit});
+    fileMenu->addActions({newItem, open, save, saveas, empty, importFeed, importAddress, empty3, genrss, empty2, exit});
 
     auto *helpMenu = new QMenu(this);
     helpMenu->setObjectName(u"helpMenu"_s);
@@ -173,6 +177,8 @@ void MainWindow::buildMenus()
     connect(open, &QAction::triggered, this, [this] { m_fileCommands->openProject(); });
     connect(save, &QAction::triggered, this, [this] { m_fileCommands->saveProject(); });
     connect(saveas, &QAction::triggered, this, [this] { m_fileCommands->saveProjectAs(); });
+    connect(importFeed, &QAction::triggered, this, [this] { m_fileCommands->importFeed(); });
+    connect(importAddress, &QAction::triggered, this, [this] { m_fileCommands->importFeedFromAddress(); });
     connect(genrss, &QAction::triggered, this, [this] { m_fileCommands->generateRss(); });
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);

@@ -1,0 +1,47 @@
+// Reading a feed written by another program (RSS 2.0, RSS 0.9x and RDF, Atom 1.0) into a document.
+#pragma once
+
+#include "core/document/feeddocument.h"
+#include "core/locale/keyedtexts.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+namespace Feedsmith {
+
+// No feed larger than this is read or downloaded: a hostile one must not exhaust memory.
+inline constexpr qint64 MaxFeedBytes = qint64(64) * 1024 * 1024;
+
+// What a feed holds, in the document's terms.
+struct ImportedFeed
+{
+    QString format; // "RSS 2.0", "RSS 0.91", "RSS 1.0", "Atom 1.0", ...
+    // The feed's channel values; ttl is 1440 (a new document's) when the feed has none, number
+    // is chosen so that every imported item is published again.
+    ChannelSettings channel;
+    // In feed order, the newest first; content is the body as HTML on one line.
+    QList<RSSentry> items;
+    int itemsLeftOut = 0; // items beyond the 32767 a document can hold
+    QStringList notes; // values that were cut or dropped, one sentence each
+};
+
+// Reads a feed. `now` dates the items that carry no date. False, with *error saying why, for
+// anything that is no well-formed RSS or Atom feed, for more than MaxFeedBytes, and for a
+// document type with declarations of its own (entities are never expanded, and no external
+// DTD or entity is ever read; a bare DOCTYPE line as RSS 0.91 files carry is ignored).
+bool ParseFeed(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed, QString *error);
+
+// Reads the bytes of a feed file: only a regular file of at most MaxFeedBytes.
+bool ReadFeedFile(const QString &path, QByteArray *bytes, QString *error);
+
+// Makes the document new and fills it with the feed, as opening a project would: the channel
+// fields, one entry per item (the first item becomes the newest entry, keyN), the tree with its
+// root. Bodies get the style block in front, as bodies read from a project do. The document is
+// marked changed and has no project path. The items are moved into the document (a large feed
+// is not held twice); the rest of the feed stays.
+void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTexts &textTable,
+                      const QString &styleBlock);
+
+} // namespace Feedsmith

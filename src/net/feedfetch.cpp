@@ -1,0 +1,95 @@
+// The feed download, on libcurl's easy interface.
+#include "net/feedfetch.h"
+
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Download
+{
+    QByteArray bytes;
+    qint64 maxBytes = 0;
+    bool tooLarge = false;
+
+    static size_t onReceived(char *data, size_t size, size_t count, void *self)
+    {
+        auto *d = static_cast<Download *>(self);
+        const size_t n = size * count;
+        if (d->bytes.size() + qint64(n) > d->maxBytes) {
+            d->tooLarge = true;
+            return 0; // ends the transfer
+        }
+        d->bytes.append(data, qsizetype(n));
+        return n;
+    }
+};
+
+} // namespace
+
+bool isFeedAddress(const QString &text)
+{
+    return text.startsWith("http://"_L1, Qt::CaseInsensitive) || text.startsWith("https://"_L1, Qt::CaseInsensitive);
+}
+
+bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error)
+{
+    bytes->clear();
+    const QUrl url(address, QUrl::StrictMode);
+    if (!isFeedAddress(address) || !url.isValid() || url.host().isEmpty()) {
+        *error = u"is no http or https address"_s;
+        return false;
+    }
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl) {
+        *error = u"the Internet library could not be started"_s;
+        return false;
+    }
+    Download download;
+    download.maxBytes = maxBytes;
+    char message[CURL_ERROR_SIZE] = {};
+    CURL *c = curl.get();
+    const QByteArray encoded = url.toEncoded();
+    curl_easy_setopt(c, CURLOPT_URL, encoded.constData());
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxBytes));
+    curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, ""); // whatever curl can decode; the cap counts decoded bytes
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, 120L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(c, CURLOPT_USERAGENT, "Feedsmith");
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Download::onReceived);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &download);
+    const CURLcode code = curl_easy_perform(c);
+    long status = 0;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+    if (download.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+        *error = u"is larger than "_s + QString::number(maxBytes / (1024 * 1024)) + u" MB"_s;
+        return false;
+    }
+    if (code != CURLE_OK) {
+        *error = QString::fromUtf8(message[0] ? message : curl_easy_strerror(code));
+        return false;
+    }
+    if (status != 200) {
+        *error = u"the server answered "_s + QString::number(status);
+        return false;
+    }
+    *bytes = std::move(download.bytes);
+    return true;
+}
+
+} // namespace Feedsmith

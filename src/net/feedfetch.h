@@ -1,0 +1,18 @@
+// Downloading a feed to import over http or https.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace Feedsmith {
+
+// Whether the text is an address the program downloads from: an http or https URL.
+bool isFeedAddress(const QString &text);
+
+// Downloads the feed at an http(s) address with libcurl: redirects are followed (at most five,
+// to http and https only), certificates are verified with the system's store, and the download
+// gives up past maxBytes, after 30 s without a connection or 120 s in all. False, with *error
+// saying why, for any failure and for a reply other than 200.
+bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error);
+
+} // namespace Feedsmith

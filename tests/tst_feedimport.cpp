@@ -1,0 +1,275 @@
+// Tests of the feed importer: feeds written by other programs, hostile and odd input, limits,
+// and our own RSS read back.
+#include "core/import/feedimport.h"
+#include "core/output/rsswriter.h"
+#include "core/project/projectreader.h"
+#include "core/text/textfiles.h"
+
+#include "testsupport.h"
+
+#include <QtTest>
+
+using namespace Feedsmith;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 12, 8), QTime(5, 0), QTimeZone::utc());
+
+QDateTime utc(const QString &iso)
+{
+    return iso.isEmpty() ? Now : QDateTime::fromString(iso, Qt::ISODate);
+}
+
+} // namespace
+
+class TestFeedImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void feedsOfOtherPrograms_data();
+    void feedsOfOtherPrograms();
+    void oddAndHostileFeeds_data();
+    void oddAndHostileFeeds();
+    void limits();
+    void ourRssReadsBackTheSame_data();
+    void ourRssReadsBackTheSame();
+};
+
+void TestFeedImport::feedsOfOtherPrograms_data()
+{
+    QTest::addColumn<QString>("file");
+    // Title, link, description, language, ttl, category, managing editor, web master, image url
+    // and title, joined by "|".
+    QTest::addColumn<QString>("channel");
+    QTest::addColumn<QString>("firstItem"); // title|link|body
+    QTest::addColumn<QString>("firstDate"); // UTC; empty: the feed has none, so now
+    QTest::addColumn<QString>("lastBody");
+
+    const QString garden = u"Garden Log|https://example.com/garden/|Notes from the garden|"_s;
+    const QString gardenImage = u"|https://example.com/garden/image.png|Garden Log"_s;
+    const QString tomatoes = u"Tomatoes & peppers|https://example.com/garden/tomatoes|"
+                             "<p>Tomatoes: 12 kg.</p><p>Peppers: 3 kg &amp; more.</p>"_s;
+    const QString perl = u"Perl Weekly Röstbrot|http://news.example.net/|Bread & butter <news>|en|1440|"_s;
+    const QString perlImage = u"|http://news.example.net/img.gif|Perl Weekly"_s;
+    const QString sourdough = u"Sourdough <basics>|http://news.example.net/sourdough|<p>Flour, water &amp; salt.</p>"_s;
+    const QString rye = u"Plain text: 5 < 7 & \"quoted\""_s;
+    QTest::newRow("npm rss: CDATA everywhere, content:encoded with a split CDATA")
+            << u"npm-rss.xml"_s
+            << u"Café Notes|https://example.org/cafe/|News from the <b>café</b> & bar|de|60|Food|"
+               "editor@example.org (Anna)|web@example.org (Ben)|https://example.org/cafe/logo.png|Café Notes"_s
+            << u"Opening hours|https://example.org/cafe/hours?a=1&b=2|<p>We open at <em>eight</em> &amp; close at ten.</p>"_s
+            << u"2026-12-01T08:30:00Z"_s << u"<p>The <strong>whole</strong> story, with a ]]> inside.</p>"_s;
+    QTest::newRow("npm feed, RSS 2.0: content:encoded wins over the description")
+            << u"npm-feed-rss2.xml"_s << garden + u"en-us|1440|Gardening||"_s + gardenImage << tomatoes
+            << u"2026-12-06T18:20:00Z"_s << u"First frost of the year"_s;
+    QTest::newRow("npm feed, Atom 1.0: html titles and content, author as managing editor")
+            << u"npm-feed-atom.xml"_s << garden + u"|1440|Gardening|gus@example.com (Gus Gardener)|"_s + gardenImage
+            << tomatoes << u"2026-12-06T18:20:00Z"_s << u"First frost of the year"_s;
+    QTest::newRow("Perl XML::RSS 0.91: DOCTYPE line, escaped HTML, no item dates")
+            << u"perl-xml-rss-0.91.xml"_s << perl + u"|ed@example.net|ed@example.net"_s + perlImage << sourdough
+            << QString() << rye;
+    QTest::newRow("Perl XML::RSS 1.0: RDF, image and items beside the channel, Dublin Core")
+            << u"perl-xml-rss-1.0.xml"_s << perl + u"Baking||"_s + perlImage << sourdough << u"2026-12-07T11:30:00Z"_s
+            << rye;
+}
+
+void TestFeedImport::feedsOfOtherPrograms()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, channel);
+    QFETCH(QString, firstItem);
+    QFETCH(QString, firstDate);
+    QFETCH(QString, lastBody);
+
+    QByteArray bytes;
+    QString error;
+    QVERIFY2(ReadFeedFile(QStringLiteral(FEEDSMITH_TEST_DATA) + u"/feeds/"_s + file, &bytes, &error),
+             qPrintable(error));
+    ImportedFeed feed;
+    QVERIFY2(ParseFeed(bytes, Now, &feed, &error), qPrintable(error));
+    const ChannelSettings &c = feed.channel;
+    QCOMPARE((QStringList{c.title, c.link, c.description, c.language, c.ttl, c.category, c.managingeditor, c.webmaster,
+                          c.imageurl, c.imagetitle}
+                      .join(u'|')),
+             channel);
+    QCOMPARE(feed.items.size(), 2);
+    QCOMPARE((QStringList{feed.items[0].title, feed.items[0].link, feed.items[0].content}.join(u'|')), firstItem);
+    QCOMPARE(feed.items[0].createdate.toUTC(), utc(firstDate));
+    QCOMPARE(feed.items[1].content, lastBody);
+    QVERIFY(feed.notes.isEmpty());
+}
+
+void TestFeedImport::oddAndHostileFeeds_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("what"); // the value looked at, or "error"
+    QTest::addColumn<QString>("expected"); // the value, or a part of the error
+
+    const QByteArray atom = R"(<feed xmlns="http://www.w3.org/2005/Atom"><entry>%1</entry></feed>)";
+    const QByteArray rss = "<rss version=\"2.0\"><channel>%1</channel></rss>";
+    auto in = [](const QByteArray &frame, const char *inner) { return QByteArray(frame).replace("%1", inner); };
+    const QByteArray xhtmlDiv = R"(<div xmlns="http://www.w3.org/1999/xhtml">)";
+
+    QTest::newRow("Atom xhtml content is unwrapped from its div")
+            << in(atom, "<content type=\"xhtml\">" + xhtmlDiv + "<p>Hi<br/>there</p></div></content>") << u"body"_s
+            << u"<p>Hi<br>there</p>"_s;
+    QTest::newRow("Atom xhtml title is plain text")
+            << in(atom, "<title type=\"xhtml\">" + xhtmlDiv + "A <b>bold</b> move</div></title>") << u"title"_s
+            << u"A bold move"_s;
+    QTest::newRow("Atom content of media type text/html")
+            << in(atom, "<content type=\"text/html\">&lt;b&gt;x&lt;/b&gt;</content>") << u"body"_s << u"<b>x</b>"_s;
+    QTest::newRow("Atom text content is escaped, its lines kept")
+            << in(atom, "<content>a &lt; b\nc</content>") << u"body"_s << u"a &lt; b<br>c"_s;
+    QTest::newRow("Atom summary stands in for content elsewhere")
+            << in(atom, "<content src=\"http://x/a\"/><summary type=\"html\">&lt;i&gt;s&lt;/i&gt;</summary>")
+            << u"body"_s << u"<i>s</i>"_s;
+    QTest::newRow("HTML line breaks become blanks")
+            << in(rss, "<item><description>&lt;p&gt;one\r\ntwo&lt;/p&gt;</description></item>") << u"body"_s
+            << u"<p>one two</p>"_s;
+    QTest::newRow("line breaks in pre stay lines")
+            << in(rss, "<item><description><![CDATA[<pre>a\nb</pre>\nc]]></description></item>") << u"body"_s
+            << u"<pre>a<br>b</pre> c"_s;
+    QTest::newRow("XHTML elements inside an RSS description")
+            << in(rss, "<item><description>x <b xmlns=\"http://www.w3.org/1999/xhtml\">&amp;</b></description></item>")
+            << u"body"_s << u"x <b>&amp;</b>"_s;
+    QTest::newRow("permanent guid stands in for a missing link")
+            << in(rss, "<item><guid>https://e.org/1</guid></item>") << u"link"_s << u"https://e.org/1"_s;
+    QTest::newRow("extension elements named like RSS ones are ignored")
+            << in(rss, "<item xmlns:m=\"urn:m\"><m:title>no</m:title><title>yes</title></item>") << u"title"_s
+            << u"yes"_s;
+    QTest::newRow("HTML entities of RSS 0.91's DTD")
+            << QByteArray("<!DOCTYPE rss PUBLIC \"-//Netscape Communications//DTD RSS 0.91//EN\" "
+                          "\"http://my.netscape.com/publish/formats/rss-0.91.dtd\">"
+                          "<rss version=\"0.91\"><channel><item><title>caf&eacute;&nbsp;&bogus;</title></item>"
+                          "</channel></rss>")
+            << u"title"_s << u"café\u00a0&bogus;"_s;
+    QTest::newRow("Windows-1252 feed") << QByteArray("<?xml version=\"1.0\" encoding=\"windows-1252\"?>")
+                    + in(rss, "<item><title>\x80 5</title></item>")
+                                       << u"title"_s << u"\u20ac 5"_s;
+    QTest::newRow("region in the language code is kept")
+            << in(rss, "<language>de-AT</language>") << u"language"_s << u"de-AT"_s;
+    QTest::newRow("language that is no code is left out")
+            << in(rss, "<language>English (US)</language>") << u"language"_s << QString();
+    QTest::newRow("time to live that is no number") << in(rss, "<ttl>soon</ttl>") << u"ttl"_s << u"1440"_s;
+    QTest::newRow("RFC 822 date with a North American zone")
+            << in(rss, "<item><pubDate>Mon, 07 Dec 2026 07:00:00 EST</pubDate></item>") << u"date"_s
+            << u"2026-12-07T12:00:00Z"_s;
+    QTest::newRow("RFC 822 date with a two-digit year and no seconds")
+            << in(rss, "<item><pubDate>7 Dec 26 07:00 +0100</pubDate></item>") << u"date"_s
+            << u"2026-12-07T06:00:00Z"_s;
+    QTest::newRow("date that cannot be read is now")
+            << in(rss, "<item><pubDate>yesterday</pubDate></item>") << u"date"_s << u"2026-12-08T05:00:00Z"_s;
+    QTest::newRow("Atom published wins over updated")
+            << in(atom, "<updated>2026-12-02T00:00:00Z</updated><published>2026-12-01T10:00:00.5+01:00</published>")
+            << u"date"_s << u"2026-12-01T09:00:00Z"_s;
+
+    // Refused: nothing is imported.
+    QTest::newRow("entity declarations (a billion laughs)")
+            << QByteArray("<!DOCTYPE rss [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;\">]>"
+                          "<rss><channel><title>&b;</title></channel></rss>")
+            << u"error"_s << u"document type of its own"_s;
+    QTest::newRow("external entity") << QByteArray(
+            "<!DOCTYPE rss [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><rss><channel><title>&e;</title>"
+            "</channel></rss>") << u"error"_s
+                                     << u"document type of its own"_s;
+    QTest::newRow("HTML page") << QByteArray("<html><body>x</body></html>") << u"error"_s
+                               << u"not an RSS or Atom feed (its root element is <html>)"_s;
+    QTest::newRow("unclosed element") << in(rss, "<item><title>x</item>") << u"error"_s << u"no well-formed feed"_s;
+    QTest::newRow("empty file") << QByteArray() << u"error"_s << u"no well-formed feed"_s;
+}
+
+void TestFeedImport::oddAndHostileFeeds()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, what);
+    QFETCH(QString, expected);
+
+    ImportedFeed feed;
+    QString error;
+    const bool ok = ParseFeed(xml, Now, &feed, &error);
+    if (what == "error"_L1) {
+        QVERIFY(!ok);
+        QVERIFY2(error.contains(expected), qPrintable(error));
+        return;
+    }
+    QVERIFY2(ok, qPrintable(error));
+    const RSSentry item = feed.items.value(0);
+    const QMap<QString, QString> values = {{u"title"_s, item.title},
+                                           {u"link"_s, item.link},
+                                           {u"body"_s, item.content},
+                                           {u"date"_s, item.createdate.toUTC().toString(Qt::ISODate)},
+                                           {u"language"_s, feed.channel.language},
+                                           {u"ttl"_s, feed.channel.ttl}};
+    QCOMPARE(values.value(what), expected);
+}
+
+void TestFeedImport::limits()
+{
+    // More items than a document can hold: the newest 32767, the rest counted.
+    QByteArray many = "<rss><channel>";
+    for (int i = 0; i < EntryCollection::MaxEntries + 2; ++i)
+        many += "<item/>";
+    many += "</channel></rss>";
+    ImportedFeed feed;
+    QString error;
+    QVERIFY(ParseFeed(many, Now, &feed, &error));
+    QCOMPARE(feed.items.size(), EntryCollection::MaxEntries);
+    QCOMPARE(feed.itemsLeftOut, 2);
+    QCOMPARE(feed.channel.number, u"32767"_s);
+
+    // A file past the size limit is refused before it is read; so is anything but a regular file.
+    QTemporaryDir dir;
+    QFile big(dir.filePath(u"big.xml"_s));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(MaxFeedBytes + 1));
+    big.close();
+    QByteArray bytes;
+    QVERIFY(!ReadFeedFile(big.fileName(), &bytes, &error));
+    QVERIFY2(error.contains(u"larger than 64 MB"_s), qPrintable(error));
+    QVERIFY(bytes.isEmpty());
+    QVERIFY(!ReadFeedFile(u"/dev/zero"_s, &bytes, &error));
+    QVERIFY(!ReadFeedFile(dir.path(), &bytes, &error));
+
+    // A value longer than any box takes is cut, and said so.
+    const QByteArray longTitle =
+            "<rss><channel><title>" + QByteArray(NoTypingLimit + 5, 'x') + "</title></channel></rss>";
+    QVERIFY(ParseFeed(longTitle, Now, &feed, &error));
+    QCOMPARE(feed.channel.title.size(), NoTypingLimit);
+    QCOMPARE(feed.notes.size(), 1);
+}
+
+void TestFeedImport::ourRssReadsBackTheSame_data()
+{
+    QTest::addColumn<QString>("project");
+    QTest::newRow("the example project") << FeedsmithTest::binDir() + u"/feeds/example.rsx"_s;
+    QTest::newRow("projects of earlier versions") << QStringLiteral(FEEDSMITH_TEST_DATA) + u"/earlier-german.rsx"_s;
+}
+
+void TestFeedImport::ourRssReadsBackTheSame()
+{
+    QFETCH(QString, project);
+    const QString folder = FeedsmithTest::binDir();
+    const QString styleBlock = BuildStyleBlock(folder);
+    FeedDocument original;
+    QVERIFY(ReadProjectFile(original, project, folder, KeyedTexts(), QLocale(QLocale::German)).fileOpened);
+    // Values that need escaping, letters to transliterate and a character beyond the code page.
+    original.channel.title += u" Café & <Bar> →"_s;
+    original.entries.at(1).title = u"Fish & <chips> →"_s;
+    original.entries.at(1).link = u"https://example.com/?a=1&b=2"_s;
+    original.entries.at(1).content = styleBlock + u"<p>one</p>\r\n<p>two &amp; → ]]> x</p>"_s;
+    const QByteArray rss = BuildRssFile(original, styleBlock, Now);
+
+    ImportedFeed feed;
+    QString error;
+    QVERIFY2(ParseFeed(rss, Now, &feed, &error), qPrintable(error));
+    FeedDocument imported;
+    LoadImportedFeed(imported, feed, KeyedTexts(), styleBlock);
+    QCOMPARE(imported.entryCount(), std::min(original.entryCount(), 10));
+    const QStringList again = QString::fromUtf8(BuildRssFile(imported, styleBlock, Now)).split(u'\n');
+    QCOMPARE(again.join(u"\n"_s), QString::fromUtf8(rss));
+}
+
+QTEST_GUILESS_MAIN(TestFeedImport)
+
+#include "tst_feedimport.moc"
