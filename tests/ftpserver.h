@@ -35,32 +35,18 @@ public:
     FtpServer &operator=(const FtpServer &) = delete;
     ~FtpServer() { stop(); }
 
-    // Starts the server and waits until it accepts connections.
-    bool start()
+    // Starts the server and waits until it accepts connections: plain FTP, "ftps://" (explicit
+    // TLS, a throw-away certificate) or "sftp://" (sshd and a throw-away user; only as root).
+    bool start(const QString &scheme = {})
     {
-        return m_root.isValid()
-                && startScript(
-                        QStringLiteral("ftpserver.py"),
-                        {m_root.path(), QString::fromLatin1(WriterPassword), QString::fromLatin1(ReaderPassword)});
-    }
-
-    // The same with explicit TLS and a throw-away certificate.
-    bool startTls()
-    {
-        m_scheme = QStringLiteral("ftps://");
+        m_scheme = scheme;
+        const QString writer = QString::fromLatin1(WriterPassword);
+        if (scheme == QLatin1String("sftp://"))
+            return m_root.isValid() && startScript(QStringLiteral("sshserver.py"), {m_root.path(), writer});
+        QStringList arguments{m_root.path(), writer, QString::fromLatin1(ReaderPassword)};
         return m_root.isValid()
                 && startScript(QStringLiteral("ftpserver.py"),
-                               {m_root.path(), QString::fromLatin1(WriterPassword), QString::fromLatin1(ReaderPassword),
-                                QStringLiteral("tls")});
-    }
-    // sshd serving SFTP to a throw-away user (userName()) with the writer's password. Only
-    // root can give sshd a user with a password: false with canStartSftp() false otherwise.
-    static bool canStartSftp() { return ::geteuid() == 0; }
-    bool startSftp()
-    {
-        m_scheme = QStringLiteral("sftp://");
-        return canStartSftp() && m_root.isValid()
-                && startScript(QStringLiteral("sshserver.py"), {m_root.path(), QString::fromLatin1(WriterPassword)});
+                               scheme.isEmpty() ? arguments : arguments << QStringLiteral("tls"));
     }
 
     // Starts hostileftp.py in one of its modes instead: a server that drips, floods or sends
@@ -120,7 +106,7 @@ public:
     QString userName() const { return m_user.isEmpty() ? QString::fromLatin1(Writer) : m_user; }
     QString root() const { return m_root.path(); }
     QString path(const QString &relative) const { return QDir(m_root.path()).filePath(relative); }
-    // Writable for everyone: the SFTP user is not the owner.
+    // Writable for everyone, the SFTP user too.
     bool makeDirectory(const QString &relative) const
     {
         return QDir(m_root.path()).mkpath(relative)

@@ -6,12 +6,12 @@ Usage: ftpserver.py ROOT WRITER_PASSWORD READER_PASSWORD [tls]
 Two accounts share ROOT as their home: "writer" may do everything, "reader" may only list and
 read. The server binds a free port itself and prints "PORT <number>" on standard output once it
 accepts connections; it runs until it is killed or its standard input is closed. With "tls"
-it demands explicit TLS with a throw-away self-signed certificate for "localhost", and first
-prints "FINGERPRINT <SHA-256 as openssl prints it>".
+it demands explicit TLS with a throw-away certificate, whose "FINGERPRINT" it prints first.
 """
 
 import logging
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -19,15 +19,12 @@ import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
+from pyftpdlib.servers import FTPServer
 
 
 class EagerTlsDtpHandler(TLS_DTPHandler):
-    """libcurl starts a data connection's handshake before it sends LIST or STOR; pyftpdlib would
-    take the early bytes for a hang-up."""
-
-    def readable(self):
+    def readable(self):  # libcurl's handshake comes before LIST: no hang-up
         return self._ssl_accepting or super().readable()
-from pyftpdlib.servers import FTPServer
 
 
 def main():
@@ -40,16 +37,16 @@ def main():
     handler = FTPHandler
     if sys.argv[4:5] == ["tls"]:
         keys = tempfile.mkdtemp()
-        cert, key = os.path.join(keys, "cert.pem"), os.path.join(keys, "key.pem")
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                        "-nodes", "-keyout", key, "-out", cert, "-days", "2", "-subj", "/CN=localhost", "-batch"],
-                       check=True, capture_output=True)
-        out = subprocess.run(["openssl", "x509", "-in", cert, "-noout", "-fingerprint", "-sha256"],
-                             check=True, capture_output=True, text=True).stdout
-        print("FINGERPRINT " + out.strip().split("=", 1)[1], flush=True)
+        key, cert = keys + "/key.pem", keys + "/cert.pem"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                        "-keyout", key, "-out", cert, "-subj", "/CN=localhost"], check=True, capture_output=True)
+        print("FINGERPRINT " + subprocess.run(["openssl", "x509", "-in", cert, "-noout", "-fingerprint", "-sha256"],
+                                              capture_output=True, text=True).stdout.strip().split("=")[1])
         handler = TLS_FTPHandler
         handler.dtp_handler = EagerTlsDtpHandler
         handler.certfile, handler.keyfile = cert, key
+        handler.ssl_context = handler.get_ssl_context()  # the files are read and can go
+        shutil.rmtree(keys)
         handler.tls_control_required = handler.tls_data_required = True
     handler.authorizer = authorizer
     handler.passive_ports = None

@@ -43,6 +43,7 @@ private slots:
     void uploadButtonConnectsThenUploads();
     void uploadButtonReports_data();
     void uploadButtonReports();
+    void unknownCertificateIsAskedAboutThenUsed();
     void windowStaysPaintedWithABusyCursor();
 
 private:
@@ -53,7 +54,7 @@ private:
         program.box(u"txtftpfile"_s)->setText(program.path(u"feeds/news.xml"_s));
         program.box(u"txtftpurl"_s)->setText(server.address());
         program.box(u"txtftpdir"_s)->setText(directory);
-        program.box(u"txtftpusername"_s)->setText(QString::fromLatin1(FtpServer::Writer));
+        program.box(u"txtftpusername"_s)->setText(server.userName());
         program.box(u"txtftppassword"_s)->setText(QString::fromLatin1(FtpServer::WriterPassword));
     }
     static void clickUpload(Program &program)
@@ -162,6 +163,26 @@ void TestWindowFtp::uploadButtonReports()
     }
     QCOMPARE(program.window->publishPage()->ftp().publisher().FtpSessionHandle() != 0, stateKept);
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+}
+
+void TestWindowFtp::unknownCertificateIsAskedAboutThenUsed()
+{
+    QTemporaryDir home; // where the trusted certificate is remembered
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    FtpServer server;
+    QVERIFY(server.start(u"ftps://"_s) && server.putFile(u"index.html"_s, "x"));
+    Program program;
+    QVERIFY(program.start());
+    QVERIFY(writeBytes(program.path(u"feeds/news.xml"_s), "<rss/>"));
+    fillFtpPage(program, server);
+    program.messages.answer(true);
+
+    clickUpload(program);
+    QCOMPARE(program.messages.shown.at(0).kind, Kind::Question);
+    QCOMPARE(program.messages.shown.at(0).text,
+             program.window->text(u"trustcertificate"_s).arg(server.address(), server.fingerprint()));
+    QCOMPARE(readBytes(server.path(u"news.xml"_s)), "<rss/>");
+    QVERIFY(readBytes(CurlInternet::trustedCertificatesPath()).contains(server.fingerprint().toLatin1()));
 }
 
 void TestWindowFtp::windowStaysPaintedWithABusyCursor()
