@@ -662,7 +662,6 @@ void TestFtpPublisher::silentServerEndsInATimeout_data()
 {
     QTest::addColumn<QString>("scheme");
     QTest::newRow("FTP") << QString();
-    QTest::newRow("FTPS") << u"ftps://"_s;
     QTest::newRow("SFTP") << u"sftp://"_s;
 }
 

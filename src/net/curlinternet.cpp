@@ -562,9 +562,9 @@ bool CurlInternet::trustServer(const QString &server, const QString &fingerprint
         if (type.isEmpty())
             return fail(InternetError::InvalidParameter);
         const QString path = knownHostsPath();
-        QDir().mkpath(QFileInfo(path).path());
-        QFile::setPermissions(QFileInfo(path).path(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        // A ~/.ssh made here is private, as ssh makes it; one that is there stays as it is.
+        if (const QString folder = QFileInfo(path).path(); !QFileInfo::exists(folder) && QDir().mkpath(folder))
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QFile file(path);
         if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
             return fail(InternetError::AccessDenied);
