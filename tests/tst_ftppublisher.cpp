@@ -217,6 +217,8 @@ void TestFtpPublisher::serverField_data()
     QTest::newRow("FTPS on the FTP port")
             << u"ftps://ftp.example.org"_s << true << u"ftp.example.org"_s << 21 << QString();
     QTest::newRow("SFTP on the SSH port") << u"SFTP://[::1]"_s << true << u"::1"_s << 22 << QString();
+    QTest::newRow("international name as ACE")
+            << u"ftps://bücher.example"_s << true << u"xn--bcher-kva.example"_s << 21 << QString();
     QTest::newRow("scheme without a host") << u"sftp://"_s << false << QString() << 0 << u"host name after"_s;
     QTest::newRow("SFTP with a user name") << u"sftp://a@b"_s << false << QString() << 0 << u"holds a user name"_s;
     QTest::newRow("blank inside") << u"ftp example"_s << false << QString() << 0 << u"holds a blank"_s;

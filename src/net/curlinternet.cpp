@@ -624,7 +624,7 @@ bool CurlInternet::parseServer(const QString &server, QString *host, int *port, 
     if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery()
         || url.hasFragment() || url.port() == 0)
         return false;
-    *host = url.host();
+    *host = url.host(QUrl::EncodeUnicode); // as libcurl sends it and known_hosts has it
     *port = url.port(kind == Scheme::Sftp ? 22 : 21);
     return true;
 }
