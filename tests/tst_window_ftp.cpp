@@ -126,6 +126,11 @@ void TestWindowFtp::uploadButtonReports_data()
                            u"rcd Err: 12003 (the server refused)"_s + closing,
                            u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
             << false << u"escapes"_s << u"%a"_s;
+    // No falling back to plain FTP (and a password in the clear) when a server has no TLS.
+    QTest::newRow("FTPS asked of a server without TLS")
+            << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Plain)}
+            << QStringList{u"InternetConnect Err: 12157 (no encrypted connection could be set up)"_s} << false
+            << QString() << u"ftps://%a"_s;
     // An unknown certificate is asked about (the answer is No) before anything is sent.
     QTest::newRow("FTPS server with a self-signed certificate, not trusted")
             << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Question), int(Kind::Plain)}
