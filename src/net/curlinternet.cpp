@@ -75,7 +75,7 @@ QByteArray hostKeyType(const QByteArray &key)
         return {};
     const quint32 length = quint32(uchar(key[0])) << 24 | quint32(uchar(key[1])) << 16 | quint32(uchar(key[2])) << 8
             | quint32(uchar(key[3]));
-    const QByteArray type = key.mid(4, qsizetype(std::min<quint32>(length, 64)));
+    QByteArray type = key.mid(4, qsizetype(std::min<quint32>(length, 64)));
     if (length > 64 || type.size() != qsizetype(length))
         return {};
     for (const char c : type) {
