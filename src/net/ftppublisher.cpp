@@ -120,7 +120,11 @@ InternetHandle FtpPublisher::connect(const FtpSettings &settings)
         return 0;
     }
     if (!m_internet.trustServer(server, fingerprint)) {
-        ErrorOut(m_internet.lastError(), u"InternetConnect"_s);
+        m_messages.show(FtpMessages::Icon::Critical,
+                        (ssh ? u"~/.ssh/known_hosts"_s : u"~/.config/feedsmith/trusted-certificates"_s)
+                                + u" cannot be written: the server is not remembered and nothing was sent."_s);
+        m_failureReported = true;
+        closeHandles();
         return 0;
     }
     // The server may show another key this time: then it is asked about again, next click.
