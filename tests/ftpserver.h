@@ -1,4 +1,5 @@
-// A real FTP server for the tests (pyftpdlib on 127.0.0.1), and a listener that never answers.
+// Real FTP, FTPS and SFTP servers for the tests (pyftpdlib and sshd on 127.0.0.1), and a
+// listener that never answers.
 #pragma once
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace FeedsmithTest {
@@ -33,13 +35,18 @@ public:
     FtpServer &operator=(const FtpServer &) = delete;
     ~FtpServer() { stop(); }
 
-    // Starts the server and waits until it accepts connections.
-    bool start()
+    // Starts the server and waits until it accepts connections: plain FTP, "ftps://" (explicit
+    // TLS, a throw-away certificate) or "sftp://" (sshd and a throw-away user; only as root).
+    bool start(const QString &scheme = {})
     {
+        m_scheme = scheme;
+        const QString writer = QString::fromLatin1(WriterPassword);
+        if (scheme == QLatin1String("sftp://"))
+            return m_root.isValid() && startScript(QStringLiteral("sshserver.py"), {m_root.path(), writer});
+        QStringList arguments{m_root.path(), writer, QString::fromLatin1(ReaderPassword)};
         return m_root.isValid()
-                && startScript(
-                        QStringLiteral("ftpserver.py"),
-                        {m_root.path(), QString::fromLatin1(WriterPassword), QString::fromLatin1(ReaderPassword)});
+                && startScript(QStringLiteral("ftpserver.py"),
+                               scheme.isEmpty() ? arguments : arguments << QStringLiteral("tls"));
     }
 
     // Starts hostileftp.py in one of its modes instead: a server that drips, floods or sends
@@ -49,7 +56,8 @@ public:
     // Starts a script of the tests folder that prints "PORT n" once it listens.
     bool startScript(const QString &name, const QStringList &arguments)
     {
-        const QString script = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(name);
+        // Not beside __FILE__: a compiler cache may make that path relative to the build.
+        const QString script = QDir(QStringLiteral(FEEDSMITH_TEST_DATA "/..")).filePath(name);
         m_process.setProgram(QStringLiteral("/usr/bin/python3"));
         m_process.setArguments(QStringList{script} + arguments);
         m_process.setReadChannel(QProcess::StandardOutput);
@@ -57,37 +65,54 @@ public:
         m_process.start();
         if (!m_process.waitForStarted(10000))
             return false;
-        QByteArray line;
+        QByteArray lines;
         QElapsedTimer timer;
         timer.start();
-        while (!line.contains('\n') && timer.elapsed() < 15000) {
+        while (!(lines.contains("PORT ") && lines.endsWith('\n')) && timer.elapsed() < 30000) {
             if (!m_process.waitForReadyRead(1000) && m_process.state() != QProcess::Running)
                 break;
-            line += m_process.readAllStandardOutput();
+            lines += m_process.readAllStandardOutput();
         }
-        if (!line.startsWith("PORT ")) {
-            qWarning("FTP server did not start: %s %s", line.constData(), log().constData());
-            return false;
+        for (const QByteArray &line : lines.split('\n')) {
+            const QString value = QString::fromUtf8(line.mid(line.indexOf(' ') + 1));
+            if (line.startsWith("PORT "))
+                m_port = value.toInt();
+            else if (line.startsWith("FINGERPRINT "))
+                m_fingerprint = value;
+            else if (line.startsWith("USER "))
+                m_user = value;
         }
-        m_port = line.mid(5).trimmed().toInt();
+        if (m_port <= 0)
+            qWarning("server did not start: %s %s", lines.constData(), log().constData());
         return m_port > 0;
     }
 
-    // Ends the server; established connections die with it.
+    // Ends the server (which cleans up once its standard input closes); established
+    // connections die with it.
     void stop()
     {
         if (m_process.state() == QProcess::NotRunning)
             return;
-        m_process.kill();
+        m_process.closeWriteChannel();
+        if (m_scheme.isEmpty() || !m_process.waitForFinished(10000))
+            m_process.kill();
         m_process.waitForFinished(10000);
     }
 
     int port() const { return m_port; }
-    // The server field's text for this server: "127.0.0.1:port".
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // The server field's text for this server: "127.0.0.1:port", with "ftps://" or "sftp://".
+    QString address() const { return m_scheme + QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // The fingerprint of the certificate or host key, as openssl and ssh-keygen print it.
+    QString fingerprint() const { return m_fingerprint; }
+    QString userName() const { return m_user.isEmpty() ? QString::fromLatin1(Writer) : m_user; }
     QString root() const { return m_root.path(); }
     QString path(const QString &relative) const { return QDir(m_root.path()).filePath(relative); }
-    bool makeDirectory(const QString &relative) const { return QDir(m_root.path()).mkpath(relative); }
+    // Writable for everyone, the SFTP user too.
+    bool makeDirectory(const QString &relative) const
+    {
+        return QDir(m_root.path()).mkpath(relative)
+                && ::chmod(QFile::encodeName(path(relative)).constData(), 0777) == 0;
+    }
     bool putFile(const QString &relative, const QByteArray &bytes) const
     {
         QFile f(path(relative));
@@ -105,6 +130,9 @@ private:
     QTemporaryDir m_logDir;
     QProcess m_process;
     int m_port = 0;
+    QString m_scheme;
+    QString m_fingerprint;
+    QString m_user;
 };
 
 // A TCP port of 127.0.0.1 where connections are accepted by the system but never answered: a

@@ -1,21 +1,30 @@
 #!/usr/bin/python3
 """An FTP server for the tests: pyftpdlib on 127.0.0.1 with a temporary root.
 
-Usage: ftpserver.py ROOT WRITER_PASSWORD READER_PASSWORD
+Usage: ftpserver.py ROOT WRITER_PASSWORD READER_PASSWORD [tls]
 
 Two accounts share ROOT as their home: "writer" may do everything, "reader" may only list and
 read. The server binds a free port itself and prints "PORT <number>" on standard output once it
-accepts connections; it runs until it is killed or its standard input is closed.
+accepts connections; it runs until it is killed or its standard input is closed. With "tls"
+it demands explicit TLS with a throw-away certificate, whose "FINGERPRINT" it prints first.
 """
 
 import logging
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
+
+
+class EagerTlsDtpHandler(TLS_DTPHandler):
+    def readable(self):  # libcurl's handshake comes before LIST: no hang-up
+        return self._ssl_accepting or super().readable()
 
 
 def main():
@@ -26,6 +35,19 @@ def main():
     authorizer.add_user("reader", reader_password, root, perm="elr")
 
     handler = FTPHandler
+    if sys.argv[4:5] == ["tls"]:
+        keys = tempfile.mkdtemp()
+        key, cert = keys + "/key.pem", keys + "/cert.pem"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                        "-keyout", key, "-out", cert, "-subj", "/CN=localhost"], check=True, capture_output=True)
+        print("FINGERPRINT " + subprocess.run(["openssl", "x509", "-in", cert, "-noout", "-fingerprint", "-sha256"],
+                                              capture_output=True, text=True).stdout.strip().split("=")[1])
+        handler = TLS_FTPHandler
+        handler.dtp_handler = EagerTlsDtpHandler
+        handler.certfile, handler.keyfile = cert, key
+        handler.ssl_context = handler.get_ssl_context()  # the files are read and can go
+        shutil.rmtree(keys)
+        handler.tls_control_required = handler.tls_data_required = True
     handler.authorizer = authorizer
     handler.passive_ports = None
     handler.permit_foreign_addresses = False

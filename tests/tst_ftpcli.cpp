@@ -79,6 +79,8 @@ private slots:
     void publishesTheProjectEndToEnd_data();
     void publishesTheProjectEndToEnd();
     void secondAttemptOnlyAfterAnEmptyStartDirectory();
+    void secureServerIsTrustedWithTheFingerprintGiven_data();
+    void secureServerIsTrustedWithTheFingerprintGiven();
     void failuresGiveExitStatusOne_data();
     void failuresGiveExitStatusOne();
     void passwordAppearsNowhere();
@@ -147,6 +149,41 @@ void TestFtpCli::secondAttemptOnlyAfterAnEmptyStartDirectory()
     QVERIFY(!run.err.contains("empty"));
     QCOMPARE(server.log().count("USER 'writer' logged in"), 2);
     QCOMPARE(server.log().count("STOR "), 2);
+}
+
+void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("FTPS") << u"ftps://"_s;
+    QTest::newRow("SFTP") << u"sftp://"_s;
+}
+
+void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
+{
+    QFETCH(QString, scheme);
+    const bool sftp = scheme == "sftp://"_L1;
+    if (sftp && geteuid() != 0)
+        QSKIP("only root can give sshd a user with a password");
+    FtpServer server;
+    QVERIFY(server.start(scheme) && server.makeDirectory(u"htdocs"_s));
+    QTemporaryDir work;
+    const QString project = work.filePath(u"feed.rsx"_s);
+    QVERIFY(writeProject(project, work.path(), server.address(), u"htdocs"_s, server.userName()));
+    const QList<std::pair<QString, QString>> home{{u"HOME"_s, work.path()}, {u"XDG_CONFIG_HOME"_s, work.path()}};
+    const QByteArray password = QByteArray(FtpServer::WriterPassword) + '\n';
+    // A certificate's fingerprint may be given without colons, in small letters.
+    const QString given = sftp ? server.fingerprint() : server.fingerprint().remove(u':').toLower();
+
+    Run run = runCli({u"publish"_s, project}, work.path(), password, home);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("run again with --trust " + server.fingerprint().toLatin1()), run.err.constData());
+    QVERIFY(!QFile::exists(server.path(u"htdocs/news.xml"_s)));
+    run = runCli({u"publish"_s, project, u"--trust"_s, given}, work.path(), password, home);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(readBytes(server.path(u"htdocs/news.xml"_s)), readBytes(work.filePath(u"feeds/news.xml"_s)));
+    // Remembered: the next run needs no --trust.
+    run = runCli({u"publish"_s, project}, work.path(), password, home);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
 }
 
 void TestFtpCli::failuresGiveExitStatusOne_data()
@@ -273,6 +310,7 @@ void TestFtpCli::badCommandLines_data()
         feed, "pw\n", 1, "FEEDSMITH_NOT_SET_ANYWHERE is not set");
     row("project without a server", publish, QString(), feed, "pw\n", 1, "names no FTP server");
     row("server field with a scheme", publish, u"ftp://127.0.0.1:1"_s, feed, "pw\n", 1, "without \"ftp://\" in front");
+    row("fingerprint missing", publish + QStringList{u"--trust"_s}, server, feed, "pw\n", 2, "--trust FINGERPRINT");
     row("server field with port 99999", publish, u"127.0.0.1:99999"_s, feed, "pw\n", 1, "port 99999 is out of range");
     row("password with a control character", publish, server, feed, "pw\x01\n", 1,
         "The password holds a control character");

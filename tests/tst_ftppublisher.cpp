@@ -27,6 +27,11 @@ class RecordedMessages : public FtpMessages
 {
 public:
     void show(Icon icon, const QString &text) override { shown.append(Message{icon, text}); }
+    bool confirmServer(const QString &text, const QString &fingerprint) override
+    {
+        asked.append(text);
+        return fingerprint == trusted;
+    }
     QStringList texts() const
     {
         QStringList result;
@@ -35,9 +40,11 @@ public:
         return result;
     }
     QList<Message> shown;
+    QStringList asked;
+    QString trusted; // the fingerprint a question is answered Yes for
 };
 
-const FtpTexts Texts{u"UPLOAD READY"_s, u"MISSING PASSWORD"_s};
+const FtpTexts Texts{u"UPLOAD READY"_s, u"MISSING PASSWORD"_s, u"CERT %1 %2"_s, u"KEY %1 %2"_s, u"CHANGED %1 %2"_s};
 
 // A failed call's report: its code, the cause in words, and the closing line.
 QString closing(const QString &call, quint32 code, const QString &cause)
@@ -63,7 +70,7 @@ struct Publishing
         s.ftpfile = local.filePath(u"news.xml"_s);
         s.ftpurl = server.address();
         s.ftpdir = directory;
-        s.ftpusername = QString::fromLatin1(FtpServer::Writer);
+        s.ftpusername = server.userName();
         s.ftppassword = QString::fromLatin1(FtpServer::WriterPassword);
         return s;
     }
@@ -116,10 +123,23 @@ private slots:
     void localFileProblems();
     void emptyServerFieldDoesNothing();
     void emptyDirectoryNameAsksForOne();
+    void secureServerIsTrustedOnceThenUsedLikeFtp_data();
+    void secureServerIsTrustedOnceThenUsedLikeFtp();
+    void silentServerEndsInATimeout_data();
     void silentServerEndsInATimeout();
     void settingsRefusedBeforeConnecting_data();
     void settingsRefusedBeforeConnecting();
     void proxyFieldIsUsedAsTheSessionsProxy();
+
+    void initTestCase()
+    {
+        // Host keys and trusted certificates are remembered here, not in the user's files.
+        qputenv("HOME", m_home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_home.filePath(u".config"_s).toUtf8());
+    }
+
+private:
+    QTemporaryDir m_home;
 };
 
 void TestFtpPublisher::remoteDirectoryPath_data()
@@ -194,6 +214,13 @@ void TestFtpPublisher::serverField_data()
             << u"ann@ftp.example.org"_s << false << QString() << 0 << u"holds a user name"_s;
     QTest::newRow("URL with a scheme") << u"ftp://ftp.example.org"_s << false << QString() << 0
                                        << u"without \"ftp://\" in front"_s;
+    QTest::newRow("FTPS on the FTP port")
+            << u"ftps://ftp.example.org"_s << true << u"ftp.example.org"_s << 21 << QString();
+    QTest::newRow("SFTP on the SSH port") << u"SFTP://[::1]"_s << true << u"::1"_s << 22 << QString();
+    QTest::newRow("international name as ACE")
+            << u"ftps://bücher.example"_s << true << u"xn--bcher-kva.example"_s << 21 << QString();
+    QTest::newRow("scheme without a host") << u"sftp://"_s << false << QString() << 0 << u"host name after"_s;
+    QTest::newRow("SFTP with a user name") << u"sftp://a@b"_s << false << QString() << 0 << u"holds a user name"_s;
     QTest::newRow("blank inside") << u"ftp example"_s << false << QString() << 0 << u"holds a blank"_s;
     QTest::newRow("line break inside") << u"ftp.example.org\r\nUSER x"_s << false << QString() << 0
                                        << u"\"ftp.example.org??USER x\" is not a server: it holds a control"_s;
@@ -582,14 +609,73 @@ void TestFtpPublisher::emptyDirectoryNameAsksForOne()
     QCOMPARE(p.publisher.RemoteNames(), QStringList{u"one.xml"_s});
 }
 
+void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("FTPS") << u"ftps://"_s;
+    QTest::newRow("SFTP") << u"sftp://"_s;
+}
+
+void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
+{
+    QFETCH(QString, scheme);
+    const bool sftp = scheme == "sftp://"_L1;
+    if (sftp && geteuid() != 0)
+        QSKIP("only root can give sshd a user with a password");
+    FtpServer server;
+    QVERIFY(server.start(scheme) && server.makeDirectory(u"htdocs"_s));
+    const QString remembered = sftp ? CurlInternet::knownHostsPath() : CurlInternet::trustedCertificatesPath();
+    const QByteArray entry = u"[127.0.0.1]:%1 "_s.arg(server.port()).toLatin1();
+    Publishing p;
+    QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
+    const FtpSettings settings = p.settingsFor(server, u"htdocs"_s);
+
+    // Not trusted: nothing is sent, nothing remembered.
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.messages.asked,
+             QStringList{(sftp ? u"KEY %1 %2"_s : u"CERT %1 %2"_s).arg(server.address(), server.fingerprint())});
+    QCOMPARE(p.messages.texts(),
+             QStringList{closing(u"InternetConnect"_s, InternetError::ServerNotTrusted,
+                                 u"the server's certificate or host key is not trusted"_s)});
+    QVERIFY(!server.log().contains("logged in") && !server.log().contains("Accepted password"));
+    QVERIFY(!readBytes(remembered).contains(entry));
+
+    // Trusted: the start directory listed, the directory changed, the file stored, the
+    // fingerprint remembered, so that the next connection asks nothing.
+    p.messages.trusted = server.fingerprint();
+    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(readBytes(server.path(u"htdocs/news.xml"_s)), feedBytes());
+    Publishing next;
+    QCOMPARE(next.publisher.ftpuploadClick(p.settingsFor(server, u"missing"_s)), FtpPublisher::Outcome::Failed);
+    QVERIFY(next.messages.asked.isEmpty());
+    QVERIFY(next.messages.texts().value(0).startsWith(u"rcd Extd Err: 550 "_s));
+
+    // Another key for the server: refused with a warning, never asked about.
+    const QByteArray otherKey = QByteArray::fromHex("0000000b") + "ssh-ed25519" + QByteArray::fromHex("00000020");
+    QVERIFY(writeBytes(remembered,
+                       entry + (sftp ? "ssh-ed25519 " + (otherKey + QByteArray(32, 'k')).toBase64() : "AB:CD")));
+    Publishing changed;
+    QCOMPARE(changed.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QVERIFY(changed.messages.asked.isEmpty());
+    QCOMPARE(changed.messages.texts().value(0), u"CHANGED %1 %2"_s.arg(server.address(), server.fingerprint()));
+}
+
+void TestFtpPublisher::silentServerEndsInATimeout_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("FTP") << QString();
+    QTest::newRow("SFTP") << u"sftp://"_s;
+}
+
 void TestFtpPublisher::silentServerEndsInATimeout()
 {
+    QFETCH(QString, scheme);
     SilentListener silent;
     QVERIFY(silent.port() > 0);
     Publishing p(CurlInternet::Timeouts{2, 2, 2});
     FtpSettings settings;
     settings.ftpfile = p.local.filePath(u"news.xml"_s);
-    settings.ftpurl = silent.address();
+    settings.ftpurl = scheme + silent.address();
     settings.ftpusername = u"writer"_s;
     settings.ftppassword = u"x"_s;
 
@@ -616,6 +702,7 @@ void TestFtpPublisher::settingsRefusedBeforeConnecting_data()
     QTest::newRow("user name with an escape")
             << u"\x1b[2Jann"_s << u"pw"_s << u"news.xml"_s << u"The user name holds a control character"_s;
     QTest::newRow("local file named \"..\"") << u"ann"_s << u"pw"_s << u".."_s << u"The local file \""_s;
+    QTest::newRow("SFTP without a user name") << QString() << QString() << u"sftp://"_s << u"An SFTP server needs"_s;
 }
 
 void TestFtpPublisher::settingsRefusedBeforeConnecting()
@@ -627,8 +714,10 @@ void TestFtpPublisher::settingsRefusedBeforeConnecting()
     SilentListener server;
     Publishing p(CurlInternet::Timeouts{2, 2, 2, 2});
     FtpSettings settings;
-    settings.ftpfile = p.local.filePath(localName);
-    settings.ftpurl = server.address();
+    // A local name ending in "://" names the scheme of the server instead.
+    const bool scheme = localName.endsWith("://"_L1);
+    settings.ftpfile = p.local.filePath(scheme ? u"news.xml"_s : localName);
+    settings.ftpurl = (scheme ? localName : QString()) + server.address();
     settings.ftpusername = user;
     settings.ftppassword = password;
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);

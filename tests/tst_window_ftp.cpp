@@ -53,7 +53,7 @@ private:
         program.box(u"txtftpfile"_s)->setText(program.path(u"feeds/news.xml"_s));
         program.box(u"txtftpurl"_s)->setText(server.address());
         program.box(u"txtftpdir"_s)->setText(directory);
-        program.box(u"txtftpusername"_s)->setText(QString::fromLatin1(FtpServer::Writer));
+        program.box(u"txtftpusername"_s)->setText(server.userName());
         program.box(u"txtftppassword"_s)->setText(QString::fromLatin1(FtpServer::WriterPassword));
     }
     static void clickUpload(Program &program)
@@ -102,7 +102,7 @@ void TestWindowFtp::uploadButtonReports_data()
     QTest::addColumn<QList<int>>("kinds");
     QTest::addColumn<QStringList>("texts"); // "%missingpassword" stands for the language text
     QTest::addColumn<bool>("stateKept");
-    QTest::addColumn<QString>("hostile"); // a mode of hostileftp.py; empty: the real server
+    QTest::addColumn<QString>("hostile"); // a mode of hostileftp.py; empty or "ftps://": the real server
     QTest::addColumn<QString>("serverField"); // "%a" stands for the server's address
     const QString closing = u"\r\nClosing Connection and Session..."_s;
     QTest::newRow("wrong password: critical box, state kept")
@@ -126,6 +126,16 @@ void TestWindowFtp::uploadButtonReports_data()
                            u"rcd Err: 12003 (the server refused)"_s + closing,
                            u"FtpPutFile Err: 6 (the connection is closed)"_s + closing}
             << false << u"escapes"_s << u"%a"_s;
+    // No falling back to plain FTP (and a password in the clear) when a server has no TLS.
+    QTest::newRow("FTPS asked of a server without TLS")
+            << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Plain)}
+            << QStringList{u"InternetConnect Err: 12157 (no encrypted connection could be set up)"_s} << false
+            << QString() << u"ftps://%a"_s;
+    // An unknown certificate is asked about (the answer is No) before anything is sent.
+    QTest::newRow("FTPS server with a self-signed certificate, not trusted")
+            << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Question), int(Kind::Plain)}
+            << QStringList{u"The FTPS server ftps://127.0.0.1:"_s, u"InternetConnect Err: 12045 "_s} << false
+            << u"ftps://"_s << u"%a"_s;
 }
 
 void TestWindowFtp::uploadButtonReports()
@@ -139,7 +149,8 @@ void TestWindowFtp::uploadButtonReports()
     QFETCH(QString, hostile);
     QFETCH(QString, serverField);
     FtpServer server;
-    QVERIFY(hostile.isEmpty() ? server.start() && server.putFile(u"index.html"_s, "x") : server.startHostile(hostile));
+    QVERIFY(hostile.isEmpty() || hostile == "ftps://"_L1 ? server.start(hostile) && server.putFile(u"index.html"_s, "x")
+                                                         : server.startHostile(hostile));
     Program program;
     QVERIFY(program.start());
     QVERIFY(writeBytes(program.path(u"feeds/news.xml"_s), "<rss/>"));

@@ -40,9 +40,11 @@ Commands:
                             --allow-loss, since the entries beyond are left out
   import FEED OUT.rsx       read an RSS 2.0, RSS 0.9x, RSS 1.0 or Atom 1.0 feed file into a
                             new project, as File > Import feed does
-  publish PROJECT [--password-env NAME]
+  publish PROJECT [--password-env NAME] [--trust FINGERPRINT]
                             write the RSS file to the project's ftpfile path and upload it
-                            with the project's FTP settings, as the FTP page does
+                            with the project's FTP settings, as the FTP page does; an ftps://
+                            or sftp:// server whose certificate or host key is not known yet
+                            is trusted from now on only when it shows FINGERPRINT
 
 Options:
   --help     show this text
@@ -52,7 +54,8 @@ The publication date of the RSS file is SOURCE_DATE_EPOCH when that is set (seco
 to 253402300799, the years 1970 to 9999), else the clock.
 The FTP password is never read from the project or the command line: publish takes it from
 the environment variable NAME, else from standard input when that is not a terminal, else it
-asks for it on the terminal.
+asks for it on the terminal. publish never asks whether to trust a server: it stops and
+prints the server's fingerprint, to be checked and given with --trust.
 Exit status: 0 on success, 1 when the project cannot be read, the output cannot be written
 or the file was not uploaded, 2 for a command line (or a SOURCE_DATE_EPOCH) that makes no sense.
 )";
@@ -130,7 +133,7 @@ public:
 
     // The FTP page's work: the RSS file written to the ftpfile path, then uploaded. Whatever can
     // be checked is checked before the file is written: the project may come from someone else.
-    bool publish(const QString &passwordVariable, const QDateTime &moment, QTextStream &out)
+    bool publish(const QString &passwordVariable, const QString &trusted, const QDateTime &moment, QTextStream &out)
     {
         FtpSettings settings = m_document.ftp;
         auto refuse = [this](const QString &message) {
@@ -163,9 +166,11 @@ public:
             return false;
         out << "wrote " << shown(QFileInfo(settings.ftpfile).absoluteFilePath()) << Qt::endl;
         CurlInternet internet;
-        const FtpTexts texts{m_startup.language.textTable.value(u"uploadready"_s),
-                             m_startup.language.textTable.value(u"missingpassword"_s)};
-        if (!publishFile(settings, texts, internet, m_err))
+        const auto &table = m_startup.language.textTable;
+        const FtpTexts texts{table.value(u"uploadready"_s), table.value(u"missingpassword"_s),
+                             table.value(u"trustcertificate"_s), table.value(u"trusthostkey"_s),
+                             table.value(u"serverkeychanged"_s)};
+        if (!publishFile(settings, texts, internet, m_err, trusted))
             return false;
         out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
             << Qt::endl;
@@ -229,16 +234,22 @@ int runPublish(const QStringList &arguments, const QString &programFolder, QText
 {
     QString project;
     QString passwordVariable;
+    QString trusted;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (argument == "--password-env"_L1 && i + 1 < arguments.size() && !arguments.at(i + 1).isEmpty()) {
             passwordVariable = arguments.at(++i);
         } else if (argument.startsWith("--password-env="_L1) && argument.size() > 15) {
             passwordVariable = argument.mid(15);
+        } else if (argument == "--trust"_L1 && i + 1 < arguments.size() && !arguments.at(i + 1).isEmpty()) {
+            trusted = arguments.at(++i);
+        } else if (argument.startsWith("--trust="_L1) && argument.size() > 8) {
+            trusted = argument.mid(8);
         } else if (project.isEmpty() && !argument.startsWith("--"_L1)) {
             project = argument;
         } else {
-            err << "feedsmith-cli: publish needs PROJECT and at most --password-env NAME; see feedsmith-cli --help"
+            err << "feedsmith-cli: publish needs PROJECT and at most --password-env NAME and --trust FINGERPRINT; see "
+                   "feedsmith-cli --help"
                 << Qt::endl;
             return 2;
         }
@@ -259,7 +270,7 @@ int runPublish(const QStringList &arguments, const QString &programFolder, QText
         return 2;
     if (!session.open(project))
         return 1;
-    return session.publish(passwordVariable, moment, out) ? 0 : 1;
+    return session.publish(passwordVariable, trusted, moment, out) ? 0 : 1;
 }
 
 } // namespace

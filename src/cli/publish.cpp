@@ -22,8 +22,9 @@ constexpr qint64 MaxPasswordLine = 4096;
 class StderrMessages : public FtpMessages
 {
 public:
-    explicit StderrMessages(QTextStream &err)
+    StderrMessages(QTextStream &err, const QString &trusted)
         : m_err(err)
+        , m_trusted(trusted)
     { }
 
     void show(Icon icon, const QString &text) override
@@ -34,8 +35,28 @@ public:
         m_err << "feedsmith-cli: " << prefix << printable(QString(text).replace(u"\r\n"_s, u" "_s)) << Qt::endl;
     }
 
+    // Nobody is asked: the fingerprint given with --trust answers, else the run ends with the
+    // fingerprint to check and give.
+    bool confirmServer(const QString &text, const QString &fingerprint) override
+    {
+        if (FtpPublisher::SameFingerprint(m_trusted, fingerprint)) {
+            m_err << "feedsmith-cli: trusting the server with the fingerprint " << printable(fingerprint)
+                  << " from now on" << Qt::endl;
+            return true;
+        }
+        show(Icon::Critical, text);
+        if (m_trusted.isEmpty())
+            m_err << "feedsmith-cli: when the fingerprint is right, run again with --trust " << printable(fingerprint)
+                  << Qt::endl;
+        else
+            m_err << "feedsmith-cli: the fingerprint given with --trust is " << printable(m_trusted)
+                  << ", the server shows " << printable(fingerprint) << Qt::endl;
+        return false;
+    }
+
 private:
     QTextStream &m_err;
+    QString m_trusted;
 };
 
 QString withoutLineEnd(QByteArray line)
@@ -104,9 +125,10 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
     return typed;
 }
 
-bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err)
+bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
+                 const QString &trustedFingerprint)
 {
-    StderrMessages messages(err);
+    StderrMessages messages(err, trustedFingerprint);
     FtpPublisher publisher(internet, messages, texts);
     FtpPublisher::Outcome outcome = publisher.ftpuploadClick(settings);
     if (outcome == FtpPublisher::Outcome::Connected && publisher.FtpConnected())

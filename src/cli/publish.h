@@ -19,7 +19,10 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 
 // Uploads the file named by the settings, with the window's steps and messages (written to
 // err). When the first attempt only connected to an empty start directory, it tries once
-// more, as a user clicks a second time. True when the file was stored.
-bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err);
+// more, as a user clicks a second time. A server whose certificate or host key is not known yet
+// is trusted (and remembered) only when it shows trustedFingerprint. True when the file was
+// stored.
+bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
+                 const QString &trustedFingerprint = {});
 
 } // namespace Feedsmith

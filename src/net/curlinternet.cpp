@@ -3,13 +3,20 @@
 
 #include "core/text/printable.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QUrl>
 
 #include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <cctype>
@@ -30,15 +37,87 @@ void initialiseCurl()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// Where a TLS context keeps the connection it checks the certificate for.
+int connectionIndex()
+{
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+// "[host]:port", the name a server is remembered under.
+QString serverKey(const QString &host, int port)
+{
+    return u'[' + host + u"]:"_s + QString::number(port);
+}
+
+// The fingerprint of a certificate as "openssl x509 -fingerprint -sha256" prints it.
+QString certificateFingerprint(X509 *certificate)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (!certificate || X509_digest(certificate, EVP_sha256(), digest, &length) != 1)
+        return {};
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), int(length)).toHex(':').toUpper());
+}
+
+// The fingerprint of an SSH host key as ssh-keygen prints it.
+QString hostKeyFingerprint(const QByteArray &key)
+{
+    return u"SHA256:"_s
+            + QString::fromLatin1(
+                    QCryptographicHash::hash(key, QCryptographicHash::Sha256).toBase64(QByteArray::OmitTrailingEquals));
+}
+
+// The type name an SSH key blob starts with ("ssh-ed25519", ...); empty when it has none.
+QByteArray hostKeyType(const QByteArray &key)
+{
+    if (key.size() < 4)
+        return {};
+    const quint32 length = quint32(uchar(key[0])) << 24 | quint32(uchar(key[1])) << 16 | quint32(uchar(key[2])) << 8
+            | quint32(uchar(key[3]));
+    QByteArray type = key.mid(4, qsizetype(std::min<quint32>(length, 64)));
+    if (length > 64 || type.size() != qsizetype(length))
+        return {};
+    for (const char c : type) {
+        if (!std::isalnum(uchar(c)) && c != '-' && c != '@' && c != '.')
+            return {};
+    }
+    return type;
+}
+
+// The fingerprint remembered for a server in the list of trusted certificates.
+QString rememberedCertificate(const QString &server)
+{
+    QFile file(CurlInternet::trustedCertificatesPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : file.read(1 << 20).split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(' ');
+        if (fields.size() == 2 && QString::fromUtf8(fields[0]) == server)
+            return QString::fromLatin1(fields[1]);
+    }
+    return {};
+}
+
 } // namespace
 
-// One FTP connection: the curl handle that holds the control connection and its login, the
+// One connection: the curl handle that holds the control connection and its login, the
 // server's address, the current remote directory, and what the running call collects.
 struct CurlInternet::Connection
 {
     CURL *curl = nullptr;
-    QByteArray baseUrl; // "ftp://host:port"
+    Scheme scheme = Scheme::Ftp;
+    QByteArray host;
+    QByteArray baseUrl; // "ftp://host:port" or "sftp://host:port"
     QString currentDirectory; // "" is the directory the login starts in
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    // The check of the server's certificate or host key.
+    enum class Trust { Unchecked, Trusted, Unknown, Changed };
+    Trust trust = Trust::Unchecked;
+    QString rememberedFingerprint; // of the certificate the user trusts for this server
+    QString seenFingerprint;
+    QByteArray seenKey; // an SSH host key
 
     QList<QByteArray> replyLines; // the lines of a reply still being read
     qsizetype replyBytes = 0; // their length together
@@ -61,8 +140,61 @@ struct CurlInternet::Connection
 
     QByteArray directoryUrl(const QString &directory) const
     {
-        const QByteArray path = directoryUrlPath(directory);
+        const QByteArray path = directoryUrlPath(directory, scheme);
+        if (scheme == Scheme::Sftp)
+            return baseUrl + path;
         return baseUrl + '/' + path + (path.isEmpty() ? "" : "/");
+    }
+
+    // Before each TLS handshake: the certificate is checked by this program, with the host
+    // name, so that a certificate the user trusts can stand in for the authorities' word.
+    static CURLcode onTlsContext(CURL *, void *context, void *user)
+    {
+        auto *tls = static_cast<SSL_CTX *>(context);
+        auto *c = static_cast<Connection *>(user);
+        SSL_CTX_set_ex_data(tls, connectionIndex(), c);
+        X509_VERIFY_PARAM *parameters = SSL_CTX_get0_param(tls);
+        if (X509_VERIFY_PARAM_set1_ip_asc(parameters, c->host.constData()) != 1)
+            X509_VERIFY_PARAM_set1_host(parameters, c->host.constData(), size_t(c->host.size()));
+        SSL_CTX_set_verify(tls, SSL_VERIFY_PEER, &Connection::onCertificate);
+        return CURLE_OK;
+    }
+
+    // Once for each certificate of the chain the server shows; preverified tells whether it
+    // passed the authorities' and the host name's checks.
+    static int onCertificate(int preverified, X509_STORE_CTX *store)
+    {
+        auto *ssl = static_cast<SSL *>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+        auto *c =
+                ssl ? static_cast<Connection *>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), connectionIndex())) : nullptr;
+        if (!c)
+            return 0;
+        c->seenFingerprint = certificateFingerprint(X509_STORE_CTX_get0_cert(store));
+        if (preverified == 1 && c->trust != Trust::Unknown && c->trust != Trust::Changed) {
+            c->trust = Trust::Trusted;
+            return 1;
+        }
+        if (!c->rememberedFingerprint.isEmpty() && c->seenFingerprint == c->rememberedFingerprint) {
+            X509_STORE_CTX_set_error(store, X509_V_OK);
+            c->trust = Trust::Trusted;
+            return 1;
+        }
+        c->trust = c->rememberedFingerprint.isEmpty() ? Trust::Unknown : Trust::Changed;
+        return 0;
+    }
+
+    // The SSH server's host key, as ~/.ssh/known_hosts knows it (or not).
+    static int onHostKey(CURL *, const curl_khkey *, const curl_khkey *found, curl_khmatch match, void *user)
+    {
+        auto *c = static_cast<Connection *>(user);
+        c->seenKey = found->len > 0 ? QByteArray(found->key, qsizetype(found->len))
+                                    : QByteArray::fromBase64(QByteArray(found->key));
+        c->seenFingerprint = hostKeyFingerprint(c->seenKey);
+        switch (match) {
+        case CURLKHMATCH_OK: c->trust = Trust::Trusted; return CURLKHSTAT_FINE;
+        case CURLKHMATCH_MISMATCH: c->trust = Trust::Changed; return CURLKHSTAT_REJECT;
+        default: c->trust = Trust::Unknown; return CURLKHSTAT_REJECT;
+        }
     }
 
     // The server's replies arrive here line by line (a reply may span several lines).
@@ -185,7 +317,10 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     const Session &s = found->second;
     QString host;
     int port = 0;
-    if (!parseServer(server, &host, &port)) {
+    Scheme scheme = Scheme::Ftp;
+    m_seenFingerprint.clear();
+    m_seenKey.clear();
+    if (!parseServer(server, &host, &port, &scheme)) {
         fail(InternetError::NameNotResolved);
         return 0;
     }
@@ -201,14 +336,32 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
         return 0;
     }
     QUrl base;
-    base.setScheme(u"ftp"_s);
+    base.setScheme(scheme == Scheme::Sftp ? u"sftp"_s : u"ftp"_s);
     base.setHost(host);
     base.setPort(port);
     c->baseUrl = base.toEncoded();
+    c->scheme = scheme;
+    c->host = host.toUtf8();
 
     CURL *curl = c->curl;
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, c->errorText);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme == Scheme::Sftp ? "sftp" : "ftp");
+    if (scheme == Scheme::Ftps) {
+        // Explicit TLS for the control and every data connection, before the login.
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L); // checked with the certificate, see onCertificate
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &Connection::onTlsContext);
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, c.get());
+        c->rememberedFingerprint = rememberedCertificate(serverKey(host, port));
+    } else if (scheme == Scheme::Sftp) {
+        // A password login only: no agent, no key files of the user's are offered.
+        curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+        curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(knownHostsPath()).constData());
+        curl_easy_setopt(curl, CURLOPT_SSH_KEYFUNCTION, &Connection::onHostKey);
+        curl_easy_setopt(curl, CURLOPT_SSH_KEYDATA, c.get());
+    }
     // Paths reach the server as the user wrote them, ".." included.
     curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
     // One CWD with the whole path, so "/a/b" is entered as the server understands it.
@@ -240,9 +393,14 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     }
 
     // Log in and nothing more.
-    curl_easy_setopt(curl, CURLOPT_URL, (c->baseUrl + '/').constData());
+    curl_easy_setopt(curl, CURLOPT_URL, c->directoryUrl(QString()).constData());
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    if (!perform(*c))
+    const bool connected = perform(*c);
+    m_seenServer = serverKey(host, port);
+    m_seenScheme = scheme;
+    m_seenFingerprint = c->seenFingerprint;
+    m_seenKey = c->seenKey;
+    if (!connected)
         return 0;
     const InternetHandle handle = m_nextHandle++;
     m_connections[handle] = std::move(c);
@@ -256,6 +414,7 @@ bool CurlInternet::perform(Connection &c)
     c.replyLines.clear();
     c.replyBytes = 0;
     c.lastReply = {};
+    c.errorText[0] = 0;
     QElapsedTimer timer;
     timer.start();
     const CURLcode result = curl_easy_perform(c.curl);
@@ -266,6 +425,10 @@ bool CurlInternet::perform(Connection &c)
     }
     if (c.listingTooLarge)
         return fail(InternetError::ListingTooLarge);
+    if (c.trust == Connection::Trust::Unknown)
+        return fail(InternetError::ServerNotTrusted);
+    if (c.trust == Connection::Trust::Changed)
+        return fail(InternetError::ServerKeyChanged);
     if (result == CURLE_OPERATION_TIMEDOUT && timer.elapsed() >= qint64(m_timeouts.deadlineSeconds) * 1000)
         return fail(InternetError::DeadlinePassed);
     const bool refused = c.lastReply.code >= 400;
@@ -278,6 +441,25 @@ bool CurlInternet::perform(Connection &c)
     case CURLE_OPERATION_TIMEDOUT: return fail(InternetError::Timeout);
     case CURLE_READ_ERROR:
     case CURLE_ABORTED_BY_CALLBACK: return fail(InternetError::AccessDenied);
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ENGINE_INITFAILED: return fail(InternetError::SecureChannelError);
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_REMOTE_ACCESS_DENIED:
+    case CURLE_REMOTE_DISK_FULL:
+    case CURLE_UPLOAD_FAILED:
+    case CURLE_QUOTE_ERROR:
+    case CURLE_SSH:
+        if (c.scheme == Scheme::Sftp) {
+            // SFTP has no reply lines: the refusal is told in libcurl's words.
+            m_lastResponse = ServerResponse{result == CURLE_REMOTE_DISK_FULL ? 552u : 550u,
+                                            QString::fromUtf8(c.errorText).left(MaxReplyBytes)};
+            return fail(InternetError::ExtendedError);
+        }
+        return fail(c.lastReply.code != 0 ? InternetError::ExtendedError : InternetError::InternalError);
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
@@ -316,11 +498,16 @@ bool CurlInternet::setCurrentDirectory(InternetHandle handle, const QString &pat
         return false;
     if (path.isEmpty() || hasControlCharacters(path))
         return fail(InternetError::InvalidName);
-    const QString target = joinRemotePath(c->currentDirectory, path);
+    QString target = joinRemotePath(c->currentDirectory, path);
+    if (c->scheme == Scheme::Sftp && (path == "~"_L1 || path.startsWith("~/"_L1)))
+        target = path.mid(2); // relative to the login directory
     curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
-    curl_easy_setopt(c->curl, CURLOPT_NOBODY, 1L);
+    // SFTP keeps no current directory: reading the directory shows that it is there.
+    curl_easy_setopt(c->curl, CURLOPT_NOBODY, c->scheme == Scheme::Sftp ? 0L : 1L);
     curl_easy_setopt(c->curl, CURLOPT_URL, c->directoryUrl(target).constData());
-    if (!perform(*c))
+    const bool entered = perform(*c);
+    c->received.clear();
+    if (!entered)
         return false;
     c->currentDirectory = target;
     return true;
@@ -360,25 +547,98 @@ void CurlInternet::closeHandle(InternetHandle handle)
         m_lastError = InternetError::InvalidHandle;
 }
 
-bool CurlInternet::parseServer(const QString &server, QString *host, int *port)
+bool CurlInternet::trustServer(const QString &server, const QString &fingerprint)
 {
-    const QString text = server.trimmed();
+    QString host;
+    int port = 0;
+    Scheme scheme = Scheme::Ftp;
+    if (!parseServer(server, &host, &port, &scheme) || scheme != m_seenScheme || serverKey(host, port) != m_seenServer
+        || fingerprint.isEmpty() || fingerprint != m_seenFingerprint || scheme == Scheme::Ftp)
+        return fail(InternetError::InvalidParameter);
+
+    if (scheme == Scheme::Sftp) {
+        // One line is added; the rest of the file stays as it is.
+        const QByteArray type = hostKeyType(m_seenKey);
+        if (type.isEmpty())
+            return fail(InternetError::InvalidParameter);
+        const QString path = knownHostsPath();
+        // A ~/.ssh made here is private, as ssh makes it; one that is there stays as it is.
+        if (const QString folder = QFileInfo(path).path(); !QFileInfo::exists(folder) && QDir().mkpath(folder))
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
+            return fail(InternetError::AccessDenied);
+        QByteArray line;
+        if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
+            line = "\n";
+        line += (port == 22 ? host : serverKey(host, port)).toUtf8() + ' ' + type + ' ' + m_seenKey.toBase64() + '\n';
+        if (!file.seek(file.size()) || file.write(line) != line.size() || !file.flush())
+            return fail(InternetError::AccessDenied);
+        return true;
+    }
+
+    // The list of trusted certificates keeps one line a server.
+    const QString path = trustedCertificatesPath();
+    QByteArray lines;
+    if (QFile old(path); old.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : old.read(1 << 20).split('\n')) {
+            if (!line.trimmed().isEmpty() && !line.startsWith(m_seenServer.toUtf8() + ' '))
+                lines += line.trimmed() + '\n';
+        }
+    }
+    lines += m_seenServer.toUtf8() + ' ' + fingerprint.toLatin1() + '\n';
+    QDir().mkpath(QFileInfo(path).path());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(lines) != lines.size() || !file.commit())
+        return fail(InternetError::AccessDenied);
+    return true;
+}
+
+QString CurlInternet::knownHostsPath()
+{
+    return QDir::homePath() + u"/.ssh/known_hosts"_s;
+}
+
+QString CurlInternet::trustedCertificatesPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + u"/feedsmith/trusted-certificates"_s;
+}
+
+bool CurlInternet::parseServer(const QString &server, QString *host, int *port, Scheme *scheme)
+{
+    QString text = server.trimmed();
+    Scheme kind = Scheme::Ftp;
+    if (text.startsWith("ftps://"_L1, Qt::CaseInsensitive)) {
+        kind = Scheme::Ftps;
+        text = text.mid(7);
+    } else if (text.startsWith("sftp://"_L1, Qt::CaseInsensitive)) {
+        kind = Scheme::Sftp;
+        text = text.mid(7);
+    }
+    if (scheme)
+        *scheme = kind;
     if (text.isEmpty() || hasControlCharacters(text) || text.endsWith(u':'))
         return false;
     const QUrl url(u"ftp://"_s + text, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || !url.path().isEmpty() || url.hasQuery()
         || url.hasFragment() || url.port() == 0)
         return false;
-    *host = url.host();
-    *port = url.port(21);
+    *host = url.host(QUrl::EncodeUnicode); // as libcurl sends it and known_hosts has it
+    *port = url.port(kind == Scheme::Sftp ? 22 : 21);
     return true;
 }
 
-QByteArray CurlInternet::directoryUrlPath(const QString &directory)
+QByteArray CurlInternet::directoryUrlPath(const QString &directory, Scheme scheme)
 {
     QByteArrayList parts;
     for (const QString &name : directory.split(u'/', Qt::SkipEmptyParts))
         parts.append(QUrl::toPercentEncoding(name));
+    if (scheme == Scheme::Sftp) {
+        // libcurl reads "/~/" as the login directory.
+        const QByteArray inside = parts.join('/') + (parts.isEmpty() ? "" : "/");
+        return directory.startsWith(u'/') ? '/' + inside : "/~/" + inside;
+    }
     QByteArray path = parts.join('/');
     if (directory.startsWith(u'/'))
         path.prepend("%2F"); // "%2F" alone is the root

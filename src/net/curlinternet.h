@@ -11,9 +11,11 @@
 
 namespace Feedsmith {
 
-// FTP through libcurl's easy interface: one curl handle per connection, kept between calls so
-// that the control connection (and its login) is reused. Passive mode, binary transfers.
-// Not for use from two threads at once; one thread after another is fine.
+// FTP, FTPS and SFTP through libcurl's easy interface: one curl handle per connection, kept
+// between calls so that the control connection (and its login) is reused. Passive mode, binary
+// transfers. FTPS certificates are checked against the system's authorities, else against the
+// certificates the user trusts (trustedCertificatesPath()); SFTP host keys against
+// ~/.ssh/known_hosts. Not for use from two threads at once; one thread after another is fine.
 class CurlInternet : public Internet
 {
 public:
@@ -45,6 +47,9 @@ public:
     CurlInternet(const CurlInternet &) = delete;
     CurlInternet &operator=(const CurlInternet &) = delete;
 
+    // The kinds of server the server field names.
+    enum class Scheme { Ftp, Ftps, Sftp };
+
     InternetHandle openSession(const QString &agent, const QString &proxy) override;
     InternetHandle connectFtp(InternetHandle session, const QString &server, const QString &userName,
                               const QString &password) override;
@@ -53,15 +58,24 @@ public:
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override;
     void closeHandle(InternetHandle handle) override;
 
+    QString serverFingerprint() const override { return m_seenFingerprint; }
+    bool trustServer(const QString &server, const QString &fingerprint) override;
+
     quint32 lastError() const override { return m_lastError; }
     ServerResponse lastResponse() const override { return m_lastResponse; }
 
-    // The parts of a server field: "host" or "host:port" (IPv6 addresses in brackets). False
-    // for text that is no host name.
-    static bool parseServer(const QString &server, QString *host, int *port);
-    // The URL path of a remote directory: "/" leading an absolute path is written "%2F", each
-    // name is percent-encoded. "" for the login directory.
-    static QByteArray directoryUrlPath(const QString &directory);
+    // The parts of a server field: "host" or "host:port" (IPv6 addresses in brackets), with
+    // "ftps://" or "sftp://" in front for those. False for text that is no host name.
+    static bool parseServer(const QString &server, QString *host, int *port, Scheme *scheme = nullptr);
+    // The URL path of a remote directory. FTP: "/" leading an absolute path is written "%2F",
+    // each name is percent-encoded, "" for the login directory. SFTP: the whole path of the
+    // URL, "/~/" in front of a path relative to the login directory.
+    static QByteArray directoryUrlPath(const QString &directory, Scheme scheme = Scheme::Ftp);
+    // Where SSH host keys are checked and added: ~/.ssh/known_hosts.
+    static QString knownHostsPath();
+    // The certificates the user chose to trust, one "[host]:port FINGERPRINT" a line, in the
+    // user's configuration folder.
+    static QString trustedCertificatesPath();
     // A directory reached from current by path: path itself when absolute, else joined.
     static QString joinRemotePath(const QString &current, const QString &path);
     // The entries of a LIST reply (Unix and DOS styles; other lines are taken as names).
@@ -86,6 +100,12 @@ private:
     std::map<InternetHandle, std::unique_ptr<Connection>> m_connections;
     quint32 m_lastError = InternetError::None;
     ServerResponse m_lastResponse;
+    // What the last connectFtp was shown: the server's "[host]:port", the fingerprint and, for
+    // SSH, the host key itself (what trustServer writes to known_hosts).
+    QString m_seenServer;
+    QString m_seenFingerprint;
+    QByteArray m_seenKey;
+    Scheme m_seenScheme = Scheme::Ftp;
 };
 
 } // namespace Feedsmith

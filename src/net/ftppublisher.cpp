@@ -58,15 +58,14 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings)
             m_messages.show(FtpMessages::Icon::Critical, problem);
             return Outcome::Failed;
         }
-        m_ftpConnectionHandle =
-                m_internet.connectFtp(m_ftpSessionHandle, settings.ftpurl, settings.ftpusername, settings.ftppassword);
+        m_ftpConnectionHandle = connect(settings);
         if (m_ftpConnectionHandle != 0) {
             m_ftpConnected = true;
             ListRemoteDirectory(QString());
             // An empty start directory has been reported; the connection waits for the next click.
             if (m_remoteNames.isEmpty())
                 return outcome();
-        } else {
+        } else if (!m_failureReported) {
             m_ftpConnected = false;
             ErrorOut(m_internet.lastError(), u"InternetConnect"_s);
         }
@@ -96,6 +95,41 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings)
     }
     ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
     return Outcome::Failed;
+}
+
+InternetHandle FtpPublisher::connect(const FtpSettings &settings)
+{
+    const QString &server = settings.ftpurl;
+    InternetHandle handle =
+            m_internet.connectFtp(m_ftpSessionHandle, server, settings.ftpusername, settings.ftppassword);
+    const quint32 error = m_internet.lastError();
+    const QString fingerprint = m_internet.serverFingerprint();
+    if (handle != 0 || fingerprint.isEmpty()
+        || (error != InternetError::ServerNotTrusted && error != InternetError::ServerKeyChanged))
+        return handle;
+    const bool ssh = server.trimmed().startsWith("sftp://"_L1, Qt::CaseInsensitive);
+    // A key that changed is never simply taken: it may be someone else's.
+    if (error == InternetError::ServerKeyChanged) {
+        m_messages.show(FtpMessages::Icon::Critical, m_texts.serverkeychanged.arg(server.trimmed(), fingerprint));
+        ErrorOut(error, u"InternetConnect"_s);
+        return 0;
+    }
+    const QString &question = ssh ? m_texts.trusthostkey : m_texts.trustcertificate;
+    if (!m_messages.confirmServer(question.arg(server.trimmed(), fingerprint), fingerprint)) {
+        ErrorOut(error, u"InternetConnect"_s);
+        return 0;
+    }
+    if (!m_internet.trustServer(server, fingerprint)) {
+        m_messages.show(FtpMessages::Icon::Critical,
+                        (ssh ? u"~/.ssh/known_hosts"_s : u"~/.config/feedsmith/trusted-certificates"_s)
+                                + u" cannot be written: the server is not remembered and nothing was sent."_s);
+        m_failureReported = true;
+        closeHandles();
+        return 0;
+    }
+    // The server may show another key this time: then it is asked about again, next click.
+    handle = m_internet.connectFtp(m_ftpSessionHandle, server, settings.ftpusername, settings.ftppassword);
+    return handle;
 }
 
 void FtpPublisher::ListRemoteDirectory(const QString &name)
@@ -190,7 +224,7 @@ QString FtpPublisher::RemoteFileName(const QString &localPath)
 
 QString FtpPublisher::ServerFieldProblem(const QString &server)
 {
-    const QString text = server.trimmed();
+    QString text = server.trimmed();
     const QString quoted = u'"' + printable(server) + u'"';
     auto problem = [&quoted](const QString &what) {
         return u"The server field "_s + quoted + u" is not a server: "_s + what;
@@ -200,8 +234,15 @@ QString FtpPublisher::ServerFieldProblem(const QString &server)
     if (hasControlCharacters(text))
         return problem(u"it holds a control character."_s);
     static const QRegularExpression scheme(u"\\A[A-Za-z][A-Za-z0-9+.-]*://"_s);
-    if (const auto match = scheme.match(text); match.hasMatch())
-        return problem(u"write the host name without \"%1\" in front."_s.arg(match.captured()));
+    if (const auto match = scheme.match(text); match.hasMatch()) {
+        const QString name = match.captured().toLower();
+        if (name != "ftps://"_L1 && name != "sftp://"_L1)
+            return problem(u"write the host name without \"%1\" in front (or with \"ftps://\" or \"sftp://\" for a "
+                           "secure connection)."_s.arg(match.captured()));
+        text = text.mid(match.capturedLength());
+        if (text.isEmpty())
+            return problem(u"the host name after \"%1\" is missing."_s.arg(match.captured()));
+    }
     if (text.contains(u'@'))
         return problem(u"it holds a user name; write the host name alone and the user name in its own field."_s);
     if (text.contains(u'/') || text.contains(u'\\'))
@@ -285,8 +326,21 @@ QString FtpPublisher::SettingsProblem(const FtpSettings &settings)
     if (!settings.ftpurl.isEmpty()) {
         if (QString problem = ServerFieldProblem(settings.ftpurl); !problem.isEmpty())
             return problem;
+        if (settings.ftpusername.isEmpty() && settings.ftpurl.trimmed().startsWith("sftp://"_L1, Qt::CaseInsensitive))
+            return u"An SFTP server needs a user name: fill in the user name field."_s;
     }
     return RemoteFileNameProblem(settings.ftpfile);
+}
+
+bool FtpPublisher::SameFingerprint(const QString &a, const QString &b)
+{
+    auto normal = [](QString text) {
+        text = text.trimmed();
+        if (text.startsWith("SHA256:"_L1, Qt::CaseInsensitive))
+            return u"SHA256:"_s + text.mid(7);
+        return text.remove(u':').toUpper();
+    };
+    return !a.trimmed().isEmpty() && normal(a) == normal(b);
 }
 
 QString FtpPublisher::ErrorCause(quint32 error)
@@ -304,6 +358,9 @@ QString FtpPublisher::ErrorCause(quint32 error)
     case InternetError::InternalError: return u"an error inside the Internet library"_s;
     case InternetError::CannotConnect: return u"nobody answers at the server's address"_s;
     case InternetError::ConnectionAborted: return u"the connection broke off"_s;
+    case InternetError::ServerKeyChanged: return u"the server's certificate or host key has changed"_s;
+    case InternetError::ServerNotTrusted: return u"the server's certificate or host key is not trusted"_s;
+    case InternetError::SecureChannelError: return u"no encrypted connection could be set up"_s;
     default: return {};
     }
 }

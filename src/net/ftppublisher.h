@@ -1,5 +1,6 @@
-// Publishing the RSS file by FTP: the upload click, the remote listing and directory change,
-// and the report of Internet errors. Used by the window's upload button and by feedsmith-cli.
+// Publishing the RSS file by FTP, FTPS or SFTP: the upload click, the remote listing and
+// directory change, the question whether to trust a server's certificate or host key, and the
+// report of Internet errors. Used by the window's upload button and by feedsmith-cli.
 #pragma once
 
 #include "core/document/feeddocument.h"
@@ -20,6 +21,9 @@ public:
     virtual ~FtpMessages() = default;
     // A message with an OK button, titled with the product name.
     virtual void show(Icon icon, const QString &text) = 0;
+    // Whether to trust the server that shows the certificate or host key with fingerprint
+    // from now on; text asks the question (and holds the fingerprint).
+    virtual bool confirmServer(const QString &text, const QString &fingerprint) = 0;
 };
 
 // The language texts the publisher shows.
@@ -27,6 +31,11 @@ struct FtpTexts
 {
     QString uploadready;
     QString missingpassword;
+    // The questions and the warning about a server's certificate or host key: %1 is the server
+    // field, %2 the fingerprint.
+    QString trustcertificate;
+    QString trusthostkey;
+    QString serverkeychanged;
 };
 
 // The FTP connection state of the window and the steps of one upload click. A connection that
@@ -69,16 +78,19 @@ public:
     // What is wrong with the settings before anything is written or sent, one sentence; empty
     // when nothing is. These are the checks a click makes first, and feedsmith-cli publish
     // makes before it writes the RSS file.
-    // The server field: "host" or "host:port" only, no scheme, user name or path, and a port
-    // from 1 to 65535.
+    // The server field: "host" or "host:port", with "ftps://" or "sftp://" in front or nothing,
+    // no other scheme, user name or path, and a port from 1 to 65535.
     static QString ServerFieldProblem(const QString &server);
     // The name the local file would be stored under: not empty, not "." or "..", no control
     // characters. Nothing to say about an empty local path (the click asks for a file).
     static QString RemoteFileNameProblem(const QString &localPath);
     // The login: with a user name, a password is needed; neither may hold a control character.
     static QString LoginProblem(const QString &userName, const QString &password);
-    // The server field (when one is given) and the remote file name.
+    // The server field (when one is given), a user name for SFTP, and the remote file name.
     static QString SettingsProblem(const FtpSettings &settings);
+    // Whether two fingerprints are the same, however they are written: hex pairs with or without
+    // colons in any case, "SHA256:" and base64 exactly.
+    static bool SameFingerprint(const QString &a, const QString &b);
     // A short cause for an error code, shown after its number; empty for a code without one.
     static QString ErrorCause(quint32 error);
 
@@ -96,6 +108,9 @@ public:
     static const QString ClosingConnection;
 
 private:
+    // The connection for the settings: after a question whether to trust the server when its
+    // certificate or host key is not known yet. 0 when there is none (reported).
+    InternetHandle connect(const FtpSettings &settings);
     void closeHandles();
 
     Internet &m_internet;

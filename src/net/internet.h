@@ -1,5 +1,5 @@
-// The Internet library as FTP publishing uses it: sessions, FTP connections, listings,
-// directory changes, uploads and the server's last response.
+// The Internet library as publishing uses it: sessions, connections to FTP, FTPS and SFTP
+// servers, listings, directory changes, uploads and the server's last response.
 #pragma once
 
 #include <QList>
@@ -30,6 +30,9 @@ constexpr quint32 NameNotResolved = 12007; // unknown host name
 constexpr quint32 IncorrectPassword = 12014;
 constexpr quint32 CannotConnect = 12029; // nobody listens at the server's address
 constexpr quint32 ConnectionAborted = 12030;
+constexpr quint32 ServerKeyChanged = 12038; // the certificate or host key differs from the remembered one
+constexpr quint32 ServerNotTrusted = 12045; // an unknown certificate or host key; see serverFingerprint()
+constexpr quint32 SecureChannelError = 12157; // no encrypted connection could be set up
 } // namespace InternetError
 
 // Attribute words of listed entries.
@@ -71,8 +74,11 @@ public:
 
     // A session, through the proxy when proxy is not empty, else direct; 0 on failure.
     virtual InternetHandle openSession(const QString &agent, const QString &proxy) = 0;
-    // A logged-in passive FTP connection. server is a host name, optionally followed by
-    // ":port"; without a port the FTP service's default port is used. 0 on failure.
+    // A logged-in connection. server is a host name, optionally followed by ":port", for plain
+    // passive FTP; "ftps://" in front asks for FTP with explicit TLS, "sftp://" for SFTP (the
+    // ports default to 21 and 22). 0 on failure; ServerNotTrusted when the server's certificate
+    // or host key is not known yet, ServerKeyChanged when it differs from the remembered one.
+    // The password is sent only to a server that proved to be the trusted one.
     virtual InternetHandle connectFtp(InternetHandle session, const QString &server, const QString &userName,
                                       const QString &password) = 0;
     // The entries of the connection's current remote directory.
@@ -83,6 +89,15 @@ public:
     virtual bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) = 0;
     // Closes a session or a connection. Connections stay usable when their session is closed.
     virtual void closeHandle(InternetHandle handle) = 0;
+
+    // The fingerprint of the certificate or host key the last connectFtp was shown ("" when it
+    // was shown none): SHA-256 as hex pairs for a certificate, "SHA256:" and base64 for an SSH
+    // host key, as openssl and ssh-keygen print them.
+    virtual QString serverFingerprint() const = 0;
+    // Remembers that server (as given to connectFtp) is the one that showed fingerprint to the
+    // last connectFtp: a certificate in the program's list of trusted certificates, a host key in
+    // ~/.ssh/known_hosts. False when fingerprint is not the one shown or it cannot be written.
+    virtual bool trustServer(const QString &server, const QString &fingerprint) = 0;
 
     virtual quint32 lastError() const = 0;
     virtual ServerResponse lastResponse() const = 0;

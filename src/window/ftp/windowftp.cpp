@@ -40,4 +40,10 @@ void WindowFtp::show(Icon icon, const QString &shownText)
     }
 }
 
+bool WindowFtp::confirmServer(const QString &text, const QString &)
+{
+    // The fingerprint is part of the question.
+    return m_messageBoxes.askYesNo(m_window, QString::fromLatin1(Version::ProductName), printable(text));
+}
+
 } // namespace Feedsmith

@@ -26,6 +26,7 @@ public:
     FtpPublisher &publisher() { return m_publisher; }
 
     void show(Icon icon, const QString &text) override;
+    bool confirmServer(const QString &text, const QString &fingerprint) override;
 
 private:
     QWidget *m_window;
