@@ -2,6 +2,7 @@
 #include "core/output/rsswriter.h"
 
 #include "core/output/xmltext.h"
+#include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 #include "core/text/textsearch.h"
@@ -134,15 +135,34 @@ public:
         m_bytes.append(tag.data(), tag.size());
         m_bytes += ">\r\n";
     }
-    void description(const QString &text)
+    void description(const QString &content, const StyleBlockRemover &removeStyleBlocks,
+                     const CodePageText::StyleBlockRemover &removeCodePageStyleBlocks)
     {
         m_bytes += "\t\t<description><![CDATA[";
-        Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
+        if (!appendCodePageDescription(content, removeCodePageStyleBlocks)) {
+            const QString text = descriptionText(content, removeStyleBlocks);
+            Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
+        }
         m_bytes += "]]></description>\r\n";
     }
+    void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
     QByteArray take() { return std::move(m_bytes); }
 
 private:
+    // descriptionText and cdataContent on the content's code page bytes, for a content that the
+    // code page holds (nearly every one): no UTF-16 copies of the body. The transliterated text
+    // is plain ASCII, so only control characters can be left of what XML forbids. False, and
+    // nothing written, when the content needs the text route.
+    bool appendCodePageDescription(const QString &content, const CodePageText::StyleBlockRemover &removeStyleBlocks)
+    {
+        QByteArray bytes;
+        if (!removeStyleBlocks.isUsable() || !CodePageText::appendExactly(bytes, content))
+            return false;
+        bytes = removeStyleBlocks(TransliterateCodePage(CodePageText::unescape(CodePageText::extractBody(bytes))));
+        m_bytes += XmlText::cdataContent(bytes);
+        return true;
+    }
+
     QByteArray m_bytes;
 };
 
@@ -186,7 +206,16 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
 
     const int count = document.entryCount();
     const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
-    const StyleBlockRemover removeStyleBlocks(styleBlock, treatedForDescription(styleBlock));
+    const QString treatedStyleBlock = treatedForDescription(styleBlock);
+    const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
+    const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
+    // Bodies shrink by their style block and stay about as long otherwise.
+    qsizetype estimate = 4096;
+    for (int i = count; i > count - selection.taken; --i) {
+        const RSSentry &entry = document.entries.at(i);
+        estimate += entry.title.size() + entry.link.size() + entry.content.size() + 96;
+    }
+    out.reserve(estimate);
     for (int i = count; i > count - selection.taken; --i) {
         const RSSentry &entry = document.entries.at(i);
         out.line(u"\t<item>");
@@ -194,10 +223,8 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
             out.element(2, "title"_L1, entry.title);
         if (!entry.link.isEmpty())
             out.element(2, "link"_L1, entry.link);
-        if (!entry.content.isEmpty()) {
-            const QString description = descriptionText(entry.content, removeStyleBlocks);
-            out.description(description);
-        }
+        if (!entry.content.isEmpty())
+            out.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
         out.line(u"\t</item>");
     }
     out.line(u"\t</channel>");
