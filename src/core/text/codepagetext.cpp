@@ -182,25 +182,34 @@ QByteArray extractBody(const QByteArray &content)
 
 QByteArray escape(QByteArrayView text)
 {
-    QByteArray out;
-    out.reserve(text.size() + text.size() / 8);
+    // The length first, then every byte written straight into place.
+    static constexpr std::array<QByteArrayView, 256> replacements = [] {
+        std::array<QByteArrayView, 256> r{};
+        r['<'] = "[[";
+        r['>'] = "]]";
+        r[','] = "[:bst:]";
+        r['\n'] = QByteArrayView("", 0);
+        r['\r'] = QByteArrayView("", 0);
+        return r;
+    }();
+    const auto *data = reinterpret_cast<const unsigned char *>(text.data());
     const qsizetype n = text.size();
-    qsizetype runStart = 0;
+    qsizetype length = n;
     for (qsizetype i = 0; i < n; ++i) {
-        QByteArrayView replacement;
-        switch (text[i]) {
-        case '<': replacement = "[["; break;
-        case '>': replacement = "]]"; break;
-        case ',': replacement = "[:bst:]"; break;
-        case '\n':
-        case '\r': replacement = ""; break;
-        default: continue;
-        }
-        out.append(text.data() + runStart, i - runStart);
-        out.append(replacement);
-        runStart = i + 1;
+        if (const QByteArrayView r = replacements[data[i]]; r.data())
+            length += r.size() - 1;
     }
-    out.append(text.data() + runStart, n - runStart);
+    QByteArray out(length, Qt::Uninitialized);
+    char *dst = out.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QByteArrayView r = replacements[data[i]];
+        if (!r.data()) {
+            *dst++ = char(data[i]);
+            continue;
+        }
+        std::memcpy(dst, r.data(), size_t(r.size()));
+        dst += r.size();
+    }
     return out;
 }
 
