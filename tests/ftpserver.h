@@ -49,7 +49,9 @@ public:
     // Starts a script of the tests folder that prints "PORT n" once it listens.
     bool startScript(const QString &name, const QStringList &arguments)
     {
-        const QString script = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(name);
+        // The tests folder by its absolute path: __FILE__ may be relative (a compiler cache that
+        // shares objects between checkouts makes it so).
+        const QString script = QDir(QStringLiteral(FEEDSMITH_TEST_DIR)).filePath(name);
         m_process.setProgram(QStringLiteral("/usr/bin/python3"));
         m_process.setArguments(QStringList{script} + arguments);
         m_process.setReadChannel(QProcess::StandardOutput);
