@@ -30,6 +30,7 @@ test: build
 bench: build
 	@$(BUILD_DIR)/bin/bench_core
 	@$(BUILD_DIR)/bin/bench_window
+	@$(BUILD_DIR)/bin/bench_window --accented
 
 # feedsmith-cli rss against the npm library "rss" 1.x (installed under $(BUILD_DIR)/peers).
 bench-peers: build
