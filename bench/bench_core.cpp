@@ -23,7 +23,6 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -160,22 +159,26 @@ const char *corpusName(Corpus corpus)
     return corpus == Corpus::Ascii ? "ASCII" : "accented";
 }
 
-// A child's peak memory counts the memory of its parent when it starts (the child shares it
-// until it runs the program), so the figures are taken while this process holds little.
-void releaseMemory()
+// A child's peak memory counts the peak of its parent up to its start (the two share their memory
+// until the child runs its program): projects for the processes are written by a child of their
+// own, and the processes are timed before this one builds anything large.
+bool writeCorpusInChild(Corpus corpus, const QString &path, int entries, const QString &itemsJson = QString())
 {
-    malloc_trim(0);
+    QStringList command = {QCoreApplication::applicationFilePath(), u"--write-corpus="_s + path,
+                           u"--sizes=%1"_s.arg(entries), corpus == Corpus::Ascii ? u"--ascii"_s : u"--accented"_s};
+    if (!itemsJson.isEmpty())
+        command << u"--items-json="_s + itemsJson;
+    return runProcess(command).ok;
 }
 
 // The command-line program as a user runs it, start-up and reading included, on the largest project.
 bool cliFigures(Corpus corpus, const QString &folder, int entries, int runs)
 {
     const QString project = folder + u"/cli-%1.rsx"_s.arg(entries);
-    if (!writeCorpus(corpus, project, entries)) {
+    if (!writeCorpusInChild(corpus, project, entries)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
         return false;
     }
-    releaseMemory();
     const QString cli = QCoreApplication::applicationDirPath() + u"/feedsmith-cli"_s;
     std::printf("feedsmith-cli, %d %s entries (%.1f MB), median of %d runs:\n", entries, corpusName(corpus),
                 double(QFileInfo(project).size()) / (1024.0 * 1024.0), runs);
@@ -192,7 +195,7 @@ int comparePeers(const QString &modules, const QString &folder, int entries, int
     const QString bin = QCoreApplication::applicationDirPath();
     const QString project = folder + u"/peers.rsx"_s;
     const QString items = folder + u"/peers.json"_s;
-    if (!FeedsmithBench::writeAccentedProject(project, entries, items)) {
+    if (!writeCorpusInChild(Corpus::Accented, project, entries, items)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
         return 1;
     }
@@ -202,7 +205,6 @@ int comparePeers(const QString &modules, const QString &folder, int entries, int
         std::fprintf(stderr, "node is not installed\n");
         return 1;
     }
-    releaseMemory();
     std::printf("feedsmith-cli rss against npm rss 1.x, %d accented entries (%.1f MB project), median of %d runs:\n",
                 entries, double(QFileInfo(project).size()) / (1024.0 * 1024.0), runs);
     const ProcessFigures ours =
@@ -266,7 +268,7 @@ int main(int argc, char *argv[])
         return comparePeers(QDir(peers).absolutePath(), folder, sizes.back(), runs);
 
     std::printf("Median of %d runs; floor = the same bytes read or written with plain buffered file I/O.\n", runs);
-    // The processes first, while this one holds little (see releaseMemory).
+    // The processes first, while this one holds little (see writeCorpusInChild).
     for (const Corpus corpus : std::as_const(corpora)) {
         if (!cliFigures(corpus, folder, sizes.back(), runs))
             return 1;
