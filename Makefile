@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz format tidy clean
+.PHONY: all deps configure build run test test-sanitize bench bench-peers fuzz format tidy clean
 
 all: build
 
@@ -30,6 +30,11 @@ test: build
 bench: build
 	@$(BUILD_DIR)/bin/bench_core
 	@$(BUILD_DIR)/bin/bench_window
+	@$(BUILD_DIR)/bin/bench_window --accented
+
+# feedsmith-cli rss against the npm library "rss" 1.x (installed under $(BUILD_DIR)/peers).
+bench-peers: build
+	@./scripts/bench-peers $(BUILD_DIR)
 
 test-sanitize: deps
 	@./scripts/test-sanitize

@@ -1,5 +1,8 @@
 // Headless figures: open, save, RSS generation and preview build of projects of several sizes,
-// each beside the floor of plain buffered file I/O of the same number of bytes.
+// each beside the floor of plain buffered file I/O of the same number of bytes, for a corpus of
+// plain ASCII bodies and one of accented text; then feedsmith-cli as a process on the largest
+// projects, with its peak memory. With --peers=FOLDER, feedsmith-cli rss against the npm library
+// "rss" installed in FOLDER, on the same items.
 #include "projectgenerator.h"
 
 #include "core/document/feeddocument.h"
@@ -16,7 +19,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -75,6 +84,138 @@ void report(int entries, const char *operation, double ms, qint64 bytes, double 
     std::fflush(stdout);
 }
 
+// One run of a program: wall time and peak resident memory.
+struct ProcessFigures
+{
+    double ms = 0;
+    double peakMb = 0;
+    bool ok = false;
+};
+
+ProcessFigures runProcess(const QStringList &command)
+{
+    std::vector<QByteArray> arguments;
+    for (const QString &argument : command)
+        arguments.push_back(QFile::encodeName(argument));
+    std::vector<char *> argv;
+    for (QByteArray &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    ProcessFigures figures;
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return figures;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid)
+        return figures;
+    figures.ms = double(timer.nsecsElapsed()) / 1e6;
+    figures.peakMb = double(usage.ru_maxrss) / 1024.0;
+    figures.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return figures;
+}
+
+// The median time and the highest peak of several runs; not ok when any run failed.
+ProcessFigures medianOfRuns(int runs, const QStringList &command)
+{
+    std::vector<double> times;
+    ProcessFigures result{0, 0, true};
+    for (int i = 0; i < runs; ++i) {
+        const ProcessFigures run = runProcess(command);
+        result.ok = result.ok && run.ok;
+        result.peakMb = std::max(result.peakMb, run.peakMb);
+        times.push_back(run.ms);
+    }
+    std::sort(times.begin(), times.end());
+    result.ms = times[times.size() / 2];
+    if (!result.ok)
+        std::fprintf(stderr, "failed: %s\n", qPrintable(command.join(u' ')));
+    return result;
+}
+
+void reportProcess(const char *what, const ProcessFigures &figures)
+{
+    std::printf("  %-34s %9.1f ms %9.1f MB peak%s\n", what, figures.ms, figures.peakMb, figures.ok ? "" : "  (FAILED)");
+    std::fflush(stdout);
+}
+
+enum class Corpus { Ascii, Accented };
+
+bool writeCorpus(Corpus corpus, const QString &path, int entries, const QString &itemsJson = QString())
+{
+    return corpus == Corpus::Ascii ? FeedsmithBench::writeProject(path, entries)
+                                   : FeedsmithBench::writeAccentedProject(path, entries, itemsJson);
+}
+
+const char *corpusName(Corpus corpus)
+{
+    return corpus == Corpus::Ascii ? "ASCII" : "accented";
+}
+
+// A child's peak memory counts the peak of its parent up to its start (the two share their memory
+// until the child runs its program): projects for the processes are written by a child of their
+// own, and the processes are timed before this one builds anything large.
+bool writeCorpusInChild(Corpus corpus, const QString &path, int entries, const QString &itemsJson = QString())
+{
+    QStringList command = {QCoreApplication::applicationFilePath(), u"--write-corpus="_s + path,
+                           u"--sizes=%1"_s.arg(entries), corpus == Corpus::Ascii ? u"--ascii"_s : u"--accented"_s};
+    if (!itemsJson.isEmpty())
+        command << u"--items-json="_s + itemsJson;
+    return runProcess(command).ok;
+}
+
+// The command-line program as a user runs it, start-up and reading included, on the largest project.
+bool cliFigures(Corpus corpus, const QString &folder, int entries, int runs)
+{
+    const QString project = folder + u"/cli-%1.rsx"_s.arg(entries);
+    if (!writeCorpusInChild(corpus, project, entries)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
+        return false;
+    }
+    const QString cli = QCoreApplication::applicationDirPath() + u"/feedsmith-cli"_s;
+    std::printf("feedsmith-cli, %d %s entries (%.1f MB), median of %d runs:\n", entries, corpusName(corpus),
+                double(QFileInfo(project).size()) / (1024.0 * 1024.0), runs);
+    reportProcess("rss", medianOfRuns(runs, {cli, u"rss"_s, project, folder + u"/cli.xml"_s}));
+    reportProcess("resave", medianOfRuns(runs, {cli, u"resave"_s, project, folder + u"/cli.rsx"_s}));
+    reportProcess("preview", medianOfRuns(runs, {cli, u"preview"_s, project, folder + u"/cli.html"_s}));
+    QFile::remove(project);
+    return true;
+}
+
+// feedsmith-cli rss against node with the npm library "rss" 1.x, on the same items.
+int comparePeers(const QString &modules, const QString &folder, int entries, int runs)
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QString project = folder + u"/peers.rsx"_s;
+    const QString items = folder + u"/peers.json"_s;
+    if (!writeCorpusInChild(Corpus::Accented, project, entries, items)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
+        return 1;
+    }
+    const QString node = QStandardPaths::findExecutable(u"node"_s);
+    const QString script = QStringLiteral(FEEDSMITH_BENCH_SOURCE_DIR) + u"/peer-rss.js"_s;
+    if (node.isEmpty()) {
+        std::fprintf(stderr, "node is not installed\n");
+        return 1;
+    }
+    std::printf("feedsmith-cli rss against npm rss 1.x, %d accented entries (%.1f MB project), median of %d runs:\n",
+                entries, double(QFileInfo(project).size()) / (1024.0 * 1024.0), runs);
+    const ProcessFigures ours =
+            medianOfRuns(runs, {bin + u"/feedsmith-cli"_s, u"rss"_s, project, folder + u"/ours.xml"_s});
+    reportProcess("feedsmith-cli rss", ours);
+    const ProcessFigures peer = medianOfRuns(runs, {node, script, modules, items, folder + u"/peer.xml"_s});
+    reportProcess("node + npm rss", peer);
+    std::printf("  ratio (npm rss / feedsmith-cli)   %9.1fx\n", peer.ms / ours.ms);
+    return ours.ok && peer.ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -82,6 +223,10 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QList<int> sizes = {100, 1000, 10000, 32767};
     int runs = 5;
+    QList<Corpus> corpora = {Corpus::Ascii, Corpus::Accented};
+    QString peers;
+    QString corpusFile;
+    QString itemsJson;
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (const QString &arg : args) {
         if (arg.startsWith(u"--runs="_s))
@@ -90,8 +235,25 @@ int main(int argc, char *argv[])
             sizes.clear();
             for (const QString &s : arg.mid(8).split(u','))
                 sizes << s.toInt();
+        } else if (arg == u"--ascii"_s) {
+            corpora = {Corpus::Ascii};
+        } else if (arg == u"--accented"_s) {
+            corpora = {Corpus::Accented};
+        } else if (arg.startsWith(u"--peers="_s)) {
+            peers = arg.mid(8);
+        } else if (arg.startsWith(u"--write-corpus="_s)) {
+            corpusFile = arg.mid(15);
+        } else if (arg.startsWith(u"--items-json="_s)) {
+            itemsJson = arg.mid(13);
+        } else {
+            std::fprintf(stderr,
+                         "usage: bench_core [--runs=N] [--sizes=N,...] [--ascii|--accented] [--peers=NODE_MODULES]\n"
+                         "       bench_core --write-corpus=PROJECT [--items-json=JSON] [--sizes=N] [--ascii]\n");
+            return 2;
         }
     }
+    if (!corpusFile.isEmpty())
+        return writeCorpus(corpora.back(), corpusFile, sizes.back(), itemsJson) ? 0 : 1;
 
     QTemporaryDir dir;
     const QString folder = dir.path();
@@ -102,43 +264,54 @@ int main(int argc, char *argv[])
     const StartupState startup = RunStartup(folder, u"en_US"_s);
     const QLocale locale = QLocale::c();
 
+    if (!peers.isEmpty())
+        return comparePeers(QDir(peers).absolutePath(), folder, sizes.back(), runs);
+
     std::printf("Median of %d runs; floor = the same bytes read or written with plain buffered file I/O.\n", runs);
-    std::printf("%7s  %-9s %13s %12s %14s %13s %8s\n", "entries", "operation", "time", "size", "throughput", "floor",
-                "ratio");
-    for (const int entries : sizes) {
-        const QString project = folder + u"/bench-%1.rsx"_s.arg(entries);
-        if (!FeedsmithBench::writeProject(project, entries)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
+    // The processes first, while this one holds little (see writeCorpusInChild).
+    for (const Corpus corpus : std::as_const(corpora)) {
+        if (!cliFigures(corpus, folder, sizes.back(), runs))
             return 1;
+    }
+    for (const Corpus corpus : std::as_const(corpora)) {
+        std::printf("\n%s corpus\n", corpusName(corpus));
+        std::printf("%7s  %-9s %13s %12s %14s %13s %8s\n", "entries", "operation", "time", "size", "throughput",
+                    "floor", "ratio");
+        for (const int entries : sizes) {
+            const QString project = folder + u"/bench-%1.rsx"_s.arg(entries);
+            if (!writeCorpus(corpus, project, entries)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
+                return 1;
+            }
+            const qint64 projectBytes = QFileInfo(project).size();
+
+            FeedDocument document;
+            const double openMs = medianMs(
+                    runs, [&] { ReadProjectFile(document, project, folder, startup.language.textTable, locale); });
+            report(entries, "open", openMs, projectBytes, medianMs(runs, [&] { plainRead(project); }));
+
+            const QString saved = folder + u"/saved.rsx"_s;
+            QString error;
+            const double saveMs = medianMs(runs, [&] { WriteProjectFile(document, saved, folder, &error); });
+            const qint64 savedBytes = QFileInfo(saved).size();
+            report(entries, "save", saveMs, savedBytes,
+                   medianMs(runs, [&] { plainWrite(saved + u".floor"_s, savedBytes); }));
+
+            const QString rss = folder + u"/feed.xml"_s;
+            document.channel.number = QString::number(entries);
+            const QDateTime moment = QDateTime::currentDateTime();
+            const double rssMs = medianMs(runs, [&] { WriteRssFile(document, rss, folder, moment, &error); });
+            const qint64 rssBytes = QFileInfo(rss).size();
+            report(entries, "rss", rssMs, rssBytes, medianMs(runs, [&] { plainWrite(rss + u".floor"_s, rssBytes); }));
+
+            const QString page = folder + u"/rsspreview.html"_s;
+            const double previewMs = medianMs(runs, [&] { BuildPreview(document, folder, page, locale); });
+            const qint64 pageBytes = QFileInfo(page).size();
+            report(entries, "preview", previewMs, pageBytes,
+                   medianMs(runs, [&] { plainWrite(page + u".floor"_s, pageBytes); }));
+            if (!error.isEmpty())
+                std::fprintf(stderr, "write failed: %s\n", qPrintable(error));
         }
-        const qint64 projectBytes = QFileInfo(project).size();
-
-        FeedDocument document;
-        const double openMs =
-                medianMs(runs, [&] { ReadProjectFile(document, project, folder, startup.language.textTable, locale); });
-        report(entries, "open", openMs, projectBytes, medianMs(runs, [&] { plainRead(project); }));
-
-        const QString saved = folder + u"/saved.rsx"_s;
-        QString error;
-        const double saveMs = medianMs(runs, [&] { WriteProjectFile(document, saved, folder, &error); });
-        const qint64 savedBytes = QFileInfo(saved).size();
-        report(entries, "save", saveMs, savedBytes,
-               medianMs(runs, [&] { plainWrite(saved + u".floor"_s, savedBytes); }));
-
-        const QString rss = folder + u"/feed.xml"_s;
-        document.channel.number = QString::number(entries);
-        const QDateTime moment = QDateTime::currentDateTime();
-        const double rssMs = medianMs(runs, [&] { WriteRssFile(document, rss, folder, moment, &error); });
-        const qint64 rssBytes = QFileInfo(rss).size();
-        report(entries, "rss", rssMs, rssBytes, medianMs(runs, [&] { plainWrite(rss + u".floor"_s, rssBytes); }));
-
-        const QString page = folder + u"/rsspreview.html"_s;
-        const double previewMs = medianMs(runs, [&] { BuildPreview(document, folder, page, locale); });
-        const qint64 pageBytes = QFileInfo(page).size();
-        report(entries, "preview", previewMs, pageBytes,
-               medianMs(runs, [&] { plainWrite(page + u".floor"_s, pageBytes); }));
-        if (!error.isEmpty())
-            std::fprintf(stderr, "write failed: %s\n", qPrintable(error));
     }
     return 0;
 }

@@ -3,8 +3,13 @@
 
 #include "core/document/feeddocument.h"
 #include "core/project/projectwriter.h"
+#include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
+#include "core/text/windows1252.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QStringList>
@@ -53,6 +58,100 @@ QString body(QRandomGenerator &random, int n)
     return u"<html><head><title></title></head><body>"_s + html + u"</body></html>"_s;
 }
 
+// Words that together hold every letter of the code page's upper half: both cases of every
+// accented letter, the ligatures, sharp s, thorn, eth, the ordinal signs, micro and f with hook.
+const QStringList AccentedWords = {
+        u"Grüße"_s,    u"Straße"_s,    u"Öffnungszeiten"_s,
+        u"Äpfel"_s,    u"Übersicht"_s, u"Müller"_s,
+        u"größer"_s,   u"Bäckerei"_s,  u"Köln"_s,
+        u"Zürich"_s,   u"heißt"_s,     u"schön"_s,
+        u"café"_s,     u"élève"_s,     u"déjà"_s,
+        u"être"_s,     u"garçon"_s,    u"naïve"_s,
+        u"Noël"_s,     u"cœur"_s,      u"Œuvre"_s,
+        u"hôtel"_s,    u"forêt"_s,     u"où"_s,
+        u"Ça"_s,       u"Île"_s,       u"Ève"_s,
+        u"À"_s,        u"Ôde"_s,       u"L’Haÿ"_s,
+        u"Ÿvette"_s,   u"Ærø"_s,       u"smørrebrød"_s,
+        u"Ångström"_s, u"señor"_s,     u"Ñandú"_s,
+        u"São"_s,      u"Ãnimo"_s,     u"Ðiðrik"_s,
+        u"þorn"_s,     u"Þing"_s,      u"Šibenik"_s,
+        u"Žižek"_s,    u"ƒ-Zahl"_s,    u"5 µm"_s,
+        u"nº"_s,       u"1ª"_s,        u"Ýmir"_s,
+        u"ýr"_s,       u"Ëbe"_s,       u"Ìschia"_s,
+        u"Ísland"_s,   u"Ïle"_s,       u"Òpera"_s,
+        u"Ùltimo"_s,   u"Ûber"_s,      u"Úrsula"_s,
+        u"Èze"_s,      u"Éclair"_s,    u"Âme"_s,
+        u"Çedille"_s,  u"Õdi"_s,       u"Øre"_s,
+        u"ìo"_s,       u"ísl"_s,       u"òpera"_s,
+        u"ùmbra"_s,    u"úsuel"_s,     u"ûne"_s,
+        u"ãnimo"_s,    u"åre"_s,       u"æble"_s,
+        u"Óscar"_s,    u"ó"_s,         u"ÿ"_s,
+        u"ñ"_s,        u"Ññ"_s,        u"ÂÊÎÔÛ"_s,
+        u"šuma"_s,     u"Ásgeir"_s,    u"ásta"_s,
+        u"âge"_s,      u"île"_s,       u"õhtu"_s,
+        u"Woche"_s,    u"und"_s,       u"mit"_s,
+        u"für"_s,      u"über"_s,      u"et"_s,
+        u"les"_s,      u"des"_s,       u"version"_s,
+        u"Projekt"_s,  u"Leser"_s,     u"Neuigkeiten"_s,
+};
+
+// A sentence with commas, "&", punctuation of the code page and now and then an entity or a
+// numeric reference.
+QString accentedSentence(QRandomGenerator &random, int words)
+{
+    static const QStringList extras = {
+            u" & "_s,      u", "_s,          u" &amp; "_s,    u" &eacute;t&eacute; "_s,
+            u" &#233; "_s, u" &#8364; 5 "_s, u" &#x2014; "_s, u" „so“ "_s,
+            u" – "_s,      u" 3 € "_s,       u" &nbsp;"_s,    u" © "_s,
+            u" ½ "_s,      u" «oui» "_s,     u" ’s "_s,
+    };
+    QString s;
+    for (int i = 0; i < words; ++i) {
+        if (i > 0)
+            s += random.bounded(5) == 0 ? extras.at(random.bounded(int(extras.size()))) : u" "_s;
+        s += AccentedWords.at(random.bounded(int(AccentedWords.size())));
+    }
+    return s + u'.';
+}
+
+// About 1.6 KB of HTML as the editor would hold it between <body> and </body>, some 1.8 KB an
+// entry in the file: 59 MB for 32767 entries.
+QString accentedBody(QRandomGenerator &random, int n)
+{
+    QString html;
+    while (html.size() < 1450) {
+        switch (random.bounded(4)) {
+        case 0:
+            html += u"<p>"_s + accentedSentence(random, 12) + u" "_s + accentedSentence(random, 9) + u"</p>"_s;
+            break;
+        case 1:
+            html += u"<ul><li>"_s + accentedSentence(random, 5) + u"<ol><li>"_s + accentedSentence(random, 4)
+                    + u"</li><li>"_s + accentedSentence(random, 3) + u"</li></ol></li><li>"_s
+                    + accentedSentence(random, 6) + u"</li></ul>"_s;
+            break;
+        case 2:
+            html += u"<p>Siehe <a href=\"https://www.example.com/artikel/%1?ref=feed&amp;lang=fr\">"_s.arg(n)
+                    + accentedSentence(random, 4) + u"</a>, dann <b>"_s + accentedSentence(random, 3)
+                    + u"</b> &amp; <i>"_s + accentedSentence(random, 2) + u"</i></p>"_s;
+            break;
+        default: html += u"<p>"_s + accentedSentence(random, 20) + u"</p>"_s; break;
+        }
+    }
+    return html;
+}
+
+void appendElement(QByteArray &out, const char *indent, const char *tag, const QByteArray &value)
+{
+    out += indent;
+    out += '<';
+    out += tag;
+    out += '>';
+    out += value;
+    out += "</";
+    out += tag;
+    out += ">\r\n";
+}
+
 } // namespace
 
 bool writeProject(const QString &path, int entries)
@@ -86,6 +185,52 @@ bool writeProject(const QString &path, int entries)
     }
     QString error;
     return writeFileAtomically(path, BuildProjectFile(document, QString()), &error);
+}
+
+bool writeAccentedProject(const QString &path, int entries, const QString &itemsJsonPath)
+{
+    QRandomGenerator random(quint32(entries) * 104729u + 3u);
+    QByteArray out;
+    out.reserve(qsizetype(entries) * 1900 + 4096);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n";
+    const auto encoded = [](const QString &text) { return Windows1252::encode(text); };
+    appendElement(out, "\t", "title", encoded(u"Nachrichten & Neuigkeiten aus Köln, Zürich und Genève"_s));
+    appendElement(out, "\t", "link", "https://www.example.com/");
+    appendElement(out, "\t", "description", encoded(u"Täglich neue Beiträge über Software & Co. – für Leser"_s));
+    appendElement(out, "\t", "number", QByteArray::number(entries));
+    appendElement(out, "\t", "language", "de");
+    appendElement(out, "\t", "managingeditor", encoded(u"redaktion@example.com (Jürgen Müller)"_s));
+    appendElement(out, "\t", "ttl", "1440");
+    out += "</settings>\r\n<ftpsettings>\r\n";
+    appendElement(out, "\t", "ftpfile", "feed.xml");
+    appendElement(out, "\t", "ftpurl", "ftp.example.com");
+    out += "</ftpsettings>\r\n<entries>\r\n";
+    QJsonArray items;
+    const QDateTime start(QDate(2020, 1, 1), QTime(8, 0));
+    for (int i = 1; i <= entries; ++i) {
+        const QString title = u"Beitrag %1: Grüße & Neuigkeiten – %2"_s.arg(i).arg(accentedSentence(random, 3));
+        const QString link = u"https://www.example.com/artikel/%1"_s.arg(i);
+        const QString body = accentedBody(random, i);
+        const QDateTime date = start.addSecs(qint64(i) * 3607);
+        out += "\t<entry>\r\n";
+        appendElement(out, "\t\t", "title", encoded(title));
+        appendElement(out, "\t\t", "link", encoded(link));
+        appendElement(out, "\t\t", "content", encoded(EscapeText(body)));
+        appendElement(out, "\t\t", "date", date.toString(u"yyyy-MM-dd HH:mm:ss"_s).toLatin1());
+        out += "\t</entry>\r\n";
+        if (!itemsJsonPath.isEmpty()) {
+            items.append(QJsonObject{{u"title"_s, title},
+                                     {u"link"_s, link},
+                                     {u"body"_s, body},
+                                     {u"date"_s, date.toString(Qt::ISODate)}});
+        }
+    }
+    out += "</entries>\r\n";
+    QString error;
+    if (!writeFileAtomically(path, out, &error))
+        return false;
+    return itemsJsonPath.isEmpty()
+            || writeFileAtomically(itemsJsonPath, QJsonDocument(items).toJson(QJsonDocument::Compact), &error);
 }
 
 bool writeStyleSheet(const QString &path)

@@ -57,7 +57,7 @@ public:
     bool startScript(const QString &name, const QStringList &arguments)
     {
         // Not beside __FILE__: a compiler cache may make that path relative to the build.
-        const QString script = QDir(QStringLiteral(FEEDSMITH_TEST_DATA "/..")).filePath(name);
+        const QString script = QDir(QStringLiteral(FEEDSMITH_TEST_DIR)).filePath(name);
         m_process.setProgram(QStringLiteral("/usr/bin/python3"));
         m_process.setArguments(QStringList{script} + arguments);
         m_process.setReadChannel(QProcess::StandardOutput);

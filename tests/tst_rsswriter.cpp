@@ -1,6 +1,8 @@
 // Tests of the RSS 2.0 writer: line layout, item choice, descriptions, dates, XML safety, atomic writes.
 #include "core/output/rsswriter.h"
+#include "core/output/xmltext.h"
 #include "core/text/textfiles.h"
+#include "core/text/windows1252.h"
 #include "testsupport.h"
 
 #include <QXmlStreamReader>
@@ -517,6 +519,26 @@ private slots:
         QTEST(descriptionOf(content, TestStyleBlock, &bytes), "readBack");
         VERIFY_RSS_FILE(bytes);
         QVERIFY2(bytes.contains("\t\t<description><![CDATA[" + written + "]]></description>\r\n"), bytes.constData());
+    }
+
+    // Bodies the code page holds go through the writer as bytes, the others as text; the two
+    // routes must write the same description.
+    void descriptionRoutesAgree()
+    {
+        const QString odd = StyleBlockFor(u"p { font-family: \"Gr\u00FC\u00DFe\"; }\n"_s);
+        const QStringList styleBlocks = {TestStyleBlock, TestStyleBlock.toUpper(), odd};
+        QRandomGenerator rng(1312u);
+        for (int round = 0; round < 4000; ++round) {
+            const QString content = FeedsmithTest::randomContent(rng, styleBlocks);
+            const QString &styleBlock = styleBlocks.at(round % 3);
+            FeedDocument document;
+            document.entries.append(RSSentry{u"t"_s, {}, content});
+            const QByteArray expected = "<description><![CDATA["
+                    + Windows1252::encode(XmlText::cdataContent(DescriptionText(content, styleBlock)))
+                    + "]]></description>";
+            const QByteArray bytes = build(document, styleBlock);
+            QVERIFY2(bytes.contains(expected), qPrintable(content + u"\n"_s + QString::fromLatin1(bytes)));
+        }
     }
 
     void writeRssFile()

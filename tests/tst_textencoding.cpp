@@ -1,4 +1,6 @@
-// Tests of the bracket escapes (EscapeText, UnescapeText) and of Transliterate.
+// Tests of the bracket escapes (EscapeText, UnescapeText) and of Transliterate, as text and as
+// code page bytes.
+#include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/windows1252.h"
 
@@ -89,6 +91,16 @@ QString referenceTransliterate(const QString &input)
 QString fromCode(int code)
 {
     return Windows1252::decode(QByteArray(1, char(code)));
+}
+
+// Transliterate on the code page bytes of a text, decoded again; the text itself when the code
+// page cannot hold it.
+QString transliteratedAsBytes(const QString &input)
+{
+    QByteArray bytes;
+    if (!CodePageText::appendExactly(bytes, input))
+        return Transliterate(input);
+    return Windows1252::decode(TransliterateCodePage(bytes));
 }
 
 } // namespace
@@ -329,13 +341,14 @@ void TestTextEncoding::transliterate()
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(Transliterate(input), expected);
+    QCOMPARE(transliteratedAsBytes(input), expected);
     // The word-for-word model below must agree with these examples too, or it proves nothing.
     QCOMPARE(referenceTransliterate(input), expected);
 }
 
 // Random texts from a small alphabet, so that letters of both cases, deletions and longer
 // replacements meet often; the fast Transliterate must give exactly what the literal two
-// passes give.
+// passes give, as text and as code page bytes.
 void TestTextEncoding::transliterateMatchesLiteralTwoPasses()
 {
     const QStringList alphabet = {
@@ -353,10 +366,12 @@ void TestTextEncoding::transliterateMatchesLiteralTwoPasses()
             input += alphabet.at(int(rng.bounded(qsizetype(alphabet.size()))));
         const QString expected = referenceTransliterate(input);
         const QString actual = Transliterate(input);
-        if (actual != expected) {
+        const QString asBytes = transliteratedAsBytes(input);
+        if (actual != expected || asBytes != expected) {
             qWarning().noquote() << "round" << round << "input" << describe(input) << "expected" << describe(expected)
-                                 << "actual" << describe(actual);
+                                 << "actual" << describe(actual) << "as bytes" << describe(asBytes);
             QCOMPARE(actual, expected);
+            QCOMPARE(asBytes, expected);
         }
     }
 }
@@ -381,6 +396,8 @@ void TestTextEncoding::transliterateLeavesNoUpperHalf()
     }
     for (const QString &input : std::as_const(inputs)) {
         const QString output = Transliterate(input);
+        const QString inCodePage = input.endsWith(u'→') ? input.chopped(1) : input;
+        QCOMPARE(transliteratedAsBytes(inCodePage), Transliterate(inCodePage));
         for (const QChar c : output) {
             QVERIFY2(Windows1252::code(c) < 128,
                      qPrintable(u"input "_qs + describe(input) + u" gave "_qs + describe(output)));

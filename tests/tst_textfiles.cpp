@@ -33,6 +33,8 @@ class TestTextFiles : public QObject
 private slots:
     void readTextFile_data();
     void readTextFile();
+    void linesAcrossPieces_data();
+    void linesAcrossPieces();
     void readMissingFile();
     void readFileInMissingFolder();
     void readFolderGivesEmptyText();
@@ -79,6 +81,37 @@ void TestTextFiles::readTextFile()
     const QString path = dir.filePath(u"file.txt"_qs);
     QVERIFY(writeBytes(path, bytes));
     QCOMPARE(ReadTextFile(path), expected);
+}
+
+// The file is read in pieces of 1 MB: line breaks at the end of one and the start of the next.
+void TestTextFiles::linesAcrossPieces_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("lineFeedEndsLine");
+    QTest::addColumn<QStringList>("lines");
+    const QByteArray a((1 << 20) - 1, 'a');
+    const QString as = QString::fromLatin1(a);
+    QTest::newRow("CR LF split between pieces") << a + "\r\nb" << false << QStringList{as, u"b"_qs};
+    QTest::newRow("empty line after a split CR LF") << a + "\r\n\r\nb" << false << QStringList{as, QString(), u"b"_qs};
+    QTest::newRow("lone CR at the end of a piece") << a + "\rb" << false << QStringList{as, u"b"_qs};
+    QTest::newRow("lone LF at the end of a piece ends a line") << a + "\nb" << true << QStringList{as, u"b"_qs};
+    QTest::newRow("lone LF at the end of a piece is text") << a + "\nb" << false << QStringList{as + u"\nb"_qs};
+    QTest::newRow("line longer than a piece, letters of the upper half")
+            << a + "\xE4" + a + "\r\nc" << false << QStringList{as + u"\u00E4"_qs + as, u"c"_qs};
+}
+
+void TestTextFiles::linesAcrossPieces()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, lineFeedEndsLine);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"lines.txt"_qs);
+    QVERIFY(writeBytes(path, bytes));
+    QStringList lines;
+    QVERIFY(forEachFileLine(
+            path, [&lines](QStringView line) { lines << line.toString(); }, nullptr,
+            LineReading{.lineFeedEndsLine = lineFeedEndsLine}));
+    QTEST(lines, "lines");
 }
 
 void TestTextFiles::readMissingFile()

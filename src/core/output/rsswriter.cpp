@@ -4,6 +4,7 @@
 #include "core/output/feedoptions.h"
 
 #include "core/output/xmltext.h"
+#include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 #include "core/text/textsearch.h"
@@ -156,15 +157,38 @@ public:
         m_bytes.append(tag.data(), tag.size());
         m_bytes += ">\r\n";
     }
-    void description(const QString &text)
+    void description(const QString &content, const StyleBlockRemover &removeStyleBlocks,
+                     const CodePageText::StyleBlockRemover &removeCodePageStyleBlocks)
     {
         m_bytes += "\t\t<description><![CDATA[";
-        Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
+        if (m_keepAccents) {
+            // Letters kept as references: the text route, which leaves no byte beyond ASCII.
+            Windows1252::appendEncoded(m_bytes,
+                                       XmlText::cdataContent(descriptionKeepingAccents(content, removeStyleBlocks)));
+        } else if (!appendCodePageDescription(content, removeCodePageStyleBlocks)) {
+            const QString text = descriptionText(content, removeStyleBlocks);
+            Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
+        }
         m_bytes += "]]></description>\r\n";
     }
+    void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
     QByteArray take() { return std::move(m_bytes); }
 
 private:
+    // descriptionText and cdataContent on the content's code page bytes, for a content that the
+    // code page holds (nearly every one): no UTF-16 copies of the body. The transliterated text
+    // is plain ASCII, so only control characters can be left of what XML forbids. False, and
+    // nothing written, when the content needs the text route.
+    bool appendCodePageDescription(const QString &content, const CodePageText::StyleBlockRemover &removeStyleBlocks)
+    {
+        QByteArray bytes;
+        if (!removeStyleBlocks.isUsable() || !CodePageText::appendExactly(bytes, content))
+            return false;
+        bytes = removeStyleBlocks(TransliterateCodePage(CodePageText::unescape(CodePageText::extractBody(bytes))));
+        m_bytes += XmlText::cdataContent(bytes);
+        return true;
+    }
+
     QByteArray m_bytes;
     bool m_keepAccents;
 };
@@ -179,8 +203,7 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
     const bool selfLink = options.entryDatesAndIds && !options.selfUrl.isEmpty();
     RssLines out(options.keepAccents);
     out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    out.line(selfLink ? u"<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">"
-                      : u"<rss version=\"2.0\">");
+    out.line(selfLink ? u"<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">" : u"<rss version=\"2.0\">");
     out.line(u"\t<channel>");
     if (selfLink)
         out.line(QString("\t<atom:link href=\""_L1 + attributeValue(options.selfUrl)
@@ -215,9 +238,18 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
 
     const int count = document.entryCount();
     const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
-    const StyleBlockRemover removeStyleBlocks(styleBlock, options.keepAccents ? UnescapeText(styleBlock)
-                                                                              : treatedForDescription(styleBlock));
+    const QString treatedStyleBlock =
+            options.keepAccents ? UnescapeText(styleBlock) : treatedForDescription(styleBlock);
+    const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
+    const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
     const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
+    // Bodies shrink by their style block and stay about as long otherwise.
+    qsizetype estimate = 4096;
+    for (int i = count; i > count - selection.taken; --i) {
+        const RSSentry &entry = document.entries.at(i);
+        estimate += entry.title.size() + entry.link.size() + entry.content.size() + 96;
+    }
+    out.reserve(estimate);
     for (int i = count; i > count - selection.taken; --i) {
         const RSSentry &entry = document.entries.at(i);
         out.line(u"\t<item>");
@@ -225,10 +257,8 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
             out.element(2, "title"_L1, entry.title);
         if (!entry.link.isEmpty())
             out.element(2, "link"_L1, entry.link);
-        if (!entry.content.isEmpty()) {
-            out.description(options.keepAccents ? descriptionKeepingAccents(entry.content, removeStyleBlocks)
-                                                : descriptionText(entry.content, removeStyleBlocks));
-        }
+        if (!entry.content.isEmpty())
+            out.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
         if (options.entryDatesAndIds) {
             out.line(QString("\t\t<pubDate>"_L1 + PublicationDate(entry.createdate) + "</pubDate>"_L1));
             out.element(2, "guid"_L1, ids.at(i - 1), " isPermaLink=\"false\""_L1);

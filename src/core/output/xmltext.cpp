@@ -1,9 +1,12 @@
 // XML-safe text for the RSS file.
 #include "core/output/xmltext.h"
 
+#include "core/text/codepagetext.h"
 #include "core/text/textsearch.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace Feedsmith::XmlText {
 
@@ -138,6 +141,18 @@ QString escapeCharacterData(QStringView raw)
 QString cdataContent(QStringView raw)
 {
     return replaceAll(dropForbidden(raw), u"]]>", u"]]]]><![CDATA[>");
+}
+
+QByteArray cdataContent(const QByteArray &asciiText)
+{
+    // Of ASCII, XML forbids the control characters but tab, line feed and carriage return.
+    const auto forbidden = [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    };
+    QByteArray text = asciiText;
+    if (std::any_of(text.cbegin(), text.cend(), forbidden))
+        text.removeIf(forbidden);
+    return CodePageText::replaceAll(text, "]]>", "]]]]><![CDATA[>");
 }
 
 } // namespace Feedsmith::XmlText

@@ -1,6 +1,7 @@
 // Making text safe for the RSS file, which every XML parser and feed reader must accept.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -23,5 +24,7 @@ QString escapeCharacterData(QStringView text);
 // The text of a CDATA section: forbidden characters dropped, and every "]]>" split across two
 // sections so that it cannot end the section early.
 QString cdataContent(QStringView text);
+// cdataContent for text that is plain ASCII bytes.
+QByteArray cdataContent(const QByteArray &asciiText);
 
 } // namespace Feedsmith::XmlText

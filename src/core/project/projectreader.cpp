@@ -2,12 +2,15 @@
 #include "core/project/projectreader.h"
 
 #include "core/project/datetext.h"
+#include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace Feedsmith {
 
@@ -36,6 +39,45 @@ QString plainValue(const QString &value)
     return Windows1252::decodeValueReferences(value);
 }
 
+// The parts of a row, as text or as the file's bytes.
+bool is(const QString &part, QLatin1StringView name)
+{
+    return part == name;
+}
+
+bool is(const QByteArray &part, QLatin1StringView name)
+{
+    return QByteArrayView(part) == QByteArrayView(name.data(), name.size());
+}
+
+QString text(const QString &part, bool)
+{
+    return part;
+}
+
+QString text(const QByteArray &part, bool utf8)
+{
+    return decodeLine(part, utf8);
+}
+
+// The content of an entry: the style block in front of the unescaped body.
+QString content(const QString &styleBlock, const QString &value, bool)
+{
+    return styleBlock + UnescapeText(value);
+}
+
+// The body is unescaped as bytes and decoded once, straight behind the style block.
+QString content(const QString &styleBlock, const QByteArray &value, bool utf8)
+{
+    const QByteArray body = CodePageText::unescape(value);
+    if (utf8)
+        return styleBlock + QString::fromUtf8(body);
+    QString out(styleBlock.size() + body.size(), Qt::Uninitialized);
+    std::copy(styleBlock.cbegin(), styleBlock.cend(), out.begin());
+    Windows1252::decodeInto(out.data() + styleBlock.size(), body);
+    return out;
+}
+
 } // namespace
 
 namespace {
@@ -59,53 +101,55 @@ public:
         }
     }
 
-    void take(const MarkupRow &row)
+    // A row as text, or as the file's bytes with their encoding: only the values kept are decoded.
+    template<typename Text>
+    void take(const BasicMarkupRow<Text> &row, bool utf8 = false)
     {
         if (row.isEmpty())
             return; // an empty row matches nothing
-        const QString &name = row.name;
-        const QString &closing = row.closing;
-        if (name == "settings"_L1 || name == "ftpsettings"_L1 || name == "entries"_L1)
+        const Text &name = row.name;
+        const Text &closing = row.closing;
+        if (is(name, "settings"_L1) || is(name, "ftpsettings"_L1) || is(name, "entries"_L1))
             m_result.isProject = true;
-        if (name == "settings"_L1)
+        if (is(name, "settings"_L1))
             m_inSettings = true;
-        if (closing == "settings"_L1)
+        if (is(closing, "settings"_L1))
             m_inSettings = false;
-        if (name == "ftpsettings"_L1)
+        if (is(name, "ftpsettings"_L1))
             m_inFtp = true;
-        if (closing == "ftpsettings"_L1)
+        if (is(closing, "ftpsettings"_L1))
             m_inFtp = false;
-        if (name == "entries"_L1)
+        if (is(name, "entries"_L1))
             m_inEntries = true;
-        if (closing == "entries"_L1)
+        if (is(closing, "entries"_L1))
             m_inEntries = false;
         if (m_inSettings || m_inFtp) {
             for (const DocumentField &field : DocumentFields) {
-                if (field.isStored() && field.isChannelField() == m_inSettings && name == field.key)
-                    field.value(m_document) = plainValue(row.value);
+                if (field.isStored() && field.isChannelField() == m_inSettings && is(name, field.key))
+                    field.value(m_document) = plainValue(text(row.value, utf8));
             }
         }
         if (!m_inEntries)
             return;
-        if (name == "entry"_L1) {
+        if (is(name, "entry"_L1)) {
             m_inEntry = true;
             m_record = RSSentry{};
         }
-        if (closing == "entry"_L1) {
+        if (is(closing, "entry"_L1)) {
             addRecord();
             m_inEntry = false;
             m_record = RSSentry{};
         }
         if (!m_inEntry)
             return;
-        if (name == "title"_L1) {
-            m_record.title = plainValue(row.value);
-        } else if (name == "link"_L1) {
-            m_record.link = plainValue(row.value);
-        } else if (name == "content"_L1) {
-            m_record.content = m_styleBlock + UnescapeText(row.value);
-        } else if (name == "date"_L1) {
-            const QDateTime date = m_dates.read(plainValue(row.value));
+        if (is(name, "title"_L1)) {
+            m_record.title = plainValue(text(row.value, utf8));
+        } else if (is(name, "link"_L1)) {
+            m_record.link = plainValue(text(row.value, utf8));
+        } else if (is(name, "content"_L1)) {
+            m_record.content = content(m_styleBlock, row.value, utf8);
+        } else if (is(name, "date"_L1)) {
+            const QDateTime date = m_dates.read(plainValue(text(row.value, utf8)));
             m_record.createdate = date.isValid() ? date : zeroDate();
         }
     }
@@ -201,8 +245,8 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale);
     QString error;
     // Project files from other editors and tools may end their lines in LF and be UTF-8.
-    const bool opened = ReadMarkupRows(
-            parts.folder, parts.name, [&walk](const MarkupRow &row) { walk.take(row); }, &error,
+    const bool opened = ReadMarkupRowBytes(
+            parts.folder, parts.name, [&walk](const MarkupRowBytes &row, bool utf8) { walk.take(row, utf8); }, &error,
             LineReading{.lineFeedEndsLine = true, .utf8WhenValid = true});
     ProjectReadResult result = walk.finish();
     result.fileOpened = opened;

@@ -3,6 +3,7 @@
 
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
+#include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
@@ -50,6 +51,51 @@ QString referencedBlanks(QString body)
 QString storedBody(const QString &content, const StyleBlockRemover &removeStyleBlocks)
 {
     return referencedBlanks(EscapeText(referencedBrackets(removeStyleBlocks(Transliterate(ExtractBody(content))))));
+}
+
+// referencedBrackets and referencedBlanks for bytes.
+QByteArray referencedBrackets(const QByteArray &body)
+{
+    if (!body.contains('[') && !body.contains(']'))
+        return body;
+    QByteArray out;
+    out.reserve(body.size() + 16);
+    const qsizetype n = body.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = body[i];
+        const char next = i + 1 < n ? body[i + 1] : '\0';
+        if (c == '[' && (next == '[' || next == '<' || next == ':'))
+            out += "&#91;";
+        else if (c == ']' && (next == ']' || next == '>'))
+            out += "&#93;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+QByteArray referencedBlanks(QByteArray body)
+{
+    if (body.contains('\t'))
+        body.replace("\t", "&#9;");
+    if (body.startsWith(' '))
+        body.replace(0, 1, "&#32;");
+    if (body.size() > 1 && body.endsWith(' '))
+        body.replace(body.size() - 1, 1, "&#32;");
+    return body;
+}
+
+// storedBody on the content's code page bytes, for a content that the code page holds (nearly
+// every one): the transliterated body is plain ASCII and goes into the file as it is. False,
+// and nothing written, when the content needs the text route.
+bool appendCodePageBody(QByteArray &out, const QString &content, const CodePageText::StyleBlockRemover &remove)
+{
+    QByteArray bytes;
+    if (!remove.isUsable() || !CodePageText::appendExactly(bytes, content))
+        return false;
+    out += referencedBlanks(
+            CodePageText::escape(referencedBrackets(remove(TransliterateCodePage(CodePageText::extractBody(bytes))))));
+    return true;
 }
 
 // A channel, FTP, title or link value as it is written: what would cut it on reading ("<"), be
@@ -126,7 +172,15 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
     const int count = document.entryCount();
     if (count > 0) {
         // Variants of the style block are worked out once, not per entry.
-        const StyleBlockRemover removeStyleBlocks(styleBlock, Transliterate(styleBlock));
+        const QString treatedStyleBlock = Transliterate(styleBlock);
+        const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
+        const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
+        qsizetype estimate = out.size() + 64;
+        for (int i = 1; i <= count; ++i) {
+            const RSSentry &entry = document.entries.at(i);
+            estimate += entry.title.size() + entry.link.size() + entry.content.size() + 128;
+        }
+        out.reserve(estimate);
         out += "<entries>\r\n";
         for (int i = 1; i <= count; ++i) {
             const RSSentry &entry = document.entries.at(i);
@@ -135,8 +189,12 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
                 element(out, tabs, "title"_L1, storedValue(entry.title));
             if (!entry.link.isEmpty())
                 element(out, tabs, "link"_L1, storedValue(entry.link));
-            if (!entry.content.isEmpty())
-                element(out, tabs, "content"_L1, storedBody(entry.content, removeStyleBlocks));
+            if (!entry.content.isEmpty()) {
+                out += "\t\t<content>";
+                if (!appendCodePageBody(out, entry.content, removeCodePageStyleBlocks))
+                    Windows1252::appendEncoded(out, storedBody(entry.content, removeStyleBlocks));
+                out += "</content>\r\n";
+            }
             element(out, tabs, "date"_L1, DateText::storedText(entry.createdate));
             out += "\t</entry>\r\n";
         }

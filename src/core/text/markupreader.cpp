@@ -1,35 +1,76 @@
 // The line-oriented markup reader.
 #include "core/text/markupreader.h"
 
+#include "core/text/codepagetext.h"
 #include "core/text/textfiles.h"
 #include "core/text/textsearch.h"
 
 #include <QList>
 
+#include <type_traits>
+
 namespace Feedsmith {
 
 namespace {
 
+// A markup character as an element of the text or of the bytes.
+template<typename View>
+constexpr auto markupChar(char c)
+{
+    if constexpr (std::is_same_v<View, QStringView>)
+        return QChar(QLatin1Char(c));
+    else
+        return c;
+}
+
+template<typename View>
+using TextOf = std::conditional_t<std::is_same_v<View, QStringView>, QString, QByteArray>;
+
+inline QString toText(QStringView view)
+{
+    return view.toString();
+}
+
+inline QByteArray toText(QByteArrayView view)
+{
+    return view.toByteArray();
+}
+
 // Leading and trailing blanks go first, then every tab wherever it stands: a blank that sits
 // behind a leading tab therefore survives.
-QString trimAndDropTabs(QStringView s)
+template<typename View>
+TextOf<View> trimAndDropTabs(View s)
 {
+    using Text = TextOf<View>;
+    const auto blank = markupChar<View>(' ');
+    const auto tab = markupChar<View>('\t');
     qsizetype begin = 0;
     qsizetype end = s.size();
-    while (begin < end && s[begin] == u' ')
+    while (begin < end && s[begin] == blank)
         ++begin;
-    while (end > begin && s[end - 1] == u' ')
+    while (end > begin && s[end - 1] == blank)
         --end;
-    const QStringView kept = s.mid(begin, end - begin);
-    if (!kept.contains(u'\t'))
-        return kept.toString();
-    QString out;
+    const View kept = s.sliced(begin, end - begin);
+    if (!kept.contains(tab))
+        return toText(kept);
+    Text out;
     out.reserve(kept.size());
-    for (const QChar c : kept) {
-        if (c != u'\t')
+    for (const auto c : kept) {
+        if (c != tab)
             out += c;
     }
     return out;
+}
+
+// "[:br:]" (any case) as CR LF.
+QString withLineBreaks(const QString &value)
+{
+    return replaceAllIgnoringCase(value, u"[:br:]", u"\r\n");
+}
+
+QByteArray withLineBreaks(const QByteArray &value)
+{
+    return CodePageText::replaceAllIgnoringCase(value, "[:br:]", "\r\n");
 }
 
 struct LineState
@@ -38,58 +79,64 @@ struct LineState
     bool inEnd = false; // E: in an end tag
 };
 
-MarkupRow parseLine(QStringView line, LineState &state)
+// The markup characters are ASCII, bytes of their own in Windows-1252 and UTF-8 alike: a line
+// is cut the same as text and as bytes.
+template<typename View>
+auto parseLine(View line, LineState &state)
 {
+    using Text = TextOf<View>;
+    const auto lt = markupChar<View>('<');
+    const auto gt = markupChar<View>('>');
+    const auto slash = markupChar<View>('/');
     bool inStart = true;
-    QString start;
-    QString value;
-    QString end;
+    Text start;
+    Text value;
+    Text end;
     const qsizetype n = line.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = line[i];
-        const bool angle = c == u'<' || c == u'>';
-        if (c == u'<' && inStart)
+        const auto c = line[i];
+        const bool angle = c == lt || c == gt;
+        if (c == lt && inStart)
             state.inText = false;
-        if (inStart && c == u'/') {
+        if (inStart && c == slash) {
             inStart = false;
             state.inEnd = true;
         }
-        if (c == u'>' && inStart) {
+        if (c == gt && inStart) {
             inStart = false;
             state.inText = true;
         }
-        if (c == u'<' && state.inText) {
+        if (c == lt && state.inText) {
             state.inEnd = true;
             state.inText = false;
         }
-        if (c == u'>' && state.inEnd)
+        if (c == gt && state.inEnd)
             state.inEnd = false;
         if (inStart && !angle)
             start += c;
         if (state.inText && !angle) {
-            const qsizetype p = line.indexOf(u'<', i);
+            const qsizetype p = line.indexOf(lt, i);
             if (p < 0) {
-                value += line.mid(i);
+                value += line.sliced(i);
                 break;
             }
-            value += line.mid(i, p - i);
+            value += line.sliced(i, p - i);
             i = p - 1; // go on with the "<"
             continue;
         }
-        if (state.inEnd && !angle && c != u'/')
+        if (state.inEnd && !angle && c != slash)
             end += c;
     }
 
-    MarkupRow row;
-    if (const qsizetype space = start.indexOf(u' '); space >= 0) {
-        row.name = trimAndDropTabs(QStringView(start).left(space + 1));
-        row.attributes = trimAndDropTabs(QStringView(start).mid(space));
+    BasicMarkupRow<Text> row;
+    if (const qsizetype space = start.indexOf(markupChar<View>(' ')); space >= 0) {
+        row.name = trimAndDropTabs(View(start).first(space + 1));
+        row.attributes = trimAndDropTabs(View(start).sliced(space));
     } else {
-        row.name = trimAndDropTabs(start);
+        row.name = trimAndDropTabs(View(start));
     }
-    row.value = trimAndDropTabs(value);
-    row.value = replaceAllIgnoringCase(row.value, u"[:br:]", u"\r\n");
-    row.closing = trimAndDropTabs(end);
+    row.value = withLineBreaks(trimAndDropTabs(View(value)));
+    row.closing = trimAndDropTabs(View(end));
     return row;
 }
 
@@ -135,9 +182,28 @@ MarkupTable ReadMarkupFile(const QString &folder, const QString &name)
 bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f,
                     QString *error, LineReading reading)
 {
+    return ReadMarkupRowBytes(
+            folder, name,
+            [&f](const MarkupRowBytes &bytes, bool utf8) {
+                MarkupRow row;
+                row.name = decodeLine(bytes.name, utf8);
+                row.value = decodeLine(bytes.value, utf8);
+                row.closing = decodeLine(bytes.closing, utf8);
+                row.attributes = decodeLine(bytes.attributes, utf8);
+                f(row);
+            },
+            error, reading);
+}
+
+bool ReadMarkupRowBytes(const QString &folder, const QString &name,
+                        const std::function<void(const MarkupRowBytes &, bool utf8)> &f, QString *error,
+                        LineReading reading)
+{
     LineState state;
-    return forEachFileLine(
-            MarkupFilePath(folder, name), [&](QStringView line) { f(parseLine(line, state)); }, error, reading);
+    bool utf8 = false;
+    return forEachFileLineBytes(
+            MarkupFilePath(folder, name), [&](QByteArrayView line) { f(parseLine(line, state), utf8); }, &utf8, error,
+            reading);
 }
 
 QString GetAttribute(const QString &attributeName, const QString &attributeText)

@@ -3,6 +3,7 @@
 
 #include "core/text/textfiles.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -11,16 +12,19 @@
 
 namespace Feedsmith {
 
-// One line of a markup file, cut into its four parts.
-struct MarkupRow
+// One line of a markup file, cut into its four parts: as text, or as the file's bytes.
+template<typename Text>
+struct BasicMarkupRow
 {
-    QString name; // start-tag text up to its first space
-    QString value; // text after the start tag up to the next "<", "[:br:]" turned into CR LF
-    QString closing; // the name inside the end tag
-    QString attributes; // start-tag text from its first space on
+    Text name; // start-tag text up to its first space
+    Text value; // text after the start tag up to the next "<", "[:br:]" turned into CR LF
+    Text closing; // the name inside the end tag
+    Text attributes; // start-tag text from its first space on
 
     bool isEmpty() const { return name.isEmpty() && value.isEmpty() && closing.isEmpty(); }
 };
+using MarkupRow = BasicMarkupRow<QString>;
+using MarkupRowBytes = BasicMarkupRow<QByteArray>;
 
 // The rows of the file read last: one row per line, blank lines included. The table's last row
 // index grows in blocks of MarkupBlockSize, and every row up to it that no line filled reads as
@@ -60,6 +64,13 @@ MarkupTable ReadMarkupFile(const QString &folder, const QString &name);
 // when the file cannot be opened or read or is no regular file.
 bool ReadMarkupRows(const QString &folder, const QString &name, const std::function<void(const MarkupRow &)> &f,
                     QString *error = nullptr, LineReading reading = {});
+
+// ReadMarkupRows without the decoding: f gets each row as the file's bytes, and whether the file
+// is read as UTF-8 (else Windows-1252); decodeLine gives the text of a part. For readers that
+// decode only the parts they keep, or do their work on bytes first.
+bool ReadMarkupRowBytes(const QString &folder, const QString &name,
+                        const std::function<void(const MarkupRowBytes &, bool utf8)> &f, QString *error = nullptr,
+                        LineReading reading = {});
 
 // The path ReadMarkupFile opens for a folder and a name.
 QString MarkupFilePath(const QString &folder, const QString &name);

@@ -4,7 +4,10 @@
 #include "core/text/textsearch.h"
 #include "core/text/windows1252.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <type_traits>
 
 namespace Feedsmith {
 
@@ -82,8 +85,61 @@ inline int upperCode(QChar c)
     const char16_t u = c.unicode();
     if (u < 0x80)
         return -1;
+    if (u >= 0xA0 && u <= 0xFF)
+        return u;
     const int code = Windows1252::code(char32_t(u));
     return code >= 128 ? code : -1;
+}
+
+// In code page bytes every byte of the upper half is a character of its own.
+inline int upperCode(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x80 ? b : -1;
+}
+
+// The replacement of every upper-half code in the form of the text being transliterated, made
+// once: handing one out copies no characters.
+template<typename Text>
+const Text &replacementText(int code)
+{
+    static const std::array<Text, 128> texts = [] {
+        std::array<Text, 128> t;
+        for (int c = 128; c < 256; ++c) {
+            const QLatin1StringView r = TransliterationFor(c);
+            if constexpr (std::is_same_v<Text, QString>)
+                t[size_t(c - 128)] = QString(r);
+            else
+                t[size_t(c - 128)] = QByteArray(r.data(), r.size());
+        }
+        return t;
+    }();
+    return texts[size_t(code - 128)];
+}
+
+// Where the next character with an upper-half code stands, from i on; n when there is none.
+qsizetype nextUpper(const QString &text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    while (i < n && upperCode(text[i]) < 0)
+        ++i;
+    return i;
+}
+
+qsizetype nextUpper(const QByteArray &text, qsizetype i)
+{
+    // Eight bytes at a time while none of them has its high bit set.
+    const qsizetype n = text.size();
+    const char *data = text.constData();
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080ull)
+            break;
+    }
+    while (i < n && upperCode(data[i]) < 0)
+        ++i;
+    return i;
 }
 
 // The letter class of an upper-half code: both cases of a letter share one class.
@@ -149,6 +205,8 @@ QString UnescapeText(const QString &text)
     return out;
 }
 
+namespace {
+
 // Pass 1 walks the positions 0 .. L-1 of a text that changes under it: whenever the character at
 // the position has an upper-half code, every character of its letter class in the whole text is
 // replaced at once. Doing that literally costs a full rescan per distinct character; instead the
@@ -159,27 +217,28 @@ QString UnescapeText(const QString &text)
 //   rest  - the untouched tail of the input, replaced lazily as it is read.
 // A replacement only rewrites `out` when it holds a character of that class, which happens only
 // after a deletion made the scan skip a character; that is rare, and counted exactly.
-QString Transliterate(const QString &text)
+template<typename Text>
+Text transliterate(const Text &text)
 {
+    using Char = std::remove_cvref_t<decltype(text[0])>;
     const qsizetype n = text.size();
     qsizetype first = 0;
-    while (first < n && upperCode(text[first]) < 0)
-        ++first;
+    first = nextUpper(text, first);
     if (first == n)
         return text;
 
     std::array<bool, 256> replaced{};
-    std::array<QString, 256> replacement;
+    std::array<Text, 256> replacement;
     std::array<qsizetype, 256> skippedInOut{};
 
-    QString out;
+    Text out;
     out.reserve(n + n / 8);
     out.append(text.constData(), first);
-    QString pend;
+    Text pend;
     qsizetype pendPos = 0;
     qsizetype r = first;
 
-    auto peek = [&](QChar &ch) -> bool {
+    auto peek = [&](Char &ch) -> bool {
         for (;;) {
             if (pendPos < pend.size()) {
                 ch = pend[pendPos];
@@ -187,7 +246,7 @@ QString Transliterate(const QString &text)
             }
             if (r >= n)
                 return false;
-            const QChar t = text[r];
+            const Char t = text[r];
             const int code = upperCode(t);
             if (code >= 0 && replaced[letterClass(code)]) {
                 pend = replacement[letterClass(code)];
@@ -207,7 +266,7 @@ QString Transliterate(const QString &text)
     };
     // Moves the character at the scan position into `out` without examining it.
     auto pass = [&]() -> bool {
-        QChar ch;
+        Char ch;
         if (!peek(ch))
             return false;
         take();
@@ -216,10 +275,10 @@ QString Transliterate(const QString &text)
             ++skippedInOut[letterClass(code)];
         return true;
     };
-    auto replaceClass = [&](const QString &s, int cls) {
-        QString result;
+    auto replaceClass = [&](const Text &s, int cls) {
+        Text result;
         result.reserve(s.size());
-        for (const QChar c : s) {
+        for (const Char c : s) {
             const int code = upperCode(c);
             if (code >= 0 && letterClass(code) == cls)
                 result += replacement[cls];
@@ -232,7 +291,18 @@ QString Transliterate(const QString &text)
     const qsizetype length = n;
     qsizetype p = first;
     while (p < length) {
-        QChar ch;
+        if (pendPos >= pend.size() && r < n) {
+            // A letter already replaced, straight from the input: its replacement is passed
+            // whole, as the characters of it would be one by one (none has an upper-half code).
+            if (const int code = upperCode(text[r]); code >= 0 && replaced[letterClass(code)]) {
+                const Text &with = replacement[letterClass(code)];
+                out += with;
+                p += with.size();
+                ++r;
+                continue;
+            }
+        }
+        Char ch;
         if (!peek(ch))
             break;
         const int code = upperCode(ch);
@@ -245,9 +315,7 @@ QString Transliterate(const QString &text)
             }
             // A run of plain characters straight from the input, up to the end of the scan.
             const qsizetype limit = r + (length - p);
-            qsizetype j = r + 1;
-            while (j < n && j < limit && upperCode(text[j]) < 0)
-                ++j;
+            const qsizetype j = std::min({nextUpper(text, r + 1), limit, n});
             out.append(text.constData() + r, j - r);
             p += j - r;
             r = j;
@@ -257,8 +325,11 @@ QString Transliterate(const QString &text)
         take();
         const int cls = letterClass(code);
         replaced[cls] = true;
-        replacement[cls] = QString(TransliterationFor(code));
-        pend = replacement[cls] + replaceClass(pend.mid(pendPos), cls);
+        replacement[cls] = replacementText<Text>(code);
+        if (pendPos < pend.size())
+            pend = replacement[cls] + replaceClass(pend.mid(pendPos), cls);
+        else
+            pend = replacement[cls];
         pendPos = 0;
         if (skippedInOut[cls] > 0) {
             out = replaceClass(out, cls);
@@ -266,9 +337,9 @@ QString Transliterate(const QString &text)
         }
         if (out.size() > p) {
             // A longer replacement before the scan position pushes text back past it.
-            const QString tail = out.mid(p);
+            const Text tail = out.mid(p);
             out.truncate(p);
-            for (const QChar c : tail) {
+            for (const Char c : tail) {
                 if (const int k = upperCode(c); k >= 0)
                     --skippedInOut[letterClass(k)];
             }
@@ -284,11 +355,9 @@ QString Transliterate(const QString &text)
     }
 
     // What is left of the text, in its current form.
-    out += QStringView(pend).mid(pendPos);
+    out.append(pend.constData() + pendPos, pend.size() - pendPos);
     while (r < n) {
-        qsizetype j = r;
-        while (j < n && upperCode(text[j]) < 0)
-            ++j;
+        const qsizetype j = nextUpper(text, r);
         out.append(text.constData() + r, j - r);
         r = j;
         if (r == n)
@@ -302,11 +371,26 @@ QString Transliterate(const QString &text)
     }
 
     // Pass 2: whatever upper-half character survived becomes "_".
-    for (QChar &c : out) {
-        if (upperCode(c) >= 0)
-            c = u'_';
-    }
+    Char underscore;
+    if constexpr (std::is_same_v<Char, QChar>)
+        underscore = u'_';
+    else
+        underscore = '_';
+    for (qsizetype i = nextUpper(out, 0); i < out.size(); i = nextUpper(out, i + 1))
+        out[i] = underscore;
     return out;
+}
+
+} // namespace
+
+QString Transliterate(const QString &text)
+{
+    return transliterate(text);
+}
+
+QByteArray TransliterateCodePage(const QByteArray &bytes)
+{
+    return transliterate(bytes);
 }
 
 } // namespace Feedsmith

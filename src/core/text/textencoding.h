@@ -1,6 +1,7 @@
 // Bracket escapes and transliteration: the text forms of the program's own files.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace Feedsmith {
@@ -18,6 +19,10 @@ QString UnescapeText(const QString &text);
 // decides the replacement of both its cases, and a pass that turns what is left into "_".
 // Characters outside the code page are left alone.
 QString Transliterate(const QString &text);
+
+// Transliterate for text held as Windows-1252 bytes, where every byte of the upper half is a
+// character of the code page: the same two passes, a byte at a time.
+QByteArray TransliterateCodePage(const QByteArray &bytes);
 
 // The replacement text of one code page byte from 128 to 255 (empty: deleted).
 QLatin1StringView TransliterationFor(int code);

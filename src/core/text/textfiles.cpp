@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -172,94 +171,129 @@ bool isMultiByteUtf8(QByteArrayView bytes)
     return check.isUtf8();
 }
 
-bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error,
-                     LineReading reading)
+namespace {
+
+// Whether the whole file reads as UTF-8 with at least one multi-byte sequence; the file is left
+// at its start.
+bool fileIsUtf8(QFile &file, QByteArray &piece, qint64 pieceSize, QString *error, bool *utf8)
+{
+    Utf8Check check;
+    for (;;) {
+        piece.resize(pieceSize);
+        const qint64 got = file.read(piece.data(), pieceSize);
+        if (got < 0) {
+            if (error)
+                *error = fileErrorText(errno, file.errorString());
+            return false;
+        }
+        if (got == 0 || !check.valid)
+            break;
+        check.take(QByteArrayView(piece.constData(), got));
+    }
+    *utf8 = check.isUtf8();
+    if (!file.seek(0)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The first line break at or after from: a CR, or an LF when it ends lines too; -1 for none.
+qsizetype lineBreakIn(QByteArrayView bytes, qsizetype from, bool lineFeedEndsLine)
+{
+    const char *data = bytes.data();
+    const auto n = size_t(bytes.size() - from);
+    const void *cr = std::memchr(data + from, '\r', n);
+    if (lineFeedEndsLine) {
+        const size_t crAt = cr ? size_t(static_cast<const char *>(cr) - (data + from)) : n;
+        if (const void *lf = std::memchr(data + from, '\n', crAt))
+            return static_cast<const char *>(lf) - data;
+    }
+    return cr ? static_cast<const char *>(cr) - data : -1;
+}
+
+} // namespace
+
+QString decodeLine(QByteArrayView bytes, bool utf8)
+{
+    return utf8 ? QString::fromUtf8(bytes) : Windows1252::decode(bytes);
+}
+
+bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArrayView)> &f, bool *utf8, QString *error,
+                          LineReading reading)
 {
     QFile file;
     if (!openRegularFile(file, path, error))
         return false;
     constexpr qint64 PieceSize = 1 << 20;
     QByteArray piece;
-    bool utf8 = false;
-    if (reading.utf8WhenValid) {
-        // A first pass over the bytes decides the encoding of the whole file.
-        Utf8Check check;
-        for (;;) {
-            piece.resize(PieceSize);
-            const qint64 got = file.read(piece.data(), PieceSize);
-            if (got < 0) {
-                if (error)
-                    *error = fileErrorText(errno, file.errorString());
-                return false;
-            }
-            if (got == 0 || !check.valid)
-                break;
-            check.take(QByteArrayView(piece.constData(), got));
-        }
-        utf8 = check.isUtf8();
-        if (!file.seek(0)) {
-            if (error)
-                *error = file.errorString();
-            return false;
-        }
-    }
-    QStringDecoder fromUtf8(QStringDecoder::Utf8);
-    const char16_t lineFeed = reading.lineFeedEndsLine ? u'\n' : u'\r';
-    QString buffer; // the line being read, and what follows it
-    qsizetype scanned = 0; // no CR in buffer before this
+    bool isUtf8 = false;
+    // A first pass over the bytes decides the encoding of the whole file.
+    if (reading.utf8WhenValid && !fileIsUtf8(file, piece, PieceSize, error, &isUtf8))
+        return false;
+    if (utf8)
+        *utf8 = isUtf8;
+    QByteArray buffer; // the line being read, and what follows it
     bool skipLineFeed = false; // the piece before ended in a CR
     for (;;) {
-        piece.resize(PieceSize);
-        const qint64 got = file.read(piece.data(), PieceSize);
+        // The rest of the last piece stays in front of the next one.
+        const qsizetype kept = buffer.size();
+        buffer.resize(kept + PieceSize);
+        const qint64 got = file.read(buffer.data() + kept, PieceSize);
         if (got < 0) {
             if (error)
                 *error = fileErrorText(errno, file.errorString());
             return false;
         }
+        buffer.resize(kept + got);
         if (got == 0)
             break;
-        piece.resize(got);
-        QByteArrayView bytes(piece);
-        if (skipLineFeed && bytes.front() == '\n')
-            bytes = bytes.sliced(1);
-        skipLineFeed = false;
-        if (utf8)
-            buffer += fromUtf8(bytes);
-        else
-            buffer += Windows1252::decode(bytes);
-
         qsizetype start = 0;
+        if (skipLineFeed && buffer[kept] == '\n')
+            buffer.remove(kept, 1);
+        skipLineFeed = false;
+        const QByteArrayView bytes(buffer);
+        qsizetype from = kept; // the bytes kept hold no line break
         for (;;) {
-            qsizetype cr = scanned;
-            const QChar *data = buffer.constData();
-            while (cr < buffer.size() && data[cr] != u'\r' && data[cr] != lineFeed)
-                ++cr;
-            if (cr == buffer.size()) {
-                scanned = buffer.size();
+            const qsizetype cr = lineBreakIn(bytes, from, reading.lineFeedEndsLine);
+            if (cr < 0)
                 break;
-            }
-            if (data[cr] == u'\n') { // a lone line feed
-                f(QStringView(buffer).mid(start, cr - start));
-                start = cr + 1;
-                scanned = start;
-                continue;
-            }
-            f(QStringView(buffer).mid(start, cr - start));
+            f(bytes.sliced(start, cr - start));
             start = cr + 1;
-            if (start == buffer.size())
-                skipLineFeed = true; // a line feed may open the next piece
-            else if (buffer[start] == u'\n')
-                ++start;
-            scanned = start;
+            if (bytes[cr] == '\r') {
+                if (start == bytes.size())
+                    skipLineFeed = true; // a line feed may open the next piece
+                else if (bytes[start] == '\n')
+                    ++start;
+            }
+            from = start;
         }
-        if (start > 0) {
+        if (start > 0)
             buffer.remove(0, start);
-            scanned -= start;
-        }
     }
     if (!buffer.isEmpty())
         f(buffer);
     return true;
+}
+
+bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error,
+                     LineReading reading)
+{
+    bool utf8 = false;
+    QString line; // one buffer for the lines of a code page file
+    return forEachFileLineBytes(
+            path,
+            [&](QByteArrayView bytes) {
+                if (utf8) {
+                    f(QString::fromUtf8(bytes));
+                    return;
+                }
+                line.resize(bytes.size());
+                Windows1252::decodeInto(line.data(), bytes);
+                f(line);
+            },
+            &utf8, error, reading);
 }
 
 QString ReadTextFile(const QString &path)

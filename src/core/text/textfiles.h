@@ -46,6 +46,15 @@ bool isMultiByteUtf8(QByteArrayView bytes);
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr,
                      LineReading reading = {});
 
+// forEachFileLine without the decoding: f gets the bytes of every line, and *utf8 (when given)
+// says before the first call whether the file is read as UTF-8 or as Windows-1252. The line
+// breaks are bytes of their own in both, so lines are cut before they are decoded.
+bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArrayView)> &f, bool *utf8,
+                          QString *error = nullptr, LineReading reading = {});
+
+// The text of a line's bytes in the file's encoding.
+QString decodeLine(QByteArrayView bytes, bool utf8);
+
 // The file's lines joined without any separator (line breaks are lost, a lone LF stays);
 // "-1" when the file does not exist, empty for any other failure. A missing folder of the path
 // is created (one level) and the result is then "-1".

@@ -40,14 +40,26 @@ int code(char32_t cp)
     return highCode(cp);
 }
 
+constexpr std::array<char16_t, 256> DecodeTable = [] {
+    std::array<char16_t, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        t[size_t(b)] = (b >= 0x80 && b < 0xA0) ? HighControls[size_t(b - 0x80)] : char16_t(b);
+    return t;
+}();
+
+void decodeInto(QChar *out, QByteArrayView bytes)
+{
+    auto *units = reinterpret_cast<char16_t *>(out);
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i)
+        units[i] = DecodeTable[data[i]];
+}
+
 QString decode(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        *out++ = (u >= 0x80 && u < 0xA0) ? QChar(HighControls[u - 0x80]) : QChar(char16_t(u));
-    }
+    decodeInto(text.data(), bytes);
     return text;
 }
 

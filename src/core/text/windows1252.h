@@ -18,6 +18,8 @@ inline int code(QChar c)
 // Bytes to text. Every byte has a character: the five bytes the code page leaves unassigned
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control characters of the same number.
 QString decode(QByteArrayView bytes);
+// decode into room for bytes.size() characters.
+void decodeInto(QChar *out, QByteArrayView bytes);
 
 // Text to bytes. A character without a code is written as a numeric character reference
 // ("&#8594;") of its code point, which keeps it intact in HTML and XML; a lone surrogate,

@@ -1,0 +1,268 @@
+// Text work on Windows-1252 bytes.
+#include "core/text/codepagetext.h"
+
+#include "core/text/windows1252.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace Feedsmith::CodePageText {
+
+namespace {
+
+// The case-folded character of every byte, as QString folds it when it compares without regard
+// to case (the micro sign folds to a Greek letter outside the code page, for instance).
+struct FoldTable
+{
+    std::array<char16_t, 256> fold{};
+    std::array<bool, 256> alone{}; // no other byte folds to the same character
+
+    FoldTable()
+    {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        const QString text = Windows1252::decode(all);
+        for (int b = 0; b < 256; ++b)
+            fold[size_t(b)] = text[b].toCaseFolded().unicode();
+        for (int b = 0; b < 256; ++b) {
+            int same = 0;
+            for (int c = 0; c < 256; ++c)
+                same += fold[size_t(c)] == fold[size_t(b)] ? 1 : 0;
+            alone[size_t(b)] = same == 1;
+        }
+    }
+};
+
+const FoldTable &foldTable()
+{
+    static const FoldTable table;
+    return table;
+}
+
+inline unsigned char byteAt(QByteArrayView text, qsizetype i)
+{
+    return static_cast<unsigned char>(text[i]);
+}
+
+template<typename Find>
+QByteArray replaceFound(const QByteArray &text, qsizetype needleSize, QByteArrayView with, Find find)
+{
+    qsizetype found = find(0);
+    if (found < 0)
+        return text;
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (found >= 0) {
+        out.append(text.constData() + from, found - from);
+        out.append(with);
+        from = found + needleSize;
+        found = find(from);
+    }
+    out.append(text.constData() + from, text.size() - from);
+    return out;
+}
+
+// The library's byte search finds the first byte; the rest is compared in place.
+qsizetype indexOfText(QByteArrayView text, QByteArrayView needle, qsizetype from)
+{
+    const qsizetype m = needle.size();
+    const qsizetype last = text.size() - m;
+    const char *data = text.data();
+    for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
+        const void *hit = std::memchr(data + i, needle.front(), size_t(last - i + 1));
+        if (!hit)
+            return -1;
+        i = static_cast<const char *>(hit) - data;
+        if (std::memcmp(data + i + 1, needle.data() + 1, size_t(m - 1)) == 0)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool appendExactly(QByteArray &out, QStringView text)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *dst = out.data() + start;
+    // Text of Latin-1 letters without the code page's second block of 32 is narrowed as it is; a
+    // loop without branches that the compiler vectorises.
+    const char16_t *units = text.utf16();
+    const qsizetype n = text.size();
+    char16_t high = 0;
+    bool block = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        high |= units[i] & 0xFF00;
+        block |= (units[i] & 0xFFE0) == 0x80;
+    }
+    if (high == 0 && !block) {
+        for (qsizetype i = 0; i < n; ++i)
+            dst[i] = char(units[i]);
+        return true;
+    }
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *dst++ = char(u);
+            continue;
+        }
+        const int code = Windows1252::code(char32_t(u));
+        if (code < 0 || QChar::isSurrogate(u)) {
+            out.resize(start);
+            return false;
+        }
+        *dst++ = char(code);
+    }
+    return true;
+}
+
+qsizetype indexOfIgnoringCase(QByteArrayView text, QByteArrayView pattern, qsizetype from)
+{
+    const qsizetype m = pattern.size();
+    if (from < 0)
+        from = 0;
+    if (m == 0)
+        return from <= text.size() ? from : -1;
+    const FoldTable &t = foldTable();
+    const unsigned char first = byteAt(pattern, 0);
+    const char16_t firstFolded = t.fold[first];
+    const qsizetype last = text.size() - m;
+    const auto *data = reinterpret_cast<const unsigned char *>(text.data());
+    for (qsizetype i = from; i <= last; ++i) {
+        if (t.alone[first]) {
+            // The first byte has no other case: the library's byte search finds it.
+            const void *hit = std::memchr(data + i, first, size_t(last - i + 1));
+            if (!hit)
+                return -1;
+            i = static_cast<const unsigned char *>(hit) - data;
+        } else if (t.fold[data[i]] != firstFolded) {
+            continue;
+        }
+        qsizetype k = 1;
+        while (k < m && t.fold[data[i + k]] == t.fold[byteAt(pattern, k)])
+            ++k;
+        if (k == m)
+            return i;
+    }
+    return -1;
+}
+
+QByteArray replaceAll(const QByteArray &text, QByteArrayView needle, QByteArrayView with)
+{
+    if (needle.isEmpty())
+        return text;
+    return replaceFound(text, needle.size(), with, [&](qsizetype from) { return indexOfText(text, needle, from); });
+}
+
+QByteArray replaceAllIgnoringCase(const QByteArray &text, QByteArrayView needle, QByteArrayView with)
+{
+    if (needle.isEmpty())
+        return text;
+    return replaceFound(text, needle.size(), with,
+                        [&](qsizetype from) { return indexOfIgnoringCase(text, needle, from); });
+}
+
+QByteArray extractBody(const QByteArray &content)
+{
+    const qsizetype open = indexOfIgnoringCase(content, "<body>");
+    const qsizetype close = indexOfIgnoringCase(content, "</body>");
+    if (open < 0 && close < 0)
+        return content;
+    if (open < 0)
+        return content.left(close);
+    const qsizetype from = open + 6;
+    if (close < from)
+        return content.mid(from);
+    return content.mid(from, close - from);
+}
+
+QByteArray escape(QByteArrayView text)
+{
+    // The length first, then every byte written straight into place.
+    static constexpr std::array<QByteArrayView, 256> replacements = [] {
+        std::array<QByteArrayView, 256> r{};
+        r['<'] = "[[";
+        r['>'] = "]]";
+        r[','] = "[:bst:]";
+        r['\n'] = QByteArrayView("", 0);
+        r['\r'] = QByteArrayView("", 0);
+        return r;
+    }();
+    const auto *data = reinterpret_cast<const unsigned char *>(text.data());
+    const qsizetype n = text.size();
+    qsizetype length = n;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (const QByteArrayView r = replacements[data[i]]; r.data())
+            length += r.size() - 1;
+    }
+    QByteArray out(length, Qt::Uninitialized);
+    char *dst = out.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QByteArrayView r = replacements[data[i]];
+        if (!r.data()) {
+            *dst++ = char(data[i]);
+            continue;
+        }
+        std::memcpy(dst, r.data(), size_t(r.size()));
+        dst += r.size();
+    }
+    return out;
+}
+
+QByteArray unescape(const QByteArray &text)
+{
+    // "[[" -> "<" and then "]]" -> ">" in one pass: the first replacement neither makes nor breaks
+    // a pair of "]", so both take the pairs of their bracket from the left as they come.
+    const qsizetype n = text.size();
+    const char *src = text.constData();
+    const char *end = src + n;
+    const char *bracket = nullptr;
+    for (const char *p = src; p + 1 < end; ++p) {
+        if ((*p == '[' || *p == ']') && p[1] == *p) {
+            bracket = p;
+            break;
+        }
+    }
+    QByteArray out = text;
+    if (bracket) {
+        out = QByteArray(n, Qt::Uninitialized);
+        char *dst = out.data();
+        std::memcpy(dst, src, size_t(bracket - src));
+        dst += bracket - src;
+        for (const char *p = bracket; p < end;) {
+            const char c = *p;
+            if ((c == '[' || c == ']') && p + 1 < end && p[1] == c) {
+                *dst++ = c == '[' ? '<' : '>';
+                p += 2;
+            } else {
+                *dst++ = c;
+                ++p;
+            }
+        }
+        out.truncate(dst - out.constData());
+    }
+    out = replaceAllIgnoringCase(out, "[:bst:]", ",");
+    if (out.contains('\n'))
+        out.replace("\n", "");
+    if (out.contains('\r'))
+        out.replace("\r", "");
+    return out;
+}
+
+StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
+{
+    m_usable = appendExactly(m_block, styleBlock);
+    if (treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0)
+        m_usable = m_usable && appendExactly(m_treated, treatedStyleBlock);
+}
+
+QByteArray StyleBlockRemover::operator()(const QByteArray &text) const
+{
+    return replaceAllIgnoringCase(replaceAllIgnoringCase(text, m_block, {}), m_treated, {});
+}
+
+} // namespace Feedsmith::CodePageText
