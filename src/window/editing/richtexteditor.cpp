@@ -178,7 +178,8 @@ void RichTextEditor::sendDocument()
     m_showable = shown.size() <= LargestShowableDocument;
     if (!m_showable) {
         // The text stays whole in documentHtml(); the page shows a notice, and nothing it
-        // reports can replace the text.
+        // reports can replace the text. Nothing waiting to be done to a document can be.
+        m_whenReady.clear();
         page()->runJavaScript(
                 u"feedsmithEditor.load(-2, %1);"_s.arg(jsString(
                         u"<html><body><p>This entry is too large to be shown in the editor. It is kept unchanged.</p></body></html>"_s)),
