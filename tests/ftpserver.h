@@ -196,4 +196,12 @@ private:
     QByteArray m_data;
 };
 
+// The rows of a test run against each secure server: a "scheme" column, FTPS and SFTP.
+inline void addSecureSchemeRows()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("FTPS") << QStringLiteral("ftps://");
+    QTest::newRow("SFTP") << QStringLiteral("sftp://");
+}
+
 } // namespace FeedsmithTest

@@ -153,9 +153,7 @@ void TestFtpCli::secondAttemptOnlyAfterAnEmptyStartDirectory()
 
 void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven_data()
 {
-    QTest::addColumn<QString>("scheme");
-    QTest::newRow("FTPS") << u"ftps://"_s;
-    QTest::newRow("SFTP") << u"sftp://"_s;
+    addSecureSchemeRows();
 }
 
 void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()

@@ -611,9 +611,7 @@ void TestFtpPublisher::emptyDirectoryNameAsksForOne()
 
 void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp_data()
 {
-    QTest::addColumn<QString>("scheme");
-    QTest::newRow("FTPS") << u"ftps://"_s;
-    QTest::newRow("SFTP") << u"sftp://"_s;
+    addSecureSchemeRows();
 }
 
 void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()

@@ -81,6 +81,18 @@ void NewDocument(FeedDocument &document)
     document.channel.number = QStringLiteral("10");
 }
 
+void AppendEntry(FeedDocument &document, RSSentry entry, const QString &newEntryText)
+{
+    const int n = document.entryCount() + 1;
+    const QString key = EntryCollection::keyFor(n);
+    const QString caption = EntryCaption(entry, newEntryText);
+    if (n == 1)
+        document.tree.add(EntryTreeModel::RootKey, EntryTreeModel::Child, key, caption);
+    else
+        document.tree.add(EntryCollection::keyFor(n - 1), EntryTreeModel::FirstSibling, key, caption);
+    document.entries.append(std::move(entry));
+}
+
 QString EntryCaption(const RSSentry &entry, const QString &newEntryText)
 {
     // "dd.MM. HH:mm" written digit by digit: a project's open makes one caption per entry, and

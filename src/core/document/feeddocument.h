@@ -114,4 +114,8 @@ void NewDocument(FeedDocument &document);
 // title, or the language's "newentry" text when the title is empty.
 QString EntryCaption(const RSSentry &entry, const QString &newEntryText);
 
+// Appends an entry under the next key, its node on top of the root's children (the root must
+// exist), as reading a project or importing a feed lists them.
+void AppendEntry(FeedDocument &document, RSSentry entry, const QString &newEntryText);
+
 } // namespace Feedsmith

@@ -745,14 +745,7 @@ void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTex
         // An item without a body stays an entry without content, as one never typed into.
         if (!entry.content.isEmpty())
             entry.content = styleBlock + entry.content;
-        const int n = document.entryCount() + 1;
-        const QString key = EntryCollection::keyFor(n);
-        const QString caption = EntryCaption(entry, newEntryText);
-        if (n == 1)
-            tree.add(EntryTreeModel::RootKey, EntryTreeModel::Child, key, caption);
-        else
-            tree.add(EntryCollection::keyFor(n - 1), EntryTreeModel::FirstSibling, key, caption);
-        document.entries.append(std::move(entry));
+        AppendEntry(document, std::move(entry), newEntryText);
     }
     tree.endBulkChange();
     feed.items.clear();

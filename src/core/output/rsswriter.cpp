@@ -80,16 +80,8 @@ bool ResetFeedItemNumber(ChannelSettings &channel, const QLocale &locale)
 
 QString ExtractBody(const QString &content)
 {
-    const qsizetype open = indexOfIgnoringCase(content, u"<body>");
-    const qsizetype close = indexOfIgnoringCase(content, u"</body>");
-    if (open < 0 && close < 0)
-        return content;
-    if (open < 0)
-        return content.left(close);
-    const qsizetype from = open + 6;
-    if (close < from)
-        return content.mid(from);
-    return content.mid(from, close - from);
+    const BodyRange body = bodyRange(indexOfIgnoringCase(content, u"<body>"), indexOfIgnoringCase(content, u"</body>"));
+    return content.mid(body.from, body.length);
 }
 
 namespace {

@@ -172,14 +172,7 @@ private:
         }
         if (m_record.title.isEmpty() && m_hasNewEntryText)
             m_record.title = m_newEntryText;
-        const int n = m_document.entryCount() + 1;
-        const QString key = EntryCollection::keyFor(n);
-        const QString caption = EntryCaption(m_record, m_newEntryText);
-        if (n == 1)
-            m_tree.add(EntryTreeModel::RootKey, EntryTreeModel::Child, key, caption);
-        else
-            m_tree.add(EntryCollection::keyFor(n - 1), EntryTreeModel::FirstSibling, key, caption);
-        m_document.entries.append(std::move(m_record));
+        AppendEntry(m_document, std::move(m_record), m_newEntryText);
         ++m_result.entriesRead;
     }
 

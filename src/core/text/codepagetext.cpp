@@ -1,6 +1,8 @@
 // Text work on Windows-1252 bytes.
 #include "core/text/codepagetext.h"
 
+#include "core/text/textsearch.h"
+
 #include "core/text/windows1252.h"
 
 #include <algorithm>
@@ -168,16 +170,8 @@ QByteArray replaceAllIgnoringCase(const QByteArray &text, QByteArrayView needle,
 
 QByteArray extractBody(const QByteArray &content)
 {
-    const qsizetype open = indexOfIgnoringCase(content, "<body>");
-    const qsizetype close = indexOfIgnoringCase(content, "</body>");
-    if (open < 0 && close < 0)
-        return content;
-    if (open < 0)
-        return content.left(close);
-    const qsizetype from = open + 6;
-    if (close < from)
-        return content.mid(from);
-    return content.mid(from, close - from);
+    const BodyRange body = bodyRange(indexOfIgnoringCase(content, "<body>"), indexOfIgnoringCase(content, "</body>"));
+    return content.mid(body.from, body.length);
 }
 
 QByteArray escape(QByteArrayView text)

@@ -12,6 +12,20 @@ namespace Feedsmith {
 // times faster than a case-blind scan of every position.
 qsizetype indexOfIgnoringCase(QStringView text, QStringView pattern, qsizetype from = 0);
 
+// The part of a content between "<body>" and "</body>", found at open and close (-1 for a tag
+// that is missing): from the start without "<body>", to the end without a "</body>" after it.
+// A length of -1 means to the end.
+struct BodyRange
+{
+    qsizetype from;
+    qsizetype length;
+};
+inline BodyRange bodyRange(qsizetype open, qsizetype close)
+{
+    const qsizetype from = open < 0 ? 0 : open + 6;
+    return {from, close < from ? -1 : close - from};
+}
+
 // The first occurrence of needle in text at or after from (letter case counts), or -1. Looks for
 // the needle's first character with the vectorised character search, then compares the rest.
 qsizetype indexOfText(QStringView text, QStringView needle, qsizetype from = 0);
