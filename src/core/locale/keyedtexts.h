@@ -16,6 +16,13 @@ public:
     bool contains(const QString &key) const;
     // The text under a key, or an empty text when the key is missing.
     QString value(const QString &key) const;
+    // The text under a key, or the fallback when the key is missing or its text empty (a
+    // language file of an earlier version lacks the newer texts).
+    QString valueOr(const QString &key, const QString &fallback) const
+    {
+        const QString found = value(key);
+        return found.isEmpty() ? fallback : found;
+    }
     qsizetype size() const { return m_texts.size(); }
     bool isEmpty() const { return m_texts.isEmpty(); }
     QStringList keys() const;

@@ -86,8 +86,7 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     };
     for (const auto &[key, fallback] : optionTexts) {
         const DocumentField *field = documentField(key);
-        const QString caption = context.text(QString(key) + u"option"_s);
-        auto *box = new QCheckBox(caption.isEmpty() ? fallback : caption, this);
+        auto *box = new QCheckBox(context.startup.language.textTable.valueOr(key + "option"_L1, fallback), this);
         box->setObjectName(field->boxName);
         box->setToolTip(context.text(QString(key) + u"optiontip"_s));
         connect(box, &QCheckBox::clicked, this, [context, field](bool on) {

@@ -79,8 +79,7 @@ bool FileCommands::maySave()
     if (!m_context.document.changed)
         return true;
     const auto text = [this](const QString &key, const QString &fallback) {
-        const QString found = m_context.text(key);
-        return found.isEmpty() ? fallback : found;
+        return m_context.startup.language.textTable.valueOr(key, fallback);
     };
     const QString question = text(u"savechanges"_s, u"Save changes to %1?"_s).arg(documentName());
     const MessageBoxes::SaveButtons buttons{text(u"savebutton"_s, u"Save"_s), text(u"discardbutton"_s, u"Discard"_s),

@@ -279,8 +279,7 @@ void MainWindow::offerRecovery()
         return;
     const RecoveryCopy &copy = copies.first();
     const auto textOr = [this](const QString &key, const QString &fallback) {
-        const QString found = text(key);
-        return found.isEmpty() ? fallback : found;
+        return m_startup.language.textTable.valueOr(key, fallback);
     };
     const QString project = copy.projectPath.isEmpty() ? textOr(u"untitled"_s, u"Untitled"_s)
                                                        : QDir::toNativeSeparators(copy.projectPath);
