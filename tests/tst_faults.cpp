@@ -842,7 +842,7 @@ void TestFaults::styleSheetFaultsKeepEntryBodies()
     const ProjectReadResult result = ReadProjectFile(reopened, first, program.path(), languageTexts(), german());
     QVERIFY(result.fileOpened);
     QCOMPARE(reopened.entryCount(), 1);
-    QCOMPARE(shown(reopened.entries.at(1).content), shown(block + u"<p>Body</p>"_s));
+    QCOMPARE(shown(reopened.entries.at(1).content.text()), shown(block + u"<p>Body</p>"_s));
 
     const QString second = work.filePath(u"second.rsx"_s);
     QVERIFY2(WriteProjectFile(reopened, second, program.path(), &error), qPrintable(error));

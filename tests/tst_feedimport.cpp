@@ -95,7 +95,7 @@ void TestFeedImport::feedsOfOtherPrograms()
                       .join(u'|')),
              channel);
     QCOMPARE(feed.items.size(), 2);
-    QCOMPARE((QStringList{feed.items[0].title, feed.items[0].link, feed.items[0].content}.join(u'|')), firstItem);
+    QCOMPARE((QStringList{feed.items[0].title, feed.items[0].link, feed.items[0].content.text()}.join(u'|')), firstItem);
     QCOMPARE(feed.items[0].createdate.toUTC(), utc(firstDate));
     QCOMPARE(feed.items[1].content, lastBody);
     QVERIFY(feed.notes.isEmpty());
@@ -198,7 +198,7 @@ void TestFeedImport::oddAndHostileFeeds()
     const RSSentry item = feed.items.value(0);
     const QMap<QString, QString> values = {{u"title"_s, item.title},
                                            {u"link"_s, item.link},
-                                           {u"body"_s, item.content},
+                                           {u"body"_s, item.content.text()},
                                            {u"date"_s, item.createdate.toUTC().toString(Qt::ISODate)},
                                            {u"language"_s, feed.channel.language},
                                            {u"ttl"_s, feed.channel.ttl}};

@@ -1475,12 +1475,12 @@ void TestProject::roundTrip()
             if (title.isEmpty())
                 title = NewEntryText;
             const QString link = original.link.isEmpty() ? QString() : Model::plainValue(original.link, linkTabs);
-            const QString content = Model::content(original.content, StyleBlock, contentTabs);
+            const QString content = Model::content(original.content.text(), StyleBlock, contentTabs);
             if (read.title != title || read.link != link || read.content != content
                 || read.createdate != original.createdate)
                 qWarning("%s, entry key%d: title %s, link %s, content %s", qPrintable(where), i,
                          shown(original.title).constData(), shown(original.link).constData(),
-                         shown(original.content).constData());
+                         shown(original.content.text()).constData());
             QCOMPARE(read.title, title);
             QCOMPARE(read.link, link);
             QCOMPARE(read.content, content);

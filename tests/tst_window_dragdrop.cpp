@@ -178,10 +178,10 @@ void tst_WindowDragDrop::dropKeepsUncommittedText()
     dragOnto(p, u"key5"_s, p.nodeCenter(u"key2"_s));
     const RSSentry &edited = p.document().entries.at(4);
     QCOMPARE(edited.title, u"T3"_s);
-    QVERIFY(edited.content.contains(u"unsaved"_s));
+    QVERIFY(edited.content.text().contains(u"unsaved"_s));
     QCOMPARE(edited.link, u"https://example.org/3"_s);
     for (int i : {1, 2, 3, 5})
-        QVERIFY(!p.document().entries.at(i).content.contains(u"unsaved"_s));
+        QVERIFY(!p.document().entries.at(i).content.text().contains(u"unsaved"_s));
 }
 
 void tst_WindowDragDrop::dropChangesNothing_data()

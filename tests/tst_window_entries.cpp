@@ -137,7 +137,7 @@ void tst_WindowEntries::typeAndSwitchEntries()
     const RSSentry &second = p.document().entries.at(2);
     QCOMPARE(second.title, u"Second"_s);
     QCOMPARE(second.link, u"https://example.org/2"_s);
-    QVERIFY(second.content.contains(u"secondbody"_s));
+    QVERIFY(second.content.text().contains(u"secondbody"_s));
     QCOMPARE(p.document().currentEntryKey, u"key1"_s);
     QVERIFY(title->text().isEmpty());
     QVERIFY(!p.editor()->documentHtml().contains(u"secondbody"_s));
@@ -146,9 +146,9 @@ void tst_WindowEntries::typeAndSwitchEntries()
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"firstbody"_s));
     QVERIFY(p.clickNode(u"key2"_s));
-    QVERIFY(p.document().entries.at(1).content.contains(u"firstbody"_s));
-    QVERIFY(!p.document().entries.at(1).content.contains(u"secondbody"_s));
-    QVERIFY(!p.document().entries.at(2).content.contains(u"firstbody"_s));
+    QVERIFY(p.document().entries.at(1).content.text().contains(u"firstbody"_s));
+    QVERIFY(!p.document().entries.at(1).content.text().contains(u"secondbody"_s));
+    QVERIFY(!p.document().entries.at(2).content.text().contains(u"firstbody"_s));
     QCOMPARE(title->text(), u"Second"_s);
     QVERIFY(p.editor()->documentHtml().contains(u"secondbody"_s));
     QCOMPARE(p.document().tree.caption(u"key2"_s), second.createdate.toString(u"dd.MM. HH:mm") + u" Second"_s);
@@ -192,14 +192,14 @@ void tst_WindowEntries::rootSelectedStoresNothing()
     QVERIFY(p.typeIntoEditor(u"kept"_s));
     QVERIFY(p.clickNode(u"root"_s));
     QCOMPARE(p.document().currentEntryKey, u"root"_s);
-    QVERIFY(p.document().entries.at(1).content.contains(u"kept"_s));
+    QVERIFY(p.document().entries.at(1).content.text().contains(u"kept"_s));
     QVERIFY(p.editor()->documentHtml().isEmpty());
 
     // Typing while the root is selected stores nothing anywhere.
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"nowhere"_s));
     QVERIFY(p.clickNode(u"key1"_s));
-    QVERIFY(!p.document().entries.at(1).content.contains(u"nowhere"_s));
+    QVERIFY(!p.document().entries.at(1).content.text().contains(u"nowhere"_s));
     QVERIFY(p.editor()->documentHtml().contains(u"kept"_s));
 }
 
@@ -338,7 +338,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
     const QString path = p.path(u"feeds/pasted.rsx"_s);
     p.dialog.answer(path);
     p.window->fileCommands()->saveProject();
-    QVERIFY(p.document().entries.at(1).content.contains(expected));
+    QVERIFY(p.document().entries.at(1).content.text().contains(expected));
 
     // Opened again, the entry loads with the markup, and commits it unchanged.
     p.dialog.answer(path);
@@ -607,7 +607,7 @@ void tst_WindowEntries::hostileProjectRunsNothing()
     QVERIFY(browser->title() != u"owned"_s);
     QVERIFY(p.editor()->title() != u"owned"_s);
     // The bodies are kept as typed.
-    QCOMPARE(p.document().entries.at(2).content.contains(u"onerror"_s), true);
+    QCOMPARE(p.document().entries.at(2).content.text().contains(u"onerror"_s), true);
 }
 
 void tst_WindowEntries::paneRequests_data()
@@ -724,8 +724,8 @@ void tst_WindowEntries::pasteAsTextReturnsToTheEditor()
     QVERIFY(p.editor()->editorHasFocus());
     QVERIFY(waitUntil([&] { return p.editor()->documentHtml().contains(u"one<br>two"_s); }));
     p.entries()->commitCurrentEntry();
-    QVERIFY(p.document().entries.at(1).content.contains(u"one<br>two"_s));
-    QVERIFY(!p.document().entries.at(2).content.contains(u"one<br>two"_s));
+    QVERIFY(p.document().entries.at(1).content.text().contains(u"one<br>two"_s));
+    QVERIFY(!p.document().entries.at(2).content.text().contains(u"one<br>two"_s));
 }
 
 void tst_WindowEntries::entryFrameOnlyWithEntries()
@@ -781,7 +781,7 @@ void tst_WindowEntries::typedThenCommittedAtOnce()
         QVERIFY(readBytes(path).contains("last keys"));
         p.window->show();
     }
-    QVERIFY(p.document().entries.at(1).content.contains(u"last keys"_s));
+    QVERIFY(p.document().entries.at(1).content.text().contains(u"last keys"_s));
     // Entries come and go in the page loaded once.
     QCOMPARE(p.editor()->pageLoads(), pageLoads);
 }

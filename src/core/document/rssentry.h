@@ -1,6 +1,8 @@
 // One entry of the feed.
 #pragma once
 
+#include "core/document/entrycontent.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -21,7 +23,7 @@ struct RSSentry
     QString link;
     // Empty, a whole HTML document from the editor, or the style block followed by a body
     // read from a project file; every consumer accepts all three.
-    QString content;
+    EntryContent content;
     QDateTime createdate = zeroDate();
 
     friend bool operator==(const RSSentry &, const RSSentry &) = default;

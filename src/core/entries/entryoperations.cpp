@@ -140,7 +140,7 @@ LoadedEntry SelectEntry(FeedDocument &document, const QString &selectedKey, cons
     loaded.title = entry->title;
     loaded.link = entry->link;
     loaded.createdate = entry->createdate;
-    loaded.documentHtml = EditorDocument(entry->content, styleBlock);
+    loaded.documentHtml = EditorDocument(entry->content.text(), styleBlock);
     return loaded;
 }
 

@@ -744,7 +744,7 @@ void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTex
         RSSentry entry = std::move(feed.items[i]);
         // An item without a body stays an entry without content, as one never typed into.
         if (!entry.content.isEmpty())
-            entry.content = styleBlock + entry.content;
+            entry.content = styleBlock + entry.content.text();
         AppendEntry(document, std::move(entry), newEntryText);
     }
     tree.endBulkChange();

@@ -107,7 +107,8 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
                     ? entry.title
                     : LinkStart + attributeValue(entry.link) + LinkStartEnd + entry.title + LinkEnd;
         }
-        entries += fillPlaceholders(entryTemplate, {{"{TITLE}"_L1, &title}, {"{DESCRIPTION}"_L1, &entry.content}});
+        const QString description = entry.content.text();
+        entries += fillPlaceholders(entryTemplate, {{"{TITLE}"_L1, &title}, {"{DESCRIPTION}"_L1, &description}});
     }
 
     const ChannelSettings &c = document.channel;

@@ -149,16 +149,16 @@ public:
         m_bytes.append(tag.data(), tag.size());
         m_bytes += ">\r\n";
     }
-    void description(const QString &content, const StyleBlockRemover &removeStyleBlocks,
+    void description(const EntryContent &content, const StyleBlockRemover &removeStyleBlocks,
                      const CodePageText::StyleBlockRemover &removeCodePageStyleBlocks)
     {
         m_bytes += "\t\t<description><![CDATA[";
         if (m_keepAccents) {
             // Letters kept as references: the text route, which leaves no byte beyond ASCII.
-            Windows1252::appendEncoded(m_bytes,
-                                       XmlText::cdataContent(descriptionKeepingAccents(content, removeStyleBlocks)));
+            Windows1252::appendEncoded(
+                    m_bytes, XmlText::cdataContent(descriptionKeepingAccents(content.text(), removeStyleBlocks)));
         } else if (!appendCodePageDescription(content, removeCodePageStyleBlocks)) {
-            const QString text = descriptionText(content, removeStyleBlocks);
+            const QString text = descriptionText(content.text(), removeStyleBlocks);
             Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
         }
         m_bytes += "]]></description>\r\n";
@@ -171,10 +171,12 @@ private:
     // code page holds (nearly every one): no UTF-16 copies of the body. The transliterated text
     // is plain ASCII, so only control characters can be left of what XML forbids. False, and
     // nothing written, when the content needs the text route.
-    bool appendCodePageDescription(const QString &content, const CodePageText::StyleBlockRemover &removeStyleBlocks)
+    bool appendCodePageDescription(const EntryContent &content,
+                                   const CodePageText::StyleBlockRemover &removeStyleBlocks)
     {
         QByteArray bytes;
-        if (!removeStyleBlocks.isUsable() || !CodePageText::appendExactly(bytes, content))
+        if (!removeStyleBlocks.isUsable()
+            || !content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway()))
             return false;
         bytes = removeStyleBlocks(TransliterateCodePage(CodePageText::unescape(CodePageText::extractBody(bytes))));
         m_bytes += XmlText::cdataContent(bytes);
@@ -239,7 +241,7 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
     qsizetype estimate = 4096;
     for (int i = count; i > count - selection.taken; --i) {
         const RSSentry &entry = document.entries.at(i);
-        estimate += entry.title.size() + entry.link.size() + entry.content.size() + 96;
+        estimate += entry.title.size() + entry.link.size() + entry.content.sizeHint() + 96;
     }
     out.reserve(estimate);
     for (int i = count; i > count - selection.taken; --i) {

@@ -61,21 +61,27 @@ QString text(const QByteArray &part, bool utf8)
 }
 
 // The content of an entry: the style block in front of the unescaped body.
-QString content(const QString &styleBlock, const QString &value, bool)
+EntryContent content(const StyleBlockForms &styleBlock, const QString &value, bool)
 {
-    return styleBlock + UnescapeText(value);
+    return styleBlock.text + UnescapeText(value);
 }
 
-// The body is unescaped as bytes and decoded once, straight behind the style block.
-QString content(const QString &styleBlock, const QByteArray &value, bool utf8)
+// A Windows-1252 body is kept as the file's bytes, behind the style block, when the block has
+// code page bytes; the rest is unescaped and decoded here.
+EntryContent content(const StyleBlockForms &styleBlock, const QByteArray &value, bool utf8)
 {
-    const QByteArray body = CodePageText::unescape(value);
     if (utf8)
-        return styleBlock + QString::fromUtf8(body);
-    QString out(styleBlock.size() + body.size(), Qt::Uninitialized);
-    std::copy(styleBlock.cbegin(), styleBlock.cend(), out.begin());
-    Windows1252::decodeInto(out.data() + styleBlock.size(), body);
-    return out;
+        return styleBlock.text + QString::fromUtf8(CodePageText::unescape(value));
+    if (styleBlock.codePage.isEmpty() && !styleBlock.text.isEmpty())
+        return styleBlock.text + Windows1252::decode(CodePageText::unescape(value));
+    return EntryContent::fromStoredBody(styleBlock, value);
+}
+
+StyleBlockForms styleBlockForms(const QString &styleBlock)
+{
+    StyleBlockForms forms{styleBlock, {}};
+    CodePageText::appendExactly(forms.codePage, styleBlock);
+    return forms;
 }
 
 } // namespace
@@ -89,7 +95,7 @@ public:
     ProjectWalk(FeedDocument &document, const KeyedTexts &textTable, const QString &styleBlock, const QLocale &locale)
         : m_document(document)
         , m_tree(document.tree)
-        , m_styleBlock(styleBlock)
+        , m_styleBlock(styleBlockForms(styleBlock))
         , m_newEntryText(textTable.value(u"newentry"_s))
         , m_hasNewEntryText(textTable.contains(u"newentry"_s))
         , m_dates(locale)
@@ -178,7 +184,7 @@ private:
 
     FeedDocument &m_document;
     EntryTreeModel &m_tree;
-    const QString m_styleBlock;
+    const StyleBlockForms m_styleBlock;
     const QString m_newEntryText;
     const bool m_hasNewEntryText;
     const DateText::Reader m_dates;

@@ -88,10 +88,10 @@ QByteArray referencedBlanks(QByteArray body)
 // storedBody on the content's code page bytes, for a content that the code page holds (nearly
 // every one): the transliterated body is plain ASCII and goes into the file as it is. False,
 // and nothing written, when the content needs the text route.
-bool appendCodePageBody(QByteArray &out, const QString &content, const CodePageText::StyleBlockRemover &remove)
+bool appendCodePageBody(QByteArray &out, const EntryContent &content, const CodePageText::StyleBlockRemover &remove)
 {
     QByteArray bytes;
-    if (!remove.isUsable() || !CodePageText::appendExactly(bytes, content))
+    if (!remove.isUsable() || !content.appendForWriters(bytes, remove.styleBlock(), remove.fallsAway()))
         return false;
     out += referencedBlanks(
             CodePageText::escape(referencedBrackets(remove(TransliterateCodePage(CodePageText::extractBody(bytes))))));
@@ -178,7 +178,7 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
         qsizetype estimate = out.size() + 64;
         for (int i = 1; i <= count; ++i) {
             const RSSentry &entry = document.entries.at(i);
-            estimate += entry.title.size() + entry.link.size() + entry.content.size() + 128;
+            estimate += entry.title.size() + entry.link.size() + entry.content.sizeHint() + 128;
         }
         out.reserve(estimate);
         out += "<entries>\r\n";
@@ -192,7 +192,7 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
             if (!entry.content.isEmpty()) {
                 out += "\t\t<content>";
                 if (!appendCodePageBody(out, entry.content, removeCodePageStyleBlocks))
-                    Windows1252::appendEncoded(out, storedBody(entry.content, removeStyleBlocks));
+                    Windows1252::appendEncoded(out, storedBody(entry.content.text(), removeStyleBlocks));
                 out += "</content>\r\n";
             }
             element(out, tabs, "date"_L1, DateText::storedText(entry.createdate));

@@ -247,9 +247,46 @@ QByteArray unescape(const QByteArray &text)
     return out;
 }
 
+bool styleBlockFallsAway(QByteArrayView block)
+{
+    if (block.isEmpty() || block.back() != '>')
+        return false;
+    for (const char c : block) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    for (const QByteArrayView pattern : {"<body>", "</body>", "[[", "]]", "[:bst:]"}) {
+        if (indexOfIgnoringCase(block, pattern) >= 0)
+            return false;
+    }
+    // Unescaping now only drops the line breaks. A removal of the block from the unescaped block
+    // followed by anything must find its first copy at 0, covering exactly the unescaped block
+    // (or a later one that starts behind it).
+    const QByteArray unescaped = unescape(block.toByteArray());
+    const FoldTable &t = foldTable();
+    auto sameIgnoringCase = [&t](QByteArrayView a, QByteArrayView b) {
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (t.fold[byteAt(a, i)] != t.fold[byteAt(b, i)])
+                return false;
+        }
+        return true;
+    };
+    for (qsizetype s = 0; s < unescaped.size(); ++s) {
+        const QByteArrayView rest = QByteArrayView(unescaped).sliced(s);
+        const qsizetype n = std::min(rest.size(), block.size());
+        if (s == 0 && rest.size() == block.size())
+            continue; // the block has no line breaks: it is its own unescaped form
+        if (sameIgnoringCase(rest.first(n), block.first(n)))
+            return false;
+    }
+    return true;
+}
+
 StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
+    : m_styleBlock(styleBlock)
 {
     m_usable = appendExactly(m_block, styleBlock);
+    m_fallsAway = m_usable && styleBlockFallsAway(m_block);
     if (treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0)
         m_usable = m_usable && appendExactly(m_treated, treatedStyleBlock);
 }

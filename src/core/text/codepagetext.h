@@ -26,6 +26,13 @@ QByteArray extractBody(const QByteArray &content);
 QByteArray escape(QByteArrayView text);
 QByteArray unescape(const QByteArray &text);
 
+// Whether the writers may leave this style block out of their work on a content that is the
+// block followed by a body: the description and the stored body of such a content are then
+// those of the body alone. True for an ASCII block that ends with ">", holds no body tag and no
+// bracket escape, and of which no copy can start inside its own unescaped form (the block
+// without its line breaks) other than at its start.
+bool styleBlockFallsAway(QByteArrayView block);
+
 // The text StyleBlockRemover for bytes. A block with a character outside the code page cannot
 // be held as bytes: the remover is then not usable, and the text must take the text route.
 class StyleBlockRemover
@@ -34,11 +41,16 @@ public:
     StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock);
     bool isUsable() const { return m_usable; }
     QByteArray operator()(const QByteArray &text) const;
+    const QString &styleBlock() const { return m_styleBlock; }
+    // styleBlockFallsAway of the block.
+    bool fallsAway() const { return m_fallsAway; }
 
 private:
+    QString m_styleBlock;
     QByteArray m_block;
     QByteArray m_treated; // empty when it is the same as the block
     bool m_usable = true;
+    bool m_fallsAway = false;
 };
 
 } // namespace Feedsmith::CodePageText

@@ -1,0 +1,77 @@
+// Entry contents held as text or as stored bytes.
+#include "core/document/entrycontent.h"
+
+#include "core/text/codepagetext.h"
+#include "core/text/windows1252.h"
+
+#include <algorithm>
+
+namespace Feedsmith {
+
+EntryContent EntryContent::fromStoredBody(const StyleBlockForms &styleBlock, QByteArray escapedBody)
+{
+    EntryContent content;
+    if (styleBlock.text.isEmpty()) {
+        // Without a block in front, whether the content is empty depends on the unescaped body.
+        content.m_text = Windows1252::decode(CodePageText::unescape(escapedBody));
+        return content;
+    }
+    content.m_text = styleBlock.text;
+    content.m_blockCodePage = styleBlock.codePage;
+    content.m_body = std::move(escapedBody);
+    content.m_stored = true;
+    return content;
+}
+
+bool EntryContent::isEmpty() const
+{
+    return m_text.isEmpty();
+}
+
+QByteArray EntryContent::bodyCodePage() const
+{
+    return m_stored ? CodePageText::unescape(m_body) : QByteArray();
+}
+
+QString EntryContent::text() const
+{
+    if (!m_stored)
+        return m_text;
+    const QByteArray body = CodePageText::unescape(m_body);
+    QString out(m_text.size() + body.size(), Qt::Uninitialized);
+    std::copy(m_text.cbegin(), m_text.cend(), out.begin());
+    Windows1252::decodeInto(out.data() + m_text.size(), body);
+    return out;
+}
+
+qsizetype EntryContent::sizeHint() const
+{
+    return m_text.size() + m_body.size();
+}
+
+bool EntryContent::appendCodePage(QByteArray &out) const
+{
+    if (!m_stored)
+        return CodePageText::appendExactly(out, m_text);
+    out += m_blockCodePage;
+    out += CodePageText::unescape(m_body);
+    return true;
+}
+
+bool EntryContent::appendForWriters(QByteArray &out, const QString &styleBlock, bool blockFallsAway) const
+{
+    if (m_stored && blockFallsAway && (m_text.isSharedWith(styleBlock) || m_text == styleBlock)) {
+        out += CodePageText::unescape(m_body);
+        return true;
+    }
+    return appendCodePage(out);
+}
+
+bool operator==(const EntryContent &a, const EntryContent &b)
+{
+    if (a.m_stored && b.m_stored && a.m_text == b.m_text && a.m_body == b.m_body)
+        return true;
+    return a.text() == b.text();
+}
+
+} // namespace Feedsmith
