@@ -11,6 +11,7 @@
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
 #include "core/startup/startup.h"
+#include "core/system/clock.h"
 #include "core/text/textfiles.h"
 
 #include <QCoreApplication>
@@ -220,6 +221,8 @@ int comparePeers(const QString &modules, const QString &folder, int entries, int
 
 int main(int argc, char *argv[])
 {
+    // As both programs do at start.
+    Clock::pinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QList<int> sizes = {100, 1000, 10000, 32767};
     int runs = 5;

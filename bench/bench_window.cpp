@@ -3,6 +3,7 @@
 // accented corpus instead of the one with ASCII bodies.
 #include "projectgenerator.h"
 
+#include "core/system/clock.h"
 #include "core/text/textfiles.h"
 #include "scripteddialogs.h"
 #include "window/editing/entrydragdrop.h"
@@ -53,6 +54,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // As both programs do at start.
+    Clock::pinLocalTimeZone();
     QApplication app(argc, argv);
     const int entries = 32767;
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 namespace Feedsmith {
@@ -107,10 +108,7 @@ const Text &replacementText(int code)
         std::array<Text, 128> t;
         for (int c = 128; c < 256; ++c) {
             const QLatin1StringView r = TransliterationFor(c);
-            if constexpr (std::is_same_v<Text, QString>)
-                t[size_t(c - 128)] = QString(r);
-            else
-                t[size_t(c - 128)] = QByteArray(r.data(), r.size());
+            t[size_t(c - 128)] = Text(r);
         }
         return t;
     }();
@@ -126,11 +124,9 @@ qsizetype nextUpper(const QString &text, qsizetype i)
     return i;
 }
 
-qsizetype nextUpper(const QByteArray &text, qsizetype i)
+qsizetype nextUpper(const char *data, qsizetype n, qsizetype i)
 {
     // Eight bytes at a time while none of them has its high bit set.
-    const qsizetype n = text.size();
-    const char *data = text.constData();
     for (; i + 8 <= n; i += 8) {
         quint64 word;
         std::memcpy(&word, data + i, 8);
@@ -140,6 +136,56 @@ qsizetype nextUpper(const QByteArray &text, qsizetype i)
     while (i < n && upperCode(data[i]) < 0)
         ++i;
     return i;
+}
+
+qsizetype nextUpper(const QByteArray &text, qsizetype i)
+{
+    return nextUpper(text.constData(), text.size(), i);
+}
+
+// The bytes the transliteration builds: a standard string, whose appends of a byte or a short
+// piece cost next to nothing, and whose short pieces need no allocation.
+class ByteText
+{
+public:
+    ByteText() = default;
+    ByteText(const char *data, qsizetype n)
+        : m_bytes(data, size_t(n))
+    { }
+    explicit ByteText(QLatin1StringView text)
+        : m_bytes(text.data(), size_t(text.size()))
+    { }
+
+    qsizetype size() const { return qsizetype(m_bytes.size()); }
+    const char *constData() const { return m_bytes.data(); }
+    char operator[](qsizetype i) const { return m_bytes[size_t(i)]; }
+    char &operator[](qsizetype i) { return m_bytes[size_t(i)]; }
+    auto begin() const { return m_bytes.begin(); }
+    auto end() const { return m_bytes.end(); }
+
+    void reserve(qsizetype n) { m_bytes.reserve(size_t(n)); }
+    void append(const char *data, qsizetype n) { m_bytes.append(data, size_t(n)); }
+    void truncate(qsizetype n) { m_bytes.resize(size_t(n)); }
+    ByteText mid(qsizetype from) const { return ByteText(constData() + from, size() - from); }
+    ByteText &operator+=(char c)
+    {
+        m_bytes.push_back(c);
+        return *this;
+    }
+    ByteText &operator+=(const ByteText &other)
+    {
+        m_bytes.append(other.m_bytes);
+        return *this;
+    }
+    friend ByteText operator+(ByteText a, const ByteText &b) { return a += b; }
+
+private:
+    std::string m_bytes;
+};
+
+qsizetype nextUpper(const ByteText &text, qsizetype i)
+{
+    return nextUpper(text.constData(), text.size(), i);
 }
 
 // The letter class of an upper-half code: both cases of a letter share one class.
@@ -217,15 +263,19 @@ namespace {
 //   rest  - the untouched tail of the input, replaced lazily as it is read.
 // A replacement only rewrites `out` when it holds a character of that class, which happens only
 // after a deletion made the scan skip a character; that is rare, and counted exactly.
-template<typename Text>
-Text transliterate(const Text &text)
+template<typename Text, typename Input>
+Text transliterate(const Input &text)
 {
     using Char = std::remove_cvref_t<decltype(text[0])>;
     const qsizetype n = text.size();
     qsizetype first = 0;
     first = nextUpper(text, first);
-    if (first == n)
-        return text;
+    if (first == n) {
+        if constexpr (std::is_same_v<Text, Input>)
+            return text;
+        else
+            return Text(text.constData(), n);
+    }
 
     std::array<bool, 256> replaced{};
     std::array<Text, 256> replacement;
@@ -385,12 +435,15 @@ Text transliterate(const Text &text)
 
 QString Transliterate(const QString &text)
 {
-    return transliterate(text);
+    return transliterate<QString>(text);
 }
 
 QByteArray TransliterateCodePage(const QByteArray &bytes)
 {
-    return transliterate(bytes);
+    if (nextUpper(bytes, 0) == bytes.size())
+        return bytes;
+    const ByteText out = transliterate<ByteText>(bytes);
+    return QByteArray(out.constData(), out.size());
 }
 
 } // namespace Feedsmith
