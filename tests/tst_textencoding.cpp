@@ -173,6 +173,9 @@ void TestTextEncoding::unescapeText_data()
     QTest::newRow("line break removed only after the bracket step") << u"[\n[x]\r]"_qs << u"[[x]]"_qs;
     QTest::newRow("line break removed only after the comma step") << u"[:b\r\nst:]"_qs << u"[:bst:]"_qs;
     QTest::newRow("single brackets stay") << u"[a]"_qs << u"[a]"_qs;
+    QTest::newRow("comma escape cut short at the end") << u"a[:bst:"_qs << u"a[:bst:"_qs;
+    QTest::newRow("comma escape whose bracket pairs after it") << u"[:bst:]]]x"_qs << u"[:bst:>]x"_qs;
+    QTest::newRow("comma escapes back to back") << u"[:bst:][:BST:]"_qs << u",,"_qs;
     QTest::newRow("non-ASCII kept") << u"Grüße → 😀"_qs << u"Grüße → 😀"_qs;
 }
 
@@ -181,6 +184,10 @@ void TestTextEncoding::unescapeText()
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(UnescapeText(input), expected);
+    // The same on code page bytes, for text the code page holds.
+    QByteArray bytes;
+    if (CodePageText::appendExactly(bytes, input))
+        QCOMPARE(Windows1252::decode(CodePageText::unescape(bytes)), expected);
 }
 
 void TestTextEncoding::escapeThenUnescape_data()

@@ -209,41 +209,57 @@ QByteArray escape(QByteArrayView text)
 
 QByteArray unescape(const QByteArray &text)
 {
-    // "[[" -> "<" and then "]]" -> ">" in one pass: the first replacement neither makes nor breaks
-    // a pair of "]", so both take the pairs of their bracket from the left as they come.
+    // The four steps of UnescapeText in one pass over the text as it came:
+    //  1. "[[" -> "<" and "]]" -> ">", each bracket pairing with the next from the left;
+    //  2. "[:bst:]" (any case) -> ",", on what step 1 left: a "[" that step 1 did not pair,
+    //     whose "]" step 1 does not pair with a following "]";
+    //  3. and 4. every LF and CR dropped, after the others matched across them.
+    static constexpr std::array<bool, 256> special = [] {
+        std::array<bool, 256> s{};
+        s['['] = s[']'] = s['\n'] = s['\r'] = true;
+        return s;
+    }();
     const qsizetype n = text.size();
-    const char *src = text.constData();
-    const char *end = src + n;
-    const char *bracket = nullptr;
-    for (const char *p = src; p + 1 < end; ++p) {
-        if ((*p == '[' || *p == ']') && p[1] == *p) {
-            bracket = p;
-            break;
+    const auto *src = reinterpret_cast<const unsigned char *>(text.constData());
+    qsizetype i = 0;
+    while (i < n && !special[src[i]])
+        ++i;
+    if (i == n)
+        return text;
+    const FoldTable &t = foldTable();
+    auto isBst = [&](qsizetype at) {
+        static constexpr char tail[] = ":bst:]";
+        if (at + 7 > n || (at + 7 < n && src[at + 7] == ']'))
+            return false;
+        for (int k = 0; k < 6; ++k) {
+            if (t.fold[src[at + 1 + k]] != t.fold[static_cast<unsigned char>(tail[k])])
+                return false;
+        }
+        return true;
+    };
+    QByteArray out(n, Qt::Uninitialized);
+    char *dst = out.data();
+    std::memcpy(dst, src, size_t(i));
+    dst += i;
+    while (i < n) {
+        const unsigned char c = src[i];
+        if (!special[c]) {
+            *dst++ = char(c);
+            ++i;
+        } else if ((c == '[' || c == ']') && i + 1 < n && src[i + 1] == c) {
+            *dst++ = c == '[' ? '<' : '>';
+            i += 2;
+        } else if (c == '[' && isBst(i)) {
+            *dst++ = ',';
+            i += 7;
+        } else if (c == '[' || c == ']') {
+            *dst++ = char(c);
+            ++i;
+        } else {
+            ++i; // a line break
         }
     }
-    QByteArray out = text;
-    if (bracket) {
-        out = QByteArray(n, Qt::Uninitialized);
-        char *dst = out.data();
-        std::memcpy(dst, src, size_t(bracket - src));
-        dst += bracket - src;
-        for (const char *p = bracket; p < end;) {
-            const char c = *p;
-            if ((c == '[' || c == ']') && p + 1 < end && p[1] == c) {
-                *dst++ = c == '[' ? '<' : '>';
-                p += 2;
-            } else {
-                *dst++ = c;
-                ++p;
-            }
-        }
-        out.truncate(dst - out.constData());
-    }
-    out = replaceAllIgnoringCase(out, "[:bst:]", ",");
-    if (out.contains('\n'))
-        out.replace("\n", "");
-    if (out.contains('\r'))
-        out.replace("\r", "");
+    out.truncate(dst - out.constData());
     return out;
 }
 
