@@ -4,6 +4,7 @@
 #include "core/output/feedoptions.h"
 
 #include "core/output/xmltext.h"
+#include "core/system/pieces.h"
 #include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
@@ -164,6 +165,16 @@ public:
         m_bytes += "]]></description>\r\n";
     }
     void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
+    // Pieces made apart, one after another.
+    void append(const std::vector<QByteArray> &pieces)
+    {
+        qsizetype total = m_bytes.size() + 64;
+        for (const QByteArray &piece : pieces)
+            total += piece.size();
+        m_bytes.reserve(total);
+        for (const QByteArray &piece : pieces)
+            m_bytes += piece;
+    }
     QByteArray take() { return std::move(m_bytes); }
 
 private:
@@ -237,28 +248,36 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
     const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
     const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
     const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
-    // Bodies shrink by their style block and stay about as long otherwise.
-    qsizetype estimate = 4096;
-    for (int i = count; i > count - selection.taken; --i) {
-        const RSSentry &entry = document.entries.at(i);
-        estimate += entry.title.size() + entry.link.size() + entry.content.sizeHint() + 96;
-    }
-    out.reserve(estimate);
-    for (int i = count; i > count - selection.taken; --i) {
-        const RSSentry &entry = document.entries.at(i);
-        out.line(u"\t<item>");
-        if (!entry.title.isEmpty())
-            out.element(2, "title"_L1, entry.title);
-        if (!entry.link.isEmpty())
-            out.element(2, "link"_L1, entry.link);
-        if (!entry.content.isEmpty())
-            out.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
-        if (options.entryDatesAndIds) {
-            out.line(QString("\t\t<pubDate>"_L1 + PublicationDate(entry.createdate) + "</pubDate>"_L1));
-            out.element(2, "guid"_L1, ids.at(i - 1), " isPermaLink=\"false\""_L1);
+    // The items are made in pieces on every core, each piece from the newest of its entries
+    // down, and joined in order.
+    const std::vector<QByteArray> items = buildInPieces(selection.taken, [&](qsizetype begin, qsizetype end) {
+        auto entryAt = [&](qsizetype k) -> const RSSentry & { return document.entries.at(count - int(k)); };
+        RssLines piece(options.keepAccents);
+        // Bodies shrink by their style block and stay about as long otherwise.
+        qsizetype estimate = 0;
+        for (qsizetype k = begin; k < end; ++k) {
+            const RSSentry &entry = entryAt(k);
+            estimate += entry.title.size() + entry.link.size() + entry.content.sizeHint() + 96;
         }
-        out.line(u"\t</item>");
-    }
+        piece.reserve(estimate);
+        for (qsizetype k = begin; k < end; ++k) {
+            const RSSentry &entry = entryAt(k);
+            piece.line(u"\t<item>");
+            if (!entry.title.isEmpty())
+                piece.element(2, "title"_L1, entry.title);
+            if (!entry.link.isEmpty())
+                piece.element(2, "link"_L1, entry.link);
+            if (!entry.content.isEmpty())
+                piece.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
+            if (options.entryDatesAndIds) {
+                piece.line(QString("\t\t<pubDate>"_L1 + PublicationDate(entry.createdate) + "</pubDate>"_L1));
+                piece.element(2, "guid"_L1, ids.at(count - int(k) - 1), " isPermaLink=\"false\""_L1);
+            }
+            piece.line(u"\t</item>");
+        }
+        return piece.take();
+    });
+    out.append(items);
     out.line(u"\t</channel>");
     out.line(u"</rss>");
     return out.take();

@@ -3,6 +3,7 @@
 
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
+#include "core/system/pieces.h"
 #include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
@@ -175,29 +176,40 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
         const QString treatedStyleBlock = Transliterate(styleBlock);
         const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
         const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
-        qsizetype estimate = out.size() + 64;
-        for (int i = 1; i <= count; ++i) {
-            const RSSentry &entry = document.entries.at(i);
-            estimate += entry.title.size() + entry.link.size() + entry.content.sizeHint() + 128;
-        }
-        out.reserve(estimate);
-        out += "<entries>\r\n";
-        for (int i = 1; i <= count; ++i) {
-            const RSSentry &entry = document.entries.at(i);
-            out += "\t<entry>\r\n";
-            if (!entry.title.isEmpty())
-                element(out, tabs, "title"_L1, storedValue(entry.title));
-            if (!entry.link.isEmpty())
-                element(out, tabs, "link"_L1, storedValue(entry.link));
-            if (!entry.content.isEmpty()) {
-                out += "\t\t<content>";
-                if (!appendCodePageBody(out, entry.content, removeCodePageStyleBlocks))
-                    Windows1252::appendEncoded(out, storedBody(entry.content.text(), removeStyleBlocks));
-                out += "</content>\r\n";
+        // The entries are written in pieces on every core and joined in order.
+        const std::vector<QByteArray> pieces = buildInPieces(count, [&](qsizetype begin, qsizetype end) {
+            QByteArray piece;
+            qsizetype estimate = 0;
+            for (qsizetype k = begin; k < end; ++k) {
+                const RSSentry &entry = document.entries.at(int(k) + 1);
+                estimate += entry.title.size() + entry.link.size() + entry.content.sizeHint() + 128;
             }
-            element(out, tabs, "date"_L1, DateText::storedText(entry.createdate));
-            out += "\t</entry>\r\n";
-        }
+            piece.reserve(estimate);
+            for (qsizetype k = begin; k < end; ++k) {
+                const RSSentry &entry = document.entries.at(int(k) + 1);
+                piece += "\t<entry>\r\n";
+                if (!entry.title.isEmpty())
+                    element(piece, tabs, "title"_L1, storedValue(entry.title));
+                if (!entry.link.isEmpty())
+                    element(piece, tabs, "link"_L1, storedValue(entry.link));
+                if (!entry.content.isEmpty()) {
+                    piece += "\t\t<content>";
+                    if (!appendCodePageBody(piece, entry.content, removeCodePageStyleBlocks))
+                        Windows1252::appendEncoded(piece, storedBody(entry.content.text(), removeStyleBlocks));
+                    piece += "</content>\r\n";
+                }
+                element(piece, tabs, "date"_L1, DateText::storedText(entry.createdate));
+                piece += "\t</entry>\r\n";
+            }
+            return piece;
+        });
+        qsizetype total = out.size() + 64;
+        for (const QByteArray &piece : pieces)
+            total += piece.size();
+        out.reserve(total);
+        out += "<entries>\r\n";
+        for (const QByteArray &piece : pieces)
+            out += piece;
         out += "</entries>\r\n";
     }
     return out;

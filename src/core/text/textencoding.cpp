@@ -203,6 +203,14 @@ constexpr int letterClass(int code)
     return code;
 }
 
+// letterClass of every byte of the upper half.
+constexpr std::array<int, 256> ClassOfByte = [] {
+    std::array<int, 256> t{};
+    for (int b = 128; b < 256; ++b)
+        t[size_t(b)] = letterClass(b);
+    return t;
+}();
+
 } // namespace
 
 QLatin1StringView TransliterationFor(int code)
@@ -341,6 +349,37 @@ Text transliterate(const Input &text)
     const qsizetype length = n;
     qsizetype p = first;
     while (p < length) {
+        if constexpr (std::is_same_v<Text, ByteText>) {
+            // Bytes: plain runs and letters already replaced, straight from the input, in a tight
+            // loop that leaves the rest (a letter seen for the first time) to the steps below.
+            if (pendPos >= pend.size()) {
+                const auto *src = reinterpret_cast<const unsigned char *>(text.constData());
+                while (r < n && p < length) {
+                    const unsigned char b = src[r];
+                    if (b < 0x80) {
+                        const qsizetype limit = std::min(n, r + (length - p));
+                        qsizetype j = r + 1;
+                        while (j < limit && src[j] < 0x80)
+                            ++j;
+                        out.append(text.constData() + r, j - r);
+                        p += j - r;
+                        r = j;
+                        continue;
+                    }
+                    const int cls = ClassOfByte[b];
+                    if (!replaced[size_t(cls)])
+                        break;
+                    const Text &with = replacement[size_t(cls)];
+                    out += with;
+                    p += with.size();
+                    ++r;
+                }
+                if (r >= n)
+                    break; // nothing is pending either
+                if (p >= length)
+                    continue;
+            }
+        }
         if (pendPos >= pend.size() && r < n) {
             // A letter already replaced, straight from the input: its replacement is passed
             // whole, as the characters of it would be one by one (none has an upper-half code).

@@ -1,0 +1,38 @@
+// Work on many entries spread over the processor's cores.
+#pragma once
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace Feedsmith {
+
+// Cuts the positions 0 .. count-1 into one run per core (none for fewer than MinRun positions),
+// has build(begin, end) make the bytes of each run, the first on the calling thread and the
+// others on threads of their own, and gives the pieces back in order. build must touch nothing
+// but what it reads and the bytes it returns.
+template<typename Build>
+std::vector<QByteArray> buildInPieces(qsizetype count, Build build)
+{
+    constexpr qsizetype MinRun = 2048;
+    constexpr qsizetype MaxPieces = 8;
+    const qsizetype cores = qsizetype(std::max(1u, std::thread::hardware_concurrency()));
+    const qsizetype pieces = std::clamp<qsizetype>(count / MinRun, 1, std::min(cores, MaxPieces));
+    std::vector<QByteArray> out(static_cast<size_t>(pieces));
+    std::vector<std::thread> threads;
+    threads.reserve(size_t(pieces - 1));
+    auto bounds = [count, pieces](qsizetype piece) { return count * piece / pieces; };
+    for (qsizetype piece = 1; piece < pieces; ++piece) {
+        threads.emplace_back([&out, &build, piece, begin = bounds(piece), end = bounds(piece + 1)] {
+            out[size_t(piece)] = build(begin, end);
+        });
+    }
+    out[0] = build(0, bounds(1));
+    for (std::thread &thread : threads)
+        thread.join();
+    return out;
+}
+
+} // namespace Feedsmith
