@@ -11,9 +11,11 @@
 namespace Feedsmith {
 
 // The date and time an entry has before it is given one: 30 December 1899, midnight.
+// Made once: every entry read starts from it, and a local time costs a time zone lookup.
 inline QDateTime zeroDate()
 {
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    static const QDateTime zero(QDate(1899, 12, 30), QTime(0, 0));
+    return zero;
 }
 
 // A plain record: the entry's title, link, HTML body and creation time.

@@ -7,6 +7,9 @@
 
 #include <QList>
 
+#include <algorithm>
+#include <cstring>
+
 #include <type_traits>
 
 namespace Feedsmith {
@@ -70,7 +73,22 @@ QString withLineBreaks(const QString &value)
 
 QByteArray withLineBreaks(const QByteArray &value)
 {
-    return CodePageText::replaceAllIgnoringCase(value, "[:br:]", "\r\n");
+    // Stored bodies are full of "[" and never hold a line break: the bytes "[:" are looked for
+    // first, with the library's substring search.
+    const char *data = value.constData();
+    const auto size = size_t(value.size());
+    bool found = false;
+    for (size_t from = 0; from + 6 <= size && !found;) {
+        const void *hit = memmem(data + from, size - from, "[:", 2);
+        if (!hit)
+            break;
+        const size_t at = size_t(static_cast<const char *>(hit) - data);
+        found = CodePageText::indexOfIgnoringCase(QByteArrayView(data + at, qsizetype(std::min<size_t>(6, size - at))),
+                                                  "[:br:]")
+                == 0;
+        from = at + 2;
+    }
+    return found ? CodePageText::replaceAllIgnoringCase(value, "[:br:]", "\r\n") : value;
 }
 
 struct LineState
