@@ -6,6 +6,7 @@
 #include "core/text/textsearch.h"
 
 #include <QList>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstring>
@@ -73,20 +74,21 @@ QString withLineBreaks(const QString &value)
 
 QByteArray withLineBreaks(const QByteArray &value)
 {
-    // Stored bodies are full of "[" and never hold a line break: the bytes "[:" are looked for
-    // first, with the library's substring search.
+    // Stored bodies are full of "[" and never hold a line break: the rarer ":" is looked for
+    // first, with the library's byte search.
     const char *data = value.constData();
-    const auto size = size_t(value.size());
+    const qsizetype size = value.size();
     bool found = false;
-    for (size_t from = 0; from + 6 <= size && !found;) {
-        const void *hit = memmem(data + from, size - from, "[:", 2);
+    for (qsizetype from = 1; from + 5 <= size && !found;) {
+        const void *hit = std::memchr(data + from, ':', size_t(size - from));
         if (!hit)
             break;
-        const size_t at = size_t(static_cast<const char *>(hit) - data);
-        found = CodePageText::indexOfIgnoringCase(QByteArrayView(data + at, qsizetype(std::min<size_t>(6, size - at))),
-                                                  "[:br:]")
-                == 0;
-        from = at + 2;
+        const qsizetype at = static_cast<const char *>(hit) - data;
+        found = data[at - 1] == '['
+                && CodePageText::indexOfIgnoringCase(QByteArrayView(data + at - 1, std::min<qsizetype>(6, size - at + 1)),
+                                                     "[:br:]")
+                        == 0;
+        from = at + 1;
     }
     return found ? CodePageText::replaceAllIgnoringCase(value, "[:br:]", "\r\n") : value;
 }
@@ -103,13 +105,18 @@ template<typename View>
 auto parseLine(View line, LineState &state)
 {
     using Text = TextOf<View>;
+    using Char = std::remove_cvref_t<decltype(line[0])>;
     const auto lt = markupChar<View>('<');
     const auto gt = markupChar<View>('>');
     const auto slash = markupChar<View>('/');
     bool inStart = true;
-    Text start;
-    Text value;
-    Text end;
+    // The tags are short and collected in place; the value is nearly always one piece of the
+    // line, taken as it stands, and only joined when the line has more than one.
+    QVarLengthArray<Char, 64> start;
+    QVarLengthArray<Char, 64> end;
+    View valuePiece;
+    Text joinedValue;
+    int valuePieces = 0;
     const qsizetype n = line.size();
     for (qsizetype i = 0; i < n; ++i) {
         const auto c = line[i];
@@ -131,30 +138,36 @@ auto parseLine(View line, LineState &state)
         if (c == gt && state.inEnd)
             state.inEnd = false;
         if (inStart && !angle)
-            start += c;
+            start.append(c);
         if (state.inText && !angle) {
             const qsizetype p = line.indexOf(lt, i);
-            if (p < 0) {
-                value += line.sliced(i);
+            const View piece = p < 0 ? line.sliced(i) : line.sliced(i, p - i);
+            if (valuePieces == 1)
+                joinedValue = toText(valuePiece);
+            if (valuePieces >= 1)
+                joinedValue += piece;
+            else
+                valuePiece = piece;
+            ++valuePieces;
+            if (p < 0)
                 break;
-            }
-            value += line.sliced(i, p - i);
             i = p - 1; // go on with the "<"
             continue;
         }
         if (state.inEnd && !angle && c != slash)
-            end += c;
+            end.append(c);
     }
 
     BasicMarkupRow<Text> row;
-    if (const qsizetype space = start.indexOf(markupChar<View>(' ')); space >= 0) {
-        row.name = trimAndDropTabs(View(start).first(space + 1));
-        row.attributes = trimAndDropTabs(View(start).sliced(space));
+    const View startText(start.constData(), start.size());
+    if (const qsizetype space = startText.indexOf(markupChar<View>(' ')); space >= 0) {
+        row.name = trimAndDropTabs(startText.first(space + 1));
+        row.attributes = trimAndDropTabs(startText.sliced(space));
     } else {
-        row.name = trimAndDropTabs(View(start));
+        row.name = trimAndDropTabs(startText);
     }
-    row.value = withLineBreaks(trimAndDropTabs(View(value)));
-    row.closing = trimAndDropTabs(View(end));
+    row.value = withLineBreaks(trimAndDropTabs(valuePieces > 1 ? View(joinedValue) : valuePiece));
+    row.closing = trimAndDropTabs(View(end.constData(), end.size()));
     return row;
 }
 

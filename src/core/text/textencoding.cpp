@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <string>
 #include <type_traits>
 
 namespace Feedsmith {
@@ -143,33 +142,33 @@ qsizetype nextUpper(const QByteArray &text, qsizetype i)
     return nextUpper(text.constData(), text.size(), i);
 }
 
-// The bytes the transliteration builds: a standard string, whose appends of a byte or a short
-// piece cost next to nothing, and whose short pieces need no allocation.
+// The bytes the transliteration builds. Its fast loop writes straight into room made in
+// advance (extend, then finishAt).
 class ByteText
 {
 public:
     ByteText() = default;
     ByteText(const char *data, qsizetype n)
-        : m_bytes(data, size_t(n))
+        : m_bytes(data, n)
     { }
     explicit ByteText(QLatin1StringView text)
-        : m_bytes(text.data(), size_t(text.size()))
+        : m_bytes(text.data(), text.size())
     { }
 
-    qsizetype size() const { return qsizetype(m_bytes.size()); }
-    const char *constData() const { return m_bytes.data(); }
-    char operator[](qsizetype i) const { return m_bytes[size_t(i)]; }
-    char &operator[](qsizetype i) { return m_bytes[size_t(i)]; }
-    auto begin() const { return m_bytes.begin(); }
-    auto end() const { return m_bytes.end(); }
+    qsizetype size() const { return m_bytes.size(); }
+    const char *constData() const { return m_bytes.constData(); }
+    char operator[](qsizetype i) const { return m_bytes.at(i); }
+    char &operator[](qsizetype i) { return m_bytes[i]; }
+    auto begin() const { return m_bytes.cbegin(); }
+    auto end() const { return m_bytes.cend(); }
 
-    void reserve(qsizetype n) { m_bytes.reserve(size_t(n)); }
-    void append(const char *data, qsizetype n) { m_bytes.append(data, size_t(n)); }
-    void truncate(qsizetype n) { m_bytes.resize(size_t(n)); }
+    void reserve(qsizetype n) { m_bytes.reserve(n); }
+    void append(const char *data, qsizetype n) { m_bytes.append(data, n); }
+    void truncate(qsizetype n) { m_bytes.truncate(n); }
     ByteText mid(qsizetype from) const { return ByteText(constData() + from, size() - from); }
     ByteText &operator+=(char c)
     {
-        m_bytes.push_back(c);
+        m_bytes.append(c);
         return *this;
     }
     ByteText &operator+=(const ByteText &other)
@@ -179,8 +178,19 @@ public:
     }
     friend ByteText operator+(ByteText a, const ByteText &b) { return a += b; }
 
+    // Room for at most n more bytes behind the text; finishAt(end) keeps what was written up to end.
+    char *extend(qsizetype n)
+    {
+        const qsizetype old = m_bytes.size();
+        m_bytes.resize(old + n);
+        return m_bytes.data() + old;
+    }
+    void finishAt(const char *end) { m_bytes.truncate(end - m_bytes.constData()); }
+
+    QByteArray take() { return std::move(m_bytes); }
+
 private:
-    std::string m_bytes;
+    QByteArray m_bytes;
 };
 
 qsizetype nextUpper(const ByteText &text, qsizetype i)
@@ -202,6 +212,15 @@ constexpr int letterClass(int code)
         return code + 32;
     return code;
 }
+
+// The longest replacement text ("Pfund").
+constexpr qsizetype MaxReplacement = 5;
+static_assert([] {
+    qsizetype longest = 0;
+    for (const char *text : TransliterationTable)
+        longest = std::max(longest, qsizetype(std::char_traits<char>::length(text)));
+    return longest;
+}() == MaxReplacement);
 
 // letterClass of every byte of the upper half.
 constexpr std::array<int, 256> ClassOfByte = [] {
@@ -288,6 +307,13 @@ Text transliterate(const Input &text)
     std::array<bool, 256> replaced{};
     std::array<Text, 256> replacement;
     std::array<qsizetype, 256> skippedInOut{};
+    // The replacements of the classes replaced so far, for the fast loop on bytes.
+    struct PaddedText
+    {
+        std::array<char, 8> text{};
+        qsizetype size = 0;
+    };
+    std::array<PaddedText, 256> padded{};
 
     Text out;
     out.reserve(n + n / 8);
@@ -354,26 +380,31 @@ Text transliterate(const Input &text)
             // loop that leaves the rest (a letter seen for the first time) to the steps below.
             if (pendPos >= pend.size()) {
                 const auto *src = reinterpret_cast<const unsigned char *>(text.constData());
+                // No byte gives more than MaxReplacement bytes; replacements are copied eight
+                // bytes at a time.
+                char *const begin = out.extend((n - r) * MaxReplacement + 8);
+                char *o = begin;
                 while (r < n && p < length) {
                     const unsigned char b = src[r];
                     if (b < 0x80) {
                         const qsizetype limit = std::min(n, r + (length - p));
-                        qsizetype j = r + 1;
-                        while (j < limit && src[j] < 0x80)
-                            ++j;
-                        out.append(text.constData() + r, j - r);
-                        p += j - r;
-                        r = j;
+                        const qsizetype from = r;
+                        do {
+                            *o++ = char(src[r++]);
+                        } while (r < limit && src[r] < 0x80);
+                        p += r - from;
                         continue;
                     }
                     const int cls = ClassOfByte[b];
                     if (!replaced[size_t(cls)])
                         break;
-                    const Text &with = replacement[size_t(cls)];
-                    out += with;
-                    p += with.size();
+                    const PaddedText &with = padded[size_t(cls)];
+                    std::memcpy(o, with.text.data(), 8);
+                    o += with.size;
+                    p += with.size;
                     ++r;
                 }
+                out.finishAt(o);
                 if (r >= n)
                     break; // nothing is pending either
                 if (p >= length)
@@ -415,6 +446,11 @@ Text transliterate(const Input &text)
         const int cls = letterClass(code);
         replaced[cls] = true;
         replacement[cls] = replacementText<Text>(code);
+        if constexpr (std::is_same_v<Text, ByteText>) {
+            const Text &with = replacement[cls];
+            std::copy(with.begin(), with.end(), padded[size_t(cls)].text.begin());
+            padded[size_t(cls)].size = with.size();
+        }
         if (pendPos < pend.size())
             pend = replacement[cls] + replaceClass(pend.mid(pendPos), cls);
         else
@@ -481,8 +517,7 @@ QByteArray TransliterateCodePage(const QByteArray &bytes)
 {
     if (nextUpper(bytes, 0) == bytes.size())
         return bytes;
-    const ByteText out = transliterate<ByteText>(bytes);
-    return QByteArray(out.constData(), out.size());
+    return transliterate<ByteText>(bytes).take();
 }
 
 } // namespace Feedsmith
