@@ -9,6 +9,9 @@
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
+#include <array>
+#include <cstring>
+
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
@@ -54,36 +57,58 @@ QString storedBody(const QString &content, const StyleBlockRemover &removeStyleB
     return referencedBlanks(EscapeText(referencedBrackets(removeStyleBlocks(Transliterate(ExtractBody(content))))));
 }
 
-// referencedBrackets and referencedBlanks for bytes.
-QByteArray referencedBrackets(const QByteArray &body)
+// referencedBlanks(escape(referencedBrackets(body))) for bytes, appended to out in one pass.
+// The references that referencedBrackets writes hold nothing that escape replaces, and escape
+// leaves tabs alone: each byte's output is decided by the byte and the one behind it.
+void appendStoredBytes(QByteArray &out, QByteArrayView body)
 {
-    if (!body.contains('[') && !body.contains(']'))
-        return body;
-    QByteArray out;
-    out.reserve(body.size() + 16);
+    enum : unsigned char { Plain, Open, Close, Less, Greater, Comma, Break, Tab };
+    static constexpr std::array<unsigned char, 256> kind = [] {
+        std::array<unsigned char, 256> k{};
+        k['['] = Open;
+        k[']'] = Close;
+        k['<'] = Less;
+        k['>'] = Greater;
+        k[','] = Comma;
+        k['\n'] = k['\r'] = Break;
+        k['\t'] = Tab;
+        return k;
+    }();
+    const auto *src = reinterpret_cast<const unsigned char *>(body.data());
     const qsizetype n = body.size();
+    auto piece = [&](qsizetype i) -> QByteArrayView {
+        const unsigned char next = i + 1 < n ? src[i + 1] : 0;
+        switch (kind[src[i]]) {
+        case Open: return next == '[' || next == '<' || next == ':' ? "&#91;" : "[";
+        case Close: return next == ']' || next == '>' ? "&#93;" : "]";
+        case Less: return "[[";
+        case Greater: return "]]";
+        case Comma: return "[:bst:]";
+        case Break: return QByteArrayView("", 0);
+        case Tab: return "&#9;";
+        default: return {};
+        }
+    };
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        length += kind[src[i]] == Plain ? 1 : piece(i).size();
+    const qsizetype at = out.size();
+    out.resize(at + length);
+    char *dst = out.data() + at;
     for (qsizetype i = 0; i < n; ++i) {
-        const char c = body[i];
-        const char next = i + 1 < n ? body[i + 1] : '\0';
-        if (c == '[' && (next == '[' || next == '<' || next == ':'))
-            out += "&#91;";
-        else if (c == ']' && (next == ']' || next == '>'))
-            out += "&#93;";
-        else
-            out += c;
+        if (kind[src[i]] == Plain) {
+            *dst++ = char(src[i]);
+            continue;
+        }
+        const QByteArrayView p = piece(i);
+        std::memcpy(dst, p.data(), size_t(p.size()));
+        dst += p.size();
     }
-    return out;
-}
-
-QByteArray referencedBlanks(QByteArray body)
-{
-    if (body.contains('\t'))
-        body.replace("\t", "&#9;");
-    if (body.startsWith(' '))
-        body.replace(0, 1, "&#32;");
-    if (body.size() > 1 && body.endsWith(' '))
-        body.replace(body.size() - 1, 1, "&#32;");
-    return body;
+    // Blanks at the ends, which reading would drop.
+    if (length > 0 && out.at(at) == ' ')
+        out.replace(at, 1, "&#32;");
+    if (out.size() - at > 1 && out.endsWith(' '))
+        out.replace(out.size() - 1, 1, "&#32;");
 }
 
 // storedBody on the content's code page bytes, for a content that the code page holds (nearly
@@ -94,8 +119,7 @@ bool appendCodePageBody(QByteArray &out, const EntryContent &content, const Code
     QByteArray bytes;
     if (!remove.isUsable() || !content.appendForWriters(bytes, remove.styleBlock(), remove.fallsAway()))
         return false;
-    out += referencedBlanks(
-            CodePageText::escape(referencedBrackets(remove(TransliterateCodePage(CodePageText::extractBody(bytes))))));
+    appendStoredBytes(out, remove(TransliterateCodePage(CodePageText::extractBody(bytes))));
     return true;
 }
 
