@@ -2,6 +2,7 @@
 #include "core/output/preview.h"
 
 #include "core/output/rsswriter.h"
+#include "core/system/pieces.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
@@ -11,7 +12,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <atomic>
 #include <initializer_list>
+#include <optional>
+#include <vector>
 
 namespace Feedsmith {
 
@@ -32,33 +37,51 @@ struct Placeholder
     const QString *value; // null: the placeholder stays as it stands
 };
 
-// Replaces every placeholder of a template in one pass, without regard to letter case. The
+// A template cut at its placeholders: pieces of its text, and between them the placeholders
+// that are filled (by their place in the list).
+struct TemplatePart
+{
+    QStringView text;
+    int placeholder = -1; // >= 0: this part is the value of that placeholder
+};
+
+// Every placeholder of a template is found in one pass, without regard to letter case. The
 // inserted texts are never searched again, so a value that holds a placeholder's name (an
 // entry titled "{DESCRIPTION}") stays as typed and the page grows only by what is inserted.
-QString fillPlaceholders(const QString &text, std::initializer_list<Placeholder> placeholders)
+std::vector<TemplatePart> cutTemplate(QStringView text, std::initializer_list<Placeholder> placeholders)
 {
-    QString result;
-    result.reserve(text.size());
+    std::vector<TemplatePart> parts;
     qsizetype copied = 0;
     qsizetype at = text.indexOf(u'{');
     while (at >= 0) {
-        const Placeholder *found = nullptr;
+        int found = -1;
+        int index = 0;
         for (const Placeholder &p : placeholders) {
-            if (QStringView(text).mid(at, p.name.size()).compare(p.name, Qt::CaseInsensitive) == 0) {
-                found = &p;
+            if (text.mid(at, p.name.size()).compare(p.name, Qt::CaseInsensitive) == 0) {
+                found = index;
                 break;
             }
+            ++index;
         }
-        if (found && found->value) {
-            result += QStringView(text).mid(copied, at - copied);
-            result += *found->value;
-            copied = at + found->name.size();
+        if (found >= 0 && std::data(placeholders)[found].value) {
+            parts.push_back({text.mid(copied, at - copied)});
+            parts.push_back({{}, found});
+            copied = at + std::data(placeholders)[found].name.size();
             at = text.indexOf(u'{', copied);
         } else {
             at = text.indexOf(u'{', at + 1);
         }
     }
-    result += QStringView(text).mid(copied);
+    parts.push_back({text.mid(copied)});
+    return parts;
+}
+
+QString fillPlaceholders(const QString &text, std::initializer_list<Placeholder> placeholders)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const TemplatePart &part : cutTemplate(text, placeholders))
+        result += part.placeholder < 0 ? part.text : QStringView(*std::data(placeholders)[part.placeholder].value);
     return result;
 }
 
@@ -94,6 +117,111 @@ QString defaultPreviewPath(const QString &programFolder)
     return programFile(cache, u"rsspreview.html"_s);
 }
 
+namespace {
+
+// The title an entry shows: a link to the entry's address when it has one.
+QString entryTitle(const RSSentry &entry)
+{
+    if (entry.title.isEmpty())
+        return {};
+    return entry.link.isEmpty() ? entry.title
+                                : LinkStart + attributeValue(entry.link) + LinkStartEnd + entry.title + LinkEnd;
+}
+
+// The picture of the channel, linked when it has a link, else the channel title.
+QString feedTitleOf(const ChannelSettings &c)
+{
+    QString feedTitle = c.title;
+    if (!c.imageurl.isEmpty()) {
+        feedTitle = ImageStart + attributeValue(c.imageurl) + ImageAlt + attributeValue(c.imagetitle) + ImageEnd;
+        if (!c.imagelink.isEmpty())
+            feedTitle = LinkStart + attributeValue(c.imagelink) + LinkStartEnd + feedTitle + LinkEnd;
+    }
+    return feedTitle;
+}
+
+bool hasSurrogate(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+}
+
+// The page in Windows-1252 straight from the entries' code page bytes, made in pieces on every
+// core: no entry is decoded into text. Encoding is done a character at a time, so encoding the
+// parts one by one gives the bytes of the page encoded whole, as long as no two parts could
+// join into one surrogate pair; empty when a text holds a surrogate or a content a character
+// without a code, and the page must take the text route.
+std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, const QString &entryTemplate,
+                                       const QString &pageTemplate, const QString &styleBlock)
+{
+    const ChannelSettings &c = document.channel;
+    const QString feedTitle = feedTitleOf(c);
+    for (const QString *text : {&entryTemplate, &pageTemplate, &styleBlock, &c.title, &feedTitle}) {
+        if (hasSurrogate(*text))
+            return std::nullopt;
+    }
+    const QString unused;
+    const std::vector<TemplatePart> entryParts =
+            cutTemplate(entryTemplate, {{"{TITLE}"_L1, &unused}, {"{DESCRIPTION}"_L1, &unused}});
+    std::vector<QByteArray> entryPieces; // the template's text pieces, encoded once
+    for (const TemplatePart &part : entryParts)
+        entryPieces.push_back(part.placeholder < 0 ? Windows1252::encode(part.text) : QByteArray());
+
+    const int count = document.entryCount();
+    std::atomic<bool> textRoute = false;
+    const std::vector<QByteArray> entries = buildInPieces(taken, [&](qsizetype begin, qsizetype end) {
+        QByteArray piece;
+        qsizetype estimate = 0;
+        for (qsizetype k = begin; k < end; ++k)
+            estimate += document.entries.at(count - int(k)).content.sizeHint() + entryTemplate.size() + 64;
+        piece.reserve(estimate);
+        for (qsizetype k = begin; k < end && !textRoute; ++k) {
+            const RSSentry &entry = document.entries.at(count - int(k));
+            for (size_t i = 0; i < entryParts.size(); ++i) {
+                const int placeholder = entryParts[i].placeholder;
+                if (placeholder < 0) {
+                    piece += entryPieces[i];
+                } else if (placeholder == 0) {
+                    const QString title = entryTitle(entry);
+                    if (hasSurrogate(title))
+                        textRoute = true;
+                    Windows1252::appendEncoded(piece, title);
+                } else if (!entry.content.appendCodePage(piece)) {
+                    textRoute = true;
+                }
+            }
+        }
+        return piece;
+    });
+    if (textRoute)
+        return std::nullopt;
+
+    const bool noEntries = std::all_of(entries.begin(), entries.end(), [](const QByteArray &p) { return p.isEmpty(); });
+    const std::vector<TemplatePart> pageParts = cutTemplate(pageTemplate, {{"{TITLE}"_L1, &c.title},
+                                                                           {"{FEEDTITLE}"_L1, &feedTitle},
+                                                                           {"{ENTRIES}"_L1, noEntries ? nullptr : &unused},
+                                                                           {"{STYLES}"_L1, &styleBlock}});
+    qsizetype total = pageTemplate.size() + styleBlock.size() + feedTitle.size() + c.title.size() + 2;
+    for (const QByteArray &piece : entries)
+        total += piece.size();
+    QByteArray page;
+    page.reserve(total);
+    for (const TemplatePart &part : pageParts) {
+        switch (part.placeholder) {
+        case 0: Windows1252::appendEncoded(page, c.title); break;
+        case 1: Windows1252::appendEncoded(page, feedTitle); break;
+        case 2:
+            for (const QByteArray &piece : entries)
+                page += piece;
+            break;
+        case 3: Windows1252::appendEncoded(page, styleBlock); break;
+        default: Windows1252::appendEncoded(page, part.text);
+        }
+    }
+    return page;
+}
+
+} // namespace
+
 QString BuildPreviewPage(const FeedDocument &document, int taken, const QString &entryTemplate,
                          const QString &pageTemplate, const QString &styleBlock)
 {
@@ -101,29 +229,29 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
     QString entries;
     for (int i = count; i > count - taken; --i) {
         const RSSentry &entry = document.entries.at(i);
-        QString title;
-        if (!entry.title.isEmpty()) {
-            title = entry.link.isEmpty()
-                    ? entry.title
-                    : LinkStart + attributeValue(entry.link) + LinkStartEnd + entry.title + LinkEnd;
-        }
+        const QString title = entryTitle(entry);
         const QString description = entry.content.text();
         entries += fillPlaceholders(entryTemplate, {{"{TITLE}"_L1, &title}, {"{DESCRIPTION}"_L1, &description}});
     }
 
     const ChannelSettings &c = document.channel;
-    QString feedTitle = c.title;
-    if (!c.imageurl.isEmpty()) {
-        feedTitle = ImageStart + attributeValue(c.imageurl) + ImageAlt + attributeValue(c.imagetitle) + ImageEnd;
-        if (!c.imagelink.isEmpty())
-            feedTitle = LinkStart + attributeValue(c.imagelink) + LinkStartEnd + feedTitle + LinkEnd;
-    }
+    const QString feedTitle = feedTitleOf(c);
     // With no entries to join, "{ENTRIES}" stays in the page.
     return fillPlaceholders(pageTemplate,
                             {{"{TITLE}"_L1, &c.title},
                              {"{FEEDTITLE}"_L1, &feedTitle},
                              {"{ENTRIES}"_L1, entries.isEmpty() ? nullptr : &entries},
                              {"{STYLES}"_L1, &styleBlock}});
+}
+
+QByteArray BuildPreviewFile(const FeedDocument &document, int taken, const QString &entryTemplate,
+                            const QString &pageTemplate, const QString &styleBlock)
+{
+    std::optional<QByteArray> bytes = previewBytes(document, taken, entryTemplate, pageTemplate, styleBlock);
+    if (!bytes)
+        bytes = Windows1252::encode(BuildPreviewPage(document, taken, entryTemplate, pageTemplate, styleBlock));
+    *bytes += "\r\n";
+    return *std::move(bytes);
 }
 
 PreviewResult BuildPreview(const FeedDocument &document, const QString &programFolder, const QString &pagePath,
@@ -142,11 +270,8 @@ PreviewResult BuildPreview(const FeedDocument &document, const QString &programF
     const QString pageTemplate = ReadTextFile(programFile(programFolder, u"preview.html"_s));
     if (!document.channel.title.isEmpty())
         result.windowCaption = QLatin1StringView(Version::ProductName) + " - "_L1 + document.channel.title;
-    const QString page =
-            BuildPreviewPage(document, selection.taken, entryTemplate, pageTemplate, BuildStyleBlock(programFolder));
-
-    QByteArray bytes = Windows1252::encode(page);
-    bytes += "\r\n";
+    const QByteArray bytes =
+            BuildPreviewFile(document, selection.taken, entryTemplate, pageTemplate, BuildStyleBlock(programFolder));
     if (!writeFileAtomically(pagePath, bytes, &result.error))
         return result;
     result.ok = true;

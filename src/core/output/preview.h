@@ -33,6 +33,11 @@ PreviewResult BuildPreview(const FeedDocument &document, const QString &programF
 QString BuildPreviewPage(const FeedDocument &document, int taken, const QString &entryTemplate,
                          const QString &pageTemplate, const QString &styleBlock);
 
+// The file BuildPreview writes: the page in Windows-1252, characters without a code as
+// references, closed by CR LF.
+QByteArray BuildPreviewFile(const FeedDocument &document, int taken, const QString &entryTemplate,
+                            const QString &pageTemplate, const QString &styleBlock);
+
 // "rsspreview.html" in the program folder, or in the user's cache folder when the program
 // folder cannot be written (an installed program).
 QString defaultPreviewPath(const QString &programFolder);
