@@ -272,7 +272,7 @@ PreviewResult BuildPreview(const FeedDocument &document, const QString &programF
         result.windowCaption = QLatin1StringView(Version::ProductName) + " - "_L1 + document.channel.title;
     const QByteArray bytes =
             BuildPreviewFile(document, selection.taken, entryTemplate, pageTemplate, BuildStyleBlock(programFolder));
-    if (!writeFileAtomically(pagePath, bytes, &result.error))
+    if (!writeFileAtomically(pagePath, bytes, &result.error, Durability::Regenerable))
         return result;
     result.ok = true;
     result.pagePath = pagePath;

@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -346,7 +348,7 @@ QString BuildHelpPage(const QString &programFolder, const QString &helpText)
             + QLatin1StringView("</head><body>") + helpText + QLatin1StringView("</body>");
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, Durability durability)
 {
     auto fail = [error, &path](const QString &reason) {
         if (error)
@@ -357,6 +359,21 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
         return fail(QStringLiteral("no file name given"));
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("is a folder"));
+    if (durability == Durability::Regenerable) {
+        // The same steps without the wait for the disk, which QSaveFile always makes.
+        const QFileInfo target(path);
+        QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+        errno = 0;
+        if (!temp.open())
+            return fail(fileErrorText(errno, temp.errorString()));
+        errno = 0;
+        if (temp.write(bytes) != bytes.size() || !temp.flush())
+            return fail(fileErrorText(errno, temp.errorString()));
+        if (::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+            return fail(fileErrorText(errno, QString()));
+        temp.setAutoRemove(false);
+        return true;
+    }
     QSaveFile file(path);
     // errno is taken right after each step, before anything else can change it: Qt's own text
     // for a write stopped by a file-size limit or a full disk may say no more than "Unknown error".

@@ -82,10 +82,15 @@ private:
 // "<html><head><title></title>", the style block, "</head><body>", the help text, "</body>".
 QString BuildHelpPage(const QString &programFolder, const QString &helpText);
 
-// Writes bytes to path atomically: into a temporary file in the same folder, flushed to disk,
-// then renamed over the target. On failure the previous file is untouched, no temporary file is
-// left behind, and *error names the reason.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
+// Whether a file must outlive a crash of the whole system the moment it is written, or is made
+// again from what is kept elsewhere (the preview page), and may skip waiting for the disk.
+enum class Durability { Synced, Regenerable };
+
+// Writes bytes to path atomically: into a temporary file in the same folder, flushed to disk
+// (unless the file is Regenerable), then renamed over the target. On failure the previous file
+// is untouched, no temporary file is left behind, and *error names the reason.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error,
+                         Durability durability = Durability::Synced);
 
 // The file name joined to the program folder.
 QString programFile(const QString &programFolder, const QString &name);
