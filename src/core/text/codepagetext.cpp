@@ -207,6 +207,31 @@ QByteArray escape(QByteArrayView text)
     return out;
 }
 
+namespace {
+
+// Where the next "[", "]", LF or CR stands, from i on; n when none. Eight bytes are looked at
+// a time: a byte of a word equals c when the word XOR c repeated has a zero byte there.
+qsizetype nextSpecial(const unsigned char *src, qsizetype i, qsizetype n)
+{
+    constexpr quint64 Ones = 0x0101010101010101ull;
+    constexpr quint64 Highs = 0x8080808080808080ull;
+    auto hasByte = [](quint64 word, unsigned char c) {
+        const quint64 x = word ^ (Ones * c);
+        return ((x - Ones) & ~x & Highs) != 0;
+    };
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, src + i, 8);
+        if (hasByte(word, '[') || hasByte(word, ']') || hasByte(word, '\n') || hasByte(word, '\r'))
+            break;
+    }
+    while (i < n && src[i] != '[' && src[i] != ']' && src[i] != '\n' && src[i] != '\r')
+        ++i;
+    return i;
+}
+
+} // namespace
+
 QByteArray unescape(const QByteArray &text)
 {
     // The four steps of UnescapeText in one pass over the text as it came:
@@ -221,9 +246,7 @@ QByteArray unescape(const QByteArray &text)
     }();
     const qsizetype n = text.size();
     const auto *src = reinterpret_cast<const unsigned char *>(text.constData());
-    qsizetype i = 0;
-    while (i < n && !special[src[i]])
-        ++i;
+    qsizetype i = nextSpecial(src, 0, n);
     if (i == n)
         return text;
     const FoldTable &t = foldTable();
@@ -244,8 +267,11 @@ QByteArray unescape(const QByteArray &text)
     while (i < n) {
         const unsigned char c = src[i];
         if (!special[c]) {
-            *dst++ = char(c);
-            ++i;
+            // A run without brackets or line breaks, copied whole.
+            const qsizetype end = nextSpecial(src, i + 1, n);
+            std::memcpy(dst, src + i, size_t(end - i));
+            dst += end - i;
+            i = end;
         } else if ((c == '[' || c == ']') && i + 1 < n && src[i + 1] == c) {
             *dst++ = c == '[' ? '<' : '>';
             i += 2;

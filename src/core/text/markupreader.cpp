@@ -9,7 +9,12 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #include <type_traits>
 
@@ -226,15 +231,114 @@ bool ReadMarkupRows(const QString &folder, const QString &name, const std::funct
             error, reading);
 }
 
+namespace {
+
+// Rows handed from the thread that reads and cuts the lines to the one that takes them, in
+// batches; at most MaxBatches wait at a time, so that a large file is not held twice.
+class RowQueue
+{
+public:
+    static constexpr size_t BatchSize = 512;
+    static constexpr size_t MaxBatches = 64;
+
+    void push(std::vector<MarkupRowBytes> &&batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [this] { return m_batches.size() < MaxBatches || m_abandoned; });
+        if (m_abandoned)
+            return;
+        m_batches.push_back(std::move(batch));
+        m_ready.notify_one();
+    }
+    void finish()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_ready.notify_one();
+    }
+    // The next batch; false when the reader has finished and every batch was taken.
+    bool pop(std::vector<MarkupRowBytes> &batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [this] { return !m_batches.empty() || m_finished; });
+        if (m_batches.empty())
+            return false;
+        batch = std::move(m_batches.front());
+        m_batches.pop_front();
+        m_room.notify_one();
+        return true;
+    }
+    // The taker stops early: the reader is let go.
+    void abandon()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_abandoned = true;
+        m_batches.clear();
+        m_room.notify_one();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<std::vector<MarkupRowBytes>> m_batches;
+    bool m_finished = false;
+    bool m_abandoned = false;
+};
+
+} // namespace
+
 bool ReadMarkupRowBytes(const QString &folder, const QString &name,
                         const std::function<void(const MarkupRowBytes &, bool utf8)> &f, QString *error,
                         LineReading reading)
 {
-    LineState state;
-    bool utf8 = false;
-    return forEachFileLineBytes(
-            MarkupFilePath(folder, name), [&](QByteArrayView line) { f(parseLine(line, state), utf8); }, &utf8, error,
-            reading);
+    // One thread reads the file and cuts its lines into rows while this one takes the rows.
+    RowQueue queue;
+    std::atomic<bool> utf8 = false;
+    bool read = false;
+    QString readError;
+    std::thread reader([&] {
+        LineState state;
+        bool fileUtf8 = false;
+        std::vector<MarkupRowBytes> batch;
+        batch.reserve(RowQueue::BatchSize);
+        read = forEachFileLineBytes(
+                MarkupFilePath(folder, name),
+                [&](QByteArrayView line) {
+                    utf8 = fileUtf8; // decided before the first line
+                    batch.push_back(parseLine(line, state));
+                    if (batch.size() == RowQueue::BatchSize) {
+                        queue.push(std::move(batch));
+                        batch = {};
+                        batch.reserve(RowQueue::BatchSize);
+                    }
+                },
+                &fileUtf8, &readError, reading);
+        if (!batch.empty())
+            queue.push(std::move(batch));
+        queue.finish();
+    });
+    struct Join
+    {
+        std::thread &thread;
+        RowQueue &queue;
+        ~Join()
+        {
+            if (thread.joinable()) {
+                queue.abandon();
+                thread.join();
+            }
+        }
+    } join{reader, queue};
+    std::vector<MarkupRowBytes> batch;
+    while (queue.pop(batch)) {
+        for (const MarkupRowBytes &row : batch)
+            f(row, utf8);
+    }
+    reader.join();
+    if (!read && error)
+        *error = readError;
+    return read;
 }
 
 QString GetAttribute(const QString &attributeName, const QString &attributeText)
