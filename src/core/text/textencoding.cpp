@@ -389,9 +389,15 @@ Text transliterate(const Input &text)
                     if (b < 0x80) {
                         const qsizetype limit = std::min(n, r + (length - p));
                         const qsizetype from = r;
-                        do {
+                        for (; r + 8 <= limit; r += 8, o += 8) {
+                            quint64 word;
+                            std::memcpy(&word, src + r, 8);
+                            if (word & 0x8080808080808080ull)
+                                break;
+                            std::memcpy(o, &word, 8);
+                        }
+                        while (r < limit && src[r] < 0x80)
                             *o++ = char(src[r++]);
-                        } while (r < limit && src[r] < 0x80);
                         p += r - from;
                         continue;
                     }
