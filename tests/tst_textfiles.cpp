@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <unistd.h>
 
 using namespace Feedsmith;
@@ -235,31 +237,48 @@ void TestTextFiles::writeFileAtomically_data()
 {
     QTest::addColumn<QByteArray>("previous"); // empty: no file before
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Feedsmith::Durability>("durability");
 
     QByteArray everyByte;
     for (int b = 0; b < 256; ++b)
         everyByte += char(b);
-    QTest::newRow("new file") << QByteArray() << QByteArray("<rss>\r\n</rss>\r\n");
-    QTest::newRow("every byte value unchanged") << QByteArray() << everyByte;
-    QTest::newRow("line endings not translated") << QByteArray() << QByteArray("a\nb\rc\r\n");
-    QTest::newRow("longer file replaced by a shorter one") << QByteArray(5000, 'x') << QByteArray("short");
-    QTest::newRow("file replaced by an empty one") << QByteArray("old content") << QByteArray();
+    for (const auto durability : {Feedsmith::Durability::Synced, Feedsmith::Durability::Regenerable}) {
+        const char *how = durability == Feedsmith::Durability::Synced ? "synced" : "regenerable";
+        QTest::addRow("%s: new file", how) << QByteArray() << QByteArray("<rss>\r\n</rss>\r\n") << durability;
+        QTest::addRow("%s: every byte value unchanged", how) << QByteArray() << everyByte << durability;
+        QTest::addRow("%s: line endings not translated", how) << QByteArray() << QByteArray("a\nb\rc\r\n") << durability;
+        QTest::addRow("%s: longer file replaced by a shorter one", how)
+                << QByteArray(5000, 'x') << QByteArray("short") << durability;
+        QTest::addRow("%s: file replaced by an empty one", how)
+                << QByteArray("old content") << QByteArray() << durability;
+    }
 }
 
 void TestTextFiles::writeFileAtomically()
 {
     QFETCH(QByteArray, previous);
     QFETCH(QByteArray, bytes);
+    QFETCH(Feedsmith::Durability, durability);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(u"feed.xml"_qs);
-    if (!previous.isEmpty())
+    // A file replaced keeps its mode; a new one gets the mode of any new file.
+    const mode_t mask = ::umask(022);
+    const mode_t expectedMode = previous.isEmpty() ? 0644 : 0640;
+    if (!previous.isEmpty()) {
         QVERIFY(writeBytes(path, previous));
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    }
 
     QString error;
-    QVERIFY2(Feedsmith::writeFileAtomically(path, bytes, &error), qPrintable(error));
+    const bool written = Feedsmith::writeFileAtomically(path, bytes, &error, durability);
+    ::umask(mask);
+    QVERIFY2(written, qPrintable(error));
     QVERIFY(QFileInfo(path).isFile());
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, expectedMode);
     QCOMPARE(readBytes(path), bytes);
     QCOMPARE(entriesOf(dir.path()), QStringList{u"feed.xml"_qs});
 }

@@ -287,7 +287,9 @@ bool WriteRssFile(const FeedDocument &document, const QString &path, const QStri
                   const QDateTime &moment, QString *error)
 {
     const QString styleBlock = BuildStyleBlock(programFolder);
-    return writeFileAtomically(path, BuildRssFile(document, styleBlock, moment), error);
+    // The file is made again from the project at every generate and publish; the rename keeps
+    // it whole, and waiting for the disk would only make the user wait.
+    return writeFileAtomically(path, BuildRssFile(document, styleBlock, moment), error, Durability::Regenerable);
 }
 
 bool MayReplaceWithRss(const QString &path, QString *reason)

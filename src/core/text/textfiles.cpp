@@ -348,6 +348,30 @@ QString BuildHelpPage(const QString &programFolder, const QString &helpText)
             + QLatin1StringView("</head><body>") + helpText + QLatin1StringView("</body>");
 }
 
+namespace {
+
+// The process's file mode mask, read without changing it: setting it to read it would briefly
+// give other threads' new files the wrong mode.
+mode_t currentUmask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(mask & 0777);
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, Durability durability)
 {
     auto fail = [error, &path](const QString &reason) {
@@ -366,6 +390,18 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
         errno = 0;
         if (!temp.open())
             return fail(fileErrorText(errno, temp.errorString()));
+        // The file keeps the mode of the one it replaces, or gets the mode of a new file (the
+        // temporary file is made for the owner alone): a feed in a web server's folder must
+        // stay readable.
+        struct stat previous;
+        mode_t mode = 0;
+        if (::stat(QFile::encodeName(path).constData(), &previous) == 0) {
+            mode = previous.st_mode & 07777;
+        } else {
+            mode = 0666 & ~currentUmask();
+        }
+        if (::fchmod(temp.handle(), mode) != 0)
+            return fail(fileErrorText(errno, QString()));
         errno = 0;
         if (temp.write(bytes) != bytes.size() || !temp.flush())
             return fail(fileErrorText(errno, temp.errorString()));
