@@ -112,7 +112,9 @@ void fillChannel(ChannelSettings &c)
          u"60"_s,
          u"https://example.org/logo.png"_s,
          u"Logo"_s,
-         u"https://example.org/home"_s};
+         u"https://example.org/home"_s,
+         {},
+         {}}; // the options stay off
 }
 
 // The file of the channel of fillChannel with one entry, written by hand from the line table.

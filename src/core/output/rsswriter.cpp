@@ -165,16 +165,6 @@ public:
         m_bytes += "]]></description>\r\n";
     }
     void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
-    // Pieces made apart, one after another.
-    void append(const std::vector<QByteArray> &pieces)
-    {
-        qsizetype total = m_bytes.size() + 64;
-        for (const QByteArray &piece : pieces)
-            total += piece.size();
-        m_bytes.reserve(total);
-        for (const QByteArray &piece : pieces)
-            m_bytes += piece;
-    }
     QByteArray take() { return std::move(m_bytes); }
 
 private:
@@ -200,8 +190,11 @@ private:
 
 } // namespace
 
-QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
-                        const QLocale &locale)
+namespace {
+
+// The file in pieces: the channel lines, the items in runs, the closing lines.
+std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                                      const QLocale &locale)
 {
     const ChannelSettings &c = document.channel;
     const FeedOptions options = FeedOptions::of(document);
@@ -277,10 +270,31 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
         }
         return piece.take();
     });
-    out.append(items);
-    out.line(u"\t</channel>");
-    out.line(u"</rss>");
-    return out.take();
+    std::vector<QByteArray> pieces;
+    pieces.reserve(items.size() + 2);
+    pieces.push_back(out.take());
+    pieces.insert(pieces.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    RssLines closing(options.keepAccents);
+    closing.line(u"\t</channel>");
+    closing.line(u"</rss>");
+    pieces.push_back(closing.take());
+    return pieces;
+}
+
+} // namespace
+
+QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                        const QLocale &locale)
+{
+    const std::vector<QByteArray> pieces = rssFilePieces(document, styleBlock, moment, locale);
+    qsizetype total = 0;
+    for (const QByteArray &piece : pieces)
+        total += piece.size();
+    QByteArray file;
+    file.reserve(total);
+    for (const QByteArray &piece : pieces)
+        file += piece;
+    return file;
 }
 
 bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,
@@ -289,7 +303,9 @@ bool WriteRssFile(const FeedDocument &document, const QString &path, const QStri
     const QString styleBlock = BuildStyleBlock(programFolder);
     // The file is made again from the project at every generate and publish; the rename keeps
     // it whole, and waiting for the disk would only make the user wait.
-    return writeFileAtomically(path, BuildRssFile(document, styleBlock, moment), error, Durability::Regenerable);
+    // The pieces go to the file one after another, never joined in memory.
+    return writeFileAtomically(path, rssFilePieces(document, styleBlock, moment, QLocale::system()), error,
+                               Durability::Regenerable);
 }
 
 bool MayReplaceWithRss(const QString &path, QString *reason)

@@ -374,6 +374,19 @@ mode_t currentUmask()
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, Durability durability)
 {
+    return writeFileAtomically(path, std::vector<QByteArray>{bytes}, error, durability);
+}
+
+bool writeFileAtomically(const QString &path, const std::vector<QByteArray> &pieces, QString *error,
+                         Durability durability)
+{
+    auto writeAll = [&pieces](QFileDevice &file) {
+        for (const QByteArray &piece : pieces) {
+            if (file.write(piece) != piece.size())
+                return false;
+        }
+        return file.flush();
+    };
     auto fail = [error, &path](const QString &reason) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
@@ -403,7 +416,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
         if (::fchmod(temp.handle(), mode) != 0)
             return fail(fileErrorText(errno, QString()));
         errno = 0;
-        if (temp.write(bytes) != bytes.size() || !temp.flush())
+        if (!writeAll(temp))
             return fail(fileErrorText(errno, temp.errorString()));
         if (::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
             return fail(fileErrorText(errno, QString()));
@@ -419,7 +432,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(fileErrorText(errno, file.errorString()));
     errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (!writeAll(file)) {
         const int e = errno;
         const QString reason = fileErrorText(e, file.errorString());
         file.cancelWriting(); // the temporary file goes with the QSaveFile

@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <vector>
 
 namespace Feedsmith {
 
@@ -90,6 +91,9 @@ enum class Durability { Synced, Regenerable };
 // (unless the file is Regenerable), then renamed over the target. On failure the previous file
 // is untouched, no temporary file is left behind, and *error names the reason.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error,
+                         Durability durability = Durability::Synced);
+// The same for a file given in pieces, written one after another.
+bool writeFileAtomically(const QString &path, const std::vector<QByteArray> &pieces, QString *error,
                          Durability durability = Durability::Synced);
 
 // The file name joined to the program folder.
