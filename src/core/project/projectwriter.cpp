@@ -173,7 +173,10 @@ QString StoredBody(const QString &content, const QString &styleBlock)
     return storedBody(content, StyleBlockRemover(styleBlock, Transliterate(styleBlock)));
 }
 
-QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock)
+namespace {
+
+// The file in pieces: the settings, the entries in runs, the closing line.
+std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QString &styleBlock)
 {
     // Written straight into bytes: a large project is not held a second time as text.
     const char *tab = "\t";
@@ -227,22 +230,37 @@ QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBl
             }
             return piece;
         });
-        qsizetype total = out.size() + 64;
-        for (const QByteArray &piece : pieces)
-            total += piece.size();
-        out.reserve(total);
         out += "<entries>\r\n";
-        for (const QByteArray &piece : pieces)
-            out += piece;
-        out += "</entries>\r\n";
+        std::vector<QByteArray> file;
+        file.reserve(pieces.size() + 2);
+        file.push_back(std::move(out));
+        file.insert(file.end(), std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end()));
+        file.emplace_back("</entries>\r\n");
+        return file;
     }
-    return out;
+    return {out};
+}
+
+} // namespace
+
+QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock)
+{
+    const std::vector<QByteArray> pieces = projectFilePieces(document, styleBlock);
+    qsizetype total = 0;
+    for (const QByteArray &piece : pieces)
+        total += piece.size();
+    QByteArray file;
+    file.reserve(total);
+    for (const QByteArray &piece : pieces)
+        file += piece;
+    return file;
 }
 
 bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder, QString *error)
 {
     const QString styleBlock = BuildStyleBlock(programFolder);
-    return writeFileAtomically(path, BuildProjectFile(document, styleBlock), error);
+    // The pieces go to the file one after another, never joined in memory.
+    return writeFileAtomically(path, projectFilePieces(document, styleBlock), error);
 }
 
 } // namespace Feedsmith
