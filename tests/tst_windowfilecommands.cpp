@@ -688,6 +688,7 @@ void tst_WindowFileCommands::recoveryCopy()
     const QString copy = keeper.store().ownCopyFile();
     keeper.timer()->start(1);
     QVERIFY(waitUntil([&] { return QFile::exists(copy); }));
+    keeper.finishWriting(); // written on a thread of its own, the description after the copy
     QVERIFY(readBytes(copy).contains("typed since"));
     QCOMPARE(QFileInfo(keeper.store().folder()).permissions() & 0x0077, QFileDevice::Permissions());
 

@@ -292,7 +292,7 @@ void MainWindow::offerRecovery()
         if (!m_fileCommands->restoreRecovery(copy.copyFile, copy.projectPath))
             return;
         // The work lives on in this program's own copy before the old one goes.
-        if (m_recovery->writeIfDue(true))
+        if (m_recovery->writeIfDue(true, true))
             RecoveryStore::discard(copy);
         break;
     case MessageBoxes::RestoreAnswer::Discard: RecoveryStore::discard(copy); break;

@@ -27,29 +27,63 @@ void RecoveryKeeper::noteChange()
         m_timer->start();
 }
 
-bool RecoveryKeeper::writeIfDue(bool commitFirst)
+RecoveryKeeper::~RecoveryKeeper()
+{
+    finishWriting();
+}
+
+bool RecoveryKeeper::writeIfDue(bool commitFirst, bool wait)
 {
     if (!m_due || !m_document.changed)
         return true;
+    if (m_writing && !wait)
+        return true; // the copy on its way goes first
+    finishWriting();
     if (commitFirst && m_commitEditor)
         m_commitEditor();
-    QString error;
-    if (!m_store.write(m_document, m_programFolder, &error)) {
-        // Tried again at the next tick; said once, not every half minute.
-        if (!m_failureReported)
-            qWarning("The recovery copy could not be written: %s", qPrintable(error));
-        m_failureReported = true;
-        return false;
-    }
+    m_snapshot = std::make_unique<FeedDocument>();
+    m_snapshot->channel = m_document.channel;
+    m_snapshot->ftp = m_document.ftp;
+    m_snapshot->entries = m_document.entries;
+    m_snapshot->projectPath = m_document.projectPath;
     m_due = false;
-    m_failureReported = false;
+    m_writing = true;
+    auto write = [this, &snapshot = *m_snapshot] {
+        QString error;
+        const bool written = m_store.write(snapshot, m_programFolder, &error);
+        if (!written) {
+            m_due = true; // tried again at the next chance
+            // Said once, not every half minute.
+            if (!m_failureReported.exchange(true))
+                qWarning("The recovery copy could not be written: %s", qPrintable(error));
+        } else {
+            m_failureReported = false;
+        }
+        m_writing = false;
+        return written;
+    };
+    if (wait) {
+        const bool written = write();
+        m_snapshot.reset();
+        return written;
+    }
+    m_writer = std::thread(write);
     return true;
+}
+
+void RecoveryKeeper::finishWriting()
+{
+    if (m_writer.joinable())
+        m_writer.join();
+    m_snapshot.reset();
 }
 
 void RecoveryKeeper::clear()
 {
     m_due = false;
     m_timer->stop();
+    // A copy on its way would otherwise land after the removal.
+    finishWriting();
     m_store.remove();
 }
 

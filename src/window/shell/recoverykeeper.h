@@ -6,7 +6,10 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <thread>
 
 class QTimer;
 
@@ -25,15 +28,21 @@ public:
     // `commitEditor` puts what is being edited into the document before a timed copy.
     RecoveryKeeper(FeedDocument &document, const QString &programFolder, const QString &folder,
                    std::function<void()> commitEditor, QObject *parent = nullptr);
+    ~RecoveryKeeper() override;
 
     const RecoveryStore &store() const { return m_store; }
     QTimer *timer() const { return m_timer; }
 
     // The document changed: a copy is due.
     void noteChange();
-    // Writes the copy now when one is due; `commitFirst` commits the editor first. False only
-    // when writing failed.
-    bool writeIfDue(bool commitFirst);
+    // Writes the copy when one is due; `commitFirst` commits the editor first. The copy is made
+    // of the document as it stands (its texts shared, not duplicated) and written on a thread of
+    // its own, so that a large project never stops the window; with `wait`, it is written before
+    // this returns, and false means that writing failed. While a copy is being written, the
+    // next one waits for the next chance.
+    bool writeIfDue(bool commitFirst, bool wait = false);
+    // Waits until the copy being written is on disk.
+    void finishWriting();
     // The document is saved or its changes are dropped: no copy is kept.
     void clear();
 
@@ -43,8 +52,11 @@ private:
     RecoveryStore m_store;
     std::function<void()> m_commitEditor;
     QTimer *m_timer;
-    bool m_due = false;
-    bool m_failureReported = false;
+    std::atomic<bool> m_due = false;
+    std::atomic<bool> m_failureReported = false;
+    std::atomic<bool> m_writing = false;
+    std::thread m_writer;
+    std::unique_ptr<FeedDocument> m_snapshot; // what m_writer writes; made and freed on this thread
 };
 
 } // namespace Feedsmith
