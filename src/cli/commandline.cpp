@@ -79,8 +79,9 @@ public:
     bool open(const QString &path)
     {
         const QString file = projectFileToRead(path);
-        const ProjectReadResult result = ReadProjectFile(m_document, path, m_startup.programFolder,
-                                                         m_startup.language.textTable, SystemLocale::locale());
+        const ProjectReadResult result =
+                ReadProjectFile(m_document, path, m_startup.programFolder, m_startup.language.textTable,
+                                SystemLocale::locale(), EntryTree::Left);
         if (!result.fileOpened) {
             m_err << "feedsmith-cli: cannot read project " << shown(file) << ": "
                   << (result.error.isEmpty() ? u"cannot be read"_s : result.error) << Qt::endl;

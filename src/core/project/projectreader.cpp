@@ -92,14 +92,18 @@ namespace {
 class ProjectWalk
 {
 public:
-    ProjectWalk(FeedDocument &document, const KeyedTexts &textTable, const QString &styleBlock, const QLocale &locale)
+    ProjectWalk(FeedDocument &document, const KeyedTexts &textTable, const QString &styleBlock, const QLocale &locale,
+                EntryTree tree = EntryTree::Filled)
         : m_document(document)
         , m_tree(document.tree)
         , m_styleBlock(styleBlockForms(styleBlock))
         , m_newEntryText(textTable.value(u"newentry"_s))
         , m_hasNewEntryText(textTable.contains(u"newentry"_s))
         , m_dates(locale)
+        , m_fillTree(tree == EntryTree::Filled)
     {
+        if (!m_fillTree)
+            return;
         m_tree.beginBulkChange();
         if (textTable.contains(u"rootkey"_s)) {
             m_tree.addTopLevel(EntryTreeModel::RootKey, textTable.value(u"rootkey"_s));
@@ -162,9 +166,11 @@ public:
 
     ProjectReadResult finish()
     {
+        m_document.currentEntryKey.clear();
+        if (!m_fillTree)
+            return m_result;
         if (!m_document.channel.title.isEmpty())
             m_tree.setCaption(EntryTreeModel::RootKey, m_document.channel.title);
-        m_document.currentEntryKey.clear();
         m_tree.endBulkChange();
         return m_result;
     }
@@ -178,7 +184,10 @@ private:
         }
         if (m_record.title.isEmpty() && m_hasNewEntryText)
             m_record.title = m_newEntryText;
-        AppendEntry(m_document, std::move(m_record), m_newEntryText);
+        if (m_fillTree)
+            AppendEntry(m_document, std::move(m_record), m_newEntryText);
+        else
+            m_document.entries.append(std::move(m_record));
         ++m_result.entriesRead;
     }
 
@@ -188,6 +197,7 @@ private:
     const QString m_newEntryText;
     const bool m_hasNewEntryText;
     const DateText::Reader m_dates;
+    const bool m_fillTree;
     ProjectReadResult m_result;
     bool m_inSettings = false;
     bool m_inFtp = false;
@@ -235,13 +245,13 @@ QString projectFileToRead(const QString &path)
 }
 
 ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
-                                  const KeyedTexts &textTable, const QLocale &locale)
+                                  const KeyedTexts &textTable, const QLocale &locale, EntryTree tree)
 {
     NewDocument(document);
     document.projectPath = path;
     const PathParts parts = splitPath(path);
     // Rows are taken as the lines are read: a large project is never held twice.
-    ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale);
+    ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale, tree);
     QString error;
     // Project files from other editors and tools may end their lines in LF and be UTF-8.
     const bool opened = ReadMarkupRowBytes(

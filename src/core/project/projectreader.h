@@ -31,10 +31,15 @@ struct ProjectReadResult
 ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &table, const KeyedTexts &textTable,
                                   const QString &styleBlock, const QLocale &locale = QLocale::system());
 
+// Whether reading fills the tree: a reader without a window (the command-line program) has no
+// use for one node and caption per entry.
+enum class EntryTree { Filled, Left };
+
 // Splits the path at its last "/" (a "\" counts too) and reads it as the open command does: the
 // name as given when it holds ".rsx", else with ".xml" appended. The document is made new first.
 ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
-                                  const KeyedTexts &textTable, const QLocale &locale = QLocale::system());
+                                  const KeyedTexts &textTable, const QLocale &locale = QLocale::system(),
+                                  EntryTree tree = EntryTree::Filled);
 
 // The file a project path is read from.
 QString projectFileToRead(const QString &path);

@@ -9,6 +9,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -69,6 +70,31 @@ TextOf<View> trimAndDropTabs(View s)
             out += c;
     }
     return out;
+}
+
+// A tag name: trimAndDropTabs, with the names of a project's entries held once, since a
+// large project names them on every line.
+QString nameText(QStringView s)
+{
+    return trimAndDropTabs(s);
+}
+
+QByteArray nameText(QByteArrayView s)
+{
+    static const std::array<QByteArray, 5> names = {
+            QByteArray::fromRawData("entry", 5), QByteArray::fromRawData("title", 5),
+            QByteArray::fromRawData("link", 4), QByteArray::fromRawData("content", 7),
+            QByteArray::fromRawData("date", 4)};
+    QByteArrayView kept = s;
+    while (!kept.isEmpty() && kept.front() == ' ')
+        kept = kept.sliced(1);
+    while (!kept.isEmpty() && kept.back() == ' ')
+        kept.chop(1);
+    for (const QByteArray &known : names) {
+        if (kept == QByteArrayView(known))
+            return known;
+    }
+    return trimAndDropTabs(s);
 }
 
 // "[:br:]" (any case) as CR LF.
@@ -166,13 +192,13 @@ auto parseLine(View line, LineState &state)
     BasicMarkupRow<Text> row;
     const View startText(start.constData(), start.size());
     if (const qsizetype space = startText.indexOf(markupChar<View>(' ')); space >= 0) {
-        row.name = trimAndDropTabs(startText.first(space + 1));
+        row.name = nameText(startText.first(space + 1));
         row.attributes = trimAndDropTabs(startText.sliced(space));
     } else {
-        row.name = trimAndDropTabs(startText);
+        row.name = nameText(startText);
     }
     row.value = withLineBreaks(trimAndDropTabs(valuePieces > 1 ? View(joinedValue) : valuePiece));
-    row.closing = trimAndDropTabs(View(end.constData(), end.size()));
+    row.closing = nameText(View(end.constData(), end.size()));
     return row;
 }
 
