@@ -230,6 +230,35 @@ constexpr std::array<int, 256> ClassOfByte = [] {
     return t;
 }();
 
+// The bytes of each letter class (at most two; 0 for none).
+constexpr std::array<std::array<int, 2>, 256> ClassMembers = [] {
+    std::array<std::array<int, 2>, 256> members{};
+    for (int b = 128; b < 256; ++b) {
+        auto &m = members[size_t(ClassOfByte[size_t(b)])];
+        m[m[0] == 0 ? 0 : 1] = b;
+    }
+    return members;
+}();
+
+// A byte as the fast loop of the transliteration writes it, padded to eight bytes.
+struct FastByte
+{
+    std::array<char, 8> text{};
+    qsizetype size = 0;
+    bool known = false;
+};
+
+// Every ASCII byte stands for itself; the upper half is unknown until its class is replaced.
+constexpr std::array<FastByte, 256> AsciiFastBytes = [] {
+    std::array<FastByte, 256> t{};
+    for (int b = 0; b < 128; ++b) {
+        t[size_t(b)].text[0] = char(b);
+        t[size_t(b)].size = 1;
+        t[size_t(b)].known = true;
+    }
+    return t;
+}();
+
 } // namespace
 
 QLatin1StringView TransliterationFor(int code)
@@ -307,13 +336,14 @@ Text transliterate(const Input &text)
     std::array<bool, 256> replaced{};
     std::array<Text, 256> replacement;
     std::array<qsizetype, 256> skippedInOut{};
-    // The replacements of the classes replaced so far, for the fast loop on bytes.
-    struct PaddedText
-    {
-        std::array<char, 8> text{};
-        qsizetype size = 0;
-    };
-    std::array<PaddedText, 256> padded{};
+    // What the fast loop on bytes writes for each byte: ASCII itself, and the letters of the
+    // classes replaced so far their replacement; the others stop it.
+    [[maybe_unused]] auto fast = [] {
+        if constexpr (std::is_same_v<Text, ByteText>)
+            return AsciiFastBytes;
+        else
+            return 0;
+    }();
 
     Text out;
     out.reserve(n + n / 8);
@@ -385,26 +415,9 @@ Text transliterate(const Input &text)
                 char *const begin = out.extend((n - r) * MaxReplacement + 8);
                 char *o = begin;
                 while (r < n && p < length) {
-                    const unsigned char b = src[r];
-                    if (b < 0x80) {
-                        const qsizetype limit = std::min(n, r + (length - p));
-                        const qsizetype from = r;
-                        for (; r + 8 <= limit; r += 8, o += 8) {
-                            quint64 word;
-                            std::memcpy(&word, src + r, 8);
-                            if (word & 0x8080808080808080ull)
-                                break;
-                            std::memcpy(o, &word, 8);
-                        }
-                        while (r < limit && src[r] < 0x80)
-                            *o++ = char(src[r++]);
-                        p += r - from;
-                        continue;
-                    }
-                    const int cls = ClassOfByte[b];
-                    if (!replaced[size_t(cls)])
+                    const FastByte &with = fast[src[r]];
+                    if (!with.known)
                         break;
-                    const PaddedText &with = padded[size_t(cls)];
                     std::memcpy(o, with.text.data(), 8);
                     o += with.size;
                     p += with.size;
@@ -454,8 +467,13 @@ Text transliterate(const Input &text)
         replacement[cls] = replacementText<Text>(code);
         if constexpr (std::is_same_v<Text, ByteText>) {
             const Text &with = replacement[cls];
-            std::copy(with.begin(), with.end(), padded[size_t(cls)].text.begin());
-            padded[size_t(cls)].size = with.size();
+            for (const int b : ClassMembers[size_t(cls)]) {
+                if (b > 0) {
+                    std::copy(with.begin(), with.end(), fast[size_t(b)].text.begin());
+                    fast[size_t(b)].size = with.size();
+                    fast[size_t(b)].known = true;
+                }
+            }
         }
         if (pendPos < pend.size())
             pend = replacement[cls] + replaceClass(pend.mid(pendPos), cls);
