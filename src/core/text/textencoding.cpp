@@ -151,8 +151,10 @@ public:
     ByteText(const char *data, qsizetype n)
         : m_bytes(data, n)
     { }
+    // Text of static storage, taken as it stands: copies of it share no counter, which threads
+    // transliterating side by side would otherwise fight over.
     explicit ByteText(QLatin1StringView text)
-        : m_bytes(text.data(), text.size())
+        : m_bytes(QByteArray::fromRawData(text.data(), text.size()))
     { }
 
     qsizetype size() const { return m_bytes.size(); }
