@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Feedsmith::XmlText {
 
@@ -149,8 +150,18 @@ QByteArray cdataContent(const QByteArray &asciiText)
     const auto forbidden = [](char c) {
         return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
     };
+    // Eight bytes at a time while none is below 0x20 (bytes of ASCII text are below 0x80).
+    const char *data = asciiText.constData();
+    const qsizetype n = asciiText.size();
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        if (((word - 0x2020202020202020ull) & ~word & 0x8080808080808080ull) != 0)
+            break;
+    }
     QByteArray text = asciiText;
-    if (std::any_of(text.cbegin(), text.cend(), forbidden))
+    if (std::any_of(data + i, data + n, forbidden))
         text.removeIf(forbidden);
     return CodePageText::replaceAll(text, "]]>", "]]]]><![CDATA[>");
 }
