@@ -3,6 +3,7 @@
 #include "core/project/datetext.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
+#include "core/text/codepagetext.h"
 #include "core/text/markupreader.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
@@ -1300,16 +1301,25 @@ void TestProject::storedBodyRoutesAgree()
 {
     const QString sheet = StyleBlockFor(u"p { margin: 0; }"_s);
     const QString odd = StyleBlockFor(u"p { font-family: \"Gr\u00FC\u00DFe\"; }"_s);
-    const QStringList styleBlocks = {sheet, sheet.toUpper(), odd};
+    const QStringList styleBlocks = {sheet, sheet.toUpper(), odd, StyleBlockFor(u"p {\r\n}\r\n"_s),
+                                     StyleBlockFor(u"/* <body> ]] */"_s)};
     QRandomGenerator rng(2718u);
     for (int round = 0; round < 4000; ++round) {
         const QString content = FeedsmithTest::randomContent(rng, styleBlocks);
-        const QString &styleBlock = styleBlocks.at(round % 3);
+        const QString &styleBlock = styleBlocks.at(round % styleBlocks.size());
+        // As typed, and as read from a project file (the file's bytes behind the style block).
         FeedDocument document;
         document.entries.append(RSSentry{u"t"_s, {}, content});
-        const QByteArray expected = "<content>" + Windows1252::encode(StoredBody(content, styleBlock)) + "</content>";
+        StyleBlockForms forms{styleBlock, {}};
+        QByteArray stored;
+        if (CodePageText::appendExactly(forms.codePage, styleBlock) && CodePageText::appendExactly(stored, content))
+            document.entries.append(RSSentry{u"t"_s, {}, EntryContent::fromStoredBody(forms, stored)});
         const QByteArray bytes = BuildProjectFile(document, styleBlock);
-        QVERIFY2(bytes.contains(expected), qPrintable(content + u"\n"_s + QString::fromLatin1(bytes)));
+        for (int i = 1; i <= document.entryCount(); ++i) {
+            const QString text = document.entries.at(i).content.text();
+            const QByteArray expected = "<content>" + Windows1252::encode(StoredBody(text, styleBlock)) + "</content>";
+            QVERIFY2(bytes.contains(expected), qPrintable(text + u"\n"_s + QString::fromLatin1(bytes)));
+        }
     }
 }
 

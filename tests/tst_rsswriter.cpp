@@ -1,6 +1,7 @@
 // Tests of the RSS 2.0 writer: line layout, item choice, descriptions, dates, XML safety, atomic writes.
 #include "core/output/rsswriter.h"
 #include "core/output/xmltext.h"
+#include "core/text/codepagetext.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 #include "testsupport.h"
@@ -528,19 +529,56 @@ private slots:
     void descriptionRoutesAgree()
     {
         const QString odd = StyleBlockFor(u"p { font-family: \"Gr\u00FC\u00DFe\"; }\n"_s);
-        const QStringList styleBlocks = {TestStyleBlock, TestStyleBlock.toUpper(), odd};
+        const QStringList styleBlocks = {TestStyleBlock,
+                                         TestStyleBlock.toUpper(),
+                                         odd,
+                                         StyleBlockFor(u"p {\r\n  margin: 0;\r\n}\r\n"_s),
+                                         StyleBlockFor(u"/* <BODY> [[x]] */"_s)};
         QRandomGenerator rng(1312u);
         for (int round = 0; round < 4000; ++round) {
             const QString content = FeedsmithTest::randomContent(rng, styleBlocks);
-            const QString &styleBlock = styleBlocks.at(round % 3);
+            const QString &styleBlock = styleBlocks.at(round % styleBlocks.size());
+            // The content as the editor gives it, and as a project file stores it: the file's
+            // bytes behind the style block, which the writer may leave out of its work.
             FeedDocument document;
             document.entries.append(RSSentry{u"t"_s, {}, content});
-            const QByteArray expected = "<description><![CDATA["
-                    + Windows1252::encode(XmlText::cdataContent(DescriptionText(content, styleBlock)))
-                    + "]]></description>";
+            StyleBlockForms forms{styleBlock, {}};
+            QByteArray stored;
+            if (CodePageText::appendExactly(forms.codePage, styleBlock) && CodePageText::appendExactly(stored, content))
+                document.entries.append(RSSentry{u"t"_s, {}, EntryContent::fromStoredBody(forms, stored)});
             const QByteArray bytes = build(document, styleBlock);
-            QVERIFY2(bytes.contains(expected), qPrintable(content + u"\n"_s + QString::fromLatin1(bytes)));
+            for (int i = 1; i <= document.entryCount(); ++i) {
+                const QString text = document.entries.at(i).content.text();
+                const QByteArray expected = "<description><![CDATA["
+                        + Windows1252::encode(XmlText::cdataContent(DescriptionText(text, styleBlock)))
+                        + "]]></description>";
+                QVERIFY2(bytes.contains(expected), qPrintable(text + u"\n"_s + QString::fromLatin1(bytes)));
+            }
         }
+    }
+
+    // The program's own style sheet is one the writers leave out of their work on stored bodies;
+    // a block that could change what is around it is not.
+    void styleBlockFallsAway_data()
+    {
+        QTest::addColumn<QString>("styleBlock");
+        QTest::addColumn<bool>("fallsAway");
+        QTemporaryDir dir;
+        QVERIFY(FeedsmithTest::copyProgramFiles(dir.path()));
+        QTest::newRow("the program's style sheet") << BuildStyleBlock(dir.path()) << true;
+        QTest::newRow("lines ended by CR LF") << StyleBlockFor(u"p {\r\n}\r\n"_s) << true;
+        QTest::newRow("a body tag") << StyleBlockFor(u"/* <Body> */"_s) << false;
+        QTest::newRow("a bracket escape") << StyleBlockFor(u"a[:bst:]b"_s) << false;
+        QTest::newRow("a letter beyond ASCII") << StyleBlockFor(u"/* \u00FC */"_s) << false;
+        QTest::newRow("no closing tag at the end") << u"<style>p {}"_s << false;
+    }
+
+    void styleBlockFallsAway()
+    {
+        QFETCH(QString, styleBlock);
+        QByteArray bytes;
+        QVERIFY(CodePageText::appendExactly(bytes, styleBlock));
+        QTEST(CodePageText::styleBlockFallsAway(bytes), "fallsAway");
     }
 
     void writeRssFile()
