@@ -2,6 +2,7 @@
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
 #include "core/text/textfiles.h"
+#include "core/text/windows1252.h"
 #include "testsupport.h"
 
 using namespace Feedsmith;
@@ -137,6 +138,46 @@ private slots:
         const QString page = BuildPreviewPage(document, 500, u"{TITLE}{DESCRIPTION}"_s,
                                               u"{TITLE}{FEEDTITLE}{ENTRIES}{STYLES}"_s, TestStyleBlock);
         QCOMPARE(page.size(), input + TestStyleBlock.size());
+    }
+
+    // The file is made from the entries' bytes where it can; it must be the page text encoded.
+    void fileIsThePageEncoded_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<int>("taken");
+        const QString body = u"[[p]]Gr\u00FC\u00DFe[:bst:] \u20AC 5 &amp; x]][[/p]]"_s;
+        QTest::newRow("stored bodies") << u"Caf\u00E9"_s << body << true << 3;
+        QTest::newRow("contents as typed") << u"T"_s << u"<p>Gr\u00FC\u00DFe</p>"_s << false << 3;
+        QTest::newRow("a content beyond the code page") << u"T"_s << u"a \u2192 b"_s << false << 2;
+        QTest::newRow("a title beyond the code page") << u"\U0001F600 \u2192"_s << body << true << 3;
+        QTest::newRow("halves of a pair in title and content")
+                << (u"T"_s + QChar(0xD83D)) << (QChar(0xDE00) + u"x"_s) << false << 1;
+        QTest::newRow("no entry taken") << u"T"_s << body << true << 0;
+    }
+
+    void fileIsThePageEncoded()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, content);
+        QFETCH(bool, stored);
+        QFETCH(int, taken);
+        FeedDocument document;
+        document.channel.title = u"Kan\u00E4l"_s;
+        StyleBlockForms forms{TestStyleBlock, TestStyleBlock.toLatin1()};
+        for (int i = 0; i < 3; ++i) {
+            document.entries.append(
+                    RSSentry{title, u"https://example.org/?a=1&b=2"_s,
+                             stored ? EntryContent::fromStoredBody(forms, Windows1252::encode(content)) : content});
+        }
+        for (const QString &entryTemplate : {u"<h2>{TITLE}</h2>{DESCRIPTION}<hr>"_s, u"{TITLE}{DESCRIPTION}"_s}) {
+            const QString pageTemplate = u"<title>{TITLE}</title>{STYLES}{FEEDTITLE}{ENTRIES}\u00E4"_s;
+            const QByteArray expected =
+                    Windows1252::encode(BuildPreviewPage(document, taken, entryTemplate, pageTemplate, TestStyleBlock))
+                    + "\r\n";
+            QCOMPARE(BuildPreviewFile(document, taken, entryTemplate, pageTemplate, TestStyleBlock), expected);
+        }
     }
 
     void descriptionUnchanged_data()
