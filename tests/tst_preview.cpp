@@ -154,6 +154,8 @@ private slots:
         QTest::newRow("a title beyond the code page") << u"\U0001F600 \u2192"_s << body << true << 3;
         QTest::newRow("halves of a pair in title and content")
                 << (u"T"_s + QChar(0xD83D)) << (QChar(0xDE00) + u"x"_s) << false << 1;
+        QTest::newRow("titles that pair up from entry to entry")
+                << (QChar(0xDE00) + u"x"_s + QChar(0xD83D)) << body << true << 3;
         QTest::newRow("no entry taken") << u"T"_s << body << true << 0;
     }
 
@@ -171,7 +173,8 @@ private slots:
                     RSSentry{title, u"https://example.org/?a=1&b=2"_s,
                              stored ? EntryContent::fromStoredBody(forms, Windows1252::encode(content)) : content});
         }
-        for (const QString &entryTemplate : {u"<h2>{TITLE}</h2>{DESCRIPTION}<hr>"_s, u"{TITLE}{DESCRIPTION}"_s}) {
+        for (const QString &entryTemplate :
+             {u"<h2>{TITLE}</h2>{DESCRIPTION}<hr>"_s, u"{TITLE}{DESCRIPTION}"_s, u"{TITLE}"_s}) {
             const QString pageTemplate = u"<title>{TITLE}</title>{STYLES}{FEEDTITLE}{ENTRIES}\u00E4"_s;
             const QByteArray expected =
                     Windows1252::encode(BuildPreviewPage(document, taken, entryTemplate, pageTemplate, TestStyleBlock))
