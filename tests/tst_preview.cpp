@@ -170,7 +170,7 @@ private slots:
         StyleBlockForms forms{TestStyleBlock, TestStyleBlock.toLatin1()};
         for (int i = 0; i < 3; ++i) {
             document.entries.append(
-                    RSSentry{title, u"https://example.org/?a=1&b=2"_s,
+                    RSSentry{title, i == 0 ? u"https://example.org/?a=1&b=2"_s : QString(),
                              stored ? EntryContent::fromStoredBody(forms, Windows1252::encode(content)) : content});
         }
         for (const QString &entryTemplate :
