@@ -45,6 +45,22 @@ private slots:
         QVERIFY2(checked > 300, qPrintable(u"only %1 locales checked"_s.arg(checked)));
     }
 
+    // The form a project stores, written digit by digit, against the general formatting.
+    void storedTextIsTheGeneralForm()
+    {
+        for (const QDateTime &moment :
+             {QDateTime(QDate(2026, 12, 6), QTime(19, 41, 29)), QDateTime(QDate(2026, 12, 24), QTime(0, 0)),
+              QDateTime(zeroDate().date(), QTime(10, 30, 0)), QDateTime(QDate(999, 1, 2), QTime(3, 4, 5)),
+              QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)), QDateTime(QDate(1000, 1, 1), QTime(0, 0, 1))}) {
+            const QString date = moment.date().toString(u"yyyy-MM-dd"_s);
+            const QString time = moment.time().toString(u"HH:mm:ss"_s);
+            const QString expected = moment.date() == zeroDate().date() ? time
+                    : moment.time() == QTime(0, 0)                     ? date
+                                                                       : date + u' ' + time;
+            QCOMPARE(DateText::storedText(moment), expected);
+        }
+    }
+
     void formsWithQuotedText()
     {
         const QLocale c = QLocale::c();

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#include <array>
+
 namespace Feedsmith::DateText {
 
 using namespace Qt::StringLiterals;
@@ -50,10 +52,39 @@ QString storedText(const QDateTime &moment)
 {
     const QDate date = moment.date();
     const QTime time = moment.time();
-    const QString timeText = time.toString(u"HH:mm:ss");
+    // Written digit by digit: a large project writes one date per entry, and the general
+    // formatting costs more than the rest of writing the entry. Years outside 1000 to 9999 and
+    // invalid dates take the general route.
+    auto digits = [](QString &out, int value, int count) {
+        constexpr std::array<int, 4> powers = {1, 10, 100, 1000};
+        for (int k = count - 1; k >= 0; --k)
+            out += QChar(u'0' + value / powers[size_t(k)] % 10);
+    };
+    const bool plain = date.isValid() && time.isValid() && date.year() >= 1000 && date.year() <= 9999;
+    QString timeText;
+    if (plain) {
+        timeText.reserve(8);
+        digits(timeText, time.hour(), 2);
+        timeText += u':';
+        digits(timeText, time.minute(), 2);
+        timeText += u':';
+        digits(timeText, time.second(), 2);
+    } else {
+        timeText = time.toString(u"HH:mm:ss");
+    }
     if (date == zeroDate().date())
         return timeText;
-    const QString dateText = date.toString(u"yyyy-MM-dd");
+    QString dateText;
+    if (plain) {
+        dateText.reserve(19);
+        digits(dateText, date.year(), 4);
+        dateText += u'-';
+        digits(dateText, date.month(), 2);
+        dateText += u'-';
+        digits(dateText, date.day(), 2);
+    } else {
+        dateText = date.toString(u"yyyy-MM-dd");
+    }
     if (time == QTime(0, 0))
         return dateText;
     return dateText + u' ' + timeText;

@@ -9,6 +9,7 @@
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -128,9 +129,15 @@ bool appendCodePageBody(QByteArray &out, const EntryContent &content, const Code
 // its ends) is written as a reference or "[:br:]", so that the value reads back as it stands.
 QString storedValue(const QString &value)
 {
+    // Most values hold nothing to write otherwise: they are taken as they stand.
+    const qsizetype n = value.size();
+    const bool plain = std::none_of(value.cbegin(), value.cend(),
+                                    [](QChar c) { return c == u'<' || c == u'\t' || c == u'&' || c == u'\r' || c == u'\n'; })
+            && (n == 0 || (value.front() != u' ' && value.front() != u'>' && value.back() != u' '));
+    if (plain)
+        return value;
     QString out;
     out.reserve(value.size());
-    const qsizetype n = value.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = value[i];
         switch (c.unicode()) {
