@@ -1,6 +1,9 @@
 // Helpers shared by the tests: the shipped resources, a program folder to play in, file bytes.
 #pragma once
 
+#include "core/document/feeddocument.h"
+#include "core/text/codepagetext.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -115,6 +118,19 @@ inline QString randomContent(QRandomGenerator &rng, const QStringList &styleBloc
         content += k < pieces.size() ? pieces.at(k) : styleBlocks.at(k - pieces.size());
     }
     return content;
+}
+
+// A document of one content in both its forms: as the editor gives it, and (when the code page
+// holds it and the style block) as a project file stores it, the file's bytes behind the block,
+// which the writers may leave out of their work.
+inline void fillWithBothForms(Feedsmith::FeedDocument &document, const QString &content, const QString &styleBlock)
+{
+    using namespace Feedsmith;
+    document.entries.append(RSSentry{QStringLiteral("t"), {}, content});
+    StyleBlockForms forms{styleBlock, {}};
+    QByteArray stored;
+    if (CodePageText::appendExactly(forms.codePage, styleBlock) && CodePageText::appendExactly(stored, content))
+        document.entries.append(RSSentry{QStringLiteral("t"), {}, EntryContent::fromStoredBody(forms, stored)});
 }
 
 } // namespace FeedsmithTest

@@ -3,7 +3,6 @@
 #include "core/project/datetext.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
-#include "core/text/codepagetext.h"
 #include "core/text/markupreader.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
@@ -1307,13 +1306,8 @@ void TestProject::storedBodyRoutesAgree()
     for (int round = 0; round < 4000; ++round) {
         const QString content = FeedsmithTest::randomContent(rng, styleBlocks);
         const QString &styleBlock = styleBlocks.at(round % styleBlocks.size());
-        // As typed, and as read from a project file (the file's bytes behind the style block).
         FeedDocument document;
-        document.entries.append(RSSentry{u"t"_s, {}, content});
-        StyleBlockForms forms{styleBlock, {}};
-        QByteArray stored;
-        if (CodePageText::appendExactly(forms.codePage, styleBlock) && CodePageText::appendExactly(stored, content))
-            document.entries.append(RSSentry{u"t"_s, {}, EntryContent::fromStoredBody(forms, stored)});
+        FeedsmithTest::fillWithBothForms(document, content, styleBlock);
         const QByteArray bytes = BuildProjectFile(document, styleBlock);
         for (int i = 1; i <= document.entryCount(); ++i) {
             const QString text = document.entries.at(i).content.text();

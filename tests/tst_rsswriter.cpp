@@ -538,14 +538,8 @@ private slots:
         for (int round = 0; round < 4000; ++round) {
             const QString content = FeedsmithTest::randomContent(rng, styleBlocks);
             const QString &styleBlock = styleBlocks.at(round % styleBlocks.size());
-            // The content as the editor gives it, and as a project file stores it: the file's
-            // bytes behind the style block, which the writer may leave out of its work.
             FeedDocument document;
-            document.entries.append(RSSentry{u"t"_s, {}, content});
-            StyleBlockForms forms{styleBlock, {}};
-            QByteArray stored;
-            if (CodePageText::appendExactly(forms.codePage, styleBlock) && CodePageText::appendExactly(stored, content))
-                document.entries.append(RSSentry{u"t"_s, {}, EntryContent::fromStoredBody(forms, stored)});
+            FeedsmithTest::fillWithBothForms(document, content, styleBlock);
             const QByteArray bytes = build(document, styleBlock);
             for (int i = 1; i <= document.entryCount(); ++i) {
                 const QString text = document.entries.at(i).content.text();

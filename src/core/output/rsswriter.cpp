@@ -286,15 +286,7 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
 QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
                         const QLocale &locale)
 {
-    const std::vector<QByteArray> pieces = rssFilePieces(document, styleBlock, moment, locale);
-    qsizetype total = 0;
-    for (const QByteArray &piece : pieces)
-        total += piece.size();
-    QByteArray file;
-    file.reserve(total);
-    for (const QByteArray &piece : pieces)
-        file += piece;
-    return file;
+    return joinPieces(rssFilePieces(document, styleBlock, moment, locale));
 }
 
 bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,

@@ -60,31 +60,24 @@ QString storedText(const QDateTime &moment)
         for (int k = count - 1; k >= 0; --k)
             out += QChar(u'0' + value / powers[size_t(k)] % 10);
     };
+    // a with aDigits digits, then b and c with two each, joined by separator.
+    auto joined = [&digits](int a, int aDigits, int b, int c, QChar separator) {
+        QString out;
+        out.reserve(10);
+        digits(out, a, aDigits);
+        out += separator;
+        digits(out, b, 2);
+        out += separator;
+        digits(out, c, 2);
+        return out;
+    };
     const bool plain = date.isValid() && time.isValid() && date.year() >= 1000 && date.year() <= 9999;
-    QString timeText;
-    if (plain) {
-        timeText.reserve(8);
-        digits(timeText, time.hour(), 2);
-        timeText += u':';
-        digits(timeText, time.minute(), 2);
-        timeText += u':';
-        digits(timeText, time.second(), 2);
-    } else {
-        timeText = time.toString(u"HH:mm:ss");
-    }
+    const QString timeText =
+            plain ? joined(time.hour(), 2, time.minute(), time.second(), u':') : time.toString(u"HH:mm:ss");
     if (date == zeroDate().date())
         return timeText;
-    QString dateText;
-    if (plain) {
-        dateText.reserve(19);
-        digits(dateText, date.year(), 4);
-        dateText += u'-';
-        digits(dateText, date.month(), 2);
-        dateText += u'-';
-        digits(dateText, date.day(), 2);
-    } else {
-        dateText = date.toString(u"yyyy-MM-dd");
-    }
+    const QString dateText =
+            plain ? joined(date.year(), 4, date.month(), date.day(), u'-') : date.toString(u"yyyy-MM-dd");
     if (time == QTime(0, 0))
         return dateText;
     return dateText + u' ' + timeText;

@@ -252,15 +252,7 @@ std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QS
 
 QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock)
 {
-    const std::vector<QByteArray> pieces = projectFilePieces(document, styleBlock);
-    qsizetype total = 0;
-    for (const QByteArray &piece : pieces)
-        total += piece.size();
-    QByteArray file;
-    file.reserve(total);
-    for (const QByteArray &piece : pieces)
-        file += piece;
-    return file;
+    return joinPieces(projectFilePieces(document, styleBlock));
 }
 
 bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder, QString *error)

@@ -35,4 +35,17 @@ std::vector<QByteArray> buildInPieces(qsizetype count, Build build)
     return out;
 }
 
+// The pieces one after another, in one array.
+inline QByteArray joinPieces(const std::vector<QByteArray> &pieces)
+{
+    qsizetype total = 0;
+    for (const QByteArray &piece : pieces)
+        total += piece.size();
+    QByteArray joined;
+    joined.reserve(total);
+    for (const QByteArray &piece : pieces)
+        joined += piece;
+    return joined;
+}
+
 } // namespace Feedsmith
