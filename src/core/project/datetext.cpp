@@ -8,6 +8,7 @@
 #include <QTimeZone>
 
 #include <array>
+#include <utility>
 
 namespace Feedsmith::DateText {
 
@@ -317,6 +318,177 @@ QDateTime tryForms(const QString &text, const QLocale &locale, const QString &da
     return {};
 }
 
+// One piece of a date text: a number of up to four digits, one of the separators "/.-:", or a
+// day-period marker (value 0 for the morning, 1 for the afternoon).
+struct Token
+{
+    enum Kind : quint8 { Number, Separator, Marker } kind = Number;
+    bool blankBefore = false;
+    char16_t separator = 0;
+    int value = 0;
+    int digits = 0;
+};
+
+// The longest text read: a dotted date with a trailing dot, a marker and a time with seconds.
+constexpr int MaxTokens = 12;
+using Tokens = std::array<Token, MaxTokens>;
+
+// The length of marker at text[i], or 0 when it is not there. Letters match in any case and
+// blanks any blank: Spanish "p. m." comes with a no-break space or a plain one.
+qsizetype markerLength(QStringView text, qsizetype i, QStringView marker)
+{
+    if (marker.isEmpty() || text.size() - i < marker.size())
+        return 0;
+    for (qsizetype k = 0; k < marker.size(); ++k) {
+        const QChar a = text[i + k], b = marker[k];
+        if (a != b && !(a.isSpace() && b.isSpace()) && a.toCaseFolded() != b.toCaseFolded())
+            return 0;
+    }
+    return marker.size();
+}
+
+// The number of tokens in text, or -1 for anything that is not one (a word, a long number).
+int tokenize(QStringView text, QStringView am, QStringView pm, Tokens &tokens)
+{
+    // The longest marker that fits wins, so that a locale's "a" does not cut "a.m." short.
+    const std::array<std::pair<QStringView, int>, 6> markers = {
+            {{am, 0}, {pm, 1}, {u"a.m.", 0}, {u"p.m.", 1}, {u"am", 0}, {u"pm", 1}}};
+    int count = 0;
+    bool blank = false;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = text[i];
+        if (c.isSpace()) {
+            blank = true;
+            ++i;
+            continue;
+        }
+        if (count == MaxTokens)
+            return -1;
+        Token &token = tokens[size_t(count++)];
+        token = Token{};
+        token.blankBefore = std::exchange(blank, false);
+        if (c >= u'0' && c <= u'9') {
+            for (; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+                if (++token.digits > 4)
+                    return -1;
+                token.value = token.value * 10 + (text[i].unicode() - u'0');
+            }
+        } else if (c == u'/' || c == u'.' || c == u'-' || c == u':') {
+            token.kind = Token::Separator;
+            token.separator = c.unicode();
+            ++i;
+        } else {
+            qsizetype length = 0;
+            for (const auto &[marker, afternoon] : markers) {
+                if (const qsizetype found = markerLength(text, i, marker); found > length) {
+                    length = found;
+                    token.value = afternoon;
+                }
+            }
+            if (length == 0)
+                return -1;
+            token.kind = Token::Marker;
+            i += length;
+        }
+    }
+    return count;
+}
+
+bool isSeparator(const Token &token, char16_t separator)
+{
+    return token.kind == Token::Separator && token.separator == separator && !token.blankBefore;
+}
+
+// Reads a date with a four-digit year first or last from the start of the tokens into date.
+// Returns the index after it, 0 when the tokens do not start that way, -1 for no such day.
+int readDate(const Tokens &t, int count, bool dayFirst, QDate &date)
+{
+    if (count < 5 || t[0].kind != Token::Number || t[1].kind != Token::Separator || t[1].separator == u':')
+        return 0;
+    const char16_t sep = t[1].separator;
+    if (t[2].kind != Token::Number || !isSeparator(t[1], sep) || !isSeparator(t[3], sep) || t[4].kind != Token::Number)
+        return 0;
+    const bool yearFirst = t[0].digits == 4 && t[2].digits <= 2 && t[4].digits <= 2;
+    if (!yearFirst && (t[4].digits != 4 || t[0].digits > 2 || t[2].digits > 2))
+        return 0; // two-digit years among them: they would read back a century off
+    // Blanks follow only dots, as in "2026. 12. 06." with its trailing dot.
+    if (sep != u'.' && (t[2].blankBefore || t[4].blankBefore))
+        return -1;
+    const int end = sep == u'.' && count > 5 && isSeparator(t[5], u'.') ? 6 : 5;
+    if (yearFirst) {
+        date = QDate(t[0].value, t[2].value, t[4].value);
+    } else {
+        // Dots and dashes put the day first; slashes follow the locale, and the other order
+        // reads only what the locale's cannot.
+        const bool dayFirstHere = sep != u'/' || dayFirst;
+        const int a = t[0].value, b = t[2].value, year = t[4].value;
+        date = dayFirstHere ? QDate(year, b, a) : QDate(year, a, b);
+        if (!date.isValid() && sep == u'/')
+            date = dayFirstHere ? QDate(year, a, b) : QDate(year, b, a);
+    }
+    return date.isValid() ? end : -1;
+}
+
+// Reads the tokens from i to the end as a time, the first after a blank when a date precedes
+// it; invalid for anything else.
+QTime readTime(const Tokens &t, int i, int count, bool afterDate)
+{
+    if (i >= count || (afterDate && !t[i].blankBefore))
+        return {};
+    int afternoon = -1;
+    if (t[i].kind == Token::Marker)
+        afternoon = t[i++].value;
+    if (i + 3 > count || t[i].kind != Token::Number || t[i].digits > 2 || t[i + 1].kind != Token::Separator)
+        return {};
+    const char16_t sep = t[i + 1].separator;
+    if ((sep != u':' && sep != u'.') || !isSeparator(t[i + 1], sep) || t[i + 2].kind != Token::Number
+        || t[i + 2].digits != 2 || t[i + 2].blankBefore)
+        return {};
+    int hour = t[i].value;
+    const int minute = t[i + 2].value;
+    int second = 0;
+    i += 3;
+    const bool seconds = i + 2 <= count && isSeparator(t[i], sep) && t[i + 1].kind == Token::Number
+            && t[i + 1].digits == 2 && !t[i + 1].blankBefore;
+    if (seconds) {
+        second = t[i + 1].value;
+        i += 2;
+    }
+    if (afternoon < 0 && i < count && t[i].kind == Token::Marker)
+        afternoon = t[i++].value;
+    if (i != count)
+        return {};
+    // Alone, "6.12.26" is as much a date with a two-digit year as a time, so it stays unread.
+    if (!afterDate && sep == u'.' && seconds && afternoon < 0 && hour >= 1 && minute >= 1 && minute <= 12)
+        return {};
+    if (afternoon >= 0) {
+        if (hour < 1 || hour > 12)
+            return {};
+        hour = hour % 12 + 12 * afternoon;
+    }
+    return QTime(hour, minute, second); // invalid for hours above 23, minutes or seconds above 59
+}
+
+// Numeric dates and times in the forms regional settings write, read without QLocale.
+QDateTime readAnyForm(QStringView text, bool dayFirst, QStringView am, QStringView pm)
+{
+    Tokens tokens;
+    const int count = tokenize(text, am, pm, tokens);
+    if (count <= 0)
+        return {};
+    QDate date;
+    const int end = readDate(tokens, count, dayFirst, date);
+    if (end < 0)
+        return {};
+    if (end == count)
+        return localDateTime(date, QTime(0, 0));
+    const QTime time = readTime(tokens, end, count, end > 0);
+    if (!time.isValid())
+        return {};
+    return localDateTime(end > 0 ? date : zeroDate().date(), time);
+}
+
 } // namespace
 
 Reader::Form Reader::makeForm(const QLocale &locale, const QString &date, const QString &time)
@@ -336,8 +508,11 @@ Reader::Reader(const QLocale &locale)
     m_forms.push_back(makeForm(c, u"dd.MM.yyyy"_s, u"HH:mm:ss"_s));
     // Slash dates in the locale's order of day and month first: the other order reads only
     // what the first cannot (a day above 12).
-    const QString first = dayFirst(locale) ? u"d/M/yyyy"_s : u"M/d/yyyy"_s;
-    const QString second = dayFirst(locale) ? u"M/d/yyyy"_s : u"d/M/yyyy"_s;
+    m_dayFirst = dayFirst(locale);
+    m_am = locale.amText();
+    m_pm = locale.pmText();
+    const QString first = m_dayFirst ? u"d/M/yyyy"_s : u"M/d/yyyy"_s;
+    const QString second = m_dayFirst ? u"M/d/yyyy"_s : u"d/M/yyyy"_s;
     for (const QString &date : {first, second}) {
         m_forms.push_back(makeForm(c, date, u"h:mm:ss AP"_s));
         m_forms.push_back(makeForm(c, date, u"H:mm:ss"_s));
@@ -374,7 +549,7 @@ QDateTime Reader::read(const QString &raw) const
         if (QDateTime dt = readForm(form, text); dt.isValid())
             return dt;
     }
-    return {};
+    return readAnyForm(text, m_dayFirst, m_am, m_pm);
 }
 
 } // namespace Feedsmith::DateText

@@ -28,10 +28,13 @@ QString format(const QDateTime &moment, const QLocale &locale);
 // Reads a date text as "yyyy-MM-dd HH:mm:ss" first, then in the locale's own form, then in the
 // common forms "dd.MM.yyyy HH:mm:ss" and the slash forms "d/M/yyyy" and "M/d/yyyy" with a 12- or
 // 24-hour time (each also as the date alone or the time alone), so that files from machines with
-// other regional settings keep their dates. A slash date that both orders can read is read in
-// the day and month order of the locale. A time alone falls on the zero date; a local time that
-// the clock skips (the spring-forward gap) moves forward to the first time after the gap.
-// Anything else gives an invalid date.
+// other regional settings keep their dates. Failing those, any numeric date with a four-digit
+// year first or last, separated by "/", "." or "-" (dots and dashes with the year last put the
+// day first), and a time with ":" or "." between hours, minutes and optional seconds, with
+// AM/PM, "a.m."/"p.m." or the locale's own day-period text before or after it. A slash date that
+// both orders can read is read in the day and month order of the locale. A time alone falls on
+// the zero date; a local time that the clock skips (the spring-forward gap) moves forward to the
+// first time after the gap. Anything else gives an invalid date.
 QDateTime parse(const QString &text, const QLocale &locale);
 
 // A date as feeds write it: RFC 822 ("Sun, 06 Dec 2026 19:41:29 +0100", with a two- or
@@ -83,6 +86,8 @@ private:
     static QDateTime readForm(const Form &form, const QString &text);
 
     std::vector<Form> m_forms; // the locale's own first, then the common ones
+    bool m_dayFirst = false;
+    QString m_am, m_pm; // the locale's day-period texts
 };
 
 } // namespace Feedsmith::DateText
