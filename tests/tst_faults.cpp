@@ -518,11 +518,12 @@ void TestFaults::badProjectInput_data()
                     + "<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n\t\t<link>l1</link>\r\n"
                       "\t<entry>\r\n\t\t<title>Zweiter</title>\r\n\t</entry>\r\n</entries>\r\n"
             << QString() << QStringList{u"Zweiter"_s} << QStringList{QString()};
+    // A file cut off inside a group keeps what the group holds.
     QTest::newRow("entry group without its end at the end of the file")
             << Declaration
                     + "<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t</entry>\r\n\t<entry>\r\n"
                       "\t\t<title>B</title>\r\n\t\t<link>lb</link>"
-            << QString() << QStringList{u"A"_s} << QStringList{QString()};
+            << QString() << QStringList{u"A"_s, u"B"_s} << QStringList{QString(), u"lb"_s};
 }
 
 void TestFaults::badProjectInput()

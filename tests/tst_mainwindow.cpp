@@ -334,7 +334,7 @@ void tst_MainWindow::windowLayout()
         previousTop = top;
     }
 
-    QCOMPARE(program.box(u"txtLanguage"_s)->maxLength(), 2);
+    QCOMPARE(program.box(u"txtLanguage"_s)->maxLength(), LanguageTagLimit);
     QCOMPARE(program.box(u"txtNumber"_s)->maxLength(), 5);
     QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
     QCOMPARE(program.box(u"txtTTL"_s)->text(), u"1440"_s);

@@ -223,7 +223,7 @@ QString decodeHighReferences(const QString &t, bool valueReferences = false)
         out += t.mid(last, m.capturedStart() - last);
         if (ok
             && ((n > 255 && n <= 0x10FFFF && !(n >= 0xD800 && n <= 0xDFFF))
-                || (valueReferences && (n == 9 || n == 32 || n == 38 || n == 60 || n == 62)))) {
+                || (valueReferences && (n == 9 || n == 32 || n == 38 || n == 60 || n == 62 || n == 91)))) {
             const char32_t cp = char32_t(n);
             out += QString::fromUcs4(&cp, 1);
         } else {
@@ -271,10 +271,15 @@ QString readValue(const QString &written, int carriedTabs)
     return v;
 }
 
-// A channel, FTP, title or link value as written: "&#", "<" and line breaks are referenced.
+// A channel, FTP, title or link value as written: one line (a line break is a blank), with "&#",
+// "<", tabs, blanks at the ends, a leading ">" and the "[" of "[:" referenced.
 QString storedValue(QString v)
 {
+    v.replace(u"\r\n"_s, u" "_s);
+    v.replace(u'\r', u' ');
+    v.replace(u'\n', u' ');
     v.replace(u"&#"_s, u"&#38;#"_s);
+    v.replace(u"[:"_s, u"&#91;:"_s);
     v.replace(u"<"_s, u"&#60;"_s);
     v.replace(u"\t"_s, u"&#9;"_s);
     if (v.startsWith(u' '))
@@ -283,9 +288,6 @@ QString storedValue(QString v)
         v.replace(v.size() - 1, 1, u"&#32;"_s);
     if (v.startsWith(u'>'))
         v.replace(0, 1, u"&#62;"_s);
-    v.replace(u"\r\n"_s, u"[:br:]"_s);
-    v.replace(u"\r"_s, u"[:br:]"_s);
-    v.replace(u"\n"_s, u"[:br:]"_s);
     return v;
 }
 
@@ -295,18 +297,47 @@ QString plainValue(const QString &original, int carriedTabs)
     return decodeHighReferences(readValue(storedValue(original), carriedTabs), true);
 }
 
-// Brackets of a body's text that the bracket escapes would take for markup, as references.
+const QStringList BodyReferences = {u"&#9;"_s, u"&#32;"_s, u"&#38;"_s, u"&#91;"_s, u"&#93;"_s};
+
+// Brackets of a body's text that the bracket escapes would take for markup, and an "&" that
+// would start one of the body's references, as references.
 QString referencedBrackets(const QString &body)
 {
     QString out;
     for (qsizetype i = 0; i < body.size(); ++i) {
         const QString next = body.mid(i + 1, 1);
+        const bool reference = std::any_of(BodyReferences.cbegin(), BodyReferences.cend(),
+                                           [&](const QString &r) { return body.mid(i).startsWith(r); });
         if (body[i] == u'[' && (next == u"["_s || next == u"<"_s || next == u":"_s))
             out += u"&#91;"_s;
         else if (body[i] == u']' && (next == u"]"_s || next == u">"_s))
             out += u"&#93;"_s;
+        else if (reference)
+            out += u"&#38;"_s;
         else
             out += body[i];
+    }
+    return out;
+}
+
+// The body's references made characters again; "&#38;" only before "#".
+QString decodeBodyReferences(const QString &t)
+{
+    QString out;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t.mid(i).startsWith(u"&#38;#"_s)) {
+            out += u'&';
+            i += 4;
+            continue;
+        }
+        const QStringList singles = {u"&#9;"_s, u"&#32;"_s, u"&#91;"_s, u"&#93;"_s};
+        const auto found = std::find_if(singles.cbegin(), singles.cend(), [&](const QString &r) { return t.mid(i).startsWith(r); });
+        if (found != singles.cend()) {
+            out += QChar(found->mid(2, found->size() - 3).toInt());
+            i += found->size() - 1;
+            continue;
+        }
+        out += t[i];
     }
     return out;
 }
@@ -325,7 +356,7 @@ QString content(const QString &original, const QString &styleBlock, int carriedT
         body.replace(0, 1, u"&#32;"_s);
     if (body.size() > 1 && body.endsWith(u' '))
         body.replace(body.size() - 1, 1, u"&#32;"_s);
-    return styleBlock + unescape(readValue(body, carriedTabs));
+    return styleBlock + decodeBodyReferences(unescape(readValue(body, carriedTabs)));
 }
 
 } // namespace Model
@@ -471,7 +502,7 @@ void TestProject::newDocumentGivesSevenLines()
     QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     const QByteArray bytes = FeedsmithTest::readBytes(path);
     QCOMPARE(bytes,
-             crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<settings>", "\t<number>10</number>",
+             crlf({"<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "<settings>", "\t<number>10</number>",
                    "\t<ttl>1440</ttl>", "</settings>", "<ftpsettings>", "</ftpsettings>"}));
     QCOMPARE(bytes.count("\r\n"), 7);
 }
@@ -501,12 +532,12 @@ void TestProject::channelAndFtpFieldsAreWrittenToReadBackWhole()
 
     const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
     QCOMPARE(bytes,
-             crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+             crlf({"<?xml version=\"1.0\" encoding=\"windows-1252\"?>",
                    "<settings>",
                    "\t<title>Tom &#60;&> Jerry</title>",
                    "\t<link>&#32;https://x.example/&#32;</link>",
                    "\t<description>Gr\xfc\xdf"
-                   "e&#9;aus K\xf6ln, [:br:] [[x]]</description>",
+                   "e&#9;aus K\xf6ln, &#91;:br:] [[x]]</description>",
                    "\t<number>7</number>",
                    "\t<language>de</language>",
                    "\t<managingeditor>ed@example.com</managingeditor>",
@@ -647,13 +678,14 @@ void TestProject::angleBracketsAndLineBreaksReadBack()
     const QByteArray bytes = FeedsmithTest::readBytes(path);
     QVERIFY(bytes.contains("\t<title>News &#60;b>heute&#60;/b></title>\r\n"));
     QVERIFY(bytes.contains("\t<link>a&#60;b</link>\r\n"));
-    QVERIFY(bytes.contains("\t<description>Zeile eins[:br:]Zeile zwei &#38;#38;</description>\r\n"));
+    // A value is one line: a line break that reached it is written as a blank.
+    QVERIFY(bytes.contains("\t<description>Zeile eins Zeile zwei &#38;#38;</description>\r\n"));
 
     FeedDocument reopened;
     ReadProjectFile(reopened, path, programFolder(), languageTexts(), german());
     QCOMPARE(reopened.channel.title, u"News <b>heute</b>"_s);
     QCOMPARE(reopened.channel.link, u"a<b"_s);
-    QCOMPARE(reopened.channel.description, u"Zeile eins\r\nZeile zwei &#38;"_s);
+    QCOMPARE(reopened.channel.description, u"Zeile eins Zeile zwei &#38;"_s);
     QCOMPARE(reopened.tree.caption(u"root"_s), u"News <b>heute</b>"_s);
 }
 
@@ -788,7 +820,7 @@ void TestProject::writeReplacesTheWholeFile()
     QString error;
     QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
     QCOMPARE(FeedsmithTest::readBytes(path),
-             crlf({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<settings>", "\t<number>10</number>",
+             crlf({"<?xml version=\"1.0\" encoding=\"windows-1252\"?>", "<settings>", "\t<number>10</number>",
                    "\t<ttl>1440</ttl>", "</settings>", "<ftpsettings>", "</ftpsettings>"}));
     const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     QCOMPARE(left, QStringList{u"project.rsx"_s});
@@ -1261,9 +1293,11 @@ void TestProject::entryGroupWithoutEnd_data()
             << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n\t\t<link>l1</link>\r\n"_s + date
                     + u"\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s + date + u"\t</entry>\r\n</entries>\r\n"_s
             << QStringList{u"Zweiter"_s} << QStringList{QString()};
+    // A file cut off keeps the group it ends in, as far as it goes.
     QTest::newRow("file ends inside a group") << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n"_s + date
                     + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s
-                                              << QStringList{u"Erster"_s} << QStringList{QString()};
+                                              << QStringList{u"Erster"_s, u"Zweiter"_s}
+                                              << QStringList{QString(), QString()};
     QTest::newRow("closed groups around an open one")
             << u"<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t\t<link>la</link>\r\n"_s + date
                     + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>B</title>\r\n\t<entry>\r\n\t\t<title>C</title>\r\n"_s

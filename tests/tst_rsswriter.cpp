@@ -498,8 +498,13 @@ private slots:
                 << u"<p>a < b & c</p>"_s << "<p>a < b & c</p>"_ba << u"<p>a < b & c</p>"_s;
         QTest::newRow("entities kept literally")
                 << u"&nbsp;&amp;&#0;"_s << "&nbsp;&amp;&#0;"_ba << u"&nbsp;&amp;&#0;"_s;
-        QTest::newRow("bracket escapes restored") << u"[[p]]x[[/p]]"_s << "<p>x</p>"_ba << u"<p>x</p>"_s;
-        QTest::newRow("brackets before greater-than are unescaped") << u"a]]>b"_s << "a>>b"_ba << u"a>>b"_s;
+        // A body is HTML as it stands: text that looks like the project file's escapes is text.
+        QTest::newRow("double brackets stay text")
+                << u"[[double brackets]]"_s << "[[double brackets]]"_ba << u"[[double brackets]]"_s;
+        QTest::newRow("line break escape stays text") << u"a [:br:] b"_s << "a [:br:] b"_ba << u"a [:br:] b"_s;
+        QTest::newRow("comma escape stays text") << u"x [:bst:] y"_s << "x [:bst:] y"_ba << u"x [:bst:] y"_s;
+        QTest::newRow("brackets before greater-than end no section")
+                << u"a]]>b"_s << "a]]]]><![CDATA[>b"_ba << u"a]]>b"_s;
         QTest::newRow("CDATA end joined across a line break") << u"x]\r\n]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;
         QTest::newRow("CDATA end joined by a deleted quote")
                 << u"x]\u2019]>y"_s << "x]]]]><![CDATA[>y"_ba << u"x]]>y"_s;

@@ -42,9 +42,9 @@ private slots:
     void newCommandClearsEverything();
     void saveAsksOnceWithProjectFilter();
     void saveCancelledWritesNothing();
-    void saveAsShowsLastFilter();
-    void saveAsCancelledForgetsPath();
-    void openCancelledKeepsDocument();
+    void saveAsAlwaysWritesAProject();
+    void cancelledDialogsChangeNothing_data();
+    void cancelledDialogsChangeNothing();
     void openFillsBoxesAndTree();
     void openWithoutRsxLooksForXml();
     void openRefusesWhatIsNoRegularFile_data();
@@ -99,7 +99,10 @@ void tst_WindowFileCommands::newCommandClearsEverything()
         QCOMPARE(program.box(name)->text(), expected);
     }
     const FeedDocument &doc = program.window->document();
-    QCOMPARE(doc.channel, ChannelSettings{});
+    ChannelSettings newProject;
+    newProject.keepaccents = u"1"_s; // a new project keeps its letters exactly
+    QCOMPARE(doc.channel, newProject);
+    QVERIFY(program.child<QCheckBox>(u"chkKeepAccents"_s)->isChecked());
     QCOMPARE(doc.ftp, FtpSettings{});
     QCOMPARE(program.child<QLineEdit>(u"txtContentTitle"_s)->text(), QString());
     QCOMPARE(program.child<QLabel>(u"ftpfileproperties"_s)->text(), QString());
@@ -155,53 +158,45 @@ void tst_WindowFileCommands::saveCancelledWritesNothing()
     QCOMPARE(program.dialog.calls.size(), 2);
 }
 
-void tst_WindowFileCommands::saveAsShowsLastFilter()
+void tst_WindowFileCommands::saveAsAlwaysWritesAProject()
 {
     Program program;
     QVERIFY(program.start());
-    const QString target = program.path(u"feeds/as.rsx"_s);
+    // Even after an RSS file was generated with the same dialog, a name without an extension.
+    program.dialog.answer(program.path(u"feeds/blog2.xml"_s));
+    program.menuItem(u"genrss"_s)->trigger();
+    const QString target = program.path(u"feeds/blog2"_s);
     program.dialog.answer(target);
     program.menuItem(u"saveas"_s)->trigger();
-    QCOMPARE(program.dialog.calls.first().filter, u"*.xml | *.xml"_s); // untouched since start
-    QCOMPARE(program.window->document().projectPath, target);
-    QVERIFY(readBytes(target).startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n"));
-
-    // After a save with dialog the filter is the project filter.
-    program.window->fileCommands()->newDocument();
-    program.dialog.answer(program.path(u"feeds/b.rsx"_s));
-    program.window->fileCommands()->saveProject();
-    program.dialog.answer(program.path(u"feeds/c.rsx"_s));
-    program.window->fileCommands()->saveProjectAs();
     QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
-    QVERIFY(QFile::exists(program.path(u"feeds/c.rsx"_s)));
+    QCOMPARE(program.window->document().projectPath, target + u".rsx"_s);
+    QVERIFY(readBytes(target + u".rsx"_s).startsWith("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<settings>\r\n"));
+    QVERIFY(readBytes(program.path(u"feeds/blog2.xml"_s)).contains("<rss"));
 }
 
-void tst_WindowFileCommands::saveAsCancelledForgetsPath()
+// Cancelling a dialog changes nothing: the document keeps its name and its state.
+void tst_WindowFileCommands::cancelledDialogsChangeNothing_data()
 {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("save as") << u"saveas"_s;
+    QTest::newRow("open") << u"open"_s;
+}
+
+void tst_WindowFileCommands::cancelledDialogsChangeNothing()
+{
+    QFETCH(QString, command);
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
     program.window->fileCommands()->openProject();
+    program.dialog.answer(QString());
+    program.menuItem(command)->trigger();
+    QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
     QCOMPARE(program.window->document().projectPath, example());
-    program.dialog.answer(QString());
-    program.window->fileCommands()->saveProjectAs();
-    QCOMPARE(program.window->document().projectPath, QString());
-    QVERIFY(program.messages.shown.isEmpty());
-}
-
-void tst_WindowFileCommands::openCancelledKeepsDocument()
-{
-    Program program;
-    QVERIFY(program.start());
-    program.dialog.answer(example());
-    program.window->fileCommands()->openProject();
-    program.dialog.answer(QString());
-    program.clickToolbarButton(u"oeffnen"_s);
-    QCOMPARE(program.dialog.calls.last().mode, FileDialog::Mode::Open);
-    QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
-    QCOMPARE(program.window->document().projectPath, QString());
+    QCOMPARE(program.window->windowTitle(), u"example.rsx - Feedsmith"_s);
     QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
     QCOMPARE(program.window->document().entryCount(), 4);
+    QVERIFY(program.messages.shown.isEmpty());
 }
 
 void tst_WindowFileCommands::openFillsBoxesAndTree()
@@ -277,7 +272,7 @@ void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile_data()
     QTest::newRow("FIFO") << QString() << u"is a pipe (FIFO), not a regular file"_s;
     const QString notAProject = u"is not a Feedsmith project (it has no settings, FTP settings or entries block)"_s;
     QTest::newRow("link to an HTML page") << resourceDir() + u"/preview.html"_s << notAProject;
-    QTest::newRow("link to an RSS file") << u"{RSS}"_s << notAProject;
+    QTest::newRow("link to an RSS file, which may be imported") << u"{RSS}"_s << QString();
 }
 
 void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
@@ -300,10 +295,22 @@ void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
     program.dialog.answer(path);
     program.window->fileCommands()->openProject();
     QCOMPARE(program.messages.shown.size(), 1);
-    QCOMPARE(program.messages.shown.first().text, u"The project cannot be opened.\n\n"_s + path + u": "_s + reason);
-    // The open project and its path stay.
+    const bool feed = reason.isEmpty();
+    QCOMPARE(program.messages.shown.first().text,
+             feed ? u"odd.rsx is a feed, not a Feedsmith project. Import it into a new project?"_s
+                  : u"The project cannot be opened.\n\n"_s + path + u": "_s + reason);
+    // Answered No, or refused: the open project, its path and its state stay.
     QCOMPARE(program.window->document().projectPath, example());
     QCOMPARE(program.window->document().entryCount(), 4);
+    QVERIFY(!program.window->document().changed);
+    if (feed) {
+        // Answered Yes, the feed becomes a new project.
+        program.dialog.answer(path);
+        program.messages.answer(true);
+        program.window->fileCommands()->openProject();
+        QCOMPARE(program.window->document().channel.title, u"News"_s);
+        QCOMPARE(program.window->document().projectPath, QString());
+    }
 }
 
 void tst_WindowFileCommands::openShowsFileDate()
@@ -362,27 +369,33 @@ void tst_WindowFileCommands::typingStopsAtLimit()
 {
     Program program;
     QVERIFY(program.start());
-    QLineEdit *language = program.box(u"txtLanguage"_s);
-    QTest::keyClicks(language, u"deu"_s);
-    QCOMPARE(language->text(), u"de"_s);
-    QCOMPARE(program.window->document().channel.language, u"de"_s);
+    // Language tags as the help suggests them are taken whole; ttl and number take digits only.
+    QTest::keyClicks(program.box(u"txtLanguage"_s), u"pt-br"_s);
+    QCOMPARE(program.window->document().channel.language, u"pt-br"_s);
+    QLineEdit *ttl = program.box(u"txtTTL"_s);
+    ttl->clear();
+    QTest::keyClicks(ttl, u"one hour: 60"_s);
+    QCOMPARE(program.window->document().channel.ttl, u"60"_s);
+    QLineEdit *number = program.box(u"txtNumber"_s);
+    number->clear();
+    QTest::keyClicks(number, u"12x34567"_s);
+    QCOMPARE(number->text(), u"12345"_s);
 
     // A loaded text longer than the limit takes no more typing, and shrinks back to the limit.
     const QString project = program.path(u"feeds/l.rsx"_s);
-    QVERIFY(writeBytes(project, "<settings>\r\n\t<language>de-at</language>\r\n</settings>\r\n"));
+    QVERIFY(writeBytes(project, "<settings>\r\n\t<number>1234567</number>\r\n</settings>\r\n"));
     program.dialog.answer(project);
-    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard); // the typed "de"
+    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard); // what was typed
     program.window->fileCommands()->openProject();
-    language->setFocus();
-    language->end(false);
-    QTest::keyClicks(language, u"x"_s);
-    QCOMPARE(language->text(), u"de-at"_s);
-    for (int i = 0; i < 3; ++i)
-        QTest::keyClick(language, Qt::Key_Backspace);
-    QCOMPARE(language->text(), u"de"_s);
-    QTest::keyClicks(language, u"x"_s);
-    QCOMPARE(language->text(), u"de"_s);
-    QCOMPARE(program.window->document().channel.language, u"de"_s);
+    number->setFocus();
+    number->end(false);
+    QTest::keyClicks(number, u"8"_s);
+    QCOMPARE(number->text(), u"1234567"_s);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(number, Qt::Key_Backspace);
+    QTest::keyClicks(number, u"8"_s);
+    QCOMPARE(number->text(), u"12345"_s);
+    QCOMPARE(program.window->document().channel.number, u"12345"_s);
 }
 
 void tst_WindowFileCommands::openTooManyEntries()
@@ -441,7 +454,7 @@ void tst_WindowFileCommands::generate()
     QCOMPARE(program.dialog.calls.first().fileName, QString());
     const QByteArray rss = readBytes(target);
     QVERIFY(rss.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n"));
-    QVERIFY(rss.contains("\t<title>Cafe &amp; Bar</title>\r\n"));
+    QVERIFY(rss.contains("\t<title>Caf&#233; &amp; Bar</title>\r\n")); // a new project keeps its letters
     const FeedDocument &doc = program.window->document();
     QCOMPARE(doc.rssPath, target);
     QCOMPARE(program.box(u"txtftpfile"_s)->text(), target);

@@ -1,4 +1,4 @@
-<?xml version="1.0" encoding="UTF-8"?>
+<?xml version="1.0" encoding="windows-1252"?>
 <settings>
 	<title>Feedsmith example feed</title>
 	<link>https://www.example.com/</link>
@@ -12,6 +12,7 @@
 	<imageurl>https://www.example.com/logo.png</imageurl>
 	<imagetitle>Example logo</imagetitle>
 	<imagelink>https://www.example.com/</imagelink>
+	<keepaccents>1</keepaccents>
 </settings>
 <ftpsettings>
 	<ftpfile>example.xml</ftpfile>

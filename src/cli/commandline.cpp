@@ -97,6 +97,9 @@ public:
             m_err << "feedsmith-cli: warning: " << shown(file) << " holds more than " << EntryCollection::MaxEntries
                   << " entries; " << result.entriesLeftOut << " were left out" << Qt::endl;
         }
+        // The notes are English, as every message of this program.
+        for (const QString &note : ProjectReadNotes(m_document, result, KeyedTexts(), NoteDetail::EveryEntry))
+            m_err << "feedsmith-cli: warning: " << shown(file) << ": " << note << Qt::endl;
         return true;
     }
 
@@ -276,6 +279,25 @@ int runPublish(const QStringList &arguments, const QString &programFolder, QText
 
 } // namespace
 
+namespace {
+
+// Whether OUT may be written: never over the input (also through a link or another name of the
+// same file), never over a device, a pipe, a socket or a folder. False, and a message, if not.
+bool mayWrite(const QString &input, const QString &target, QTextStream &err)
+{
+    QString why;
+    if (isSameFile(input, target))
+        why = u"it is the input file "_s + shown(input);
+    else
+        why = notRegularFileReason(target);
+    if (why.isEmpty())
+        return true;
+    err << "feedsmith-cli: will not write " << shown(target) << ": " << why << Qt::endl;
+    return false;
+}
+
+} // namespace
+
 int runCommandLine(const QStringList &arguments, const QString &programFolder, QTextStream &out, QTextStream &err)
 {
     if (arguments.isEmpty()) {
@@ -306,6 +328,8 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
         return 2;
     }
 
+    if (!mayWrite(command == "import"_L1 ? rest.at(1) : projectFileToRead(rest.at(1)), rest.at(2), err))
+        return 1;
     Session session(programFolder, err);
     if (command == "import"_L1) {
         if (!session.importFeed(rest.at(1), rest.at(2)))

@@ -13,7 +13,7 @@ EntryContent EntryContent::fromStoredBody(const StyleBlockForms &styleBlock, QBy
     EntryContent content;
     if (styleBlock.text.isEmpty()) {
         // Without a block in front, whether the content is empty depends on the unescaped body.
-        content.m_text = Windows1252::decode(CodePageText::unescape(escapedBody));
+        content.m_text = Windows1252::decode(CodePageText::unescapeStoredBody(escapedBody));
         return content;
     }
     content.m_text = styleBlock.text;
@@ -30,14 +30,14 @@ bool EntryContent::isEmpty() const
 
 QByteArray EntryContent::bodyCodePage() const
 {
-    return m_stored ? CodePageText::unescape(m_body) : QByteArray();
+    return m_stored ? CodePageText::unescapeStoredBody(m_body) : QByteArray();
 }
 
 QString EntryContent::text() const
 {
     if (!m_stored)
         return m_text;
-    const QByteArray body = CodePageText::unescape(m_body);
+    const QByteArray body = CodePageText::unescapeStoredBody(m_body);
     QString out(m_text.size() + body.size(), Qt::Uninitialized);
     std::copy(m_text.cbegin(), m_text.cend(), out.begin());
     Windows1252::decodeInto(out.data() + m_text.size(), body);
@@ -54,14 +54,14 @@ bool EntryContent::appendCodePage(QByteArray &out) const
     if (!m_stored)
         return CodePageText::appendExactly(out, m_text);
     out += m_blockCodePage;
-    out += CodePageText::unescape(m_body);
+    out += CodePageText::unescapeStoredBody(m_body);
     return true;
 }
 
 bool EntryContent::appendForWriters(QByteArray &out, const QString &styleBlock, bool blockFallsAway) const
 {
     if (m_stored && blockFallsAway && (m_text.isSharedWith(styleBlock) || m_text == styleBlock)) {
-        out += CodePageText::unescape(m_body);
+        out += CodePageText::unescapeStoredBody(m_body);
         return true;
     }
     return appendCodePage(out);

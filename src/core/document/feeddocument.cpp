@@ -13,6 +13,12 @@ constexpr DocumentField channelField(QLatin1StringView key, QLatin1StringView bo
     return {key, labelName.isEmpty() ? key : labelName, boxName, typingLimit, member, nullptr};
 }
 
+constexpr DocumentField numberField(QLatin1StringView key, QLatin1StringView boxName, QString ChannelSettings::*member,
+                                    int typingLimit, QLatin1StringView labelName = {})
+{
+    return {key, labelName.isEmpty() ? key : labelName, boxName, typingLimit, member, nullptr, false, true};
+}
+
 constexpr DocumentField optionField(QLatin1StringView key, QLatin1StringView boxName, QString ChannelSettings::*member)
 {
     return {key, key, boxName, 1, member, nullptr, true};
@@ -24,12 +30,12 @@ const std::array<DocumentField, 21> DocumentFields = {{
         channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
         channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
         channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
-        channelField("number"_L1, "txtNumber"_L1, &ChannelSettings::number, 5, "Label1"_L1),
-        channelField("language"_L1, "txtLanguage"_L1, &ChannelSettings::language, 2),
+        numberField("number"_L1, "txtNumber"_L1, &ChannelSettings::number, 5, "Label1"_L1),
+        channelField("language"_L1, "txtLanguage"_L1, &ChannelSettings::language, LanguageTagLimit),
         channelField("managingeditor"_L1, "txtManagingeditor"_L1, &ChannelSettings::managingeditor),
         channelField("webmaster"_L1, "txtWebmaster"_L1, &ChannelSettings::webmaster),
         channelField("category"_L1, "txtCategory"_L1, &ChannelSettings::category),
-        channelField("ttl"_L1, "txtTTL"_L1, &ChannelSettings::ttl),
+        numberField("ttl"_L1, "txtTTL"_L1, &ChannelSettings::ttl, NoTypingLimit),
         channelField("imageurl"_L1, "txtImageurl"_L1, &ChannelSettings::imageurl),
         channelField("imagetitle"_L1, "txtimagetitle"_L1, &ChannelSettings::imagetitle),
         channelField("imagelink"_L1, "txtimagelink"_L1, &ChannelSettings::imagelink),
@@ -79,6 +85,17 @@ void NewDocument(FeedDocument &document)
     ClearDocument(document);
     document.channel.ttl = QStringLiteral("1440");
     document.channel.number = QStringLiteral("10");
+}
+
+void SetNewProjectOptions(ChannelSettings &channel)
+{
+    channel.keepaccents = u"1"_s;
+}
+
+void NewProject(FeedDocument &document)
+{
+    NewDocument(document);
+    SetNewProjectOptions(document.channel);
 }
 
 void AppendEntry(FeedDocument &document, RSSentry entry, const QString &newEntryText)

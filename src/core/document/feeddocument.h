@@ -72,6 +72,8 @@ public:
 
 // QLineEdit's own default: no limit worth the name.
 inline constexpr int NoTypingLimit = 32767;
+// The longest language tag worth typing ("en-us", "pt-br", "zh-hant-tw" and longer ones).
+inline constexpr int LanguageTagLimit = 35;
 
 // One channel or FTP field: its key (its element in the project file, and its help text's key
 // and caption key in the language file), where it lives in the document, the design names of its
@@ -85,6 +87,7 @@ struct DocumentField
     QString ChannelSettings::*channel = nullptr; // set for a channel field
     QString FtpSettings::*ftp = nullptr; // set for an FTP field
     bool isOption = false; // a check box: "1" when on, empty when off
+    bool digitsOnly = false; // a whole number: nothing else can be typed
 
     bool isChannelField() const { return channel != nullptr; }
     bool isOn(const FeedDocument &document) const { return value(document) == QLatin1StringView("1"); }
@@ -107,8 +110,14 @@ const DocumentField *documentField(QAnyStringView key);
 // current entry key. The editing surfaces clear their own parts.
 void ClearDocument(FeedDocument &document);
 
-// ClearDocument, then the defaults of a new document: number "10" and ttl "1440".
+// ClearDocument, then the defaults of a new document: number "10" and ttl "1440". Reading a
+// project starts from this, so that what the file lacks stays at these defaults.
 void NewDocument(FeedDocument &document);
+
+// A project the user starts (File > New, the first start, an import): NewDocument, and accented
+// letters kept exactly. A project file without that option keeps transliterating them.
+void NewProject(FeedDocument &document);
+void SetNewProjectOptions(ChannelSettings &channel);
 
 // The caption of an entry's tree node: its creation time as "dd.MM. HH:mm", a blank, and its
 // title, or the language's "newentry" text when the title is empty.

@@ -27,6 +27,9 @@ struct RSSentry
     // read from a project file; every consumer accepts all three.
     EntryContent content;
     QDateTime createdate = zeroDate();
+    // The date text of a project file that could not be read as a date (createdate is then the
+    // zero date): kept, and written back as it was; empty for every date that was read.
+    QString unreadDate = {};
 
     friend bool operator==(const RSSentry &, const RSSentry &) = default;
 };

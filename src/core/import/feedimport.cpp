@@ -727,11 +727,29 @@ bool ReadFeedFile(const QString &path, QByteArray *bytes, QString *error)
     return true;
 }
 
+bool IsFeedFile(const QString &path)
+{
+    QFile file;
+    if (!openRegularFile(file, path))
+        return false;
+    // The root element stands within the first kilobytes, after the declaration and comments.
+    QXmlStreamReader xml(file.read(64 * 1024));
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            const QStringView name = xml.name();
+            return (name == "rss"_L1 && xml.namespaceUri().isEmpty()) || (name == "RDF"_L1 && xml.namespaceUri() == RdfNs)
+                    || (name == "feed"_L1 && xml.namespaceUri() == AtomNs);
+        }
+    }
+    return false;
+}
+
 void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTexts &textTable,
                       const QString &styleBlock)
 {
     NewDocument(document);
     document.channel = feed.channel;
+    SetNewProjectOptions(document.channel);
     EntryTreeModel &tree = document.tree;
     const QString newEntryText = textTable.value(u"newentry"_s);
     tree.beginBulkChange();

@@ -36,8 +36,11 @@ bool ParseFeed(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed
 // Reads the bytes of a feed file: only a regular file of at most MaxFeedBytes.
 bool ReadFeedFile(const QString &path, QByteArray *bytes, QString *error);
 
+// Whether a file's root element is that of an RSS or Atom feed (nothing more is read).
+bool IsFeedFile(const QString &path);
+
 // Makes the document new and fills it with the feed, as opening a project would: the channel
-// fields, one entry per item (the first item becomes the newest entry, keyN), the tree with its
+// fields (accented letters kept exactly, as in every new project), one entry per item (the first item becomes the newest entry, keyN), the tree with its
 // root. Bodies get the style block in front, as bodies read from a project do. The document is
 // marked changed and has no project path. The items are moved into the document (a large feed
 // is not held twice); the rest of the feed stays.

@@ -1,6 +1,8 @@
 // The RSS file's options.
 #include "core/output/feedoptions.h"
 
+#include "core/text/textencoding.h"
+
 #include <QHash>
 
 namespace Feedsmith {
@@ -47,7 +49,10 @@ QList<QString> EntryIds(const FeedDocument &document)
     QHash<QString, int> seen; // how often each second was met so far
     seen.reserve(count);
     for (int i = 1; i <= count; ++i) {
-        const QString moment = document.entries.at(i).createdate.toString(u"yyyy-MM-dd'T'HH:mm:ss"_s);
+        // An entry whose date could not be read keeps the text it has in the project.
+        const RSSentry &entry = document.entries.at(i);
+        const QString moment = entry.unreadDate.isEmpty() ? entry.createdate.toString(u"yyyy-MM-dd'T'HH:mm:ss"_s)
+                                                          : OneLine(entry.unreadDate.trimmed());
         const int times = ++seen[moment];
         ids.append(prefix + moment + (times > 1 ? u'-' + QString::number(times) : QString()));
     }

@@ -3,6 +3,7 @@
 
 #include "core/output/rsswriter.h"
 #include "core/system/pieces.h"
+#include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
@@ -120,22 +121,25 @@ QString defaultPreviewPath(const QString &programFolder)
 namespace {
 
 // The title an entry shows: a link to the entry's address when it has one.
+// Titles and links are one line each, whatever reached them.
 QString entryTitle(const RSSentry &entry)
 {
     if (entry.title.isEmpty())
         return {};
-    return entry.link.isEmpty() ? entry.title
-                                : LinkStart + attributeValue(entry.link) + LinkStartEnd + entry.title + LinkEnd;
+    const QString title = OneLine(entry.title);
+    return entry.link.isEmpty() ? title
+                                : LinkStart + attributeValue(OneLine(entry.link)) + LinkStartEnd + title + LinkEnd;
 }
 
 // The picture of the channel, linked when it has a link, else the channel title.
 QString feedTitleOf(const ChannelSettings &c)
 {
-    QString feedTitle = c.title;
+    QString feedTitle = OneLine(c.title);
     if (!c.imageurl.isEmpty()) {
-        feedTitle = ImageStart + attributeValue(c.imageurl) + ImageAlt + attributeValue(c.imagetitle) + ImageEnd;
+        feedTitle = ImageStart + attributeValue(OneLine(c.imageurl)) + ImageAlt + attributeValue(OneLine(c.imagetitle))
+                + ImageEnd;
         if (!c.imagelink.isEmpty())
-            feedTitle = LinkStart + attributeValue(c.imagelink) + LinkStartEnd + feedTitle + LinkEnd;
+            feedTitle = LinkStart + attributeValue(OneLine(c.imagelink)) + LinkStartEnd + feedTitle + LinkEnd;
     }
     return feedTitle;
 }
@@ -155,7 +159,8 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
 {
     const ChannelSettings &c = document.channel;
     const QString feedTitle = feedTitleOf(c);
-    for (const QString *text : {&entryTemplate, &pageTemplate, &styleBlock, &c.title, &feedTitle}) {
+    const QString channelTitle = OneLine(c.title);
+    for (const QString *text : {&entryTemplate, &pageTemplate, &styleBlock, &channelTitle, &feedTitle}) {
         if (hasSurrogate(*text))
             return std::nullopt;
     }
@@ -196,18 +201,18 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
         return std::nullopt;
 
     const bool noEntries = std::all_of(entries.begin(), entries.end(), [](const QByteArray &p) { return p.isEmpty(); });
-    const std::vector<TemplatePart> pageParts = cutTemplate(pageTemplate, {{"{TITLE}"_L1, &c.title},
+    const std::vector<TemplatePart> pageParts = cutTemplate(pageTemplate, {{"{TITLE}"_L1, &channelTitle},
                                                                            {"{FEEDTITLE}"_L1, &feedTitle},
                                                                            {"{ENTRIES}"_L1, noEntries ? nullptr : &unused},
                                                                            {"{STYLES}"_L1, &styleBlock}});
-    qsizetype total = pageTemplate.size() + styleBlock.size() + feedTitle.size() + c.title.size() + 2;
+    qsizetype total = pageTemplate.size() + styleBlock.size() + feedTitle.size() + channelTitle.size() + 2;
     for (const QByteArray &piece : entries)
         total += piece.size();
     QByteArray page;
     page.reserve(total);
     for (const TemplatePart &part : pageParts) {
         switch (part.placeholder) {
-        case 0: Windows1252::appendEncoded(page, c.title); break;
+        case 0: Windows1252::appendEncoded(page, channelTitle); break;
         case 1: Windows1252::appendEncoded(page, feedTitle); break;
         case 2:
             for (const QByteArray &piece : entries)
@@ -236,9 +241,10 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
 
     const ChannelSettings &c = document.channel;
     const QString feedTitle = feedTitleOf(c);
+    const QString channelTitle = OneLine(c.title);
     // With no entries to join, "{ENTRIES}" stays in the page.
     return fillPlaceholders(pageTemplate,
-                            {{"{TITLE}"_L1, &c.title},
+                            {{"{TITLE}"_L1, &channelTitle},
                              {"{FEEDTITLE}"_L1, &feedTitle},
                              {"{ENTRIES}"_L1, entries.isEmpty() ? nullptr : &entries},
                              {"{STYLES}"_L1, &styleBlock}});

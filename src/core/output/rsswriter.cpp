@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Feedsmith {
@@ -87,21 +88,40 @@ QString ExtractBody(const QString &content)
 
 namespace {
 
+// A body's text is HTML on one line: its line breaks go, and nothing else of it is read as an
+// escape (a body may well say "[[" or "[:br:]").
+QString withoutLineBreaks(const QString &text)
+{
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString out = text;
+    out.remove(u'\r');
+    out.remove(u'\n');
+    return out;
+}
+
+QByteArray withoutLineBreaks(QByteArray bytes)
+{
+    if (bytes.contains('\r') || bytes.contains('\n'))
+        bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
+    return bytes;
+}
+
 // The block as it looks after the treatment description texts get.
 QString treatedForDescription(const QString &styleBlock)
 {
-    return Transliterate(UnescapeText(styleBlock));
+    return Transliterate(withoutLineBreaks(styleBlock));
 }
 
 QString descriptionText(const QString &content, const StyleBlockRemover &removeStyleBlocks)
 {
-    return removeStyleBlocks(Transliterate(UnescapeText(ExtractBody(content))));
+    return removeStyleBlocks(Transliterate(withoutLineBreaks(ExtractBody(content))));
 }
 
 // The same with the letters kept: the style block goes before the letters become references.
 QString descriptionKeepingAccents(const QString &content, const StyleBlockRemover &removeStyleBlocks)
 {
-    return referencedBeyondAscii(removeStyleBlocks(UnescapeText(ExtractBody(content))));
+    return referencedBeyondAscii(removeStyleBlocks(withoutLineBreaks(ExtractBody(content))));
 }
 
 } // namespace
@@ -109,8 +129,13 @@ QString descriptionKeepingAccents(const QString &content, const StyleBlockRemove
 QString DescriptionText(const QString &content, const QString &styleBlock)
 {
     // A style sheet saved with other line breaks, or with letters outside ASCII, no longer
-    // matches itself after unescaping and transliteration; its treated form is removed as well.
+    // matches itself after the treatment; its treated form is removed as well.
     return descriptionText(content, StyleBlockRemover(styleBlock, treatedForDescription(styleBlock)));
+}
+
+bool IsWholeNumber(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 namespace {
@@ -118,7 +143,7 @@ namespace {
 // A value in double quotes: escaped as character data, the quote as "&quot;", ASCII only.
 QString attributeValue(const QString &value)
 {
-    return referencedBeyondAscii(XmlText::escapeCharacterData(value)).replace(u'"', "&quot;"_L1);
+    return referencedBeyondAscii(XmlText::escapeCharacterData(OneLine(value))).replace(u'"', "&quot;"_L1);
 }
 
 // The lines of the RSS file, written straight into bytes.
@@ -142,10 +167,11 @@ public:
         m_bytes.append(tag.data(), tag.size());
         m_bytes.append(attributes.data(), attributes.size());
         m_bytes += '>';
+        // A value is one line, whatever a project or an import put into it.
         if (m_keepAccents)
-            Windows1252::appendEncoded(m_bytes, referencedBeyondAscii(XmlText::escapeCharacterData(value)));
+            Windows1252::appendEncoded(m_bytes, referencedBeyondAscii(XmlText::escapeCharacterData(OneLine(value))));
         else
-            Windows1252::appendEncoded(m_bytes, XmlText::escapeCharacterData(Transliterate(value)));
+            Windows1252::appendEncoded(m_bytes, XmlText::escapeCharacterData(Transliterate(OneLine(value))));
         m_bytes += "</";
         m_bytes.append(tag.data(), tag.size());
         m_bytes += ">\r\n";
@@ -179,7 +205,7 @@ private:
         if (!removeStyleBlocks.isUsable()
             || !content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway()))
             return false;
-        bytes = removeStyleBlocks(TransliterateCodePage(CodePageText::unescape(CodePageText::extractBody(bytes))));
+        bytes = removeStyleBlocks(TransliterateCodePage(withoutLineBreaks(CodePageText::extractBody(bytes))));
         m_bytes += XmlText::cdataContent(bytes);
         return true;
     }
@@ -222,7 +248,8 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
         out.element(1, "webMaster"_L1, c.webmaster);
     if (!c.category.isEmpty())
         out.element(1, "category"_L1, c.category);
-    if (!c.ttl.isEmpty())
+    // A time to live is a number of minutes; anything else would make the feed invalid.
+    if (IsWholeNumber(c.ttl))
         out.element(1, "ttl"_L1, c.ttl);
     if (!c.imageurl.isEmpty()) {
         out.line(u"\t<image>");
@@ -237,7 +264,7 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
     const int count = document.entryCount();
     const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
     const QString treatedStyleBlock =
-            options.keepAccents ? UnescapeText(styleBlock) : treatedForDescription(styleBlock);
+            options.keepAccents ? withoutLineBreaks(styleBlock) : treatedForDescription(styleBlock);
     const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
     const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
     const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
@@ -263,7 +290,9 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
             if (!entry.content.isEmpty())
                 piece.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
             if (options.entryDatesAndIds) {
-                piece.line(QString("\t\t<pubDate>"_L1 + PublicationDate(entry.createdate) + "</pubDate>"_L1));
+                // A date the project could not read is left out rather than made up.
+                if (entry.unreadDate.isEmpty())
+                    piece.line(QString("\t\t<pubDate>"_L1 + PublicationDate(entry.createdate) + "</pubDate>"_L1));
                 piece.element(2, "guid"_L1, ids.at(count - int(k) - 1), " isPermaLink=\"false\""_L1);
             }
             piece.line(u"\t</item>");

@@ -41,8 +41,12 @@ bool ResetFeedItemNumber(ChannelSettings &channel, const QLocale &locale = QLoca
 // when it has neither. With only one of them, the text after "<body>" or before "</body>".
 QString ExtractBody(const QString &content);
 
-// An entry's description text: body, unescaped, transliterated, style block removed.
+// An entry's description text: body, line breaks removed, transliterated, style block removed.
+// Nothing else of the body is read as an escape: "[[" in a body stays "[[".
 QString DescriptionText(const QString &content, const QString &styleBlock);
+
+// Whether a text is digits and nothing else, as a time to live or a number of entries must be.
+bool IsWholeNumber(const QString &text);
 
 // The whole RSS file as bytes, lines ended by CR LF.
 QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,

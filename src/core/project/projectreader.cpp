@@ -1,7 +1,9 @@
 // The project file reader.
 #include "core/project/projectreader.h"
 
+#include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
+#include "core/text/printable.h"
 #include "core/text/codepagetext.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
@@ -63,7 +65,7 @@ QString text(const QByteArray &part, bool utf8)
 // The content of an entry: the style block in front of the unescaped body.
 EntryContent content(const StyleBlockForms &styleBlock, const QString &value, bool)
 {
-    return styleBlock.text + UnescapeText(value);
+    return styleBlock.text + UnescapeStoredBody(value);
 }
 
 // A Windows-1252 body is kept as the file's bytes, behind the style block, when the block has
@@ -71,9 +73,9 @@ EntryContent content(const StyleBlockForms &styleBlock, const QString &value, bo
 EntryContent content(const StyleBlockForms &styleBlock, const QByteArray &value, bool utf8)
 {
     if (utf8)
-        return styleBlock.text + QString::fromUtf8(CodePageText::unescape(value));
+        return styleBlock.text + QString::fromUtf8(CodePageText::unescapeStoredBody(value));
     if (styleBlock.codePage.isEmpty() && !styleBlock.text.isEmpty())
-        return styleBlock.text + Windows1252::decode(CodePageText::unescape(value));
+        return styleBlock.text + Windows1252::decode(CodePageText::unescapeStoredBody(value));
     return EntryContent::fromStoredBody(styleBlock, value);
 }
 
@@ -115,6 +117,7 @@ public:
     template<typename Text>
     void take(const BasicMarkupRow<Text> &row, bool utf8 = false)
     {
+        ++m_result.linesRead;
         if (row.isEmpty())
             return; // an empty row matches nothing
         const Text &name = row.name;
@@ -159,13 +162,27 @@ public:
         } else if (is(name, "content"_L1)) {
             m_record.content = content(m_styleBlock, row.value, utf8);
         } else if (is(name, "date"_L1)) {
-            const QDateTime date = m_dates.read(plainValue(text(row.value, utf8)));
+            // A date that cannot be read is kept as text, never replaced without a word.
+            const QString dateText = plainValue(text(row.value, utf8));
+            const QDateTime date = m_dates.read(dateText);
             m_record.createdate = date.isValid() ? date : zeroDate();
+            m_record.unreadDate = date.isValid() || dateText.trimmed().isEmpty() ? QString() : dateText;
         }
     }
 
     ProjectReadResult finish()
     {
+        // A file cut off keeps what it held: the entry it ended in is added as far as it came.
+        if (m_inEntry && m_inEntries) {
+            m_result.endedInside = u"entry"_s;
+            addRecord();
+        } else if (m_inEntries) {
+            m_result.endedInside = u"entries"_s;
+        } else if (m_inSettings) {
+            m_result.endedInside = u"settings"_s;
+        } else if (m_inFtp) {
+            m_result.endedInside = u"ftpsettings"_s;
+        }
         m_document.currentEntryKey.clear();
         if (!m_fillTree)
             return m_result;
@@ -184,6 +201,8 @@ private:
         }
         if (m_record.title.isEmpty() && m_hasNewEntryText)
             m_record.title = m_newEntryText;
+        if (!m_record.unreadDate.isEmpty())
+            ++m_result.unreadDates;
         if (m_fillTree)
             AppendEntry(m_document, std::move(m_record), m_newEntryText);
         else
@@ -212,8 +231,8 @@ ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &tab
                                   const QString &styleBlock, const QLocale &locale)
 {
     ProjectWalk walk(document, textTable, styleBlock, locale);
-    const qsizetype last = table.lastRowIndex();
-    for (qsizetype r = 0; r <= last; ++r)
+    // The rows past the last line are empty and match nothing.
+    for (qsizetype r = 0; r < table.lineCount(); ++r)
         walk.take(table.row(r));
     ProjectReadResult result = walk.finish();
     result.fileOpened = table.fileOpened();
@@ -236,6 +255,63 @@ QString notAProjectReason(const QString &file)
             return {};
     }
     return u"is not a Feedsmith project (it has no settings, FTP settings or entries block)"_s;
+}
+
+QStringList ProjectReadNotes(const FeedDocument &document, const ProjectReadResult &result, const KeyedTexts &texts,
+                             NoteDetail detail)
+{
+    QStringList notes;
+    auto quoted = [](const QString &text) { return u'"' + printable(text) + u'"'; };
+    if (!result.endedInside.isEmpty()) {
+        notes.append(texts.valueOr(u"cutoffnote"_s,
+                                   u"The file ends at line %1 before its end, as if it had been cut off. Everything "
+                                   "up to there was opened, the last entry as far as it goes; check it, then save the "
+                                   "project to make the file whole again."_s)
+                             .arg(result.linesRead));
+    }
+    if (result.unreadDates > 0) {
+        // The entries as the tree lists them: keyN, the newest, is the first.
+        const int count = document.entryCount();
+        int first = 0;
+        for (int i = count; i >= 1; --i) {
+            const RSSentry &entry = document.entries.at(i);
+            if (entry.unreadDate.isEmpty())
+                continue;
+            if (!first)
+                first = i;
+            if (detail == NoteDetail::EveryEntry) {
+                notes.append(texts.valueOr(u"unreaddatenote"_s,
+                                           u"Entry %1 (%2) has the date %3, which cannot be read as a date. It is kept "
+                                           "as it is, and the feed gives this entry no date."_s)
+                                     .arg(count - i + 1)
+                                     .arg(quoted(entry.title), quoted(entry.unreadDate)));
+            }
+        }
+        if (detail == NoteDetail::Summary && first) {
+            const RSSentry &entry = document.entries.at(first);
+            notes.append(texts.valueOr(u"unreaddatesnote"_s,
+                                       u"%1 of the entries have dates that cannot be read as dates, such as %2 of "
+                                       "the entry %3. They are kept as they are, and the feed gives these entries no "
+                                       "date."_s)
+                                 .arg(result.unreadDates)
+                                 .arg(quoted(entry.unreadDate), quoted(entry.title)));
+        }
+    }
+    const ChannelSettings &channel = document.channel;
+    if (!channel.ttl.isEmpty() && !IsWholeNumber(channel.ttl)) {
+        notes.append(texts.valueOr(u"ttlnote"_s,
+                                   u"The time to live %1 is not a whole number of minutes; the feed leaves it out."_s)
+                             .arg(quoted(channel.ttl)));
+    }
+    if (!channel.number.isEmpty() && !IsWholeNumber(channel.number)) {
+        const int taken = FeedItemCount(channel, document.entryCount()).taken;
+        notes.append(texts.valueOr(u"numbernote"_s,
+                                   u"The number of entries %1 is not a whole number; the feed takes %2 of the "
+                                   "entries."_s)
+                             .arg(quoted(channel.number))
+                             .arg(taken));
+    }
+    return notes;
 }
 
 QString projectFileToRead(const QString &path)

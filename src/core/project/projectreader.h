@@ -21,6 +21,11 @@ struct ProjectReadResult
     // The file has a settings, FTP settings or entries block; anything else (an RSS file, a
     // picture) is no project.
     bool isProject = false;
+    // The block the file ended in ("entry", "entries", "settings" or "ftpsettings"), empty when
+    // every block was closed: a file cut off. What it held is read, the entry it ended in too.
+    QString endedInside;
+    qsizetype linesRead = 0; // the number of the last line read
+    int unreadDates = 0; // entries whose date could not be read; their unreadDate keeps the text
 };
 
 // Fills a freshly cleared document from the rows of a project file: the root node (when the
@@ -40,6 +45,19 @@ enum class EntryTree { Filled, Left };
 ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
                                   const KeyedTexts &textTable, const QLocale &locale = QLocale::system(),
                                   EntryTree tree = EntryTree::Filled);
+
+// How ProjectReadNotes speaks of entries with dates that could not be read.
+enum class NoteDetail {
+    EveryEntry, // one note per entry (the command-line program)
+    Summary, // one note for them all (a message box)
+};
+
+// What the reader of a project should be told about a file that opened: that it ended before its
+// end, dates that could not be read, a time to live or number of entries that is no whole number.
+// One sentence each, from the language's texts (English where the table lacks them), with text
+// from the file shown printable.
+QStringList ProjectReadNotes(const FeedDocument &document, const ProjectReadResult &result, const KeyedTexts &texts,
+                             NoteDetail detail);
 
 // The file a project path is read from.
 QString projectFileToRead(const QString &path);

@@ -1,6 +1,7 @@
 // The project file writer.
 #include "core/project/projectwriter.h"
 
+#include "core/output/feedoptions.h"
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
 #include "core/system/pieces.h"
@@ -19,11 +20,34 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Whether the "&" at text[i] would be read as one of the references that stored bodies decode.
+template<typename Text>
+bool startsBodyReference(const Text &text, qsizetype i)
+{
+    for (const char *reference : {"&#9;", "&#32;", "&#38;", "&#91;", "&#93;"}) {
+        const auto length = qsizetype(std::strlen(reference));
+        if (i + length > text.size())
+            continue;
+        qsizetype k = 0;
+        while (k < length && text[i + k] == QLatin1Char(reference[k]))
+            ++k;
+        if (k == length)
+            return true;
+    }
+    return false;
+}
+
+bool startsBodyReference(QByteArrayView text, qsizetype i)
+{
+    return startsBodyReference(QLatin1StringView(text.data(), text.size()), i);
+}
+
 // Brackets of the body's own text that the bracket escapes would read as markup ("[[", "]]",
-// "[<", "]>", "[:") are written as character references, which mean the same in HTML.
+// "[<", "]>", "[:") are written as character references, which the reader turns back into the
+// brackets; so is an "&" that the reader would take for the start of such a reference.
 QString referencedBrackets(const QString &body)
 {
-    if (!body.contains(u'[') && !body.contains(u']'))
+    if (!body.contains(u'[') && !body.contains(u']') && !body.contains(u'&'))
         return body;
     QString out;
     out.reserve(body.size() + 16);
@@ -35,6 +59,8 @@ QString referencedBrackets(const QString &body)
             out += "&#91;"_L1;
         else if (c == u']' && (next == u']' || next == u'>'))
             out += "&#93;"_L1;
+        else if (c == u'&' && startsBodyReference(body, i))
+            out += "&#38;"_L1;
         else
             out += c;
     }
@@ -53,9 +79,15 @@ QString referencedBlanks(QString body)
     return body;
 }
 
-QString storedBody(const QString &content, const StyleBlockRemover &removeStyleBlocks)
+// How the letters of bodies are stored: transliterated, as the project always had them, or
+// exactly, when the project keeps accented letters.
+enum class Letters { Transliterated, Exact };
+
+QString storedBody(const QString &content, const StyleBlockRemover &removeStyleBlocks, Letters letters)
 {
-    return referencedBlanks(EscapeText(referencedBrackets(removeStyleBlocks(Transliterate(ExtractBody(content))))));
+    const QString body = ExtractBody(content);
+    return referencedBlanks(EscapeText(
+            referencedBrackets(removeStyleBlocks(letters == Letters::Exact ? body : Transliterate(body)))));
 }
 
 // referencedBlanks(escape(referencedBrackets(body))) for bytes, appended to out in one pass.
@@ -63,7 +95,7 @@ QString storedBody(const QString &content, const StyleBlockRemover &removeStyleB
 // leaves tabs alone: each byte's output is decided by the byte and the one behind it.
 void appendStoredBytes(QByteArray &out, QByteArrayView body)
 {
-    enum : unsigned char { Plain, Open, Close, Less, Greater, Comma, Break, Tab };
+    enum : unsigned char { Plain, Open, Close, Less, Greater, Comma, Break, Tab, Ampersand };
     static constexpr std::array<unsigned char, 256> kind = [] {
         std::array<unsigned char, 256> k{};
         k['['] = Open;
@@ -73,6 +105,7 @@ void appendStoredBytes(QByteArray &out, QByteArrayView body)
         k[','] = Comma;
         k['\n'] = k['\r'] = Break;
         k['\t'] = Tab;
+        k['&'] = Ampersand;
         return k;
     }();
     const auto *src = reinterpret_cast<const unsigned char *>(body.data());
@@ -87,6 +120,7 @@ void appendStoredBytes(QByteArray &out, QByteArrayView body)
         case Comma: return "[:bst:]";
         case Break: return QByteArrayView("", 0);
         case Tab: return "&#9;";
+        case Ampersand: return startsBodyReference(body, i) ? "&#38;" : "&";
         default: return {};
         }
     };
@@ -115,24 +149,30 @@ void appendStoredBytes(QByteArray &out, QByteArrayView body)
 // storedBody on the content's code page bytes, for a content that the code page holds (nearly
 // every one): the transliterated body is plain ASCII and goes into the file as it is. False,
 // and nothing written, when the content needs the text route.
-bool appendCodePageBody(QByteArray &out, const EntryContent &content, const CodePageText::StyleBlockRemover &remove)
+bool appendCodePageBody(QByteArray &out, const EntryContent &content, const CodePageText::StyleBlockRemover &remove,
+                        Letters letters)
 {
     QByteArray bytes;
     if (!remove.isUsable() || !content.appendForWriters(bytes, remove.styleBlock(), remove.fallsAway()))
         return false;
-    appendStoredBytes(out, remove(TransliterateCodePage(CodePageText::extractBody(bytes))));
+    QByteArray body = CodePageText::extractBody(bytes);
+    if (letters == Letters::Transliterated)
+        body = TransliterateCodePage(body);
+    appendStoredBytes(out, remove(body));
     return true;
 }
 
 // A channel, FTP, title or link value as it is written: what would cut it on reading ("<"), be
-// taken for a reference ("&#"), split its element (a line break) or be dropped (tabs, blanks at
-// its ends) is written as a reference or "[:br:]", so that the value reads back as it stands.
-QString storedValue(const QString &value)
+// taken for a reference ("&#") or a line break ("[:br:]"), or be dropped (tabs, blanks at its
+// ends) is written as a reference, so that the value reads back as it stands. A value is one
+// line: a line break that reached it anyway is written as a blank.
+QString storedValue(const QString &raw)
 {
+    const QString value = OneLine(raw);
     // Most values hold nothing to write otherwise: they are taken as they stand.
     const qsizetype n = value.size();
     const bool plain = std::none_of(value.cbegin(), value.cend(),
-                                    [](QChar c) { return c == u'<' || c == u'\t' || c == u'&' || c == u'\r' || c == u'\n'; })
+                                    [](QChar c) { return c == u'<' || c == u'\t' || c == u'&' || c == u'['; })
             && (n == 0 || (value.front() != u' ' && value.front() != u'>' && value.back() != u' '));
     if (plain)
         return value;
@@ -140,18 +180,14 @@ QString storedValue(const QString &value)
     out.reserve(value.size());
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = value[i];
+        const QChar next = i + 1 < n ? value[i + 1] : QChar();
         switch (c.unicode()) {
         case u'<': out += "&#60;"_L1; break;
         case u'\t': out += "&#9;"_L1; break;
         case u' ': out += i == 0 || i == n - 1 ? "&#32;"_L1 : " "_L1; break;
         case u'>': out += i == 0 ? "&#62;"_L1 : ">"_L1; break; // the reader passes over a leading ">"
-        case u'&': out += i + 1 < n && value[i + 1] == u'#' ? "&#38;"_L1 : "&"_L1; break;
-        case u'\r':
-            if (i + 1 < n && value[i + 1] == u'\n')
-                ++i;
-            out += "[:br:]"_L1;
-            break;
-        case u'\n': out += "[:br:]"_L1; break;
+        case u'&': out += next == u'#' ? "&#38;"_L1 : "&"_L1; break;
+        case u'[': out += next == u':' ? "&#91;"_L1 : "["_L1; break; // "[:br:]" would read as a break
         default: out += c;
         }
     }
@@ -173,11 +209,13 @@ void element(QByteArray &out, const char *indent, QLatin1StringView tag, const Q
 
 } // namespace
 
-QString StoredBody(const QString &content, const QString &styleBlock)
+QString StoredBody(const QString &content, const QString &styleBlock, bool exactLetters)
 {
     // A style sheet with letters outside ASCII no longer matches itself after transliteration;
     // its transliterated form is removed as well.
-    return storedBody(content, StyleBlockRemover(styleBlock, Transliterate(styleBlock)));
+    if (exactLetters)
+        return storedBody(content, StyleBlockRemover(styleBlock, styleBlock), Letters::Exact);
+    return storedBody(content, StyleBlockRemover(styleBlock, Transliterate(styleBlock)), Letters::Transliterated);
 }
 
 namespace {
@@ -189,7 +227,8 @@ std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QS
     const char *tab = "\t";
     const char *tabs = "\t\t";
     QByteArray out;
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    out += ProjectDeclaration;
+    out += "\r\n";
     out += "<settings>\r\n";
     auto fields = [&](bool channel) {
         for (const DocumentField &field : DocumentFields) {
@@ -207,7 +246,8 @@ std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QS
     const int count = document.entryCount();
     if (count > 0) {
         // Variants of the style block are worked out once, not per entry.
-        const QString treatedStyleBlock = Transliterate(styleBlock);
+        const Letters letters = FeedOptions::of(document).keepAccents ? Letters::Exact : Letters::Transliterated;
+        const QString treatedStyleBlock = letters == Letters::Exact ? styleBlock : Transliterate(styleBlock);
         const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
         const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
         // The entries are written in pieces on every core and joined in order.
@@ -228,11 +268,14 @@ std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QS
                     element(piece, tabs, "link"_L1, storedValue(entry.link));
                 if (!entry.content.isEmpty()) {
                     piece += "\t\t<content>";
-                    if (!appendCodePageBody(piece, entry.content, removeCodePageStyleBlocks))
-                        Windows1252::appendEncoded(piece, storedBody(entry.content.text(), removeStyleBlocks));
+                    if (!appendCodePageBody(piece, entry.content, removeCodePageStyleBlocks, letters))
+                        Windows1252::appendEncoded(piece, storedBody(entry.content.text(), removeStyleBlocks, letters));
                     piece += "</content>\r\n";
                 }
-                element(piece, tabs, "date"_L1, DateText::storedText(entry.createdate));
+                // A date that could not be read is written back as the file had it.
+                element(piece, tabs, "date"_L1,
+                        entry.unreadDate.isEmpty() ? DateText::storedText(entry.createdate)
+                                                   : storedValue(entry.unreadDate));
                 piece += "\t</entry>\r\n";
             }
             return piece;

@@ -209,9 +209,10 @@ QByteArray escape(QByteArrayView text)
 
 namespace {
 
-// Where the next "[", "]", LF or CR stands, from i on; n when none. Eight bytes are looked at
-// a time: a byte of a word equals c when the word XOR c repeated has a zero byte there.
-qsizetype nextSpecial(const unsigned char *src, qsizetype i, qsizetype n)
+// Where the next "[", "]", LF or CR (and "&" when `ampersand`) stands, from i on; n when none.
+// Eight bytes are looked at a time: a byte of a word equals c when the word XOR c repeated has
+// a zero byte there.
+qsizetype nextSpecial(const unsigned char *src, qsizetype i, qsizetype n, bool ampersand)
 {
     constexpr quint64 Ones = 0x0101010101010101ull;
     constexpr quint64 Highs = 0x8080808080808080ull;
@@ -222,31 +223,46 @@ qsizetype nextSpecial(const unsigned char *src, qsizetype i, qsizetype n)
     for (; i + 8 <= n; i += 8) {
         quint64 word;
         std::memcpy(&word, src + i, 8);
-        if (hasByte(word, '[') || hasByte(word, ']') || hasByte(word, '\n') || hasByte(word, '\r'))
+        if (hasByte(word, '[') || hasByte(word, ']') || hasByte(word, '\n') || hasByte(word, '\r')
+            || (ampersand && hasByte(word, '&')))
             break;
     }
-    while (i < n && src[i] != '[' && src[i] != ']' && src[i] != '\n' && src[i] != '\r')
+    while (i < n && src[i] != '[' && src[i] != ']' && src[i] != '\n' && src[i] != '\r' && !(ampersand && src[i] == '&'))
         ++i;
     return i;
 }
 
-} // namespace
+// The body reference at src[i] == '&' and the byte it stands for: "&#9;", "&#32;", "&#91;",
+// "&#93;", and "&#38;" when a "#" follows it. Its length, or 0 for anything else.
+qsizetype bodyReference(const unsigned char *src, qsizetype i, qsizetype n, char *byte)
+{
+    static constexpr struct
+    {
+        const char *text;
+        char byte;
+    } References[] = {{"&#9;", '\t'}, {"&#32;", ' '}, {"&#91;", '['}, {"&#93;", ']'}, {"&#38;#", '&'}};
+    for (const auto &reference : References) {
+        const auto length = qsizetype(std::strlen(reference.text));
+        if (i + length <= n && std::memcmp(src + i, reference.text, size_t(length)) == 0) {
+            *byte = reference.byte;
+            return reference.byte == '&' ? length - 1 : length; // the "#" is the next text's
+        }
+    }
+    return 0;
+}
 
-QByteArray unescape(const QByteArray &text)
+QByteArray unescapeBytes(const QByteArray &text, bool references)
 {
     // The four steps of UnescapeText in one pass over the text as it came:
     //  1. "[[" -> "<" and "]]" -> ">", each bracket pairing with the next from the left;
     //  2. "[:bst:]" (any case) -> ",", on what step 1 left: a "[" that step 1 did not pair,
     //     whose "]" step 1 does not pair with a following "]";
     //  3. and 4. every LF and CR dropped, after the others matched across them.
-    static constexpr std::array<bool, 256> special = [] {
-        std::array<bool, 256> s{};
-        s['['] = s[']'] = s['\n'] = s['\r'] = true;
-        return s;
-    }();
+    // With `references`, the body references are decoded as well; what they give is text that
+    // no step above looks at again.
     const qsizetype n = text.size();
     const auto *src = reinterpret_cast<const unsigned char *>(text.constData());
-    qsizetype i = nextSpecial(src, 0, n);
+    qsizetype i = nextSpecial(src, 0, n, references);
     if (i == n)
         return text;
     const FoldTable &t = foldTable();
@@ -266,9 +282,18 @@ QByteArray unescape(const QByteArray &text)
     dst += i;
     while (i < n) {
         const unsigned char c = src[i];
-        if (!special[c]) {
+        char referenced = 0;
+        if (references && c == '&') {
+            if (const qsizetype length = bodyReference(src, i, n, &referenced)) {
+                *dst++ = referenced;
+                i += length;
+            } else {
+                *dst++ = '&';
+                ++i;
+            }
+        } else if (c != '[' && c != ']' && c != '\n' && c != '\r') {
             // A run without brackets or line breaks, copied whole.
-            const qsizetype end = nextSpecial(src, i + 1, n);
+            const qsizetype end = nextSpecial(src, i + 1, n, references);
             std::memcpy(dst, src + i, size_t(end - i));
             dst += end - i;
             i = end;
@@ -287,6 +312,18 @@ QByteArray unescape(const QByteArray &text)
     }
     out.truncate(dst - out.constData());
     return out;
+}
+
+} // namespace
+
+QByteArray unescape(const QByteArray &text)
+{
+    return unescapeBytes(text, false);
+}
+
+QByteArray unescapeStoredBody(const QByteArray &text)
+{
+    return unescapeBytes(text, true);
 }
 
 bool styleBlockFallsAway(QByteArrayView block)

@@ -25,6 +25,9 @@ QByteArray replaceAllIgnoringCase(const QByteArray &text, QByteArrayView needle,
 QByteArray extractBody(const QByteArray &content);
 QByteArray escape(QByteArrayView text);
 QByteArray unescape(const QByteArray &text);
+// UnescapeStoredBody: unescape, and the references the project writer gives to what the escapes
+// would misread.
+QByteArray unescapeStoredBody(const QByteArray &text);
 
 // Whether the writers may leave this style block out of their work on a content that is the
 // block followed by a body: the description and the stored body of such a content are then

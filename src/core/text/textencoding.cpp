@@ -11,6 +11,8 @@
 
 namespace Feedsmith {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr std::array<const char *, 128> TransliterationTable = [] {
@@ -297,6 +299,17 @@ QString EscapeText(const QString &text)
     return out;
 }
 
+QString OneLine(const QString &value)
+{
+    if (!value.contains(u'\r') && !value.contains(u'\n'))
+        return value;
+    QString out = value;
+    out.replace("\r\n"_L1, " "_L1);
+    out.replace(u'\r', u' ');
+    out.replace(u'\n', u' ');
+    return out;
+}
+
 QString UnescapeText(const QString &text)
 {
     // Order matters here ("[[:bst:]" must become "<:bst:]"), so the steps run one after another.
@@ -306,6 +319,50 @@ QString UnescapeText(const QString &text)
         out.remove(u'\n');
     if (out.contains(u'\r'))
         out.remove(u'\r');
+    return out;
+}
+
+namespace {
+
+// The body reference starting at text[i] == '&' (see UnescapeStoredBody): its length, and the
+// character it stands for; 0 for anything else.
+qsizetype bodyReference(const QString &text, qsizetype i, QChar *character)
+{
+    static constexpr struct
+    {
+        QStringView text;
+        char16_t character;
+    } References[] = {{u"&#9;", u'\t'}, {u"&#32;", u' '}, {u"&#91;", u'['}, {u"&#93;", u']'}, {u"&#38;#", u'&'}};
+    for (const auto &reference : References) {
+        if (QStringView(text).sliced(i).startsWith(reference.text)) {
+            *character = QChar(reference.character);
+            return reference.character == u'&' ? reference.text.size() - 1 : reference.text.size();
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+QString UnescapeStoredBody(const QString &text)
+{
+    // The escapes are undone between the references, which stand for text of their own.
+    if (!text.contains(u'&'))
+        return UnescapeText(text);
+    QString out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(u'&'); at >= 0; at = text.indexOf(u'&', at + 1)) {
+        QChar character;
+        const qsizetype length = bodyReference(text, at, &character);
+        if (length == 0)
+            continue;
+        out += UnescapeText(text.mid(from, at - from));
+        out += character;
+        from = at + length;
+        at = from - 1;
+    }
+    out += UnescapeText(text.mid(from));
     return out;
 }
 

@@ -91,6 +91,19 @@ QString notRegularFileReason(const QString &path)
     return fileTypeReason(st.st_mode);
 }
 
+bool isSameFile(const QString &a, const QString &b)
+{
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+            && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+            && first.st_ino == second.st_ino;
+}
+
 bool openRegularFile(QFile &file, const QString &path, QString *reason)
 {
     auto refuse = [reason](const QString &why) {
@@ -130,11 +143,27 @@ bool openRegularFile(QFile &file, const QString &path, QString *reason)
 namespace {
 
 // Checks UTF-8 piece by piece: pending counts the continuation bytes a sequence still owes.
+// Only text that no other encoding explains better passes: overlong forms, surrogates and
+// numbers beyond Unicode are invalid, and so are the C1 control characters, code points that
+// Unicode has not assigned, and noncharacters, which text in UTF-8 does not hold but the bytes
+// of a Windows-1252 file may form (the "×½" of "2×½" reads as an unassigned Hebrew point).
 struct Utf8Check
 {
     int pending = 0;
+    int length = 0; // of the sequence being read
+    char32_t codePoint = 0;
     bool valid = true;
     bool multiByte = false;
+
+    static bool plausible(char32_t cp, int length)
+    {
+        static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < Smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        if (cp < 0xA0 || (cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE)
+            return false;
+        return QChar::category(cp) != QChar::Other_NotAssigned;
+    }
 
     void take(QByteArrayView bytes)
     {
@@ -145,24 +174,55 @@ struct Utf8Check
                     valid = false;
                     return;
                 }
-                --pending;
-            } else if (b >= 0x80) {
-                multiByte = true;
-                if (b >= 0xC2 && b <= 0xDF)
-                    pending = 1;
-                else if (b >= 0xE0 && b <= 0xEF)
-                    pending = 2;
-                else if (b >= 0xF0 && b <= 0xF4)
-                    pending = 3;
-                else {
+                codePoint = (codePoint << 6) | (b & 0x3F);
+                if (--pending == 0 && !plausible(codePoint, length)) {
                     valid = false;
                     return;
                 }
+            } else if (b >= 0x80) {
+                multiByte = true;
+                if (b >= 0xC2 && b <= 0xDF) {
+                    pending = 1;
+                    codePoint = b & 0x1F;
+                } else if (b >= 0xE0 && b <= 0xEF) {
+                    pending = 2;
+                    codePoint = b & 0x0F;
+                } else if (b >= 0xF0 && b <= 0xF4) {
+                    pending = 3;
+                    codePoint = b & 0x07;
+                } else {
+                    valid = false;
+                    return;
+                }
+                length = pending + 1;
             }
         }
     }
     bool isUtf8() const { return valid && pending == 0 && multiByte; }
 };
+
+// The encoding an XML declaration at the start of the bytes names, in lower case; empty when
+// there is none.
+QByteArray declaredEncoding(QByteArrayView head)
+{
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head = head.sliced(3);
+    if (!head.startsWith("<?xml"))
+        return {};
+    const qsizetype end = head.indexOf("?>");
+    const QByteArray declaration = head.first(end < 0 ? std::min<qsizetype>(head.size(), 256) : end).toByteArray();
+    const qsizetype at = declaration.indexOf("encoding");
+    if (at < 0)
+        return {};
+    qsizetype i = at + 8;
+    while (i < declaration.size() && (declaration[i] == ' ' || declaration[i] == '='))
+        ++i;
+    if (i >= declaration.size() || (declaration[i] != '"' && declaration[i] != '\''))
+        return {};
+    const char quote = declaration[i];
+    const qsizetype close = declaration.indexOf(quote, i + 1);
+    return close < 0 ? QByteArray() : declaration.mid(i + 1, close - i - 1).toLower();
+}
 
 } // namespace
 
@@ -176,10 +236,11 @@ bool isMultiByteUtf8(QByteArrayView bytes)
 namespace {
 
 // Whether the whole file reads as UTF-8 with at least one multi-byte sequence; the file is left
-// at its start.
+// at its start. A file whose declaration names another encoding is never read as UTF-8.
 bool fileIsUtf8(QFile &file, QByteArray &piece, qint64 pieceSize, QString *error, bool *utf8)
 {
     Utf8Check check;
+    bool first = true;
     for (;;) {
         piece.resize(pieceSize);
         const qint64 got = file.read(piece.data(), pieceSize);
@@ -187,6 +248,12 @@ bool fileIsUtf8(QFile &file, QByteArray &piece, qint64 pieceSize, QString *error
             if (error)
                 *error = fileErrorText(errno, file.errorString());
             return false;
+        }
+        if (first) {
+            const QByteArray encoding = declaredEncoding(QByteArrayView(piece.constData(), got));
+            if (!encoding.isEmpty() && encoding != "utf-8" && encoding != "utf8")
+                check.valid = false;
+            first = false;
         }
         if (got == 0 || !check.valid)
             break;
@@ -394,8 +461,9 @@ bool writeFileAtomically(const QString &path, const std::vector<QByteArray> &pie
     };
     if (path.isEmpty())
         return fail(QStringLiteral("no file name given"));
-    if (QFileInfo(path).isDir())
-        return fail(QStringLiteral("is a folder"));
+    // A device or a pipe would be replaced by a file (as root even /dev/null), a folder cannot be.
+    if (const QString why = notRegularFileReason(path); !why.isEmpty())
+        return fail(why);
     if (durability == Durability::Regenerable) {
         // The same steps without the wait for the disk, which QSaveFile always makes.
         const QFileInfo target(path);

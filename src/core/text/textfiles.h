@@ -24,6 +24,10 @@ bool openRegularFile(QFile &file, const QString &path, QString *reason = nullptr
 // ...); empty for a regular file and for a path where nothing exists. Looks without opening.
 QString notRegularFileReason(const QString &path);
 
+// Whether two paths name one file: the same path, a link to it, or another name (a hard link) of
+// it. False when either does not exist.
+bool isSameFile(const QString &a, const QString &b);
+
 // A failed read or write described by its errno value: a file-size limit, a full disk or an
 // exhausted quota say so. fallback is used for a value without a text of its own (or 0).
 QString fileErrorText(int errnoValue, const QString &fallback);
@@ -33,11 +37,14 @@ struct LineReading
 {
     // A lone LF ends a line too (files from other editors and git checkouts use it).
     bool lineFeedEndsLine = false;
-    // A file that is valid UTF-8 with at least one multi-byte sequence is read as UTF-8.
+    // A file that is valid UTF-8 with at least one multi-byte sequence is read as UTF-8, unless its
+    // XML declaration names another encoding ("windows-1252").
     bool utf8WhenValid = false;
 };
 
-// Whether bytes are valid UTF-8 holding at least one multi-byte sequence.
+// Whether bytes are valid UTF-8 holding at least one multi-byte sequence, and hold nothing that
+// text written in UTF-8 never holds: C1 control characters, unassigned code points,
+// noncharacters.
 bool isMultiByteUtf8(QByteArrayView bytes);
 
 // Reads a file piece by piece, decoding it from Windows-1252 (or UTF-8, see LineReading), and
@@ -89,7 +96,8 @@ enum class Durability { Synced, Regenerable };
 
 // Writes bytes to path atomically: into a temporary file in the same folder, flushed to disk
 // (unless the file is Regenerable), then renamed over the target. On failure the previous file
-// is untouched, no temporary file is left behind, and *error names the reason.
+// is untouched, no temporary file is left behind, and *error names the reason. What is no
+// regular file (a folder, a device, a pipe, a socket, or a link to one) is never replaced.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error,
                          Durability durability = Durability::Synced);
 // The same for a file given in pieces, written one after another.

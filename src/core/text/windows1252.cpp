@@ -112,7 +112,7 @@ namespace {
 
 bool isValueReference(char32_t value)
 {
-    return value == 9 || value == 32 || value == 38 || value == 60 || value == 62;
+    return value == 9 || value == 32 || value == 38 || value == 60 || value == 62 || value == 91;
 }
 
 QString decodeReferences(const QString &text, bool valueReferences)

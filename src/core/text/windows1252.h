@@ -31,7 +31,8 @@ QByteArray encode(QStringView text);
 // plain values; smaller numbers stay as they are, so older files read exactly as before.
 QString decodeHighReferences(const QString &text);
 // decodeHighReferences, and the references the project writer gives to characters that would
-// break a value: tab (&#9;), blank (&#32;), "&" (&#38;), "<" (&#60;) and ">" (&#62;).
+// break a value: tab (&#9;), blank (&#32;), "&" (&#38;), "<" (&#60;), ">" (&#62;) and the "[" of
+// a "[:" (&#91;).
 QString decodeValueReferences(const QString &text);
 
 } // namespace Feedsmith::Windows1252

@@ -4,10 +4,14 @@
 #include "window/shell/fieldhelp.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include <algorithm>
 
 namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
 
 FieldBoxes::FieldBoxes(FeedDocument &document, FieldHelp &help, QObject *parent)
     : QObject(parent)
@@ -20,6 +24,9 @@ void FieldBoxes::bind(const DocumentField &field, QLineEdit *box, HtmlPane *help
     QString *value = &field.value(m_document);
     const Bound bound{box, value, field.typingLimit};
     box->setMaxLength(bound.limit);
+    // Typed and pasted text only; a value loaded from a project arrives whole all the same.
+    if (field.digitsOnly)
+        box->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]*"_s), box));
     box->setText(*value);
     m_bound.append(bound);
     m_help.addField(box, helpPane);

@@ -22,10 +22,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The width of a short box (language, number): a few characters of the box's font.
-int shortBoxWidth(const QWidget *box)
+// The width of a short box (language, number): room for a sample of the box's font.
+int shortBoxWidth(const QWidget *box, const QString &sample)
 {
-    return std::max(65, box->fontMetrics().horizontalAdvance(u"000000"_s) + 16);
+    return std::max(65, box->fontMetrics().horizontalAdvance(sample) + 16);
 }
 
 } // namespace
@@ -119,8 +119,9 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     m_titleEdit = boxOf("title"_L1);
     m_ttlEdit = boxOf("ttl"_L1);
     m_numberEdit = boxOf("number"_L1);
-    for (QLineEdit *box : {boxOf("language"_L1), m_numberEdit})
-        box->setFixedWidth(shortBoxWidth(box));
+    m_numberEdit->setFixedWidth(shortBoxWidth(m_numberEdit, u"000000"_s));
+    QLineEdit *languageEdit = boxOf("language"_L1);
+    languageEdit->setFixedWidth(shortBoxWidth(languageEdit, u"zh-hant-tw"_s));
 
     auto *help = new FieldHelp(context.startup.programFolder, context.startup.language.helpTable, this);
     m_boxes = new FieldBoxes(context.document, *help, this);

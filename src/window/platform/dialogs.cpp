@@ -124,6 +124,12 @@ bool QtMessageBoxes::askYesNo(QWidget *parent, const QString &title, const QStri
             == QMessageBox::Yes;
 }
 
+bool QtMessageBoxes::askQuestion(QWidget *parent, const QString &title, const QString &text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+            == QMessageBox::Yes;
+}
+
 MessageBoxes::SaveAnswer QtMessageBoxes::askSave(QWidget *parent, const QString &title, const QString &text,
                                                  const SaveButtons &buttons)
 {

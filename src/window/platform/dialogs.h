@@ -78,6 +78,11 @@ public:
     virtual void warning(QWidget *parent, const QString &title, const QString &text) = 0;
     // Yes and No, with the critical icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
+    // Yes and No, with the question icon, for a question that warns of nothing; true for Yes.
+    virtual bool askQuestion(QWidget *parent, const QString &title, const QString &text)
+    {
+        return askYesNo(parent, title, text);
+    }
     // Save, Discard and Cancel, with the question icon; closing the box cancels.
     virtual SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text,
                                const SaveButtons &buttons) = 0;
@@ -100,6 +105,7 @@ public:
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
+    bool askQuestion(QWidget *parent, const QString &title, const QString &text) override;
     SaveAnswer askSave(QWidget *parent, const QString &title, const QString &text, const SaveButtons &buttons) override;
     RestoreAnswer askRestore(QWidget *parent, const QString &title, const QString &text, const QString &restoreText,
                              const QString &discardText) override;

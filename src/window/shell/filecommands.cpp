@@ -101,6 +101,10 @@ void FileCommands::newDocument()
 void FileCommands::startNewDocument()
 {
     clearDocument();
+    // A project begun here keeps its letters exactly; reading a file or a feed into it sets its
+    // options anew.
+    SetNewProjectOptions(m_context.document.channel);
+    showDocumentFields();
     setChanged(false);
     emit pageWanted(Page::Settings);
     m_settingsPage->startNewDocument();
@@ -110,21 +114,13 @@ void FileCommands::openProject()
 {
     if (!maySave())
         return;
+    const QString previousFilter = m_fileDialog.filter();
     m_fileDialog.setFilter(ProjectFilter);
     const QString chosen = m_fileDialog.showOpen(m_context.window);
-    // A device, a pipe or a folder is never read: the open project stays as it is.
-    const QString file = chosen.isEmpty() ? QString() : projectFileToRead(chosen);
-    QString reason = notRegularFileReason(file);
-    if (reason.isEmpty() && !file.isEmpty())
-        reason = notAProjectReason(file); // an RSS file or a picture replaces nothing
-    if (!reason.isEmpty()) {
-        m_fileDialog.setFileName(m_context.document.projectPath);
-        fail(u"The project cannot be opened."_s, QDir::toNativeSeparators(file) + u": "_s + reason);
-        return;
-    }
-    m_context.document.projectPath = chosen;
+    // Cancelled: the document, its name and its changes stay as they were.
     if (chosen.isEmpty()) {
-        setChanged(m_context.document.changed); // the title follows the forgotten name
+        m_fileDialog.setFilter(previousFilter);
+        m_fileDialog.setFileName(m_context.document.projectPath);
         return;
     }
     openProjectFile(chosen);
@@ -133,9 +129,23 @@ void FileCommands::openProject()
 void FileCommands::openProjectFile(const QString &chosen)
 {
     const QString file = projectFileToRead(chosen);
+    // A device, a pipe, a folder, an RSS file or a picture is never read as a project: the open
+    // document stays as it is. A feed may be imported instead.
     if (QString reason = notRegularFileReason(file);
         !reason.isEmpty() || !(reason = notAProjectReason(file)).isEmpty()) {
-        fail(u"The project cannot be opened."_s, QDir::toNativeSeparators(file) + u": "_s + reason);
+        m_fileDialog.setFileName(m_context.document.projectPath);
+        if (reason.isEmpty() || !IsFeedFile(file)) {
+            fail(m_context.startup.language.textTable.valueOr(u"openfailed"_s, u"The project cannot be opened."_s),
+                 QDir::toNativeSeparators(file) + u": "_s + reason);
+            return;
+        }
+        const QString question = m_context.startup.language.textTable
+                                         .valueOr(u"importinstead"_s,
+                                                  u"%1 is a feed, not a Feedsmith project. Import it into a new "
+                                                  "project?"_s)
+                                         .arg(printable(QFileInfo(file).fileName()));
+        if (m_context.messageBoxes.askQuestion(m_context.window, productName(), question))
+            importFeedFrom(file);
         return;
     }
     startNewDocument();
@@ -147,14 +157,21 @@ void FileCommands::openProjectFile(const QString &chosen)
     m_publishPage->refreshFileDate();
     setChanged(false);
 
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    QStringList notes = ProjectReadNotes(m_context.document, result, texts, NoteDetail::Summary);
     if (result.entriesLeftOut > 0) {
+        notes.prepend(texts.valueOr(u"entriesleftout"_s,
+                                    u"It holds more entries than a project can have. The first %1 entries were "
+                                    "opened; %2 were left out."_s)
+                              .arg(EntryCollection::MaxEntries)
+                              .arg(result.entriesLeftOut));
+    }
+    if (!notes.isEmpty()) {
         m_context.messageBoxes.information(
                 m_context.window, productName(),
-                u"%1 holds more entries than a project can have. The first %2 entries were opened; %3 %4 left out."_s
-                        .arg(printable(QDir::toNativeSeparators(file)))
-                        .arg(EntryCollection::MaxEntries)
-                        .arg(result.entriesLeftOut)
-                        .arg(result.entriesLeftOut == 1 ? u"was"_s : u"were"_s));
+                texts.valueOr(u"opennotes"_s, u"%1 was opened. Please note:"_s)
+                                .arg(printable(QDir::toNativeSeparators(file)))
+                        + u"\n\n"_s + notes.join(u"\n\n"_s));
     }
 }
 
@@ -265,7 +282,15 @@ bool FileCommands::saveProject()
 
 void FileCommands::saveProjectAs()
 {
-    m_context.document.projectPath = m_fileDialog.showSave(m_context.window);
+    // Save as writes a project, whatever the dialog offered last; a name without an extension
+    // gets ".rsx". Cancelled, the project keeps its name.
+    m_fileDialog.setFilter(ProjectFilter);
+    const QString chosen = m_fileDialog.showSave(m_context.window);
+    if (chosen.isEmpty()) {
+        m_fileDialog.setFileName(m_context.document.projectPath);
+        return;
+    }
+    m_context.document.projectPath = chosen;
     writeProject();
 }
 
@@ -303,6 +328,16 @@ void FileCommands::generateRss()
                                                                    : m_context.document.ftp.ftpfile);
     m_fileDialog.setFilter(RssFilter);
     const QString chosen = m_fileDialog.showSave(m_context.window);
+    // The open project is never replaced by its feed.
+    if (!chosen.isEmpty() && !m_context.document.projectPath.isEmpty()
+        && isSameFile(chosen, projectFileToRead(m_context.document.projectPath))) {
+        fail(m_context.startup.language.textTable.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s),
+             QDir::toNativeSeparators(chosen) + u": "_s
+                     + m_context.startup.language.textTable.valueOr(u"rssisproject"_s,
+                                                                    u"this is the open project's file"_s));
+        m_fileDialog.setFileName(m_context.document.projectPath);
+        return;
+    }
     // A cancelled dialog writes nothing and leaves the paths as they were.
     if (!chosen.isEmpty()) {
         m_context.document.rssPath = chosen;
@@ -313,7 +348,8 @@ void FileCommands::generateRss()
         if (ResetFeedItemNumber(m_context.document.channel))
             showDocumentFields();
         if (!written)
-            fail(u"The RSS file could not be written."_s, error);
+            fail(m_context.startup.language.textTable.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s),
+                 error);
         else
             m_publishPage->refreshFileDate();
     }

@@ -52,6 +52,8 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     , m_messageBoxes(messageBoxes)
 {
     setObjectName(u"frmMain"_s);
+    // The project the program starts with is a new one.
+    SetNewProjectOptions(m_document.channel);
     m_caption = productName();
     updateWindowTitle();
     setWindowIcon(Icons::applicationIcon());
@@ -104,6 +106,7 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
 
     m_fileCommands = new FileCommands(context, m_fileDialog, m_settingsPage, m_contentsPage, m_publishPage, this);
     connect(m_fileCommands, &FileCommands::pageWanted, this, &MainWindow::selectPage);
+    m_fileCommands->showDocumentFields();
     connect(m_tabBar, &QTabBar::currentChanged, this, &MainWindow::onTabChanged);
     connect(m_previewPage, &PreviewPage::entryCommitNeeded, m_contentsPage->entryEditor(),
             &EntryEditor::commitAndLoadSelectedEntry);
