@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Feedsmith;
 using namespace Qt::StringLiterals;
@@ -109,6 +110,8 @@ private slots:
     void usageErrors();
     void existingOutputUntouchedOnFailure_data();
     void existingOutputUntouchedOnFailure();
+    void warnsOfWhatItKeeps_data();
+    void warnsOfWhatItKeeps();
 };
 
 void TestCli::initTestCase()
@@ -319,7 +322,58 @@ void TestCli::importOfAFeed()
     QCOMPARE(project.channel.title, u"Café Notes"_s);
     QCOMPARE(project.entries.size(), 2);
     QCOMPARE(project.entries.at(1).title, u"Opening hours"_s); // the feed's first item is the newest entry
+    // An imported project is a new one: its letters are kept, and the file says how it is encoded.
+    QCOMPARE(project.channel.keepaccents, u"1"_s);
+    QVERIFY(FeedsmithTest::readBytes(work.filePath(u"cafe.rsx"_s)).contains("<title>Caf\xe9 Notes</title>"));
 }
+
+// What a project holds that cannot be used as it stands is kept, and the command says so on
+// standard error, naming it, and succeeds.
+void TestCli::warnsOfWhatItKeeps_data()
+{
+    QTest::addColumn<QByteArray>("project");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("warning");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("notWritten");
+
+    const QByteArray example = FeedsmithTest::readBytes(exampleProject());
+    const QByteArray cut = example.left(example.lastIndexOf("<title>Tell your readers") + 40);
+    const int lines = int(cut.count('\n')) + 1;
+    QTest::newRow("file cut off inside an entry")
+            << cut << u"resave"_s << "ends at line " + QByteArray::number(lines) + " before its end"
+            << "<title>Tell your readers about the feed</title>"_ba << QByteArray();
+    const QByteArray undated = "<settings>\r\n\t<itemids>1</itemids>\r\n</settings>\r\n<entries>\r\n\t<entry>\r\n"
+                               "\t\t<title>Alt</title>\r\n\t\t<date>gestern 10 Uhr</date>\r\n\t</entry>\r\n</entries>\r\n";
+    QTest::newRow("date that cannot be read, in the feed")
+            << undated << u"rss"_s << "Entry 1 (\"Alt\") has the date \"gestern 10 Uhr\""_ba
+            << "<guid isPermaLink=\"false\">urn:feedsmith:gestern 10 Uhr</guid>"_ba << "\t\t<pubDate>"_ba;
+    QTest::newRow("date that cannot be read, saved again")
+            << undated << u"resave"_s << "cannot be read as a date"_ba << "<date>gestern 10 Uhr</date>"_ba
+            << "<date>00:00:00</date>"_ba;
+    QTest::newRow("time to live in words")
+            << "<settings>\r\n\t<title>T</title>\r\n\t<ttl>one hour</ttl>\r\n</settings>\r\n"_ba << u"rss"_s
+            << "time to live \"one hour\" is not a whole number"_ba << "<title>T</title>"_ba << "<ttl>"_ba;
+}
+
+void TestCli::warnsOfWhatItKeeps()
+{
+    QFETCH(QByteArray, project);
+    QFETCH(QString, command);
+    QTemporaryDir work;
+    QVERIFY(FeedsmithTest::writeBytes(work.filePath(u"p.rsx"_s), project));
+    const Run run = runCli({command, u"p.rsx"_s, u"out"_s}, work.path(), Epoch);
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QFETCH(QByteArray, warning);
+    QVERIFY2(run.err.startsWith("feedsmith-cli: warning: p.rsx: ") && run.err.contains(warning), run.err.constData());
+    const QByteArray out = FeedsmithTest::readBytes(work.filePath(u"out"_s));
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, notWritten);
+    QVERIFY2(out.contains(written), out.constData());
+    QVERIFY2(notWritten.isEmpty() || !out.contains(notWritten), out.constData());
+}
+
 
 void TestCli::failures_data()
 {
@@ -363,6 +417,18 @@ void TestCli::failures_data()
     QTest::newRow("project that is an HTML page")
             << QStringList{u"resave"_s, u"page.rsx"_s, u"out.rsx"_s} << Epoch
             << u"page.rsx->"_s + FeedsmithTest::resourceDir() + u"/preview.html"_s;
+    // No command writes over its input, by any name, nor over a device or a pipe.
+    QTest::newRow("rss over its own project")
+            << QStringList{u"rss"_s, u"p.rsx"_s, u"p.rsx"_s} << Epoch << u"p.rsx<"_s;
+    QTest::newRow("resave over its project through a link")
+            << QStringList{u"resave"_s, u"p.rsx"_s, u"out.rsx"_s} << QString() << u"p.rsx<;out.rsx->p.rsx"_s;
+    QTest::newRow("preview over another name of its project")
+            << QStringList{u"preview"_s, u"p.rsx"_s, u"p.html"_s} << QString() << u"p.rsx<;p.html=>p.rsx"_s;
+    QTest::newRow("import over its own feed")
+            << QStringList{u"import"_s, u"f.xml"_s, u"f.xml"_s} << QString() << u"f.xml<rss"_s;
+    QTest::newRow("rss onto a pipe") << QStringList{u"rss"_s, ex, u"out.xml"_s} << Epoch << u"out.xml|"_s;
+    QTest::newRow("rss onto a link to /dev/null")
+            << QStringList{u"rss"_s, ex, u"null.xml"_s} << Epoch << u"null.xml->/dev/null"_s;
 }
 
 void TestCli::failures()
@@ -373,15 +439,36 @@ void TestCli::failures()
 
     QTemporaryDir work;
     QVERIFY(work.isValid());
-    // "name->target" makes a link, "name|" a FIFO, anything else a folder.
-    const QStringList link = folderToMake.split(u"->"_s);
-    if (link.size() == 2)
-        QVERIFY(QFile::link(link.at(1), work.filePath(folderToMake = link.at(0))));
-    else if (folderToMake.endsWith(u'|'))
-        QCOMPARE(::mkfifo(QFile::encodeName(work.filePath(folderToMake.chopped(1))).constData(), 0600), 0);
-    else if (!folderToMake.isEmpty())
-        QVERIFY(QDir(work.path()).mkdir(folderToMake));
-    folderToMake.remove(u'|');
+    // Made in the working folder, separated by ";": "name->target" a link, "name=>target" a hard
+    // link, "name|" a FIFO, "name<" a copy of the example project, "name<rss" a small feed, anything
+    // else a folder. Whatever was made stays as it was.
+    QMap<QString, QByteArray> files;
+    QStringList made;
+    for (QString item : folderToMake.split(u';', Qt::SkipEmptyParts)) {
+        const QStringList link = item.split(u"->"_s);
+        const QStringList hard = item.split(u"=>"_s);
+        if (link.size() == 2) {
+            QVERIFY(QFile::link(link.at(1), work.filePath(item = link.at(0))));
+        } else if (hard.size() == 2) {
+            QCOMPARE(::link(QFile::encodeName(work.filePath(hard.at(1))).constData(),
+                            QFile::encodeName(work.filePath(item = hard.at(0))).constData()),
+                     0);
+        } else if (item.endsWith(u'|')) {
+            QCOMPARE(::mkfifo(QFile::encodeName(work.filePath(item.chopped(1))).constData(), 0600), 0);
+            item.chop(1);
+        } else if (item.contains(u'<')) {
+            const QByteArray bytes = item.endsWith(u"<rss"_s)
+                    ? "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>T</title></channel></rss>"_ba
+                    : FeedsmithTest::readBytes(exampleProject());
+            item = item.section(u'<', 0, 0);
+            QVERIFY(FeedsmithTest::writeBytes(work.filePath(item), bytes));
+            files.insert(item, bytes);
+        } else {
+            QVERIFY(QDir(work.path()).mkdir(item));
+        }
+        made << item;
+    }
+    made.sort();
     arguments.replaceInStrings(u"{EXAMPLE}"_s, exampleProject());
 
     const Run run = runCli(arguments, work.path(), epoch);
@@ -391,9 +478,13 @@ void TestCli::failures()
     QVERIFY2(!run.err.contains("no such file") || folderToMake.isEmpty(), run.err.constData());
     QCOMPARE(run.out, QByteArray());
     // Nothing was written: the working folder holds what it held before.
-    QCOMPARE(folderEntries(work.path()), folderToMake.isEmpty() ? QStringList{} : QStringList{folderToMake});
-    if (!folderToMake.isEmpty())
-        QVERIFY(QDir(work.filePath(folderToMake)).isEmpty());
+    QCOMPARE(folderEntries(work.path()), made);
+    for (const QString &name : made) {
+        if (files.contains(name))
+            QCOMPARE(FeedsmithTest::readBytes(work.filePath(name)), files.value(name));
+        else if (QFileInfo(work.filePath(name)).isDir())
+            QVERIFY(QDir(work.filePath(name)).isEmpty());
+    }
 }
 
 void TestCli::usageErrors_data()

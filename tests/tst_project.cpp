@@ -1,5 +1,6 @@
 // Tests of the project file: the writer, the reader, entry dates, the entry limit and the round trip.
 #include "core/document/feeddocument.h"
+#include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
@@ -475,6 +476,10 @@ private slots:
     void storedBodyRoutesAgree();
     void earlierFilesReadAsBefore_data();
     void earlierFilesReadAsBefore();
+    void exactTextThroughSaveOpenAndGenerate_data();
+    void exactTextThroughSaveOpenAndGenerate();
+    void encodingOfUnmarkedAndMarkedFiles_data();
+    void encodingOfUnmarkedAndMarkedFiles();
 
 private:
     QTemporaryDir m_programDir;
@@ -1612,6 +1617,117 @@ void TestProject::earlierFilesReadAsBefore()
         QCOMPARE(doc.entries.at(1).content, StyleBlock + u"<p>Erster, Eintrag mit \u00dcmlaut</p>"_s);
         QCOMPARE(doc.ftp.ftpurl, u"ftp.example.org"_s);
     }
+}
+
+// What was typed is saved, opened and generated as it was: accented letters (in a project that
+// keeps them), bytes that would also make UTF-8, text that looks like the file's escapes, and
+// values of one line.
+void TestProject::exactTextThroughSaveOpenAndGenerate_data()
+{
+    QTest::addColumn<QString>("field"); // "body", "title" (of the entry) or "channel"
+    QTest::addColumn<bool>("keepAccents");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("stored"); // the value in the project file
+    QTest::addColumn<QString>("readBack");
+    QTest::addColumn<QByteArray>("published"); // in the RSS file
+
+    const QString grusse = u"Gr\u00fc\u00dfe \u20ac"_s;
+    QTest::newRow("body with letters kept") << u"body"_s << true << grusse << "Gr\xfc\xdf" "e \x80"_ba << grusse
+                                            << "Gr&#252;&#223;e &#8364;"_ba;
+    QTest::newRow("body of a project without the key is transliterated")
+            << u"body"_s << false << u"f\u00fcr K\u00f6ln"_s << "fuer Koeln"_ba << u"fuer Koeln"_s << "fuer Koeln"_ba;
+    QTest::newRow("body beyond the code page, as references")
+            << u"body"_s << true << u"a \u2192 \U0001F600"_s << "a &#8594; &#128512;"_ba
+            << u"a &#8594; &#128512;"_s << "a &#8594; &#128512;"_ba;
+    QTest::newRow("title whose bytes are UTF-8 too") << u"title"_s << true << u"Mix 2\u00d7\u00bd"_s
+                                                     << "Mix 2\xd7\xbd"_ba << u"Mix 2\u00d7\u00bd"_s
+                                                     << "Mix 2&#215;&#189;"_ba;
+    QTest::newRow("channel title whose bytes are UTF-8 too")
+            << u"channel"_s << true << u"\u00c4\u2026"_s << "\xc4\x85"_ba << u"\u00c4\u2026"_s << "&#196;&#8230;"_ba;
+    QTest::newRow("body of double brackets") << u"body"_s << true << u"[[double brackets]]"_s
+                                             << "&#91;[double brackets&#93;]"_ba << u"[[double brackets]]"_s
+                                             << "<![CDATA[[[double brackets]]]]></description>"_ba;
+    QTest::newRow("body with the line break escape")
+            << u"body"_s << true << u"a [:br:] b"_s << "a &#91;:br:] b"_ba << u"a [:br:] b"_s << "CDATA[a [:br:] b]]"_ba;
+    QTest::newRow("body with the comma escape")
+            << u"body"_s << true << u"x [:bst:] y, z"_s << "x &#91;:bst:] y[:bst:] z"_ba << u"x [:bst:] y, z"_s
+            << "CDATA[x [:bst:] y, z]]"_ba;
+    QTest::newRow("body with the writer's own references as text")
+            << u"body"_s << false << u"&#91;&#38;#9;\t"_s << "&#38;#91;&#38;#38;#9;&#9;"_ba << u"&#91;&#38;#9;\t"_s
+            << "CDATA[&#91;&#38;#9;\t]]"_ba;
+    QTest::newRow("title with the line break escape")
+            << u"title"_s << false << u"Use [:br:] for a break"_s << "Use &#91;:br:] for a break"_ba
+            << u"Use [:br:] for a break"_s << "<title>Use [:br:] for a break</title>"_ba;
+    QTest::newRow("title with a line break that reached it")
+            << u"title"_s << false << u"one\r\ntwo\nthree"_s << "one two three"_ba << u"one two three"_s
+            << "<title>one two three</title>"_ba;
+    QTest::newRow("channel title with a line break that reached it")
+            << u"channel"_s << false << u"\rKanal\r"_s << "&#32;Kanal&#32;"_ba << u" Kanal "_s << "<title> Kanal </title>"_ba;
+}
+
+void TestProject::exactTextThroughSaveOpenAndGenerate()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, keepAccents);
+    QFETCH(QString, typed);
+    FeedDocument doc;
+    NewDocument(doc);
+    doc.channel.keepaccents = keepAccents ? u"1"_s : QString();
+    RSSentry entry = makeEntry(u"t"_s, {}, {}, local(2026, 12, 6, 19, 41, 29));
+    if (field == "body"_L1)
+        entry.content = u"<html><head>"_s + StyleBlock + u"</head><body>"_s + typed + u"</body></html>"_s;
+    else if (field == "title"_L1)
+        entry.title = typed;
+    else
+        doc.channel.title = typed;
+    doc.entries.append(entry);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"p.rsx"_s);
+    QString error;
+    QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
+    const QByteArray file = FeedsmithTest::readBytes(path);
+    QFETCH(QByteArray, stored);
+    const QByteArray tag = field == "body"_L1 ? "content" : "title";
+    QVERIFY2(file.contains('<' + tag + '>' + stored + "</" + tag + ">\r\n"), file.constData());
+
+    FeedDocument back;
+    QVERIFY(ReadProjectFile(back, path, programFolder(), languageTexts(), german()).fileOpened);
+    QFETCH(QString, readBack);
+    const RSSentry &read = back.entries.at(1);
+    QCOMPARE(field == "body"_L1 ? read.content.text() : field == "title"_L1 ? read.title : back.channel.title,
+             field == "body"_L1 ? StyleBlock + readBack : readBack);
+    QFETCH(QByteArray, published);
+    const QByteArray rss = BuildRssFile(back, StyleBlock, local(2026, 12, 7));
+    QVERIFY2(rss.contains(published), rss.constData());
+}
+
+// A file that says it is Windows-1252 is read so whatever its bytes; an unmarked one (an earlier
+// version's) is UTF-8 only when its bytes could hardly be anything else.
+void TestProject::encodingOfUnmarkedAndMarkedFiles_data()
+{
+    QTest::addColumn<QByteArray>("declaration");
+    QTest::addColumn<QByteArray>("title");
+    QTest::addColumn<QString>("expected");
+    const QByteArray marked = ProjectDeclaration;
+    const QByteArray unmarked = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    QTest::newRow("marked, bytes of valid UTF-8") << marked << "\xc3\xa4"_ba << u"\u00c3\u00a4"_s;
+    QTest::newRow("unmarked UTF-8") << unmarked << "Gr\xc3\xbc\xc3\x9f" "e"_ba << u"Gr\u00fc\u00dfe"_s;
+    QTest::newRow("unmarked, an unassigned code point in UTF-8") << unmarked << "2\xd7\xbd"_ba << u"2\u00d7\u00bd"_s;
+    QTest::newRow("unmarked, a C1 control in UTF-8") << unmarked << "\xc2\x80"_ba << u"\u00c2\u20ac"_s;
+    QTest::newRow("unmarked, an overlong form") << unmarked << "\xe0\x80\xaf"_ba << u"\u00e0\u20ac\u00af"_s;
+    QTest::newRow("unmarked, a noncharacter") << unmarked << "\xef\xbf\xbe"_ba << u"\u00ef\u00bf\u00be"_s;
+}
+
+void TestProject::encodingOfUnmarkedAndMarkedFiles()
+{
+    QFETCH(QByteArray, declaration);
+    QFETCH(QByteArray, title);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"p.rsx"_s);
+    QVERIFY(FeedsmithTest::writeBytes(path, declaration + "\r\n<settings>\r\n\t<title>" + title + "</title>\r\n</settings>\r\n"));
+    FeedDocument doc;
+    QVERIFY(ReadProjectFile(doc, path, programFolder(), languageTexts(), german()).fileOpened);
+    QTEST(doc.channel.title, "expected");
 }
 
 QTEST_GUILESS_MAIN(TestProject)

@@ -406,7 +406,8 @@ void tst_WindowFileCommands::openTooManyEntries()
     QByteArray bytes = "<settings>\r\n\t<title>Big</title>\r\n</settings>\r\n<entries>\r\n";
     for (int i = 1; i <= groups; ++i)
         bytes += "\t<entry>\r\n\t\t<title>e" + QByteArray::number(i) + "</title>\r\n\t</entry>\r\n";
-    bytes += "</entries>\r\n";
+    // Its first entry has a date that cannot be read, and the file ends before its end.
+    bytes.replace("<title>e1</title>", "<title>e1</title>\r\n\t\t<date>gestern</date>");
     const QString project = program.path(u"feeds/big.rsx"_s);
     QVERIFY(writeBytes(project, bytes));
     program.dialog.answer(project);
@@ -419,9 +420,13 @@ void tst_WindowFileCommands::openTooManyEntries()
     QCOMPARE(program.messages.shown.size(), 1);
     const ScriptedMessageBoxes::Shown message = program.messages.shown.first();
     QCOMPARE(message.title, u"Feedsmith"_s);
-    QVERIFY2(message.text.contains("32767"_L1) && message.text.contains("3 were left out"_L1),
+    // One message for the file tells all it kept and left out.
+    QVERIFY2(message.text.contains("32767"_L1) && message.text.contains("3 were left out"_L1)
+                     && message.text.contains(u"ends at line %1 before its end"_s.arg(bytes.count('\n')))
+                     && message.text.contains("such as \"gestern\" of the entry \"e1\""_L1),
              qPrintable(message.text));
     QVERIFY(message.text.contains("big.rsx"_L1));
+    QCOMPARE(doc.entries.at(1).unreadDate, u"gestern"_s);
 }
 
 void tst_WindowFileCommands::generate_data()
