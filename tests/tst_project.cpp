@@ -1,5 +1,6 @@
 // Tests of the project file: the writer, the reader, entry dates, the entry limit and the round trip.
 #include "core/document/feeddocument.h"
+#include "core/output/preview.h"
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
 #include "core/project/projectreader.h"
@@ -1699,6 +1700,9 @@ void TestProject::exactTextThroughSaveOpenAndGenerate()
     QFETCH(QByteArray, published);
     const QByteArray rss = BuildRssFile(back, StyleBlock, local(2026, 12, 7));
     QVERIFY2(rss.contains(published), rss.constData());
+    // The preview shows it as it reads back.
+    const QString page = BuildPreviewPage(back, 1, u"{TITLE}|{DESCRIPTION}"_s, u"{TITLE}{ENTRIES}"_s, StyleBlock);
+    QVERIFY2(page.contains(readBack), qPrintable(page));
 }
 
 // A file that says it is Windows-1252 is read so whatever its bytes; an unmarked one (an earlier
