@@ -314,26 +314,31 @@ void tst_EntryOperations::commitCurrentEntry_data()
 {
     QTest::addColumn<QString>("current");
     QTest::addColumn<int>("storedIn"); // 0: nowhere
-    QTest::newRow("an entry") << u"key2"_s << 2;
-    QTest::newRow("the root") << Root << 0;
-    QTest::newRow("nothing selected") << QString() << 0;
-    QTest::newRow("a key with no entry") << u"key9"_s << 0;
+    QTest::addColumn<bool>("contentEdited");
+    QTest::newRow("an entry") << u"key2"_s << 2 << true;
+    QTest::newRow("an entry whose document was not edited keeps its content") << u"key2"_s << 2 << false;
+    QTest::newRow("the root") << Root << 0 << true;
+    QTest::newRow("nothing selected") << QString() << 0 << true;
+    QTest::newRow("a key with no entry") << u"key9"_s << 0 << true;
 }
 
 void tst_EntryOperations::commitCurrentEntry()
 {
     QFETCH(QString, current);
     QFETCH(int, storedIn);
+    QFETCH(bool, contentEdited);
     auto document = documentWith(3);
     document->currentEntryKey = current;
-    const EditorFields fields{u"Typed title"_s, u"https://example.org/"_s, u"<html><body>typed</body></html>"_s};
+    const EntryContent before = document->entries.at(2).content;
+    const EditorFields fields{u"Typed title"_s, u"https://example.org/"_s, u"<html><body>typed</body></html>"_s,
+                              contentEdited};
     QCOMPARE(CommitCurrentEntry(*document, fields), storedIn != 0);
     for (int i = 1; i <= 3; ++i) {
         const RSSentry &entry = document->entries.at(i);
         if (i == storedIn) {
             QCOMPARE(entry.title, fields.title);
             QCOMPARE(entry.link, fields.link);
-            QCOMPARE(entry.content, fields.content);
+            QCOMPARE(entry.content, contentEdited ? EntryContent(fields.content) : before);
             QCOMPARE(entry.createdate, minute(i));
         } else {
             QCOMPARE(entry.title, u"A"_s + QString::number(i));

@@ -113,7 +113,8 @@ bool CommitCurrentEntry(FeedDocument &document, const EditorFields &fields)
         return false;
     entry->title = fields.title;
     entry->link = fields.link;
-    entry->content = fields.content;
+    if (fields.contentEdited)
+        entry->content = fields.content;
     return true;
 }
 

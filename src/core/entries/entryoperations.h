@@ -15,6 +15,10 @@ struct EditorFields
     QString title;
     QString link;
     QString content;
+    // False while the editor still shows the document it was given for the entry: the entry
+    // keeps its content as it is, so that merely showing it rewrites nothing (a body read from a
+    // project stays as read).
+    bool contentEdited = true;
 };
 
 // New entry: a record stamped `now` under the next key, its node on top of the root's children

@@ -19,10 +19,10 @@ void EditorBridge::reportLoaded()
     emit pageLoaded();
 }
 
-void EditorBridge::reportReady(int generation)
+void EditorBridge::reportReady(int generation, const QString &head, const QString &body)
 {
     if (generation == m_generation)
-        emit pageReady();
+        emit pageReady(head, body);
 }
 
 void EditorBridge::reportDocument(int generation, const QString &head, const QString &body)

@@ -27,7 +27,8 @@ public:
 public slots:
     // The editing page runs and takes documents.
     void reportLoaded();
-    void reportReady(int generation);
+    // The document is in the page; head and body as the page writes them back.
+    void reportReady(int generation, const QString &head, const QString &body);
     void reportDocument(int generation, const QString &head, const QString &body);
     void reportStates(int generation, const QVariantMap &states);
 
@@ -35,7 +36,7 @@ signals:
     void generationChanged();
     void commandStatesChanged();
     void pageLoaded();
-    void pageReady();
+    void pageReady(const QString &head, const QString &body);
     void documentChanged(const QString &head, const QString &body);
 
 private:

@@ -69,10 +69,14 @@
     new QWebChannel(qt.webChannelTransport, function (channel) {
         var editor = channel.objects.editor;
 
+        function headHtml() {
+            return document.head ? document.head.innerHTML : '';
+        }
+        function bodyHtml() {
+            return document.body ? document.body.innerHTML : '';
+        }
         function sendDocument() {
-            editor.reportDocument(generation,
-                                  document.head ? document.head.innerHTML : '',
-                                  document.body ? document.body.innerHTML : '');
+            editor.reportDocument(generation, headHtml(), bodyHtml());
         }
         function sendStates() {
             editor.reportStates(generation, commandStates());
@@ -120,7 +124,8 @@
             },
             states: commandStates,
             // Replaces the page's document by the markup, parsed as a page would be (nothing in
-            // it runs), and reports it ready under its number.
+            // it runs), and reports it ready under its number, as the page writes it back: the
+            // program counts only a change from that as an edit.
             load: function (number, html) {
                 var parsed = new DOMParser().parseFromString(html, 'text/html');
                 document.replaceChild(document.adoptNode(parsed.documentElement), document.documentElement);
@@ -130,7 +135,7 @@
                 // A document loaded into an editor that has the focus gets its caret at once.
                 if (document.hasFocus())
                     ensureCaret();
-                editor.reportReady(generation);
+                editor.reportReady(generation, headHtml(), bodyHtml());
                 sendStates();
             },
             // The document as it is now, with the number of key presses that have arrived.
@@ -138,8 +143,8 @@
                 return {
                     generation: generation,
                     keys: keys,
-                    head: document.head ? document.head.innerHTML : '',
-                    body: document.body ? document.body.innerHTML : ''
+                    head: headHtml(),
+                    body: bodyHtml()
                 };
             }
         };

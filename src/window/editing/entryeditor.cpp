@@ -17,10 +17,11 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QToolBar>
-#include <QTreeView>
 
 #include <algorithm>
 
@@ -71,6 +72,13 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     // Gaining the focus commits and loads the selected entry only when it is not the one loaded:
     // the click that gave the focus places the caret, and what is issued at once is carried out.
     connect(m_editor, &RichTextEditor::focusReceived, this, [this] { commitAndLoad(false); });
+    // A node reached with the keys (arrows, Home, End, the page keys, a letter) is loaded at
+    // once, as a click loads it. The program's own selections (a press that may start a drag, a
+    // drop, new and delete) load where they are made, once.
+    connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_tree->isHandlingKey())
+            commitAndLoadSelectedEntry();
+    });
 
     EntryDragDrop::Hooks hooks;
     hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
@@ -97,8 +105,16 @@ void EntryEditor::markEntryChanged()
 
 void EntryEditor::updateEntryFrame()
 {
-    // Without an entry, nothing typed into the frame would have a place to go.
-    m_entryFrame->setEnabled(!m_documentGone && !m_context.document.entries.isEmpty());
+    // Without an entry in the editor (none selected, or the root), nothing typed into the frame
+    // would have a place to go.
+    const FeedDocument &document = m_context.document;
+    m_entryFrame->setEnabled(!m_documentGone && !m_loadedKey.isEmpty() && m_loadedKey == document.currentEntryKey
+                             && document.entries.contains(m_loadedKey));
+}
+
+void EntryEditor::clearEntry()
+{
+    showEntry(QString(), LoadedEntry());
 }
 
 EntryEditor::~EntryEditor() = default;
@@ -147,7 +163,11 @@ void EntryEditor::setBoxText(QLineEdit *box, const QString &text)
 
 EditorFields EntryEditor::fields() const
 {
-    return {m_titleEdit->text(), m_linkEdit->text(), m_editor->documentHtml()};
+    // The editor's document is the entry's content with the style block put in, written the
+    // editor's way: while it is the one loaded, it is no change to the content.
+    const QString html = m_editor->documentHtml();
+    const bool loaded = !m_loadedKey.isEmpty() && m_loadedKey == m_context.document.currentEntryKey;
+    return {m_titleEdit->text(), m_linkEdit->text(), html, !loaded || html != m_loadedDocument};
 }
 
 QString EntryEditor::selectedKey() const
@@ -190,10 +210,15 @@ void EntryEditor::deleteEntry()
     // What is being edited goes into its entry before the keys move, as a drop does it.
     commitCurrentEntry();
     m_tree->setUpdatesEnabled(false);
-    if (Feedsmith::DeleteEntry(m_context.document, key, text(u"newentry"_s)))
-        m_context.markChanged();
+    const bool deleted = Feedsmith::DeleteEntry(m_context.document, key, text(u"newentry"_s));
     m_tree->setUpdatesEnabled(true);
-    updateEntryFrame();
+    if (!deleted)
+        return;
+    m_context.markChanged();
+    // The document is bound to no entry now; the node selected after the removal (the same
+    // node, holding the entry that moved down, or its neighbour) is loaded.
+    m_loadedKey.clear();
+    commitAndLoad(false);
 }
 
 void EntryEditor::commitCurrentEntry()
@@ -228,19 +253,25 @@ void EntryEditor::commitAndLoad(bool flushEditor)
         return;
     }
     const LoadedEntry entry = SelectEntry(document, key, fields(), BuildStyleBlock(m_context.startup.programFolder));
-    m_loadedKey = entry.hasRecord ? key : QString();
+    showEntry(key, entry);
     emit entrySwitched();
+}
+
+void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)
+{
+    // The root, or no node: the editor is empty and bound to nothing that stores it.
+    m_loadedKey = entry.hasRecord ? key : QString();
+    m_loadedDocument = entry.documentHtml;
     m_titleEdit->clear();
     m_linkEdit->clear();
-    if (!entry.hasRecord) {
-        // The root, or no node: the editor is empty and bound to nothing that stores it.
-        m_editor->setDocumentHtml(QString());
-        return;
+    m_createInfo->clear();
+    if (entry.hasRecord) {
+        m_createInfo->setText(CreateInfoText(text(u"createdon"_s), entry.createdate, SystemLocale::locale()));
+        setBoxText(m_titleEdit, entry.title);
+        setBoxText(m_linkEdit, entry.link);
     }
-    m_createInfo->setText(CreateInfoText(text(u"createdon"_s), entry.createdate, SystemLocale::locale()));
-    setBoxText(m_titleEdit, entry.title);
-    setBoxText(m_linkEdit, entry.link);
-    m_editor->setDocumentHtml(entry.documentHtml);
+    m_editor->setDocumentHtml(m_loadedDocument);
+    updateEntryFrame();
 }
 
 // ----- the editor ---------------------------------------------------------------------------
@@ -294,11 +325,43 @@ void EntryEditor::onContextMenuAction(int index)
 
 QString EntryEditor::pasteAsTextMarkup(const QString &clipboardText)
 {
+    constexpr int TabWidth = 4;
     // The clipboard may carry CR LF, CR or (on Linux always) LF line breaks.
-    QString markup = clipboardText;
-    markup.replace("\r\n"_L1, "<br>"_L1);
-    markup.replace(u'\r', "<br>"_L1);
-    markup.replace(u'\n', "<br>"_L1);
+    static const QRegularExpression lineBreak(u"\r\n|\r|\n"_s);
+    QString markup;
+    markup.reserve(clipboardText.size() + clipboardText.size() / 8);
+    const QStringList lines = clipboardText.split(lineBreak);
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QString &line = lines.at(n);
+        if (n > 0)
+            markup += "<br>"_L1;
+        for (qsizetype i = 0; i < line.size();) {
+            const QChar c = line.at(i);
+            if (c != u' ' && c != u'\t') {
+                switch (c.unicode()) {
+                case u'&': markup += "&amp;"_L1; break;
+                case u'<': markup += "&lt;"_L1; break;
+                case u'>': markup += "&gt;"_L1; break;
+                default: markup += c; break;
+                }
+                ++i;
+                continue;
+            }
+            const qsizetype start = i;
+            int width = 0;
+            for (; i < line.size() && (line.at(i) == u' ' || line.at(i) == u'\t'); ++i)
+                width += line.at(i) == u'\t' ? TabWidth : 1;
+            const bool lineEnd = i == line.size();
+            if (width == 1 && start > 0 && !lineEnd) {
+                markup += u' '; // one blank between words shows as it is
+                continue;
+            }
+            // No two ordinary spaces side by side, and none at either end of the line, so that
+            // none is folded away and the line can still wrap.
+            for (int k = 0; k < width; ++k)
+                markup += (k % 2 == 0 || (lineEnd && k == width - 1)) ? "&nbsp;"_L1 : " "_L1;
+        }
+    }
     return markup;
 }
 

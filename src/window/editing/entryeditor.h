@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/entries/entryoperations.h"
+#include "window/editing/entrytreeview.h"
 #include "window/pages/pagecontext.h"
 
 #include <QObject>
@@ -15,7 +16,6 @@ class QLabel;
 class QLineEdit;
 class QTimer;
 class QToolBar;
-class QTreeView;
 class QWidget;
 
 namespace Feedsmith {
@@ -36,7 +36,7 @@ public:
     struct Widgets
     {
         QWidget *page = nullptr;
-        QTreeView *tree = nullptr;
+        EntryTreeView *tree = nullptr;
         QAbstractButton *newEntryButton = nullptr;
         QAbstractButton *deleteEntryButton = nullptr;
         QWidget *entryFrame = nullptr;
@@ -57,7 +57,7 @@ public:
 
     // An entry on top of the tree, selected and loaded.
     void newEntry();
-    // Asks, then removes the selected entry.
+    // Asks, then removes the selected entry and loads the entry selected then.
     void deleteEntry();
     // Commits the editor (flushed to its last keystroke) into the current entry, then loads the
     // selected node's entry unless that is the one in the editor already.
@@ -69,8 +69,10 @@ public:
     void commitTitle();
     // Applies the tree model's expanded flags to the tree view.
     void refreshTree();
-    // The entry frame takes input only while there is an entry.
+    // The entry frame takes input only while an entry is loaded.
     void updateEntryFrame();
+    // Empties the entry's boxes, the editor and the creation date, bound to no entry.
+    void clearEntry();
 
     // The editor's title, link and document.
     EditorFields fields() const;
@@ -84,10 +86,12 @@ public:
     void updateFormatToolbar();
     void showContextMenu(const QPoint &globalPos);
     void onContextMenuAction(int index);
-    // The clipboard's plain text, each line break made "<br>", as markup; the editor gets the
+    // Inserts the clipboard's plain text as text (pasteAsTextMarkup); the editor gets the
     // keyboard focus.
     void pasteAsText();
-    // The text paste as text inserts for a clipboard text.
+    // The markup that shows a clipboard text as it is: "&", "<" and ">" escaped, each line break
+    // (CR LF, LF or CR) one "<br>", and blanks HTML would fold away (runs of them, a tab taken as
+    // four, blanks at either end of a line) kept as alternately no-break and ordinary spaces.
     static QString pasteAsTextMarkup(const QString &clipboardText);
 
     RichTextEditor *editor() const { return m_editor; }
@@ -111,6 +115,8 @@ private:
     void setBoxText(QLineEdit *box, const QString &text);
     void documentGone();
     void commitAndLoad(bool flushEditor);
+    // Shows the entry SelectEntry gave for the node `key` (or nothing), bound to it.
+    void showEntry(const QString &key, const LoadedEntry &entry);
     // Typing, pasting or formatting changed the entry under edit.
     void markEntryChanged();
 
@@ -118,7 +124,7 @@ private:
     static const std::array<int, 11> FormatCommandCodes;
 
     PageContext m_context;
-    QTreeView *m_tree = nullptr;
+    EntryTreeView *m_tree = nullptr;
     QWidget *m_entryFrame = nullptr;
     QLineEdit *m_titleEdit = nullptr;
     QLineEdit *m_linkEdit = nullptr;
@@ -128,6 +134,7 @@ private:
     EntryDragDrop *m_dragDrop = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;
     QString m_loadedKey; // the entry whose text the editor shows; empty for none
+    QString m_loadedDocument; // the editor document made from that entry's content
     bool m_documentGone = false;
 };
 

@@ -132,10 +132,7 @@ RichTextEditor::RichTextEditor(QWidget *parent)
     connect(m_bridge, &EditorBridge::pageReady, this, &RichTextEditor::onPageReady);
     connect(page(), &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) { onRenderProcessTerminated(int(status)); });
-    connect(m_bridge, &EditorBridge::documentChanged, this, [this](const QString &head, const QString &body) {
-        m_documentHtml = composeDocument(head, body, m_styleBlock);
-        emit documentEdited();
-    });
+    connect(m_bridge, &EditorBridge::documentChanged, this, &RichTextEditor::takePageDocument);
     connect(m_bridge, &EditorBridge::commandStatesChanged, this, &RichTextEditor::commandStatesChanged);
     connect(qApp, &QApplication::focusChanged, this, &RichTextEditor::onFocusChanged);
 }
@@ -145,6 +142,8 @@ RichTextEditor::~RichTextEditor() = default;
 void RichTextEditor::setDocumentHtml(const QString &html)
 {
     m_documentHtml = html;
+    m_loadedHtml = html;
+    m_baselineHtml.clear();
     m_ready = false;
     ++m_generation;
     QString folder = baseUrl().toLocalFile();
@@ -191,8 +190,9 @@ void RichTextEditor::sendDocument()
                           QWebEngineScript::ApplicationWorld);
 }
 
-void RichTextEditor::onPageReady()
+void RichTextEditor::onPageReady(const QString &head, const QString &body)
 {
+    m_baselineHtml = composeDocument(head, body, m_styleBlock);
     m_ready = true;
     m_restarts = 0;
     // What was asked for while the document was on its way happens now, in order.
@@ -247,14 +247,22 @@ void RichTextEditor::flush()
         if (keys < m_keysSent && clock.elapsed() < FlushKeyLagMs)
             continue; // a key press is still on its way to the page
         m_keysSent = keys;
-        const QString html = composeDocument(snapshot.value(u"head"_s).toString(), snapshot.value(u"body"_s).toString(),
-                                             m_styleBlock);
-        if (html != m_documentHtml) {
-            m_documentHtml = html;
-            emit documentEdited();
-        }
+        takePageDocument(snapshot.value(u"head"_s).toString(), snapshot.value(u"body"_s).toString());
         return;
     }
+}
+
+void RichTextEditor::takePageDocument(const QString &head, const QString &body)
+{
+    if (!m_ready)
+        return; // no baseline yet to tell an edit by
+    const QString page = composeDocument(head, body, m_styleBlock);
+    // The page's own way of writing the loaded document is no edit: the text given stays.
+    const QString &html = page == m_baselineHtml ? m_loadedHtml : page;
+    if (html == m_documentHtml)
+        return;
+    m_documentHtml = html;
+    emit documentEdited();
 }
 
 void RichTextEditor::childEvent(QChildEvent *event)

@@ -23,7 +23,10 @@ class EditorBridge;
 
 // A visual HTML editor. Its document can be read at once: documentHtml() is a copy kept by the
 // program, set to the new text the moment a document is loaded and replaced by the page's
-// document at every change; flush() brings it up to the last keystroke. The style block of the
+// document at every edit; flush() brings it up to the last keystroke. The page writes a loaded
+// document back in its own way (a head added, tags in its spelling); how it wrote it right after
+// loading is the baseline, and only a document that differs from it is an edit. Until then, and
+// again once an edit is undone, documentHtml() is exactly the text given. The style block of the
 // program's style sheet is given back exactly as BuildStyleBlock builds it, and the body tag
 // without attributes, so that the file writers find and strip both. Commands and states use the
 // numbers of the old editing control.
@@ -117,7 +120,7 @@ signals:
     void focusLost();
     // The page of the document loaded last is running.
     void ready();
-    // documentHtml() changed through editing.
+    // documentHtml() changed through editing (or, the edit undone, back to the text loaded).
     void documentEdited();
 
 protected:
@@ -132,12 +135,16 @@ private:
     void whenReady(std::function<void()> action);
     void loadPage(const QUrl &url);
     void sendDocument();
-    void onPageReady();
+    void onPageReady(const QString &head, const QString &body);
+    // The page's document, as it reported it, into documentHtml().
+    void takePageDocument(const QString &head, const QString &body);
     void onRenderProcessTerminated(int status);
 
     EditorBridge *m_bridge = nullptr;
     QWebChannel *m_channel = nullptr;
     QString m_documentHtml;
+    QString m_loadedHtml; // the text of the document loaded last
+    QString m_baselineHtml; // how the page wrote that document back when it was ready
     QString m_styleBlock; // the block as it was when the document was loaded
     int m_generation = 0;
     int m_pageLoads = 0;

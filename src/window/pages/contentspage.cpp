@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace Feedsmith {
@@ -31,7 +30,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     EntryEditor::Widgets widgets;
     widgets.page = this;
     auto *left = new QVBoxLayout;
-    widgets.tree = new QTreeView(this);
+    widgets.tree = new EntryTreeView(this);
     widgets.tree->setObjectName(u"TreeView"_s);
     widgets.tree->setHeaderHidden(true);
     widgets.tree->setUniformRowHeights(true);
@@ -108,11 +107,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
 
 void ContentsPage::clearEntry()
 {
-    m_titleEdit->clear();
-    m_linkEdit->clear();
-    m_editor->setDocumentHtml(QString());
-    m_createInfo->clear();
-    m_entryEditor->updateEntryFrame();
+    m_entryEditor->clearEntry();
 }
 
 } // namespace Feedsmith
