@@ -434,10 +434,14 @@ void tst_EntryOperations::editorDocument()
 void tst_EntryOperations::createInfoText()
 {
     const QLocale german(QLocale::German, QLocale::Germany);
-    QCOMPARE(CreateInfoText(u"Erstellt am"_s, QDateTime(QDate(2026, 12, 6), QTime(19, 41, 29)), german),
-             u"Erstellt am 06.12.2026 19:41:29"_s);
-    QCOMPARE(CreateInfoText(u"Erstellt am"_s, QDateTime(QDate(2026, 12, 6), QTime(0, 0)), german),
-             u"Erstellt am 06.12.2026"_s);
+    LoadedEntry entry;
+    entry.createdate = QDateTime(QDate(2026, 12, 6), QTime(19, 41, 29));
+    QCOMPARE(CreateInfoText(u"Erstellt am"_s, entry, german), u"Erstellt am 06.12.2026 19:41:29"_s);
+    entry.createdate = QDateTime(QDate(2026, 12, 6), QTime(0, 0));
+    QCOMPARE(CreateInfoText(u"Erstellt am"_s, entry, german), u"Erstellt am 06.12.2026"_s);
+    // A date the project file held but that could not be read shows as the file has it.
+    entry.unreadDate = u"gestern"_s;
+    QCOMPARE(CreateInfoText(u"Erstellt am"_s, entry, german), u"Erstellt am gestern"_s);
 }
 
 QTEST_GUILESS_MAIN(tst_EntryOperations)

@@ -141,6 +141,7 @@ LoadedEntry SelectEntry(FeedDocument &document, const QString &selectedKey, cons
     loaded.title = entry->title;
     loaded.link = entry->link;
     loaded.createdate = entry->createdate;
+    loaded.unreadDate = entry->unreadDate;
     loaded.documentHtml = EditorDocument(entry->content.text(), styleBlock);
     return loaded;
 }
@@ -166,9 +167,11 @@ QString EditorDocument(const QString &content, const QString &styleBlock)
     return html;
 }
 
-QString CreateInfoText(const QString &createdonText, const QDateTime &createdate, const QLocale &locale)
+QString CreateInfoText(const QString &createdonText, const LoadedEntry &entry, const QLocale &locale)
 {
-    return createdonText + u' ' + DateText::format(createdate, locale);
+    if (!entry.unreadDate.isEmpty())
+        return createdonText + u' ' + entry.unreadDate;
+    return createdonText + u' ' + DateText::format(entry.createdate, locale);
 }
 
 } // namespace Feedsmith

@@ -55,6 +55,7 @@ struct LoadedEntry
     QString link;
     QString documentHtml; // empty when there is no record
     QDateTime createdate;
+    QString unreadDate; // the project's date text when it could not be read
 };
 
 // The core of LoadSelectedEntry: commits `editor` into the current entry when the document is
@@ -67,7 +68,8 @@ LoadedEntry SelectEntry(FeedDocument &document, const QString &selectedKey, cons
 // ignored; the tag itself written in lower case). A content without a body tag stays as it is.
 QString EditorDocument(const QString &content, const QString &styleBlock);
 
-// The creation label: the "createdon" text, a blank and the date in the locale's general form.
-QString CreateInfoText(const QString &createdonText, const QDateTime &createdate, const QLocale &locale);
+// The creation label: the "createdon" text, a blank and the date in the locale's general form, or
+// the project's own text of a date that could not be read.
+QString CreateInfoText(const QString &createdonText, const LoadedEntry &entry, const QLocale &locale);
 
 } // namespace Feedsmith

@@ -266,7 +266,7 @@ void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)
     m_linkEdit->clear();
     m_createInfo->clear();
     if (entry.hasRecord) {
-        m_createInfo->setText(CreateInfoText(text(u"createdon"_s), entry.createdate, SystemLocale::locale()));
+        m_createInfo->setText(CreateInfoText(text(u"createdon"_s), entry, SystemLocale::locale()));
         setBoxText(m_titleEdit, entry.title);
         setBoxText(m_linkEdit, entry.link);
     }
