@@ -98,21 +98,16 @@ private slots:
         QTest::newRow("words") << u"yesterday"_s << QDateTime();
         QTest::newRow("Japanese, slash with the year first") << u"2026/12/06 19:41:29"_s << evening;
         QTest::newRow("Danish, dashes with the year last") << u"06-12-2026 19:41:29"_s << evening;
-        QTest::newRow("Dutch, short dashed date") << u"6-12-2026 19:41:29"_s << evening;
         QTest::newRow("Hungarian, dots and blanks") << u"2026. 12. 06. 19:41:29"_s << evening;
         QTest::newRow("Finnish, dotted time") << u"6.12.2026 19.41.29"_s << evening;
         QTest::newRow("Finnish time alone") << u"19.41.29"_s << QDateTime(zeroDate().date(), QTime(19, 41, 29));
         QTest::newRow("US 12-hour without seconds") << u"12/13/2026 7:41 PM"_s << later.addSecs(-29);
         QTest::newRow("p.m. before the time") << u"2026-12-06 p.m. 7:41:29"_s << evening;
-        QTest::newRow("Japanese date alone, one-digit day")
-                << u"2026/12/6"_s << QDateTime(QDate(2026, 12, 6), QTime(0, 0));
         QTest::newRow("in the spring-forward gap") << u"2026/3/29 2:30"_s << QDateTime(QDate(2026, 3, 29), QTime(3, 0));
         QTest::newRow("PM with hour 13") << u"12/13/2026 13:41 PM"_s << QDateTime();
         QTest::newRow("minute 60") << u"2026/12/06 19:60"_s << QDateTime();
         QTest::newRow("no 31 February, dashed") << u"31-02-2026"_s << QDateTime();
-        QTest::newRow("two markers") << u"2026/12/06 AM 7:41 PM"_s << QDateTime();
         QTest::newRow("dotted two-digit year alone") << u"6.12.26"_s << QDateTime();
-        QTest::newRow("dashed two-digit year") << u"06-12-26 19:41"_s << QDateTime();
         QTest::newRow("mixed separators") << u"2026/12-06 19:41"_s << QDateTime();
         QTest::newRow("empty") << QString() << QDateTime();
     }
@@ -134,13 +129,8 @@ private slots:
         const QLocale japanese(QLocale::Japanese, QLocale::Japan), korean(QLocale::Korean, QLocale::SouthKorea);
         const QDateTime evening(QDate(2026, 12, 6), QTime(19, 41, 29));
         QTest::newRow("Japanese afternoon") << japanese << u"2026/12/06 午後 7:41:29"_s << evening;
-        QTest::newRow("Japanese, no blank") << japanese << u"2026/12/06 午後7:41:29"_s << evening;
         QTest::newRow("Korean marker of another locale") << japanese << u"2026-12-06 오후 7:41:29"_s << QDateTime();
         QTest::newRow("Korean afternoon") << korean << u"2026-12-06 오후 7:41:29"_s << evening;
-        QTest::newRow("Spanish p. m. with a plain blank")
-                << QLocale(QLocale::Spanish, QLocale::Spain) << u"6/12/2026 7:41:29 p. m."_s << evening;
-        QTest::newRow("Korean 12 in the morning")
-                << korean << u"2026-12-06 오전 12:05"_s << QDateTime(QDate(2026, 12, 6), QTime(0, 5));
         QTest::newRow("German without seconds")
                 << QLocale(QLocale::German, QLocale::Germany) << u"6.12.2026 19:41"_s << evening.addSecs(-29);
         QTest::newRow("British slash order")

@@ -42,9 +42,9 @@ private slots:
     void newCommandClearsEverything();
     void saveAsksOnceWithProjectFilter();
     void saveCancelledWritesNothing();
-    void saveAsAlwaysWritesAProject();
-    void cancelledDialogsChangeNothing_data();
-    void cancelledDialogsChangeNothing();
+    void saveAsWritesAProject();
+    void saveAsCancelledKeepsPath();
+    void openCancelledKeepsDocument();
     void openFillsBoxesAndTree();
     void openWithoutRsxLooksForXml();
     void openRefusesWhatIsNoRegularFile_data();
@@ -158,45 +158,55 @@ void tst_WindowFileCommands::saveCancelledWritesNothing()
     QCOMPARE(program.dialog.calls.size(), 2);
 }
 
-void tst_WindowFileCommands::saveAsAlwaysWritesAProject()
+void tst_WindowFileCommands::saveAsWritesAProject()
 {
     Program program;
     QVERIFY(program.start());
-    // Even after an RSS file was generated with the same dialog, a name without an extension.
-    program.dialog.answer(program.path(u"feeds/blog2.xml"_s));
-    program.menuItem(u"genrss"_s)->trigger();
-    const QString target = program.path(u"feeds/blog2"_s);
+    // Save as writes a project whatever the dialog was used for last; a name without an
+    // extension gets ".rsx".
+    const QString target = program.path(u"feeds/as"_s);
     program.dialog.answer(target);
     program.menuItem(u"saveas"_s)->trigger();
-    QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
+    QCOMPARE(program.dialog.calls.first().filter, u"*.rsx | *.rsx"_s);
     QCOMPARE(program.window->document().projectPath, target + u".rsx"_s);
     QVERIFY(readBytes(target + u".rsx"_s).startsWith("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<settings>\r\n"));
-    QVERIFY(readBytes(program.path(u"feeds/blog2.xml"_s)).contains("<rss"));
+
+    // Also right after an RSS file was generated.
+    program.dialog.answer(program.path(u"feeds/b.xml"_s));
+    program.window->fileCommands()->generateRss();
+    program.dialog.answer(program.path(u"feeds/c.rsx"_s));
+    program.window->fileCommands()->saveProjectAs();
+    QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
+    QVERIFY(QFile::exists(program.path(u"feeds/c.rsx"_s)));
 }
 
-// Cancelling a dialog changes nothing: the document keeps its name and its state.
-void tst_WindowFileCommands::cancelledDialogsChangeNothing_data()
+void tst_WindowFileCommands::saveAsCancelledKeepsPath()
 {
-    QTest::addColumn<QString>("command");
-    QTest::newRow("save as") << u"saveas"_s;
-    QTest::newRow("open") << u"open"_s;
+    Program program;
+    QVERIFY(program.start());
+    program.dialog.answer(example());
+    program.window->fileCommands()->openProject();
+    QCOMPARE(program.window->document().projectPath, example());
+    program.dialog.answer(QString());
+    program.window->fileCommands()->saveProjectAs();
+    QCOMPARE(program.window->document().projectPath, example()); // cancelled: nothing changes
+    QVERIFY(program.messages.shown.isEmpty());
 }
 
-void tst_WindowFileCommands::cancelledDialogsChangeNothing()
+void tst_WindowFileCommands::openCancelledKeepsDocument()
 {
-    QFETCH(QString, command);
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
     program.window->fileCommands()->openProject();
     program.dialog.answer(QString());
-    program.menuItem(command)->trigger();
+    program.clickToolbarButton(u"oeffnen"_s);
+    QCOMPARE(program.dialog.calls.last().mode, FileDialog::Mode::Open);
     QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
     QCOMPARE(program.window->document().projectPath, example());
     QCOMPARE(program.window->windowTitle(), u"example.rsx - Feedsmith"_s);
     QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Feedsmith example feed"_s);
     QCOMPARE(program.window->document().entryCount(), 4);
-    QVERIFY(program.messages.shown.isEmpty());
 }
 
 void tst_WindowFileCommands::openFillsBoxesAndTree()
@@ -371,14 +381,11 @@ void tst_WindowFileCommands::typingStopsAtLimit()
     QVERIFY(program.start());
     // Language tags as the help suggests them are taken whole; ttl and number take digits only.
     QTest::keyClicks(program.box(u"txtLanguage"_s), u"pt-br"_s);
-    QCOMPARE(program.window->document().channel.language, u"pt-br"_s);
-    QLineEdit *ttl = program.box(u"txtTTL"_s);
-    ttl->clear();
-    QTest::keyClicks(ttl, u"one hour: 60"_s);
-    QCOMPARE(program.window->document().channel.ttl, u"60"_s);
+    QTest::keyClicks(program.box(u"txtTTL"_s), u" min"_s);
+    QCOMPARE(program.window->document().channel.language + program.window->document().channel.ttl, u"pt-br1440"_s);
     QLineEdit *number = program.box(u"txtNumber"_s);
     number->clear();
-    QTest::keyClicks(number, u"12x34567"_s);
+    QTest::keyClicks(number, u"12x3456"_s);
     QCOMPARE(number->text(), u"12345"_s);
 
     // A loaded text longer than the limit takes no more typing, and shrinks back to the limit.
@@ -393,7 +400,8 @@ void tst_WindowFileCommands::typingStopsAtLimit()
     QCOMPARE(number->text(), u"1234567"_s);
     for (int i = 0; i < 2; ++i)
         QTest::keyClick(number, Qt::Key_Backspace);
-    QTest::keyClicks(number, u"8"_s);
+    QCOMPARE(number->text(), u"12345"_s);
+    QTest::keyClicks(number, u"6"_s);
     QCOMPARE(number->text(), u"12345"_s);
     QCOMPARE(program.window->document().channel.number, u"12345"_s);
 }
