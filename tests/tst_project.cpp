@@ -306,7 +306,7 @@ QString referencedBrackets(const QString &body)
     QString out;
     for (qsizetype i = 0; i < body.size(); ++i) {
         const QString next = body.mid(i + 1, 1);
-        static const QRegularExpression reference(u"^&#(9|32|38|91|93);"_s);
+        static const QRegularExpression reference(u"^(&#(9|32|91|93);|&#38;#)"_s);
         if (body[i] == u'[' && (next == u"["_s || next == u"<"_s || next == u":"_s))
             out += u"&#91;"_s;
         else if (body[i] == u']' && (next == u"]"_s || next == u">"_s))

@@ -20,28 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Whether the "&" at text[i] would be read as one of the references that stored bodies decode.
-template<typename Text>
-bool startsBodyReference(const Text &text, qsizetype i)
-{
-    for (const char *reference : {"&#9;", "&#32;", "&#38;", "&#91;", "&#93;"}) {
-        const auto length = qsizetype(std::strlen(reference));
-        if (i + length > text.size())
-            continue;
-        qsizetype k = 0;
-        while (k < length && text[i + k] == QLatin1Char(reference[k]))
-            ++k;
-        if (k == length)
-            return true;
-    }
-    return false;
-}
-
-bool startsBodyReference(QByteArrayView text, qsizetype i)
-{
-    return startsBodyReference(QLatin1StringView(text.data(), text.size()), i);
-}
-
 // Brackets of the body's own text that the bracket escapes would read as markup ("[[", "]]",
 // "[<", "]>", "[:") are written as character references, which the reader turns back into the
 // brackets; so is an "&" that the reader would take for the start of such a reference.
@@ -59,7 +37,7 @@ QString referencedBrackets(const QString &body)
             out += "&#91;"_L1;
         else if (c == u']' && (next == u']' || next == u'>'))
             out += "&#93;"_L1;
-        else if (c == u'&' && startsBodyReference(body, i))
+        else if (c == u'&' && bodyReferenceAt(QStringView(body), i).length > 0)
             out += "&#38;"_L1;
         else
             out += c;
@@ -120,7 +98,7 @@ void appendStoredBytes(QByteArray &out, QByteArrayView body)
         case Comma: return "[:bst:]";
         case Break: return QByteArrayView("", 0);
         case Tab: return "&#9;";
-        case Ampersand: return startsBodyReference(body, i) ? "&#38;" : "&";
+        case Ampersand: return bodyReferenceAt(body, i).length > 0 ? "&#38;" : "&";
         default: return {};
         }
     };

@@ -1,6 +1,7 @@
 // Text work on Windows-1252 bytes.
 #include "core/text/codepagetext.h"
 
+#include "core/text/textencoding.h"
 #include "core/text/textsearch.h"
 
 #include "core/text/windows1252.h"
@@ -232,25 +233,6 @@ qsizetype nextSpecial(const unsigned char *src, qsizetype i, qsizetype n, bool a
     return i;
 }
 
-// The body reference at src[i] == '&' and the byte it stands for: "&#9;", "&#32;", "&#91;",
-// "&#93;", and "&#38;" when a "#" follows it. Its length, or 0 for anything else.
-qsizetype bodyReference(const unsigned char *src, qsizetype i, qsizetype n, char *byte)
-{
-    static constexpr struct
-    {
-        const char *text;
-        char byte;
-    } References[] = {{"&#9;", '\t'}, {"&#32;", ' '}, {"&#91;", '['}, {"&#93;", ']'}, {"&#38;#", '&'}};
-    for (const auto &reference : References) {
-        const auto length = qsizetype(std::strlen(reference.text));
-        if (i + length <= n && std::memcmp(src + i, reference.text, size_t(length)) == 0) {
-            *byte = reference.byte;
-            return reference.byte == '&' ? length - 1 : length; // the "#" is the next text's
-        }
-    }
-    return 0;
-}
-
 QByteArray unescapeBytes(const QByteArray &text, bool references)
 {
     // The four steps of UnescapeText in one pass over the text as it came:
@@ -282,11 +264,10 @@ QByteArray unescapeBytes(const QByteArray &text, bool references)
     dst += i;
     while (i < n) {
         const unsigned char c = src[i];
-        char referenced = 0;
         if (references && c == '&') {
-            if (const qsizetype length = bodyReference(src, i, n, &referenced)) {
-                *dst++ = referenced;
-                i += length;
+            if (const BodyReference reference = bodyReferenceAt(QByteArrayView(text), i); reference.length > 0) {
+                *dst++ = reference.character;
+                i += reference.length;
             } else {
                 *dst++ = '&';
                 ++i;

@@ -322,28 +322,6 @@ QString UnescapeText(const QString &text)
     return out;
 }
 
-namespace {
-
-// The body reference starting at text[i] == '&' (see UnescapeStoredBody): its length, and the
-// character it stands for; 0 for anything else.
-qsizetype bodyReference(const QString &text, qsizetype i, QChar *character)
-{
-    static constexpr struct
-    {
-        QStringView text;
-        char16_t character;
-    } References[] = {{u"&#9;", u'\t'}, {u"&#32;", u' '}, {u"&#91;", u'['}, {u"&#93;", u']'}, {u"&#38;#", u'&'}};
-    for (const auto &reference : References) {
-        if (QStringView(text).sliced(i).startsWith(reference.text)) {
-            *character = QChar(reference.character);
-            return reference.character == u'&' ? reference.text.size() - 1 : reference.text.size();
-        }
-    }
-    return 0;
-}
-
-} // namespace
-
 QString UnescapeStoredBody(const QString &text)
 {
     // The escapes are undone between the references, which stand for text of their own.
@@ -353,13 +331,12 @@ QString UnescapeStoredBody(const QString &text)
     out.reserve(text.size());
     qsizetype from = 0;
     for (qsizetype at = text.indexOf(u'&'); at >= 0; at = text.indexOf(u'&', at + 1)) {
-        QChar character;
-        const qsizetype length = bodyReference(text, at, &character);
-        if (length == 0)
+        const BodyReference reference = bodyReferenceAt(QStringView(text), at);
+        if (reference.length == 0)
             continue;
         out += UnescapeText(text.mid(from, at - from));
-        out += character;
-        from = at + length;
+        out += QLatin1Char(reference.character);
+        from = at + reference.length;
         at = from - 1;
     }
     out += UnescapeText(text.mid(from));

@@ -20,6 +20,43 @@ QString UnescapeText(const QString &text);
 // "#" for an "&" that would start one of these. Other references stay as they are.
 QString UnescapeStoredBody(const QString &text);
 
+// One of those references where text[i] stands, as UnescapeStoredBody reads it: the length it
+// takes up (an "&#38;" leaves its "#" to the text after it) and the character it stands for; a
+// length of 0 for none. For text as characters or as bytes.
+struct BodyReference
+{
+    qsizetype length = 0;
+    char character = 0;
+};
+inline char16_t unitOf(QChar c)
+{
+    return c.unicode();
+}
+inline char16_t unitOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+template<typename View>
+BodyReference bodyReferenceAt(View text, qsizetype i)
+{
+    static constexpr struct
+    {
+        const char *text;
+        qsizetype length;
+        char character;
+    } References[] = {{"&#9;", 4, '\t'}, {"&#32;", 5, ' '}, {"&#91;", 5, '['}, {"&#93;", 5, ']'}, {"&#38;#", 6, '&'}};
+    for (const auto &reference : References) {
+        if (i + reference.length > text.size())
+            continue;
+        qsizetype k = 0;
+        while (k < reference.length && unitOf(text[i + k]) == char16_t(reference.text[k]))
+            ++k;
+        if (k == reference.length)
+            return {reference.character == '&' ? reference.length - 1 : reference.length, reference.character};
+    }
+    return {};
+}
+
 // A value of one line (a title, a link, a channel field) as files get it: CR LF, a lone CR and a
 // lone LF each become one blank.
 QString OneLine(const QString &value);
