@@ -67,6 +67,10 @@ def validator_warnings(path, self_url):
 
 
 with tempfile.TemporaryDirectory() as tmp:
+    # feedsmith-cli reads the user's own settings: it gets a home of its own here.
+    os.environ.update({name: tmp + "/home" + folder for name, folder in (
+        ("HOME", ""), ("XDG_CONFIG_HOME", "/.config"), ("XDG_DATA_HOME", "/.local/share"),
+        ("XDG_CACHE_HOME", "/.cache"))})
     # The shipped example project.
     feed = generate(os.path.join(program_folder, "feeds", "example.rsx"), os.path.join(tmp, "example.xml"))
     if feed is not None:

@@ -36,7 +36,8 @@ public:
     ~FtpServer() { stop(); }
 
     // Starts the server and waits until it accepts connections: plain FTP, "ftps://" (explicit
-    // TLS, a throw-away certificate) or "sftp://" (sshd and a throw-away user; only as root).
+    // TLS, a throw-away certificate) or "sftp://" (sshd and a throw-away user; see
+    // sftpUnavailable()). The server ends when this object goes or when the test process dies.
     bool start(const QString &scheme = {})
     {
         m_scheme = scheme;
@@ -47,6 +48,25 @@ public:
         return m_root.isValid()
                 && startScript(QStringLiteral("ftpserver.py"),
                                scheme.isEmpty() ? arguments : arguments << QStringLiteral("tls"));
+    }
+
+    // Why this machine cannot run the SFTP server, or nothing when it can. sshd's throw-away user
+    // lives only in copies of /etc/passwd and /etc/shadow that sshd's own mount namespace shows;
+    // the system's accounts are never touched, so without that namespace there is no SFTP server.
+    static QString sftpUnavailable()
+    {
+        static const QString reason = [] {
+            if (::geteuid() != 0)
+                return QStringLiteral("SFTP rows need root for sshd's private mount namespace");
+            QProcess unshare;
+            unshare.start(QStringLiteral("unshare"), {QStringLiteral("--mount"), QStringLiteral("true")});
+            if (!unshare.waitForFinished(10000) || unshare.exitStatus() != QProcess::NormalExit
+                || unshare.exitCode() != 0)
+                return QStringLiteral("SFTP rows need a private mount namespace for sshd, and "
+                                      "'unshare --mount' fails here");
+            return QString();
+        }();
+        return reason;
     }
 
     // Starts hostileftp.py in one of its modes instead: a server that drips, floods or sends

@@ -6,7 +6,9 @@
 #   flood-listing  the listing is endless and as fast as the socket takes it
 #   escapes        every CWD is refused with a multi-line reply holding terminal escape
 #                  sequences and a line that looks like one of the program's own
-# Usage: hostileftp.py MODE; prints "PORT n" once it listens on 127.0.0.1.
+# Usage: hostileftp.py MODE; prints "PORT n" once it listens on 127.0.0.1, and runs until its
+# standard input closes.
+import os
 import socket
 import sys
 import threading
@@ -76,7 +78,13 @@ def serve(conn):
         conn.close()
 
 
+def watch_stdin():  # the test closes it when it ends, however it ends
+    sys.stdin.read()
+    os._exit(0)
+
+
 server = socket.create_server(("127.0.0.1", 0))
 print("PORT %d" % server.getsockname()[1], flush=True)
+threading.Thread(target=watch_stdin, daemon=True).start()
 while True:
     threading.Thread(target=serve, args=(server.accept()[0],), daemon=True).start()

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Usage, as root: sshserver.py ROOT PASSWORD. sshd on 127.0.0.1 with a throw-away host key and
-user (password, SFTP only, home ROOT) who lives in copies of /etc/passwd and /etc/shadow in sshd's
-own mount namespace, else is added with useradd (no shell) and removed at the end. Prints
-FINGERPRINT, USER and PORT lines; runs until its standard input closes."""
-import os, shutil, socket, subprocess, sys, tempfile, time
+user (password, SFTP only, home ROOT) who lives only in copies of /etc/passwd and /etc/shadow in
+sshd's own mount namespace: the system's files stay as they are. Without root or `unshare --mount`
+it says so on standard error and fails. Prints FINGERPRINT, USER and PORT lines;
+runs until its standard input closes, and sshd ends with it even when it is killed."""
+import ctypes, os, shutil, signal, socket, subprocess, sys, tempfile, time
 
 
 def run(*command, **options):
@@ -11,6 +12,8 @@ def run(*command, **options):
 
 
 root, password = sys.argv[1:3]
+if os.geteuid() != 0 or subprocess.run(["unshare", "--mount", "true"], capture_output=True).returncode != 0:
+    sys.exit("sshserver.py: sshd's user needs a private mount namespace (root and `unshare --mount`)")
 user, work = "fstest%d" % os.getpid(), tempfile.mkdtemp()
 run("ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-C", "", "-f", work + "/key")
 probe = socket.socket()
@@ -23,26 +26,18 @@ with open(work + "/config", "w") as f:
             % (port, work, user))
 hashed = run("openssl", "passwd", "-6", "-stdin", input=password).strip()
 sshd = ["/usr/sbin/sshd", "-D", "-e", "-f", work + "/config"]
-private = subprocess.run(["unshare", "--mount", "true"]).returncode == 0
-if private:
-    uid = 61000 + os.getpid() % 4000
-    for name, line in (("passwd", "%s:x:%d:%d::%s:/usr/sbin/nologin" % (user, uid, uid, root)),
-                       ("shadow", "%s:%s:::::::" % (user, hashed))):
-        with open("%s/%s" % (work, name), "w") as f:
-            f.write(open("/etc/" + name).read() + line + "\n")
-    sshd = ["unshare", "--mount", "sh", "-c", "mount --bind {0}/passwd /etc/passwd && mount --bind {0}/shadow "
-            "/etc/shadow && mount -t tmpfs -o mode=755 tmpfs /run && mkdir /run/sshd && exec \"$@\"".format(work),
-            "sh"] + sshd
-else:
-    for _ in range(50):  # another test's useradd may hold the lock of /etc/passwd
-        added = subprocess.run(["useradd", "-M", "-d", root, "-s", "/usr/sbin/nologin", "-p", hashed, user])
-        if added.returncode not in (1, 10):
-            break
-        time.sleep(0.1)
-    uid = int(run("id", "-u", user))
-    os.makedirs("/run/sshd", exist_ok=True)
+uid = 61000 + os.getpid() % 4000
+for name, line in (("passwd", "%s:x:%d:%d::%s:/usr/sbin/nologin" % (user, uid, uid, root)),
+                   ("shadow", "%s:%s:::::::" % (user, hashed))):
+    with open("%s/%s" % (work, name), "w") as f:
+        f.write(open("/etc/" + name).read() + line + "\n")
+sshd = ["unshare", "--mount", "sh", "-c", "mount --bind {0}/passwd /etc/passwd && mount --bind {0}/shadow "
+        "/etc/shadow && mount -t tmpfs -o mode=755 tmpfs /run && mkdir /run/sshd && exec \"$@\"".format(work),
+        "sh"] + sshd
 os.chown(root, uid, -1)
-server = subprocess.Popen(sshd, stdin=subprocess.DEVNULL)
+# sshd (which unshare and sh become) is killed when this script dies, however it dies.
+die_with_us = lambda: ctypes.CDLL(None).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+server = subprocess.Popen(sshd, stdin=subprocess.DEVNULL, preexec_fn=die_with_us)
 try:
     for _ in range(100):
         try:
@@ -58,6 +53,3 @@ finally:
     server.terminate()
     server.wait()
     shutil.rmtree(work)
-    if not private:
-        while subprocess.run(["userdel", user]).returncode in (1, 10):  # /etc/passwd or /etc/group locked
-            time.sleep(0.1)
