@@ -95,7 +95,8 @@ void TestFeedImport::feedsOfOtherPrograms()
                       .join(u'|')),
              channel);
     QCOMPARE(feed.items.size(), 2);
-    QCOMPARE((QStringList{feed.items[0].title, feed.items[0].link, feed.items[0].content.text()}.join(u'|')), firstItem);
+    QCOMPARE((QStringList{feed.items[0].title, feed.items[0].link, feed.items[0].content.text()}.join(u'|')),
+             firstItem);
     QCOMPARE(feed.items[0].createdate.toUTC(), utc(firstDate));
     QCOMPARE(feed.items[1].content, lastBody);
     QVERIFY(feed.notes.isEmpty());
@@ -161,6 +162,11 @@ void TestFeedImport::oddAndHostileFeeds_data()
             << u"2026-12-07T06:00:00Z"_s;
     QTest::newRow("date that cannot be read is now")
             << in(rss, "<item><pubDate>yesterday</pubDate></item>") << u"date"_s << u"2026-12-08T05:00:00Z"_s;
+    QTest::newRow("Atom html title: references of up to nine characters, digits only")
+            << in(atom,
+                  "<title type=\"html\">AT&amp;amp;T &lt;i&gt;&amp;#x0000041;&lt;/i&gt;&amp;#66; "
+                  "&amp;#x00000041; &amp;# 67; &amp;#x4g; &amp;</title>")
+            << u"title"_s << u"AT&T AB &#x00000041; &# 67; &#x4g; &"_s;
     QTest::newRow("Atom published wins over updated")
             << in(atom, "<updated>2026-12-02T00:00:00Z</updated><published>2026-12-01T10:00:00.5+01:00</published>")
             << u"date"_s << u"2026-12-01T09:00:00Z"_s;
@@ -178,6 +184,33 @@ void TestFeedImport::oddAndHostileFeeds_data()
                                << u"not an RSS or Atom feed (its root element is <html>)"_s;
     QTest::newRow("unclosed element") << in(rss, "<item><title>x</item>") << u"error"_s << u"no well-formed feed"_s;
     QTest::newRow("empty file") << QByteArray() << u"error"_s << u"no well-formed feed"_s;
+    // Every '=' outside quotes counts, in start tags only: 1000 attributes pass, 1001 do not.
+    auto attributes = [](int n, const char *first) {
+        QByteArray a = QByteArray(" a=\"") + first + '"';
+        for (int i = 1; i < n; ++i)
+            a += " a" + QByteArray::number(i) + "=''";
+        return a;
+    };
+    QTest::newRow("element with 1001 attributes, after a comment, CDATA and 1000 quoted '=' and '>'")
+            << in(rss,
+                  "<!--" + attributes(1001, "") + "-->\n<?pi" + attributes(1001, "") + "?><![CDATA["
+                          + attributes(1001, "") + "]]>\n<item" + attributes(1000, "=>") + "/>\n<item"
+                          + attributes(1001, ">") + "/>")
+            << u"error"_s << u"line 4: the element <item> has more than 1000 attributes"_s;
+    auto namespaces = [](int n) {
+        QByteArray a;
+        for (int i = 0; i < n; ++i)
+            a += " xmlns:p" + QByteArray::number(i) + "='urn:p'";
+        return a;
+    };
+    QTest::newRow("101 namespaces in scope; those of a closed element are not")
+            << in(rss,
+                  "<item" + namespaces(60) + "></item>\n<item" + namespaces(60) + "><title" + namespaces(41)
+                          + "/></item>")
+            << u"error"_s << u"line 2: the element <title> has more than 100 namespaces declared around it"_s;
+    QTest::newRow("start tag longer than 1 MB")
+            << in(rss, "<item a=\"" + QByteArray(1 << 20, 'x') + "\"/>") << u"error"_s
+            << u"line 1: the element <item> has a start tag longer than 1 MB"_s;
 }
 
 void TestFeedImport::oddAndHostileFeeds()
@@ -230,6 +263,12 @@ void TestFeedImport::limits()
     QVERIFY(bytes.isEmpty());
     QVERIFY(!ReadFeedFile(u"/dev/zero"_s, &bytes, &error));
     QVERIFY(!ReadFeedFile(dir.path(), &bytes, &error));
+    // Neither is the root element of a file with more attributes than any feed has looked at.
+    QByteArray root = "<rss";
+    for (int i = 0; i < 1001; ++i)
+        root += " a" + QByteArray::number(i) + "=''";
+    QVERIFY(FeedsmithTest::writeBytes(big.fileName(), root + "/>"));
+    QVERIFY(!IsFeedFile(big.fileName()));
 
     // A value longer than any box takes is cut, and said so.
     const QByteArray longTitle =

@@ -454,6 +454,8 @@ private slots:
     void fileNameDecidesWhatIsRead_data();
     void fileNameDecidesWhatIsRead();
     void missingFileGivesEmptyDocument();
+    void oversizedFileIsRefused_data();
+    void oversizedFileIsRefused();
     void withoutRootKeyTextNoTreeNodes();
     void entryGroupLimit_data();
     void entryGroupLimit();
@@ -1196,6 +1198,32 @@ void TestProject::missingFileGivesEmptyDocument()
     QVERIFY(!QFileInfo::exists(path));
 }
 
+void TestProject::oversizedFileIsRefused_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file over 256 MB") << MaxProjectBytes + 1 << u"is larger than 256 MB"_s;
+    QTest::newRow("line over 64 MB after whole lines")
+            << MaxProjectLineBytes * 3 / 2 << u"line 4 is longer than 64 MB"_s;
+}
+
+void TestProject::oversizedFileIsRefused()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, reason);
+    // Whole lines, then zero bytes up to the size: a sparse file, which uses no disk.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"big.rsx"_s);
+    QVERIFY(FeedsmithTest::writeBytes(path, "<settings>\r\n\t<title>Big</title>\r\n</settings>\r\n"));
+    QVERIFY(QFile::resize(path, size));
+    QVERIFY2(notAProjectReason(path).contains(reason), qPrintable(notAProjectReason(path)));
+    FeedDocument doc;
+    const ProjectReadResult result = ReadProjectFile(doc, path, programFolder(), languageTexts(), german());
+    QVERIFY(!result.fileOpened);
+    QVERIFY2(result.error.contains(reason), qPrintable(result.error));
+    QCOMPARE(doc.channel.title, QString()); // nothing of the file is taken
+}
+
 void TestProject::withoutRootKeyTextNoTreeNodes()
 {
     const QString file = Declaration + u"<settings>\r\n\t<title>Kanal</title>\r\n</settings>\r\n<entries>\r\n"_s
@@ -1286,10 +1314,10 @@ void TestProject::entryGroupWithoutEnd_data()
                     + u"\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s + date + u"\t</entry>\r\n</entries>\r\n"_s
             << QStringList{u"Zweiter"_s} << QStringList{QString()};
     // A file cut off keeps the group it ends in, as far as it goes.
-    QTest::newRow("file ends inside a group") << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n"_s + date
+    QTest::newRow("file ends inside a group")
+            << u"<entries>\r\n\t<entry>\r\n\t\t<title>Erster</title>\r\n"_s + date
                     + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>Zweiter</title>\r\n"_s
-                                              << QStringList{u"Erster"_s, u"Zweiter"_s}
-                                              << QStringList{QString(), QString()};
+            << QStringList{u"Erster"_s, u"Zweiter"_s} << QStringList{QString(), QString()};
     QTest::newRow("closed groups around an open one")
             << u"<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t\t<link>la</link>\r\n"_s + date
                     + u"\t</entry>\r\n\t<entry>\r\n\t\t<title>B</title>\r\n\t<entry>\r\n\t\t<title>C</title>\r\n"_s
@@ -1540,7 +1568,6 @@ void TestProject::roundTrip()
     }
 }
 
-
 void TestProject::earlierFilesReadAsBefore_data()
 {
     QTest::addColumn<QString>("file");
@@ -1552,20 +1579,20 @@ void TestProject::earlierFilesReadAsBefore_data()
 
     const QString grusse = u"Gr\u00fc\u00dfe aus K\u00f6ln"_s;
     const QDateTime evening = local(2026, 12, 6, 19, 41, 29);
-    QTest::newRow("German file on a German machine") << u"earlier-german.rsx"_s << german() << u"as written"_s
-                                                     << grusse << evening << local(2026, 12, 7);
-    QTest::newRow("German file on a US machine") << u"earlier-german.rsx"_s << american() << u"as written"_s << grusse
-                                                 << evening << local(2026, 12, 7);
-    QTest::newRow("German file with LF line ends") << u"earlier-german.rsx"_s << german() << u"LF"_s << grusse
-                                                   << evening << local(2026, 12, 7);
-    QTest::newRow("German file with mixed line ends") << u"earlier-german.rsx"_s << german() << u"mixed"_s << grusse
-                                                      << evening << local(2026, 12, 7);
-    QTest::newRow("German file in UTF-8") << u"earlier-german.rsx"_s << german() << u"UTF-8"_s << grusse << evening
-                                          << local(2026, 12, 7);
-    QTest::newRow("US file on a US machine") << u"earlier-us.rsx"_s << american() << u"as written"_s
-                                             << u"News &amp; more"_s << evening << zero();
-    QTest::newRow("US file under the C locale") << u"earlier-us.rsx"_s << QLocale::c() << u"LF"_s
-                                                << u"News &amp; more"_s << evening << zero();
+    QTest::newRow("German file on a German machine")
+            << u"earlier-german.rsx"_s << german() << u"as written"_s << grusse << evening << local(2026, 12, 7);
+    QTest::newRow("German file on a US machine")
+            << u"earlier-german.rsx"_s << american() << u"as written"_s << grusse << evening << local(2026, 12, 7);
+    QTest::newRow("German file with LF line ends")
+            << u"earlier-german.rsx"_s << german() << u"LF"_s << grusse << evening << local(2026, 12, 7);
+    QTest::newRow("German file with mixed line ends")
+            << u"earlier-german.rsx"_s << german() << u"mixed"_s << grusse << evening << local(2026, 12, 7);
+    QTest::newRow("German file in UTF-8")
+            << u"earlier-german.rsx"_s << german() << u"UTF-8"_s << grusse << evening << local(2026, 12, 7);
+    QTest::newRow("US file on a US machine")
+            << u"earlier-us.rsx"_s << american() << u"as written"_s << u"News &amp; more"_s << evening << zero();
+    QTest::newRow("US file under the C locale")
+            << u"earlier-us.rsx"_s << QLocale::c() << u"LF"_s << u"News &amp; more"_s << evening << zero();
 }
 
 void TestProject::earlierFilesReadAsBefore()
@@ -1583,7 +1610,8 @@ void TestProject::earlierFilesReadAsBefore()
         static const char *ends[] = {"\n", "\r\n", "\r"};
         bytes.clear();
         for (qsizetype i = 0; i < lines.size(); ++i)
-            bytes += lines.at(i).chopped(lines.at(i).endsWith('\r') ? 1 : 0) + (i + 1 < lines.size() ? ends[i % 3] : "");
+            bytes +=
+                    lines.at(i).chopped(lines.at(i).endsWith('\r') ? 1 : 0) + (i + 1 < lines.size() ? ends[i % 3] : "");
     } else if (form == "UTF-8"_L1) {
         bytes = Windows1252::decode(bytes).toUtf8();
     }
@@ -1622,20 +1650,23 @@ void TestProject::exactTextThroughSaveOpenAndGenerate_data()
     QTest::addColumn<QByteArray>("published"); // in the RSS file
 
     const QString grusse = u"Gr\u00fc\u00dfe \u20ac"_s;
-    QTest::newRow("body with letters kept") << u"body"_s << true << grusse << "Gr\xfc\xdf" "e \x80"_ba << grusse
-                                            << "Gr&#252;&#223;e &#8364;"_ba;
+    QTest::newRow("body with letters kept") << u"body"_s << true << grusse
+                                            << "Gr\xfc\xdf"
+                                               "e \x80"_ba
+                                            << grusse << "Gr&#252;&#223;e &#8364;"_ba;
     QTest::newRow("body of a project without the key is transliterated")
             << u"body"_s << false << u"f\u00fcr K\u00f6ln"_s << "fuer Koeln"_ba << u"fuer Koeln"_s << "fuer Koeln"_ba;
     QTest::newRow("body beyond the code page, as references")
-            << u"body"_s << true << u"a \u2192 \U0001F600"_s << "a &#8594; &#128512;"_ba
-            << u"a &#8594; &#128512;"_s << "a &#8594; &#128512;"_ba;
-    QTest::newRow("channel title whose bytes are UTF-8 too") << u"channel"_s << true << u"Mix 2\u00d7\u00bd"_s
-            << "Mix 2\xd7\xbd"_ba << u"Mix 2\u00d7\u00bd"_s << "Mix 2&#215;&#189;"_ba;
-    QTest::newRow("body of double brackets") << u"body"_s << true << u"[[double brackets]]"_s
-                                             << "&#91;[double brackets&#93;]"_ba << u"[[double brackets]]"_s
-                                             << "<![CDATA[[[double brackets]]]]></description>"_ba;
-    QTest::newRow("body with the line break escape")
-            << u"body"_s << true << u"a [:br:] b"_s << "a &#91;:br:] b"_ba << u"a [:br:] b"_s << "CDATA[a [:br:] b]]"_ba;
+            << u"body"_s << true << u"a \u2192 \U0001F600"_s << "a &#8594; &#128512;"_ba << u"a &#8594; &#128512;"_s
+            << "a &#8594; &#128512;"_ba;
+    QTest::newRow("channel title whose bytes are UTF-8 too")
+            << u"channel"_s << true << u"Mix 2\u00d7\u00bd"_s << "Mix 2\xd7\xbd"_ba << u"Mix 2\u00d7\u00bd"_s
+            << "Mix 2&#215;&#189;"_ba;
+    QTest::newRow("body of double brackets")
+            << u"body"_s << true << u"[[double brackets]]"_s << "&#91;[double brackets&#93;]"_ba
+            << u"[[double brackets]]"_s << "<![CDATA[[[double brackets]]]]></description>"_ba;
+    QTest::newRow("body with the line break escape") << u"body"_s << true << u"a [:br:] b"_s << "a &#91;:br:] b"_ba
+                                                     << u"a [:br:] b"_s << "CDATA[a [:br:] b]]"_ba;
     QTest::newRow("body with the comma escape")
             << u"body"_s << true << u"x [:bst:] y, z"_s << "x &#91;:bst:] y[:bst:] z"_ba << u"x [:bst:] y, z"_s
             << "CDATA[x [:bst:] y, z]]"_ba;
@@ -1649,8 +1680,9 @@ void TestProject::exactTextThroughSaveOpenAndGenerate_data()
             << u"unmarked"_s << true << QString() << "2\xd7\xbd"_ba << u"2\u00d7\u00bd"_s << "2&#215;&#189;"_ba;
     QTest::newRow("unmarked, a C1 control in UTF-8")
             << u"unmarked"_s << true << QString() << "\xc2\x80"_ba << u"\u00c2\u20ac"_s << "&#194;&#8364;"_ba;
-    QTest::newRow("title with line breaks that reached it") << u"title"_s << false << u"\rone\r\ntwo\nthree"_s
-            << "&#32;one two three"_ba << u" one two three"_s << "<title> one two three</title>"_ba;
+    QTest::newRow("title with line breaks that reached it")
+            << u"title"_s << false << u"\rone\r\ntwo\nthree"_s << "&#32;one two three"_ba << u" one two three"_s
+            << "<title> one two three</title>"_ba;
 }
 
 void TestProject::exactTextThroughSaveOpenAndGenerate()
@@ -1674,7 +1706,9 @@ void TestProject::exactTextThroughSaveOpenAndGenerate()
     QString error;
     QFETCH(QByteArray, stored);
     if (field == "unmarked"_L1)
-        QVERIFY(FeedsmithTest::writeBytes(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n\t<title>" + stored
+        QVERIFY(FeedsmithTest::writeBytes(path,
+                                          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<settings>\r\n\t<title>"
+                                                  + stored
                                                   + "</title>\r\n\t<keepaccents>1</keepaccents>\r\n</settings>\r\n"));
     else
         QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
@@ -1693,7 +1727,8 @@ void TestProject::exactTextThroughSaveOpenAndGenerate()
     const QByteArray rss = BuildRssFile(back, StyleBlock, local(2026, 12, 7));
     QVERIFY2(rss.contains(published), rss.constData());
     // The preview shows it as it reads back.
-    const QString page = BuildPreviewPage(back, back.entryCount(), u"{TITLE}|{DESCRIPTION}"_s, u"{TITLE}{ENTRIES}"_s, StyleBlock);
+    const QString page =
+            BuildPreviewPage(back, back.entryCount(), u"{TITLE}|{DESCRIPTION}"_s, u"{TITLE}{ENTRIES}"_s, StyleBlock);
     QVERIFY2(page.contains(readBack), qPrintable(page));
 }
 

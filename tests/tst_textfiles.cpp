@@ -197,7 +197,7 @@ void TestTextFiles::buildHelpPage()
     QVERIFY(writeBytes(dir.filePath(u"styles.css"_qs), "p {\r\n}"));
     const QString page = BuildHelpPage(dir.path(), helpText);
     QCOMPARE(page,
-             u"<html><head><title></title>"_qs + StyleOpen + u"p {}"_qs + StyleClose + u"</head><body>"_qs + helpText
+             u"<html><head><title></title>"_qs + ContentPolicyMeta + StyleOpen + u"p {}"_qs + StyleClose + u"</head><body>"_qs + helpText
                      + u"</body>"_qs);
     QVERIFY(!page.contains(u"</html>"_qs));
 }

@@ -7,7 +7,11 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <vector>
 
 namespace Feedsmith {
 
@@ -82,43 +86,64 @@ QString escapeHtml(QStringView text, bool attribute = false)
     return out;
 }
 
-// HTML as plain text: tags dropped, the common references turned into characters.
-QString htmlToText(const QString &html)
+// The character a reference names ("amp", "eacute", "#233", "#xE9"), or none. A number is
+// digits alone, no sign or blank, and names a character: no control character, no surrogate half.
+QString referenceText(QStringView name)
 {
-    QString text;
-    bool inTag = false;
-    for (QChar c : html) {
-        if (c == u'<')
-            inTag = true;
-        else if (c == u'>' && inTag)
-            inTag = false;
-        else if (!inTag)
-            text += c;
+    if (!name.startsWith(u'#'))
+        return entityText(name);
+    const bool hex = name.size() > 1 && (name.at(1) == u'x' || name.at(1) == u'X');
+    const QStringView digits = name.sliced(hex ? 2 : 1);
+    if (digits.isEmpty())
+        return {};
+    // A name has at most nine characters, so the number cannot overflow.
+    char32_t code = 0;
+    for (const QChar d : digits) {
+        const char16_t u = d.unicode();
+        int value = -1;
+        if (u >= u'0' && u <= u'9')
+            value = u - u'0';
+        else if (hex && (u | 0x20) >= u'a' && (u | 0x20) <= u'f')
+            value = (u | 0x20) - u'a' + 10;
+        if (value < 0)
+            return {};
+        code = code * (hex ? 16 : 10) + char32_t(value);
     }
+    if (code < 0x20 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || code == 0x7F)
+        return {};
+    return QString::fromUcs4(&code, 1);
+}
+
+// HTML as plain text: tags dropped, the common references turned into characters. One pass:
+// the ';' of a reference is looked for only within the ten characters a reference can have, so
+// text full of '&' costs no more than any other.
+QString htmlToText(QStringView html)
+{
     QString out;
+    out.reserve(html.size());
+    const qsizetype n = html.size();
     qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype semicolon = text.at(i) == u'&' ? text.indexOf(u';', i) : -1;
-        if (semicolon > i + 1 && semicolon - i <= 10) {
-            const QStringView name = QStringView(text).mid(i + 1, semicolon - i - 1);
-            QString replacement;
-            if (name.startsWith(u'#')) {
-                bool ok = false;
-                const uint code = name.startsWith(u"#x", Qt::CaseInsensitive) ? name.mid(2).toUInt(&ok, 16)
-                                                                              : name.mid(1).toUInt(&ok);
-                // Characters only: no control character, no surrogate half.
-                if (ok && code >= 0x20 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) && code != 0x7F)
-                    replacement = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
-            } else {
-                replacement = entityText(name);
-            }
+    while (i < n) {
+        const QChar c = html.at(i);
+        if (c == u'<') {
+            // A tag left open drops the rest.
+            const qsizetype close = html.indexOf(u'>', i + 1);
+            if (close < 0)
+                break;
+            i = close + 1;
+            continue;
+        }
+        if (c == u'&') {
+            const qsizetype semicolon = html.sliced(i + 1, std::min<qsizetype>(10, n - i - 1)).indexOf(u';');
+            const QString replacement = semicolon > 0 ? referenceText(html.sliced(i + 1, semicolon)) : QString();
             if (!replacement.isEmpty()) {
                 out += replacement;
-                i = semicolon + 1;
+                i += semicolon + 2;
                 continue;
             }
         }
-        out += text.at(i++);
+        out += c;
+        ++i;
     }
     return out;
 }
@@ -654,6 +679,210 @@ QByteArray declaredEncoding(const QByteArray &bytes)
     return close < 0 ? QByteArray() : declaration.mid(quote + 1, close - quote - 1).toLower();
 }
 
+// Qt's XML reader compares each attribute of an element with every one before it, and looks for
+// the namespace of each element and attribute among all the declarations in scope, one by one:
+// an element with hundreds of thousands of attributes, or thousands of declarations around many
+// elements, takes minutes. No feed comes near these.
+constexpr int MaxAttributes = 1000;
+constexpr int MaxNamespacesInScope = 100;
+constexpr qsizetype MaxStartTagLength = 1024 * 1024;
+
+// The markup looked over as bytes of an encoding that keeps ASCII as it is, or as text.
+char16_t unitAt(QByteArrayView text, qsizetype i)
+{
+    return uchar(text[i]);
+}
+
+char16_t unitAt(QStringView text, qsizetype i)
+{
+    return text[i].unicode();
+}
+
+qsizetype find(QByteArrayView text, QLatin1StringView what, qsizetype from)
+{
+    return text.indexOf(QByteArrayView(what.data(), what.size()), from);
+}
+
+qsizetype find(QStringView text, QLatin1StringView what, qsizetype from)
+{
+    return text.indexOf(what, from);
+}
+
+bool startsAt(QByteArrayView text, qsizetype i, QLatin1StringView what)
+{
+    return text.sliced(i).startsWith(QByteArrayView(what.data(), what.size()));
+}
+
+bool startsAt(QStringView text, qsizetype i, QLatin1StringView what)
+{
+    return text.sliced(i).startsWith(what);
+}
+
+QString nameText(QByteArrayView name)
+{
+    return QString::fromUtf8(name);
+}
+
+QString nameText(QStringView name)
+{
+    return name.toString();
+}
+
+bool isBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// Where the construct that opens at i with open ends: past close, or at the end of the text.
+template<typename View>
+qsizetype skipPast(View text, qsizetype i, QLatin1StringView open, QLatin1StringView close)
+{
+    const qsizetype end = find(text, close, i + open.size());
+    return end < 0 ? text.size() : end + close.size();
+}
+
+// The end of the quoted literal whose quote stands at i, or of the text.
+template<typename View>
+qsizetype closingQuote(View text, qsizetype i)
+{
+    const qsizetype close = find(text, unitAt(text, i) == u'"' ? "\""_L1 : "'"_L1, i + 1);
+    return close < 0 ? text.size() - 1 : close;
+}
+
+// What a look at a start tag found.
+struct StartTag
+{
+    qsizetype length = 0; // up to its '>'; more than MaxStartTagLength when it was not found by then
+    int attributes = 0; // one per '=' outside quoted values; MaxAttributes + 1 at most
+    int namespaces = 0; // attributes named "xmlns" or "xmlns:..."
+    bool empty = false; // "/>" closes it
+};
+
+// Whether the attribute whose '=' stands at j is named "xmlns" or "xmlns:...": a look back over
+// the blanks before the '=' and the name, which no other look covers.
+template<typename View>
+bool declaresNamespace(View text, qsizetype tagStart, qsizetype j)
+{
+    qsizetype end = j;
+    while (end > tagStart && isBlank(unitAt(text, end - 1)))
+        --end;
+    qsizetype start = end;
+    while (start > tagStart && !isBlank(unitAt(text, start - 1)) && unitAt(text, start - 1) != u'"'
+           && unitAt(text, start - 1) != u'\'' && unitAt(text, start - 1) != u'=')
+        --start;
+    return end - start >= 5 && startsAt(text, start, "xmlns"_L1)
+            && (end - start == 5 || unitAt(text, start + 5) == u':');
+}
+
+template<typename View>
+StartTag readStartTag(View text, qsizetype i)
+{
+    StartTag tag;
+    qsizetype j = i + 1;
+    for (; j < text.size() && j - i < MaxStartTagLength && tag.attributes <= MaxAttributes; ++j) {
+        const char16_t c = unitAt(text, j);
+        if (c == u'"' || c == u'\'') {
+            j = closingQuote(text, j);
+        } else if (c == u'=') {
+            ++tag.attributes;
+            tag.namespaces += declaresNamespace(text, i, j);
+        } else if (c == u'>') {
+            tag.empty = unitAt(text, j - 1) == u'/';
+            tag.length = j + 1 - i;
+            return tag;
+        }
+    }
+    tag.length = j - i >= MaxStartTagLength ? MaxStartTagLength + 1 : j - i;
+    return tag;
+}
+
+// Why the markup is not given to Qt's reader: an element with more attributes, more namespaces
+// in scope or a longer start tag than any feed has, or a document type with declarations of its
+// own; empty when there is none of these. One pass over the text, which skips comments, CDATA
+// sections and processing instructions.
+template<typename View>
+QString oversizedElementReason(View text)
+{
+    const qsizetype n = text.size();
+    int depth = 0;
+    int inScope = 0;
+    std::vector<std::pair<int, int>> declared; // depth and count, for elements that declare namespaces
+    qsizetype i = 0;
+    while (i < n) {
+        i = find(text, "<"_L1, i);
+        if (i < 0)
+            break;
+        if (startsAt(text, i, "<!--"_L1)) {
+            i = skipPast(text, i, "<!--"_L1, "-->"_L1);
+        } else if (startsAt(text, i, "<![CDATA["_L1)) {
+            i = skipPast(text, i, "<![CDATA["_L1, "]]>"_L1);
+        } else if (startsAt(text, i, "<?"_L1)) {
+            i = skipPast(text, i, "<?"_L1, "?>"_L1);
+        } else if (startsAt(text, i, "<!"_L1)) {
+            // The DOCTYPE: Qt reads an internal subset whole before handing on any of it, so it
+            // is refused here, and its identifiers may hold a '>' or a '['.
+            qsizetype j = i + 2;
+            for (; j < n && unitAt(text, j) != u'>'; ++j) {
+                if (unitAt(text, j) == u'"' || unitAt(text, j) == u'\'')
+                    j = closingQuote(text, j);
+                else if (unitAt(text, j) == u'[')
+                    return u"declares a document type of its own, which is not read"_s;
+            }
+            i = j + 1;
+        } else if (startsAt(text, i, "</"_L1)) {
+            i = skipPast(text, i, "</"_L1, ">"_L1);
+            if (!declared.empty() && declared.back().first == depth) {
+                inScope -= declared.back().second;
+                declared.pop_back();
+            }
+            depth = std::max(0, depth - 1);
+        } else {
+            const StartTag tag = readStartTag(text, i);
+            QString what;
+            if (tag.attributes > MaxAttributes)
+                what = u"has more than "_s + QString::number(MaxAttributes) + u" attributes; no feed has that many"_s;
+            else if (tag.length > MaxStartTagLength)
+                what = u"has a start tag longer than 1 MB; no feed has one that long"_s;
+            else if (inScope + tag.namespaces > MaxNamespacesInScope)
+                what = u"has more than "_s + QString::number(MaxNamespacesInScope)
+                        + u" namespaces declared around it; no feed has that many"_s;
+            if (!what.isEmpty()) {
+                qsizetype nameEnd = i + 1;
+                while (nameEnd < n && nameEnd - i <= 60 && !isBlank(unitAt(text, nameEnd))
+                       && unitAt(text, nameEnd) != u'/' && unitAt(text, nameEnd) != u'>')
+                    ++nameEnd;
+                qsizetype line = 1;
+                for (qsizetype k = 0; k < i; ++k)
+                    line += unitAt(text, k) == u'\n';
+                return u"line "_s + QString::number(line) + u": the element <"_s
+                        + nameText(text.sliced(i + 1, nameEnd - i - 1)) + u"> "_s + what;
+            }
+            if (!tag.empty) {
+                ++depth;
+                if (tag.namespaces > 0) {
+                    declared.emplace_back(depth, tag.namespaces);
+                    inScope += tag.namespaces;
+                }
+            }
+            i += tag.length;
+        }
+    }
+    return {};
+}
+
+// oversizedElementReason for the bytes of a feed: UTF-16 and UTF-32 (found as Qt's reader finds
+// them) are looked over as text, every other encoding as bytes.
+QString oversizedElementReason(const QByteArray &bytes)
+{
+    using Encoding = QStringConverter::Encoding;
+    const std::optional<Encoding> encoding = QStringConverter::encodingForData(bytes, u'<');
+    if (encoding && *encoding != Encoding::Utf8 && *encoding != Encoding::Latin1) {
+        const QString text = QStringDecoder(*encoding).decode(bytes);
+        return oversizedElementReason(QStringView(text));
+    }
+    return oversizedElementReason(QByteArrayView(bytes));
+}
+
 // Cleans up what the feed gave for fields that take only certain values.
 void settleChannel(ImportedFeed &feed)
 {
@@ -688,6 +917,10 @@ bool ParseFeed(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed
     *feed = ImportedFeed{};
     if (bytes.size() > MaxFeedBytes) {
         *error = u"is larger than "_s + QString::number(MaxFeedBytes / (1024 * 1024)) + u" MB"_s;
+        return false;
+    }
+    if (const QString reason = oversizedElementReason(bytes); !reason.isEmpty()) {
+        *error = reason;
         return false;
     }
     QXmlStreamReader xml;
@@ -733,11 +966,15 @@ bool IsFeedFile(const QString &path)
     if (!openRegularFile(file, path))
         return false;
     // The root element stands within the first kilobytes, after the declaration and comments.
-    QXmlStreamReader xml(file.read(64 * 1024));
+    const QByteArray head = file.read(64 * 1024);
+    if (!oversizedElementReason(head).isEmpty())
+        return false;
+    QXmlStreamReader xml(head);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement) {
             const QStringView name = xml.name();
-            return (name == "rss"_L1 && xml.namespaceUri().isEmpty()) || (name == "RDF"_L1 && xml.namespaceUri() == RdfNs)
+            return (name == "rss"_L1 && xml.namespaceUri().isEmpty())
+                    || (name == "RDF"_L1 && xml.namespaceUri() == RdfNs)
                     || (name == "feed"_L1 && xml.namespaceUri() == AtomNs);
         }
     }

@@ -3,8 +3,8 @@
 
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
-#include "core/text/printable.h"
 #include "core/text/codepagetext.h"
+#include "core/text/printable.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
@@ -89,6 +89,12 @@ StyleBlockForms styleBlockForms(const QString &styleBlock)
 } // namespace
 
 namespace {
+
+// Project files from other editors and tools may end their lines in LF and be UTF-8.
+constexpr LineReading ProjectReading{.lineFeedEndsLine = true,
+                                     .utf8WhenValid = true,
+                                     .maxFileBytes = MaxProjectBytes,
+                                     .maxLineBytes = MaxProjectLineBytes};
 
 // Walks the rows of a project file from the top, filling the document as it goes.
 class ProjectWalk
@@ -244,6 +250,8 @@ QString notAProjectReason(const QString &file)
     QFile in;
     if (!QFileInfo::exists(file) || !openRegularFile(in, file))
         return {}; // the read itself reports what is wrong
+    if (QString reason = lineLimitReason(file, ProjectReading); !reason.isEmpty())
+        return reason;
     // A project opens its first block within its first lines; an RSS file or a picture does not.
     constexpr qint64 Head = qint64(256) * 1024;
     QString head = Windows1252::decode(in.read(Head));
@@ -329,10 +337,10 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     // Rows are taken as the lines are read: a large project is never held twice.
     ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale, tree);
     QString error;
-    // Project files from other editors and tools may end their lines in LF and be UTF-8.
+    // A file past the limits is refused before a row is taken.
     const bool opened = ReadMarkupRowBytes(
             parts.folder, parts.name, [&walk](const MarkupRowBytes &row, bool utf8) { walk.take(row, utf8); }, &error,
-            LineReading{.lineFeedEndsLine = true, .utf8WhenValid = true});
+            ProjectReading);
     ProjectReadResult result = walk.finish();
     result.fileOpened = opened;
     if (!opened)

@@ -10,10 +10,16 @@
 
 namespace Feedsmith {
 
+// No project larger than this, or with a longer line, is read: a file from anyone must not
+// exhaust memory.
+inline constexpr qint64 MaxProjectBytes = qint64(256) * 1024 * 1024;
+inline constexpr qint64 MaxProjectLineBytes = qint64(64) * 1024 * 1024;
+
 // What a read found.
 struct ProjectReadResult
 {
-    bool fileOpened = false; // false: the file is missing or unreadable; the document is new and empty
+    // false: the file is missing, unreadable or past the limits above; the document is new and empty
+    bool fileOpened = false;
     QString error; // why it was not opened ("no such file", "is a device, not a regular file", ...)
     int entriesRead = 0;
     // Entry groups beyond the 32767 a document can hold; they are not loaded, the first 32767 are.
@@ -63,7 +69,8 @@ QStringList ProjectReadNotes(const FeedDocument &document, const ProjectReadResu
 QString projectFileToRead(const QString &path);
 
 // Why an existing file is no project: empty when its first lines open a settings, FTP settings
-// or entries block, and for a file that does not exist (which opens as a new document).
+// or entries block, and for a file that does not exist (which opens as a new document). A file
+// larger than MaxProjectBytes, or with a line longer than MaxProjectLineBytes, is none either.
 QString notAProjectReason(const QString &file);
 
 } // namespace Feedsmith

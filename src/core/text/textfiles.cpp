@@ -91,6 +91,16 @@ QString notRegularFileReason(const QString &path)
     return fileTypeReason(st.st_mode);
 }
 
+QString notPlainFileReason(const QString &path)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+        return QStringLiteral("is a symbolic link, which is not followed here");
+    return notRegularFileReason(path);
+}
+
 bool isSameFile(const QString &a, const QString &b)
 {
     struct stat first
@@ -104,7 +114,7 @@ bool isSameFile(const QString &a, const QString &b)
             && first.st_ino == second.st_ino;
 }
 
-bool openRegularFile(QFile &file, const QString &path, QString *reason)
+bool openRegularFile(QFile &file, const QString &path, QString *reason, Links links)
 {
     auto refuse = [reason](const QString &why) {
         if (reason)
@@ -119,9 +129,12 @@ bool openRegularFile(QFile &file, const QString &path, QString *reason)
     const QString looked = notRegularFileReason(path);
     if (!looked.isEmpty())
         return refuse(looked);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow);
     if (fd < 0) {
         const int e = errno;
+        if (e == ELOOP && noFollow)
+            return refuse(notPlainFileReason(path));
         return refuse(e == ENOENT ? QStringLiteral("no such file") : fileErrorText(e, {}));
     }
     struct stat st
@@ -235,39 +248,6 @@ bool isMultiByteUtf8(QByteArrayView bytes)
 
 namespace {
 
-// Whether the whole file reads as UTF-8 with at least one multi-byte sequence; the file is left
-// at its start. A file whose declaration names another encoding is never read as UTF-8.
-bool fileIsUtf8(QFile &file, QByteArray &piece, qint64 pieceSize, QString *error, bool *utf8)
-{
-    Utf8Check check;
-    bool first = true;
-    for (;;) {
-        piece.resize(pieceSize);
-        const qint64 got = file.read(piece.data(), pieceSize);
-        if (got < 0) {
-            if (error)
-                *error = fileErrorText(errno, file.errorString());
-            return false;
-        }
-        if (first) {
-            const QByteArray encoding = declaredEncoding(QByteArrayView(piece.constData(), got));
-            if (!encoding.isEmpty() && encoding != "utf-8" && encoding != "utf8")
-                check.valid = false;
-            first = false;
-        }
-        if (got == 0 || !check.valid)
-            break;
-        check.take(QByteArrayView(piece.constData(), got));
-    }
-    *utf8 = check.isUtf8();
-    if (!file.seek(0)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 // The first line break at or after from: a CR, or an LF when it ends lines too; -1 for none.
 qsizetype lineBreakIn(QByteArrayView bytes, qsizetype from, bool lineFeedEndsLine)
 {
@@ -282,6 +262,120 @@ qsizetype lineBreakIn(QByteArrayView bytes, qsizetype from, bool lineFeedEndsLin
     return cr ? static_cast<const char *>(cr) - data : -1;
 }
 
+constexpr qint64 PieceSize = 1 << 20;
+
+// A limit in words: "256 MB", or bytes for one under a megabyte.
+QString sizeText(qint64 bytes)
+{
+    constexpr qint64 MB = 1024 * 1024;
+    if (bytes >= MB && bytes % MB == 0)
+        return QString::number(bytes / MB) + QStringLiteral(" MB");
+    return QString::number(bytes) + QStringLiteral(" bytes");
+}
+
+QString lineTooLongText(qint64 line, qint64 limit)
+{
+    return QStringLiteral("line %1 is longer than %2; the file is not read").arg(line).arg(sizeText(limit));
+}
+
+QString tooLargeText(qint64 limit)
+{
+    return QStringLiteral("is larger than %1; the file is not read").arg(sizeText(limit));
+}
+
+// Whether the opened file keeps the size limit, by the size the system gives for it.
+bool keepsSizeLimit(const QFile &file, qint64 limit, QString *error)
+{
+    struct stat st
+    {
+    };
+    if (limit <= 0 || ::fstat(file.handle(), &st) != 0 || st.st_size <= limit)
+        return true;
+    if (error)
+        *error = tooLargeText(limit);
+    return false;
+}
+
+// The lengths of the lines, measured piece by piece as forEachFileLineBytes cuts them.
+struct LineLengthCheck
+{
+    qint64 limit = 0;
+    bool lineFeedEndsLine = false;
+    qint64 line = 1; // the number of the line being measured
+    qint64 length = 0;
+    bool afterCr = false; // a line feed that follows belongs to the CR
+
+    // False as soon as a line is longer than the limit.
+    bool take(QByteArrayView bytes)
+    {
+        qsizetype from = 0;
+        for (;;) {
+            if (afterCr && from < bytes.size()) {
+                if (bytes[from] == '\n')
+                    ++from;
+                afterCr = false;
+            }
+            const qsizetype lineBreak = from < bytes.size() ? lineBreakIn(bytes, from, lineFeedEndsLine) : -1;
+            length += (lineBreak < 0 ? bytes.size() : lineBreak) - from;
+            if (length > limit)
+                return false;
+            if (lineBreak < 0)
+                return true;
+            afterCr = bytes[lineBreak] == '\r';
+            ++line;
+            length = 0;
+            from = lineBreak + 1;
+        }
+    }
+};
+
+// A first pass over the whole file, for what must be known before a line is handed on: whether
+// it reads as UTF-8 with at least one multi-byte sequence (never when its declaration names
+// another encoding), and whether every line keeps the limit. The file is left at its start.
+bool firstPass(QFile &file, const LineReading &reading, QString *error, bool *utf8)
+{
+    Utf8Check check;
+    check.valid = reading.utf8WhenValid;
+    LineLengthCheck lines{.limit = reading.maxLineBytes, .lineFeedEndsLine = reading.lineFeedEndsLine};
+    QByteArray piece(PieceSize, Qt::Uninitialized);
+    bool first = true;
+    for (;;) {
+        const qint64 got = file.read(piece.data(), PieceSize);
+        if (got < 0) {
+            if (error)
+                *error = fileErrorText(errno, file.errorString());
+            return false;
+        }
+        const QByteArrayView bytes(piece.constData(), got);
+        if (first) {
+            const QByteArray encoding = declaredEncoding(bytes);
+            if (!encoding.isEmpty() && encoding != "utf-8" && encoding != "utf8")
+                check.valid = false;
+            first = false;
+        }
+        if (got == 0)
+            break;
+        if (check.valid)
+            check.take(bytes);
+        if (reading.maxLineBytes > 0) {
+            if (!lines.take(bytes)) {
+                if (error)
+                    *error = lineTooLongText(lines.line, reading.maxLineBytes);
+                return false;
+            }
+        } else if (!check.valid) {
+            break;
+        }
+    }
+    *utf8 = check.isUtf8();
+    if (!file.seek(0)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString decodeLine(QByteArrayView bytes, bool utf8)
@@ -293,18 +387,19 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
                           LineReading reading)
 {
     QFile file;
-    if (!openRegularFile(file, path, error))
+    if (!openRegularFile(file, path, error, reading.links))
         return false;
-    constexpr qint64 PieceSize = 1 << 20;
-    QByteArray piece;
     bool isUtf8 = false;
-    // A first pass over the bytes decides the encoding of the whole file.
-    if (reading.utf8WhenValid && !fileIsUtf8(file, piece, PieceSize, error, &isUtf8))
+    if (!keepsSizeLimit(file, reading.maxFileBytes, error))
+        return false;
+    if ((reading.utf8WhenValid || reading.maxLineBytes > 0) && !firstPass(file, reading, error, &isUtf8))
         return false;
     if (utf8)
         *utf8 = isUtf8;
     QByteArray buffer; // the line being read, and what follows it
     bool skipLineFeed = false; // the piece before ended in a CR
+    qint64 total = 0;
+    qint64 line = 1;
     for (;;) {
         // The rest of the last piece stays in front of the next one.
         const qsizetype kept = buffer.size();
@@ -318,6 +413,13 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
         buffer.resize(kept + got);
         if (got == 0)
             break;
+        // The first pass found the file within the limits; one that grew since is refused too.
+        total += got;
+        if (reading.maxFileBytes > 0 && total > reading.maxFileBytes) {
+            if (error)
+                *error = tooLargeText(reading.maxFileBytes);
+            return false;
+        }
         qsizetype start = 0;
         if (skipLineFeed && buffer[kept] == '\n')
             buffer.remove(kept, 1);
@@ -329,6 +431,7 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
             if (cr < 0)
                 break;
             f(bytes.sliced(start, cr - start));
+            ++line;
             start = cr + 1;
             if (bytes[cr] == '\r') {
                 if (start == bytes.size())
@@ -340,10 +443,28 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
         }
         if (start > 0)
             buffer.remove(0, start);
+        if (reading.maxLineBytes > 0 && buffer.size() > reading.maxLineBytes) {
+            if (error)
+                *error = lineTooLongText(line, reading.maxLineBytes);
+            return false;
+        }
     }
     if (!buffer.isEmpty())
         f(buffer);
     return true;
+}
+
+QString lineLimitReason(const QString &path, LineReading reading)
+{
+    QFile file;
+    if (!openRegularFile(file, path, nullptr, reading.links))
+        return {};
+    QString reason;
+    bool utf8 = false;
+    reading.utf8WhenValid = false;
+    if (keepsSizeLimit(file, reading.maxFileBytes, &reason) && reading.maxLineBytes > 0)
+        firstPass(file, reading, &reason, &utf8);
+    return reason;
 }
 
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error,
@@ -365,7 +486,7 @@ bool forEachFileLine(const QString &path, const std::function<void(QStringView)>
             &utf8, error, reading);
 }
 
-QString ReadTextFile(const QString &path)
+QString ReadTextFile(const QString &path, Links links)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -379,7 +500,10 @@ QString ReadTextFile(const QString &path)
         return QStringLiteral("-1");
     }
     QString joined;
-    if (!forEachFileLine(path, [&joined](QStringView line) { joined += line; }))
+    LineReading reading;
+    reading.links = links;
+    if (!forEachFileLine(
+                path, [&joined](QStringView line) { joined += line; }, nullptr, reading))
         return {};
     return joined;
 }
@@ -396,7 +520,7 @@ QString StyleBlockFor(const QString &styleSheetText)
 
 QString BuildStyleBlock(const QString &programFolder)
 {
-    return StyleBlockFor(ReadTextFile(programFile(programFolder, QStringLiteral("styles.css"))));
+    return StyleBlockFor(ReadTextFile(programFile(programFolder, QStringLiteral("styles.css")), Links::Refuse));
 }
 
 StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
@@ -411,7 +535,7 @@ QString StyleBlockRemover::operator()(const QString &text) const
 
 QString BuildHelpPage(const QString &programFolder, const QString &helpText)
 {
-    return QLatin1StringView("<html><head><title></title>") + BuildStyleBlock(programFolder)
+    return QLatin1StringView("<html><head><title></title>") + ContentPolicyMeta + BuildStyleBlock(programFolder)
             + QLatin1StringView("</head><body>") + helpText + QLatin1StringView("</body>");
 }
 
@@ -467,7 +591,8 @@ bool writeFileAtomically(const QString &path, const std::vector<QByteArray> &pie
     if (durability == Durability::Regenerable) {
         // The same steps without the wait for the disk, which QSaveFile always makes.
         const QFileInfo target(path);
-        QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+        QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                            + QStringLiteral(".XXXXXX"));
         errno = 0;
         if (!temp.open())
             return fail(fileErrorText(errno, temp.errorString()));

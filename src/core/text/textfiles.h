@@ -17,12 +17,19 @@ void forEachLine(QStringView text, const std::function<void(QStringView)> &f);
 
 // Opens path for reading only when it is a regular file: a folder, a device (/dev/zero), a
 // pipe or a socket is refused before a byte is read, and *reason says which it is. Missing and
-// unreadable files are refused as well, with their own reason.
-bool openRegularFile(QFile &file, const QString &path, QString *reason = nullptr);
+// unreadable files are refused as well, with their own reason. With Links::Refuse, a symbolic
+// link at path is refused too ("is a link"), so that a link planted where a file of ours
+// is expected cannot make the program read another file.
+enum class Links { Follow, Refuse };
+bool openRegularFile(QFile &file, const QString &path, QString *reason = nullptr, Links links = Links::Follow);
 
 // Why an existing path is no regular file ("is a folder", "is a device, not a regular file",
 // ...); empty for a regular file and for a path where nothing exists. Looks without opening.
 QString notRegularFileReason(const QString &path);
+
+// notRegularFileReason for a path where a link is refused as well: "is a symbolic link, ..." for
+// a link, whatever it points to.
+QString notPlainFileReason(const QString &path);
 
 // Whether two paths name one file: the same path, a link to it, or another name (a hard link) of
 // it. False when either does not exist.
@@ -40,7 +47,19 @@ struct LineReading
     // A file that is valid UTF-8 with at least one multi-byte sequence is read as UTF-8, unless its
     // XML declaration names another encoding ("windows-1252").
     bool utf8WhenValid = false;
+    // A link at the path is refused (see openRegularFile).
+    Links links = Links::Follow;
+    // Limits for files that anyone may have written, 0 for none: a larger file, or one with a
+    // longer line, is refused before its first line is handed on, found by a look at the file's
+    // size and a first pass that holds one piece at a time.
+    qint64 maxFileBytes = 0;
+    qint64 maxLineBytes = 0;
 };
+
+// Why a file breaks the limits of a LineReading ("is larger than 256 MB; ...", "line 7 is longer
+// than 64 MB; ..."), found as forEachFileLineBytes finds it; empty when it keeps them, and when
+// it cannot be opened (reading it says why).
+QString lineLimitReason(const QString &path, LineReading reading);
 
 // Whether bytes are valid UTF-8 holding at least one multi-byte sequence, and hold nothing that
 // text written in UTF-8 never holds: C1 control characters, unassigned code points,
@@ -49,8 +68,8 @@ bool isMultiByteUtf8(QByteArrayView bytes);
 
 // Reads a file piece by piece, decoding it from Windows-1252 (or UTF-8, see LineReading), and
 // calls f for every line as forEachLine does; only one piece and the line being read are held at
-// a time. False when the file cannot be opened or read, or is no regular file (see
-// openRegularFile).
+// a time. False when the file cannot be opened or read, is no regular file (see
+// openRegularFile), or breaks the limits of the reading (found before f is ever called).
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr,
                      LineReading reading = {});
 
@@ -66,10 +85,10 @@ QString decodeLine(QByteArrayView bytes, bool utf8);
 // The file's lines joined without any separator (line breaks are lost, a lone LF stays);
 // "-1" when the file does not exist, empty for any other failure. A missing folder of the path
 // is created (one level) and the result is then "-1".
-QString ReadTextFile(const QString &path);
+QString ReadTextFile(const QString &path, Links links = Links::Follow);
 
 // "<style type=text/css><!--", the text of styles.css in the program folder, "--></style>".
-// The sheet is read anew on every call.
+// The sheet is read anew on every call; a link at its place is not followed.
 QString BuildStyleBlock(const QString &programFolder);
 QString StyleBlockFor(const QString &styleSheetText);
 
@@ -87,7 +106,13 @@ private:
     QString m_treated; // empty when it is the same as the block
 };
 
-// "<html><head><title></title>", the style block, "</head><body>", the help text, "</body>".
+// The rule every page the program shows carries in its head: no <object> or <embed> of a text
+// loads anything, and no <base> of a text moves the page's relative addresses elsewhere.
+// Pictures, style sheets and media load as before.
+inline constexpr QLatin1StringView ContentPolicyMeta(
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"object-src 'none'; base-uri 'none'\">");
+
+// "<html><head><title></title>", the content policy, the style block, "</head><body>", the help text, "</body>".
 QString BuildHelpPage(const QString &programFolder, const QString &helpText);
 
 // Whether a file must outlive a crash of the whole system the moment it is written, or is made
