@@ -2,12 +2,15 @@
 // directory changes and the error reports.
 #include "net/curlinternet.h"
 #include "net/ftppublisher.h"
+#include "net/knownhosts.h"
 
 #include "ftpserver.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Feedsmith;
 using namespace FeedsmithTest;
@@ -91,6 +94,12 @@ QByteArray feedBytes()
     return bytes;
 }
 
+// An SSH key blob: its type name, then 32 bytes of fill.
+QByteArray sshKey(const QByteArray &type, char fill)
+{
+    return QByteArray(3, 0) + char(type.size()) + type + QByteArray::fromHex("00000020") + QByteArray(32, fill);
+}
+
 } // namespace
 
 class TestFtpPublisher : public QObject
@@ -108,6 +117,8 @@ private slots:
     void directoryUrlPath();
     void listingLines_data();
     void listingLines();
+    void knownHosts_data();
+    void knownHosts();
 
     void firstClickOnEmptyStartDirectoryKeepsTheConnection();
     void startDirectoryIsListedInServerOrder();
@@ -316,6 +327,50 @@ void TestFtpPublisher::listingLines()
     }
     QCOMPARE(gotNames, names);
     QCOMPARE(gotAttributes, attributes);
+}
+
+void TestFtpPublisher::knownHosts_data()
+{
+    QTest::addColumn<QByteArray>("file"); // %old and %rsa stand for keys
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("showsOld"); // the key the server shows: %old, else another
+    QTest::addColumn<KnownHosts::Verdict>("verdict");
+    using V = KnownHosts::Verdict;
+    const auto row = [](const char *name, const QByteArray &file, int port, bool old, V verdict) {
+        QTest::newRow(name) << file << port << old << verdict;
+    };
+    const QByteArray old = "example.org ssh-ed25519 %old\n";
+    row("same key", "# mine\r\n\r\n\texample.org  ssh-ed25519 %old comment\r\n", 22, true, V::Trusted);
+    row("other host only", "example.com ssh-ed25519 %old\n", 22, false, V::Unknown);
+    row("bad line before old key", "example.org ssh-ed25519 AAAA!\n" + old, 22, false, V::Changed);
+    row("line over 4 KB before old key", QByteArray(5000, 'x') + '\n' + old, 22, false, V::Changed);
+    row("line over 16 KB is skipped", "example.org" + QByteArray(17000, ',') + " ssh-ed25519 %old", 22, false,
+        V::Unknown);
+    row("hashed entry, old key", "|1|by9EvhX0jpZs8ReP68gT0IZEAaU=|IjZ7cyg3/E9bCyzWRGSOIphh3b4= ssh-ed25519 %old", 22,
+        false, V::Changed);
+    row("hashed entry with port, same key",
+        "|1|S3yVDbujbZUSa1Tr+kvMCAxckY0=|uiWzDYKKbN6RQsFZKSbQkBQXP2M= ssh-ed25519 %old", 2222, true, V::Trusted);
+    row("wildcard pattern", "*.org ssh-ed25519 %old", 22, false, V::Changed);
+    row("question mark and capitals", "a.b,EXAMPLE.or? ssh-ed25519 %old", 22, true, V::Trusted);
+    row("[host]:port", "[example.org]:2222 ssh-ed25519 %old", 2222, false, V::Changed);
+    row("plain host is for port 22 only", old, 2222, false, V::Unknown);
+    row("negated pattern", "*.org,!example.org ssh-ed25519 %old", 22, false, V::Unknown);
+    row("@revoked", "@revoked * ssh-ed25519 %old\n" + old, 22, true, V::Changed);
+    row("@cert-authority is skipped", "@cert-authority *.org ssh-ed25519 %old", 22, false, V::Unknown);
+    row("key of another type", "example.org ssh-rsa %rsa", 22, false, V::Changed);
+    row("type that is not the key's", "example.org ssh-rsa %old", 22, false, V::Unknown);
+}
+
+void TestFtpPublisher::knownHosts()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, port);
+    QFETCH(bool, showsOld);
+    QFETCH(KnownHosts::Verdict, verdict);
+    const QByteArray old = sshKey("ssh-ed25519", 'o');
+    file.replace("%old", old.toBase64()).replace("%rsa", sshKey("ssh-rsa", 'r').toBase64());
+    const QByteArray shown = showsOld ? old : sshKey("ssh-ed25519", 'n');
+    QCOMPARE(KnownHosts::check(file, u"example.org"_s, port, "ssh-ed25519", shown), verdict);
 }
 
 void TestFtpPublisher::firstClickOnEmptyStartDirectoryKeepsTheConnection()
@@ -549,8 +604,12 @@ void TestFtpPublisher::localFileProblems_data()
     QTest::newRow("file does not exist") << u"missing.xml"_s
                                          << closing(u"FtpPutFile"_s, InternetError::FileNotFound,
                                                     u"the local file does not exist"_s);
-    QTest::newRow("a folder, not a file")
-            << u"folder"_s << closing(u"FtpPutFile"_s, InternetError::AccessDenied, u"the local file cannot be read"_s);
+    const QString notPlain = closing(u"FtpPutFile"_s, InternetError::LocalFileNotPlain,
+                                     u"the local file is a link, a device, a pipe or a socket; only a regular file "
+                                     "is uploaded"_s);
+    QTest::newRow("a folder, not a file") << u"folder"_s << notPlain;
+    QTest::newRow("a link planted at the file's place") << u"link.xml"_s << notPlain;
+    QTest::newRow("a pipe that nobody writes to") << u"pipe.xml"_s << notPlain;
     QTest::newRow("path ends in a slash: refused before connecting")
             << u"folder/"_s
             << u"The local file \"%1/folder/\" ends in a separator: the file on the server would have no name."_s;
@@ -565,6 +624,9 @@ void TestFtpPublisher::localFileProblems()
     QVERIFY(server.putFile(u"index.html"_s, "x"));
     Publishing p;
     QVERIFY(QDir(p.local.path()).mkdir(u"folder"_s));
+    QVERIFY(writeBytes(p.local.filePath(u"secret"_s), "secret")
+            && QFile::link(p.local.filePath(u"secret"_s), p.local.filePath(u"link.xml"_s)));
+    QCOMPARE(::mkfifo(QFile::encodeName(p.local.filePath(u"pipe.xml"_s)).constData(), 0600), 0);
     FtpSettings settings = p.settingsFor(server);
     settings.ftpfile = p.local.path() + u'/' + localName;
 
@@ -618,8 +680,8 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
 {
     QFETCH(QString, scheme);
     const bool sftp = scheme == "sftp://"_L1;
-    if (sftp && geteuid() != 0)
-        QSKIP("only root can give sshd a user with a password");
+    if (const QString why = FtpServer::sftpUnavailable(); sftp && !why.isEmpty())
+        QSKIP(qPrintable(why));
     FtpServer server;
     QVERIFY(server.start(scheme) && server.makeDirectory(u"htdocs"_s));
     const QString remembered = sftp ? CurlInternet::knownHostsPath() : CurlInternet::trustedCertificatesPath();
@@ -627,6 +689,11 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
     Publishing p;
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
     const FtpSettings settings = p.settingsFor(server, u"htdocs"_s);
+    // Over 1 MB of other servers' lines, a bad one and one over 4 KB first: kept byte for byte.
+    QByteArray others = "bad line\n" + QByteArray(5000, 'x') + '\n';
+    while (others.size() <= 1 << 20)
+        others += " [h" + QByteArray::number(others.size()) + ".example]:990  AB:CD \r\n";
+    QVERIFY(QDir().mkpath(QFileInfo(remembered).path()) && writeBytes(remembered, others));
 
     // Not trusted: nothing is sent, nothing remembered.
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
@@ -647,15 +714,29 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
     QCOMPARE(next.publisher.ftpuploadClick(p.settingsFor(server, u"missing"_s)), FtpPublisher::Outcome::Failed);
     QVERIFY(next.messages.asked.isEmpty());
     QVERIFY(next.messages.texts().value(0).startsWith(u"rcd Extd Err: 550 "_s));
+    QVERIFY(readBytes(remembered).startsWith(others));
 
-    // Another key for the server: refused with a warning, never asked about.
-    const QByteArray otherKey = QByteArray::fromHex("0000000b") + "ssh-ed25519" + QByteArray::fromHex("00000020");
-    QVERIFY(writeBytes(remembered,
-                       entry + (sftp ? "ssh-ed25519 " + (otherKey + QByteArray(32, 'k')).toBase64() : "AB:CD")));
+    // Another key for the server: refused with a warning, never asked about, never remembered.
+    others += entry + (sftp ? "ssh-ed25519 " + sshKey("ssh-ed25519", 'k').toBase64() : "AB:CD");
+    QVERIFY(writeBytes(remembered, others));
     Publishing changed;
     QCOMPARE(changed.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
     QVERIFY(changed.messages.asked.isEmpty());
     QCOMPARE(changed.messages.texts().value(0), u"CHANGED %1 %2"_s.arg(server.address(), server.fingerprint()));
+    QVERIFY(!changed.internet.trustServer(settings.ftpurl, server.fingerprint()));
+    QCOMPARE(readBytes(remembered), others);
+
+    // A pipe in the file's place is refused at once, not waited for; a file over 16 MB is not read.
+    for (const bool pipe : {true, false}) {
+        QVERIFY(QFile::remove(remembered));
+        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(remembered).constData(), 0600) == 0
+                     : writeBytes(remembered, {}) && QFile::resize(remembered, CurlInternet::MaxTrustFileBytes + 1));
+        Publishing refused;
+        QCOMPARE(refused.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+        const QString text = refused.messages.texts().value(0);
+        QVERIFY2(text.contains(pipe ? u"is not a regular file"_s : u"is larger than 16 MB"_s), qPrintable(text));
+    }
+    QFile::remove(remembered);
 }
 
 void TestFtpPublisher::silentServerEndsInATimeout_data()

@@ -2,15 +2,17 @@
 #include "net/curlinternet.h"
 
 #include "core/text/printable.h"
+#include "core/text/textfiles.h"
+#include "net/knownhosts.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -20,7 +22,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace Feedsmith {
 
@@ -68,35 +75,76 @@ QString hostKeyFingerprint(const QByteArray &key)
                     QCryptographicHash::hash(key, QCryptographicHash::Sha256).toBase64(QByteArray::OmitTrailingEquals));
 }
 
-// The type name an SSH key blob starts with ("ssh-ed25519", ...); empty when it has none.
-QByteArray hostKeyType(const QByteArray &key)
+// Reads ~/.ssh/known_hosts or the list of trusted certificates whole; a missing file is an empty
+// one. Only a regular file (or a link to one) is opened: a pipe there would keep the connection
+// waiting for a writer, a device would feed it without end. 0, or the error unusable or tooLarge.
+quint32 readTrustFile(const QString &path, QByteArray *bytes, quint32 unusable, quint32 tooLarge)
 {
-    if (key.size() < 4)
-        return {};
-    const quint32 length = quint32(uchar(key[0])) << 24 | quint32(uchar(key[1])) << 16 | quint32(uchar(key[2])) << 8
-            | quint32(uchar(key[3]));
-    QByteArray type = key.mid(4, qsizetype(std::min<quint32>(length, 64)));
-    if (length > 64 || type.size() != qsizetype(length))
-        return {};
-    for (const char c : type) {
-        if (!std::isalnum(uchar(c)) && c != '-' && c != '@' && c != '.')
-            return {};
+    bytes->clear();
+    if (!QFileInfo::exists(path))
+        return InternetError::None;
+    QFile file;
+    if (!openRegularFile(file, path))
+        return unusable;
+    QByteArray piece(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(piece.data(), piece.size());
+        if (got < 0)
+            return unusable;
+        if (got == 0)
+            return InternetError::None;
+        if (bytes->size() + got > CurlInternet::MaxTrustFileBytes) {
+            bytes->clear();
+            return tooLarge;
+        }
+        bytes->append(piece.constData(), qsizetype(got));
     }
-    return type;
 }
 
-// The fingerprint remembered for a server in the list of trusted certificates.
-QString rememberedCertificate(const QString &server)
+// The fields of a line of the list of trusted certificates, "[host]:port FINGERPRINT", with the
+// blanks around the line left out.
+QList<QByteArray> certificateFields(QByteArrayView line)
 {
-    QFile file(CurlInternet::trustedCertificatesPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray &line : file.read(1 << 20).split('\n')) {
-        const QList<QByteArray> fields = line.trimmed().split(' ');
+    return line.trimmed().toByteArray().split(' ');
+}
+
+// The fingerprint the list of trusted certificates remembers for a server.
+QString rememberedCertificate(const QByteArray &list, const QString &server)
+{
+    for (const QByteArray &line : list.split('\n')) {
+        const QList<QByteArray> fields = certificateFields(line);
         if (fields.size() == 2 && QString::fromUtf8(fields[0]) == server)
             return QString::fromLatin1(fields[1]);
     }
     return {};
+}
+
+// Adds line to the end of the file at path (made when missing), after a line break when the file
+// does not end in one; the rest of the file stays as it is. Only a regular file (or a link to
+// one) is written to: a device is never opened, a pipe is opened without waiting and refused.
+bool appendLine(const QString &path, QByteArray line)
+{
+    if (!notRegularFileReason(path).isEmpty())
+        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    struct stat status
+    {
+    };
+    bool written = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    char last = '\n';
+    if (written && status.st_size > 0 && ::pread(fd, &last, 1, status.st_size - 1) == 1 && last != '\n')
+        line.prepend('\n');
+    for (qsizetype done = 0; written && done < line.size();) {
+        const ssize_t n = ::write(fd, line.constData() + done, size_t(line.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0 || errno != EINTR)
+            written = false;
+    }
+    return ::close(fd) == 0 && written;
 }
 
 } // namespace
@@ -116,6 +164,8 @@ struct CurlInternet::Connection
     enum class Trust { Unchecked, Trusted, Unknown, Changed };
     Trust trust = Trust::Unchecked;
     QString rememberedFingerprint; // of the certificate the user trusts for this server
+    QList<KnownHosts::Key> knownKeys; // what ~/.ssh/known_hosts holds for this server
+    std::unique_ptr<QTemporaryFile> keyTypeFile; // see preferKnownKeyType
     QString seenFingerprint;
     QByteArray seenKey; // an SSH host key
 
@@ -183,18 +233,42 @@ struct CurlInternet::Connection
         return 0;
     }
 
-    // The SSH server's host key, as ~/.ssh/known_hosts knows it (or not).
-    static int onHostKey(CURL *, const curl_khkey *, const curl_khkey *found, curl_khmatch match, void *user)
+    // libcurl asks an SSH server for a key of the best type that ~/.ssh/known_hosts knows for it:
+    // a server with keys of several types shows the one the client asks for first, and one of
+    // another type would pass for a changed key. libcurl takes that type from a known_hosts file
+    // alone, so it is given one of its own, made here, with that one key; false when it cannot
+    // be made.
+    bool preferKnownKeyType(const QString &host, int port)
+    {
+        for (const char *type : {"ssh-ed25519", "ecdsa-sha2-nistp256", "ecdsa-sha2-nistp384", "ecdsa-sha2-nistp521",
+                                 "ssh-rsa", "ssh-dss"}) {
+            const auto known = std::find_if(knownKeys.begin(), knownKeys.end(),
+                                            [type](const KnownHosts::Key &k) { return !k.revoked && k.type == type; });
+            if (known == knownKeys.end())
+                continue;
+            keyTypeFile = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/feedsmith-known-host-XXXXXX"_s);
+            const QByteArray line = KnownHosts::line(host, port, known->blob);
+            if (!keyTypeFile->open() || keyTypeFile->write(line) != line.size() || !keyTypeFile->flush())
+                return false;
+            curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(keyTypeFile->fileName()).constData());
+            return true;
+        }
+        return true;
+    }
+
+    // The SSH server's host key, checked against what ~/.ssh/known_hosts holds for the server.
+    static int onHostKey(void *user, int, const char *key, size_t length)
     {
         auto *c = static_cast<Connection *>(user);
-        c->seenKey = found->len > 0 ? QByteArray(found->key, qsizetype(found->len))
-                                    : QByteArray::fromBase64(QByteArray(found->key));
+        c->seenKey = QByteArray(key, qsizetype(length));
         c->seenFingerprint = hostKeyFingerprint(c->seenKey);
-        switch (match) {
-        case CURLKHMATCH_OK: c->trust = Trust::Trusted; return CURLKHSTAT_FINE;
-        case CURLKHMATCH_MISMATCH: c->trust = Trust::Changed; return CURLKHSTAT_REJECT;
-        default: c->trust = Trust::Unknown; return CURLKHSTAT_REJECT;
+        switch (KnownHosts::check(c->knownKeys, KnownHosts::keyType(c->seenKey), c->seenKey)) {
+        case KnownHosts::Verdict::Trusted: c->trust = Trust::Trusted; return CURLKHMATCH_OK;
+        case KnownHosts::Verdict::Changed: c->trust = Trust::Changed; return CURLKHMATCH_MISMATCH;
+        case KnownHosts::Verdict::Unknown: break;
         }
+        c->trust = Trust::Unknown;
+        return CURLKHMATCH_MISMATCH;
     }
 
     // The server's replies arrive here line by line (a reply may span several lines).
@@ -320,6 +394,7 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     Scheme scheme = Scheme::Ftp;
     m_seenFingerprint.clear();
     m_seenKey.clear();
+    m_seenChanged = false;
     if (!parseServer(server, &host, &port, &scheme)) {
         fail(InternetError::NameNotResolved);
         return 0;
@@ -354,13 +429,31 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L); // checked with the certificate, see onCertificate
         curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &Connection::onTlsContext);
         curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, c.get());
-        c->rememberedFingerprint = rememberedCertificate(serverKey(host, port));
+        QByteArray trusted;
+        if (const quint32 error =
+                    readTrustFile(trustedCertificatesPath(), &trusted, InternetError::TrustedCertificatesUnusable,
+                                  InternetError::TrustedCertificatesTooLarge)) {
+            fail(error);
+            return 0;
+        }
+        c->rememberedFingerprint = rememberedCertificate(trusted, serverKey(host, port));
     } else if (scheme == Scheme::Sftp) {
         // A password login only: no agent, no key files of the user's are offered.
         curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
-        curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(knownHostsPath()).constData());
-        curl_easy_setopt(curl, CURLOPT_SSH_KEYFUNCTION, &Connection::onHostKey);
-        curl_easy_setopt(curl, CURLOPT_SSH_KEYDATA, c.get());
+        // The host key is checked here, against ~/.ssh/known_hosts as this program reads it.
+        QByteArray known;
+        if (const quint32 error = readTrustFile(knownHostsPath(), &known, InternetError::KnownHostsUnusable,
+                                                InternetError::KnownHostsTooLarge)) {
+            fail(error);
+            return 0;
+        }
+        c->knownKeys = KnownHosts::keysFor(known, host, port);
+        if (!c->preferKnownKeyType(host, port)) {
+            fail(InternetError::InternalError);
+            return 0;
+        }
+        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYFUNCTION, &Connection::onHostKey);
+        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYDATA, c.get());
     }
     // Paths reach the server as the user wrote them, ".." included.
     curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
@@ -398,6 +491,7 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     const bool connected = perform(*c);
     m_seenServer = serverKey(host, port);
     m_seenScheme = scheme;
+    m_seenChanged = c->trust == Connection::Trust::Changed;
     m_seenFingerprint = c->seenFingerprint;
     m_seenKey = c->seenKey;
     if (!connected)
@@ -521,11 +615,15 @@ bool CurlInternet::putFile(InternetHandle handle, const QString &localPath, cons
         return false;
     if (remoteName.isEmpty() || remoteName.contains(u'/') || hasControlCharacters(remoteName))
         return fail(InternetError::InvalidName);
+    // The file a project names is read as itself: a link planted at its path is not followed,
+    // and a device or a pipe is never opened.
     const QFileInfo info(localPath);
-    if (!info.exists())
+    if (!info.exists() && !info.isSymLink())
         return fail(InternetError::FileNotFound);
-    QFile file(localPath);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    if (!notPlainFileReason(localPath).isEmpty())
+        return fail(InternetError::LocalFileNotPlain);
+    QFile file;
+    if (!openRegularFile(file, localPath, nullptr, Links::Refuse))
         return fail(InternetError::AccessDenied);
 
     c->upload = &file;
@@ -555,41 +653,53 @@ bool CurlInternet::trustServer(const QString &server, const QString &fingerprint
     if (!parseServer(server, &host, &port, &scheme) || scheme != m_seenScheme || serverKey(host, port) != m_seenServer
         || fingerprint.isEmpty() || fingerprint != m_seenFingerprint || scheme == Scheme::Ftp)
         return fail(InternetError::InvalidParameter);
+    // What differs from the remembered certificate or key may be someone else's: it is never
+    // remembered in its place.
+    if (m_seenChanged)
+        return fail(InternetError::ServerKeyChanged);
 
     if (scheme == Scheme::Sftp) {
-        // One line is added; the rest of the file stays as it is.
-        const QByteArray type = hostKeyType(m_seenKey);
-        if (type.isEmpty())
+        const QByteArray line = KnownHosts::line(host, port, m_seenKey);
+        if (line.isEmpty())
             return fail(InternetError::InvalidParameter);
         const QString path = knownHostsPath();
         // A ~/.ssh made here is private, as ssh makes it; one that is there stays as it is.
         if (const QString folder = QFileInfo(path).path(); !QFileInfo::exists(folder) && QDir().mkpath(folder))
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile file(path);
-        if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
-            return fail(InternetError::AccessDenied);
-        QByteArray line;
-        if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
-            line = "\n";
-        line += (port == 22 ? host : serverKey(host, port)).toUtf8() + ' ' + type + ' ' + m_seenKey.toBase64() + '\n';
-        if (!file.seek(file.size()) || file.write(line) != line.size() || !file.flush())
+        if (!appendLine(path, line))
             return fail(InternetError::AccessDenied);
         return true;
     }
 
-    // The list of trusted certificates keeps one line a server.
+    // The list of trusted certificates keeps one line a server: the server's line is replaced
+    // (or added at the end), every other line stays byte for byte as it was.
     const QString path = trustedCertificatesPath();
+    QByteArray old;
+    if (const quint32 error = readTrustFile(path, &old, InternetError::TrustedCertificatesUnusable,
+                                            InternetError::TrustedCertificatesTooLarge))
+        return fail(error);
+    const QByteArray name = m_seenServer.toUtf8();
+    const QByteArray entry = name + ' ' + fingerprint.toLatin1() + '\n';
     QByteArray lines;
-    if (QFile old(path); old.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : old.read(1 << 20).split('\n')) {
-            if (!line.trimmed().isEmpty() && !line.startsWith(m_seenServer.toUtf8() + ' '))
-                lines += line.trimmed() + '\n';
-        }
+    lines.reserve(old.size() + entry.size() + 1);
+    bool added = false;
+    for (qsizetype from = 0; from < old.size();) {
+        const qsizetype next = old.indexOf('\n', from);
+        const qsizetype end = next < 0 ? old.size() : next + 1;
+        const QByteArrayView line = QByteArrayView(old).sliced(from, end - from);
+        from = end;
+        if (certificateFields(line).constFirst() != name)
+            lines += line;
+        else if (!std::exchange(added, true))
+            lines += entry;
     }
-    lines += m_seenServer.toUtf8() + ' ' + fingerprint.toLatin1() + '\n';
+    if (!added) {
+        if (!lines.isEmpty() && !lines.endsWith('\n'))
+            lines += '\n';
+        lines += entry;
+    }
     QDir().mkpath(QFileInfo(path).path());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(lines) != lines.size() || !file.commit())
+    if (!writeFileAtomically(path, lines, nullptr))
         return fail(InternetError::AccessDenied);
     return true;
 }

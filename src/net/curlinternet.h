@@ -15,7 +15,8 @@ namespace Feedsmith {
 // between calls so that the control connection (and its login) is reused. Passive mode, binary
 // transfers. FTPS certificates are checked against the system's authorities, else against the
 // certificates the user trusts (trustedCertificatesPath()); SFTP host keys against
-// ~/.ssh/known_hosts. Not for use from two threads at once; one thread after another is fine.
+// ~/.ssh/known_hosts, which this program reads itself (see KnownHosts). Not for use from two
+// threads at once; one thread after another is fine.
 class CurlInternet : public Internet
 {
 public:
@@ -39,6 +40,9 @@ public:
     static constexpr qsizetype MaxListingBytes = 1 << 20;
     // The text kept of one server reply; a longer reply is cut.
     static constexpr qsizetype MaxReplyBytes = 16 * 1024;
+    // ~/.ssh/known_hosts and the list of trusted certificates are read whole, up to this size;
+    // a larger file fails the connection (KnownHostsTooLarge, TrustedCertificatesTooLarge).
+    static constexpr qsizetype MaxTrustFileBytes = 16 * 1024 * 1024;
 
     // With Timeouts::fromEnvironment().
     CurlInternet();
@@ -74,7 +78,8 @@ public:
     // Where SSH host keys are checked and added: ~/.ssh/known_hosts.
     static QString knownHostsPath();
     // The certificates the user chose to trust, one "[host]:port FINGERPRINT" a line, in the
-    // user's configuration folder.
+    // user's configuration folder. trustServer replaces the line of the server (or adds one)
+    // and leaves every other line as it is.
     static QString trustedCertificatesPath();
     // A directory reached from current by path: path itself when absolute, else joined.
     static QString joinRemotePath(const QString &current, const QString &path);
@@ -106,6 +111,7 @@ private:
     QString m_seenFingerprint;
     QByteArray m_seenKey;
     Scheme m_seenScheme = Scheme::Ftp;
+    bool m_seenChanged = false; // the certificate or key differed from the remembered one
 };
 
 } // namespace Feedsmith

@@ -28,7 +28,7 @@ FtpPublisher::~FtpPublisher()
     closeHandles();
 }
 
-FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings)
+FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, const QString &localFile)
 {
     m_failureReported = false;
     m_serverName = settings.ftpurl;
@@ -84,7 +84,7 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings)
     const QString remoteDirectory = settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir;
     const QString remoteName = RemoteFileName(settings.ftpfile);
     ChangeRemoteDirectory(remoteDirectory);
-    if (m_internet.putFile(m_ftpConnectionHandle, settings.ftpfile, remoteName)) {
+    if (m_internet.putFile(m_ftpConnectionHandle, localFile.isEmpty() ? settings.ftpfile : localFile, remoteName)) {
         if (m_ftpConnectionHandle != 0)
             m_internet.closeHandle(m_ftpConnectionHandle);
         m_ftpConnectionHandle = 0;
@@ -348,11 +348,19 @@ QString FtpPublisher::ErrorCause(quint32 error)
     switch (error) {
     case InternetError::FileNotFound: return u"the local file does not exist"_s;
     case InternetError::AccessDenied: return u"the local file cannot be read"_s;
+    case InternetError::LocalFileNotPlain:
+        return u"the local file is a link, a device, a pipe or a socket; only a regular file is uploaded"_s;
     case InternetError::InvalidHandle: return u"the connection is closed"_s;
     case InternetError::InvalidParameter: return u"the proxy field cannot be used"_s;
     case InternetError::ListingTooLarge: return u"the server's directory listing is larger than 1 MB"_s;
     case InternetError::InvalidName: return u"the name cannot be sent to a server"_s;
     case InternetError::DeadlinePassed: return u"the server took too long; the call was given up"_s;
+    case InternetError::KnownHostsUnusable: return u"~/.ssh/known_hosts is not a regular file or cannot be read"_s;
+    case InternetError::KnownHostsTooLarge: return u"~/.ssh/known_hosts is larger than 16 MB"_s;
+    case InternetError::TrustedCertificatesUnusable:
+        return u"~/.config/feedsmith/trusted-certificates is not a regular file or cannot be read"_s;
+    case InternetError::TrustedCertificatesTooLarge:
+        return u"~/.config/feedsmith/trusted-certificates is larger than 16 MB"_s;
     case InternetError::Timeout: return u"the server did not answer in time"_s;
     case InternetError::ExtendedError: return u"the server refused"_s;
     case InternetError::InternalError: return u"an error inside the Internet library"_s;

@@ -58,8 +58,9 @@ public:
     FtpPublisher &operator=(const FtpPublisher &) = delete;
 
     // The upload button: session, connection and start listing when not connected, then the
-    // change to the remote directory and the upload.
-    Outcome ftpuploadClick(const FtpSettings &settings);
+    // change to the remote directory and the upload. The file stored is settings.ftpfile, or
+    // localFile when one is given (a feed built elsewhere), under the name of ftpfile.
+    Outcome ftpuploadClick(const FtpSettings &settings, const QString &localFile = {});
 
     // Lists the current remote directory (after changing to name when that is not empty).
     void ListRemoteDirectory(const QString &name);

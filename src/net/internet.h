@@ -23,6 +23,12 @@ constexpr quint32 InvalidParameter = 87; // a proxy text that cannot be used
 constexpr quint32 ListingTooLarge = 122; // a directory listing beyond what is read of one
 constexpr quint32 InvalidName = 123; // a remote name that cannot be sent to a server
 constexpr quint32 DeadlinePassed = 1460; // a call took longer than it is allowed to in all
+// The files of trusted host keys and certificates (this program's own numbers).
+constexpr quint32 KnownHostsUnusable = 1920; // ~/.ssh/known_hosts is no regular file or cannot be read
+constexpr quint32 KnownHostsTooLarge = 1921; // ~/.ssh/known_hosts is larger than 16 MB
+constexpr quint32 TrustedCertificatesUnusable = 1922; // the list of trusted certificates, likewise
+constexpr quint32 TrustedCertificatesTooLarge = 1923;
+constexpr quint32 LocalFileNotPlain = 1924; // the local file is a link, a device, a pipe or a socket
 constexpr quint32 Timeout = 12002; // the server stopped answering
 constexpr quint32 ExtendedError = 12003; // the server refused; see lastResponse()
 constexpr quint32 InternalError = 12004;
@@ -85,7 +91,8 @@ public:
     virtual RemoteListing listDirectory(InternetHandle connection) = 0;
     // Makes path (absolute, or relative to the current directory) the current directory.
     virtual bool setCurrentDirectory(InternetHandle connection, const QString &path) = 0;
-    // Stores the local file in the current directory under remoteName, as binary.
+    // Stores the local file in the current directory under remoteName, as binary. Only a
+    // regular file is read, and a link at localPath is not followed (LocalFileNotPlain).
     virtual bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) = 0;
     // Closes a session or a connection. Connections stay usable when their session is closed.
     virtual void closeHandle(InternetHandle handle) = 0;
@@ -96,7 +103,9 @@ public:
     virtual QString serverFingerprint() const = 0;
     // Remembers that server (as given to connectFtp) is the one that showed fingerprint to the
     // last connectFtp: a certificate in the program's list of trusted certificates, a host key in
-    // ~/.ssh/known_hosts. False when fingerprint is not the one shown or it cannot be written.
+    // ~/.ssh/known_hosts. False when fingerprint is not the one shown, when the server's key or
+    // certificate differs from the one remembered (a changed key is never trusted), or when
+    // the file cannot be written.
     virtual bool trustServer(const QString &server, const QString &fingerprint) = 0;
 
     virtual quint32 lastError() const = 0;
