@@ -86,6 +86,8 @@ private slots:
     void passwordAppearsNowhere();
     void badCommandLines_data();
     void badCommandLines();
+    void publishingWritesOnlyAFeed_data();
+    void publishingWritesOnlyAFeed();
     void noCoreFileWhileThePasswordIsHeld();
 };
 
@@ -160,8 +162,8 @@ void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
 {
     QFETCH(QString, scheme);
     const bool sftp = scheme == "sftp://"_L1;
-    if (sftp && geteuid() != 0)
-        QSKIP("only root can give sshd a user with a password");
+    if (const QString why = FtpServer::sftpUnavailable(); sftp && !why.isEmpty())
+        QSKIP(qPrintable(why));
     FtpServer server;
     QVERIFY(server.start(scheme) && server.makeDirectory(u"htdocs"_s));
     QTemporaryDir work;
@@ -182,6 +184,15 @@ void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
     // Remembered: the next run needs no --trust.
     run = runCli({u"publish"_s, project}, work.path(), password, home);
     QVERIFY2(run.exitCode == 0, run.err.constData());
+    // A bad line in front of a changed key hides nothing: --trust cannot take the new key.
+    const QByteArray changed = "bad line\n[127.0.0.1]:" + QByteArray::number(server.port())
+            + (sftp ? " ssh-ed25519 " + (QByteArray::fromHex("0000000b") + "ssh-ed25519" + QByteArray(36, 0)).toBase64()
+                    : QByteArray(" AB:CD"));
+    const QString remembered = work.filePath(sftp ? u".ssh/known_hosts"_s : u"feedsmith/trusted-certificates"_s);
+    QVERIFY(writeBytes(remembered, changed));
+    run = runCli({u"publish"_s, project, u"--trust"_s, given}, work.path(), password, home);
+    QVERIFY2(run.exitCode == 1 && run.err.contains("shows another certificate or host key"), run.err.constData());
+    QCOMPARE(readBytes(remembered), changed);
 }
 
 void TestFtpCli::failuresGiveExitStatusOne_data()
@@ -286,7 +297,7 @@ void TestFtpCli::badCommandLines_data()
 {
     QTest::addColumn<QStringList>("arguments"); // %p stands for the project
     QTest::addColumn<QString>("server"); // the project's server field
-    QTest::addColumn<QString>("target"); // its ftpfile in the work folder; a .bashrc is made first
+    QTest::addColumn<QString>("target"); // its ftpfile in the work folder
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("message");
@@ -313,10 +324,6 @@ void TestFtpCli::badCommandLines_data()
     row("password with a control character", publish, server, feed, "pw\x01\n", 1,
         "The password holds a control character");
     row("no password", publish, server, feed, "\n", 1, "No password is given for the user name \"writer\"");
-    row("ftpfile names a shell profile", publish, server, u".bashrc"_s, "pw\n", 1,
-        "will not replace %w/.bashrc: is not an RSS file");
-    row("ftpfile names the project itself", publish, server, u"p.rsx"_s, "pw\n", 1,
-        "will not replace %w/p.rsx: is not an RSS file");
     row("ftpfile ends in \"..\"", publish, server, u"feeds/.."_s, "pw\n", 1, "ends in \"..\"");
 }
 
@@ -332,8 +339,6 @@ void TestFtpCli::badCommandLines()
     const QString project = work.filePath(u"p.rsx"_s);
     const QString targetPath = work.filePath(target);
     QVERIFY(writeProject(project, work.path(), server, QString(), u"writer"_s, targetPath));
-    if (target == ".bashrc"_L1)
-        QVERIFY(writeBytes(targetPath, "export PATH=$HOME/bin:$PATH\n"));
     const QByteArray before = readBytes(targetPath);
     arguments.replaceInStrings(u"%p"_s, project);
     const Run run = runCli(arguments, work.path(), input);
@@ -343,6 +348,60 @@ void TestFtpCli::badCommandLines()
     QCOMPARE(run.err.count('\n'), 1);
     // Checked before anything was written.
     QCOMPARE(readBytes(targetPath), before);
+}
+
+void TestFtpCli::publishingWritesOnlyAFeed_data()
+{
+    QTest::addColumn<QString>("target"); // ftpfile: in the project's folder, or %o for another
+    QTest::addColumn<bool>("kept"); // whether the local copy is written
+    QTest::newRow("feed in the project's folder") << u"feeds/news.xml"_s << true;
+    QTest::newRow("feed beside the project") << u"news.rss"_s << true;
+    QTest::newRow("shell profile") << u".bashrc"_s << false;
+    QTest::newRow("the project itself") << u"p.rsx"_s << false;
+    QTest::newRow("new key file elsewhere") << u"%o/.ssh/authorized_keys"_s << false;
+    QTest::newRow("feed name elsewhere") << u"%o/news.xml"_s << false;
+    QTest::newRow("feed name out by ..") << u"feeds/../../x.xml"_s << false;
+    QTest::newRow("link planted at the feed's place") << u"feeds/linked.xml"_s << false;
+}
+
+void TestFtpCli::publishingWritesOnlyAFeed()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, kept);
+    FtpServer server;
+    QVERIFY(server.start());
+    QTemporaryDir work;
+    QTemporaryDir other;
+    const QString project = work.filePath(u"p.rsx"_s);
+    const QString targetPath =
+            QDir::cleanPath(target.startsWith(u"%o"_s) ? other.path() + target.mid(2) : work.filePath(target));
+    QVERIFY(writeProject(project, work.path(), server.address(), QString(), u"writer"_s,
+                         target.replace(u"%o"_s, other.path())));
+    // A title that would put a line of its own into any file it reaches.
+    QByteArray bytes = readBytes(project);
+    bytes.replace("Welcome to the example feed", "Welcome[:br:]ssh-ed25519 AAAAC3 attacker");
+    QVERIFY(writeBytes(project, bytes) && QDir(other.path()).mkpath(u".ssh"_s));
+    QVERIFY(writeBytes(work.filePath(u".bashrc"_s), "export PATH=$HOME/bin:$PATH\n"));
+    QVERIFY(writeBytes(other.filePath(u"victim.xml"_s), "<?xml version=\"1.0\"?><rss/>"));
+    QVERIFY(QFile::link(other.filePath(u"victim.xml"_s), work.filePath(u"feeds/linked.xml"_s)));
+    const QByteArray before = readBytes(targetPath);
+    const bool existed = QFileInfo::exists(targetPath);
+
+    const Run run = runCli({u"publish"_s, project}, work.path(), QByteArray(FtpServer::WriterPassword) + '\n');
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QByteArray uploaded = readBytes(server.path(QFileInfo(targetPath).fileName()));
+    QVERIFY2(uploaded.contains("<title>Welcome ssh-ed25519 AAAAC3 attacker</title>"), uploaded.constData());
+    QVERIFY(!uploaded.contains("\nssh-ed25519"));
+    if (kept) {
+        QCOMPARE(readBytes(targetPath), uploaded);
+    } else {
+        QVERIFY2(run.err.contains("not keeping a local copy"), run.err.constData());
+        QVERIFY(run.out.contains("without keeping a local copy"));
+        QCOMPARE(QFileInfo::exists(targetPath), existed);
+        QCOMPARE(readBytes(targetPath), before);
+        QCOMPARE(readBytes(other.filePath(u"victim.xml"_s)), "<?xml version=\"1.0\"?><rss/>"_ba);
+    }
 }
 
 void TestFtpCli::noCoreFileWhileThePasswordIsHeld()

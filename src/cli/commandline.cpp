@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace Feedsmith {
 
@@ -41,8 +42,10 @@ Commands:
   import FEED OUT.rsx       read an RSS 2.0, RSS 0.9x, RSS 1.0 or Atom 1.0 feed file into a
                             new project, as File > Import feed does
   publish PROJECT [--password-env NAME] [--trust FINGERPRINT]
-                            write the RSS file to the project's ftpfile path and upload it
-                            with the project's FTP settings, as the FTP page does; an ftps://
+                            build the RSS file and upload it under the name of the
+                            project's ftpfile with its FTP settings, as the FTP page does;
+                            the local copy is written to ftpfile only when that is a .xml,
+                            .rss or .atom file in the project's folder or below; an ftps://
                             or sftp:// server whose certificate or host key is not known yet
                             is trusted from now on only when it shows FINGERPRINT
 
@@ -135,9 +138,12 @@ public:
         return true;
     }
 
-    // The FTP page's work: the RSS file written to the ftpfile path, then uploaded. Whatever can
-    // be checked is checked before the file is written: the project may come from someone else.
-    bool publish(const QString &passwordVariable, const QString &trusted, const QDateTime &moment, QTextStream &out)
+    // The FTP page's work for scripts: the RSS file is built in a private temporary folder and
+    // uploaded under the name of ftpfile. The project may come from someone else, so ftpfile
+    // is written as a local copy only where a feed belongs (MayKeepFeedCopy), and whatever can
+    // be checked is checked before anything is written or sent.
+    bool publish(const QString &projectPath, const QString &passwordVariable, const QString &trusted,
+                 const QDateTime &moment, QTextStream &out)
     {
         FtpSettings settings = m_document.ftp;
         auto refuse = [this](const QString &message) {
@@ -150,10 +156,9 @@ public:
             return refuse(u"the project names no FTP server (ftpurl)"_s);
         if (const QString problem = FtpPublisher::SettingsProblem(settings); !problem.isEmpty())
             return refuse(problem);
-        // ftpfile comes from the project: it may name any file of the user's.
-        if (QString reason; !MayReplaceWithRss(settings.ftpfile, &reason))
-            return refuse(u"will not replace "_s + shown(QFileInfo(settings.ftpfile).absoluteFilePath()) + u": "_s
-                          + reason);
+        const QString copyPath = FeedCopyPath(settings.ftpfile, projectPath);
+        QString notKept;
+        const bool keepCopy = MayKeepFeedCopy(settings.ftpfile, projectPath, &notKept);
         // An anonymous login needs no password.
         if (!settings.ftpusername.isEmpty()) {
             const std::optional<QString> password =
@@ -165,19 +170,31 @@ public:
                 !problem.isEmpty())
                 return refuse(problem);
         }
-        m_document.rssPath = settings.ftpfile;
-        if (!writeRss(settings.ftpfile, moment))
+        const QTemporaryDir privateFolder; // made for the user alone
+        if (!privateFolder.isValid())
+            return refuse(u"cannot make a temporary folder for the feed: "_s + privateFolder.errorString());
+        const QString feedFile = privateFolder.filePath(FtpPublisher::RemoteFileName(settings.ftpfile));
+        if (!writeRss(feedFile, moment))
             return false;
-        out << "wrote " << shown(QFileInfo(settings.ftpfile).absoluteFilePath()) << Qt::endl;
+        if (keepCopy) {
+            QFile built(feedFile);
+            QString error;
+            if (!built.open(QIODevice::ReadOnly) || !writeFileAtomically(copyPath, built.readAll(), &error))
+                return failed(error.isEmpty() ? shown(feedFile) + u": "_s + built.errorString() : error);
+            out << "wrote " << shown(copyPath) << Qt::endl;
+        } else {
+            m_err << "feedsmith-cli: not keeping a local copy at " << shown(copyPath) << ": " << printable(notKept)
+                  << Qt::endl;
+        }
         CurlInternet internet;
         const auto &table = m_startup.language.textTable;
         const FtpTexts texts{table.value(u"uploadready"_s), table.value(u"missingpassword"_s),
                              table.value(u"trustcertificate"_s), table.value(u"trusthostkey"_s),
                              table.value(u"serverkeychanged"_s)};
-        if (!publishFile(settings, texts, internet, m_err, trusted))
+        if (!publishFile(settings, texts, internet, m_err, trusted, feedFile))
             return false;
         out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
-            << Qt::endl;
+            << (keepCopy ? QString() : u" without keeping a local copy"_s) << Qt::endl;
         return true;
     }
 
@@ -274,7 +291,7 @@ int runPublish(const QStringList &arguments, const QString &programFolder, QText
         return 2;
     if (!session.open(project))
         return 1;
-    return session.publish(passwordVariable, trusted, moment, out) ? 0 : 1;
+    return session.publish(projectFileToRead(project), passwordVariable, trusted, moment, out) ? 0 : 1;
 }
 
 } // namespace

@@ -126,13 +126,13 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 }
 
 bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
-                 const QString &trustedFingerprint)
+                 const QString &trustedFingerprint, const QString &localFile)
 {
     StderrMessages messages(err, trustedFingerprint);
     FtpPublisher publisher(internet, messages, texts);
-    FtpPublisher::Outcome outcome = publisher.ftpuploadClick(settings);
+    FtpPublisher::Outcome outcome = publisher.ftpuploadClick(settings, localFile);
     if (outcome == FtpPublisher::Outcome::Connected && publisher.FtpConnected())
-        outcome = publisher.ftpuploadClick(settings);
+        outcome = publisher.ftpuploadClick(settings, localFile);
     return outcome == FtpPublisher::Outcome::Uploaded;
 }
 

@@ -22,7 +22,8 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 // more, as a user clicks a second time. A server whose certificate or host key is not known yet
 // is trusted (and remembered) only when it shows trustedFingerprint. True when the file was
 // stored.
+// localFile, when given, is the file stored under the name of settings.ftpfile.
 bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
-                 const QString &trustedFingerprint = {});
+                 const QString &trustedFingerprint = {}, const QString &localFile = {});
 
 } // namespace Feedsmith

@@ -11,6 +11,7 @@
 #include "core/text/textsearch.h"
 #include "core/text/windows1252.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -350,6 +351,36 @@ bool MayReplaceWithRss(const QString &path, QString *reason)
     if (rssStart.match(QString::fromLatin1(head)).hasMatch())
         return true;
     return refuse(u"is not an RSS file (it does not start with an XML declaration and <rss)"_s);
+}
+
+QString FeedCopyPath(const QString &ftpfile, const QString &projectPath)
+{
+    if (ftpfile.isEmpty())
+        return {};
+    return QDir::cleanPath(QDir(QFileInfo(projectPath).absolutePath()).absoluteFilePath(ftpfile));
+}
+
+bool MayKeepFeedCopy(const QString &ftpfile, const QString &projectPath, QString *reason)
+{
+    auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    const QString path = FeedCopyPath(ftpfile, projectPath);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != "xml"_L1 && suffix != "rss"_L1 && suffix != "atom"_L1)
+        return refuse(u"only a file ending in .xml, .rss or .atom is written as the feed's local copy"_s);
+    // Folders compared as they are on the disk, so that neither ".." nor a linked folder leads out.
+    const QString projectFolder = QFileInfo(QFileInfo(projectPath).absolutePath()).canonicalFilePath();
+    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    if (projectFolder.isEmpty() || folder.isEmpty()
+        || (folder != projectFolder
+            && !folder.startsWith(projectFolder.endsWith(u'/') ? projectFolder : projectFolder + u'/')))
+        return refuse(u"only a file in the project's folder or below it is written as the feed's local copy"_s);
+    if (QFileInfo(path).isSymLink())
+        return refuse(u"is a symbolic link"_s);
+    return MayReplaceWithRss(path, reason);
 }
 
 } // namespace Feedsmith

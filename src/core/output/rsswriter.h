@@ -63,6 +63,16 @@ bool WriteRssFile(const FeedDocument &document, const QString &path, const QStri
 // file, the project itself, a device) is left alone: false, and *reason says why.
 bool MayReplaceWithRss(const QString &path, QString *reason);
 
+// Where a project's local copy of its feed (ftpfile) lies: a relative path counts from the
+// project's folder.
+QString FeedCopyPath(const QString &ftpfile, const QString &projectPath);
+
+// Whether publishing may keep its local copy of the feed at the path a project names: a file
+// ending in ".xml", ".rss" or ".atom" in the project's folder or below it, no link, and
+// MayReplaceWithRss. Anything else may be a file of the user's that the project's author
+// chose (a key file, a script a program runs): false, and *reason says why.
+bool MayKeepFeedCopy(const QString &ftpfile, const QString &projectPath, QString *reason);
+
 // The address of the RSS 2.0 specification, written as the channel's docs element.
 inline constexpr char RssDocsUrl[] = "https://www.rssboard.org/rss-specification";
 
