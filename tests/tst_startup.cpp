@@ -2,6 +2,7 @@
 #include "core/locale/keyedtexts.h"
 #include "core/locale/languagefile.h"
 #include "core/locale/programsettings.h"
+#include "core/project/recovery.h"
 #include "core/startup/startup.h"
 #include "core/text/markupreader.h"
 
@@ -136,6 +137,8 @@ private slots:
     void noLanguageFileAtAll();
     void settingsAreLoadedAtStartup();
     void userConfigFolderWins();
+    void recoveryCopiesOffered_data();
+    void recoveryCopiesOffered();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -602,6 +605,77 @@ void TestStartup::userConfigFolderWins()
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QCOMPARE(dialogStartFolder(config.path()), QFileInfo(documents).isDir() ? documents : QDir::homePath());
     QCOMPARE(dialogStartFolder(dir.path()), dir.filePath(u"feeds"_s));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Recovery copies left behind
+
+void TestStartup::recoveryCopiesOffered_data()
+{
+    QTest::addColumn<QString>("planted"); // what was done to the copy left behind
+    QTest::addColumn<bool>("offered");
+    QTest::addColumn<QString>("project"); // the project path offered; %d is the work folder
+    QTest::newRow("copy of a saved project") << u""_s << true << u"%d/p.rsx"_s;
+    QTest::newRow("notes name a shell profile") << u"notes:%d/.bashrc"_s << true << QString();
+    QTest::newRow("notes name a new project") << u"notes:%d/new.rsx"_s << true << u"%d/new.rsx"_s;
+    QTest::newRow("notes name a new file of another kind") << u"notes:%d/run.sh"_s << true << QString();
+    QTest::newRow("copy is a link to a project") << u"link:%d/p.rsx"_s << false << QString();
+    QTest::newRow("copy is a link to the password file") << u"link:/etc/passwd"_s << false << QString();
+    QTest::newRow("copy is no project") << u"text"_s << false << QString();
+    QTest::newRow("copy larger than any project") << u"huge"_s << false << QString();
+    QTest::newRow("folder others may enter") << u"mode:0755"_s << false << QString();
+    QTest::newRow("folder is a link to a shared folder") << u"folderlink"_s << false << QString();
+}
+
+void TestStartup::recoveryCopiesOffered()
+{
+    QFETCH(QString, planted);
+    QFETCH(bool, offered);
+    QFETCH(QString, project);
+    QTemporaryDir work;
+    planted.replace(u"%d"_s, work.path());
+    project.replace(u"%d"_s, work.path());
+    QVERIFY(FeedsmithTest::writeBytes(work.filePath(u".bashrc"_s), "alias ls=rm\n"));
+    FeedDocument document;
+    document.channel.title = u"typed"_s;
+    document.projectPath = work.filePath(u"p.rsx"_s);
+    QVERIFY(FeedsmithTest::writeBytes(document.projectPath, "<settings>\r\n</settings>\r\n"));
+    QString folder = work.filePath(u"recovery"_s);
+    QString error;
+    QVERIFY2(RecoveryStore(folder).write(document, FeedsmithTest::resourceDir(), &error), qPrintable(error));
+    // Left behind by a program that no longer runs.
+    const QString left = folder + u"/999999999-1"_s;
+    QVERIFY(QFile::rename(RecoveryStore(folder).ownCopyFile(), left + u".rsx"_s));
+    QVERIFY(QFile::rename(QString(RecoveryStore(folder).ownCopyFile()).replace(u".rsx"_s, u".json"_s),
+                          left + u".json"_s));
+    if (planted.startsWith(u"notes:"_s)) {
+        QVERIFY(FeedsmithTest::writeBytes(left + u".json"_s, "{\"project\": \"" + planted.mid(6).toUtf8() + "\"}"));
+    } else if (planted.startsWith(u"link:"_s)) {
+        QVERIFY(QFile::remove(left + u".rsx"_s) && QFile::link(planted.mid(5), left + u".rsx"_s));
+    } else if (planted == "text"_L1) {
+        QVERIFY(FeedsmithTest::writeBytes(left + u".rsx"_s, "export PATH=/tmp\n"));
+    } else if (planted == "huge"_L1) {
+        QFile copy(left + u".rsx"_s); // sparse: no disk is used
+        QVERIFY(copy.open(QIODevice::ReadWrite) && copy.resize(MaxRecoveryCopyBytes + 1));
+    } else if (planted.startsWith(u"mode:"_s)) {
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7755)));
+    } else if (planted == "folderlink"_L1) {
+        // Another user could have made this link to a folder everybody may write to.
+        QVERIFY(QDir().rename(folder, work.filePath(u"shared"_s)));
+        QVERIFY(QFile::setPermissions(work.filePath(u"shared"_s), QFileDevice::Permissions(0x7777)));
+        QVERIFY(QFile::link(work.filePath(u"shared"_s), folder));
+    }
+    const QList<RecoveryCopy> copies = RecoveryStore(folder).orphans();
+    QCOMPARE(copies.size(), offered ? 1 : 0);
+    if (offered)
+        QCOMPARE(copies.first().projectPath, project);
+    if (planted == "folderlink"_L1) {
+        // Writing a copy neither uses that folder nor makes it private.
+        QVERIFY(!RecoveryStore(folder).write(document, FeedsmithTest::resourceDir(), &error));
+        QVERIFY2(error.contains(u"symbolic link"_s), qPrintable(error));
+        QCOMPARE(QFileInfo(work.filePath(u"shared"_s)).permissions() & 0x0007, QFileDevice::Permissions(0x0007));
+        QCOMPARE(QDir(work.filePath(u"shared"_s)).entryList(QDir::Files).size(), 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

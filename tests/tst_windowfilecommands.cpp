@@ -6,6 +6,8 @@
 #include "window/shell/htmlpane.h"
 #include "window/shell/recoverykeeper.h"
 
+#include <QStatusBar>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QProcess>
@@ -23,8 +25,8 @@ namespace {
 const QStringList ChannelBoxNames = {u"txtTitle"_s,     u"txtLink"_s,       u"txtDescription"_s,    u"txtImageurl"_s,
                                      u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,       u"txtCategory"_s,
                                      u"txtTTL"_s,       u"txtNumber"_s,     u"txtManagingeditor"_s, u"txtWebmaster"_s};
-const QStringList FtpBoxNames = {u"txtftpfile"_s,     u"txtftpurl"_s,      u"txtftpdir"_s,
-                                 u"txtftpusername"_s, u"txtftppassword"_s, u"txtftpproxy"_s, u"txtfeedurl"_s};
+const QStringList FtpBoxNames = {u"txtftpfile"_s,     u"txtftpurl"_s,   u"txtftpdir"_s, u"txtftpusername"_s,
+                                 u"txtftppassword"_s, u"txtftpproxy"_s, u"txtfeedurl"_s};
 
 QString example()
 {
@@ -61,12 +63,15 @@ private slots:
     void generateCancelledWritesNothing();
     void generateResetsNumber();
     void ftpGenerateTakesFileName();
+    void generateAsksBeforeAPlaceTheProjectChose_data();
+    void generateAsksBeforeAPlaceTheProjectChose();
     void writeFailuresAreReported_data();
     void writeFailuresAreReported();
     void toolbarSeparatorDoesNothing();
     void typeSaveNewOpenCompare();
     void recoveryCopy_data();
     void recoveryCopy();
+    void recoveryCopyFailureIsShownOnce();
     void importFromFileAndAddress();
 };
 
@@ -169,7 +174,8 @@ void tst_WindowFileCommands::saveAsWritesAProject()
     program.menuItem(u"saveas"_s)->trigger();
     QCOMPARE(program.dialog.calls.first().filter, u"*.rsx | *.rsx"_s);
     QCOMPARE(program.window->document().projectPath, target + u".rsx"_s);
-    QVERIFY(readBytes(target + u".rsx"_s).startsWith("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<settings>\r\n"));
+    QVERIFY(readBytes(target + u".rsx"_s)
+                    .startsWith("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<settings>\r\n"));
 
     // Also right after an RSS file was generated.
     program.dialog.answer(program.path(u"feeds/b.xml"_s));
@@ -544,6 +550,44 @@ void tst_WindowFileCommands::ftpGenerateTakesFileName()
     QVERIFY(QFile::exists(local));
 }
 
+void tst_WindowFileCommands::generateAsksBeforeAPlaceTheProjectChose_data()
+{
+    QTest::addColumn<QString>("ftpfile"); // the project's, in feeds/ beside it or in home/
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("feed beside the project") << u"feeds/news.xml"_s << false << false;
+    QTest::newRow("shell profile, declined") << u"home/.bashrc"_s << true << false;
+    QTest::newRow("new Python path file, declined") << u"home/site.pth"_s << true << false;
+    QTest::newRow("feed elsewhere, accepted") << u"home/news.xml"_s << true << true;
+}
+
+void tst_WindowFileCommands::generateAsksBeforeAPlaceTheProjectChose()
+{
+    QFETCH(QString, ftpfile);
+    QFETCH(bool, asked);
+    QFETCH(bool, yes);
+    Program program;
+    QVERIFY(program.start());
+    const QString target = program.path(ftpfile);
+    QVERIFY(QDir(program.folder()).mkpath(u"home"_s) && writeBytes(program.path(u"home/.bashrc"_s), "alias x=y\n"));
+    const QByteArray before = readBytes(target);
+    const QString project = program.path(u"feeds/p.rsx"_s);
+    QVERIFY(writeBytes(project,
+                       "<settings>\r\n\t<title>T</title>\r\n</settings>\r\n<ftpsettings>\r\n\t<ftpfile>"
+                               + target.toUtf8() + "</ftpfile>\r\n</ftpsettings>\r\n"));
+    program.dialog.answer(project);
+    program.window->fileCommands()->openProject();
+    program.messages.answer(yes);
+    for (int i = 0; i < 2; ++i) { // once the user said yes, the place counts as chosen
+        program.dialog.answer(target); // the dialog only confirms the name offered
+        program.window->fileCommands()->generateRss();
+        QCOMPARE(program.messages.shown.size(), asked && (i == 0 || !yes) ? i + 1 : int(asked));
+    }
+    QCOMPARE(readBytes(target).startsWith("<?xml"), !asked || yes);
+    if (asked && !yes)
+        QCOMPARE(readBytes(target), before);
+}
+
 void tst_WindowFileCommands::writeFailuresAreReported_data()
 {
     QTest::addColumn<QString>("command");
@@ -740,5 +784,24 @@ void tst_WindowFileCommands::recoveryCopy()
         QVERIFY(window.fileCommands()->saveProject());
         QVERIFY(readBytes(project).contains("typed since"));
         QVERIFY(!QFile::exists(copy));
+    }
+}
+
+void tst_WindowFileCommands::recoveryCopyFailureIsShownOnce()
+{
+    Program program;
+    QVERIFY(program.start());
+    RecoveryKeeper &keeper = *program.window->recovery();
+    // A file where the folder of copies belongs: no copy can be written.
+    QDir(keeper.store().folder()).removeRecursively();
+    QVERIFY(QDir().mkpath(QFileInfo(keeper.store().folder()).path()));
+    QVERIFY(writeBytes(keeper.store().folder(), "not a folder"));
+    QStatusBar *status = program.window->statusBar();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        status->clearMessage();
+        QTest::keyClicks(program.box(u"txtTitle"_s), u"x"_s);
+        QVERIFY(!keeper.writeIfDue(true, true));
+        QTest::qWait(50); // the report arrives queued
+        QCOMPARE(status->currentMessage().contains(u"could not be copied for recovery"_s), attempt == 0);
     }
 }

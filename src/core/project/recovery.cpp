@@ -1,6 +1,7 @@
 // Copies of unsaved work.
 #include "core/project/recovery.h"
 
+#include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
 #include "core/text/textfiles.h"
 
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Feedsmith {
@@ -57,6 +60,62 @@ bool ownerRuns(const QString &owner)
     return dash > 0 && ok && pid > 0 && ownerOf(pid) == owner;
 }
 
+// What makes a path no place of the user's own: a link, something other than the kind expected,
+// another owner. Empty when it is the user's own folder (or file).
+QString notOwnReason(const QString &path, bool folder, struct stat *st)
+{
+    if (::lstat(QFile::encodeName(path).constData(), st) != 0)
+        return fileErrorText(errno, {});
+    if (S_ISLNK(st->st_mode))
+        return u"is a symbolic link"_s;
+    if (folder ? !S_ISDIR(st->st_mode) : !S_ISREG(st->st_mode))
+        return folder ? u"is not a folder"_s : u"is not a regular file"_s;
+    if (st->st_uid != ::getuid())
+        return u"belongs to another user"_s;
+    return {};
+}
+
+// Why the recovery folder cannot be trusted with copies: it must be a real folder of the user's
+// that nobody else can enter. Empty when it can.
+QString unsafeFolderReason(const QString &folder)
+{
+    struct stat st
+    {
+    };
+    if (QString why = notOwnReason(folder, true, &st); !why.isEmpty())
+        return why;
+    if ((st.st_mode & 07777) != 0700)
+        return u"can be entered by other users"_s;
+    return {};
+}
+
+// The recovery folder, made for the user alone when it is not there; an existing folder that
+// is a folder of the user's is made private, anything else is left alone and refused.
+QString prepareFolder(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat st
+    {
+    };
+    if (::lstat(native.constData(), &st) != 0) {
+        if (!QDir().mkpath(QFileInfo(folder).absolutePath())
+            || (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST))
+            return u"the folder cannot be made"_s;
+    }
+    if (QString why = notOwnReason(folder, true, &st); !why.isEmpty())
+        return why;
+    if ((st.st_mode & 07777) != 0700) {
+        // Changed through the folder opened, so that a link put in its place meanwhile changes nothing.
+        const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const bool made = fd >= 0 && ::fchmod(fd, 0700) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (!made)
+            return u"the folder cannot be made private"_s;
+    }
+    return {};
+}
+
 } // namespace
 
 RecoveryStore::RecoveryStore(const QString &folder)
@@ -80,12 +139,11 @@ QString RecoveryStore::ownCopyFile() const
 bool RecoveryStore::write(const FeedDocument &document, const QString &programFolder, QString *error)
 {
     // What was typed stays the user's own: the folder is readable by nobody else.
-    if (!QDir().mkpath(m_folder)) {
+    if (const QString why = prepareFolder(m_folder); !why.isEmpty()) {
         if (error)
-            *error = u"%1: the folder cannot be made"_s.arg(QDir::toNativeSeparators(m_folder));
+            *error = QDir::toNativeSeparators(m_folder) + u": "_s + why;
         return false;
     }
-    QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!WriteProjectFile(document, ownCopyFile(), programFolder, error))
         return false;
     const QJsonObject description{{u"project"_s, document.projectPath},
@@ -103,18 +161,26 @@ void RecoveryStore::remove() const
 QList<RecoveryCopy> RecoveryStore::orphans() const
 {
     QList<RecoveryCopy> copies;
+    // Copies are taken only from a folder nobody else can have put them in.
+    if (!unsafeFolderReason(m_folder).isEmpty())
+        return copies;
     const QDir dir(m_folder);
-    for (const QFileInfo &file : dir.entryInfoList({u"*"_s + CopySuffix}, QDir::Files, QDir::Time)) {
+    for (const QFileInfo &file : dir.entryInfoList({u"*"_s + CopySuffix}, QDir::Files | QDir::System, QDir::Time)) {
         const QString owner = file.completeBaseName();
-        if (owner == m_owner || ownerRuns(owner) || !file.isFile())
+        struct stat st
+        {
+        };
+        if (owner == m_owner || ownerRuns(owner) || !notOwnReason(file.filePath(), false, &st).isEmpty()
+            || st.st_size > MaxRecoveryCopyBytes || !notAProjectReason(file.filePath()).isEmpty())
             continue;
         RecoveryCopy copy;
         copy.copyFile = file.absoluteFilePath();
         copy.savedAt = file.lastModified();
-        QFile description(dir.filePath(owner + DescriptionSuffix));
-        if (description.open(QIODevice::ReadOnly) && description.size() <= LargestDescription) {
+        QFile description;
+        if (openRegularFile(description, dir.filePath(owner + DescriptionSuffix), nullptr, Links::Refuse)
+            && description.size() <= LargestDescription) {
             const QJsonObject object = QJsonDocument::fromJson(description.readAll()).object();
-            copy.projectPath = object.value(u"project"_s).toString();
+            copy.projectPath = RestoredProjectPath(object.value(u"project"_s).toString());
             const QDateTime saved = QDateTime::fromString(object.value(u"saved"_s).toString(), Qt::ISODateWithMs);
             if (saved.isValid())
                 copy.savedAt = saved;
@@ -131,6 +197,20 @@ void RecoveryStore::discard(const RecoveryCopy &copy)
     const QFileInfo file(copy.copyFile);
     QFile::remove(file.absolutePath() + u'/' + file.completeBaseName() + DescriptionSuffix);
     QFile::remove(copy.copyFile);
+}
+
+QString RestoredProjectPath(const QString &projectPath)
+{
+    if (projectPath.isEmpty())
+        return {};
+    const QFileInfo file(projectPath);
+    if (!file.exists() && !file.isSymLink())
+        return file.suffix().compare("rsx"_L1, Qt::CaseInsensitive) == 0 && file.isAbsolute() ? projectPath : QString();
+    QFile project;
+    if (!openRegularFile(project, projectPath))
+        return {};
+    project.close();
+    return notAProjectReason(projectPath).isEmpty() ? projectPath : QString();
 }
 
 } // namespace Feedsmith

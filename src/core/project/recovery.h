@@ -3,12 +3,16 @@
 #pragma once
 
 #include "core/document/feeddocument.h"
+#include "core/project/projectreader.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
 namespace Feedsmith {
+
+// No copy larger than a project may be is offered.
+inline constexpr qint64 MaxRecoveryCopyBytes = MaxProjectBytes;
 
 // A copy left behind by a program that no longer runs.
 struct RecoveryCopy
@@ -39,7 +43,10 @@ public:
     // Removes this program's copy, if there is one.
     void remove() const;
 
-    // The copies whose programs no longer run, newest first.
+    // The copies whose programs no longer run, newest first. Only regular files of the user's
+    // that read as projects, in a folder of the user's that nobody else may enter (mode 0700,
+    // no link), are taken: anything else may have been put there by someone else. A copy's
+    // project path is RestoredProjectPath of the one its description names.
     QList<RecoveryCopy> orphans() const;
     // Removes a copy and its description.
     static void discard(const RecoveryCopy &copy);
@@ -48,5 +55,10 @@ private:
     QString m_folder;
     QString m_owner;
 };
+
+// The project path a restored copy is saved to: projectPath when it holds a project file, or
+// when nothing is there and it is an absolute path ending in ".rsx"; else empty, so that Save
+// asks for a name. A description may name any file (a shell profile); Save must not replace it.
+QString RestoredProjectPath(const QString &projectPath);
 
 } // namespace Feedsmith

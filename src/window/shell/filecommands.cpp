@@ -5,6 +5,7 @@
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
+#include "core/project/recovery.h"
 #include "core/system/clock.h"
 #include "core/system/systemlocale.h"
 #include "core/text/printable.h"
@@ -151,7 +152,16 @@ void FileCommands::openProjectFile(const QString &chosen)
     startNewDocument();
     const ProjectReadResult result = ReadProjectFile(m_context.document, chosen, m_context.startup.programFolder,
                                                      m_context.startup.language.textTable, SystemLocale::locale());
+    // A file that fails while it is read (it changed since the check) leaves a new, untitled
+    // document: Save must not write the empty document over it.
+    if (!result.fileOpened) {
+        fail(m_context.startup.language.textTable.valueOr(u"openfailed"_s, u"The project cannot be opened."_s),
+             QDir::toNativeSeparators(file) + u": "_s + result.error);
+        startNewDocument();
+        return;
+    }
     m_context.document.projectPath = chosen;
+    m_feedFileOfProject = m_context.document.ftp.ftpfile;
     showDocumentFields();
     m_contentsPage->entryEditor()->refreshTree();
     m_publishPage->refreshFileDate();
@@ -167,17 +177,16 @@ void FileCommands::openProjectFile(const QString &chosen)
                               .arg(result.entriesLeftOut));
     }
     if (!notes.isEmpty()) {
-        m_context.messageBoxes.information(
-                m_context.window, productName(),
-                texts.valueOr(u"opennotes"_s, u"%1 was opened. Please note:"_s)
-                                .arg(printable(QDir::toNativeSeparators(file)))
-                        + u"\n\n"_s + notes.join(u"\n\n"_s));
+        m_context.messageBoxes.information(m_context.window, productName(),
+                                           texts.valueOr(u"opennotes"_s, u"%1 was opened. Please note:"_s)
+                                                           .arg(printable(QDir::toNativeSeparators(file)))
+                                                   + u"\n\n"_s + notes.join(u"\n\n"_s));
     }
 }
 
 bool FileCommands::restoreRecovery(const QString &copyFile, const QString &projectPath)
 {
-    const QString reason = notRegularFileReason(copyFile);
+    const QString reason = notPlainFileReason(copyFile);
     if (!reason.isEmpty()) {
         fail(u"The unsaved work cannot be restored."_s, QDir::toNativeSeparators(copyFile) + u": "_s + reason);
         return false;
@@ -189,8 +198,10 @@ bool FileCommands::restoreRecovery(const QString &copyFile, const QString &proje
         fail(u"The unsaved work cannot be restored."_s, QDir::toNativeSeparators(copyFile) + u": "_s + result.error);
         return false;
     }
-    m_context.document.projectPath = projectPath;
-    m_fileDialog.setFileName(projectPath);
+    // A path that holds no project is not saved over: Save then asks for a name.
+    m_context.document.projectPath = RestoredProjectPath(projectPath);
+    m_feedFileOfProject = m_context.document.ftp.ftpfile;
+    m_fileDialog.setFileName(m_context.document.projectPath);
     showDocumentFields();
     m_contentsPage->entryEditor()->refreshTree();
     m_publishPage->refreshFileDate();
@@ -324,8 +335,9 @@ void FileCommands::setChanged(bool changed)
 
 void FileCommands::generateRss()
 {
-    m_fileDialog.setFileName(!m_context.document.rssPath.isEmpty() ? m_context.document.rssPath
-                                                                   : m_context.document.ftp.ftpfile);
+    const QString suggested =
+            !m_context.document.rssPath.isEmpty() ? m_context.document.rssPath : m_context.document.ftp.ftpfile;
+    m_fileDialog.setFileName(suggested);
     m_fileDialog.setFilter(RssFilter);
     const QString chosen = m_fileDialog.showSave(m_context.window);
     // The open project is never replaced by its feed.
@@ -338,8 +350,28 @@ void FileCommands::generateRss()
         m_fileDialog.setFileName(m_context.document.projectPath);
         return;
     }
+    // A path the project suggested and the dialog merely confirmed may have been chosen by the
+    // project's author: outside the places a feed belongs, the user is asked first.
+    const bool merelyConfirmed = suggested == m_feedFileOfProject
+            && (QDir::cleanPath(chosen) == QDir::cleanPath(suggested)
+                || (QDir::isRelativePath(suggested) && chosen.endsWith(u'/' + QDir::cleanPath(suggested))));
+    if (!chosen.isEmpty() && !m_feedFilesChosen.contains(chosen) && merelyConfirmed) {
+        QString reason;
+        if (!MayKeepFeedCopy(chosen, m_context.document.projectPath, &reason)
+            && !m_context.messageBoxes.askYesNo(
+                    m_context.window, productName(),
+                    m_context.startup.language.textTable
+                            .valueOr(u"rsselsewhere"_s,
+                                     u"The project names %1 as the place of its RSS file, which you "
+                                     "have not chosen in this session: %2. Write the RSS file there?"_s)
+                            .arg(printable(QDir::toNativeSeparators(chosen)), reason))) {
+            m_fileDialog.setFileName(m_context.document.projectPath);
+            return;
+        }
+    }
     // A cancelled dialog writes nothing and leaves the paths as they were.
     if (!chosen.isEmpty()) {
+        m_feedFilesChosen.insert(chosen);
         m_context.document.rssPath = chosen;
         m_publishPage->setFeedFile(chosen);
         QString error;

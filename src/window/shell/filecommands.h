@@ -5,6 +5,7 @@
 #include "window/pages/pagecontext.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 namespace Feedsmith {
@@ -70,6 +71,8 @@ private:
     SettingsPage *m_settingsPage;
     ContentsPage *m_contentsPage;
     PublishPage *m_publishPage;
+    QSet<QString> m_feedFilesChosen; // where the user had the RSS file written in this session
+    QString m_feedFileOfProject; // the local feed file named by the project file opened
 };
 
 } // namespace Feedsmith

@@ -21,13 +21,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QLocale>
 #include <QEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -118,9 +119,22 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     connect(m_publishPage, &PublishPage::generateRequested, m_fileCommands, &FileCommands::generateFromPublishPage);
 
     EntryEditor *entries = m_contentsPage->entryEditor();
-    m_recovery = new RecoveryKeeper(m_document, m_startup.programFolder, RecoveryStore::defaultFolder(),
-                                    [entries] { entries->commitCurrentEntry(); }, this);
+    m_recovery = new RecoveryKeeper(
+            m_document, m_startup.programFolder, RecoveryStore::defaultFolder(),
+            [entries] { entries->commitCurrentEntry(); }, this);
     connect(entries, &EntryEditor::entrySwitched, m_recovery, [this] { m_recovery->writeIfDue(false); });
+    // Queued: the copy is written on a thread of its own.
+    connect(
+            m_recovery, &RecoveryKeeper::copyFailed, this,
+            [this](const QString &error) {
+                statusBar()->showMessage(
+                        m_startup.language.textTable
+                                .valueOr(u"recoveryfailed"_s,
+                                         u"Your unsaved work could not be copied for recovery (%1). Save the "
+                                         "project to keep it safe."_s)
+                                .arg(printable(error)));
+            },
+            Qt::QueuedConnection);
 
     // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
     // their minimum sizes.

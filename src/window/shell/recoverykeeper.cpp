@@ -54,8 +54,10 @@ bool RecoveryKeeper::writeIfDue(bool commitFirst, bool wait)
         if (!written) {
             m_due = true; // tried again at the next chance
             // Said once, not every half minute.
-            if (!m_failureReported.exchange(true))
+            if (!m_failureReported.exchange(true)) {
                 qWarning("The recovery copy could not be written: %s", qPrintable(error));
+                emit copyFailed(error);
+            }
         } else {
             m_failureReported = false;
         }

@@ -46,6 +46,11 @@ public:
     // The document is saved or its changes are dropped: no copy is kept.
     void clear();
 
+signals:
+    // A copy could not be written (a full disk, a folder that is not the user's); said once
+    // until a copy is written again. Emitted on the writing thread.
+    void copyFailed(const QString &error);
+
 private:
     FeedDocument &m_document;
     QString m_programFolder;
