@@ -3,9 +3,11 @@
 
 #include <QDialogButtonBox>
 
+#include "core/output/preview.h"
 #include "core/project/datetext.h"
 #include "core/system/systemlocale.h"
 #include "core/text/textfiles.h"
+#include "window/editing/richtexteditor.h"
 #include "window/editing/tabswitching.h"
 #include "window/shell/aboutdialog.h"
 #include "window/shell/htmlpane.h"
@@ -16,6 +18,8 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QTreeView>
 
@@ -55,6 +59,8 @@ private slots:
     void tabShowsOnePage_data();
     void tabShowsOnePage();
     void previewPageWritten();
+    void bodyObjectsAndBaseLoadNothing_data();
+    void bodyObjectsAndBaseLoadNothing();
     void previewWithoutEntries();
     void ftpPageFileDate();
     void aboutBox_data();
@@ -584,6 +590,53 @@ void tst_MainWindow::previewPageWritten()
     QCOMPARE(program.window->windowTitle(), u"example.rsx - Feedsmith"_s);
     program.window->selectPage(Page::Preview);
     QVERIFY(QFile::exists(page));
+}
+
+void tst_MainWindow::bodyObjectsAndBaseLoadNothing_data()
+{
+    QTest::addColumn<bool>("editor");
+    QTest::newRow("preview") << false;
+    QTest::newRow("editor") << true;
+}
+
+void tst_MainWindow::bodyObjectsAndBaseLoadNothing()
+{
+    QFETCH(bool, editor);
+    // A web server that notes every path asked for.
+    QTcpServer server;
+    QStringList asked;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        while (QTcpSocket *socket = server.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &asked] {
+                asked.append(QString::fromLatin1(socket->readAll().split(' ').value(1)));
+                socket->write("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                socket->disconnectFromHost();
+            });
+        }
+    });
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QString body = u"<base href=\"http://127.0.0.1:%1/base/\"><p>t<img src=\"moved.png\"><object "
+                         "data=\"http://127.0.0.1:%1/object\"></object><embed src=\"http://127.0.0.1:%1/embed\">"
+                         "<img src=\"http://127.0.0.1:%1/picture.png\"></p>"_s.arg(server.serverPort());
+    QTemporaryDir dir;
+    std::unique_ptr<HtmlPane> pane;
+    if (editor) {
+        pane = std::make_unique<RichTextEditor>();
+        pane->setBaseFolder(dir.path());
+        pane->setDocumentHtml(body);
+    } else {
+        FeedDocument document;
+        document.entries.append(RSSentry{u"t"_s, {}, body});
+        QVERIFY(writeBytes(
+                dir.filePath(u"p.html"_s),
+                BuildPreviewFile(document, 1, u"{DESCRIPTION}"_s, u"<html><head></head><body>{ENTRIES}"_s, {})));
+        pane = std::make_unique<HtmlPane>();
+        pane->showFile(dir.filePath(u"p.html"_s));
+    }
+    // Pictures by http load as readers show them; nothing else of the body does.
+    QTRY_VERIFY_WITH_TIMEOUT(asked.contains(u"/picture.png"_s), 30000);
+    QTest::qWait(300);
+    QCOMPARE(asked, QStringList(u"/picture.png"_s));
 }
 
 void tst_MainWindow::previewWithoutEntries()

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -201,10 +202,11 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
         return std::nullopt;
 
     const bool noEntries = std::all_of(entries.begin(), entries.end(), [](const QByteArray &p) { return p.isEmpty(); });
-    const std::vector<TemplatePart> pageParts = cutTemplate(pageTemplate, {{"{TITLE}"_L1, &channelTitle},
-                                                                           {"{FEEDTITLE}"_L1, &feedTitle},
-                                                                           {"{ENTRIES}"_L1, noEntries ? nullptr : &unused},
-                                                                           {"{STYLES}"_L1, &styleBlock}});
+    const std::vector<TemplatePart> pageParts = cutTemplate(pageTemplate,
+                                                            {{"{TITLE}"_L1, &channelTitle},
+                                                             {"{FEEDTITLE}"_L1, &feedTitle},
+                                                             {"{ENTRIES}"_L1, noEntries ? nullptr : &unused},
+                                                             {"{STYLES}"_L1, &styleBlock}});
     qsizetype total = pageTemplate.size() + styleBlock.size() + feedTitle.size() + channelTitle.size() + 2;
     for (const QByteArray &piece : entries)
         total += piece.size();
@@ -250,9 +252,17 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
                              {"{STYLES}"_L1, &styleBlock}});
 }
 
-QByteArray BuildPreviewFile(const FeedDocument &document, int taken, const QString &entryTemplate,
-                            const QString &pageTemplate, const QString &styleBlock)
+QString WithContentPolicy(const QString &page)
 {
+    static const QRegularExpression headStart(u"<head(\\s[^>]*)?>"_s, QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch head = headStart.match(page);
+    return head.hasMatch() ? QString(page).insert(head.capturedEnd(), ContentPolicyMeta) : page;
+}
+
+QByteArray BuildPreviewFile(const FeedDocument &document, int taken, const QString &entryTemplate,
+                            const QString &rawPageTemplate, const QString &styleBlock)
+{
+    const QString pageTemplate = WithContentPolicy(rawPageTemplate);
     std::optional<QByteArray> bytes = previewBytes(document, taken, entryTemplate, pageTemplate, styleBlock);
     if (!bytes)
         bytes = Windows1252::encode(BuildPreviewPage(document, taken, entryTemplate, pageTemplate, styleBlock));
@@ -272,8 +282,17 @@ PreviewResult BuildPreview(const FeedDocument &document, const QString &programF
         return result;
     }
 
-    const QString entryTemplate = ReadTextFile(programFile(programFolder, u"entry.html"_s));
-    const QString pageTemplate = ReadTextFile(programFile(programFolder, u"preview.html"_s));
+    // The templates and the style sheet are read only as the files they are: a link planted in
+    // their place would put another file of the user's into the page.
+    for (const QString &name : {u"entry.html"_s, u"preview.html"_s, u"styles.css"_s}) {
+        const QString path = programFile(programFolder, name);
+        if (const QString why = notPlainFileReason(path); QFileInfo(path).isSymLink()) {
+            result.error = QDir::toNativeSeparators(path) + u": "_s + why;
+            return result;
+        }
+    }
+    const QString entryTemplate = ReadTextFile(programFile(programFolder, u"entry.html"_s), Links::Refuse);
+    const QString pageTemplate = ReadTextFile(programFile(programFolder, u"preview.html"_s), Links::Refuse);
     if (!document.channel.title.isEmpty())
         result.windowCaption = QLatin1StringView(Version::ProductName) + " - "_L1 + document.channel.title;
     const QByteArray bytes =

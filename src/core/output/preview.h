@@ -34,9 +34,13 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
                          const QString &pageTemplate, const QString &styleBlock);
 
 // The file BuildPreview writes: the page in Windows-1252, characters without a code as
-// references, closed by CR LF.
+// references, closed by CR LF. The page template gets the content policy (WithContentPolicy),
+// so that the entries' texts cannot load objects or move the page's base address.
 QByteArray BuildPreviewFile(const FeedDocument &document, int taken, const QString &entryTemplate,
                             const QString &pageTemplate, const QString &styleBlock);
+
+// page with ContentPolicyMeta right after its <head> tag; a page without one stays as it is.
+QString WithContentPolicy(const QString &page);
 
 // "rsspreview.html" in the program folder, or in the user's cache folder when the program
 // folder cannot be written (an installed program).

@@ -51,8 +51,9 @@ constexpr qsizetype LargestShowableDocument = 16 * 1024 * 1024;
 // How long a flush waits for the page to answer, and for key presses to arrive there.
 constexpr int FlushAnswerMs = 3000;
 constexpr int FlushKeyLagMs = 500;
-// The page every document is swapped into.
-constexpr QLatin1StringView EditingPage("<html><head></head><body></body></html>");
+// The page every document is swapped into; its content policy keeps a body's objects and
+// base address from loading or acting.
+const QString EditingPage = u"<html><head>"_s + ContentPolicyMeta + u"</head><body></body></html>"_s;
 
 // The key presses the page counts as well: those that type or delete text. Shortcuts and
 // keys the window may keep (Tab, the arrows) are not counted, so both sides agree.
@@ -210,7 +211,8 @@ void RichTextEditor::onRenderProcessTerminated(int status)
         return;
     // The text is kept here; a new page process shows it again.
     ++m_restarts;
-    QMetaObject::invokeMethod(this, [this] { setDocumentHtml(m_documentHtml); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+            this, [this] { setDocumentHtml(m_documentHtml); }, Qt::QueuedConnection);
 }
 
 void RichTextEditor::flush()
