@@ -152,9 +152,10 @@ void FileCommands::openProjectFile(const QString &chosen)
     startNewDocument();
     const ProjectReadResult result = ReadProjectFile(m_context.document, chosen, m_context.startup.programFolder,
                                                      m_context.startup.language.textTable, SystemLocale::locale());
-    // A file that fails while it is read (it changed since the check) leaves a new, untitled
-    // document: Save must not write the empty document over it.
-    if (!result.fileOpened) {
+    // A file that is there but fails while it is read (it changed since the check) leaves a new,
+    // untitled document: Save must not write the empty document over it. A missing file gives
+    // the new document under its name.
+    if (!result.fileOpened && QFileInfo::exists(file)) {
         fail(m_context.startup.language.textTable.valueOr(u"openfailed"_s, u"The project cannot be opened."_s),
              QDir::toNativeSeparators(file) + u": "_s + result.error);
         startNewDocument();
