@@ -31,6 +31,23 @@ struct RSSentry
     // zero date): kept, and written back as it was; empty for every date that was read.
     QString unreadDate = {};
 
+    // What feeds carry beyond that, each written to the project and the feed only when set (see
+    // EntryFields for how each is stored and written).
+    QString author = {}; // "mail@example.com (Name)", or a name alone
+    QString categories = {}; // one category a line
+    QString comments = {}; // the address of the entry's comments
+    QString enclosureurl = {};
+    QString enclosurelength = {}; // in bytes
+    QString enclosuretype = {}; // a MIME type
+    QString enclosurefile = {}; // the local file the enclosure was chosen from, uploaded beside the feed
+    QString guid = {}; // the entry's ID, never changed once given
+    QString guidpermalink = {}; // "1" when the ID is the entry's address
+    QString pubdate = {}; // the entry's own publication date, as the project stores dates
+    QString duration = {}; // podcast episodes: "HH:MM:SS" or seconds
+    QString episode = {};
+    QString season = {};
+    QString explicitcontent = {}; // "1" when the episode is marked explicit
+
     friend bool operator==(const RSSentry &, const RSSentry &) = default;
 };
 

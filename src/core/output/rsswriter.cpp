@@ -1,7 +1,9 @@
 // The RSS 2.0 writer.
 #include "core/output/rsswriter.h"
 
+#include "core/document/entryfields.h"
 #include "core/output/feedoptions.h"
+#include "core/project/datetext.h"
 
 #include "core/output/xmltext.h"
 #include "core/system/pieces.h"
@@ -191,6 +193,38 @@ public:
         }
         m_bytes += "]]></description>\r\n";
     }
+    // The entry's fields of the field table that go to the feed, in the table's order.
+    void fields(const RSSentry &entry, bool podcast)
+    {
+        for (const EntryField &field : EntryFields) {
+            const QString &value = field.value(entry);
+            if (value.isEmpty())
+                continue;
+            switch (field.rss) {
+            case RssPlace::Element: element(2, field.rssTag, value); break;
+            case RssPlace::Author: element(2, IsMailAuthor(value) ? "author"_L1 : "dc:creator"_L1, value); break;
+            case RssPlace::EachLine:
+                for (const QString &item : field.items(entry))
+                    element(2, field.rssTag, item);
+                break;
+            case RssPlace::Enclosure:
+                line(QString("\t\t<enclosure url=\""_L1 + attributeValue(value) + "\" length=\""_L1
+                             + attributeValue(IsWholeNumber(entry.enclosurelength) ? entry.enclosurelength : u"0"_s)
+                             + "\" type=\""_L1 + attributeValue(entry.enclosuretype) + "\" />"_L1));
+                break;
+            case RssPlace::Podcast:
+                if (podcast && !entry.enclosureurl.isEmpty()) {
+                    const QString tag = "itunes:"_L1 + field.rssTag;
+                    element(2, QLatin1StringView(tag.toLatin1()),
+                            field.kind == EntryFieldKind::Option ? u"true"_s : value);
+                }
+                break;
+            case RssPlace::None:
+            case RssPlace::Guid:
+            case RssPlace::PublicationDate: break;
+            }
+        }
+    }
     void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
     QByteArray take() { return std::move(m_bytes); }
 
@@ -226,9 +260,18 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
     const ChannelSettings &c = document.channel;
     const FeedOptions options = FeedOptions::of(document);
     const bool selfLink = options.entryDatesAndIds && !options.selfUrl.isEmpty();
+    const int count = document.entryCount();
+    const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
+    // A name without an e-mail address goes to <dc:creator>, whose namespace is then declared.
+    bool creators = false;
+    for (int k = 0; k < selection.taken && !creators; ++k) {
+        const QString &author = document.entries.at(count - k).author;
+        creators = !author.isEmpty() && !IsMailAuthor(author);
+    }
     RssLines out(options.keepAccents);
     out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    out.line(selfLink ? u"<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">" : u"<rss version=\"2.0\">");
+    out.line(QString("<rss version=\"2.0\""_L1 + (selfLink ? " xmlns:atom=\"http://www.w3.org/2005/Atom\""_L1 : ""_L1)
+                     + (creators ? " xmlns:dc=\"http://purl.org/dc/elements/1.1/\""_L1 : ""_L1) + u'>'));
     out.line(u"\t<channel>");
     if (selfLink)
         out.line(QString("\t<atom:link href=\""_L1 + attributeValue(options.selfUrl)
@@ -262,13 +305,13 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
         out.line(u"\t</image>");
     }
 
-    const int count = document.entryCount();
-    const FeedItemSelection selection = FeedItemCount(document.channel, count, locale);
     const QString treatedStyleBlock =
             options.keepAccents ? withoutLineBreaks(styleBlock) : treatedForDescription(styleBlock);
     const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
     const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
     const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
+    const DateText::Reader dates(locale);
+    const bool podcast = false;
     // The items are made in pieces on every core, each piece from the newest of its entries
     // down, and joined in order.
     const std::vector<QByteArray> items = buildInPieces(selection.taken, [&](qsizetype begin, qsizetype end) {
@@ -291,11 +334,21 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
             if (!entry.content.isEmpty())
                 piece.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
             if (options.entryDatesAndIds) {
-                // A date the project could not read is left out rather than made up.
-                if (entry.unreadDate.isEmpty())
+                // The entry's own publication date, else its creation date; a date the project
+                // could not read is left out rather than made up.
+                const QDateTime published = entry.pubdate.isEmpty() ? QDateTime() : dates.read(entry.pubdate);
+                if (published.isValid())
+                    piece.line(QString("\t\t<pubDate>"_L1 + PublicationDate(published) + "</pubDate>"_L1));
+                else if (entry.unreadDate.isEmpty())
                     piece.line(QString("\t\t<pubDate>"_L1 + PublicationDate(entry.createdate) + "</pubDate>"_L1));
-                piece.element(2, "guid"_L1, ids.at(count - int(k) - 1), " isPermaLink=\"false\""_L1);
             }
+            // The entry's stored ID, else (entries dated and identified) the one made from its date.
+            if (!entry.guid.isEmpty())
+                piece.element(2, "guid"_L1, entry.guid,
+                              entry.guidpermalink == "1"_L1 ? " isPermaLink=\"true\""_L1 : " isPermaLink=\"false\""_L1);
+            else if (options.entryDatesAndIds)
+                piece.element(2, "guid"_L1, ids.at(count - int(k) - 1), " isPermaLink=\"false\""_L1);
+            piece.fields(entry, podcast);
             piece.line(u"\t</item>");
         }
         return piece.take();

@@ -1,6 +1,9 @@
 // The project file reader.
 #include "core/project/projectreader.h"
 
+#include "core/document/entryfields.h"
+#include "core/output/feedoptions.h"
+
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
 #include "core/text/codepagetext.h"
@@ -173,6 +176,19 @@ public:
             const QDateTime date = m_dates.read(dateText);
             m_record.createdate = date.isValid() ? date : zeroDate();
             m_record.unreadDate = date.isValid() || dateText.trimmed().isEmpty() ? QString() : dateText;
+        } else {
+            for (const EntryField &field : EntryFields) {
+                if (!is(name, field.key))
+                    continue;
+                QString &value = field.value(m_record);
+                // A list has one element a line; every other field keeps its last value.
+                if (field.kind == EntryFieldKind::List && !value.isEmpty())
+                    value += u'\n';
+                else
+                    value.clear();
+                value += plainValue(text(row.value, utf8));
+                break;
+            }
         }
     }
 
@@ -190,6 +206,15 @@ public:
             m_result.endedInside = u"ftpsettings"_s;
         }
         m_document.currentEntryKey.clear();
+        // Entries identified by their dates keep the IDs those give them now for good: a later
+        // reorder, edit or delete changes no published ID.
+        if (FeedOptions::of(m_document).entryDatesAndIds) {
+            const QList<QString> ids = EntryIds(m_document);
+            for (int i = 1; i <= m_document.entryCount(); ++i) {
+                if (m_document.entries.at(i).guid.isEmpty())
+                    m_document.entries.at(i).guid = ids.at(i - 1);
+            }
+        }
         if (!m_fillTree)
             return m_result;
         if (!m_document.channel.title.isEmpty())

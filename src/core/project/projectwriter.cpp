@@ -1,6 +1,8 @@
 // The project file writer.
 #include "core/project/projectwriter.h"
 
+#include "core/document/entryfields.h"
+
 #include "core/output/feedoptions.h"
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
@@ -64,8 +66,8 @@ enum class Letters { Transliterated, Exact };
 QString storedBody(const QString &content, const StyleBlockRemover &removeStyleBlocks, Letters letters)
 {
     const QString body = ExtractBody(content);
-    return referencedBlanks(EscapeText(
-            referencedBrackets(removeStyleBlocks(letters == Letters::Exact ? body : Transliterate(body)))));
+    return referencedBlanks(
+            EscapeText(referencedBrackets(removeStyleBlocks(letters == Letters::Exact ? body : Transliterate(body)))));
 }
 
 // referencedBlanks(escape(referencedBrackets(body))) for bytes, appended to out in one pass.
@@ -254,6 +256,10 @@ std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QS
                 element(piece, tabs, "date"_L1,
                         entry.unreadDate.isEmpty() ? DateText::storedText(entry.createdate)
                                                    : storedValue(entry.unreadDate));
+                for (const EntryField &field : EntryFields) {
+                    for (const QString &item : field.items(entry))
+                        element(piece, tabs, field.key, storedValue(item));
+                }
                 piece += "\t</entry>\r\n";
             }
             return piece;
