@@ -330,15 +330,18 @@ void tst_EntryOperations::commitCurrentEntry()
     auto document = documentWith(3);
     document->currentEntryKey = current;
     const EntryContent before = document->entries.at(2).content;
-    const EditorFields fields{u"Typed title"_s, u"https://example.org/"_s, u"<html><body>typed</body></html>"_s,
-                              contentEdited};
+    EditorFields fields{RSSentry{u"Typed title"_s, u"https://example.org/"_s, u"<html><body>typed</body></html>"_s},
+                        contentEdited};
+    fields.entry.author = u"A. Writer"_s;
+    fields.entry.categories = u"news\nK\u00f6ln"_s;
     QCOMPARE(CommitCurrentEntry(*document, fields), storedIn != 0);
     for (int i = 1; i <= 3; ++i) {
         const RSSentry &entry = document->entries.at(i);
         if (i == storedIn) {
-            QCOMPARE(entry.title, fields.title);
-            QCOMPARE(entry.link, fields.link);
-            QCOMPARE(entry.content, contentEdited ? EntryContent(fields.content) : before);
+            QCOMPARE(entry.title, fields.entry.title);
+            QCOMPARE(entry.link, fields.entry.link);
+            QCOMPARE(entry.content, contentEdited ? fields.entry.content : before);
+            QCOMPARE(entry.author + entry.categories, fields.entry.author + fields.entry.categories);
             QCOMPARE(entry.createdate, minute(i));
         } else {
             QCOMPARE(entry.title, u"A"_s + QString::number(i));
@@ -360,13 +363,13 @@ void tst_EntryOperations::commitTitle()
     QFETCH(QString, caption);
     auto document = documentWith(3);
     document->currentEntryKey = u"key2"_s;
-    CommitTitle(*document, EditorFields{title, QString(), QString()});
+    CommitTitle(*document, EditorFields{RSSentry{title, QString(), QString()}});
     QCOMPARE(document->entries.at(2).title, title);
     QCOMPARE(document->tree.caption(u"key2"_s), caption);
 
     // Bound to the root, nothing is stored and the root keeps its caption.
     document->currentEntryKey = Root;
-    CommitTitle(*document, EditorFields{u"Other"_s, QString(), QString()});
+    CommitTitle(*document, EditorFields{RSSentry{u"Other"_s, QString(), QString()}});
     QCOMPARE(document->tree.caption(Root), RootText);
     QCOMPARE(document->entries.at(2).title, title);
 }
@@ -376,20 +379,20 @@ void tst_EntryOperations::selectEntryCommitsThenLoads()
     auto document = documentWith(3);
     const QString block = StyleBlockFor(u"p {}"_s);
     document->currentEntryKey = u"key1"_s;
-    const LoadedEntry loaded = SelectEntry(*document, u"key3"_s,
-                                           EditorFields{u"T1"_s, u"L1"_s, u"<html><body>one</body></html>"_s}, block);
+    const LoadedEntry loaded = SelectEntry(
+            *document, u"key3"_s, EditorFields{RSSentry{u"T1"_s, u"L1"_s, u"<html><body>one</body></html>"_s}}, block);
     QCOMPARE(document->entries.at(1).title, u"T1"_s);
     QCOMPARE(document->entries.at(1).link, u"L1"_s);
     QCOMPARE(document->entries.at(1).content, u"<html><body>one</body></html>"_s);
     QCOMPARE(document->currentEntryKey, u"key3"_s);
     QVERIFY(loaded.hasRecord);
-    QCOMPARE(loaded.title, u"A3"_s);
-    QCOMPARE(loaded.createdate, minute(3));
+    QCOMPARE(loaded.entry.title, u"A3"_s);
+    QCOMPARE(loaded.entry.createdate, minute(3));
     QCOMPARE(loaded.documentHtml, u"<p>body 3</p>"_s); // no body tag: loaded as it is
 
     // Bound to nothing (after a delete), the editor's fields go nowhere.
     document->currentEntryKey.clear();
-    SelectEntry(*document, u"key2"_s, EditorFields{u"lost"_s, QString(), QString()}, block);
+    SelectEntry(*document, u"key2"_s, EditorFields{RSSentry{u"lost"_s, QString(), QString()}}, block);
     QCOMPARE(titlesByKey(*document), (QStringList{u"T1"_s, u"A2"_s, u"A3"_s}));
 }
 
@@ -397,13 +400,14 @@ void tst_EntryOperations::selectingTheRootStoresNothing()
 {
     auto document = documentWith(2);
     document->currentEntryKey = u"key2"_s;
-    const LoadedEntry root = SelectEntry(*document, Root, EditorFields{u"T2"_s, QString(), QString()}, QString());
+    const LoadedEntry root =
+            SelectEntry(*document, Root, EditorFields{RSSentry{u"T2"_s, QString(), QString()}}, QString());
     QVERIFY(!root.hasRecord);
-    QVERIFY(root.documentHtml.isEmpty() && root.title.isEmpty());
+    QVERIFY(root.documentHtml.isEmpty() && root.entry.title.isEmpty());
     QCOMPARE(document->currentEntryKey, Root);
     QCOMPARE(document->entries.at(2).title, u"T2"_s);
 
-    SelectEntry(*document, u"key1"_s, EditorFields{u"typed at the root"_s, QString(), QString()}, QString());
+    SelectEntry(*document, u"key1"_s, EditorFields{RSSentry{u"typed at the root"_s, QString(), QString()}}, QString());
     QCOMPARE(titlesByKey(*document), (QStringList{u"A1"_s, u"T2"_s}));
     QCOMPARE(document->currentEntryKey, u"key1"_s);
 }
@@ -435,12 +439,12 @@ void tst_EntryOperations::createInfoText()
 {
     const QLocale german(QLocale::German, QLocale::Germany);
     LoadedEntry entry;
-    entry.createdate = QDateTime(QDate(2026, 12, 6), QTime(19, 41, 29));
+    entry.entry.createdate = QDateTime(QDate(2026, 12, 6), QTime(19, 41, 29));
     QCOMPARE(CreateInfoText(u"Erstellt am"_s, entry, german), u"Erstellt am 06.12.2026 19:41:29"_s);
-    entry.createdate = QDateTime(QDate(2026, 12, 6), QTime(0, 0));
+    entry.entry.createdate = QDateTime(QDate(2026, 12, 6), QTime(0, 0));
     QCOMPARE(CreateInfoText(u"Erstellt am"_s, entry, german), u"Erstellt am 06.12.2026"_s);
     // A date the project file held but that could not be read shows as the file has it.
-    entry.unreadDate = u"gestern"_s;
+    entry.entry.unreadDate = u"gestern"_s;
     QCOMPARE(CreateInfoText(u"Erstellt am"_s, entry, german), u"Erstellt am gestern"_s);
 }
 

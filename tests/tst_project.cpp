@@ -1,4 +1,5 @@
 // Tests of the project file: the writer, the reader, entry dates, the entry limit and the round trip.
+#include "core/document/entryfields.h"
 #include "core/document/feeddocument.h"
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
@@ -418,6 +419,8 @@ class TestProject : public QObject
     Q_OBJECT
 
 private slots:
+    void entryFieldsTravel_data();
+    void entryFieldsTravel();
     void initTestCase();
 
     // Writer
@@ -1730,6 +1733,61 @@ void TestProject::exactTextThroughSaveOpenAndGenerate()
     const QString page =
             BuildPreviewPage(back, back.entryCount(), u"{TITLE}|{DESCRIPTION}"_s, u"{TITLE}{ENTRIES}"_s, StyleBlock);
     QVERIFY2(page.contains(readBack), qPrintable(page));
+}
+
+// Every field of the entry field table: stored in the project only when set, read back the same,
+// written to the feed in its form.
+void TestProject::entryFieldsTravel_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("stored"); // the entry's lines after its date
+    QTest::addColumn<QByteArray>("feed"); // in the item; empty: nothing of it
+    QTest::newRow("author with an address")
+            << u"author"_s << u"jane@example.org (Jane)"_s << "<author>jane@example.org (Jane)</author>"_ba
+            << "<author>jane@example.org (Jane)</author>"_ba;
+    QTest::newRow("author by name") << u"author"_s << u"Jane D\u00f6e"_s
+                                    << "<author>Jane D\xf6"
+                                       "e</author>"_ba
+                                    << "<dc:creator>Jane D&#246;e</dc:creator>"_ba;
+    QTest::newRow("categories") << u"category"_s << u"news\n[:br:]"_s
+                                << "<category>news</category>\r\n\t\t<category>&#91;:br:]</category>"_ba
+                                << "<category>news</category>\r\n\t\t<category>[:br:]</category>"_ba;
+    QTest::newRow("comments") << u"comments"_s << u"https://e.org/?a=1&b"_s
+                              << "<comments>https://e.org/?a=1&b</comments>"_ba
+                              << "<comments>https://e.org/?a=1&amp;b</comments>"_ba;
+    QTest::newRow("enclosure without length")
+            << u"enclosure"_s << u"https://e.org/a b.mp3"_s << "<enclosure>https://e.org/a b.mp3</enclosure>"_ba
+            << "<enclosure url=\"https://e.org/a b.mp3\" length=\"0\" type=\"\" />"_ba;
+    QTest::newRow("stored ID") << u"guid"_s << u"urn:uuid:1"_s << "<guid>urn:uuid:1</guid>"_ba
+                               << "<guid isPermaLink=\"false\">urn:uuid:1</guid>"_ba;
+    QTest::newRow("local enclosure file")
+            << u"enclosurefile"_s << u"/m/a.mp3"_s << "<enclosurefile>/m/a.mp3</enclosurefile>"_ba << QByteArray();
+    QTest::newRow("episode outside a podcast") << u"episode"_s << u"3"_s << "<episode>3</episode>"_ba << QByteArray();
+}
+
+void TestProject::entryFieldsTravel()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, feed);
+    FeedDocument doc;
+    NewProject(doc);
+    RSSentry entry = makeEntry(u"T"_s, {}, {}, local(2026, 12, 7));
+    QVERIFY(entryField(key));
+    entryField(key)->value(entry) = value;
+    doc.entries.append(entry);
+    const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
+    QVERIFY2(entriesSection(bytes).contains("</date>\r\n\t\t" + stored + "\r\n\t</entry>"), bytes.constData());
+    FeedDocument back;
+    LoadProjectRows(back, rows(Windows1252::decode(bytes)), languageTexts(), StyleBlock, QLocale::c());
+    QCOMPARE(back.entries.at(1), doc.entries.at(1));
+    const QByteArray rss = BuildRssFile(back, StyleBlock, local(2026, 12, 7));
+    if (feed.isEmpty())
+        QVERIFY2(!rss.contains(value.toUtf8()), rss.constData());
+    else
+        QVERIFY2(rss.contains("\t\t" + feed + "\r\n"), rss.constData());
 }
 
 QTEST_GUILESS_MAIN(TestProject)

@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QToolButton>
 #include <QWebEngineUrlRequestInfo>
 
 using namespace Feedsmith;
@@ -69,6 +70,7 @@ private slots:
     void editedDocumentGivesBackStyleBlock();
     void pastedMarkupSurvivesSaveAndOpen_data();
     void pastedMarkupSurvivesSaveAndOpen();
+    void detailsSurviveSaveAndOpen();
     void toolbarFollowsBoldSelection();
     void boldButtonMakesBold();
     void linkButtonAsksForTarget();
@@ -346,6 +348,40 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
     p.window->fileCommands()->saveProjectAs();
     const QString file = QString::fromLatin1(readBytes(path));
     QVERIFY2(file.contains(u"<content>"_s + EscapeText(expected) + u"</content>"_s), qPrintable(file));
+}
+
+void tst_WindowEntries::detailsSurviveSaveAndOpen()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    p.document().ftp.feedurl = u"https://example.org/rss/feed.xml"_s;
+    QTest::mouseClick(p.child<QToolButton>(u"cmdDetails"_s), Qt::LeftButton);
+    const QMap<QString, QString> typed{{u"txtEntryauthor"_s, u"jane@example.org (Jane)"_s},
+                                       {u"txtEntrycategory"_s, u" news ,Cologne,, "_s},
+                                       {u"txtEntrycomments"_s, u"https://example.org/c"_s}};
+    for (auto it = typed.cbegin(); it != typed.cend(); ++it)
+        QTest::keyClicks(p.child<QLineEdit>(it.key()), it.value());
+    // A local file as the enclosure: its length and type, its address beside the feed.
+    QVERIFY(writeBytes(p.path(u"episode 1.mp3"_s), QByteArray(1234, 'a')));
+    p.dialog.answer(p.path(u"episode 1.mp3"_s));
+    QTest::mouseClick(p.child<QPushButton>(u"cmdChooseEnclosure"_s), Qt::LeftButton);
+    QVERIFY(p.document().changed);
+    const QString path = p.path(u"feeds/details.rsx"_s);
+    p.dialog.answer(path);
+    p.window->fileCommands()->saveProject();
+    QVERIFY(readBytes(path).contains("\t\t<category>news</category>\r\n\t\t<category>Cologne</category>\r\n"));
+
+    p.dialog.answer(path);
+    p.window->fileCommands()->openProject();
+    p.window->selectPage(Page::Contents);
+    QVERIFY(p.clickNode(u"key1"_s));
+    QCOMPARE(p.child<QLineEdit>(u"txtEntrycategory"_s)->text(), u"news, Cologne"_s);
+    QCOMPARE(p.child<QLineEdit>(u"txtEntryauthor"_s)->text(), typed.value(u"txtEntryauthor"_s));
+    QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosure"_s)->text(), u"https://example.org/rss/episode%201.mp3"_s);
+    QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->text(), u"1234"_s);
+    QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosuretype"_s)->text(), u"audio/mpeg"_s);
+    QVERIFY(p.child<QLineEdit>(u"txtEntryguid"_s)->text().startsWith(u"urn:uuid:"_s));
+    QCOMPARE(p.document().entries.at(1).enclosurefile, p.path(u"episode 1.mp3"_s));
 }
 
 void tst_WindowEntries::toolbarFollowsBoldSelection()

@@ -1,7 +1,10 @@
 // The table of entry fields.
 #include "core/document/entryfields.h"
 
+#include <QFileInfo>
+#include <QMimeDatabase>
 #include <QRegularExpression>
+#include <QUrl>
 #include <QUuid>
 
 namespace Feedsmith {
@@ -72,6 +75,18 @@ bool IsMailAuthor(const QString &author)
 {
     static const QRegularExpression mail(u"\\A\\s*[^\\s@()<>]+@[^\\s@()<>]+\\.[^\\s@()<>]+(\\s|\\z)"_s);
     return mail.match(author).hasMatch();
+}
+
+void TakeEnclosureFile(RSSentry &entry, const QString &path, const QString &feedUrl)
+{
+    const QFileInfo file(path);
+    entry.enclosurefile = file.absoluteFilePath();
+    entry.enclosurelength = QString::number(file.size());
+    entry.enclosuretype = QMimeDatabase().mimeTypeForFile(file).name();
+    const QUrl name = QUrl(QString::fromLatin1(QUrl::toPercentEncoding(file.fileName())));
+    const QUrl feed(feedUrl.trimmed());
+    entry.enclosureurl =
+            feed.isValid() && !feed.isRelative() ? feed.resolved(name).toString(QUrl::FullyEncoded) : file.fileName();
 }
 
 QString NewEntryId()

@@ -1,6 +1,8 @@
 // The rules of the entry list.
 #include "core/entries/entryoperations.h"
 
+#include "core/document/entryfields.h"
+
 #include "core/project/datetext.h"
 
 #include <algorithm>
@@ -45,6 +47,7 @@ QString CreateEntry(FeedDocument &document, const QDateTime &now, const QString 
 
     RSSentry entry;
     entry.createdate = now;
+    entry.guid = NewEntryId(); // for good: edits, moves and deletes of others never change it
     const QString caption = EntryCaption(entry, newEntryText);
     if (entries.isEmpty()) {
         if (tree.caption(EntryTreeModel::RootKey).isEmpty()) {
@@ -111,16 +114,18 @@ bool CommitCurrentEntry(FeedDocument &document, const EditorFields &fields)
     RSSentry *entry = document.entries.find(document.currentEntryKey);
     if (!entry)
         return false;
-    entry->title = fields.title;
-    entry->link = fields.link;
+    entry->title = fields.entry.title;
+    entry->link = fields.entry.link;
+    for (const EntryField &field : EntryFields)
+        field.value(*entry) = field.value(fields.entry);
     if (fields.contentEdited)
-        entry->content = fields.content;
+        entry->content = fields.entry.content;
     return true;
 }
 
 void CommitTitle(FeedDocument &document, const EditorFields &fields)
 {
-    if (!CommitCurrentEntry(document, fields) || fields.title.isEmpty())
+    if (!CommitCurrentEntry(document, fields) || fields.entry.title.isEmpty())
         return;
     const RSSentry *entry = document.entries.find(document.currentEntryKey);
     document.tree.setCaption(document.currentEntryKey, EntryCaption(*entry, QString()));
@@ -138,10 +143,7 @@ LoadedEntry SelectEntry(FeedDocument &document, const QString &selectedKey, cons
     if (!entry)
         return loaded;
     loaded.hasRecord = true;
-    loaded.title = entry->title;
-    loaded.link = entry->link;
-    loaded.createdate = entry->createdate;
-    loaded.unreadDate = entry->unreadDate;
+    loaded.entry = *entry;
     loaded.documentHtml = EditorDocument(entry->content.text(), styleBlock);
     return loaded;
 }
@@ -169,9 +171,9 @@ QString EditorDocument(const QString &content, const QString &styleBlock)
 
 QString CreateInfoText(const QString &createdonText, const LoadedEntry &entry, const QLocale &locale)
 {
-    if (!entry.unreadDate.isEmpty())
-        return createdonText + u' ' + entry.unreadDate;
-    return createdonText + u' ' + DateText::format(entry.createdate, locale);
+    if (!entry.entry.unreadDate.isEmpty())
+        return createdonText + u' ' + entry.entry.unreadDate;
+    return createdonText + u' ' + DateText::format(entry.entry.createdate, locale);
 }
 
 } // namespace Feedsmith

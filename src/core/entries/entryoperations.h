@@ -9,12 +9,11 @@
 
 namespace Feedsmith {
 
-// What the entry editor shows: the title and link boxes and the whole HTML of the content editor.
+// What the entry editor holds: the entry as typed (title, link, the fields of the field table),
+// its content being the whole HTML document of the content editor.
 struct EditorFields
 {
-    QString title;
-    QString link;
-    QString content;
+    RSSentry entry;
     // False while the editor still shows the document it was given for the entry: the entry
     // keeps its content as it is, so that merely showing it rewrites nothing (a body read from a
     // project stays as read).
@@ -39,7 +38,8 @@ bool DeleteEntry(FeedDocument &document, const QString &key, const QString &newE
 // or both name the same one.
 bool MoveEntry(FeedDocument &document, const QString &dragKey, const QString &dropKey, const QString &newEntryText);
 
-// Writes the editor's fields into the entry under the current entry key. False when that key
+// Writes the editor's fields (title, link, the field table's, and the content when edited) into
+// the entry under the current entry key. False when that key
 // is empty or names no entry (the root), so nothing is stored.
 bool CommitCurrentEntry(FeedDocument &document, const EditorFields &fields);
 
@@ -51,11 +51,8 @@ void CommitTitle(FeedDocument &document, const EditorFields &fields);
 struct LoadedEntry
 {
     bool hasRecord = false; // false for the root, an empty key or a key with no entry
-    QString title;
-    QString link;
+    RSSentry entry; // a copy of the entry; its content is not used, see documentHtml
     QString documentHtml; // empty when there is no record
-    QDateTime createdate;
-    QString unreadDate; // the project's date text when it could not be read
 };
 
 // The core of LoadSelectedEntry: commits `editor` into the current entry when the document is

@@ -1,5 +1,7 @@
 // The contents page's behaviour.
 #include "window/editing/entryeditor.h"
+#include "window/editing/entrydetails.h"
+#include "window/platform/dialogs.h"
 
 #include "core/system/clock.h"
 #include "core/system/systemlocale.h"
@@ -57,6 +59,23 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     for (QLineEdit *box : {m_titleEdit, m_linkEdit})
         connect(box, &QLineEdit::textEdited, this, &EntryEditor::markEntryChanged);
     connect(m_editor, &RichTextEditor::documentEdited, this, &EntryEditor::markEntryChanged);
+    m_details = new EntryDetails(
+            widgets.detailsButton, widgets.detailsArea, m_context.startup.language.textTable,
+            m_context.startup.language.helpTable, m_context.document,
+            [this] {
+                FileDialog *dialog = m_context.fileDialog;
+                if (!dialog)
+                    return QString();
+                const QString filter = dialog->filter();
+                dialog->setFilter(u"* | *"_s);
+                dialog->setFileName(QString());
+                const QString chosen = dialog->showOpen(m_context.window);
+                dialog->setFilter(filter);
+                dialog->setFileName(m_context.document.projectPath);
+                return chosen;
+            },
+            this);
+    connect(m_details, &EntryDetails::edited, this, &EntryEditor::markEntryChanged);
     widgets.pasteAsTextButton->setFocusPolicy(Qt::NoFocus); // the editor keeps the keyboard
 
     for (const QString &key : {u"fett"_s, u"kursiv"_s, u"unterstrichen"_s}) {
@@ -167,7 +186,9 @@ EditorFields EntryEditor::fields() const
     // editor's way: while it is the one loaded, it is no change to the content.
     const QString html = m_editor->documentHtml();
     const bool loaded = !m_loadedKey.isEmpty() && m_loadedKey == m_context.document.currentEntryKey;
-    return {m_titleEdit->text(), m_linkEdit->text(), html, !loaded || html != m_loadedDocument};
+    EditorFields fields{RSSentry{m_titleEdit->text(), m_linkEdit->text(), html}, !loaded || html != m_loadedDocument};
+    m_details->fillIn(fields.entry);
+    return fields;
 }
 
 QString EntryEditor::selectedKey() const
@@ -265,10 +286,13 @@ void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)
     m_titleEdit->clear();
     m_linkEdit->clear();
     m_createInfo->clear();
+    m_details->clear();
     if (entry.hasRecord) {
         m_createInfo->setText(CreateInfoText(text(u"createdon"_s), entry, SystemLocale::locale()));
-        setBoxText(m_titleEdit, entry.title);
-        setBoxText(m_linkEdit, entry.link);
+        setBoxText(m_titleEdit, entry.entry.title);
+        setBoxText(m_linkEdit, entry.entry.link);
+        const DocumentField *podcast = documentField(u"podcast");
+        m_details->showEntry(entry.entry, podcast && podcast->isOn(m_context.document));
     }
     m_editor->setDocumentHtml(m_loadedDocument);
     updateEntryFrame();

@@ -16,10 +16,12 @@ class QLabel;
 class QLineEdit;
 class QTimer;
 class QToolBar;
+class QToolButton;
 class QWidget;
 
 namespace Feedsmith {
 
+class EntryDetails;
 class EntryDragDrop;
 class KeyboardFilter;
 class RichTextEditor;
@@ -42,6 +44,8 @@ public:
         QWidget *entryFrame = nullptr;
         QLineEdit *titleEdit = nullptr;
         QLineEdit *linkEdit = nullptr;
+        QToolButton *detailsButton = nullptr;
+        QWidget *detailsArea = nullptr;
         QToolBar *formatToolBar = nullptr;
         QAbstractButton *pasteAsTextButton = nullptr;
         RichTextEditor *editor = nullptr;
@@ -74,7 +78,7 @@ public:
     // Empties the entry's boxes, the editor and the creation date, bound to no entry.
     void clearEntry();
 
-    // The editor's title, link and document.
+    // The entry as the panel holds it: title, link, details and the editor's document.
     EditorFields fields() const;
     // The key of the selected node; empty when no node is selected.
     QString selectedKey() const;
@@ -96,6 +100,7 @@ public:
 
     RichTextEditor *editor() const { return m_editor; }
     EntryDragDrop *dragDrop() const { return m_dragDrop; }
+    EntryDetails *details() const { return m_details; }
     KeyboardFilter *keyboardFilter() const { return m_keyboardFilter; }
 
     // The editor's formatting states: the state names and the command codes queried for them.
@@ -132,6 +137,7 @@ private:
     QToolBar *m_formatToolBar = nullptr;
     RichTextEditor *m_editor = nullptr;
     EntryDragDrop *m_dragDrop = nullptr;
+    EntryDetails *m_details = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;
     QString m_loadedKey; // the entry whose text the editor shows; empty for none
     QString m_loadedDocument; // the editor document made from that entry's content

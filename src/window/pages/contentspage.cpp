@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace Feedsmith {
@@ -60,6 +61,13 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     grid->addWidget(m_titleEdit, 0, 1);
     grid->addWidget(linkLabel, 1, 0);
     grid->addWidget(m_linkEdit, 1, 1);
+    // Author, categories, enclosure and the rest, folded away until asked for.
+    widgets.detailsButton = new QToolButton(entryFrame);
+    widgets.detailsButton->setObjectName(u"cmdDetails"_s);
+    widgets.detailsArea = new QWidget(entryFrame);
+    widgets.detailsArea->setObjectName(u"freDetails"_s);
+    grid->addWidget(widgets.detailsButton, 1, 2);
+    grid->addWidget(widgets.detailsArea, 3, 0, 1, 3);
 
     auto *tools = new QHBoxLayout;
     m_formatToolBar = new QToolBar(entryFrame);
@@ -80,16 +88,16 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     tools->addStretch(1);
     widgets.pasteAsTextButton = captions.button(u"pasteAsText"_s, u"pasteAsText"_s, entryFrame);
     tools->addWidget(widgets.pasteAsTextButton);
-    grid->addLayout(tools, 2, 0, 1, 2);
+    grid->addLayout(tools, 4, 0, 1, 3);
 
     m_editor = new RichTextEditor(entryFrame);
     m_editor->setObjectName(u"DHTMLEditor"_s);
     m_editor->setBaseFolder(context.startup.programFolder);
     m_editor->setMinimumHeight(200); // room to write in at the window's smallest
-    grid->addWidget(m_editor, 3, 0, 1, 2);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(m_editor, 5, 0, 1, 3);
+    grid->setRowStretch(5, 1);
     m_createInfo = captions.label(u"createinfo"_s, u"createinfo"_s, entryFrame);
-    grid->addWidget(m_createInfo, 4, 0, 1, 2);
+    grid->addWidget(m_createInfo, 6, 0, 1, 3);
     pageLayout->addWidget(entryFrame, 67);
 
     // Scrolls the tree while a dragged node hovers near its top or bottom edge.

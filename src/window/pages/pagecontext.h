@@ -25,6 +25,8 @@ struct PageContext
     QWidget *window; // the parent of the pages' message boxes
     // Sets or clears the document's changed flag and shows it in the window's title.
     std::function<void(bool)> setChanged = {};
+    // The window's file dialog, for the pages' own choices of a file.
+    FileDialog *fileDialog = nullptr;
 
     void markChanged() const
     {

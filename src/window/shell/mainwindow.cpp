@@ -81,6 +81,7 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
 
     PageContext context{m_document, m_startup, m_messageBoxes, m_captions, this};
     context.setChanged = [this](bool changed) { setDocumentChanged(changed); };
+    context.fileDialog = &m_fileDialog;
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(u"pages"_s);
     m_pages->setFrameShape(QFrame::StyledPanel);

@@ -1,0 +1,134 @@
+// The Details area of the entry panel.
+#include "window/editing/entrydetails.h"
+
+#include "core/locale/keyedtexts.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QToolButton>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts &captions, const KeyedTexts &help,
+                           const FeedDocument &document, std::function<QString()> chooseFile, QObject *parent)
+    : QObject(parent)
+    , m_document(document)
+    , m_chooseFile(std::move(chooseFile))
+{
+    toggle->setCheckable(true);
+    toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toggle->setArrowType(Qt::RightArrow);
+    toggle->setText(captions.valueOr(u"entrydetails"_s, u"Details"_s));
+    toggle->setAutoRaise(true);
+    area->setVisible(false);
+    connect(toggle, &QToolButton::toggled, area, [toggle, area](bool open) {
+        area->setVisible(open);
+        toggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+    });
+
+    auto *form = new QFormLayout(area);
+    form->setContentsMargins(0, 0, 0, 0);
+    static const QRegularExpression digits(u"\\d*"_s);
+    for (const EntryField &field : EntryFields) {
+        if (field.kind == EntryFieldKind::Hidden)
+            continue;
+        Row row{&field, new QLabel(captions.valueOr(field.textKey(), QString(field.key)), area)};
+        QWidget *box = nullptr;
+        if (field.kind == EntryFieldKind::Option) {
+            row.check = new QCheckBox(area);
+            connect(row.check, &QCheckBox::clicked, this, &EntryDetails::edited);
+            box = row.check;
+        } else {
+            row.edit = new QLineEdit(area);
+            row.edit->setMaxLength(NoTypingLimit);
+            if (field.kind == EntryFieldKind::Number)
+                row.edit->setValidator(new QRegularExpressionValidator(digits, row.edit));
+            // An ID stays as it was given, so that readers never see an entry twice.
+            row.edit->setReadOnly(field.rss == RssPlace::Guid);
+            connect(row.edit, &QLineEdit::textEdited, this, &EntryDetails::edited);
+            box = row.edit;
+        }
+        box->setObjectName(u"txtEntry"_s + field.key);
+        box->setToolTip(help.value(field.textKey()));
+        static_cast<QLabel *>(row.label)->setBuddy(box);
+        if (field.rss == RssPlace::Enclosure) {
+            // A local file fills in length and type, and is uploaded beside the feed.
+            auto *line = new QHBoxLayout;
+            line->addWidget(box, 1);
+            auto *choose = new QPushButton(captions.valueOr(u"entrychoosefile"_s, u"Choose file\u2026"_s), area);
+            choose->setObjectName(u"cmdChooseEnclosure"_s);
+            connect(choose, &QPushButton::clicked, this, &EntryDetails::chooseEnclosure);
+            line->addWidget(choose);
+            form->addRow(row.label, line);
+        } else {
+            form->addRow(row.label, box);
+        }
+        m_rows.push_back(row);
+    }
+}
+
+void EntryDetails::showEntry(const RSSentry &entry, bool podcast)
+{
+    m_shown = entry;
+    m_podcast = podcast;
+    for (const Row &row : m_rows) {
+        const QString &value = row.field->value(entry);
+        if (row.check) {
+            row.check->setChecked(value == "1"_L1);
+        } else {
+            row.edit->setText(row.field->kind == EntryFieldKind::List ? TypedFromList(value) : value);
+            row.edit->home(false);
+        }
+        row.label->setVisible(podcast || !row.field->podcastOnly);
+        (row.check ? static_cast<QWidget *>(row.check) : row.edit)->setVisible(podcast || !row.field->podcastOnly);
+    }
+}
+
+void EntryDetails::clear()
+{
+    showEntry(RSSentry(), false);
+}
+
+void EntryDetails::fillIn(RSSentry &entry) const
+{
+    for (const EntryField &field : EntryFields)
+        field.value(entry) = field.value(m_shown);
+    for (const Row &row : m_rows) {
+        QString &value = row.field->value(entry);
+        if (row.check)
+            value = row.check->isChecked() ? u"1"_s : QString();
+        else
+            value = row.field->kind == EntryFieldKind::List ? ListFromTyped(row.edit->text())
+                                                            : row.edit->text().trimmed();
+    }
+}
+
+QWidget *EntryDetails::box(QLatin1StringView key) const
+{
+    for (const Row &row : m_rows) {
+        if (row.field->key == key)
+            return row.check ? static_cast<QWidget *>(row.check) : row.edit;
+    }
+    return nullptr;
+}
+
+void EntryDetails::chooseEnclosure()
+{
+    const QString path = m_chooseFile ? m_chooseFile() : QString();
+    if (path.isEmpty())
+        return;
+    RSSentry chosen;
+    fillIn(chosen);
+    TakeEnclosureFile(chosen, path, m_document.ftp.feedurl);
+    showEntry(chosen, m_podcast);
+    emit edited();
+}
+
+} // namespace Feedsmith

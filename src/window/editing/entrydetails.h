@@ -1,0 +1,64 @@
+// The Details area of the entry panel: the fields of the entry field table, under the title and
+// the link, behind a button that shows and hides them.
+#pragma once
+
+#include "core/document/entryfields.h"
+#include "core/document/feeddocument.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QCheckBox;
+class QLineEdit;
+class QToolButton;
+class QWidget;
+
+namespace Feedsmith {
+
+class KeyedTexts;
+
+class EntryDetails : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Builds a row for every field that is typed into `area` (labels from the language texts,
+    // help from the help texts as tool tips), `toggle` showing and hiding it. chooseFile asks for
+    // a local file to take as the enclosure (empty: none chosen).
+    EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts &captions, const KeyedTexts &help,
+                 const FeedDocument &document, std::function<QString()> chooseFile, QObject *parent = nullptr);
+
+    // Shows the entry's fields; the podcast fields only for a podcast.
+    void showEntry(const RSSentry &entry, bool podcast);
+    // Empties every box.
+    void clear();
+    // The fields as typed, over a copy of the entry shown (its untyped fields kept).
+    void fillIn(RSSentry &entry) const;
+    // The box of a field's key (tests and focus order); null for a field without one.
+    QWidget *box(QLatin1StringView key) const;
+
+signals:
+    // Something was typed or chosen.
+    void edited();
+
+private:
+    struct Row
+    {
+        const EntryField *field;
+        QWidget *label;
+        QLineEdit *edit = nullptr;
+        QCheckBox *check = nullptr;
+    };
+    void chooseEnclosure();
+
+    std::vector<Row> m_rows;
+    const FeedDocument &m_document;
+    RSSentry m_shown; // the fields never typed (the local enclosure file, the permalink flag)
+    bool m_podcast = false;
+    std::function<QString()> m_chooseFile;
+};
+
+} // namespace Feedsmith
