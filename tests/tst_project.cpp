@@ -1,6 +1,7 @@
 // Tests of the project file: the writer, the reader, entry dates, the entry limit and the round trip.
 #include "core/document/entryfields.h"
 #include "core/document/feeddocument.h"
+#include "core/entries/entryoperations.h"
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
@@ -421,6 +422,7 @@ class TestProject : public QObject
 private slots:
     void entryFieldsTravel_data();
     void entryFieldsTravel();
+    void datedIdsStayWithTheirEntries();
     void initTestCase();
 
     // Writer
@@ -1788,6 +1790,29 @@ void TestProject::entryFieldsTravel()
         QVERIFY2(!rss.contains(value.toUtf8()), rss.constData());
     else
         QVERIFY2(rss.contains("\t\t" + feed + "\r\n"), rss.constData());
+}
+
+// Entries of one second, identified by their dates: the IDs they had when the project was opened
+// stay theirs through a reorder and the delete of another entry.
+void TestProject::datedIdsStayWithTheirEntries()
+{
+    FeedDocument doc;
+    LoadProjectRows(
+            doc,
+            rows(u"<settings>\r\n\t<link>https://e.org/</link>\r\n\t<itemids>1</itemids>\r\n</settings>\r\n"
+                 "<entries>\r\n\t<entry>\r\n\t\t<title>A</title>\r\n\t\t<date>07.12.2026 10:00:00</date>\r\n\t</entry>"
+                 "\r\n\t<entry>\r\n\t\t<title>B</title>\r\n\t\t<date>07.12.2026 10:00:00</date>\r\n\t</entry>\r\n"
+                 "\t<entry>\r\n\t\t<title>C</title>\r\n\t\t<date>07.12.2026 10:00:00</date>\r\n\t</entry>"
+                 "\r\n</entries>\r\n"_s),
+            languageTexts(), StyleBlock, german());
+    QCOMPARE(doc.entries.at(2).guid, u"https://e.org/#2026-12-07T10:00:00-2"_s);
+    QVERIFY(MoveEntry(doc, u"key3"_s, u"key1"_s, {}) && DeleteEntry(doc, u"key3"_s, {}));
+    const QByteArray rss = BuildRssFile(doc, StyleBlock, local(2026, 12, 7));
+    QVERIFY2(rss.contains("<title>C</title>\r\n\t\t<pubDate>Mon, 07 Dec 2026 10:00:00 +0100</pubDate>\r\n\t\t<guid "
+                          "isPermaLink=\"false\">https://e.org/#2026-12-07T10:00:00-3</guid>"),
+             rss.constData());
+    QVERIFY(rss.contains("<title>A</title>\r\n\t\t<pubDate>Mon, 07 Dec 2026 10:00:00 +0100</pubDate>\r\n\t\t<guid "
+                         "isPermaLink=\"false\">https://e.org/#2026-12-07T10:00:00</guid>"));
 }
 
 QTEST_GUILESS_MAIN(TestProject)
