@@ -340,6 +340,11 @@ void tst_MainWindow::windowLayout()
         previousTop = top;
     }
 
+    // The podcast's fields are there for a podcast only.
+    QVERIFY(!program.box(u"txtPodcastCategory"_s)->isVisible());
+    program.child<QAbstractButton>(u"chkPodcast"_s)->click();
+    QVERIFY(program.box(u"txtPodcastCategory"_s)->isVisible());
+    QCOMPARE(w->document().channel.podcast, u"1"_s);
     QCOMPARE(program.box(u"txtLanguage"_s)->maxLength(), LanguageTagLimit);
     QCOMPARE(program.box(u"txtNumber"_s)->maxLength(), 5);
     QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);

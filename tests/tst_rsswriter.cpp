@@ -1,4 +1,6 @@
 // Tests of the RSS 2.0 writer: line layout, item choice, descriptions, dates, XML safety, atomic writes.
+#include "core/document/entryfields.h"
+#include "core/output/podcast.h"
 #include "core/output/rsswriter.h"
 #include "core/output/xmltext.h"
 #include "core/text/codepagetext.h"
@@ -47,7 +49,7 @@ ParsedFeed parseFeed(const QByteArray &bytes)
         const QString name = xml.name().toString();
         const QString parent = path.value(path.size() - 1);
         if (path.size() == 2 && name != "image"_L1 && name != "item"_L1) {
-            feed.channel[name] = xml.readElementText();
+            feed.channel[name] = xml.readElementText(QXmlStreamReader::IncludeChildElements);
         } else if (path.size() == 3 && parent == "image"_L1) {
             feed.image[name] = xml.readElementText();
         } else if (path.size() == 3 && parent == "item"_L1) {
@@ -118,6 +120,19 @@ void fillChannel(ChannelSettings &c)
          {}}; // the options stay off
 }
 
+// Sets fields by "key=value" ("key" alone sets "1"): a channel or FTP field, else one of entry 1.
+void setFields(FeedDocument &document, const QStringList &changes)
+{
+    for (const QString &change : changes) {
+        const QString key = change.section(u'=', 0, 0);
+        const QString value = change.contains(u'=') ? change.section(u'=', 1) : u"1"_s;
+        if (const DocumentField *field = documentField(key))
+            field->value(document) = value;
+        else
+            entryField(key)->value(document.entries.at(1)) = value;
+    }
+}
+
 // The file of the channel of fillChannel with one entry, written by hand from the line table.
 QByteArray fullFile()
 {
@@ -178,23 +193,79 @@ private slots:
         const QByteArray dated = item + "\t\t<pubDate>Mon, 01 Mar 2027 09:05:07 +0100</pubDate>\r\n";
         QTest::newRow("dates and IDs")
                 << QStringList{u"itemids"_s} << QString()
-                << QList<QByteArray>{item, dated + "\t\t<guid isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
+                << QList<QByteArray>{
+                           item,
+                           dated
+                                   + "\t\t<guid "
+                                     "isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
         QTest::newRow("dates and IDs with the public address")
-                << QStringList{u"itemids"_s, u"feedurl"_s} << QString()
-                << QList<QByteArray>{"<rss version=\"2.0\">\r\n\t<channel>\r\n",
-                                     "<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">\r\n\t<channel>\r\n"
-                                     "\t<atom:link href=\"https://example.org/feed.xml?a=1&amp;b=&quot;2&quot;\" "
-                                     "rel=\"self\" type=\"application/rss+xml\" />\r\n",
-                                     item, dated + "\t\t<guid isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
-        QTest::newRow("the public address alone adds nothing") << QStringList{u"feedurl"_s} << QString()
-                                                               << QList<QByteArray>{};
-        QTest::newRow("a second entry of the same second") << QStringList{u"itemids"_s} << u"Caf\u00e9 \u20ac"_s
-                                                          << QList<QByteArray>{"#2027-03-01T09:05:07</guid>\r\n\t</item>\r\n\t<item>",
-                                                                               "#2027-03-01T09:05:07-2</guid>"};
+                << QStringList{u"itemids"_s, u"feedurl=https://example.org/feed.xml?a=1&b=\"2\""_s} << QString()
+                << QList<QByteArray>{
+                           "<rss version=\"2.0\">\r\n\t<channel>\r\n",
+                           "<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">\r\n\t<channel>\r\n"
+                           "\t<atom:link href=\"https://example.org/feed.xml?a=1&amp;b=&quot;2&quot;\" "
+                           "rel=\"self\" type=\"application/rss+xml\" />\r\n",
+                           item,
+                           dated
+                                   + "\t\t<guid "
+                                     "isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
+        QTest::newRow("the public address alone adds nothing")
+                << QStringList{u"feedurl"_s} << QString() << QList<QByteArray>{};
+        QTest::newRow("a second entry of the same second")
+                << QStringList{u"itemids"_s} << u"Caf\u00e9 \u20ac"_s
+                << QList<QByteArray>{"#2027-03-01T09:05:07</guid>\r\n\t</item>\r\n\t<item>",
+                                     "#2027-03-01T09:05:07-2</guid>"};
         QTest::newRow("accents transliterated") << QStringList{} << u"Caf\u00e9 \u20ac"_s
                                                 << QList<QByteArray>{"<title>Caf", "<title>Cafe Euro</title>"};
         QTest::newRow("accents kept") << QStringList{u"keepaccents"_s} << u"Caf\u00e9 \u20ac"_s
                                       << QList<QByteArray>{"<title>Caf", "<title>Caf&#233; &#8364;</title>"};
+        const QByteArray rss = "<rss version=\"2.0\">", image = "\t</image>\r\n",
+                         podcastRss =
+                                 "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">";
+        const QStringList episode = {u"enclosure=https://e.org/1.mp3"_s, u"enclosurelength=123"_s,
+                                     u"enclosuretype=audio/mpeg"_s, u"duration=12:34"_s, u"episode=3"_s};
+        const QByteArray enclosure =
+                item + "\t\t<enclosure url=\"https://e.org/1.mp3\" length=\"123\" type=\"audio/mpeg\" />\r\n";
+        QTest::newRow("podcast channel and episode tags")
+                << QStringList{u"podcast"_s,
+                               u"podcastauthor=Jane"_s,
+                               u"podcastowner=Jane Doe"_s,
+                               u"podcastemail=j@x"_s,
+                               u"podcastimage=https://e.org/c.jpg"_s,
+                               u"podcastcategory=Health & Fitness"_s,
+                               u"podcastsubcategory=Fitness"_s,
+                               u"podcastexplicit"_s,
+                               u"podcasttype= Serial"_s,
+                               u"season=1"_s,
+                               u"explicit"_s}
+                        + episode
+                << QString()
+                << QList<QByteArray>{rss,
+                                     podcastRss,
+                                     image,
+                                     image
+                                             + "\t<itunes:author>Jane</itunes:author>\r\n"
+                                               "\t<itunes:owner>\r\n\t\t<itunes:name>Jane Doe</itunes:name>\r\n"
+                                               "\t\t<itunes:email>j@x</itunes:email>\r\n\t</itunes:owner>\r\n"
+                                               "\t<itunes:image href=\"https://e.org/c.jpg\" />\r\n"
+                                               "\t<itunes:category text=\"Health &amp; "
+                                               "Fitness\">\r\n\t\t<itunes:category text=\"Fitness\" />\r\n"
+                                               "\t</itunes:category>\r\n\t<itunes:explicit>true</itunes:explicit>\r\n"
+                                               "\t<itunes:type>serial</itunes:type>\r\n",
+                                     item,
+                                     enclosure
+                                             + "\t\t<itunes:duration>12:34</itunes:duration>\r\n"
+                                               "\t\t<itunes:episode>3</itunes:episode>\r\n\t\t<itunes:season>1</"
+                                               "itunes:season>\r\n"
+                                               "\t\t<itunes:explicit>true</itunes:explicit>\r\n"};
+        QTest::newRow("podcast entry without enclosure has no episode tags")
+                << QStringList{u"podcast"_s, u"duration=5"_s, u"podcastcategory=News"_s} << QString()
+                << QList<QByteArray>{rss, podcastRss, image,
+                                     image
+                                             + "\t<itunes:category text=\"News\" />\r\n"
+                                               "\t<itunes:explicit>false</itunes:explicit>\r\n"};
+        QTest::newRow("no podcast, no podcast tags") << QStringList{u"podcastauthor=Jane"_s, u"podcastexplicit"_s}
+                        + episode << QString() << QList<QByteArray>{item, enclosure};
     }
 
     void optionsAddToTheFile()
@@ -204,10 +275,9 @@ private slots:
         QFETCH(QList<QByteArray>, changes);
         FeedDocument document;
         fillChannel(document.channel);
-        for (const QString &key : options)
-            documentField(key)->value(document) = key == "feedurl"_L1 ? u"https://example.org/feed.xml?a=1&b=\"2\""_s : u"1"_s;
         document.entries.append(RSSentry{u"First"_s, u"https://example.org/1"_s, u"<body><p>Hello</p></body>"_s,
                                          winterMoment().toLocalTime()});
+        setFields(document, options);
         if (!secondTitle.isEmpty())
             document.entries.append(RSSentry{secondTitle, {}, {}, winterMoment().toLocalTime()});
         const QByteArray bytes = build(document);
@@ -220,6 +290,51 @@ private slots:
         }
         if (secondTitle.isEmpty())
             QCOMPARE(bytes, expected);
+    }
+
+    void podcastProblems_data()
+    {
+        QTest::addColumn<QStringList>("changes"); // to a podcast that passes
+        QTest::addColumn<QString>("problem"); // part of the one problem reported; empty for none
+        const auto row = [](const char *name, const QStringList &changes, const char *problem) {
+            QTest::newRow(name) << changes << QString::fromLatin1(problem);
+        };
+        row("complete podcast", {}, "");
+        row("no title", {u"title="_s}, "has no title");
+        row("no description", {u"description= "_s}, "has no description");
+        row("no language", {u"language="_s}, "has no language");
+        row("no link", {u"link="_s}, "has no link");
+        row("not a podcast, so not explicit or not", {u"podcast="_s}, "not marked as a podcast");
+        row("no artwork", {u"podcastimage="_s}, "has no artwork");
+        row("artwork not on the web", {u"podcastimage=cover.jpg"_s}, "must start with http");
+        row("no category", {u"podcastcategory="_s}, "has no category");
+        row("category not in the list", {u"podcastcategory=Tech"_s}, "\"Tech\" is not");
+        row("subcategory of another category", {u"podcastsubcategory=Tech News"_s}, "\"Tech News\" is not");
+        row("type neither episodic nor serial", {u"podcasttype=weekly"_s}, "type must be");
+        row("no owner e-mail", {u"podcastemail="_s}, "no owner e-mail");
+        row("episode without enclosure", {u"enclosure="_s}, "Entry 1 (\"First\") has no enclosure");
+        row("enclosure neither audio nor video", {u"enclosuretype=text/html"_s}, "audio or video type");
+        row("enclosure without length", {u"enclosurelength=00"_s}, "length in bytes");
+        row("episode without ID", {u"guid="_s}, "has no ID");
+        row("ID from entry dates and IDs", {u"guid="_s, u"itemids"_s}, "");
+        row("unpublished entry is no episode", {u"enclosure="_s, u"number=00"_s}, "");
+    }
+
+    void podcastProblems()
+    {
+        QFETCH(QStringList, changes);
+        QFETCH(QString, problem);
+        FeedDocument document;
+        fillChannel(document.channel);
+        document.entries.append(RSSentry{u"First"_s, {}, {}});
+        setFields(document,
+                  {u"podcast"_s, u"podcastimage=https://e.org/c.jpg"_s, u"podcastcategory=Health & Fitness"_s,
+                   u"podcastsubcategory=Fitness"_s, u"podcastemail=j@x.org"_s, u"guid=urn:x:1"_s,
+                   u"enclosure=https://e.org/1.mp3"_s, u"enclosurelength=9"_s, u"enclosuretype=Video/MP4"_s});
+        setFields(document, changes);
+        const QStringList problems = PodcastProblems(document, QLocale::c());
+        QVERIFY2(problem.isEmpty() ? problems.isEmpty() : problems.size() == 1 && problems.first().contains(problem),
+                 qPrintable(problems.join(u'\n')));
     }
 
     void emptyFieldOmitsLine_data()
@@ -534,9 +649,7 @@ private slots:
     void descriptionRoutesAgree()
     {
         const QString odd = StyleBlockFor(u"p { font-family: \"Gr\u00FC\u00DFe\"; }\n"_s);
-        const QStringList styleBlocks = {TestStyleBlock,
-                                         TestStyleBlock.toUpper(),
-                                         odd,
+        const QStringList styleBlocks = {TestStyleBlock, TestStyleBlock.toUpper(), odd,
                                          StyleBlockFor(u"p {\r\n  margin: 0;\r\n}\r\n"_s),
                                          StyleBlockFor(u"/* <BODY> [[x]] */"_s)};
         QRandomGenerator rng(1312u);

@@ -6,6 +6,7 @@
 
 #include "core/document/feeddocument.h"
 #include "core/import/feedimport.h"
+#include "core/output/podcast.h"
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
@@ -115,8 +116,14 @@ public:
     bool writeRss(const QString &out, const QDateTime &moment)
     {
         QString error;
-        return WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(), &error)
-                || failed(error);
+        if (!WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(), &error))
+            return failed(error);
+        // A podcast is told what a podcast directory would reject; the file is written all the same.
+        if (m_document.channel.podcast == "1"_L1) {
+            for (const QString &problem : PodcastProblems(m_document))
+                m_err << "feedsmith-cli: warning: " << printable(problem) << Qt::endl;
+        }
+        return true;
     }
 
     bool writePreview(const QString &out)

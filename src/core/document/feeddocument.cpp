@@ -26,7 +26,7 @@ constexpr DocumentField optionField(QLatin1StringView key, QLatin1StringView box
 
 } // namespace
 
-const std::array<DocumentField, 21> DocumentFields = {{
+const std::array<DocumentField, 30> DocumentFields = {{
         channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
         channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
         channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
@@ -41,6 +41,15 @@ const std::array<DocumentField, 21> DocumentFields = {{
         channelField("imagelink"_L1, "txtimagelink"_L1, &ChannelSettings::imagelink),
         optionField("itemids"_L1, "chkItemIds"_L1, &ChannelSettings::itemids),
         optionField("keepaccents"_L1, "chkKeepAccents"_L1, &ChannelSettings::keepaccents),
+        optionField("podcast"_L1, "chkPodcast"_L1, &ChannelSettings::podcast),
+        channelField("podcastauthor"_L1, "txtPodcastAuthor"_L1, &ChannelSettings::podcastauthor),
+        channelField("podcastowner"_L1, "txtPodcastOwner"_L1, &ChannelSettings::podcastowner),
+        channelField("podcastemail"_L1, "txtPodcastEmail"_L1, &ChannelSettings::podcastemail),
+        channelField("podcastimage"_L1, "txtPodcastImage"_L1, &ChannelSettings::podcastimage),
+        channelField("podcastcategory"_L1, "txtPodcastCategory"_L1, &ChannelSettings::podcastcategory),
+        channelField("podcastsubcategory"_L1, "txtPodcastSubcategory"_L1, &ChannelSettings::podcastsubcategory),
+        optionField("podcastexplicit"_L1, "chkPodcastExplicit"_L1, &ChannelSettings::podcastexplicit),
+        channelField("podcasttype"_L1, "cboPodcastType"_L1, &ChannelSettings::podcasttype),
         {"ftpfile"_L1, "ftpfile"_L1, "txtftpfile"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpfile},
         {"ftpurl"_L1, "ftpurl"_L1, "txtftpurl"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpurl},
         {"ftpdir"_L1, "ftpdir"_L1, "txtftpdir"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpdir},

@@ -29,6 +29,17 @@ struct ChannelSettings
     // Options of the RSS file, "1" when on; a project without them has them off.
     QString itemids; // each item gets its creation date and an ID
     QString keepaccents; // letters outside ASCII are written as character references
+    // A podcast: the feed declares the iTunes namespace and carries the fields below, and each
+    // episode (an entry with an enclosure) its duration, numbers and explicit flag.
+    QString podcast = {};
+    QString podcastauthor = {};
+    QString podcastowner = {}; // the owner's name
+    QString podcastemail = {}; // the owner's e-mail address, where directories send their checks
+    QString podcastimage = {}; // the address of the square artwork
+    QString podcastcategory = {}; // a category of Apple Podcasts, and one of its subcategories
+    QString podcastsubcategory = {};
+    QString podcastexplicit = {}; // "1" when the show is marked explicit
+    QString podcasttype = {}; // "episodic" (newest first) or "serial" (in order); empty reads as episodic
 
     friend bool operator==(const ChannelSettings &, const ChannelSettings &) = default;
 };
@@ -101,7 +112,7 @@ struct DocumentField
 // the FTP page (the file lists them in the same order, without the password). Fields added later
 // come last in their group, and are written only when they hold something, so that a project
 // that does not use them is written as before.
-extern const std::array<DocumentField, 21> DocumentFields;
+extern const std::array<DocumentField, 30> DocumentFields;
 
 // The field of a key; null for none.
 const DocumentField *documentField(QAnyStringView key);

@@ -3,6 +3,7 @@
 
 #include "core/document/entryfields.h"
 #include "core/output/feedoptions.h"
+#include "core/output/podcast.h"
 #include "core/project/datetext.h"
 
 #include "core/output/xmltext.h"
@@ -225,6 +226,39 @@ public:
             }
         }
     }
+    // The show's podcast tags; whether it is explicit is always said, as directories require.
+    void podcastChannel(const ChannelSettings &c)
+    {
+        if (!c.podcastauthor.isEmpty())
+            element(1, "itunes:author"_L1, c.podcastauthor);
+        if (!c.podcastowner.isEmpty() || !c.podcastemail.isEmpty()) {
+            line(u"\t<itunes:owner>");
+            if (!c.podcastowner.isEmpty())
+                element(2, "itunes:name"_L1, c.podcastowner);
+            if (!c.podcastemail.isEmpty())
+                element(2, "itunes:email"_L1, c.podcastemail);
+            line(u"\t</itunes:owner>");
+        }
+        if (!c.podcastimage.isEmpty())
+            line(QString("\t<itunes:image href=\""_L1 + attributeValue(c.podcastimage) + "\" />"_L1));
+        // Directories match the category names exactly: blanks typed around them go.
+        if (!c.podcastcategory.trimmed().isEmpty()) {
+            const QString category =
+                    "\t<itunes:category text=\""_L1 + attributeValue(c.podcastcategory.trimmed()) + u'"';
+            if (c.podcastsubcategory.trimmed().isEmpty()) {
+                line(QString(category + " />"_L1));
+            } else {
+                line(QString(category + u'>'));
+                line(QString("\t\t<itunes:category text=\""_L1 + attributeValue(c.podcastsubcategory.trimmed())
+                             + "\" />"_L1));
+                line(u"\t</itunes:category>");
+            }
+        }
+        line(c.podcastexplicit == "1"_L1 ? u"\t<itunes:explicit>true</itunes:explicit>"
+                                         : u"\t<itunes:explicit>false</itunes:explicit>");
+        if (const QString type = PodcastType(c.podcasttype); !type.isEmpty())
+            element(1, "itunes:type"_L1, type);
+    }
     void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
     QByteArray take() { return std::move(m_bytes); }
 
@@ -268,10 +302,13 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
         const QString &author = document.entries.at(count - k).author;
         creators = !author.isEmpty() && !IsMailAuthor(author);
     }
+    const bool podcast = c.podcast == "1"_L1;
     RssLines out(options.keepAccents);
     out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     out.line(QString("<rss version=\"2.0\""_L1 + (selfLink ? " xmlns:atom=\"http://www.w3.org/2005/Atom\""_L1 : ""_L1)
-                     + (creators ? " xmlns:dc=\"http://purl.org/dc/elements/1.1/\""_L1 : ""_L1) + u'>'));
+                     + (creators ? " xmlns:dc=\"http://purl.org/dc/elements/1.1/\""_L1 : ""_L1)
+                     + (podcast ? " xmlns:itunes=\""_L1 + QLatin1StringView(PodcastNamespace) + u'"' : QString())
+                     + u'>'));
     out.line(u"\t<channel>");
     if (selfLink)
         out.line(QString("\t<atom:link href=\""_L1 + attributeValue(options.selfUrl)
@@ -304,6 +341,8 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
             out.element(2, "link"_L1, c.imagelink);
         out.line(u"\t</image>");
     }
+    if (podcast)
+        out.podcastChannel(c);
 
     const QString treatedStyleBlock =
             options.keepAccents ? withoutLineBreaks(styleBlock) : treatedForDescription(styleBlock);
@@ -311,7 +350,6 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
     const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
     const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
     const DateText::Reader dates(locale);
-    const bool podcast = false;
     // The items are made in pieces on every core, each piece from the newest of its entries
     // down, and joined in order.
     const std::vector<QByteArray> items = buildInPieces(selection.taken, [&](qsizetype begin, qsizetype end) {

@@ -6,12 +6,20 @@
 #include "window/shell/fieldhelp.h"
 #include "window/shell/htmlpane.h"
 
+#include "core/output/podcast.h"
+
+#include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QStringListModel>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -28,6 +36,22 @@ int shortBoxWidth(const QWidget *box, const QString &sample)
     return std::max(65, box->fontMetrics().horizontalAdvance(sample) + 16);
 }
 
+// Offers the names of a list as the box is typed into, and all of them from the box's arrow.
+void completeFrom(QLineEdit *box, QStringListModel *names)
+{
+    auto *completer = new QCompleter(names, box);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    box->setCompleter(completer);
+    QAction *all = box->addAction(QIcon::fromTheme(u"go-down"_s, box->style()->standardIcon(QStyle::SP_ArrowDown)),
+                                  QLineEdit::TrailingPosition);
+    QObject::connect(all, &QAction::triggered, box, [box, completer] {
+        box->setFocus(Qt::OtherFocusReason);
+        completer->setCompletionPrefix(QString());
+        completer->complete();
+    });
+}
+
 } // namespace
 
 SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
@@ -36,8 +60,15 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
 {
     context.captions.addPage(this, u"freSettings"_s);
     auto *pageLayout = new QHBoxLayout(this);
-    auto *left = new QVBoxLayout;
-    pageLayout->addLayout(left, 65);
+    // The fields scroll when they are more than the page holds, as a podcast's are.
+    auto *leftArea = new QScrollArea(this);
+    leftArea->setFrameShape(QFrame::NoFrame);
+    leftArea->setWidgetResizable(true);
+    leftArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *leftPage = new QWidget(leftArea);
+    auto *left = new QVBoxLayout(leftPage);
+    left->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(leftArea, 65);
 
     // Rows of label and box inside a frame (or on the page itself), one for each field key.
     QList<const DocumentField *> fields;
@@ -78,15 +109,10 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     left->addLayout(loose);
 
     // The options of the RSS file, captioned from the text table (English when it lacks them).
-    auto *options = new QVBoxLayout;
-    options->setContentsMargins(10, 6, 10, 0);
-    const std::pair<QLatin1StringView, QString> optionTexts[] = {
-            {"itemids"_L1, u"Give entries dates and IDs"_s},
-            {"keepaccents"_L1, u"Keep accented letters exactly"_s},
-    };
-    for (const auto &[key, fallback] : optionTexts) {
+    const KeyedTexts &texts = context.startup.language.textTable;
+    auto addOption = [&](QLatin1StringView key, const QString &fallback, QWidget *parent) {
         const DocumentField *field = documentField(key);
-        auto *box = new QCheckBox(context.startup.language.textTable.valueOr(key + "option"_L1, fallback), this);
+        auto *box = new QCheckBox(texts.valueOr(key + "option"_L1, fallback), parent);
         box->setObjectName(field->boxName);
         box->setToolTip(context.text(QString(key) + u"optiontip"_s));
         connect(box, &QCheckBox::clicked, this, [context, field](bool on) {
@@ -94,10 +120,57 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
             context.markChanged();
         });
         m_options.append({field, box});
-        options->addWidget(box);
-    }
+        return box;
+    };
+    auto *options = new QGridLayout;
+    options->setContentsMargins(10, 6, 10, 0);
+    options->addWidget(addOption("itemids"_L1, u"Give entries dates and IDs"_s, this), 0, 0);
+    options->addWidget(addOption("keepaccents"_L1, u"Keep accented letters exactly"_s, this), 1, 0);
+    QCheckBox *podcastBox = addOption("podcast"_L1, u"This feed is a podcast"_s, this);
+    options->addWidget(podcastBox, 0, 1);
     left->addLayout(options);
+
+    // The podcast's own fields, there only for a podcast.
+    QGroupBox *podcastFrame = context.captions.frame(u"Frame4"_s, u"podcast"_s, this);
+    auto *podcastGrid = new QGridLayout(podcastFrame);
+    podcastGrid->setColumnStretch(1, 1);
+    const qsizetype firstPodcastEdit = m_fieldEdits.size();
+    addRows(podcastFrame, podcastGrid,
+            {"podcastauthor"_L1, "podcastowner"_L1, "podcastemail"_L1, "podcastimage"_L1, "podcastcategory"_L1,
+             "podcastsubcategory"_L1});
+    for (qsizetype i = firstPodcastEdit; i < m_fieldEdits.size(); ++i)
+        m_podcastChain.append(m_fieldEdits.at(i));
+    QCheckBox *explicitBox = addOption("podcastexplicit"_L1, u"Explicit content"_s, podcastFrame);
+    podcastGrid->addWidget(explicitBox, podcastGrid->rowCount(), 1);
+    const DocumentField *typeField = documentField("podcasttype"_L1);
+    QLabel *typeLabel = context.captions.label(typeField->labelName, typeField->key, podcastFrame);
+    m_labels.append(typeLabel);
+    m_typeBox = new QComboBox(podcastFrame);
+    m_typeBox->setObjectName(typeField->boxName);
+    m_typeBox->addItem(texts.valueOr(u"podcastepisodic"_s, u"Episodic: newest episode first"_s), u"episodic"_s);
+    m_typeBox->addItem(texts.valueOr(u"podcastserial"_s, u"Serial: oldest episode first"_s), u"serial"_s);
+    typeLabel->setBuddy(m_typeBox);
+    connect(m_typeBox, &QComboBox::activated, this, [this, context, typeField](int index) {
+        typeField->value(context.document) = m_typeBox->itemData(index).toString();
+        context.markChanged();
+    });
+    const int typeRow = podcastGrid->rowCount();
+    podcastGrid->addWidget(typeLabel, typeRow, 0);
+    podcastGrid->addWidget(m_typeBox, typeRow, 1, Qt::AlignLeft);
+    m_podcastChain << explicitBox << m_typeBox;
+
+    podcastFrame->setVisible(false);
+    left->addWidget(podcastFrame);
     left->addStretch(1);
+    leftArea->setWidget(leftPage);
+    connect(podcastBox, &QCheckBox::toggled, podcastFrame, &QWidget::setVisible);
+    // Turned on by the user, the fields scroll into view once the page has made room for them.
+    connect(podcastBox, &QCheckBox::clicked, leftArea, [leftArea, podcastFrame](bool on) {
+        if (on)
+            QMetaObject::invokeMethod(
+                    leftArea, [leftArea, podcastFrame] { leftArea->ensureWidgetVisible(podcastFrame); },
+                    Qt::QueuedConnection);
+    });
 
     QGroupBox *helpFrame = context.captions.frame(u"frehelp"_s, u"help"_s, this);
     m_helpPane = HtmlPane::addHelpPane(helpFrame, u"HelpBrowser"_s, context.startup.programFolder);
@@ -113,6 +186,8 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     regular.setBold(false);
     for (QLineEdit *box : std::as_const(m_fieldEdits))
         box->setFont(regular);
+    explicitBox->setFont(regular);
+    m_typeBox->setFont(regular);
     m_helpPane->setFont(regular);
 
     auto boxOf = [&](QLatin1StringView key) { return m_fieldEdits.at(fields.indexOf(documentField(key))); };
@@ -122,6 +197,14 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     m_numberEdit->setFixedWidth(shortBoxWidth(m_numberEdit, u"000000"_s));
     QLineEdit *languageEdit = boxOf("language"_L1);
     languageEdit->setFixedWidth(shortBoxWidth(languageEdit, u"zh-hant-tw"_s));
+    QLineEdit *categoryEdit = boxOf("podcastcategory"_L1);
+    QLineEdit *subcategoryEdit = boxOf("podcastsubcategory"_L1);
+    completeFrom(categoryEdit, new QStringListModel(PodcastCategories(), categoryEdit));
+    auto *subcategories = new QStringListModel(subcategoryEdit);
+    completeFrom(subcategoryEdit, subcategories);
+    connect(categoryEdit, &QLineEdit::textChanged, subcategories, [subcategories](const QString &category) {
+        subcategories->setStringList(PodcastSubcategories(category.trimmed()));
+    });
 
     auto *help = new FieldHelp(context.startup.programFolder, context.startup.language.helpTable, this);
     m_boxes = new FieldBoxes(context.document, *help, this);
@@ -132,10 +215,17 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
 
 QList<QWidget *> SettingsPage::tabChain() const
 {
-    QList<QWidget *> chain(m_fieldEdits.cbegin(), m_fieldEdits.cend());
-    for (const auto &[field, box] : m_options)
-        chain.append(box);
-    return chain;
+    // The podcast's fields follow the option that shows them.
+    QList<QWidget *> chain;
+    for (QLineEdit *box : m_fieldEdits) {
+        if (!m_podcastChain.contains(box))
+            chain.append(box);
+    }
+    for (const auto &[field, box] : m_options) {
+        if (!m_podcastChain.contains(box))
+            chain.append(box);
+    }
+    return chain + m_podcastChain;
 }
 
 void SettingsPage::showDocumentFields()
@@ -143,6 +233,8 @@ void SettingsPage::showDocumentFields()
     m_boxes->showFields();
     for (const auto &[field, box] : std::as_const(m_options))
         box->setChecked(field->isOn(m_document));
+    // A type the box does not offer shows as episodic, which is what directories read it as.
+    m_typeBox->setCurrentIndex(std::max(0, m_typeBox->findData(PodcastType(m_document.channel.podcasttype))));
 }
 
 void SettingsPage::startNewDocument()

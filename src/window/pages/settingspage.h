@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
@@ -17,8 +18,9 @@ namespace Feedsmith {
 class FieldBoxes;
 class HtmlPane;
 
-// The channel fields in three frames and a loose group, each box bound to its document field,
-// and the help pane that explains the field with the focus.
+// The channel fields in three frames and a loose group, the options, the podcast's fields in a
+// frame of their own shown only for a podcast, each box bound to its document field, and the help
+// pane that explains the field with the focus.
 class SettingsPage : public QWidget
 {
     Q_OBJECT
@@ -47,6 +49,8 @@ private:
     QLineEdit *m_titleEdit = nullptr;
     QLineEdit *m_ttlEdit = nullptr;
     QLineEdit *m_numberEdit = nullptr;
+    QComboBox *m_typeBox = nullptr;
+    QList<QWidget *> m_podcastChain; // the podcast's boxes in the order the Tab key visits them
     HtmlPane *m_helpPane = nullptr;
 };
 

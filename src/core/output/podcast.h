@@ -1,0 +1,40 @@
+// Podcasts: the category list of Apple Podcasts and the rules podcast directories apply to a feed.
+#pragma once
+
+#include "core/document/feeddocument.h"
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+namespace Feedsmith {
+
+// The namespace of the podcast tags ("itunes:").
+inline constexpr char PodcastNamespace[] = "http://www.itunes.com/dtds/podcast-1.0.dtd";
+
+// The categories of Apple Podcasts in their own spelling ("Health & Fitness"), in the order of
+// its list, and the subcategories of one of them (none for an unknown one, and for the
+// categories that have none, such as "History").
+QStringList PodcastCategories();
+QStringList PodcastSubcategories(const QString &category);
+
+// The podcast type as written: "episodic" or "serial" (any case, blanks around it), empty for
+// anything else.
+QString PodcastType(const QString &typed);
+
+// What a podcast directory such as Apple Podcasts would reject in the feed, or asks for, one
+// plain English sentence each; empty when the feed passes. Checked:
+// - the channel has a title, a description, a language and a link;
+// - the feed is marked as a podcast, so that it says whether the show is explicit (the check
+//   box always gives true or false) and carries the podcast fields below;
+// - the artwork address is given and starts with http:// or https://;
+// - the category is given and in the list of Apple Podcasts, the subcategory (if any) is one of
+//   its subcategories;
+// - the type, if given, is episodic or serial;
+// - the owner's e-mail address is given (recommended: Apple sends its ownership check there);
+// - every published entry (the newest ones the number field takes) has an enclosure with an
+//   audio or video MIME type and a length above zero, and an ID (its own, or the one the
+//   option of entry dates and IDs gives it).
+QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale = QLocale::system());
+
+} // namespace Feedsmith
