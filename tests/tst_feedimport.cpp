@@ -1,5 +1,6 @@
 // Tests of the feed importer: feeds written by other programs, hostile and odd input, limits,
 // and our own RSS read back.
+#include "core/document/entryfields.h"
 #include "core/import/feedimport.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
@@ -46,6 +47,8 @@ void TestFeedImport::feedsOfOtherPrograms_data()
     QTest::addColumn<QString>("firstItem"); // title|link|body
     QTest::addColumn<QString>("firstDate"); // UTC; empty: the feed has none, so now
     QTest::addColumn<QString>("lastBody");
+    QTest::addColumn<QString>("notes");
+    QTest::addColumn<QString>("fields"); // the first item's other fields that are set, "key=value|..."
 
     const QString garden = u"Garden Log|https://example.com/garden/|Notes from the garden|"_s;
     const QString gardenImage = u"|https://example.com/garden/image.png|Garden Log"_s;
@@ -60,19 +63,50 @@ void TestFeedImport::feedsOfOtherPrograms_data()
             << u"Café Notes|https://example.org/cafe/|News from the <b>café</b> & bar|de|60|Food|"
                "editor@example.org (Anna)|web@example.org (Ben)|https://example.org/cafe/logo.png|Café Notes"_s
             << u"Opening hours|https://example.org/cafe/hours?a=1&b=2|<p>We open at <em>eight</em> &amp; close at ten.</p>"_s
-            << u"2026-12-01T08:30:00Z"_s << u"<p>The <strong>whole</strong> story, with a ]]> inside.</p>"_s;
+            << u"2026-12-01T08:30:00Z"_s << u"<p>The <strong>whole</strong> story, with a ]]> inside.</p>"_s
+            << u"channel: copyright not kept|1 item: description beside content:encoded not kept"_s
+            << u"author=Anna|category=Notes|guid=hours-1"_s;
     QTest::newRow("npm feed, RSS 2.0: content:encoded wins over the description")
             << u"npm-feed-rss2.xml"_s << garden + u"en-us|1440|Gardening||"_s + gardenImage << tomatoes
-            << u"2026-12-06T18:20:00Z"_s << u"First frost of the year"_s;
+            << u"2026-12-06T18:20:00Z"_s << u"First frost of the year"_s
+            << u"channel: copyright not kept|1 item: description beside content:encoded not kept"_s
+            << u"author=gus@example.com (Gus Gardener)|guid=https://example.com/garden/tomatoes|guidpermalink=1"_s;
     QTest::newRow("npm feed, Atom 1.0: html titles and content, author as managing editor")
             << u"npm-feed-atom.xml"_s << garden + u"|1440|Gardening|gus@example.com (Gus Gardener)|"_s + gardenImage
-            << tomatoes << u"2026-12-06T18:20:00Z"_s << u"First frost of the year"_s;
+            << tomatoes << u"2026-12-06T18:20:00Z"_s << u"First frost of the year"_s
+            << u"channel: id not kept|channel: rights not kept|1 item: summary beside content not kept"_s
+            << u"author=gus@example.com (Gus Gardener)|guid=https://example.com/garden/tomatoes|guidpermalink=1"_s;
     QTest::newRow("Perl XML::RSS 0.91: DOCTYPE line, escaped HTML, no item dates")
             << u"perl-xml-rss-0.91.xml"_s << perl + u"|ed@example.net|ed@example.net"_s + perlImage << sourdough
-            << QString() << rye;
+            << QString() << rye << QString() << QString();
     QTest::newRow("Perl XML::RSS 1.0: RDF, image and items beside the channel, Dublin Core")
             << u"perl-xml-rss-1.0.xml"_s << perl + u"Baking||"_s + perlImage << sourdough << u"2026-12-07T11:30:00Z"_s
-            << rye;
+            << rye << u"channel: dc:creator not kept|channel: dc:publisher not kept"_s
+            << u"guid=http://news.example.net/sourdough|guidpermalink=1"_s;
+    QTest::newRow("podcast: enclosures, episode tags, a date over two lines in the repeated hour")
+            << u"podcast-episodes.xml"_s
+            << u"Kitchen Talk|https://example.net/kitchen/|Cooking, spoken||1440|Food, Talk||||"_s
+            << u"Bread & salt|https://example.net/kitchen/12|We bake."_s << u"2026-10-25T00:30:00Z"_s << u"We stir."_s
+            << u"channel: copyright not kept|1 item: enclosure length (no number) not kept|1 item: itunes:image not "
+               u"kept|"
+               "1 item: media:content beside the enclosure not kept|2 items: media:thumbnail not kept"_s
+            << u"enclosure=https://example.net/kitchen/12.mp3|enclosurelength=24986239|enclosuretype=audio/mpeg|"
+               "guid=kitchen-12|duration=41:38|episode=12|season=2|explicit=1|podcast=1|podcastauthor=Kitchen Team|"
+               "podcastowner=Ann|podcastemail=ann@example.net|podcastimage=https://example.net/k.jpg|"
+               "podcastcategory=Arts|podcastsubcategory=Food|podcasttype=episodic"_s;
+    QTest::newRow("Atom with xml:base: relative links, an entry known by its ID alone")
+            << u"atom-relative-links.xml"_s << u"Field Notes|https://example.org/blog/|||1440|birds, walks||||"_s
+            << u"Cranes|https://example.org/blog/2026/cranes.html|<p>Three hundred cranes.</p>"_s
+            << u"2026-12-06T07:15:00Z"_s << u"White grass."_s << u"channel: id not kept|1 item: updated not kept"_s
+            << u"author=rita@example.org "
+               u"(Rita)|category=birds\nautumn|enclosure=https://example.org/blog/audio/cranes.ogg|"
+               "enclosurelength=81920|enclosuretype=audio/ogg|guid=tag:example.org,2026:cranes"_s;
+    QTest::newRow("RSS in a default namespace: guids, HTML characters without a document type")
+            << u"userland-guids.xml"_s << u"Town Hall — Minutes|http://example.com/town/|What was decided…||1440|||||"_s
+            << u"Budget… again|http://example.com/town/budget|<p>Café tax – no.</p>"_s << u"2026-12-03T18:00:00Z"_s
+            << QString() << u"1 item: source not kept|1 item: date not readable, dated at the import"_s
+            << u"author=Clerk|category=budget\nmoney|comments=http://example.com/town/budget#comments|"
+               "guid=http://example.com/town/budget|guidpermalink=1"_s;
 }
 
 void TestFeedImport::feedsOfOtherPrograms()
@@ -82,6 +116,8 @@ void TestFeedImport::feedsOfOtherPrograms()
     QFETCH(QString, firstItem);
     QFETCH(QString, firstDate);
     QFETCH(QString, lastBody);
+    QFETCH(QString, notes);
+    QFETCH(QString, fields);
 
     QByteArray bytes;
     QString error;
@@ -99,7 +135,20 @@ void TestFeedImport::feedsOfOtherPrograms()
              firstItem);
     QCOMPARE(feed.items[0].createdate.toUTC(), utc(firstDate));
     QCOMPARE(feed.items[1].content, lastBody);
-    QVERIFY(feed.notes.isEmpty());
+    QCOMPARE(feed.notes.join(u'|'), notes);
+    QStringList set;
+    for (const EntryField &f : EntryFields) {
+        if (!f.value(feed.items[0]).isEmpty())
+            set.append(f.key + u'=' + f.value(feed.items[0]));
+    }
+    // The channel's podcast fields follow the first item's.
+    FeedDocument document;
+    document.channel = c;
+    for (const DocumentField &f : DocumentFields) {
+        if (f.key.startsWith("podcast"_L1) && !f.value(document).isEmpty())
+            set.append(f.key + u'=' + f.value(document));
+    }
+    QCOMPARE(set.join(u'|'), fields);
 }
 
 void TestFeedImport::oddAndHostileFeeds_data()
@@ -112,6 +161,9 @@ void TestFeedImport::oddAndHostileFeeds_data()
     const QByteArray rss = "<rss version=\"2.0\"><channel>%1</channel></rss>";
     auto in = [](const QByteArray &frame, const char *inner) { return QByteArray(frame).replace("%1", inner); };
     const QByteArray xhtmlDiv = R"(<div xmlns="http://www.w3.org/1999/xhtml">)";
+    const QByteArray rdf = R"(<rdf:RDF xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#" )"
+                           R"(xmlns="http://purl.org/rss/1.0/" xmlns:dc="http://purl.org/dc/elements/1.1/">)"
+                           R"(<item rdf:about="urn:a">%1</item></rdf:RDF>)";
 
     QTest::newRow("Atom xhtml content is unwrapped from its div")
             << in(atom, "<content type=\"xhtml\">" + xhtmlDiv + "<p>Hi<br/>there</p></div></content>") << u"body"_s
@@ -143,9 +195,9 @@ void TestFeedImport::oddAndHostileFeeds_data()
     QTest::newRow("HTML entities of RSS 0.91's DTD")
             << QByteArray("<!DOCTYPE rss PUBLIC \"-//Netscape Communications//DTD RSS 0.91//EN\" "
                           "\"http://my.netscape.com/publish/formats/rss-0.91.dtd\">"
-                          "<rss version=\"0.91\"><channel><item><title>caf&eacute;&nbsp;&bogus;</title></item>"
-                          "</channel></rss>")
-            << u"title"_s << u"café\u00a0&bogus;"_s;
+                          "<rss version=\"0.91\"><channel><item><title>caf&eacute;&hellip;&nbsp;&bogus;</title>"
+                          "</item></channel></rss>")
+            << u"title"_s << u"café…\u00a0&bogus;"_s;
     QTest::newRow("Windows-1252 feed") << QByteArray("<?xml version=\"1.0\" encoding=\"windows-1252\"?>")
                     + in(rss, "<item><title>\x80 5</title></item>")
                                        << u"title"_s << u"\u20ac 5"_s;
@@ -160,6 +212,24 @@ void TestFeedImport::oddAndHostileFeeds_data()
     QTest::newRow("RFC 822 date with a two-digit year and no seconds")
             << in(rss, "<item><pubDate>7 Dec 26 07:00 +0100</pubDate></item>") << u"date"_s
             << u"2026-12-07T06:00:00Z"_s;
+    QTest::newRow("RSS 1.0 Dublin Core creator") << in(rdf, "<dc:creator>Ann</dc:creator>") << u"author"_s << u"Ann"_s;
+    QTest::newRow("RSS 1.0 Dublin Core subjects")
+            << in(rdf, "<dc:subject>a</dc:subject><dc:subject>b</dc:subject>") << u"category"_s << u"a\nb"_s;
+    QTest::newRow("Atom replies link") << in(atom, "<link rel=\"replies\" href=\"http://x/c\"/>") << u"comments"_s
+                                       << u"http://x/c"_s;
+    QTest::newRow("Media RSS content where there is no enclosure")
+            << in(rss, "<item xmlns:m=\"http://search.yahoo.com/mrss/\"><m:content url=\"http://x/v.mp4\"/></item>")
+            << u"enclosure"_s << u"http://x/v.mp4"_s;
+    QTest::newRow("Atom ID that is a web address is the link")
+            << in(atom, "<id>https://e.org/7</id>") << u"link"_s << u"https://e.org/7"_s;
+    QTest::newRow("day name without its comma, Central European Time")
+            << in(rss, "<item><pubDate>Mon 07 Dec 2026 07:00:00 CET</pubDate></item>") << u"date"_s
+            << u"2026-12-07T06:00:00Z"_s;
+    QTest::newRow("day name glued to the day, zone name after the offset")
+            << in(rss, "<item><pubDate>Mon,07 Dec 2026 07:00 -0500 (EST)</pubDate></item>") << u"date"_s
+            << u"2026-12-07T12:00:00Z"_s;
+    QTest::newRow("W3C date alone is midnight UTC")
+            << in(rdf, "<dc:date>2026-12-07</dc:date>") << u"date"_s << u"2026-12-07T00:00:00Z"_s;
     QTest::newRow("date that cannot be read is now")
             << in(rss, "<item><pubDate>yesterday</pubDate></item>") << u"date"_s << u"2026-12-08T05:00:00Z"_s;
     QTest::newRow("Atom html title: references of up to nine characters, digits only")
@@ -235,7 +305,7 @@ void TestFeedImport::oddAndHostileFeeds()
                                            {u"date"_s, item.createdate.toUTC().toString(Qt::ISODate)},
                                            {u"language"_s, feed.channel.language},
                                            {u"ttl"_s, feed.channel.ttl}};
-    QCOMPARE(values.value(what), expected);
+    QCOMPARE(entryField(what) ? entryField(what)->value(item) : values.value(what), expected);
 }
 
 void TestFeedImport::limits()

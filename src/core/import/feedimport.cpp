@@ -1,13 +1,17 @@
 // The feed importer, on QXmlStreamReader.
 #include "core/import/feedimport.h"
 
+#include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -24,6 +28,14 @@ constexpr auto RdfNs = "http://www.w3.org/1999/02/22-rdf-syntax-ns#"_L1;
 constexpr auto ContentNs = "http://purl.org/rss/1.0/modules/content/"_L1;
 constexpr auto DcNs = "http://purl.org/dc/elements/1.1/"_L1;
 constexpr auto XhtmlNs = "http://www.w3.org/1999/xhtml"_L1;
+constexpr auto ItunesNs = "http://www.itunes.com/dtds/podcast-1.0.dtd"_L1;
+constexpr auto AdminNs = "http://webns.net/mvcb/"_L1;
+
+// Media RSS, whose address is written with and without its closing slash.
+bool isMediaNamespace(QStringView ns)
+{
+    return ns == "http://search.yahoo.com/mrss/"_L1 || ns == "http://search.yahoo.com/mrss"_L1;
+}
 
 // The namespaces RSS's own elements come in: none (0.91, 0.92, 2.0), those of RSS 0.90 and 1.0,
 // and two that some RSS 2.0 writers use.
@@ -34,7 +46,8 @@ bool isRssNamespace(QStringView ns)
 }
 
 // The character entities of HTML 4's Latin-1 set, U+00A0 onwards in order: RSS 0.91 files
-// use them, declared in the DTD their DOCTYPE names (which is never read).
+// use them, declared in the DTD their DOCTYPE names (which is never read), and so do many
+// feeds without one.
 constexpr const char *LatinEntities[] = {
         "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",    "copy",   "ordf",
         "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn", "sup2",   "sup3",   "acute",  "micro",
@@ -46,25 +59,60 @@ constexpr const char *LatinEntities[] = {
         "iacute", "icirc",  "iuml",   "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide",
         "oslash", "ugrave", "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml"};
 
-static_assert(std::size(LatinEntities) == 96);
+// The rest of HTML 4's named characters: its symbols, Greek letters and arrows, and its special
+// characters (typographic quotes, dashes, the euro sign, and XML's own four).
+constexpr struct
+{
+    const char *name;
+    char16_t c;
+} HtmlEntities[] = {
+        {"fnof", 0x0192},     {"Alpha", 0x0391},  {"Beta", 0x0392},   {"Gamma", 0x0393},   {"Delta", 0x0394},
+        {"Epsilon", 0x0395},  {"Zeta", 0x0396},   {"Eta", 0x0397},    {"Theta", 0x0398},   {"Iota", 0x0399},
+        {"Kappa", 0x039A},    {"Lambda", 0x039B}, {"Mu", 0x039C},     {"Nu", 0x039D},      {"Xi", 0x039E},
+        {"Omicron", 0x039F},  {"Pi", 0x03A0},     {"Rho", 0x03A1},    {"Sigma", 0x03A3},   {"Tau", 0x03A4},
+        {"Upsilon", 0x03A5},  {"Phi", 0x03A6},    {"Chi", 0x03A7},    {"Psi", 0x03A8},     {"Omega", 0x03A9},
+        {"alpha", 0x03B1},    {"beta", 0x03B2},   {"gamma", 0x03B3},  {"delta", 0x03B4},   {"epsilon", 0x03B5},
+        {"zeta", 0x03B6},     {"eta", 0x03B7},    {"theta", 0x03B8},  {"iota", 0x03B9},    {"kappa", 0x03BA},
+        {"lambda", 0x03BB},   {"mu", 0x03BC},     {"nu", 0x03BD},     {"xi", 0x03BE},      {"omicron", 0x03BF},
+        {"pi", 0x03C0},       {"rho", 0x03C1},    {"sigmaf", 0x03C2}, {"sigma", 0x03C3},   {"tau", 0x03C4},
+        {"upsilon", 0x03C5},  {"phi", 0x03C6},    {"chi", 0x03C7},    {"psi", 0x03C8},     {"omega", 0x03C9},
+        {"thetasym", 0x03D1}, {"upsih", 0x03D2},  {"piv", 0x03D6},    {"bull", 0x2022},    {"hellip", 0x2026},
+        {"prime", 0x2032},    {"Prime", 0x2033},  {"oline", 0x203E},  {"frasl", 0x2044},   {"weierp", 0x2118},
+        {"image", 0x2111},    {"real", 0x211C},   {"trade", 0x2122},  {"alefsym", 0x2135}, {"larr", 0x2190},
+        {"uarr", 0x2191},     {"rarr", 0x2192},   {"darr", 0x2193},   {"harr", 0x2194},    {"crarr", 0x21B5},
+        {"lArr", 0x21D0},     {"uArr", 0x21D1},   {"rArr", 0x21D2},   {"dArr", 0x21D3},    {"hArr", 0x21D4},
+        {"forall", 0x2200},   {"part", 0x2202},   {"exist", 0x2203},  {"empty", 0x2205},   {"nabla", 0x2207},
+        {"isin", 0x2208},     {"notin", 0x2209},  {"ni", 0x220B},     {"prod", 0x220F},    {"sum", 0x2211},
+        {"minus", 0x2212},    {"lowast", 0x2217}, {"radic", 0x221A},  {"prop", 0x221D},    {"infin", 0x221E},
+        {"ang", 0x2220},      {"and", 0x2227},    {"or", 0x2228},     {"cap", 0x2229},     {"cup", 0x222A},
+        {"int", 0x222B},      {"there4", 0x2234}, {"sim", 0x223C},    {"cong", 0x2245},    {"asymp", 0x2248},
+        {"ne", 0x2260},       {"equiv", 0x2261},  {"le", 0x2264},     {"ge", 0x2265},      {"sub", 0x2282},
+        {"sup", 0x2283},      {"nsub", 0x2284},   {"sube", 0x2286},   {"supe", 0x2287},    {"oplus", 0x2295},
+        {"otimes", 0x2297},   {"perp", 0x22A5},   {"sdot", 0x22C5},   {"lceil", 0x2308},   {"rceil", 0x2309},
+        {"lfloor", 0x230A},   {"rfloor", 0x230B}, {"lang", 0x2329},   {"rang", 0x232A},    {"loz", 0x25CA},
+        {"spades", 0x2660},   {"clubs", 0x2663},  {"hearts", 0x2665}, {"diams", 0x2666},   {"quot", 0x0022},
+        {"amp", 0x0026},      {"lt", 0x003C},     {"gt", 0x003E},     {"OElig", 0x0152},   {"oelig", 0x0153},
+        {"Scaron", 0x0160},   {"scaron", 0x0161}, {"Yuml", 0x0178},   {"circ", 0x02C6},    {"tilde", 0x02DC},
+        {"ensp", 0x2002},     {"emsp", 0x2003},   {"thinsp", 0x2009}, {"zwnj", 0x200C},    {"zwj", 0x200D},
+        {"lrm", 0x200E},      {"rlm", 0x200F},    {"ndash", 0x2013},  {"mdash", 0x2014},   {"lsquo", 0x2018},
+        {"rsquo", 0x2019},    {"sbquo", 0x201A},  {"ldquo", 0x201C},  {"rdquo", 0x201D},   {"bdquo", 0x201E},
+        {"dagger", 0x2020},   {"Dagger", 0x2021}, {"permil", 0x2030}, {"lsaquo", 0x2039},  {"rsaquo", 0x203A},
+        {"euro", 0x20AC}};
 
-// The character of a named entity that is not declared: HTML's Latin-1 set and the XML five.
+static_assert(std::size(LatinEntities) + std::size(HtmlEntities) == 252);
+
+// The character of a named entity that is not declared: HTML 4's named characters and XML's apos.
 QString entityText(QStringView name)
 {
     for (size_t i = 0; i < std::size(LatinEntities); ++i) {
         if (name == QLatin1StringView(LatinEntities[i]))
             return QString(QChar(char16_t(0xA0 + i)));
     }
-    static constexpr struct
-    {
-        const char *name;
-        char16_t c;
-    } Xml[] = {{"amp", u'&'}, {"lt", u'<'}, {"gt", u'>'}, {"quot", u'"'}, {"apos", u'\''}};
-    for (const auto &x : Xml) {
-        if (name == QLatin1StringView(x.name))
-            return QString(QChar(x.c));
+    for (const auto &entity : HtmlEntities) {
+        if (name == QLatin1StringView(entity.name))
+            return QString(QChar(entity.c));
     }
-    return {};
+    return name == "apos"_L1 ? u"'"_s : QString();
 }
 
 QString escapeHtml(QStringView text, bool attribute = false)
@@ -223,6 +271,39 @@ struct ElementContent
     QString xhtml() const { return hasChildElements ? innerMarkup : escapeHtml(text); }
 };
 
+// An enclosure as a feed gives it: an RSS enclosure, an Atom enclosure link or Media RSS content.
+struct Enclosure
+{
+    QString url;
+    QString length;
+    QString type;
+};
+
+// An item while it is read: the entry and what is gathered for it.
+struct Item
+{
+    RSSentry entry;
+    QStringList categories;
+    QList<Enclosure> enclosures;
+    QList<Enclosure> media; // Media RSS content, an enclosure only where the item has none
+    QSet<QString> leftOut; // what the entry has no place for, by the name the notes give it
+};
+
+// One of an item's date elements: whether it was there, and the moment it gives.
+struct ItemDate
+{
+    QString name;
+    bool given = false;
+    QDateTime moment = {};
+
+    void read(const QString &text)
+    {
+        given = true;
+        if (!moment.isValid())
+            moment = DateText::parseInternetDate(text);
+    }
+};
+
 class FeedParser
 {
 public:
@@ -262,6 +343,7 @@ public:
             *error = u"is not an RSS or Atom feed"_s;
             return false;
         }
+        writeNotes();
         return true;
     }
 
@@ -270,7 +352,7 @@ private:
     {
         const QStringView name = xml.name();
         const QStringView ns = xml.namespaceUri();
-        if (name == "rss"_L1 && ns.isEmpty()) {
+        if (name == "rss"_L1 && isRssNamespace(ns)) {
             const QString version = xml.attributes().value("version"_L1).toString();
             m_feed.format = u"RSS "_s + (version.isEmpty() ? u"2.0"_s : version);
             readRss(xml);
@@ -301,7 +383,7 @@ private:
             else if (name == "image"_L1 && isRssNamespace(xml.namespaceUri()))
                 readRssImage(xml);
             else
-                xml.skipCurrentElement();
+                skipChannelElement(xml);
         }
     }
 
@@ -309,7 +391,8 @@ private:
     {
         ChannelSettings &channel = m_feed.channel;
         QString dcLanguage;
-        QString dcSubject;
+        QStringList categories;
+        QStringList dcSubjects;
         while (xml.readNextStartElement()) {
             const QStringView name = xml.name();
             const QStringView ns = xml.namespaceUri();
@@ -327,7 +410,7 @@ private:
                 else if (name == "webMaster"_L1)
                     channel.webmaster = field(u"web master"_s, readContent(xml).text);
                 else if (name == "category"_L1)
-                    setOnce(channel.category, field(u"category"_s, readContent(xml).text));
+                    categories.append(oneLine(readContent(xml).text));
                 else if (name == "ttl"_L1)
                     channel.ttl = readContent(xml).text;
                 else if (name == "image"_L1)
@@ -335,19 +418,62 @@ private:
                 else if (name == "item"_L1)
                     readRssItem(xml);
                 else
-                    xml.skipCurrentElement();
+                    skipChannelElement(xml);
             } else if (ns == DcNs && name == "language"_L1) {
                 dcLanguage = readContent(xml).text;
             } else if (ns == DcNs && name == "subject"_L1) {
-                setOnce(dcSubject, field(u"category"_s, readContent(xml).text));
+                dcSubjects.append(oneLine(readContent(xml).text));
+            } else if (ns == ItunesNs && readPodcastChannel(xml, name)) {
+                channel.podcast = u"1"_s;
             } else {
-                xml.skipCurrentElement();
+                skipChannelElement(xml);
             }
         }
         if (channel.language.isEmpty())
             channel.language = dcLanguage;
-        if (channel.category.isEmpty())
-            channel.category = dcSubject;
+        // The one category field takes all of the feed's, as the window shows a list typed.
+        categories.removeAll(QString());
+        dcSubjects.removeAll(QString());
+        channel.category = field(u"category"_s, (categories.isEmpty() ? dcSubjects : categories).join(u", "_s));
+    }
+
+    // A podcast's channel tag into its field; false (nothing read) for a tag without one.
+    bool readPodcastChannel(QXmlStreamReader &xml, QStringView name)
+    {
+        ChannelSettings &channel = m_feed.channel;
+        if (name == "author"_L1) {
+            channel.podcastauthor = field(u"podcast author"_s, readContent(xml).text);
+        } else if (name == "explicit"_L1) {
+            const QString flag = readContent(xml).text.trimmed().toLower();
+            channel.podcastexplicit =
+                    flag == "yes"_L1 || flag == "true"_L1 || flag == "explicit"_L1 ? u"1"_s : QString();
+        } else if (name == "type"_L1) {
+            channel.podcasttype = oneLine(readContent(xml).text);
+        } else if (name == "image"_L1) {
+            channel.podcastimage = field(u"podcast artwork"_s, xml.attributes().value("href"_L1).toString());
+            xml.skipCurrentElement();
+        } else if (name == "category"_L1 && channel.podcastcategory.isEmpty()) {
+            // The first category and its first subcategory.
+            channel.podcastcategory = oneLine(xml.attributes().value("text"_L1).toString());
+            while (xml.readNextStartElement()) {
+                if (xml.namespaceUri() == ItunesNs && xml.name() == "category"_L1
+                    && channel.podcastsubcategory.isEmpty())
+                    channel.podcastsubcategory = oneLine(xml.attributes().value("text"_L1).toString());
+                xml.skipCurrentElement();
+            }
+        } else if (name == "owner"_L1) {
+            while (xml.readNextStartElement()) {
+                if (xml.namespaceUri() == ItunesNs && xml.name() == "name"_L1)
+                    channel.podcastowner = field(u"podcast owner"_s, readContent(xml).text);
+                else if (xml.namespaceUri() == ItunesNs && xml.name() == "email"_L1)
+                    channel.podcastemail = field(u"podcast e-mail"_s, readContent(xml).text);
+                else
+                    xml.skipCurrentElement();
+            }
+        } else {
+            return false;
+        }
+        return true;
     }
 
     void readRssImage(QXmlStreamReader &xml)
@@ -368,17 +494,36 @@ private:
         }
     }
 
+    // A child of the channel (or feed) that the document has no field for: counted by its name,
+    // unless it only describes the file itself, which the RSS file describes anew.
+    void skipChannelElement(QXmlStreamReader &xml)
+    {
+        const QStringView name = xml.name();
+        const QStringView ns = xml.namespaceUri();
+        const bool aboutTheFile = ((isRssNamespace(ns) || ns == AtomNs)
+                                   && (name == "pubDate"_L1 || name == "lastBuildDate"_L1 || name == "docs"_L1
+                                       || name == "generator"_L1 || name == "updated"_L1 || name == "items"_L1))
+                || (ns == DcNs && name == "date"_L1) || (ns == AdminNs && name == "generatorAgent"_L1)
+                || (ns == AtomNs && name == "link"_L1 && xml.attributes().value("rel"_L1) == "self"_L1);
+        if (!aboutTheFile)
+            ++m_channelLeftOut[xml.qualifiedName().toString()];
+        xml.skipCurrentElement();
+    }
+
     void readRssItem(QXmlStreamReader &xml)
     {
-        RSSentry entry;
+        Item item;
+        RSSentry &entry = item.entry;
         QString description;
         QString encoded;
         QString permaLink;
-        QDateTime date;
-        QDateTime dcDate;
+        ItemDate pubDate{u"pubDate"_s};
+        ItemDate dcDate{u"dc:date"_s};
+        const QString about = xml.attributes().value(RdfNs, "about"_L1).toString().trimmed();
         while (xml.readNextStartElement()) {
             const QStringView name = xml.name();
             const QStringView ns = xml.namespaceUri();
+            const QString qualifiedName = xml.qualifiedName().toString();
             if (isRssNamespace(ns)) {
                 if (name == "title"_L1) {
                     entry.title = field(u"item title"_s, readContent(xml).text);
@@ -387,58 +532,140 @@ private:
                 } else if (name == "description"_L1) {
                     description = readContent(xml).html();
                 } else if (name == "pubDate"_L1) {
-                    date = DateText::parseInternetDate(readContent(xml).text);
+                    pubDate.read(readContent(xml).text);
                 } else if (name == "guid"_L1) {
-                    const bool isPermaLink = xml.attributes().value("isPermaLink"_L1) != "false"_L1;
-                    const QString guid = readContent(xml).text.trimmed();
-                    if (isPermaLink && (guid.startsWith("http://"_L1) || guid.startsWith("https://"_L1)))
-                        permaLink = guid;
-                } else {
+                    const QStringView isPermaLink = xml.attributes().value("isPermaLink"_L1);
+                    const bool permanent =
+                            isPermaLink.isNull() || isPermaLink.trimmed().compare("true"_L1, Qt::CaseInsensitive) == 0;
+                    const QString guid = field(u"item ID"_s, readContent(xml).text);
+                    if (entry.guid.isEmpty()) {
+                        entry.guid = guid;
+                        entry.guidpermalink = permanent && !guid.isEmpty() ? u"1"_s : QString();
+                    } else if (guid != entry.guid) {
+                        item.leftOut.insert(qualifiedName);
+                    }
+                    if (isPermaLink != "false"_L1 && (guid.startsWith("http://"_L1) || guid.startsWith("https://"_L1)))
+                        setOnce(permaLink, guid);
+                } else if (name == "author"_L1) {
+                    take(item, entry.author, field(u"item author"_s, readContent(xml).text), qualifiedName);
+                } else if (name == "category"_L1) {
+                    item.categories.append(field(u"item category"_s, readContent(xml).text));
+                } else if (name == "comments"_L1) {
+                    take(item, entry.comments, field(u"item comments"_s, readContent(xml).text), qualifiedName);
+                } else if (name == "enclosure"_L1) {
+                    const QXmlStreamAttributes attributes = xml.attributes();
+                    item.enclosures.append({attributes.value("url"_L1).toString(),
+                                            attributes.value("length"_L1).toString(),
+                                            attributes.value("type"_L1).toString()});
                     xml.skipCurrentElement();
+                } else {
+                    skipItemElement(xml, item);
                 }
             } else if (ns == ContentNs && name == "encoded"_L1) {
                 encoded = readContent(xml).html();
             } else if (ns == DcNs && name == "date"_L1) {
-                dcDate = DateText::parseInternetDate(readContent(xml).text);
-            } else {
-                xml.skipCurrentElement();
+                dcDate.read(readContent(xml).text);
+            } else if (!readItemExtension(xml, item)) {
+                skipItemElement(xml, item);
             }
         }
         if (entry.link.isEmpty())
             entry.link = permaLink;
+        // RSS 1.0 names each item by its address.
+        if (entry.guid.isEmpty() && !about.isEmpty()) {
+            entry.guid = field(u"item ID"_s, about);
+            entry.guidpermalink = entry.guid == entry.link ? u"1"_s : QString();
+        }
         // content:encoded is the whole text where the description is often a summary.
-        entry.content = oneLineHtml(encoded.trimmed().isEmpty() ? description : encoded);
-        addItem(std::move(entry), date.isValid() ? date : dcDate);
+        const bool encodedWins = !encoded.trimmed().isEmpty();
+        entry.content = oneLineHtml(encodedWins ? encoded : description);
+        if (encodedWins && !description.trimmed().isEmpty() && oneLineHtml(description) != entry.content.text())
+            item.leftOut.insert(u"description beside content:encoded"_s);
+        finishItem(item, pubDate, dcDate);
+    }
+
+    // The elements of other namespaces that RSS items and Atom entries share: Dublin Core's
+    // creator and subject, podcast episode tags and Media RSS content. False for any other.
+    bool readItemExtension(QXmlStreamReader &xml, Item &item)
+    {
+        const QStringView name = xml.name();
+        const QStringView ns = xml.namespaceUri();
+        const QString qualifiedName = xml.qualifiedName().toString();
+        RSSentry &entry = item.entry;
+        if (ns == DcNs && name == "creator"_L1) {
+            take(item, entry.author, field(u"item author"_s, readContent(xml).text), qualifiedName);
+        } else if (ns == DcNs && name == "subject"_L1) {
+            item.categories.append(field(u"item category"_s, readContent(xml).text));
+        } else if (ns == ItunesNs && name == "duration"_L1) {
+            take(item, entry.duration, field(u"episode duration"_s, readContent(xml).text), qualifiedName);
+        } else if (ns == ItunesNs && (name == "episode"_L1 || name == "season"_L1)) {
+            const QString number = oneLine(readContent(xml).text);
+            if (!IsWholeNumber(number))
+                item.leftOut.insert(qualifiedName + u" (no number)"_s);
+            else
+                take(item, name == "episode"_L1 ? entry.episode : entry.season, number, qualifiedName);
+        } else if (ns == ItunesNs && name == "explicit"_L1) {
+            const QString value = oneLine(readContent(xml).text).toLower();
+            entry.explicitcontent =
+                    value == "yes"_L1 || value == "true"_L1 || value == "explicit"_L1 ? u"1"_s : QString();
+        } else if (isMediaNamespace(ns) && name == "content"_L1) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            item.media.append({attributes.value("url"_L1).toString(), attributes.value("fileSize"_L1).toString(),
+                               attributes.value("type"_L1).toString()});
+            xml.skipCurrentElement();
+        } else if (isMediaNamespace(ns) && name == "group"_L1) {
+            // A group offers one thing in several forms, read as contents of the item itself.
+            while (xml.readNextStartElement()) {
+                if (!(isMediaNamespace(xml.namespaceUri()) && xml.name() == "content"_L1
+                      && readItemExtension(xml, item)))
+                    skipItemElement(xml, item);
+            }
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // A child of an item that the document has no field for: named in the notes.
+    static void skipItemElement(QXmlStreamReader &xml, Item &item)
+    {
+        item.leftOut.insert(xml.qualifiedName().toString());
+        xml.skipCurrentElement();
     }
 
     void readAtomFeed(QXmlStreamReader &xml)
     {
         ChannelSettings &channel = m_feed.channel;
         channel.language = xml.attributes().value("xml:lang"_L1).toString();
+        const QUrl base = baseOf(xml, QUrl());
         QString icon;
+        QStringList categories;
         while (xml.readNextStartElement()) {
             const QStringView name = xml.name();
-            if (xml.namespaceUri() != AtomNs)
-                xml.skipCurrentElement();
-            else if (name == "title"_L1)
+            if (xml.namespaceUri() != AtomNs) {
+                skipChannelElement(xml);
+            } else if (name == "title"_L1) {
                 channel.title = field(u"feed title"_s, atomText(xml));
-            else if (name == "subtitle"_L1)
+            } else if (name == "subtitle"_L1) {
                 channel.description = field(u"feed subtitle"_s, atomText(xml));
-            else if (name == "link"_L1)
-                atomLink(xml, channel.link);
-            else if (name == "logo"_L1)
-                channel.imageurl = field(u"feed logo"_s, readContent(xml).text);
-            else if (name == "icon"_L1)
-                icon = field(u"feed icon"_s, readContent(xml).text);
-            else if (name == "category"_L1)
-                atomCategory(xml, channel.category);
-            else if (name == "author"_L1)
-                atomAuthor(xml, channel.managingeditor);
-            else if (name == "entry"_L1)
-                readAtomEntry(xml);
-            else
-                xml.skipCurrentElement();
+            } else if (name == "link"_L1 && isAlternate(xml) && channel.link.isEmpty()) {
+                channel.link = field(u"link"_s, atomHref(xml, base));
+            } else if (name == "logo"_L1) {
+                channel.imageurl = field(u"feed logo"_s, resolved(baseOf(xml, base), readContent(xml).text.trimmed()));
+            } else if (name == "icon"_L1) {
+                icon = field(u"feed icon"_s, resolved(baseOf(xml, base), readContent(xml).text.trimmed()));
+            } else if (name == "category"_L1) {
+                categories.append(atomCategory(xml, true));
+            } else if (name == "author"_L1 && channel.managingeditor.isEmpty()) {
+                channel.managingeditor = field(u"managing editor"_s, atomAuthor(xml));
+            } else if (name == "entry"_L1) {
+                readAtomEntry(xml, base);
+            } else {
+                skipChannelElement(xml);
+            }
         }
+        categories.removeAll(QString());
+        channel.category = field(u"category"_s, categories.join(u", "_s));
         if (channel.imageurl.isEmpty())
             channel.imageurl = icon;
         // An RSS image has a title and a link; Atom's logo stands for the feed, and so do they.
@@ -448,66 +675,125 @@ private:
         }
     }
 
-    void readAtomEntry(QXmlStreamReader &xml)
+    void readAtomEntry(QXmlStreamReader &xml, const QUrl &feedBase)
     {
-        RSSentry entry;
+        Item item;
+        RSSentry &entry = item.entry;
+        const QUrl base = baseOf(xml, feedBase);
         QString content;
         QString summary;
-        QDateTime published;
-        QDateTime updated;
+        ItemDate published{u"published"_s};
+        ItemDate updated{u"updated"_s};
         while (xml.readNextStartElement()) {
             const QStringView name = xml.name();
+            const QString qualifiedName = xml.qualifiedName().toString();
             if (xml.namespaceUri() != AtomNs) {
-                xml.skipCurrentElement();
+                if (!readItemExtension(xml, item))
+                    skipItemElement(xml, item);
             } else if (name == "title"_L1) {
                 entry.title = field(u"entry title"_s, atomText(xml));
             } else if (name == "link"_L1) {
-                atomLink(xml, entry.link);
+                atomEntryLink(xml, base, item);
+            } else if (name == "id"_L1) {
+                take(item, entry.guid, field(u"entry ID"_s, readContent(xml).text), qualifiedName);
+            } else if (name == "author"_L1) {
+                take(item, entry.author, field(u"entry author"_s, atomAuthor(xml)), qualifiedName);
+            } else if (name == "category"_L1) {
+                item.categories.append(field(u"entry category"_s, atomCategory(xml, false)));
             } else if (name == "content"_L1) {
                 // Content elsewhere (src) or of a media type other than text has no body to show.
                 const QString type = xml.attributes().value("type"_L1).toString();
                 if (xml.attributes().hasAttribute("src"_L1)
                     || !(type.isEmpty() || type == "text"_L1 || type == "html"_L1 || type == "xhtml"_L1
                          || type.startsWith("text/"_L1)))
-                    xml.skipCurrentElement();
+                    skipItemElement(xml, item);
                 else
                     content = atomHtml(xml);
             } else if (name == "summary"_L1) {
                 summary = atomHtml(xml);
             } else if (name == "published"_L1) {
-                published = DateText::parseInternetDate(readContent(xml).text);
+                published.read(readContent(xml).text);
             } else if (name == "updated"_L1) {
-                updated = DateText::parseInternetDate(readContent(xml).text);
+                updated.read(readContent(xml).text);
             } else {
-                xml.skipCurrentElement();
+                skipItemElement(xml, item);
             }
         }
+        // An entry without an address of its own is found under its ID when that is a web address.
+        if (entry.link.isEmpty() && (entry.guid.startsWith("http://"_L1) || entry.guid.startsWith("https://"_L1)))
+            entry.link = entry.guid;
+        entry.guidpermalink = !entry.guid.isEmpty() && entry.guid == entry.link ? u"1"_s : QString();
         entry.content = oneLineHtml(content.isEmpty() ? summary : content);
-        addItem(std::move(entry), published.isValid() ? published : updated);
+        if (!content.isEmpty() && !summary.trimmed().isEmpty() && oneLineHtml(summary) != entry.content.text())
+            item.leftOut.insert(u"summary beside content"_s);
+        finishItem(item, published, updated);
     }
 
-    // An Atom link: the first with rel "alternate" (or none) wins.
-    void atomLink(QXmlStreamReader &xml, QString &link)
+    static bool isAlternate(const QXmlStreamReader &xml)
+    {
+        const QStringView rel = xml.attributes().value("rel"_L1);
+        return rel.isEmpty() || rel == "alternate"_L1;
+    }
+
+    // An Atom entry's link: the first alternate is its address, an enclosure its enclosure, the
+    // replies its comments.
+    void atomEntryLink(QXmlStreamReader &xml, const QUrl &base, Item &item)
     {
         const QXmlStreamAttributes attributes = xml.attributes();
-        const QStringView rel = attributes.value("rel"_L1);
-        const QString href = attributes.value("href"_L1).toString();
-        xml.skipCurrentElement();
-        if (link.isEmpty() && (rel.isEmpty() || rel == "alternate"_L1))
-            link = field(u"link"_s, href);
+        const QString rel = attributes.value("rel"_L1).toString();
+        const bool alternate = isAlternate(xml);
+        const QString href = atomHref(xml, base);
+        if (alternate && item.entry.link.isEmpty())
+            item.entry.link = field(u"link"_s, href);
+        else if (rel == "enclosure"_L1)
+            item.enclosures.append(
+                    {href, attributes.value("length"_L1).toString(), attributes.value("type"_L1).toString()});
+        else if (rel == "replies"_L1 && item.entry.comments.isEmpty())
+            item.entry.comments = field(u"link"_s, href);
+        else
+            item.leftOut.insert(u"link rel=\""_s + (rel.isEmpty() ? u"alternate"_s : rel) + u'"');
     }
 
-    void atomCategory(QXmlStreamReader &xml, QString &category)
+    // The address of an Atom link, resolved against the xml:base around it; the reader goes past
+    // the link.
+    QString atomHref(QXmlStreamReader &xml, const QUrl &base)
+    {
+        const QString href = resolved(baseOf(xml, base), xml.attributes().value("href"_L1).toString().trimmed());
+        xml.skipCurrentElement();
+        return href;
+    }
+
+    // The xml:base of the element the reader stands on, resolved against the one around it.
+    static QUrl baseOf(const QXmlStreamReader &xml, const QUrl &outer)
+    {
+        const QStringView base = xml.attributes().value("xml:base"_L1);
+        if (base.isNull())
+            return outer;
+        const QUrl url(base.trimmed().toString());
+        return outer.isEmpty() ? url : outer.resolved(url);
+    }
+
+    // An address as the feed wrote it, or resolved when it is relative and there is a base.
+    static QString resolved(const QUrl &base, const QString &address)
+    {
+        if (base.isEmpty() || address.isEmpty())
+            return address;
+        const QUrl url(address);
+        return url.isRelative() ? base.resolved(url).toString() : address;
+    }
+
+    // An Atom category: the feed's by its label where it has one, an entry's by its term.
+    static QString atomCategory(QXmlStreamReader &xml, bool preferLabel)
     {
         const QXmlStreamAttributes attributes = xml.attributes();
         const QString label = attributes.value("label"_L1).toString();
         const QString term = attributes.value("term"_L1).toString();
         xml.skipCurrentElement();
-        setOnce(category, field(u"category"_s, label.isEmpty() ? term : label));
+        return oneLine(preferLabel && !label.isEmpty() ? label : term);
     }
 
-    // The feed's first author as RSS writes a managing editor: "mail (name)", or the name.
-    void atomAuthor(QXmlStreamReader &xml, QString &editor)
+    // An Atom author as RSS writes one: "mail (name)", or the name.
+    QString atomAuthor(QXmlStreamReader &xml)
     {
         QString name;
         QString email;
@@ -520,10 +806,8 @@ private:
                 xml.skipCurrentElement();
         }
         if (!email.isEmpty() && !name.isEmpty())
-            name = email + u" ("_s + name + u')';
-        else if (name.isEmpty())
-            name = email;
-        setOnce(editor, field(u"managing editor"_s, name));
+            return email + u" ("_s + name + u')';
+        return name.isEmpty() ? email : name;
     }
 
     // An Atom text construct as plain text.
@@ -623,17 +907,89 @@ private:
         return content;
     }
 
-    void addItem(RSSentry entry, const QDateTime &date)
+    void finishItem(Item &item, const ItemDate &first, const ItemDate &second)
     {
         if (m_feed.items.size() >= EntryCollection::MaxEntries) {
             ++m_feed.itemsLeftOut;
             return;
         }
-        // A project holds whole seconds.
-        QDateTime local = date.isValid() ? date.toLocalTime() : m_now;
-        local.setTime(QTime(local.time().hour(), local.time().minute(), local.time().second()));
-        entry.createdate = local;
+        RSSentry &entry = item.entry;
+        item.categories.removeAll(QString());
+        item.categories.removeDuplicates();
+        entry.categories = item.categories.join(u'\n');
+        const bool fromMedia = item.enclosures.isEmpty();
+        const QList<Enclosure> &enclosures = fromMedia ? item.media : item.enclosures;
+        if (!enclosures.isEmpty())
+            setEnclosure(item, enclosures.first());
+        if (enclosures.size() > 1)
+            item.leftOut.insert(fromMedia ? u"media:content beyond the first"_s : u"enclosure beyond the first"_s);
+        if (!fromMedia && !item.media.isEmpty())
+            item.leftOut.insert(u"media:content beside the enclosure"_s);
+
+        const ItemDate &date = first.moment.isValid() ? first : second;
+        if (first.moment.isValid() && second.moment.isValid() && first.moment != second.moment)
+            item.leftOut.insert(second.name);
+        if (!date.moment.isValid() && (first.given || second.given))
+            ++m_unreadDates;
+        for (const QString &what : std::as_const(item.leftOut))
+            ++m_itemLeftOut[what];
+        // A project holds whole seconds. The moment becomes local time as the instant it is, so
+        // that two items in the hour the clocks repeat in autumn stay an hour apart. The item's
+        // date is the entry's creation date; a publication date equal to it is not kept beside it.
+        const QDateTime moment = date.moment.isValid() ? date.moment : m_now;
+        entry.createdate = moment.addMSecs(-moment.time().msec()).toLocalTime();
         m_feed.items.append(std::move(entry));
+    }
+
+    void setEnclosure(Item &item, const Enclosure &enclosure)
+    {
+        RSSentry &entry = item.entry;
+        entry.enclosureurl = field(u"enclosure address"_s, enclosure.url);
+        if (entry.enclosureurl.isEmpty()) {
+            item.leftOut.insert(u"enclosure without an address"_s);
+            return;
+        }
+        entry.enclosuretype = field(u"enclosure type"_s, enclosure.type);
+        const QString length = enclosure.length.trimmed();
+        if (IsWholeNumber(length))
+            entry.enclosurelength = length;
+        else if (!length.isEmpty())
+            item.leftOut.insert(u"enclosure length (no number)"_s);
+    }
+
+    // Takes a value for a field that holds one; a different second one is named in the notes.
+    static void take(Item &item, QString &value, const QString &candidate, const QString &what)
+    {
+        if (candidate.isEmpty())
+            return;
+        if (value.isEmpty())
+            value = candidate;
+        else if (value != candidate)
+            item.leftOut.insert(what);
+    }
+
+    // Names what was left out, once for each kind: "3 items: media:thumbnail not kept".
+    void writeNotes()
+    {
+        // A hostile feed could name a million kinds of element, or one with a long name: the
+        // first kinds are named, cut to a readable length.
+        constexpr int MaxKinds = 20;
+        int kinds = 0;
+        auto named = [&kinds](const QString &what) {
+            ++kinds;
+            return what.size() > 60 ? what.left(what.at(59).isHighSurrogate() ? 59 : 60) + u'…' : what;
+        };
+        for (auto it = m_channelLeftOut.cbegin(); it != m_channelLeftOut.cend() && kinds < MaxKinds; ++it) {
+            m_feed.notes.append(u"channel: "_s + named(it.key()) + u" not kept"_s
+                                + (it.value() > 1 ? u" ("_s + QString::number(it.value()) + u" times)"_s : QString()));
+        }
+        auto items = [](int n) { return QString::number(n) + (n == 1 ? u" item: "_s : u" items: "_s); };
+        for (auto it = m_itemLeftOut.cbegin(); it != m_itemLeftOut.cend() && kinds < MaxKinds; ++it)
+            m_feed.notes.append(items(it.value()) + named(it.key()) + u" not kept"_s);
+        if (const qsizetype more = m_channelLeftOut.size() + m_itemLeftOut.size() - kinds; more > 0)
+            m_feed.notes.append(QString::number(more) + u" more kinds of element not kept"_s);
+        if (m_unreadDates > 0)
+            m_feed.notes.append(items(m_unreadDates) + u"date not readable, dated at the import"_s);
     }
 
     static void setOnce(QString &value, const QString &candidate)
@@ -650,7 +1006,8 @@ private:
             value.truncate(NoTypingLimit);
             if (value.back().isHighSurrogate())
                 value.chop(1);
-            m_feed.notes.append(u"A "_s + what + u" was longer than "_s + QString::number(NoTypingLimit)
+            m_feed.notes.append((QStringView(u"aeiou").contains(what.front()) ? u"An "_s : u"A "_s) + what
+                                + u" was longer than "_s + QString::number(NoTypingLimit)
                                 + u" characters and was cut there."_s);
         }
         return value;
@@ -658,6 +1015,11 @@ private:
 
     const QDateTime m_now;
     ImportedFeed &m_feed;
+    // What was left out: of the channel, by element and how often; of the items, by kind and in
+    // how many items.
+    QMap<QString, int> m_channelLeftOut;
+    QMap<QString, int> m_itemLeftOut;
+    int m_unreadDates = 0; // items dated at the import because no date of theirs could be read
 };
 
 // The encoding the XML declaration names, lower case; empty when it names none.
@@ -910,6 +1272,29 @@ void settleChannel(ImportedFeed &feed)
     channel.number = QString::number(std::max<qsizetype>(10, feed.items.size()));
 }
 
+// Reads a feed that passed the checks before the XML; on failure, *error says why and *notXml
+// whether the XML was not well-formed.
+bool parseFeedData(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed, QString *error, bool *notXml)
+{
+    *feed = ImportedFeed{};
+    QXmlStreamReader xml;
+    // Qt reads UTF-8, UTF-16 and Latin-1 itself; a Windows-1252 feed (and a Latin-1 one, which in
+    // practice holds Windows-1252 characters too) is decoded here.
+    const QByteArray encoding = declaredEncoding(bytes);
+    if (encoding == "windows-1252" || encoding == "cp1252" || encoding == "iso-8859-1" || encoding == "latin1"
+        || encoding == "us-ascii")
+        xml.addData(Windows1252::decode(bytes));
+    else
+        xml.addData(bytes);
+    FeedParser parser(now, *feed);
+    if (!parser.parse(xml, error)) {
+        *notXml = xml.error() == QXmlStreamReader::NotWellFormedError;
+        return false;
+    }
+    settleChannel(*feed);
+    return true;
+}
+
 } // namespace
 
 bool ParseFeed(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed, QString *error)
@@ -923,19 +1308,28 @@ bool ParseFeed(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed
         *error = reason;
         return false;
     }
-    QXmlStreamReader xml;
-    // Qt reads UTF-8, UTF-16 and Latin-1 itself; a Windows-1252 feed (and a Latin-1 one, which in
-    // practice holds Windows-1252 characters too) is decoded here.
-    const QByteArray encoding = declaredEncoding(bytes);
-    if (encoding == "windows-1252" || encoding == "cp1252" || encoding == "iso-8859-1" || encoding == "latin1"
-        || encoding == "us-ascii")
-        xml.addData(Windows1252::decode(bytes));
-    else
-        xml.addData(bytes);
-    FeedParser parser(now, *feed);
-    if (!parser.parse(xml, error))
+    bool notXml = false;
+    if (parseFeedData(bytes, now, feed, error, &notXml))
+        return true;
+    // HTML's named characters (&hellip;) are declared in no feed, and Qt's reader refuses them
+    // in a document without a document type. With one that names a DTD, which is never read,
+    // it passes them on, and they are read as HTML's; anything else wrong stays as refused.
+    using Encoding = QStringConverter::Encoding;
+    const std::optional<Encoding> encoding = QStringConverter::encodingForData(bytes, u'<');
+    if (!notXml || bytes.contains("<!DOCTYPE")
+        || (encoding && *encoding != Encoding::Utf8 && *encoding != Encoding::Latin1))
         return false;
-    settleChannel(*feed);
+    qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (bytes.sliced(at).startsWith("<?xml")) {
+        const qsizetype end = bytes.indexOf("?>", at);
+        at = end < 0 ? at : end + 2;
+    }
+    const QByteArray typed = QByteArray(bytes).insert(at, "<!DOCTYPE feed SYSTEM \"html-characters\">");
+    ImportedFeed retried;
+    QString unused;
+    if (!parseFeedData(typed, now, &retried, &unused, &notXml))
+        return false;
+    *feed = std::move(retried);
     return true;
 }
 
@@ -973,7 +1367,7 @@ bool IsFeedFile(const QString &path)
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement) {
             const QStringView name = xml.name();
-            return (name == "rss"_L1 && xml.namespaceUri().isEmpty())
+            return (name == "rss"_L1 && isRssNamespace(xml.namespaceUri()))
                     || (name == "RDF"_L1 && xml.namespaceUri() == RdfNs)
                     || (name == "feed"_L1 && xml.namespaceUri() == AtomNs);
         }

@@ -578,8 +578,8 @@ std::optional<int> rfc822ZoneMinutes(QStringView zone)
     {
         const char16_t *name;
         int hours;
-    } Named[] = {{u"EST", -5}, {u"EDT", -4}, {u"CST", -6}, {u"CDT", -5},
-                 {u"MST", -7}, {u"MDT", -6}, {u"PST", -8}, {u"PDT", -7}};
+    } Named[] = {{u"EST", -5}, {u"EDT", -4}, {u"CST", -6}, {u"CDT", -5}, {u"MST", -7},
+                 {u"MDT", -6}, {u"PST", -8}, {u"PDT", -7}, {u"CET", 1},  {u"CEST", 2}};
     for (const auto &named : Named) {
         if (zone.compare(QStringView(named.name), Qt::CaseInsensitive) == 0)
             return named.hours * 60;
@@ -592,12 +592,23 @@ std::optional<int> rfc822ZoneMinutes(QStringView zone)
 
 QDateTime parseRfc822(QStringView text)
 {
+    // Feeds write the day name with or without its comma, glued to the day or not, and may
+    // add the zone's name in parentheses after its offset.
     QList<QStringView> words;
-    for (QStringView word : text.tokenize(u' ', Qt::SkipEmptyParts))
+    for (QStringView word : text.tokenize(u' ', Qt::SkipEmptyParts)) {
+        if (words.isEmpty() && word.contains(u',')) {
+            const qsizetype comma = word.indexOf(u',');
+            if (comma + 1 < word.size())
+                words.append(word.sliced(comma + 1));
+            continue;
+        }
         words.append(word);
+    }
     // The day name is optional and tells nothing the date does not.
-    if (!words.isEmpty() && words.front().endsWith(u','))
+    if (!words.isEmpty() && words.front().front().isLetter())
         words.removeFirst();
+    if (words.size() == 6 && words.back().startsWith(u'('))
+        words.removeLast();
     if (words.size() < 4 || words.size() > 5)
         return {};
     bool ok = false;
@@ -622,21 +633,48 @@ QDateTime parseRfc822(QStringView text)
     return QDateTime(date, time, QTimeZone(*zone * 60));
 }
 
+// A W3C date: the year, the month or the day alone, or the day with a time to the minute,
+// second or fraction and an optional zone; no zone means UTC, as it does for feed readers.
+QDateTime parseIsoDate(const QString &text)
+{
+    static const QRegularExpression Iso(
+            u"^(\\d{4})(?:-(\\d\\d)(?:-(\\d\\d)(?:[Tt ](\\d\\d):(\\d\\d)(?::(\\d\\d)(?:[.,](\\d+))?)?"
+            " ?([Zz]|[+-]\\d\\d(?::?\\d\\d)?)?)?)?)?$"_s);
+    const QRegularExpressionMatch m = Iso.match(text);
+    if (!m.hasMatch())
+        return {};
+    auto number = [&m](int group, int fallback) {
+        const QStringView part = m.capturedView(group);
+        return part.isEmpty() ? fallback : part.toInt();
+    };
+    const QDate date(number(1, 0), number(2, 1), number(3, 1));
+    QTime time(number(4, 0), number(5, 0), number(6, 0));
+    if (m.capturedLength(7) > 0)
+        time = time.addMSecs(m.captured(7).left(3).leftJustified(3, u'0').toInt());
+    const QStringView zone = m.capturedView(8);
+    int offset = 0;
+    if (zone.size() > 1) {
+        const QString digits = zone.sliced(1).toString().remove(u':');
+        const int hh = digits.left(2).toInt();
+        const int mm = digits.size() > 2 ? digits.sliced(2).toInt() : 0;
+        if (hh > 23 || mm > 59)
+            return {};
+        offset = (hh * 60 + mm) * (zone.front() == u'-' ? -60 : 60);
+    }
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, QTimeZone(offset));
+}
+
 } // namespace
 
 QDateTime parseInternetDate(QStringView text)
 {
-    const QString trimmed = text.trimmed().toString();
-    QDateTime moment;
-    if (!trimmed.isEmpty() && trimmed.front().isDigit() && trimmed.size() >= 10 && trimmed.at(4) == u'-') {
-        // RFC 3339 allows a blank and a lower-case "t" between date and time.
-        QString iso = trimmed;
-        if (iso.size() > 10 && (iso.at(10) == u' ' || iso.at(10) == u't'))
-            iso[10] = u'T';
-        moment = QDateTime::fromString(iso.toUpper(), Qt::ISODateWithMs);
-    } else {
+    // A date wrapped over lines in the feed reads as one.
+    const QString trimmed = text.toString().simplified();
+    QDateTime moment = parseIsoDate(trimmed);
+    if (!moment.isValid())
         moment = parseRfc822(trimmed);
-    }
     if (!moment.isValid() || moment.date().year() < 1000 || moment.date().year() > 9999)
         return {};
     return moment;

@@ -37,10 +37,13 @@ QString format(const QDateTime &moment, const QLocale &locale);
 // first time after the gap. Anything else gives an invalid date.
 QDateTime parse(const QString &text, const QLocale &locale);
 
-// A date as feeds write it: RFC 822 ("Sun, 06 Dec 2026 19:41:29 +0100", with a two- or
-// four-digit year, seconds optional, and a numeric zone, "GMT", "UT", "Z" or a North American
-// zone name) or RFC 3339 ("2026-12-06T19:41:29Z", "2026-12-06T19:41:29.5-05:00", or the date
-// alone). Invalid for anything else and for years outside 1000 to 9999.
+// A date as feeds write it: RFC 822 ("Sun, 06 Dec 2026 19:41:29 +0100", the day name optional
+// and its comma too, a two- or four-digit year, seconds optional, a numeric zone, "GMT", "UT",
+// "Z", a military letter, a North American or a Central European zone name, and the zone's name
+// in parentheses after an offset) or a W3C date ("2026-12-06T19:41:29Z",
+// "2026-12-06T19:41:29.5-05:00", "2026-12-06T19:41", "2026-12-06", "2026-12"), which without a
+// zone is UTC. Runs of blanks and line breaks count as one blank. Invalid for anything else and
+// for years outside 1000 to 9999.
 QDateTime parseInternetDate(QStringView text);
 
 // A date or time format made only of numbers, short month names, separators and an AM/PM
