@@ -277,7 +277,7 @@ bool FileCommands::importFeedFrom(const QString &source)
         const QString heading = m_context.text(u"importnotes"_s);
         m_context.messageBoxes.information(
                 m_context.window, productName(),
-                (heading.isEmpty() ? u"Some values of the feed were changed on import:"_s : heading) + u"\n"_s
+                (heading.isEmpty() ? u"The feed was imported. Some of its values were changed, and what a project cannot hold was left out:"_s : heading) + u"\n"_s
                         + notes.join(u'\n'));
     }
     return true;
