@@ -129,6 +129,27 @@ with tempfile.TemporaryDirectory() as tmp:
         expect("options: kept letters", feed.entries[-1].title if feed.entries else None, "Caf\xe9 cr\xe8me \u20ac")
         expect("options: ids", [e.get("id") for e in feed.entries][-1:], ["https://www.example.com/#2026-11-02T09:30:00"])
 
+    # A podcast with the fields feeds carry: readers see authors, categories, the enclosure and the show.
+    podcast = example.replace(b"</settings>", b"\t<podcast>1</podcast>\r\n\t<podcastauthor>Ann</podcastauthor>\r\n"
+                              b"\t<podcastimage>https://www.example.com/a.jpg</podcastimage>\r\n</settings>")
+    podcast = podcast.replace(b"\t</entry>", b"\t\t<author>Ann B.</author>\r\n\t\t<category>x</category>\r\n"
+                              b"\t\t<category>y</category>\r\n\t\t<enclosure>https://www.example.com/1.mp3</enclosure>\r\n"
+                              b"\t\t<enclosurelength>42</enclosurelength>\r\n\t\t<enclosuretype>audio/mpeg</enclosuretype>"
+                              b"\r\n\t\t<duration>1:02</duration>\r\n\t</entry>", 1)
+    project = os.path.join(tmp, "podcast.rsx")
+    with open(project, "wb") as f:
+        f.write(podcast)
+    feed = generate(project, os.path.join(tmp, "podcast.xml"))
+    if feed is not None:
+        expect("podcast: malformed", bool(feed.bozo), False)
+        expect("podcast: show author", feed.feed.get("author"), "Ann")
+        last = feed.entries[-1] if feed.entries else {}
+        expect("podcast: author", last.get("author"), "Ann B.")
+        expect("podcast: categories", [t.get("term") for t in last.get("tags", [])], ["x", "y"])
+        expect("podcast: enclosure", [(e.get("href"), e.get("length"), e.get("type")) for e in last.get("enclosures", [])],
+               [("https://www.example.com/1.mp3", "42", "audio/mpeg")])
+        expect("podcast: duration", last.get("itunes_duration"), "1:02")
+
 if failures:
     print("\n".join(failures))
     print(f"0 passed, {len(failures)} failed")
