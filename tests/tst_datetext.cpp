@@ -2,6 +2,7 @@
 #include "core/document/rssentry.h"
 #include "core/project/datetext.h"
 
+#include <QTimeZone>
 #include <QtTest>
 
 using namespace Feedsmith;
@@ -55,10 +56,23 @@ private slots:
             const QString date = moment.date().toString(u"yyyy-MM-dd"_s);
             const QString time = moment.time().toString(u"HH:mm:ss"_s);
             const QString expected = moment.date() == zeroDate().date() ? time
-                    : moment.time() == QTime(0, 0)                     ? date
-                                                                       : date + u' ' + time;
+                    : moment.time() == QTime(0, 0)                      ? date
+                                                                        : date + u' ' + time;
             QCOMPARE(DateText::storedText(moment), expected);
         }
+    }
+
+    // The two passes through the hour the clock repeats keep their instants through the project.
+    void repeatedHourKeepsItsInstant()
+    {
+        const QDateTime first = QDateTime(QDate(2026, 10, 25), QTime(0, 30), Qt::UTC).toLocalTime();
+        const QDateTime second = first.addSecs(3600);
+        QCOMPARE(first.time(), second.time());
+        const QStringList stored{DateText::storedText(first), DateText::storedText(second)};
+        QCOMPARE(stored.filter(u" +0"_s).size(), 1); // only the pass a plain wall time does not name
+        const DateText::Reader reader(QLocale::c());
+        QCOMPARE(reader.read(stored[0]).toSecsSinceEpoch(), first.toSecsSinceEpoch());
+        QCOMPARE(reader.read(stored[1]).toSecsSinceEpoch(), second.toSecsSinceEpoch());
     }
 
     void formsWithQuotedText()

@@ -81,7 +81,15 @@ QString storedText(const QDateTime &moment)
             plain ? joined(date.year(), 4, date.month(), date.day(), u'-') : date.toString(u"yyyy-MM-dd");
     if (time == QTime(0, 0))
         return dateText;
-    return dateText + u' ' + timeText;
+    // The second pass through the hour a clock repeats in autumn reads back only with its offset;
+    // every other time is written as ever.
+    QString text = dateText + u' ' + timeText;
+    if (plain && QDateTime(date, time).toSecsSinceEpoch() != moment.toSecsSinceEpoch()) {
+        const int offset = moment.offsetFromUtc();
+        text += (offset < 0 ? u" -"_s : u" +"_s);
+        digits(text, std::abs(offset) / 3600 * 100 + std::abs(offset) / 60 % 60, 4);
+    }
+    return text;
 }
 
 namespace {
@@ -545,6 +553,16 @@ QDateTime Reader::read(const QString &raw) const
     const QString text = raw.trimmed();
     if (text.isEmpty())
         return {};
+    // A time of the repeated hour, stored with its offset (see storedText).
+    static const QRegularExpression offset(
+            u"\\A(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d) ([+-])(\\d\\d)(\\d\\d)\\z"_s);
+    if (const QRegularExpressionMatch m = offset.match(text); m.hasMatch()) {
+        const QDateTime wall = read(m.captured(1));
+        const int seconds =
+                (m.captured(3).toInt() * 3600 + m.captured(4).toInt() * 60) * (m.captured(2) == "-"_L1 ? -1 : 1);
+        if (wall.isValid())
+            return QDateTime(wall.date(), wall.time(), QTimeZone(seconds)).toLocalTime();
+    }
     for (const Form &form : m_forms) {
         if (QDateTime dt = readForm(form, text); dt.isValid())
             return dt;
