@@ -16,12 +16,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTreeView>
 
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Feedsmith;
 using namespace Qt::StringLiterals;
@@ -106,8 +108,9 @@ int main(int argc, char *argv[])
     const QString top = EntryCollection::keyFor(window->document().entryCount());
     dragDrop->onMousePress(centreOf(view, u"key1"_s, model));
     dragDrop->onDragMove(centreOf(view, top, model));
+    const std::unique_ptr<QMimeData> dragged(dragDrop->mimeDataFor(u"key1"_s));
     timer.restart();
-    dragDrop->onDrop();
+    dragDrop->onDrop(dragged.get());
     settle();
     const double dropMs = msSince(timer);
 

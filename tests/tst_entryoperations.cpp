@@ -4,6 +4,7 @@
 #include "core/text/textfiles.h"
 
 #include <QAbstractItemModelTester>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -33,14 +34,12 @@ QDateTime minute(int n)
 std::unique_ptr<FeedDocument> documentWith(int n)
 {
     auto document = std::make_unique<FeedDocument>();
+    document->tree.setNewEntryText(NewEntryText);
     for (int i = 1; i <= n; ++i) {
-        CreateEntry(*document, minute(i), RootText, NewEntryText);
+        CreateEntry(*document, minute(i), RootText);
         document->entries.at(i).title = u"A"_s + QString::number(i);
         document->entries.at(i).content = u"<p>body "_s + QString::number(i) + u"</p>"_s;
     }
-    // Captions as the tree shows titled entries.
-    for (int i = 1; i <= n; ++i)
-        document->tree.setCaption(key(i), EntryCaption(document->entries.at(i), NewEntryText));
     return document;
 }
 
@@ -99,8 +98,9 @@ private slots:
 void tst_EntryOperations::firstEntryBringsTheRoot()
 {
     FeedDocument document;
+    document.tree.setNewEntryText(NewEntryText);
     QAbstractItemModelTester tester(&document.tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    const QString selected = CreateEntry(document, minute(1), RootText, NewEntryText);
+    const QString selected = CreateEntry(document, minute(1), RootText);
     QCOMPARE(selected, u"key1"_s);
     QCOMPARE(document.entryCount(), 1);
     QCOMPARE(document.tree.caption(Root), RootText);
@@ -115,10 +115,11 @@ void tst_EntryOperations::firstEntryBringsTheRoot()
 void tst_EntryOperations::newEntriesGoOnTop()
 {
     FeedDocument document;
+    document.tree.setNewEntryText(NewEntryText);
     QAbstractItemModelTester tester(&document.tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    CreateEntry(document, minute(1), RootText, NewEntryText);
-    QCOMPARE(CreateEntry(document, minute(3), RootText, NewEntryText), u"key2"_s);
-    QCOMPARE(CreateEntry(document, minute(4), RootText, NewEntryText), u"key3"_s);
+    CreateEntry(document, minute(1), RootText);
+    QCOMPARE(CreateEntry(document, minute(3), RootText), u"key2"_s);
+    QCOMPARE(CreateEntry(document, minute(4), RootText), u"key3"_s);
     QCOMPARE(document.tree.childKeys(Root), (QStringList{u"key3"_s, u"key2"_s, u"key1"_s}));
     QCOMPARE(document.tree.caption(u"key2"_s), u"06.12. 10:07 New entry"_s);
     QCOMPARE(document.tree.topLevelCount(), 1);
@@ -128,8 +129,8 @@ void tst_EntryOperations::existingRootIsKept()
 {
     // A tab change made the root from the channel title before any entry existed.
     FeedDocument document;
-    QVERIFY(document.tree.addTopLevel(Root, u"Channel title"_s));
-    CreateEntry(document, minute(1), RootText, NewEntryText);
+    QVERIFY(document.tree.addRoot(u"Channel title"_s));
+    CreateEntry(document, minute(1), RootText);
     QCOMPARE(document.tree.topLevelCount(), 1);
     QCOMPARE(document.tree.caption(Root), u"Channel title"_s);
     QCOMPARE(document.tree.childKeys(Root), QStringList{u"key1"_s});
@@ -140,17 +141,17 @@ void tst_EntryOperations::entryLimit()
     FeedDocument document;
     document.tree.beginBulkChange();
     for (int i = 1; i < EntryCollection::MaxEntries; ++i)
-        CreateEntry(document, minute(1), RootText, NewEntryText);
+        CreateEntry(document, minute(1), RootText);
     document.tree.endBulkChange();
     QCOMPARE(document.entryCount(), EntryCollection::MaxEntries - 1);
 
-    QCOMPARE(CreateEntry(document, minute(2), RootText, NewEntryText), u"key32767"_s);
+    QCOMPARE(CreateEntry(document, minute(2), RootText), u"key32767"_s);
     QCOMPARE(document.entryCount(), EntryCollection::MaxEntries);
     QCOMPARE(document.tree.childCount(Root), EntryCollection::MaxEntries);
 
     // At the limit nothing is added; the newest entry is the one to select.
     QSignalSpy inserted(&document.tree, &QAbstractItemModel::rowsInserted);
-    QCOMPARE(CreateEntry(document, minute(3), RootText, NewEntryText), u"key32767"_s);
+    QCOMPARE(CreateEntry(document, minute(3), RootText), u"key32767"_s);
     QCOMPARE(document.entryCount(), EntryCollection::MaxEntries);
     QCOMPARE(document.tree.childCount(Root), EntryCollection::MaxEntries);
     QCOMPARE(inserted.count(), 0);
@@ -187,7 +188,7 @@ void tst_EntryOperations::deleteEntry()
     }
 
     QSignalSpy removed(&document->tree, &QAbstractItemModel::rowsRemoved);
-    QVERIFY(DeleteEntry(*document, key(deleted), NewEntryText));
+    QVERIFY(DeleteEntry(*document, key(deleted)));
     QCOMPARE(document->entryCount(), count - 1);
     QCOMPARE(titlesByKey(*document), titlesAfter);
     for (int i = 1; i < count; ++i)
@@ -214,7 +215,7 @@ void tst_EntryOperations::deleteRefusesNonEntries()
     QFETCH(QString, key);
     auto document = documentWith(3);
     document->currentEntryKey = u"key2"_s;
-    QVERIFY(!DeleteEntry(*document, key, NewEntryText));
+    QVERIFY(!DeleteEntry(*document, key));
     QCOMPARE(titlesByKey(*document), (QStringList{u"A1"_s, u"A2"_s, u"A3"_s}));
     QCOMPARE(document->currentEntryKey, u"key2"_s);
     verifyTreeMirrorsEntries(*document);
@@ -222,11 +223,13 @@ void tst_EntryOperations::deleteRefusesNonEntries()
 
 void tst_EntryOperations::deleteOldestOfManyIsOnePass()
 {
-    // Deleting key1 of a full document rewrites every caption; the views hear of it as one range.
+    // Deleting key1 of a full document renumbers every entry; the views hear of one removed row,
+    // their captions being the entries' own.
     FeedDocument document;
+    document.tree.setNewEntryText(NewEntryText);
     document.tree.beginBulkChange();
     for (int i = 1; i <= EntryCollection::MaxEntries; ++i) {
-        CreateEntry(document, minute(i), RootText, NewEntryText);
+        CreateEntry(document, minute(i), RootText);
         document.entries.at(i).title = u"T"_s + QString::number(i);
     }
     document.tree.endBulkChange();
@@ -235,9 +238,9 @@ void tst_EntryOperations::deleteOldestOfManyIsOnePass()
     QSignalSpy removed(&document.tree, &QAbstractItemModel::rowsRemoved);
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(DeleteEntry(document, u"key1"_s, NewEntryText));
+    QVERIFY(DeleteEntry(document, u"key1"_s));
     QVERIFY2(timer.elapsed() < 5000, "deleting the oldest entry must take one pass over the entries");
-    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.count(), 0);
     QCOMPARE(removed.count(), 1);
     QCOMPARE(document.entryCount(), EntryCollection::MaxEntries - 1);
     QCOMPARE(document.entries.at(1).title, u"T2"_s);
@@ -273,16 +276,18 @@ void tst_EntryOperations::moveEntry()
     document->currentEntryKey = dragged;
     const RSSentry draggedRecord = *document->entries.find(dragged);
 
-    QSignalSpy inserted(&document->tree, &QAbstractItemModel::rowsInserted);
-    QSignalSpy removed(&document->tree, &QAbstractItemModel::rowsRemoved);
-    QVERIFY(MoveEntry(*document, dragged, target, NewEntryText));
+    EntryTreeModel &tree = document->tree;
+    const QPersistentModelIndex draggedNode(tree.indexOfKey(dragged));
+    QSignalSpy moved(&tree, &QAbstractItemModel::rowsMoved);
+    const std::unique_ptr<QMimeData> data(tree.mimeData({tree.indexOfKey(dragged)}));
+    QVERIFY(tree.canDropMimeData(data.get(), Qt::MoveAction, -1, -1, tree.indexOfKey(target)));
+    QVERIFY(tree.dropMimeData(data.get(), Qt::MoveAction, -1, -1, tree.indexOfKey(target)));
     QCOMPARE(titlesByKey(*document), titlesAfter);
-    // The record travels whole, its creation time included.
+    // The record travels whole, its creation time included; its node goes with it.
     QCOMPARE(*document->entries.find(target), draggedRecord);
     QCOMPARE(document->entryCount(), 5);
-    QCOMPARE(inserted.count(), 0);
-    QCOMPARE(removed.count(), 0);
-    QVERIFY(document->currentEntryKey.isEmpty());
+    QCOMPARE(moved.count(), 1);
+    QCOMPARE(tree.keyOf(draggedNode), target);
     verifyTreeMirrorsEntries(*document);
 }
 
@@ -295,6 +300,7 @@ void tst_EntryOperations::moveRefused_data()
     QTest::newRow("the root dragged") << Root << u"key3"_s;
     QTest::newRow("onto no node") << u"key3"_s << QString();
     QTest::newRow("a key past the last entry") << u"key6"_s << u"key2"_s;
+    QTest::newRow("a drag from another tree") << u"other tree"_s << u"key2"_s;
 }
 
 void tst_EntryOperations::moveRefused()
@@ -302,12 +308,22 @@ void tst_EntryOperations::moveRefused()
     QFETCH(QString, dragged);
     QFETCH(QString, target);
     auto document = documentWith(5);
-    document->currentEntryKey = u"key3"_s;
-    QSignalSpy changed(&document->tree, &QAbstractItemModel::dataChanged);
-    QVERIFY(!MoveEntry(*document, dragged, target, NewEntryText));
+    EntryTreeModel &tree = document->tree;
+    QSignalSpy moved(&tree, &QAbstractItemModel::rowsMoved);
+    FeedDocument other;
+    other.tree.addRoot(RootText);
+    other.tree.appendEntry(RSSentry{});
+    other.tree.appendEntry(RSSentry{});
+    std::unique_ptr<QMimeData> data(tree.mimeData({tree.indexOfKey(dragged)}));
+    if (dragged == "other tree"_L1)
+        data.reset(other.tree.mimeData({other.tree.indexOfKey(u"key1"_s)}));
+    else if (!data) { // no such node: what a drag of it would carry
+        data.reset(tree.mimeData({tree.indexOfKey(u"key1"_s)}));
+        data->setData(EntryTreeModel::MimeType, dragged.toUtf8());
+    }
+    QVERIFY(!tree.dropMimeData(data.get(), Qt::MoveAction, -1, -1, tree.indexOfKey(target)));
     QCOMPARE(titlesByKey(*document), (QStringList{u"A1"_s, u"A2"_s, u"A3"_s, u"A4"_s, u"A5"_s}));
-    QCOMPARE(document->currentEntryKey, u"key3"_s);
-    QCOMPARE(changed.count(), 0);
+    QCOMPARE(moved.count(), 0);
 }
 
 void tst_EntryOperations::commitCurrentEntry_data()
@@ -354,7 +370,7 @@ void tst_EntryOperations::commitTitle_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("caption");
     QTest::newRow("a title shows in the caption") << u"Hello"_s << u"06.12. 10:06 Hello"_s;
-    QTest::newRow("an empty title keeps the caption") << QString() << u"06.12. 10:06 A2"_s;
+    QTest::newRow("an empty title shows the new-entry text") << QString() << u"06.12. 10:06 New entry"_s;
 }
 
 void tst_EntryOperations::commitTitle()
@@ -363,13 +379,16 @@ void tst_EntryOperations::commitTitle()
     QFETCH(QString, caption);
     auto document = documentWith(3);
     document->currentEntryKey = u"key2"_s;
-    CommitTitle(*document, EditorFields{RSSentry{title, QString(), QString()}});
+    QSignalSpy changed(&document->tree, &QAbstractItemModel::dataChanged);
+    CommitCurrentEntry(*document, EditorFields{RSSentry{title, QString(), QString()}});
     QCOMPARE(document->entries.at(2).title, title);
     QCOMPARE(document->tree.caption(u"key2"_s), caption);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().first().value<QModelIndex>(), document->tree.indexOfKey(u"key2"_s));
 
     // Bound to the root, nothing is stored and the root keeps its caption.
     document->currentEntryKey = Root;
-    CommitTitle(*document, EditorFields{RSSentry{u"Other"_s, QString(), QString()}});
+    CommitCurrentEntry(*document, EditorFields{RSSentry{u"Other"_s, QString(), QString()}});
     QCOMPARE(document->tree.caption(Root), RootText);
     QCOMPARE(document->entries.at(2).title, title);
 }

@@ -524,7 +524,7 @@ void tst_MainWindow::rootCaptionRule()
     QVERIFY(program.start());
     EntryTreeModel &tree = program.window->document().tree;
     if (rootBefore)
-        QVERIFY(tree.addTopLevel(EntryTreeModel::RootKey, u"Old caption"_s));
+        QVERIFY(tree.addRoot(u"Old caption"_s));
     QTest::keyClicks(program.box(u"txtTitle"_s), title);
     QCOMPARE(program.window->document().channel.title, title);
 

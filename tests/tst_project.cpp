@@ -1803,7 +1803,7 @@ void TestProject::datedIdsStayWithTheirEntries()
                 QLatin1StringView(title));
     FeedDocument doc;
     LoadProjectRows(doc, rows(file + u"</entries>\r\n"_s), languageTexts(), StyleBlock, german());
-    QVERIFY(MoveEntry(doc, u"key3"_s, u"key1"_s, {}) && DeleteEntry(doc, u"key3"_s, {}));
+    QVERIFY(doc.tree.moveEntry(3, 1) && DeleteEntry(doc, u"key3"_s));
     const QByteArray rss = BuildRssFile(doc, StyleBlock, local(2026, 12, 7));
     for (const auto &[title, suffix] : {std::pair{"C", "-3"}, {"A", ""}}) {
         const QByteArray item = QByteArray("<title>") + title

@@ -112,7 +112,7 @@ void tst_WindowDragDrop::moveWithLeftButtonStartsDrag()
     QVERIFY(withEntries(p, 3));
     QStringList dragged;
     p.entries()->dragDrop()->setDragStarter([&dragged](QDrag *drag) {
-        dragged << QString::fromUtf8(drag->mimeData()->data(EntryDragDrop::MimeType));
+        dragged << QString::fromUtf8(drag->mimeData()->data(EntryTreeModel::MimeType));
         drag->deleteLater();
     });
     pressAndMove(p, u"key2"_s);
@@ -207,9 +207,9 @@ void tst_WindowDragDrop::dropChangesNothing()
     QVERIFY(p.clickNode(u"key1"_s));
     const int generation = p.editor()->generation();
     const int height = p.tree()->viewport()->height();
-    const QPoint to = target.isEmpty()            ? QPoint(10, height / 2)
-                      : target == "bottom band"_L1 ? QPoint(10, height - 5)
-                                                   : p.nodeCenter(target);
+    const QPoint to = target.isEmpty()   ? QPoint(10, height / 2)
+            : target == "bottom band"_L1 ? QPoint(10, height - 5)
+                                         : p.nodeCenter(target);
     // The drag runs inside the starter, as inside QDrag::exec; the drag object goes at its end.
     p.entries()->dragDrop()->setDragStarter([&](QDrag *drag) {
         dragOnto(p, dragged, to, dropped);
@@ -279,7 +279,7 @@ void tst_WindowDragDrop::autoScrollMovesOneLinePerTick()
     QVERIFY(p.newEntry());
     // Enough entries for the tree to scroll, made directly.
     for (int i = 2; i <= 80; ++i)
-        CreateEntry(p.document(), QDateTime::currentDateTime(), u"My feed"_s, u"New entry"_s);
+        CreateEntry(p.document(), QDateTime::currentDateTime(), u"My feed"_s);
     p.window->contentsPage()->entryEditor()->refreshTree();
     QScrollBar *bar = p.tree()->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 5);

@@ -1,6 +1,7 @@
 // The keyed entries.
 #include "core/document/entrycollection.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Feedsmith {
@@ -60,9 +61,15 @@ void EntryCollection::removeAt(int number)
         m_entries.erase(m_entries.begin() + (number - 1));
 }
 
-void EntryCollection::exchange(int a, int b)
+void EntryCollection::move(int from, int to)
 {
-    std::swap(m_entries[size_t(a - 1)], m_entries[size_t(b - 1)]);
+    if (from < 1 || from > count() || to < 1 || to > count())
+        return;
+    const auto at = [this](int number) { return m_entries.begin() + (number - 1); };
+    if (from < to)
+        std::rotate(at(from), at(from) + 1, at(to) + 1);
+    else if (from > to)
+        std::rotate(at(to), at(from), at(from) + 1);
 }
 
 } // namespace Feedsmith

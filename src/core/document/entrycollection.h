@@ -10,8 +10,9 @@
 
 namespace Feedsmith {
 
-// The keyed entries. The number in a key is the entry's place in the feed: keyN, the highest,
-// is the newest entry and the first item of the feed; key1 is the oldest. Keys never have gaps.
+// The keyed entries: a plain container. While a view shows them, their number and order change
+// through the document's EntryTreeModel, which tells the views. The number in a key is the entry's place in the feed:
+// keyN, the highest, is the newest entry and the first item of the feed; key1 is the oldest. Keys never have gaps.
 class EntryCollection
 {
 public:
@@ -39,8 +40,9 @@ public:
     bool append(RSSentry entry);
     // Removes the entry under a number; the entries above it move down one key.
     void removeAt(int number);
-    // Exchanges the entries under two numbers; the records travel unchanged.
-    void exchange(int a, int b);
+    // The entry under `from` goes to the place `to`; those in between move one place towards
+    // `from`. The records travel unchanged.
+    void move(int from, int to);
     void clear() { m_entries.clear(); }
     void reserve(int n) { m_entries.reserve(size_t(n)); }
 

@@ -1,236 +1,169 @@
 // The entry tree model.
 #include "core/document/entrytreemodel.h"
 
-#include <algorithm>
-#include <utility>
+#include <QMimeData>
+#include <QUuid>
 
 namespace Feedsmith {
 
-EntryTreeModel::EntryTreeModel(QObject *parent)
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The root's index carries 0, an entry's 1: an entry's parent is always the root.
+constexpr quintptr RootId = 0;
+constexpr quintptr EntryId = 1;
+
+} // namespace
+
+QString EntryCaption(const RSSentry &entry, const QString &newEntryText)
+{
+    // "dd.MM. HH:mm" written digit by digit: a view asks for the captions of every row it shows
+    // as it scrolls, and the general date formatting costs more than the rest.
+    const QString &title = entry.title.isEmpty() ? newEntryText : entry.title;
+    if (!entry.createdate.isValid())
+        return u' ' + title;
+    const QDate date = entry.createdate.date();
+    const QTime time = entry.createdate.time();
+    QString caption;
+    caption.reserve(14 + title.size());
+    auto twoDigits = [&caption](int value) {
+        caption += QChar(u'0' + value / 10);
+        caption += QChar(u'0' + value % 10);
+    };
+    twoDigits(date.day());
+    caption += u'.';
+    twoDigits(date.month());
+    caption += ". "_L1;
+    twoDigits(time.hour());
+    caption += u':';
+    twoDigits(time.minute());
+    caption += u' ';
+    caption += title;
+    return caption;
+}
+
+EntryTreeModel::EntryTreeModel(EntryCollection &entries, QObject *parent)
     : QAbstractItemModel(parent)
+    , m_entries(entries)
+    , m_treeId(QUuid::createUuid().toByteArray())
 { }
 
-bool EntryTreeModel::addTopLevel(const QString &key, const QString &caption)
+void EntryTreeModel::setNewEntryText(const QString &text)
 {
-    if (key.isEmpty() || m_index.contains(key))
+    if (m_newEntryText == text)
+        return;
+    m_newEntryText = text;
+    if (m_hasRoot && !m_bulkDepth && !m_entries.isEmpty()) {
+        const QModelIndex root = index(0, 0);
+        emit dataChanged(index(0, 0, root), index(m_entries.count() - 1, 0, root), {Qt::DisplayRole});
+    }
+}
+
+bool EntryTreeModel::addRoot(const QString &caption)
+{
+    if (m_hasRoot)
         return false;
-    const int row = int(m_top.size());
     if (!m_bulkDepth)
-        beginInsertRows({}, row, row);
-    TopNode top;
-    top.key = key;
-    top.caption = caption;
-    m_top.push_back(std::move(top));
-    m_index.insert(key, Location{row, -1});
+        beginInsertRows({}, 0, 0);
+    m_hasRoot = true;
+    m_rootCaption = caption;
+    m_rootExpanded = true;
     if (!m_bulkDepth)
         endInsertRows();
     return true;
 }
 
-bool EntryTreeModel::add(const QString &relative, Relationship relationship, const QString &key, const QString &caption)
+bool EntryTreeModel::setRootCaption(const QString &caption)
 {
-    if (key.isEmpty() || m_index.contains(key))
+    if (!m_hasRoot || m_rootCaption == caption)
         return false;
-    const auto it = m_index.constFind(relative);
-    if (it == m_index.constEnd())
+    m_rootCaption = caption;
+    if (!m_bulkDepth) {
+        const QModelIndex root = index(0, 0);
+        emit dataChanged(root, root, {Qt::DisplayRole});
+    }
+    return true;
+}
+
+bool EntryTreeModel::appendEntry(RSSentry entry)
+{
+    if (m_entries.isFull())
         return false;
-    const Location rel = *it;
-
-    if (relationship == Child) {
-        if (rel.child >= 0)
-            return false; // entries have no children
-        auto &children = m_top[size_t(rel.top)].childrenBottomUp;
-        if (!m_bulkDepth) {
-            const int row = int(children.size()); // appended after the existing children
-            beginInsertRows(indexAt(Location{rel.top, -1}), row, row);
-        }
-        children.insert(children.begin(), Node{key, caption, false});
-        reindexChildren(rel.top, 0);
-        if (!m_bulkDepth)
-            endInsertRows();
-        return true;
-    }
-
-    if (rel.child < 0) {
-        // First among the top-level nodes.
-        if (!m_bulkDepth)
-            beginInsertRows({}, 0, 0);
-        TopNode top;
-        top.key = key;
-        top.caption = caption;
-        m_top.insert(m_top.begin(), std::move(top));
-        reindexTop(0);
-        if (!m_bulkDepth)
-            endInsertRows();
-        return true;
-    }
-
-    // First among the children of rel's parent: on top of all of them.
-    auto &children = m_top[size_t(rel.top)].childrenBottomUp;
-    if (!m_bulkDepth)
-        beginInsertRows(indexAt(Location{rel.top, -1}), 0, 0);
-    children.push_back(Node{key, caption, false});
-    m_index.insert(key, Location{rel.top, int(children.size()) - 1});
-    if (!m_bulkDepth)
+    const bool tell = m_hasRoot && !m_bulkDepth;
+    if (tell)
+        beginInsertRows(index(0, 0), 0, 0);
+    m_entries.append(std::move(entry));
+    if (tell)
         endInsertRows();
     return true;
 }
 
-EntryTreeModel::Node *EntryTreeModel::node(const QString &key)
+bool EntryTreeModel::removeEntry(int number)
 {
-    const auto it = m_index.constFind(key);
-    if (it == m_index.constEnd())
-        return nullptr;
-    TopNode &top = m_top[size_t(it->top)];
-    return it->child < 0 ? static_cast<Node *>(&top) : &top.childrenBottomUp[size_t(it->child)];
-}
-
-const EntryTreeModel::Node *EntryTreeModel::node(const QString &key) const
-{
-    return const_cast<EntryTreeModel *>(this)->node(key);
-}
-
-QString EntryTreeModel::caption(const QString &key) const
-{
-    const Node *n = node(key);
-    return n ? n->caption : QString();
-}
-
-bool EntryTreeModel::setCaption(const QString &key, const QString &caption)
-{
-    Node *n = node(key);
-    if (!n)
+    if (number < 1 || number > m_entries.count())
         return false;
-    if (n->caption != caption) {
-        n->caption = caption;
-        if (m_captionBatchDepth && !m_bulkDepth) {
-            const QModelIndex i = indexOfKey(key);
-            const auto it = m_changedCaptionRows.find(i.internalId());
-            if (it == m_changedCaptionRows.end())
-                m_changedCaptionRows.insert(i.internalId(), {i.row(), i.row()});
-            else
-                *it = {std::min(it->first, i.row()), std::max(it->second, i.row())};
-        } else if (!m_bulkDepth) {
-            const QModelIndex i = indexOfKey(key);
-            emit dataChanged(i, i, {Qt::DisplayRole});
-        }
+    const bool tell = m_hasRoot && !m_bulkDepth;
+    if (tell) {
+        const int row = rowOfNumber(number);
+        beginRemoveRows(index(0, 0), row, row);
     }
-    return true;
-}
-
-bool EntryTreeModel::isExpanded(const QString &key) const
-{
-    const Node *n = node(key);
-    return n && n->expanded;
-}
-
-bool EntryTreeModel::setExpanded(const QString &key, bool expanded)
-{
-    Node *n = node(key);
-    if (!n)
-        return false;
-    n->expanded = expanded;
-    return true;
-}
-
-bool EntryTreeModel::remove(const QString &key)
-{
-    const auto it = m_index.constFind(key);
-    if (it == m_index.constEnd())
-        return false;
-    const Location loc = *it;
-    const int row = rowOf(loc);
-    if (loc.child < 0) {
-        if (!m_bulkDepth)
-            beginRemoveRows({}, row, row);
-        for (const Node &child : m_top[size_t(loc.top)].childrenBottomUp)
-            m_index.remove(child.key);
-        m_index.remove(key);
-        m_top.erase(m_top.begin() + loc.top);
-        reindexTop(loc.top);
-    } else {
-        auto &children = m_top[size_t(loc.top)].childrenBottomUp;
-        if (!m_bulkDepth)
-            beginRemoveRows(indexAt(Location{loc.top, -1}), row, row);
-        m_index.remove(key);
-        const bool wasTop = loc.child == int(children.size()) - 1;
-        children.erase(children.begin() + loc.child);
-        if (!wasTop)
-            reindexChildren(loc.top, loc.child);
-    }
-    if (!m_bulkDepth)
+    m_entries.removeAt(number);
+    if (tell)
         endRemoveRows();
     return true;
 }
 
+bool EntryTreeModel::moveEntry(int from, int to)
+{
+    const int n = m_entries.count();
+    if (from < 1 || from > n || to < 1 || to > n || from == to)
+        return false;
+    if (!m_hasRoot || m_bulkDepth) {
+        m_entries.move(from, to);
+        return true;
+    }
+    const int sourceRow = rowOfNumber(from);
+    const int targetRow = rowOfNumber(to);
+    const QModelIndex root = index(0, 0);
+    // moveRows names the row in front of which the moved one lands, counted before the move.
+    return moveRows(root, sourceRow, 1, root, targetRow > sourceRow ? targetRow + 1 : targetRow);
+}
+
+bool EntryTreeModel::moveRows(const QModelIndex &sourceParent, int sourceRow, int count,
+                              const QModelIndex &destinationParent, int destinationChild)
+{
+    const int n = m_entries.count();
+    const bool amongEntries =
+            m_hasRoot && sourceParent.isValid() && numberAt(sourceParent) == 0 && sourceParent == destinationParent;
+    if (!amongEntries || count != 1 || sourceRow < 0 || sourceRow >= n || destinationChild < 0 || destinationChild > n
+        || destinationChild == sourceRow || destinationChild == sourceRow + 1)
+        return false;
+    const int targetRow = destinationChild > sourceRow ? destinationChild - 1 : destinationChild;
+    if (!m_bulkDepth && !beginMoveRows(sourceParent, sourceRow, sourceRow, destinationParent, destinationChild))
+        return false;
+    m_entries.move(n - sourceRow, n - targetRow);
+    if (!m_bulkDepth)
+        endMoveRows();
+    return true;
+}
+
+void EntryTreeModel::entryChanged(int number)
+{
+    if (!m_hasRoot || m_bulkDepth || number < 1 || number > m_entries.count())
+        return;
+    const QModelIndex changed = index(rowOfNumber(number), 0, index(0, 0));
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
 void EntryTreeModel::clear()
 {
-    if (!m_bulkDepth)
-        beginResetModel();
-    m_top.clear();
-    m_index.clear();
-    if (!m_bulkDepth)
-        endResetModel();
-}
-
-int EntryTreeModel::childCount(const QString &key) const
-{
-    const auto it = m_index.constFind(key);
-    if (it == m_index.constEnd() || it->child >= 0)
-        return 0;
-    return int(m_top[size_t(it->top)].childrenBottomUp.size());
-}
-
-QStringList EntryTreeModel::childKeys(const QString &key) const
-{
-    QStringList keys;
-    const auto it = m_index.constFind(key);
-    if (it == m_index.constEnd() || it->child >= 0)
-        return keys;
-    const auto &children = m_top[size_t(it->top)].childrenBottomUp;
-    keys.reserve(qsizetype(children.size()));
-    for (auto c = children.rbegin(); c != children.rend(); ++c)
-        keys.append(c->key);
-    return keys;
-}
-
-int EntryTreeModel::rowOf(const Location &loc) const
-{
-    if (loc.child < 0)
-        return loc.top;
-    return int(m_top[size_t(loc.top)].childrenBottomUp.size()) - 1 - loc.child;
-}
-
-void EntryTreeModel::reindexTop(int from)
-{
-    for (int t = from; t < int(m_top.size()); ++t) {
-        m_index[m_top[size_t(t)].key] = Location{t, -1};
-        reindexChildren(t, 0);
-    }
-}
-
-void EntryTreeModel::reindexChildren(int top, int from)
-{
-    const auto &children = m_top[size_t(top)].childrenBottomUp;
-    for (int c = from; c < int(children.size()); ++c)
-        m_index[children[size_t(c)].key] = Location{top, c};
-}
-
-QModelIndex EntryTreeModel::indexAt(const Location &loc) const
-{
-    // Children carry their parent's position + 1 as internal id; top-level nodes carry 0.
-    return createIndex(rowOf(loc), 0, quintptr(loc.child < 0 ? 0 : loc.top + 1));
-}
-
-QModelIndex EntryTreeModel::indexOfKey(const QString &key) const
-{
-    const auto it = m_index.constFind(key);
-    return it == m_index.constEnd() ? QModelIndex() : indexAt(*it);
-}
-
-QString EntryTreeModel::keyOf(const QModelIndex &index) const
-{
-    return index.isValid() ? index.data(KeyRole).toString() : QString();
+    beginBulkChange();
+    m_entries.clear();
+    m_hasRoot = false;
+    m_rootCaption.clear();
+    m_rootExpanded = false;
+    endBulkChange();
 }
 
 void EntryTreeModel::beginBulkChange()
@@ -241,55 +174,105 @@ void EntryTreeModel::beginBulkChange()
 
 void EntryTreeModel::endBulkChange()
 {
-    if (--m_bulkDepth == 0)
+    if (m_bulkDepth > 0 && --m_bulkDepth == 0)
         endResetModel();
 }
 
-void EntryTreeModel::beginCaptionBatch()
+bool EntryTreeModel::contains(const QString &key) const
 {
-    ++m_captionBatchDepth;
+    if (!m_hasRoot)
+        return false;
+    return key == RootKey || m_entries.contains(key);
 }
 
-void EntryTreeModel::endCaptionBatch()
+QString EntryTreeModel::caption(const QString &key) const
 {
-    if (--m_captionBatchDepth > 0)
-        return;
-    const auto changed = std::exchange(m_changedCaptionRows, {});
-    for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
-        const QModelIndex first = createIndex(it->first, 0, it.key());
-        const QModelIndex last = createIndex(it->second, 0, it.key());
-        emit dataChanged(first, last, {Qt::DisplayRole});
-    }
+    if (!contains(key))
+        return {};
+    if (key == RootKey)
+        return m_rootCaption;
+    return EntryCaption(*m_entries.find(key), m_newEntryText);
+}
+
+bool EntryTreeModel::isExpanded(const QString &key) const
+{
+    return m_hasRoot && key == RootKey && m_rootExpanded;
+}
+
+bool EntryTreeModel::setExpanded(const QString &key, bool expanded)
+{
+    // Entries have no children to show or hide.
+    if (!m_hasRoot || key != RootKey)
+        return false;
+    m_rootExpanded = expanded;
+    return true;
+}
+
+int EntryTreeModel::childCount(const QString &key) const
+{
+    return m_hasRoot && key == RootKey ? m_entries.count() : 0;
+}
+
+QStringList EntryTreeModel::childKeys(const QString &key) const
+{
+    QStringList keys;
+    const int n = childCount(key);
+    keys.reserve(n);
+    for (int number = n; number >= 1; --number)
+        keys << EntryCollection::keyFor(number);
+    return keys;
+}
+
+QModelIndex EntryTreeModel::indexOfKey(const QString &key) const
+{
+    if (!contains(key))
+        return {};
+    if (key == RootKey)
+        return index(0, 0);
+    return index(rowOfNumber(EntryCollection::numberOf(key)), 0, index(0, 0));
+}
+
+QString EntryTreeModel::keyOf(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return {};
+    const int number = numberAt(index);
+    return number > 0 ? EntryCollection::keyFor(number) : RootKey;
+}
+
+int EntryTreeModel::numberAt(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.internalId() != EntryId)
+        return 0;
+    const int number = m_entries.count() - index.row();
+    return number >= 1 && number <= m_entries.count() ? number : 0;
 }
 
 QModelIndex EntryTreeModel::index(int row, int column, const QModelIndex &parent) const
 {
-    if (column != 0 || row < 0)
+    if (column != 0 || row < 0 || !m_hasRoot)
         return {};
     if (!parent.isValid())
-        return row < int(m_top.size()) ? createIndex(row, 0, quintptr(0)) : QModelIndex();
-    if (parent.internalId() != 0)
+        return row == 0 ? createIndex(0, 0, RootId) : QModelIndex();
+    if (parent.internalId() != RootId || row >= m_entries.count())
         return {};
-    const auto &children = m_top[size_t(parent.row())].childrenBottomUp;
-    if (row >= int(children.size()))
-        return {};
-    return createIndex(row, 0, quintptr(parent.row() + 1));
+    return createIndex(row, 0, EntryId);
 }
 
 QModelIndex EntryTreeModel::parent(const QModelIndex &child) const
 {
-    if (!child.isValid() || child.internalId() == 0)
+    if (!child.isValid() || child.internalId() != EntryId)
         return {};
-    return createIndex(int(child.internalId() - 1), 0, quintptr(0));
+    return createIndex(0, 0, RootId);
 }
 
 int EntryTreeModel::rowCount(const QModelIndex &parent) const
 {
-    if (!parent.isValid())
-        return int(m_top.size());
-    if (parent.column() != 0 || parent.internalId() != 0)
+    if (!m_hasRoot || parent.column() > 0)
         return 0;
-    return int(m_top[size_t(parent.row())].childrenBottomUp.size());
+    if (!parent.isValid())
+        return 1;
+    return parent.internalId() == RootId ? m_entries.count() : 0;
 }
 
 int EntryTreeModel::columnCount(const QModelIndex &) const
@@ -301,19 +284,24 @@ QVariant EntryTreeModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const Node *n = nullptr;
-    if (index.internalId() == 0) {
-        n = &m_top[size_t(index.row())];
-    } else {
-        const auto &children = m_top[size_t(index.internalId() - 1)].childrenBottomUp;
-        n = &children[children.size() - 1 - size_t(index.row())];
-    }
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: return n->caption;
-    case KeyRole: return n->key;
-    default: return {};
-    }
+    if (role == KeyRole)
+        return keyOf(index);
+    if (role != Qt::DisplayRole)
+        return {};
+    if (index.internalId() == RootId)
+        return m_rootCaption;
+    const int number = numberAt(index);
+    return number > 0 ? EntryCaption(m_entries.at(number), m_newEntryText) : QString();
+}
+
+Qt::ItemFlags EntryTreeModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.internalId() == RootId)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled
+            | Qt::ItemNeverHasChildren;
 }
 
 QHash<int, QByteArray> EntryTreeModel::roleNames() const
@@ -321,6 +309,50 @@ QHash<int, QByteArray> EntryTreeModel::roleNames() const
     auto names = QAbstractItemModel::roleNames();
     names.insert(KeyRole, "key");
     return names;
+}
+
+QStringList EntryTreeModel::mimeTypes() const
+{
+    return {MimeType};
+}
+
+QMimeData *EntryTreeModel::mimeData(const QModelIndexList &indexes) const
+{
+    const QString key = indexes.isEmpty() ? QString() : keyOf(indexes.first());
+    if (key.isEmpty())
+        return nullptr;
+    auto *data = new QMimeData;
+    data->setData(MimeType, key.toUtf8());
+    data->setData(TreeMimeType, m_treeId);
+    return data;
+}
+
+bool EntryTreeModel::isOwnDrag(const QMimeData *data) const
+{
+    return data && data->hasFormat(MimeType) && data->data(TreeMimeType) == m_treeId;
+}
+
+int EntryTreeModel::draggedNumber(const QMimeData *data) const
+{
+    if (!isOwnDrag(data))
+        return 0;
+    const int number = EntryCollection::numberOf(QString::fromUtf8(data->data(MimeType)));
+    return number <= m_entries.count() ? number : 0;
+}
+
+bool EntryTreeModel::canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                                     const QModelIndex &parent) const
+{
+    // Onto a node, not between two: the dragged entry takes the place of the one dropped onto.
+    return action == Qt::MoveAction && row == -1 && column == -1 && numberAt(parent) > 0 && draggedNumber(data) > 0;
+}
+
+bool EntryTreeModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                                  const QModelIndex &parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    return moveEntry(draggedNumber(data), numberAt(parent));
 }
 
 } // namespace Feedsmith

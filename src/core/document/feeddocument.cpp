@@ -83,8 +83,7 @@ void ClearDocument(FeedDocument &document)
     document.projectPath.clear();
     for (const DocumentField &field : DocumentFields)
         field.value(document).clear();
-    document.entries.clear();
-    document.tree.clear();
+    document.tree.clear(); // and the entries
     document.currentEntryKey.clear();
     document.changed = false;
 }
@@ -105,45 +104,6 @@ void NewProject(FeedDocument &document)
 {
     NewDocument(document);
     SetNewProjectOptions(document.channel);
-}
-
-void AppendEntry(FeedDocument &document, RSSentry entry, const QString &newEntryText)
-{
-    const int n = document.entryCount() + 1;
-    const QString key = EntryCollection::keyFor(n);
-    const QString caption = EntryCaption(entry, newEntryText);
-    if (n == 1)
-        document.tree.add(EntryTreeModel::RootKey, EntryTreeModel::Child, key, caption);
-    else
-        document.tree.add(EntryCollection::keyFor(n - 1), EntryTreeModel::FirstSibling, key, caption);
-    document.entries.append(std::move(entry));
-}
-
-QString EntryCaption(const RSSentry &entry, const QString &newEntryText)
-{
-    // "dd.MM. HH:mm" written digit by digit: a project's open makes one caption per entry, and
-    // the general date formatting costs more than the rest of reading the entry.
-    const QString &title = entry.title.isEmpty() ? newEntryText : entry.title;
-    if (!entry.createdate.isValid())
-        return u' ' + title;
-    const QDate date = entry.createdate.date();
-    const QTime time = entry.createdate.time();
-    QString caption;
-    caption.reserve(14 + title.size());
-    auto twoDigits = [&caption](int value) {
-        caption += QChar(u'0' + value / 10);
-        caption += QChar(u'0' + value % 10);
-    };
-    twoDigits(date.day());
-    caption += u'.';
-    twoDigits(date.month());
-    caption += ". "_L1;
-    twoDigits(time.hour());
-    caption += u':';
-    twoDigits(time.minute());
-    caption += u' ';
-    caption += title;
-    return caption;
 }
 
 } // namespace Feedsmith

@@ -69,7 +69,7 @@ public:
     ChannelSettings channel;
     FtpSettings ftp;
     EntryCollection entries;
-    EntryTreeModel tree;
+    EntryTreeModel tree{entries}; // the entries as the window's tree shows them
 
     QString currentEntryKey; // the node selected last: an entry key, "root", or empty
     QString projectPath; // the project file last opened or saved
@@ -129,13 +129,5 @@ void NewDocument(FeedDocument &document);
 // letters kept exactly. A project file without that option keeps transliterating them.
 void NewProject(FeedDocument &document);
 void SetNewProjectOptions(ChannelSettings &channel);
-
-// The caption of an entry's tree node: its creation time as "dd.MM. HH:mm", a blank, and its
-// title, or the language's "newentry" text when the title is empty.
-QString EntryCaption(const RSSentry &entry, const QString &newEntryText);
-
-// Appends an entry under the next key, its node on top of the root's children (the root must
-// exist), as reading a project or importing a feed lists them.
-void AppendEntry(FeedDocument &document, RSSentry entry, const QString &newEntryText);
 
 } // namespace Feedsmith

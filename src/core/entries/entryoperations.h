@@ -20,32 +20,21 @@ struct EditorFields
     bool contentEdited = true;
 };
 
-// New entry: a record stamped `now` under the next key, its node on top of the root's children
-// (the root is made first, captioned `rootkeyText` and expanded, when the tree has none). Returns
-// the key to select: the new entry's, or at the limit of entries the newest existing one, for
-// then nothing is added.
-QString CreateEntry(FeedDocument &document, const QDateTime &now, const QString &rootkeyText,
-                    const QString &newEntryText);
+// New entry: a record stamped `now`, with an ID of its own, under the next key; its node goes on
+// top of the root's children (the root is made first, captioned `rootkeyText` and expanded, when
+// the tree has none). Returns the key to select: the new entry's, or at the limit of entries the
+// newest existing one, for then nothing is added.
+QString CreateEntry(FeedDocument &document, const QDateTime &now, const QString &rootkeyText);
 
-// Delete entry: the entries above `key` move down one key, their captions follow them, the top
-// node goes, and the document is bound to no entry any more. False, with nothing changed, when
-// `key` names no entry (the root, an empty key, a key past the last entry).
-bool DeleteEntry(FeedDocument &document, const QString &key, const QString &newEntryText);
-
-// Move entry: the entry under `dragKey` goes to the place of `dropKey`; the entries in between
-// move one place towards where it was, and every caption in the range is rewritten. Afterwards
-// the document is bound to no entry. False, with nothing changed, when either key names no entry
-// or both name the same one.
-bool MoveEntry(FeedDocument &document, const QString &dragKey, const QString &dropKey, const QString &newEntryText);
+// Delete entry: the entries above `key` move down one key, and the document is bound to no entry
+// any more. False, with nothing changed, when `key` names no entry (the root, an empty key, a key
+// past the last entry).
+bool DeleteEntry(FeedDocument &document, const QString &key);
 
 // Writes the editor's fields (title, link, the field table's, and the content when edited) into
-// the entry under the current entry key. False when that key
-// is empty or names no entry (the root), so nothing is stored.
+// the entry under the current entry key; its node's caption follows the title. False when that
+// key is empty or names no entry (the root), so nothing is stored.
 bool CommitCurrentEntry(FeedDocument &document, const EditorFields &fields);
-
-// The title commit on leaving the title box: CommitCurrentEntry, then the node caption from the
-// new title. An empty title stores an empty title but leaves the caption as it was.
-void CommitTitle(FeedDocument &document, const EditorFields &fields);
 
 // What LoadSelectedEntry puts into the editor for the node `selectedKey`.
 struct LoadedEntry

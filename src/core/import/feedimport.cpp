@@ -1382,11 +1382,9 @@ void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTex
     document.channel = feed.channel;
     SetNewProjectOptions(document.channel);
     EntryTreeModel &tree = document.tree;
-    const QString newEntryText = textTable.value(u"newentry"_s);
     tree.beginBulkChange();
-    tree.addTopLevel(EntryTreeModel::RootKey,
-                     feed.channel.title.isEmpty() ? textTable.value(u"rootkey"_s) : feed.channel.title);
-    tree.setExpanded(EntryTreeModel::RootKey, true);
+    tree.setNewEntryText(textTable.value(u"newentry"_s));
+    tree.addRoot(feed.channel.title.isEmpty() ? textTable.value(u"rootkey"_s) : feed.channel.title);
     document.entries.reserve(int(feed.items.size()));
     // The feed lists the newest first; the newest entry has the highest key.
     for (qsizetype i = feed.items.size() - 1; i >= 0; --i) {
@@ -1394,7 +1392,7 @@ void LoadImportedFeed(FeedDocument &document, ImportedFeed &feed, const KeyedTex
         // An item without a body stays an entry without content, as one never typed into.
         if (!entry.content.isEmpty())
             entry.content = styleBlock + entry.content.text();
-        AppendEntry(document, std::move(entry), newEntryText);
+        tree.appendEntry(std::move(entry));
     }
     tree.endBulkChange();
     feed.items.clear();

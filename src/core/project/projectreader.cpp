@@ -116,10 +116,9 @@ public:
         if (!m_fillTree)
             return;
         m_tree.beginBulkChange();
-        if (textTable.contains(u"rootkey"_s)) {
-            m_tree.addTopLevel(EntryTreeModel::RootKey, textTable.value(u"rootkey"_s));
-            m_tree.setExpanded(EntryTreeModel::RootKey, true);
-        }
+        m_tree.setNewEntryText(m_newEntryText);
+        if (textTable.contains(u"rootkey"_s))
+            m_tree.addRoot(textTable.value(u"rootkey"_s));
     }
 
     // A row as text, or as the file's bytes with their encoding: only the values kept are decoded.
@@ -218,7 +217,7 @@ public:
         if (!m_fillTree)
             return m_result;
         if (!m_document.channel.title.isEmpty())
-            m_tree.setCaption(EntryTreeModel::RootKey, m_document.channel.title);
+            m_tree.setRootCaption(m_document.channel.title);
         m_tree.endBulkChange();
         return m_result;
     }
@@ -235,7 +234,7 @@ private:
         if (!m_record.unreadDate.isEmpty())
             ++m_result.unreadDates;
         if (m_fillTree)
-            AppendEntry(m_document, std::move(m_record), m_newEntryText);
+            m_tree.appendEntry(std::move(m_record));
         else
             m_document.entries.append(std::move(m_record));
         ++m_result.entriesRead;

@@ -2,7 +2,6 @@
 #include "window/editing/entrydragdrop.h"
 
 #include "core/document/feeddocument.h"
-#include "core/entries/entryoperations.h"
 #include "window/platform/icons.h"
 
 #include <QApplication>
@@ -14,7 +13,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
-#include <QUuid>
 
 namespace Feedsmith {
 
@@ -47,20 +45,11 @@ EntryDragDrop::EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *ti
     }
     connect(m_timer, &QTimer::timeout, this, &EntryDragDrop::scrollStep);
     m_dragStarter = [](QDrag *drag) { drag->exec(Qt::MoveAction); };
-    m_treeId = QUuid::createUuid().toByteArray();
 }
 
 QMimeData *EntryDragDrop::mimeDataFor(const QString &key) const
 {
-    auto *data = new QMimeData;
-    data->setData(MimeType, key.toUtf8());
-    data->setData(TreeMimeType, m_treeId);
-    return data;
-}
-
-bool EntryDragDrop::isOwnDrag(const QMimeData *data) const
-{
-    return data && data->hasFormat(MimeType) && data->data(TreeMimeType) == m_treeId;
+    return m_document.tree.mimeData({m_document.tree.indexOfKey(key)});
 }
 
 QString EntryDragDrop::keyAt(const QPoint &pos) const
@@ -125,7 +114,7 @@ void EntryDragDrop::scrollStep()
                                                                        : QAbstractSlider::SliderSingleStepAdd);
 }
 
-void EntryDragDrop::onDrop()
+void EntryDragDrop::onDrop(const QMimeData *data)
 {
     // What was typed since the last commit goes into the entry it was typed in, while the
     // current entry key still names that entry.
@@ -138,8 +127,9 @@ void EntryDragDrop::onDrop()
         return;
     }
     m_tree->setUpdatesEnabled(false);
-    const QString newEntryText = m_hooks.newEntryText ? m_hooks.newEntryText() : QString();
-    if (m_dragNode != EntryTreeModel::RootKey && MoveEntry(m_document, m_dragNode, target, newEntryText)) {
+    if (m_document.tree.dropMimeData(data, Qt::MoveAction, -1, -1, m_document.tree.indexOfKey(target))) {
+        // The document is bound to no entry now: what is loaded next is the moved one.
+        m_document.currentEntryKey.clear();
         m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(target),
                                                   QItemSelectionModel::ClearAndSelect);
         if (m_hooks.entriesMoved)
@@ -176,7 +166,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto *drag = static_cast<QDragMoveEvent *>(event);
-            if (!isOwnDrag(drag->mimeData()))
+            if (!m_document.tree.isOwnDrag(drag->mimeData()))
                 return false;
             onWindowDragMove(m_tree);
             // Dragged over the window outside the tree: the window follows the drag (so that it
@@ -218,7 +208,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::DragEnter: {
         auto *drag = static_cast<QDragEnterEvent *>(event);
-        if (!isOwnDrag(drag->mimeData()))
+        if (!m_document.tree.isOwnDrag(drag->mimeData()))
             return false;
         m_pressedOnTree = false; // the press became a drag, not a click
         drag->acceptProposedAction();
@@ -227,7 +217,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (!isOwnDrag(drag->mimeData()))
+        if (!m_document.tree.isOwnDrag(drag->mimeData()))
             return false;
         drag->acceptProposedAction();
         onDragMove(drag->position().toPoint());
@@ -240,10 +230,10 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
         return true;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
-        if (!isOwnDrag(drop->mimeData()))
+        if (!m_document.tree.isOwnDrag(drop->mimeData()))
             return false;
         drop->acceptProposedAction();
-        onDrop();
+        onDrop(drop->mimeData());
         return true;
     }
     default: return false;

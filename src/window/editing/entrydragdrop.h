@@ -36,18 +36,18 @@ private:
     QString m_key;
 };
 
-// Reorders entries by dragging one node onto another. The nodes never move: the records change
-// keys and the captions are rewritten (MoveEntry). Pressing selects a node without loading it,
-// a click (press and release) loads it, and any movement with the left button held starts a
-// drag. The drop commits the entry being edited, reorders, and loads the moved entry.
+// Reorders entries by dragging one node onto another: the drag carries the model's mime data and
+// the drop is the model's (EntryTreeModel::dropMimeData, which moves the row). The events are our
+// own rather than QAbstractItemView's, which differs in what the tree promises: any movement with
+// the left button held starts a drag (no distance first), a drop lands on a node (not between
+// two), and the tree scrolls a line per tick in narrow bands at its edges. Pressing selects a node
+// without loading it, a click (press and release) loads it. The drop commits the entry being
+// edited, reorders, and loads the moved entry.
 class EntryDragDrop : public QObject
 {
     Q_OBJECT
 
 public:
-    // The MIME type of a dragged node; its data is the node's key.
-    static inline const QString MimeType = QStringLiteral("application/x-feedsmith-entry-key");
-    static inline const QString TreeMimeType = QStringLiteral("application/x-feedsmith-entry-tree");
     // The auto-scroll bands at the top and bottom edge, in pixels.
     static constexpr int TopBand = 7;
     static constexpr int BottomBand = 13;
@@ -56,7 +56,6 @@ public:
     {
         std::function<void()> commitAndLoadSelectedEntry; // the entry editor's
         std::function<void()> commitCurrentEntry; // the entry editor's
-        std::function<QString()> newEntryText; // the "newentry" language text
         std::function<void()> entriesMoved; // a drop changed the order of the entries
     };
 
@@ -68,8 +67,7 @@ public:
     using DragStarter = std::function<void(QDrag *)>;
     void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
 
-    // What a drag of the node `key` carries: the key, and the identity of this tree, so that only
-    // a drag that started here is dropped here.
+    // What a drag of the node `key` carries (the model's mime data).
     QMimeData *mimeDataFor(const QString &key) const;
 
     QString dragNode() const { return m_dragNode; }
@@ -82,7 +80,7 @@ public:
     void onMouseMove(Qt::MouseButtons buttons);
     void onDragMove(const QPoint &pos);
     void scrollStep();
-    void onDrop();
+    void onDrop(const QMimeData *data);
     void onMouseRelease();
     void onWindowDragMove(const QObject *source);
 
@@ -91,7 +89,6 @@ protected:
 
 private:
     QString keyAt(const QPoint &pos) const;
-    bool isOwnDrag(const QMimeData *data) const;
     void setDropHighlight(const QString &key);
     void reset();
 
@@ -106,7 +103,6 @@ private:
     QPoint m_lastDrag;
     int m_scrollDirection = 1;
     bool m_pressedOnTree = false;
-    QByteArray m_treeId;
 };
 
 } // namespace Feedsmith

@@ -99,10 +99,12 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
             commitAndLoadSelectedEntry();
     });
 
+    // Entries without a title show the language's text in the tree.
+    m_context.document.tree.setNewEntryText(text(u"newentry"_s));
+
     EntryDragDrop::Hooks hooks;
     hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
     hooks.commitCurrentEntry = [this] { commitCurrentEntry(); };
-    hooks.newEntryText = [this] { return text(u"newentry"_s); };
     hooks.entriesMoved = [this] { m_context.markChanged(); };
     m_dragDrop =
             new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window, std::move(hooks), this);
@@ -211,7 +213,7 @@ void EntryEditor::selectNode(const QString &key)
 void EntryEditor::newEntry()
 {
     m_entryFrame->setVisible(true);
-    const QString key = CreateEntry(m_context.document, Clock::now(), text(u"rootkey"_s), text(u"newentry"_s));
+    const QString key = CreateEntry(m_context.document, Clock::now(), text(u"rootkey"_s));
     m_context.markChanged();
     refreshTree();
     m_tree->setVisible(true);
@@ -231,14 +233,17 @@ void EntryEditor::deleteEntry()
     // What is being edited goes into its entry before the keys move, as a drop does it.
     commitCurrentEntry();
     m_tree->setUpdatesEnabled(false);
-    const bool deleted = Feedsmith::DeleteEntry(m_context.document, key, text(u"newentry"_s));
+    const bool deleted = Feedsmith::DeleteEntry(m_context.document, key);
     m_tree->setUpdatesEnabled(true);
     if (!deleted)
         return;
     m_context.markChanged();
-    // The document is bound to no entry now; the node selected after the removal (the same
-    // node, holding the entry that moved down, or its neighbour) is loaded.
+    // The document is bound to no entry now; the node at the same place (holding the entry that
+    // moved down), or the new top one, is selected and loaded.
     m_loadedKey.clear();
+    const int count = m_context.document.entryCount();
+    if (count > 0)
+        selectNode(EntryCollection::keyFor(std::min(number, count)));
     commitAndLoad(false);
 }
 
@@ -252,7 +257,7 @@ void EntryEditor::commitTitle()
 {
     if (m_documentGone)
         return;
-    CommitTitle(m_context.document, fields());
+    Feedsmith::CommitCurrentEntry(m_context.document, fields());
 }
 
 void EntryEditor::commitAndLoadSelectedEntry()

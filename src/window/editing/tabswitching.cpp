@@ -9,17 +9,9 @@ namespace Feedsmith {
 
 bool UpdateRootCaption(EntryTreeModel &tree, const QString &channelTitle, const QString &rootkeyText)
 {
-    const QString rootCaption = tree.caption(EntryTreeModel::RootKey);
-    if (rootCaption.isEmpty() && !channelTitle.isEmpty()) {
-        if (!tree.addTopLevel(EntryTreeModel::RootKey, channelTitle))
-            return false;
-        tree.setExpanded(EntryTreeModel::RootKey, true);
-        return true;
-    }
-    const QString wanted = channelTitle.isEmpty() ? rootkeyText : channelTitle;
-    if (!tree.contains(EntryTreeModel::RootKey) || rootCaption == wanted)
-        return false;
-    return tree.setCaption(EntryTreeModel::RootKey, wanted);
+    if (!tree.hasRoot())
+        return !channelTitle.isEmpty() && tree.addRoot(channelTitle);
+    return tree.setRootCaption(channelTitle.isEmpty() ? rootkeyText : channelTitle);
 }
 
 std::optional<QString> LastModifiedCaption(const QString &lastmodifiedText, const QString &path, const QLocale &locale)
