@@ -87,6 +87,11 @@ private slots:
                 << u"{DESCRIPTION}{Description}{TITLE}{title}"_s << u"{ENTRIES}"_s << u"CCTT"_s;
         QTest::newRow("styles in mixed case") << entry << u"<{Styles}>"_s << u"<"_s + TestStyleBlock + u">"_s;
         QTest::newRow("page without placeholders") << entry << u"<p>plain</p>"_s << u"<p>plain</p>"_s;
+        QTest::newRow("entry fields by their keys, as text")
+                << u"{AUTHOR}|{Category}|{enclosure}|[{COMMENTS}]"_s << u"{ENTRIES}"_s
+                << u"&lt;b&gt;Ann&lt;/b&gt;|news, K\u00f6ln|https://e.org/a.mp3?x=1&amp;y=2|[]"_s;
+        QTest::newRow("fields the window does not show are no placeholders")
+                << u"{ENCLOSUREFILE}{GUIDPERMALINK}"_s << u"{ENTRIES}"_s << u"{ENCLOSUREFILE}{GUIDPERMALINK}"_s;
     }
 
     void placeholders()
@@ -95,7 +100,12 @@ private slots:
         QFETCH(QString, pageTemplate);
         FeedDocument document;
         document.channel.title = u"My news"_s;
-        document.entries.append(RSSentry{u"T"_s, {}, u"C"_s});
+        RSSentry entry{u"T"_s, {}, u"C"_s};
+        entry.author = u"<b>Ann</b>"_s;
+        entry.categories = u"news\nK\u00f6ln"_s;
+        entry.enclosureurl = u"https://e.org/a.mp3?x=1&y=2"_s;
+        entry.enclosurefile = u"/home/ann/a.mp3"_s;
+        document.entries.append(entry);
         QTEST(BuildPreviewPage(document, 1, entryTemplate, pageTemplate, TestStyleBlock), "expected");
     }
 
@@ -172,9 +182,10 @@ private slots:
             document.entries.append(
                     RSSentry{title, i == 0 ? u"https://example.org/?a=1&b=2"_s : QString(),
                              stored ? EntryContent::fromStoredBody(forms, Windows1252::encode(content)) : content});
+            document.entries.at(i + 1).author = title + u" <&>"_s;
         }
         for (const QString &entryTemplate :
-             {u"<h2>{TITLE}</h2>{DESCRIPTION}<hr>"_s, u"{TITLE}{DESCRIPTION}"_s, u"{TITLE}"_s}) {
+             {u"<h2>{TITLE}</h2>{DESCRIPTION}<hr>{AUTHOR}"_s, u"{TITLE}{DESCRIPTION}"_s, u"{TITLE}"_s}) {
             const QString pageTemplate = u"<title>{TITLE}</title>{STYLES}{FEEDTITLE}{ENTRIES}\u00E4"_s;
             const QByteArray expected =
                     Windows1252::encode(BuildPreviewPage(document, taken, entryTemplate, pageTemplate, TestStyleBlock))

@@ -1,6 +1,7 @@
 // The HTML preview.
 #include "core/output/preview.h"
 
+#include "core/document/entryfields.h"
 #include "core/output/rsswriter.h"
 #include "core/system/pieces.h"
 #include "core/text/textencoding.h"
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace Feedsmith {
@@ -50,7 +52,7 @@ struct TemplatePart
 // Every placeholder of a template is found in one pass, without regard to letter case. The
 // inserted texts are never searched again, so a value that holds a placeholder's name (an
 // entry titled "{DESCRIPTION}") stays as typed and the page grows only by what is inserted.
-std::vector<TemplatePart> cutTemplate(QStringView text, std::initializer_list<Placeholder> placeholders)
+std::vector<TemplatePart> cutTemplate(QStringView text, std::span<const Placeholder> placeholders)
 {
     std::vector<TemplatePart> parts;
     qsizetype copied = 0;
@@ -65,10 +67,10 @@ std::vector<TemplatePart> cutTemplate(QStringView text, std::initializer_list<Pl
             }
             ++index;
         }
-        if (found >= 0 && std::data(placeholders)[found].value) {
+        if (found >= 0 && placeholders[size_t(found)].value) {
             parts.push_back({text.mid(copied, at - copied)});
             parts.push_back({{}, found});
-            copied = at + std::data(placeholders)[found].name.size();
+            copied = at + placeholders[size_t(found)].name.size();
             at = text.indexOf(u'{', copied);
         } else {
             at = text.indexOf(u'{', at + 1);
@@ -78,13 +80,23 @@ std::vector<TemplatePart> cutTemplate(QStringView text, std::initializer_list<Pl
     return parts;
 }
 
-QString fillPlaceholders(const QString &text, std::initializer_list<Placeholder> placeholders)
+std::vector<TemplatePart> cutTemplate(QStringView text, std::initializer_list<Placeholder> placeholders)
+{
+    return cutTemplate(text, std::span(placeholders.begin(), placeholders.size()));
+}
+
+QString fillPlaceholders(const QString &text, std::span<const Placeholder> placeholders)
 {
     QString result;
     result.reserve(text.size());
     for (const TemplatePart &part : cutTemplate(text, placeholders))
-        result += part.placeholder < 0 ? part.text : QStringView(*std::data(placeholders)[part.placeholder].value);
+        result += part.placeholder < 0 ? part.text : QStringView(*placeholders[size_t(part.placeholder)].value);
     return result;
+}
+
+QString fillPlaceholders(const QString &text, std::initializer_list<Placeholder> placeholders)
+{
+    return fillPlaceholders(text, std::span(placeholders.begin(), placeholders.size()));
 }
 
 // A value written between the double quotes of an attribute: it cannot end the attribute or
@@ -145,6 +157,61 @@ QString feedTitleOf(const ChannelSettings &c)
     return feedTitle;
 }
 
+// The entry template's placeholders: {TITLE}, {DESCRIPTION}, then one per field an entry shows
+// ({AUTHOR}, {CATEGORY}, {ENCLOSURE}, ...), the key in capitals.
+constexpr int FirstFieldPlaceholder = 2;
+
+struct FieldPlaceholder
+{
+    const EntryField *field;
+    QByteArray name;
+};
+
+const std::vector<FieldPlaceholder> &fieldPlaceholders()
+{
+    static const std::vector<FieldPlaceholder> list = [] {
+        std::vector<FieldPlaceholder> fields;
+        for (const EntryField &field : EntryFields) {
+            if (field.kind != EntryFieldKind::Hidden)
+                fields.push_back({&field, '{' + QByteArray(field.key.data(), field.key.size()).toUpper() + '}'});
+        }
+        return fields;
+    }();
+    return list;
+}
+
+// The value of a field placeholder. The fields are plain text, written as text: markup in them
+// shows as typed and runs nothing; a list is written with commas between its items.
+QString fieldText(const RSSentry &entry, int placeholder)
+{
+    const EntryField &field = *fieldPlaceholders()[size_t(placeholder - FirstFieldPlaceholder)].field;
+    return attributeValue(OneLine(field.items(entry).join(", "_L1)));
+}
+
+// An entry's values for the entry template, in the order of its placeholders.
+struct EntryValues
+{
+    std::vector<QString> values;
+    std::vector<Placeholder> placeholders;
+
+    explicit EntryValues(const RSSentry *entry)
+    {
+        const std::vector<FieldPlaceholder> &fields = fieldPlaceholders();
+        const int count = FirstFieldPlaceholder + int(fields.size());
+        values.reserve(size_t(count));
+        values.push_back(entry ? entryTitle(*entry) : QString());
+        values.push_back(entry ? entry->content.text() : QString());
+        for (int i = FirstFieldPlaceholder; i < count; ++i)
+            values.push_back(entry ? fieldText(*entry, i) : QString());
+        placeholders.push_back({"{TITLE}"_L1, &values[0]});
+        placeholders.push_back({"{DESCRIPTION}"_L1, &values[1]});
+        for (size_t i = 0; i < fields.size(); ++i)
+            placeholders.push_back({QLatin1StringView(fields[i].name), &values[FirstFieldPlaceholder + i]});
+    }
+    EntryValues(const EntryValues &) = delete;
+    EntryValues &operator=(const EntryValues &) = delete;
+};
+
 bool hasSurrogate(QStringView text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
@@ -166,8 +233,8 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
             return std::nullopt;
     }
     const QString unused;
-    const std::vector<TemplatePart> entryParts =
-            cutTemplate(entryTemplate, {{"{TITLE}"_L1, &unused}, {"{DESCRIPTION}"_L1, &unused}});
+    const EntryValues none(nullptr);
+    const std::vector<TemplatePart> entryParts = cutTemplate(entryTemplate, none.placeholders);
     std::vector<QByteArray> entryPieces; // the template's text pieces, encoded once
     for (const TemplatePart &part : entryParts)
         entryPieces.push_back(part.placeholder < 0 ? Windows1252::encode(part.text) : QByteArray());
@@ -186,13 +253,14 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
                 const int placeholder = entryParts[i].placeholder;
                 if (placeholder < 0) {
                     piece += entryPieces[i];
-                } else if (placeholder == 0) {
-                    const QString title = entryTitle(entry);
-                    if (hasSurrogate(title))
+                } else if (placeholder == 1) {
+                    if (!entry.content.appendCodePage(piece))
                         textRoute = true;
-                    Windows1252::appendEncoded(piece, title);
-                } else if (!entry.content.appendCodePage(piece)) {
-                    textRoute = true;
+                } else {
+                    const QString value = placeholder == 0 ? entryTitle(entry) : fieldText(entry, placeholder);
+                    if (hasSurrogate(value))
+                        textRoute = true;
+                    Windows1252::appendEncoded(piece, value);
                 }
             }
         }
@@ -235,10 +303,8 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
     const int count = document.entryCount();
     QString entries;
     for (int i = count; i > count - taken; --i) {
-        const RSSentry &entry = document.entries.at(i);
-        const QString title = entryTitle(entry);
-        const QString description = entry.content.text();
-        entries += fillPlaceholders(entryTemplate, {{"{TITLE}"_L1, &title}, {"{DESCRIPTION}"_L1, &description}});
+        const EntryValues values(&document.entries.at(i));
+        entries += fillPlaceholders(entryTemplate, values.placeholders);
     }
 
     const ChannelSettings &c = document.channel;
