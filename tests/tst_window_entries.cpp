@@ -275,7 +275,7 @@ void tst_WindowEntries::unchangedDocumentGivesBackStyleBlock()
     QVERIFY(html.contains(u"<body>"_s));
 
     p.dialog.answer(p.path(u"feeds/unchanged.rsx"_s));
-    p.window->fileCommands()->saveProject();
+    p.window->fileCommands()->saveProject(true);
     const QString file = QString::fromLatin1(readBytes(p.path(u"feeds/unchanged.rsx"_s)));
     QVERIFY2(file.contains(u"<content>"_s + EscapeText(u"<p>stored text</p>"_s) + u"</content>"_s), qPrintable(file));
     QVERIFY2(!file.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(file));
@@ -296,7 +296,7 @@ void tst_WindowEntries::editedDocumentGivesBackStyleBlock()
     QVERIFY2(html.contains(u"<body>"_s) && html.contains(u"</body>"_s), qPrintable(html));
 
     p.dialog.answer(p.path(u"feeds/edited.rsx"_s));
-    p.window->fileCommands()->saveProject();
+    p.window->fileCommands()->saveProject(true);
     const QString file = QString::fromLatin1(readBytes(p.path(u"feeds/edited.rsx"_s)));
     QVERIFY2(file.contains(u"typedwords"_s), qPrintable(file));
     QVERIFY2(!file.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(file));
@@ -305,7 +305,7 @@ void tst_WindowEntries::editedDocumentGivesBackStyleBlock()
     p.box(u"txtContentTitle"_s)->setFocus();
     QVERIFY(p.focusEditor());
     QVERIFY(p.typeIntoEditor(u"morewords"_s));
-    p.window->fileCommands()->saveProject();
+    p.window->fileCommands()->saveProject(true);
     const QString again = QString::fromLatin1(readBytes(p.path(u"feeds/edited.rsx"_s)));
     QVERIFY(again.contains(u"morewords"_s));
     QVERIFY2(!again.contains(u"style"_s, Qt::CaseInsensitive), qPrintable(again));
@@ -333,7 +333,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
 
     const QString path = p.path(u"feeds/pasted.rsx"_s);
     p.dialog.answer(path);
-    p.window->fileCommands()->saveProject();
+    p.window->fileCommands()->saveProject(true);
     QVERIFY(p.document().entries.at(1).content.text().contains(expected));
 
     // Opened again, the entry loads with the markup, and commits it unchanged.
@@ -346,6 +346,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
     QVERIFY(p.focusEditor());
     p.dialog.answer(path);
     p.window->fileCommands()->saveProjectAs();
+    p.window->fileCommands()->finishWrites();
     const QString file = QString::fromLatin1(readBytes(path));
     QVERIFY2(file.contains(u"<content>"_s + EscapeText(expected) + u"</content>"_s), qPrintable(file));
 }
@@ -368,7 +369,7 @@ void tst_WindowEntries::detailsSurviveSaveAndOpen()
     QVERIFY(p.document().changed);
     const QString path = p.path(u"feeds/details.rsx"_s);
     p.dialog.answer(path);
-    p.window->fileCommands()->saveProject();
+    p.window->fileCommands()->saveProject(true);
     QVERIFY(readBytes(path).contains("\t\t<category>news</category>\r\n\t\t<category>Cologne</category>\r\n"));
 
     p.dialog.answer(path);
@@ -808,7 +809,7 @@ void tst_WindowEntries::typedThenCommittedAtOnce()
     const QString path = p.path(u"feeds/atonce.rsx"_s);
     if (command == "save"_L1) {
         p.dialog.answer(path);
-        p.window->fileCommands()->saveProject();
+        p.window->fileCommands()->saveProject(true);
         QVERIFY(readBytes(path).contains("last keys"));
     } else if (command == "switch"_L1) {
         QVERIFY(p.clickNode(u"key2"_s));

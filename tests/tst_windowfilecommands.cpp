@@ -3,6 +3,7 @@
 
 #include "core/project/datetext.h"
 #include "core/system/systemlocale.h"
+#include "window/shell/backgroundwriter.h"
 #include "window/shell/htmlpane.h"
 #include "window/shell/recoverykeeper.h"
 
@@ -44,6 +45,7 @@ private slots:
     void newCommandClearsEverything();
     void saveAsksOnceWithProjectFilter();
     void saveCancelledWritesNothing();
+    void saveWritesInTheBackground();
     void saveAsWritesAProject();
     void saveAsCancelledKeepsPath();
     void openCancelledKeepsDocument();
@@ -130,6 +132,7 @@ void tst_WindowFileCommands::saveAsksOnceWithProjectFilter()
     const QString target = program.path(u"feeds/first"_s); // typed without extension
     program.dialog.answer(target);
     program.clickToolbarButton(u"speichern"_s);
+    program.window->fileCommands()->finishWrites();
 
     QCOMPARE(program.dialog.calls.size(), 1);
     const ScriptedFileDialog::Call call = program.dialog.calls.first();
@@ -143,9 +146,35 @@ void tst_WindowFileCommands::saveAsksOnceWithProjectFilter()
     // The second save writes to the same file without a dialog.
     program.box(u"txtTitle"_s)->setText(u"Second"_s);
     program.menuItem(u"save"_s)->trigger();
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.dialog.calls.size(), 1);
     QVERIFY(readBytes(written).contains("\t<title>Second</title>\r\n"));
     QVERIFY(program.messages.shown.isEmpty());
+}
+
+// Save returns at once; the file is written from the document as it was then. What is typed
+// meanwhile stays a change, and a second Save waits behind the first.
+void tst_WindowFileCommands::saveWritesInTheBackground()
+{
+    Program program;
+    QVERIFY(program.start());
+    QTest::keyClicks(program.box(u"txtTitle"_s), u"First"_s);
+    const QString target = program.path(u"feeds/bg.rsx"_s);
+    program.dialog.answer(target);
+    program.menuItem(u"save"_s)->trigger();
+    BackgroundWriter *writer = program.window->fileCommands()->writer();
+    QVERIFY(writer->isBusy()); // it reports back through the event loop only
+    QTest::keyClicks(program.box(u"txtTitle"_s), u" and more"_s);
+    program.window->fileCommands()->finishWrites();
+    QVERIFY(readBytes(target).contains("\t<title>First</title>\r\n"));
+    QVERIFY(program.window->document().changed);
+
+    program.menuItem(u"save"_s)->trigger();
+    QTest::keyClicks(program.box(u"txtTitle"_s), u"!"_s);
+    program.menuItem(u"save"_s)->trigger();
+    QTRY_VERIFY(!writer->isBusy());
+    QVERIFY(readBytes(target).contains("\t<title>First and more!</title>\r\n"));
+    QVERIFY(!program.window->document().changed);
 }
 
 void tst_WindowFileCommands::saveCancelledWritesNothing()
@@ -153,13 +182,13 @@ void tst_WindowFileCommands::saveCancelledWritesNothing()
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(QString());
-    program.window->fileCommands()->saveProject();
+    program.window->fileCommands()->saveProject(true);
     QCOMPARE(program.dialog.calls.size(), 1);
     QCOMPARE(program.window->document().projectPath, QString());
     QVERIFY(QDir(program.path(u"feeds"_s)).isEmpty());
     QVERIFY(program.messages.shown.isEmpty());
     // The next save asks again.
-    program.window->fileCommands()->saveProject();
+    program.window->fileCommands()->saveProject(true);
     QCOMPARE(program.dialog.calls.size(), 2);
 }
 
@@ -172,6 +201,7 @@ void tst_WindowFileCommands::saveAsWritesAProject()
     const QString target = program.path(u"feeds/as"_s);
     program.dialog.answer(target);
     program.menuItem(u"saveas"_s)->trigger();
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.dialog.calls.first().filter, u"*.rsx | *.rsx"_s);
     QCOMPARE(program.window->document().projectPath, target + u".rsx"_s);
     QVERIFY(readBytes(target + u".rsx"_s)
@@ -180,8 +210,10 @@ void tst_WindowFileCommands::saveAsWritesAProject()
     // Also right after an RSS file was generated.
     program.dialog.answer(program.path(u"feeds/b.xml"_s));
     program.window->fileCommands()->generateRss();
+    program.window->fileCommands()->finishWrites();
     program.dialog.answer(program.path(u"feeds/c.rsx"_s));
     program.window->fileCommands()->saveProjectAs();
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
     QVERIFY(QFile::exists(program.path(u"feeds/c.rsx"_s)));
 }
@@ -195,6 +227,7 @@ void tst_WindowFileCommands::saveAsCancelledKeepsPath()
     QCOMPARE(program.window->document().projectPath, example());
     program.dialog.answer(QString());
     program.window->fileCommands()->saveProjectAs();
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.window->document().projectPath, example()); // cancelled: nothing changes
     QVERIFY(program.messages.shown.isEmpty());
 }
@@ -254,7 +287,7 @@ void tst_WindowFileCommands::openFillsBoxesAndTree()
     program.window->fileCommands()->openProject();
     program.box(u"txtCategory"_s)->setText(u"Changed"_s);
     const qsizetype shows = program.dialog.calls.size();
-    program.window->fileCommands()->saveProject();
+    program.window->fileCommands()->saveProject(true);
     QCOMPARE(program.dialog.calls.size(), shows);
     QVERIFY(readBytes(copy).contains("\t<category>Changed</category>\r\n"));
 }
@@ -378,6 +411,7 @@ void tst_WindowFileCommands::openedTextArrivesWhole()
     const QString again = program.path(u"feeds/again.rsx"_s);
     program.dialog.answer(again);
     program.window->fileCommands()->saveProjectAs();
+    program.window->fileCommands()->finishWrites();
     QVERIFY(readBytes(again).contains("<" + tag + ">" + value.toLatin1() + "</" + tag + ">"));
 }
 
@@ -461,11 +495,14 @@ void tst_WindowFileCommands::generate()
     program.dialog.answer(target);
     if (trigger == "menu"_L1) {
         program.menuItem(u"genrss"_s)->trigger();
+        program.window->fileCommands()->finishWrites();
     } else if (trigger == "toolbar"_L1) {
         program.clickToolbarButton(u"genrss"_s);
+        program.window->fileCommands()->finishWrites();
     } else {
         program.window->selectPage(Page::Ftp);
         QTest::mouseClick(program.child<QPushButton>(u"ftpgenfile"_s), Qt::LeftButton);
+        program.window->fileCommands()->finishWrites();
     }
 
     QCOMPARE(program.dialog.calls.size(), 1);
@@ -505,6 +542,7 @@ void tst_WindowFileCommands::generatePrefillsName()
     program.box(u"txtftpfile"_s)->setText(ftpfile);
     program.dialog.answer(QString());
     program.window->fileCommands()->generateRss();
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.dialog.calls.first().fileName, offered);
 }
 
@@ -514,10 +552,11 @@ void tst_WindowFileCommands::generateCancelledWritesNothing()
     QVERIFY(program.start());
     const QString project = program.path(u"feeds/p.rsx"_s);
     program.dialog.answer(project);
-    program.window->fileCommands()->saveProject();
+    program.window->fileCommands()->saveProject(true);
     program.box(u"txtftpfile"_s)->setText(u"kept.xml"_s);
     program.dialog.answer(QString());
     program.window->fileCommands()->generateRss();
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.window->document().rssPath, QString());
     QCOMPARE(program.box(u"txtftpfile"_s)->text(), u"kept.xml"_s);
     QCOMPARE(QDir(program.path(u"feeds"_s)).entryList(QDir::Files), QStringList(u"p.rsx"_s));
@@ -533,6 +572,7 @@ void tst_WindowFileCommands::generateResetsNumber()
     program.box(u"txtNumber"_s)->setText(u"abc"_s);
     program.dialog.answer(program.path(u"n.xml"_s));
     program.window->fileCommands()->generateRss();
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
 }
 
@@ -545,6 +585,7 @@ void tst_WindowFileCommands::ftpGenerateTakesFileName()
     program.window->selectPage(Page::Ftp);
     program.dialog.answer(local);
     QTest::mouseClick(program.child<QPushButton>(u"ftpgenfile"_s), Qt::LeftButton);
+    program.window->fileCommands()->finishWrites();
     QCOMPARE(program.dialog.calls.first().fileName, local);
     QCOMPARE(program.window->document().rssPath, local);
     QVERIFY(QFile::exists(local));
@@ -581,6 +622,7 @@ void tst_WindowFileCommands::generateAsksBeforeAPlaceTheProjectChose()
     for (int i = 0; i < 2; ++i) { // once the user said yes, the place counts as chosen
         program.dialog.answer(target); // the dialog only confirms the name offered
         program.window->fileCommands()->generateRss();
+        program.window->fileCommands()->finishWrites();
         QCOMPARE(program.messages.shown.size(), asked && (i == 0 || !yes) ? i + 1 : int(asked));
     }
     QCOMPARE(readBytes(target).startsWith("<?xml"), !asked || yes);
@@ -606,6 +648,7 @@ void tst_WindowFileCommands::writeFailuresAreReported()
     QVERIFY(QDir().mkpath(target + u"/inside"_s));
     program.dialog.answer(target);
     program.menuItem(command)->trigger();
+    program.window->fileCommands()->finishWrites();
 
     QCOMPARE(program.messages.shown.size(), 1);
     const ScriptedMessageBoxes::Shown message = program.messages.shown.first();
@@ -657,6 +700,7 @@ void tst_WindowFileCommands::typeSaveNewOpenCompare()
     const QString project = program.path(u"feeds/roundtrip.rsx"_s);
     program.dialog.answer(project);
     program.clickToolbarButton(u"speichern"_s);
+    program.window->fileCommands()->finishWrites();
     QVERIFY(QFile::exists(project));
 
     program.clickToolbarButton(u"neu"_s);
@@ -750,7 +794,7 @@ void tst_WindowFileCommands::recoveryCopy()
     MainWindow &window = *program.window;
     const QString project = program.path(u"feeds/work.rsx"_s);
     program.dialog.answer(project);
-    QVERIFY(window.fileCommands()->saveProject());
+    QVERIFY(window.fileCommands()->saveProject(true));
     QTest::keyClicks(program.box(u"txtTitle"_s), u"typed since"_s);
 
     // The timed copy (the half minute made a moment), readable by the user alone.
@@ -781,7 +825,7 @@ void tst_WindowFileCommands::recoveryCopy()
     QCOMPARE(QFile::exists(copy), restored); // the restored work has a copy at once
     if (restored) {
         QCOMPARE(window.windowTitle(), u"work.rsx* - Feedsmith"_s);
-        QVERIFY(window.fileCommands()->saveProject());
+        QVERIFY(window.fileCommands()->saveProject(true));
         QVERIFY(readBytes(project).contains("typed since"));
         QVERIFY(!QFile::exists(copy));
     }

@@ -78,6 +78,18 @@ const DocumentField *documentField(QAnyStringView key)
     return nullptr;
 }
 
+std::unique_ptr<FeedDocument> DocumentSnapshot(const FeedDocument &document)
+{
+    auto snapshot = std::make_unique<FeedDocument>();
+    snapshot->channel = document.channel;
+    snapshot->ftp = document.ftp;
+    snapshot->entries = document.entries;
+    snapshot->projectPath = document.projectPath;
+    snapshot->rssPath = document.rssPath;
+    snapshot->revision = document.revision;
+    return snapshot;
+}
+
 void ClearDocument(FeedDocument &document)
 {
     document.projectPath.clear();

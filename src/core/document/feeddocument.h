@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 namespace Feedsmith {
 
@@ -77,9 +78,17 @@ public:
     // Something was typed, added, deleted or moved since the project was last opened or saved
     // (or since it was started empty). The window sets it; clearing the document resets it.
     bool changed = false;
+    // Counts the changes marked since the document was made: a file written from a snapshot
+    // leaves the document unchanged only when nothing was changed after the snapshot was taken.
+    quint64 revision = 0;
 
     int entryCount() const { return entries.count(); }
 };
+
+// A copy of what the document's files are written from (the channel and FTP fields, the entries,
+// the paths and the revision), for writing on another thread while the document goes on being
+// edited. The entries' texts are shared, not copied, until either side changes them.
+std::unique_ptr<FeedDocument> DocumentSnapshot(const FeedDocument &document);
 
 // QLineEdit's own default: no limit worth the name.
 inline constexpr int NoTypingLimit = 32767;

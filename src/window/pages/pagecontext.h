@@ -30,6 +30,7 @@ struct PageContext
 
     void markChanged() const
     {
+        ++document.revision;
         if (setChanged)
             setChanged(true);
         else

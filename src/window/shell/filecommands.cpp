@@ -16,6 +16,7 @@
 #include "window/pages/publishpage.h"
 #include "window/pages/settingspage.h"
 #include "window/platform/dialogs.h"
+#include "window/shell/backgroundwriter.h"
 
 #include <feedsmith/version.h>
 
@@ -47,6 +48,7 @@ FileCommands::FileCommands(const PageContext &context, FileDialog &fileDialog, S
     , m_settingsPage(settingsPage)
     , m_contentsPage(contentsPage)
     , m_publishPage(publishPage)
+    , m_writer(new BackgroundWriter(this))
 { }
 
 void FileCommands::showDocumentFields()
@@ -57,6 +59,8 @@ void FileCommands::showDocumentFields()
 
 void FileCommands::clearDocument()
 {
+    // A write on its way reports on the document it was taken from.
+    finishWrites();
     ClearDocument(m_context.document);
     m_fileDialog.setFileName(QString());
     showDocumentFields();
@@ -86,7 +90,7 @@ bool FileCommands::maySave()
     const MessageBoxes::SaveButtons buttons{text(u"savebutton"_s, u"Save"_s), text(u"discardbutton"_s, u"Discard"_s),
                                             text(u"cancelbutton"_s, u"Cancel"_s)};
     switch (m_context.messageBoxes.askSave(m_context.window, productName(), question, buttons)) {
-    case MessageBoxes::SaveAnswer::Save: return saveProject();
+    case MessageBoxes::SaveAnswer::Save: return saveProject(true);
     case MessageBoxes::SaveAnswer::Discard: return true;
     case MessageBoxes::SaveAnswer::Cancel: break;
     }
@@ -277,19 +281,26 @@ bool FileCommands::importFeedFrom(const QString &source)
         const QString heading = m_context.text(u"importnotes"_s);
         m_context.messageBoxes.information(
                 m_context.window, productName(),
-                (heading.isEmpty() ? u"The feed was imported. Some of its values were changed, and what a project cannot hold was left out:"_s : heading) + u"\n"_s
-                        + notes.join(u'\n'));
+                (heading.isEmpty()
+                         ? u"The feed was imported. Some of its values were changed, and what a project cannot hold was left out:"_s
+                         : heading)
+                        + u"\n"_s + notes.join(u'\n'));
     }
     return true;
 }
 
-bool FileCommands::saveProject()
+bool FileCommands::saveProject(bool wait)
 {
     if (m_context.document.projectPath.isEmpty()) {
         m_fileDialog.setFilter(ProjectFilter);
         m_context.document.projectPath = m_fileDialog.showSave(m_context.window);
     }
-    return writeProject();
+    return writeProject(wait);
+}
+
+void FileCommands::finishWrites()
+{
+    m_writer->finish();
 }
 
 void FileCommands::saveProjectAs()
@@ -303,10 +314,10 @@ void FileCommands::saveProjectAs()
         return;
     }
     m_context.document.projectPath = chosen;
-    writeProject();
+    writeProject(false);
 }
 
-bool FileCommands::writeProject()
+bool FileCommands::writeProject(bool wait)
 {
     // No name (a cancelled dialog): nothing is written.
     if (m_context.document.projectPath.isEmpty()) {
@@ -315,15 +326,26 @@ bool FileCommands::writeProject()
     }
     // What is being edited goes into its entry first.
     m_contentsPage->entryEditor()->commitAndLoadSelectedEntry();
-    QString error;
-    if (!WriteProjectFile(m_context.document, m_context.document.projectPath, m_context.startup.programFolder,
-                          &error)) {
-        fail(u"The project could not be saved."_s, error);
-        setChanged(m_context.document.changed);
-        return false;
-    }
-    setChanged(false);
-    return true;
+    std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
+    auto saved = std::make_shared<bool>(false);
+    m_writer->start(
+            [snapshot, programFolder = m_context.startup.programFolder](QString *error) {
+                return WriteProjectFile(*snapshot, snapshot->projectPath, programFolder, error);
+            },
+            [this, saved, revision = snapshot->revision](bool written, const QString &error) {
+                *saved = written;
+                if (!written) {
+                    fail(u"The project could not be saved."_s, error);
+                    setChanged(m_context.document.changed);
+                } else if (m_context.document.revision == revision) {
+                    setChanged(false);
+                } // else changed since: the document keeps its changes and says so
+            });
+    emit writing(m_context.text(u"writingfile"_s).arg(printable(QFileInfo(snapshot->projectPath).fileName())));
+    if (!wait)
+        return true;
+    m_writer->finish();
+    return *saved;
 }
 
 void FileCommands::setChanged(bool changed)
@@ -375,16 +397,22 @@ void FileCommands::generateRss()
         m_feedFilesChosen.insert(chosen);
         m_context.document.rssPath = chosen;
         m_publishPage->setFeedFile(chosen);
-        QString error;
-        const bool written = WriteRssFile(m_context.document, m_context.document.rssPath,
-                                          m_context.startup.programFolder, Clock::now(), &error);
+        std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
+        m_writer->start(
+                [snapshot, programFolder = m_context.startup.programFolder, now = Clock::now()](QString *error) {
+                    return WriteRssFile(*snapshot, snapshot->rssPath, programFolder, now, error);
+                },
+                [this](bool written, const QString &error) {
+                    if (!written)
+                        fail(m_context.startup.language.textTable.valueOr(u"rssfailed"_s,
+                                                                          u"The RSS file could not be written."_s),
+                             error);
+                    else
+                        m_publishPage->refreshFileDate();
+                });
+        emit writing(m_context.text(u"writingfile"_s).arg(printable(QFileInfo(chosen).fileName())));
         if (ResetFeedItemNumber(m_context.document.channel))
             showDocumentFields();
-        if (!written)
-            fail(m_context.startup.language.textTable.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s),
-                 error);
-        else
-            m_publishPage->refreshFileDate();
     }
     // The same dialog serves the project commands.
     m_fileDialog.setFileName(m_context.document.projectPath);

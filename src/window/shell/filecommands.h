@@ -10,6 +10,7 @@
 
 namespace Feedsmith {
 
+class BackgroundWriter;
 class ContentsPage;
 class FileDialog;
 class PublishPage;
@@ -37,8 +38,10 @@ public:
     // Reads a feed from a file or an http(s) address into a new document; false (and a message)
     // when it cannot be read, and the open document then stays as it is.
     bool importFeedFrom(const QString &source);
-    // False when the project was not written (no name chosen, or writing failed).
-    bool saveProject();
+    // Writes the project in the background from a snapshot taken now: false when nothing is
+    // written (no name chosen), else true; a failure is reported when the write has ended. With
+    // `wait`, the write has ended before the return, and false also means it failed.
+    bool saveProject(bool wait = false);
     void saveProjectAs();
     // Asks "Save changes to NAME?" when the document has changes: true when the caller may go
     // on (saved, or the changes discarded), false when the user cancelled or saving failed.
@@ -48,7 +51,11 @@ public:
     bool restoreRecovery(const QString &copyFile, const QString &projectPath);
     // The project's file name, or the "untitled" text for a project never saved.
     QString documentName() const;
+    // Asks where, then writes the RSS file in the background from a snapshot taken now.
     void generateRss();
+    // Waits for the writes on their way and reports how they ended.
+    void finishWrites();
+    BackgroundWriter *writer() const { return m_writer; }
     // The publish page's generate button: the feed file box names the file to offer.
     void generateFromPublishPage();
     // Empties the document and everything that shows it.
@@ -58,9 +65,11 @@ public:
 
 signals:
     void pageWanted(Page page);
+    // A file is being written in the background: the words to show meanwhile.
+    void writing(const QString &message);
 
 private:
-    bool writeProject();
+    bool writeProject(bool wait);
     // New without asking.
     void startNewDocument();
     void setChanged(bool changed);
@@ -71,6 +80,7 @@ private:
     SettingsPage *m_settingsPage;
     ContentsPage *m_contentsPage;
     PublishPage *m_publishPage;
+    BackgroundWriter *m_writer;
     QSet<QString> m_feedFilesChosen; // where the user had the RSS file written in this session
     QString m_feedFileOfProject; // the local feed file named by the project file opened
 };

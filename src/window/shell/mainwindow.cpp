@@ -12,6 +12,7 @@
 #include "window/platform/dialogs.h"
 #include "window/platform/icons.h"
 #include "window/shell/aboutdialog.h"
+#include "window/shell/backgroundwriter.h"
 #include "window/shell/filecommands.h"
 #include "window/shell/recoverykeeper.h"
 
@@ -136,6 +137,17 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
                                 .arg(printable(error)));
             },
             Qt::QueuedConnection);
+
+    // While a file is written in the background the status bar says so.
+    auto writingMessage = std::make_shared<QString>();
+    connect(m_fileCommands, &FileCommands::writing, this, [this, writingMessage](const QString &message) {
+        *writingMessage = message;
+        statusBar()->showMessage(message);
+    });
+    connect(m_fileCommands->writer(), &BackgroundWriter::busyChanged, this, [this, writingMessage](bool busy) {
+        if (!busy && statusBar()->currentMessage() == *writingMessage)
+            statusBar()->clearMessage();
+    });
 
     // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
     // their minimum sizes.
@@ -330,6 +342,8 @@ void MainWindow::updateWindowTitle()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A save on its way ends first: whether it worked decides what there is to ask.
+    m_fileCommands->finishWrites();
     if (m_fileCommands->maySave()) {
         m_recovery->clear(); // saved, or its changes discarded
         event->accept();

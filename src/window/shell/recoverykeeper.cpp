@@ -41,11 +41,7 @@ bool RecoveryKeeper::writeIfDue(bool commitFirst, bool wait)
     finishWriting();
     if (commitFirst && m_commitEditor)
         m_commitEditor();
-    m_snapshot = std::make_unique<FeedDocument>();
-    m_snapshot->channel = m_document.channel;
-    m_snapshot->ftp = m_document.ftp;
-    m_snapshot->entries = m_document.entries;
-    m_snapshot->projectPath = m_document.projectPath;
+    m_snapshot = DocumentSnapshot(m_document);
     m_due = false;
     m_writing = true;
     auto write = [this, &snapshot = *m_snapshot] {
