@@ -3,6 +3,7 @@
 #include "core/output/podcast.h"
 #include "core/output/rsswriter.h"
 #include "core/output/xmltext.h"
+#include "core/project/projectwriter.h"
 #include "core/text/codepagetext.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
@@ -642,6 +643,40 @@ private slots:
         QTEST(descriptionOf(content, TestStyleBlock, &bytes), "readBack");
         VERIFY_RSS_FILE(bytes);
         QVERIFY2(bytes.contains("\t\t<description><![CDATA[" + written + "]]></description>\r\n"), bytes.constData());
+    }
+
+    // With the letters kept, every character beyond ASCII becomes its reference, typed and stored
+    // bodies alike.
+    void exactLettersBodies_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("letters as references") << u"<p>Caf\u00e9 & B\u00e4r</p>"_s << "<p>Caf&#233; & B&#228;r</p>"_ba;
+        QTest::newRow("code page punctuation by its character")
+                << u"\u201e\u20ac\u201c"_s << "&#8222;&#8364;&#8220;"_ba;
+        QTest::newRow("an unassigned code page byte") << u"a\u0081b"_s << "a&#129;b"_ba;
+        QTest::newRow("beyond the code page") << u"a \u2192 \U0001F600"_s << "a &#8594; &#128512;"_ba;
+        QTest::newRow("CDATA ends split, across a line break and a dropped control")
+                << u"x]\r\n]>y]\u0001]>z]]]>"_s << "x]]]]><![CDATA[>y]]]]><![CDATA[>z]]]]]><![CDATA[>"_ba;
+        QTest::newRow("controls dropped, tab kept") << u"a\u0001b\tc\u001f"_s << "ab\tc"_ba;
+    }
+
+    void exactLettersBodies()
+    {
+        QFETCH(QString, content);
+        QFETCH(QByteArray, written);
+        FeedDocument document;
+        document.channel.keepaccents = u"1"_s;
+        document.entries.append(RSSentry{u"t"_s, {}, content});
+        // The body as the project file stores it, read back.
+        QByteArray stored;
+        if (CodePageText::appendExactly(stored, StoredBody(content, TestStyleBlock, true))) {
+            const StyleBlockForms forms{TestStyleBlock, TestStyleBlock.toLatin1()};
+            document.entries.append(RSSentry{u"t"_s, {}, EntryContent::fromStoredBody(forms, stored)});
+        }
+        const QByteArray bytes = build(document);
+        VERIFY_RSS_FILE(bytes);
+        QCOMPARE(bytes.count("<description><![CDATA[" + written + "]]></description>"), document.entryCount());
     }
 
     // Bodies the code page holds go through the writer as bytes, the others as text; the two

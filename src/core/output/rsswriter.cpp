@@ -185,9 +185,10 @@ public:
     {
         m_bytes += "\t\t<description><![CDATA[";
         if (m_keepAccents) {
-            // Letters kept as references: the text route, which leaves no byte beyond ASCII.
-            Windows1252::appendEncoded(
-                    m_bytes, XmlText::cdataContent(descriptionKeepingAccents(content.text(), removeStyleBlocks)));
+            // Letters kept as references, which leaves no byte beyond ASCII.
+            if (!appendReferencedDescription(content, removeCodePageStyleBlocks))
+                Windows1252::appendEncoded(
+                        m_bytes, XmlText::cdataContent(descriptionKeepingAccents(content.text(), removeStyleBlocks)));
         } else if (!appendCodePageDescription(content, removeCodePageStyleBlocks)) {
             const QString text = descriptionText(content.text(), removeStyleBlocks);
             Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
@@ -276,6 +277,18 @@ private:
             return false;
         bytes = removeStyleBlocks(TransliterateCodePage(withoutLineBreaks(CodePageText::extractBody(bytes))));
         m_bytes += XmlText::cdataContent(bytes);
+        return true;
+    }
+
+    // The same with the letters kept: the style block goes before the letters become references.
+    bool appendReferencedDescription(const EntryContent &content,
+                                     const CodePageText::StyleBlockRemover &removeStyleBlocks)
+    {
+        QByteArray bytes;
+        if (!removeStyleBlocks.isUsable()
+            || !content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway()))
+            return false;
+        XmlText::appendReferencedCdata(m_bytes, removeStyleBlocks(withoutLineBreaks(CodePageText::extractBody(bytes))));
         return true;
     }
 

@@ -3,10 +3,12 @@
 
 #include "core/text/codepagetext.h"
 #include "core/text/textsearch.h"
+#include "core/text/windows1252.h"
 
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace Feedsmith::XmlText {
@@ -164,6 +166,68 @@ QByteArray cdataContent(const QByteArray &asciiText)
     if (std::any_of(data + i, data + n, forbidden))
         text.removeIf(forbidden);
     return CodePageText::replaceAll(text, "]]>", "]]]]><![CDATA[>");
+}
+
+void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
+{
+    // The reference of every byte beyond ASCII, made once.
+    static const std::array<QByteArray, 128> references = [] {
+        std::array<QByteArray, 128> table;
+        for (int b = 0x80; b < 0x100; ++b) {
+            const char byte = char(b);
+            table[size_t(b - 0x80)] =
+                    "&#" + QByteArray::number(Windows1252::decode(QByteArrayView(&byte, 1)).at(0).unicode()) + ';';
+        }
+        return table;
+    }();
+    // What ends a run copied as it is: a byte beyond ASCII, a control character, "]" and ">".
+    static const std::array<bool, 256> stops = [] {
+        std::array<bool, 256> table{};
+        for (int b = 0; b < 0x100; ++b)
+            table[size_t(b)] = b >= 0x80 || b < 0x20 || b == ']' || b == '>';
+        return table;
+    }();
+    const auto *src = reinterpret_cast<const unsigned char *>(codePageText.data());
+    const qsizetype n = codePageText.size();
+    // Written straight into room for the longest outcome: a reference ("&#8364;") per byte; a
+    // split section end makes more room when it comes.
+    qsizetype at = out.size();
+    out.resize(at + n * 7);
+    char *dst = out.data() + at;
+    const auto put = [&](QByteArrayView bytes) {
+        std::memcpy(dst, bytes.data(), size_t(bytes.size()));
+        dst += bytes.size();
+    };
+    int brackets = 0; // the "]" written last in a row, controls dropped between them not counted
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = src[i++];
+        if (!stops[c]) {
+            *dst++ = char(c);
+            brackets = 0;
+        } else if (c >= 0x80) {
+            put(references[c - 0x80]);
+            brackets = 0;
+        } else if (c == ']') {
+            *dst++ = ']';
+            ++brackets;
+        } else if (c == '>') {
+            if (brackets >= 2) {
+                // "]]>" would end the section: it is split into two.
+                at = dst - out.constData();
+                out.resize(out.size() + 12);
+                dst = out.data() + at;
+                put("]]><![CDATA[>");
+            } else {
+                *dst++ = '>';
+            }
+            brackets = 0;
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            *dst++ = char(c);
+            brackets = 0;
+        } // other control characters are not allowed in XML: they go
+    }
+    out.truncate(dst - out.constData());
 }
 
 } // namespace Feedsmith::XmlText

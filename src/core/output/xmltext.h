@@ -26,5 +26,9 @@ QString escapeCharacterData(QStringView text);
 QString cdataContent(QStringView text);
 // cdataContent for text that is plain ASCII bytes.
 QByteArray cdataContent(const QByteArray &asciiText);
+// cdataContent of Windows-1252 text with every character beyond ASCII written as its numeric
+// reference ("&#233;"), appended to out in one pass: what referencedBeyondAscii and then
+// cdataContent give for the decoded text, without decoding it.
+void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText);
 
 } // namespace Feedsmith::XmlText
