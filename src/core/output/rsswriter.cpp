@@ -300,9 +300,11 @@ private:
 
 namespace {
 
-// The file in pieces: the channel lines, the items in runs, the closing lines.
-std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
-                                      const QLocale &locale)
+// The file in pieces, handed to `sink` in order as they are made: the channel lines, the items
+// (streamInPieces: never more than two batches of them in memory), the closing lines. False as
+// soon as the sink refuses a piece.
+bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                     const QLocale &locale, const PieceSink &sink)
 {
     const ChannelSettings &c = document.channel;
     const FeedOptions options = FeedOptions::of(document);
@@ -365,7 +367,7 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
     const DateText::Reader dates(locale);
     // The items are made in pieces on every core, each piece from the newest of its entries
     // down, and joined in order.
-    const std::vector<QByteArray> items = buildInPieces(selection.taken, [&](qsizetype begin, qsizetype end) {
+    const auto buildItems = [&](qsizetype begin, qsizetype end) {
         auto entryAt = [&](qsizetype k) -> const RSSentry & { return document.entries.at(count - int(k)); };
         RssLines piece(options.keepAccents);
         // Bodies shrink by their style block and stay about as long otherwise.
@@ -403,16 +405,15 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
             piece.line(u"\t</item>");
         }
         return piece.take();
-    });
-    std::vector<QByteArray> pieces;
-    pieces.reserve(items.size() + 2);
-    pieces.push_back(out.take());
-    pieces.insert(pieces.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    };
+    if (!sink(out.take()))
+        return false;
+    if (!streamInPieces(selection.taken, buildItems, sink))
+        return false;
     RssLines closing(options.keepAccents);
     closing.line(u"\t</channel>");
     closing.line(u"</rss>");
-    pieces.push_back(closing.take());
-    return pieces;
+    return sink(closing.take());
 }
 
 } // namespace
@@ -420,7 +421,12 @@ std::vector<QByteArray> rssFilePieces(const FeedDocument &document, const QStrin
 QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
                         const QLocale &locale)
 {
-    return joinPieces(rssFilePieces(document, styleBlock, moment, locale));
+    QByteArray file;
+    rssFileInPieces(document, styleBlock, moment, locale, [&file](QByteArrayView piece) {
+        file += piece;
+        return true;
+    });
+    return file;
 }
 
 bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,
@@ -429,9 +435,13 @@ bool WriteRssFile(const FeedDocument &document, const QString &path, const QStri
     const QString styleBlock = BuildStyleBlock(programFolder);
     // The file is made again from the project at every generate and publish; the rename keeps
     // it whole, and waiting for the disk would only make the user wait.
-    // The pieces go to the file one after another, never joined in memory.
-    return writeFileAtomically(path, rssFilePieces(document, styleBlock, moment, QLocale::system()), error,
-                               Durability::Regenerable);
+    // The pieces go to the file as they are made, never joined in memory.
+    return writeFileAtomically(
+            path,
+            [&](const PieceSink &sink) {
+                return rssFileInPieces(document, styleBlock, moment, QLocale::system(), sink);
+            },
+            error, Durability::Regenerable);
 }
 
 bool MayReplaceWithRss(const QString &path, QString *reason)

@@ -200,8 +200,9 @@ QString StoredBody(const QString &content, const QString &styleBlock, bool exact
 
 namespace {
 
-// The file in pieces: the settings, the entries in runs, the closing line.
-std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QString &styleBlock)
+// The file in pieces, handed to `sink` in order as they are made: the settings, the entries
+// (streamInPieces: never more than two batches of them in memory), the closing line.
+bool projectFileInPieces(const FeedDocument &document, const QString &styleBlock, const PieceSink &sink)
 {
     // Written straight into bytes: a large project is not held a second time as text.
     const char *tab = "\t";
@@ -230,8 +231,8 @@ std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QS
         const QString treatedStyleBlock = letters == Letters::Exact ? styleBlock : Transliterate(styleBlock);
         const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
         const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
-        // The entries are written in pieces on every core and joined in order.
-        const std::vector<QByteArray> pieces = buildInPieces(count, [&](qsizetype begin, qsizetype end) {
+        // The entries are written in pieces on every core, in order.
+        const auto buildEntries = [&](qsizetype begin, qsizetype end) {
             QByteArray piece;
             qsizetype estimate = 0;
             for (qsizetype k = begin; k < end; ++k) {
@@ -263,30 +264,31 @@ std::vector<QByteArray> projectFilePieces(const FeedDocument &document, const QS
                 piece += "\t</entry>\r\n";
             }
             return piece;
-        });
+        };
         out += "<entries>\r\n";
-        std::vector<QByteArray> file;
-        file.reserve(pieces.size() + 2);
-        file.push_back(std::move(out));
-        file.insert(file.end(), std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end()));
-        file.emplace_back("</entries>\r\n");
-        return file;
+        return sink(out) && streamInPieces(count, buildEntries, sink) && sink("</entries>\r\n");
     }
-    return {out};
+    return sink(out);
 }
 
 } // namespace
 
 QByteArray BuildProjectFile(const FeedDocument &document, const QString &styleBlock)
 {
-    return joinPieces(projectFilePieces(document, styleBlock));
+    QByteArray file;
+    projectFileInPieces(document, styleBlock, [&file](QByteArrayView piece) {
+        file += piece;
+        return true;
+    });
+    return file;
 }
 
 bool WriteProjectFile(const FeedDocument &document, const QString &path, const QString &programFolder, QString *error)
 {
     const QString styleBlock = BuildStyleBlock(programFolder);
-    // The pieces go to the file one after another, never joined in memory.
-    return writeFileAtomically(path, projectFilePieces(document, styleBlock), error);
+    // The pieces go to the file as they are made, never joined in memory.
+    return writeFileAtomically(
+            path, [&](const PieceSink &sink) { return projectFileInPieces(document, styleBlock, sink); }, error);
 }
 
 } // namespace Feedsmith

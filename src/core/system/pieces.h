@@ -4,6 +4,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -33,6 +34,37 @@ std::vector<QByteArray> buildInPieces(qsizetype count, Build build)
     for (std::thread &thread : threads)
         thread.join();
     return out;
+}
+
+// buildInPieces for a count of any size in batches, each piece handed to `sink` as soon as its
+// batch is made, the next batch being made meanwhile: at most two batches are held at a time.
+// False as soon as the sink refuses a piece.
+template<typename Build, typename Sink>
+bool streamInPieces(qsizetype count, Build build, Sink sink)
+{
+    constexpr qsizetype Batch = 8192;
+    auto batchFrom = [&](qsizetype first) {
+        const qsizetype end = std::min(first + Batch, count);
+        return buildInPieces(end - first, [&, first](qsizetype begin, qsizetype stop) {
+            return build(first + begin, first + stop);
+        });
+    };
+    std::vector<QByteArray> batch = batchFrom(0);
+    for (qsizetype first = 0; first < count; first += Batch) {
+        std::future<std::vector<QByteArray>> next;
+        if (first + Batch < count)
+            next = std::async(std::launch::async, batchFrom, first + Batch);
+        bool taken = true;
+        for (QByteArray &piece : batch) {
+            taken = taken && sink(piece);
+            piece = QByteArray();
+        }
+        if (next.valid())
+            batch = next.get(); // waited for even after a refusal: it reads what the caller holds
+        if (!taken)
+            return false;
+    }
+    return true;
 }
 
 // The pieces one after another, in one array.

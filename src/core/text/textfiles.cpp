@@ -571,12 +571,22 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
 bool writeFileAtomically(const QString &path, const std::vector<QByteArray> &pieces, QString *error,
                          Durability durability)
 {
-    auto writeAll = [&pieces](QFileDevice &file) {
-        for (const QByteArray &piece : pieces) {
-            if (file.write(piece) != piece.size())
-                return false;
-        }
-        return file.flush();
+    return writeFileAtomically(
+            path,
+            [&pieces](const PieceSink &sink) {
+                return std::all_of(pieces.begin(), pieces.end(),
+                                   [&sink](const QByteArray &piece) { return sink(piece); });
+            },
+            error, durability);
+}
+
+bool writeFileAtomically(const QString &path, const std::function<bool(const PieceSink &)> &produce, QString *error,
+                         Durability durability)
+{
+    auto writeAll = [&produce](QFileDevice &file) {
+        const bool written = produce(
+                [&file](QByteArrayView piece) { return file.write(piece.data(), piece.size()) == piece.size(); });
+        return written && file.flush();
     };
     auto fail = [error, &path](const QString &reason) {
         if (error)

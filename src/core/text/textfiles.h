@@ -128,6 +128,12 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
 // The same for a file given in pieces, written one after another.
 bool writeFileAtomically(const QString &path, const std::vector<QByteArray> &pieces, QString *error,
                          Durability durability = Durability::Synced);
+// Takes the next piece of a file; false when it cannot be written.
+using PieceSink = std::function<bool(QByteArrayView piece)>;
+// The same for a file whose pieces `produce` hands to the sink as it makes them, so that the
+// whole file never needs to be in memory; false from `produce` fails the write.
+bool writeFileAtomically(const QString &path, const std::function<bool(const PieceSink &)> &produce, QString *error,
+                         Durability durability = Durability::Synced);
 
 // The file name joined to the program folder.
 QString programFile(const QString &programFolder, const QString &name);
