@@ -78,6 +78,8 @@ private slots:
     void moveWithLeftButtonStartsDrag();
     void dropReorders_data();
     void dropReorders();
+    void treeMoves_data();
+    void treeMoves();
     void dropKeepsUncommittedText();
     void dropChangesNothing_data();
     void dropChangesNothing();
@@ -161,6 +163,53 @@ void tst_WindowDragDrop::dropReorders()
     QVERIFY(p.entries()->dragDrop()->dropHighlight().isEmpty());
     QVERIFY(!p.child<QTimer>(u"Timer1"_s)->isActive());
     QVERIFY(p.tree()->isVisible() && p.tree()->updatesEnabled());
+    // A drop is undone in the tree.
+    p.tree()->setFocus();
+    QTest::keyClick(p.tree(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(titlesByKey(p.document()), (QStringList{u"T1"_s, u"T2"_s, u"T3"_s, u"T4"_s, u"T5"_s}));
+}
+
+void tst_WindowDragDrop::treeMoves_data()
+{
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("key"); // with Alt
+    QTest::addColumn<QStringList>("titlesAfter"); // key1 .. key5
+    QTest::addColumn<QString>("selectedAfter");
+    QTest::newRow("to the top") << u"key2"_s << int(Qt::Key_Home)
+                                << QStringList{u"T1"_s, u"T3"_s, u"T4"_s, u"T5"_s, u"T2"_s} << u"key5"_s;
+    QTest::newRow("to the bottom") << u"key4"_s << int(Qt::Key_End)
+                                   << QStringList{u"T4"_s, u"T1"_s, u"T2"_s, u"T3"_s, u"T5"_s} << u"key1"_s;
+    QTest::newRow("a step up") << u"key2"_s << int(Qt::Key_Up)
+                               << QStringList{u"T1"_s, u"T3"_s, u"T2"_s, u"T4"_s, u"T5"_s} << u"key3"_s;
+    QTest::newRow("a step down") << u"key2"_s << int(Qt::Key_Down)
+                                 << QStringList{u"T2"_s, u"T1"_s, u"T3"_s, u"T4"_s, u"T5"_s} << u"key1"_s;
+    QTest::newRow("the top one up stays")
+            << u"key5"_s << int(Qt::Key_Up) << QStringList{u"T1"_s, u"T2"_s, u"T3"_s, u"T4"_s, u"T5"_s} << u"key5"_s;
+}
+
+void tst_WindowDragDrop::treeMoves()
+{
+    QFETCH(QString, selected);
+    QFETCH(int, key);
+    QFETCH(QStringList, titlesAfter);
+    QFETCH(QString, selectedAfter);
+    ContentsProgram &p = *m_page;
+    QVERIFY(withEntries(p, 5));
+    QVERIFY(p.clickNode(selected));
+    const QString title = p.box(u"txtContentTitle"_s)->text();
+    p.tree()->setFocus();
+    QTest::keyClick(p.tree(), Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(titlesByKey(p.document()), titlesAfter);
+    QCOMPARE(p.entries()->selectedKey(), selectedAfter);
+    // The entry in the editor went with its node: what is typed now reaches it.
+    QCOMPARE(p.document().currentEntryKey, selectedAfter);
+    p.box(u"txtContentTitle"_s)->setText(title + u" edited"_s);
+    p.entries()->commitCurrentEntry();
+    QCOMPARE(p.document().entries.find(selectedAfter)->title, title + u" edited"_s);
+
+    QTest::keyClick(p.tree(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(p.document().entries.find(selected)->title, title + u" edited"_s);
+    QCOMPARE(p.entries()->selectedKey(), selected);
 }
 
 void tst_WindowDragDrop::dropKeepsUncommittedText()

@@ -33,6 +33,27 @@ bool DeleteEntry(FeedDocument &document, const QString &key)
     return true;
 }
 
+int NumberAfterMove(int number, int from, int to)
+{
+    if (number == from)
+        return to;
+    if (from < to && number > from && number <= to)
+        return number - 1;
+    if (to < from && number >= to && number < from)
+        return number + 1;
+    return number;
+}
+
+bool MoveEntryTo(FeedDocument &document, int from, int to)
+{
+    if (!document.tree.moveEntry(from, to))
+        return false;
+    const int current = EntryCollection::numberOf(document.currentEntryKey);
+    if (current > 0)
+        document.currentEntryKey = EntryCollection::keyFor(NumberAfterMove(current, from, to));
+    return true;
+}
+
 bool CommitCurrentEntry(FeedDocument &document, const EditorFields &fields)
 {
     RSSentry *entry = document.entries.find(document.currentEntryKey);

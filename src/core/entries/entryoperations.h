@@ -31,6 +31,15 @@ QString CreateEntry(FeedDocument &document, const QDateTime &now, const QString 
 // past the last entry).
 bool DeleteEntry(FeedDocument &document, const QString &key);
 
+// The number an entry has after the entry under `from` moved to the place `to`, given the
+// number it had before.
+int NumberAfterMove(int number, int from, int to);
+
+// The move commands of the tree (to the top, to the bottom, a step, and undoing one): the entry
+// under `from` goes to the place `to`, and the document stays bound to the entry it was bound
+// to, under that entry's new key. False, with nothing changed, when nothing would move.
+bool MoveEntryTo(FeedDocument &document, int from, int to);
+
 // Writes the editor's fields (title, link, the field table's, and the content when edited) into
 // the entry under the current entry key; its node's caption follows the title. False when that
 // key is empty or names no entry (the root), so nothing is stored.

@@ -127,13 +127,14 @@ void EntryDragDrop::onDrop(const QMimeData *data)
         return;
     }
     m_tree->setUpdatesEnabled(false);
+    const int from = data ? EntryCollection::numberOf(QString::fromUtf8(data->data(EntryTreeModel::MimeType))) : 0;
     if (m_document.tree.dropMimeData(data, Qt::MoveAction, -1, -1, m_document.tree.indexOfKey(target))) {
         // The document is bound to no entry now: what is loaded next is the moved one.
         m_document.currentEntryKey.clear();
         m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(target),
                                                   QItemSelectionModel::ClearAndSelect);
         if (m_hooks.entriesMoved)
-            m_hooks.entriesMoved();
+            m_hooks.entriesMoved(from, EntryCollection::numberOf(target));
         if (m_hooks.commitAndLoadSelectedEntry)
             m_hooks.commitAndLoadSelectedEntry();
     }

@@ -56,7 +56,7 @@ public:
     {
         std::function<void()> commitAndLoadSelectedEntry; // the entry editor's
         std::function<void()> commitCurrentEntry; // the entry editor's
-        std::function<void()> entriesMoved; // a drop changed the order of the entries
+        std::function<void(int from, int to)> entriesMoved; // a drop moved the entry under `from` to `to`
     };
 
     // `dragSurface` is the widget around the tree whose drag-over stops the auto-scroll.

@@ -101,11 +101,15 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
 
     // Entries without a title show the language's text in the tree.
     m_context.document.tree.setNewEntryText(text(u"newentry"_s));
+    buildTreeActions();
 
     EntryDragDrop::Hooks hooks;
     hooks.commitAndLoadSelectedEntry = [this] { commitAndLoadSelectedEntry(); };
     hooks.commitCurrentEntry = [this] { commitCurrentEntry(); };
-    hooks.entriesMoved = [this] { m_context.markChanged(); };
+    hooks.entriesMoved = [this](int from, int to) {
+        m_context.markChanged();
+        m_moves.emplace_back(from, to);
+    };
     m_dragDrop =
             new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window, std::move(hooks), this);
 
@@ -209,6 +213,83 @@ void EntryEditor::selectNode(const QString &key)
 }
 
 // ----- entries ------------------------------------------------------------------------------
+
+void EntryEditor::buildTreeActions()
+{
+    const std::array<std::pair<QString, QKeySequence>, 5> commands = {{
+            {u"movetop"_s, QKeySequence(Qt::ALT | Qt::Key_Home)},
+            {u"movebottom"_s, QKeySequence(Qt::ALT | Qt::Key_End)},
+            {u"moveup"_s, QKeySequence(Qt::ALT | Qt::Key_Up)},
+            {u"movedown"_s, QKeySequence(Qt::ALT | Qt::Key_Down)},
+            {u"undomove"_s, QKeySequence::Undo},
+    }};
+    for (size_t i = 0; i < commands.size(); ++i) {
+        auto *action = new QAction(text(commands[i].first), m_tree);
+        action->setObjectName(commands[i].first);
+        action->setShortcut(commands[i].second);
+        action->setShortcutContext(Qt::WidgetShortcut); // in the tree only: the editor has its own undo
+        m_tree->addAction(action);
+        m_treeActions.append(action);
+        if (i < 4)
+            connect(action, &QAction::triggered, this, [this, i] { moveSelected(Move(i)); });
+        else
+            connect(action, &QAction::triggered, this, &EntryEditor::undoMove);
+    }
+    m_tree->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Moves are undone only while the entries they moved are where the moves left them.
+    EntryTreeModel *model = &m_context.document.tree;
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, signal, this, [this] { m_moves.clear(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { m_moves.clear(); });
+}
+
+QList<QAction *> EntryEditor::treeActions() const
+{
+    return m_treeActions;
+}
+
+bool EntryEditor::moveEntry(int from, int to)
+{
+    // What is being typed goes into its entry before the keys change.
+    commitCurrentEntry();
+    FeedDocument &document = m_context.document;
+    const bool loaded = !m_loadedKey.isEmpty() && m_loadedKey == document.currentEntryKey;
+    if (!MoveEntryTo(document, from, to))
+        return false;
+    if (loaded)
+        m_loadedKey = document.currentEntryKey;
+    selectNode(EntryCollection::keyFor(to));
+    m_context.markChanged();
+    updateEntryFrame();
+    return true;
+}
+
+void EntryEditor::moveSelected(Move move)
+{
+    const int from = EntryCollection::numberOf(selectedKey());
+    const int count = m_context.document.entryCount();
+    if (from < 1 || from > count)
+        return;
+    // The top of the tree is the newest entry, the highest number.
+    int to = from;
+    switch (move) {
+    case Move::ToTop: to = count; break;
+    case Move::ToBottom: to = 1; break;
+    case Move::Up: to = std::min(from + 1, count); break;
+    case Move::Down: to = std::max(from - 1, 1); break;
+    }
+    if (moveEntry(from, to))
+        m_moves.emplace_back(from, to);
+}
+
+void EntryEditor::undoMove()
+{
+    if (m_moves.empty())
+        return;
+    const auto [from, to] = m_moves.back();
+    m_moves.pop_back();
+    moveEntry(to, from);
+}
 
 void EntryEditor::newEntry()
 {

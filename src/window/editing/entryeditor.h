@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <array>
+#include <utility>
+#include <vector>
 
 class QAbstractButton;
 class QAction;
@@ -71,6 +73,14 @@ public:
     void commitCurrentEntry();
     // The title box lost the focus: commit, and the node caption from the title.
     void commitTitle();
+    // The tree's move commands: the selected entry to the top, to the bottom, or a step up or
+    // down; each can be undone (undoMove, Ctrl+Z in the tree), as can a drop. The entry in the
+    // editor stays there, whichever entries move.
+    enum class Move { ToTop, ToBottom, Up, Down };
+    void moveSelected(Move move);
+    void undoMove();
+    // The tree's commands (its context menu), in the order of Move, then the undo.
+    QList<QAction *> treeActions() const;
     // Applies the tree model's expanded flags to the tree view.
     void refreshTree();
     // The entry frame takes input only while an entry is loaded.
@@ -124,6 +134,10 @@ private:
     void showEntry(const QString &key, const LoadedEntry &entry);
     // Typing, pasting or formatting changed the entry under edit.
     void markEntryChanged();
+    // Moves the entry under `from` to `to` (MoveEntryTo), selects it there and keeps the editor
+    // bound to the entry it shows.
+    bool moveEntry(int from, int to);
+    void buildTreeActions();
 
     static const std::array<QString, 12> FormatButtonKeys;
     static const std::array<int, 11> FormatCommandCodes;
@@ -139,6 +153,8 @@ private:
     EntryDragDrop *m_dragDrop = nullptr;
     EntryDetails *m_details = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;
+    QList<QAction *> m_treeActions;
+    std::vector<std::pair<int, int>> m_moves; // the moves made since the entries last changed otherwise
     QString m_loadedKey; // the entry whose text the editor shows; empty for none
     QString m_loadedDocument; // the editor document made from that entry's content
     bool m_documentGone = false;
