@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTcpServer>
@@ -56,6 +57,7 @@ private slots:
     void styleSheetReadAtEveryFocus();
     void rootCaptionRule_data();
     void rootCaptionRule();
+    void windowStateIsRemembered();
     void tabShowsOnePage_data();
     void tabShowsOnePage();
     void previewPageWritten();
@@ -512,6 +514,24 @@ void tst_MainWindow::rootCaptionRule_data()
     QTest::newRow("a title creates the root") << false << u"My news"_s << true << u"My news"_s;
     QTest::newRow("a title relabels the root") << true << u"My news"_s << true << u"My news"_s;
     QTest::newRow("no title gives the rootkey text") << true << QString() << true << u"My feed"_s;
+}
+
+// The window's size, the border between tree and entry and the page come back at the next start.
+void tst_MainWindow::windowStateIsRemembered()
+{
+    Program program;
+    QVERIFY(program.start());
+    program.window->resize(900, 700);
+    program.window->selectPage(Page::Contents);
+    QSplitter *splitter = program.window->contentsPage()->splitter();
+    splitter->setSizes({200, 650});
+    const QList<int> sizes = splitter->sizes();
+    QVERIFY(program.window->close());
+
+    QVERIFY(program.start());
+    QCOMPARE(program.window->size(), QSize(900, 700));
+    QCOMPARE(program.window->currentPage(), Page::Contents);
+    QCOMPARE(program.window->contentsPage()->splitter()->sizes(), sizes);
 }
 
 void tst_MainWindow::rootCaptionRule()

@@ -67,8 +67,9 @@ struct Program
     // Runs the start-up and waits until the window is the active one.
     bool start(const QString &localeName = QStringLiteral("en_US.UTF-8"))
     {
-        // Recovery copies go to this program's own folder.
+        // Recovery copies and the window's remembered state go to this program's own folder.
         qputenv("XDG_DATA_HOME", path(QStringLiteral("data")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", path(QStringLiteral("config")).toLocal8Bit());
         window = Feedsmith::Main(folder(), localeName, dialog, messages);
         return QTest::qWaitForWindowActive(window.get());
     }

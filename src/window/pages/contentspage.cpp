@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -27,10 +28,17 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     Captions &captions = context.captions;
     captions.addPage(this, u"freContents"_s);
     auto *pageLayout = new QHBoxLayout(this);
+    // The tree and the entry side by side, the border between them where the user puts it.
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(u"splitContents"_s);
+    m_splitter->setChildrenCollapsible(false);
+    pageLayout->addWidget(m_splitter);
+    auto *treeSide = new QWidget(m_splitter);
 
     EntryEditor::Widgets widgets;
     widgets.page = this;
-    auto *left = new QVBoxLayout;
+    auto *left = new QVBoxLayout(treeSide);
+    left->setContentsMargins(0, 0, 0, 0);
     widgets.tree = new EntryTreeView(this);
     widgets.tree->setObjectName(u"TreeView"_s);
     widgets.tree->setHeaderHidden(true);
@@ -43,7 +51,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     buttons->addWidget(widgets.newEntryButton);
     buttons->addWidget(widgets.deleteEntryButton);
     left->addLayout(buttons);
-    pageLayout->addLayout(left, 33);
+    m_splitter->addWidget(treeSide);
 
     QGroupBox *entryFrame = captions.frame(u"freEntry"_s, u"Frame1"_s, this);
     widgets.entryFrame = entryFrame;
@@ -98,7 +106,9 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     grid->setRowStretch(5, 1);
     m_createInfo = captions.label(u"createinfo"_s, u"createinfo"_s, entryFrame);
     grid->addWidget(m_createInfo, 6, 0, 1, 3);
-    pageLayout->addWidget(entryFrame, 67);
+    m_splitter->addWidget(entryFrame);
+    m_splitter->setStretchFactor(0, 33);
+    m_splitter->setStretchFactor(1, 67);
 
     // Scrolls the tree while a dragged node hovers near its top or bottom edge.
     widgets.dragTimer = new QTimer(this);

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QLineEdit;
+class QSplitter;
 class QToolBar;
 
 namespace Feedsmith {
@@ -26,11 +27,14 @@ public:
 
     EntryEditor *entryEditor() const { return m_entryEditor; }
     QToolBar *formatToolBar() const { return m_formatToolBar; }
+    // Between the tree and the entry.
+    QSplitter *splitter() const { return m_splitter; }
 
     // Empties the entry's boxes, the editor and the creation date.
     void clearEntry();
 
 private:
+    QSplitter *m_splitter = nullptr;
     QLineEdit *m_titleEdit = nullptr;
     QLineEdit *m_linkEdit = nullptr;
     QToolBar *m_formatToolBar = nullptr;

@@ -28,7 +28,10 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
+#include <QSplitter>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
@@ -152,6 +155,37 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
     // their minimum sizes.
     setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 480)));
+    restoreWindowState();
+}
+
+namespace {
+
+// The window's size and place, the border between tree and entry, and the page last shown: kept
+// for the user in the configuration folder, not in the project.
+QString windowStateFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/window.ini"_s;
+}
+
+} // namespace
+
+void MainWindow::restoreWindowState()
+{
+    const QSettings state(windowStateFile(), QSettings::IniFormat);
+    restoreGeometry(state.value(u"window/geometry"_s).toByteArray());
+    m_contentsPage->splitter()->restoreState(state.value(u"window/contentsSplitter"_s).toByteArray());
+    // The preview is made when its page is chosen, not at the start.
+    const int page = state.value(u"window/page"_s, int(Page::Settings)).toInt();
+    if (page == int(Page::Contents) || page == int(Page::Ftp))
+        selectPage(Page(page));
+}
+
+void MainWindow::saveWindowState() const
+{
+    QSettings state(windowStateFile(), QSettings::IniFormat);
+    state.setValue(u"window/geometry"_s, saveGeometry());
+    state.setValue(u"window/contentsSplitter"_s, m_contentsPage->splitter()->saveState());
+    state.setValue(u"window/page"_s, int(currentPage()));
 }
 
 MainWindow::~MainWindow() = default;
@@ -346,6 +380,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     m_fileCommands->finishWrites();
     if (m_fileCommands->maySave()) {
         m_recovery->clear(); // saved, or its changes discarded
+        saveWindowState();
         event->accept();
     } else {
         event->ignore();

@@ -77,6 +77,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void restoreWindowState();
+    void saveWindowState() const;
     void buildMenus();
     void buildToolbar();
     void showAbout();
