@@ -202,6 +202,7 @@ void tst_MainWindow::germanCaptions_data()
     QTest::newRow("label") << u"ttl"_s << u"G\u00fcltigkeit (Min.)"_s;
     QTest::newRow("frame") << u"Frame3"_s << u"Weitere Angaben"_s;
     QTest::newRow("button") << u"cmddeleteentry"_s << u"Eintrag l\u00f6schen"_s;
+    QTest::newRow("tree command") << u"undomove"_s << u"Verschieben r\u00fcckg\u00e4ngig"_s;
 }
 
 void tst_MainWindow::germanCaptions()
@@ -718,12 +719,12 @@ void tst_MainWindow::aboutBox()
     AboutDialog about;
     about.show();
     QVERIFY(QTest::qWaitForWindowActive(&about));
-    QCOMPARE(about.windowTitle(), u"About"_s);
+    QCOMPARE(about.windowTitle(), u"About Feedsmith"_s);
     QCOMPARE(about.findChild<QLabel *>(u"lblTitle"_s)->text(), u"Feedsmith"_s);
     QCOMPARE(about.findChild<QLabel *>(u"lblVersion"_s)->text(),
              u"Version %1.%2.%3"_s.arg(Version::Major).arg(Version::Minor).arg(Version::Revision));
-    QVERIFY(about.findChild<QLabel *>(u"lblNotice"_s)->text().contains("free"_L1));
-    QVERIFY(about.findChild<QLabel *>(u"lblMaker"_s)->text().contains(u'@'));
+    QVERIFY(about.findChild<QLabel *>(u"lblNotice"_s)->text().contains("(GPL-3.0-or-later)"_L1));
+    QVERIFY(about.findChild<QLabel *>(u"lblMaker"_s)->text().contains(QLatin1StringView(Version::HomePage)));
     QVERIFY(about.findChild<QPushButton *>(u"cmdOK"_s)->isDefault());
     QTest::keyClick(&about, Qt::Key(key));
     QVERIFY(!about.isVisible());

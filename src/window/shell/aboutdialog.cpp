@@ -32,11 +32,11 @@ QString AboutDialog::versionText()
     return u"Version %1.%2.%3"_s.arg(Version::Major).arg(Version::Minor).arg(Version::Revision);
 }
 
-AboutDialog::AboutDialog(QWidget *parent)
+AboutDialog::AboutDialog(const KeyedTexts &texts, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(u"frmAbout"_s);
-    setWindowTitle(u"About"_s);
+    setWindowTitle(texts.valueOr(u"abouttitle"_s, u"About Feedsmith"_s));
     setModal(true);
 
     auto *layout = new QVBoxLayout(this);
@@ -61,21 +61,23 @@ AboutDialog::AboutDialog(QWidget *parent)
     layout->addLayout(head);
 
     layout->addWidget(separatorLine(this));
-    auto *notice = new QLabel(u"This version of Feedsmith is free software. You may copy it and give it "
-                              "away freely, as long as it stays unchanged and free of charge."_s,
+    auto *notice = new QLabel(texts.valueOr(u"aboutlicence"_s,
+                                            u"Feedsmith is free software under the GNU General Public License, "
+                                            "version 3 or later (%1): you may use, study, share and change it. It "
+                                            "comes without any warranty."_s)
+                                      .arg(QString::fromLatin1(Version::Licence)),
                               this);
     notice->setObjectName(u"lblNotice"_s);
     notice->setWordWrap(true);
     layout->addWidget(notice);
     layout->addWidget(separatorLine(this));
 
-    auto *maker = new QLabel(u"\u00a9 2026 The Feedsmith developers\n"
-                             "https://feedsmith.example.org\n"
-                             "Feedsmith developers, 1 Example Street, Example Town\n"
-                             "Support: support@feedsmith.example.org"_s,
-                             this);
+    const QString home = QString::fromLatin1(Version::HomePage);
+    auto *maker = new QLabel(u"\u00a9 2026 The Feedsmith developers<br><a href=\"%1\">%1</a>"_s.arg(home), this);
     maker->setObjectName(u"lblMaker"_s);
-    maker->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    maker->setTextFormat(Qt::RichText);
+    maker->setOpenExternalLinks(true);
+    maker->setTextInteractionFlags(Qt::TextBrowserInteraction);
     layout->addWidget(maker);
 
     auto *buttons = new QHBoxLayout;

@@ -303,7 +303,7 @@ void MainWindow::onFileToolbarAction(const QString &key)
 
 void MainWindow::showAbout()
 {
-    AboutDialog about(this);
+    AboutDialog about(m_startup.language.textTable, this);
     about.exec();
     onActivated();
 }
