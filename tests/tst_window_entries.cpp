@@ -460,11 +460,11 @@ void tst_WindowEntries::contextMenuStates()
     QVERIFY(menu);
     const QList<QAction *> items = menu->actions();
     QCOMPARE(items.size(), 5);
-    QCOMPARE(items.at(0)->text(), u"Ausschneiden"_s);
-    QCOMPARE(items.at(1)->text(), u"Kopieren"_s);
-    QCOMPARE(items.at(2)->text(), u"Einf\u00fcgen"_s);
+    QCOMPARE(items.at(0)->text(), u"Cut"_s);
+    QCOMPARE(items.at(1)->text(), u"Copy"_s);
+    QCOMPARE(items.at(2)->text(), u"Paste as text"_s);
     QVERIFY(items.at(3)->isSeparator());
-    QCOMPARE(items.at(4)->text(), u"Alles markieren"_s);
+    QCOMPARE(items.at(4)->text(), u"Select all"_s);
     QVERIFY(!items.at(0)->isEnabled());
     QVERIFY(!items.at(1)->isEnabled());
     QVERIFY(items.at(3)->isEnabled());

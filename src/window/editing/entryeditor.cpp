@@ -31,9 +31,6 @@ namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
 
-const QStringList EntryEditor::ContextMenuTexts = {u"Ausschneiden"_s, u"Kopieren"_s, u"Einf\u00fcgen"_s, QString(),
-                                                   u"Alles markieren"_s};
-
 const std::array<QString, 12> EntryEditor::FormatButtonKeys = {
         u"Fett"_s,   u"Kursiv"_s, u"Unterstrichen"_s, u"Nummeriert"_s, u"Punktiert"_s, u"Auszug"_s,
         u"Einzug"_s, u"Links"_s,  u"Zentriert"_s,     u"Rechts"_s,     u"Farben"_s,    u"Bild"_s};
@@ -419,7 +416,15 @@ void EntryEditor::showContextMenu(const QPoint &globalPos)
     auto greyed = [this](int command) { return m_editor->queryStatus(command) < RichTextEditor::Enabled ? 2 : 0; };
     const QList<int> states = {greyed(RichTextEditor::DECMD_CUT), greyed(RichTextEditor::DECMD_COPY),
                                greyed(RichTextEditor::DECMD_PASTE), 0, greyed(RichTextEditor::DECMD_SELECTALL)};
-    m_editor->setContextMenu(ContextMenuTexts, states, globalPos);
+    m_editor->setContextMenu(contextMenuTexts(), states, globalPos);
+}
+
+QStringList EntryEditor::contextMenuTexts() const
+{
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    return {texts.valueOr(u"menucut"_s, u"Cut"_s), texts.valueOr(u"menucopy"_s, u"Copy"_s),
+            texts.valueOr(u"menupasteastext"_s, u"Paste as text"_s), QString(),
+            texts.valueOr(u"menuselectall"_s, u"Select all"_s)};
 }
 
 void EntryEditor::onContextMenuAction(int index)

@@ -55,8 +55,9 @@ public:
         QTimer *dragTimer = nullptr;
     };
 
-    // The context menu's items, by index.
-    static const QStringList ContextMenuTexts;
+    // The editor's context menu items in the interface language, by index (an empty text is a
+    // separator).
+    QStringList contextMenuTexts() const;
 
     EntryEditor(const Widgets &widgets, const PageContext &context, QObject *parent = nullptr);
     ~EntryEditor() override;
