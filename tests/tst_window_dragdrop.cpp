@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <memory>
+
 using namespace Feedsmith;
 using namespace FeedsmithTest;
 using namespace Qt::StringLiterals;
@@ -347,13 +349,31 @@ void tst_WindowDragDrop::autoScrollMovesOneLinePerTick()
     QTRY_COMPARE(bar->value(), 0);
     QTRY_COMPARE(p.entries()->dragDrop()->dropHighlight(), u"root"_s);
 
-    // Dragged over the window outside the tree: the scrolling stops.
-    QMimeData *data = p.entries()->dragDrop()->mimeDataFor(u"key1"_s);
+    // Dragged over the window beside the tree: the scrolling stops.
+    const std::unique_ptr<QMimeData> data(p.entries()->dragDrop()->mimeDataFor(u"key1"_s));
     QWidget *surface = p.window.get();
-    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QWidget *viewport = p.tree()->viewport();
+    const QPoint beside = viewport->mapTo(surface, QPoint(viewport->width() + 40, 20));
+    QDragEnterEvent enter(beside, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(surface, &enter);
     QVERIFY(!timer->isActive());
-    delete data;
+
+    // Past the bottom edge it scrolls the faster the farther: 30 pixels give 16 lines a tick.
+    bar->setValue(0);
+    const QPoint below = viewport->mapTo(surface, QPoint(20, viewport->height() + 30));
+    QDragMoveEvent past(below, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(surface, &past);
+    QVERIFY(timer->isActive());
+    QCOMPARE(p.entries()->dragDrop()->linesPerTick(), 16);
+    QVERIFY(timer->interval() < 200);
+    QTRY_COMPARE(bar->value(), 16);
+    // Back in the band at the edge: a line a tick again.
+    QDragEnterEvent band(QPoint(20, viewport->height() - 5), Qt::MoveAction, data.get(), Qt::LeftButton,
+                         Qt::NoModifier);
+    QApplication::sendEvent(viewport, &band);
+    QCOMPARE(p.entries()->dragDrop()->linesPerTick(), 1);
+    QCOMPARE(timer->interval(), 200);
+    p.entries()->dragDrop()->onMouseRelease();
 }
 
 QTEST_MAIN(tst_WindowDragDrop)

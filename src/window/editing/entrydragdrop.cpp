@@ -96,6 +96,8 @@ void EntryDragDrop::onDragMove(const QPoint &pos)
     setDropHighlight(keyAt(pos));
     m_lastDrag = pos;
     const int height = m_tree->viewport()->height();
+    m_linesPerTick = 1;
+    m_timer->setInterval(BandInterval);
     if (pos.y() > 0 && pos.y() < TopBand) {
         m_scrollDirection = -1;
         m_timer->start();
@@ -110,8 +112,9 @@ void EntryDragDrop::onDragMove(const QPoint &pos)
 void EntryDragDrop::scrollStep()
 {
     setDropHighlight(keyAt(m_lastDrag));
-    m_tree->verticalScrollBar()->triggerAction(m_scrollDirection == -1 ? QAbstractSlider::SliderSingleStepSub
-                                                                       : QAbstractSlider::SliderSingleStepAdd);
+    for (int line = 0; line < m_linesPerTick; ++line)
+        m_tree->verticalScrollBar()->triggerAction(m_scrollDirection == -1 ? QAbstractSlider::SliderSingleStepSub
+                                                                           : QAbstractSlider::SliderSingleStepAdd);
 }
 
 void EntryDragDrop::onDrop(const QMimeData *data)
@@ -154,10 +157,23 @@ void EntryDragDrop::onMouseRelease()
     m_timer->stop();
 }
 
-void EntryDragDrop::onWindowDragMove(const QObject *source)
+void EntryDragDrop::onWindowDragMove(const QObject *source, const QPoint &pos)
 {
-    if (source == m_tree)
+    if (source != m_tree)
+        return;
+    const QWidget *viewport = m_tree->viewport();
+    const int past = pos.y() < 0 ? -pos.y() : pos.y() - viewport->height();
+    if (pos.x() < 0 || pos.x() >= viewport->width() || past <= 0) {
         m_timer->stop();
+        return;
+    }
+    // Past the edge: four ticks a second more, and a line more for every few pixels, so that a
+    // list of thousands of entries is crossed in seconds.
+    m_scrollDirection = pos.y() < 0 ? -1 : 1;
+    m_linesPerTick = 1 + past / 2;
+    m_timer->setInterval(PastEdgeInterval);
+    if (!m_timer->isActive())
+        m_timer->start();
 }
 
 bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
@@ -169,7 +185,7 @@ bool EntryDragDrop::eventFilter(QObject *watched, QEvent *event)
             auto *drag = static_cast<QDragMoveEvent *>(event);
             if (!m_document.tree.isOwnDrag(drag->mimeData()))
                 return false;
-            onWindowDragMove(m_tree);
+            onWindowDragMove(m_tree, m_tree->viewport()->mapFrom(m_dragSurface, drag->position().toPoint()));
             // Dragged over the window outside the tree: the window follows the drag (so that it
             // keeps seeing it), but nothing can be dropped here.
             if (event->type() == QEvent::DragEnter)

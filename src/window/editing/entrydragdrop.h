@@ -51,6 +51,9 @@ public:
     // The auto-scroll bands at the top and bottom edge, in pixels.
     static constexpr int TopBand = 7;
     static constexpr int BottomBand = 13;
+    // The auto-scroll's tick in the bands, and past the tree's edge.
+    static constexpr int BandInterval = 200;
+    static constexpr int PastEdgeInterval = 50;
 
     struct Hooks
     {
@@ -73,6 +76,9 @@ public:
     QString dragNode() const { return m_dragNode; }
     QString dropHighlight() const { return m_delegate->highlightKey(); }
     int scrollDirection() const { return m_scrollDirection; }
+    // How many lines a tick scrolls: one in the bands at the tree's edges, more the farther the
+    // pointer is dragged past the edge, above or below the tree.
+    int linesPerTick() const { return m_linesPerTick; }
     QPoint lastDragPosition() const { return m_lastDrag; }
 
     // The handlers, by the events of the tree's viewport that raise them.
@@ -82,7 +88,9 @@ public:
     void scrollStep();
     void onDrop(const QMimeData *data);
     void onMouseRelease();
-    void onWindowDragMove(const QObject *source);
+    // `pos` in the tree's viewport: past its top or bottom edge, within its width, the tree
+    // scrolls the faster the farther; anywhere else outside the tree the scrolling stops.
+    void onWindowDragMove(const QObject *source, const QPoint &pos = {-1, -1});
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -102,6 +110,7 @@ private:
     QString m_dragNode;
     QPoint m_lastDrag;
     int m_scrollDirection = 1;
+    int m_linesPerTick = 1;
     bool m_pressedOnTree = false;
 };
 
