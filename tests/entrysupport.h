@@ -37,7 +37,7 @@ struct ContentsProgram : Program
         return child<Feedsmith::RichTextEditor>(QStringLiteral("DHTMLEditor"));
     }
     Feedsmith::EntryEditor *entries() const { return window->contentsPage()->entryEditor(); }
-    QTreeView *tree() const { return child<QTreeView>(QStringLiteral("TreeView")); }
+    Feedsmith::EntryTreeView *tree() const { return child<Feedsmith::EntryTreeView>(QStringLiteral("TreeView")); }
     Feedsmith::FeedDocument &document() const { return window->document(); }
 
     bool startOnContents(const QString &localeName = QStringLiteral("en_US.UTF-8"))
@@ -78,8 +78,8 @@ struct ContentsProgram : Program
 
     QPoint nodeCenter(const QString &key) const
     {
-        tree()->scrollTo(document().tree.indexOfKey(key));
-        return tree()->visualRect(document().tree.indexOfKey(key)).center();
+        tree()->scrollTo(tree()->indexOfKey(key));
+        return tree()->visualRect(tree()->indexOfKey(key)).center();
     }
 
     // Clicks a node: press and release, the way the user selects and loads an entry.

@@ -1,5 +1,6 @@
 // Tests of the entry rules on the document: create, delete, move, commit, select and load.
 #include "core/document/feeddocument.h"
+#include "core/entries/entryfilter.h"
 #include "core/entries/entryoperations.h"
 #include "core/text/textfiles.h"
 
@@ -93,6 +94,8 @@ private slots:
     void editorDocument_data();
     void editorDocument();
     void createInfoText();
+    void filter_data();
+    void filter();
 };
 
 void tst_EntryOperations::firstEntryBringsTheRoot()
@@ -465,6 +468,48 @@ void tst_EntryOperations::createInfoText()
     // A date the project file held but that could not be read shows as the file has it.
     entry.entry.unreadDate = u"gestern"_s;
     QCOMPARE(CreateInfoText(u"Erstellt am"_s, entry, german), u"Erstellt am gestern"_s);
+}
+
+void tst_EntryOperations::filter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("shown"); // top to bottom
+    QTest::newRow("no text shows all") << QString() << QStringList{u"key3"_s, u"key2"_s, u"key1"_s};
+    QTest::newRow("a title without its accent") << u"koln"_s << QStringList{u"key1"_s};
+    QTest::newRow("letter case and accents typed") << u"K\u00d6LN"_s << QStringList{u"key1"_s};
+    QTest::newRow("a link") << u"/strasse"_s << QStringList{u"key2"_s};
+    QTest::newRow("body text, its references read") << u"caf\u00e9 &"_s << QStringList{u"key3"_s};
+    QTest::newRow("tags are no text") << u"<b>"_s << QStringList{};
+    QTest::newRow("in several") << u"e.org"_s << QStringList{u"key3"_s, u"key2"_s, u"key1"_s};
+}
+
+void tst_EntryOperations::filter()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, shown);
+    auto document = documentWith(3);
+    document->entries.at(1).title = u"K\u00f6ln news"_s;
+    document->entries.at(1).link = u"https://e.org/1"_s;
+    document->entries.at(2).link = u"https://e.org/strasse"_s;
+    document->entries.at(3).link = u"https://e.org/3"_s;
+    document->entries.at(3).content = u"<p>Caf&eacute; &amp; <b>Bar</b></p>"_s;
+    EntryFilterModel filter(document->tree, *document);
+    QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    filter.setFilterText(text);
+    const QModelIndex root = filter.indexOfKey(Root);
+    QStringList keys;
+    for (int row = 0; row < filter.rowCount(root); ++row)
+        keys << filter.keyOf(filter.index(row, 0, root));
+    QCOMPARE(keys, shown);
+
+    // A move renumbers the entries: what shows follows them.
+    if (shown.size() == 1) {
+        const int number = EntryCollection::numberOf(shown.first());
+        QVERIFY(MoveEntryTo(*document, number, number == 3 ? 1 : 3));
+        const QModelIndex rootAfter = filter.indexOfKey(Root);
+        QCOMPARE(filter.rowCount(rootAfter), 1);
+        QCOMPARE(filter.keyOf(filter.index(0, 0, rootAfter)), key(number == 3 ? 1 : 3));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_EntryOperations)

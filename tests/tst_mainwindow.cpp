@@ -7,6 +7,7 @@
 #include "core/project/datetext.h"
 #include "core/system/systemlocale.h"
 #include "core/text/textfiles.h"
+#include "window/editing/entrytreeview.h"
 #include "window/editing/richtexteditor.h"
 #include "window/editing/tabswitching.h"
 #include "window/shell/aboutdialog.h"
@@ -556,7 +557,8 @@ void tst_MainWindow::rootCaptionRule()
     }
     if (rootAfter && !rootBefore) {
         QVERIFY(tree.isExpanded(EntryTreeModel::RootKey));
-        QVERIFY(program.child<QTreeView>(u"TreeView"_s)->isExpanded(tree.indexOfKey(EntryTreeModel::RootKey)));
+        auto *view = program.child<EntryTreeView>(u"TreeView"_s);
+        QVERIFY(view->isExpanded(view->indexOfKey(EntryTreeModel::RootKey)));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "entrysupport.h"
 
 #include <QDrag>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
@@ -82,6 +83,7 @@ private slots:
     void dropReorders();
     void treeMoves_data();
     void treeMoves();
+    void filterActsOnWhatShows();
     void dropKeepsUncommittedText();
     void dropChangesNothing_data();
     void dropChangesNothing();
@@ -169,6 +171,42 @@ void tst_WindowDragDrop::dropReorders()
     p.tree()->setFocus();
     QTest::keyClick(p.tree(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(titlesByKey(p.document()), (QStringList{u"T1"_s, u"T2"_s, u"T3"_s, u"T4"_s, u"T5"_s}));
+}
+
+// Ctrl+F finds; moves step over hidden entries; Delete never reaches one; Esc shows all again.
+void tst_WindowDragDrop::filterActsOnWhatShows()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(withEntries(p, 5));
+    p.box(u"txtContentTitle"_s)->setFocus();
+    QTest::keyClick(p.box(u"txtContentTitle"_s), Qt::Key_F, Qt::ControlModifier);
+    QLineEdit *filter = p.box(u"txtFilter"_s);
+    QVERIFY(filter->hasFocus());
+    QTest::keyClicks(filter, u"t"_s);
+    QTest::keyClicks(filter, u"2"_s); // T2 alone
+    QCOMPARE(p.tree()->model()->rowCount(p.tree()->indexOfKey(u"root"_s)), 1);
+    filter->setText(u"T"_s); // all, then key3 renamed out of it
+    p.document().entries.at(3).title = u"X3"_s;
+    ++p.document().revision;
+    filter->setText(u"t"_s);
+    QVERIFY(!p.tree()->indexOfKey(u"key3"_s).isValid());
+
+    // A step up from key2 goes past the hidden key3.
+    QVERIFY(p.clickNode(u"key2"_s));
+    p.tree()->setFocus();
+    QTest::keyClick(p.tree(), Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(titlesByKey(p.document()), (QStringList{u"T1"_s, u"X3"_s, u"T4"_s, u"T2"_s, u"T5"_s}));
+
+    // The selected entry hidden, Delete cannot reach it.
+    filter->setText(u"x"_s);
+    QVERIFY(p.entries()->selectedKey() != u"key4"_s);
+    p.messages.answer(true);
+    p.entries()->deleteEntry();
+    QVERIFY(titlesByKey(p.document()).contains(u"T2"_s));
+
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QVERIFY(filter->text().isEmpty());
+    QCOMPARE(p.tree()->model()->rowCount(p.tree()->indexOfKey(u"root"_s)), 5);
 }
 
 void tst_WindowDragDrop::treeMoves_data()

@@ -106,7 +106,7 @@ void tst_WindowEntries::firstNewEntry()
     const RSSentry &entry = p.document().entries.at(1);
     QVERIFY(entry.createdate >= before);
     QCOMPARE(p.document().tree.caption(u"root"_s), u"My feed"_s);
-    QVERIFY(p.tree()->isExpanded(p.document().tree.indexOfKey(u"root"_s)));
+    QVERIFY(p.tree()->isExpanded(p.tree()->indexOfKey(u"root"_s)));
     QCOMPARE(p.document().tree.caption(u"key1"_s), entry.createdate.toString(u"dd.MM. HH:mm") + u" New entry"_s);
     QCOMPARE(p.entries()->selectedKey(), u"key1"_s);
     QCOMPARE(p.document().currentEntryKey, u"key1"_s);

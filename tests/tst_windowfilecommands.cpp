@@ -1,8 +1,10 @@
 // The window's file commands: new, open, save, save as, RSS generation, and a round trip.
 #include "windowsupport.h"
 
+#include "core/entries/entryfilter.h"
 #include "core/project/datetext.h"
 #include "core/system/systemlocale.h"
+#include "window/editing/entrytreeview.h"
 #include "window/shell/backgroundwriter.h"
 #include "window/shell/htmlpane.h"
 #include "window/shell/recoverykeeper.h"
@@ -275,9 +277,9 @@ void tst_WindowFileCommands::openFillsBoxesAndTree()
     QCOMPARE(program.dialog.fileName(), QString());
     QCOMPARE(doc.tree.caption(EntryTreeModel::RootKey), u"Feedsmith example feed"_s);
     QCOMPARE(doc.tree.childKeys(EntryTreeModel::RootKey), QStringList({u"key4"_s, u"key3"_s, u"key2"_s, u"key1"_s}));
-    auto *view = program.child<QTreeView>(u"TreeView"_s);
-    QCOMPARE(view->model(), &doc.tree);
-    QVERIFY(view->isExpanded(doc.tree.indexOfKey(EntryTreeModel::RootKey)));
+    auto *view = program.child<EntryTreeView>(u"TreeView"_s);
+    QCOMPARE(view->filterModel()->sourceModel(), &doc.tree);
+    QVERIFY(view->isExpanded(view->indexOfKey(EntryTreeModel::RootKey)));
     QVERIFY(program.messages.shown.isEmpty());
 
     // After open, save writes back to the opened file without a dialog.

@@ -80,6 +80,8 @@ public:
     QStringList childKeys(const QString &key) const;
     QModelIndex indexOfKey(const QString &key) const;
     QString keyOf(const QModelIndex &index) const;
+    // The number of the entry of a node; 0 for the root and for no node.
+    int numberOf(const QModelIndex &index) const { return index.model() == this ? numberAt(index) : 0; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;

@@ -2,6 +2,7 @@
 #include "window/editing/entrydragdrop.h"
 
 #include "core/document/feeddocument.h"
+#include "window/editing/entrytreeview.h"
 #include "window/platform/icons.h"
 
 #include <QApplication>
@@ -23,8 +24,8 @@ void DropHighlightDelegate::initStyleOption(QStyleOptionViewItem *option, const 
         option->state |= QStyle::State_Selected;
 }
 
-EntryDragDrop::EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *timer, QWidget *dragSurface, Hooks hooks,
-                             QObject *parent)
+EntryDragDrop::EntryDragDrop(FeedDocument &document, EntryTreeView *tree, QTimer *timer, QWidget *dragSurface,
+                             Hooks hooks, QObject *parent)
     : QObject(parent)
     , m_document(document)
     , m_tree(tree)
@@ -54,7 +55,7 @@ QMimeData *EntryDragDrop::mimeDataFor(const QString &key) const
 
 QString EntryDragDrop::keyAt(const QPoint &pos) const
 {
-    return m_document.tree.keyOf(m_tree->indexAt(pos));
+    return m_tree->keyAt(m_tree->indexAt(pos));
 }
 
 void EntryDragDrop::setDropHighlight(const QString &key)
@@ -71,7 +72,7 @@ void EntryDragDrop::onMousePress(const QPoint &pos)
     if (key.isEmpty())
         return;
     // Selecting this way loads nothing into the editor.
-    m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(key), QItemSelectionModel::ClearAndSelect);
+    m_tree->selectionModel()->setCurrentIndex(m_tree->indexOfKey(key), QItemSelectionModel::ClearAndSelect);
     m_dragNode = key;
 }
 
@@ -134,8 +135,7 @@ void EntryDragDrop::onDrop(const QMimeData *data)
     if (m_document.tree.dropMimeData(data, Qt::MoveAction, -1, -1, m_document.tree.indexOfKey(target))) {
         // The document is bound to no entry now: what is loaded next is the moved one.
         m_document.currentEntryKey.clear();
-        m_tree->selectionModel()->setCurrentIndex(m_document.tree.indexOfKey(target),
-                                                  QItemSelectionModel::ClearAndSelect);
+        m_tree->selectionModel()->setCurrentIndex(m_tree->indexOfKey(target), QItemSelectionModel::ClearAndSelect);
         if (m_hooks.entriesMoved)
             m_hooks.entriesMoved(from, EntryCollection::numberOf(target));
         if (m_hooks.commitAndLoadSelectedEntry)

@@ -13,10 +13,10 @@
 class QDrag;
 class QMimeData;
 class QTimer;
-class QTreeView;
 
 namespace Feedsmith {
 
+class EntryTreeView;
 class FeedDocument;
 
 // Paints the drop target of a drag like a selected node.
@@ -63,7 +63,7 @@ public:
     };
 
     // `dragSurface` is the widget around the tree whose drag-over stops the auto-scroll.
-    EntryDragDrop(FeedDocument &document, QTreeView *tree, QTimer *timer, QWidget *dragSurface, Hooks hooks,
+    EntryDragDrop(FeedDocument &document, EntryTreeView *tree, QTimer *timer, QWidget *dragSurface, Hooks hooks,
                   QObject *parent = nullptr);
 
     // The drag itself; by default QDrag::exec. Tests replace it to see that a drag starts.
@@ -101,7 +101,7 @@ private:
     void reset();
 
     FeedDocument &m_document;
-    QTreeView *m_tree;
+    EntryTreeView *m_tree;
     QTimer *m_timer;
     QWidget *m_dragSurface;
     Hooks m_hooks;

@@ -3,6 +3,7 @@
 #include "window/editing/entrydetails.h"
 #include "window/platform/dialogs.h"
 
+#include "core/entries/entryfilter.h"
 #include "core/system/clock.h"
 #include "core/system/systemlocale.h"
 #include "core/text/textfiles.h"
@@ -154,10 +155,11 @@ void EntryEditor::documentGone()
 
 void EntryEditor::refreshTree()
 {
-    EntryTreeModel &tree = m_context.document.tree;
-    for (int row = 0; row < tree.rowCount(); ++row) {
-        const QModelIndex index = tree.index(row, 0);
-        m_tree->setExpanded(index, tree.isExpanded(tree.keyOf(index)));
+    const EntryTreeModel &tree = m_context.document.tree;
+    const QAbstractItemModel *shown = m_tree->model();
+    for (int row = 0; row < shown->rowCount(); ++row) {
+        const QModelIndex index = shown->index(row, 0);
+        m_tree->setExpanded(index, tree.isExpanded(m_tree->keyAt(index)));
     }
     updateEntryFrame();
 }
@@ -197,12 +199,12 @@ EditorFields EntryEditor::fields() const
 QString EntryEditor::selectedKey() const
 {
     const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? QString() : m_context.document.tree.keyOf(selected.first());
+    return selected.isEmpty() ? QString() : m_tree->keyAt(selected.first());
 }
 
 void EntryEditor::selectNode(const QString &key)
 {
-    const QModelIndex index = m_context.document.tree.indexOfKey(key);
+    const QModelIndex index = m_tree->indexOfKey(key);
     if (!index.isValid())
         return;
     m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
@@ -272,8 +274,19 @@ void EntryEditor::moveSelected(Move move)
     switch (move) {
     case Move::ToTop: to = count; break;
     case Move::ToBottom: to = 1; break;
-    case Move::Up: to = std::min(from + 1, count); break;
-    case Move::Down: to = std::max(from - 1, 1); break;
+    case Move::Up:
+    case Move::Down: {
+        // A step past the next entry shown: with a filter, the hidden ones between stay put.
+        const int step = move == Move::Up ? 1 : -1;
+        const EntryFilterModel *filter = m_tree->filterModel();
+        for (int n = from + step; n >= 1 && n <= count; n += step) {
+            if (!filter || filter->shows(n)) {
+                to = n;
+                break;
+            }
+        }
+        break;
+    }
     }
     if (moveEntry(from, to))
         m_moves.emplace_back(from, to);

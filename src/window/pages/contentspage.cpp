@@ -1,14 +1,18 @@
 // The contents page: the entry tree beside the entry editor with its toolbar.
 #include "window/pages/contentspage.h"
 
+#include "core/entries/entryfilter.h"
+
 #include "window/editing/entryeditor.h"
 #include "window/editing/richtexteditor.h"
 #include "window/pages/captions.h"
 #include "window/pages/toolbuttons.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,12 +43,37 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     widgets.page = this;
     auto *left = new QVBoxLayout(treeSide);
     left->setContentsMargins(0, 0, 0, 0);
+    // Finding an entry among thousands: the tree shows only those that hold the text typed here.
+    m_filterEdit = new QLineEdit(treeSide);
+    m_filterEdit->setObjectName(u"txtFilter"_s);
+    m_filterEdit->setPlaceholderText(
+            context.startup.language.textTable.valueOr(u"filterentries"_s, u"Filter entries (Ctrl+F)"_s));
+    m_filterEdit->setClearButtonEnabled(true);
+    left->addWidget(m_filterEdit);
+    m_filterModel = new EntryFilterModel(context.document.tree, context.document, this);
     widgets.tree = new EntryTreeView(this);
     widgets.tree->setObjectName(u"TreeView"_s);
     widgets.tree->setHeaderHidden(true);
     widgets.tree->setUniformRowHeights(true);
-    widgets.tree->setModel(&context.document.tree);
+    widgets.tree->setFilterModel(m_filterModel);
     left->addWidget(widgets.tree, 1);
+    connect(m_filterEdit, &QLineEdit::textChanged, this, [this, tree = widgets.tree](const QString &text) {
+        m_filterModel->setFilterText(text);
+        tree->expandToDepth(0);
+        if (const QModelIndex current = tree->currentIndex(); current.isValid())
+            tree->scrollTo(current);
+    });
+    // Ctrl+F finds, Esc in the field shows every entry again.
+    auto *find = new QAction(this);
+    find->setObjectName(u"findEntries"_s);
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(find);
+    connect(find, &QAction::triggered, m_filterEdit, [this] {
+        m_filterEdit->setFocus(Qt::ShortcutFocusReason);
+        m_filterEdit->selectAll();
+    });
+    m_filterEdit->installEventFilter(this);
     auto *buttons = new QHBoxLayout;
     widgets.newEntryButton = captions.button(u"cmdnewentry"_s, u"newentry"_s, this);
     widgets.deleteEntryButton = captions.button(u"cmddeleteentry"_s, u"deleteentry"_s, this);
@@ -123,8 +152,20 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     m_entryEditor = new EntryEditor(widgets, context, this);
 }
 
+bool ContentsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_filterEdit && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_filterEdit->text().isEmpty()) {
+        m_filterEdit->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void ContentsPage::clearEntry()
 {
+    // Another document: a filter typed for the last one would hide its entries.
+    m_filterEdit->clear();
     m_entryEditor->clearEntry();
 }
 

@@ -13,6 +13,7 @@ class QToolBar;
 namespace Feedsmith {
 
 class EntryEditor;
+class EntryFilterModel;
 class RichTextEditor;
 
 // The tree of entries with the new and delete buttons, and the frame that edits the selected
@@ -29,12 +30,21 @@ public:
     QToolBar *formatToolBar() const { return m_formatToolBar; }
     // Between the tree and the entry.
     QSplitter *splitter() const { return m_splitter; }
+    QLineEdit *filterEdit() const { return m_filterEdit; }
+    EntryFilterModel *filterModel() const { return m_filterModel; }
 
-    // Empties the entry's boxes, the editor and the creation date.
+    // Empties the entry's boxes, the editor and the creation date, and the filter (another
+    // document comes).
     void clearEntry();
+
+protected:
+    // Esc in the filter field shows every entry again.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QSplitter *m_splitter = nullptr;
+    QLineEdit *m_filterEdit = nullptr;
+    EntryFilterModel *m_filterModel = nullptr;
     QLineEdit *m_titleEdit = nullptr;
     QLineEdit *m_linkEdit = nullptr;
     QToolBar *m_formatToolBar = nullptr;
