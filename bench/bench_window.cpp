@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 
@@ -143,8 +144,13 @@ int main(int argc, char *argv[])
     settle();
     const double dropMs = msSince(timer);
 
-    // The filter: the first text folds every entry's texts, later ones only search them.
+    // The filter: the first text folds every entry's texts, later ones only search them. Ctrl+F
+    // starts the folding, a typist's half second before the first letter.
     QLineEdit *filter = window->contentsPage()->filterEdit();
+    timer.restart();
+    window->contentsPage()->filterModel()->prepare();
+    const double prepareMs = msSince(timer);
+    QThread::msleep(500);
     timer.restart();
     filter->setText(u"k"_s);
     settle();
@@ -176,7 +182,8 @@ int main(int argc, char *argv[])
     std::printf("  open until the tree is filled        %8.1f ms (%d entry rows)\n", openMs, rows);
     std::printf("  delete key1 (renumber the rest)      %8.1f ms\n", deleteMs);
     std::printf("  drop key1 onto %-9s             %8.1f ms\n", qPrintable(top), dropMs);
-    std::printf("  filter, first text (folds the texts)  %8.1f ms\n", firstFilterMs);
+    std::printf("  filter, Ctrl+F (starts the folding)   %8.1f ms\n", prepareMs);
+    std::printf("  filter, first text 0.5 s later       %8.1f ms\n", firstFilterMs);
     std::printf("  filter, next text                    %8.1f ms (%d entries shown)\n", filterMs, shown);
     std::printf("  save, written in the background      %8.1f ms (longest stall %.1f ms)\n", saveMs, saveStallMs);
     std::printf("  generate, written in the background  %8.1f ms (longest stall %.1f ms)\n", generateMs,

@@ -481,6 +481,7 @@ void tst_EntryOperations::filter_data()
     QTest::newRow("body text, its references read") << u"caf\u00e9 &"_s << QStringList{u"key3"_s};
     QTest::newRow("tags are no text") << u"<b>"_s << QStringList{};
     QTest::newRow("in several") << u"e.org"_s << QStringList{u"key3"_s, u"key2"_s, u"key1"_s};
+    QTest::newRow("a title changed while the texts were folded") << u"later"_s << QStringList{u"key2"_s};
 }
 
 void tst_EntryOperations::filter()
@@ -495,6 +496,9 @@ void tst_EntryOperations::filter()
     document->entries.at(3).content = u"<p>Caf&eacute; &amp; <b>Bar</b></p>"_s;
     EntryFilterModel filter(document->tree, *document);
     QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    filter.prepare();
+    document->entries.at(2).title = u"Later"_s;
+    ++document->revision;
     filter.setFilterText(text);
     const QModelIndex root = filter.indexOfKey(Root);
     QStringList keys;

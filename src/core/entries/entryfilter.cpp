@@ -19,8 +19,9 @@ namespace {
 // decomposition (the letter without its accent). Made once.
 const std::array<char16_t, 0x10000> &foldTable()
 {
-    static const auto table = [] {
-        auto t = std::make_unique<std::array<char16_t, 0x10000>>();
+    // Never freed: a folding thread may still read it while the program ends.
+    static const auto *table = [] {
+        auto *t = new std::array<char16_t, 0x10000>;
         for (char32_t c = 0; c < 0x10000; ++c) {
             char16_t folded = char16_t(QChar::toLower(c));
             if (QChar::decompositionTag(folded) == QChar::Canonical) {
@@ -168,6 +169,7 @@ EntryFilterModel::EntryFilterModel(EntryTreeModel &source, const FeedDocument &d
     // Entries added, removed or moved renumber the folded texts: they are made anew, and what
     // shows is worked out again.
     const auto restructured = [this] {
+        ++m_structure;
         m_foldedValid = false;
         if (isFiltering())
             refilter();
@@ -187,24 +189,62 @@ void EntryFilterModel::setFilterText(const QString &text)
     refilter();
 }
 
+std::vector<QByteArray> EntryFilterModel::foldAll(const EntryCollection &entries)
+{
+    const int count = entries.count();
+    std::vector<QByteArray> folded(static_cast<size_t>(count));
+    // On every core: the bodies of a large project are many megabytes.
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < cores; ++t) {
+        threads.emplace_back([&folded, &entries, t, cores, count] {
+            for (int i = t; i < count; i += cores)
+                folded[size_t(i)] = SearchTextOf(entries.at(i + 1));
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    return folded;
+}
+
+bool EntryFilterModel::foldedAreCurrent() const
+{
+    return m_foldedValid && m_foldedRevision == m_document.revision && m_foldedStructure == m_structure;
+}
+
+void EntryFilterModel::prepare()
+{
+    const bool preparingCurrent =
+            m_preparing.valid() && m_preparingRevision == m_document.revision && m_preparingStructure == m_structure;
+    if (foldedAreCurrent() || preparingCurrent || !m_source.hasRoot())
+        return;
+    std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_document);
+    m_preparingRevision = m_document.revision;
+    m_preparingStructure = m_structure;
+    // A thread of its own that nothing waits for: a preparation overtaken by edits is dropped and
+    // ends by itself, holding only its snapshot.
+    std::packaged_task<std::vector<QByteArray>()> task([snapshot] { return foldAll(snapshot->entries); });
+    m_preparing = task.get_future();
+    std::thread(std::move(task)).detach();
+}
+
 void EntryFilterModel::refilter()
 {
     const int count = m_source.childCount(EntryTreeModel::RootKey) > 0 ? m_document.entryCount() : 0;
     if (!m_needle.isEmpty()) {
-        if (!m_foldedValid || m_foldedRevision != m_document.revision || int(m_folded.size()) != count) {
-            m_folded.assign(size_t(count), QByteArray());
-            // On every core: the bodies of a large project are many megabytes.
-            const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-            std::vector<std::thread> threads;
-            for (int t = 0; t < cores; ++t) {
-                threads.emplace_back([this, t, cores, count] {
-                    for (int i = t; i < count; i += cores)
-                        m_folded[size_t(i)] = SearchTextOf(m_document.entries.at(i + 1));
-                });
+        if (!foldedAreCurrent() && m_preparing.valid()) {
+            std::vector<QByteArray> folded = m_preparing.get();
+            if (m_preparingRevision == m_document.revision && m_preparingStructure == m_structure) {
+                m_folded = std::move(folded);
+                m_foldedRevision = m_preparingRevision;
+                m_foldedStructure = m_preparingStructure;
+                m_foldedValid = true;
             }
-            for (std::thread &thread : threads)
-                thread.join();
+        }
+        if (!foldedAreCurrent() || int(m_folded.size()) != count) {
+            m_folded = foldAll(m_document.entries);
             m_foldedRevision = m_document.revision;
+            m_foldedStructure = m_structure;
             m_foldedValid = true;
         }
         m_matches.assign(size_t(count), 0);

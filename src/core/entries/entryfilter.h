@@ -6,6 +6,7 @@
 #include <QSortFilterProxyModel>
 #include <QString>
 
+#include <future>
 #include <vector>
 
 namespace Feedsmith {
@@ -30,6 +31,9 @@ public:
     EntryFilterModel(EntryTreeModel &source, const FeedDocument &document, QObject *parent = nullptr);
 
     void setFilterText(const QString &text);
+    // Starts folding the entries' texts on another thread, from a snapshot, so that the first
+    // filtering finds them ready (the filter field calls it when it gets the focus).
+    void prepare();
     const QString &filterText() const { return m_text; }
     bool isFiltering() const { return !m_needle.isEmpty(); }
     // Whether the entry under a number shows.
@@ -45,6 +49,8 @@ protected:
 
 private:
     void refilter();
+    bool foldedAreCurrent() const;
+    static std::vector<QByteArray> foldAll(const EntryCollection &entries);
 
     EntryTreeModel &m_source;
     const FeedDocument &m_document;
@@ -52,7 +58,13 @@ private:
     QByteArray m_needle; // the text folded
     std::vector<QByteArray> m_folded; // by entry number - 1, made for m_foldedRevision
     quint64 m_foldedRevision = 0;
+    quint64 m_foldedStructure = 0;
     bool m_foldedValid = false;
+    quint64 m_structure = 0; // counts the entries added, removed and moved
+    // A folding on its way (prepare), for this revision and structure.
+    std::future<std::vector<QByteArray>> m_preparing;
+    quint64 m_preparingRevision = 0;
+    quint64 m_preparingStructure = 0;
     std::vector<char> m_matches; // by entry number - 1
 };
 

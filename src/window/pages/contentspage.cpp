@@ -9,6 +9,7 @@
 #include "window/pages/toolbuttons.h"
 
 #include <QAction>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -154,6 +155,13 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
 
 bool ContentsPage::eventFilter(QObject *watched, QEvent *event)
 {
+    // The texts are folded while the user starts typing.
+    if (watched == m_filterEdit && event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+            || reason == Qt::ShortcutFocusReason)
+            m_filterModel->prepare();
+    }
     if (watched == m_filterEdit && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_filterEdit->text().isEmpty()) {
         m_filterEdit->clear();
