@@ -521,6 +521,9 @@ void tst_WindowFileCommands::generate()
              u"Last modified: "_s + DateText::format(QFileInfo(target).lastModified(), SystemLocale::locale()));
     QCOMPARE(program.dialog.fileName(), doc.projectPath);
     QVERIFY(program.messages.shown.isEmpty());
+    // The status bar says where the feed went, with a way to its folder.
+    QCOMPARE(program.window->statusBar()->currentMessage(), u"The RSS file was written to "_s + target + u"."_s);
+    QVERIFY(program.child<QPushButton>(u"showFeedFolder"_s)->isVisible());
 }
 
 void tst_WindowFileCommands::generatePrefillsName_data()
@@ -742,6 +745,12 @@ void tst_WindowFileCommands::importFromFileAndAddress()
     QVERIFY(doc.changed);
     QVERIFY(doc.projectPath.isEmpty());
     QVERIFY(program.messages.shown.value(0).text.contains(u"channel: rights not kept"_s));
+    // The next import starts where feeds were taken from last, whatever the project's folder.
+    program.window->fileCommands()->openProjectFile(example());
+    program.dialog.answer(QString());
+    program.menuItem(u"importfeed"_s)->trigger();
+    QCOMPARE(program.dialog.calls.last().filter, u"*.xml *.rss *.atom | *.xml *.rss *.atom | * | *"_s);
+    QCOMPARE(program.dialog.calls.last().startPath, feeds);
 
     // From an address: a real web server on this machine.
     QProcess server;

@@ -64,11 +64,12 @@ QString FileDialog::completedName(const QString &name, const QString &filter)
 
 QString FileDialog::startPath() const
 {
+    const QString folder = m_lastFolders.value(m_filter, m_startFolder).toString();
     if (m_fileName.isEmpty())
-        return m_startFolder;
-    if (QDir::isAbsolutePath(m_fileName) || m_startFolder.isEmpty())
+        return folder;
+    if (QDir::isAbsolutePath(m_fileName) || folder.isEmpty())
         return m_fileName;
-    return QDir(m_startFolder).filePath(m_fileName);
+    return QDir(folder).filePath(m_fileName);
 }
 
 QString FileDialog::show(Mode mode, QWidget *parent)
@@ -77,6 +78,8 @@ QString FileDialog::show(Mode mode, QWidget *parent)
     if (mode == Mode::Save)
         chosen = completedName(chosen, m_filter);
     m_fileName = chosen;
+    if (!chosen.isEmpty())
+        m_lastFolders.insert(m_filter, QFileInfo(chosen).absolutePath());
     return chosen;
 }
 

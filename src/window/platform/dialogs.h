@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 class QWidget;
 
@@ -31,9 +32,13 @@ public:
     QString showOpen(QWidget *parent);
     QString showSave(QWidget *parent);
 
-    // Where the dialog opens: the file name (inside the start folder when it is relative), or
-    // the start folder when there is no file name.
+    // Where the dialog opens: the file name (inside the folder below when it is relative), or
+    // with no file name the folder last used with this filter (this kind of file), else the start
+    // folder.
     QString startPath() const;
+    // The folder last used with each filter, by filter.
+    QVariantMap lastFolders() const { return m_lastFolders; }
+    void setLastFolders(const QVariantMap &folders) { m_lastFolders = folders; }
     // The filter as Qt writes it: "*.xml (*.xml)".
     static QString qtNameFilter(const QString &filter);
     // The extension of the filter's first pattern: "xml" for "*.xml | *.xml".
@@ -51,6 +56,7 @@ private:
     QString m_filter = QStringLiteral("*.xml | *.xml");
     QString m_fileName;
     QString m_startFolder;
+    QVariantMap m_lastFolders;
 };
 
 // The desktop's file dialog.

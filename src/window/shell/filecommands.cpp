@@ -220,6 +220,7 @@ void FileCommands::importFeed()
         return;
     const QString previousFilter = m_fileDialog.filter();
     m_fileDialog.setFilter(u"*.xml *.rss *.atom | *.xml *.rss *.atom | * | *"_s);
+    m_fileDialog.setFileName(QString()); // where feeds were imported from last
     const QString chosen = m_fileDialog.showOpen(m_context.window);
     m_fileDialog.setFilter(previousFilter);
     m_fileDialog.setFileName(m_context.document.projectPath);
@@ -402,13 +403,15 @@ void FileCommands::generateRss()
                 [snapshot, programFolder = m_context.startup.programFolder, now = Clock::now()](QString *error) {
                     return WriteRssFile(*snapshot, snapshot->rssPath, programFolder, now, error);
                 },
-                [this](bool written, const QString &error) {
-                    if (!written)
+                [this, path = chosen](bool written, const QString &error) {
+                    if (!written) {
                         fail(m_context.startup.language.textTable.valueOr(u"rssfailed"_s,
                                                                           u"The RSS file could not be written."_s),
                              error);
-                    else
-                        m_publishPage->refreshFileDate();
+                        return;
+                    }
+                    m_publishPage->refreshFileDate();
+                    emit feedWritten(path);
                 });
         emit writing(m_context.text(u"writingfile"_s).arg(printable(QFileInfo(chosen).fileName())));
         if (ResetFeedItemNumber(m_context.document.channel))

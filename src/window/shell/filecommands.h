@@ -67,6 +67,8 @@ signals:
     void pageWanted(Page page);
     // A file is being written in the background: the words to show meanwhile.
     void writing(const QString &message);
+    // Generate wrote the RSS file there.
+    void feedWritten(const QString &path);
 
 private:
     bool writeProject(bool wait);

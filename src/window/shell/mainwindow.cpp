@@ -21,13 +21,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -35,6 +38,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace Feedsmith {
@@ -151,6 +155,23 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
         if (!busy && statusBar()->currentMessage() == *writingMessage)
             statusBar()->clearMessage();
     });
+    // After Generate: where the feed went, and a way to it.
+    auto *showFolder =
+            new QPushButton(m_startup.language.textTable.valueOr(u"showinfolder"_s, u"Show in folder"_s), this);
+    showFolder->setObjectName(u"showFeedFolder"_s);
+    showFolder->setFlat(true);
+    showFolder->hide();
+    statusBar()->addPermanentWidget(showFolder);
+    auto writtenFolder = std::make_shared<QString>();
+    connect(m_fileCommands, &FileCommands::feedWritten, this, [this, showFolder, writtenFolder](const QString &path) {
+        *writtenFolder = QFileInfo(path).absolutePath();
+        statusBar()->showMessage(
+                m_startup.language.textTable.valueOr(u"rsswritten"_s, u"The RSS file was written to %1."_s)
+                        .arg(printable(QDir::toNativeSeparators(path))));
+        showFolder->show();
+    });
+    connect(showFolder, &QPushButton::clicked, this,
+            [writtenFolder] { QDesktopServices::openUrl(QUrl::fromLocalFile(*writtenFolder)); });
 
     // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
     // their minimum sizes.
@@ -174,6 +195,7 @@ void MainWindow::restoreWindowState()
     const QSettings state(windowStateFile(), QSettings::IniFormat);
     restoreGeometry(state.value(u"window/geometry"_s).toByteArray());
     m_contentsPage->splitter()->restoreState(state.value(u"window/contentsSplitter"_s).toByteArray());
+    m_fileDialog.setLastFolders(state.value(u"dialogs/lastFolders"_s).toMap());
     // The preview is made when its page is chosen, not at the start.
     const int page = state.value(u"window/page"_s, int(Page::Settings)).toInt();
     if (page == int(Page::Contents) || page == int(Page::Ftp))
@@ -186,6 +208,7 @@ void MainWindow::saveWindowState() const
     state.setValue(u"window/geometry"_s, saveGeometry());
     state.setValue(u"window/contentsSplitter"_s, m_contentsPage->splitter()->saveState());
     state.setValue(u"window/page"_s, int(currentPage()));
+    state.setValue(u"dialogs/lastFolders"_s, m_fileDialog.lastFolders());
 }
 
 MainWindow::~MainWindow() = default;
