@@ -72,6 +72,8 @@ private slots:
     void pastedMarkupSurvivesSaveAndOpen();
     void detailsSurviveSaveAndOpen();
     void toolbarFollowsBoldSelection();
+    void writingCommands_data();
+    void writingCommands();
     void boldButtonMakesBold();
     void linkButtonAsksForTarget();
     void contextMenuStates();
@@ -407,6 +409,41 @@ void tst_WindowEntries::toolbarFollowsBoldSelection()
     QTRY_VERIFY(!fett->isChecked());
     QVERIFY(fett->isEnabled());
     QVERIFY(link->isEnabled() && !link->isChecked());
+}
+
+void tst_WindowEntries::writingCommands_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("body"); // before: the caret in the word "word"
+    QTest::addColumn<QString>("expected"); // in the editor's body after
+    QTest::newRow("bulleted list") << u"bullets"_s << u"<p>word</p>"_s << u"<ul><li>word</li></ul>"_s;
+    QTest::newRow("numbered list") << u"numbering"_s << u"<p>word</p>"_s << u"<ol><li>word</li></ol>"_s;
+    QTest::newRow("heading") << u"heading2"_s << u"<p>word</p>"_s << u"<h2>word</h2>"_s;
+    QTest::newRow("subheading") << u"heading3"_s << u"<p>word</p>"_s << u"<h3>word</h3>"_s;
+    QTest::newRow("back to a paragraph") << u"paragraph"_s << u"<h2>word</h2>"_s << u"<p>word</p>"_s;
+    QTest::newRow("quote") << u"quote"_s << u"<p>word</p>"_s << u"<blockquote>word</blockquote>"_s;
+    QTest::newRow("code") << u"code"_s << u"<p>word</p>"_s << u"<pre>word</pre>"_s;
+}
+
+void tst_WindowEntries::writingCommands()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, body);
+    QFETCH(QString, expected);
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body>"_s + body + u"</body></html>"_s));
+    QVERIFY(p.focusEditor());
+    selectInEditor(p.editor(), u"document.body.firstChild.firstChild"_s, 1, 1);
+    QAction *action = p.toolbarButton(u"Toolbar3"_s, button);
+    QVERIFY(!action->toolTip().isEmpty());
+    action->trigger();
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(expected), qPrintable(p.editor()->documentHtml()));
+    // The button shows the state it made, and undo takes it back.
+    if (button != "paragraph"_L1)
+        QTRY_VERIFY(action->isChecked());
+    p.toolbarButton(u"Toolbar3"_s, u"undo"_s)->trigger();
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(body), qPrintable(p.editor()->documentHtml()));
 }
 
 void tst_WindowEntries::boldButtonMakesBold()

@@ -21,7 +21,8 @@
 
     var COMMANDS = ['bold', 'italic', 'underline', 'insertOrderedList', 'insertUnorderedList',
                     'indent', 'outdent', 'justifyLeft', 'justifyCenter', 'justifyRight',
-                    'foreColor', 'cut', 'copy', 'paste', 'selectAll', 'createLink'];
+                    'foreColor', 'cut', 'copy', 'paste', 'selectAll', 'createLink', 'undo', 'redo',
+                    'removeFormat'];
 
     // The status codes of the program: 0 not supported, 1 disabled, 3 enabled, 7 switched on.
     function status(name) {
@@ -39,6 +40,12 @@
     function commandStates() {
         var states = {};
         COMMANDS.forEach(function (name) { states[name] = status(name); });
+        // The kind of block at the caret: "p", "h2", "blockquote", "pre", ...
+        try {
+            states.formatBlock = String(document.queryCommandValue('formatBlock') || '').toLowerCase();
+        } catch (e) {
+            states.formatBlock = '';
+        }
         return states;
     }
 

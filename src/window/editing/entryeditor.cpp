@@ -76,7 +76,8 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     connect(m_details, &EntryDetails::edited, this, &EntryEditor::markEntryChanged);
     widgets.pasteAsTextButton->setFocusPolicy(Qt::NoFocus); // the editor keeps the keyboard
 
-    for (const QString &key : {u"fett"_s, u"kursiv"_s, u"unterstrichen"_s}) {
+    for (const QString &key : {u"fett"_s, u"kursiv"_s, u"unterstrichen"_s, u"bullets"_s, u"numbering"_s, u"heading2"_s,
+                               u"heading3"_s, u"paragraph"_s, u"quote"_s, u"code"_s}) {
         if (QAction *button = toolbarButton(key))
             button->setCheckable(true);
     }
@@ -396,6 +397,21 @@ void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)
 
 // ----- the editor ---------------------------------------------------------------------------
 
+// The writing buttons beyond bold, italic, underline and link: the page's command for each, and
+// its value.
+const std::map<QString, std::pair<QString, QString>> EntryEditor::WritingCommands = {
+        {u"bullets"_s, {u"insertUnorderedList"_s, QString()}},
+        {u"numbering"_s, {u"insertOrderedList"_s, QString()}},
+        {u"heading2"_s, {u"formatBlock"_s, u"h2"_s}},
+        {u"heading3"_s, {u"formatBlock"_s, u"h3"_s}},
+        {u"paragraph"_s, {u"formatBlock"_s, u"p"_s}},
+        {u"quote"_s, {u"formatBlock"_s, u"blockquote"_s}},
+        {u"code"_s, {u"formatBlock"_s, u"pre"_s}},
+        {u"clearformat"_s, {u"removeFormat"_s, QString()}},
+        {u"undo"_s, {u"undo"_s, QString()}},
+        {u"redo"_s, {u"redo"_s, QString()}},
+};
+
 void EntryEditor::onFormatToolbarAction(const QString &key)
 {
     if (key == "fett"_L1)
@@ -406,12 +422,27 @@ void EntryEditor::onFormatToolbarAction(const QString &key)
         m_editor->execCommand(RichTextEditor::DECMD_UNDERLINE, RichTextEditor::DontPromptUser);
     else if (key == "link"_L1)
         m_editor->execCommand(RichTextEditor::DECMD_HYPERLINK, RichTextEditor::DoDefault);
+    else if (const auto command = WritingCommands.find(key); command != WritingCommands.end())
+        m_editor->execNamed(command->second.first, command->second.second);
     // The toolbar shows the editor's states, not its own idea of them.
     updateFormatToolbar();
 }
 
 void EntryEditor::updateFormatToolbar()
 {
+    // The lists, the kinds of block, undo and redo.
+    for (const auto &[key, command] : WritingCommands) {
+        QAction *button = toolbarButton(key);
+        if (!button)
+            continue;
+        if (command.first == "formatBlock"_L1) {
+            button->setChecked(m_editor->blockFormat() == command.second);
+            continue;
+        }
+        const int status = m_editor->queryNamed(command.first);
+        button->setEnabled(status >= RichTextEditor::Enabled);
+        button->setChecked(status == RichTextEditor::Latched);
+    }
     const auto &names = FormatButtonKeys;
     const auto &codes = FormatCommandCodes;
     for (size_t i = 0; i < codes.size(); ++i) {

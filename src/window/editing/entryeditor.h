@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -141,6 +142,7 @@ private:
     void buildTreeActions();
 
     static const std::array<QString, 12> FormatButtonKeys;
+    static const std::map<QString, std::pair<QString, QString>> WritingCommands;
     static const std::array<int, 11> FormatCommandCodes;
 
     PageContext m_context;

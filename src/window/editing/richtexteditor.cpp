@@ -357,6 +357,25 @@ int RichTextEditor::queryStatus(int command) const
     return states.value(name).toInt();
 }
 
+int RichTextEditor::queryNamed(const QString &name) const
+{
+    const QVariantMap states = m_bridge->commandStates();
+    return states.contains(name) ? states.value(name).toInt() : int(NotSupported);
+}
+
+QString RichTextEditor::blockFormat() const
+{
+    return m_bridge->commandStates().value(u"formatBlock"_s).toString();
+}
+
+void RichTextEditor::execNamed(const QString &name, const QString &value)
+{
+    if (value.isEmpty())
+        runInPage(u"feedsmithEditor.exec(%1);"_s.arg(jsString(name)));
+    else
+        runInPage(u"feedsmithEditor.exec(%1, %2);"_s.arg(jsString(name), jsString(value)));
+}
+
 void RichTextEditor::whenReady(std::function<void()> action)
 {
     if (m_ready)

@@ -88,6 +88,12 @@ public:
     int queryStatus(int command) const;
     // Runs a command on the selection. The hyperlink command with DoDefault asks for the target.
     void execCommand(int command, int option);
+    // Runs an editing command of the page by its name ("insertUnorderedList", "formatBlock"
+    // with "h2", "removeFormat", "undo"), and its state.
+    void execNamed(const QString &name, const QString &value = {});
+    int queryNamed(const QString &name) const;
+    // The kind of block at the caret as the page reported it last ("p", "h2", "blockquote").
+    QString blockFormat() const;
     // Replaces the selection with markup, inserted as it is.
     void pasteHtml(const QString &html);
 

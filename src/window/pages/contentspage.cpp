@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +23,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <array>
+#include <utility>
 
 namespace Feedsmith {
 
@@ -119,7 +123,38 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
                     {u"unterstrichen"_s, u"Unterstrichen"_s, u"format-text-underline"_s, Icons::Picture::Underline},
                     {QString(), QString(), QString(), Icons::Picture::Link},
                     {u"link"_s, u"Link"_s, u"insert-link"_s, Icons::Picture::Link},
+                    {QString(), QString(), QString(), Icons::Picture::Link},
+                    {u"bullets"_s, QString(), u"format-list-unordered"_s, Icons::Picture::BulletList},
+                    {u"numbering"_s, QString(), u"format-list-ordered"_s, Icons::Picture::NumberedList},
+                    {u"heading2"_s, QString(), QString(), Icons::Picture::Heading2},
+                    {u"heading3"_s, QString(), QString(), Icons::Picture::Heading3},
+                    {u"paragraph"_s, QString(), QString(), Icons::Picture::Paragraph},
+                    {u"quote"_s, QString(), u"format-text-blockquote"_s, Icons::Picture::Quote},
+                    {u"code"_s, QString(), u"format-text-code"_s, Icons::Picture::Code},
+                    {u"clearformat"_s, QString(), u"edit-clear-all"_s, Icons::Picture::ClearFormat},
+                    {QString(), QString(), QString(), Icons::Picture::Link},
+                    {u"undo"_s, QString(), u"edit-undo"_s, Icons::Picture::Undo},
+                    {u"redo"_s, QString(), u"edit-redo"_s, Icons::Picture::Redo},
             });
+    // Their keys work while the entry has the focus, the editor's included.
+    const std::array<std::pair<QString, QList<QKeySequence>>, 7> shortcuts = {{
+            {u"bullets"_s, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_8)}},
+            {u"numbering"_s, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_7)}},
+            {u"heading2"_s, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_2)}},
+            {u"heading3"_s, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_3)}},
+            {u"paragraph"_s, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0)}},
+            {u"undo"_s, {QKeySequence::keyBindings(QKeySequence::Undo)}},
+            {u"redo"_s, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+    }};
+    for (QAction *button : m_formatToolBar->actions()) {
+        for (const auto &[key, keys] : shortcuts) {
+            if (button->data().toString() == key) {
+                button->setShortcuts(keys);
+                button->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+                entryFrame->addAction(button);
+            }
+        }
+    }
     // Every button stays on the bar, never behind its extension arrow.
     m_formatToolBar->setMinimumWidth(m_formatToolBar->sizeHint().width());
     tools->addWidget(m_formatToolBar);

@@ -52,7 +52,7 @@ void drawFeed(QPainter &p, const QRectF &box)
 void drawLetter(QPainter &p, const QString &letter, bool bold, bool italic, bool underline)
 {
     QFont font(u"Sans"_s);
-    font.setPixelSize(18);
+    font.setPixelSize(letter.size() > 2 ? 10 : letter.size() > 1 ? 13 : 18);
     font.setBold(bold);
     font.setItalic(italic);
     font.setUnderline(underline);
@@ -105,6 +105,16 @@ void paint(QPainter &p, Picture picture)
     case Picture::Bold: drawLetter(p, u"B"_s, true, false, false); break;
     case Picture::Italic: drawLetter(p, u"I"_s, false, true, false); break;
     case Picture::Underline: drawLetter(p, u"U"_s, false, false, true); break;
+    case Picture::BulletList: drawLetter(p, u"\u2022\u2013"_s, true, false, false); break;
+    case Picture::NumberedList: drawLetter(p, u"1."_s, true, false, false); break;
+    case Picture::Heading2: drawLetter(p, u"H2"_s, true, false, false); break;
+    case Picture::Heading3: drawLetter(p, u"H3"_s, true, false, false); break;
+    case Picture::Paragraph: drawLetter(p, u"\u00b6"_s, false, false, false); break;
+    case Picture::Quote: drawLetter(p, u"\u201c"_s, true, false, false); break;
+    case Picture::Code: drawLetter(p, u"</>"_s, true, false, false); break;
+    case Picture::ClearFormat: drawLetter(p, u"T"_s, false, true, true); break;
+    case Picture::Undo: drawLetter(p, u"\u21b6"_s, false, false, false); break;
+    case Picture::Redo: drawLetter(p, u"\u21b7"_s, false, false, false); break;
     case Picture::Link:
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(Ink, 2.2));

@@ -7,7 +7,26 @@
 namespace Feedsmith::Icons {
 
 // The pictures the program draws itself when the icon theme lacks one.
-enum class Picture { NewDocument, OpenDocument, SaveDocument, Feed, Bold, Italic, Underline, Link };
+enum class Picture {
+    NewDocument,
+    OpenDocument,
+    SaveDocument,
+    Feed,
+    Bold,
+    Italic,
+    Underline,
+    Link,
+    BulletList,
+    NumberedList,
+    Heading2,
+    Heading3,
+    Paragraph,
+    Quote,
+    Code,
+    ClearFormat,
+    Undo,
+    Redo
+};
 
 // The theme icon of that name when the theme has one that renders, else the drawn picture.
 QIcon themed(const QString &themeName, Picture fallback);
