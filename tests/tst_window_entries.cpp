@@ -2,6 +2,8 @@
 // formatted and pasted into, and the preview of the newest entries.
 #include "entrysupport.h"
 
+#include <QPlainTextEdit>
+
 #include "core/project/projectreader.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
@@ -74,6 +76,7 @@ private slots:
     void toolbarFollowsBoldSelection();
     void writingCommands_data();
     void writingCommands();
+    void htmlViewRoundTrip();
     void boldButtonMakesBold();
     void linkButtonAsksForTarget();
     void contextMenuStates();
@@ -444,6 +447,34 @@ void tst_WindowEntries::writingCommands()
         QTRY_VERIFY(action->isChecked());
     p.toolbarButton(u"Toolbar3"_s, u"undo"_s)->trigger();
     QTRY_VERIFY2(p.editor()->documentHtml().contains(body), qPrintable(p.editor()->documentHtml()));
+}
+
+// The body's markup as text: edited there, it is the entry's body; the style block stays out of
+// sight and in the document.
+void tst_WindowEntries::htmlViewRoundTrip()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"typed"_s));
+    QAction *view = p.toolbarButton(u"Toolbar3"_s, u"htmlview"_s);
+    view->trigger();
+    auto *markup = p.child<QPlainTextEdit>(u"txtHtmlView"_s);
+    QVERIFY(markup->isVisible() && !p.editor()->isVisible());
+    QCOMPARE(markup->toPlainText(), u"typed"_s);
+    markup->setPlainText(u"<h2>Pasted [[on purpose]]</h2><p>a, b</p>"_s);
+    view->trigger();
+    QVERIFY(p.editor()->isVisible());
+    p.entries()->commitCurrentEntry();
+    const QString stored = p.document().entries.at(1).content.text();
+    QVERIFY2(stored.contains(u"<h2>Pasted [[on purpose]]</h2><p>a, b</p>"_s), qPrintable(stored));
+    QCOMPARE(stored.count(u"<style"_s), 1);
+
+    // Shown and closed without a change, it changes nothing; a switch of entry closes it.
+    view->trigger();
+    QVERIFY(p.newEntry());
+    QVERIFY(!markup->isVisible());
+    QCOMPARE(p.document().entries.at(1).content.text(), stored);
 }
 
 void tst_WindowEntries::boldButtonMakesBold()

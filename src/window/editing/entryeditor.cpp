@@ -23,6 +23,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QToolBar>
 
@@ -48,6 +49,7 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     , m_createInfo(widgets.createInfo)
     , m_formatToolBar(widgets.formatToolBar)
     , m_editor(widgets.editor)
+    , m_htmlView(widgets.htmlView)
 {
     setObjectName(u"entryEditor"_s);
     connect(widgets.newEntryButton, &QAbstractButton::clicked, this, &EntryEditor::newEntry);
@@ -339,8 +341,64 @@ void EntryEditor::deleteEntry()
     commitAndLoad(false);
 }
 
+bool EntryEditor::isHtmlView() const
+{
+    return m_htmlView && m_htmlView->isVisible();
+}
+
+void EntryEditor::setHtmlView(bool on)
+{
+    if (!m_htmlView || on == isHtmlView())
+        return;
+    if (on) {
+        m_editor->flush();
+        const QString html = m_editor->documentHtml();
+        // The body's inner markup; the program's style block stays out of sight.
+        qsizetype open = html.indexOf(u"<body"_s, 0, Qt::CaseInsensitive);
+        open = open < 0 ? -1 : html.indexOf(u'>', open);
+        qsizetype close = html.lastIndexOf(u"</body>"_s, -1, Qt::CaseInsensitive);
+        if (open < 0 || close < open) {
+            open = -1;
+            close = html.size();
+        }
+        QString inner = html.mid(open + 1, close - open - 1);
+        m_htmlBefore = html.left(open + 1);
+        // Style elements (the program's style block) stay out of sight; they go back in front.
+        for (qsizetype at = inner.indexOf(u"<style"_s, 0, Qt::CaseInsensitive); at >= 0;
+             at = inner.indexOf(u"<style"_s, at, Qt::CaseInsensitive)) {
+            const qsizetype end = inner.indexOf(u"</style>"_s, at, Qt::CaseInsensitive);
+            if (end < 0)
+                break;
+            m_htmlBefore += QStringView(inner).mid(at, end + 8 - at);
+            inner.remove(at, end + 8 - at);
+        }
+        m_htmlAfter = html.mid(close);
+        m_htmlShown = inner;
+        m_htmlView->setPlainText(inner);
+        m_editor->hide();
+        m_htmlView->show();
+        m_htmlView->setFocus();
+    } else {
+        const QString inner = m_htmlView->toPlainText();
+        m_htmlView->hide();
+        m_editor->show();
+        if (inner != m_htmlShown) {
+            m_editor->setDocumentHtml(m_htmlBefore + inner + m_htmlAfter);
+            markEntryChanged();
+        }
+    }
+    // The formatting buttons act on the editor alone: they go while the markup shows.
+    for (QAction *button : m_formatToolBar->actions()) {
+        if (button->data().toString() == "htmlview"_L1)
+            button->setChecked(on);
+        else
+            button->setVisible(!on);
+    }
+}
+
 void EntryEditor::commitCurrentEntry()
 {
+    setHtmlView(false); // what was typed as markup goes into the editor first
     m_editor->flush();
     Feedsmith::CommitCurrentEntry(m_context.document, fields());
 }
@@ -361,6 +419,7 @@ void EntryEditor::commitAndLoad(bool flushEditor)
 {
     if (m_documentGone)
         return;
+    setHtmlView(false);
     if (flushEditor)
         m_editor->flush();
     FeedDocument &document = m_context.document;
@@ -422,6 +481,8 @@ void EntryEditor::onFormatToolbarAction(const QString &key)
         m_editor->execCommand(RichTextEditor::DECMD_UNDERLINE, RichTextEditor::DontPromptUser);
     else if (key == "link"_L1)
         m_editor->execCommand(RichTextEditor::DECMD_HYPERLINK, RichTextEditor::DoDefault);
+    else if (key == "htmlview"_L1)
+        setHtmlView(!isHtmlView());
     else if (const auto command = WritingCommands.find(key); command != WritingCommands.end())
         m_editor->execNamed(command->second.first, command->second.second);
     // The toolbar shows the editor's states, not its own idea of them.

@@ -17,6 +17,7 @@ class QAbstractButton;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -54,6 +55,7 @@ public:
         RichTextEditor *editor = nullptr;
         QLabel *createInfo = nullptr;
         QTimer *dragTimer = nullptr;
+        QPlainTextEdit *htmlView = nullptr;
     };
 
     // The editor's context menu items in the interface language, by index (an empty text is a
@@ -96,6 +98,10 @@ public:
     QString selectedKey() const;
     void selectNode(const QString &key);
 
+    // The HTML view: the body's markup as text in the editor's place (on), written back into
+    // the editor when it is switched off, before any commit.
+    void setHtmlView(bool on);
+    bool isHtmlView() const;
     // The formatting toolbar and the editor's events.
     void onFormatToolbarAction(const QString &key);
     // The formatting toolbar shows the editor's states at the caret.
@@ -153,6 +159,11 @@ private:
     QLabel *m_createInfo = nullptr;
     QToolBar *m_formatToolBar = nullptr;
     RichTextEditor *m_editor = nullptr;
+    QPlainTextEdit *m_htmlView = nullptr;
+    // The editor's document around the body's markup while the HTML view shows it.
+    QString m_htmlBefore;
+    QString m_htmlAfter;
+    QString m_htmlShown;
     EntryDragDrop *m_dragDrop = nullptr;
     EntryDetails *m_details = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTimer>
@@ -135,6 +137,8 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
                     {QString(), QString(), QString(), Icons::Picture::Link},
                     {u"undo"_s, QString(), u"edit-undo"_s, Icons::Picture::Undo},
                     {u"redo"_s, QString(), u"edit-redo"_s, Icons::Picture::Redo},
+                    {QString(), QString(), QString(), Icons::Picture::Link},
+                    {u"htmlview"_s, QString(), u"text-html"_s, Icons::Picture::Source},
             });
     // Their keys work while the entry has the focus, the editor's included.
     const std::array<std::pair<QString, QList<QKeySequence>>, 7> shortcuts = {{
@@ -168,6 +172,13 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     m_editor->setBaseFolder(context.startup.programFolder);
     m_editor->setMinimumHeight(200); // room to write in at the window's smallest
     grid->addWidget(m_editor, 5, 0, 1, 3);
+    // The body's HTML as text, in the editor's place while the HTML view is on.
+    widgets.htmlView = new QPlainTextEdit(entryFrame);
+    widgets.htmlView->setObjectName(u"txtHtmlView"_s);
+    widgets.htmlView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    widgets.htmlView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    widgets.htmlView->hide();
+    grid->addWidget(widgets.htmlView, 5, 0, 1, 3);
     grid->setRowStretch(5, 1);
     m_createInfo = captions.label(u"createinfo"_s, u"createinfo"_s, entryFrame);
     grid->addWidget(m_createInfo, 6, 0, 1, 3);

@@ -115,6 +115,7 @@ void paint(QPainter &p, Picture picture)
     case Picture::ClearFormat: drawLetter(p, u"T"_s, false, true, true); break;
     case Picture::Undo: drawLetter(p, u"\u21b6"_s, false, false, false); break;
     case Picture::Redo: drawLetter(p, u"\u21b7"_s, false, false, false); break;
+    case Picture::Source: drawLetter(p, u"<>"_s, false, false, false); break;
     case Picture::Link:
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(Ink, 2.2));

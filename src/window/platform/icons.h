@@ -25,7 +25,8 @@ enum class Picture {
     Code,
     ClearFormat,
     Undo,
-    Redo
+    Redo,
+    Source
 };
 
 // The theme icon of that name when the theme has one that renders, else the drawn picture.

@@ -306,7 +306,7 @@ void MainWindow::setToolTips()
     Captions::setToolTips(m_contentsPage->formatToolBar(),
                           {u"bold"_s, u"italic"_s, u"underline"_s, QString(), u"link"_s, QString(), u"bullets"_s,
                            u"numbering"_s, u"heading2"_s, u"heading3"_s, u"paragraph"_s, u"quote"_s, u"code"_s,
-                           u"clearformat"_s, QString(), u"undo"_s, u"redo"_s},
+                           u"clearformat"_s, QString(), u"undo"_s, u"redo"_s, QString(), u"htmlview"_s},
                           texts);
 }
 
