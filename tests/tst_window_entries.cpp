@@ -2,6 +2,8 @@
 // formatted and pasted into, and the preview of the newest entries.
 #include "entrysupport.h"
 
+#include "window/editing/linkdialog.h"
+
 #include <QPlainTextEdit>
 
 #include "core/project/projectreader.h"
@@ -77,6 +79,8 @@ private slots:
     void writingCommands_data();
     void writingCommands();
     void htmlViewRoundTrip();
+    void linkDialog_data();
+    void linkDialog();
     void boldButtonMakesBold();
     void linkButtonAsksForTarget();
     void contextMenuStates();
@@ -477,6 +481,65 @@ void tst_WindowEntries::htmlViewRoundTrip()
     QCOMPARE(p.document().entries.at(1).content.text(), stored);
 }
 
+void tst_WindowEntries::linkDialog_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("caret"); // in the first text of the body; -1: its whole first word
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("offered"); // the address the dialog starts with
+    QTest::addColumn<QString>("answer"); // address|text|new window; "remove"
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("an address typed at the caret, with its text, in a new window")
+            << u"<p>go </p>"_s << 3 << QString() << QString() << u"https://e.org/|Example|1"_s
+            << u"<a href=\"https://e.org/\" target=\"_blank\">Example</a>"_s;
+    QTest::newRow("the clipboard's address offered")
+            << u"<p>site</p>"_s << -1 << u"https://clip.example/"_s << u"https://clip.example/"_s
+            << u"https://clip.example/||0"_s << u"<a href=\"https://clip.example/\">site</a>"_s;
+    QTest::newRow("a link removed") << u"<p><a href=\"https://x.org/\">site</a></p>"_s << 2 << QString()
+                                    << u"https://x.org/"_s << u"remove"_s << u"<p>site</p>"_s;
+}
+
+void tst_WindowEntries::linkDialog()
+{
+    QFETCH(QString, body);
+    QFETCH(int, caret);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, offered);
+    QFETCH(QString, answer);
+    QFETCH(QString, expected);
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body>"_s + body + u"</body></html>"_s));
+    QGuiApplication::clipboard()->setText(clipboard);
+    QVERIFY(p.focusEditor());
+    const QString firstText = u"document.body.querySelector('p').firstChild"_s;
+    const QString text = body.contains(u"<a"_s) ? firstText + u".firstChild"_s : firstText;
+    selectInEditor(p.editor(), text, caret < 0 ? 0 : caret, caret < 0 ? 4 : caret);
+    QTRY_COMPARE(p.editor()->linkAtSelection().exists, body.contains(u"<a"_s));
+    std::optional<RichTextEditor::Link> shown;
+    p.editor()->setLinkPrompt([&](QWidget *, const RichTextEditor::Link &initial) {
+        shown = initial;
+        RichTextEditor::Link link;
+        const QStringList parts = answer.split(u'|');
+        link.remove = answer == "remove"_L1;
+        link.url = parts.value(0);
+        link.text = parts.value(1);
+        link.newWindow = parts.value(2) == "1"_L1;
+        return std::optional(link);
+    });
+    p.toolbarButton(u"Toolbar3"_s, u"link"_s)->trigger();
+    QVERIFY(shown.has_value());
+    QCOMPARE(shown->url, offered);
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(expected), qPrintable(p.editor()->documentHtml()));
+
+    // The dialog itself: a wide address box, and Remove only for a link that exists.
+    const KeyedTexts texts;
+    LinkDialog dialog(texts, *shown);
+    QCOMPARE(dialog.findChild<QPushButton *>(u"cmdRemoveLink"_s) != nullptr, shown->exists);
+    QVERIFY(dialog.findChild<QLineEdit *>(u"txtLinkAddress"_s)->minimumWidth() >= 300);
+    QCOMPARE(dialog.link().url, offered.isEmpty() ? u"https://"_s : offered);
+}
+
 void tst_WindowEntries::boldButtonMakesBold()
 {
     ContentsProgram &p = *m_page;
@@ -500,9 +563,11 @@ void tst_WindowEntries::linkButtonAsksForTarget()
     QVERIFY(loadStoredContent(p, u"<html><body><p>site</p></body></html>"_s));
     QVERIFY(p.focusEditor());
     int asked = 0;
-    p.editor()->setLinkPrompt([&asked](QWidget *) -> std::optional<QString> {
+    p.editor()->setLinkPrompt([&asked](QWidget *, const RichTextEditor::Link &initial) {
         ++asked;
-        return u"https://example.org/"_s;
+        RichTextEditor::Link link = initial;
+        link.url = u"https://example.org/"_s;
+        return std::optional(link);
     });
     selectInEditor(p.editor(), u"document.querySelector('p').firstChild"_s, 0, 4);
     p.toolbarButton(u"Toolbar3"_s, u"link"_s)->trigger();
@@ -910,7 +975,8 @@ void tst_WindowEntries::onlyEditsMarkChanged()
     const QString stored = u"<html><head></head><BODY><p>stored</p></BODY></html>"_s;
     QVERIFY(p.newEntry() && p.newEntry() && loadStoredContent(p, stored));
     p.document().changed = false;
-    p.editor()->setLinkPrompt([](QWidget *) { return std::optional<QString>(); });
+    p.editor()->setLinkPrompt(
+            [](QWidget *, const RichTextEditor::Link &) { return std::optional<RichTextEditor::Link>(); });
     if (action.startsWith(u"click"))
         QVERIFY(p.clickNode(u"key2"_s) && p.clickNode(u"key1"_s));
     else if (action.startsWith(u"cancel"))

@@ -40,6 +40,12 @@
     function commandStates() {
         var states = {};
         COMMANDS.forEach(function (name) { states[name] = status(name); });
+        // The selected text, and the link the selection is in.
+        var selection = window.getSelection();
+        states.selectionText = selection ? selection.toString() : '';
+        var anchor = linkAtSelection();
+        states.linkHref = anchor ? anchor.getAttribute('href') || '' : '';
+        states.linkTarget = anchor ? anchor.getAttribute('target') || '' : '';
         // The kind of block at the caret: "p", "h2", "blockquote", "pre", ...
         try {
             states.formatBlock = String(document.queryCommandValue('formatBlock') || '').toLowerCase();
@@ -47,6 +53,17 @@
             states.formatBlock = '';
         }
         return states;
+    }
+
+    function linkAtSelection() {
+        var selection = window.getSelection();
+        var node = selection && selection.rangeCount > 0 ? selection.getRangeAt(0).startContainer : null;
+        while (node && node !== document.body) {
+            if (node.nodeType === 1 && node.tagName === 'A')
+                return node;
+            node = node.parentNode;
+        }
+        return null;
     }
 
     function selectionRange() {
@@ -105,6 +122,50 @@
                 if (name !== 'selectAll')
                     ensureCaret();
                 document.execCommand(name, false, value === undefined ? null : value);
+                sendStates();
+            },
+            // Makes the selection a link to url, or, with nothing selected, inserts text as one;
+            // a link the selection is in gets the new address. Opens a new window when asked.
+            link: function (url, text, newWindow) {
+                ensureCaret();
+                var anchor = linkAtSelection();
+                var range = selectionRange();
+                if (anchor) {
+                    anchor.setAttribute('href', url);
+                } else if (range && !range.collapsed) {
+                    document.execCommand('createLink', false, url);
+                    anchor = linkAtSelection();
+                } else if (range) {
+                    anchor = document.createElement('a');
+                    anchor.setAttribute('href', url);
+                    anchor.textContent = text || url;
+                    range.insertNode(anchor);
+                    range.setStartAfter(anchor);
+                    range.collapse(true);
+                    var selection = window.getSelection();
+                    selection.removeAllRanges();
+                    selection.addRange(range);
+                }
+                if (anchor) {
+                    if (text && anchor.textContent !== text)
+                        anchor.textContent = text;
+                    if (newWindow)
+                        anchor.setAttribute('target', '_blank');
+                    else
+                        anchor.removeAttribute('target');
+                }
+                sendStates();
+            },
+            unlink: function () {
+                var anchor = linkAtSelection();
+                if (anchor) {
+                    var range = document.createRange();
+                    range.selectNodeContents(anchor);
+                    var selection = window.getSelection();
+                    selection.removeAllRanges();
+                    selection.addRange(range);
+                }
+                document.execCommand('unlink', false, null);
                 sendStates();
             },
             // Inserts markup at the selection, replacing what is selected, as it is: nothing

@@ -9,6 +9,7 @@
 #include "core/text/textfiles.h"
 #include "window/editing/entrydragdrop.h"
 #include "window/editing/keyboardfilter.h"
+#include "window/editing/linkdialog.h"
 #include "window/editing/richtexteditor.h"
 #include "window/platform/dialogs.h"
 
@@ -100,6 +101,10 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
             commitAndLoadSelectedEntry();
     });
 
+    // Links are asked for in a dialog of the program's own, in the interface language.
+    m_editor->setLinkPrompt([this](QWidget *parent, const RichTextEditor::Link &initial) {
+        return LinkDialog::ask(m_context.startup.language.textTable, parent, initial);
+    });
     // Entries without a title show the language's text in the tree.
     m_context.document.tree.setNewEntryText(text(u"newentry"_s));
     buildTreeActions();

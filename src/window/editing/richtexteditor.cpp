@@ -6,11 +6,13 @@
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,14 +90,22 @@ QString jsString(const QString &text)
     return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
-std::optional<QString> askForLink(QWidget *parent)
+std::optional<RichTextEditor::Link> askForLink(QWidget *parent, const RichTextEditor::Link &initial)
 {
     bool ok = false;
-    const QString url = QInputDialog::getText(parent, QString::fromLatin1(Version::ProductName), u"URL:"_s,
-                                              QLineEdit::Normal, u"http://"_s, &ok);
+    RichTextEditor::Link link = initial;
+    link.url = QInputDialog::getText(parent, QString::fromLatin1(Version::ProductName), u"URL:"_s, QLineEdit::Normal,
+                                     initial.url.isEmpty() ? u"https://"_s : initial.url, &ok);
     if (!ok)
         return std::nullopt;
-    return url;
+    return link;
+}
+
+bool looksLikeAddress(const QString &text)
+{
+    const QString t = text.trimmed();
+    return !t.contains(u' ')
+            && (t.startsWith(u"http://"_s) || t.startsWith(u"https://"_s) || t.startsWith(u"mailto:"_s));
 }
 
 } // namespace
@@ -363,6 +373,24 @@ int RichTextEditor::queryNamed(const QString &name) const
     return states.contains(name) ? states.value(name).toInt() : int(NotSupported);
 }
 
+RichTextEditor::Link RichTextEditor::linkAtSelection() const
+{
+    const QVariantMap states = m_bridge->commandStates();
+    Link link;
+    link.url = states.value(u"linkHref"_s).toString();
+    link.exists = !link.url.isEmpty();
+    link.newWindow = states.value(u"linkTarget"_s).toString() == "_blank"_L1;
+    link.text = states.value(u"selectionText"_s).toString();
+    if (!link.exists) {
+        const QString clipboard = QGuiApplication::clipboard()->text();
+        if (looksLikeAddress(link.text))
+            link.url = link.text.trimmed();
+        else if (looksLikeAddress(clipboard))
+            link.url = clipboard.trimmed();
+    }
+    return link;
+}
+
 QString RichTextEditor::blockFormat() const
 {
     return m_bridge->commandStates().value(u"formatBlock"_s).toString();
@@ -404,11 +432,18 @@ void RichTextEditor::execCommand(int command, int option)
             return;
         // The prompt takes the focus for a moment; that is no leaving of the editor.
         m_promptOpen = true;
-        const std::optional<QString> url = m_linkPrompt(this);
+        const std::optional<Link> link = m_linkPrompt(this, linkAtSelection());
         m_promptOpen = false;
-        if (!url || url->isEmpty())
+        if (!link)
             return;
-        runInPage(u"feedsmithEditor.exec('createLink', %1);"_s.arg(jsString(*url)));
+        if (link->remove) {
+            runInPage(u"feedsmithEditor.unlink();"_s);
+            return;
+        }
+        if (link->url.trimmed().isEmpty())
+            return;
+        runInPage(u"feedsmithEditor.link(%1, %2, %3);"_s.arg(jsString(link->url.trimmed()), jsString(link->text),
+                                                             link->newWindow ? u"true"_s : u"false"_s));
         return;
     }
     default: break;

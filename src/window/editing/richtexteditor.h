@@ -63,8 +63,18 @@ public:
     // Execution options.
     enum Option { DoDefault = 0, DontPromptUser = 2 };
 
-    // Asks for a link target; nothing when the user cancels.
-    using LinkPrompt = std::function<std::optional<QString>(QWidget *parent)>;
+    // A link as the link dialog shows and gives it: its address, its text, whether it opens a
+    // new window; or, with `remove`, no link any more.
+    struct Link
+    {
+        QString url;
+        QString text;
+        bool newWindow = false;
+        bool remove = false;
+        bool exists = false; // the selection is in a link already
+    };
+    // Asks for a link, starting from `initial`; nothing when the user cancels.
+    using LinkPrompt = std::function<std::optional<Link>(QWidget *parent, const Link &initial)>;
 
     explicit RichTextEditor(QWidget *parent = nullptr);
     ~RichTextEditor() override;
@@ -94,6 +104,9 @@ public:
     int queryNamed(const QString &name) const;
     // The kind of block at the caret as the page reported it last ("p", "h2", "blockquote").
     QString blockFormat() const;
+    // The link at the selection as the page reported it last, the selected text, and as the
+    // address a selection or clipboard text that is one.
+    Link linkAtSelection() const;
     // Replaces the selection with markup, inserted as it is.
     void pasteHtml(const QString &html);
 
