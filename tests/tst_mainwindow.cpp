@@ -16,6 +16,8 @@
 #include <feedsmith/version.h>
 
 #include <QApplication>
+#include <QMenu>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -114,6 +116,18 @@ void tst_MainWindow::startup()
     QCOMPARE(program.window->startup().languageCode, language);
     QCOMPARE(program.window->startup().installKeyboardFilter, filter);
     QCOMPARE(program.caption(u"file"_s), fileMenu);
+    // Every item of the File menu has an access key of its own, in either language.
+    QSet<QChar> keys;
+    const QList<QAction *> items = program.child<QMenu>(u"fileMenu"_s)->actions();
+    for (const QAction *item : items) {
+        if (item->isSeparator())
+            continue;
+        const qsizetype marked = item->text().indexOf(u'&');
+        QVERIFY2(marked >= 0, qPrintable(item->text()));
+        keys.insert(item->text().at(marked + 1).toLower());
+    }
+    QCOMPARE(keys.size(), std::count_if(items.begin(), items.end(), [](QAction *a) { return !a->isSeparator(); }));
+    QVERIFY(program.menuItem(u"file"_s)->text().startsWith(u'&'));
     // Qt's own texts (message box buttons, file dialogs) speak the same language.
     QDialogButtonBox buttons(QDialogButtonBox::Cancel);
     QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), language == "de"_L1 ? u"Abbrechen"_s : u"Cancel"_s);

@@ -2,21 +2,19 @@
 // formatted and pasted into, and the preview of the newest entries.
 #include "entrysupport.h"
 
-#include "window/editing/linkdialog.h"
-
-#include <QPlainTextEdit>
-
 #include "core/project/projectreader.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 
 #include "core/project/projectwriter.h"
+#include "window/editing/linkdialog.h"
 #include "window/shell/htmlpane.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -103,7 +103,7 @@ struct Program
     QString caption(const QString &name) const
     {
         if (auto *action = child<QAction>(name))
-            return action->text();
+            return QString(action->text()).remove(QLatin1Char('&')); // as read, without its access key
         if (auto *frame = child<QGroupBox>(name))
             return frame->title();
         if (auto *label = child<QLabel>(name))

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QTabBar>
 #include <QToolBar>
 
@@ -115,6 +116,29 @@ void Captions::apply(const QList<CaptionLine> &lines, QTabBar *tabs) const
         for (const Control &c : m_controls) {
             if (c.kind == kind && captionOf(c) == line.key)
                 setCaptionOf(c, line.text);
+        }
+    }
+}
+
+void Captions::assignMnemonics(const QList<QAction *> &items)
+{
+    QSet<QChar> taken;
+    for (const QAction *item : items) {
+        const qsizetype marked = item->text().indexOf(u'&');
+        if (marked >= 0 && marked + 1 < item->text().size())
+            taken.insert(item->text().at(marked + 1).toLower());
+    }
+    for (QAction *item : items) {
+        QString text = item->text();
+        if (item->isSeparator() || text.isEmpty() || text.contains(u'&'))
+            continue;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i).toLower();
+            if (c.isLetterOrNumber() && !taken.contains(c)) {
+                taken.insert(c);
+                item->setText(text.insert(i, u'&'));
+                break;
+            }
         }
     }
 }

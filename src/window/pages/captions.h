@@ -40,6 +40,9 @@ public:
     // The tool tips of a toolbar's buttons from TextTable, by the keys in button order (an empty
     // key for a separator).
     static void setToolTips(QToolBar *toolbar, const QStringList &keys, const KeyedTexts &textTable);
+    // Gives each of the items an access key (Alt and the letter): the first letter of its text
+    // that no item before it has, marked with "&". Items that have one keep it.
+    static void assignMnemonics(const QList<QAction *> &items);
 
 private:
     enum class Kind { Menu, Label, Frame, CommandButton };

@@ -295,6 +295,12 @@ void MainWindow::buildToolbar()
 void MainWindow::applyCaptions(const QList<CaptionLine> &captions)
 {
     m_captions.apply(captions, m_tabBar);
+    // Alt and a letter opens each menu and reaches each item.
+    Captions::assignMnemonics(menuBar()->actions());
+    for (QAction *menu : menuBar()->actions()) {
+        if (menu->menu())
+            Captions::assignMnemonics(menu->menu()->actions());
+    }
     m_settingsPage->alignLabels();
     m_publishPage->alignLabels();
 }
