@@ -87,6 +87,7 @@ private slots:
                 << u"{DESCRIPTION}{Description}{TITLE}{title}"_s << u"{ENTRIES}"_s << u"CCTT"_s;
         QTest::newRow("styles in mixed case") << entry << u"<{Styles}>"_s << u"<"_s + TestStyleBlock + u">"_s;
         QTest::newRow("page without placeholders") << entry << u"<p>plain</p>"_s << u"<p>plain</p>"_s;
+        QTest::newRow("the label in mixed case") << entry << u"<{PreviewLabel}>"_s << u"<Feed preview>"_s;
         QTest::newRow("entry fields by their keys, as text")
                 << u"{AUTHOR}|{Category}|{enclosure}|[{COMMENTS}]"_s << u"{ENTRIES}"_s
                 << u"&lt;b&gt;Ann&lt;/b&gt;|news, K\u00f6ln|https://e.org/a.mp3?x=1&amp;y=2|[]"_s;
@@ -461,7 +462,9 @@ private slots:
         QVERIFY(page.contains("<p>Hello there</p>"));
         QVERIFY(page.contains("<img src = \"https://example.org/logo.png\" alt=\"\" border = 0\">"));
         QVERIFY(page.contains("<style type=text/css><!--body {"));
-        for (const char *placeholder : {"{title}", "{feedtitle}", "{entries}", "{styles}", "{description}"})
+        QVERIFY(page.contains(">Feed preview</div>"));
+        for (const char *placeholder :
+             {"{title}", "{feedtitle}", "{entries}", "{styles}", "{description}", "{previewlabel}"})
             QVERIFY2(!page.toLower().contains(placeholder), placeholder);
     }
 

@@ -128,7 +128,9 @@ public:
 
     bool writePreview(const QString &out)
     {
-        const PreviewResult result = BuildPreview(m_document, m_startup.programFolder, out, SystemLocale::locale());
+        const PreviewResult result =
+                BuildPreview(m_document, m_startup.programFolder, out, SystemLocale::locale(),
+                             m_startup.language.textTable.valueOr(u"previewlabel"_s, DefaultPreviewLabel));
         if (!result.ok)
             return failed(result.error);
         if (result.emptyPage) {

@@ -223,12 +223,13 @@ bool hasSurrogate(QStringView text)
 // join into one surrogate pair; empty when a text holds a surrogate or a content a character
 // without a code, and the page must take the text route.
 std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, const QString &entryTemplate,
-                                       const QString &pageTemplate, const QString &styleBlock)
+                                       const QString &pageTemplate, const QString &styleBlock, const QString &label)
 {
     const ChannelSettings &c = document.channel;
     const QString feedTitle = feedTitleOf(c);
     const QString channelTitle = OneLine(c.title);
-    for (const QString *text : {&entryTemplate, &pageTemplate, &styleBlock, &channelTitle, &feedTitle}) {
+    const QString labelText = attributeValue(OneLine(label));
+    for (const QString *text : {&entryTemplate, &pageTemplate, &styleBlock, &channelTitle, &feedTitle, &labelText}) {
         if (hasSurrogate(*text))
             return std::nullopt;
     }
@@ -274,7 +275,8 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
                                                             {{"{TITLE}"_L1, &channelTitle},
                                                              {"{FEEDTITLE}"_L1, &feedTitle},
                                                              {"{ENTRIES}"_L1, noEntries ? nullptr : &unused},
-                                                             {"{STYLES}"_L1, &styleBlock}});
+                                                             {"{STYLES}"_L1, &styleBlock},
+                                                             {"{PREVIEWLABEL}"_L1, &labelText}});
     qsizetype total = pageTemplate.size() + styleBlock.size() + feedTitle.size() + channelTitle.size() + 2;
     for (const QByteArray &piece : entries)
         total += piece.size();
@@ -289,6 +291,7 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
                 page += piece;
             break;
         case 3: Windows1252::appendEncoded(page, styleBlock); break;
+        case 4: Windows1252::appendEncoded(page, labelText); break;
         default: Windows1252::appendEncoded(page, part.text);
         }
     }
@@ -298,7 +301,7 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
 } // namespace
 
 QString BuildPreviewPage(const FeedDocument &document, int taken, const QString &entryTemplate,
-                         const QString &pageTemplate, const QString &styleBlock)
+                         const QString &pageTemplate, const QString &styleBlock, const QString &label)
 {
     const int count = document.entryCount();
     QString entries;
@@ -310,12 +313,14 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
     const ChannelSettings &c = document.channel;
     const QString feedTitle = feedTitleOf(c);
     const QString channelTitle = OneLine(c.title);
+    const QString labelText = attributeValue(OneLine(label));
     // With no entries to join, "{ENTRIES}" stays in the page.
     return fillPlaceholders(pageTemplate,
                             {{"{TITLE}"_L1, &channelTitle},
                              {"{FEEDTITLE}"_L1, &feedTitle},
                              {"{ENTRIES}"_L1, entries.isEmpty() ? nullptr : &entries},
-                             {"{STYLES}"_L1, &styleBlock}});
+                             {"{STYLES}"_L1, &styleBlock},
+                             {"{PREVIEWLABEL}"_L1, &labelText}});
 }
 
 QString WithContentPolicy(const QString &page)
@@ -326,18 +331,18 @@ QString WithContentPolicy(const QString &page)
 }
 
 QByteArray BuildPreviewFile(const FeedDocument &document, int taken, const QString &entryTemplate,
-                            const QString &rawPageTemplate, const QString &styleBlock)
+                            const QString &rawPageTemplate, const QString &styleBlock, const QString &label)
 {
     const QString pageTemplate = WithContentPolicy(rawPageTemplate);
-    std::optional<QByteArray> bytes = previewBytes(document, taken, entryTemplate, pageTemplate, styleBlock);
+    std::optional<QByteArray> bytes = previewBytes(document, taken, entryTemplate, pageTemplate, styleBlock, label);
     if (!bytes)
-        bytes = Windows1252::encode(BuildPreviewPage(document, taken, entryTemplate, pageTemplate, styleBlock));
+        bytes = Windows1252::encode(BuildPreviewPage(document, taken, entryTemplate, pageTemplate, styleBlock, label));
     *bytes += "\r\n";
     return *std::move(bytes);
 }
 
 PreviewResult BuildPreview(const FeedDocument &document, const QString &programFolder, const QString &pagePath,
-                           const QLocale &locale)
+                           const QLocale &locale, const QString &label)
 {
     PreviewResult result;
     const FeedItemSelection selection = FeedItemCount(document.channel, document.entryCount(), locale);
@@ -361,8 +366,8 @@ PreviewResult BuildPreview(const FeedDocument &document, const QString &programF
     const QString pageTemplate = ReadTextFile(programFile(programFolder, u"preview.html"_s), Links::Refuse);
     if (!document.channel.title.isEmpty())
         result.windowCaption = QLatin1StringView(Version::ProductName) + " - "_L1 + document.channel.title;
-    const QByteArray bytes =
-            BuildPreviewFile(document, selection.taken, entryTemplate, pageTemplate, BuildStyleBlock(programFolder));
+    const QByteArray bytes = BuildPreviewFile(document, selection.taken, entryTemplate, pageTemplate,
+                                              BuildStyleBlock(programFolder), label);
     if (!writeFileAtomically(pagePath, bytes, &result.error, Durability::Regenerable))
         return result;
     result.ok = true;

@@ -32,7 +32,9 @@ void PreviewPage::buildPreview()
     // A page with entries shows what is being edited.
     if (FeedItemCount(document.channel, document.entryCount(), locale).countValue > 0)
         emit entryCommitNeeded();
-    const PreviewResult result = BuildPreview(document, folder, defaultPreviewPath(folder), locale);
+    const PreviewResult result =
+            BuildPreview(document, folder, defaultPreviewPath(folder), locale,
+                         m_context.startup.language.textTable.valueOr(u"previewlabel"_s, DefaultPreviewLabel));
     if (ResetFeedItemNumber(document.channel, locale))
         emit documentFieldsChanged();
     if (!result.ok)
