@@ -237,8 +237,11 @@ void tst_WindowDragDrop::treeMoves()
     QVERIFY(withEntries(p, 5));
     QVERIFY(p.clickNode(selected));
     const QString title = p.box(u"txtContentTitle"_s)->text();
+    QAction *undo = p.child<QAction>(u"undomove"_s);
+    QVERIFY(!undo->isEnabled());
     p.tree()->setFocus();
     QTest::keyClick(p.tree(), Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(undo->isEnabled(), titlesAfter != titlesByKey(p.document()) || selected != selectedAfter);
     QCOMPARE(titlesByKey(p.document()), titlesAfter);
     QCOMPARE(p.entries()->selectedKey(), selectedAfter);
     // The entry in the editor went with its node: what is typed now reaches it.

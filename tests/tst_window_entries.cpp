@@ -256,6 +256,7 @@ void tst_WindowEntries::deleteWithoutEntryNode()
     ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
     QVERIFY(p.clickNode(u"root"_s));
+    QVERIFY(!p.child<QPushButton>(u"cmddeleteentry"_s)->isEnabled()); // offered for an entry only
     QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
     QVERIFY(p.messages.shown.isEmpty());
     QCOMPARE(p.document().entryCount(), 1);
@@ -419,7 +420,7 @@ void tst_WindowEntries::toolbarFollowsBoldSelection()
 void tst_WindowEntries::writingCommands_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("body"); // before: the caret in the word "word"
+    QTest::addColumn<QString>("body"); // before: the word "word" selected
     QTest::addColumn<QString>("expected"); // in the editor's body after
     QTest::newRow("bulleted list") << u"bullets"_s << u"<p>word</p>"_s << u"<ul><li>word</li></ul>"_s;
     QTest::newRow("numbered list") << u"numbering"_s << u"<p>word</p>"_s << u"<ol><li>word</li></ol>"_s;
@@ -439,7 +440,8 @@ void tst_WindowEntries::writingCommands()
     QVERIFY(p.newEntry());
     QVERIFY(loadStoredContent(p, u"<html><body>"_s + body + u"</body></html>"_s));
     QVERIFY(p.focusEditor());
-    selectInEditor(p.editor(), u"document.body.firstChild.firstChild"_s, 1, 1);
+    selectInEditor(p.editor(), u"document.body.firstChild.firstChild"_s, 0, 4);
+    QTRY_COMPARE(p.editor()->linkAtSelection().text, u"word"_s); // the page has the selection
     QAction *action = p.toolbarButton(u"Toolbar3"_s, button);
     QVERIFY(!action->toolTip().isEmpty());
     action->trigger();

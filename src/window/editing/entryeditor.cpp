@@ -96,6 +96,9 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     // A node reached with the keys (arrows, Home, End, the page keys, a letter) is loaded at
     // once, as a click loads it. The program's own selections (a press that may start a drag, a
     // drop, new and delete) load where they are made, once.
+    // Delete and the moves act on a selected entry, and are offered only then.
+    m_deleteButton = widgets.deleteEntryButton;
+    connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, &EntryEditor::updateCommands);
     connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (m_tree->isHandlingKey())
             commitAndLoadSelectedEntry();
@@ -115,6 +118,7 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     hooks.entriesMoved = [this](int from, int to) {
         m_context.markChanged();
         m_moves.emplace_back(from, to);
+        updateCommands();
     };
     m_dragDrop =
             new EntryDragDrop(m_context.document, m_tree, widgets.dragTimer, m_context.window, std::move(hooks), this);
@@ -126,6 +130,7 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
         m_keyboardFilter->install();
     }
     updateEntryFrame();
+    updateCommands();
 }
 
 void EntryEditor::markEntryChanged()
@@ -246,8 +251,25 @@ void EntryEditor::buildTreeActions()
     // Moves are undone only while the entries they moved are where the moves left them.
     EntryTreeModel *model = &m_context.document.tree;
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(model, signal, this, [this] { m_moves.clear(); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { m_moves.clear(); });
+        connect(model, signal, this, [this] {
+            m_moves.clear();
+            updateCommands();
+        });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        m_moves.clear();
+        updateCommands();
+    });
+}
+
+void EntryEditor::updateCommands()
+{
+    const int number = EntryCollection::numberOf(selectedKey());
+    const bool entry = !m_documentGone && number >= 1 && number <= m_context.document.entryCount();
+    m_deleteButton->setEnabled(entry);
+    for (int i = 0; i < 4 && i < m_treeActions.size(); ++i)
+        m_treeActions[i]->setEnabled(entry);
+    if (m_treeActions.size() > 4)
+        m_treeActions[4]->setEnabled(!m_moves.empty());
 }
 
 QList<QAction *> EntryEditor::treeActions() const
@@ -298,6 +320,7 @@ void EntryEditor::moveSelected(Move move)
     }
     if (moveEntry(from, to))
         m_moves.emplace_back(from, to);
+    updateCommands();
 }
 
 void EntryEditor::undoMove()
@@ -307,6 +330,7 @@ void EntryEditor::undoMove()
     const auto [from, to] = m_moves.back();
     m_moves.pop_back();
     moveEntry(to, from);
+    updateCommands();
 }
 
 void EntryEditor::newEntry()

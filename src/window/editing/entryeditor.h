@@ -146,6 +146,8 @@ private:
     // bound to the entry it shows.
     bool moveEntry(int from, int to);
     void buildTreeActions();
+    // Delete, the moves and their undo are enabled only when they can act.
+    void updateCommands();
 
     static const std::array<QString, 12> FormatButtonKeys;
     static const std::map<QString, std::pair<QString, QString>> WritingCommands;
@@ -168,6 +170,7 @@ private:
     EntryDetails *m_details = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;
     QList<QAction *> m_treeActions;
+    QAbstractButton *m_deleteButton = nullptr;
     std::vector<std::pair<int, int>> m_moves; // the moves made since the entries last changed otherwise
     QString m_loadedKey; // the entry whose text the editor shows; empty for none
     QString m_loadedDocument; // the editor document made from that entry's content
