@@ -1,5 +1,6 @@
 // Tests of the RSS 2.0 writer: line layout, item choice, descriptions, dates, XML safety, atomic writes.
 #include "core/document/entryfields.h"
+#include "core/document/media.h"
 #include "core/output/podcast.h"
 #include "core/output/rsswriter.h"
 #include "core/output/xmltext.h"
@@ -643,6 +644,37 @@ private slots:
         QTEST(descriptionOf(content, TestStyleBlock, &bytes), "readBack");
         VERIFY_RSS_FILE(bytes);
         QVERIFY2(bytes.contains("\t\t<description><![CDATA[" + written + "]]></description>\r\n"), bytes.constData());
+    }
+
+    // Pictures are kept once in the media folder beside the project and published beside the feed.
+    void mediaPictures()
+    {
+        QTemporaryDir dir;
+        const QString project = dir.filePath(u"news/p.rsx"_s);
+        QVERIFY(QDir().mkpath(dir.filePath(u"news"_s)));
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"a.PNG"_s), "picture bytes"));
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"copy.png"_s), "picture bytes"));
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"notes.txt"_s), "text"));
+        QString error;
+        const std::optional<QString> stored = StoreMediaFile(dir.filePath(u"a.PNG"_s), project, &error);
+        QVERIFY2(stored && stored->startsWith(u"media/"_s) && stored->endsWith(u".png"_s), qPrintable(error));
+        QCOMPARE(StoreMediaFile(dir.filePath(u"copy.png"_s), project, &error), stored); // stored once
+        QCOMPARE(QDir(dir.filePath(u"news/media"_s)).entryList(QDir::Files).size(), 1);
+        QVERIFY(!StoreMediaFile(dir.filePath(u"notes.txt"_s), project, &error));
+        QVERIFY(!StoreMediaFile(dir.filePath(u"a.PNG"_s), QString(), &error)); // a project never saved
+
+        for (const bool keepAccents : {false, true}) {
+            FeedDocument document;
+            document.channel.keepaccents = keepAccents ? u"1"_s : QString();
+            document.entries.append(RSSentry{u"t"_s, {}, u"<p><img src=\"%1\" alt=\"\u00c4\"></p>"_s.arg(*stored)});
+            QVERIFY(MediaLackPublicAddress(document));
+            QVERIFY(build(document).contains("<img src=\"" + stored->toLatin1()));
+            document.ftp.feedurl = u"https://example.org/news/feed.xml?x=1"_s;
+            QVERIFY(!MediaLackPublicAddress(document));
+            const QByteArray bytes = build(document);
+            QVERIFY2(bytes.contains("<img src=\"https://example.org/news/" + stored->toLatin1() + '"'),
+                     bytes.constData());
+        }
     }
 
     // With the letters kept, every character beyond ASCII becomes its reference, typed and stored

@@ -2,6 +2,7 @@
 // formatted and pasted into, and the preview of the newest entries.
 #include "entrysupport.h"
 
+#include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
@@ -12,6 +13,7 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QImage>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -79,6 +81,7 @@ private slots:
     void htmlViewRoundTrip();
     void linkDialog_data();
     void linkDialog();
+    void pictureRoundTrip();
     void boldButtonMakesBold();
     void linkButtonAsksForTarget();
     void contextMenuStates();
@@ -538,6 +541,43 @@ void tst_WindowEntries::linkDialog()
     QCOMPARE(dialog.findChild<QPushButton *>(u"cmdRemoveLink"_s) != nullptr, shown->exists);
     QVERIFY(dialog.findChild<QLineEdit *>(u"txtLinkAddress"_s)->minimumWidth() >= 300);
     QCOMPARE(dialog.link().url, offered.isEmpty() ? u"https://"_s : offered);
+}
+
+// Insert, save, reopen, generate: the picture lies in the media folder, the project names it
+// relative to itself, and the feed by the public address.
+void tst_WindowEntries::pictureRoundTrip()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    p.toolbarButton(u"Toolbar3"_s, u"picture"_s)->trigger(); // never saved: no folder for pictures
+    QCOMPARE(p.messages.shown.size(), 1);
+    const QString project = p.path(u"feeds/pictures.rsx"_s);
+    p.dialog.answer(project);
+    QVERIFY(p.window->fileCommands()->saveProject(true));
+    QImage square(4, 4, QImage::Format_RGB32);
+    square.fill(Qt::red);
+    QVERIFY(square.save(p.path(u"square.png"_s)));
+    p.dialog.answer(p.path(u"square.png"_s));
+    p.messages.answerText(u"A red \"square\""_s);
+    QVERIFY(p.focusEditor());
+    p.toolbarButton(u"Toolbar3"_s, u"picture"_s)->trigger();
+    const QStringList media = QDir(p.path(u"feeds/media"_s)).entryList(QDir::Files);
+    QCOMPARE(media.size(), 1);
+    const QString source = u"media/"_s + media.first();
+    QTRY_VERIFY2(
+            p.editor()->documentHtml().contains(u"<img src=\""_s + source + u"\" alt=\"A red &quot;square&quot;\">"_s),
+            qPrintable(p.editor()->documentHtml()));
+    // Shown from beside the project: the picture loads.
+    QTRY_COMPARE(runInEditor(p.editor(), u"document.querySelector('img').naturalWidth"_s).toInt(), 4);
+
+    p.document().ftp.feedurl = u"https://example.org/news/feed.xml"_s;
+    QVERIFY(p.window->fileCommands()->saveProject(true));
+    QVERIFY(readBytes(project).contains(source.toLatin1()));
+    p.window->fileCommands()->openProjectFile(project);
+    QCOMPARE(p.document().ftp.feedurl, u"https://example.org/news/feed.xml"_s);
+    const QByteArray rss = BuildRssFile(p.document(), BuildStyleBlock(p.window->startup().programFolder),
+                                        QDateTime::currentDateTime());
+    QVERIFY2(rss.contains("<img src=\"https://example.org/news/" + source.toLatin1() + '"'), rss.constData());
 }
 
 void tst_WindowEntries::boldButtonMakesBold()

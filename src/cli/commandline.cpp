@@ -5,6 +5,7 @@
 #include "net/curlinternet.h"
 
 #include "core/document/feeddocument.h"
+#include "core/document/media.h"
 #include "core/import/feedimport.h"
 #include "core/output/podcast.h"
 #include "core/output/preview.h"
@@ -118,6 +119,10 @@ public:
         QString error;
         if (!WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(), &error))
             return failed(error);
+        if (MediaLackPublicAddress(m_document))
+            m_err << "feedsmith-cli: warning: the feed shows pictures of the media folder, but the project has no "
+                     "public address of the feed (feedurl): readers will not see them"
+                  << Qt::endl;
         // A podcast is told what a podcast directory would reject; the file is written all the same.
         if (m_document.channel.podcast == "1"_L1) {
             for (const QString &problem : PodcastProblems(m_document))

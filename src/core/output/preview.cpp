@@ -2,6 +2,7 @@
 #include "core/output/preview.h"
 
 #include "core/document/entryfields.h"
+#include "core/document/media.h"
 #include "core/output/rsswriter.h"
 #include "core/system/pieces.h"
 #include "core/text/textencoding.h"
@@ -194,13 +195,13 @@ struct EntryValues
     std::vector<QString> values;
     std::vector<Placeholder> placeholders;
 
-    explicit EntryValues(const RSSentry *entry)
+    explicit EntryValues(const RSSentry *entry, const QString &publicMedia = {})
     {
         const std::vector<FieldPlaceholder> &fields = fieldPlaceholders();
         const int count = FirstFieldPlaceholder + int(fields.size());
         values.reserve(size_t(count));
         values.push_back(entry ? entryTitle(*entry) : QString());
-        values.push_back(entry ? entry->content.text() : QString());
+        values.push_back(entry ? WithPublicMedia(entry->content.text(), publicMedia) : QString());
         for (int i = FirstFieldPlaceholder; i < count; ++i)
             values.push_back(entry ? fieldText(*entry, i) : QString());
         placeholders.push_back({"{TITLE}"_L1, &values[0]});
@@ -241,6 +242,8 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
         entryPieces.push_back(part.placeholder < 0 ? Windows1252::encode(part.text) : QByteArray());
 
     const int count = document.entryCount();
+    // The published form: pictures of the project's media folder as the feed's readers get them.
+    const QByteArray publicMedia = PublicMediaAddress(document.ftp.feedurl).toLatin1();
     std::atomic<bool> textRoute = false;
     const std::vector<QByteArray> entries = buildInPieces(taken, [&](qsizetype begin, qsizetype end) {
         QByteArray piece;
@@ -255,8 +258,15 @@ std::optional<QByteArray> previewBytes(const FeedDocument &document, int taken, 
                 if (placeholder < 0) {
                     piece += entryPieces[i];
                 } else if (placeholder == 1) {
-                    if (!entry.content.appendCodePage(piece))
-                        textRoute = true;
+                    if (publicMedia.isEmpty()) {
+                        if (!entry.content.appendCodePage(piece))
+                            textRoute = true;
+                    } else {
+                        QByteArray body;
+                        if (!entry.content.appendCodePage(body))
+                            textRoute = true;
+                        piece += WithPublicMedia(body, publicMedia);
+                    }
                 } else {
                     const QString value = placeholder == 0 ? entryTitle(entry) : fieldText(entry, placeholder);
                     if (hasSurrogate(value))
@@ -306,7 +316,7 @@ QString BuildPreviewPage(const FeedDocument &document, int taken, const QString 
     const int count = document.entryCount();
     QString entries;
     for (int i = count; i > count - taken; --i) {
-        const EntryValues values(&document.entries.at(i));
+        const EntryValues values(&document.entries.at(i), PublicMediaAddress(document.ftp.feedurl));
         entries += fillPlaceholders(entryTemplate, values.placeholders);
     }
 

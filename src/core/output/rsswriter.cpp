@@ -2,6 +2,7 @@
 #include "core/output/rsswriter.h"
 
 #include "core/document/entryfields.h"
+#include "core/document/media.h"
 #include "core/output/feedoptions.h"
 #include "core/output/podcast.h"
 #include "core/project/datetext.h"
@@ -154,8 +155,11 @@ QString attributeValue(const QString &value)
 class RssLines
 {
 public:
-    explicit RssLines(bool keepAccents)
+    // `publicMedia`: where the bodies' pictures of the project's media folder are published.
+    explicit RssLines(bool keepAccents, const QString &publicMedia = {})
         : m_keepAccents(keepAccents)
+        , m_publicMedia(publicMedia)
+        , m_publicMediaBytes(publicMedia.toLatin1())
     { }
 
     void line(QStringView text)
@@ -188,9 +192,11 @@ public:
             // Letters kept as references, which leaves no byte beyond ASCII.
             if (!appendReferencedDescription(content, removeCodePageStyleBlocks))
                 Windows1252::appendEncoded(
-                        m_bytes, XmlText::cdataContent(descriptionKeepingAccents(content.text(), removeStyleBlocks)));
+                        m_bytes,
+                        XmlText::cdataContent(WithPublicMedia(
+                                descriptionKeepingAccents(content.text(), removeStyleBlocks), m_publicMedia)));
         } else if (!appendCodePageDescription(content, removeCodePageStyleBlocks)) {
-            const QString text = descriptionText(content.text(), removeStyleBlocks);
+            const QString text = WithPublicMedia(descriptionText(content.text(), removeStyleBlocks), m_publicMedia);
             Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
         }
         m_bytes += "]]></description>\r\n";
@@ -276,7 +282,7 @@ private:
             || !content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway()))
             return false;
         bytes = removeStyleBlocks(TransliterateCodePage(withoutLineBreaks(CodePageText::extractBody(bytes))));
-        m_bytes += XmlText::cdataContent(bytes);
+        m_bytes += XmlText::cdataContent(WithPublicMedia(bytes, m_publicMediaBytes));
         return true;
     }
 
@@ -288,12 +294,17 @@ private:
         if (!removeStyleBlocks.isUsable()
             || !content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway()))
             return false;
-        XmlText::appendReferencedCdata(m_bytes, removeStyleBlocks(withoutLineBreaks(CodePageText::extractBody(bytes))));
+        XmlText::appendReferencedCdata(
+                m_bytes,
+                WithPublicMedia(removeStyleBlocks(withoutLineBreaks(CodePageText::extractBody(bytes))),
+                                m_publicMediaBytes));
         return true;
     }
 
     QByteArray m_bytes;
     bool m_keepAccents;
+    QString m_publicMedia;
+    QByteArray m_publicMediaBytes;
 };
 
 } // namespace
@@ -365,11 +376,13 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
     const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
     const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
     const DateText::Reader dates(locale);
+    // Pictures of the project's media folder are read from the folder published beside the feed.
+    const QString publicMedia = PublicMediaAddress(document.ftp.feedurl);
     // The items are made in pieces on every core, each piece from the newest of its entries
     // down, and joined in order.
     const auto buildItems = [&](qsizetype begin, qsizetype end) {
         auto entryAt = [&](qsizetype k) -> const RSSentry & { return document.entries.at(count - int(k)); };
-        RssLines piece(options.keepAccents);
+        RssLines piece(options.keepAccents, publicMedia);
         // Bodies shrink by their style block and stay about as long otherwise.
         qsizetype estimate = 0;
         for (qsizetype k = begin; k < end; ++k) {

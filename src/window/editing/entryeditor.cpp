@@ -3,6 +3,7 @@
 #include "window/editing/entrydetails.h"
 #include "window/platform/dialogs.h"
 
+#include "core/document/media.h"
 #include "core/entries/entryfilter.h"
 #include "core/system/clock.h"
 #include "core/system/systemlocale.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -27,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QToolBar>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -370,6 +373,55 @@ void EntryEditor::deleteEntry()
     commitAndLoad(false);
 }
 
+void EntryEditor::insertPicture()
+{
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    const QString title = QString::fromLatin1(Version::ProductName);
+    FeedDocument &document = m_context.document;
+    if (document.projectPath.isEmpty()) {
+        m_context.messageBoxes.warning(m_context.window, title,
+                                       texts.valueOr(u"picturesneedsave"_s,
+                                                     u"Save the project first: its pictures are kept in a folder "
+                                                     "named media beside it."_s));
+        return;
+    }
+    FileDialog *dialog = m_context.fileDialog;
+    if (!dialog)
+        return;
+    const QString previousFilter = dialog->filter();
+    dialog->setFilter(u"*.png *.jpg *.jpeg *.gif *.webp *.svg *.avif | *.png *.jpg *.jpeg *.gif *.webp *.svg *.avif"_s);
+    dialog->setFileName(QString());
+    const QString chosen = dialog->showOpen(m_context.window);
+    dialog->setFilter(previousFilter);
+    dialog->setFileName(document.projectPath);
+    if (chosen.isEmpty())
+        return;
+    QString error;
+    const std::optional<QString> stored = StoreMediaFile(chosen, document.projectPath, &error);
+    if (!stored) {
+        m_context.messageBoxes.warning(m_context.window, title,
+                                       texts.valueOr(u"picturefailed"_s, u"The picture cannot be inserted."_s)
+                                               + u"\n\n"_s + error);
+        return;
+    }
+    const QString alt = m_context.messageBoxes.askText(
+            m_context.window, title,
+            texts.valueOr(u"picturealt"_s, u"Describe the picture for readers who cannot see it:"_s));
+    const QString escaped = alt.toHtmlEscaped();
+    // A body begun before the project had a folder is shown again from beside it, so that the
+    // picture appears.
+    const QString folder = QFileInfo(document.projectPath).absolutePath();
+    if (m_editor->baseUrl() != QUrl::fromLocalFile(folder + u'/')) {
+        m_editor->flush();
+        const QString html = m_editor->documentHtml();
+        m_editor->setBaseFolder(folder);
+        m_editor->setDocumentHtml(html);
+    }
+    m_editor->setFocus();
+    m_editor->pasteHtml(u"<img src=\"%1\" alt=\"%2\">"_s.arg(*stored, escaped));
+    markEntryChanged();
+}
+
 bool EntryEditor::isHtmlView() const
 {
     return m_htmlView && m_htmlView->isVisible();
@@ -479,6 +531,9 @@ void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)
         const DocumentField *podcast = documentField(u"podcast");
         m_details->showEntry(entry.entry, podcast && podcast->isOn(m_context.document));
     }
+    // The body's pictures of the media folder show from beside the project.
+    const QString project = m_context.document.projectPath;
+    m_editor->setBaseFolder(project.isEmpty() ? m_context.startup.programFolder : QFileInfo(project).absolutePath());
     m_editor->setDocumentHtml(m_loadedDocument);
     updateEntryFrame();
 }
@@ -512,6 +567,8 @@ void EntryEditor::onFormatToolbarAction(const QString &key)
         m_editor->execCommand(RichTextEditor::DECMD_HYPERLINK, RichTextEditor::DoDefault);
     else if (key == "htmlview"_L1)
         setHtmlView(!isHtmlView());
+    else if (key == "picture"_L1)
+        insertPicture();
     else if (const auto command = WritingCommands.find(key); command != WritingCommands.end())
         m_editor->execNamed(command->second.first, command->second.second);
     // The toolbar shows the editor's states, not its own idea of them.

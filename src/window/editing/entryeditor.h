@@ -98,6 +98,9 @@ public:
     QString selectedKey() const;
     void selectNode(const QString &key);
 
+    // Insert picture: a picture file chosen, copied into the project's media folder and shown
+    // from there, with the alternative text asked for.
+    void insertPicture();
     // The HTML view: the body's markup as text in the editor's place (on), written back into
     // the editor when it is switched off, before any commit.
     void setHtmlView(bool on);

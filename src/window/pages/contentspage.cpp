@@ -125,6 +125,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
                     {u"unterstrichen"_s, u"Unterstrichen"_s, u"format-text-underline"_s, Icons::Picture::Underline},
                     {QString(), QString(), QString(), Icons::Picture::Link},
                     {u"link"_s, u"Link"_s, u"insert-link"_s, Icons::Picture::Link},
+                    {u"picture"_s, QString(), u"insert-image"_s, Icons::Picture::Picture},
                     {QString(), QString(), QString(), Icons::Picture::Link},
                     {u"bullets"_s, QString(), u"format-list-unordered"_s, Icons::Picture::BulletList},
                     {u"numbering"_s, QString(), u"format-list-ordered"_s, Icons::Picture::NumberedList},

@@ -116,6 +116,21 @@ void paint(QPainter &p, Picture picture)
     case Picture::Undo: drawLetter(p, u"\u21b6"_s, false, false, false); break;
     case Picture::Redo: drawLetter(p, u"\u21b7"_s, false, false, false); break;
     case Picture::Source: drawLetter(p, u"<>"_s, false, false, false); break;
+    case Picture::Picture: {
+        p.setPen(QPen(Ink, 1.4));
+        p.setBrush(Paper);
+        p.drawRect(QRectF(3, 5, 18, 14));
+        p.setBrush(QColor(0x4a, 0x9a, 0x5a));
+        QPainterPath hill;
+        hill.moveTo(4, 18);
+        hill.lineTo(10, 11);
+        hill.lineTo(14, 15);
+        hill.lineTo(16, 13);
+        hill.lineTo(20, 18);
+        hill.closeSubpath();
+        p.drawPath(hill);
+        break;
+    }
     case Picture::Link:
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(Ink, 2.2));

@@ -26,7 +26,8 @@ enum class Picture {
     ClearFormat,
     Undo,
     Redo,
-    Source
+    Source,
+    Picture
 };
 
 // The theme icon of that name when the theme has one that renders, else the drawn picture.

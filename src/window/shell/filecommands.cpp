@@ -1,6 +1,7 @@
 // The file commands of the main window: new, open, save, save as and generate RSS.
 #include "window/shell/filecommands.h"
 
+#include "core/document/media.h"
 #include "core/import/feedimport.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
@@ -399,19 +400,27 @@ void FileCommands::generateRss()
         m_context.document.rssPath = chosen;
         m_publishPage->setFeedFile(chosen);
         std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
+        auto mediaUnreachable = std::make_shared<bool>(false);
         m_writer->start(
-                [snapshot, programFolder = m_context.startup.programFolder, now = Clock::now()](QString *error) {
+                [snapshot, mediaUnreachable, programFolder = m_context.startup.programFolder,
+                 now = Clock::now()](QString *error) {
+                    *mediaUnreachable = MediaLackPublicAddress(*snapshot);
                     return WriteRssFile(*snapshot, snapshot->rssPath, programFolder, now, error);
                 },
-                [this, path = chosen](bool written, const QString &error) {
+                [this, path = chosen, mediaUnreachable](bool written, const QString &error) {
+                    const KeyedTexts &texts = m_context.startup.language.textTable;
                     if (!written) {
-                        fail(m_context.startup.language.textTable.valueOr(u"rssfailed"_s,
-                                                                          u"The RSS file could not be written."_s),
-                             error);
+                        fail(texts.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s), error);
                         return;
                     }
                     m_publishPage->refreshFileDate();
                     emit feedWritten(path);
+                    if (*mediaUnreachable)
+                        m_context.messageBoxes.warning(
+                                m_context.window, productName(),
+                                texts.valueOr(u"picturesnotpublic"_s,
+                                              u"The feed shows pictures of the media folder, but the project has "
+                                              "no public address of the feed: readers will not see them."_s));
                 });
         emit writing(m_context.text(u"writingfile"_s).arg(printable(QFileInfo(chosen).fileName())));
         if (ResetFeedItemNumber(m_context.document.channel))

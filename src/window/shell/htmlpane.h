@@ -28,6 +28,7 @@ public:
     // Replaces the document shown; relative references resolve against the base folder.
     virtual void setDocumentHtml(const QString &html);
     void setBaseFolder(const QString &folder);
+    QUrl baseUrl() const { return m_baseUrl; }
     // Shows a page file (loaded again when it is the page already shown); its folder becomes
     // the one the page may read files from.
     void showFile(const QString &path);
@@ -43,9 +44,6 @@ public:
     // Whether a page whose files lie in folder may load url as a resource of the given
     // QWebEngineUrlRequestInfo::ResourceType.
     static bool allowsRequest(const QUrl &url, int resourceType, const QString &folder);
-
-protected:
-    QUrl baseUrl() const { return m_baseUrl; }
 
 private:
     QString m_documentHtml;

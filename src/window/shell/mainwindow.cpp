@@ -310,9 +310,10 @@ void MainWindow::setToolTips()
     const KeyedTexts &texts = m_startup.language.textTable;
     Captions::setToolTips(m_fileToolBar, {u"new"_s, u"open"_s, u"save"_s, QString(), u"genrss"_s}, texts);
     Captions::setToolTips(m_contentsPage->formatToolBar(),
-                          {u"bold"_s, u"italic"_s, u"underline"_s, QString(), u"link"_s, QString(), u"bullets"_s,
-                           u"numbering"_s, u"heading2"_s, u"heading3"_s, u"paragraph"_s, u"quote"_s, u"code"_s,
-                           u"clearformat"_s, QString(), u"undo"_s, u"redo"_s, QString(), u"htmlview"_s},
+                          {u"bold"_s,     u"italic"_s,    u"underline"_s, QString(),      u"link"_s,
+                           u"picture"_s,  QString(),      u"bullets"_s,   u"numbering"_s, u"heading2"_s,
+                           u"heading3"_s, u"paragraph"_s, u"quote"_s,     u"code"_s,      u"clearformat"_s,
+                           QString(),     u"undo"_s,      u"redo"_s,      QString(),      u"htmlview"_s},
                           texts);
 }
 

@@ -1,0 +1,106 @@
+// Pictures of entry bodies.
+#include "core/document/media.h"
+
+#include "core/document/feeddocument.h"
+#include "core/text/textfiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr QLatin1StringView SourceAttribute("src=\"media/");
+
+bool isPictureSuffix(const QString &suffix)
+{
+    static const QStringList pictures = {u"png"_s, u"jpg"_s, u"jpeg"_s, u"gif"_s, u"webp"_s, u"svg"_s, u"avif"_s};
+    return pictures.contains(suffix);
+}
+
+} // namespace
+
+std::optional<QString> StoreMediaFile(const QString &file, const QString &projectPath, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (projectPath.isEmpty())
+        return fail(u"the project has not been saved yet, so it has no folder for its pictures"_s);
+    const QFileInfo info(file);
+    const QString suffix = info.suffix().toLower();
+    if (!isPictureSuffix(suffix))
+        return fail(QDir::toNativeSeparators(file) + u": not a picture (PNG, JPEG, GIF, WebP, SVG or AVIF)"_s);
+    if (const QString why = notPlainFileReason(file); !why.isEmpty())
+        return fail(QDir::toNativeSeparators(file) + u": "_s + why);
+    if (info.size() > MaxMediaBytes)
+        return fail(QDir::toNativeSeparators(file) + u": larger than 64 MB"_s);
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(QDir::toNativeSeparators(file) + u": "_s + in.errorString());
+    const QByteArray bytes = in.read(MaxMediaBytes + 1);
+    const QString name =
+            QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(16)) + u'.'
+            + suffix;
+    const QString folder = QFileInfo(projectPath).absolutePath() + u"/media"_s;
+    const QString target = folder + u'/' + name;
+    if (!QFileInfo::exists(target)) {
+        QString why;
+        if (!QDir().mkpath(folder) || !writeFileAtomically(target, bytes, &why))
+            return fail(why.isEmpty() ? QDir::toNativeSeparators(folder) + u": cannot be made"_s : why);
+    }
+    return QString(MediaPrefix) + name;
+}
+
+QString PublicMediaAddress(const QString &feedUrl)
+{
+    const QUrl url(feedUrl.trimmed());
+    if (!url.isValid() || (url.scheme() != "http"_L1 && url.scheme() != "https"_L1) || url.host().isEmpty())
+        return {};
+    QString address = url.adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery | QUrl::RemoveFragment)
+                              .toString(QUrl::FullyEncoded); // ASCII, as the feed's bytes need
+    if (!address.endsWith(u'/'))
+        address += u'/';
+    return address + MediaPrefix;
+}
+
+QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia)
+{
+    if (publicMedia.isEmpty() || !body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size())))
+        return body;
+    QByteArray out = body;
+    return out.replace(QByteArrayView(SourceAttribute.data(), SourceAttribute.size()), "src=\"" + publicMedia);
+}
+
+QString WithPublicMedia(const QString &body, const QString &publicMedia)
+{
+    if (publicMedia.isEmpty() || !body.contains(SourceAttribute))
+        return body;
+    return QString(body).replace(SourceAttribute, u"src=\""_s + publicMedia);
+}
+
+bool UsesProjectMedia(const QString &body)
+{
+    return body.contains(SourceAttribute);
+}
+
+bool MediaLackPublicAddress(const FeedDocument &document)
+{
+    if (!PublicMediaAddress(document.ftp.feedurl).isEmpty())
+        return false;
+    for (int i = 1; i <= document.entryCount(); ++i) {
+        if (UsesProjectMedia(document.entries.at(i).content.text()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace Feedsmith

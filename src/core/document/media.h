@@ -1,0 +1,41 @@
+// Pictures of entry bodies, kept in a "media" folder beside the project.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace Feedsmith {
+
+// The pictures a body shows from the project's own folder: "media/NAME" in src attributes.
+inline constexpr QLatin1StringView MediaPrefix("media/");
+
+// The largest picture taken into a project.
+inline constexpr qint64 MaxMediaBytes = 64ll * 1024 * 1024;
+
+// Copies a picture into the media folder beside the project, under a name made from its content
+// (the same picture is stored once) and its lower-case suffix, and gives the path the body uses
+// ("media/3f2a9c0d41b7e8a2.png"). Nothing, and *error says why, when the project has no folder
+// yet, the file is no regular file of a picture type or too large, or it cannot be written.
+std::optional<QString> StoreMediaFile(const QString &file, const QString &projectPath, QString *error);
+
+// Where the published feed's media lie: the folder of the feed's public address with "media/"
+// ("https://example.org/news/feed.xml" gives "https://example.org/news/media/"); empty without
+// an address.
+QString PublicMediaAddress(const QString &feedUrl);
+
+// The body with every src="media/..." pointing at `publicMedia` instead; as it is when that is
+// empty.
+QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia);
+QString WithPublicMedia(const QString &body, const QString &publicMedia);
+
+// Whether a body shows a picture of the project's media folder.
+bool UsesProjectMedia(const QString &body);
+
+class FeedDocument;
+// Whether the feed would show pictures of the media folder that its readers cannot reach: an
+// entry's body uses one, and the project has no public address of the feed.
+bool MediaLackPublicAddress(const FeedDocument &document);
+
+} // namespace Feedsmith
