@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -78,6 +79,33 @@ double longestStallMs(FileCommands *commands, const std::function<void()> &comma
     return longest;
 }
 
+// The README's picture: the example project on the contents page, its newest entry in the editor.
+int screenshot(const QString &file)
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    ScriptedFileDialog fileDialog;
+    ScriptedMessageBoxes messageBoxes;
+    std::unique_ptr<MainWindow> window = Main(bin, u"en_US"_s, fileDialog, messageBoxes);
+    window->resize(900, 640);
+    window->fileCommands()->openProjectFile(bin + u"/feeds/example.rsx"_s);
+    window->selectPage(Page::Contents);
+    window->contentsPage()->splitter()->setSizes({280, 620});
+    EntryEditor *editor = window->contentsPage()->entryEditor();
+    editor->selectNode(EntryCollection::keyFor(window->document().entryCount()));
+    editor->commitAndLoadSelectedEntry();
+    // The web view draws its page a moment after it has it.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (!window->grab().save(file)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return 1;
+    }
+    std::printf("wrote %s\n", qPrintable(file));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -89,6 +117,10 @@ int main(int argc, char *argv[])
     // As both programs do at start.
     Clock::pinLocalTimeZone();
     QApplication app(argc, argv);
+    for (const QString &arg : QCoreApplication::arguments()) {
+        if (arg.startsWith(u"--screenshot="_s))
+            return screenshot(arg.mid(13));
+    }
     const int entries = 32767;
 
     QTemporaryDir dir;
