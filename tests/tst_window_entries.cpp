@@ -570,6 +570,18 @@ void tst_WindowEntries::pictureRoundTrip()
     // Shown from beside the project: the picture loads.
     QTRY_COMPARE(runInEditor(p.editor(), u"document.querySelector('img').naturalWidth"_s).toInt(), 4);
 
+    // A picture on the web goes in by its address; anything else is refused.
+    const int warnings = int(p.messages.shown.size());
+    p.messages.answerText(u"ftp://example.org/p.png"_s);
+    p.child<QAction>(u"pictureFromAddress"_s)->trigger();
+    QCOMPARE(p.messages.shown.size(), warnings + 2); // the address asked for, then refused
+    QCOMPARE(p.messages.shown.last().kind, ScriptedMessageBoxes::Kind::Warning);
+    p.messages.answerText(u"https://cdn.example/p.png"_s);
+    p.messages.answerText(u"From the web"_s);
+    p.child<QAction>(u"pictureFromAddress"_s)->trigger();
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(u"<img src=\"https://cdn.example/p.png\" alt=\"From the web\">"_s),
+                 qPrintable(p.editor()->documentHtml()));
+
     p.document().ftp.feedurl = u"https://example.org/news/feed.xml"_s;
     QVERIFY(p.window->fileCommands()->saveProject(true));
     QVERIFY(readBytes(project).contains(source.toLatin1()));

@@ -7,6 +7,7 @@
 #include "core/entries/entryfilter.h"
 #include "core/system/clock.h"
 #include "core/system/systemlocale.h"
+#include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "window/editing/entrydragdrop.h"
 #include "window/editing/keyboardfilter.h"
@@ -26,9 +27,11 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include <algorithm>
@@ -89,6 +92,21 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     }
     connect(m_formatToolBar, &QToolBar::actionTriggered, this,
             [this](QAction *button) { onFormatToolbarAction(button->data().toString()); });
+    // Insert picture takes a file by default; its menu also takes a web address.
+    if (QAction *picture = toolbarButton(u"picture"_s)) {
+        auto *choices = new QMenu(m_formatToolBar);
+        QAction *fromFile = choices->addAction(text(u"picturefromfile"_s).isEmpty() ? u"From a file..."_s
+                                                                                    : text(u"picturefromfile"_s));
+        fromFile->setObjectName(u"pictureFromFile"_s);
+        QAction *fromAddress = choices->addAction(
+                text(u"picturefromaddress"_s).isEmpty() ? u"From a web address..."_s : text(u"picturefromaddress"_s));
+        fromAddress->setObjectName(u"pictureFromAddress"_s);
+        connect(fromFile, &QAction::triggered, this, &EntryEditor::insertPicture);
+        connect(fromAddress, &QAction::triggered, this, &EntryEditor::insertPictureFromAddress);
+        picture->setMenu(choices);
+        if (auto *button = qobject_cast<QToolButton *>(m_formatToolBar->widgetForAction(picture)))
+            button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
     connect(widgets.pasteAsTextButton, &QAbstractButton::clicked, this, &EntryEditor::pasteAsText);
     connect(m_editor, &RichTextEditor::commandStatesChanged, this, &EntryEditor::updateFormatToolbar);
     connect(m_editor, &RichTextEditor::contextMenuRequested, this, &EntryEditor::showContextMenu);
@@ -419,6 +437,33 @@ void EntryEditor::insertPicture()
     }
     m_editor->setFocus();
     m_editor->pasteHtml(u"<img src=\"%1\" alt=\"%2\">"_s.arg(*stored, escaped));
+    markEntryChanged();
+}
+
+void EntryEditor::insertPictureFromAddress()
+{
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    const QString title = QString::fromLatin1(Version::ProductName);
+    const QString address =
+            m_context.messageBoxes
+                    .askText(m_context.window, title,
+                             texts.valueOr(u"pictureaddress"_s, u"Address of the picture (https://...):"_s))
+                    .trimmed();
+    if (address.isEmpty())
+        return;
+    const QUrl url(address);
+    if (!url.isValid() || (url.scheme() != "http"_L1 && url.scheme() != "https"_L1) || url.host().isEmpty()) {
+        m_context.messageBoxes.warning(m_context.window, title,
+                                       texts.valueOr(u"picturefailed"_s, u"The picture cannot be inserted."_s)
+                                               + u"\n\n"_s + printable(address) + u": not an http or https address"_s);
+        return;
+    }
+    const QString alt = m_context.messageBoxes.askText(
+            m_context.window, title,
+            texts.valueOr(u"picturealt"_s, u"Describe the picture for readers who cannot see it:"_s));
+    m_editor->setFocus();
+    m_editor->pasteHtml(u"<img src=\"%1\" alt=\"%2\">"_s.arg(url.toString(QUrl::FullyEncoded).toHtmlEscaped(),
+                                                             alt.toHtmlEscaped()));
     markEntryChanged();
 }
 

@@ -101,6 +101,8 @@ public:
     // Insert picture: a picture file chosen, copied into the project's media folder and shown
     // from there, with the alternative text asked for.
     void insertPicture();
+    // The same for a picture on the web: its http(s) address as it stands.
+    void insertPictureFromAddress();
     // The HTML view: the body's markup as text in the editor's place (on), written back into
     // the editor when it is switched off, before any commit.
     void setHtmlView(bool on);
