@@ -280,16 +280,32 @@ void MainWindow::buildToolbar()
     m_fileToolBar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    addToolButtons(m_fileToolBar,
-                   {
-                           {u"neu"_s, u"Neu"_s, u"document-new"_s, Icons::Picture::NewDocument},
-                           {u"oeffnen"_s, u"\u00d6ffnen"_s, u"document-open"_s, Icons::Picture::OpenDocument},
-                           {u"speichern"_s, u"Speichern"_s, u"document-save"_s, Icons::Picture::SaveDocument},
-                           {QString(), QString(), QString(), Icons::Picture::Feed},
-                           {u"genrss"_s, QString(), u"application-rss+xml"_s, Icons::Picture::Feed},
-                   });
-    connect(m_fileToolBar, &QToolBar::actionTriggered, this,
-            [this](QAction *action) { onFileToolbarAction(action->data().toString()); });
+    // The toolbar's buttons are the File menu's own commands: one action each, its shortcut,
+    // enabled state and text shared; a button carries its key as data.
+    struct Button
+    {
+        const char16_t *key;
+        const char16_t *action;
+        const char16_t *themeName;
+        Icons::Picture picture;
+    };
+    static constexpr Button buttons[] = {
+            {u"neu", u"new", u"document-new", Icons::Picture::NewDocument},
+            {u"oeffnen", u"open", u"document-open", Icons::Picture::OpenDocument},
+            {u"speichern", u"save", u"document-save", Icons::Picture::SaveDocument},
+            {nullptr, nullptr, nullptr, Icons::Picture::Feed},
+            {u"genrss", u"genrss", u"application-rss+xml", Icons::Picture::Feed},
+    };
+    for (const Button &b : buttons) {
+        if (!b.key) {
+            m_fileToolBar->addSeparator();
+            continue;
+        }
+        QAction *action = findChild<QAction *>(QString::fromUtf16(b.action), Qt::FindDirectChildrenOnly);
+        action->setIcon(Icons::themed(QString::fromUtf16(b.themeName), b.picture));
+        action->setData(QString::fromUtf16(b.key));
+        m_fileToolBar->addAction(action);
+    }
 }
 
 void MainWindow::applyCaptions(const QList<CaptionLine> &captions)
@@ -320,18 +336,6 @@ void MainWindow::setToolTips()
 QString MainWindow::text(const QString &key) const
 {
     return m_startup.language.textTable.value(key);
-}
-
-void MainWindow::onFileToolbarAction(const QString &key)
-{
-    if (key == "neu"_L1)
-        m_fileCommands->newDocument();
-    else if (key == "speichern"_L1)
-        m_fileCommands->saveProject();
-    else if (key == "oeffnen"_L1)
-        m_fileCommands->openProject();
-    else if (key == "genrss"_L1)
-        m_fileCommands->generateRss();
 }
 
 void MainWindow::showAbout()

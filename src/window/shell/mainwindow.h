@@ -61,7 +61,6 @@ public:
     // Puts the focus into the title box when its page is the one shown: when the window is first
     // shown and when the About box closes, never on other returns to the window.
     void onActivated();
-    void onFileToolbarAction(const QString &key);
 
     // Sets or clears the document's changed flag; the title shows it, and a recovery copy is
     // kept while it is set.
