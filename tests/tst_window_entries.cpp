@@ -82,6 +82,7 @@ private slots:
     void linkDialog_data();
     void linkDialog();
     void pictureRoundTrip();
+    void spellingSuggestions();
     void boldButtonMakesBold();
     void linkButtonAsksForTarget();
     void contextMenuStates();
@@ -590,6 +591,41 @@ void tst_WindowEntries::pictureRoundTrip()
     const QByteArray rss = BuildRssFile(p.document(), BuildStyleBlock(p.window->startup().programFolder),
                                         QDateTime::currentDateTime());
     QVERIFY2(rss.contains("<img src=\"https://example.org/news/" + source.toLatin1() + '"'), rss.constData());
+}
+
+// A misspelled word gets the dictionary's suggestions in the context menu; one replaces it.
+void tst_WindowEntries::spellingSuggestions()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body><p>Ths house</p></body></html>"_s));
+    QVERIFY(p.focusEditor());
+    // Where the word stands, in the view's coordinates.
+    const QVariantList box = runInEditor(p.editor(),
+                                         u"(function () { var r = document.createRange();"
+                                         " var t = document.querySelector('p').firstChild;"
+                                         " r.setStart(t, 0); r.setEnd(t, 3); var b = r.getBoundingClientRect();"
+                                         " return [b.left + b.width / 2, b.top + b.height / 2]; })()"_s)
+                                     .toList();
+    QCOMPARE(box.size(), 2);
+    const QPoint at(box.at(0).toInt(), box.at(1).toInt());
+    QWidget *view = p.editor()->focusProxy() ? p.editor()->focusProxy() : p.editor();
+    QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                QTest::mousePress(view, Qt::RightButton, Qt::NoModifier, at);
+                QTest::mouseRelease(view, Qt::RightButton, Qt::NoModifier, at);
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+                return p.editor()->misspelledWord() == "Ths"_L1;
+            }(),
+            10000);
+    const QStringList suggestions = p.editor()->spellingSuggestions();
+    QVERIFY(!suggestions.isEmpty());
+    QMenu *menu = p.editor()->contextMenu();
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().first()->text(), suggestions.first());
+    menu->actions().first()->trigger();
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(suggestions.first() + u" house"_s),
+                 qPrintable(p.editor()->documentHtml()));
 }
 
 void tst_WindowEntries::boldButtonMakesBold()

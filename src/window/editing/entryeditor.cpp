@@ -125,6 +125,9 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
             commitAndLoadSelectedEntry();
     });
 
+    // Spelling is checked in the interface language.
+    m_editor->setSpellCheckLanguage(m_context.startup.languageCode == "de"_L1 ? u"de-DE"_s : u"en-US"_s);
+    connect(m_editor, &RichTextEditor::spellingReplaced, this, &EntryEditor::markEntryChanged);
     // Links are asked for in a dialog of the program's own, in the interface language.
     m_editor->setLinkPrompt([this](QWidget *parent, const RichTextEditor::Link &initial) {
         return LinkDialog::ask(m_context.startup.language.textTable, parent, initial);

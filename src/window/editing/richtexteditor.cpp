@@ -21,7 +21,9 @@
 #include <QMenu>
 #include <QTimer>
 #include <QWebChannel>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
@@ -465,6 +467,16 @@ void RichTextEditor::setContextMenu(const QStringList &texts, const QList<int> &
     m_contextMenu = new QMenu(this);
     m_contextMenu->setObjectName(u"DHTMLEditorMenu"_s);
     m_contextMenu->setAttribute(Qt::WA_DeleteOnClose);
+    // The dictionary's suggestions for a misspelled word come first; one replaces the word.
+    for (const QString &suggestion : std::as_const(m_suggestions)) {
+        QAction *item = m_contextMenu->addAction(suggestion);
+        connect(item, &QAction::triggered, this, [this, suggestion] {
+            page()->replaceMisspelledWord(suggestion);
+            emit spellingReplaced();
+        });
+    }
+    if (!m_suggestions.isEmpty())
+        m_contextMenu->addSeparator();
     for (qsizetype i = 0; i < texts.size(); ++i) {
         QAction *item = texts.at(i).isEmpty() ? m_contextMenu->addSeparator() : m_contextMenu->addAction(texts.at(i));
         item->setEnabled(states.value(i) != 2);
@@ -476,7 +488,17 @@ void RichTextEditor::setContextMenu(const QStringList &texts, const QList<int> &
 void RichTextEditor::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
+    const QWebEngineContextMenuRequest *request = lastContextMenuRequest();
+    m_misspelled = request ? request->misspelledWord() : QString();
+    m_suggestions = request ? request->spellCheckerSuggestions() : QStringList();
     emit contextMenuRequested(event->globalPos());
+}
+
+void RichTextEditor::setSpellCheckLanguage(const QString &language)
+{
+    QWebEngineProfile *profile = page()->profile();
+    profile->setSpellCheckLanguages({language});
+    profile->setSpellCheckEnabled(!language.isEmpty());
 }
 
 void RichTextEditor::onFocusChanged(QWidget *, QWidget *now)

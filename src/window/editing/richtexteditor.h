@@ -102,6 +102,13 @@ public:
     // with "h2", "removeFormat", "undo"), and its state.
     void execNamed(const QString &name, const QString &value = {});
     int queryNamed(const QString &name) const;
+    // Checks spelling in a language ("en-US", "de-DE"): misspelled words are underlined, and the
+    // context menu offers the dictionary's suggestions for the word under the pointer.
+    void setSpellCheckLanguage(const QString &language);
+    // The word under the pointer when the context menu was asked for, if misspelled, and what
+    // the dictionary suggests for it.
+    QString misspelledWord() const { return m_misspelled; }
+    QStringList spellingSuggestions() const { return m_suggestions; }
     // The kind of block at the caret as the page reported it last ("p", "h2", "blockquote").
     QString blockFormat() const;
     // The link at the selection as the page reported it last, the selected text, and as the
@@ -130,6 +137,8 @@ public:
     static QString markStyleBlocks(const QString &html, const QString &styleBlock);
 
 signals:
+    // A misspelled word was replaced by a suggestion.
+    void spellingReplaced();
     // The page reported new command states (the selection or the formatting changed).
     void commandStatesChanged();
     // The user asks for the context menu (right click, menu key).
@@ -177,6 +186,8 @@ private:
     bool m_hasFocus = false;
     bool m_promptOpen = false;
     LinkPrompt m_linkPrompt;
+    QString m_misspelled;
+    QStringList m_suggestions;
     QPointer<QMenu> m_contextMenu;
 };
 

@@ -2,6 +2,8 @@
 #include "window/shell/windowstartup.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -41,6 +43,11 @@ std::unique_ptr<MainWindow> Main(const QString &programFolder, const QString &lo
 {
     const StartupState state = RunStartup(programFolder, localeName);
     installQtTranslations(state.languageCode);
+    // The editor's spelling dictionaries lie beside the program's other files; the web engine
+    // looks there before it starts.
+    const QString dictionaries = programFolder + u"/qtwebengine_dictionaries"_s;
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DICTIONARIES_PATH") && QFileInfo(dictionaries).isDir())
+        qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(dictionaries));
     auto window = std::make_unique<MainWindow>(state, fileDialog, messageBoxes);
     window->applyCaptions(state.language.captions);
     window->setToolTips();
