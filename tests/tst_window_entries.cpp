@@ -618,14 +618,13 @@ void tst_WindowEntries::spellingSuggestions()
                 return p.editor()->misspelledWord() == "Ths"_L1;
             }(),
             10000);
-    const QStringList suggestions = p.editor()->spellingSuggestions();
-    QVERIFY(!suggestions.isEmpty());
+    // The suggestions stand first, then the menu's own items.
     QMenu *menu = p.editor()->contextMenu();
-    QVERIFY(menu);
-    QCOMPARE(menu->actions().first()->text(), suggestions.first());
+    QVERIFY(menu && menu->actions().size() > 5);
+    const QString first = menu->actions().first()->text();
+    QVERIFY(!first.isEmpty() && first != u"Cut"_s);
     menu->actions().first()->trigger();
-    QTRY_VERIFY2(p.editor()->documentHtml().contains(suggestions.first() + u" house"_s),
-                 qPrintable(p.editor()->documentHtml()));
+    QTRY_VERIFY2(p.editor()->documentHtml().contains(first + u" house"_s), qPrintable(p.editor()->documentHtml()));
 }
 
 void tst_WindowEntries::boldButtonMakesBold()

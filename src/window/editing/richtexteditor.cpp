@@ -467,15 +467,17 @@ void RichTextEditor::setContextMenu(const QStringList &texts, const QList<int> &
     m_contextMenu = new QMenu(this);
     m_contextMenu->setObjectName(u"DHTMLEditorMenu"_s);
     m_contextMenu->setAttribute(Qt::WA_DeleteOnClose);
-    // The dictionary's suggestions for a misspelled word come first; one replaces the word.
-    for (const QString &suggestion : std::as_const(m_suggestions)) {
+    // The dictionary's suggestions for a misspelled word come first; one replaces the word. They
+    // belong to the one request they came with.
+    const QStringList suggestions = std::exchange(m_suggestions, {});
+    for (const QString &suggestion : suggestions) {
         QAction *item = m_contextMenu->addAction(suggestion);
         connect(item, &QAction::triggered, this, [this, suggestion] {
             page()->replaceMisspelledWord(suggestion);
             emit spellingReplaced();
         });
     }
-    if (!m_suggestions.isEmpty())
+    if (!suggestions.isEmpty())
         m_contextMenu->addSeparator();
     for (qsizetype i = 0; i < texts.size(); ++i) {
         QAction *item = texts.at(i).isEmpty() ? m_contextMenu->addSeparator() : m_contextMenu->addAction(texts.at(i));

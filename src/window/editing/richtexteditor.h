@@ -105,10 +105,8 @@ public:
     // Checks spelling in a language ("en-US", "de-DE"): misspelled words are underlined, and the
     // context menu offers the dictionary's suggestions for the word under the pointer.
     void setSpellCheckLanguage(const QString &language);
-    // The word under the pointer when the context menu was asked for, if misspelled, and what
-    // the dictionary suggests for it.
+    // The word under the pointer when the context menu was asked for last, if misspelled.
     QString misspelledWord() const { return m_misspelled; }
-    QStringList spellingSuggestions() const { return m_suggestions; }
     // The kind of block at the caret as the page reported it last ("p", "h2", "blockquote").
     QString blockFormat() const;
     // The link at the selection as the page reported it last, the selected text, and as the
