@@ -229,6 +229,8 @@ void tst_MainWindow::germanCaptions()
     QCOMPARE(program.caption(control), caption);
     QCOMPARE(program.child<QTabBar>(u"TabStrip1"_s)->tabText(3), u"Ver\u00f6ffentlichen (FTP)"_s);
     QCOMPARE(program.toolbarButton(u"Toolbar1"_s, u"oeffnen"_s)->toolTip(), u"Projekt \u00f6ffnen"_s);
+    QCOMPARE(program.toolbarButton(u"Toolbar3"_s, u"bullets"_s)->toolTip(), u"Aufz\u00e4hlung (Strg+Umschalt+8)"_s);
+    QCOMPARE(program.child<QLineEdit>(u"txtFilter"_s)->placeholderText(), u"Eintr\u00e4ge filtern (Strg+F)"_s);
 }
 
 void tst_MainWindow::toolTips_data()
