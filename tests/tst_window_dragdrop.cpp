@@ -207,6 +207,12 @@ void tst_WindowDragDrop::filterActsOnWhatShows()
     QTest::keyClick(filter, Qt::Key_Escape);
     QVERIFY(filter->text().isEmpty());
     QCOMPARE(p.tree()->model()->rowCount(p.tree()->indexOfKey(u"root"_s)), 5);
+
+    // A new entry clears the filter, so that it shows and is loaded.
+    filter->setText(u"x"_s);
+    QVERIFY(p.newEntry());
+    QVERIFY(filter->text().isEmpty());
+    QCOMPARE(p.entries()->selectedKey(), u"key6"_s);
 }
 
 void tst_WindowDragDrop::treeMoves_data()

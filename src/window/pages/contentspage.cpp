@@ -197,6 +197,8 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     widgets.formatToolBar = m_formatToolBar;
     widgets.editor = m_editor;
     widgets.createInfo = m_createInfo;
+    // A new entry is one to write in: the filter goes first, so that it shows.
+    connect(widgets.newEntryButton, &QAbstractButton::clicked, m_filterEdit, &QLineEdit::clear);
     m_entryEditor = new EntryEditor(widgets, context, this);
 }
 
