@@ -270,6 +270,15 @@ public:
     QByteArray take() { return std::move(m_bytes); }
 
 private:
+    // The code page bytes the description starts from (EntryContent::appendForWriters); false
+    // when the content or the style block needs the text route.
+    static bool writersBytes(const EntryContent &content, const CodePageText::StyleBlockRemover &removeStyleBlocks,
+                             QByteArray &bytes)
+    {
+        return removeStyleBlocks.isUsable()
+                && content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway());
+    }
+
     // descriptionText and cdataContent on the content's code page bytes, for a content that the
     // code page holds (nearly every one): no UTF-16 copies of the body. The transliterated text
     // is plain ASCII, so only control characters can be left of what XML forbids. False, and
@@ -278,8 +287,7 @@ private:
                                    const CodePageText::StyleBlockRemover &removeStyleBlocks)
     {
         QByteArray bytes;
-        if (!removeStyleBlocks.isUsable()
-            || !content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway()))
+        if (!writersBytes(content, removeStyleBlocks, bytes))
             return false;
         bytes = removeStyleBlocks(TransliterateCodePage(withoutLineBreaks(CodePageText::extractBody(bytes))));
         m_bytes += XmlText::cdataContent(WithPublicMedia(bytes, m_publicMediaBytes));
@@ -291,8 +299,7 @@ private:
                                      const CodePageText::StyleBlockRemover &removeStyleBlocks)
     {
         QByteArray bytes;
-        if (!removeStyleBlocks.isUsable()
-            || !content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway()))
+        if (!writersBytes(content, removeStyleBlocks, bytes))
             return false;
         XmlText::appendReferencedCdata(
                 m_bytes,
