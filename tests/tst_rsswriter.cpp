@@ -667,11 +667,13 @@ private slots:
             FeedDocument document;
             document.channel.keepaccents = keepAccents ? u"1"_s : QString();
             document.entries.append(RSSentry{u"t"_s, {}, u"<p><img src=\"%1\" alt=\"\u00c4\"></p>"_s.arg(*stored)});
-            QVERIFY(MediaLackPublicAddress(document));
-            QVERIFY(build(document).contains("<img src=\"" + stored->toLatin1()));
+            RssFacts facts;
+            QVERIFY(BuildRssFile(document, TestStyleBlock, winterMoment(), QLocale::c(), &facts)
+                            .contains("<img src=\"" + stored->toLatin1()));
+            QVERIFY(facts.mediaWithoutPublicAddress);
             document.ftp.feedurl = u"https://example.org/news/feed.xml?x=1"_s;
-            QVERIFY(!MediaLackPublicAddress(document));
-            const QByteArray bytes = build(document);
+            const QByteArray bytes = BuildRssFile(document, TestStyleBlock, winterMoment(), QLocale::c(), &facts);
+            QVERIFY(!facts.mediaWithoutPublicAddress);
             QVERIFY2(bytes.contains("<img src=\"https://example.org/news/" + stored->toLatin1() + '"'),
                      bytes.constData());
         }

@@ -117,9 +117,11 @@ public:
     bool writeRss(const QString &out, const QDateTime &moment)
     {
         QString error;
-        if (!WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(), &error))
+        RssFacts facts;
+        if (!WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(), &error,
+                          &facts))
             return failed(error);
-        if (MediaLackPublicAddress(m_document))
+        if (facts.mediaWithoutPublicAddress)
             m_err << "feedsmith-cli: warning: the feed shows pictures of the media folder, but the project has no "
                      "public address of the feed (feedurl): readers will not see them"
                   << Qt::endl;

@@ -87,20 +87,9 @@ QString WithPublicMedia(const QString &body, const QString &publicMedia)
     return QString(body).replace(SourceAttribute, u"src=\""_s + publicMedia);
 }
 
-bool UsesProjectMedia(const QString &body)
+bool UsesProjectMedia(QByteArrayView body)
 {
-    return body.contains(SourceAttribute);
-}
-
-bool MediaLackPublicAddress(const FeedDocument &document)
-{
-    if (!PublicMediaAddress(document.ftp.feedurl).isEmpty())
-        return false;
-    for (int i = 1; i <= document.entryCount(); ++i) {
-        if (UsesProjectMedia(document.entries.at(i).content.text()))
-            return true;
-    }
-    return false;
+    return body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size()));
 }
 
 } // namespace Feedsmith

@@ -30,12 +30,7 @@ QString PublicMediaAddress(const QString &feedUrl);
 QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia);
 QString WithPublicMedia(const QString &body, const QString &publicMedia);
 
-// Whether a body shows a picture of the project's media folder.
-bool UsesProjectMedia(const QString &body);
-
-class FeedDocument;
-// Whether the feed would show pictures of the media folder that its readers cannot reach: an
-// entry's body uses one, and the project has no public address of the feed.
-bool MediaLackPublicAddress(const FeedDocument &document);
+// Whether a body (or any bytes made from it) shows a picture of the project's media folder.
+bool UsesProjectMedia(QByteArrayView body);
 
 } // namespace Feedsmith

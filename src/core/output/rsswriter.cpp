@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace Feedsmith {
@@ -188,6 +189,7 @@ public:
                      const CodePageText::StyleBlockRemover &removeCodePageStyleBlocks)
     {
         m_bytes += "\t\t<description><![CDATA[";
+        const qsizetype start = m_bytes.size();
         if (m_keepAccents) {
             // Letters kept as references, which leaves no byte beyond ASCII.
             if (!appendReferencedDescription(content, removeCodePageStyleBlocks))
@@ -199,8 +201,13 @@ public:
             const QString text = WithPublicMedia(descriptionText(content.text(), removeStyleBlocks), m_publicMedia);
             Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
         }
+        // Without a public address the pictures keep their project-relative address.
+        if (m_publicMedia.isEmpty() && !m_showsLocalMedia)
+            m_showsLocalMedia = UsesProjectMedia(QByteArrayView(m_bytes).sliced(start));
         m_bytes += "]]></description>\r\n";
     }
+    // Whether a description showed a picture of the media folder that has no public address.
+    bool showsLocalMedia() const { return m_showsLocalMedia; }
     // The entry's fields of the field table that go to the feed, in the table's order.
     void fields(const RSSentry &entry, bool podcast)
     {
@@ -310,6 +317,7 @@ private:
 
     QByteArray m_bytes;
     bool m_keepAccents;
+    bool m_showsLocalMedia = false;
     QString m_publicMedia;
     QByteArray m_publicMediaBytes;
 };
@@ -322,7 +330,7 @@ namespace {
 // (streamInPieces: never more than two batches of them in memory), the closing lines. False as
 // soon as the sink refuses a piece.
 bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
-                     const QLocale &locale, const PieceSink &sink)
+                     const QLocale &locale, const PieceSink &sink, RssFacts *facts)
 {
     const ChannelSettings &c = document.channel;
     const FeedOptions options = FeedOptions::of(document);
@@ -385,6 +393,7 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
     const DateText::Reader dates(locale);
     // Pictures of the project's media folder are read from the folder published beside the feed.
     const QString publicMedia = PublicMediaAddress(document.ftp.feedurl);
+    std::atomic<bool> showsLocalMedia = false;
     // The items are made in pieces on every core, each piece from the newest of its entries
     // down, and joined in order.
     const auto buildItems = [&](qsizetype begin, qsizetype end) {
@@ -424,12 +433,16 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
             piece.fields(entry, podcast);
             piece.line(u"\t</item>");
         }
+        if (piece.showsLocalMedia())
+            showsLocalMedia = true;
         return piece.take();
     };
     if (!sink(out.take()))
         return false;
     if (!streamInPieces(selection.taken, buildItems, sink))
         return false;
+    if (facts)
+        facts->mediaWithoutPublicAddress = showsLocalMedia;
     RssLines closing(options.keepAccents);
     closing.line(u"\t</channel>");
     closing.line(u"</rss>");
@@ -439,18 +452,21 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
 } // namespace
 
 QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
-                        const QLocale &locale)
+                        const QLocale &locale, RssFacts *facts)
 {
     QByteArray file;
-    rssFileInPieces(document, styleBlock, moment, locale, [&file](QByteArrayView piece) {
-        file += piece;
-        return true;
-    });
+    rssFileInPieces(
+            document, styleBlock, moment, locale,
+            [&file](QByteArrayView piece) {
+                file += piece;
+                return true;
+            },
+            facts);
     return file;
 }
 
 bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,
-                  const QDateTime &moment, QString *error)
+                  const QDateTime &moment, QString *error, RssFacts *facts)
 {
     const QString styleBlock = BuildStyleBlock(programFolder);
     // The file is made again from the project at every generate and publish; the rename keeps
@@ -459,7 +475,7 @@ bool WriteRssFile(const FeedDocument &document, const QString &path, const QStri
     return writeFileAtomically(
             path,
             [&](const PieceSink &sink) {
-                return rssFileInPieces(document, styleBlock, moment, QLocale::system(), sink);
+                return rssFileInPieces(document, styleBlock, moment, QLocale::system(), sink, facts);
             },
             error, Durability::Regenerable);
 }

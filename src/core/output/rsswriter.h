@@ -48,14 +48,22 @@ QString DescriptionText(const QString &content, const QString &styleBlock);
 // Whether a text is digits and nothing else, as a time to live or a number of entries must be.
 bool IsWholeNumber(const QString &text);
 
+// What writing the RSS file found out about the feed on the way.
+struct RssFacts
+{
+    // An item shows a picture of the project's media folder, and the project has no public
+    // address of the feed to publish it under: readers will not see it.
+    bool mediaWithoutPublicAddress = false;
+};
+
 // The whole RSS file as bytes, lines ended by CR LF.
 QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
-                        const QLocale &locale = QLocale::system());
+                        const QLocale &locale = QLocale::system(), RssFacts *facts = nullptr);
 
 // Builds the style block, then writes the RSS file atomically. False, with *error naming the
 // file and the reason, when it could not be written; the previous file is then untouched.
 bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,
-                  const QDateTime &moment, QString *error);
+                  const QDateTime &moment, QString *error, RssFacts *facts = nullptr);
 
 // Whether the RSS file may be written to path when the path came from a project, which may come
 // from someone else: nothing is there yet, or an empty regular file, or a regular file that

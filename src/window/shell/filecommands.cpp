@@ -404,8 +404,10 @@ void FileCommands::generateRss()
         m_writer->start(
                 [snapshot, mediaUnreachable, programFolder = m_context.startup.programFolder,
                  now = Clock::now()](QString *error) {
-                    *mediaUnreachable = MediaLackPublicAddress(*snapshot);
-                    return WriteRssFile(*snapshot, snapshot->rssPath, programFolder, now, error);
+                    RssFacts facts;
+                    const bool written = WriteRssFile(*snapshot, snapshot->rssPath, programFolder, now, error, &facts);
+                    *mediaUnreachable = facts.mediaWithoutPublicAddress;
+                    return written;
                 },
                 [this, path = chosen, mediaUnreachable](bool written, const QString &error) {
                     const KeyedTexts &texts = m_context.startup.language.textTable;
