@@ -112,6 +112,8 @@ private slots:
     void existingOutputUntouchedOnFailure();
     void warnsOfWhatItKeeps_data();
     void warnsOfWhatItKeeps();
+    void checkExitsBySeverity_data();
+    void checkExitsBySeverity();
 };
 
 void TestCli::initTestCase()
@@ -341,8 +343,9 @@ void TestCli::warnsOfWhatItKeeps_data()
     QTest::newRow("file cut off inside an entry")
             << cut << u"resave"_s << "ends at line " + QByteArray::number(cut.count('\n') + 1) + " before its end"
             << QByteArrayList{"<title>Tell your readers about the feed</title>"};
-    const QByteArray undated = "<settings>\r\n\t<itemids>1</itemids>\r\n</settings>\r\n<entries>\r\n\t<entry>\r\n"
-                               "\t\t<title>Alt</title>\r\n\t\t<date>gestern 10 Uhr</date>\r\n\t</entry>\r\n</entries>\r\n";
+    const QByteArray undated =
+            "<settings>\r\n\t<itemids>1</itemids>\r\n</settings>\r\n<entries>\r\n\t<entry>\r\n"
+            "\t\t<title>Alt</title>\r\n\t\t<date>gestern 10 Uhr</date>\r\n\t</entry>\r\n</entries>\r\n";
     QTest::newRow("date that cannot be read, in the feed")
             << undated << u"rss"_s << "Entry 1 (\"Alt\") has the date \"gestern 10 Uhr\""_ba
             << QByteArrayList{"<guid isPermaLink=\"false\">urn:feedsmith:gestern 10 Uhr</guid>", "!\t\t<pubDate>"};
@@ -412,8 +415,7 @@ void TestCli::failures_data()
             << QStringList{u"resave"_s, u"page.rsx"_s, u"out.rsx"_s} << Epoch
             << u"page.rsx->"_s + FeedsmithTest::resourceDir() + u"/preview.html"_s;
     // No command writes over its input, by any name, nor over a device or a pipe.
-    QTest::newRow("rss over its own project")
-            << QStringList{u"rss"_s, u"p.rsx"_s, u"p.rsx"_s} << Epoch << u"p.rsx<"_s;
+    QTest::newRow("rss over its own project") << QStringList{u"rss"_s, u"p.rsx"_s, u"p.rsx"_s} << Epoch << u"p.rsx<"_s;
     QTest::newRow("resave over its project through a link")
             << QStringList{u"resave"_s, u"p.rsx"_s, u"out.rsx"_s} << QString() << u"p.rsx<;out.rsx->p.rsx"_s;
     QTest::newRow("preview over another name of its project")
@@ -561,6 +563,34 @@ void TestCli::existingOutputUntouchedOnFailure()
     QCOMPARE(FeedsmithTest::readBytes(work.filePath(u"out.file"_s)), previous);
     // No half-written file is left beside it.
     QCOMPARE(folderEntries(work.path()), QStringList{u"out.file"_s});
+}
+
+// One finding a line on standard output; the exit status says the worst of them.
+void TestCli::checkExitsBySeverity_data()
+{
+    QTest::addColumn<QByteArray>("project"); // empty: the example project
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("the example passes") << QByteArray() << 0 << QByteArray();
+    const QByteArray channel = "<settings>\r\n\t<title>T</title>\r\n\t<link>https://e.org/</link>\r\n";
+    QTest::newRow("warnings only")
+            << channel + "\t<description>D</description>\r\n\t<ttl>one hour</ttl>\r\n</settings>\r\n"
+            << 1
+            << "warning [ttl]: The time to live \"one hour\" is not a whole number of minutes; the feed leaves it "
+               "out.\n"_ba;
+    QTest::newRow("an error") << channel + "</settings>\r\n"
+                              << 2 << "error [description]: The feed has no description; RSS requires one.\n"_ba;
+}
+
+void TestCli::checkExitsBySeverity()
+{
+    QFETCH(QByteArray, project);
+    QFETCH(int, exitCode);
+    QTemporaryDir work;
+    QVERIFY(FeedsmithTest::writeBytes(work.filePath(u"p.rsx"_s), project));
+    const Run run = runCli({u"check"_s, project.isEmpty() ? exampleProject() : u"p.rsx"_s}, work.path());
+    QVERIFY2(run.finished && run.exitCode == exitCode, run.err.constData());
+    QTEST(run.out, "out");
 }
 
 QTEST_GUILESS_MAIN(TestCli)

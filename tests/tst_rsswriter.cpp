@@ -1,6 +1,7 @@
 // Tests of the RSS 2.0 writer: line layout, item choice, descriptions, dates, XML safety, atomic writes.
 #include "core/document/entryfields.h"
 #include "core/document/media.h"
+#include "core/output/feedcheck.h"
 #include "core/output/podcast.h"
 #include "core/output/rsswriter.h"
 #include "core/output/xmltext.h"
@@ -337,6 +338,90 @@ private slots:
         const QStringList problems = PodcastProblems(document, QLocale::c());
         QVERIFY2(problem.isEmpty() ? problems.isEmpty() : problems.size() == 1 && problems.first().contains(problem),
                  qPrintable(problems.join(u'\n')));
+    }
+
+    void feedCheck_data()
+    {
+        QTest::addColumn<QStringList>("changes"); // to a feed that passes
+        QTest::addColumn<QString>("finding"); // "error" or "warning", the field, part of the sentence
+        const auto row = [](const char *name, const QStringList &changes, const char *finding) {
+            QTest::newRow(name) << changes << QString::fromUtf8(finding);
+        };
+        row("valid feed", {}, "");
+        row("no description", {u"description= "_s}, "error description has no description");
+        row("no title", {u"title="_s, u"imagetitle="_s}, "error title has no title");
+        row("editor without name", {u"managingeditor=e@example.org"_s}, "warning managingeditor the name in");
+        row("webmaster name first", {u"webmaster=Jo <w@example.org>"_s}, "warning webmaster the name in");
+        row("image title differs", {u"imagetitle=Logo"_s}, "warning imagetitle differs");
+        row("image without link", {u"imagelink="_s}, "error imagelink has no link");
+        row("time to live in words", {u"ttl=one hour"_s}, "warning ttl not a whole number");
+        row("item without title and text", {u"title@1="_s, u"content@1="_s}, "error title Entry 2 (\"\")");
+        row("same ID twice", {u"guid@1=urn:x:2"_s}, "warning guid Entry 2 (\"First\") has the same ID as entry 1");
+        row("generated IDs are unique", {u"guid@1="_s, u"guid@2="_s, u"itemids"_s}, "");
+        row("unread date with entry dates", {u"itemids"_s, u"unreadDate@2=soon"_s}, "warning date \"soon\"");
+        row("no public address for the self link", {u"itemids"_s, u"feedurl="_s}, "warning feedurl no public address");
+        row("self link not a web address", {u"itemids"_s, u"feedurl=feed.xml"_s}, "error feedurl feed.xml");
+        row("link to a local file", {u"link@2=file:///home/jo/a.html"_s}, "warning link Entry 1 (\"Second\") points");
+        row("enclosure on a Windows drive", {u"enclosure@2=C:\\a.mp3"_s}, "warning enclosure C:\\a.mp3");
+        row("picture from the disk", {u"content@2=<img src='FILE:///a.png'>"_s}, "warning content Entry 1");
+        row("media picture without address", {u"feedurl="_s, u"content@2=<img src=\"media/a.png\">"_s},
+            "warning feedurl media folder");
+        row("enclosure without type", {u"enclosuretype@2="_s}, "error enclosuretype without a type");
+        row("enclosure without length", {u"enclosurelength@2=0"_s}, "warning enclosurelength length in bytes");
+        row("feed beyond 512 KB", {u"content@2="_s + QString(600 * 1024, u'x')}, "warning number many readers");
+        row("podcast rules", {u"podcast"_s}, "warning  has no artwork");
+    }
+
+    void feedCheck()
+    {
+        QFETCH(QStringList, changes);
+        QFETCH(QString, finding);
+        FeedDocument document;
+        fillChannel(document.channel);
+        document.entries.append(RSSentry{u"First"_s, {}, u"<p>One</p>"_s});
+        document.entries.append(RSSentry{u"Second"_s, {}, u"<p>Two</p>"_s});
+        setFields(document,
+                  {u"managingeditor=e@example.org (Ed)"_s, u"webmaster=w@example.org (Web)"_s, u"imagetitle=My news"_s,
+                   u"imagelink=https://example.org/"_s, u"feedurl=https://example.org/feed.xml"_s, u"guid=urn:x:1"_s,
+                   u"enclosure=https://example.org/a.mp3"_s, u"enclosurelength=9"_s, u"enclosuretype=audio/mpeg"_s});
+        document.entries.at(2).guid = u"urn:x:2"_s;
+        document.entries.at(2).enclosureurl = u"https://example.org/b.mp3"_s;
+        document.entries.at(2).enclosurelength = u"9"_s;
+        document.entries.at(2).enclosuretype = u"audio/mpeg"_s;
+        for (const QString &change : changes) {
+            // "key@N=value" sets a field of entry N; the rest as setFields.
+            if (change.section(u'=', 0, 0).contains(u'@')) {
+                const QString target = change.section(u'=', 0, 0);
+                RSSentry &entry = document.entries.at(target.section(u'@', 1).toInt());
+                const QString value = change.section(u'=', 1);
+                const QString key = target.section(u'@', 0, 0);
+                if (key == "content"_L1)
+                    entry.content = value;
+                else if (key == "title"_L1)
+                    entry.title = value;
+                else if (key == "link"_L1)
+                    entry.link = value;
+                else if (key == "unreadDate"_L1)
+                    entry.unreadDate = value;
+                else
+                    entryField(key)->value(entry) = value;
+            } else {
+                setFields(document, {change});
+            }
+        }
+        const QList<FeedFinding> findings =
+                CheckFeed(document, TestStyleBlock, winterMoment(), KeyedTexts(), QLocale::c());
+        QStringList shown;
+        for (const FeedFinding &f : findings)
+            shown << (f.severity == FeedFinding::Severity::Error ? u"error "_s : u"warning "_s) + f.field + u' '
+                            + f.text;
+        // The first finding: its severity, its field, and part of its sentence.
+        const QStringList expected = finding.split(u' ');
+        QVERIFY2(finding.isEmpty() ? findings.isEmpty()
+                                   : !shown.isEmpty() && shown.first().startsWith(expected.mid(0, 2).join(u' ') + u' ')
+                                 && shown.first().contains(expected.mid(2).join(u' ')),
+                 qPrintable(shown.join(u'\n')));
+        QCOMPARE(HasFeedErrors(findings), finding.startsWith(u"error"_s));
     }
 
     void emptyFieldOmitsLine_data()

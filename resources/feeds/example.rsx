@@ -6,11 +6,11 @@
 	<number>10</number>
 	<language>en</language>
 	<managingeditor>editor@example.com (Jane Doe)</managingeditor>
-	<webmaster>webmaster@example.com</webmaster>
+	<webmaster>webmaster@example.com (John Doe)</webmaster>
 	<category>Software</category>
 	<ttl>1440</ttl>
 	<imageurl>https://www.example.com/logo.png</imageurl>
-	<imagetitle>Example logo</imagetitle>
+	<imagetitle>Feedsmith example feed</imagetitle>
 	<imagelink>https://www.example.com/</imagelink>
 	<keepaccents>1</keepaccents>
 </settings>

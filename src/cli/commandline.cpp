@@ -7,6 +7,7 @@
 #include "core/document/feeddocument.h"
 #include "core/document/media.h"
 #include "core/import/feedimport.h"
+#include "core/output/feedcheck.h"
 #include "core/output/podcast.h"
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
@@ -43,6 +44,10 @@ Commands:
                             --allow-loss, since the entries beyond are left out
   import FEED OUT.rsx       read an RSS 2.0, RSS 0.9x, RSS 1.0 or Atom 1.0 feed file into a
                             new project, as File > Import feed does
+  check PROJECT             check the feed the project would publish now, as File > Check
+                            feed does: one finding a line, "error" (the feed would be
+                            invalid) or "warning"; exit status 0 with no finding, 1 with
+                            warnings only, 2 with errors or a project that cannot be read
   publish PROJECT [--password-env NAME] [--trust FINGERPRINT]
                             build the RSS file and upload it under the name of the
                             project's ftpfile with its FTP settings, as the FTP page does;
@@ -112,6 +117,22 @@ public:
     {
         m_err << "feedsmith-cli: cannot write " << printable(error) << Qt::endl;
         return false;
+    }
+
+    // Prints the findings of the feed check; the exit status of the check command.
+    int check(QTextStream &out)
+    {
+        const QList<FeedFinding> findings =
+                CheckFeed(m_document, BuildStyleBlock(m_startup.programFolder), Clock::now(),
+                          m_startup.language.textTable, SystemLocale::locale());
+        for (const FeedFinding &finding : findings) {
+            out << (finding.severity == FeedFinding::Severity::Error ? "error" : "warning");
+            if (!finding.field.isEmpty())
+                out << " [" << finding.field << ']';
+            out << ": " << printable(finding.text) << '\n';
+        }
+        out.flush();
+        return findings.isEmpty() ? 0 : HasFeedErrors(findings) ? 2 : 1;
     }
 
     bool writeRss(const QString &out, const QDateTime &moment)
@@ -348,6 +369,14 @@ int runCommandLine(const QStringList &arguments, const QString &programFolder, Q
     }
     if (command == "publish"_L1)
         return runPublish(arguments.mid(1), programFolder, out, err);
+    if (command == "check"_L1) {
+        if (arguments.size() != 2) {
+            err << "feedsmith-cli: check needs PROJECT; see feedsmith-cli --help" << Qt::endl;
+            return 2;
+        }
+        Session session(programFolder, err);
+        return session.open(arguments.at(1)) ? session.check(out) : 2;
+    }
     if (command != "rss"_L1 && command != "preview"_L1 && command != "resave"_L1 && command != "import"_L1) {
         err << "feedsmith-cli: unknown command " << printable(command) << "; see feedsmith-cli --help" << Qt::endl;
         return 2;

@@ -87,6 +87,17 @@ QString WithPublicMedia(const QString &body, const QString &publicMedia)
     return QString(body).replace(SourceAttribute, u"src=\""_s + publicMedia);
 }
 
+bool PointsAtLocalFiles(QByteArrayView body)
+{
+    // An attribute value that starts with the scheme, quoted either way, in any case.
+    for (qsizetype at = body.indexOf(':'); at >= 0; at = body.indexOf(':', at + 1)) {
+        if (at >= 5 && (body[at - 5] == '"' || body[at - 5] == '\'')
+            && QByteArrayView(body.data() + at - 4, 4).compare("file", Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 bool UsesProjectMedia(QByteArrayView body)
 {
     return body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size()));

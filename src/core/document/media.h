@@ -32,5 +32,8 @@ QString WithPublicMedia(const QString &body, const QString &publicMedia);
 
 // Whether a body (or any bytes made from it) shows a picture of the project's media folder.
 bool UsesProjectMedia(QByteArrayView body);
+// Whether a body (or bytes made from it) points at a file of the author's disk: an address
+// starting with "file:" in a src or href attribute.
+bool PointsAtLocalFiles(QByteArrayView body);
 
 } // namespace Feedsmith

@@ -21,8 +21,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
+#include <mutex>
 
 namespace Feedsmith {
 
@@ -202,12 +202,15 @@ public:
             Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
         }
         // Without a public address the pictures keep their project-relative address.
-        if (m_publicMedia.isEmpty() && !m_showsLocalMedia)
-            m_showsLocalMedia = UsesProjectMedia(QByteArrayView(m_bytes).sliced(start));
+        const QByteArrayView written = QByteArrayView(m_bytes).sliced(start);
+        m_showsLocalMedia = m_publicMedia.isEmpty() && UsesProjectMedia(written);
+        m_pointsAtFiles = PointsAtLocalFiles(written);
         m_bytes += "]]></description>\r\n";
     }
-    // Whether a description showed a picture of the media folder that has no public address.
-    bool showsLocalMedia() const { return m_showsLocalMedia; }
+    // Whether the last description showed a picture of the media folder that has no public
+    // address, and whether it pointed at a file on the author's disk ("file:").
+    bool showedLocalMedia() const { return m_showsLocalMedia; }
+    bool pointedAtFiles() const { return m_pointsAtFiles; }
     // The entry's fields of the field table that go to the feed, in the table's order.
     void fields(const RSSentry &entry, bool podcast)
     {
@@ -318,6 +321,7 @@ private:
     QByteArray m_bytes;
     bool m_keepAccents;
     bool m_showsLocalMedia = false;
+    bool m_pointsAtFiles = false;
     QString m_publicMedia;
     QByteArray m_publicMediaBytes;
 };
@@ -393,7 +397,9 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
     const DateText::Reader dates(locale);
     // Pictures of the project's media folder are read from the folder published beside the feed.
     const QString publicMedia = PublicMediaAddress(document.ftp.feedurl);
-    std::atomic<bool> showsLocalMedia = false;
+    // The newest entry whose body shows what readers cannot reach; pieces are made in parallel.
+    std::mutex factsMutex;
+    RssFacts found;
     // The items are made in pieces on every core, each piece from the newest of its entries
     // down, and joined in order.
     const auto buildItems = [&](qsizetype begin, qsizetype end) {
@@ -413,8 +419,17 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
                 piece.element(2, "title"_L1, entry.title);
             if (!entry.link.isEmpty())
                 piece.element(2, "link"_L1, entry.link);
-            if (!entry.content.isEmpty())
+            if (!entry.content.isEmpty()) {
                 piece.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
+                if (piece.showedLocalMedia() || piece.pointedAtFiles()) {
+                    const std::lock_guard lock(factsMutex);
+                    const int key = count - int(k);
+                    if (piece.showedLocalMedia())
+                        found.entryWithLocalMedia = std::max(found.entryWithLocalMedia, key);
+                    if (piece.pointedAtFiles())
+                        found.entryWithFileReference = std::max(found.entryWithFileReference, key);
+                }
+            }
             if (options.entryDatesAndIds) {
                 // The entry's own publication date, else its creation date; a date the project
                 // could not read is left out rather than made up.
@@ -433,20 +448,21 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
             piece.fields(entry, podcast);
             piece.line(u"\t</item>");
         }
-        if (piece.showsLocalMedia())
-            showsLocalMedia = true;
         return piece.take();
     };
     if (!sink(out.take()))
         return false;
     if (!streamInPieces(selection.taken, buildItems, sink))
         return false;
-    if (facts)
-        facts->mediaWithoutPublicAddress = showsLocalMedia;
+    found.mediaWithoutPublicAddress = found.entryWithLocalMedia > 0;
     RssLines closing(options.keepAccents);
     closing.line(u"\t</channel>");
     closing.line(u"</rss>");
-    return sink(closing.take());
+    if (!sink(closing.take()))
+        return false;
+    if (facts)
+        *facts = found;
+    return true;
 }
 
 } // namespace
@@ -463,6 +479,19 @@ QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock,
             },
             facts);
     return file;
+}
+
+qint64 MeasureRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment, RssFacts *facts)
+{
+    qint64 size = 0;
+    rssFileInPieces(
+            document, styleBlock, moment, QLocale::system(),
+            [&size](QByteArrayView piece) {
+                size += piece.size();
+                return true;
+            },
+            facts);
+    return size;
 }
 
 bool WriteRssFile(const FeedDocument &document, const QString &path, const QString &programFolder,

@@ -54,11 +54,17 @@ struct RssFacts
     // An item shows a picture of the project's media folder, and the project has no public
     // address of the feed to publish it under: readers will not see it.
     bool mediaWithoutPublicAddress = false;
+    int entryWithLocalMedia = 0; // the newest published entry that does so (its key), 0 for none
+    int entryWithFileReference = 0; // the newest whose body points at a file of the disk ("file:")
 };
 
 // The whole RSS file as bytes, lines ended by CR LF.
 QByteArray BuildRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
                         const QLocale &locale = QLocale::system(), RssFacts *facts = nullptr);
+
+// The size in bytes of the RSS file BuildRssFile would make, without holding it.
+qint64 MeasureRssFile(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                      RssFacts *facts = nullptr);
 
 // Builds the style block, then writes the RSS file atomically. False, with *error naming the
 // file and the reason, when it could not be written; the previous file is then untouched.

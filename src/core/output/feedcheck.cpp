@@ -1,0 +1,262 @@
+// The feed check.
+#include "core/output/feedcheck.h"
+
+#include "core/document/entryfields.h"
+#include "core/output/feedoptions.h"
+#include "core/output/podcast.h"
+#include "core/output/rsswriter.h"
+#include "core/project/datetext.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// An address a reader cannot open: a file of the author's disk, or a path without a scheme.
+bool isLocalAddress(const QString &address)
+{
+    const QString a = address.trimmed();
+    if (a.isEmpty())
+        return false;
+    static const QRegularExpression drive(u"\\A[A-Za-z]:[\\\\/]"_s);
+    return a.startsWith("file:"_L1, Qt::CaseInsensitive) || a.startsWith(u'/') || a.startsWith(u'~')
+            || a.startsWith(u'\\') || drive.match(a).hasMatch();
+}
+
+bool isWebAddress(const QString &address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == "http"_L1 || url.scheme() == "https"_L1) && !url.host().isEmpty();
+}
+
+// RSS's form of an e-mail field: the address, then the name in brackets.
+bool isMailWithName(const QString &value)
+{
+    static const QRegularExpression form(u"\\A[^\\s@()<>]+@[^\\s@()<>]+\\.[^\\s@()<>]+ \\([^()]+\\)\\z"_s);
+    return form.match(value.trimmed()).hasMatch();
+}
+
+class Checker
+{
+public:
+    Checker(const FeedDocument &document, const KeyedTexts &texts)
+        : m_document(document)
+        , m_texts(texts)
+    { }
+
+    void error(const QString &key, const QString &fallback, const QString &field, int entry = 0,
+               const QStringList &arguments = {})
+    {
+        add(FeedFinding::Severity::Error, key, fallback, field, entry, arguments);
+    }
+    void warning(const QString &key, const QString &fallback, const QString &field, int entry = 0,
+                 const QStringList &arguments = {})
+    {
+        add(FeedFinding::Severity::Warning, key, fallback, field, entry, arguments);
+    }
+    void addPlain(const QString &text) { m_findings.append({FeedFinding::Severity::Warning, text, {}, 0}); }
+    // How a sentence names an entry: its place in the tree and its title.
+    QString entryName(int key) const
+    {
+        const QString title = m_document.entries.at(key).title;
+        return m_texts.valueOr(u"checkentryname"_s, u"Entry %1 (\"%2\")"_s)
+                .arg(m_document.entryCount() - key + 1)
+                .arg(title.size() > 60 ? title.left(57) + "..."_L1 : title);
+    }
+    QList<FeedFinding> take()
+    {
+        std::stable_sort(m_findings.begin(), m_findings.end(), [](const FeedFinding &a, const FeedFinding &b) {
+            return a.severity == FeedFinding::Severity::Error && b.severity != FeedFinding::Severity::Error;
+        });
+        return std::move(m_findings);
+    }
+
+private:
+    void add(FeedFinding::Severity severity, const QString &key, const QString &fallback, const QString &field,
+             int entry, const QStringList &arguments)
+    {
+        // The entry's name is %1; every value is put in at once, so that a title holding "%2"
+        // stays as typed.
+        QStringList values = arguments;
+        if (entry > 0)
+            values.prepend(entryName(entry));
+        QString text = m_texts.valueOr(key, fallback);
+        switch (values.size()) {
+        case 0: break;
+        case 1: text = text.arg(values.at(0)); break;
+        case 2: text = text.arg(values.at(0), values.at(1)); break;
+        default: text = text.arg(values.at(0), values.at(1), values.at(2)); break;
+        }
+        m_findings.append({severity, text, field, entry});
+    }
+
+    const FeedDocument &m_document;
+    const KeyedTexts &m_texts;
+    QList<FeedFinding> m_findings;
+};
+
+void checkChannel(Checker &check, const FeedDocument &document)
+{
+    const ChannelSettings &c = document.channel;
+    if (c.title.trimmed().isEmpty())
+        check.error(u"checknotitle"_s, u"The feed has no title; RSS requires one."_s, u"title"_s);
+    if (c.link.trimmed().isEmpty())
+        check.error(u"checknolink"_s, u"The feed has no link to its website; RSS requires one."_s, u"link"_s);
+    else if (isLocalAddress(c.link))
+        check.warning(u"checklocallink"_s,
+                      u"The address %1 points at a file on this computer, which readers cannot open."_s, u"link"_s, 0,
+                      {c.link.trimmed()});
+    if (c.description.trimmed().isEmpty())
+        check.error(u"checknodescription"_s, u"The feed has no description; RSS requires one."_s, u"description"_s);
+    for (const auto &[value, field] :
+         {std::pair{&c.managingeditor, u"managingeditor"_s}, std::pair{&c.webmaster, u"webmaster"_s}}) {
+        if (!value->trimmed().isEmpty() && !isMailWithName(*value))
+            check.warning(u"checkmailform"_s,
+                          u"\"%1\" is not written as RSS expects an e-mail field: the address and the name in "
+                          "brackets, such as mail@example.com (Jane Doe)."_s,
+                          field, 0, {value->trimmed()});
+    }
+    if (!c.ttl.isEmpty() && !IsWholeNumber(c.ttl))
+        check.warning(u"checkttl"_s,
+                      u"The time to live \"%1\" is not a whole number of minutes; the feed leaves it out."_s, u"ttl"_s,
+                      0, {c.ttl});
+    if (!c.imageurl.trimmed().isEmpty()) {
+        if (isLocalAddress(c.imageurl))
+            check.warning(u"checklocallink"_s,
+                          u"The address %1 points at a file on this computer, which readers cannot open."_s,
+                          u"imageurl"_s, 0, {c.imageurl.trimmed()});
+        if (c.imagetitle.isEmpty())
+            check.error(u"checkimagenotitle"_s,
+                        u"The feed's image has no title; RSS requires one, the same as the feed's title."_s,
+                        u"imagetitle"_s);
+        else if (c.imagetitle != c.title)
+            check.warning(u"checkimagetitle"_s,
+                          u"The image's title differs from the feed's title; validators expect the same."_s,
+                          u"imagetitle"_s);
+        if (c.imagelink.isEmpty())
+            check.error(u"checkimagenolink"_s,
+                        u"The feed's image has no link; RSS requires one, the same as the feed's link."_s,
+                        u"imagelink"_s);
+        else if (c.imagelink != c.link)
+            check.warning(u"checkimagelink"_s,
+                          u"The image's link differs from the feed's link; validators expect the same."_s,
+                          u"imagelink"_s);
+    }
+    const FeedOptions options = FeedOptions::of(document);
+    if (options.entryDatesAndIds) {
+        // The feed's self link is its public address.
+        if (options.selfUrl.isEmpty())
+            check.warning(u"checknoselflink"_s,
+                          u"The feed has no public address, so it cannot name its own address as validators "
+                          "recommend."_s,
+                          u"feedurl"_s);
+        else if (!isWebAddress(options.selfUrl))
+            check.error(u"checkselflink"_s,
+                        u"The public address of the feed, %1, is no complete http:// or https:// address; the "
+                        "feed names it as its own address."_s,
+                        u"feedurl"_s, 0, {options.selfUrl});
+    }
+}
+
+void checkEntries(Checker &check, const FeedDocument &document, const QLocale &locale)
+{
+    const int count = document.entryCount();
+    const FeedOptions options = FeedOptions::of(document);
+    const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
+    const DateText::Reader dates(locale);
+    const int taken = FeedItemCount(document.channel, count, locale).taken;
+    QHash<QString, int> idOwners;
+    for (int k = 0; k < taken; ++k) {
+        const int key = count - k;
+        const RSSentry &entry = document.entries.at(key);
+        if (entry.title.trimmed().isEmpty() && entry.content.isEmpty())
+            check.error(u"checkemptyitem"_s, u"%1 has neither a title nor a text; RSS requires one of them."_s,
+                        u"title"_s, key);
+        const QString id = !entry.guid.isEmpty() ? entry.guid : options.entryDatesAndIds ? ids.at(key - 1) : QString();
+        if (!id.isEmpty()) {
+            if (const auto owner = idOwners.constFind(id); owner != idOwners.constEnd())
+                check.warning(u"checkduplicateid"_s,
+                              u"%1 has the same ID as entry %2; readers show only one of them."_s, u"guid"_s, key,
+                              {QString::number(count - *owner + 1)});
+            else
+                idOwners.insert(id, key);
+        }
+        if (options.entryDatesAndIds) {
+            if (!entry.unreadDate.isEmpty())
+                check.warning(u"checkunreaddate"_s,
+                              u"%1 has the date \"%2\", which cannot be read as a date; the feed gives it none."_s,
+                              u"date"_s, key, {entry.unreadDate});
+            else if (!entry.pubdate.trimmed().isEmpty() && !dates.read(entry.pubdate).isValid())
+                check.warning(u"checkpubdate"_s,
+                              u"%1 has the publication date \"%2\", which cannot be read as a date; the feed "
+                              "gives it its creation date."_s,
+                              u"pubdate"_s, key, {entry.pubdate});
+        }
+        for (const auto &[value, field] : {std::pair{&entry.link, u"link"_s}, std::pair{&entry.comments, u"comments"_s},
+                                           std::pair{&entry.enclosureurl, u"enclosure"_s}}) {
+            if (isLocalAddress(*value))
+                check.warning(u"checklocalentrylink"_s,
+                              u"%1 points at %2, a file on this computer, which readers cannot open."_s, field, key,
+                              {value->trimmed()});
+        }
+        if (!entry.enclosureurl.trimmed().isEmpty()) {
+            if (entry.enclosuretype.trimmed().isEmpty())
+                check.error(u"checkenclosuretype"_s,
+                            u"%1 has an enclosure without a type (such as audio/mpeg); RSS requires one."_s,
+                            u"enclosuretype"_s, key);
+            const QString &length = entry.enclosurelength;
+            if (!IsWholeNumber(length) || length.count(u'0') == length.size())
+                check.warning(u"checkenclosurelength"_s,
+                              u"%1 has an enclosure without its length in bytes; readers cannot tell how large "
+                              "the download is."_s,
+                              u"enclosurelength"_s, key);
+        }
+    }
+}
+
+} // namespace
+
+QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
+                             const KeyedTexts &texts, const QLocale &locale)
+{
+    Checker check(document, texts);
+    checkChannel(check, document);
+    checkEntries(check, document, locale);
+    // The bodies and the size as the RSS file has them.
+    RssFacts facts;
+    const qint64 size = MeasureRssFile(document, styleBlock, moment, &facts);
+    if (facts.entryWithLocalMedia > 0)
+        check.warning(u"checklocalmedia"_s,
+                      u"%1 shows pictures of the project's media folder, but the project has no public address of "
+                      "the feed: readers will not see them."_s,
+                      u"feedurl"_s, facts.entryWithLocalMedia);
+    if (facts.entryWithFileReference > 0)
+        check.warning(u"checklocalbody"_s,
+                      u"%1 shows or links to a file on this computer (file:), which readers cannot open."_s,
+                      u"content"_s, facts.entryWithFileReference);
+    if (size > ReaderFeedLimit)
+        check.warning(u"checkfeedsize"_s,
+                      u"The feed is %1 KB; many readers stop at 512 KB. Publish fewer entries (the number of "
+                      "entries)."_s,
+                      u"number"_s, 0, {QString::number((size + 1023) / 1024)});
+    if (document.channel.podcast == "1"_L1) {
+        for (const QString &problem : PodcastProblems(document, locale))
+            check.addPlain(problem);
+    }
+    return check.take();
+}
+
+bool HasFeedErrors(const QList<FeedFinding> &findings)
+{
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const FeedFinding &f) { return f.severity == FeedFinding::Severity::Error; });
+}
+
+} // namespace Feedsmith
