@@ -187,7 +187,8 @@ void tst_MainWindow::englishCaptions_data()
             {"cmddeleteentry", "Delete entry"},
             {"pasteAsText", "Paste as text"},
             {"ftpgenfile", "Generate RSS file"},
-            {"ftpupload", "Upload"},
+            {"ftppublish", "Publish"},
+            {"ftpupload", "Upload the file as it is"},
     };
     for (const auto &[control, caption] : rows)
         QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(caption);
@@ -218,6 +219,8 @@ void tst_MainWindow::germanCaptions_data()
     QTest::newRow("frame") << u"Frame3"_s << u"Weitere Angaben"_s;
     QTest::newRow("button") << u"cmddeleteentry"_s << u"Eintrag l\u00f6schen"_s;
     QTest::newRow("tree command") << u"undomove"_s << u"Verschieben r\u00fcckg\u00e4ngig"_s;
+    QTest::newRow("feed check") << u"checkfeed"_s << u"Feed pr\u00fcfen..."_s;
+    QTest::newRow("upload as it is") << u"ftpupload"_s << u"Datei unver\u00e4ndert hochladen"_s;
 }
 
 void tst_MainWindow::germanCaptions()
@@ -417,6 +420,7 @@ void tst_MainWindow::shortcuts_data()
     QTest::newRow("save") << u"save"_s << QKeySequence(u"Ctrl+S"_s);
     QTest::newRow("saveas") << u"saveas"_s << QKeySequence(u"Ctrl+Shift+S"_s);
     QTest::newRow("exit") << u"exit"_s << QKeySequence(u"Ctrl+Q"_s);
+    QTest::newRow("publish") << u"publish"_s << QKeySequence(u"Ctrl+Shift+P"_s);
 }
 
 void tst_MainWindow::shortcuts()

@@ -4,12 +4,14 @@
 #include "net/curlinternet.h"
 #include "window/ftp/busyinternet.h"
 #include "window/ftp/windowftp.h"
+#include "window/shell/feedcheckdialog.h"
 
 #include "ftpserver.h"
 #include "windowsupport.h"
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -41,6 +43,7 @@ class TestWindowFtp : public QObject
 
 private slots:
     void uploadButtonConnectsThenUploads();
+    void publishChecksThenUploadsTheDocumentAtOnce();
     void uploadButtonReports_data();
     void uploadButtonReports();
     void windowStaysPaintedWithABusyCursor();
@@ -92,6 +95,43 @@ void TestWindowFtp::uploadButtonConnectsThenUploads()
     QVERIFY(!program.messages.shown.at(1).text.isEmpty());
     QCOMPARE(readBytes(server.path(u"news.xml"_s)), feed);
     QVERIFY(!program.window->publishPage()->ftp().publisher().FtpConnected());
+}
+
+// Publish checks the feed first: an invalid one goes nowhere, and a finding leads to its field.
+// A valid one is written from the document as it is now and stored at the first click, into an
+// empty folder, with an information message.
+void TestWindowFtp::publishChecksThenUploadsTheDocumentAtOnce()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    Program program;
+    QVERIFY(program.start());
+    fillFtpPage(program, server);
+    auto clickPublish = [&program] { QTest::mouseClick(program.child<QPushButton>(u"ftppublish"_s), Qt::LeftButton); };
+    program.box(u"txtTitle"_s)->setText(u"Stale title"_s);
+    clickPublish();
+    FeedCheckDialog *dialog = nullptr;
+    QTRY_VERIFY((dialog = program.window->findChild<FeedCheckDialog *>()));
+    QVERIFY(!dialog->publishButton()); // errors: no publishing anyway
+    QVERIFY(dialog->list()->count() >= 2);
+    const QList<QListWidgetItem *> items =
+            dialog->list()->findItems(u"The feed has no description"_s, Qt::MatchStartsWith);
+    QCOMPARE(items.size(), 1);
+    emit dialog->list()->itemActivated(items.first());
+    QCOMPARE(program.window->currentPage(), Page::Settings);
+    QTRY_COMPARE(QApplication::focusWidget(), program.box(u"txtDescription"_s));
+    QTRY_VERIFY(!program.window->findChild<FeedCheckDialog *>());
+    QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+
+    program.box(u"txtTitle"_s)->setText(u"Fresh title"_s);
+    program.box(u"txtLink"_s)->setText(u"https://example.org/"_s);
+    program.box(u"txtDescription"_s)->setText(u"News"_s);
+    clickPublish();
+    QTRY_VERIFY(QFile::exists(server.path(u"news.xml"_s)));
+    QVERIFY(readBytes(server.path(u"news.xml"_s)).contains("<title>Fresh title</title>"));
+    QCOMPARE(program.messages.shown.size(), 1);
+    QCOMPARE(program.messages.shown.at(0).kind, Kind::Information);
+    QCOMPARE(program.messages.shown.at(0).text, program.window->text(u"uploadready"_s));
 }
 
 void TestWindowFtp::uploadButtonReports_data()

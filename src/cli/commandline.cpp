@@ -49,6 +49,7 @@ Commands:
                             invalid) or "warning"; exit status 0 with no finding, 1 with
                             warnings only, 2 with errors or a project that cannot be read
   publish PROJECT [--password-env NAME] [--trust FINGERPRINT]
+                            check the feed (an invalid one is not published),
                             build the RSS file and upload it under the name of the
                             project's ftpfile with its FTP settings, as the FTP page does;
                             the local copy is written to ftpfile only when that is a .xml,
@@ -207,6 +208,15 @@ public:
                 !problem.isEmpty())
                 return refuse(problem);
         }
+        // The feed check first: an invalid feed is not published, warnings are told.
+        const QList<FeedFinding> findings = CheckFeed(m_document, BuildStyleBlock(m_startup.programFolder),
+                                                      moment.isValid() ? moment : Clock::now(),
+                                                      m_startup.language.textTable, SystemLocale::locale());
+        for (const FeedFinding &finding : findings)
+            m_err << "feedsmith-cli: " << (finding.severity == FeedFinding::Severity::Error ? "error: " : "warning: ")
+                  << printable(finding.text) << Qt::endl;
+        if (HasFeedErrors(findings))
+            return refuse(u"the feed is not published: it would be invalid (see feedsmith-cli check)"_s);
         const QTemporaryDir privateFolder; // made for the user alone
         if (!privateFolder.isValid())
             return refuse(u"cannot make a temporary folder for the feed: "_s + privateFolder.errorString());

@@ -130,10 +130,7 @@ bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &i
 {
     StderrMessages messages(err, trustedFingerprint);
     FtpPublisher publisher(internet, messages, texts);
-    FtpPublisher::Outcome outcome = publisher.ftpuploadClick(settings, localFile);
-    if (outcome == FtpPublisher::Outcome::Connected && publisher.FtpConnected())
-        outcome = publisher.ftpuploadClick(settings, localFile);
-    return outcome == FtpPublisher::Outcome::Uploaded;
+    return publisher.publishFile(settings, localFile) == FtpPublisher::Outcome::Uploaded;
 }
 
 } // namespace Feedsmith

@@ -63,7 +63,7 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
             m_ftpConnected = true;
             ListRemoteDirectory(QString());
             // An empty start directory has been reported; the connection waits for the next click.
-            if (m_remoteNames.isEmpty())
+            if (m_remoteNames.isEmpty() && !m_publishing)
                 return outcome();
         } else if (!m_failureReported) {
             m_ftpConnected = false;
@@ -90,11 +90,20 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
         m_ftpConnectionHandle = 0;
         ClearRemoteListing();
         m_ftpConnected = false;
-        m_messages.show(FtpMessages::Icon::Exclamation, m_texts.uploadready);
+        m_messages.show(m_publishing ? FtpMessages::Icon::Information : FtpMessages::Icon::Exclamation,
+                        m_texts.uploadready);
         return Outcome::Uploaded;
     }
     ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
     return Outcome::Failed;
+}
+
+FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, const QString &localFile)
+{
+    m_publishing = true;
+    const Outcome outcome = ftpuploadClick(settings, localFile);
+    m_publishing = false;
+    return outcome;
 }
 
 InternetHandle FtpPublisher::connect(const FtpSettings &settings)
@@ -146,7 +155,8 @@ void FtpPublisher::ListRemoteDirectory(const QString &name)
         if (listing.error != InternetError::None && listing.error != InternetError::NoMoreFiles)
             ErrorOut(listing.error, u"InternetFindNextFile"_s);
     } else if (listing.error == InternetError::NoMoreFiles) {
-        m_messages.show(FtpMessages::Icon::None, DirectoryEmpty);
+        if (!m_publishing)
+            m_messages.show(FtpMessages::Icon::None, DirectoryEmpty);
     } else {
         ErrorOut(listing.error, u"FtpFindFirstFile"_s);
     }

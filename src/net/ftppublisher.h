@@ -16,7 +16,7 @@ namespace Feedsmith {
 class FtpMessages
 {
 public:
-    enum class Icon { None, Exclamation, Critical };
+    enum class Icon { None, Exclamation, Critical, Information };
 
     virtual ~FtpMessages() = default;
     // A message with an OK button, titled with the product name.
@@ -61,6 +61,10 @@ public:
     // change to the remote directory and the upload. The file stored is settings.ftpfile, or
     // localFile when one is given (a feed built elsewhere), under the name of ftpfile.
     Outcome ftpuploadClick(const FtpSettings &settings, const QString &localFile = {});
+    // A publication: the click's steps for a feed just built (localFile), uploaded at the first
+    // call whatever the remote folder holds (an empty one is no message), and its success an
+    // information rather than a warning.
+    Outcome publishFile(const FtpSettings &settings, const QString &localFile);
 
     // Lists the current remote directory (after changing to name when that is not empty).
     void ListRemoteDirectory(const QString &name);
@@ -125,6 +129,7 @@ private:
     QList<quint32> m_remoteAttributes;
     QString m_serverName;
     bool m_failureReported = false; // during a click
+    bool m_publishing = false; // during publishFile
 };
 
 } // namespace Feedsmith

@@ -37,6 +37,7 @@ void WindowFtp::show(Icon icon, const QString &shownText)
     case Icon::None: m_messageBoxes.plain(m_window, title, text); break;
     case Icon::Exclamation: m_messageBoxes.warning(m_window, title, text); break;
     case Icon::Critical: m_messageBoxes.critical(m_window, title, text); break;
+    case Icon::Information: m_messageBoxes.information(m_window, title, text); break;
     }
 }
 

@@ -82,7 +82,12 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     });
     addRow("ftpproxy"_L1);
     addRow("feedurl"_L1);
-    QPushButton *uploadButton = boldButton(u"ftpupload"_s);
+    QPushButton *publishButton = boldButton(u"ftppublish"_s);
+    publishButton->setToolTip(context.text(u"ftppublishtip"_s));
+    addLeftAligned(publishButton);
+    QPushButton *uploadButton = captions.button(u"ftpupload"_s, u"ftpupload"_s, this);
+    uploadButton->setToolTip(context.text(u"ftpuploadtip"_s));
+    m_tabChain.append(uploadButton);
     addLeftAligned(uploadButton);
     grid->setRowStretch(grid->rowCount(), 1);
     pageLayout->addLayout(grid, 65);
@@ -99,6 +104,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     m_fileDateLabel->clear();
 
     connect(generateButton, &QPushButton::clicked, this, &PublishPage::generateRequested);
+    connect(publishButton, &QPushButton::clicked, this, &PublishPage::publishRequested);
     connect(uploadButton, &QPushButton::clicked, this, &PublishPage::uploadFeed);
 }
 
@@ -142,6 +148,13 @@ void PublishPage::uploadFeed()
     if (!m_context.document.ftp.ftppassword.isEmpty())
         protectFromCoreDumps();
     m_ftp->upload(m_context.document.ftp);
+}
+
+bool PublishPage::uploadBuiltFeed(const QString &feedFile)
+{
+    if (!m_context.document.ftp.ftppassword.isEmpty())
+        protectFromCoreDumps();
+    return m_ftp->publisher().publishFile(m_context.document.ftp, feedFile) == FtpPublisher::Outcome::Uploaded;
 }
 
 } // namespace Feedsmith

@@ -41,11 +41,16 @@ public:
     // Widens the label column to its longest caption.
     void alignLabels();
 
-    // Uploads the feed file (connecting first when there is no connection yet).
+    // Uploads the feed file as it is (connecting first when there is no connection yet).
     void uploadFeed();
+    // Uploads a feed just built from the document under the name of the feed file box,
+    // connecting first; true when it was stored.
+    bool uploadBuiltFeed(const QString &feedFile);
 
 signals:
     void generateRequested();
+    // The publish button: check, build and upload the feed.
+    void publishRequested();
 
 private:
     PageContext m_context;

@@ -12,18 +12,21 @@
 #include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "net/feedfetch.h"
+#include "net/ftppublisher.h"
 #include "window/editing/entryeditor.h"
 #include "window/pages/contentspage.h"
 #include "window/pages/publishpage.h"
 #include "window/pages/settingspage.h"
 #include "window/platform/dialogs.h"
 #include "window/shell/backgroundwriter.h"
+#include "window/shell/feedcheckdialog.h"
 
 #include <feedsmith/version.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 namespace Feedsmith {
 
@@ -442,6 +445,90 @@ void FileCommands::generateFromPublishPage()
 void FileCommands::fail(const QString &what, const QString &error)
 {
     m_context.messageBoxes.warning(m_context.window, productName(), what + u"\n\n"_s + printable(error));
+}
+
+void FileCommands::checkFeed()
+{
+    runFeedCheck(false);
+}
+
+void FileCommands::publish()
+{
+    runFeedCheck(true);
+}
+
+void FileCommands::runFeedCheck(bool beforePublishing)
+{
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    // The name the feed is uploaded under is asked for before any work.
+    if (beforePublishing && m_context.document.ftp.ftpfile.trimmed().isEmpty()) {
+        emit pageWanted(Page::Ftp);
+        m_context.messageBoxes.warning(
+                m_context.window, productName(),
+                texts.valueOr(u"publishnofile"_s,
+                              u"Enter the name of the feed file first: the feed is uploaded under its name."_s));
+        return;
+    }
+    // What is being edited goes into its entry first; the check and the publication read the
+    // document as it is now.
+    m_contentsPage->entryEditor()->commitAndLoadSelectedEntry();
+    std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
+    auto findings = std::make_shared<QList<FeedFinding>>();
+    m_writer->start(
+            [snapshot, findings, texts, programFolder = m_context.startup.programFolder,
+             now = Clock::now()](QString *) {
+                *findings = CheckFeed(*snapshot, BuildStyleBlock(programFolder), now, texts);
+                return true;
+            },
+            [this, snapshot, findings, beforePublishing](bool, const QString &) {
+                const KeyedTexts &texts = m_context.startup.language.textTable;
+                if (findings->isEmpty()) {
+                    if (beforePublishing)
+                        publishSnapshot(snapshot);
+                    else
+                        m_context.messageBoxes.information(
+                                m_context.window, productName(),
+                                texts.valueOr(u"checkpassed"_s, u"The feed check found nothing to correct."_s));
+                    return;
+                }
+                auto *dialog = new FeedCheckDialog(*findings, beforePublishing, texts, m_context.window);
+                connect(dialog, &FeedCheckDialog::findingActivated, this, &FileCommands::findingActivated);
+                connect(dialog, &FeedCheckDialog::publishAnyway, this, [this, snapshot] { publishSnapshot(snapshot); });
+                dialog->open();
+            });
+}
+
+void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot)
+{
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    // The feed is built where only this user can read it, under the name it is uploaded as.
+    auto folder = std::make_shared<QTemporaryDir>();
+    if (!folder->isValid()) {
+        fail(texts.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s), folder->errorString());
+        return;
+    }
+    const QString feedFile = folder->filePath(FtpPublisher::RemoteFileName(snapshot->ftp.ftpfile));
+    const QString copyPath = FeedCopyPath(snapshot->ftp.ftpfile, snapshot->projectPath);
+    const bool keepCopy = MayKeepFeedCopy(snapshot->ftp.ftpfile, snapshot->projectPath, nullptr);
+    emit writing(texts.valueOr(u"publishwriting"_s, u"Writing the feed for publishing…"_s));
+    m_writer->start(
+            [snapshot, feedFile, copyPath, keepCopy, programFolder = m_context.startup.programFolder,
+             now = Clock::now()](QString *error) {
+                if (!WriteRssFile(*snapshot, feedFile, programFolder, now, error))
+                    return false;
+                // The local copy the feed file box names, where a feed belongs.
+                return !keepCopy || WriteRssFile(*snapshot, copyPath, programFolder, now, error);
+            },
+            [this, folder, feedFile, keepCopy](bool written, const QString &error) {
+                const KeyedTexts &texts = m_context.startup.language.textTable;
+                if (!written) {
+                    fail(texts.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s), error);
+                    return;
+                }
+                if (keepCopy)
+                    m_publishPage->refreshFileDate();
+                m_publishPage->uploadBuiltFeed(feedFile);
+            });
 }
 
 } // namespace Feedsmith

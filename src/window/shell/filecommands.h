@@ -1,12 +1,15 @@
 // The file commands of the main window: new, open, save, save as and generate RSS.
 #pragma once
 
+#include "core/output/feedcheck.h"
 #include "window/editing/tabswitching.h"
 #include "window/pages/pagecontext.h"
 
 #include <QObject>
 #include <QSet>
 #include <QString>
+
+#include <memory>
 
 namespace Feedsmith {
 
@@ -53,6 +56,13 @@ public:
     QString documentName() const;
     // Asks where, then writes the RSS file in the background from a snapshot taken now.
     void generateRss();
+    // File > Check feed: the feed check on a snapshot taken now, in the background; its findings
+    // in a dialog, or a message that there are none.
+    void checkFeed();
+    // File > Publish and the publish page's button: the feed check, then (no errors, and the
+    // warnings accepted) the feed written from the same snapshot into a private folder (and
+    // kept at the feed file when that is where a feed belongs), then uploaded.
+    void publish();
     // Waits for the writes on their way and reports how they ended.
     void finishWrites();
     BackgroundWriter *writer() const { return m_writer; }
@@ -69,9 +79,14 @@ signals:
     void writing(const QString &message);
     // Generate wrote the RSS file there.
     void feedWritten(const QString &path);
+    // A finding of the feed check was chosen in its dialog.
+    void findingActivated(const FeedFinding &finding);
 
 private:
     bool writeProject(bool wait);
+    // The feed check on a snapshot; `publishSnapshot` follows when publishing and the user goes on.
+    void runFeedCheck(bool beforePublishing);
+    void publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot);
     // New without asking.
     void startNewDocument();
     void setChanged(bool changed);

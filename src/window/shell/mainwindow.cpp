@@ -27,6 +27,7 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -126,6 +127,8 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
         updateWindowTitle();
     });
     connect(m_publishPage, &PublishPage::generateRequested, m_fileCommands, &FileCommands::generateFromPublishPage);
+    connect(m_publishPage, &PublishPage::publishRequested, m_fileCommands, &FileCommands::publish);
+    connect(m_fileCommands, &FileCommands::findingActivated, this, &MainWindow::showFinding);
 
     EntryEditor *entries = m_contentsPage->entryEditor();
     m_recovery = new RecoveryKeeper(
@@ -233,6 +236,9 @@ void MainWindow::buildMenus()
     QAction *empty3 = m_captions.menuItem(u"empty3"_s, u"-"_s, this);
     empty3->setSeparator(true);
     QAction *genrss = m_captions.menuItem(u"genrss"_s, u"genrss"_s, this);
+    QAction *checkFeed = m_captions.menuItem(u"checkfeed"_s, u"checkfeed"_s, this);
+    QAction *publish = m_captions.menuItem(u"publish"_s, u"publish"_s, this);
+    publish->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     QAction *empty2 = m_captions.menuItem(u"empty2"_s, u"-"_s, this);
     empty2->setSeparator(true);
     QAction *exit = m_captions.menuItem(u"exit"_s, u"exit"_s, this);
@@ -245,7 +251,8 @@ void MainWindow::buildMenus()
     if (exit->shortcut().isEmpty()) // platforms without a Quit binding still quit with Ctrl+Q
         exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exit->setMenuRole(QAction::QuitRole);
-    fileMenu->addActions({newItem, open, save, saveas, empty, importFeed, importAddress, empty3, genrss, empty2, exit});
+    fileMenu->addActions({newItem, open, save, saveas, empty, importFeed, importAddress, empty3, genrss, checkFeed,
+                          publish, empty2, exit});
 
     auto *helpMenu = new QMenu(this);
     helpMenu->setObjectName(u"helpMenu"_s);
@@ -267,6 +274,8 @@ void MainWindow::buildMenus()
     connect(importFeed, &QAction::triggered, this, [this] { m_fileCommands->importFeed(); });
     connect(importAddress, &QAction::triggered, this, [this] { m_fileCommands->importFeedFromAddress(); });
     connect(genrss, &QAction::triggered, this, [this] { m_fileCommands->generateRss(); });
+    connect(checkFeed, &QAction::triggered, this, [this] { m_fileCommands->checkFeed(); });
+    connect(publish, &QAction::triggered, this, [this] { m_fileCommands->publish(); });
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
@@ -353,6 +362,26 @@ void MainWindow::onActivated()
 Page MainWindow::currentPage() const
 {
     return Page(m_tabBar->currentIndex());
+}
+
+void MainWindow::showFinding(const FeedFinding &finding)
+{
+    if (finding.entry > 0) {
+        // An entry the filter hides is shown again.
+        m_contentsPage->filterEdit()->clear();
+        selectPage(Page::Contents);
+        m_contentsPage->entryEditor()->selectNode(u"key"_s + QString::number(finding.entry));
+        return;
+    }
+    const DocumentField *field = documentField(finding.field);
+    if (!field)
+        return;
+    QWidget *page = field->isChannelField() ? static_cast<QWidget *>(m_settingsPage) : m_publishPage;
+    selectPage(field->isChannelField() ? Page::Settings : Page::Ftp);
+    if (auto *box = page->findChild<QWidget *>(QString(field->boxName))) {
+        activateWindow();
+        box->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainWindow::selectPage(Page page)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/document/feeddocument.h"
+#include "core/output/feedcheck.h"
 #include "core/startup/startup.h"
 #include "window/editing/tabswitching.h"
 #include "window/pages/captions.h"
@@ -53,6 +54,9 @@ public:
     PublishPage *publishPage() const { return m_publishPage; }
     FileCommands *fileCommands() const { return m_fileCommands; }
 
+    // Shows what a finding of the feed check concerns: its entry, or its field's page with the
+    // focus in the field.
+    void showFinding(const FeedFinding &finding);
     // Selects a page; its work is done also when it was already selected.
     void selectPage(Page page);
     Page currentPage() const;
