@@ -514,10 +514,13 @@ void TestFtpPublisher::unknownHostResetsSilently()
                          + u"\" is not a valid host name or address."_s});
     QVERIFY(!p.publisher.FtpConnected());
 
-    // A name the resolver does not know resets the session without a message.
+    // A name the resolver does not know resets the session, and is said in plain words.
     p.messages.shown.clear();
     p.publisher.ErrorOut(InternetError::NameNotResolved, u"InternetConnect"_s);
-    QCOMPARE(p.messages.shown.size(), 0);
+    QCOMPARE(p.messages.shown.size(), 1);
+    QCOMPARE(p.messages.shown.first().icon, FtpMessages::Icon::Critical);
+    QVERIFY2(p.messages.texts().first().startsWith(u"The server "_s + settings.ftpurl + u" cannot be found."_s),
+             qPrintable(p.messages.texts().first()));
     QCOMPARE(p.publisher.FtpSessionHandle(), InternetHandle(0));
 
     // The next click with the right server connects again.

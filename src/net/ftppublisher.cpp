@@ -194,7 +194,14 @@ void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
         m_messages.show(FtpMessages::Icon::Critical, m_texts.missingpassword);
         return;
     }
-    if (dError != InternetError::NameNotResolved) {
+    if (dError == InternetError::NameNotResolved) {
+        // Said in plain words: before, an unknown server ended the click without a word.
+        const QString text = m_texts.hostnotfound.isEmpty()
+                ? u"The server %1 cannot be found. Check the server name on the publishing page and the "
+                  "Internet connection."_s
+                : m_texts.hostnotfound;
+        m_messages.show(FtpMessages::Icon::Critical, text.arg(printable(m_serverName)));
+    } else {
         const QString cause = ErrorCause(dError);
         m_messages.show(FtpMessages::Icon::None,
                         szCallFunction + u" Err: "_s + QString::number(dError)

@@ -36,6 +36,8 @@ struct FtpTexts
     QString trustcertificate;
     QString trusthostkey;
     QString serverkeychanged;
+    // A server name the resolver does not know: %1 is the server field.
+    QString hostnotfound = {};
 };
 
 // The FTP connection state of the window and the steps of one upload click. A connection that
