@@ -206,22 +206,25 @@ void TestFtpCli::failuresGiveExitStatusOne_data()
     QTest::newRow("wrong password") << u"writer"_s << QByteArray("nope\n") << QString()
                                     << englishText("missingpassword").toUtf8() << QString();
     QTest::newRow("read-only account") << u"reader"_s << QByteArray(FtpServer::ReaderPassword) << QString()
-                                       << QByteArray("FtpPutFile Extd Err: 550 ") << QString();
+                                       << QByteArray("refused to store the feed") << QString();
     QTest::newRow("directory that does not exist")
-            << u"writer"_s << writer << u"/nowhere"_s
-            << QByteArray("rcd Err: 12003 (the server refused) Closing Connection and Session...") << QString();
+            << u"writer"_s << writer << u"/nowhere"_s << QByteArray("The folder /nowhere does not exist on the server")
+            << QString();
     // The server's words cannot break our lines or act on the terminal.
     QTest::newRow("reply with escape sequences and a forged line")
             << u"writer"_s << writer << QString()
-            << QByteArray("feedsmith-cli: rcd Extd Err: 550 ?[2J?]0;owned?Folder?31m not found?feedsmith-cli: "
+            << QByteArray("feedsmith-cli: detail: rcd: error 12003 (the server refused); server reply: 550 "
+                          "?[2J?]0;owned?Folder?31m not found?feedsmith-cli: "
                           "uploaded news.xml to forged.example??[1A?end\n")
             << u"escapes"_s;
     // Servers that drip or flood end in a message: time-outs and the deadline are 2 s here.
     const QList<std::pair<const char *, QByteArray>> hostile = {
-            {"drip-greeting", "InternetConnect Err: 1460 (the server took too long; the call was given up)"},
-            {"drip-reply", "FtpFindFirstFile Err: 1460 (the server took too long; the call was given up)"},
-            {"drip-listing", "InternetFindNextFile Err: 1460 (the server took too long; the call was given up)"},
-            {"flood-listing", "InternetFindNextFile Err: 122 (the server's directory listing is larger than 1 MB)"}};
+            {"drip-greeting", "detail: InternetConnect: error 1460 (the server took too long; the call was given up)"},
+            {"drip-reply", "detail: FtpFindFirstFile: error 1460 (the server took too long; the call was given up)"},
+            {"drip-listing",
+             "detail: InternetFindNextFile: error 1460 (the server took too long; the call was given up)"},
+            {"flood-listing",
+             "detail: InternetFindNextFile: error 122 (the server's directory listing is larger than 1 MB)"}};
     for (const auto &[mode, message] : hostile) {
         QTest::addRow("server in mode %s", mode)
                 << u"writer"_s << writer << QString() << message << QString::fromLatin1(mode);

@@ -235,9 +235,13 @@ public:
         }
         CurlInternet internet;
         const auto &table = m_startup.language.textTable;
-        const FtpTexts texts{table.value(u"uploadready"_s),      table.value(u"missingpassword"_s),
-                             table.value(u"trustcertificate"_s), table.value(u"trusthostkey"_s),
-                             table.value(u"serverkeychanged"_s), table.value(u"hostnotfound"_s)};
+        const FtpTexts texts{table.value(u"uploadready"_s),
+                             table.value(u"missingpassword"_s),
+                             table.value(u"trustcertificate"_s),
+                             table.value(u"trusthostkey"_s),
+                             table.value(u"serverkeychanged"_s),
+                             table.value(u"hostnotfound"_s),
+                             table};
         if (!publishFile(settings, texts, internet, m_err, trusted, feedFile))
             return false;
         out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)

@@ -35,6 +35,13 @@ public:
         m_err << "feedsmith-cli: " << prefix << printable(QString(text).replace(u"\r\n"_s, u" "_s)) << Qt::endl;
     }
 
+    // The sentence on one line, the detail on the next.
+    void showFailure(const QString &text, const QString &details) override
+    {
+        show(Icon::Critical, text);
+        m_err << "feedsmith-cli: detail: " << printable(QString(details).replace(u"\r\n"_s, u"; "_s)) << Qt::endl;
+    }
+
     // Nobody is asked: the fingerprint given with --trust answers, else the run ends with the
     // fingerprint to check and give.
     bool confirmServer(const QString &text, const QString &fingerprint) override

@@ -509,9 +509,29 @@ bool CurlInternet::perform(Connection &c)
     c.replyBytes = 0;
     c.lastReply = {};
     c.errorText[0] = 0;
+    m_stopped = false;
+    if (m_watch) {
+        const auto onTransfer = [](void *self, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
+                                   curl_off_t upNow) -> int {
+            auto *internet = static_cast<CurlInternet *>(self);
+            if (!internet->m_watch(qint64(downNow + upNow), qint64(downTotal + upTotal)))
+                internet->m_stopped = true;
+            return internet->m_stopped ? 1 : 0;
+        };
+        curl_xferinfo_callback callback = onTransfer;
+        curl_easy_setopt(c.curl, CURLOPT_XFERINFOFUNCTION, callback);
+        curl_easy_setopt(c.curl, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(c.curl, CURLOPT_NOPROGRESS, 0L);
+    } else {
+        curl_easy_setopt(c.curl, CURLOPT_NOPROGRESS, 1L);
+    }
     QElapsedTimer timer;
     timer.start();
     const CURLcode result = curl_easy_perform(c.curl);
+    if (result == CURLE_ABORTED_BY_CALLBACK && m_stopped) {
+        m_lastResponse = c.lastReply;
+        return fail(InternetError::OperationCancelled);
+    }
     m_lastResponse = c.lastReply;
     if (result == CURLE_OK) {
         m_lastError = InternetError::None;

@@ -67,6 +67,7 @@ public:
 
     quint32 lastError() const override { return m_lastError; }
     ServerResponse lastResponse() const override { return m_lastResponse; }
+    void setTransferWatch(TransferWatch watch) override { m_watch = std::move(watch); }
 
     // The parts of a server field: "host" or "host:port" (IPv6 addresses in brackets), with
     // "ftps://" or "sftp://" in front for those. False for text that is no host name.
@@ -100,6 +101,8 @@ private:
     bool perform(Connection &c);
 
     Timeouts m_timeouts;
+    TransferWatch m_watch;
+    bool m_stopped = false; // the watch asked the call to stop
     InternetHandle m_nextHandle = 1;
     std::map<InternetHandle, Session> m_sessions;
     std::map<InternetHandle, std::unique_ptr<Connection>> m_connections;

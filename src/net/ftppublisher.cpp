@@ -84,6 +84,9 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     const QString remoteDirectory = settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir;
     const QString remoteName = RemoteFileName(settings.ftpfile);
     ChangeRemoteDirectory(remoteDirectory);
+    // A publication stops at the folder it cannot enter.
+    if (m_publishing && m_failureReported)
+        return Outcome::Failed;
     if (m_internet.putFile(m_ftpConnectionHandle, localFile.isEmpty() ? settings.ftpfile : localFile, remoteName)) {
         if (m_ftpConnectionHandle != 0)
             m_internet.closeHandle(m_ftpConnectionHandle);
@@ -101,8 +104,15 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
 FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, const QString &localFile)
 {
     m_publishing = true;
+    m_failure = {};
     const Outcome outcome = ftpuploadClick(settings, localFile);
     m_publishing = false;
+    if (!m_failure.call.isEmpty()) {
+        if (wasCancelled())
+            m_messages.show(FtpMessages::Icon::Information, plainFailure(settings));
+        else
+            m_messages.showFailure(plainFailure(settings), failureDetails());
+    }
     return outcome;
 }
 
@@ -181,6 +191,15 @@ void FtpPublisher::ChangeRemoteDirectory(const QString &name)
 void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
 {
     m_failureReported = true;
+    if (m_publishing) {
+        // Told once, at the end of the publication, in plain words.
+        m_failure = {szCallFunction, dError,
+                     dError == InternetError::ExtendedError ? m_internet.lastResponse() : ServerResponse{}};
+        closeHandles();
+        m_ftpConnected = false;
+        ClearRemoteListing();
+        return;
+    }
     if (dError == InternetError::ExtendedError) {
         // The server's words are its own: escape sequences and line breaks in them are shown
         // as "?", so that they can neither act on a terminal nor pass for a line of ours.
@@ -360,6 +379,82 @@ bool FtpPublisher::SameFingerprint(const QString &a, const QString &b)
     return !a.trimmed().isEmpty() && normal(a) == normal(b);
 }
 
+QString FtpPublisher::plainFailure(const FtpSettings &settings) const
+{
+    const KeyedTexts &t = m_texts.table;
+    const QString server = printable(settings.ftpurl);
+    const QString folder = printable(settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir);
+    const quint32 e = m_failure.error;
+    const quint32 reply = m_failure.response.code;
+    if (e == InternetError::OperationCancelled)
+        return t.valueOr(u"publishcancelled"_s,
+                         u"The publication was cancelled. The server keeps the feed it had before."_s);
+    if (e == InternetError::NameNotResolved)
+        return (m_texts.hostnotfound.isEmpty()
+                        ? u"The server %1 cannot be found. Check the server name on the publishing page and the "
+                          "Internet connection."_s
+                        : m_texts.hostnotfound)
+                .arg(server);
+    if (e == InternetError::IncorrectPassword || reply == 530)
+        return m_texts.missingpassword.isEmpty()
+                ? u"The server refused the login. Check the user name and the password."_s
+                : m_texts.missingpassword;
+    if (m_failure.call == "rcd"_L1)
+        return t.valueOr(u"publishnofolder"_s,
+                         u"The folder %1 does not exist on the server %2, or may not be entered. Check the remote "
+                         "folder on the publishing page, or create the folder on the server."_s)
+                .arg(folder, server);
+    switch (e) {
+    case InternetError::CannotConnect:
+    case InternetError::Timeout:
+    case InternetError::DeadlinePassed:
+        if (m_failure.call == "InternetConnect"_L1)
+            return t.valueOr(u"publishnoanswer"_s,
+                             u"The server %1 does not answer. Check the server name and its port, or try again "
+                             "later."_s)
+                    .arg(server);
+        return t.valueOr(u"publishdropped"_s,
+                         u"The connection to %1 broke off. The server keeps the feed it had before; publish "
+                         "again."_s)
+                .arg(server);
+    case InternetError::ConnectionAborted:
+        return t.valueOr(u"publishdropped"_s,
+                         u"The connection to %1 broke off. The server keeps the feed it had before; publish "
+                         "again."_s)
+                .arg(server);
+    case InternetError::SecureChannelError:
+        return t.valueOr(u"publishsecure"_s,
+                         u"No encrypted connection to %1 could be set up. Check whether the server offers FTPS "
+                         "(ftps://) or SFTP (sftp://), and write the server name accordingly."_s)
+                .arg(server);
+    case InternetError::ServerKeyChanged:
+    case InternetError::ServerNotTrusted:
+        return t.valueOr(u"publishuntrusted"_s,
+                         u"The certificate or host key of %1 is not the one trusted, so nothing was sent. Ask the "
+                         "server's provider whether it has changed."_s)
+                .arg(server);
+    default: break;
+    }
+    if (m_failure.call == "FtpPutFile"_L1 && e == InternetError::ExtendedError)
+        return t.valueOr(u"publishrefused"_s,
+                         u"The server %1 refused to store the feed: the user may not write into the folder %2, or "
+                         "no space is left there. Ask the server's provider."_s)
+                .arg(server, folder);
+    return t.valueOr(u"publishfailed"_s, u"The feed could not be published to %1. The details say what went wrong."_s)
+            .arg(server);
+}
+
+QString FtpPublisher::failureDetails() const
+{
+    const QString cause = ErrorCause(m_failure.error);
+    QString details = m_failure.call + u": error "_s + QString::number(m_failure.error)
+            + (cause.isEmpty() ? QString() : u" ("_s + cause + u')');
+    if (m_failure.response.code != 0)
+        details += u"\r\n"_s + u"server reply: "_s + QString::number(m_failure.response.code) + u' '
+                + printable(m_failure.response.text);
+    return details;
+}
+
 QString FtpPublisher::ErrorCause(quint32 error)
 {
     switch (error) {
@@ -386,6 +481,7 @@ QString FtpPublisher::ErrorCause(quint32 error)
     case InternetError::ServerKeyChanged: return u"the server's certificate or host key has changed"_s;
     case InternetError::ServerNotTrusted: return u"the server's certificate or host key is not trusted"_s;
     case InternetError::SecureChannelError: return u"no encrypted connection could be set up"_s;
+    case InternetError::OperationCancelled: return u"cancelled"_s;
     default: return {};
     }
 }

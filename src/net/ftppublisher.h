@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/document/feeddocument.h"
+#include "core/locale/keyedtexts.h"
 #include "net/internet.h"
 
 #include <QList>
@@ -24,6 +25,12 @@ public:
     // Whether to trust the server that shows the certificate or host key with fingerprint
     // from now on; text asks the question (and holds the fingerprint).
     virtual bool confirmServer(const QString &text, const QString &fingerprint) = 0;
+    // A publication failed: what happened and what to do in plain words, and the technical
+    // detail (the call, the code, the server's reply) for whoever wants it.
+    virtual void showFailure(const QString &text, const QString &details)
+    {
+        show(Icon::Critical, text + QStringLiteral("\r\n\r\n") + details);
+    }
 };
 
 // The language texts the publisher shows.
@@ -38,6 +45,9 @@ struct FtpTexts
     QString serverkeychanged;
     // A server name the resolver does not know: %1 is the server field.
     QString hostnotfound = {};
+    // The language's texts for what a publication tells in plain words (publishnoanswer, ...);
+    // English without them.
+    KeyedTexts table = {};
 };
 
 // The FTP connection state of the window and the steps of one upload click. A connection that
@@ -98,6 +108,8 @@ public:
     // Whether two fingerprints are the same, however they are written: hex pairs with or without
     // colons in any case, "SHA256:" and base64 exactly.
     static bool SameFingerprint(const QString &a, const QString &b);
+    // Whether the last publishFile was cancelled through the Internet library's transfer watch.
+    bool wasCancelled() const { return m_failure.error == InternetError::OperationCancelled; }
     // A short cause for an error code, shown after its number; empty for a code without one.
     static QString ErrorCause(quint32 error);
 
@@ -132,6 +144,17 @@ private:
     QString m_serverName;
     bool m_failureReported = false; // during a click
     bool m_publishing = false; // during publishFile
+    // The failure of a publication, told at its end in plain words.
+    struct Failure
+    {
+        QString call;
+        quint32 error = InternetError::None;
+        ServerResponse response;
+    };
+    Failure m_failure;
+    // The failure in plain words and its technical detail.
+    QString plainFailure(const FtpSettings &settings) const;
+    QString failureDetails() const;
 };
 
 } // namespace Feedsmith

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace Feedsmith {
 
 // A session or connection; 0 stands for none.
@@ -34,6 +36,7 @@ constexpr quint32 ExtendedError = 12003; // the server refused; see lastResponse
 constexpr quint32 InternalError = 12004;
 constexpr quint32 NameNotResolved = 12007; // unknown host name
 constexpr quint32 IncorrectPassword = 12014;
+constexpr quint32 OperationCancelled = 12017; // the transfer watch asked to stop
 constexpr quint32 CannotConnect = 12029; // nobody listens at the server's address
 constexpr quint32 ConnectionAborted = 12030;
 constexpr quint32 ServerKeyChanged = 12038; // the certificate or host key differs from the remembered one
@@ -110,6 +113,13 @@ public:
 
     virtual quint32 lastError() const = 0;
     virtual ServerResponse lastResponse() const = 0;
+
+    // Watches the calls that follow, on the thread that makes them: watch(done, total) is told
+    // the bytes moved so far while a call talks to the server (at least once a second, also
+    // while it waits), and the call ends with OperationCancelled soon after watch returns false.
+    // An empty function watches nothing. A library without transfers of its own ignores it.
+    using TransferWatch = std::function<bool(qint64 done, qint64 total)>;
+    virtual void setTransferWatch(TransferWatch watch) { Q_UNUSED(watch); }
 };
 
 } // namespace Feedsmith

@@ -33,6 +33,7 @@ public:
         return m_internet.trustServer(server, fingerprint);
     }
 
+    void setTransferWatch(TransferWatch watch) override { m_internet.setTransferWatch(std::move(watch)); }
     quint32 lastError() const override { return m_internet.lastError(); }
     ServerResponse lastResponse() const override { return m_internet.lastResponse(); }
 

@@ -30,7 +30,8 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     , m_ftp(std::make_unique<WindowFtp>(context.window, context.messageBoxes,
                                         FtpTexts{context.text(u"uploadready"_s), context.text(u"missingpassword"_s),
                                                  context.text(u"trustcertificate"_s), context.text(u"trusthostkey"_s),
-                                                 context.text(u"serverkeychanged"_s), context.text(u"hostnotfound"_s)}))
+                                                 context.text(u"serverkeychanged"_s), context.text(u"hostnotfound"_s),
+                                                 context.startup.language.textTable}))
 {
     Captions &captions = context.captions;
     captions.addPage(this, u"freFTP"_s);
