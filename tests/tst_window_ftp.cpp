@@ -10,8 +10,11 @@
 #include "windowsupport.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QProgressDialog>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -44,6 +47,8 @@ class TestWindowFtp : public QObject
 private slots:
     void uploadButtonConnectsThenUploads();
     void publishChecksThenUploadsTheDocumentAtOnce();
+    void publishReportsInPlainWords_data();
+    void publishReportsInPlainWords();
     void uploadButtonReports_data();
     void uploadButtonReports();
     void windowStaysPaintedWithABusyCursor();
@@ -129,9 +134,76 @@ void TestWindowFtp::publishChecksThenUploadsTheDocumentAtOnce()
     clickPublish();
     QTRY_VERIFY(QFile::exists(server.path(u"news.xml"_s)));
     QVERIFY(readBytes(server.path(u"news.xml"_s)).contains("<title>Fresh title</title>"));
-    QCOMPARE(program.messages.shown.size(), 1);
+    QTRY_COMPARE(program.messages.shown.size(), 1);
     QCOMPARE(program.messages.shown.at(0).kind, Kind::Information);
     QCOMPARE(program.messages.shown.at(0).text, program.window->text(u"uploadready"_s));
+}
+
+// A publication runs beside the window: the event loop never stalls, Cancel ends a slow one
+// within a second, and each failure is one message in plain words with its detail.
+void TestWindowFtp::publishReportsInPlainWords_data()
+{
+    QTest::addColumn<QString>("server"); // "%a": the real server; "drip-greeting": a hostile one
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("missing folder") << u"%a"_s << u"/nowhere"_s << false << int(Kind::Critical)
+                                    << u"The folder /nowhere does not exist on the server"_s;
+    QTest::newRow("unknown host") << u"no-such-host.invalid"_s << QString() << false << int(Kind::Critical)
+                                  << u"The server no-such-host.invalid cannot be found."_s;
+    QTest::newRow("nobody listens") << u"127.0.0.1:1"_s << QString() << false << int(Kind::Critical)
+                                    << u"The server 127.0.0.1:1 does not answer."_s;
+    QTest::newRow("cancel while the server drips")
+            << u"drip-greeting"_s << QString() << true << int(Kind::Information) << u"The publication was cancelled."_s;
+}
+
+void TestWindowFtp::publishReportsInPlainWords()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, directory);
+    QFETCH(bool, cancel);
+    FtpServer ftp;
+    QVERIFY(server == "drip-greeting"_L1 ? ftp.startHostile(server) : ftp.start());
+    Program program;
+    QVERIFY(program.start());
+    fillFtpPage(program, ftp, directory);
+    if (server != "%a"_L1 && server != "drip-greeting"_L1)
+        program.box(u"txtftpurl"_s)->setText(server);
+    for (const auto &[box, text] : {std::pair{u"txtTitle"_s, u"T"_s}, std::pair{u"txtLink"_s, u"https://e.org/"_s},
+                                    std::pair{u"txtDescription"_s, u"D"_s}})
+        program.box(box)->setText(text);
+    // The longest gap between two ticks of a 10 ms timer while the publication runs.
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longestStall = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        longestStall = std::max(longestStall, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    QSignalSpy ended(program.window->fileCommands(), &FileCommands::publicationEnded);
+    clock.start();
+    ticks.start(10);
+    program.window->fileCommands()->publish();
+    if (cancel) {
+        QTRY_VERIFY(program.window->fileCommands()->isPublishing());
+        QTest::qWait(300);
+        auto *progress = program.window->findChild<QProgressDialog *>(u"publishProgress"_s);
+        QVERIFY(progress);
+        const qint64 cancelled = clock.elapsed();
+        QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(ended.size() == 1, 10000);
+        QVERIFY2(clock.elapsed() - cancelled < 1500, qPrintable(QString::number(clock.elapsed() - cancelled)));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(ended.size() == 1, 10000);
+    ticks.stop();
+    QVERIFY2(longestStall < 100, qPrintable(QString::number(longestStall)));
+    QTRY_COMPARE(program.messages.shown.size(), 1);
+    QFETCH(int, kind);
+    QCOMPARE(int(program.messages.shown.first().kind), kind);
+    QFETCH(QString, text);
+    QVERIFY2(program.messages.shown.first().text.startsWith(text), qPrintable(program.messages.shown.first().text));
 }
 
 void TestWindowFtp::uploadButtonReports_data()

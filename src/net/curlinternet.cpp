@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -420,6 +421,29 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
 
     CURL *curl = c->curl;
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // The sockets are made and closed here, so that abort() can shut them down.
+    const auto openSocket = [](void *self, curlsocktype, curl_sockaddr *address) -> curl_socket_t {
+        auto *internet = static_cast<CurlInternet *>(self);
+        const std::lock_guard lock(internet->m_socketsMutex);
+        if (internet->m_aborted)
+            return CURL_SOCKET_BAD;
+        const int fd = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (fd >= 0)
+            internet->m_sockets.insert(fd);
+        return fd >= 0 ? fd : CURL_SOCKET_BAD;
+    };
+    const auto closeSocket = [](void *self, curl_socket_t fd) -> int {
+        auto *internet = static_cast<CurlInternet *>(self);
+        const std::lock_guard lock(internet->m_socketsMutex);
+        internet->m_sockets.erase(fd);
+        return ::close(fd);
+    };
+    curl_opensocket_callback opener = openSocket;
+    curl_closesocket_callback closer = closeSocket;
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, opener);
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, closer);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, c->errorText);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme == Scheme::Sftp ? "sftp" : "ftp");
     if (scheme == Scheme::Ftps) {
@@ -501,6 +525,14 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     return handle;
 }
 
+void CurlInternet::abort()
+{
+    const std::lock_guard lock(m_socketsMutex);
+    m_aborted = true;
+    for (const int fd : m_sockets)
+        ::shutdown(fd, SHUT_RDWR);
+}
+
 bool CurlInternet::perform(Connection &c)
 {
     c.received.clear();
@@ -510,6 +542,8 @@ bool CurlInternet::perform(Connection &c)
     c.lastReply = {};
     c.errorText[0] = 0;
     m_stopped = false;
+    if (m_aborted)
+        return fail(InternetError::OperationCancelled);
     if (m_watch) {
         const auto onTransfer = [](void *self, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
                                    curl_off_t upNow) -> int {
@@ -528,7 +562,7 @@ bool CurlInternet::perform(Connection &c)
     QElapsedTimer timer;
     timer.start();
     const CURLcode result = curl_easy_perform(c.curl);
-    if (result == CURLE_ABORTED_BY_CALLBACK && m_stopped) {
+    if ((result == CURLE_ABORTED_BY_CALLBACK && m_stopped) || (result != CURLE_OK && m_aborted)) {
         m_lastResponse = c.lastReply;
         return fail(InternetError::OperationCancelled);
     }

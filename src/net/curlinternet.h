@@ -6,8 +6,11 @@
 #include <QByteArray>
 #include <QList>
 
+#include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <set>
 
 namespace Feedsmith {
 
@@ -68,6 +71,7 @@ public:
     quint32 lastError() const override { return m_lastError; }
     ServerResponse lastResponse() const override { return m_lastResponse; }
     void setTransferWatch(TransferWatch watch) override { m_watch = std::move(watch); }
+    void abort() override;
 
     // The parts of a server field: "host" or "host:port" (IPv6 addresses in brackets), with
     // "ftps://" or "sftp://" in front for those. False for text that is no host name.
@@ -103,6 +107,10 @@ private:
     Timeouts m_timeouts;
     TransferWatch m_watch;
     bool m_stopped = false; // the watch asked the call to stop
+    // The sockets of the connections, which abort() shuts down from another thread.
+    std::mutex m_socketsMutex;
+    std::set<int> m_sockets;
+    std::atomic<bool> m_aborted = false;
     InternetHandle m_nextHandle = 1;
     std::map<InternetHandle, Session> m_sessions;
     std::map<InternetHandle, std::unique_ptr<Connection>> m_connections;

@@ -120,6 +120,9 @@ public:
     // An empty function watches nothing. A library without transfers of its own ignores it.
     using TransferWatch = std::function<bool(qint64 done, qint64 total)>;
     virtual void setTransferWatch(TransferWatch watch) { Q_UNUSED(watch); }
+    // Called from another thread: the call under way, and every later one, ends at once with
+    // OperationCancelled, also while the server keeps it waiting.
+    virtual void abort() { }
 };
 
 } // namespace Feedsmith

@@ -151,11 +151,4 @@ void PublishPage::uploadFeed()
     m_ftp->upload(m_context.document.ftp);
 }
 
-bool PublishPage::uploadBuiltFeed(const QString &feedFile)
-{
-    if (!m_context.document.ftp.ftppassword.isEmpty())
-        protectFromCoreDumps();
-    return m_ftp->publisher().publishFile(m_context.document.ftp, feedFile) == FtpPublisher::Outcome::Uploaded;
-}
-
 } // namespace Feedsmith

@@ -43,9 +43,6 @@ public:
 
     // Uploads the feed file as it is (connecting first when there is no connection yet).
     void uploadFeed();
-    // Uploads a feed just built from the document under the name of the feed file box,
-    // connecting first; true when it was stored.
-    bool uploadBuiltFeed(const QString &feedFile);
 
 signals:
     void generateRequested();

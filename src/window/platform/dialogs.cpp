@@ -1,12 +1,14 @@
 // File dialog and message boxes.
 #include "window/platform/dialogs.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace Feedsmith {
 
@@ -178,6 +180,24 @@ void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString 
 void QtMessageBoxes::critical(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::critical(parent, title, text);
+}
+
+void QtMessageBoxes::criticalWithDetails(QWidget *parent, const QString &title, const QString &text,
+                                         const QString &details)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    box.exec();
+}
+
+void QtMessageBoxes::informationWithAddress(QWidget *parent, const QString &title, const QString &text,
+                                            const QString &address, const QString &openText)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    QPushButton *open = address.isEmpty() ? nullptr : box.addButton(openText, QMessageBox::ActionRole);
+    box.exec();
+    if (open && box.clickedButton() == open)
+        QDesktopServices::openUrl(QUrl(address));
 }
 
 } // namespace Feedsmith

@@ -103,11 +103,28 @@ public:
     virtual void plain(QWidget *parent, const QString &title, const QString &text) { information(parent, title, text); }
     // OK only, with the critical icon.
     virtual void critical(QWidget *parent, const QString &title, const QString &text) { warning(parent, title, text); }
+    // The critical icon, with the technical detail behind a Details button.
+    virtual void criticalWithDetails(QWidget *parent, const QString &title, const QString &text, const QString &details)
+    {
+        critical(parent, title, text + QStringLiteral("\n\n") + details);
+    }
+    // An information with a button that opens an address in the browser (none for an empty one).
+    virtual void informationWithAddress(QWidget *parent, const QString &title, const QString &text,
+                                        const QString &address, const QString &openText)
+    {
+        Q_UNUSED(address);
+        Q_UNUSED(openText);
+        information(parent, title, text);
+    }
 };
 
 class QtMessageBoxes : public MessageBoxes
 {
 public:
+    void criticalWithDetails(QWidget *parent, const QString &title, const QString &text,
+                             const QString &details) override;
+    void informationWithAddress(QWidget *parent, const QString &title, const QString &text, const QString &address,
+                                const QString &openText) override;
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;

@@ -8,12 +8,14 @@
 #include "core/project/projectwriter.h"
 #include "core/project/recovery.h"
 #include "core/system/clock.h"
+#include "core/system/processguard.h"
 #include "core/system/systemlocale.h"
 #include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "net/feedfetch.h"
 #include "net/ftppublisher.h"
 #include "window/editing/entryeditor.h"
+#include "window/ftp/publication.h"
 #include "window/pages/contentspage.h"
 #include "window/pages/publishpage.h"
 #include "window/pages/settingspage.h"
@@ -26,6 +28,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 
 namespace Feedsmith {
@@ -527,8 +530,100 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
                 }
                 if (keepCopy)
                     m_publishPage->refreshFileDate();
-                m_publishPage->uploadBuiltFeed(feedFile);
+                uploadInBackground(feedFile, folder);
             });
+}
+
+bool FileCommands::isPublishing() const
+{
+    return m_publication && m_publication->isRunning();
+}
+
+void FileCommands::cancelPublication()
+{
+    // Deleting it cancels it and waits for its thread, a second at most.
+    delete m_publication;
+    m_publication = nullptr;
+}
+
+void FileCommands::uploadInBackground(const QString &feedFile, std::shared_ptr<QTemporaryDir> folder)
+{
+    if (isPublishing())
+        return;
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    const FtpSettings settings = m_context.document.ftp;
+    if (!settings.ftppassword.isEmpty())
+        protectFromCoreDumps();
+    delete m_publication;
+    m_publication = new Publication(settings, feedFile,
+                                    FtpTexts{texts.value(u"uploadready"_s), texts.value(u"missingpassword"_s),
+                                             texts.value(u"trustcertificate"_s), texts.value(u"trusthostkey"_s),
+                                             texts.value(u"serverkeychanged"_s), texts.value(u"hostnotfound"_s), texts},
+                                    m_context.messageBoxes, m_context.window, m_makeInternet, this);
+    // The window can be looked at, not changed, while the feed goes out.
+    auto *progress = new QProgressDialog(m_context.window);
+    progress->setObjectName(u"publishProgress"_s);
+    progress->setWindowTitle(texts.valueOr(u"publishtitle"_s, u"Publishing"_s));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setCancelButtonText(texts.valueOr(u"cancelbutton"_s, u"Cancel"_s));
+    progress->setMinimumDuration(0);
+    progress->setRange(0, 0);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    Publication *publication = m_publication;
+    connect(progress, &QProgressDialog::canceled, publication, [publication, progress, texts] {
+        publication->cancel();
+        progress->setLabelText(texts.valueOr(u"publishcancelling"_s, u"Cancelling…"_s));
+    });
+    connect(publication, &Publication::progressed, progress,
+            [progress](const QString &step, qint64 done, qint64 total) {
+                if (progress->wasCanceled())
+                    return;
+                progress->setLabelText(step);
+                // Bytes as kilobytes, so that large files fit the dialog's range.
+                progress->setRange(0, int(std::min<qint64>(total / 1024, INT_MAX)));
+                progress->setValue(int(std::min<qint64>(done / 1024, INT_MAX)));
+            });
+    connect(publication, &Publication::finished, this, [this, publication, progress, folder, settings](bool uploaded) {
+        progress->close();
+        const KeyedTexts &texts = m_context.startup.language.textTable;
+        const QString title = productName();
+        for (const Publication::Message &message : publication->messages()) {
+            switch (message.icon) {
+            case FtpMessages::Icon::None: m_context.messageBoxes.plain(m_context.window, title, message.text); break;
+            case FtpMessages::Icon::Exclamation:
+                m_context.messageBoxes.warning(m_context.window, title, message.text);
+                break;
+            case FtpMessages::Icon::Critical:
+                if (message.details.isEmpty())
+                    m_context.messageBoxes.critical(m_context.window, title, message.text);
+                else
+                    m_context.messageBoxes.criticalWithDetails(m_context.window, title, message.text, message.details);
+                break;
+            case FtpMessages::Icon::Information:
+                if (uploaded) {
+                    const QString address = settings.feedurl.trimmed();
+                    const QString text = address.isEmpty() ? message.text
+                                                           : message.text + u"\n\n"_s
+                                    + texts.valueOr(u"publishedat"_s, u"Readers find the feed at %1"_s).arg(address);
+                    m_context.messageBoxes.informationWithAddress(
+                            m_context.window, title, text, address,
+                            texts.valueOr(u"openinbrowser"_s, u"Open in browser"_s));
+                } else {
+                    m_context.messageBoxes.information(m_context.window, title, message.text);
+                }
+                break;
+            }
+        }
+        if (m_publication == publication) {
+            m_publication = nullptr;
+            publication->deleteLater();
+        }
+        emit publicationEnded(uploaded);
+    });
+    progress->show();
+    publication->start();
 }
 
 } // namespace Feedsmith

@@ -11,9 +11,13 @@
 
 #include <memory>
 
+class QTemporaryDir;
+
 namespace Feedsmith {
 
 class BackgroundWriter;
+class Internet;
+class Publication;
 class ContentsPage;
 class FileDialog;
 class PublishPage;
@@ -63,6 +67,13 @@ public:
     // warnings accepted) the feed written from the same snapshot into a private folder (and
     // kept at the feed file when that is where a feed belongs), then uploaded.
     void publish();
+    // Whether a publication is uploading; cancelPublication stops it and waits for its end.
+    bool isPublishing() const;
+    void cancelPublication();
+    // The running publication; null when none runs.
+    Publication *publication() const { return m_publication; }
+    // The Internet library publications use (tests give a slow one); libcurl's by default.
+    void setInternetMaker(std::function<std::unique_ptr<Internet>()> make) { m_makeInternet = std::move(make); }
     // Waits for the writes on their way and reports how they ended.
     void finishWrites();
     BackgroundWriter *writer() const { return m_writer; }
@@ -79,6 +90,8 @@ signals:
     void writing(const QString &message);
     // Generate wrote the RSS file there.
     void feedWritten(const QString &path);
+    // A publication has ended, its messages shown.
+    void publicationEnded(bool uploaded);
     // A finding of the feed check was chosen in its dialog.
     void findingActivated(const FeedFinding &finding);
 
@@ -87,6 +100,8 @@ private:
     // The feed check on a snapshot; `publishSnapshot` follows when publishing and the user goes on.
     void runFeedCheck(bool beforePublishing);
     void publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot);
+    // Uploads a feed built for publishing, off the window's thread, with a progress dialog.
+    void uploadInBackground(const QString &feedFile, std::shared_ptr<QTemporaryDir> folder);
     // New without asking.
     void startNewDocument();
     void setChanged(bool changed);
@@ -98,6 +113,8 @@ private:
     ContentsPage *m_contentsPage;
     PublishPage *m_publishPage;
     BackgroundWriter *m_writer;
+    Publication *m_publication = nullptr;
+    std::function<std::unique_ptr<Internet>()> m_makeInternet; // the libcurl one when empty
     QSet<QString> m_feedFilesChosen; // where the user had the RSS file written in this session
     QString m_feedFileOfProject; // the local feed file named by the project file opened
 };

@@ -442,6 +442,18 @@ void MainWindow::updateWindowTitle()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A publication under way is cancelled only when the user says so.
+    if (m_fileCommands->isPublishing()) {
+        if (!m_messageBoxes.askYesNo(this, productName(),
+                                     m_startup.language.textTable.valueOr(
+                                             u"publishclose"_s,
+                                             u"The feed is being published. Cancel the publication and close? "
+                                             "The server keeps the feed it had before."_s))) {
+            event->ignore();
+            return;
+        }
+        m_fileCommands->cancelPublication();
+    }
     // A save on its way ends first: whether it worked decides what there is to ask.
     m_fileCommands->finishWrites();
     if (m_fileCommands->maySave()) {

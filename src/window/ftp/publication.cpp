@@ -1,0 +1,192 @@
+// A publication off the window's thread.
+#include "window/ftp/publication.h"
+
+#include "core/text/printable.h"
+#include "net/curlinternet.h"
+#include "window/platform/dialogs.h"
+
+#include <feedsmith/version.h>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
+
+// What the publisher says: kept for the end, except the question whether to trust a server,
+// which is asked in the window while the publication waits.
+class Publication::Messages : public FtpMessages
+{
+public:
+    explicit Messages(Publication &publication)
+        : m_publication(publication)
+    { }
+
+    void show(Icon icon, const QString &text) override { add({icon, text, {}}); }
+    void showFailure(const QString &text, const QString &details) override { add({Icon::Critical, text, details}); }
+    bool confirmServer(const QString &text, const QString &) override
+    {
+        if (m_publication.m_cancelled)
+            return false;
+        bool trusted = false;
+        Publication &p = m_publication;
+        QMetaObject::invokeMethod(
+                p.m_window,
+                [&p, &text, &trusted] {
+                    // The fingerprint is part of the question.
+                    trusted = p.m_messageBoxes.askYesNo(p.m_window, QString::fromLatin1(Version::ProductName),
+                                                        printable(text));
+                },
+                Qt::BlockingQueuedConnection);
+        return trusted;
+    }
+
+private:
+    void add(Message message)
+    {
+        const std::lock_guard lock(m_publication.m_mutex);
+        m_publication.m_messages.append(std::move(message));
+    }
+
+    Publication &m_publication;
+};
+
+// The Internet library of the publication, naming each step as it begins.
+class Publication::Steps : public Internet
+{
+public:
+    Steps(Internet &internet, const FtpTexts &texts, std::function<void(const QString &)> step)
+        : m_internet(internet)
+        , m_texts(texts.table)
+        , m_step(std::move(step))
+    { }
+
+    InternetHandle openSession(const QString &agent, const QString &proxy) override
+    {
+        return m_internet.openSession(agent, proxy);
+    }
+    InternetHandle connectFtp(InternetHandle session, const QString &server, const QString &userName,
+                              const QString &password) override
+    {
+        m_step(m_texts.valueOr(u"publishconnecting"_s, u"Connecting to %1…"_s).arg(printable(server)));
+        return m_internet.connectFtp(session, server, userName, password);
+    }
+    RemoteListing listDirectory(InternetHandle connection) override
+    {
+        m_step(m_texts.valueOr(u"publishlisting"_s, u"Reading the remote folder…"_s));
+        return m_internet.listDirectory(connection);
+    }
+    bool setCurrentDirectory(InternetHandle connection, const QString &path) override
+    {
+        m_step(m_texts.valueOr(u"publishfolder"_s, u"Opening the folder %1…"_s).arg(printable(path)));
+        return m_internet.setCurrentDirectory(connection, path);
+    }
+    bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override
+    {
+        m_step(m_texts.valueOr(u"publishuploading"_s, u"Uploading %1…"_s).arg(printable(remoteName)));
+        return m_internet.putFile(connection, localPath, remoteName);
+    }
+    void closeHandle(InternetHandle handle) override { m_internet.closeHandle(handle); }
+    QString serverFingerprint() const override { return m_internet.serverFingerprint(); }
+    bool trustServer(const QString &server, const QString &fingerprint) override
+    {
+        return m_internet.trustServer(server, fingerprint);
+    }
+    quint32 lastError() const override { return m_internet.lastError(); }
+    ServerResponse lastResponse() const override { return m_internet.lastResponse(); }
+    void setTransferWatch(TransferWatch watch) override { m_internet.setTransferWatch(std::move(watch)); }
+
+private:
+    Internet &m_internet;
+    KeyedTexts m_texts;
+    std::function<void(const QString &)> m_step;
+};
+
+Publication::Publication(FtpSettings settings, QString feedFile, FtpTexts texts, MessageBoxes &messageBoxes,
+                         QWidget *window, InternetMaker makeInternet, QObject *parent)
+    : QObject(parent)
+    , m_settings(std::move(settings))
+    , m_feedFile(std::move(feedFile))
+    , m_texts(std::move(texts))
+    , m_messageBoxes(messageBoxes)
+    , m_window(window)
+    , m_makeInternet(std::move(makeInternet))
+{ }
+
+Publication::~Publication()
+{
+    cancel();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void Publication::start()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_cancelled = false;
+    m_thread = std::thread([this] { run(); });
+}
+
+void Publication::cancel()
+{
+    m_cancelled = true;
+    // A server that keeps a call waiting is left at once.
+    const std::lock_guard lock(m_mutex);
+    if (m_internet)
+        m_internet->abort();
+}
+
+QList<Publication::Message> Publication::messages() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+void Publication::run()
+{
+    std::unique_ptr<Internet> internet = m_makeInternet ? m_makeInternet() : std::make_unique<CurlInternet>();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_internet = internet.get();
+        if (m_cancelled)
+            internet->abort();
+    }
+    QString step;
+    QElapsedTimer sinceReport;
+    sinceReport.start();
+    Steps steps(*internet, m_texts, [this, &step](const QString &text) {
+        step = text;
+        emit progressed(step, 0, 0);
+    });
+    // The bytes of the step, at most ten times a second; the answer stops the call on Cancel.
+    internet->setTransferWatch([this, &step, &sinceReport](qint64 done, qint64 total) {
+        if (sinceReport.elapsed() >= 100) {
+            sinceReport.restart();
+            emit progressed(step, done, total);
+        }
+        return !m_cancelled.load();
+    });
+    Messages messages(*this);
+    FtpPublisher publisher(steps, messages, m_texts);
+    const bool uploaded = publisher.publishFile(m_settings, m_feedFile) == FtpPublisher::Outcome::Uploaded;
+    internet->setTransferWatch({});
+    {
+        const std::lock_guard lock(m_mutex);
+        m_internet = nullptr;
+    }
+    QMetaObject::invokeMethod(
+            this,
+            [this, uploaded] {
+                if (m_thread.joinable())
+                    m_thread.join();
+                m_running = false;
+                emit finished(uploaded);
+            },
+            Qt::QueuedConnection);
+}
+
+} // namespace Feedsmith
