@@ -1,10 +1,10 @@
 # The two commands of the README: `make run` and `make test`. Both install what is missing,
-# configure and build first.
+# configure and build first. `make package` writes the Debian package into the build folder.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-sanitize bench bench-peers fuzz format tidy clean
+.PHONY: all deps configure build package run test test-sanitize bench bench-peers fuzz format tidy clean
 
 all: build
 
@@ -24,7 +24,21 @@ run: build
 	@if [ "$$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi; \
 		exec $(BUILD_DIR)/bin/feedsmith
 
-test: build
+# feedsmith_VERSION_ARCH.deb and its -dbgsym, packed by CPack from the build (packaging/); packed
+# again only when a program or a file that goes into the package is newer than the last one.
+PACKAGE_INPUTS = $(BUILD_DIR)/bin/feedsmith $(BUILD_DIR)/bin/feedsmith-cli $(BUILD_DIR)/bin/*.xml \
+	$(BUILD_DIR)/bin/*.css $(BUILD_DIR)/bin/*.html $(BUILD_DIR)/bin/feeds $(BUILD_DIR)/bin/qtwebengine_dictionaries \
+	$(BUILD_DIR)/man $(BUILD_DIR)/generated $(BUILD_DIR)/packaging packaging resources
+package: build
+	@deb=$$(ls -t $(BUILD_DIR)/feedsmith_*.deb 2>/dev/null | head -n 1); \
+	if [ -z "$$deb" ] || [ -n "$$(find $(PACKAGE_INPUTS) ! -type d -newer "$$deb" 2>/dev/null | head -n 1)" ]; then \
+		rm -f $(BUILD_DIR)/feedsmith_*.deb $(BUILD_DIR)/feedsmith-dbgsym_*.ddeb; \
+		cd $(BUILD_DIR) && cpack -G DEB >/dev/null; \
+	fi
+	@ls $(BUILD_DIR)/feedsmith_*.deb
+
+# The package is made first: one of the tests checks it and runs lintian on it.
+test: package
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build

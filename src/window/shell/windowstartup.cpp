@@ -44,9 +44,11 @@ std::unique_ptr<MainWindow> Main(const QString &programFolder, const QString &lo
     const StartupState state = RunStartup(programFolder, localeName);
     installQtTranslations(state.languageCode);
     // The editor's spelling dictionaries lie beside the program's other files; the web engine
-    // looks there before it starts.
+    // looks there before it starts. They win over the folder that Debian's web engine names for
+    // every desktop session (/etc/environment.d), which holds no en-US one and spells the German
+    // one de_DE.
     const QString dictionaries = programFolder + u"/qtwebengine_dictionaries"_s;
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DICTIONARIES_PATH") && QFileInfo(dictionaries).isDir())
+    if (QFileInfo(dictionaries).isDir())
         qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(dictionaries));
     auto window = std::make_unique<MainWindow>(state, fileDialog, messageBoxes);
     window->applyCaptions(state.language.captions);
