@@ -81,6 +81,7 @@ private slots:
     void firstAttemptUploadsIntoAnEmptyStartDirectory();
     void secureServerIsTrustedWithTheFingerprintGiven_data();
     void secureServerIsTrustedWithTheFingerprintGiven();
+    void picturesAndEnclosuresGoWithTheFeedOnce();
     void failuresGiveExitStatusOne_data();
     void failuresGiveExitStatusOne();
     void passwordAppearsNowhere();
@@ -193,6 +194,47 @@ void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
     run = runCli({u"publish"_s, project, u"--trust"_s, given}, work.path(), password, home);
     QVERIFY2(run.exitCode == 1 && run.err.contains("shows another certificate or host key"), run.err.constData());
     QCOMPARE(readBytes(remembered), changed);
+}
+
+// The pictures of the media folder that published entries show go into the remote folder's
+// "media", their enclosure files beside the feed, each only while the server lacks it; a file
+// named outside the project's folder stays on the disk.
+void TestFtpCli::picturesAndEnclosuresGoWithTheFeedOnce()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    QTemporaryDir work;
+    const QString project = work.filePath(u"feed.rsx"_s);
+    QVERIFY(writeProject(project, work.path(), server.address(), QString()));
+    QByteArray bytes = readBytes(project);
+    bytes.replace("[[p]]Welcome to the example feed", "[[p]][[img src=\"media/a1.png\" alt=\"A\"]]Welcome");
+    bytes.replace("<title>Three tips for good entries</title>",
+                  "<title>Three tips for good entries</title>\r\n\t\t<enclosure>https://e.org/talk.mp3</enclosure>"
+                  "\r\n\t\t<enclosurelength>5</enclosurelength>\r\n\t\t<enclosuretype>audio/mpeg</enclosuretype>"
+                  "\r\n\t\t<enclosurefile>"
+                          + work.filePath(u"talk.mp3"_s).toUtf8() + "</enclosurefile>");
+    bytes.replace("<title>Publishing the feed</title>",
+                  "<title>Publishing the feed</title>\r\n\t\t<enclosure>https://e.org/key</enclosure>"
+                  "\r\n\t\t<enclosurelength>5</enclosurelength>\r\n\t\t<enclosuretype>audio/mpeg</enclosuretype>"
+                  "\r\n\t\t<enclosurefile>/etc/hostname</enclosurefile>");
+    QVERIFY(writeBytes(project, bytes));
+    QVERIFY(QDir(work.path()).mkpath(u"media"_s));
+    QVERIFY(writeBytes(work.filePath(u"media/a1.png"_s), "picture"));
+    QVERIFY(writeBytes(work.filePath(u"talk.mp3"_s), "sound"));
+    const QByteArray password = QByteArray(FtpServer::WriterPassword) + "\n";
+
+    Run run = runCli({u"publish"_s, project}, work.path(), password);
+    QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+    QCOMPARE(readBytes(server.path(u"media/a1.png"_s)), "picture"_ba);
+    QCOMPARE(readBytes(server.path(u"talk.mp3"_s)), "sound"_ba);
+    QVERIFY(!QFile::exists(server.path(u"hostname"_s)));
+    QVERIFY2(run.err.contains("not uploading /etc/hostname: it lies outside the project's folder"),
+             run.err.constData());
+    run = runCli({u"publish"_s, project}, work.path(), password);
+    QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+    QCOMPARE(server.log().count("a1.png completed=1"), 1);
+    QCOMPARE(server.log().count("talk.mp3 completed=1"), 1);
+    QCOMPARE(server.log().count("news.xml completed=1"), 2);
 }
 
 void TestFtpCli::failuresGiveExitStatusOne_data()

@@ -242,7 +242,17 @@ public:
                              table.value(u"serverkeychanged"_s),
                              table.value(u"hostnotfound"_s),
                              table};
-        if (!publishFile(settings, texts, internet, m_err, trusted, feedFile))
+        // Pictures and enclosure files go with the feed; a project may come from someone else,
+        // so files it names outside its folder stay where they are.
+        QList<PublishedFile> beside =
+                PublishedFiles(m_document, FeedItemCount(m_document.channel, m_document.entryCount()).taken);
+        beside.removeIf([this](const PublishedFile &file) {
+            if (!file.insideProject)
+                m_err << "feedsmith-cli: warning: not uploading " << shown(file.localPath)
+                      << ": it lies outside the project's folder" << Qt::endl;
+            return !file.insideProject;
+        });
+        if (!publishFile(settings, texts, internet, m_err, trusted, feedFile, beside))
             return false;
         out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
             << (keepCopy ? QString() : u" without keeping a local copy"_s) << Qt::endl;

@@ -133,11 +133,11 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 }
 
 bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
-                 const QString &trustedFingerprint, const QString &localFile)
+                 const QString &trustedFingerprint, const QString &localFile, const QList<PublishedFile> &beside)
 {
     StderrMessages messages(err, trustedFingerprint);
     FtpPublisher publisher(internet, messages, texts);
-    return publisher.publishFile(settings, localFile) == FtpPublisher::Outcome::Uploaded;
+    return publisher.publishFile(settings, localFile, beside) == FtpPublisher::Outcome::Uploaded;
 }
 
 } // namespace Feedsmith

@@ -17,13 +17,14 @@ class Internet;
 // on the terminal without echo. Nothing (and a message) when it cannot be had.
 std::optional<QString> readPublishPassword(const QString &passwordVariable, const QString &account, QTextStream &err);
 
-// Uploads the file named by the settings, with the window's steps and messages (written to
-// err). When the first attempt only connected to an empty start directory, it tries once
-// more, as a user clicks a second time. A server whose certificate or host key is not known yet
+// Uploads the file named by the settings, as the window's Publish does, with its messages
+// written to err: at the first attempt, whatever the remote folder holds, after the files
+// `beside` that the server does not have yet. A server whose certificate or host key is not known yet
 // is trusted (and remembered) only when it shows trustedFingerprint. True when the file was
 // stored.
 // localFile, when given, is the file stored under the name of settings.ftpfile.
 bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
-                 const QString &trustedFingerprint = {}, const QString &localFile = {});
+                 const QString &trustedFingerprint = {}, const QString &localFile = {},
+                 const QList<PublishedFile> &beside = {});
 
 } // namespace Feedsmith

@@ -661,6 +661,30 @@ bool CurlInternet::setCurrentDirectory(InternetHandle handle, const QString &pat
     return true;
 }
 
+bool CurlInternet::makeDirectory(InternetHandle handle, const QString &name)
+{
+    m_lastResponse = {};
+    Connection *c = connection(handle);
+    if (!c)
+        return false;
+    if (name.isEmpty() || name.contains(u'/') || name == "."_L1 || name == ".."_L1 || hasControlCharacters(name))
+        return fail(InternetError::InvalidName);
+    // A command before a request that transfers nothing: FTP's MKD in the current directory,
+    // SFTP's mkdir with the whole path (relative ones count from the login directory).
+    const QString path = c->scheme == Scheme::Sftp ? joinRemotePath(c->currentDirectory, name) : name;
+    const QByteArray command =
+            (c->scheme == Scheme::Sftp ? "mkdir \"" : "MKD ") + path.toUtf8() + (c->scheme == Scheme::Sftp ? "\"" : "");
+    curl_slist *commands = curl_slist_append(nullptr, command.constData());
+    curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c->curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(c->curl, CURLOPT_QUOTE, commands);
+    curl_easy_setopt(c->curl, CURLOPT_URL, c->directoryUrl(c->currentDirectory).constData());
+    const bool made = perform(*c);
+    curl_easy_setopt(c->curl, CURLOPT_QUOTE, nullptr);
+    curl_slist_free_all(commands);
+    return made;
+}
+
 bool CurlInternet::putFile(InternetHandle handle, const QString &localPath, const QString &remoteName)
 {
     m_lastResponse = {};
@@ -851,6 +875,9 @@ QList<RemoteEntry> CurlInternet::parseListing(const QByteArray &listing)
             for (int i = 0; i < 8; ++i)
                 nextField();
             entry.name = rest();
+            bool isNumber = false;
+            if (const qint64 size = fields.value(4).toLongLong(&isNumber); isNumber && size >= 0)
+                entry.size = size;
             if (type == u'l') {
                 const qsizetype arrow = entry.name.indexOf(" -> "_L1);
                 if (arrow > 0)
@@ -865,6 +892,9 @@ QList<RemoteEntry> CurlInternet::parseListing(const QByteArray &listing)
             entry.attributes = fields.value(2).compare("<DIR>"_L1, Qt::CaseInsensitive) == 0
                     ? RemoteAttribute::Directory
                     : RemoteAttribute::Normal;
+            bool isNumber = false;
+            if (const qint64 size = fields.value(2).toLongLong(&isNumber); isNumber && size >= 0)
+                entry.size = size;
         } else {
             entry.name = text;
         }

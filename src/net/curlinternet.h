@@ -62,6 +62,7 @@ public:
                               const QString &password) override;
     RemoteListing listDirectory(InternetHandle connection) override;
     bool setCurrentDirectory(InternetHandle connection, const QString &path) override;
+    bool makeDirectory(InternetHandle connection, const QString &name) override;
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override;
     void closeHandle(InternetHandle handle) override;
 

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
@@ -87,6 +89,8 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     // A publication stops at the folder it cannot enter.
     if (m_publishing && m_failureReported)
         return Outcome::Failed;
+    if (m_publishing && !uploadBeside(RemoteDirectoryPath(remoteDirectory, m_serverName)))
+        return Outcome::Failed;
     if (m_internet.putFile(m_ftpConnectionHandle, localFile.isEmpty() ? settings.ftpfile : localFile, remoteName)) {
         if (m_ftpConnectionHandle != 0)
             m_internet.closeHandle(m_ftpConnectionHandle);
@@ -101,12 +105,64 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     return Outcome::Failed;
 }
 
-FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, const QString &localFile)
+bool FtpPublisher::uploadBeside(const QString &directory)
+{
+    if (m_beside.isEmpty())
+        return true;
+    // What the server has; a listing that fails uploads everything.
+    const auto has = [](const RemoteListing &listing, const PublishedFile &file, bool byName) {
+        return std::any_of(listing.entries.begin(), listing.entries.end(), [&](const RemoteEntry &entry) {
+            return entry.name == file.name && entry.attributes != RemoteAttribute::Directory
+                    && (byName || entry.size < 0 || entry.size == file.size);
+        });
+    };
+    const auto upload = [this](const PublishedFile &file) {
+        if (m_internet.putFile(m_ftpConnectionHandle, file.localPath, file.name))
+            return true;
+        ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
+        return false;
+    };
+    const RemoteListing here = m_internet.listDirectory(m_ftpConnectionHandle);
+    bool pictures = false;
+    for (const PublishedFile &file : std::as_const(m_beside)) {
+        pictures = pictures || file.folder == "media"_L1;
+        if (file.folder.isEmpty() && !has(here, file, false) && !upload(file))
+            return false;
+    }
+    if (!pictures)
+        return true;
+    const bool folderThere = std::any_of(here.entries.begin(), here.entries.end(), [](const RemoteEntry &entry) {
+        return entry.name == "media"_L1 && entry.attributes == RemoteAttribute::Directory;
+    });
+    if (!folderThere && !m_internet.makeDirectory(m_ftpConnectionHandle, u"media"_s)) {
+        ErrorOut(m_internet.lastError(), u"FtpCreateDirectory"_s);
+        return false;
+    }
+    if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, u"media"_s)) {
+        ErrorOut(m_internet.lastError(), u"rcd"_s);
+        return false;
+    }
+    const RemoteListing media = m_internet.listDirectory(m_ftpConnectionHandle);
+    for (const PublishedFile &file : std::as_const(m_beside)) {
+        if (file.folder == "media"_L1 && !has(media, file, true) && !upload(file))
+            return false;
+    }
+    if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, directory)) {
+        ErrorOut(m_internet.lastError(), u"rcd"_s);
+        return false;
+    }
+    return true;
+}
+
+FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, const QString &localFile,
+                                                const QList<PublishedFile> &beside)
 {
     m_publishing = true;
     m_failure = {};
+    m_beside = beside;
     const Outcome outcome = ftpuploadClick(settings, localFile);
     m_publishing = false;
+    m_beside.clear();
     if (!m_failure.call.isEmpty()) {
         if (wasCancelled())
             m_messages.show(FtpMessages::Icon::Information, plainFailure(settings));

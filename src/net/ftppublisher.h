@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/document/feeddocument.h"
+#include "core/document/media.h"
 #include "core/locale/keyedtexts.h"
 #include "net/internet.h"
 
@@ -76,7 +77,10 @@ public:
     // A publication: the click's steps for a feed just built (localFile), uploaded at the first
     // call whatever the remote folder holds (an empty one is no message), and its success an
     // information rather than a warning.
-    Outcome publishFile(const FtpSettings &settings, const QString &localFile);
+    // `beside`: files that readers fetch beside the feed, uploaded before it unless the server has
+    // them already (a picture by name: its name comes from its content; any other file by name
+    // and size).
+    Outcome publishFile(const FtpSettings &settings, const QString &localFile, const QList<PublishedFile> &beside = {});
 
     // Lists the current remote directory (after changing to name when that is not empty).
     void ListRemoteDirectory(const QString &name);
@@ -152,6 +156,10 @@ private:
         ServerResponse response;
     };
     Failure m_failure;
+    QList<PublishedFile> m_beside; // during publishFile
+    // Uploads m_beside into the current directory (which is `directory`) and its "media" folder;
+    // false when a failure was reported.
+    bool uploadBeside(const QString &directory);
     // The failure in plain words and its technical detail.
     QString plainFailure(const FtpSettings &settings) const;
     QString failureDetails() const;

@@ -54,6 +54,7 @@ struct RemoteEntry
 {
     QString name;
     quint32 attributes = RemoteAttribute::Normal;
+    qint64 size = -1; // in bytes, as the listing gives it; -1 when it gives none
 
     friend bool operator==(const RemoteEntry &, const RemoteEntry &) = default;
 };
@@ -94,6 +95,13 @@ public:
     virtual RemoteListing listDirectory(InternetHandle connection) = 0;
     // Makes path (absolute, or relative to the current directory) the current directory.
     virtual bool setCurrentDirectory(InternetHandle connection, const QString &path) = 0;
+    // Makes a directory of that name in the current directory.
+    virtual bool makeDirectory(InternetHandle connection, const QString &name)
+    {
+        Q_UNUSED(connection);
+        Q_UNUSED(name);
+        return false;
+    }
     // Stores the local file in the current directory under remoteName, as binary. Only a
     // regular file is read, and a link at localPath is not followed (LocalFileNotPlain).
     virtual bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) = 0;

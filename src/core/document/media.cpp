@@ -8,7 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace Feedsmith {
 
@@ -101,6 +105,40 @@ bool PointsAtLocalFiles(QByteArrayView body)
 bool UsesProjectMedia(QByteArrayView body)
 {
     return body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size()));
+}
+
+QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken)
+{
+    QList<PublishedFile> files;
+    if (document.projectPath.isEmpty())
+        return files;
+    const QString projectFolder = QFileInfo(QFileInfo(document.projectPath).absolutePath()).canonicalFilePath();
+    const auto inside = [&projectFolder](const QString &path) {
+        const QString canonical = QFileInfo(path).canonicalFilePath();
+        return !projectFolder.isEmpty() && canonical.startsWith(projectFolder + u'/');
+    };
+    QSet<QString> seen;
+    const auto add = [&](const QString &path, const QString &folder, const QString &name) {
+        const QFileInfo info(path);
+        if (seen.contains(folder + u'/' + name) || !info.isFile() || info.isSymLink())
+            return;
+        seen.insert(folder + u'/' + name);
+        files.append({info.absoluteFilePath(), folder, name, info.size(), inside(path)});
+    };
+    static const QRegularExpression picture(u"src=\"media/([A-Za-z0-9_-][A-Za-z0-9._-]*)\""_s);
+    const QString media = QFileInfo(document.projectPath).absolutePath() + u"/media/"_s;
+    const int count = document.entryCount();
+    for (int k = 0; k < std::min(taken, count); ++k) {
+        const RSSentry &entry = document.entries.at(count - k);
+        const QString body = entry.content.text();
+        if (body.contains(SourceAttribute)) {
+            for (const QRegularExpressionMatch &m : picture.globalMatch(body))
+                add(media + m.captured(1), u"media"_s, m.captured(1));
+        }
+        if (!entry.enclosurefile.isEmpty() && !entry.enclosureurl.trimmed().isEmpty())
+            add(entry.enclosurefile, QString(), QFileInfo(entry.enclosurefile).fileName());
+    }
+    return files;
 }
 
 } // namespace Feedsmith

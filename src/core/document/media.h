@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -29,6 +30,24 @@ QString PublicMediaAddress(const QString &feedUrl);
 // empty.
 QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia);
 QString WithPublicMedia(const QString &body, const QString &publicMedia);
+
+class FeedDocument;
+
+// A file that readers fetch beside the feed, uploaded with it: a picture of the media folder
+// (into the remote folder "media") or the local file of an enclosure (beside the feed).
+struct PublishedFile
+{
+    QString localPath;
+    QString folder; // "media", or empty for the feed's own folder
+    QString name;
+    qint64 size = 0;
+    bool insideProject = false; // in the project's folder or below it
+};
+
+// The pictures of the media folder that the newest `taken` entries show and the local files of
+// their enclosures, each once, as far as they exist as regular files. A picture's name is one
+// the media folder gives (letters, digits, "-", "_", "."): nothing outside that folder is named.
+QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken);
 
 // Whether a body (or any bytes made from it) shows a picture of the project's media folder.
 bool UsesProjectMedia(QByteArrayView body);

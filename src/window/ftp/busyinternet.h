@@ -21,6 +21,10 @@ public:
     RemoteListing listDirectory(InternetHandle connection) override;
     bool setCurrentDirectory(InternetHandle connection, const QString &path) override;
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override;
+    bool makeDirectory(InternetHandle connection, const QString &name) override
+    {
+        return m_internet.makeDirectory(connection, name);
+    }
     void closeHandle(InternetHandle handle) override;
 
     // Calls made while the window closes go straight through, without an event loop.

@@ -83,6 +83,10 @@ public:
         m_step(m_texts.valueOr(u"publishfolder"_s, u"Opening the folder %1…"_s).arg(printable(path)));
         return m_internet.setCurrentDirectory(connection, path);
     }
+    bool makeDirectory(InternetHandle connection, const QString &name) override
+    {
+        return m_internet.makeDirectory(connection, name);
+    }
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override
     {
         m_step(m_texts.valueOr(u"publishuploading"_s, u"Uploading %1…"_s).arg(printable(remoteName)));
@@ -104,11 +108,12 @@ private:
     std::function<void(const QString &)> m_step;
 };
 
-Publication::Publication(FtpSettings settings, QString feedFile, FtpTexts texts, MessageBoxes &messageBoxes,
-                         QWidget *window, InternetMaker makeInternet, QObject *parent)
+Publication::Publication(FtpSettings settings, QString feedFile, QList<PublishedFile> beside, FtpTexts texts,
+                         MessageBoxes &messageBoxes, QWidget *window, InternetMaker makeInternet, QObject *parent)
     : QObject(parent)
     , m_settings(std::move(settings))
     , m_feedFile(std::move(feedFile))
+    , m_beside(std::move(beside))
     , m_texts(std::move(texts))
     , m_messageBoxes(messageBoxes)
     , m_window(window)
@@ -172,7 +177,7 @@ void Publication::run()
     });
     Messages messages(*this);
     FtpPublisher publisher(steps, messages, m_texts);
-    const bool uploaded = publisher.publishFile(m_settings, m_feedFile) == FtpPublisher::Outcome::Uploaded;
+    const bool uploaded = publisher.publishFile(m_settings, m_feedFile, m_beside) == FtpPublisher::Outcome::Uploaded;
     internet->setTransferWatch({});
     {
         const std::lock_guard lock(m_mutex);

@@ -29,8 +29,10 @@ public:
 
     // Questions (whether to trust a server) are asked in the window through `messageBoxes`;
     // the other messages wait for the end and are shown by messagesAtEnd's caller.
-    Publication(FtpSettings settings, QString feedFile, FtpTexts texts, MessageBoxes &messageBoxes, QWidget *window,
-                InternetMaker makeInternet = {}, QObject *parent = nullptr);
+    // `beside`: the pictures and enclosure files uploaded with the feed.
+    Publication(FtpSettings settings, QString feedFile, QList<PublishedFile> beside, FtpTexts texts,
+                MessageBoxes &messageBoxes, QWidget *window, InternetMaker makeInternet = {},
+                QObject *parent = nullptr);
     // Cancels a publication still running and waits for its thread.
     ~Publication() override;
 
@@ -62,6 +64,7 @@ private:
 
     FtpSettings m_settings;
     QString m_feedFile;
+    QList<PublishedFile> m_beside;
     FtpTexts m_texts;
     MessageBoxes &m_messageBoxes;
     QWidget *m_window;

@@ -514,15 +514,17 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
     const QString copyPath = FeedCopyPath(snapshot->ftp.ftpfile, snapshot->projectPath);
     const bool keepCopy = MayKeepFeedCopy(snapshot->ftp.ftpfile, snapshot->projectPath, nullptr);
     emit writing(texts.valueOr(u"publishwriting"_s, u"Writing the feed for publishing…"_s));
+    auto beside = std::make_shared<QList<PublishedFile>>();
     m_writer->start(
-            [snapshot, feedFile, copyPath, keepCopy, programFolder = m_context.startup.programFolder,
+            [snapshot, feedFile, copyPath, keepCopy, beside, programFolder = m_context.startup.programFolder,
              now = Clock::now()](QString *error) {
+                *beside = PublishedFiles(*snapshot, FeedItemCount(snapshot->channel, snapshot->entryCount()).taken);
                 if (!WriteRssFile(*snapshot, feedFile, programFolder, now, error))
                     return false;
                 // The local copy the feed file box names, where a feed belongs.
                 return !keepCopy || WriteRssFile(*snapshot, copyPath, programFolder, now, error);
             },
-            [this, folder, feedFile, keepCopy](bool written, const QString &error) {
+            [this, folder, feedFile, keepCopy, beside](bool written, const QString &error) {
                 const KeyedTexts &texts = m_context.startup.language.textTable;
                 if (!written) {
                     fail(texts.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s), error);
@@ -530,7 +532,23 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
                 }
                 if (keepCopy)
                     m_publishPage->refreshFileDate();
-                uploadInBackground(feedFile, folder);
+                // A project may come from someone else: files it names outside its folder go
+                // to the server only when the user agrees.
+                QStringList outside;
+                for (const PublishedFile &file : std::as_const(*beside)) {
+                    if (!file.insideProject)
+                        outside.append(printable(QDir::toNativeSeparators(file.localPath)));
+                }
+                if (!outside.isEmpty()
+                    && !m_context.messageBoxes.askQuestion(
+                            m_context.window, productName(),
+                            texts.valueOr(u"publishoutside"_s,
+                                          u"The published entries name these files outside the project's folder as "
+                                          "enclosures, to be uploaded beside the feed:\n%1\nUpload them?"_s)
+                                    .arg(outside.join(u'\n')))) {
+                    beside->removeIf([](const PublishedFile &file) { return !file.insideProject; });
+                }
+                uploadInBackground(feedFile, *beside, folder);
             });
 }
 
@@ -546,7 +564,8 @@ void FileCommands::cancelPublication()
     m_publication = nullptr;
 }
 
-void FileCommands::uploadInBackground(const QString &feedFile, std::shared_ptr<QTemporaryDir> folder)
+void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFile> beside,
+                                      std::shared_ptr<QTemporaryDir> folder)
 {
     if (isPublishing())
         return;
@@ -555,7 +574,7 @@ void FileCommands::uploadInBackground(const QString &feedFile, std::shared_ptr<Q
     if (!settings.ftppassword.isEmpty())
         protectFromCoreDumps();
     delete m_publication;
-    m_publication = new Publication(settings, feedFile,
+    m_publication = new Publication(settings, feedFile, std::move(beside),
                                     FtpTexts{texts.value(u"uploadready"_s), texts.value(u"missingpassword"_s),
                                              texts.value(u"trustcertificate"_s), texts.value(u"trusthostkey"_s),
                                              texts.value(u"serverkeychanged"_s), texts.value(u"hostnotfound"_s), texts},

@@ -1,6 +1,7 @@
 // The file commands of the main window: new, open, save, save as and generate RSS.
 #pragma once
 
+#include "core/document/media.h"
 #include "core/output/feedcheck.h"
 #include "window/editing/tabswitching.h"
 #include "window/pages/pagecontext.h"
@@ -101,7 +102,8 @@ private:
     void runFeedCheck(bool beforePublishing);
     void publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot);
     // Uploads a feed built for publishing, off the window's thread, with a progress dialog.
-    void uploadInBackground(const QString &feedFile, std::shared_ptr<QTemporaryDir> folder);
+    void uploadInBackground(const QString &feedFile, QList<PublishedFile> beside,
+                            std::shared_ptr<QTemporaryDir> folder);
     // New without asking.
     void startNewDocument();
     void setChanged(bool changed);
