@@ -543,9 +543,9 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
                     && !m_context.messageBoxes.askQuestion(
                             m_context.window, productName(),
                             texts.valueOr(u"publishoutside"_s,
-                                          u"The published entries name these files outside the project's folder as "
-                                          "enclosures, to be uploaded beside the feed:\n%1\nUpload them?"_s)
-                                    .arg(outside.join(u'\n')))) {
+                                          u"The published entries name files outside the project's folder as "
+                                          "enclosures. Upload them beside the feed?%1"_s)
+                                    .arg(u"\n\n"_s + outside.join(u'\n')))) {
                     beside->removeIf([](const PublishedFile &file) { return !file.insideProject; });
                 }
                 uploadInBackground(feedFile, *beside, folder);
