@@ -137,6 +137,10 @@ void TestWindowFtp::publishChecksThenUploadsTheDocumentAtOnce()
     QTRY_COMPARE(program.messages.shown.size(), 1);
     QCOMPARE(program.messages.shown.at(0).kind, Kind::Information);
     QCOMPARE(program.messages.shown.at(0).text, program.window->text(u"uploadready"_s));
+    // The publication is remembered in the project and shown under the button.
+    QCOMPARE(program.window->document().ftp.lastpublishedserver, server.address());
+    QVERIFY(QDateTime::fromString(program.window->document().ftp.lastpublished, Qt::ISODate).isValid());
+    QVERIFY(program.child<QLabel>(u"lastPublished"_s)->text().contains(server.address()));
 }
 
 // A publication runs beside the window: the event loop never stalls, Cancel ends a slow one

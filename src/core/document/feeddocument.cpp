@@ -26,7 +26,7 @@ constexpr DocumentField optionField(QLatin1StringView key, QLatin1StringView box
 
 } // namespace
 
-const std::array<DocumentField, 30> DocumentFields = {{
+const std::array<DocumentField, 33> DocumentFields = {{
         channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
         channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
         channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
@@ -57,6 +57,9 @@ const std::array<DocumentField, 30> DocumentFields = {{
         {"ftppassword"_L1, "ftppassword"_L1, "txtftppassword"_L1, NoTypingLimit, nullptr, &FtpSettings::ftppassword},
         {"ftpproxy"_L1, "Label3"_L1, "txtftpproxy"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpproxy},
         {"feedurl"_L1, "feedurl"_L1, "txtfeedurl"_L1, NoTypingLimit, nullptr, &FtpSettings::feedurl},
+        {"lastpublished"_L1, "lastpublished"_L1, {}, NoTypingLimit, nullptr, &FtpSettings::lastpublished},
+        {"lastpublishedserver"_L1, "lastpublished"_L1, {}, NoTypingLimit, nullptr, &FtpSettings::lastpublishedserver},
+        {"lastpublishedaddress"_L1, "lastpublished"_L1, {}, NoTypingLimit, nullptr, &FtpSettings::lastpublishedaddress},
 }};
 
 QString &DocumentField::value(FeedDocument &document) const

@@ -55,6 +55,10 @@ struct FtpSettings
     QString ftppassword;
     QString ftpproxy;
     QString feedurl; // the address under which the uploaded feed is read
+    // The last successful publication: when (UTC, ISO 8601), to which server, read where.
+    QString lastpublished = {};
+    QString lastpublishedserver = {};
+    QString lastpublishedaddress = {};
 
     friend bool operator==(const FtpSettings &, const FtpSettings &) = default;
 };
@@ -121,7 +125,7 @@ struct DocumentField
 // the FTP page (the file lists them in the same order, without the password). Fields added later
 // come last in their group, and are written only when they hold something, so that a project
 // that does not use them is written as before.
-extern const std::array<DocumentField, 30> DocumentFields;
+extern const std::array<DocumentField, 33> DocumentFields;
 
 // The field of a key; null for none.
 const DocumentField *documentField(QAnyStringView key);

@@ -3,6 +3,7 @@
 
 #include "core/system/processguard.h"
 #include "core/system/systemlocale.h"
+#include "core/text/printable.h"
 #include "window/editing/tabswitching.h"
 #include "window/ftp/windowftp.h"
 #include "window/pages/captions.h"
@@ -10,11 +11,13 @@
 #include "window/shell/fieldhelp.h"
 #include "window/shell/htmlpane.h"
 
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -86,6 +89,11 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     QPushButton *publishButton = boldButton(u"ftppublish"_s);
     publishButton->setToolTip(context.text(u"ftppublishtip"_s));
     addLeftAligned(publishButton);
+    m_lastPublishedLabel = new QLabel(this);
+    m_lastPublishedLabel->setObjectName(u"lastPublished"_s);
+    m_lastPublishedLabel->setWordWrap(true);
+    m_lastPublishedLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(m_lastPublishedLabel, grid->rowCount(), 1);
     QPushButton *uploadButton = captions.button(u"ftpupload"_s, u"ftpupload"_s, this);
     uploadButton->setToolTip(context.text(u"ftpuploadtip"_s));
     m_tabChain.append(uploadButton);
@@ -114,6 +122,26 @@ PublishPage::~PublishPage() = default;
 void PublishPage::showDocumentFields()
 {
     m_boxes->showFields();
+    showLastPublication();
+}
+
+void PublishPage::showLastPublication()
+{
+    const FtpSettings &ftp = m_context.document.ftp;
+    const QDateTime when = QDateTime::fromString(ftp.lastpublished, Qt::ISODate);
+    if (!when.isValid()) {
+        m_lastPublishedLabel->clear();
+        return;
+    }
+    QString text =
+            m_context.startup.language.textTable.valueOr(u"lastpublishedinfo"_s, u"Last published on %1 to %2."_s)
+                    .arg(QLocale::system().toString(when.toLocalTime(), QLocale::ShortFormat),
+                         printable(ftp.lastpublishedserver));
+    if (!ftp.lastpublishedaddress.isEmpty())
+        text += u' '
+                + m_context.startup.language.textTable.valueOr(u"publishedat"_s, u"Readers find the feed at %1"_s)
+                          .arg(printable(ftp.lastpublishedaddress));
+    m_lastPublishedLabel->setText(text);
 }
 
 void PublishPage::setFeedFile(const QString &path)

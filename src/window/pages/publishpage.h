@@ -32,6 +32,8 @@ public:
     WindowFtp &ftp() { return *m_ftp; }
 
     void showDocumentFields();
+    // The time, server and public address of the last successful publication, under its button.
+    void showLastPublication();
     // Puts a file into the feed file box (and so into the document).
     void setFeedFile(const QString &path);
     // The feed file's date under its box; left as it is without a feed file or without the
@@ -56,6 +58,7 @@ private:
     QList<QWidget *> m_tabChain;
     QLineEdit *m_feedFileEdit = nullptr;
     QLabel *m_fileDateLabel = nullptr;
+    QLabel *m_lastPublishedLabel = nullptr;
     HtmlPane *m_helpPane = nullptr;
     std::unique_ptr<WindowFtp> m_ftp;
 };

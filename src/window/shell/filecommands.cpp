@@ -635,6 +635,15 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
                 break;
             }
         }
+        if (uploaded) {
+            // Remembered in the project, and shown on the publish page.
+            FtpSettings &ftp = m_context.document.ftp;
+            ftp.lastpublished = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+            ftp.lastpublishedserver = settings.ftpurl;
+            ftp.lastpublishedaddress = settings.feedurl.trimmed();
+            m_context.markChanged();
+            m_publishPage->showLastPublication();
+        }
         if (m_publication == publication) {
             m_publication = nullptr;
             publication->deleteLater();
