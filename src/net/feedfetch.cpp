@@ -39,7 +39,8 @@ bool isFeedAddress(const QString &text)
     return text.startsWith("http://"_L1, Qt::CaseInsensitive) || text.startsWith("https://"_L1, Qt::CaseInsensitive);
 }
 
-bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error)
+bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error,
+               const std::atomic<bool> *cancelled)
 {
     bytes->clear();
     const QUrl url(address, QUrl::StrictMode);
@@ -73,7 +74,20 @@ bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QStri
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Download::onReceived);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &download);
+    if (cancelled) {
+        const auto onProgress = [](void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
+            return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
+        };
+        curl_xferinfo_callback callback = onProgress;
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, callback);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(cancelled));
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    }
     const CURLcode code = curl_easy_perform(c);
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        *error = u"cancelled"_s;
+        return false;
+    }
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     if (download.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+
 namespace Feedsmith {
 
 // Whether the text is an address the program downloads from: an http or https URL.
@@ -13,6 +15,8 @@ bool isFeedAddress(const QString &text);
 // to http and https only), certificates are verified with the system's store, and the download
 // gives up past maxBytes, after 30 s without a connection or 120 s in all. False, with *error
 // saying why, for any failure and for a reply other than 200.
-bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error);
+// With `cancelled`, the download ends soon after it turns true ("cancelled").
+bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error,
+               const std::atomic<bool> *cancelled = nullptr);
 
 } // namespace Feedsmith

@@ -58,6 +58,14 @@ FileCommands::FileCommands(const PageContext &context, FileDialog &fileDialog, S
     , m_writer(new BackgroundWriter(this))
 { }
 
+FileCommands::~FileCommands()
+{
+    m_downloadCancelled = true;
+    if (m_download.joinable())
+        m_download.join();
+    cancelPublication();
+}
+
 void FileCommands::showDocumentFields()
 {
     m_settingsPage->showDocumentFields();
@@ -251,17 +259,51 @@ void FileCommands::importFeedFromAddress()
 
 bool FileCommands::importFeedFrom(const QString &source)
 {
-    QByteArray bytes;
-    QString error;
-    ImportedFeed feed;
-    bool read = false;
-    if (isFeedAddress(source)) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        read = FetchFeed(source, MaxFeedBytes, &bytes, &error);
-        QGuiApplication::restoreOverrideCursor();
-    } else {
-        read = ReadFeedFile(source, &bytes, &error);
+    if (!isFeedAddress(source)) {
+        QByteArray bytes;
+        QString error;
+        const bool read = ReadFeedFile(source, &bytes, &error);
+        return loadImportedFeed(source, read, std::move(bytes), error);
     }
+    if (m_download.joinable())
+        return false; // one download at a time
+    // Downloaded beside the window, which shows a Cancel button meanwhile.
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    auto *progress = new QProgressDialog(m_context.window);
+    progress->setObjectName(u"importProgress"_s);
+    progress->setWindowTitle(productName());
+    progress->setLabelText(texts.valueOr(u"importdownloading"_s, u"Downloading %1…"_s).arg(printable(source)));
+    progress->setCancelButtonText(texts.valueOr(u"cancelbutton"_s, u"Cancel"_s));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setRange(0, 0);
+    progress->setMinimumDuration(0);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    m_downloadCancelled = false;
+    connect(progress, &QProgressDialog::canceled, this, [this] { m_downloadCancelled = true; });
+    progress->show();
+    m_download = std::thread([this, source, progress] {
+        auto bytes = std::make_shared<QByteArray>();
+        QString error;
+        const bool read = FetchFeed(source, MaxFeedBytes, bytes.get(), &error, &m_downloadCancelled);
+        QMetaObject::invokeMethod(
+                this,
+                [this, source, progress, read, bytes, error] {
+                    m_download.join();
+                    // Closing the dialog counts as its Cancel: what the user chose is read first.
+                    const bool cancelled = m_downloadCancelled;
+                    progress->close();
+                    if (!cancelled)
+                        loadImportedFeed(source, read, std::move(*bytes), error);
+                },
+                Qt::QueuedConnection);
+    });
+    return true;
+}
+
+bool FileCommands::loadImportedFeed(const QString &source, bool read, QByteArray bytes, const QString &readError)
+{
+    QString error = readError;
+    ImportedFeed feed;
     if (!read || !ParseFeed(bytes, Clock::now(), &feed, &error)) {
         const QString heading = m_context.text(u"importfailed"_s);
         fail(heading.isEmpty() ? u"The feed cannot be imported."_s : heading,

@@ -10,7 +10,9 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 class QTemporaryDir;
 
@@ -33,6 +35,8 @@ class FileCommands : public QObject
 public:
     FileCommands(const PageContext &context, FileDialog &fileDialog, SettingsPage *settingsPage,
                  ContentsPage *contentsPage, PublishPage *publishPage, QObject *parent = nullptr);
+    // Ends a download or publication under way first.
+    ~FileCommands() override;
 
     // New and Open ask first, through maySave, when the document has changes.
     void newDocument();
@@ -45,6 +49,8 @@ public:
     void importFeedFromAddress();
     // Reads a feed from a file or an http(s) address into a new document; false (and a message)
     // when it cannot be read, and the open document then stays as it is.
+    // An address is downloaded beside the window (with a Cancel button), and read when it has
+    // come: true when the download started.
     bool importFeedFrom(const QString &source);
     // Writes the project in the background from a snapshot taken now: false when nothing is
     // written (no name chosen), else true; a failure is reported when the write has ended. With
@@ -98,6 +104,9 @@ signals:
 
 private:
     bool writeProject(bool wait);
+    // Reads what an import read or downloaded into a new document; false (and a message) when
+    // it cannot be read.
+    bool loadImportedFeed(const QString &source, bool read, QByteArray bytes, const QString &readError);
     // The feed check on a snapshot; `publishSnapshot` follows when publishing and the user goes on.
     void runFeedCheck(bool beforePublishing);
     void publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot);
@@ -116,6 +125,8 @@ private:
     PublishPage *m_publishPage;
     BackgroundWriter *m_writer;
     Publication *m_publication = nullptr;
+    std::thread m_download; // an import from an address
+    std::atomic<bool> m_downloadCancelled = false;
     std::function<std::unique_ptr<Internet>()> m_makeInternet; // the libcurl one when empty
     QSet<QString> m_feedFilesChosen; // where the user had the RSS file written in this session
     QString m_feedFileOfProject; // the local feed file named by the project file opened
