@@ -5,7 +5,6 @@
 #include "core/system/systemlocale.h"
 #include "core/text/printable.h"
 #include "window/editing/tabswitching.h"
-#include "window/ftp/windowftp.h"
 #include "window/pages/captions.h"
 #include "window/pages/fieldboxes.h"
 #include "window/shell/fieldhelp.h"
@@ -30,11 +29,6 @@ using namespace Qt::StringLiterals;
 PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     : QWidget(parent)
     , m_context(context)
-    , m_ftp(std::make_unique<WindowFtp>(context.window, context.messageBoxes,
-                                        FtpTexts{context.text(u"uploadready"_s), context.text(u"missingpassword"_s),
-                                                 context.text(u"trustcertificate"_s), context.text(u"trusthostkey"_s),
-                                                 context.text(u"serverkeychanged"_s), context.text(u"hostnotfound"_s),
-                                                 context.startup.language.textTable}))
 {
     Captions &captions = context.captions;
     captions.addPage(this, u"freFTP"_s);
@@ -114,7 +108,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
 
     connect(generateButton, &QPushButton::clicked, this, &PublishPage::generateRequested);
     connect(publishButton, &QPushButton::clicked, this, &PublishPage::publishRequested);
-    connect(uploadButton, &QPushButton::clicked, this, &PublishPage::uploadFeed);
+    connect(uploadButton, &QPushButton::clicked, this, &PublishPage::uploadRequested);
 }
 
 PublishPage::~PublishPage() = default;
@@ -170,13 +164,6 @@ void PublishPage::alignLabels()
         width = std::max(width, label->sizeHint().width());
     for (QLabel *label : std::as_const(m_labels))
         label->setMinimumWidth(width);
-}
-
-void PublishPage::uploadFeed()
-{
-    if (!m_context.document.ftp.ftppassword.isEmpty())
-        protectFromCoreDumps();
-    m_ftp->upload(m_context.document.ftp);
 }
 
 } // namespace Feedsmith

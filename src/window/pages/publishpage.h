@@ -15,7 +15,6 @@ namespace Feedsmith {
 
 class FieldBoxes;
 class HtmlPane;
-class WindowFtp;
 
 // The feed file with its date and the generate button, the FTP fields, the upload button and
 // the help pane. The FTP connection is kept between uploads.
@@ -29,7 +28,6 @@ public:
 
     // The boxes and buttons in the order the Tab key visits them.
     QList<QWidget *> tabChain() const { return m_tabChain; }
-    WindowFtp &ftp() { return *m_ftp; }
 
     void showDocumentFields();
     // The time, server and public address of the last successful publication, under its button.
@@ -43,13 +41,12 @@ public:
     // Widens the label column to its longest caption.
     void alignLabels();
 
-    // Uploads the feed file as it is (connecting first when there is no connection yet).
-    void uploadFeed();
-
 signals:
     void generateRequested();
     // The publish button: check, build and upload the feed.
     void publishRequested();
+    // The other button: upload the feed file as it is on the disk.
+    void uploadRequested();
 
 private:
     PageContext m_context;
@@ -60,7 +57,6 @@ private:
     QLabel *m_fileDateLabel = nullptr;
     QLabel *m_lastPublishedLabel = nullptr;
     HtmlPane *m_helpPane = nullptr;
-    std::unique_ptr<WindowFtp> m_ftp;
 };
 
 } // namespace Feedsmith

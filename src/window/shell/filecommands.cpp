@@ -594,6 +594,24 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
             });
 }
 
+void FileCommands::uploadAsItIs()
+{
+    const QString file = m_context.document.ftp.ftpfile.trimmed();
+    if (file.isEmpty()) {
+        emit pageWanted(Page::Ftp);
+        m_context.messageBoxes.warning(
+                m_context.window, productName(),
+                m_context.startup.language.textTable.valueOr(
+                        u"publishnofile"_s,
+                        u"Enter the name of the feed file first: the feed is uploaded under its name."_s));
+        return;
+    }
+    // A relative name counts from the project's folder, as the feed's local copy does.
+    const QString path =
+            m_context.document.projectPath.isEmpty() ? file : FeedCopyPath(file, m_context.document.projectPath);
+    uploadInBackground(path, {}, nullptr);
+}
+
 bool FileCommands::isPublishing() const
 {
     return m_publication && m_publication->isRunning();

@@ -74,6 +74,9 @@ public:
     // warnings accepted) the feed written from the same snapshot into a private folder (and
     // kept at the feed file when that is where a feed belongs), then uploaded.
     void publish();
+    // The publish page's "upload the file as it is": the feed file named on the page, uploaded
+    // as it is on the disk, neither checked nor written anew.
+    void uploadAsItIs();
     // Whether a publication is uploading; cancelPublication stops it and waits for its end.
     bool isPublishing() const;
     void cancelPublication();

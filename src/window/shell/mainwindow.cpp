@@ -128,6 +128,7 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     });
     connect(m_publishPage, &PublishPage::generateRequested, m_fileCommands, &FileCommands::generateFromPublishPage);
     connect(m_publishPage, &PublishPage::publishRequested, m_fileCommands, &FileCommands::publish);
+    connect(m_publishPage, &PublishPage::uploadRequested, m_fileCommands, &FileCommands::uploadAsItIs);
     connect(m_fileCommands, &FileCommands::findingActivated, this, &MainWindow::showFinding);
 
     EntryEditor *entries = m_contentsPage->entryEditor();
