@@ -395,6 +395,27 @@ void tst_WindowEntries::detailsSurviveSaveAndOpen()
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosuretype"_s)->text(), u"audio/mpeg"_s);
     QVERIFY(p.child<QLineEdit>(u"txtEntryguid"_s)->text().startsWith(u"urn:uuid:"_s));
     QCOMPARE(p.document().entries.at(1).enclosurefile, p.path(u"episode 1.mp3"_s));
+
+    // An address typed without length and type: the server is asked (HEAD) beside the window.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    QByteArray request;
+    connect(&server, &QTcpServer::newConnection, &server, [&server, &request] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, &request] {
+            request += socket->readAll();
+            socket->write("HTTP/1.0 200 OK\r\nContent-Length: 4321\r\nContent-Type: Audio/Ogg; codecs=opus\r\n\r\n");
+            socket->disconnectFromHost();
+        });
+    });
+    auto *enclosure = p.child<QLineEdit>(u"txtEntryenclosure"_s);
+    enclosure->setText(u"http://127.0.0.1:%1/talk.ogg"_s.arg(server.serverPort()));
+    p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->clear();
+    p.child<QLineEdit>(u"txtEntryenclosuretype"_s)->clear();
+    emit enclosure->editingFinished();
+    QTRY_COMPARE(p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->text(), u"4321"_s);
+    QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosuretype"_s)->text(), u"audio/ogg"_s);
+    QVERIFY(request.startsWith("HEAD /talk.ogg "));
 }
 
 void tst_WindowEntries::toolbarFollowsBoldSelection()

@@ -1,6 +1,7 @@
 // The feed download, on libcurl's easy interface.
 #include "net/feedfetch.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -103,6 +104,70 @@ bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QStri
         return false;
     }
     *bytes = std::move(download.bytes);
+    return true;
+}
+
+bool ProbeAddress(const QString &address, qint64 *length, QString *type, QString *error,
+                  const std::atomic<bool> *cancelled)
+{
+    *length = -1;
+    type->clear();
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    if (!isFeedAddress(address.trimmed()) || !url.isValid() || url.host().isEmpty()) {
+        *error = u"is no http or https address"_s;
+        return false;
+    }
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl) {
+        *error = u"the Internet library could not be started"_s;
+        return false;
+    }
+    char message[CURL_ERROR_SIZE] = {};
+    CURL *c = curl.get();
+    const QByteArray encoded = url.toEncoded();
+    curl_easy_setopt(c, CURLOPT_URL, encoded.constData());
+    curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 10L);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, 20L);
+    curl_easy_setopt(c, CURLOPT_USERAGENT, "Feedsmith");
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
+    if (cancelled) {
+        const auto onProgress = [](void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
+            return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
+        };
+        curl_xferinfo_callback callback = onProgress;
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, callback);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(cancelled));
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    }
+    const CURLcode code = curl_easy_perform(c);
+    if (code != CURLE_OK) {
+        *error = code == CURLE_ABORTED_BY_CALLBACK ? u"cancelled"_s
+                                                   : QString::fromUtf8(message[0] ? message : curl_easy_strerror(code));
+        return false;
+    }
+    long status = 0;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+    if (status != 200) {
+        *error = u"the server answered "_s + QString::number(status);
+        return false;
+    }
+    curl_off_t size = -1;
+    if (curl_easy_getinfo(c, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) == CURLE_OK && size >= 0)
+        *length = qint64(size);
+    const char *contentType = nullptr;
+    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType) {
+        // "audio/mpeg; charset=..." is written as "audio/mpeg"; a type that is no word/word stays out.
+        const QString given = QString::fromLatin1(contentType).section(u';', 0, 0).trimmed().toLower();
+        static const QRegularExpression form(u"\\A[a-z0-9][a-z0-9!#$&^_.+-]*/[a-z0-9][a-z0-9!#$&^_.+-]*\\z"_s);
+        if (form.match(given).hasMatch())
+            *type = given;
+    }
     return true;
 }
 

@@ -19,4 +19,11 @@ bool isFeedAddress(const QString &text);
 bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error,
                const std::atomic<bool> *cancelled = nullptr);
 
+// What an http(s) server says of a file without sending it (a HEAD request, redirects followed
+// as above, 10 s to connect, 20 s in all): its length in bytes (-1 when it gives none) and its
+// MIME type without parameters (empty when it gives none). False, with *error, for any failure
+// and for a reply other than 200.
+bool ProbeAddress(const QString &address, qint64 *length, QString *type, QString *error,
+                  const std::atomic<bool> *cancelled = nullptr);
+
 } // namespace Feedsmith

@@ -2,6 +2,7 @@
 #include "window/editing/entrydetails.h"
 
 #include "core/locale/keyedtexts.h"
+#include "net/feedfetch.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -65,6 +66,7 @@ EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts 
             auto *choose = new QPushButton(captions.valueOr(u"entrychoosefile"_s, u"Choose file\u2026"_s), area);
             choose->setObjectName(u"cmdChooseEnclosure"_s);
             connect(choose, &QPushButton::clicked, this, &EntryDetails::chooseEnclosure);
+            connect(row.edit, &QLineEdit::editingFinished, this, &EntryDetails::probeEnclosure);
             line->addWidget(choose);
             form->addRow(row.label, line);
         } else {
@@ -117,6 +119,64 @@ QWidget *EntryDetails::box(QLatin1StringView key) const
             return row.check ? static_cast<QWidget *>(row.check) : row.edit;
     }
     return nullptr;
+}
+
+EntryDetails::~EntryDetails()
+{
+    m_probeCancelled = true;
+    if (m_probe.joinable())
+        m_probe.join();
+}
+
+QLineEdit *EntryDetails::edit(QLatin1StringView key) const
+{
+    for (const Row &row : m_rows) {
+        if (row.field->key == key)
+            return row.edit;
+    }
+    return nullptr;
+}
+
+void EntryDetails::probeEnclosure()
+{
+    QLineEdit *url = edit("enclosure"_L1);
+    QLineEdit *length = edit("enclosurelength"_L1);
+    QLineEdit *type = edit("enclosuretype"_L1);
+    if (!url || !length || !type || m_probe.joinable())
+        return;
+    const QString address = url->text().trimmed();
+    if (!isFeedAddress(address) || (!length->text().isEmpty() && !type->text().isEmpty()))
+        return;
+    m_probe = std::thread([this, address] {
+        qint64 size = -1;
+        QString mime;
+        QString error;
+        const bool known = ProbeAddress(address, &size, &mime, &error, &m_probeCancelled);
+        QMetaObject::invokeMethod(
+                this,
+                [this, address, known, size, mime] {
+                    m_probe.join();
+                    QLineEdit *url = edit("enclosure"_L1);
+                    if (url->text().trimmed() != address) {
+                        probeEnclosure(); // typed on meanwhile
+                        return;
+                    }
+                    if (!known)
+                        return; // the address may be right all the same: nothing to say
+                    bool filled = false;
+                    if (QLineEdit *length = edit("enclosurelength"_L1); length->text().isEmpty() && size >= 0) {
+                        length->setText(QString::number(size));
+                        filled = true;
+                    }
+                    if (QLineEdit *type = edit("enclosuretype"_L1); type->text().isEmpty() && !mime.isEmpty()) {
+                        type->setText(mime);
+                        filled = true;
+                    }
+                    if (filled)
+                        emit edited();
+                },
+                Qt::QueuedConnection);
+    });
 }
 
 void EntryDetails::chooseEnclosure()

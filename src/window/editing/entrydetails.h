@@ -8,7 +8,9 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <vector>
 
 class QCheckBox;
@@ -30,6 +32,8 @@ public:
     // a local file to take as the enclosure (empty: none chosen).
     EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts &captions, const KeyedTexts &help,
                  const FeedDocument &document, std::function<QString()> chooseFile, QObject *parent = nullptr);
+    // Waits for an enclosure address being asked about (it gives up at once).
+    ~EntryDetails() override;
 
     // Shows the entry's fields; the podcast fields only for a podcast.
     void showEntry(const RSSentry &entry, bool podcast);
@@ -53,12 +57,18 @@ private:
         QCheckBox *check = nullptr;
     };
     void chooseEnclosure();
+    // An http(s) enclosure address whose length or type is empty is asked about beside the
+    // window (HEAD); what the server says fills them in while the address is still the one typed.
+    void probeEnclosure();
+    QLineEdit *edit(QLatin1StringView key) const;
 
     std::vector<Row> m_rows;
     const FeedDocument &m_document;
     RSSentry m_shown; // the fields never typed (the local enclosure file, the permalink flag)
     bool m_podcast = false;
     std::function<QString()> m_chooseFile;
+    std::thread m_probe;
+    std::atomic<bool> m_probeCancelled = false;
 };
 
 } // namespace Feedsmith
