@@ -182,9 +182,11 @@ void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
     run = runCli({u"publish"_s, project, u"--trust"_s, given}, work.path(), password, home);
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(readBytes(server.path(u"htdocs/news.xml"_s)), readBytes(work.filePath(u"feeds/news.xml"_s)));
-    // Remembered: the next run needs no --trust.
+    // Remembered: the next run needs no --trust. It replaces the feed through a name of its own.
     run = runCli({u"publish"_s, project}, work.path(), password, home);
     QVERIFY2(run.exitCode == 0, run.err.constData());
+    QVERIFY(QFile::exists(server.path(u"htdocs/news.xml"_s)));
+    QVERIFY(!QFile::exists(server.path(u"htdocs/.news.xml.part"_s)));
     // A bad line in front of a changed key hides nothing: --trust cannot take the new key.
     const QByteArray changed = "bad line\n[127.0.0.1]:" + QByteArray::number(server.port())
             + (sftp ? " ssh-ed25519 " + (QByteArray::fromHex("0000000b") + "ssh-ed25519" + QByteArray(36, 0)).toBase64()
@@ -234,7 +236,10 @@ void TestFtpCli::picturesAndEnclosuresGoWithTheFeedOnce()
     QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
     QCOMPARE(server.log().count("a1.png completed=1"), 1);
     QCOMPARE(server.log().count("talk.mp3 completed=1"), 1);
-    QCOMPARE(server.log().count("news.xml completed=1"), 2);
+    // The feed goes under a name of its own, then replaces the old one.
+    QCOMPARE(server.log().count(".news.xml.part completed=1"), 2);
+    QVERIFY(QFile::exists(server.path(u"news.xml"_s)));
+    QVERIFY(!QFile::exists(server.path(u".news.xml.part"_s)));
 }
 
 void TestFtpCli::failuresGiveExitStatusOne_data()

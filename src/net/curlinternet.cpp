@@ -661,37 +661,37 @@ bool CurlInternet::setCurrentDirectory(InternetHandle handle, const QString &pat
     return true;
 }
 
-bool CurlInternet::makeDirectory(InternetHandle handle, const QString &name)
-{
-    m_lastResponse = {};
-    Connection *c = connection(handle);
-    if (!c)
-        return false;
-    if (name.isEmpty() || name.contains(u'/') || name == "."_L1 || name == ".."_L1 || hasControlCharacters(name))
-        return fail(InternetError::InvalidName);
-    // A command before a request that transfers nothing: FTP's MKD in the current directory,
-    // SFTP's mkdir with the whole path (relative ones count from the login directory).
-    const QString path = c->scheme == Scheme::Sftp ? joinRemotePath(c->currentDirectory, name) : name;
-    const QByteArray command =
-            (c->scheme == Scheme::Sftp ? "mkdir \"" : "MKD ") + path.toUtf8() + (c->scheme == Scheme::Sftp ? "\"" : "");
-    curl_slist *commands = curl_slist_append(nullptr, command.constData());
-    curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
-    curl_easy_setopt(c->curl, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(c->curl, CURLOPT_QUOTE, commands);
-    curl_easy_setopt(c->curl, CURLOPT_URL, c->directoryUrl(c->currentDirectory).constData());
-    const bool made = perform(*c);
-    curl_easy_setopt(c->curl, CURLOPT_QUOTE, nullptr);
-    curl_slist_free_all(commands);
-    return made;
-}
-
 bool CurlInternet::putFile(InternetHandle handle, const QString &localPath, const QString &remoteName)
 {
+    return upload(handle, localPath, {}, remoteName, {});
+}
+
+bool CurlInternet::putFileInFolder(InternetHandle handle, const QString &localPath, const QString &folder,
+                                   const QString &remoteName)
+{
+    if (folder.isEmpty() || folder.contains(u'/') || folder == "."_L1 || folder == ".."_L1
+        || hasControlCharacters(folder))
+        return fail(InternetError::InvalidName);
+    return upload(handle, localPath, folder, remoteName, {});
+}
+
+bool CurlInternet::putFileReplacing(InternetHandle handle, const QString &localPath, const QString &temporaryName,
+                                    const QString &remoteName)
+{
+    if (temporaryName.isEmpty() || temporaryName.contains(u'"') || remoteName.contains(u'"'))
+        return fail(InternetError::InvalidName);
+    return upload(handle, localPath, {}, temporaryName, remoteName);
+}
+
+bool CurlInternet::upload(InternetHandle handle, const QString &localPath, const QString &folder,
+                          const QString &remoteName, const QString &renameTo)
+{
     m_lastResponse = {};
     Connection *c = connection(handle);
     if (!c)
         return false;
-    if (remoteName.isEmpty() || remoteName.contains(u'/') || hasControlCharacters(remoteName))
+    if (remoteName.isEmpty() || remoteName.contains(u'/') || hasControlCharacters(remoteName) || renameTo.contains(u'/')
+        || hasControlCharacters(renameTo))
         return fail(InternetError::InvalidName);
     // The file a project names is read as itself: a link planted at its path is not followed,
     // and a device or a pipe is never opened.
@@ -704,13 +704,39 @@ bool CurlInternet::putFile(InternetHandle handle, const QString &localPath, cons
     if (!openRegularFile(file, localPath, nullptr, Links::Refuse))
         return fail(InternetError::AccessDenied);
 
+    // The rename follows the transfer: FTP's in the directory the upload entered, SFTP's with
+    // the whole path (relative ones count from the login directory). SFTP servers such as
+    // OpenSSH's refuse to rename onto a file, so there the old one goes just before ("*": its
+    // absence is no failure); FTP servers replace it at RNTO.
+    curl_slist *after = nullptr;
+    if (!renameTo.isEmpty()) {
+        if (c->scheme == Scheme::Sftp) {
+            const auto quoted = [c](const QString &name) {
+                return "\"" + joinRemotePath(c->currentDirectory, name).toUtf8() + '"';
+            };
+            after = curl_slist_append(after, ("*rm " + quoted(renameTo)).constData());
+            after = curl_slist_append(after, ("rename " + quoted(remoteName) + ' ' + quoted(renameTo)).constData());
+        } else {
+            after = curl_slist_append(after, ("RNFR " + remoteName.toUtf8()).constData());
+            after = curl_slist_append(after, ("RNTO " + renameTo.toUtf8()).constData());
+        }
+    }
     c->upload = &file;
-    const QByteArray url = c->directoryUrl(c->currentDirectory) + QUrl::toPercentEncoding(remoteName);
+    QByteArray url = c->directoryUrl(c->currentDirectory);
+    if (!folder.isEmpty())
+        url += QUrl::toPercentEncoding(folder) + '/';
+    url += QUrl::toPercentEncoding(remoteName);
     curl_easy_setopt(c->curl, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c->curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
     curl_easy_setopt(c->curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS,
+                     long(folder.isEmpty() ? CURLFTP_CREATE_DIR_NONE : CURLFTP_CREATE_DIR));
+    curl_easy_setopt(c->curl, CURLOPT_POSTQUOTE, after);
     const bool stored = perform(*c);
+    curl_easy_setopt(c->curl, CURLOPT_POSTQUOTE, nullptr);
+    curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_NONE));
+    curl_slist_free_all(after);
     curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
     c->upload = nullptr;
     return stored;

@@ -62,7 +62,10 @@ public:
                               const QString &password) override;
     RemoteListing listDirectory(InternetHandle connection) override;
     bool setCurrentDirectory(InternetHandle connection, const QString &path) override;
-    bool makeDirectory(InternetHandle connection, const QString &name) override;
+    bool putFileInFolder(InternetHandle connection, const QString &localPath, const QString &folder,
+                         const QString &remoteName) override;
+    bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &temporaryName,
+                          const QString &remoteName) override;
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override;
     void closeHandle(InternetHandle handle) override;
 
@@ -104,6 +107,10 @@ private:
     Connection *connection(InternetHandle handle);
     bool fail(quint32 code);
     bool perform(Connection &c);
+    // putFile into `folder` (made when missing) when it is not empty, renamed to renameTo
+    // after the transfer when that is not empty.
+    bool upload(InternetHandle handle, const QString &localPath, const QString &folder, const QString &remoteName,
+                const QString &renameTo);
 
     Timeouts m_timeouts;
     TransferWatch m_watch;

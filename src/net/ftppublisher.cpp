@@ -89,9 +89,11 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     // A publication stops at the folder it cannot enter.
     if (m_publishing && m_failureReported)
         return Outcome::Failed;
-    if (m_publishing && !uploadBeside(RemoteDirectoryPath(remoteDirectory, m_serverName)))
+    if (m_publishing && !uploadBeside())
         return Outcome::Failed;
-    if (m_internet.putFile(m_ftpConnectionHandle, localFile.isEmpty() ? settings.ftpfile : localFile, remoteName)) {
+    const QString source = localFile.isEmpty() ? settings.ftpfile : localFile;
+    if (m_publishing ? putReplacing(source, remoteName)
+                     : m_internet.putFile(m_ftpConnectionHandle, source, remoteName)) {
         if (m_ftpConnectionHandle != 0)
             m_internet.closeHandle(m_ftpConnectionHandle);
         m_ftpConnectionHandle = 0;
@@ -105,7 +107,14 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     return Outcome::Failed;
 }
 
-bool FtpPublisher::uploadBeside(const QString &directory)
+bool FtpPublisher::putReplacing(const QString &localFile, const QString &remoteName)
+{
+    // Stored under a name of its own first, so that a cancelled or broken upload leaves the
+    // server's feed as it was; the rename replaces it in one step.
+    return m_internet.putFileReplacing(m_ftpConnectionHandle, localFile, u"."_s + remoteName + u".part"_s, remoteName);
+}
+
+bool FtpPublisher::uploadBeside()
 {
     if (m_beside.isEmpty())
         return true;
@@ -117,7 +126,9 @@ bool FtpPublisher::uploadBeside(const QString &directory)
         });
     };
     const auto upload = [this](const PublishedFile &file) {
-        if (m_internet.putFile(m_ftpConnectionHandle, file.localPath, file.name))
+        if (file.folder.isEmpty()
+                    ? m_internet.putFile(m_ftpConnectionHandle, file.localPath, file.name)
+                    : m_internet.putFileInFolder(m_ftpConnectionHandle, file.localPath, file.folder, file.name))
             return true;
         ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
         return false;
@@ -125,31 +136,27 @@ bool FtpPublisher::uploadBeside(const QString &directory)
     const RemoteListing here = m_internet.listDirectory(m_ftpConnectionHandle);
     bool pictures = false;
     for (const PublishedFile &file : std::as_const(m_beside)) {
-        pictures = pictures || file.folder == "media"_L1;
+        pictures = pictures || !file.folder.isEmpty();
         if (file.folder.isEmpty() && !has(here, file, false) && !upload(file))
             return false;
     }
     if (!pictures)
         return true;
+    // The pictures the media folder holds already; a missing folder is made by the first upload.
+    RemoteListing media;
     const bool folderThere = std::any_of(here.entries.begin(), here.entries.end(), [](const RemoteEntry &entry) {
-        return entry.name == "media"_L1 && entry.attributes == RemoteAttribute::Directory;
+        return entry.name == MediaFolder && entry.attributes == RemoteAttribute::Directory;
     });
-    if (!folderThere && !m_internet.makeDirectory(m_ftpConnectionHandle, u"media"_s)) {
-        ErrorOut(m_internet.lastError(), u"FtpCreateDirectory"_s);
-        return false;
-    }
-    if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, u"media"_s)) {
-        ErrorOut(m_internet.lastError(), u"rcd"_s);
-        return false;
-    }
-    const RemoteListing media = m_internet.listDirectory(m_ftpConnectionHandle);
-    for (const PublishedFile &file : std::as_const(m_beside)) {
-        if (file.folder == "media"_L1 && !has(media, file, true) && !upload(file))
+    if (folderThere && m_internet.setCurrentDirectory(m_ftpConnectionHandle, MediaFolder)) {
+        media = m_internet.listDirectory(m_ftpConnectionHandle);
+        if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, u".."_s)) {
+            ErrorOut(m_internet.lastError(), u"rcd"_s);
             return false;
+        }
     }
-    if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, directory)) {
-        ErrorOut(m_internet.lastError(), u"rcd"_s);
-        return false;
+    for (const PublishedFile &file : std::as_const(m_beside)) {
+        if (!file.folder.isEmpty() && !has(media, file, true) && !upload(file))
+            return false;
     }
     return true;
 }

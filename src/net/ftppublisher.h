@@ -157,9 +157,11 @@ private:
     };
     Failure m_failure;
     QList<PublishedFile> m_beside; // during publishFile
-    // Uploads m_beside into the current directory (which is `directory`) and its "media" folder;
-    // false when a failure was reported.
-    bool uploadBeside(const QString &directory);
+    // Uploads m_beside into the current directory and its folders; false when a failure was
+    // reported.
+    bool uploadBeside();
+    // A publication's upload of the feed: under a temporary name, then renamed over the old one.
+    bool putReplacing(const QString &localFile, const QString &remoteName);
     // The failure in plain words and its technical detail.
     QString plainFailure(const FtpSettings &settings) const;
     QString failureDetails() const;

@@ -95,16 +95,28 @@ public:
     virtual RemoteListing listDirectory(InternetHandle connection) = 0;
     // Makes path (absolute, or relative to the current directory) the current directory.
     virtual bool setCurrentDirectory(InternetHandle connection, const QString &path) = 0;
-    // Makes a directory of that name in the current directory.
-    virtual bool makeDirectory(InternetHandle connection, const QString &name)
-    {
-        Q_UNUSED(connection);
-        Q_UNUSED(name);
-        return false;
-    }
     // Stores the local file in the current directory under remoteName, as binary. Only a
     // regular file is read, and a link at localPath is not followed (LocalFileNotPlain).
     virtual bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) = 0;
+    // putFile into the folder `folder` of the current directory, which is made when missing.
+    virtual bool putFileInFolder(InternetHandle connection, const QString &localPath, const QString &folder,
+                                 const QString &remoteName)
+    {
+        Q_UNUSED(connection);
+        Q_UNUSED(localPath);
+        Q_UNUSED(folder);
+        Q_UNUSED(remoteName);
+        return false;
+    }
+    // putFile under temporaryName, then renamed to remoteName, replacing a file of that name: a
+    // transfer that breaks off leaves the old file as it was. A library that cannot rename
+    // stores it under remoteName at once.
+    virtual bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &temporaryName,
+                                  const QString &remoteName)
+    {
+        Q_UNUSED(temporaryName);
+        return putFile(connection, localPath, remoteName);
+    }
     // Closes a session or a connection. Connections stay usable when their session is closed.
     virtual void closeHandle(InternetHandle handle) = 0;
 

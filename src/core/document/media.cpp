@@ -133,7 +133,7 @@ QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken)
         const QString body = entry.content.text();
         if (body.contains(SourceAttribute)) {
             for (const QRegularExpressionMatch &m : picture.globalMatch(body))
-                add(media + m.captured(1), u"media"_s, m.captured(1));
+                add(media + m.captured(1), MediaFolder, m.captured(1));
         }
         if (!entry.enclosurefile.isEmpty() && !entry.enclosureurl.trimmed().isEmpty())
             add(entry.enclosurefile, QString(), QFileInfo(entry.enclosurefile).fileName());

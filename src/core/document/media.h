@@ -11,6 +11,8 @@ namespace Feedsmith {
 
 // The pictures a body shows from the project's own folder: "media/NAME" in src attributes.
 inline constexpr QLatin1StringView MediaPrefix("media/");
+// The folder beside the project, and beside the published feed, that holds them.
+inline constexpr QLatin1StringView MediaFolder("media");
 
 // The largest picture taken into a project.
 inline constexpr qint64 MaxMediaBytes = 64ll * 1024 * 1024;

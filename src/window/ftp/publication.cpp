@@ -83,9 +83,17 @@ public:
         m_step(m_texts.valueOr(u"publishfolder"_s, u"Opening the folder %1…"_s).arg(printable(path)));
         return m_internet.setCurrentDirectory(connection, path);
     }
-    bool makeDirectory(InternetHandle connection, const QString &name) override
+    bool putFileInFolder(InternetHandle connection, const QString &localPath, const QString &folder,
+                         const QString &remoteName) override
     {
-        return m_internet.makeDirectory(connection, name);
+        m_step(m_texts.valueOr(u"publishuploading"_s, u"Uploading %1…"_s).arg(printable(folder + u'/' + remoteName)));
+        return m_internet.putFileInFolder(connection, localPath, folder, remoteName);
+    }
+    bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &temporaryName,
+                          const QString &remoteName) override
+    {
+        m_step(m_texts.valueOr(u"publishuploading"_s, u"Uploading %1…"_s).arg(printable(remoteName)));
+        return m_internet.putFileReplacing(connection, localPath, temporaryName, remoteName);
     }
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override
     {
