@@ -247,7 +247,7 @@ QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleB
                       "entries)."_s,
                       u"number"_s, 0, {QString::number((size + 1023) / 1024)});
     if (document.channel.podcast == "1"_L1) {
-        for (const QString &problem : PodcastProblems(document, locale))
+        for (const QString &problem : PodcastProblems(document, locale, texts))
             check.addPlain(problem);
     }
     return check.take();

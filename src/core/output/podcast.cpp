@@ -56,9 +56,11 @@ bool isWebAddress(const QString &address)
 }
 
 // An entry as a sentence names it: its number and title.
-QString episodeName(int key, const QString &title)
+QString episodeName(int key, const QString &title, const KeyedTexts &texts)
 {
-    return title.trimmed().isEmpty() ? u"Entry %1"_s.arg(key) : u"Entry %1 (\"%2\")"_s.arg(key).arg(title.trimmed());
+    return title.trimmed().isEmpty()
+            ? texts.valueOr(u"podcastentry"_s, u"Entry %1"_s).arg(key)
+            : texts.valueOr(u"podcastentrytitled"_s, u"Entry %1 (\"%2\")"_s).arg(key).arg(title.trimmed());
 }
 
 } // namespace
@@ -89,39 +91,50 @@ QString PodcastType(const QString &typed)
     return type == "episodic"_L1 || type == "serial"_L1 ? type : QString();
 }
 
-QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale)
+QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale, const KeyedTexts &texts)
 {
     const ChannelSettings &c = document.channel;
     QStringList problems;
-    const std::pair<const QString *, const char *> required[] = {
-            {&c.title, "title"}, {&c.description, "description"}, {&c.language, "language"}, {&c.link, "link"}};
-    for (const auto &[value, name] : required) {
-        if (value->trimmed().isEmpty())
-            problems.append(u"The feed has no %1; podcast directories require one."_s.arg(QLatin1StringView(name)));
-    }
+    const auto say = [&texts, &problems](const char *key, const QString &english) {
+        problems.append(texts.valueOr(QString::fromLatin1(key), english));
+    };
+    if (c.title.trimmed().isEmpty())
+        say("podcastnotitle", u"The feed has no title; podcast directories require one."_s);
+    if (c.description.trimmed().isEmpty())
+        say("podcastnodescription", u"The feed has no description; podcast directories require one."_s);
+    if (c.language.trimmed().isEmpty())
+        say("podcastnolanguage", u"The feed has no language; podcast directories require one."_s);
+    if (c.link.trimmed().isEmpty())
+        say("podcastnolink", u"The feed has no link; podcast directories require one."_s);
 
     if (c.podcast != "1"_L1) {
-        problems.append(u"The feed is not marked as a podcast, so it says neither whether it is explicit nor "
-                        "which artwork and category it has; podcast directories require all three."_s);
+        say("podcastnotmarked",
+            u"The feed is not marked as a podcast, so it says neither whether it is explicit nor "
+            "which artwork and category it has; podcast directories require all three."_s);
     } else {
         if (c.podcastimage.trimmed().isEmpty())
-            problems.append(u"The podcast has no artwork; give the address of a square JPEG or PNG image of "
-                            "1400 to 3000 pixels."_s);
+            say("podcastnoartwork",
+                u"The podcast has no artwork; give the address of a square JPEG or PNG image of "
+                "1400 to 3000 pixels."_s);
         else if (!isWebAddress(c.podcastimage))
-            problems.append(u"The artwork address must start with http:// or https://."_s);
+            say("podcastartworkweb", u"The artwork address must start with http:// or https://."_s);
         const QString category = c.podcastcategory.trimmed();
         const QString subcategory = c.podcastsubcategory.trimmed();
         if (category.isEmpty())
-            problems.append(u"The podcast has no category; choose one of the Apple Podcasts categories."_s);
+            say("podcastnocategory", u"The podcast has no category; choose one of the Apple Podcasts categories."_s);
         else if (!PodcastCategories().contains(category))
-            problems.append(u"\"%1\" is not an Apple Podcasts category."_s.arg(category));
+            problems.append(texts.valueOr(u"podcastcategoryunknown"_s, u"\"%1\" is not an Apple Podcasts category."_s)
+                                    .arg(category));
         else if (!subcategory.isEmpty() && !PodcastSubcategories(category).contains(subcategory))
-            problems.append(u"\"%1\" is not a subcategory of %2 in Apple Podcasts."_s.arg(subcategory, category));
+            problems.append(texts.valueOr(u"podcastsubcategoryunknown"_s,
+                                          u"\"%1\" is not a subcategory of %2 in Apple Podcasts."_s)
+                                    .arg(subcategory, category));
         if (!c.podcasttype.trimmed().isEmpty() && PodcastType(c.podcasttype).isEmpty())
-            problems.append(u"The podcast type must be episodic or serial."_s);
+            say("podcasttypeform", u"The podcast type must be episodic or serial."_s);
         if (!c.podcastemail.contains(u'@'))
-            problems.append(u"The podcast gives no owner e-mail address; one is recommended, as Apple Podcasts "
-                            "sends its check of ownership there."_s);
+            say("podcastnoemail",
+                u"The podcast gives no owner e-mail address; one is recommended, as Apple Podcasts "
+                "sends its check of ownership there."_s);
     }
 
     // The episodes are the entries the feed publishes, newest first, as the RSS writer takes them.
@@ -131,19 +144,23 @@ QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale)
     for (int k = 0; k < taken; ++k) {
         const int key = count - k;
         const RSSentry &entry = document.entries.at(key);
-        const QString name = episodeName(key, entry.title);
+        const QString name = episodeName(key, entry.title, texts);
         const QString type = entry.enclosuretype.trimmed().toLower();
         const QString &length = entry.enclosurelength;
+        // The episode's name goes in last, so that a title holding "%1" stays as typed.
+        const auto sayOf = [&](const char *key, const QString &english) {
+            problems.append(texts.valueOr(QString::fromLatin1(key), english).arg(name));
+        };
         if (entry.enclosureurl.trimmed().isEmpty()) {
-            problems.append(name + u" has no enclosure; every episode needs its audio or video file."_s);
+            sayOf("podcastnoenclosure", u"%1 has no enclosure; every episode needs its audio or video file."_s);
         } else {
             if (!type.startsWith("audio/"_L1) && !type.startsWith("video/"_L1))
-                problems.append(name + u"'s enclosure needs an audio or video type, such as audio/mpeg."_s);
+                sayOf("podcastenclosuretype", u"%1's enclosure needs an audio or video type, such as audio/mpeg."_s);
             if (!IsWholeNumber(length) || length.count(u'0') == length.size())
-                problems.append(name + u"'s enclosure needs its length in bytes."_s);
+                sayOf("podcastenclosurelength", u"%1's enclosure needs its length in bytes."_s);
         }
         if (entry.guid.trimmed().isEmpty() && !generatedIds)
-            problems.append(name + u" has no ID (guid); give it one, or give entries dates and IDs."_s);
+            sayOf("podcastnoid", u"%1 has no ID (guid); give it one, or give entries dates and IDs."_s);
     }
     return problems;
 }

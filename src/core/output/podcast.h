@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/document/feeddocument.h"
+#include "core/locale/keyedtexts.h"
 
 #include <QLocale>
 #include <QString>
@@ -35,6 +36,8 @@ QString PodcastType(const QString &typed);
 // - every published entry (the newest ones the number field takes) has an enclosure with an
 //   audio or video MIME type and a length above zero, and an ID (its own, or the one the
 //   option of entry dates and IDs gives it).
-QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale = QLocale::system());
+// The sentences come from `texts` (podcastnotitle, ...), English without them.
+QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale = QLocale::system(),
+                            const KeyedTexts &texts = {});
 
 } // namespace Feedsmith
