@@ -571,15 +571,21 @@ void TestCli::checkExitsBySeverity_data()
     QTest::addColumn<QByteArray>("project"); // empty: the example project
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("out");
-    QTest::newRow("the example passes") << QByteArray() << 0 << QByteArray();
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("the example passes") << QByteArray() << 0 << QByteArray() << u"C.UTF-8"_s;
     const QByteArray channel = "<settings>\r\n\t<title>T</title>\r\n\t<link>https://e.org/</link>\r\n";
     QTest::newRow("warnings only")
             << channel + "\t<description>D</description>\r\n\t<ttl>one hour</ttl>\r\n</settings>\r\n"
             << 1
             << "warning [ttl]: The time to live \"one hour\" is not a whole number of minutes; the feed leaves it "
-               "out.\n"_ba;
+               "out.\n"_ba
+            << u"C.UTF-8"_s;
     QTest::newRow("an error") << channel + "</settings>\r\n"
-                              << 2 << "error [description]: The feed has no description; RSS requires one.\n"_ba;
+                              << 2 << "error [description]: The feed has no description; RSS requires one.\n"_ba
+                              << u"C.UTF-8"_s;
+    QTest::newRow("in the interface language")
+            << channel + "</settings>\r\n"
+            << 2 << "error [description]: Der Feed hat keine Beschreibung; RSS verlangt eine.\n"_ba << u"de_DE.UTF-8"_s;
 }
 
 void TestCli::checkExitsBySeverity()
@@ -588,7 +594,8 @@ void TestCli::checkExitsBySeverity()
     QFETCH(int, exitCode);
     QTemporaryDir work;
     QVERIFY(FeedsmithTest::writeBytes(work.filePath(u"p.rsx"_s), project));
-    const Run run = runCli({u"check"_s, project.isEmpty() ? exampleProject() : u"p.rsx"_s}, work.path());
+    QFETCH(QString, locale);
+    const Run run = runCli({u"check"_s, project.isEmpty() ? exampleProject() : u"p.rsx"_s}, work.path(), {}, locale);
     QVERIFY2(run.finished && run.exitCode == exitCode, run.err.constData());
     QTEST(run.out, "out");
 }
