@@ -123,8 +123,9 @@ void TestWindowFtp::publishReportsInPlainWords_data()
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("text");
-    QTest::newRow("missing folder") << u"%a"_s << u"/nowhere"_s << false << int(Kind::Critical)
-                                    << u"The folder /nowhere does not exist on the server"_s;
+    QTest::newRow("missing folder, made when the user agrees")
+            << u"%a"_s << u"/new/feeds"_s << false << int(Kind::Question)
+            << u"The folder /new/feeds does not exist on the server"_s;
     QTest::newRow("unknown host") << u"no-such-host.invalid"_s << QString() << false << int(Kind::Critical)
                                   << u"The server no-such-host.invalid cannot be found."_s;
     QTest::newRow("nobody listens") << u"127.0.0.1:1"_s << QString() << false << int(Kind::Critical)
@@ -143,6 +144,7 @@ void TestWindowFtp::publishReportsInPlainWords()
     Program program;
     QVERIFY(program.start());
     fillFtpPage(program, ftp, directory);
+    program.messages.answer(true); // to the offer to make a missing folder
     if (server != "%a"_L1 && server != "drip-greeting"_L1)
         program.box(u"txtftpurl"_s)->setText(server);
     for (const auto &[box, text] : {std::pair{u"txtTitle"_s, u"T"_s}, std::pair{u"txtLink"_s, u"https://e.org/"_s},
@@ -174,11 +176,18 @@ void TestWindowFtp::publishReportsInPlainWords()
     QTRY_VERIFY_WITH_TIMEOUT(ended.size() == 1, 10000);
     ticks.stop();
     QVERIFY2(longestStall < 100, qPrintable(QString::number(longestStall)));
-    QTRY_COMPARE(program.messages.shown.size(), 1);
+    QTRY_VERIFY(!program.messages.shown.isEmpty());
     QFETCH(int, kind);
     QCOMPARE(int(program.messages.shown.first().kind), kind);
     QFETCH(QString, text);
     QVERIFY2(program.messages.shown.first().text.startsWith(text), qPrintable(program.messages.shown.first().text));
+    if (kind == int(Kind::Question)) {
+        QTRY_COMPARE(program.messages.shown.size(), 2);
+        QVERIFY2(program.messages.shown.at(1).kind == Kind::Information, qPrintable(program.messages.shown.at(1).text));
+        QVERIFY(QFile::exists(ftp.path(directory.mid(1) + u"/news.xml"_s)));
+    } else {
+        QCOMPARE(program.messages.shown.size(), 1);
+    }
 }
 
 void TestWindowFtp::uploadButtonReports_data()
@@ -192,9 +201,11 @@ void TestWindowFtp::uploadButtonReports_data()
     QTest::addColumn<QString>("serverField"); // "%a" stands for the server's address
     QTest::newRow("wrong password") << u"wrong"_s << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
                                     << QStringList{u"%missingpassword"_s} << QString() << u"%a"_s;
-    QTest::newRow("missing directory: one message")
-            << QString() << u"/missing"_s << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
-            << QStringList{u"The folder /missing does not exist"_s} << QString() << u"%a"_s;
+    QTest::newRow("missing directory: offered to be made, declined")
+            << QString() << u"/missing"_s << u"feeds/news.xml"_s << QList<int>{int(Kind::Question), int(Kind::Critical)}
+            << QStringList{u"The folder /missing does not exist on the server"_s,
+                           u"The folder /missing does not exist"_s}
+            << QString() << u"%a"_s;
     QTest::newRow("no local file named") << QString() << QString() << QString() << QList<int>{int(Kind::Warning)}
                                          << QStringList{u"%publishnofile"_s} << QString() << u"%a"_s;
     // The server's escape sequences and line breaks reach the detail as "?".

@@ -666,6 +666,45 @@ bool CurlInternet::putFile(InternetHandle handle, const QString &localPath, cons
     return upload(handle, localPath, {}, remoteName, {});
 }
 
+bool CurlInternet::makeDirectories(InternetHandle handle, const QString &path)
+{
+    m_lastResponse = {};
+    Connection *c = connection(handle);
+    if (!c)
+        return false;
+    if (path.isEmpty() || path.contains(u'"') || hasControlCharacters(path))
+        return fail(InternetError::InvalidName);
+    const QString target = joinRemotePath(c->currentDirectory, path);
+    curl_slist *commands = nullptr;
+    if (c->scheme == Scheme::Sftp) {
+        // One mkdir a level ("*": a folder that is there is no failure); the listing after them
+        // shows that the whole path is there.
+        const QStringList parts = target.split(u'/');
+        QString made = target.startsWith(u'/') ? u"/"_s : QString();
+        for (const QString &part : parts) {
+            if (part.isEmpty())
+                continue;
+            made += (made.isEmpty() || made.endsWith(u'/') ? QString() : u"/"_s) + part;
+            commands = curl_slist_append(commands, ("*mkdir \"" + made.toUtf8() + '"').constData());
+        }
+    } else {
+        // FTP enters the levels one by one and makes each that is missing.
+        curl_easy_setopt(c->curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_MULTICWD));
+        curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
+    }
+    curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c->curl, CURLOPT_NOBODY, c->scheme == Scheme::Sftp ? 0L : 1L);
+    curl_easy_setopt(c->curl, CURLOPT_QUOTE, commands);
+    curl_easy_setopt(c->curl, CURLOPT_URL, c->directoryUrl(target).constData());
+    const bool made = perform(*c);
+    c->received.clear();
+    curl_easy_setopt(c->curl, CURLOPT_QUOTE, nullptr);
+    curl_slist_free_all(commands);
+    curl_easy_setopt(c->curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
+    curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_NONE));
+    return made;
+}
+
 bool CurlInternet::putFileInFolder(InternetHandle handle, const QString &localPath, const QString &folder,
                                    const QString &remoteName)
 {

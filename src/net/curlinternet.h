@@ -62,6 +62,7 @@ public:
                               const QString &password) override;
     RemoteListing listDirectory(InternetHandle connection) override;
     bool setCurrentDirectory(InternetHandle connection, const QString &path) override;
+    bool makeDirectories(InternetHandle connection, const QString &path) override;
     bool putFileInFolder(InternetHandle connection, const QString &localPath, const QString &folder,
                          const QString &remoteName) override;
     bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &temporaryName,

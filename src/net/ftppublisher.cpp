@@ -85,7 +85,10 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     }
     const QString remoteDirectory = settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir;
     const QString remoteName = RemoteFileName(settings.ftpfile);
-    ChangeRemoteDirectory(remoteDirectory);
+    if (m_publishing)
+        enterOrMakeDirectory(remoteDirectory, settings);
+    else
+        ChangeRemoteDirectory(remoteDirectory);
     // A publication stops at the folder it cannot enter.
     if (m_publishing && m_failureReported)
         return Outcome::Failed;
@@ -239,6 +242,30 @@ void FtpPublisher::ClearRemoteListing()
 {
     m_remoteNames.clear();
     m_remoteAttributes.clear();
+}
+
+void FtpPublisher::enterOrMakeDirectory(const QString &name, const FtpSettings &settings)
+{
+    const QString path = RemoteDirectoryPath(name, m_serverName);
+    if (m_internet.setCurrentDirectory(m_ftpConnectionHandle, path))
+        return;
+    // A folder the server does not know is offered to be made.
+    const quint32 error = m_internet.lastError();
+    if (error == InternetError::ExtendedError && path != "/"_L1) {
+        const QString question =
+                m_texts.table
+                        .valueOr(u"publishmakefolder"_s,
+                                 u"The folder %1 does not exist on the server %2. Make it, and publish there?"_s)
+                        .arg(printable(path), printable(settings.ftpurl));
+        if (m_messages.confirm(question)) {
+            if (m_internet.makeDirectories(m_ftpConnectionHandle, path)
+                && m_internet.setCurrentDirectory(m_ftpConnectionHandle, path))
+                return;
+            ErrorOut(m_internet.lastError(), u"FtpCreateDirectory"_s);
+            return;
+        }
+    }
+    ErrorOut(error, u"rcd"_s);
 }
 
 void FtpPublisher::ChangeRemoteDirectory(const QString &name)

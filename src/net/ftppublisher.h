@@ -26,6 +26,12 @@ public:
     // Whether to trust the server that shows the certificate or host key with fingerprint
     // from now on; text asks the question (and holds the fingerprint).
     virtual bool confirmServer(const QString &text, const QString &fingerprint) = 0;
+    // A question with Yes and No; true for Yes. Without a person to ask, No.
+    virtual bool confirm(const QString &text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
     // A publication failed: what happened and what to do in plain words, and the technical
     // detail (the call, the code, the server's reply) for whoever wants it.
     virtual void showFailure(const QString &text, const QString &details)
@@ -160,6 +166,9 @@ private:
     // Uploads m_beside into the current directory and its folders; false when a failure was
     // reported.
     bool uploadBeside();
+    // A publication's change into its remote folder, which is offered to be made when the server
+    // does not have it; a failure is reported.
+    void enterOrMakeDirectory(const QString &name, const FtpSettings &settings);
     // A publication's upload of the feed: under a temporary name, then renamed over the old one.
     bool putReplacing(const QString &localFile, const QString &remoteName);
     // The failure in plain words and its technical detail.

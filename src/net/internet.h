@@ -98,6 +98,14 @@ public:
     // Stores the local file in the current directory under remoteName, as binary. Only a
     // regular file is read, and a link at localPath is not followed (LocalFileNotPlain).
     virtual bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) = 0;
+    // Makes the directory `path` (absolute, or relative to the current directory) with every
+    // folder above it that is missing.
+    virtual bool makeDirectories(InternetHandle connection, const QString &path)
+    {
+        Q_UNUSED(connection);
+        Q_UNUSED(path);
+        return false;
+    }
     // putFile into the folder `folder` of the current directory, which is made when missing.
     virtual bool putFileInFolder(InternetHandle connection, const QString &localPath, const QString &folder,
                                  const QString &remoteName)

@@ -25,25 +25,29 @@ public:
     { }
 
     void show(Icon icon, const QString &text) override { add({icon, text, {}}); }
+    bool confirm(const QString &text) override { return ask(text, false); }
     void showFailure(const QString &text, const QString &details) override { add({Icon::Critical, text, details}); }
-    bool confirmServer(const QString &text, const QString &) override
+    bool confirmServer(const QString &text, const QString &) override { return ask(text, true); }
+
+private:
+    // Asked in the window while the publication waits; `warning`: the critical icon.
+    bool ask(const QString &text, bool warning)
     {
         if (m_publication.m_cancelled)
             return false;
-        bool trusted = false;
+        bool yes = false;
         Publication &p = m_publication;
         QMetaObject::invokeMethod(
                 p.m_window,
-                [&p, &text, &trusted] {
-                    // The fingerprint is part of the question.
-                    trusted = p.m_messageBoxes.askYesNo(p.m_window, QString::fromLatin1(Version::ProductName),
-                                                        printable(text));
+                [&p, &text, &yes, warning] {
+                    const QString title = QString::fromLatin1(Version::ProductName);
+                    yes = warning ? p.m_messageBoxes.askYesNo(p.m_window, title, printable(text))
+                                  : p.m_messageBoxes.askQuestion(p.m_window, title, printable(text));
                 },
                 Qt::BlockingQueuedConnection);
-        return trusted;
+        return yes;
     }
 
-private:
     void add(Message message)
     {
         const std::lock_guard lock(m_publication.m_mutex);
@@ -82,6 +86,11 @@ public:
     {
         m_step(m_texts.valueOr(u"publishfolder"_s, u"Opening the folder %1…"_s).arg(printable(path)));
         return m_internet.setCurrentDirectory(connection, path);
+    }
+    bool makeDirectories(InternetHandle connection, const QString &path) override
+    {
+        m_step(m_texts.valueOr(u"publishmakingfolder"_s, u"Making the folder %1…"_s).arg(printable(path)));
+        return m_internet.makeDirectories(connection, path);
     }
     bool putFileInFolder(InternetHandle connection, const QString &localPath, const QString &folder,
                          const QString &remoteName) override
