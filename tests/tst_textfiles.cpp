@@ -1,8 +1,10 @@
 // Tests of whole-file reading (ReadTextFile), the style and help page wrappers, and atomic writing.
+#include "core/locale/userdictionary.h"
 #include "core/text/textfiles.h"
 
 #include "testsupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,6 +35,7 @@ class TestTextFiles : public QObject
     Q_OBJECT
 
 private slots:
+    void userDictionary();
     void readTextFile_data();
     void readTextFile();
     void linesAcrossPieces_data();
@@ -197,8 +200,8 @@ void TestTextFiles::buildHelpPage()
     QVERIFY(writeBytes(dir.filePath(u"styles.css"_qs), "p {\r\n}"));
     const QString page = BuildHelpPage(dir.path(), helpText);
     QCOMPARE(page,
-             u"<html><head><title></title>"_qs + ContentPolicyMeta + StyleOpen + u"p {}"_qs + StyleClose + u"</head><body>"_qs + helpText
-                     + u"</body>"_qs);
+             u"<html><head><title></title>"_qs + ContentPolicyMeta + StyleOpen + u"p {}"_qs + StyleClose
+                     + u"</head><body>"_qs + helpText + u"</body>"_qs);
     QVERIFY(!page.contains(u"</html>"_qs));
 }
 
@@ -246,7 +249,8 @@ void TestTextFiles::writeFileAtomically_data()
         const char *how = durability == Feedsmith::Durability::Synced ? "synced" : "regenerable";
         QTest::addRow("%s: new file", how) << QByteArray() << QByteArray("<rss>\r\n</rss>\r\n") << durability;
         QTest::addRow("%s: every byte value unchanged", how) << QByteArray() << everyByte << durability;
-        QTest::addRow("%s: line endings not translated", how) << QByteArray() << QByteArray("a\nb\rc\r\n") << durability;
+        QTest::addRow("%s: line endings not translated", how)
+                << QByteArray() << QByteArray("a\nb\rc\r\n") << durability;
         QTest::addRow("%s: longer file replaced by a shorter one", how)
                 << QByteArray(5000, 'x') << QByteArray("short") << durability;
         QTest::addRow("%s: file replaced by an empty one", how)
@@ -336,6 +340,28 @@ void TestTextFiles::writeRefusedForEmptyPath()
     QVERIFY(!error.isEmpty());
     // The caller need not ask for the reason.
     QVERIFY(!Feedsmith::writeFileAtomically(QString(), "x", nullptr));
+}
+
+// The user's words in the file the web engine reads: one a line, then the checksum of the words;
+// a file whose checksum does not match counts as empty, as it does for the web engine.
+void TestTextFiles::userDictionary()
+{
+    using namespace Qt::StringLiterals;
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"editor"_s);
+    QVERIFY(AddToUserDictionary(folder, u"Grüße"_s));
+    QVERIFY(AddToUserDictionary(folder, u"Feedsmith"_s));
+    QVERIFY(AddToUserDictionary(folder, u"Grüße"_s)); // once only
+    const QByteArray words = "Grüße\nFeedsmith\n";
+    QCOMPARE(readBytes(UserDictionaryPath(folder)),
+             words + "checksum_v1 = " + QCryptographicHash::hash(words, QCryptographicHash::Md5).toHex());
+    QCOMPARE(UserDictionaryWords(folder), (QStringList{u"Grüße"_s, u"Feedsmith"_s}));
+    QString error;
+    QVERIFY(!AddToUserDictionary(folder, u"two words"_s, &error));
+    QVERIFY(!AddToUserDictionary(folder, QString(100, u'a'), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(writeBytes(UserDictionaryPath(folder), words + "checksum_v1 = 00"));
+    QCOMPARE(UserDictionaryWords(folder), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

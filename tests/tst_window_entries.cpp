@@ -1,5 +1,6 @@
 // The contents page with the real web editor: entries made, written, switched, deleted,
 // formatted and pasted into, and the preview of the newest entries.
+#include "core/locale/userdictionary.h"
 #include "entrysupport.h"
 
 #include "core/output/rsswriter.h"
@@ -58,6 +59,9 @@ private slots:
     void initTestCase()
     {
         m_page = std::make_unique<ContentsProgram>();
+        // A word of the user's dictionary, there before the editor starts.
+        qputenv("XDG_CONFIG_HOME", m_page->path(u"config"_s).toLocal8Bit());
+        QVERIFY(AddToUserDictionary(RichTextEditor::UserDictionaryFolder(), u"Feedsmithy"_s));
         QVERIFY(m_page->startOnContents());
     }
     void init() { QVERIFY(m_page->reset()); }
@@ -619,7 +623,7 @@ void tst_WindowEntries::spellingSuggestions()
 {
     ContentsProgram &p = *m_page;
     QVERIFY(p.newEntry());
-    QVERIFY(loadStoredContent(p, u"<html><body><p>Ths house</p></body></html>"_s));
+    QVERIFY(loadStoredContent(p, u"<html><body><p>Ths house Feedsmithy</p></body></html>"_s));
     QVERIFY(p.focusEditor());
     // Where the word stands, in the view's coordinates.
     const QVariantList box = runInEditor(p.editor(),
@@ -639,9 +643,38 @@ void tst_WindowEntries::spellingSuggestions()
                 return p.editor()->misspelledWord() == "Ths"_L1;
             }(),
             10000);
-    // The suggestions stand first, then the menu's own items.
+    // The suggestions stand first, then the offer to take the word into the user's dictionary,
+    // then the menu's own items.
     QMenu *menu = p.editor()->contextMenu();
     QVERIFY(menu && menu->actions().size() > 5);
+    auto *add = menu->findChild<QAction *>(u"addToDictionary"_s);
+    QVERIFY(add);
+    add->trigger();
+    QVERIFY(UserDictionaryWords(RichTextEditor::UserDictionaryFolder()).contains(u"Ths"_s));
+    // A word of the user's dictionary is no misspelling.
+    const QVariantList own = runInEditor(p.editor(),
+                                         u"(function () { var r = document.createRange();"
+                                         " var t = document.querySelector('p').firstChild;"
+                                         " r.setStart(t, 11); r.setEnd(t, 20); var b = r.getBoundingClientRect();"
+                                         " return [b.left + b.width / 2, b.top + b.height / 2]; })()"_s)
+                                     .toList();
+    const QPoint ownAt(own.at(0).toInt(), own.at(1).toInt());
+    if (QMenu *open = p.editor()->contextMenu(); open && open->isVisible())
+        open->close();
+    QSignalSpy requests(p.editor(), &RichTextEditor::contextMenuRequested);
+    const auto rightClick = [&](QPoint where) {
+        const qsizetype before = requests.size();
+        QTest::mousePress(view, Qt::RightButton, Qt::NoModifier, where);
+        QTest::mouseRelease(view, Qt::RightButton, Qt::NoModifier, where);
+        return QTest::qWaitFor([&] { return requests.size() > before; }, 5000);
+    };
+    QVERIFY(rightClick(ownAt));
+    QCOMPARE(p.editor()->misspelledWord(), QString());
+    if (QMenu *open = p.editor()->contextMenu(); open && open->isVisible())
+        open->close();
+    QVERIFY(rightClick(at));
+    QCOMPARE(p.editor()->misspelledWord(), u"Ths"_s);
+    menu = p.editor()->contextMenu();
     const QString first = menu->actions().first()->text();
     QVERIFY(!first.isEmpty() && first != u"Cut"_s);
     menu->actions().first()->trigger();

@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QCursor>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -32,6 +33,7 @@
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 
 #include <algorithm>
@@ -128,6 +130,26 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     // Spelling is checked in the interface language.
     m_editor->setSpellCheckLanguage(m_context.startup.languageCode == "de"_L1 ? u"de-DE"_s : u"en-US"_s);
     connect(m_editor, &RichTextEditor::spellingReplaced, this, &EntryEditor::markEntryChanged);
+    // A word taken into the user's dictionary counts from the editor's next start: the web
+    // engine reads the dictionary when it starts.
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    m_editor->setAddToDictionaryText(texts.valueOr(u"menuaddtodictionary"_s, u"Add to dictionary"_s));
+    connect(m_editor, &RichTextEditor::wordAddedToDictionary, this, [this](const QString &word, const QString &error) {
+        const KeyedTexts &texts = m_context.startup.language.textTable;
+        if (error.isEmpty())
+            QToolTip::showText(QCursor::pos(),
+                               texts.valueOr(u"wordadded"_s,
+                                             u"\u201c%1\u201d is in your dictionary; from the next start of "
+                                             "Feedsmith on it is no longer underlined."_s)
+                                       .arg(word),
+                               m_editor);
+        else
+            m_context.messageBoxes.warning(m_context.window, QString::fromLatin1(Version::ProductName),
+                                           texts.valueOr(u"wordnotadded"_s,
+                                                         u"\u201c%1\u201d cannot be added to "
+                                                         "your dictionary: %2"_s)
+                                                   .arg(word, error));
+    });
     // Links are asked for in a dialog of the program's own, in the interface language.
     m_editor->setLinkPrompt([this](QWidget *parent, const RichTextEditor::Link &initial) {
         return LinkDialog::ask(m_context.startup.language.textTable, parent, initial);

@@ -1,6 +1,8 @@
 // The entry editor's web view.
 #include "window/editing/richtexteditor.h"
 
+#include "core/locale/userdictionary.h"
+
 #include "core/text/textfiles.h"
 #include "window/editing/editorbridge.h"
 
@@ -19,6 +21,7 @@
 #include <QJsonValue>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineContextMenuRequest>
@@ -112,8 +115,32 @@ bool looksLikeAddress(const QString &text)
 
 } // namespace
 
+namespace {
+
+// The editor's own profile. The web engine reads the user's dictionary from its folder in the
+// configuration folder; cache and cookies stay in memory.
+QWebEngineProfile *editorProfile()
+{
+    static QWebEngineProfile *const profile = [] {
+        auto *made = new QWebEngineProfile(u"editor"_s, qApp);
+        made->setPersistentStoragePath(RichTextEditor::UserDictionaryFolder());
+        made->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/editor"_s);
+        made->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        made->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        return made;
+    }();
+    return profile;
+}
+
+} // namespace
+
+QString RichTextEditor::UserDictionaryFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/editor"_s;
+}
+
 RichTextEditor::RichTextEditor(QWidget *parent)
-    : HtmlPane(parent)
+    : HtmlPane(editorProfile(), parent)
     , m_linkPrompt(askForLink)
 {
     initEditingResources();
@@ -477,7 +504,18 @@ void RichTextEditor::setContextMenu(const QStringList &texts, const QList<int> &
             emit spellingReplaced();
         });
     }
-    if (!suggestions.isEmpty())
+    // A word the dictionary does not know may be taken into the user's own.
+    const QString misspelled = std::exchange(m_menuMisspelled, {});
+    if (const QString word = misspelled; !word.isEmpty()) {
+        QAction *add = m_contextMenu->addAction(m_addToDictionaryText);
+        add->setObjectName(u"addToDictionary"_s);
+        connect(add, &QAction::triggered, this, [this, word] {
+            QString error;
+            const bool added = AddToUserDictionary(UserDictionaryFolder(), word, &error);
+            emit wordAddedToDictionary(word, added ? QString() : error);
+        });
+    }
+    if (!suggestions.isEmpty() || !misspelled.isEmpty())
         m_contextMenu->addSeparator();
     for (qsizetype i = 0; i < texts.size(); ++i) {
         QAction *item = texts.at(i).isEmpty() ? m_contextMenu->addSeparator() : m_contextMenu->addAction(texts.at(i));
@@ -492,6 +530,7 @@ void RichTextEditor::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
     const QWebEngineContextMenuRequest *request = lastContextMenuRequest();
     m_misspelled = request ? request->misspelledWord() : QString();
+    m_menuMisspelled = m_misspelled;
     m_suggestions = request ? request->spellCheckerSuggestions() : QStringList();
     emit contextMenuRequested(event->globalPos());
 }

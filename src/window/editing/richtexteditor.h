@@ -107,6 +107,11 @@ public:
     void setSpellCheckLanguage(const QString &language);
     // The word under the pointer when the context menu was asked for last, if misspelled.
     QString misspelledWord() const { return m_misspelled; }
+    // The text of the context menu's item that takes a misspelled word into the user's
+    // dictionary.
+    void setAddToDictionaryText(const QString &text) { m_addToDictionaryText = text; }
+    // Where the user's dictionary lies: the editor's folder in the configuration folder.
+    static QString UserDictionaryFolder();
     // The kind of block at the caret as the page reported it last ("p", "h2", "blockquote").
     QString blockFormat() const;
     // The link at the selection as the page reported it last, the selected text, and as the
@@ -142,6 +147,8 @@ signals:
     // The user asks for the context menu (right click, menu key).
     void contextMenuRequested(const QPoint &globalPos);
     void contextMenuItemTriggered(int index);
+    // A word was taken into the user's dictionary (error empty), or could not be (error says why).
+    void wordAddedToDictionary(const QString &word, const QString &error);
     void focusReceived();
     void focusLost();
     // The page of the document loaded last is running.
@@ -186,6 +193,8 @@ private:
     LinkPrompt m_linkPrompt;
     QString m_misspelled;
     QStringList m_suggestions;
+    QString m_menuMisspelled; // for the one menu the request came with
+    QString m_addToDictionaryText = QStringLiteral("Add to dictionary");
     QPointer<QMenu> m_contextMenu;
 };
 

@@ -84,9 +84,13 @@ bool HtmlPane::allowsRequest(const QUrl &url, int resourceType, const QString &f
 }
 
 HtmlPane::HtmlPane(QWidget *parent)
+    : HtmlPane(nullptr, parent)
+{ }
+
+HtmlPane::HtmlPane(QWebEngineProfile *profile, QWidget *parent)
     : QWebEngineView(parent)
 {
-    auto *guarded = new GuardedPage(this);
+    auto *guarded = profile ? new GuardedPage(profile, this) : new GuardedPage(this);
     // The page asks its guard until it is gone, so the guard goes with the page.
     m_guard = new RequestGuard(guarded);
     guarded->setUrlRequestInterceptor(m_guard);

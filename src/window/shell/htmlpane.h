@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+class QWebEngineProfile;
+
 namespace Feedsmith {
 
 class RequestGuard;
@@ -22,6 +24,8 @@ class HtmlPane : public QWebEngineView
 
 public:
     explicit HtmlPane(QWidget *parent = nullptr);
+    // A pane whose page belongs to `profile` rather than the default one.
+    HtmlPane(QWebEngineProfile *profile, QWidget *parent);
 
     // The whole document last set (an editing pane gives the document as edited).
     virtual QString documentHtml() const { return m_documentHtml; }

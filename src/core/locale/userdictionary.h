@@ -1,0 +1,22 @@
+// The user's own spelling dictionary: words the editor's spelling check takes as right.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Feedsmith {
+
+// The file in `folder` that the web engine reads the user's words from when the editor starts:
+// one word a line, then a checksum line of the words.
+QString UserDictionaryPath(const QString &folder);
+
+// The words of the file; none for a missing file, and none for one whose checksum does not match
+// (the web engine then ignores it as well).
+QStringList UserDictionaryWords(const QString &folder);
+
+// Adds a word (kept as given: no blanks, at most 99 bytes in UTF-8, at most 50000 words in all,
+// as the web engine takes them). False, with *error, when the word cannot be taken or the file
+// cannot be written; a word that is there already is no error.
+bool AddToUserDictionary(const QString &folder, const QString &word, QString *error = nullptr);
+
+} // namespace Feedsmith
