@@ -33,6 +33,47 @@ struct Download
     }
 };
 
+// An easy handle for an http(s) address, or none (and *error) for anything else: redirects
+// followed (at most five, to http and https only), certificates checked with the system's store,
+// the download ended soon after *cancelled turns true. `message` takes curl's words on a failure.
+using Handle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+
+Handle webHandle(const QString &address, const std::atomic<bool> *cancelled, char *message, QByteArray *encoded,
+                 QString *error)
+{
+    Handle curl(nullptr, &curl_easy_cleanup);
+    const QUrl url(address, QUrl::StrictMode);
+    if (!isFeedAddress(address) || !url.isValid() || url.host().isEmpty()) {
+        *error = u"is no http or https address"_s;
+        return curl;
+    }
+    curl.reset(curl_easy_init());
+    if (!curl) {
+        *error = u"the Internet library could not be started"_s;
+        return curl;
+    }
+    CURL *c = curl.get();
+    *encoded = url.toEncoded();
+    curl_easy_setopt(c, CURLOPT_URL, encoded->constData());
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(c, CURLOPT_USERAGENT, "Feedsmith");
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
+    if (cancelled) {
+        const auto onProgress = [](void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
+            return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
+        };
+        curl_xferinfo_callback callback = onProgress;
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, callback);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(cancelled));
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    }
+    return curl;
+}
+
 } // namespace
 
 bool isFeedAddress(const QString &text)
@@ -44,46 +85,22 @@ bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QStri
                const std::atomic<bool> *cancelled)
 {
     bytes->clear();
-    const QUrl url(address, QUrl::StrictMode);
-    if (!isFeedAddress(address) || !url.isValid() || url.host().isEmpty()) {
-        *error = u"is no http or https address"_s;
+    char message[CURL_ERROR_SIZE] = {};
+    QByteArray encoded;
+    const Handle curl = webHandle(address, cancelled, message, &encoded, error);
+    if (!curl)
         return false;
-    }
-    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) {
-        *error = u"the Internet library could not be started"_s;
-        return false;
-    }
     Download download;
     download.maxBytes = maxBytes;
-    char message[CURL_ERROR_SIZE] = {};
     CURL *c = curl.get();
-    const QByteArray encoded = url.toEncoded();
-    curl_easy_setopt(c, CURLOPT_URL, encoded.constData());
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxBytes));
     curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, ""); // whatever curl can decode; the cap counts decoded bytes
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 30L);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, 120L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
-    curl_easy_setopt(c, CURLOPT_USERAGENT, "Feedsmith");
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Download::onReceived);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &download);
-    if (cancelled) {
-        const auto onProgress = [](void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
-            return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
-        };
-        curl_xferinfo_callback callback = onProgress;
-        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, callback);
-        curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(cancelled));
-        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    }
     const CURLcode code = curl_easy_perform(c);
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         *error = u"cancelled"_s;
@@ -112,39 +129,15 @@ bool ProbeAddress(const QString &address, qint64 *length, QString *type, QString
 {
     *length = -1;
     type->clear();
-    const QUrl url(address.trimmed(), QUrl::StrictMode);
-    if (!isFeedAddress(address.trimmed()) || !url.isValid() || url.host().isEmpty()) {
-        *error = u"is no http or https address"_s;
-        return false;
-    }
-    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) {
-        *error = u"the Internet library could not be started"_s;
-        return false;
-    }
     char message[CURL_ERROR_SIZE] = {};
+    QByteArray encoded;
+    const Handle curl = webHandle(address.trimmed(), cancelled, message, &encoded, error);
+    if (!curl)
+        return false;
     CURL *c = curl.get();
-    const QByteArray encoded = url.toEncoded();
-    curl_easy_setopt(c, CURLOPT_URL, encoded.constData());
     curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 10L);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, 20L);
-    curl_easy_setopt(c, CURLOPT_USERAGENT, "Feedsmith");
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
-    if (cancelled) {
-        const auto onProgress = [](void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
-            return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
-        };
-        curl_xferinfo_callback callback = onProgress;
-        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, callback);
-        curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(cancelled));
-        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    }
     const CURLcode code = curl_easy_perform(c);
     if (code != CURLE_OK) {
         *error = code == CURLE_ABORTED_BY_CALLBACK ? u"cancelled"_s
