@@ -503,10 +503,7 @@ QString FtpPublisher::plainFailure(const FtpSettings &settings) const
                              u"The server %1 does not answer. Check the server name and its port, or try again "
                              "later."_s)
                     .arg(server);
-        return t.valueOr(u"publishdropped"_s,
-                         u"The connection to %1 broke off. The server keeps the feed it had before; publish "
-                         "again."_s)
-                .arg(server);
+        [[fallthrough]]; // a silence after the login is a connection that broke off
     case InternetError::ConnectionAborted:
         return t.valueOr(u"publishdropped"_s,
                          u"The connection to %1 broke off. The server keeps the feed it had before; publish "
