@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace Feedsmith::CodePageText {
 
@@ -154,6 +155,100 @@ qsizetype indexOfIgnoringCase(QByteArrayView text, QByteArrayView pattern, qsize
     return -1;
 }
 
+namespace {
+
+// How often a byte turns up in the HTML of a body, roughly: 0 for the rarest. Letters count in
+// both cases, in the order of their frequency in English, German and French text.
+int commonness(unsigned char b)
+{
+    static constexpr std::string_view rare = "{}|~^`@$%\\!*+#;";
+    static constexpr std::string_view letters = "qjxzykvwfbgpmcuhldsrontiae";
+    if (rare.find(char(b)) != std::string_view::npos)
+        return 0;
+    if (b >= '0' && b <= '9')
+        return 1;
+    const unsigned char lower = (b >= 'A' && b <= 'Z') ? b | 0x20 : b;
+    if (const size_t at = letters.find(char(lower)); at != std::string_view::npos)
+        return 2 + int(at);
+    return 100; // markup, blanks, punctuation and the upper half
+}
+
+} // namespace
+
+CaseFreeFinder::CaseFreeFinder(QByteArrayView pattern)
+    : m_pattern(pattern.toByteArray())
+{
+    const FoldTable &t = foldTable();
+    int best = 100;
+    for (qsizetype k = 0; k < m_pattern.size(); ++k) {
+        const auto b = static_cast<unsigned char>(m_pattern[k]);
+        // A byte that stands for itself alone, or an ASCII letter whose only other case is the
+        // other ASCII letter.
+        const bool letter = (b | 0x20) >= 'a' && (b | 0x20) <= 'z'
+                && std::count(t.fold.cbegin(), t.fold.cend(), t.fold[b]) == 2 && t.fold[b ^ 0x20] == t.fold[b];
+        const bool usable = t.alone[b] || letter;
+        if (usable && commonness(b) < best) {
+            best = commonness(b);
+            m_key = k;
+            m_letter = letter;
+            m_keyByte = letter ? (b | 0x20) : b;
+        }
+    }
+}
+
+bool CaseFreeFinder::matchesAt(const unsigned char *text, qsizetype at) const
+{
+    const FoldTable &t = foldTable();
+    const auto *pattern = reinterpret_cast<const unsigned char *>(m_pattern.constData());
+    for (qsizetype k = 0; k < m_pattern.size(); ++k) {
+        if (text[at + k] != pattern[k] && t.fold[text[at + k]] != t.fold[pattern[k]])
+            return false;
+    }
+    return true;
+}
+
+qsizetype CaseFreeFinder::indexIn(QByteArrayView text, qsizetype from) const
+{
+    if (m_key < 0)
+        return indexOfIgnoringCase(text, m_pattern, from);
+    from = std::max<qsizetype>(from, 0);
+    const qsizetype m = m_pattern.size();
+    if (text.size() - from < m)
+        return -1;
+    const auto *data = reinterpret_cast<const unsigned char *>(text.data());
+    // The key byte stands at k + m_key for a match at k: from + m_key .. size - m + m_key.
+    qsizetype i = from + m_key;
+    const qsizetype last = text.size() - m + m_key;
+    constexpr quint64 Ones = 0x0101010101010101ull;
+    constexpr quint64 Highs = 0x8080808080808080ull;
+    while (i <= last) {
+        if (!m_letter) {
+            const void *hit = std::memchr(data + i, m_keyByte, size_t(last - i + 1));
+            if (!hit)
+                return -1;
+            i = static_cast<const unsigned char *>(hit) - data;
+        } else {
+            // Eight bytes at a time: a byte in either case of the letter is the letter's lower
+            // case once 0x20 is set in it, and no other byte is.
+            for (; i + 8 <= last + 1; i += 8) {
+                quint64 word;
+                std::memcpy(&word, data + i, 8);
+                const quint64 x = (word | (Ones * 0x20)) ^ (Ones * m_keyByte);
+                if (((x - Ones) & ~x & Highs) != 0)
+                    break;
+            }
+            while (i <= last && (data[i] | 0x20) != m_keyByte)
+                ++i;
+            if (i > last)
+                return -1;
+        }
+        if (matchesAt(data, i - m_key))
+            return i - m_key;
+        ++i;
+    }
+    return -1;
+}
+
 QByteArray replaceAll(const QByteArray &text, QByteArrayView needle, QByteArrayView with)
 {
     if (needle.isEmpty())
@@ -171,7 +266,9 @@ QByteArray replaceAllIgnoringCase(const QByteArray &text, QByteArrayView needle,
 
 QByteArray extractBody(const QByteArray &content)
 {
-    const BodyRange body = bodyRange(indexOfIgnoringCase(content, "<body>"), indexOfIgnoringCase(content, "</body>"));
+    static const CaseFreeFinder open("<body>");
+    static const CaseFreeFinder close("</body>");
+    const BodyRange body = bodyRange(open.indexIn(content), close.indexIn(content));
     return content.mid(body.from, body.length);
 }
 
@@ -342,18 +439,39 @@ bool styleBlockFallsAway(QByteArrayView block)
     return true;
 }
 
+namespace {
+
+QByteArray codePageOrEmpty(const QString &text, bool *usable)
+{
+    QByteArray bytes;
+    *usable = appendExactly(bytes, text) && *usable;
+    return bytes;
+}
+
+QByteArray removeAll(const QByteArray &text, const CaseFreeFinder &finder)
+{
+    if (finder.size() == 0)
+        return text;
+    return replaceFound(text, finder.size(), {}, [&](qsizetype from) { return finder.indexIn(text, from); });
+}
+
+} // namespace
+
 StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
     : m_styleBlock(styleBlock)
+    , m_block(codePageOrEmpty(styleBlock, &m_usable))
+    , m_treated(treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0
+                        ? codePageOrEmpty(treatedStyleBlock, &m_usable)
+                        : QByteArray())
+    , m_blockFinder(m_block)
+    , m_treatedFinder(m_treated)
 {
-    m_usable = appendExactly(m_block, styleBlock);
     m_fallsAway = m_usable && styleBlockFallsAway(m_block);
-    if (treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0)
-        m_usable = m_usable && appendExactly(m_treated, treatedStyleBlock);
 }
 
 QByteArray StyleBlockRemover::operator()(const QByteArray &text) const
 {
-    return replaceAllIgnoringCase(replaceAllIgnoringCase(text, m_block, {}), m_treated, {});
+    return removeAll(removeAll(text, m_blockFinder), m_treatedFinder);
 }
 
 } // namespace Feedsmith::CodePageText

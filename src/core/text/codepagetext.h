@@ -17,6 +17,25 @@ bool appendExactly(QByteArray &out, QStringView text);
 // indexOfIgnoringCase: letters compared as QString compares them without regard to case.
 qsizetype indexOfIgnoringCase(QByteArrayView text, QByteArrayView pattern, qsizetype from = 0);
 
+// indexOfIgnoringCase for one pattern looked for in many texts. The search runs over the texts
+// for one byte of the pattern that HTML text seldom holds (in either case), with the library's
+// byte search, and compares the whole pattern around each hit.
+class CaseFreeFinder
+{
+public:
+    explicit CaseFreeFinder(QByteArrayView pattern);
+    qsizetype indexIn(QByteArrayView text, qsizetype from = 0) const;
+    qsizetype size() const { return m_pattern.size(); }
+
+private:
+    bool matchesAt(const unsigned char *text, qsizetype at) const;
+
+    QByteArray m_pattern;
+    qsizetype m_key = -1; // the position of that byte in the pattern; -1 for a plain search
+    unsigned char m_keyByte = 0; // the byte itself; with m_letter, its lower case
+    bool m_letter = false; // an ASCII letter, looked for in both cases
+};
+
 // replaceAll and replaceAllIgnoringCase.
 QByteArray replaceAll(const QByteArray &text, QByteArrayView needle, QByteArrayView with);
 QByteArray replaceAllIgnoringCase(const QByteArray &text, QByteArrayView needle, QByteArrayView with);
@@ -50,9 +69,11 @@ public:
 
 private:
     QString m_styleBlock;
+    bool m_usable = true; // before the blocks, which are made with it
     QByteArray m_block;
     QByteArray m_treated; // empty when it is the same as the block
-    bool m_usable = true;
+    CaseFreeFinder m_blockFinder;
+    CaseFreeFinder m_treatedFinder;
     bool m_fallsAway = false;
 };
 

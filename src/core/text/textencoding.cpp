@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 namespace Feedsmith {
 
@@ -391,7 +392,7 @@ Text transliterate(const Input &text)
     auto peek = [&](Char &ch) -> bool {
         for (;;) {
             if (pendPos < pend.size()) {
-                ch = pend[pendPos];
+                ch = std::as_const(pend)[pendPos]; // reading must not copy a shared replacement
                 return true;
             }
             if (r >= n)
