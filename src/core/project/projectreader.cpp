@@ -97,7 +97,8 @@ namespace {
 constexpr LineReading ProjectReading{.lineFeedEndsLine = true,
                                      .utf8WhenValid = true,
                                      .maxFileBytes = MaxProjectBytes,
-                                     .maxLineBytes = MaxProjectLineBytes};
+                                     .maxLineBytes = MaxProjectLineBytes,
+                                     .linesCheckedFirst = false};
 
 // Walks the rows of a project file from the top, filling the document as it goes.
 class ProjectWalk
@@ -359,13 +360,27 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     document.projectPath = path;
     const PathParts parts = splitPath(path);
     // Rows are taken as the lines are read: a large project is never held twice.
-    ProjectWalk walk(document, textTable, BuildStyleBlock(programFolder), locale, tree);
+    const QString styleBlock = BuildStyleBlock(programFolder);
+    ProjectWalk walk(document, textTable, styleBlock, locale, tree);
     QString error;
-    // A file past the limits is refused before a row is taken.
+    bool anyRow = false;
+    // A file past the size limit is refused before a row is taken; a line past its limit ends the
+    // reading there, and the caller drops what was taken.
     const bool opened = ReadMarkupRowBytes(
-            parts.folder, parts.name, [&walk](const MarkupRowBytes &row, bool utf8) { walk.take(row, utf8); }, &error,
-            ProjectReading);
+            parts.folder, parts.name,
+            [&walk, &anyRow](const MarkupRowBytes &row, bool utf8) {
+                anyRow = true;
+                walk.take(row, utf8);
+            },
+            &error, ProjectReading);
     ProjectReadResult result = walk.finish();
+    if (!opened && anyRow) {
+        // Nothing of a file that could not be read whole is kept: the document is that of a file
+        // without rows.
+        NewDocument(document);
+        document.projectPath = path;
+        result = ProjectWalk(document, textTable, styleBlock, locale, tree).finish();
+    }
     result.fileOpened = opened;
     if (!opened)
         result.error = error;

@@ -6,9 +6,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 #include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Feedsmith {
 
@@ -383,7 +388,12 @@ Text transliterate(const Input &text)
     }();
 
     Text out;
-    out.reserve(n + n / 8);
+    // Bytes: room for the fast loop's longest outcome from the start, so that it never moves
+    // what it wrote (the result lives only until the writer has copied it).
+    if constexpr (std::is_same_v<Text, ByteText>)
+        out.reserve(n * MaxReplacement + 8);
+    else
+        out.reserve(n + n / 8);
     out.append(text.constData(), first);
     Text pend;
     qsizetype pendPos = 0;
@@ -452,6 +462,20 @@ Text transliterate(const Input &text)
                 char *const begin = out.extend((n - r) * MaxReplacement + 8);
                 char *o = begin;
                 while (r < n && p < length) {
+#ifdef __SSE2__
+                    // Sixteen bytes copied at a time, kept up to the first one beyond ASCII.
+                    if (r + 16 <= n && p + 16 <= length) {
+                        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + r));
+                        _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
+                        const int high = _mm_movemask_epi8(v);
+                        const qsizetype plain = high == 0 ? 16 : std::countr_zero(unsigned(high));
+                        o += plain;
+                        p += plain;
+                        r += plain;
+                        if (high == 0)
+                            continue;
+                    }
+#endif
                     const FastByte &with = fast[src[r]];
                     if (!with.known)
                         break;

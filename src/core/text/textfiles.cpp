@@ -329,9 +329,9 @@ struct LineLengthCheck
     }
 };
 
-// A first pass over the whole file, for what must be known before a line is handed on: whether
-// it reads as UTF-8 with at least one multi-byte sequence (never when its declaration names
-// another encoding), and whether every line keeps the limit. The file is left at its start.
+// A first pass over the file, for what must be known before a line is handed on: whether it
+// reads as UTF-8 with at least one multi-byte sequence (never when its declaration names another
+// encoding), and, with a line limit, whether every line keeps it. The file is left at its start.
 bool firstPass(QFile &file, const LineReading &reading, QString *error, bool *utf8)
 {
     Utf8Check check;
@@ -392,7 +392,13 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
     bool isUtf8 = false;
     if (!keepsSizeLimit(file, reading.maxFileBytes, error))
         return false;
-    if ((reading.utf8WhenValid || reading.maxLineBytes > 0) && !firstPass(file, reading, error, &isUtf8))
+    // Without linesCheckedFirst the line limit is kept as the lines are cut below, and the first
+    // pass reads only as far as it takes to tell the encoding: for a file of the code page, up to
+    // its first letter beyond ASCII.
+    LineReading first = reading;
+    if (!reading.linesCheckedFirst)
+        first.maxLineBytes = 0;
+    if ((first.utf8WhenValid || first.maxLineBytes > 0) && !firstPass(file, first, error, &isUtf8))
         return false;
     if (utf8)
         *utf8 = isUtf8;
@@ -430,6 +436,11 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
             const qsizetype cr = lineBreakIn(bytes, from, reading.lineFeedEndsLine);
             if (cr < 0)
                 break;
+            if (reading.maxLineBytes > 0 && cr - start > reading.maxLineBytes) {
+                if (error)
+                    *error = lineTooLongText(line, reading.maxLineBytes);
+                return false;
+            }
             f(bytes.sliced(start, cr - start));
             ++line;
             start = cr + 1;

@@ -54,6 +54,9 @@ struct LineReading
     // size and a first pass that holds one piece at a time.
     qint64 maxFileBytes = 0;
     qint64 maxLineBytes = 0;
+    // False: a line past the limit is found when it is reached, and the reading fails there
+    // after the lines before it were handed on; the file is then read once, not twice.
+    bool linesCheckedFirst = true;
 };
 
 // Why a file breaks the limits of a LineReading ("is larger than 256 MB; ...", "line 7 is longer
