@@ -176,8 +176,18 @@ public:
         m_bytes.append(tag.data(), tag.size());
         m_bytes.append(attributes.data(), attributes.size());
         m_bytes += '>';
-        // A value is one line, whatever a project or an import put into it.
-        if (m_keepAccents)
+        // A value is one line, whatever a project or an import put into it. Printable ASCII
+        // without markup characters (addresses, IDs, most titles) comes through every step as
+        // it is.
+        const bool plain = std::all_of(value.cbegin(), value.cend(), [](QChar c) {
+            return c.unicode() >= 0x20 && c.unicode() < 0x7F && c != u'&' && c != u'<' && c != u'>';
+        });
+        if (plain) {
+            const qsizetype at = m_bytes.size();
+            m_bytes.resize(at + value.size());
+            std::transform(value.cbegin(), value.cend(), m_bytes.data() + at,
+                           [](QChar c) { return char(c.unicode()); });
+        } else if (m_keepAccents)
             Windows1252::appendEncoded(m_bytes, referencedBeyondAscii(XmlText::escapeCharacterData(OneLine(value))));
         else
             Windows1252::appendEncoded(m_bytes, XmlText::escapeCharacterData(Transliterate(OneLine(value))));
