@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 using namespace Feedsmith;
@@ -190,31 +191,115 @@ bool cliFigures(Corpus corpus, const QString &folder, int entries, int runs)
     return true;
 }
 
-// feedsmith-cli rss against node with the npm library "rss" 1.x, on the same items.
+// Two commands run in turn, a b a b ...: the median of each, and the median of the ratios
+// b / a pair by pair, which keeps the ratio honest while the machine's speed drifts.
+struct PairedFigures
+{
+    ProcessFigures a;
+    ProcessFigures b;
+    double ratio = 0; // b / a
+};
+
+PairedFigures pairedRuns(int runs, const QStringList &a, const QStringList &b)
+{
+    std::vector<double> aTimes, bTimes, ratios;
+    PairedFigures result{{0, 0, true}, {0, 0, true}, 0};
+    for (int i = 0; i < runs; ++i) {
+        const ProcessFigures x = runProcess(a);
+        const ProcessFigures y = runProcess(b);
+        for (auto [run, total, times] : {std::tuple{x, &result.a, &aTimes}, std::tuple{y, &result.b, &bTimes}}) {
+            total->ok = total->ok && run.ok;
+            total->peakMb = std::max(total->peakMb, run.peakMb);
+            times->push_back(run.ms);
+        }
+        ratios.push_back(y.ms / x.ms);
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    result.a.ms = median(aTimes);
+    result.b.ms = median(bTimes);
+    result.ratio = median(ratios);
+    if (!result.a.ok || !result.b.ok)
+        std::fprintf(stderr, "failed: %s or %s\n", qPrintable(a.join(u' ')), qPrintable(b.join(u' ')));
+    return result;
+}
+
+// The project with the channel's option to keep accented letters switched on.
+bool writeExactLettersCopy(const QString &from, const QString &to)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    // A piece at a time: the peak memory of the processes started later counts this one's.
+    QByteArray head = in.read(4096);
+    const qsizetype settings = head.indexOf("<settings>\r\n");
+    if (settings < 0)
+        return false;
+    head.insert(settings + 12, "\t<keepaccents>1</keepaccents>\r\n");
+    if (out.write(head) != head.size())
+        return false;
+    while (!in.atEnd()) {
+        const QByteArray piece = in.read(1 << 20);
+        if (piece.isEmpty() || out.write(piece) != piece.size())
+            return false;
+    }
+    return true;
+}
+
+// feedsmith-cli against node with the npm library "rss" 1.x on the same items, and against a
+// plain copy of the project, each pair of commands run in turn.
 int comparePeers(const QString &modules, const QString &folder, int entries, int runs)
 {
     const QString bin = QCoreApplication::applicationDirPath();
+    const QString cli = bin + u"/feedsmith-cli"_s;
     const QString project = folder + u"/peers.rsx"_s;
+    const QString exact = folder + u"/peers-exact.rsx"_s;
+    const QString small = folder + u"/peers-small.rsx"_s;
     const QString items = folder + u"/peers.json"_s;
-    if (!writeCorpusInChild(Corpus::Accented, project, entries, items)) {
+    if (!writeCorpusInChild(Corpus::Accented, project, entries, items) || !writeExactLettersCopy(project, exact)
+        || !writeCorpusInChild(Corpus::Accented, small, 10)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
         return 1;
     }
     const QString node = QStandardPaths::findExecutable(u"node"_s);
+    const QString cp = QStandardPaths::findExecutable(u"cp"_s);
     const QString script = QStringLiteral(FEEDSMITH_BENCH_SOURCE_DIR) + u"/peer-rss.js"_s;
-    if (node.isEmpty()) {
-        std::fprintf(stderr, "node is not installed\n");
+    if (node.isEmpty() || cp.isEmpty()) {
+        std::fprintf(stderr, "node or cp is not installed\n");
         return 1;
     }
-    std::printf("feedsmith-cli rss against npm rss 1.x, %d accented entries (%.1f MB project), median of %d runs:\n",
-                entries, double(QFileInfo(project).size()) / (1024.0 * 1024.0), runs);
-    const ProcessFigures ours =
-            medianOfRuns(runs, {bin + u"/feedsmith-cli"_s, u"rss"_s, project, folder + u"/ours.xml"_s});
-    reportProcess("feedsmith-cli rss", ours);
-    const ProcessFigures peer = medianOfRuns(runs, {node, script, modules, items, folder + u"/peer.xml"_s});
-    reportProcess("node + npm rss", peer);
-    std::printf("  ratio (npm rss / feedsmith-cli)   %9.1fx\n", peer.ms / ours.ms);
-    return ours.ok && peer.ok ? 0 : 1;
+    std::printf("%d accented entries (%.1f MB project), median of %d paired runs:\n", entries,
+                double(QFileInfo(project).size()) / (1024.0 * 1024.0), runs);
+    const QStringList peer = {node, script, modules, items, folder + u"/peer.xml"_s};
+    const QStringList copy = {cp, project, folder + u"/copy.rsx"_s};
+    const PairedFigures legacy = pairedRuns(runs, {cli, u"rss"_s, project, folder + u"/ours.xml"_s}, peer);
+    reportProcess("feedsmith-cli rss", legacy.a);
+    reportProcess("node + npm rss", legacy.b);
+    std::printf("  ratio (npm rss / feedsmith-cli rss)  %6.1fx\n", legacy.ratio);
+    const PairedFigures exactLetters = pairedRuns(runs, {cli, u"rss"_s, exact, folder + u"/ours.xml"_s}, peer);
+    reportProcess("feedsmith-cli rss, exact letters", exactLetters.a);
+    reportProcess("node + npm rss", exactLetters.b);
+    std::printf("  ratio (npm rss / feedsmith-cli rss)  %6.1fx\n", exactLetters.ratio);
+    const PairedFigures rssCopy = pairedRuns(runs, copy, {cli, u"rss"_s, project, folder + u"/ours.xml"_s});
+    const PairedFigures resaveCopy = pairedRuns(runs, copy, {cli, u"resave"_s, project, folder + u"/ours.rsx"_s});
+    reportProcess("cp of the project", resaveCopy.a);
+    reportProcess("feedsmith-cli rss", rssCopy.b);
+    std::printf("  ratio (rss / cp)                     %6.1fx\n", rssCopy.ratio);
+    reportProcess("feedsmith-cli resave", resaveCopy.b);
+    std::printf("  ratio (resave / cp)                  %6.1fx\n", resaveCopy.ratio);
+    const PairedFigures rssResave = pairedRuns(runs, {cli, u"rss"_s, project, folder + u"/ours.xml"_s},
+                                               {cli, u"resave"_s, project, folder + u"/ours.rsx"_s});
+    std::printf("  ratio (resave / rss)                 %6.2fx\n", rssResave.ratio);
+    std::printf("10 accented entries, start to exit, median of %d runs:\n", runs);
+    reportProcess("feedsmith-cli rss", medianOfRuns(runs, {cli, u"rss"_s, small, folder + u"/small.xml"_s}));
+    for (const QString &file : {project, exact, small, items})
+        QFile::remove(file);
+    const bool ok = legacy.a.ok && legacy.b.ok && exactLetters.a.ok && rssCopy.a.ok && rssCopy.b.ok && resaveCopy.b.ok
+            && rssResave.b.ok;
+    return ok ? 0 : 1;
 }
 
 } // namespace

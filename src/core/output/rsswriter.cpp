@@ -415,11 +415,13 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
     const auto buildItems = [&](qsizetype begin, qsizetype end) {
         auto entryAt = [&](qsizetype k) -> const RSSentry & { return document.entries.at(count - int(k)); };
         RssLines piece(options.keepAccents, publicMedia);
-        // Bodies shrink by their style block and stay about as long otherwise.
+        // Bodies shrink by their style block and stay about as long otherwise; with the letters
+        // kept as references, they grow by about half.
         qsizetype estimate = 0;
         for (qsizetype k = begin; k < end; ++k) {
             const RSSentry &entry = entryAt(k);
-            estimate += entry.title.size() + entry.link.size() + entry.content.sizeHint() + 96;
+            const qsizetype body = entry.content.sizeHint();
+            estimate += entry.title.size() + entry.link.size() + (options.keepAccents ? body * 3 / 2 : body) + 96;
         }
         piece.reserve(estimate);
         for (qsizetype k = begin; k < end; ++k) {

@@ -189,45 +189,42 @@ void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
     }();
     const auto *src = reinterpret_cast<const unsigned char *>(codePageText.data());
     const qsizetype n = codePageText.size();
-    // Written straight into room for the longest outcome: a reference ("&#8364;") per byte; a
-    // split section end makes more room when it comes.
-    qsizetype at = out.size();
-    out.resize(at + n * 7);
-    char *dst = out.data() + at;
-    const auto put = [&](QByteArrayView bytes) {
-        std::memcpy(dst, bytes.data(), size_t(bytes.size()));
-        dst += bytes.size();
-    };
+    // Written a part at a time into room for the longest outcome (a split section end, 13 bytes
+    // for a ">"), then appended; the room is kept for the next text, and `out` grows only by
+    // what is written.
+    constexpr qsizetype Part = 16 * 1024;
+    thread_local QByteArray room(Part * 13, Qt::Uninitialized);
     int brackets = 0; // the "]" written last in a row, controls dropped between them not counted
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = src[i++];
-        if (!stops[c]) {
-            *dst++ = char(c);
-            brackets = 0;
-        } else if (c >= 0x80) {
-            put(references[c - 0x80]);
-            brackets = 0;
-        } else if (c == ']') {
-            *dst++ = ']';
-            ++brackets;
-        } else if (c == '>') {
-            if (brackets >= 2) {
+    for (qsizetype partStart = 0; partStart < n; partStart += Part) {
+        const qsizetype partEnd = std::min(n, partStart + Part);
+        char *const begin = room.data();
+        char *dst = begin;
+        const auto put = [&dst](QByteArrayView bytes) {
+            std::memcpy(dst, bytes.data(), size_t(bytes.size()));
+            dst += bytes.size();
+        };
+        for (qsizetype i = partStart; i < partEnd;) {
+            const unsigned char c = src[i++];
+            if (!stops[c]) {
+                *dst++ = char(c);
+                brackets = 0;
+            } else if (c >= 0x80) {
+                put(references[c - 0x80]);
+                brackets = 0;
+            } else if (c == ']') {
+                *dst++ = ']';
+                ++brackets;
+            } else if (c == '>') {
                 // "]]>" would end the section: it is split into two.
-                at = dst - out.constData();
-                out.resize(out.size() + 12);
-                dst = out.data() + at;
-                put("]]><![CDATA[>");
-            } else {
-                *dst++ = '>';
-            }
-            brackets = 0;
-        } else if (c == '\t' || c == '\n' || c == '\r') {
-            *dst++ = char(c);
-            brackets = 0;
-        } // other control characters are not allowed in XML: they go
+                put(brackets >= 2 ? QByteArrayView("]]><![CDATA[>") : QByteArrayView(">"));
+                brackets = 0;
+            } else if (c == '\t' || c == '\n' || c == '\r') {
+                *dst++ = char(c);
+                brackets = 0;
+            } // other control characters are not allowed in XML: they go
+        }
+        out.append(begin, dst - begin);
     }
-    out.truncate(dst - out.constData());
 }
 
 } // namespace Feedsmith::XmlText

@@ -42,7 +42,7 @@ std::vector<QByteArray> buildInPieces(qsizetype count, Build build)
 template<typename Build, typename Sink>
 bool streamInPieces(qsizetype count, Build build, Sink sink)
 {
-    constexpr qsizetype Batch = 8192;
+    constexpr qsizetype Batch = 4096;
     auto batchFrom = [&](qsizetype first) {
         const qsizetype end = std::min(first + Batch, count);
         return buildInPieces(end - first, [&, first](qsizetype begin, qsizetype stop) {
