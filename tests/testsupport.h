@@ -105,20 +105,16 @@ inline Run runProgram(const QString &program, const QStringList &arguments, cons
 // the sixteen bytes the byte route copies at a time, and style blocks.
 inline QString randomContent(QRandomGenerator &rng, const QStringList &styleBlocks)
 {
-    static const QStringList pieces = {
-            QStringLiteral("<body>"),  QStringLiteral("</BODY>"),
-            QStringLiteral("[["),      QStringLiteral("]]"),
-            QStringLiteral("[:BsT:]"), QStringLiteral("]]>"),
-            QStringLiteral("[<"),      QStringLiteral("<p>"),
-            QStringLiteral(" "),       QStringLiteral("\t"),
-            QStringLiteral("x,"),      QStringLiteral("\r\n"),
-            QStringLiteral("\u0001"),  QStringLiteral("\u00E4"),
-            QStringLiteral("\u00C4"),  QStringLiteral("\u20AC"),
-            QStringLiteral("\u2019"),  QStringLiteral("\u00B5"),
-            QStringLiteral("\u00DF"),  QStringLiteral("&#8594;"),
-            QStringLiteral("\u2192"),  QStringLiteral("a run of plain words"),
-            QStringLiteral("&#91;"),
+    static const QStringList common = {
+            QStringLiteral("<body>"),  QStringLiteral("</BODY>"), QStringLiteral("[["),     QStringLiteral("]]"),
+            QStringLiteral("[:BsT:]"), QStringLiteral("]]>"),     QStringLiteral("[<"),     QStringLiteral("<p>"),
+            QStringLiteral(" "),       QStringLiteral("\t"),      QStringLiteral("x,"),     QStringLiteral("\r\n"),
+            QStringLiteral("\u0001"),  QStringLiteral("\u00E4"),  QStringLiteral("\u00C4"), QStringLiteral("\u20AC"),
+            QStringLiteral("\u2019"),  QStringLiteral("\u00B5"),  QStringLiteral("\u00DF"), QStringLiteral("&#8594;"),
+            QStringLiteral("\u2192"),
     };
+    static const QStringList pieces =
+            common + QStringList{QStringLiteral("a run of plain words"), QStringLiteral("&#91;")};
     QString content;
     for (int i = 0, n = int(rng.bounded(1, 14)); i < n; ++i) {
         const int k = int(rng.bounded(int(pieces.size() + styleBlocks.size())));
