@@ -5,6 +5,7 @@
 
 #include "core/entries/entryfilter.h"
 #include "core/system/clock.h"
+#include "core/system/memory.h"
 #include "core/text/textfiles.h"
 #include "scripteddialogs.h"
 #include "window/editing/entrydragdrop.h"
@@ -116,6 +117,7 @@ int main(int argc, char *argv[])
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // As both programs do at start.
     Clock::pinLocalTimeZone();
+    returnFreedMemory();
     QApplication app(argc, argv);
     for (const QString &arg : QCoreApplication::arguments()) {
         if (arg.startsWith(u"--screenshot="_s))
@@ -166,7 +168,6 @@ int main(int argc, char *argv[])
 
     // Drop key1 onto the top entry, as a user's drag would.
     EntryDragDrop *dragDrop = editor->dragDrop();
-    EntryTreeModel &model = window->document().tree;
     const QString top = EntryCollection::keyFor(window->document().entryCount());
     dragDrop->onMousePress(centreOf(view, u"key1"_s));
     dragDrop->onDragMove(centreOf(view, top));

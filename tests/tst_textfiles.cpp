@@ -1,6 +1,7 @@
 // Tests of whole-file reading (ReadTextFile), the style and help page wrappers, and atomic writing.
 #include "core/locale/userdictionary.h"
 #include "core/text/textfiles.h"
+#include "core/text/windows1252.h"
 
 #include "testsupport.h"
 
@@ -88,13 +89,13 @@ void TestTextFiles::readTextFile()
     QCOMPARE(ReadTextFile(path), expected);
 }
 
-// The file is read in pieces of 1 MB: line breaks at the end of one and the start of the next.
+// The file is read in pieces: line breaks at the end of one and the start of the next.
 void TestTextFiles::linesAcrossPieces_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("lineFeedEndsLine");
     QTest::addColumn<QStringList>("lines");
-    const QByteArray a((1 << 20) - 1, 'a');
+    const QByteArray a(FileReadPieceBytes - 1, 'a');
     const QString as = QString::fromLatin1(a);
     QTest::newRow("CR LF split between pieces") << a + "\r\nb" << false << QStringList{as, u"b"_qs};
     QTest::newRow("empty line after a split CR LF") << a + "\r\n\r\nb" << false << QStringList{as, QString(), u"b"_qs};
@@ -103,6 +104,13 @@ void TestTextFiles::linesAcrossPieces_data()
     QTest::newRow("lone LF at the end of a piece is text") << a + "\nb" << false << QStringList{as + u"\nb"_qs};
     QTest::newRow("line longer than a piece, letters of the upper half")
             << a + "\xE4" + a + "\r\nc" << false << QStringList{as + u"\u00E4"_qs + as, u"c"_qs};
+    QByteArray many;
+    QStringList manyLines;
+    for (int k = 0; many.size() < FileReadPieceBytes * 3; ++k) {
+        manyLines << u"line %1 "_qs.arg(k) + QString(k % 700, u'x');
+        many += manyLines.back().toLatin1() + "\r\n";
+    }
+    QTest::newRow("lines of many pieces") << many << false << manyLines;
 }
 
 void TestTextFiles::linesAcrossPieces()
@@ -116,6 +124,15 @@ void TestTextFiles::linesAcrossPieces()
     QVERIFY(forEachFileLine(
             path, [&lines](QStringView line) { lines << line.toString(); }, nullptr,
             LineReading{.lineFeedEndsLine = lineFeedEndsLine}));
+    QTEST(lines, "lines");
+    // The bytes of a line stay valid after the call as long as a copy of its piece is held.
+    std::vector<std::pair<QByteArrayView, QByteArray>> held;
+    QVERIFY(forEachFileLineBytes(
+            path, [&held](QByteArrayView line, const QByteArray &piece) { held.emplace_back(line, piece); }, nullptr,
+            nullptr, LineReading{.lineFeedEndsLine = lineFeedEndsLine}));
+    lines.clear();
+    for (const auto &[line, piece] : held)
+        lines << Windows1252::decode(line);
     QTEST(lines, "lines");
 }
 

@@ -1,6 +1,7 @@
 // feedsmith: the desktop editor for RSS 2.0 feeds.
 #include "core/startup/startup.h"
 #include "core/system/clock.h"
+#include "core/system/memory.h"
 #include "core/system/systemlocale.h"
 #include "window/platform/dialogs.h"
 #include "window/platform/icons.h"
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
 {
     // A write that meets a file-size limit must fail like any other write, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    Feedsmith::returnFreedMemory();
     Feedsmith::Clock::pinLocalTimeZone();
     QCoreApplication::setApplicationName(QStringLiteral("feedsmith"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Feedsmith::Version::Text));

@@ -2,6 +2,7 @@
 #include "cli/commandline.h"
 #include "core/startup/startup.h"
 #include "core/system/clock.h"
+#include "core/system/memory.h"
 
 #include <QCoreApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
 {
     // A write that meets a file-size limit must fail like any other write, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    Feedsmith::returnFreedMemory();
     Feedsmith::Clock::pinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("feedsmith-cli"));

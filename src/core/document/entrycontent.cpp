@@ -2,6 +2,7 @@
 #include "core/document/entrycontent.h"
 
 #include "core/text/codepagetext.h"
+#include "core/text/textencoding.h"
 #include "core/text/windows1252.h"
 
 #include <algorithm>
@@ -58,13 +59,34 @@ bool EntryContent::appendCodePage(QByteArray &out) const
     return true;
 }
 
-bool EntryContent::appendForWriters(QByteArray &out, const QString &styleBlock, bool blockFallsAway) const
+std::optional<QByteArrayView> EntryContent::writersBody(const CodePageText::StyleBlockRemover &removeStyleBlocks,
+                                                        WritersSteps steps) const
 {
-    if (m_stored && blockFallsAway && (m_text.isSharedWith(styleBlock) || m_text == styleBlock)) {
-        out += CodePageText::unescapeStoredBody(m_body);
-        return true;
+    if (!removeStyleBlocks.isUsable())
+        return std::nullopt;
+    // Every step reads what the one before wrote and writes into a room of its own.
+    struct Rooms
+    {
+        QByteArray content, lines, letters, blocks;
+    };
+    thread_local Rooms rooms;
+    QByteArrayView bytes;
+    const QString &block = removeStyleBlocks.styleBlock();
+    if (m_stored && removeStyleBlocks.fallsAway() && (m_text.isSharedWith(block) || m_text == block)) {
+        // The body alone: the block would only be removed again.
+        bytes = CodePageText::unescapeStoredBody(QByteArrayView(m_body), rooms.content);
+    } else {
+        rooms.content.truncate(0);
+        if (!appendCodePage(rooms.content))
+            return std::nullopt;
+        bytes = rooms.content;
     }
-    return appendCodePage(out);
+    bytes = CodePageText::extractBody(bytes);
+    if (steps.dropLineBreaks)
+        bytes = CodePageText::withoutLineBreaks(bytes, rooms.lines);
+    if (steps.transliterate)
+        bytes = TransliterateCodePage(bytes, rooms.letters);
+    return removeStyleBlocks(bytes, rooms.blocks);
 }
 
 bool operator==(const EntryContent &a, const EntryContent &b)

@@ -4,7 +4,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace Feedsmith {
+
+namespace CodePageText {
+class StyleBlockRemover;
+}
+
+// The steps of EntryContent::writersBody that differ between the writers.
+struct WritersSteps
+{
+    bool dropLineBreaks = false;
+    bool transliterate = false;
+};
 
 // The program's style block as text and as its code page bytes, shared by every content read
 // from one project file.
@@ -52,11 +65,14 @@ public:
     // of it has no code.
     bool appendCodePage(QByteArray &out) const;
 
-    // The code page bytes the writers start from, appended to out: the body alone when the
-    // content is this style block followed by a body and the block falls away from the writers'
-    // work (CodePageText::styleBlockFallsAway), else the whole content. False, and out as it
-    // was, when a character has no code.
-    bool appendForWriters(QByteArray &out, const QString &styleBlock, bool blockFallsAway) const;
+    // The body as the writers write it, before their own escaping, in code page bytes: taken out
+    // of its HTML document, its line breaks dropped (the feed), its letters transliterated
+    // (unless the project keeps them), the style block removed. The bytes stay valid until the
+    // next call on this thread: each step writes into room the thread keeps for the next body,
+    // and a step with nothing to do copies nothing. nullopt when the content or the block needs
+    // the text route (a character without a code).
+    std::optional<QByteArrayView> writersBody(const CodePageText::StyleBlockRemover &removeStyleBlocks,
+                                              WritersSteps steps) const;
 
     // Contents are equal when their texts are.
     friend bool operator==(const EntryContent &a, const EntryContent &b);

@@ -84,6 +84,14 @@ QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia
     return out.replace(QByteArrayView(SourceAttribute.data(), SourceAttribute.size()), "src=\"" + publicMedia);
 }
 
+QByteArrayView WithPublicMedia(QByteArrayView body, const QByteArray &publicMedia, QByteArray &room)
+{
+    if (publicMedia.isEmpty() || !body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size())))
+        return body;
+    room = WithPublicMedia(body.toByteArray(), publicMedia);
+    return room;
+}
+
 QString WithPublicMedia(const QString &body, const QString &publicMedia)
 {
     if (publicMedia.isEmpty() || !body.contains(SourceAttribute))

@@ -31,6 +31,9 @@ QString PublicMediaAddress(const QString &feedUrl);
 // The body with every src="media/..." pointing at `publicMedia` instead; as it is when that is
 // empty.
 QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia);
+// The same as a view: the body itself when it has nothing to change, else the result in room.
+// The body must not lie in room.
+QByteArrayView WithPublicMedia(QByteArrayView body, const QByteArray &publicMedia, QByteArray &room);
 QString WithPublicMedia(const QString &body, const QString &publicMedia);
 
 class FeedDocument;

@@ -106,13 +106,6 @@ QString withoutLineBreaks(const QString &text)
     return out;
 }
 
-QByteArray withoutLineBreaks(QByteArray bytes)
-{
-    if (bytes.contains('\r') || bytes.contains('\n'))
-        bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
-    return bytes;
-}
-
 // The block as it looks after the treatment description texts get.
 QString treatedForDescription(const QString &styleBlock)
 {
@@ -200,16 +193,11 @@ public:
     {
         m_bytes += "\t\t<description><![CDATA[";
         const qsizetype start = m_bytes.size();
-        if (m_keepAccents) {
-            // Letters kept as references, which leaves no byte beyond ASCII.
-            if (!appendReferencedDescription(content, removeCodePageStyleBlocks))
-                Windows1252::appendEncoded(
-                        m_bytes,
-                        XmlText::cdataContent(WithPublicMedia(
-                                descriptionKeepingAccents(content.text(), removeStyleBlocks), m_publicMedia)));
-        } else if (!appendCodePageDescription(content, removeCodePageStyleBlocks)) {
-            const QString text = WithPublicMedia(descriptionText(content.text(), removeStyleBlocks), m_publicMedia);
-            Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(text));
+        if (!appendCodePageDescription(content, removeCodePageStyleBlocks)) {
+            // Kept, the letters become references, which leaves no character beyond ASCII.
+            const QString text = m_keepAccents ? descriptionKeepingAccents(content.text(), removeStyleBlocks)
+                                               : descriptionText(content.text(), removeStyleBlocks);
+            Windows1252::appendEncoded(m_bytes, XmlText::cdataContent(WithPublicMedia(text, m_publicMedia)));
         }
         // Without a public address the pictures keep their project-relative address.
         const QByteArrayView written = QByteArrayView(m_bytes).sliced(start);
@@ -290,41 +278,20 @@ public:
     QByteArray take() { return std::move(m_bytes); }
 
 private:
-    // The code page bytes the description starts from (EntryContent::appendForWriters); false
-    // when the content or the style block needs the text route.
-    static bool writersBytes(const EntryContent &content, const CodePageText::StyleBlockRemover &removeStyleBlocks,
-                             QByteArray &bytes)
-    {
-        return removeStyleBlocks.isUsable()
-                && content.appendForWriters(bytes, removeStyleBlocks.styleBlock(), removeStyleBlocks.fallsAway());
-    }
-
-    // descriptionText and cdataContent on the content's code page bytes, for a content that the
-    // code page holds (nearly every one): no UTF-16 copies of the body. The transliterated text
-    // is plain ASCII, so only control characters can be left of what XML forbids. False, and
-    // nothing written, when the content needs the text route.
+    // descriptionText (or descriptionKeepingAccents) and cdataContent on the content's code page
+    // bytes, for a content that the code page holds (nearly every one), in one route with no
+    // copy of the body but the one written. The transliterated text is plain ASCII, so only
+    // control characters can be left of what XML forbids. False, and nothing written, when the
+    // content needs the text route.
     bool appendCodePageDescription(const EntryContent &content,
                                    const CodePageText::StyleBlockRemover &removeStyleBlocks)
     {
-        QByteArray bytes;
-        if (!writersBytes(content, removeStyleBlocks, bytes))
+        const std::optional<QByteArrayView> body =
+                content.writersBody(removeStyleBlocks, {.dropLineBreaks = true, .transliterate = !m_keepAccents});
+        if (!body)
             return false;
-        bytes = removeStyleBlocks(TransliterateCodePage(withoutLineBreaks(CodePageText::extractBody(bytes))));
-        m_bytes += XmlText::cdataContent(WithPublicMedia(bytes, m_publicMediaBytes));
-        return true;
-    }
-
-    // The same with the letters kept: the style block goes before the letters become references.
-    bool appendReferencedDescription(const EntryContent &content,
-                                     const CodePageText::StyleBlockRemover &removeStyleBlocks)
-    {
-        QByteArray bytes;
-        if (!writersBytes(content, removeStyleBlocks, bytes))
-            return false;
-        XmlText::appendReferencedCdata(
-                m_bytes,
-                WithPublicMedia(removeStyleBlocks(withoutLineBreaks(CodePageText::extractBody(bytes))),
-                                m_publicMediaBytes));
+        thread_local QByteArray room;
+        XmlText::appendReferencedCdata(m_bytes, WithPublicMedia(*body, m_publicMediaBytes, room));
         return true;
     }
 

@@ -9,7 +9,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Feedsmith::XmlText {
 
@@ -146,28 +151,6 @@ QString cdataContent(QStringView raw)
     return replaceAll(dropForbidden(raw), u"]]>", u"]]]]><![CDATA[>");
 }
 
-QByteArray cdataContent(const QByteArray &asciiText)
-{
-    // Of ASCII, XML forbids the control characters but tab, line feed and carriage return.
-    const auto forbidden = [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
-    };
-    // Eight bytes at a time while none is below 0x20 (bytes of ASCII text are below 0x80).
-    const char *data = asciiText.constData();
-    const qsizetype n = asciiText.size();
-    qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        quint64 word;
-        std::memcpy(&word, data + i, 8);
-        if (((word - 0x2020202020202020ull) & ~word & 0x8080808080808080ull) != 0)
-            break;
-    }
-    QByteArray text = asciiText;
-    if (std::any_of(data + i, data + n, forbidden))
-        text.removeIf(forbidden);
-    return CodePageText::replaceAll(text, "]]>", "]]]]><![CDATA[>");
-}
-
 void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
 {
     // The reference of every byte beyond ASCII, made once.
@@ -193,7 +176,7 @@ void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
     // for a ">"), then appended; the room is kept for the next text, and `out` grows only by
     // what is written.
     constexpr qsizetype Part = 16 * 1024;
-    thread_local QByteArray room(Part * 13, Qt::Uninitialized);
+    thread_local QByteArray room(Part * 13 + 16, Qt::Uninitialized);
     int brackets = 0; // the "]" written last in a row, controls dropped between them not counted
     for (qsizetype partStart = 0; partStart < n; partStart += Part) {
         const qsizetype partEnd = std::min(n, partStart + Part);
@@ -204,6 +187,22 @@ void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
             dst += bytes.size();
         };
         for (qsizetype i = partStart; i < partEnd;) {
+#ifdef __SSE2__
+            // Sixteen bytes copied at a time, kept up to the first that stops a run; a ">" only
+            // stops one behind "]", which a run never starts with.
+            if (brackets == 0 && i + 16 <= partEnd) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), v);
+                // Signed, the bytes beyond ASCII are below 0x20 as well.
+                const int mask = _mm_movemask_epi8(
+                        _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(v, _mm_set1_epi8(']'))));
+                const qsizetype plain = mask == 0 ? 16 : std::countr_zero(unsigned(mask));
+                dst += plain;
+                i += plain;
+                if (mask == 0)
+                    continue;
+            }
+#endif
             const unsigned char c = src[i++];
             if (!stops[c]) {
                 *dst++ = char(c);

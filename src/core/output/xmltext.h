@@ -24,11 +24,10 @@ QString escapeCharacterData(QStringView text);
 // The text of a CDATA section: forbidden characters dropped, and every "]]>" split across two
 // sections so that it cannot end the section early.
 QString cdataContent(QStringView text);
-// cdataContent for text that is plain ASCII bytes.
-QByteArray cdataContent(const QByteArray &asciiText);
 // cdataContent of Windows-1252 text with every character beyond ASCII written as its numeric
 // reference ("&#233;"), appended to out in one pass: what referencedBeyondAscii and then
-// cdataContent give for the decoded text, without decoding it.
+// cdataContent give for the decoded text, without decoding it. For plain ASCII, that is
+// cdataContent itself.
 void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText);
 
 } // namespace Feedsmith::XmlText

@@ -79,7 +79,8 @@ EntryContent content(const StyleBlockForms &styleBlock, const QByteArray &value,
         return styleBlock.text + QString::fromUtf8(CodePageText::unescapeStoredBody(value));
     if (styleBlock.codePage.isEmpty() && !styleBlock.text.isEmpty())
         return styleBlock.text + Windows1252::decode(CodePageText::unescapeStoredBody(value));
-    return EntryContent::fromStoredBody(styleBlock, value);
+    // The row's bytes are a view of the file's: the body keeps a copy of its own.
+    return EntryContent::fromStoredBody(styleBlock, QByteArray(value.constData(), value.size()));
 }
 
 StyleBlockForms styleBlockForms(const QString &styleBlock)

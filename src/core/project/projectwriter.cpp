@@ -161,13 +161,11 @@ void appendStoredBytes(QByteArray &out, QByteArrayView body)
 bool appendCodePageBody(QByteArray &out, const EntryContent &content, const CodePageText::StyleBlockRemover &remove,
                         Letters letters)
 {
-    QByteArray bytes;
-    if (!remove.isUsable() || !content.appendForWriters(bytes, remove.styleBlock(), remove.fallsAway()))
+    const std::optional<QByteArrayView> body =
+            content.writersBody(remove, {.transliterate = letters == Letters::Transliterated});
+    if (!body)
         return false;
-    QByteArray body = CodePageText::extractBody(bytes);
-    if (letters == Letters::Transliterated)
-        body = TransliterateCodePage(body);
-    appendStoredBytes(out, remove(body));
+    appendStoredBytes(out, *body);
     return true;
 }
 

@@ -269,12 +269,27 @@ QByteArray replaceAllIgnoringCase(const QByteArray &text, QByteArrayView needle,
                         [&](qsizetype from) { return indexOfIgnoringCase(text, needle, from); });
 }
 
-QByteArray extractBody(const QByteArray &content)
+namespace {
+
+BodyRange bodyRangeOf(QByteArrayView content)
 {
     static const CaseFreeFinder open("<body>");
     static const CaseFreeFinder close("</body>");
-    const BodyRange body = bodyRange(open.indexIn(content), close.indexIn(content));
+    return bodyRange(open.indexIn(content), close.indexIn(content));
+}
+
+} // namespace
+
+QByteArray extractBody(const QByteArray &content)
+{
+    const BodyRange body = bodyRangeOf(content);
     return content.mid(body.from, body.length);
+}
+
+QByteArrayView extractBody(QByteArrayView content)
+{
+    const BodyRange body = bodyRangeOf(content);
+    return body.length < 0 ? content.sliced(body.from) : content.sliced(body.from, body.length);
 }
 
 QByteArray escape(QByteArrayView text)
@@ -366,20 +381,18 @@ qsizetype copyRun(const unsigned char *src, qsizetype i, qsizetype n, char *dst,
 #endif
 }
 
-QByteArray unescapeBytes(const QByteArray &text, bool references)
+// The four steps of UnescapeText in one pass over the text as it came, written to dst (room for
+// text.size() bytes), from the first special byte `i` on; the length written.
+//  1. "[[" -> "<" and "]]" -> ">", each bracket pairing with the next from the left;
+//  2. "[:bst:]" (any case) -> ",", on what step 1 left: a "[" that step 1 did not pair,
+//     whose "]" step 1 does not pair with a following "]";
+//  3. and 4. every LF and CR dropped, after the others matched across them.
+// With `references`, the body references are decoded as well; what they give is text that
+// no step above looks at again.
+qsizetype unescapeInto(QByteArrayView text, qsizetype i, bool references, char *const begin)
 {
-    // The four steps of UnescapeText in one pass over the text as it came:
-    //  1. "[[" -> "<" and "]]" -> ">", each bracket pairing with the next from the left;
-    //  2. "[:bst:]" (any case) -> ",", on what step 1 left: a "[" that step 1 did not pair,
-    //     whose "]" step 1 does not pair with a following "]";
-    //  3. and 4. every LF and CR dropped, after the others matched across them.
-    // With `references`, the body references are decoded as well; what they give is text that
-    // no step above looks at again.
     const qsizetype n = text.size();
-    const auto *src = reinterpret_cast<const unsigned char *>(text.constData());
-    qsizetype i = nextSpecial(src, 0, n, references);
-    if (i == n)
-        return text;
+    const auto *src = reinterpret_cast<const unsigned char *>(text.data());
     const FoldTable &t = foldTable();
     auto isBst = [&](qsizetype at) {
         static constexpr char tail[] = ":bst:]";
@@ -391,14 +404,13 @@ QByteArray unescapeBytes(const QByteArray &text, bool references)
         }
         return true;
     };
-    QByteArray out(n, Qt::Uninitialized);
-    char *dst = out.data();
+    char *dst = begin;
     std::memcpy(dst, src, size_t(i));
     dst += i;
     while (i < n) {
         const unsigned char c = src[i];
         if (references && c == '&') {
-            if (const BodyReference reference = bodyReferenceAt(QByteArrayView(text), i); reference.length > 0) {
+            if (const BodyReference reference = bodyReferenceAt(text, i); reference.length > 0) {
                 *dst++ = reference.character;
                 i += reference.length;
             } else {
@@ -423,7 +435,17 @@ QByteArray unescapeBytes(const QByteArray &text, bool references)
             ++i; // a line break
         }
     }
-    out.truncate(dst - out.constData());
+    return dst - begin;
+}
+
+QByteArray unescapeBytes(const QByteArray &text, bool references)
+{
+    const qsizetype n = text.size();
+    const qsizetype i = nextSpecial(reinterpret_cast<const unsigned char *>(text.constData()), 0, n, references);
+    if (i == n)
+        return text;
+    QByteArray out(n, Qt::Uninitialized);
+    out.truncate(unescapeInto(text, i, references, out.data()));
     return out;
 }
 
@@ -437,6 +459,29 @@ QByteArray unescape(const QByteArray &text)
 QByteArray unescapeStoredBody(const QByteArray &text)
 {
     return unescapeBytes(text, true);
+}
+
+QByteArrayView unescapeStoredBody(QByteArrayView text, QByteArray &room)
+{
+    const qsizetype n = text.size();
+    const qsizetype i = nextSpecial(reinterpret_cast<const unsigned char *>(text.data()), 0, n, true);
+    if (i == n)
+        return text;
+    if (room.size() < n)
+        room.resize(n);
+    return QByteArrayView(room.constData(), unescapeInto(text, i, true, room.data()));
+}
+
+QByteArrayView withoutLineBreaks(QByteArrayView text, QByteArray &room)
+{
+    if (!text.contains('\r') && !text.contains('\n'))
+        return text;
+    if (room.size() < text.size())
+        room.resize(text.size());
+    char *const begin = room.data();
+    char *const end =
+            std::remove_copy_if(text.begin(), text.end(), begin, [](char c) { return c == '\r' || c == '\n'; });
+    return QByteArrayView(begin, end - begin);
 }
 
 bool styleBlockFallsAway(QByteArrayView block)
@@ -507,6 +552,16 @@ StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &t
 QByteArray StyleBlockRemover::operator()(const QByteArray &text) const
 {
     return removeAll(removeAll(text, m_blockFinder), m_treatedFinder);
+}
+
+QByteArrayView StyleBlockRemover::operator()(QByteArrayView text, QByteArray &room) const
+{
+    const bool block = m_blockFinder.size() > 0 && m_blockFinder.indexIn(text) >= 0;
+    // Removing the block can make a treated block of what was around it: both are looked for.
+    if (!block && (m_treatedFinder.size() == 0 || m_treatedFinder.indexIn(text) < 0))
+        return text;
+    room = (*this)(text.toByteArray());
+    return room;
 }
 
 } // namespace Feedsmith::CodePageText

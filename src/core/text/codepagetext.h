@@ -42,11 +42,19 @@ QByteArray replaceAllIgnoringCase(const QByteArray &text, QByteArrayView needle,
 
 // ExtractBody, EscapeText and UnescapeText.
 QByteArray extractBody(const QByteArray &content);
+// extractBody as a part of the content, copying nothing.
+QByteArrayView extractBody(QByteArrayView content);
 QByteArray escape(QByteArrayView text);
 QByteArray unescape(const QByteArray &text);
 // UnescapeStoredBody: unescape, and the references the project writer gives to what the escapes
 // would misread.
 QByteArray unescapeStoredBody(const QByteArray &text);
+// unescapeStoredBody written into `room`, which keeps its capacity for the next body: the text
+// itself when it has nothing to unescape, else the part of room written. The text must not lie
+// in room.
+QByteArrayView unescapeStoredBody(QByteArrayView text, QByteArray &room);
+// The text without its CR and LF: the text itself when it has none, else written into room.
+QByteArrayView withoutLineBreaks(QByteArrayView text, QByteArray &room);
 
 // Whether the writers may leave this style block out of their work on a content that is the
 // block followed by a body: the description and the stored body of such a content are then
@@ -63,6 +71,9 @@ public:
     StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock);
     bool isUsable() const { return m_usable; }
     QByteArray operator()(const QByteArray &text) const;
+    // The same as a view: the text itself when it holds no block (nearly always), else the
+    // result held in room. The text must not lie in room.
+    QByteArrayView operator()(QByteArrayView text, QByteArray &room) const;
     const QString &styleBlock() const { return m_styleBlock; }
     // styleBlockFallsAway of the block.
     bool fallsAway() const { return m_fallsAway; }

@@ -103,25 +103,52 @@ QString withLineBreaks(const QString &value)
     return replaceAllIgnoringCase(value, u"[:br:]", u"\r\n");
 }
 
-QByteArray withLineBreaks(const QByteArray &value)
+// Whether the bytes hold "[:br:]" (any case). Stored bodies are full of "[" and never hold a line
+// break: the rarer ":" is looked for first, with the library's byte search.
+bool hasLineBreakEscape(QByteArrayView value)
 {
-    // Stored bodies are full of "[" and never hold a line break: the rarer ":" is looked for
-    // first, with the library's byte search.
-    const char *data = value.constData();
+    const char *data = value.data();
     const qsizetype size = value.size();
-    bool found = false;
-    for (qsizetype from = 1; from + 5 <= size && !found;) {
+    for (qsizetype from = 1; from + 5 <= size;) {
         const void *hit = std::memchr(data + from, ':', size_t(size - from));
         if (!hit)
-            break;
+            return false;
         const qsizetype at = static_cast<const char *>(hit) - data;
-        found = data[at - 1] == '['
-                && CodePageText::indexOfIgnoringCase(QByteArrayView(data + at - 1, std::min<qsizetype>(6, size - at + 1)),
-                                                     "[:br:]")
-                        == 0;
+        if (data[at - 1] == '['
+            && CodePageText::indexOfIgnoringCase(QByteArrayView(data + at - 1, std::min<qsizetype>(6, size - at + 1)),
+                                                 "[:br:]")
+                    == 0)
+            return true;
         from = at + 1;
     }
-    return found ? CodePageText::replaceAllIgnoringCase(value, "[:br:]", "\r\n") : value;
+    return false;
+}
+
+QByteArray withLineBreaks(const QByteArray &value)
+{
+    return hasLineBreakEscape(value) ? CodePageText::replaceAllIgnoringCase(value, "[:br:]", "\r\n") : value;
+}
+
+// The value of a row: trimAndDropTabs, then withLineBreaks.
+QString valueText(QStringView s, bool)
+{
+    return withLineBreaks(trimAndDropTabs(s));
+}
+
+// The same for bytes. With `inPlace`, bytes that need neither step (nearly all) are taken as they
+// stand in the line, copying nothing: they are valid as long as the piece of the file that holds
+// the line.
+QByteArray valueText(QByteArrayView s, bool inPlace)
+{
+    if (inPlace) {
+        while (!s.isEmpty() && s.front() == ' ')
+            s = s.sliced(1);
+        while (!s.isEmpty() && s.back() == ' ')
+            s.chop(1);
+        if (!s.contains('\t') && !hasLineBreakEscape(s))
+            return QByteArray::fromRawData(s.data(), s.size());
+    }
+    return withLineBreaks(trimAndDropTabs(s));
 }
 
 struct LineState
@@ -132,8 +159,9 @@ struct LineState
 
 // The markup characters are ASCII, bytes of their own in Windows-1252 and UTF-8 alike: a line
 // is cut the same as text and as bytes.
+// With `inPlace`, values of bytes may be views of the line (see valueText).
 template<typename View>
-auto parseLine(View line, LineState &state)
+auto parseLine(View line, LineState &state, bool inPlace = false)
 {
     using Text = TextOf<View>;
     using Char = std::remove_cvref_t<decltype(line[0])>;
@@ -197,7 +225,7 @@ auto parseLine(View line, LineState &state)
     } else {
         row.name = nameText(startText);
     }
-    row.value = withLineBreaks(trimAndDropTabs(valuePieces > 1 ? View(joinedValue) : valuePiece));
+    row.value = valuePieces > 1 ? valueText(View(joinedValue), false) : valueText(valuePiece, inPlace);
     row.closing = nameText(View(end.constData(), end.size()));
     return row;
 }
@@ -259,15 +287,22 @@ bool ReadMarkupRows(const QString &folder, const QString &name, const std::funct
 
 namespace {
 
-// Rows handed from the thread that reads and cuts the lines to the one that takes them, in
-// batches; at most MaxBatches wait at a time, so that a large file is not held twice.
+// Rows handed from the thread that reads and cuts the lines to the one that takes them, with
+// the pieces of the file their values lie in.
+struct RowBatch
+{
+    std::vector<MarkupRowBytes> rows;
+    std::vector<QByteArray> pieces;
+};
+
+// The batches, of which at most MaxBatches wait at a time, so that a large file is not held twice.
 class RowQueue
 {
 public:
     static constexpr size_t BatchSize = 512;
-    static constexpr size_t MaxBatches = 64;
+    static constexpr size_t MaxBatches = 8;
 
-    void push(std::vector<MarkupRowBytes> &&batch)
+    void push(RowBatch &&batch)
     {
         std::unique_lock lock(m_mutex);
         m_room.wait(lock, [this] { return m_batches.size() < MaxBatches || m_abandoned; });
@@ -283,7 +318,7 @@ public:
         m_ready.notify_one();
     }
     // The next batch; false when the reader has finished and every batch was taken.
-    bool pop(std::vector<MarkupRowBytes> &batch)
+    bool pop(RowBatch &batch)
     {
         std::unique_lock lock(m_mutex);
         m_ready.wait(lock, [this] { return !m_batches.empty() || m_finished; });
@@ -307,7 +342,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::condition_variable m_room;
-    std::deque<std::vector<MarkupRowBytes>> m_batches;
+    std::deque<RowBatch> m_batches;
     bool m_finished = false;
     bool m_abandoned = false;
 };
@@ -326,21 +361,24 @@ bool ReadMarkupRowBytes(const QString &folder, const QString &name,
     std::thread reader([&] {
         LineState state;
         bool fileUtf8 = false;
-        std::vector<MarkupRowBytes> batch;
-        batch.reserve(RowQueue::BatchSize);
+        RowBatch batch;
+        batch.rows.reserve(RowQueue::BatchSize);
         read = forEachFileLineBytes(
                 MarkupFilePath(folder, name),
-                [&](QByteArrayView line) {
+                [&](QByteArrayView line, const QByteArray &piece) {
                     utf8 = fileUtf8; // decided before the first line
-                    batch.push_back(parseLine(line, state));
-                    if (batch.size() == RowQueue::BatchSize) {
+                    // The values are views of the piece, which the batch holds.
+                    if (batch.pieces.empty() || !batch.pieces.back().isSharedWith(piece))
+                        batch.pieces.push_back(piece);
+                    batch.rows.push_back(parseLine(line, state, true));
+                    if (batch.rows.size() == RowQueue::BatchSize) {
                         queue.push(std::move(batch));
                         batch = {};
-                        batch.reserve(RowQueue::BatchSize);
+                        batch.rows.reserve(RowQueue::BatchSize);
                     }
                 },
                 &fileUtf8, &readError, reading);
-        if (!batch.empty())
+        if (!batch.rows.empty())
             queue.push(std::move(batch));
         queue.finish();
     });
@@ -356,9 +394,9 @@ bool ReadMarkupRowBytes(const QString &folder, const QString &name,
             }
         }
     } join{reader, queue};
-    std::vector<MarkupRowBytes> batch;
+    RowBatch batch;
     while (queue.pop(batch)) {
-        for (const MarkupRowBytes &row : batch)
+        for (const MarkupRowBytes &row : batch.rows)
             f(row, utf8);
     }
     reader.join();

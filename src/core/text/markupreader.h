@@ -67,7 +67,8 @@ bool ReadMarkupRows(const QString &folder, const QString &name, const std::funct
 
 // ReadMarkupRows without the decoding: f gets each row as the file's bytes, and whether the file
 // is read as UTF-8 (else Windows-1252); decodeLine gives the text of a part. For readers that
-// decode only the parts they keep, or do their work on bytes first.
+// decode only the parts they keep, or do their work on bytes first. The parts are views of the
+// file's bytes, valid during the call only: a part kept longer is copied (QByteArray(data, size)).
 bool ReadMarkupRowBytes(const QString &folder, const QString &name,
                         const std::function<void(const MarkupRowBytes &, bool utf8)> &f, QString *error = nullptr,
                         LineReading reading = {});

@@ -145,7 +145,7 @@ qsizetype nextUpper(const char *data, qsizetype n, qsizetype i)
     return i;
 }
 
-qsizetype nextUpper(const QByteArray &text, qsizetype i)
+qsizetype nextUpper(QByteArrayView text, qsizetype i)
 {
     return nextUpper(text.constData(), text.size(), i);
 }
@@ -164,6 +164,14 @@ public:
     explicit ByteText(QLatin1StringView text)
         : m_bytes(QByteArray::fromRawData(text.data(), text.size()))
     { }
+    // Empty, in the storage of `room`, whose capacity it keeps.
+    static ByteText inRoom(QByteArray &&room)
+    {
+        ByteText text;
+        text.m_bytes = std::move(room);
+        text.m_bytes.truncate(0);
+        return text;
+    }
 
     qsizetype size() const { return m_bytes.size(); }
     const char *constData() const { return m_bytes.constData(); }
@@ -362,7 +370,7 @@ namespace {
 // A replacement only rewrites `out` when it holds a character of that class, which happens only
 // after a deletion made the scan skip a character; that is rare, and counted exactly.
 template<typename Text, typename Input>
-Text transliterate(const Input &text)
+Text transliterate(const Input &text, Text out = Text())
 {
     using Char = std::remove_cvref_t<decltype(text[0])>;
     const qsizetype n = text.size();
@@ -387,7 +395,6 @@ Text transliterate(const Input &text)
             return 0;
     }();
 
-    Text out;
     // Bytes: room for the fast loop's longest outcome from the start, so that it never moves
     // what it wrote (the result lives only until the writer has copied it).
     if constexpr (std::is_same_v<Text, ByteText>)
@@ -600,9 +607,17 @@ QString Transliterate(const QString &text)
 
 QByteArray TransliterateCodePage(const QByteArray &bytes)
 {
+    if (nextUpper(QByteArrayView(bytes), 0) == bytes.size())
+        return bytes;
+    return transliterate<ByteText>(QByteArrayView(bytes)).take();
+}
+
+QByteArrayView TransliterateCodePage(QByteArrayView bytes, QByteArray &room)
+{
     if (nextUpper(bytes, 0) == bytes.size())
         return bytes;
-    return transliterate<ByteText>(bytes).take();
+    room = transliterate<ByteText>(bytes, ByteText::inRoom(std::move(room))).take();
+    return room;
 }
 
 } // namespace Feedsmith

@@ -70,6 +70,9 @@ QString Transliterate(const QString &text);
 // Transliterate for text held as Windows-1252 bytes, where every byte of the upper half is a
 // character of the code page: the same two passes, a byte at a time.
 QByteArray TransliterateCodePage(const QByteArray &bytes);
+// The same written into `room`, which keeps its capacity for the next text: the bytes themselves
+// when they hold no letter beyond ASCII, else room. The bytes must not lie in room.
+QByteArrayView TransliterateCodePage(QByteArrayView bytes, QByteArray &room);
 
 // The replacement text of one code page byte from 128 to 255 (empty: deleted).
 QLatin1StringView TransliterationFor(int code);

@@ -262,7 +262,7 @@ qsizetype lineBreakIn(QByteArrayView bytes, qsizetype from, bool lineFeedEndsLin
     return cr ? static_cast<const char *>(cr) - data : -1;
 }
 
-constexpr qint64 PieceSize = 1 << 20;
+constexpr qint64 PieceSize = FileReadPieceBytes;
 
 // A limit in words: "256 MB", or bytes for one under a megabyte.
 QString sizeText(qint64 bytes)
@@ -383,8 +383,8 @@ QString decodeLine(QByteArrayView bytes, bool utf8)
     return utf8 ? QString::fromUtf8(bytes) : Windows1252::decode(bytes);
 }
 
-bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArrayView)> &f, bool *utf8, QString *error,
-                          LineReading reading)
+bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArrayView, const QByteArray &)> &f,
+                          bool *utf8, QString *error, LineReading reading)
 {
     QFile file;
     if (!openRegularFile(file, path, error, reading.links))
@@ -406,10 +406,20 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
     bool skipLineFeed = false; // the piece before ended in a CR
     qint64 total = 0;
     qint64 line = 1;
+    qsizetype start = 0; // where the rest of the last piece starts
     for (;;) {
-        // The rest of the last piece stays in front of the next one.
-        const qsizetype kept = buffer.size();
-        buffer.resize(kept + PieceSize);
+        // The rest of the last piece stays in front of the next one: in a buffer of its own when
+        // lines of the buffer were handed on, which may still be held; else (a long line) in the
+        // buffer itself, which then grows as a whole.
+        const qsizetype kept = buffer.size() - start;
+        if (start == 0) {
+            buffer.resize(kept + PieceSize);
+        } else {
+            QByteArray next(kept + PieceSize, Qt::Uninitialized);
+            std::memcpy(next.data(), buffer.constData() + start, size_t(kept));
+            buffer = std::move(next);
+            start = 0;
+        }
         const qint64 got = file.read(buffer.data() + kept, PieceSize);
         if (got < 0) {
             if (error)
@@ -426,7 +436,6 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
                 *error = tooLargeText(reading.maxFileBytes);
             return false;
         }
-        qsizetype start = 0;
         if (skipLineFeed && buffer[kept] == '\n')
             buffer.remove(kept, 1);
         skipLineFeed = false;
@@ -441,7 +450,7 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
                     *error = lineTooLongText(line, reading.maxLineBytes);
                 return false;
             }
-            f(bytes.sliced(start, cr - start));
+            f(bytes.sliced(start, cr - start), buffer);
             ++line;
             start = cr + 1;
             if (bytes[cr] == '\r') {
@@ -452,16 +461,14 @@ bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArr
             }
             from = start;
         }
-        if (start > 0)
-            buffer.remove(0, start);
-        if (reading.maxLineBytes > 0 && buffer.size() > reading.maxLineBytes) {
+        if (reading.maxLineBytes > 0 && buffer.size() - start > reading.maxLineBytes) {
             if (error)
                 *error = lineTooLongText(line, reading.maxLineBytes);
             return false;
         }
     }
-    if (!buffer.isEmpty())
-        f(buffer);
+    if (buffer.size() > start)
+        f(QByteArrayView(buffer).sliced(start), buffer);
     return true;
 }
 
@@ -485,7 +492,7 @@ bool forEachFileLine(const QString &path, const std::function<void(QStringView)>
     QString line; // one buffer for the lines of a code page file
     return forEachFileLineBytes(
             path,
-            [&](QByteArrayView bytes) {
+            [&](QByteArrayView bytes, const QByteArray &) {
                 if (utf8) {
                     f(QString::fromUtf8(bytes));
                     return;

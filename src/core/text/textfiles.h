@@ -76,11 +76,16 @@ bool isMultiByteUtf8(QByteArrayView bytes);
 bool forEachFileLine(const QString &path, const std::function<void(QStringView)> &f, QString *error = nullptr,
                      LineReading reading = {});
 
+// Files are read in pieces of this size.
+constexpr qint64 FileReadPieceBytes = 256 * 1024;
+
 // forEachFileLine without the decoding: f gets the bytes of every line, and *utf8 (when given)
 // says before the first call whether the file is read as UTF-8 or as Windows-1252. The line
-// breaks are bytes of their own in both, so lines are cut before they are decoded.
-bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArrayView)> &f, bool *utf8,
-                          QString *error = nullptr, LineReading reading = {});
+// breaks are bytes of their own in both, so lines are cut before they are decoded. With each
+// line comes the piece of the file that holds it: a copy of the piece keeps the line's bytes
+// valid after the call, without copying them.
+bool forEachFileLineBytes(const QString &path, const std::function<void(QByteArrayView, const QByteArray &)> &f,
+                          bool *utf8, QString *error = nullptr, LineReading reading = {});
 
 // The text of a line's bytes in the file's encoding.
 QString decodeLine(QByteArrayView bytes, bool utf8);
