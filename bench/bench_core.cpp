@@ -12,7 +12,6 @@
 #include "core/project/projectwriter.h"
 #include "core/startup/startup.h"
 #include "core/system/clock.h"
-#include "core/system/memory.h"
 #include "core/text/textfiles.h"
 
 #include <QCoreApplication>
@@ -309,7 +308,6 @@ int main(int argc, char *argv[])
 {
     // As both programs do at start.
     Clock::pinLocalTimeZone();
-    returnFreedMemory();
     QCoreApplication app(argc, argv);
     QList<int> sizes = {100, 1000, 10000, 32767};
     int runs = 5;

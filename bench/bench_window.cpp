@@ -5,7 +5,6 @@
 
 #include "core/entries/entryfilter.h"
 #include "core/system/clock.h"
-#include "core/system/memory.h"
 #include "core/text/textfiles.h"
 #include "scripteddialogs.h"
 #include "window/editing/entrydragdrop.h"
@@ -117,7 +116,6 @@ int main(int argc, char *argv[])
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // As both programs do at start.
     Clock::pinLocalTimeZone();
-    returnFreedMemory();
     QApplication app(argc, argv);
     for (const QString &arg : QCoreApplication::arguments()) {
         if (arg.startsWith(u"--screenshot="_s))

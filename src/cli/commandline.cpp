@@ -27,6 +27,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <memory>
+#include <vector>
+
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
@@ -305,10 +308,24 @@ public:
         return problem.isEmpty();
     }
 
+    ~Session() { keepUntilExit(std::move(m_ownDocument)); }
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
 private:
+    // Documents are left to the end of the process, which comes right after the command (see
+    // main): a project of many entries takes longer to take apart than to write, and the system
+    // takes the memory back at once.
+    static void keepUntilExit(std::unique_ptr<FeedDocument> document)
+    {
+        static std::vector<std::unique_ptr<FeedDocument>> kept;
+        kept.push_back(std::move(document));
+    }
+
     int m_entriesLeftOut = 0;
     StartupState m_startup;
-    FeedDocument m_document;
+    std::unique_ptr<FeedDocument> m_ownDocument = std::make_unique<FeedDocument>();
+    FeedDocument &m_document = *m_ownDocument;
     QTextStream &m_err;
 };
 

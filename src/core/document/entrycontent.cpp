@@ -68,11 +68,24 @@ std::optional<QByteArrayView> EntryContent::writersBody(const CodePageText::Styl
     struct Rooms
     {
         QByteArray content, lines, letters, blocks;
+        // A block of contents found equal to the writers' block, and that block: the contents
+        // of a project share one block, which is then compared once, not at every content.
+        QString equalBlock, writersBlock;
     };
     thread_local Rooms rooms;
     QByteArrayView bytes;
     const QString &block = removeStyleBlocks.styleBlock();
-    if (m_stored && removeStyleBlocks.fallsAway() && (m_text.isSharedWith(block) || m_text == block)) {
+    const auto sameBlock = [&] {
+        if (m_text.isSharedWith(block)
+            || (m_text.isSharedWith(rooms.equalBlock) && block.isSharedWith(rooms.writersBlock)))
+            return true;
+        if (m_text != block)
+            return false;
+        rooms.equalBlock = m_text;
+        rooms.writersBlock = block;
+        return true;
+    };
+    if (m_stored && removeStyleBlocks.fallsAway() && sameBlock()) {
         // The body alone: the block would only be removed again.
         bytes = CodePageText::unescapeStoredBody(QByteArrayView(m_body), rooms.content);
     } else {

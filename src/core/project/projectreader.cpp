@@ -6,6 +6,7 @@
 
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
+#include "core/system/memory.h"
 #include "core/text/codepagetext.h"
 #include "core/text/printable.h"
 #include "core/text/textencoding.h"
@@ -360,6 +361,8 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     NewDocument(document);
     document.projectPath = path;
     const PathParts parts = splitPath(path);
+    if (QFileInfo(MarkupFilePath(parts.folder, parts.name)).size() >= LargeProjectBytes)
+        returnFreedMemory();
     // Rows are taken as the lines are read: a large project is never held twice.
     const QString styleBlock = BuildStyleBlock(programFolder);
     ProjectWalk walk(document, textTable, styleBlock, locale, tree);

@@ -13,6 +13,8 @@ namespace Feedsmith {
 // No project larger than this, or with a longer line, is read: a file from anyone must not
 // exhaust memory.
 inline constexpr qint64 MaxProjectBytes = qint64(256) * 1024 * 1024;
+// From this size on, a project is read after returnFreedMemory().
+inline constexpr qint64 LargeProjectBytes = qint64(8) * 1024 * 1024;
 inline constexpr qint64 MaxProjectLineBytes = qint64(64) * 1024 * 1024;
 
 // What a read found.

@@ -17,7 +17,7 @@ namespace Feedsmith {
 template<typename Build>
 std::vector<QByteArray> buildInPieces(qsizetype count, Build build)
 {
-    constexpr qsizetype MinRun = 2048;
+    constexpr qsizetype MinRun = 1024;
     constexpr qsizetype MaxPieces = 8;
     const qsizetype cores = qsizetype(std::max(1u, std::thread::hardware_concurrency()));
     const qsizetype pieces = std::clamp<qsizetype>(count / MinRun, 1, std::min(cores, MaxPieces));
