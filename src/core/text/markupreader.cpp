@@ -90,8 +90,20 @@ QByteArray nameText(QByteArrayView s)
         kept = kept.sliced(1);
     while (!kept.isEmpty() && kept.back() == ' ')
         kept.chop(1);
+    // The tabs that indent the lines are dropped from the names as they are compared.
+    const auto sameWithoutTabs = [kept](QByteArrayView name) {
+        qsizetype k = 0;
+        for (const char c : kept) {
+            if (c == '\t')
+                continue;
+            if (k == name.size() || name[k] != c)
+                return false;
+            ++k;
+        }
+        return k == name.size();
+    };
     for (const QByteArray &known : names) {
-        if (kept == QByteArrayView(known))
+        if (sameWithoutTabs(known))
             return known;
     }
     return trimAndDropTabs(s);
