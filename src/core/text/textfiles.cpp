@@ -601,9 +601,20 @@ bool writeFileAtomically(const QString &path, const std::vector<QByteArray> &pie
 bool writeFileAtomically(const QString &path, const std::function<bool(const PieceSink &)> &produce, QString *error,
                          Durability durability)
 {
-    auto writeAll = [&produce](QFileDevice &file) {
-        const bool written = produce(
-                [&file](QByteArrayView piece) { return file.write(piece.data(), piece.size()) == piece.size(); });
+    auto writeAll = [&produce, durability](QFileDevice &file) {
+        qint64 offset = 0;
+        const bool written = produce([&](QByteArrayView piece) {
+            if (file.write(piece.data(), piece.size()) != piece.size())
+                return false;
+#ifdef __linux__
+            // A file that is waited for on commit goes to the disk while the next pieces are
+            // made, so that the wait is for the last of it only. The file is unbuffered there.
+            if (durability == Durability::Synced)
+                ::sync_file_range(file.handle(), offset, piece.size(), SYNC_FILE_RANGE_WRITE);
+#endif
+            offset += piece.size();
+            return true;
+        });
         return written && file.flush();
     };
     auto fail = [error, &path](const QString &reason) {
