@@ -160,9 +160,8 @@ public:
             m_record = RSSentry{};
         }
         if (is(closing, "entry"_L1)) {
-            addRecord();
+            addRecord(); // the next entry starts from a new record
             m_inEntry = false;
-            m_record = RSSentry{};
         }
         if (!m_inEntry)
             return;
