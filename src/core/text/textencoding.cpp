@@ -484,8 +484,30 @@ Text transliterate(const Input &text, Text out = Text())
                     }
 #endif
                     const FastByte &with = fast[src[r]];
-                    if (!with.known)
-                        break;
+                    if (!with.known) {
+                        // A letter seen for the first time whose class has no letter among the
+                        // positions passed, and a replacement of at least one character: the
+                        // replacement stands at the scan position as if the class had been
+                        // replaced before, and the steps below would only take it character
+                        // by character. The others (a deletion, which leaves the character
+                        // behind it unexamined) take those steps.
+                        const int cls = ClassOfByte[src[r]];
+                        const Text &replacementOfClass = replacementText<Text>(src[r]);
+                        if (replacementOfClass.size() == 0 || skippedInOut[size_t(cls)] > 0
+                            || o - out.constData() != p)
+                            break;
+                        replaced[size_t(cls)] = true;
+                        replacement[size_t(cls)] = replacementOfClass;
+                        for (const int b : ClassMembers[size_t(cls)]) {
+                            if (b > 0) {
+                                std::copy(replacementOfClass.begin(), replacementOfClass.end(),
+                                          fast[size_t(b)].text.begin());
+                                fast[size_t(b)].size = replacementOfClass.size();
+                                fast[size_t(b)].known = true;
+                            }
+                        }
+                        continue; // the byte is known now
+                    }
                     std::memcpy(o, with.text.data(), 8);
                     o += with.size;
                     p += with.size;
