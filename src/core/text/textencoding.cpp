@@ -122,6 +122,29 @@ const Text &replacementText(int code)
     return texts[size_t(code - 128)];
 }
 
+// As text, of static storage and taken as it stands: copies share no counter, which threads
+// transliterating side by side would otherwise fight over.
+template<>
+const QString &replacementText<QString>(int code)
+{
+    struct Texts
+    {
+        std::array<std::array<char16_t, 8>, 128> units{};
+        std::array<QString, 128> texts;
+        Texts()
+        {
+            for (int c = 128; c < 256; ++c) {
+                const QLatin1StringView r = TransliterationFor(c);
+                auto &u = units[size_t(c - 128)];
+                std::copy(r.begin(), r.end(), u.begin());
+                texts[size_t(c - 128)] = QString::fromRawData(reinterpret_cast<const QChar *>(u.data()), r.size());
+            }
+        }
+    };
+    static const Texts texts;
+    return texts.texts[size_t(code - 128)];
+}
+
 // Where the next character with an upper-half code stands, from i on; n when there is none.
 qsizetype nextUpper(const QString &text, qsizetype i)
 {
@@ -384,7 +407,9 @@ Text transliterate(const Input &text, Text out = Text())
     }
 
     std::array<bool, 256> replaced{};
-    std::array<Text, 256> replacement;
+    // The replacement of each class replaced so far, one of replacementText's: read only where
+    // `replaced` says so, and made without a copy of a text.
+    std::array<const Text *, 256> replacement;
     std::array<qsizetype, 256> skippedInOut{};
     // What the fast loop on bytes writes for each byte: ASCII itself, and the letters of the
     // classes replaced so far their replacement; the others stop it.
@@ -417,7 +442,7 @@ Text transliterate(const Input &text, Text out = Text())
             const Char t = text[r];
             const int code = upperCode(t);
             if (code >= 0 && replaced[letterClass(code)]) {
-                pend = replacement[letterClass(code)];
+                pend = *replacement[letterClass(code)];
                 pendPos = 0;
                 ++r;
                 continue;
@@ -449,7 +474,7 @@ Text transliterate(const Input &text, Text out = Text())
         for (const Char c : s) {
             const int code = upperCode(c);
             if (code >= 0 && letterClass(code) == cls)
-                result += replacement[cls];
+                result += *replacement[cls];
             else
                 result += c;
         }
@@ -493,11 +518,10 @@ Text transliterate(const Input &text, Text out = Text())
                         // behind it unexamined) take those steps.
                         const int cls = ClassOfByte[src[r]];
                         const Text &replacementOfClass = replacementText<Text>(src[r]);
-                        if (replacementOfClass.size() == 0 || skippedInOut[size_t(cls)] > 0
-                            || o - out.constData() != p)
+                        if (replacementOfClass.size() == 0 || skippedInOut[size_t(cls)] > 0 || o - out.constData() != p)
                             break;
                         replaced[size_t(cls)] = true;
-                        replacement[size_t(cls)] = replacementOfClass;
+                        replacement[size_t(cls)] = &replacementOfClass;
                         for (const int b : ClassMembers[size_t(cls)]) {
                             if (b > 0) {
                                 std::copy(replacementOfClass.begin(), replacementOfClass.end(),
@@ -524,7 +548,7 @@ Text transliterate(const Input &text, Text out = Text())
             // A letter already replaced, straight from the input: its replacement is passed
             // whole, as the characters of it would be one by one (none has an upper-half code).
             if (const int code = upperCode(text[r]); code >= 0 && replaced[letterClass(code)]) {
-                const Text &with = replacement[letterClass(code)];
+                const Text &with = *replacement[letterClass(code)];
                 out += with;
                 p += with.size();
                 ++r;
@@ -554,9 +578,9 @@ Text transliterate(const Input &text, Text out = Text())
         take();
         const int cls = letterClass(code);
         replaced[cls] = true;
-        replacement[cls] = replacementText<Text>(code);
+        replacement[cls] = &replacementText<Text>(code);
         if constexpr (std::is_same_v<Text, ByteText>) {
-            const Text &with = replacement[cls];
+            const Text &with = *replacement[cls];
             for (const int b : ClassMembers[size_t(cls)]) {
                 if (b > 0) {
                     std::copy(with.begin(), with.end(), fast[size_t(b)].text.begin());
@@ -566,9 +590,9 @@ Text transliterate(const Input &text, Text out = Text())
             }
         }
         if (pendPos < pend.size())
-            pend = replacement[cls] + replaceClass(pend.mid(pendPos), cls);
+            pend = *replacement[cls] + replaceClass(pend.mid(pendPos), cls);
         else
-            pend = replacement[cls];
+            pend = *replacement[cls];
         pendPos = 0;
         if (skippedInOut[cls] > 0) {
             out = replaceClass(out, cls);
@@ -603,7 +627,7 @@ Text transliterate(const Input &text, Text out = Text())
             break;
         const int code = upperCode(text[r]);
         if (replaced[letterClass(code)])
-            out += replacement[letterClass(code)];
+            out += *replacement[letterClass(code)];
         else
             out += text[r];
         ++r;
