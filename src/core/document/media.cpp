@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Feedsmith {
 
@@ -112,7 +113,9 @@ bool PointsAtLocalFiles(QByteArrayView body)
 
 bool UsesProjectMedia(QByteArrayView body)
 {
-    return body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size()));
+    // The C library's search, which is faster on long texts than the one of QByteArray.
+    return ::memmem(body.data(), size_t(body.size()), SourceAttribute.data(), size_t(SourceAttribute.size()))
+            != nullptr;
 }
 
 QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken)

@@ -164,7 +164,8 @@ public:
     // Tabs, "<tag attributes>", the transliterated and escaped value, "</tag>".
     void element(int tabs, QLatin1StringView tag, const QString &value, QLatin1StringView attributes = {})
     {
-        m_bytes.append(tabs, '\t');
+        Q_ASSERT(tabs >= 0 && tabs <= 4); // the feed nests its elements two deep
+        m_bytes.append("\t\t\t\t", tabs);
         m_bytes += '<';
         m_bytes.append(tag.data(), tag.size());
         m_bytes.append(attributes.data(), attributes.size());
