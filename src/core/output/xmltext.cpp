@@ -154,12 +154,21 @@ QString cdataContent(QStringView raw)
 void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
 {
     // The reference of every byte beyond ASCII, made once.
-    static const std::array<QByteArray, 128> references = [] {
-        std::array<QByteArray, 128> table;
+    // Padded to eight bytes ("&#8364;" is the longest), so that one is written with one store.
+    struct Reference
+    {
+        std::array<char, 8> text{};
+        qsizetype size = 0;
+    };
+    static const std::array<Reference, 128> references = [] {
+        std::array<Reference, 128> table;
         for (int b = 0x80; b < 0x100; ++b) {
             const char byte = char(b);
-            table[size_t(b - 0x80)] =
+            const QByteArray text =
                     "&#" + QByteArray::number(Windows1252::decode(QByteArrayView(&byte, 1)).at(0).unicode()) + ';';
+            Reference &r = table[size_t(b - 0x80)];
+            std::copy(text.cbegin(), text.cend(), r.text.begin());
+            r.size = text.size();
         }
         return table;
     }();
@@ -208,7 +217,9 @@ void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
                 *dst++ = char(c);
                 brackets = 0;
             } else if (c >= 0x80) {
-                put(references[c - 0x80]);
+                const Reference &r = references[c - 0x80];
+                std::memcpy(dst, r.text.data(), 8);
+                dst += r.size;
                 brackets = 0;
             } else if (c == ']') {
                 *dst++ = ']';
