@@ -2,6 +2,7 @@
 #include "core/output/xmltext.h"
 
 #include "core/text/codepagetext.h"
+#include "core/text/plainbytes.h"
 #include "core/text/textsearch.h"
 #include "core/text/windows1252.h"
 
@@ -9,12 +10,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace Feedsmith::XmlText {
 
@@ -200,15 +196,13 @@ void appendReferencedCdata(QByteArray &out, QByteArrayView codePageText)
             // Sixteen bytes copied at a time, kept up to the first that stops a run; a ">" only
             // stops one behind "]", which a run never starts with.
             if (brackets == 0 && i + 16 <= partEnd) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), v);
-                // Signed, the bytes beyond ASCII are below 0x20 as well.
-                const int mask = _mm_movemask_epi8(
-                        _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(v, _mm_set1_epi8(']'))));
-                const qsizetype plain = mask == 0 ? 16 : std::countr_zero(unsigned(mask));
+                const int plain = PlainBytes::copySixteen(src + i, dst, [](__m128i v) {
+                    // Signed, the bytes beyond ASCII are below 0x20 as well.
+                    return _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), PlainBytes::equalToAny(v, ']'));
+                });
                 dst += plain;
                 i += plain;
-                if (mask == 0)
+                if (plain == 16)
                     continue;
             }
 #endif

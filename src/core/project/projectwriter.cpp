@@ -8,18 +8,14 @@
 #include "core/project/datetext.h"
 #include "core/system/pieces.h"
 #include "core/text/codepagetext.h"
+#include "core/text/plainbytes.h"
 #include "core/text/textencoding.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace Feedsmith {
 
@@ -123,18 +119,12 @@ void appendStoredBytes(QByteArray &out, QByteArrayView body)
 #ifdef __SSE2__
             // Sixteen bytes copied at a time, kept up to the first one that is written otherwise.
             if (i + 16 <= partEnd) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), v);
-                auto is = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-                const __m128i special =
-                        _mm_or_si128(_mm_or_si128(_mm_or_si128(is('['), is(']')), _mm_or_si128(is('<'), is('>'))),
-                                     _mm_or_si128(_mm_or_si128(is(','), is('&')),
-                                                  _mm_or_si128(_mm_or_si128(is('\n'), is('\r')), is('\t'))));
-                const int mask = _mm_movemask_epi8(special);
-                const qsizetype plain = mask == 0 ? 16 : std::countr_zero(unsigned(mask));
+                const int plain = PlainBytes::copySixteen(src + i, dst, [](__m128i v) {
+                    return PlainBytes::equalToAny(v, '[', ']', '<', '>', ',', '&', '\n', '\r', '\t');
+                });
                 dst += plain;
                 i += plain;
-                if (mask == 0)
+                if (plain == 16)
                     continue;
             }
 #endif

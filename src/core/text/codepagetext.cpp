@@ -1,6 +1,7 @@
 // Text work on Windows-1252 bytes.
 #include "core/text/codepagetext.h"
 
+#include "core/text/plainbytes.h"
 #include "core/text/textencoding.h"
 #include "core/text/textsearch.h"
 
@@ -8,13 +9,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <string_view>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace Feedsmith::CodePageText {
 
@@ -356,20 +352,12 @@ qsizetype nextSpecial(const unsigned char *src, qsizetype i, qsizetype n, bool a
 qsizetype copyRun(const unsigned char *src, qsizetype i, qsizetype n, char *dst, bool ampersand)
 {
 #ifdef __SSE2__
-    const __m128i open = _mm_set1_epi8('[');
-    const __m128i close = _mm_set1_epi8(']');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i amp = _mm_set1_epi8(ampersand ? '&' : '[');
+    const char amp = ampersand ? '&' : '[';
+    const auto stops = [amp](__m128i v) { return PlainBytes::equalToAny(v, '[', ']', '\n', '\r', amp); };
     const qsizetype from = i;
     for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + (i - from)), v);
-        const __m128i hits = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close)),
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)), _mm_cmpeq_epi8(v, amp)));
-        if (const int mask = _mm_movemask_epi8(hits); mask != 0)
-            return i + std::countr_zero(unsigned(mask));
+        if (const int plain = PlainBytes::copySixteen(src + i, dst + (i - from), stops); plain < 16)
+            return i + plain;
     }
     const qsizetype end = nextSpecial(src, i, n, ampersand);
     std::memcpy(dst + (i - from), src + i, size_t(end - i));

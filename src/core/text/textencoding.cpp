@@ -1,19 +1,16 @@
 // Bracket escapes and transliteration.
 #include "core/text/textencoding.h"
 
+#include "core/text/plainbytes.h"
+
 #include "core/text/textsearch.h"
 #include "core/text/windows1252.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <type_traits>
 #include <utility>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace Feedsmith {
 
@@ -497,14 +494,12 @@ Text transliterate(const Input &text, Text out = Text())
 #ifdef __SSE2__
                     // Sixteen bytes copied at a time, kept up to the first one beyond ASCII.
                     if (r + 16 <= n && p + 16 <= length) {
-                        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + r));
-                        _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
-                        const int high = _mm_movemask_epi8(v);
-                        const qsizetype plain = high == 0 ? 16 : std::countr_zero(unsigned(high));
+                        // The high bit of each byte marks the bytes beyond ASCII.
+                        const int plain = PlainBytes::copySixteen(src + r, o, [](__m128i v) { return v; });
                         o += plain;
                         p += plain;
                         r += plain;
-                        if (high == 0)
+                        if (plain == 16)
                             continue;
                     }
 #endif
