@@ -79,7 +79,7 @@ QString PublicMediaAddress(const QString &feedUrl)
 
 QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia)
 {
-    if (publicMedia.isEmpty() || !body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size())))
+    if (publicMedia.isEmpty() || !UsesProjectMedia(body))
         return body;
     QByteArray out = body;
     return out.replace(QByteArrayView(SourceAttribute.data(), SourceAttribute.size()), "src=\"" + publicMedia);
@@ -87,7 +87,7 @@ QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia
 
 QByteArrayView WithPublicMedia(QByteArrayView body, const QByteArray &publicMedia, QByteArray &room)
 {
-    if (publicMedia.isEmpty() || !body.contains(QByteArrayView(SourceAttribute.data(), SourceAttribute.size())))
+    if (publicMedia.isEmpty() || !UsesProjectMedia(body))
         return body;
     room = WithPublicMedia(body.toByteArray(), publicMedia);
     return room;
