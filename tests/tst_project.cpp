@@ -1122,11 +1122,10 @@ void TestProject::projectFileToRead_data()
             << u"/home/jane/feeds/news.rsx"_s << u"/home/jane/feeds/news.rsx"_s;
     QTest::newRow("capital .RSX is found") << u"/home/jane/feeds/NEWS.RSX"_s << u"/home/jane/feeds/NEWS.RSX"_s;
     QTest::newRow(".rsx inside the name counts") << u"/f/news.rsx.bak"_s << u"/f/news.rsx.bak"_s;
-    QTest::newRow("name without .rsx gets .xml") << u"/home/jane/feeds/news"_s << u"/home/jane/feeds/news.xml"_s;
-    QTest::newRow("name ending in .xml gets a second .xml") << u"/f/news.xml"_s << u"/f/news.xml.xml"_s;
-    QTest::newRow(".rsx in the folder does not count") << u"/f/old.rsx/news"_s << u"/f/old.rsx/news.xml"_s;
-    QTest::newRow("backslash separates the folder") << u"C:\\feeds.rsx\\news"_s << u"C:\\feeds.rsx\\news.xml"_s;
-    QTest::newRow("name without a folder") << u"news"_s << u"news.xml"_s;
+    // The file chosen is the file read, whatever its name: nothing is appended to it.
+    QTest::newRow("name without .rsx is read as it is") << u"/home/jane/feeds/news"_s << u"/home/jane/feeds/news"_s;
+    QTest::newRow("name ending in .xml is read as it is") << u"/f/news.xml"_s << u"/f/news.xml"_s;
+    QTest::newRow("name without a folder") << u"news"_s << u"news"_s;
 }
 
 void TestProject::projectFileToRead()
@@ -1142,10 +1141,10 @@ void TestProject::fileNameDecidesWhatIsRead_data()
     QTest::addColumn<QString>("fileOnDisk");
     QTest::addColumn<bool>("found");
 
-    QTest::newRow("name without .rsx is read with .xml appended") << u"feed"_s << u"feed.xml"_s << true;
-    QTest::newRow("name without .rsx does not read the name itself") << u"feed"_s << u"feed"_s << false;
+    QTest::newRow("name without .rsx is read under that name") << u"feed"_s << u"feed"_s << true;
+    QTest::newRow("name without .rsx never reads another file") << u"feed"_s << u"feed.xml"_s << false;
     QTest::newRow("capital .RSX is read under that name") << u"FEED.RSX"_s << u"FEED.RSX"_s << true;
-    QTest::newRow("name ending in .xml is looked for with .xml.xml") << u"feed.xml"_s << u"feed.xml"_s << false;
+    QTest::newRow("project saved as .xml opens again") << u"feed.xml"_s << u"feed.xml"_s << true;
 }
 
 void TestProject::fileNameDecidesWhatIsRead()

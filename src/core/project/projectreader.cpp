@@ -24,20 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct PathParts
-{
-    QString folder;
-    QString name;
-};
-
-PathParts splitPath(const QString &path)
-{
-    const qsizetype cut = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    if (cut < 0)
-        return {QString(), path};
-    return {path.left(cut + 1), path.mid(cut + 1)};
-}
-
 // Plain values of the project file: references to characters above 255, and those the writer
 // gives to tabs, edge blanks, "&" and "<", come back as characters.
 QString plainValue(const QString &value)
@@ -66,16 +52,20 @@ QString text(const QByteArray &part, bool utf8)
     return decodeLine(part, utf8);
 }
 
-// The content of an entry: the style block in front of the unescaped body.
+// The content of an entry: the style block in front of the unescaped body. A body that kept the
+// editor's style block of another sheet is read without it.
 EntryContent content(const StyleBlockForms &styleBlock, const QString &value, bool)
 {
-    return styleBlock.text + UnescapeStoredBody(value);
+    return styleBlock.text + UnescapeStoredBody(withoutStoredEditorStyleBlocks(value));
 }
 
 // A Windows-1252 body is kept as the file's bytes, behind the style block, when the block has
 // code page bytes; the rest is unescaped and decoded here.
-EntryContent content(const StyleBlockForms &styleBlock, const QByteArray &value, bool utf8)
+EntryContent content(const StyleBlockForms &styleBlock, const QByteArray &stored, bool utf8)
 {
+    thread_local QByteArray room;
+    const QByteArrayView cleaned = CodePageText::withoutStoredEditorStyleBlocks(stored, room);
+    const QByteArray value = cleaned.data() == stored.data() ? stored : QByteArray(cleaned.data(), cleaned.size());
     if (utf8)
         return styleBlock.text + QString::fromUtf8(CodePageText::unescapeStoredBody(value));
     if (styleBlock.codePage.isEmpty() && !styleBlock.text.isEmpty())
@@ -350,8 +340,7 @@ QStringList ProjectReadNotes(const FeedDocument &document, const ProjectReadResu
 
 QString projectFileToRead(const QString &path)
 {
-    const PathParts parts = splitPath(path);
-    return MarkupFilePath(parts.folder, parts.name);
+    return path;
 }
 
 ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, const QString &programFolder,
@@ -359,8 +348,7 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
 {
     NewDocument(document);
     document.projectPath = path;
-    const PathParts parts = splitPath(path);
-    if (QFileInfo(MarkupFilePath(parts.folder, parts.name)).size() >= LargeProjectBytes)
+    if (QFileInfo(path).size() >= LargeProjectBytes)
         returnFreedMemory();
     // Rows are taken as the lines are read: a large project is never held twice.
     const QString styleBlock = BuildStyleBlock(programFolder);
@@ -369,8 +357,8 @@ ProjectReadResult ReadProjectFile(FeedDocument &document, const QString &path, c
     bool anyRow = false;
     // A file past the size limit is refused before a row is taken; a line past its limit ends the
     // reading there, and the caller drops what was taken.
-    const bool opened = ReadMarkupRowBytes(
-            parts.folder, parts.name,
+    const bool opened = ReadMarkupRowBytesAt(
+            path,
             [&walk, &anyRow](const MarkupRowBytes &row, bool utf8) {
                 anyRow = true;
                 walk.take(row, utf8);

@@ -67,7 +67,8 @@ enum class NoteDetail {
 QStringList ProjectReadNotes(const FeedDocument &document, const ProjectReadResult &result, const KeyedTexts &texts,
                              NoteDetail detail);
 
-// The file a project path is read from.
+// The file a project path is read from: the path itself, whatever its name (a project saved as
+// "news.xml" opens again; a feed or a picture is no project, and is refused as one).
 QString projectFileToRead(const QString &path);
 
 // Why an existing file is no project: empty when its first lines open a settings, FTP settings

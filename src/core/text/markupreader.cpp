@@ -365,6 +365,12 @@ bool ReadMarkupRowBytes(const QString &folder, const QString &name,
                         const std::function<void(const MarkupRowBytes &, bool utf8)> &f, QString *error,
                         LineReading reading)
 {
+    return ReadMarkupRowBytesAt(MarkupFilePath(folder, name), f, error, reading);
+}
+
+bool ReadMarkupRowBytesAt(const QString &path, const std::function<void(const MarkupRowBytes &, bool utf8)> &f,
+                          QString *error, LineReading reading)
+{
     // One thread reads the file and cuts its lines into rows while this one takes the rows.
     RowQueue queue;
     std::atomic<bool> utf8 = false;
@@ -376,7 +382,7 @@ bool ReadMarkupRowBytes(const QString &folder, const QString &name,
         RowBatch batch;
         batch.rows.reserve(RowQueue::BatchSize);
         read = forEachFileLineBytes(
-                MarkupFilePath(folder, name),
+                path,
                 [&](QByteArrayView line, const QByteArray &piece) {
                     utf8 = fileUtf8; // decided before the first line
                     // The values are views of the piece, which the batch holds.

@@ -73,6 +73,10 @@ bool ReadMarkupRowBytes(const QString &folder, const QString &name,
                         const std::function<void(const MarkupRowBytes &, bool utf8)> &f, QString *error = nullptr,
                         LineReading reading = {});
 
+// ReadMarkupRowBytes for the file at path, whatever its name.
+bool ReadMarkupRowBytesAt(const QString &path, const std::function<void(const MarkupRowBytes &, bool utf8)> &f,
+                          QString *error = nullptr, LineReading reading = {});
+
 // The path ReadMarkupFile opens for a folder and a name.
 QString MarkupFilePath(const QString &folder, const QString &name);
 
