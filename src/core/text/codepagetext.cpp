@@ -525,6 +525,47 @@ QByteArray removeAll(const QByteArray &text, const CaseFreeFinder &finder)
 
 } // namespace
 
+namespace {
+
+QByteArrayView withoutBlocks(QByteArrayView text, QByteArray &room, const CaseFreeFinder &open,
+                             const CaseFreeFinder &close)
+{
+    qsizetype at = open.indexIn(text);
+    if (at < 0)
+        return text;
+    QByteArray out;
+    qsizetype from = 0;
+    while (at >= 0) {
+        const qsizetype end = close.indexIn(text, at + open.size());
+        if (end < 0)
+            break;
+        out.append(text.sliced(from, at - from));
+        from = end + close.size();
+        at = open.indexIn(text, from);
+    }
+    if (from == 0)
+        return text;
+    out.append(text.sliced(from));
+    room = std::move(out);
+    return room;
+}
+
+} // namespace
+
+QByteArrayView withoutEditorStyleBlocks(QByteArrayView text, QByteArray &room)
+{
+    static const CaseFreeFinder open("<style type=text/css><!--");
+    static const CaseFreeFinder close("--></style>");
+    return withoutBlocks(text, room, open, close);
+}
+
+QByteArrayView withoutStoredEditorStyleBlocks(QByteArrayView escaped, QByteArray &room)
+{
+    static const CaseFreeFinder open("[[style type=text/css]][[!--");
+    static const CaseFreeFinder close("--]][[/style]]");
+    return withoutBlocks(escaped, room, open, close);
+}
+
 StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
     : m_styleBlock(styleBlock)
     , m_block(codePageOrEmpty(styleBlock, &m_usable))
@@ -539,14 +580,18 @@ StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &t
 
 QByteArray StyleBlockRemover::operator()(const QByteArray &text) const
 {
-    return removeAll(removeAll(text, m_blockFinder), m_treatedFinder);
+    const QByteArray removed = removeAll(removeAll(text, m_blockFinder), m_treatedFinder);
+    QByteArray room;
+    const QByteArrayView rest = withoutEditorStyleBlocks(removed, room);
+    return rest.data() == removed.data() ? removed : room;
 }
 
 QByteArrayView StyleBlockRemover::operator()(QByteArrayView text, QByteArray &room) const
 {
-    const bool block = m_blockFinder.size() > 0 && m_blockFinder.indexIn(text) >= 0;
-    // Removing the block can make a treated block of what was around it: both are looked for.
-    if (!block && (m_treatedFinder.size() == 0 || m_treatedFinder.indexIn(text) < 0))
+    // Every block, the program's and its treated form too, starts as the editor's blocks do: a
+    // text without that start holds none.
+    static const CaseFreeFinder start("<style type=text/css><!--");
+    if (start.indexIn(text) < 0)
         return text;
     room = (*this)(text.toByteArray());
     return room;

@@ -63,7 +63,17 @@ QByteArrayView withoutLineBreaks(QByteArrayView text, QByteArray &room);
 // without its line breaks) other than at its start.
 bool styleBlockFallsAway(QByteArrayView block);
 
-// The text StyleBlockRemover for bytes. A block with a character outside the code page cannot
+// The editor's style block has one form whatever its style sheet: "<style type=text/css><!--",
+// the sheet, "--></style>". No body keeps one: a body edited where another sheet was read (an
+// earlier program, a project's folder) carries that sheet's block, which the program's own does
+// not match. Removes every block of that form (letters in any case, a block without its end
+// left alone): the text itself when it holds none, else the result written into room. The text
+// must not lie in room.
+QByteArrayView withoutEditorStyleBlocks(QByteArrayView text, QByteArray &room);
+// The same for a body as a project file stores it, its brackets escaped ("[[style ...]]").
+QByteArrayView withoutStoredEditorStyleBlocks(QByteArrayView escaped, QByteArray &room);
+
+// The text StyleBlockRemover for bytes; it removes the editor's style blocks of any sheet too. A block with a character outside the code page cannot
 // be held as bytes: the remover is then not usable, and the text must take the text route.
 class StyleBlockRemover
 {

@@ -7,12 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -538,7 +541,41 @@ QString StyleBlockFor(const QString &styleSheetText)
 
 QString BuildStyleBlock(const QString &programFolder)
 {
-    return StyleBlockFor(ReadTextFile(programFile(programFolder, QStringLiteral("styles.css")), Links::Refuse));
+    // Read once: every file written and every entry shown carries the block, so it is read again
+    // only when the file is another one (replaced, changed, gone or come) than the one read.
+    struct Sheet
+    {
+        bool found = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        struct timespec modified = {};
+        QString block;
+        bool sameAs(const Sheet &other) const
+        {
+            return found == other.found && device == other.device && inode == other.inode && size == other.size
+                    && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+        }
+    };
+    static std::mutex mutex;
+    static QHash<QString, Sheet> read;
+    const QString path = programFile(programFolder, QStringLiteral("styles.css"));
+    Sheet now;
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0)
+        now = {true, status.st_dev, status.st_ino, status.st_size, status.st_mtim, {}};
+    {
+        const std::lock_guard lock(mutex);
+        const auto known = read.constFind(path);
+        if (known != read.constEnd() && known->sameAs(now))
+            return known->block;
+    }
+    // A sheet larger than any style sheet is not read at all.
+    const bool tooLarge = now.found && S_ISREG(status.st_mode) && status.st_size > MaxStyleSheetBytes;
+    now.block = StyleBlockFor(tooLarge ? QString() : ReadTextFile(path, Links::Refuse));
+    const std::lock_guard lock(mutex);
+    read.insert(path, now);
+    return now.block;
 }
 
 StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &treatedStyleBlock)
@@ -546,9 +583,40 @@ StyleBlockRemover::StyleBlockRemover(const QString &styleBlock, const QString &t
     , m_treated(treatedStyleBlock.compare(styleBlock, Qt::CaseInsensitive) != 0 ? treatedStyleBlock : QString())
 { }
 
+QString withoutEditorStyleBlocks(const QString &text, QStringView open, QStringView close)
+{
+    qsizetype at = text.indexOf(open, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return text;
+    QString out;
+    qsizetype from = 0;
+    while (at >= 0) {
+        const qsizetype end = text.indexOf(close, at + open.size(), Qt::CaseInsensitive);
+        if (end < 0)
+            break;
+        out += QStringView(text).sliced(from, at - from);
+        from = end + close.size();
+        at = text.indexOf(open, from, Qt::CaseInsensitive);
+    }
+    if (from == 0)
+        return text;
+    out += QStringView(text).sliced(from);
+    return out;
+}
+
+QString withoutEditorStyleBlocks(const QString &text)
+{
+    return withoutEditorStyleBlocks(text, u"<style type=text/css><!--", u"--></style>");
+}
+
+QString withoutStoredEditorStyleBlocks(const QString &escaped)
+{
+    return withoutEditorStyleBlocks(escaped, u"[[style type=text/css]][[!--", u"--]][[/style]]");
+}
+
 QString StyleBlockRemover::operator()(const QString &text) const
 {
-    return replaceAllIgnoringCase(replaceAllIgnoringCase(text, m_block, {}), m_treated, {});
+    return withoutEditorStyleBlocks(replaceAllIgnoringCase(replaceAllIgnoringCase(text, m_block, {}), m_treated, {}));
 }
 
 QString BuildHelpPage(const QString &programFolder, const QString &helpText)

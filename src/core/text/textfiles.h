@@ -96,13 +96,21 @@ QString decodeLine(QByteArrayView bytes, bool utf8);
 QString ReadTextFile(const QString &path, Links links = Links::Follow);
 
 // "<style type=text/css><!--", the text of styles.css in the program folder, "--></style>".
-// The sheet is read anew on every call; a link at its place is not followed.
+// The sheet is read once and again only when the file at its place is another; a link at its
+// place is not followed, and a sheet larger than MaxStyleSheetBytes is taken as empty.
+inline constexpr qint64 MaxStyleSheetBytes = 1024 * 1024;
 QString BuildStyleBlock(const QString &programFolder);
 QString StyleBlockFor(const QString &styleSheetText);
 
+// The text without the editor's style blocks of any style sheet, and the same for a body as a
+// project file stores it (see CodePageText::withoutEditorStyleBlocks).
+QString withoutEditorStyleBlocks(const QString &text);
+QString withoutStoredEditorStyleBlocks(const QString &escaped);
+
 // Deletes every copy of the style block from a text, letters matched without regard to case,
 // together with every copy of a second form of the block (the form it takes after the same
-// treatment the text went through, when that differs). Built once per file written.
+// treatment the text went through, when that differs), and then the editor's style blocks of any
+// other sheet. Built once per file written.
 class StyleBlockRemover
 {
 public:

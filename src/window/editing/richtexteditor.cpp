@@ -117,11 +117,21 @@ bool looksLikeAddress(const QString &text)
 
 namespace {
 
+// What became of a user's dictionary the web engine could not be given, once.
+QString &dictionaryNote()
+{
+    static QString note;
+    return note;
+}
+
 // The editor's own profile. The web engine reads the user's dictionary from its folder in the
 // configuration folder; cache and cookies stay in memory.
 QWebEngineProfile *editorProfile()
 {
     static QWebEngineProfile *const profile = [] {
+        // The engine reads whatever it finds there, following links, however large: a file that
+        // is no dictionary of its own goes out of its way first.
+        dictionaryNote() = SetAsideUnusableUserDictionary(RichTextEditor::UserDictionaryFolder());
         auto *made = new QWebEngineProfile(u"editor"_s, qApp);
         made->setPersistentStoragePath(RichTextEditor::UserDictionaryFolder());
         made->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/editor"_s);
@@ -133,6 +143,11 @@ QWebEngineProfile *editorProfile()
 }
 
 } // namespace
+
+QString RichTextEditor::takeDictionaryNote()
+{
+    return std::exchange(dictionaryNote(), QString());
+}
 
 QString RichTextEditor::UserDictionaryFolder()
 {
@@ -186,10 +201,6 @@ void RichTextEditor::setDocumentHtml(const QString &html)
     m_baselineHtml.clear();
     m_ready = false;
     ++m_generation;
-    QString folder = baseUrl().toLocalFile();
-    if (folder.isEmpty())
-        folder = QDir::currentPath();
-    m_styleBlock = BuildStyleBlock(folder);
     // Until the page has the new document, nothing it reports may replace the text.
     m_bridge->setGeneration(-1);
 

@@ -81,6 +81,10 @@ public:
 
     QString documentHtml() const override { return m_documentHtml; }
     void setDocumentHtml(const QString &html) override;
+    // The program's style block, which documents carry and the writers strip: built from the
+    // program's own style sheet, never from one beside a project, so that no body keeps a block
+    // of another sheet. Documents loaded from then on carry it.
+    void setStyleBlock(const QString &styleBlock) { m_styleBlock = styleBlock; }
 
     // True once the page of the document loaded last runs and reports.
     bool isReady() const { return m_ready; }
@@ -110,6 +114,9 @@ public:
     // The text of the context menu's item that takes a misspelled word into the user's
     // dictionary.
     void setAddToDictionaryText(const QString &text) { m_addToDictionaryText = text; }
+    // What was done with a user's dictionary that could not be used (a link, a pipe, a file too
+    // large), once; empty when nothing was.
+    static QString takeDictionaryNote();
     // Where the user's dictionary lies: the editor's folder in the configuration folder.
     static QString UserDictionaryFolder();
     // The kind of block at the caret as the page reported it last ("p", "h2", "blockquote").
@@ -178,7 +185,7 @@ private:
     QString m_documentHtml;
     QString m_loadedHtml; // the text of the document loaded last
     QString m_baselineHtml; // how the page wrote that document back when it was ready
-    QString m_styleBlock; // the block as it was when the document was loaded
+    QString m_styleBlock; // the program's style block, which the documents carry
     int m_generation = 0;
     int m_pageLoads = 0;
     int m_restarts = 0; // reloads after the page's process died

@@ -2,6 +2,7 @@
 #include "window/pages/contentspage.h"
 
 #include "core/entries/entryfilter.h"
+#include "core/text/textfiles.h"
 
 #include "window/editing/entryeditor.h"
 #include "window/editing/richtexteditor.h"
@@ -171,6 +172,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     m_editor = new RichTextEditor(entryFrame);
     m_editor->setObjectName(u"DHTMLEditor"_s);
     m_editor->setBaseFolder(context.startup.programFolder);
+    m_editor->setStyleBlock(BuildStyleBlock(context.startup.programFolder));
     m_editor->setMinimumHeight(200); // room to write in at the window's smallest
     grid->addWidget(m_editor, 5, 0, 1, 3);
     // The body's HTML as text, in the editor's place while the HTML view is on.
