@@ -1,11 +1,16 @@
 // The user's own spelling dictionary.
 #include "core/locale/userdictionary.h"
 
+#include "core/text/printable.h"
 #include "core/text/textfiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace Feedsmith {
 
@@ -34,10 +39,40 @@ QString UserDictionaryPath(const QString &folder)
     return QDir(folder).filePath(u"Custom Dictionary.txt"_s);
 }
 
+QString UnusableUserDictionaryReason(const QString &folder)
+{
+    const QString path = UserDictionaryPath(folder);
+    if (const QString reason = notPlainFileReason(path); !reason.isEmpty())
+        return reason;
+    if (QFileInfo(path).size() > MaxFileBytes)
+        return u"is larger than %1 MB, more than 50000 words take"_s.arg(MaxFileBytes / (1024 * 1024) + 1);
+    return {};
+}
+
+QString SetAsideUnusableUserDictionary(const QString &folder)
+{
+    const QString path = UserDictionaryPath(folder);
+    const QString reason = UnusableUserDictionaryReason(folder);
+    if (reason.isEmpty())
+        return {};
+    // Renamed, not opened: a pipe or a device is never read, and nothing of it is lost.
+    QString aside = path + u".unused"_s;
+    for (int n = 2; QFileInfo(aside).exists() || QFileInfo(aside).isSymLink(); ++n)
+        aside = path + u".unused-"_s + QString::number(n);
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) != 0)
+        return escapedPath(QDir::toNativeSeparators(path)) + u": "_s + reason + u"; it cannot be set aside ("_s
+                + fileErrorText(errno, u"renaming failed"_s) + u"), so spelling is checked without it"_s;
+    return escapedPath(QDir::toNativeSeparators(path)) + u": "_s + reason + u"; it was set aside as "_s
+            + escapedPath(QDir::toNativeSeparators(aside)) + u" and spelling is checked without it"_s;
+}
+
 QStringList UserDictionaryWords(const QString &folder)
 {
-    QFile file(UserDictionaryPath(folder));
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file of its own, and not an endless one: a pipe, a device or a link to
+    // another file is not the dictionary.
+    QFile file;
+    if (!UnusableUserDictionaryReason(folder).isEmpty()
+        || !openRegularFile(file, UserDictionaryPath(folder), nullptr, Links::Refuse))
         return {};
     QByteArray content = file.read(MaxFileBytes);
     const qsizetype checksum = content.lastIndexOf(ChecksumPrefix);
@@ -69,6 +104,9 @@ bool AddToUserDictionary(const QString &folder, const QString &word, QString *er
         if (c.isSpace() || c.category() == QChar::Other_Control)
             return fail(u"a word holds no blanks or control characters"_s);
     }
+    // A dictionary that is no regular file, or too large, is neither read nor replaced.
+    if (const QString reason = UnusableUserDictionaryReason(folder); !reason.isEmpty())
+        return fail(QDir::toNativeSeparators(UserDictionaryPath(folder)) + u": "_s + reason);
     QStringList words = UserDictionaryWords(folder);
     if (words.contains(word))
         return true;

@@ -10,8 +10,15 @@ namespace Feedsmith {
 // one word a line, then a checksum line of the words.
 QString UserDictionaryPath(const QString &folder);
 
-// The words of the file; none for a missing file, and none for one whose checksum does not match
-// (the web engine then ignores it as well).
+// Why the file cannot be the dictionary: it is a link, a folder, a pipe, a device or a socket, or
+// larger than the most words the web engine takes; empty for a usable or a missing file.
+QString UnusableUserDictionaryReason(const QString &folder);
+// Renames an unusable file (see above) out of the web engine's way before it starts, so that it
+// never opens it; what happened, in a sentence, or empty when there was nothing to do.
+QString SetAsideUnusableUserDictionary(const QString &folder);
+
+// The words of the file; none for a missing or unusable file, and none for one whose checksum
+// does not match (the web engine then ignores it as well).
 QStringList UserDictionaryWords(const QString &folder);
 
 // Adds a word (kept as given: no blanks, at most 99 bytes in UTF-8, at most 50000 words in all,
