@@ -199,8 +199,8 @@ void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
 }
 
 // The pictures of the media folder that published entries show go into the remote folder's
-// "media", their enclosure files beside the feed, each only while the server lacks it; a file
-// named outside the project's folder stays on the disk.
+// "media", their enclosure files beside the feed, each only while the server lacks it and each
+// named as it goes; a project naming a file outside its media folder is not published at all.
 void TestFtpCli::picturesAndEnclosuresGoWithTheFeedOnce()
 {
     FtpServer server;
@@ -226,12 +226,23 @@ void TestFtpCli::picturesAndEnclosuresGoWithTheFeedOnce()
     const QByteArray password = QByteArray(FtpServer::WriterPassword) + "\n";
 
     Run run = runCli({u"publish"_s, project}, work.path(), password);
+    QVERIFY2(run.finished && run.exitCode == 1, run.err.constData());
+    for (const QByteArray &named : {"/etc/hostname"_ba, work.filePath(u"talk.mp3"_s).toUtf8()})
+        QVERIFY2(run.err.contains("names the file " + named + ", which is outside the project's media folder"),
+                 run.err.constData());
+    QVERIFY(QDir(server.root()).isEmpty());
+    // In the media folder, and the file elsewhere no longer named, the project is published.
+    QVERIFY(QFile::rename(work.filePath(u"talk.mp3"_s), work.filePath(u"media/talk.mp3"_s)));
+    bytes.replace(work.filePath(u"talk.mp3"_s).toUtf8(), "media/talk.mp3");
+    bytes.replace("<enclosurefile>/etc/hostname</enclosurefile>", "");
+    QVERIFY(writeBytes(project, bytes));
+    run = runCli({u"publish"_s, project}, work.path(), password);
     QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
     QCOMPARE(readBytes(server.path(u"media/a1.png"_s)), "picture"_ba);
     QCOMPARE(readBytes(server.path(u"talk.mp3"_s)), "sound"_ba);
-    QVERIFY(!QFile::exists(server.path(u"hostname"_s)));
-    QVERIFY2(run.err.contains("not uploading /etc/hostname: it lies outside the project's folder"),
-             run.err.constData());
+    QVERIFY2(run.out.contains("uploaded media/a1.png from " + work.filePath(u"media/a1.png"_s).toUtf8() + '\n')
+                     && run.out.contains("uploaded talk.mp3 from " + work.filePath(u"media/talk.mp3"_s).toUtf8()),
+             run.out.constData());
     run = runCli({u"publish"_s, project}, work.path(), password);
     QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
     QCOMPARE(server.log().count("a1.png completed=1"), 1);

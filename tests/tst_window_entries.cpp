@@ -378,13 +378,25 @@ void tst_WindowEntries::detailsSurviveSaveAndOpen()
                                        {u"txtEntrycomments"_s, u"https://example.org/c"_s}};
     for (auto it = typed.cbegin(); it != typed.cend(); ++it)
         QTest::keyClicks(p.child<QLineEdit>(it.key()), it.value());
-    // A local file as the enclosure: its length and type, its address beside the feed.
+    // A local file as the enclosure goes into the media folder beside the saved project: its
+    // length and type, its address beside the feed.
     QVERIFY(writeBytes(p.path(u"episode 1.mp3"_s), QByteArray(1234, 'a')));
     p.dialog.answer(p.path(u"episode 1.mp3"_s));
     QTest::mouseClick(p.child<QPushButton>(u"cmdChooseEnclosure"_s), Qt::LeftButton);
-    QVERIFY(p.document().changed);
-    const QString path = p.path(u"feeds/details.rsx"_s);
+    QCOMPARE(p.messages.shown.size(), 1);
+    QCOMPARE(p.messages.shown.first().text, p.window->text(u"filesneedsave"_s));
+    p.messages.reset();
+    // A folder of its own, whose media folder no other test sees.
+    QVERIFY(QDir().mkpath(p.path(u"feeds/details"_s)));
+    const QString path = p.path(u"feeds/details/details.rsx"_s);
+    p.dialog.reset();
     p.dialog.answer(path);
+    p.window->fileCommands()->saveProject(true);
+    p.dialog.answer(p.path(u"episode 1.mp3"_s));
+    QTest::mouseClick(p.child<QPushButton>(u"cmdChooseEnclosure"_s), Qt::LeftButton);
+    QTRY_COMPARE(p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->text(), u"1234"_s);
+    QVERIFY(p.document().changed);
+    QCOMPARE(readBytes(p.path(u"feeds/details/media/episode 1.mp3"_s)), QByteArray(1234, 'a'));
     p.window->fileCommands()->saveProject(true);
     QVERIFY(readBytes(path).contains("\t\t<category>news</category>\r\n\t\t<category>Cologne</category>\r\n"));
 
@@ -398,7 +410,7 @@ void tst_WindowEntries::detailsSurviveSaveAndOpen()
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->text(), u"1234"_s);
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosuretype"_s)->text(), u"audio/mpeg"_s);
     QVERIFY(p.child<QLineEdit>(u"txtEntryguid"_s)->text().startsWith(u"urn:uuid:"_s));
-    QCOMPARE(p.document().entries.at(1).enclosurefile, p.path(u"episode 1.mp3"_s));
+    QCOMPARE(p.document().entries.at(1).enclosurefile, u"media/episode 1.mp3"_s);
 
     // An address typed without length and type: the server is asked (HEAD) beside the window.
     QTcpServer server;

@@ -53,7 +53,7 @@ private slots:
     void saveAsCancelledKeepsPath();
     void openCancelledKeepsDocument();
     void openFillsBoxesAndTree();
-    void openWithoutRsxLooksForXml();
+    void openReadsTheFileChosen();
     void openRefusesWhatIsNoRegularFile_data();
     void openRefusesWhatIsNoRegularFile();
     void openShowsFileDate();
@@ -295,12 +295,14 @@ void tst_WindowFileCommands::openFillsBoxesAndTree()
     QVERIFY(readBytes(copy).contains("\t<category>Changed</category>\r\n"));
 }
 
-void tst_WindowFileCommands::openWithoutRsxLooksForXml()
+void tst_WindowFileCommands::openReadsTheFileChosen()
 {
     Program program;
     QVERIFY(program.start());
+    // The file chosen, whatever its name; never one with ".xml" appended.
     const QString chosen = program.path(u"feeds/plain"_s);
-    QVERIFY(QFile::copy(example(), chosen + u".xml"_s));
+    QVERIFY(QFile::copy(example(), chosen));
+    QVERIFY(writeBytes(chosen + u".xml"_s, "<settings>\r\n\t<title>Other file</title>\r\n</settings>\r\n"));
     program.dialog.answer(chosen);
     program.window->fileCommands()->openProject();
     QCOMPARE(program.window->document().projectPath, chosen);
@@ -318,24 +320,29 @@ void tst_WindowFileCommands::openWithoutRsxLooksForXml()
 
 void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile_data()
 {
+    QTest::addColumn<QString>("name"); // the name chosen in the dialog
     QTest::addColumn<QString>("linkTarget"); // empty: a FIFO
     QTest::addColumn<QString>("reason");
-    QTest::newRow("link to /dev/zero") << u"/dev/zero"_s << u"is a device, not a regular file"_s;
-    QTest::newRow("FIFO") << QString() << u"is a pipe (FIFO), not a regular file"_s;
+    QTest::newRow("link to /dev/zero") << u"odd.rsx"_s << u"/dev/zero"_s << u"is a device, not a regular file"_s;
+    QTest::newRow("FIFO") << u"odd.rsx"_s << QString() << u"is a pipe (FIFO), not a regular file"_s;
+    QTest::newRow("FIFO named without .rsx") << u"odd"_s << QString() << u"is a pipe (FIFO), not a regular file"_s;
     const QString notAProject = u"is not a Feedsmith project (it has no settings, FTP settings or entries block)"_s;
-    QTest::newRow("link to an HTML page") << resourceDir() + u"/preview.html"_s << notAProject;
-    QTest::newRow("link to an RSS file, which may be imported") << u"{RSS}"_s << QString();
+    QTest::newRow("link to an HTML page") << u"odd.rsx"_s << resourceDir() + u"/preview.html"_s << notAProject;
+    QTest::newRow("picture named .png") << u"odd.png"_s << resourceDir() + u"/feedsmith.svg"_s << notAProject;
+    QTest::newRow("link to an RSS file, which may be imported") << u"odd.rsx"_s << u"{RSS}"_s << QString();
+    QTest::newRow("RSS file named .xml, which may be imported") << u"odd.xml"_s << u"{RSS}"_s << QString();
 }
 
 void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
 {
+    QFETCH(QString, name);
     QFETCH(QString, linkTarget);
     QFETCH(QString, reason);
     Program program;
     QVERIFY(program.start());
     program.dialog.answer(example());
     program.window->fileCommands()->openProject();
-    const QString path = program.path(u"feeds/odd.rsx"_s);
+    const QString path = program.path(u"feeds/"_s + name);
     if (linkTarget == "{RSS}"_L1) {
         linkTarget = program.path(u"feeds/news.xml"_s);
         QVERIFY(writeBytes(linkTarget,
@@ -349,7 +356,7 @@ void tst_WindowFileCommands::openRefusesWhatIsNoRegularFile()
     QCOMPARE(program.messages.shown.size(), 1);
     const bool feed = reason.isEmpty();
     QCOMPARE(program.messages.shown.first().text,
-             feed ? u"odd.rsx is a feed, not a Feedsmith project. Import it into a new project?"_s
+             feed ? name + u" is a feed, not a Feedsmith project. Import it into a new project?"_s
                   : u"The project cannot be opened.\n\n"_s + path + u": "_s + reason);
     // Answered No, or refused: the open project, its path and its state stay.
     QCOMPARE(program.window->document().projectPath, example());

@@ -74,10 +74,11 @@ Exit status: 0 on success, 1 when the project cannot be read, the output cannot 
 or the file was not uploaded, 2 for a command line (or a SOURCE_DATE_EPOCH) that makes no sense.
 )";
 
-// A file name or text from a project as it is printed: control characters shown as "?".
+// A file name from a project or the command line as it is printed: whatever could hide a part
+// of it made visible.
 QString shown(const QString &path)
 {
-    return printable(QDir::toNativeSeparators(path));
+    return escapedPath(QDir::toNativeSeparators(path));
 }
 
 class Session
@@ -245,17 +246,11 @@ public:
                              table.value(u"serverkeychanged"_s),
                              table.value(u"hostnotfound"_s),
                              table};
-        // Pictures and enclosure files go with the feed; a project may come from someone else,
-        // so files it names outside its folder stay where they are.
-        QList<PublishedFile> beside =
+        // Pictures and enclosure files go with the feed, from the project's media folder alone:
+        // a project may come from someone else, and the check above refused any other.
+        const QList<PublishedFile> beside =
                 PublishedFiles(m_document, FeedItemCount(m_document.channel, m_document.entryCount()).taken);
-        beside.removeIf([this](const PublishedFile &file) {
-            if (!file.insideProject)
-                m_err << "feedsmith-cli: warning: not uploading " << shown(file.localPath)
-                      << ": it lies outside the project's folder" << Qt::endl;
-            return !file.insideProject;
-        });
-        if (!publishFile(settings, texts, internet, m_err, trusted, feedFile, beside))
+        if (!publishFile(settings, texts, internet, out, m_err, trusted, feedFile, beside))
             return false;
         out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
             << (keepCopy ? QString() : u" without keeping a local copy"_s) << Qt::endl;

@@ -22,10 +22,17 @@ constexpr qint64 MaxPasswordLine = 4096;
 class StderrMessages : public FtpMessages
 {
 public:
-    StderrMessages(QTextStream &err, const QString &trusted)
-        : m_err(err)
+    StderrMessages(QTextStream &out, QTextStream &err, const QString &trusted)
+        : m_out(out)
+        , m_err(err)
         , m_trusted(trusted)
     { }
+
+    // Every file that leaves the computer is named, one line each.
+    void uploaded(const QString &remoteName, const QString &localPath) override
+    {
+        m_out << "uploaded " << printable(remoteName) << " from " << escapedPath(localPath) << Qt::endl;
+    }
 
     void show(Icon icon, const QString &text) override
     {
@@ -62,6 +69,7 @@ public:
     }
 
 private:
+    QTextStream &m_out;
     QTextStream &m_err;
     QString m_trusted;
 };
@@ -132,10 +140,11 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
     return typed;
 }
 
-bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
-                 const QString &trustedFingerprint, const QString &localFile, const QList<PublishedFile> &beside)
+bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &out,
+                 QTextStream &err, const QString &trustedFingerprint, const QString &localFile,
+                 const QList<PublishedFile> &beside)
 {
-    StderrMessages messages(err, trustedFingerprint);
+    StderrMessages messages(out, err, trustedFingerprint);
     FtpPublisher publisher(internet, messages, texts);
     return publisher.publishFile(settings, localFile, beside) == FtpPublisher::Outcome::Uploaded;
 }

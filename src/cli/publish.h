@@ -19,12 +19,12 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 
 // Uploads the file named by the settings, as the window's Publish does, with its messages
 // written to err: at the first attempt, whatever the remote folder holds, after the files
-// `beside` that the server does not have yet. A server whose certificate or host key is not known yet
-// is trusted (and remembered) only when it shows trustedFingerprint. True when the file was
-// stored.
+// `beside` that the server does not have yet, each named on `out` as it is stored. A server whose
+// certificate or host key is not known yet is trusted (and remembered) only when it shows
+// trustedFingerprint. True when the file was stored.
 // localFile, when given, is the file stored under the name of settings.ftpfile.
-bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &err,
-                 const QString &trustedFingerprint = {}, const QString &localFile = {},
+bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &out,
+                 QTextStream &err, const QString &trustedFingerprint = {}, const QString &localFile = {},
                  const QList<PublishedFile> &beside = {});
 
 } // namespace Feedsmith

@@ -131,8 +131,10 @@ bool FtpPublisher::uploadBeside()
     const auto upload = [this](const PublishedFile &file) {
         if (file.folder.isEmpty()
                     ? m_internet.putFile(m_ftpConnectionHandle, file.localPath, file.name)
-                    : m_internet.putFileInFolder(m_ftpConnectionHandle, file.localPath, file.folder, file.name))
+                    : m_internet.putFileInFolder(m_ftpConnectionHandle, file.localPath, file.folder, file.name)) {
+            m_messages.uploaded(file.folder.isEmpty() ? file.name : file.folder + u'/' + file.name, file.localPath);
             return true;
+        }
         ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
         return false;
     };

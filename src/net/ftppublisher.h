@@ -32,6 +32,13 @@ public:
         Q_UNUSED(text);
         return false;
     }
+    // A file beside the feed was stored on the server: its remote name (in its folder) and the
+    // local file it came from.
+    virtual void uploaded(const QString &remoteName, const QString &localPath)
+    {
+        Q_UNUSED(remoteName);
+        Q_UNUSED(localPath);
+    }
     // A publication failed: what happened and what to do in plain words, and the technical
     // detail (the call, the code, the server's reply) for whoever wants it.
     virtual void showFailure(const QString &text, const QString &details)

@@ -77,10 +77,10 @@ bool IsMailAuthor(const QString &author)
     return mail.match(author).hasMatch();
 }
 
-void TakeEnclosureFile(RSSentry &entry, const QString &path, const QString &feedUrl)
+void TakeEnclosureFile(RSSentry &entry, const QString &stored, const QString &path, const QString &feedUrl)
 {
     const QFileInfo file(path);
-    entry.enclosurefile = file.absoluteFilePath();
+    entry.enclosurefile = stored;
     entry.enclosurelength = QString::number(file.size());
     entry.enclosuretype = QMimeDatabase().mimeTypeForFile(file).name();
     const QUrl name = QUrl(QString::fromLatin1(QUrl::toPercentEncoding(file.fileName())));

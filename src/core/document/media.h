@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace Feedsmith {
@@ -38,21 +39,89 @@ QString WithPublicMedia(const QString &body, const QString &publicMedia);
 
 class FeedDocument;
 
+// Where a file that publishing would upload lies, against the one rule for such files: a regular
+// file whose real path (links resolved) lies below the real path of the project's "media"
+// folder, that folder a real folder (not a link) in the project's folder, and no part of the
+// file's name below it starting with a dot. A project may come from someone else: nothing
+// outside that folder leaves the computer by naming it.
+struct MediaFile
+{
+    enum class Verdict {
+        Inside, // may be uploaded
+        Missing, // nothing there
+        NoProjectFolder, // the project has not been saved
+        MediaFolderLinked, // "media" is a link, or no folder
+        Outside, // the real path lies outside the media folder
+        NotRegular, // a folder, a device, a pipe or a socket
+        HiddenName, // a part of the name below the media folder starts with a dot
+    };
+    Verdict verdict = Verdict::Missing;
+    QString path; // as named, made absolute against the project's folder
+    QString realPath; // links resolved; empty when nothing is there
+};
+// `name`: "media/NAME" or any path; a relative one counts from the project's folder.
+MediaFile CheckMediaFile(const QString &name, const QString &projectPath);
+
 // A file that readers fetch beside the feed, uploaded with it: a picture of the media folder
 // (into the remote folder "media") or the local file of an enclosure (beside the feed).
 struct PublishedFile
 {
-    QString localPath;
+    QString localPath; // the real path
     QString folder; // "media", or empty for the feed's own folder
     QString name;
     qint64 size = 0;
-    bool insideProject = false; // in the project's folder or below it
+};
+
+// A file the published entries name for upload that breaks the rule of CheckMediaFile.
+struct UnpublishableFile
+{
+    int entry = 0; // the key number of the entry
+    bool enclosure = false; // the entry's enclosure file, else a picture of its body
+    QString name; // as the entry names it (enclosurefile, or "media/NAME")
+    MediaFile check;
 };
 
 // The pictures of the media folder that the newest `taken` entries show and the local files of
-// their enclosures, each once, as far as they exist as regular files. A picture's name is one
-// the media folder gives (letters, digits, "-", "_", "."): nothing outside that folder is named.
-QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken);
+// their enclosures, each once, as far as they keep the rule of CheckMediaFile; `refused` (when
+// given) gets those that exist and break it. A picture's name is one the media folder gives
+// (letters, digits, "-", "_", "."): nothing outside that folder is named.
+QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken,
+                                    QList<UnpublishableFile> *refused = nullptr);
+
+// Copies a file the user chose as an enclosure into the project's media folder, keeping its name
+// (a leading dot dropped; "-2", "-3" ... before the suffix when another file has it), and gives
+// "media/NAME". The copy is a reflink or a hard link where the file system allows it, so that a
+// large episode costs neither time nor room; else the bytes are copied, reporting to `progress`,
+// whose false answer cancels. The same file stored before is not stored again. Nothing, and
+// *error says why, when the project has no folder yet, the media folder is a link, the file is
+// no regular file or it cannot be copied.
+using CopyProgress = std::function<bool(qint64 done, qint64 total)>;
+std::optional<QString> StoreEnclosureFile(const QString &file, const QString &projectPath, QString *error,
+                                          const CopyProgress &progress = {});
+
+// What "Copy into the media folder" did to one file the rule refused.
+struct MediaCopy
+{
+    int entry = 0;
+    bool enclosure = false;
+    QString from; // the name the entry had
+    QString stored; // "media/NAME", or empty when it failed
+    QString error;
+};
+// Copies each refused file that is a regular file elsewhere into the media folder: an enclosure
+// under a name StoreEnclosureFile gives, a picture in place of the link it was. The entries are
+// not changed: ApplyMediaCopies does that on the document.
+QList<MediaCopy> CopyIntoMediaFolder(const QList<UnpublishableFile> &refused, const QString &projectPath,
+                                     const CopyProgress &progress = {});
+// Points the entries at their copies, where they still name what was copied; the number changed.
+int ApplyMediaCopies(FeedDocument &document, const QList<MediaCopy> &copies);
+
+// Why `ftpfile` may not be uploaded as it is, as the feed: empty when it is a regular file in
+// the project's folder or below it, reached without a link, that starts (after a byte order
+// mark and blanks) with an XML declaration, "<rss" or "<feed". *path gets where the name leads
+// (relative names count from the project's folder; links resolved where there are any). A
+// project never saved has no folder: its name, typed here, may lead anywhere without a link.
+QString FeedUploadProblem(const QString &ftpfile, const QString &projectPath, QString *path = nullptr);
 
 // Whether a body (or any bytes made from it) shows a picture of the project's media folder.
 bool UsesProjectMedia(QByteArrayView body);

@@ -39,7 +39,7 @@ struct RSSentry
     QString enclosureurl = {};
     QString enclosurelength = {}; // in bytes
     QString enclosuretype = {}; // a MIME type
-    QString enclosurefile = {}; // the local file the enclosure was chosen from, uploaded beside the feed
+    QString enclosurefile = {}; // the enclosure's file in the media folder ("media/NAME"), uploaded beside the feed
     QString guid = {}; // the entry's ID, never changed once given
     QString guidpermalink = {}; // "1" when the ID is the entry's address
     QString pubdate = {}; // the entry's own publication date, as the project stores dates

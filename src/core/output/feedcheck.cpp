@@ -2,11 +2,15 @@
 #include "core/output/feedcheck.h"
 
 #include "core/document/entryfields.h"
+#include "core/document/media.h"
 #include "core/output/feedoptions.h"
 #include "core/output/podcast.h"
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
+#include "core/text/printable.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QUrl>
@@ -62,6 +66,8 @@ public:
         add(FeedFinding::Severity::Warning, key, fallback, field, entry, arguments);
     }
     void addPlain(const QString &text) { m_findings.append({FeedFinding::Severity::Warning, text, {}, 0}); }
+    // Marks the finding added last with what mends it.
+    void offer(FeedFinding::Fix fix) { m_findings.last().fix = fix; }
     // How a sentence names an entry: its place in the tree and its title.
     QString entryName(int key) const
     {
@@ -221,6 +227,48 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
     }
 }
 
+// Files the published entries name for upload that publishing refuses: they lie outside the
+// project's media folder.
+void checkPublishedFiles(Checker &check, const FeedDocument &document, const QLocale &locale)
+{
+    QList<UnpublishableFile> refused;
+    PublishedFiles(document, FeedItemCount(document.channel, document.entryCount(), locale).taken, &refused);
+    for (const UnpublishableFile &file : std::as_const(refused)) {
+        const QString field = file.enclosure ? u"enclosure"_s : u"content"_s;
+        const QString path = escapedPath(QDir::toNativeSeparators(file.check.path));
+        const QString real = escapedPath(QDir::toNativeSeparators(file.check.realPath));
+        switch (file.check.verdict) {
+        case MediaFile::Verdict::MediaFolderLinked:
+            check.error(u"checkmedialinked"_s,
+                        u"%1 names the file %2, which is outside the project's media folder: the folder \"media\" "
+                        "is a link (it leads to %3). Make it a real folder beside the project."_s,
+                        field, file.entry, {path, real});
+            break;
+        case MediaFile::Verdict::HiddenName:
+            check.error(u"checkmediahidden"_s,
+                        u"%1 names the file %2, which is outside the project's media folder: a part of its name "
+                        "starts with a dot, as hidden files do. Copy it into the media folder."_s,
+                        field, file.entry, {path});
+            if (file.enclosure && QFileInfo(file.check.realPath).isFile())
+                check.offer(FeedFinding::Fix::CopyIntoMediaFolder);
+            break;
+        case MediaFile::Verdict::NotRegular:
+            check.error(u"checkmedianotfile"_s,
+                        u"%1 names %2, which is no regular file of the project's media folder (it leads to %3)."_s,
+                        field, file.entry, {path, real});
+            break;
+        default:
+            check.error(u"checkmediaoutside"_s,
+                        u"%1 names the file %2, which is outside the project's media folder (it lies at %3), so it "
+                        "is not published. Copy it into the media folder."_s,
+                        field, file.entry, {path, real.isEmpty() ? path : real});
+            if (QFileInfo(file.check.realPath).isFile())
+                check.offer(FeedFinding::Fix::CopyIntoMediaFolder);
+            break;
+        }
+    }
+}
+
 } // namespace
 
 QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
@@ -229,6 +277,7 @@ QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleB
     Checker check(document, texts);
     checkChannel(check, document);
     checkEntries(check, document, locale);
+    checkPublishedFiles(check, document, locale);
     // The bodies and the size as the RSS file has them.
     RssFacts facts;
     const qint64 size = MeasureRssFile(document, styleBlock, moment, &facts);

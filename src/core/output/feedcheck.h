@@ -22,6 +22,9 @@ struct FeedFinding
     QString text; // one sentence in the interface language
     QString field; // the key of the field it concerns ("description", "enclosureurl"), or empty
     int entry = 0; // the key number of the entry it concerns; 0 for the channel
+    // What the window offers to mend it with.
+    enum class Fix { None, CopyIntoMediaFolder };
+    Fix fix = Fix::None;
 };
 
 // Readers commonly stop reading a feed larger than this.

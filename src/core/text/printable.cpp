@@ -3,6 +3,8 @@
 
 namespace Feedsmith {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 bool isControl(QChar c)
@@ -30,6 +32,36 @@ bool hasControlCharacters(QStringView text)
             return true;
     }
     return false;
+}
+
+QString escapedPath(QStringView path)
+{
+    QString shown;
+    shown.reserve(path.size());
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const QChar c = path[i];
+        const char16_t u = c.unicode();
+        const bool partEnd = i + 1 == path.size() || path[i + 1] == u'/';
+        const bool partStart = i == 0 || path[i - 1] == u'/';
+        if (isControl(c)) {
+            shown += u"\\x"_s + QString::number(u, 16).rightJustified(2, u'0').toUpper();
+        } else if (c.category() == QChar::Other_Format || u == 0x2028 || u == 0x2029) {
+            shown += u"\\u"_s + QString::number(u, 16).rightJustified(4, u'0').toUpper();
+        } else if (c.isSpace() && (partEnd || partStart)) {
+            shown += u"\\x"_s + QString::number(u, 16).rightJustified(2, u'0').toUpper();
+        } else if (c.isSpace() && i + 1 < path.size() && path[i + 1].isSpace()) {
+            // A run of blanks is shown as escaped as its end: blanks that end a part of the path
+            // look like the end of the name otherwise.
+            qsizetype end = i;
+            while (end < path.size() && path[end].isSpace())
+                ++end;
+            const bool runEndsPart = end == path.size() || path[end] == u'/';
+            shown += runEndsPart ? u"\\x"_s + QString::number(u, 16).rightJustified(2, u'0').toUpper() : QString(c);
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
 } // namespace Feedsmith

@@ -15,4 +15,11 @@ QString printable(QStringView text);
 // host name, a user name, a password or a remote file name.
 bool hasControlCharacters(QStringView text);
 
+// A path as it is shown to the user: what could hide or disguise a part of it made visible. A
+// control character becomes "\xHH", a character that turns or hides text (the bidirectional
+// controls, zero-width characters, line and paragraph separators) "\uXXXX", and a blank at the
+// start or end of a part of the path "\x20", so that "feed.xml" with blanks and "/../.." after
+// it never passes for "feed.xml".
+QString escapedPath(QStringView path);
+
 } // namespace Feedsmith

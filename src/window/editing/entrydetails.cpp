@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -18,7 +19,7 @@ namespace Feedsmith {
 using namespace Qt::StringLiterals;
 
 EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts &captions, const KeyedTexts &help,
-                           const FeedDocument &document, std::function<QString()> chooseFile, QObject *parent)
+                           const FeedDocument &document, ChooseFile chooseFile, QObject *parent)
     : QObject(parent)
     , m_document(document)
     , m_chooseFile(std::move(chooseFile))
@@ -181,14 +182,17 @@ void EntryDetails::probeEnclosure()
 
 void EntryDetails::chooseEnclosure()
 {
-    const QString path = m_chooseFile ? m_chooseFile() : QString();
-    if (path.isEmpty())
+    if (!m_chooseFile)
         return;
-    RSSentry chosen;
-    fillIn(chosen);
-    TakeEnclosureFile(chosen, path, m_document.ftp.feedurl);
-    showEntry(chosen, m_podcast);
-    emit edited();
+    m_chooseFile([guard = QPointer<EntryDetails>(this)](const QString &stored, const QString &path) {
+        if (!guard)
+            return;
+        RSSentry chosen;
+        guard->fillIn(chosen);
+        TakeEnclosureFile(chosen, stored, path, guard->m_document.ftp.feedurl);
+        guard->showEntry(chosen, guard->m_podcast);
+        emit guard->edited();
+    });
 }
 
 } // namespace Feedsmith

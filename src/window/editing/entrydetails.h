@@ -27,11 +27,16 @@ class EntryDetails : public QObject
     Q_OBJECT
 
 public:
+    // Gives a file chosen as the enclosure to `take`, once it is in the project's media folder:
+    // its name there ("media/NAME") and where it lies. Nothing when none was chosen.
+    using Take = std::function<void(const QString &stored, const QString &path)>;
+    using ChooseFile = std::function<void(Take take)>;
+
     // Builds a row for every field that is typed into `area` (labels from the language texts,
     // help from the help texts as tool tips), `toggle` showing and hiding it. chooseFile asks for
-    // a local file to take as the enclosure (empty: none chosen).
+    // a local file to take as the enclosure.
     EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts &captions, const KeyedTexts &help,
-                 const FeedDocument &document, std::function<QString()> chooseFile, QObject *parent = nullptr);
+                 const FeedDocument &document, ChooseFile chooseFile, QObject *parent = nullptr);
     // Waits for an enclosure address being asked about (it gives up at once).
     ~EntryDetails() override;
 
@@ -66,7 +71,7 @@ private:
     const FeedDocument &m_document;
     RSSentry m_shown; // the fields never typed (the local enclosure file, the permalink flag)
     bool m_podcast = false;
-    std::function<QString()> m_chooseFile;
+    ChooseFile m_chooseFile;
     std::thread m_probe;
     std::atomic<bool> m_probeCancelled = false;
 };

@@ -14,6 +14,7 @@
 #include "window/editing/linkdialog.h"
 #include "window/editing/richtexteditor.h"
 #include "window/platform/dialogs.h"
+#include "window/platform/progresstask.h"
 
 #include <feedsmith/version.h>
 
@@ -33,6 +34,7 @@
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 
@@ -71,19 +73,7 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     m_details = new EntryDetails(
             widgets.detailsButton, widgets.detailsArea, m_context.startup.language.textTable,
             m_context.startup.language.helpTable, m_context.document,
-            [this] {
-                FileDialog *dialog = m_context.fileDialog;
-                if (!dialog)
-                    return QString();
-                const QString filter = dialog->filter();
-                dialog->setFilter(u"* | *"_s);
-                dialog->setFileName(QString());
-                const QString chosen = dialog->showOpen(m_context.window);
-                dialog->setFilter(filter);
-                dialog->setFileName(m_context.document.projectPath);
-                return chosen;
-            },
-            this);
+            [this](EntryDetails::Take take) { chooseEnclosureFile(std::move(take)); }, this);
     connect(m_details, &EntryDetails::edited, this, &EntryEditor::markEntryChanged);
     widgets.pasteAsTextButton->setFocusPolicy(Qt::NoFocus); // the editor keeps the keyboard
 
@@ -134,14 +124,24 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     // engine reads the dictionary when it starts.
     const KeyedTexts &texts = m_context.startup.language.textTable;
     m_editor->setAddToDictionaryText(texts.valueOr(u"menuaddtodictionary"_s, u"Add to dictionary"_s));
+    if (const QString note = RichTextEditor::takeDictionaryNote(); !note.isEmpty()) {
+        // Told once the window is up.
+        QTimer::singleShot(0, this, [this, note] {
+            m_context.messageBoxes.warning(
+                    m_context.window, QString::fromLatin1(Version::ProductName),
+                    m_context.startup.language.textTable.valueOr(u"dictionaryunused"_s,
+                                                                 u"Your spelling dictionary cannot be used."_s)
+                            + u"\n\n"_s + printable(note));
+        });
+    }
     connect(m_editor, &RichTextEditor::wordAddedToDictionary, this, [this](const QString &word, const QString &error) {
         const KeyedTexts &texts = m_context.startup.language.textTable;
         if (error.isEmpty())
             QToolTip::showText(QCursor::pos(),
-                               texts.valueOr(u"wordadded"_s,
-                                             u"\u201c%1\u201d is in your dictionary; from the next start of "
-                                             "Feedsmith on it is no longer underlined."_s)
-                                       .arg(word),
+                               PlainToolTip(texts.valueOr(u"wordadded"_s,
+                                                          u"\u201c%1\u201d is in your dictionary; from the next "
+                                                          "start of Feedsmith on it is no longer underlined."_s)
+                                                    .arg(word)),
                                m_editor);
         else
             m_context.messageBoxes.warning(m_context.window, QString::fromLatin1(Version::ProductName),
@@ -465,6 +465,57 @@ void EntryEditor::insertPicture()
     markEntryChanged();
 }
 
+void EntryEditor::chooseEnclosureFile(const EntryDetails::Take &take)
+{
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    const QString title = QString::fromLatin1(Version::ProductName);
+    const QString projectPath = m_context.document.projectPath;
+    // Publishing uploads files of the media folder alone: the file goes there first.
+    if (projectPath.isEmpty()) {
+        m_context.messageBoxes.warning(m_context.window, title,
+                                       texts.valueOr(u"filesneedsave"_s,
+                                                     u"Save the project first: the files it publishes are kept in a "
+                                                     "folder named media beside it."_s));
+        return;
+    }
+    FileDialog *dialog = m_context.fileDialog;
+    if (!dialog)
+        return;
+    const QString filter = dialog->filter();
+    dialog->setFilter(u"* | *"_s);
+    dialog->setFileName(QString());
+    const QString chosen = dialog->showOpen(m_context.window);
+    dialog->setFilter(filter);
+    dialog->setFileName(projectPath);
+    if (chosen.isEmpty())
+        return;
+    // A reflink or a hard link costs nothing; a copy of a large episode is made beside the window.
+    auto *task = new ProgressTask(m_context.window, u"enclosureProgress"_s, title,
+                                  texts.valueOr(u"copyingfile"_s, u"Copying %1 into the media folder…"_s)
+                                          .arg(escapedPath(QFileInfo(chosen).fileName())),
+                                  texts.valueOr(u"cancelbutton"_s, u"Cancel"_s), this);
+    auto result = std::make_shared<std::pair<std::optional<QString>, QString>>();
+    task->start(
+            [chosen, projectPath, result](const ProgressTask::Progress &progress) {
+                result->first = StoreEnclosureFile(chosen, projectPath, &result->second, progress);
+            },
+            [this, result, take, key = m_loadedKey, projectPath, title](bool cancelled) {
+                if (cancelled)
+                    return;
+                if (!result->first) {
+                    m_context.messageBoxes.warning(
+                            m_context.window, title,
+                            m_context.startup.language.textTable.valueOr(
+                                    u"enclosurefailed"_s, u"The file cannot be taken as the enclosure."_s)
+                                    + u"\n\n"_s + printable(result->second));
+                    return;
+                }
+                // Taken into the entry it was chosen for, while that is the one shown.
+                if (key == m_loadedKey && projectPath == m_context.document.projectPath)
+                    take(*result->first, QFileInfo(projectPath).absolutePath() + u'/' + *result->first);
+            });
+}
+
 void EntryEditor::insertPictureFromAddress()
 {
     const KeyedTexts &texts = m_context.startup.language.textTable;
@@ -583,6 +634,15 @@ void EntryEditor::commitAndLoad(bool flushEditor)
     const LoadedEntry entry = SelectEntry(document, key, fields(), BuildStyleBlock(m_context.startup.programFolder));
     showEntry(key, entry);
     emit entrySwitched();
+}
+
+void EntryEditor::reloadCurrentEntry()
+{
+    const RSSentry *entry = m_context.document.entries.find(m_loadedKey);
+    if (!entry)
+        return;
+    const DocumentField *podcast = documentField(u"podcast");
+    m_details->showEntry(*entry, podcast && podcast->isOn(m_context.document));
 }
 
 void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)

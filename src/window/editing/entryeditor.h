@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/entries/entryoperations.h"
+#include "window/editing/entrydetails.h"
 #include "window/editing/entrytreeview.h"
 #include "window/pages/pagecontext.h"
 
@@ -91,6 +92,9 @@ public:
     void updateEntryFrame();
     // Empties the entry's boxes, the editor and the creation date, bound to no entry.
     void clearEntry();
+    // Shows the details of the entry in the editor anew from the document, after a command
+    // changed them there (commit first).
+    void reloadCurrentEntry();
 
     // The entry as the panel holds it: title, link, details and the editor's document.
     EditorFields fields() const;
@@ -103,6 +107,9 @@ public:
     void insertPicture();
     // The same for a picture on the web: its http(s) address as it stands.
     void insertPictureFromAddress();
+    // Choose file of the enclosure: a file chosen, put into the project's media folder (beside
+    // the window, with Cancel, when it has to be copied), then given to `take`.
+    void chooseEnclosureFile(const EntryDetails::Take &take);
     // The HTML view: the body's markup as text in the editor's place (on), written back into
     // the editor when it is switched off, before any commit.
     void setHtmlView(bool on);

@@ -16,6 +16,8 @@ using namespace Qt::StringLiterals;
 QLabel *Captions::label(const QString &name, const QString &key, QWidget *parent)
 {
     auto *label = new QLabel(key, parent);
+    // Captions are plain, and some of them quote a project or a file name.
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(name);
     m_controls.append({Kind::Label, label});
     return label;

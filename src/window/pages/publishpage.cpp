@@ -85,6 +85,8 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
     addLeftAligned(publishButton);
     m_lastPublishedLabel = new QLabel(this);
     m_lastPublishedLabel->setObjectName(u"lastPublished"_s);
+    // The server and the address come from the project, which may come from someone else.
+    m_lastPublishedLabel->setTextFormat(Qt::PlainText);
     m_lastPublishedLabel->setWordWrap(true);
     m_lastPublishedLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(m_lastPublishedLabel, grid->rowCount(), 1);

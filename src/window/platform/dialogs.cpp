@@ -113,33 +113,61 @@ QString QtFileDialog::ask(Mode mode, QWidget *parent)
     return dialog.selectedFiles().value(0);
 }
 
+namespace {
+
+// A message box whose texts show as typed: no markup, no pictures, no links.
+class PlainMessageBox : public QMessageBox
+{
+public:
+    PlainMessageBox(Icon icon, const QString &title, const QString &text, StandardButtons buttons, QWidget *parent)
+        : QMessageBox(icon, title, QString(text).replace(u"\r\n"_s, u"\n"_s), buttons, parent)
+    {
+        setTextFormat(Qt::PlainText);
+    }
+};
+
+} // namespace
+
+QString PlainToolTip(const QString &text)
+{
+    return text.isEmpty() ? QString() : u"<p style=\"white-space:pre-wrap\">"_s + text.toHtmlEscaped() + u"</p>"_s;
+}
+
+bool IsWebAddress(const QString &address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == "http"_L1 || url.scheme() == "https"_L1) && !url.host().isEmpty();
+}
+
 void QtMessageBoxes::information(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox::information(parent, title, text);
+    PlainMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent).exec();
 }
 
 void QtMessageBoxes::warning(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox::warning(parent, title, text);
+    PlainMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent).exec();
 }
 
 bool QtMessageBoxes::askYesNo(QWidget *parent, const QString &title, const QString &text)
 {
-    return QMessageBox::critical(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            == QMessageBox::Yes;
+    PlainMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 bool QtMessageBoxes::askQuestion(QWidget *parent, const QString &title, const QString &text)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-            == QMessageBox::Yes;
+    PlainMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 MessageBoxes::SaveAnswer QtMessageBoxes::askSave(QWidget *parent, const QString &title, const QString &text,
                                                  const SaveButtons &buttons)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                    parent);
+    PlainMessageBox box(QMessageBox::Question, title, text,
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     box.button(QMessageBox::Save)->setText(buttons.save);
@@ -155,7 +183,7 @@ MessageBoxes::SaveAnswer QtMessageBoxes::askSave(QWidget *parent, const QString 
 MessageBoxes::RestoreAnswer QtMessageBoxes::askRestore(QWidget *parent, const QString &title, const QString &text,
                                                        const QString &restoreText, const QString &discardText)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    PlainMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     QPushButton *restore = box.addButton(restoreText, QMessageBox::AcceptRole);
     QPushButton *discard = box.addButton(discardText, QMessageBox::DestructiveRole);
     box.setDefaultButton(restore);
@@ -173,19 +201,18 @@ QString QtMessageBoxes::askText(QWidget *parent, const QString &title, const QSt
 void QtMessageBoxes::plain(QWidget *parent, const QString &title, const QString &text)
 {
     // Texts may end their lines with CR LF; a box shows a lone LF as the line break.
-    QMessageBox box(QMessageBox::NoIcon, title, QString(text).replace(u"\r\n"_s, u"\n"_s), QMessageBox::Ok, parent);
-    box.exec();
+    PlainMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent).exec();
 }
 
 void QtMessageBoxes::critical(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox::critical(parent, title, text);
+    PlainMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok, parent).exec();
 }
 
 void QtMessageBoxes::criticalWithDetails(QWidget *parent, const QString &title, const QString &text,
                                          const QString &details)
 {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    PlainMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setDetailedText(details);
     box.exec();
 }
@@ -193,11 +220,11 @@ void QtMessageBoxes::criticalWithDetails(QWidget *parent, const QString &title, 
 void QtMessageBoxes::informationWithAddress(QWidget *parent, const QString &title, const QString &text,
                                             const QString &address, const QString &openText)
 {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-    QPushButton *open = address.isEmpty() ? nullptr : box.addButton(openText, QMessageBox::ActionRole);
+    PlainMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    QPushButton *open = IsWebAddress(address) ? box.addButton(openText, QMessageBox::ActionRole) : nullptr;
     box.exec();
     if (open && box.clickedButton() == open)
-        QDesktopServices::openUrl(QUrl(address));
+        QDesktopServices::openUrl(QUrl(address.trimmed(), QUrl::StrictMode));
 }
 
 } // namespace Feedsmith

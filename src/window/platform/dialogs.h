@@ -66,7 +66,15 @@ protected:
     QString ask(Mode mode, QWidget *parent) override;
 };
 
-// Message boxes, titled by the caller.
+// A tool tip that shows text from outside as typed: tool tips take anything that looks like
+// markup as markup.
+QString PlainToolTip(const QString &text);
+
+// Whether an address is one the browser may be given: http:// or https:// with a host.
+bool IsWebAddress(const QString &address);
+
+// Message boxes, titled by the caller. Their texts are plain text: a message may quote a
+// project, a feed, a file name or a server, and none of that may act as markup.
 class MessageBoxes
 {
 public:
@@ -108,7 +116,8 @@ public:
     {
         critical(parent, title, text + QStringLiteral("\n\n") + details);
     }
-    // An information with a button that opens an address in the browser (none for an empty one).
+    // An information with a button that opens an address in the browser (none for an empty one,
+    // nor for one that is no web address).
     virtual void informationWithAddress(QWidget *parent, const QString &title, const QString &text,
                                         const QString &address, const QString &openText)
     {

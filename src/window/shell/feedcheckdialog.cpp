@@ -2,6 +2,7 @@
 #include "window/shell/feedcheckdialog.h"
 
 #include "core/locale/keyedtexts.h"
+#include "window/platform/dialogs.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Feedsmith {
 
@@ -46,7 +49,7 @@ FeedCheckDialog::FeedCheckDialog(const QList<FeedFinding> &findings, bool before
     for (const FeedFinding &finding : findings) {
         auto *item = new QListWidgetItem(finding.severity == FeedFinding::Severity::Error ? errorIcon : warningIcon,
                                          finding.text, m_list);
-        item->setToolTip(finding.text);
+        item->setToolTip(PlainToolTip(finding.text));
     }
     connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         const int row = m_list->row(item);
@@ -69,6 +72,19 @@ FeedCheckDialog::FeedCheckDialog(const QList<FeedFinding> &findings, bool before
         });
     } else {
         buttons->addButton(texts.valueOr(u"closebutton"_s, u"Close"_s), QDialogButtonBox::RejectRole);
+    }
+    // Files outside the media folder are never sent; the user may copy them in, and nothing else
+    // does.
+    if (std::any_of(findings.begin(), findings.end(),
+                    [](const FeedFinding &f) { return f.fix == FeedFinding::Fix::CopyIntoMediaFolder; })) {
+        m_copyButton = buttons->addButton(texts.valueOr(u"copyintomedia"_s, u"&Copy into the media folder"_s),
+                                          QDialogButtonBox::ActionRole);
+        m_copyButton->setObjectName(u"copyIntoMedia"_s);
+        m_copyButton->setAutoDefault(false);
+        connect(m_copyButton, &QPushButton::clicked, this, [this] {
+            reject();
+            emit copyIntoMediaFolder();
+        });
     }
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

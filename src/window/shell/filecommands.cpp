@@ -20,6 +20,7 @@
 #include "window/pages/publishpage.h"
 #include "window/pages/settingspage.h"
 #include "window/platform/dialogs.h"
+#include "window/platform/progresstask.h"
 #include "window/shell/backgroundwriter.h"
 #include "window/shell/feedcheckdialog.h"
 
@@ -28,6 +29,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 
@@ -87,7 +89,7 @@ void FileCommands::clearDocument()
 QString FileCommands::documentName() const
 {
     if (!m_context.document.projectPath.isEmpty())
-        return QFileInfo(m_context.document.projectPath).fileName();
+        return escapedPath(QFileInfo(m_context.document.projectPath).fileName());
     const QString untitled = m_context.text(u"untitled"_s);
     return untitled.isEmpty() ? u"Untitled"_s : untitled;
 }
@@ -156,14 +158,14 @@ void FileCommands::openProjectFile(const QString &chosen)
         m_fileDialog.setFileName(m_context.document.projectPath);
         if (reason.isEmpty() || !IsFeedFile(file)) {
             fail(m_context.startup.language.textTable.valueOr(u"openfailed"_s, u"The project cannot be opened."_s),
-                 QDir::toNativeSeparators(file) + u": "_s + reason);
+                 escapedPath(QDir::toNativeSeparators(file)) + u": "_s + reason);
             return;
         }
         const QString question = m_context.startup.language.textTable
                                          .valueOr(u"importinstead"_s,
                                                   u"%1 is a feed, not a Feedsmith project. Import it into a new "
                                                   "project?"_s)
-                                         .arg(printable(QFileInfo(file).fileName()));
+                                         .arg(escapedPath(QFileInfo(file).fileName()));
         if (m_context.messageBoxes.askQuestion(m_context.window, productName(), question))
             importFeedFrom(file);
         return;
@@ -176,7 +178,7 @@ void FileCommands::openProjectFile(const QString &chosen)
     // the new document under its name.
     if (!result.fileOpened && QFileInfo::exists(file)) {
         fail(m_context.startup.language.textTable.valueOr(u"openfailed"_s, u"The project cannot be opened."_s),
-             QDir::toNativeSeparators(file) + u": "_s + result.error);
+             escapedPath(QDir::toNativeSeparators(file)) + u": "_s + result.error);
         startNewDocument();
         return;
     }
@@ -199,7 +201,7 @@ void FileCommands::openProjectFile(const QString &chosen)
     if (!notes.isEmpty()) {
         m_context.messageBoxes.information(m_context.window, productName(),
                                            texts.valueOr(u"opennotes"_s, u"%1 was opened. Please note:"_s)
-                                                           .arg(printable(QDir::toNativeSeparators(file)))
+                                                           .arg(escapedPath(QDir::toNativeSeparators(file)))
                                                    + u"\n\n"_s + notes.join(u"\n\n"_s));
     }
 }
@@ -208,14 +210,14 @@ bool FileCommands::restoreRecovery(const QString &copyFile, const QString &proje
 {
     const QString reason = notPlainFileReason(copyFile);
     if (!reason.isEmpty()) {
-        fail(u"The unsaved work cannot be restored."_s, QDir::toNativeSeparators(copyFile) + u": "_s + reason);
+        fail(u"The unsaved work cannot be restored."_s, escapedPath(QDir::toNativeSeparators(copyFile)) + u": "_s + reason);
         return false;
     }
     startNewDocument();
     const ProjectReadResult result = ReadProjectFile(m_context.document, copyFile, m_context.startup.programFolder,
                                                      m_context.startup.language.textTable, SystemLocale::locale());
     if (!result.fileOpened) {
-        fail(u"The unsaved work cannot be restored."_s, QDir::toNativeSeparators(copyFile) + u": "_s + result.error);
+        fail(u"The unsaved work cannot be restored."_s, escapedPath(QDir::toNativeSeparators(copyFile)) + u": "_s + result.error);
         return false;
     }
     // A path that holds no project is not saved over: Save then asks for a name.
@@ -269,15 +271,9 @@ bool FileCommands::importFeedFrom(const QString &source)
         return false; // one download at a time
     // Downloaded beside the window, which shows a Cancel button meanwhile.
     const KeyedTexts &texts = m_context.startup.language.textTable;
-    auto *progress = new QProgressDialog(m_context.window);
-    progress->setObjectName(u"importProgress"_s);
-    progress->setWindowTitle(productName());
+    QPointer<QProgressDialog> progress = newProgressDialog(m_context.window, u"importProgress"_s, productName(),
+                                                           texts.valueOr(u"cancelbutton"_s, u"Cancel"_s));
     progress->setLabelText(texts.valueOr(u"importdownloading"_s, u"Downloading %1…"_s).arg(printable(source)));
-    progress->setCancelButtonText(texts.valueOr(u"cancelbutton"_s, u"Cancel"_s));
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setRange(0, 0);
-    progress->setMinimumDuration(0);
-    progress->setAttribute(Qt::WA_DeleteOnClose);
     m_downloadCancelled = false;
     connect(progress, &QProgressDialog::canceled, this, [this] { m_downloadCancelled = true; });
     progress->show();
@@ -291,7 +287,7 @@ bool FileCommands::importFeedFrom(const QString &source)
                     m_download.join();
                     // Closing the dialog counts as its Cancel: what the user chose is read first.
                     const bool cancelled = m_downloadCancelled;
-                    progress->close();
+                    endProgressDialog(progress);
                     if (!cancelled)
                         loadImportedFeed(source, read, std::move(*bytes), error);
                 },
@@ -307,7 +303,7 @@ bool FileCommands::loadImportedFeed(const QString &source, bool read, QByteArray
     if (!read || !ParseFeed(bytes, Clock::now(), &feed, &error)) {
         const QString heading = m_context.text(u"importfailed"_s);
         fail(heading.isEmpty() ? u"The feed cannot be imported."_s : heading,
-             (isFeedAddress(source) ? source : QDir::toNativeSeparators(source)) + u": "_s + error);
+             (isFeedAddress(source) ? printable(source) : escapedPath(QDir::toNativeSeparators(source))) + u": "_s + error);
         return false;
     }
     bytes.clear();
@@ -391,7 +387,7 @@ bool FileCommands::writeProject(bool wait)
                     setChanged(false);
                 } // else changed since: the document keeps its changes and says so
             });
-    emit writing(m_context.text(u"writingfile"_s).arg(printable(QFileInfo(snapshot->projectPath).fileName())));
+    emit writing(m_context.text(u"writingfile"_s).arg(escapedPath(QFileInfo(snapshot->projectPath).fileName())));
     if (!wait)
         return true;
     m_writer->finish();
@@ -417,7 +413,7 @@ void FileCommands::generateRss()
     if (!chosen.isEmpty() && !m_context.document.projectPath.isEmpty()
         && isSameFile(chosen, projectFileToRead(m_context.document.projectPath))) {
         fail(m_context.startup.language.textTable.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s),
-             QDir::toNativeSeparators(chosen) + u": "_s
+             escapedPath(QDir::toNativeSeparators(chosen)) + u": "_s
                      + m_context.startup.language.textTable.valueOr(u"rssisproject"_s,
                                                                     u"this is the open project's file"_s));
         m_fileDialog.setFileName(m_context.document.projectPath);
@@ -437,7 +433,7 @@ void FileCommands::generateRss()
                             .valueOr(u"rsselsewhere"_s,
                                      u"The project names %1 as the place of its RSS file, which you "
                                      "have not chosen in this session: %2. Write the RSS file there?"_s)
-                            .arg(printable(QDir::toNativeSeparators(chosen)), reason))) {
+                            .arg(escapedPath(QDir::toNativeSeparators(chosen)), reason))) {
             m_fileDialog.setFileName(m_context.document.projectPath);
             return;
         }
@@ -472,7 +468,7 @@ void FileCommands::generateRss()
                                               u"The feed shows pictures of the media folder, but the project has "
                                               "no public address of the feed: readers will not see them."_s));
                 });
-        emit writing(m_context.text(u"writingfile"_s).arg(printable(QFileInfo(chosen).fileName())));
+        emit writing(m_context.text(u"writingfile"_s).arg(escapedPath(QFileInfo(chosen).fileName())));
         if (ResetFeedItemNumber(m_context.document.channel))
             showDocumentFields();
     }
@@ -539,6 +535,7 @@ void FileCommands::runFeedCheck(bool beforePublishing)
                 auto *dialog = new FeedCheckDialog(*findings, beforePublishing, texts, m_context.window);
                 connect(dialog, &FeedCheckDialog::findingActivated, this, &FileCommands::findingActivated);
                 connect(dialog, &FeedCheckDialog::publishAnyway, this, [this, snapshot] { publishSnapshot(snapshot); });
+                connect(dialog, &FeedCheckDialog::copyIntoMediaFolder, this, &FileCommands::copyIntoMediaFolder);
                 dialog->open();
             });
 }
@@ -574,23 +571,56 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
                 }
                 if (keepCopy)
                     m_publishPage->refreshFileDate();
-                // A project may come from someone else: files it names outside its folder go
-                // to the server only when the user agrees.
-                QStringList outside;
-                for (const PublishedFile &file : std::as_const(*beside)) {
-                    if (!file.insideProject)
-                        outside.append(printable(QDir::toNativeSeparators(file.localPath)));
-                }
-                if (!outside.isEmpty()
-                    && !m_context.messageBoxes.askQuestion(
-                            m_context.window, productName(),
-                            texts.valueOr(u"publishoutside"_s,
-                                          u"The published entries name files outside the project's folder as "
-                                          "enclosures. Upload them beside the feed?%1"_s)
-                                    .arg(u"\n\n"_s + outside.join(u'\n')))) {
-                    beside->removeIf([](const PublishedFile &file) { return !file.insideProject; });
-                }
                 uploadInBackground(feedFile, *beside, folder);
+            });
+}
+
+void FileCommands::copyIntoMediaFolder()
+{
+    m_contentsPage->entryEditor()->commitCurrentEntry();
+    const FeedDocument &document = m_context.document;
+    QList<UnpublishableFile> refused;
+    PublishedFiles(document, FeedItemCount(document.channel, document.entryCount()).taken, &refused);
+    if (refused.isEmpty())
+        return;
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    auto *task = new ProgressTask(m_context.window, u"mediaCopyProgress"_s, productName(),
+                                  texts.valueOr(u"copyingintomedia"_s, u"Copying files into the media folder…"_s),
+                                  texts.valueOr(u"cancelbutton"_s, u"Cancel"_s), this);
+    auto copies = std::make_shared<QList<MediaCopy>>();
+    task->start(
+            [refused, copies, projectPath = document.projectPath](const ProgressTask::Progress &progress) {
+                *copies = CopyIntoMediaFolder(refused, projectPath, progress);
+            },
+            [this, copies, projectPath = document.projectPath](bool) {
+                const KeyedTexts &texts = m_context.startup.language.textTable;
+                if (projectPath != m_context.document.projectPath)
+                    return; // another project meanwhile: its entries are not these
+                // What is typed stays; the entries name their copies.
+                EntryEditor *editor = m_contentsPage->entryEditor();
+                editor->commitCurrentEntry();
+                if (ApplyMediaCopies(m_context.document, *copies) > 0) {
+                    m_context.markChanged();
+                    editor->reloadCurrentEntry();
+                }
+                int copied = 0;
+                QStringList failures;
+                for (const MediaCopy &copy : std::as_const(*copies)) {
+                    if (copy.error.isEmpty())
+                        ++copied;
+                    else
+                        failures.append(printable(copy.error));
+                }
+                QString text = texts.valueOr(u"copiedintomedia"_s, u"%1 of %2 files were copied into the media "
+                                                                   "folder; publishing uploads them from there."_s)
+                                       .arg(copied)
+                                       .arg(copies->size());
+                if (!failures.isEmpty())
+                    text += u"\n\n"_s + failures.join(u'\n');
+                if (failures.isEmpty())
+                    m_context.messageBoxes.information(m_context.window, productName(), text);
+                else
+                    m_context.messageBoxes.warning(m_context.window, productName(), text);
             });
 }
 
@@ -606,9 +636,16 @@ void FileCommands::uploadAsItIs()
                         u"Enter the name of the feed file first: the feed is uploaded under its name."_s));
         return;
     }
-    // A relative name counts from the project's folder, as the feed's local copy does.
-    const QString path =
-            m_context.document.projectPath.isEmpty() ? file : FeedCopyPath(file, m_context.document.projectPath);
+    // A project may come from someone else: only a feed in its folder goes out as it is, never a
+    // file its name leads to elsewhere.
+    QString path;
+    if (const QString problem = FeedUploadProblem(m_context.document.ftp.ftpfile, m_context.document.projectPath, &path);
+        !problem.isEmpty()) {
+        fail(m_context.startup.language.textTable.valueOr(u"uploadrefused"_s,
+                                                          u"The feed file is not uploaded as it is."_s),
+             escapedPath(QDir::toNativeSeparators(path)) + u": "_s + problem);
+        return;
+    }
     uploadInBackground(path, {}, nullptr);
 }
 
@@ -640,16 +677,9 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
                                              texts.value(u"serverkeychanged"_s), texts.value(u"hostnotfound"_s), texts},
                                     m_context.messageBoxes, m_context.window, m_makeInternet, this);
     // The window can be looked at, not changed, while the feed goes out.
-    auto *progress = new QProgressDialog(m_context.window);
-    progress->setObjectName(u"publishProgress"_s);
-    progress->setWindowTitle(texts.valueOr(u"publishtitle"_s, u"Publishing"_s));
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setCancelButtonText(texts.valueOr(u"cancelbutton"_s, u"Cancel"_s));
-    progress->setMinimumDuration(0);
-    progress->setRange(0, 0);
-    progress->setAutoClose(false);
-    progress->setAutoReset(false);
-    progress->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QProgressDialog> progress =
+            newProgressDialog(m_context.window, u"publishProgress"_s, texts.valueOr(u"publishtitle"_s, u"Publishing"_s),
+                              texts.valueOr(u"cancelbutton"_s, u"Cancel"_s));
     Publication *publication = m_publication;
     connect(progress, &QProgressDialog::canceled, publication, [publication, progress, texts] {
         publication->cancel();
@@ -665,7 +695,7 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
                 progress->setValue(int(std::min<qint64>(done / 1024, INT_MAX)));
             });
     connect(publication, &Publication::finished, this, [this, publication, progress, folder, settings](bool uploaded) {
-        progress->close();
+        endProgressDialog(progress);
         const KeyedTexts &texts = m_context.startup.language.textTable;
         const QString title = productName();
         for (const Publication::Message &message : publication->messages()) {
@@ -685,9 +715,12 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
                     const QString address = settings.feedurl.trimmed();
                     const QString text = address.isEmpty() ? message.text
                                                            : message.text + u"\n\n"_s
-                                    + texts.valueOr(u"publishedat"_s, u"Readers find the feed at %1"_s).arg(address);
+                                    + texts.valueOr(u"publishedat"_s, u"Readers find the feed at %1"_s)
+                                              .arg(printable(address));
+                    // Only a web address is offered to the browser: "Open" on a file: or any
+                    // other address from a project would start whatever program handles it.
                     m_context.messageBoxes.informationWithAddress(
-                            m_context.window, title, text, address,
+                            m_context.window, title, text, IsWebAddress(address) ? address : QString(),
                             texts.valueOr(u"openinbrowser"_s, u"Open in browser"_s));
                 } else {
                     m_context.messageBoxes.information(m_context.window, title, message.text);

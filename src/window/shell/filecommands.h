@@ -74,6 +74,10 @@ public:
     // warnings accepted) the feed written from the same snapshot into a private folder (and
     // kept at the feed file when that is where a feed belongs), then uploaded.
     void publish();
+    // "Copy into the media folder" of the feed check: the files the published entries name
+    // outside the project's media folder are copied in (beside the window, with Cancel), and the
+    // entries name the copies.
+    void copyIntoMediaFolder();
     // The publish page's "upload the file as it is": the feed file named on the page, uploaded
     // as it is on the disk, neither checked nor written anew.
     void uploadAsItIs();

@@ -171,7 +171,7 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
         *writtenFolder = QFileInfo(path).absolutePath();
         statusBar()->showMessage(
                 m_startup.language.textTable.valueOr(u"rsswritten"_s, u"The RSS file was written to %1."_s)
-                        .arg(printable(QDir::toNativeSeparators(path))));
+                        .arg(escapedPath(QDir::toNativeSeparators(path))));
         showFolder->show();
     });
     connect(showFolder, &QPushButton::clicked, this,
@@ -413,10 +413,10 @@ void MainWindow::offerRecovery()
         return m_startup.language.textTable.valueOr(key, fallback);
     };
     const QString project = copy.projectPath.isEmpty() ? textOr(u"untitled"_s, u"Untitled"_s)
-                                                       : QDir::toNativeSeparators(copy.projectPath);
+                                                       : escapedPath(QDir::toNativeSeparators(copy.projectPath));
     const QString question =
             textOr(u"recoveryfound"_s, u"Unsaved work on %1 from %2 was left behind. Restore it?"_s)
-                    .arg(printable(project), QLocale().toString(copy.savedAt.toLocalTime(), QLocale::ShortFormat));
+                    .arg(project, QLocale().toString(copy.savedAt.toLocalTime(), QLocale::ShortFormat));
     switch (m_messageBoxes.askRestore(this, productName(), question, textOr(u"restorebutton"_s, u"Restore"_s),
                                       textOr(u"discardbutton"_s, u"Discard"_s))) {
     case MessageBoxes::RestoreAnswer::Restore:
