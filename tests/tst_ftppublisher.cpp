@@ -331,7 +331,7 @@ void TestFtpPublisher::listingLines()
 
 void TestFtpPublisher::knownHosts_data()
 {
-    QTest::addColumn<QByteArray>("file"); // %old and %rsa stand for keys
+    QTest::addColumn<QByteArray>("file"); // %old, %rsa and %big stand for keys
     QTest::addColumn<int>("port");
     QTest::addColumn<bool>("showsOld"); // the key the server shows: %old, else another
     QTest::addColumn<KnownHosts::Verdict>("verdict");
@@ -344,8 +344,10 @@ void TestFtpPublisher::knownHosts_data()
     row("other host only", "example.com ssh-ed25519 %old\n", 22, false, V::Unknown);
     row("bad line before old key", "example.org ssh-ed25519 AAAA!\n" + old, 22, false, V::Changed);
     row("line over 4 KB before old key", QByteArray(5000, 'x') + '\n' + old, 22, false, V::Changed);
-    row("line over 16 KB is skipped", "example.org" + QByteArray(17000, ',') + " ssh-ed25519 %old", 22, false,
-        V::Unknown);
+    row("line over 16 KB of host names", "example.org" + QByteArray(17000, ',') + " ssh-ed25519 %old", 22, false,
+        V::Changed);
+    row("line over 16 KB of comment, same key", old.chopped(1) + ' ' + QByteArray(17000, 'c'), 22, true, V::Trusted);
+    row("key over 16 KB", "example.org ssh-ed25519 %big", 22, false, V::Changed);
     row("hashed entry, old key", "|1|by9EvhX0jpZs8ReP68gT0IZEAaU=|IjZ7cyg3/E9bCyzWRGSOIphh3b4= ssh-ed25519 %old", 22,
         false, V::Changed);
     row("hashed entry with port, same key",
@@ -369,6 +371,7 @@ void TestFtpPublisher::knownHosts()
     QFETCH(KnownHosts::Verdict, verdict);
     const QByteArray old = sshKey("ssh-ed25519", 'o');
     file.replace("%old", old.toBase64()).replace("%rsa", sshKey("ssh-rsa", 'r').toBase64());
+    file.replace("%big", (sshKey("ssh-ed25519", 'b') + QByteArray(16 * 1024, 'b')).toBase64());
     const QByteArray shown = showsOld ? old : sshKey("ssh-ed25519", 'n');
     QCOMPARE(KnownHosts::check(file, u"example.org"_s, port, "ssh-ed25519", shown), verdict);
 }
