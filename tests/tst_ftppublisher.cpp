@@ -1,6 +1,7 @@
 // Tests of FTP publishing on libcurl against a real FTP server: the upload click, listing,
-// directory changes and the error reports.
+// directory changes and the error reports; and the web requests beside it (feed download, HEAD).
 #include "net/curlinternet.h"
+#include "net/feedfetch.h"
 #include "net/ftppublisher.h"
 #include "net/knownhosts.h"
 
@@ -119,6 +120,10 @@ private slots:
     void listingLines();
     void knownHosts_data();
     void knownHosts();
+    void localNetworkAddresses_data();
+    void localNetworkAddresses();
+    void webRedirects_data();
+    void webRedirects();
 
     void firstClickOnEmptyStartDirectoryKeepsTheConnection();
     void startDirectoryIsListedInServerOrder();
@@ -151,6 +156,7 @@ private slots:
 
 private:
     QTemporaryDir m_home;
+    FtpServer m_web; // webserver.py, for all rows of webRedirects
 };
 
 void TestFtpPublisher::remoteDirectoryPath_data()
@@ -331,7 +337,7 @@ void TestFtpPublisher::listingLines()
 
 void TestFtpPublisher::knownHosts_data()
 {
-    QTest::addColumn<QByteArray>("file"); // %old and %rsa stand for keys
+    QTest::addColumn<QByteArray>("file"); // %old, %rsa and %big stand for keys
     QTest::addColumn<int>("port");
     QTest::addColumn<bool>("showsOld"); // the key the server shows: %old, else another
     QTest::addColumn<KnownHosts::Verdict>("verdict");
@@ -344,8 +350,10 @@ void TestFtpPublisher::knownHosts_data()
     row("other host only", "example.com ssh-ed25519 %old\n", 22, false, V::Unknown);
     row("bad line before old key", "example.org ssh-ed25519 AAAA!\n" + old, 22, false, V::Changed);
     row("line over 4 KB before old key", QByteArray(5000, 'x') + '\n' + old, 22, false, V::Changed);
-    row("line over 16 KB is skipped", "example.org" + QByteArray(17000, ',') + " ssh-ed25519 %old", 22, false,
-        V::Unknown);
+    row("line over 16 KB of host names", "example.org" + QByteArray(17000, ',') + " ssh-ed25519 %old", 22, false,
+        V::Changed);
+    row("line over 16 KB of comment, same key", old.chopped(1) + ' ' + QByteArray(17000, 'c'), 22, true, V::Trusted);
+    row("key over 16 KB", "example.org ssh-ed25519 %big", 22, false, V::Changed);
     row("hashed entry, old key", "|1|by9EvhX0jpZs8ReP68gT0IZEAaU=|IjZ7cyg3/E9bCyzWRGSOIphh3b4= ssh-ed25519 %old", 22,
         false, V::Changed);
     row("hashed entry with port, same key",
@@ -369,8 +377,66 @@ void TestFtpPublisher::knownHosts()
     QFETCH(KnownHosts::Verdict, verdict);
     const QByteArray old = sshKey("ssh-ed25519", 'o');
     file.replace("%old", old.toBase64()).replace("%rsa", sshKey("ssh-rsa", 'r').toBase64());
+    file.replace("%big", (sshKey("ssh-ed25519", 'b') + QByteArray(16 * 1024, 'b')).toBase64());
     const QByteArray shown = showsOld ? old : sshKey("ssh-ed25519", 'n');
     QCOMPARE(KnownHosts::check(file, u"example.org"_s, port, "ssh-ed25519", shown), verdict);
+}
+
+void TestFtpPublisher::localNetworkAddresses_data()
+{
+    QTest::addColumn<QString>("addresses");
+    QTest::addColumn<bool>("local");
+    QTest::newRow("this machine, private, link-local, no address")
+            << u"0.0.0.0 127.255.255.254 10.0.0.1 172.16.0.1 172.31.255.255 192.168.1.1 169.254.169.254 ::1 :: "
+               u"fc00::1 fdff::1 fe80::1 febf::1 ::ffff:10.1.2.3 localhost"_s
+            << true;
+    QTest::newRow("public") << u"8.8.8.8 9.255.255.255 11.0.0.0 172.15.0.1 172.32.0.1 192.169.0.1 169.253.0.1 "
+                               u"2001:db8::1 fec0::1 fe7f::1 ::ffff:8.8.8.8"_s
+                            << false;
+}
+
+void TestFtpPublisher::localNetworkAddresses()
+{
+    QFETCH(QString, addresses);
+    QFETCH(bool, local);
+    for (const QString &address : addresses.split(u' '))
+        QVERIFY2(isLocalNetworkAddress(address) == local, qPrintable(address));
+}
+
+void TestFtpPublisher::webRedirects_data()
+{
+    QTest::addColumn<QString>("to"); // where 127.0.0.1 redirects; %1: its own port, %2: a silent one
+    QTest::addColumn<QString>("refused"); // the address the error names; empty: the feed is read
+    QTest::newRow("no redirect") << QString() << QString();
+    QTest::newRow("redirect on the same server") << u"http://127.0.0.1:%1/feed.xml"_s << QString();
+    QTest::newRow("redirect to another port of 127.0.0.1") << u"http://127.0.0.1:%2/"_s << u"127.0.0.1"_s;
+    QTest::newRow("redirect to ::1") << u"http://[::1]:%1/feed.xml"_s << u"::1"_s;
+    QTest::newRow("redirect to IPv4-mapped 127.0.0.1") << u"http://[::ffff:127.0.0.1]:%2/"_s << u"::ffff:127.0.0.1"_s;
+}
+
+void TestFtpPublisher::webRedirects()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, refused);
+    QVERIFY(m_web.port() > 0 || m_web.startScript(u"webserver.py"_s, {}));
+    SilentListener silent;
+    const QString port = QString::number(m_web.port());
+    to.replace(u"%1"_s, port).replace(u"%2"_s, QString::number(silent.port()));
+    const QString address = u"http://127.0.0.1:"_s + port
+            + (to.isEmpty() ? u"/feed.xml"_s : u"/moved?to="_s + QString::fromLatin1(QUrl::toPercentEncoding(to)));
+    qint64 length = 0;
+    QString type, probeError, fetchError;
+    QByteArray feed;
+    const bool probed = ProbeAddress(address, &length, &type, &probeError);
+    QCOMPARE(FetchFeed(address, 1 << 20, &feed, &fetchError), probed);
+    QCOMPARE(probeError,
+             refused.isEmpty() ? QString()
+                               : u"the server redirected to a private or local address (%1), "
+                                 u"which is not followed"_s.arg(refused));
+    QCOMPARE(fetchError, probeError);
+    QCOMPARE(feed.startsWith("<rss "), probed);
+    QCOMPARE(length, probed ? feed.size() : -1);
+    QCOMPARE(type, probed ? u"application/rss+xml"_s : QString());
 }
 
 void TestFtpPublisher::firstClickOnEmptyStartDirectoryKeepsTheConnection()

@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <arpa/inet.h>
 #include <memory>
 
 namespace Feedsmith {
@@ -33,35 +34,76 @@ struct Download
     }
 };
 
-// An easy handle for an http(s) address, or none (and *error) for anything else: redirects
-// followed (at most five, to http and https only), certificates checked with the system's store,
-// the download ended soon after *cancelled turns true. `message` takes curl's words on a failure.
-using Handle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
-
-Handle webHandle(const QString &address, const std::atomic<bool> *cancelled, char *message, QByteArray *encoded,
-                 QString *error)
+// One request to an http(s) address: libcurl's handle and what its callbacks leave behind.
+struct Transfer
 {
-    Handle curl(nullptr, &curl_easy_cleanup);
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl{nullptr, &curl_easy_cleanup};
+    char message[CURL_ERROR_SIZE] = {}; // curl's words on a failure
+    QByteArray encoded; // the address as sent
+    QByteArray firstServer; // "ip port" of the server the address given was asked at
+    QString refusedAddress; // the private or local address a redirect led to
+
+    // Before each request, on the connection it goes over. The address given is asked wherever
+    // it points: the user may run a server on this machine or the network. A redirect that lands
+    // on such an address is not followed, so that a server on the Internet cannot turn the
+    // program on the user's own machine or network; staying on the server first asked is no
+    // such step (a local server's "/feed" to "/feed/", a proxy on the network). The address
+    // connected to is checked, not a name looked up once more, which a name that changes its
+    // address between two lookups would get past.
+    static int onRequest(void *self, char *server, char *, int serverPort, int)
+    {
+        auto *t = static_cast<Transfer *>(self);
+        const QByteArray at = QByteArray(server) + ' ' + QByteArray::number(serverPort);
+        long redirects = 0;
+        curl_easy_getinfo(t->curl.get(), CURLINFO_REDIRECT_COUNT, &redirects);
+        if (redirects == 0) {
+            t->firstServer = at;
+        } else if (at != t->firstServer && isLocalNetworkAddress(QString::fromLatin1(server))) {
+            t->refusedAddress = QString::fromLatin1(server);
+            return CURL_PREREQFUNC_ABORT;
+        }
+        return CURL_PREREQFUNC_OK;
+    }
+
+    // The reason a finished request failed, in words.
+    QString failure(CURLcode code) const
+    {
+        if (code == CURLE_ABORTED_BY_CALLBACK && !refusedAddress.isEmpty())
+            return u"the server redirected to a private or local address (%1), which is not followed"_s.arg(
+                    refusedAddress);
+        if (code == CURLE_ABORTED_BY_CALLBACK)
+            return u"cancelled"_s;
+        return QString::fromUtf8(message[0] ? message : curl_easy_strerror(code));
+    }
+};
+
+// Prepares t for an http(s) address, or fails with *error for anything else: redirects followed
+// (at most five, to http and https only, see onRequest), certificates checked with the system's
+// store, the transfer ended soon after *cancelled turns true.
+bool prepare(Transfer *t, const QString &address, const std::atomic<bool> *cancelled, QString *error)
+{
     const QUrl url(address, QUrl::StrictMode);
     if (!isFeedAddress(address) || !url.isValid() || url.host().isEmpty()) {
         *error = u"is no http or https address"_s;
-        return curl;
+        return false;
     }
-    curl.reset(curl_easy_init());
-    if (!curl) {
+    t->curl.reset(curl_easy_init());
+    if (!t->curl) {
         *error = u"the Internet library could not be started"_s;
-        return curl;
+        return false;
     }
-    CURL *c = curl.get();
-    *encoded = url.toEncoded();
-    curl_easy_setopt(c, CURLOPT_URL, encoded->constData());
+    CURL *c = t->curl.get();
+    t->encoded = url.toEncoded();
+    curl_easy_setopt(c, CURLOPT_URL, t->encoded.constData());
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(c, CURLOPT_PREREQFUNCTION, &Transfer::onRequest);
+    curl_easy_setopt(c, CURLOPT_PREREQDATA, t);
     curl_easy_setopt(c, CURLOPT_USERAGENT, "Feedsmith");
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, t->message);
     if (cancelled) {
         const auto onProgress = [](void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) -> int {
             return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
@@ -71,7 +113,7 @@ Handle webHandle(const QString &address, const std::atomic<bool> *cancelled, cha
         curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(cancelled));
         curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     }
-    return curl;
+    return true;
 }
 
 } // namespace
@@ -81,18 +123,37 @@ bool isFeedAddress(const QString &text)
     return text.startsWith("http://"_L1, Qt::CaseInsensitive) || text.startsWith("https://"_L1, Qt::CaseInsensitive);
 }
 
+bool isLocalNetworkAddress(const QString &ip)
+{
+    const QByteArray text = ip.toLatin1();
+    in6_addr v6{};
+    quint32 v4 = 0;
+    if (in_addr a{}; inet_pton(AF_INET, text.constData(), &a) == 1) {
+        v4 = ntohl(a.s_addr);
+    } else if (inet_pton(AF_INET6, text.constData(), &v6) == 1) {
+        const uint8_t *b = v6.s6_addr;
+        if (!IN6_IS_ADDR_V4MAPPED(&v6))
+            return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6) || (b[0] & 0xfe) == 0xfc // fc00::/7
+                    || (b[0] == 0xfe && (b[1] & 0xc0) == 0x80); // fe80::/10
+        v4 = quint32(b[12]) << 24 | quint32(b[13]) << 16 | quint32(b[14]) << 8 | b[15];
+    } else {
+        return true; // what cannot be read is not trusted either
+    }
+    const quint32 a = v4 >> 24;
+    return a == 0 || a == 127 || a == 10 || (v4 >> 20) == 0xac1 // 172.16/12
+            || (v4 >> 16) == 0xc0a8 || (v4 >> 16) == 0xa9fe; // 192.168/16, 169.254/16
+}
+
 bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error,
                const std::atomic<bool> *cancelled)
 {
     bytes->clear();
-    char message[CURL_ERROR_SIZE] = {};
-    QByteArray encoded;
-    const Handle curl = webHandle(address, cancelled, message, &encoded, error);
-    if (!curl)
+    Transfer t;
+    if (!prepare(&t, address, cancelled, error))
         return false;
     Download download;
     download.maxBytes = maxBytes;
-    CURL *c = curl.get();
+    CURL *c = t.curl.get();
     curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxBytes));
     curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, ""); // whatever curl can decode; the cap counts decoded bytes
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 30L);
@@ -103,7 +164,7 @@ bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QStri
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &download);
     const CURLcode code = curl_easy_perform(c);
     if (code == CURLE_ABORTED_BY_CALLBACK) {
-        *error = u"cancelled"_s;
+        *error = t.failure(code);
         return false;
     }
     long status = 0;
@@ -113,7 +174,7 @@ bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QStri
         return false;
     }
     if (code != CURLE_OK) {
-        *error = QString::fromUtf8(message[0] ? message : curl_easy_strerror(code));
+        *error = t.failure(code);
         return false;
     }
     if (status != 200) {
@@ -129,19 +190,16 @@ bool ProbeAddress(const QString &address, qint64 *length, QString *type, QString
 {
     *length = -1;
     type->clear();
-    char message[CURL_ERROR_SIZE] = {};
-    QByteArray encoded;
-    const Handle curl = webHandle(address.trimmed(), cancelled, message, &encoded, error);
-    if (!curl)
+    Transfer t;
+    if (!prepare(&t, address.trimmed(), cancelled, error))
         return false;
-    CURL *c = curl.get();
+    CURL *c = t.curl.get();
     curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 10L);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, 20L);
     const CURLcode code = curl_easy_perform(c);
     if (code != CURLE_OK) {
-        *error = code == CURLE_ABORTED_BY_CALLBACK ? u"cancelled"_s
-                                                   : QString::fromUtf8(message[0] ? message : curl_easy_strerror(code));
+        *error = t.failure(code);
         return false;
     }
     long status = 0;

@@ -11,10 +11,17 @@ namespace Feedsmith {
 // Whether the text is an address the program downloads from: an http or https URL.
 bool isFeedAddress(const QString &text);
 
+// Whether ip, an address as libcurl shows the one it is connected to ("10.0.0.1", "fe80::1",
+// "::ffff:127.0.0.1"), is of this machine or a private network: 0.0.0.0/8, 127/8, 10/8,
+// 172.16/12, 192.168/16, 169.254/16, ::, ::1, fc00::/7, fe80::/10 and the IPv4-mapped forms of
+// the IPv4 ones. True also for text that is no address.
+bool isLocalNetworkAddress(const QString &ip);
+
 // Downloads the feed at an http(s) address with libcurl: redirects are followed (at most five,
-// to http and https only), certificates are verified with the system's store, and the download
-// gives up past maxBytes, after 30 s without a connection or 120 s in all. False, with *error
-// saying why, for any failure and for a reply other than 200.
+// to http and https only, and never from the server first asked to another server at an address
+// that isLocalNetworkAddress names), certificates are verified with the system's store, and the
+// download gives up past maxBytes, after 30 s without a connection or 120 s in all. False, with
+// *error saying why, for any failure and for a reply other than 200.
 // With `cancelled`, the download ends soon after it turns true ("cancelled").
 bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error,
                const std::atomic<bool> *cancelled = nullptr);

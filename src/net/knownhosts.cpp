@@ -107,6 +107,10 @@ bool namesHost(QByteArrayView hosts, QByteArrayView name)
 
 } // namespace
 
+// Lines are read whatever their length: a line long with host names or a comment names its hosts
+// like any other, and skipping it would pass off a changed key as an unknown one. The fields stay
+// views into the file; only the keys of the lines that name the host are decoded, so what is held
+// stays within the file's own size (the caller caps that).
 QList<KnownHosts::Key> KnownHosts::keysFor(QByteArrayView file, const QString &host, int port)
 {
     const QByteArray name = hostName(host.toLower(), port);
@@ -118,8 +122,6 @@ QList<KnownHosts::Key> KnownHosts::keysFor(QByteArrayView file, const QString &h
             end = file.size();
         QByteArrayView line = file.sliced(from, end - from);
         from = end + 1;
-        if (line.size() > MaxLineBytes)
-            continue;
         if (line.endsWith('\r'))
             line.chop(1);
         qsizetype at = 0;

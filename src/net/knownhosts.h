@@ -12,7 +12,7 @@ namespace Feedsmith {
 // Hosts are a comma-separated list of patterns ("*" and "?" as wildcards, "!" in front to rule a
 // host out, "[host]:port" for a port other than 22) or one hashed name ("|1|salt|hmac"). Lines
 // marked @revoked name keys that are refused; @cert-authority lines are skipped. A line that
-// cannot be read, or is longer than MaxLineBytes, is skipped and never hides the lines after it.
+// cannot be read is skipped and never hides the lines after it; a long line is read like a short one.
 class KnownHosts
 {
 public:
@@ -29,8 +29,6 @@ public:
         QByteArray blob; // the key itself, as the server shows it
         bool revoked = false;
     };
-
-    static constexpr qsizetype MaxLineBytes = 16 * 1024;
 
     // The keys file holds for host at port, in the file's order.
     static QList<Key> keysFor(QByteArrayView file, const QString &host, int port);
