@@ -586,6 +586,11 @@ void TestCli::checkExitsBySeverity_data()
     QTest::newRow("in the interface language")
             << channel + "</settings>\r\n"
             << 2 << "error [description]: Der Feed hat keine Beschreibung; RSS verlangt eine.\n"_ba << u"de_DE.UTF-8"_s;
+    QTest::newRow("direction controls and line separators of the project shown as ?")
+            << channel + "\t<description>D</description>\r\n\t<ttl>1\u202E2\u20283</ttl>\r\n</settings>\r\n"
+            << 1
+            << "warning [ttl]: The time to live \"1?2?3\" is not a whole number of minutes; the feed leaves it out.\n"_ba
+            << u"C.UTF-8"_s;
 }
 
 void TestCli::checkExitsBySeverity()
