@@ -586,6 +586,24 @@ void TestCli::checkExitsBySeverity_data()
     QTest::newRow("in the interface language")
             << channel + "</settings>\r\n"
             << 2 << "error [description]: Der Feed hat keine Beschreibung; RSS verlangt eine.\n"_ba << u"de_DE.UTF-8"_s;
+    QTest::newRow("direction controls and line separators of the project shown as ?")
+            << channel + "\t<description>D</description>\r\n\t<ttl>1\u202E2\u20283</ttl>\r\n</settings>\r\n"
+            << 1
+            << "warning [ttl]: The time to live \"1?2?3\" is not a whole number of minutes; the feed leaves it out.\n"_ba
+            << u"C.UTF-8"_s;
+    const QByteArray script = QByteArray(channel).replace("https://e.org/", "JavaScript:x")
+            + "\t<description>D</description>\r\n</settings>\r\n";
+    QTest::newRow("javascript: link")
+            << script << 2
+            << "error [link]: The field \"Link\" holds the javascript: address JavaScript:x; a feed must not hold a "
+               "javascript:, data: or file: address, since readers cannot or must not open it.\n"_ba
+            << u"C.UTF-8"_s;
+    QTest::newRow("javascript: link, in the interface language")
+            << script << 2
+            << "error [link]: Das Feld \u201ELink\u201C enth\u00E4lt die javascript:-Adresse JavaScript:x; ein Feed "
+               "darf keine javascript:-, data:- oder file:-Adresse enthalten, da Feedreader sie nicht \u00F6ffnen "
+               "k\u00F6nnen oder d\u00FCrfen.\n"_ba
+            << u"de_DE.UTF-8"_s;
 }
 
 void TestCli::checkExitsBySeverity()

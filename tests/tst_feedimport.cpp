@@ -237,6 +237,24 @@ void TestFeedImport::oddAndHostileFeeds_data()
                   "<title type=\"html\">AT&amp;amp;T &lt;i&gt;&amp;#x0000041;&lt;/i&gt;&amp;#66; "
                   "&amp;#x00000041; &amp;# 67; &amp;#x4g; &amp;</title>")
             << u"title"_s << u"AT&T AB &#x00000041; &# 67; &#x4g; &"_s;
+    // Addresses a reader must not open are left out, wherever they come from, and said so.
+    QTest::newRow("javascript: link, its scheme read as a browser reads it")
+            << in(rss, "<item><link> JaVa\tscript:alert(1)</link></item>") << u"link"_s << QString();
+    QTest::newRow("data: enclosure") << in(rss, "<item><enclosure url=\"data:,a\" type=\"audio/mpeg\"/></item>")
+                                     << u"enclosure"_s << QString();
+    QTest::newRow("file: comments") << in(rss, "<item><comments>FILE:///etc/passwd</comments></item>") << u"comments"_s
+                                    << QString();
+    QTest::newRow("xml:base that makes a link a javascript: address")
+            << in(atom, "<link xml:base=\"javascript:alert(1)//\" href=\"x\"/>") << u"link"_s << QString();
+    QTest::newRow("file: logo gives way to the icon")
+            << QByteArray(R"(<feed xmlns="http://www.w3.org/2005/Atom"><logo>file:///a.png</logo>)"
+                          R"(<icon>https://e.org/i.png</icon></feed>)")
+            << u"imageurl"_s << u"https://e.org/i.png"_s;
+    QTest::newRow("what was left out is named once for the channel and once per kind for the items")
+            << in(rss, "<link>javascript:x</link><item><link>data:,a</link></item><item><link>data:,b</link></item>")
+            << u"notes"_s
+            << u"The channel link \"javascript:x\" is a javascript: address and was left out.|"
+               "2 items: link left out (a data: address)"_s;
     QTest::newRow("Atom published wins over updated")
             << in(atom, "<updated>2026-12-02T00:00:00Z</updated><published>2026-12-01T10:00:00.5+01:00</published>")
             << u"date"_s << u"2026-12-01T09:00:00Z"_s;
@@ -304,7 +322,9 @@ void TestFeedImport::oddAndHostileFeeds()
                                            {u"body"_s, item.content.text()},
                                            {u"date"_s, item.createdate.toUTC().toString(Qt::ISODate)},
                                            {u"language"_s, feed.channel.language},
-                                           {u"ttl"_s, feed.channel.ttl}};
+                                           {u"ttl"_s, feed.channel.ttl},
+                                           {u"imageurl"_s, feed.channel.imageurl},
+                                           {u"notes"_s, feed.notes.join(u'|')}};
     QCOMPARE(entryField(what) ? entryField(what)->value(item) : values.value(what), expected);
 }
 

@@ -201,6 +201,8 @@ void TestFtpPublisher::remoteFileName_data()
     QTest::newRow("current folder") << u"C:\\feeds\\."_s << u"."_s << u"ends in \".\": that names a folder"_s;
     QTest::newRow("escape sequence in the name")
             << u"/tmp/a\x1b[2Jb.xml"_s << u"a\x1b[2Jb.xml"_s << u"\"/tmp/a?[2Jb.xml\" has a control character"_s;
+    QTest::newRow("direction override in the name")
+            << u"/tmp/\u202Elmx.exe"_s << u"\u202Elmx.exe"_s << u"\"/tmp/?lmx.exe\" has a character in its name that"_s;
 }
 
 void TestFtpPublisher::remoteFileName()

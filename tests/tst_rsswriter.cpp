@@ -361,7 +361,23 @@ private slots:
         row("unread date with entry dates", {u"itemids"_s, u"unreadDate@2=soon"_s}, "warning date \"soon\"");
         row("no public address for the self link", {u"itemids"_s, u"feedurl="_s}, "warning feedurl no public address");
         row("self link not a web address", {u"itemids"_s, u"feedurl=feed.xml"_s}, "error feedurl feed.xml");
-        row("link to a local file", {u"link@2=file:///home/jo/a.html"_s}, "warning link Entry 1 (\"Second\") points");
+        row("file: link", {u"link@2=file:///home/jo/a.html"_s}, "error link Entry 1 (\"Second\"): the field");
+        row("javascript: link, its scheme read as a browser reads it", {u"link@2= JaVa\tscript:alert(1)"_s},
+            "error link \"Entry link\" holds the javascript: address");
+        row("data: comments", {u"comments@2=data:text/html,x"_s}, "error comments \"Comments\" holds the data:");
+        row("file: enclosure", {u"enclosure@2=file:///a.mp3"_s}, "error enclosure \"Enclosure\" holds the file:");
+        row("javascript: channel link", {u"link=javascript:x"_s}, "error link The field \"Link\" holds");
+        row("file: image", {u"imageurl=file:///logo.png"_s}, "error imageurl \"Image URL\" holds the file:");
+        row("data: image link", {u"imagelink=data:,x"_s}, "error imagelink \"Image link\" holds the data:");
+        row("javascript: podcast artwork", {u"podcast"_s, u"podcastimage=javascript:x"_s},
+            "error podcastimage Artwork");
+        row("javascript: link in a body, written with references",
+            {u"content@2=<a title=\"x\" HREF = ' java&#x09;script&colon;x'>y</a>"_s},
+            "error content Entry 1 (\"Second\") links to or shows a javascript: address");
+        row("data: picture in a body is a picture", {u"content@2=<img alt=x src=DATA:image/png;base64,AA>"_s}, "");
+        row("data: page linked from a body", {u"content@2=<a href=\"data:text/html,x\">y</a>"_s},
+            "error content data:");
+        row("script address in a comment of a body", {u"content@2=<!-- <a href=\"javascript:x\"> -->"_s}, "");
         row("enclosure on a Windows drive", {u"enclosure@2=C:\\a.mp3"_s}, "warning enclosure C:\\a.mp3");
         row("picture from the disk", {u"content@2=<img src='FILE:///a.png'>"_s}, "warning content Entry 1");
         row("media picture without address", {u"feedurl="_s, u"content@2=<img src=\"media/a.png\">"_s},

@@ -99,7 +99,7 @@ public:
                                 SystemLocale::locale(), EntryTree::Left);
         if (!result.fileOpened) {
             m_err << "feedsmith-cli: cannot read project " << shown(file) << ": "
-                  << (result.error.isEmpty() ? u"cannot be read"_s : result.error) << Qt::endl;
+                  << (result.error.isEmpty() ? u"cannot be read"_s : printable(result.error)) << Qt::endl;
             return false;
         }
         if (!result.isProject) {
@@ -114,7 +114,7 @@ public:
         }
         // The notes are English, as every message of this program.
         for (const QString &note : ProjectReadNotes(m_document, result, KeyedTexts(), NoteDetail::EveryEntry))
-            m_err << "feedsmith-cli: warning: " << shown(file) << ": " << note << Qt::endl;
+            m_err << "feedsmith-cli: warning: " << shown(file) << ": " << printable(note) << Qt::endl;
         return true;
     }
 
@@ -170,8 +170,8 @@ public:
             // Nothing to show: the page is the program's own "empty.html".
             QFile empty(result.pagePath);
             if (!empty.open(QIODevice::ReadOnly)) {
-                m_err << "feedsmith-cli: cannot read " << shown(result.pagePath) << ": " << empty.errorString()
-                      << Qt::endl;
+                m_err << "feedsmith-cli: cannot read " << shown(result.pagePath) << ": "
+                      << printable(empty.errorString()) << Qt::endl;
                 return false;
             }
             QString error;

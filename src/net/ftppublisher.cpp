@@ -435,6 +435,10 @@ QString FtpPublisher::RemoteFileNameProblem(const QString &localPath)
                 + u"\": that names a folder, not a file to store on the server."_s;
     if (hasControlCharacters(name))
         return u"The local file "_s + quoted + u" has a control character in its name, which no server can store."_s;
+    if (hasLayoutCharacters(name))
+        return u"The local file "_s + quoted
+                + u" has a character in its name that turns the direction of text or breaks its line (such as "
+                  "U+202E): the name would read as another one on the server."_s;
     return {};
 }
 

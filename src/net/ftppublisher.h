@@ -116,7 +116,8 @@ public:
     // no other scheme, user name or path, and a port from 1 to 65535.
     static QString ServerFieldProblem(const QString &server);
     // The name the local file would be stored under: not empty, not "." or "..", no control
-    // characters. Nothing to say about an empty local path (the click asks for a file).
+    // characters, nothing that turns the direction of text or breaks its line. Nothing to say
+    // about an empty local path (the click asks for a file).
     static QString RemoteFileNameProblem(const QString &localPath);
     // The login: with a user name, a password is needed; neither may hold a control character.
     static QString LoginProblem(const QString &userName, const QString &password);

@@ -3,6 +3,7 @@
 
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
+#include "core/text/addressschemes.h"
 #include "core/text/htmlentities.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
@@ -218,6 +219,7 @@ struct Item
     QList<Enclosure> enclosures;
     QList<Enclosure> media; // Media RSS content, an enclosure only where the item has none
     QSet<QString> leftOut; // what the entry has no place for, by the name the notes give it
+    QSet<QString> unsafe; // addresses left out as no feed may carry them, by the name the notes give
 };
 
 // One of an item's date elements: whether it was there, and the moment it gives.
@@ -331,7 +333,7 @@ private:
                 if (name == "title"_L1)
                     channel.title = field(u"channel title"_s, readContent(xml).text);
                 else if (name == "link"_L1)
-                    channel.link = field(u"channel link"_s, readContent(xml).text);
+                    channel.link = channelAddress(u"channel link"_s, readContent(xml).text);
                 else if (name == "description"_L1)
                     channel.description = field(u"channel description"_s, readContent(xml).text);
                 else if (name == "language"_L1)
@@ -381,7 +383,7 @@ private:
         } else if (name == "type"_L1) {
             channel.podcasttype = oneLine(readContent(xml).text);
         } else if (name == "image"_L1) {
-            channel.podcastimage = field(u"podcast artwork"_s, xml.attributes().value("href"_L1).toString());
+            channel.podcastimage = channelAddress(u"podcast artwork"_s, xml.attributes().value("href"_L1).toString());
             xml.skipCurrentElement();
         } else if (name == "category"_L1 && channel.podcastcategory.isEmpty()) {
             // The first category and its first subcategory.
@@ -415,11 +417,11 @@ private:
             if (!isRssNamespace(xml.namespaceUri()))
                 xml.skipCurrentElement();
             else if (name == "url"_L1)
-                channel.imageurl = field(u"image address"_s, readContent(xml).text);
+                channel.imageurl = channelAddress(u"image address"_s, readContent(xml).text);
             else if (name == "title"_L1)
                 channel.imagetitle = field(u"image title"_s, readContent(xml).text);
             else if (name == "link"_L1)
-                channel.imagelink = field(u"image link"_s, readContent(xml).text);
+                channel.imagelink = channelAddress(u"image link"_s, readContent(xml).text);
             else
                 xml.skipCurrentElement();
         }
@@ -459,7 +461,7 @@ private:
                 if (name == "title"_L1) {
                     entry.title = field(u"item title"_s, readContent(xml).text);
                 } else if (name == "link"_L1) {
-                    entry.link = field(u"item link"_s, readContent(xml).text);
+                    entry.link = itemAddress(item, u"link"_s, readContent(xml).text);
                 } else if (name == "description"_L1) {
                     description = readContent(xml).html();
                 } else if (name == "pubDate"_L1) {
@@ -482,7 +484,7 @@ private:
                 } else if (name == "category"_L1) {
                     item.categories.append(field(u"item category"_s, readContent(xml).text));
                 } else if (name == "comments"_L1) {
-                    take(item, entry.comments, field(u"item comments"_s, readContent(xml).text), qualifiedName);
+                    take(item, entry.comments, itemAddress(item, u"comments"_s, readContent(xml).text), qualifiedName);
                 } else if (name == "enclosure"_L1) {
                     const QXmlStreamAttributes attributes = xml.attributes();
                     item.enclosures.append({attributes.value("url"_L1).toString(),
@@ -580,11 +582,12 @@ private:
             } else if (name == "subtitle"_L1) {
                 channel.description = field(u"feed subtitle"_s, atomText(xml));
             } else if (name == "link"_L1 && isAlternate(xml) && channel.link.isEmpty()) {
-                channel.link = field(u"link"_s, atomHref(xml, base));
+                channel.link = channelAddress(u"feed link"_s, atomHref(xml, base));
             } else if (name == "logo"_L1) {
-                channel.imageurl = field(u"feed logo"_s, resolved(baseOf(xml, base), readContent(xml).text.trimmed()));
+                channel.imageurl =
+                        channelAddress(u"feed logo"_s, resolved(baseOf(xml, base), readContent(xml).text.trimmed()));
             } else if (name == "icon"_L1) {
-                icon = field(u"feed icon"_s, resolved(baseOf(xml, base), readContent(xml).text.trimmed()));
+                icon = channelAddress(u"feed icon"_s, resolved(baseOf(xml, base), readContent(xml).text.trimmed()));
             } else if (name == "category"_L1) {
                 categories.append(atomCategory(xml, true));
             } else if (name == "author"_L1 && channel.managingeditor.isEmpty()) {
@@ -675,12 +678,12 @@ private:
         const bool alternate = isAlternate(xml);
         const QString href = atomHref(xml, base);
         if (alternate && item.entry.link.isEmpty())
-            item.entry.link = field(u"link"_s, href);
+            item.entry.link = itemAddress(item, u"link"_s, href);
         else if (rel == "enclosure"_L1)
             item.enclosures.append(
                     {href, attributes.value("length"_L1).toString(), attributes.value("type"_L1).toString()});
         else if (rel == "replies"_L1 && item.entry.comments.isEmpty())
-            item.entry.comments = field(u"link"_s, href);
+            item.entry.comments = itemAddress(item, u"comments"_s, href);
         else
             item.leftOut.insert(u"link rel=\""_s + (rel.isEmpty() ? u"alternate"_s : rel) + u'"');
     }
@@ -864,6 +867,8 @@ private:
             ++m_unreadDates;
         for (const QString &what : std::as_const(item.leftOut))
             ++m_itemLeftOut[what];
+        for (const QString &what : std::as_const(item.unsafe))
+            ++m_unsafeLeftOut[what];
         // A project holds whole seconds. The moment becomes local time as the instant it is, so
         // that two items in the hour the clocks repeat in autumn stay an hour apart. The item's
         // date is the entry's creation date; a publication date equal to it is not kept beside it.
@@ -875,9 +880,10 @@ private:
     void setEnclosure(Item &item, const Enclosure &enclosure)
     {
         RSSentry &entry = item.entry;
-        entry.enclosureurl = field(u"enclosure address"_s, enclosure.url);
+        entry.enclosureurl = itemAddress(item, u"enclosure address"_s, enclosure.url);
         if (entry.enclosureurl.isEmpty()) {
-            item.leftOut.insert(u"enclosure without an address"_s);
+            if (UnsafeAddressScheme(enclosure.url).isEmpty())
+                item.leftOut.insert(u"enclosure without an address"_s);
             return;
         }
         entry.enclosuretype = field(u"enclosure type"_s, enclosure.type);
@@ -910,17 +916,44 @@ private:
             ++kinds;
             return what.size() > 60 ? what.left(what.at(59).isHighSurrogate() ? 59 : 60) + u'…' : what;
         };
+        auto items = [](int n) { return QString::number(n) + (n == 1 ? u" item: "_s : u" items: "_s); };
+        // Addresses left out are named first and always: there are only a few kinds of them.
+        for (auto it = m_unsafeLeftOut.cbegin(); it != m_unsafeLeftOut.cend(); ++it)
+            m_feed.notes.append(items(it.value()) + it.key());
         for (auto it = m_channelLeftOut.cbegin(); it != m_channelLeftOut.cend() && kinds < MaxKinds; ++it) {
             m_feed.notes.append(u"channel: "_s + named(it.key()) + u" not kept"_s
                                 + (it.value() > 1 ? u" ("_s + QString::number(it.value()) + u" times)"_s : QString()));
         }
-        auto items = [](int n) { return QString::number(n) + (n == 1 ? u" item: "_s : u" items: "_s); };
         for (auto it = m_itemLeftOut.cbegin(); it != m_itemLeftOut.cend() && kinds < MaxKinds; ++it)
             m_feed.notes.append(items(it.value()) + named(it.key()) + u" not kept"_s);
         if (const qsizetype more = m_channelLeftOut.size() + m_itemLeftOut.size() - kinds; more > 0)
             m_feed.notes.append(QString::number(more) + u" more kinds of element not kept"_s);
         if (m_unreadDates > 0)
             m_feed.notes.append(items(m_unreadDates) + u"date not readable, dated at the import"_s);
+    }
+
+    // An address for a channel field. One that no feed may carry (javascript:, data:, file:) is
+    // left out and named in the notes: the feed written from the project would hand it on.
+    QString channelAddress(const QString &what, const QString &text)
+    {
+        const QString scheme = UnsafeAddressScheme(text);
+        if (scheme.isEmpty())
+            return field(what, text);
+        const QString value = oneLine(text);
+        m_feed.notes.append(u"The "_s + what + u" \""_s + (value.size() > 40 ? value.left(39) + u'…' : value)
+                            + u"\" is a "_s + scheme + u": address and was left out."_s);
+        return {};
+    }
+
+    // The same for an item's field; the notes count the items once per field and scheme, which
+    // reads better than a line per item in a feed of a thousand.
+    QString itemAddress(Item &item, const QString &what, const QString &text)
+    {
+        const QString scheme = UnsafeAddressScheme(text);
+        if (scheme.isEmpty())
+            return field(what, text);
+        item.unsafe.insert(what + u" left out (a "_s + scheme + u": address)"_s);
+        return {};
     }
 
     static void setOnce(QString &value, const QString &candidate)
@@ -950,6 +983,7 @@ private:
     // how many items.
     QMap<QString, int> m_channelLeftOut;
     QMap<QString, int> m_itemLeftOut;
+    QMap<QString, int> m_unsafeLeftOut; // addresses no feed may carry, by field and scheme
     int m_unreadDates = 0; // items dated at the import because no date of theirs could be read
 };
 

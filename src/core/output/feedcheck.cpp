@@ -8,6 +8,7 @@
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
 #include "core/text/printable.h"
+#include "core/text/addressschemes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <tuple>
 
 namespace Feedsmith {
 
@@ -68,6 +70,26 @@ public:
     void addPlain(const QString &text) { m_findings.append({FeedFinding::Severity::Warning, text, {}, 0}); }
     // Marks the finding added last with what mends it.
     void offer(FeedFinding::Fix fix) { m_findings.last().fix = fix; }
+    // An error when the value is an address no feed may carry (javascript:, data:, file:); the
+    // sentence names the field by its label and the entry, if any. Whether it was one.
+    bool unsafeAddress(const QString &value, const QString &field, const QString &labelKey, const QString &label,
+                       int entry = 0)
+    {
+        const QString scheme = UnsafeAddressScheme(value);
+        if (scheme.isEmpty())
+            return false;
+        const QString address = value.trimmed();
+        const QStringList arguments = {m_texts.valueOr(labelKey, label), scheme,
+                                       address.size() > 60 ? address.left(57) + "..."_L1 : address};
+        const QString why = u"a feed must not hold a javascript:, data: or file: address, since readers cannot or "
+                            "must not open it."_s;
+        if (entry == 0)
+            error(u"checkunsafeaddress"_s, u"The field \"%1\" holds the %2: address %3; "_s + why, field, 0, arguments);
+        else
+            error(u"checkunsafeentryaddress"_s, u"%1: the field \"%2\" holds the %3: address %4; "_s + why, field,
+                  entry, arguments);
+        return true;
+    }
     // How a sentence names an entry: its place in the tree and its title.
     QString entryName(int key) const
     {
@@ -98,7 +120,8 @@ private:
         case 0: break;
         case 1: text = text.arg(values.at(0)); break;
         case 2: text = text.arg(values.at(0), values.at(1)); break;
-        default: text = text.arg(values.at(0), values.at(1), values.at(2)); break;
+        case 3: text = text.arg(values.at(0), values.at(1), values.at(2)); break;
+        default: text = text.arg(values.at(0), values.at(1), values.at(2), values.at(3)); break;
         }
         m_findings.append({severity, text, field, entry});
     }
@@ -115,7 +138,7 @@ void checkChannel(Checker &check, const FeedDocument &document)
         check.error(u"checknotitle"_s, u"The feed has no title; RSS requires one."_s, u"title"_s);
     if (c.link.trimmed().isEmpty())
         check.error(u"checknolink"_s, u"The feed has no link to its website; RSS requires one."_s, u"link"_s);
-    else if (isLocalAddress(c.link))
+    else if (!check.unsafeAddress(c.link, u"link"_s, u"checkfieldlink"_s, u"Link"_s) && isLocalAddress(c.link))
         check.warning(u"checklocallink"_s,
                       u"The address %1 points at a file on this computer, which readers cannot open."_s, u"link"_s, 0,
                       {c.link.trimmed()});
@@ -133,8 +156,12 @@ void checkChannel(Checker &check, const FeedDocument &document)
         check.warning(u"checkttl"_s,
                       u"The time to live \"%1\" is not a whole number of minutes; the feed leaves it out."_s, u"ttl"_s,
                       0, {c.ttl});
+    check.unsafeAddress(c.imagelink, u"imagelink"_s, u"checkfieldimagelink"_s, u"Image link"_s);
+    if (c.podcast == "1"_L1)
+        check.unsafeAddress(c.podcastimage, u"podcastimage"_s, u"checkfieldpodcastimage"_s, u"Artwork URL"_s);
     if (!c.imageurl.trimmed().isEmpty()) {
-        if (isLocalAddress(c.imageurl))
+        if (!check.unsafeAddress(c.imageurl, u"imageurl"_s, u"checkfieldimageurl"_s, u"Image URL"_s)
+            && isLocalAddress(c.imageurl))
             check.warning(u"checklocallink"_s,
                           u"The address %1 points at a file on this computer, which readers cannot open."_s,
                           u"imageurl"_s, 0, {c.imageurl.trimmed()});
@@ -205,13 +232,21 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
                               "gives it its creation date."_s,
                               u"pubdate"_s, key, {entry.pubdate});
         }
-        for (const auto &[value, field] : {std::pair{&entry.link, u"link"_s}, std::pair{&entry.comments, u"comments"_s},
-                                           std::pair{&entry.enclosureurl, u"enclosure"_s}}) {
-            if (isLocalAddress(*value))
+        for (const auto &[value, field, labelKey, label] :
+             {std::tuple{&entry.link, u"link"_s, u"checkfieldentrylink"_s, u"Entry link"_s},
+              std::tuple{&entry.comments, u"comments"_s, u"entrycomments"_s, u"Comments"_s},
+              std::tuple{&entry.enclosureurl, u"enclosure"_s, u"entryenclosure"_s, u"Enclosure"_s}}) {
+            if (!check.unsafeAddress(*value, field, labelKey, label, key) && isLocalAddress(*value))
                 check.warning(u"checklocalentrylink"_s,
                               u"%1 points at %2, a file on this computer, which readers cannot open."_s, field, key,
                               {value->trimmed()});
         }
+        // A file: picture or link of a body is told below, as a warning.
+        if (const QString scheme = UnsafeBodyScheme(entry.content.text()); !scheme.isEmpty())
+            check.error(u"checkunsafebody"_s,
+                        u"%1 links to or shows a %2: address in its text; a feed must not hold a javascript: or data: "
+                        "address, since readers must not open it."_s,
+                        u"content"_s, key, {scheme});
         if (!entry.enclosureurl.trimmed().isEmpty()) {
             if (entry.enclosuretype.trimmed().isEmpty())
                 check.error(u"checkenclosuretype"_s,
