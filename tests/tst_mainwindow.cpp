@@ -10,13 +10,19 @@
 #include "window/editing/entrytreeview.h"
 #include "window/editing/richtexteditor.h"
 #include "window/editing/tabswitching.h"
+#include "window/platform/progresstask.h"
 #include "window/shell/aboutdialog.h"
+#include "window/shell/feedcheckdialog.h"
 #include "window/shell/htmlpane.h"
 
 #include <feedsmith/version.h>
 
 #include <QApplication>
+#include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QTextDocument>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -72,6 +78,8 @@ private slots:
     void aboutBox();
     void aboutFromMenuReturnsFocus();
     void exitClosesAtOnce();
+    void outsideTextShowsAsTyped_data();
+    void outsideTextShowsAsTyped();
 
 private:
     std::unique_ptr<Program> m_shared;
@@ -815,6 +823,98 @@ void tst_MainWindow::exitClosesAtOnce()
     QCOMPARE(program.messages.shown.first().kind, ScriptedMessageBoxes::Kind::SaveQuestion);
     QVERIFY(program.dialog.calls.isEmpty());
     QVERIFY(QDir(program.path(u"feeds"_s)).isEmpty());
+}
+
+// Text from a project, a feed, a file name or a server shows as typed wherever the window shows
+// it: a picture in it loads nothing (/dev/zero would take all memory), a link in it opens nothing.
+void tst_MainWindow::outsideTextShowsAsTyped_data()
+{
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("address"); // of informationWithAddress
+    for (const char *box : {"information", "warning", "critical", "plain", "askYesNo", "askQuestion", "askSave",
+                            "askRestore", "criticalWithDetails"})
+        QTest::addRow("message box %s", box) << QString::fromLatin1(box) << QString();
+    QTest::newRow("published message, file address not offered")
+            << u"informationWithAddress"_s << u"file:///tmp/evil.desktop"_s;
+    QTest::newRow("published message, web address offered")
+            << u"informationWithAddress"_s << u"https://example.org/feed.xml"_s;
+    QTest::newRow("last publication on the publishing page") << u"lastPublished"_s << QString();
+    QTest::newRow("progress of a publication") << u"progress"_s << QString();
+    QTest::newRow("tool tip of a feed-check finding") << u"finding"_s << QString();
+}
+
+void tst_MainWindow::outsideTextShowsAsTyped()
+{
+    QFETCH(QString, place);
+    QFETCH(QString, address);
+    const QString hostile = u"<img src=\"/dev/zero\"><a href=\"file:///tmp/evil.desktop\">Open</a>"_s;
+    if (!m_shared) {
+        m_shared = std::make_unique<Program>();
+        QVERIFY(m_shared->start());
+    }
+    Program &p = *m_shared;
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    int buttons = 0;
+    if (place == "lastPublished"_L1) {
+        p.window->document().ftp.lastpublished = u"2026-12-08T10:00:00Z"_s;
+        p.window->document().ftp.lastpublishedserver = hostile;
+        p.window->findChild<PublishPage *>()->showLastPublication();
+        const auto *label = p.child<QLabel>(u"lastPublished"_s);
+        shown = label->text();
+        format = label->textFormat();
+    } else if (place == "progress"_L1) {
+        const std::unique_ptr<QProgressDialog> progress(newProgressDialog(p.window.get(), {}, {}, {}));
+        progress->setLabelText(hostile);
+        const auto *label = progress->findChild<QLabel *>();
+        shown = label->text();
+        format = label->textFormat();
+    } else if (place == "finding"_L1) {
+        FeedCheckDialog dialog({FeedFinding{FeedFinding::Severity::Error, hostile, {}, 1}}, false, {}, p.window.get());
+        QTextDocument tip;
+        tip.setHtml(dialog.list()->item(0)->toolTip());
+        shown = tip.toPlainText();
+        format = Qt::PlainText;
+        QVERIFY(tip.toHtml().count(u"<img"_s) == 0);
+    } else {
+        // A real message box, looked at and closed once it shows.
+        QTimer::singleShot(0, p.window.get(), [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            shown = box->text();
+            format = box->textFormat();
+            buttons = int(box->buttons().size());
+            box->done(0);
+        });
+        QtMessageBoxes boxes;
+        QWidget *window = p.window.get();
+        if (place == "information"_L1)
+            boxes.information(window, {}, hostile);
+        else if (place == "warning"_L1)
+            boxes.warning(window, {}, hostile);
+        else if (place == "critical"_L1)
+            boxes.critical(window, {}, hostile);
+        else if (place == "plain"_L1)
+            boxes.plain(window, {}, hostile);
+        else if (place == "askYesNo"_L1)
+            boxes.askYesNo(window, {}, hostile);
+        else if (place == "askQuestion"_L1)
+            boxes.askQuestion(window, {}, hostile);
+        else if (place == "askSave"_L1)
+            boxes.askSave(window, {}, hostile, {u"S"_s, u"D"_s, u"C"_s});
+        else if (place == "askRestore"_L1)
+            boxes.askRestore(window, {}, hostile, u"R"_s, u"D"_s);
+        else if (place == "criticalWithDetails"_L1)
+            boxes.criticalWithDetails(window, {}, hostile, hostile);
+        else
+            boxes.informationWithAddress(window, {}, hostile, address, u"Open in browser"_s);
+    }
+    QCOMPARE(format, Qt::PlainText);
+    QVERIFY2(shown.contains(hostile), qPrintable(shown));
+    // Only a web address is offered to the browser.
+    if (place == "informationWithAddress"_L1)
+        QCOMPARE(buttons, address.startsWith(u"https:"_s) ? 2 : 1);
 }
 
 QTEST_MAIN(tst_MainWindow)

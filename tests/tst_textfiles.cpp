@@ -1,5 +1,6 @@
 // Tests of whole-file reading (ReadTextFile), the style and help page wrappers, and atomic writing.
 #include "core/locale/userdictionary.h"
+#include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
@@ -37,6 +38,8 @@ class TestTextFiles : public QObject
 
 private slots:
     void userDictionary();
+    void escapedPath_data();
+    void escapedPath();
     void readTextFile_data();
     void readTextFile();
     void linesAcrossPieces_data();
@@ -382,6 +385,46 @@ void TestTextFiles::userDictionary()
     QVERIFY(!error.isEmpty());
     QVERIFY(writeBytes(UserDictionaryPath(folder), words + "checksum_v1 = 00"));
     QCOMPARE(UserDictionaryWords(folder), QStringList());
+
+    // A dictionary that is a pipe, a link or endless is neither read nor replaced, and is set
+    // aside before the web engine could read it.
+    QVERIFY(QFile::remove(UserDictionaryPath(folder)));
+    QCOMPARE(::mkfifo(QFile::encodeName(UserDictionaryPath(folder)).constData(), 0600), 0);
+    QVERIFY(!AddToUserDictionary(folder, u"Wort"_s, &error));
+    QVERIFY2(error.contains(u"pipe"_s), qPrintable(error));
+    QCOMPARE(UserDictionaryWords(folder), QStringList());
+    QVERIFY(SetAsideUnusableUserDictionary(folder).contains(u"set aside"_s));
+    QVERIFY(!QFileInfo::exists(UserDictionaryPath(folder)));
+    QVERIFY(writeBytes(dir.filePath(u"secret"_s), words));
+    QVERIFY(QFile::link(dir.filePath(u"secret"_s), UserDictionaryPath(folder)));
+    QCOMPARE(UserDictionaryWords(folder), QStringList());
+    QVERIFY(!AddToUserDictionary(folder, u"Wort"_s, &error));
+    QVERIFY(!SetAsideUnusableUserDictionary(folder).isEmpty());
+    QVERIFY(writeBytes(UserDictionaryPath(folder), QByteArray(8 * 1024 * 1024, 'a')));
+    QVERIFY(!UnusableUserDictionaryReason(folder).isEmpty());
+    QCOMPARE(readBytes(dir.filePath(u"secret"_s)), words);
+}
+
+// A path as messages show it: nothing in it can hide or disguise a part of it.
+void TestTextFiles::escapedPath_data()
+{
+    using namespace Qt::StringLiterals;
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain path as it is") << u"/home/jane/news.xml"_s << u"/home/jane/news.xml"_s;
+    QTest::newRow("blank inside a name as it is") << u"media/Episode 1.mp3"_s << u"media/Episode 1.mp3"_s;
+    QTest::newRow("blanks ending a part before ../")
+            << u"feed.xml   /../.ssh/id_rsa"_s << u"feed.xml\\x20\\x20\\x20/../.ssh/id_rsa"_s;
+    QTest::newRow("blank at the end") << u"news.xml "_s << u"news.xml\\x20"_s;
+    QTest::newRow("line break and escape") << u"a\nb\x1b[2J"_s << u"a\\x0Ab\\x1B[2J"_s;
+    QTest::newRow("right-to-left override") << u"evil\u202Egpj.sh"_s << u"evil\\u202Egpj.sh"_s;
+}
+
+void TestTextFiles::escapedPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, shown);
+    QCOMPARE(Feedsmith::escapedPath(path), shown);
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

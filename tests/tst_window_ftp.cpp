@@ -28,6 +28,7 @@ class TestWindowFtp : public QObject
 private slots:
     void uploadAsItIsStoresTheFileAtOnce();
     void publishChecksThenUploadsTheDocumentAtOnce();
+    void filesOutsideTheMediaFolderAreCopiedInFirst();
     void publishReportsInPlainWords_data();
     void publishReportsInPlainWords();
     void uploadButtonReports_data();
@@ -114,31 +115,73 @@ void TestWindowFtp::publishChecksThenUploadsTheDocumentAtOnce()
     QVERIFY(program.child<QLabel>(u"lastPublished"_s)->text().contains(server.address()));
 }
 
+// A project naming an enclosure outside its media folder is not published; the feed check offers
+// to copy the file in, and then it goes with the feed.
+void TestWindowFtp::filesOutsideTheMediaFolderAreCopiedInFirst()
+{
+    FtpServer server;
+    QVERIFY(server.start());
+    Program program;
+    QVERIFY(program.start());
+    fillFtpPage(program, server);
+    for (const auto &[box, text] : {std::pair{u"txtTitle"_s, u"T"_s}, std::pair{u"txtLink"_s, u"https://e.org/"_s},
+                                    std::pair{u"txtDescription"_s, u"D"_s}})
+        program.box(box)->setText(text);
+    QVERIFY(writeBytes(program.path(u"talk.mp3"_s), "sound"));
+    RSSentry entry{u"Episode"_s, u"https://e.org/1"_s, u"<p>Hear</p>"_s, QDateTime::currentDateTime()};
+    entry.enclosurefile = program.path(u"talk.mp3"_s);
+    entry.enclosureurl = u"https://e.org/talk.mp3"_s;
+    entry.enclosuretype = u"audio/mpeg"_s;
+    entry.enclosurelength = u"5"_s;
+    program.window->document().entries.append(entry);
+    program.dialog.answer(program.path(u"feeds/podcast.rsx"_s));
+    QVERIFY(program.window->fileCommands()->saveProject(true));
+
+    program.window->fileCommands()->publish();
+    FeedCheckDialog *dialog = nullptr;
+    QTRY_VERIFY((dialog = program.window->findChild<FeedCheckDialog *>()));
+    QVERIFY(!dialog->publishButton());
+    QVERIFY(dialog->list()->item(0)->text().contains(u"outside the project's media folder"_s));
+    QTest::mouseClick(dialog->copyButton(), Qt::LeftButton);
+    QTRY_COMPARE(program.messages.shown.size(), 1);
+    QCOMPARE(program.messages.shown.first().kind, Kind::Information);
+    QCOMPARE(program.window->document().entries.at(1).enclosurefile, u"media/talk.mp3"_s);
+    QVERIFY(program.window->document().changed);
+    QVERIFY(!QFile::exists(server.path(u"talk.mp3"_s)));
+
+    program.window->fileCommands()->publish();
+    QTRY_VERIFY(QFile::exists(server.path(u"news.xml"_s)));
+    QCOMPARE(readBytes(server.path(u"talk.mp3"_s)), "sound"_ba);
+}
+
 // A publication runs beside the window: the event loop never stalls, Cancel ends a slow one
 // within a second, and each failure is one message in plain words with its detail.
 void TestWindowFtp::publishReportsInPlainWords_data()
 {
     QTest::addColumn<QString>("server"); // "%a": the real server; "drip-greeting": a hostile one
     QTest::addColumn<QString>("directory");
-    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("cancel"); // "button", "close" (the window's close button, Alt+F4) or none
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("text");
     QTest::newRow("missing folder, made when the user agrees")
-            << u"%a"_s << u"/new/feeds"_s << false << int(Kind::Question)
+            << u"%a"_s << u"/new/feeds"_s << QString() << int(Kind::Question)
             << u"The folder /new/feeds does not exist on the server"_s;
-    QTest::newRow("unknown host") << u"no-such-host.invalid"_s << QString() << false << int(Kind::Critical)
+    QTest::newRow("unknown host") << u"no-such-host.invalid"_s << QString() << QString() << int(Kind::Critical)
                                   << u"The server no-such-host.invalid cannot be found."_s;
-    QTest::newRow("nobody listens") << u"127.0.0.1:1"_s << QString() << false << int(Kind::Critical)
+    QTest::newRow("nobody listens") << u"127.0.0.1:1"_s << QString() << QString() << int(Kind::Critical)
                                     << u"The server 127.0.0.1:1 does not answer."_s;
-    QTest::newRow("cancel while the server drips")
-            << u"drip-greeting"_s << QString() << true << int(Kind::Information) << u"The publication was cancelled."_s;
+    QTest::newRow("cancel while the server drips") << u"drip-greeting"_s << QString() << u"button"_s
+                                                   << int(Kind::Information) << u"The publication was cancelled."_s;
+    QTest::newRow("progress window closed while the server drips")
+            << u"drip-greeting"_s << QString() << u"close"_s << int(Kind::Information)
+            << u"The publication was cancelled."_s;
 }
 
 void TestWindowFtp::publishReportsInPlainWords()
 {
     QFETCH(QString, server);
     QFETCH(QString, directory);
-    QFETCH(bool, cancel);
+    QFETCH(QString, cancel);
     FtpServer ftp;
     QVERIFY(server == "drip-greeting"_L1 ? ftp.startHostile(server) : ftp.start());
     Program program;
@@ -163,15 +206,19 @@ void TestWindowFtp::publishReportsInPlainWords()
     clock.start();
     ticks.start(10);
     program.window->fileCommands()->publish();
-    if (cancel) {
+    if (!cancel.isEmpty()) {
         QTRY_VERIFY(program.window->fileCommands()->isPublishing());
         QTest::qWait(300);
-        auto *progress = program.window->findChild<QProgressDialog *>(u"publishProgress"_s);
+        QPointer<QProgressDialog> progress = program.window->findChild<QProgressDialog *>(u"publishProgress"_s);
         QVERIFY(progress);
         const qint64 cancelled = clock.elapsed();
-        QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+        if (cancel == "close"_L1)
+            progress->close(); // as its close button does; the end of the publication closes it again
+        else
+            QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(ended.size() == 1, 10000);
         QVERIFY2(clock.elapsed() - cancelled < 1500, qPrintable(QString::number(clock.elapsed() - cancelled)));
+        QTRY_VERIFY(!progress); // gone with the publication
     }
     QTRY_VERIFY_WITH_TIMEOUT(ended.size() == 1, 10000);
     ticks.stop();
@@ -208,6 +255,10 @@ void TestWindowFtp::uploadButtonReports_data()
             << QString() << u"%a"_s;
     QTest::newRow("no local file named") << QString() << QString() << QString() << QList<int>{int(Kind::Warning)}
                                          << QStringList{u"%publishnofile"_s} << QString() << u"%a"_s;
+    // Upload as it is takes a feed only, whatever the box names.
+    QTest::newRow("local file that is no feed") << QString() << QString() << u"styles.css"_s
+                                                << QList<int>{int(Kind::Warning)}
+                                                << QStringList{u"%uploadrefused"_s} << QString() << u"%a"_s;
     // The server's escape sequences and line breaks reach the detail as "?".
     QTest::newRow("hostile reply with escape sequences and a forged line")
             << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}
