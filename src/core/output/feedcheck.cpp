@@ -293,10 +293,16 @@ void checkPublishedFiles(Checker &check, const FeedDocument &document, const QLo
                         field, file.entry, {path, real});
             break;
         default:
-            check.error(u"checkmediaoutside"_s,
-                        u"%1 names the file %2, which is outside the project's media folder (it lies at %3), so it "
-                        "is not published. Copy it into the media folder."_s,
-                        field, file.entry, {path, real.isEmpty() ? path : real});
+            if (real.isEmpty() || QDir::cleanPath(file.check.path) == file.check.realPath)
+                check.error(u"checkmediaoutside"_s,
+                            u"%1 names the file %2, which is outside the project's media folder, so it is not "
+                            "published. Copy it into the media folder."_s,
+                            field, file.entry, {path});
+            else
+                check.error(u"checkmediaoutsidelink"_s,
+                            u"%1 names the file %2, which leads to %3, outside the project's media folder, so it is "
+                            "not published. Copy it into the media folder."_s,
+                            field, file.entry, {path, real});
             if (QFileInfo(file.check.realPath).isFile())
                 check.offer(FeedFinding::Fix::CopyIntoMediaFolder);
             break;

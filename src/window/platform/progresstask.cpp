@@ -59,11 +59,14 @@ void ProgressTask::start(Work work, std::function<void(bool cancelled)> done)
     // A moment's work shows no dialog; the dialog keeps the window from being changed meanwhile
     // all the same, being modal from the start.
     m_dialog->setWindowModality(Qt::WindowModal);
-    QTimer::singleShot(300, m_dialog, [dialog = m_dialog] {
-        if (dialog && !dialog->wasCanceled())
-            dialog->show();
+    auto *showLater = new QTimer(this);
+    showLater->setSingleShot(true);
+    connect(showLater, &QTimer::timeout, this, [this] {
+        if (m_dialog && !m_dialog->wasCanceled())
+            m_dialog->show();
     });
-    m_thread = std::thread([this, work = std::move(work), done = std::move(done)]() mutable {
+    showLater->start(300);
+    m_thread = std::thread([this, showLater, work = std::move(work), done = std::move(done)]() mutable {
         QElapsedTimer sinceReport;
         sinceReport.start();
         work([this, &sinceReport](qint64 doneBytes, qint64 total) {
@@ -84,8 +87,10 @@ void ProgressTask::start(Work work, std::function<void(bool cancelled)> done)
         });
         QMetaObject::invokeMethod(
                 this,
-                [this, done = std::move(done)] {
+                [this, showLater, done = std::move(done)] {
                     m_thread.join();
+                    // Ended before the dialog was due: it never shows, also not while `done` asks.
+                    showLater->stop();
                     endProgressDialog(m_dialog);
                     done(m_cancelled.load());
                     deleteLater();

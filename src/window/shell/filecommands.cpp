@@ -643,7 +643,8 @@ void FileCommands::uploadAsItIs()
         !problem.isEmpty()) {
         fail(m_context.startup.language.textTable.valueOr(u"uploadrefused"_s,
                                                           u"The feed file is not uploaded as it is."_s),
-             escapedPath(QDir::toNativeSeparators(path)) + u": "_s + problem);
+             escapedPath(QDir::toNativeSeparators(m_context.document.ftp.ftpfile)) + u" \u2192 "_s
+                     + escapedPath(QDir::toNativeSeparators(path)) + u": "_s + problem);
         return;
     }
     uploadInBackground(path, {}, nullptr);
