@@ -989,29 +989,29 @@ void TestFaults::publishingSendsOnlyFilesOfTheProject_data()
     QTest::newRow("blanks after the name, then ../ to the key")
             << u"feed"_s << u"feed.xml"_s + QString(120, u' ') + u"/../../.ssh/id_rsa"_s << QStringList{feed}
             << u"lies outside the project's folder"_s;
-    QTest::newRow("the environment of the process") << u"feed"_s << u"/proc/self/environ"_s << QStringList()
-                                                    << u"lies outside the project's folder"_s;
+    QTest::newRow("the environment of the process")
+            << u"feed"_s << u"/proc/self/environ"_s << QStringList() << u"lies outside the project's folder"_s;
     QTest::newRow("link in the folder to a feed elsewhere")
             << u"feed"_s << u"feed.xml"_s << QStringList{u"feed.xml->{home}/other.xml"_s}
             << u"lies outside the project's folder"_s;
     QTest::newRow("link in the folder to a feed in it")
-            << u"feed"_s << u"feed.xml"_s << QStringList{QString(feed).replace(u"feed.xml"_s, u"real.xml"_s),
-                                                         u"feed.xml->{proj}/real.xml"_s}
+            << u"feed"_s << u"feed.xml"_s
+            << QStringList{QString(feed).replace(u"feed.xml"_s, u"real.xml"_s), u"feed.xml->{proj}/real.xml"_s}
             << u"symbolic link"_s;
-    QTest::newRow("folder link to the key's folder") << u"feed"_s << u"keys/id_rsa"_s
-                                                     << QStringList{u"keys->{home}/.ssh"_s}
-                                                     << u"lies outside the project's folder"_s;
-    QTest::newRow("a file that is no feed") << u"feed"_s << u"notes.xml"_s << QStringList{u"notes.xml=hello"_s}
-                                            << u"is no feed"_s;
-    QTest::newRow("a pipe named like a feed") << u"feed"_s << u"feed.xml"_s << QStringList{u"feed.xml|fifo"_s}
-                                              << u"pipe"_s;
+    QTest::newRow("folder link to the key's folder")
+            << u"feed"_s << u"keys/id_rsa"_s << QStringList{u"keys->{home}/.ssh"_s}
+            << u"lies outside the project's folder"_s;
+    QTest::newRow("a file that is no feed")
+            << u"feed"_s << u"notes.xml"_s << QStringList{u"notes.xml=hello"_s} << u"is no feed"_s;
+    QTest::newRow("a pipe named like a feed")
+            << u"feed"_s << u"feed.xml"_s << QStringList{u"feed.xml|fifo"_s} << u"pipe"_s;
 
     QTest::newRow("enclosure in the media folder")
             << u"enclosure"_s << u"media/talk.mp3"_s << QStringList{u"media/talk.mp3=sound"_s} << QString();
     QTest::newRow("enclosure named in the home folder")
             << u"enclosure"_s << u"../.ssh/id_rsa"_s << QStringList() << u"outside the project's media folder"_s;
-    QTest::newRow("enclosure named by its full path") << u"enclosure"_s << u"{home}/.ssh/id_rsa"_s << QStringList()
-                                                      << u"outside the project's media folder"_s;
+    QTest::newRow("enclosure named by its full path")
+            << u"enclosure"_s << u"{home}/.ssh/id_rsa"_s << QStringList() << u"outside the project's media folder"_s;
     QTest::newRow("enclosure in the project's folder, not its media folder")
             << u"enclosure"_s << u"talk.mp3"_s << QStringList{u"talk.mp3=sound"_s}
             << u"outside the project's media folder"_s;

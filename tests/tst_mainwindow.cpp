@@ -22,7 +22,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QTextDocument>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -30,6 +29,7 @@
 #include <QTabBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
 

@@ -256,9 +256,9 @@ void TestWindowFtp::uploadButtonReports_data()
     QTest::newRow("no local file named") << QString() << QString() << QString() << QList<int>{int(Kind::Warning)}
                                          << QStringList{u"%publishnofile"_s} << QString() << u"%a"_s;
     // Upload as it is takes a feed only, whatever the box names.
-    QTest::newRow("local file that is no feed") << QString() << QString() << u"styles.css"_s
-                                                << QList<int>{int(Kind::Warning)}
-                                                << QStringList{u"%uploadrefused"_s} << QString() << u"%a"_s;
+    QTest::newRow("local file that is no feed")
+            << QString() << QString() << u"styles.css"_s << QList<int>{int(Kind::Warning)}
+            << QStringList{u"%uploadrefused"_s} << QString() << u"%a"_s;
     // The server's escape sequences and line breaks reach the detail as "?".
     QTest::newRow("hostile reply with escape sequences and a forged line")
             << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Critical)}

@@ -159,8 +159,7 @@ MediaFile CheckMediaFile(const QString &name, const QString &projectPath)
     const QString realMedia = QFileInfo(projectFolder).canonicalFilePath() + u'/' + MediaFolder;
     if ((media.exists() || media.isSymLink()) && (media.isSymLink() || !media.isDir()))
         result.verdict = MediaFile::Verdict::MediaFolderLinked;
-    else if (!media.isDir() || media.canonicalFilePath() != realMedia
-             || !result.realPath.startsWith(realMedia + u'/'))
+    else if (!media.isDir() || media.canonicalFilePath() != realMedia || !result.realPath.startsWith(realMedia + u'/'))
         result.verdict = MediaFile::Verdict::Outside;
     else if (hiddenPart(result.realPath.mid(realMedia.size() + 1))
              || (result.path.startsWith(mediaFolder + u'/') && hiddenPart(result.path.mid(mediaFolder.size() + 1))))
@@ -317,8 +316,7 @@ bool placeInMedia(const QString &source, const QString &folder, const QString &t
 // Why `named` (made absolute, cleaned) is no file below `folder` reached without a link: folders
 // compared as they are on the disk, so that neither ".." nor a link leads out, and the path as
 // named must be the real one, so that no link is crossed.
-QString insideFolderProblem(const QString &named, const QString &real, const QString &folder,
-                            const QString &realFolder)
+QString insideFolderProblem(const QString &named, const QString &real, const QString &folder, const QString &realFolder)
 {
     QString below;
     if (named.startsWith(folder + u'/'))
@@ -437,8 +435,8 @@ QList<MediaCopy> CopyIntoMediaFolder(const QList<UnpublishableFile> &refused, co
         if (file.check.realPath.isEmpty() || !real.isFile()) {
             copy.error = QDir::toNativeSeparators(file.check.path) + u": is no regular file"_s;
         } else if (file.enclosure) {
-            if (const std::optional<QString> stored = StoreEnclosureFile(file.check.realPath, projectPath,
-                                                                         &copy.error, progress))
+            if (const std::optional<QString> stored =
+                        StoreEnclosureFile(file.check.realPath, projectPath, &copy.error, progress))
                 copy.stored = *stored;
         } else if (pictures.contains(file.name)) {
             copy.stored = file.name;

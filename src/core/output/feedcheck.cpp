@@ -7,8 +7,8 @@
 #include "core/output/podcast.h"
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
-#include "core/text/printable.h"
 #include "core/text/addressschemes.h"
+#include "core/text/printable.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -73,8 +73,8 @@ QByteArrayView withoutEditorStyleBlocks(QByteArrayView text, QByteArray &room);
 // The same for a body as a project file stores it, its brackets escaped ("[[style ...]]").
 QByteArrayView withoutStoredEditorStyleBlocks(QByteArrayView escaped, QByteArray &room);
 
-// The text StyleBlockRemover for bytes; it removes the editor's style blocks of any sheet too. A block with a character outside the code page cannot
-// be held as bytes: the remover is then not usable, and the text must take the text route.
+// The text StyleBlockRemover for bytes; it removes the editor's style blocks of any sheet too. A block with a character
+// outside the code page cannot be held as bytes: the remover is then not usable, and the text must take the text route.
 class StyleBlockRemover
 {
 public:

@@ -32,9 +32,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 
@@ -127,11 +127,10 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     if (const QString note = RichTextEditor::takeDictionaryNote(); !note.isEmpty()) {
         // Told once the window is up.
         QTimer::singleShot(0, this, [this, note] {
-            m_context.messageBoxes.warning(
-                    m_context.window, QString::fromLatin1(Version::ProductName),
-                    m_context.startup.language.textTable.valueOr(u"dictionaryunused"_s,
-                                                                 u"Your spelling dictionary cannot be used."_s)
-                            + u"\n\n"_s + printable(note));
+            m_context.messageBoxes.warning(m_context.window, QString::fromLatin1(Version::ProductName),
+                                           m_context.startup.language.textTable.valueOr(
+                                                   u"dictionaryunused"_s, u"Your spelling dictionary cannot be used."_s)
+                                                   + u"\n\n"_s + printable(note));
         });
     }
     connect(m_editor, &RichTextEditor::wordAddedToDictionary, this, [this](const QString &word, const QString &error) {

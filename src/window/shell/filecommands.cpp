@@ -210,14 +210,16 @@ bool FileCommands::restoreRecovery(const QString &copyFile, const QString &proje
 {
     const QString reason = notPlainFileReason(copyFile);
     if (!reason.isEmpty()) {
-        fail(u"The unsaved work cannot be restored."_s, escapedPath(QDir::toNativeSeparators(copyFile)) + u": "_s + reason);
+        fail(u"The unsaved work cannot be restored."_s,
+             escapedPath(QDir::toNativeSeparators(copyFile)) + u": "_s + reason);
         return false;
     }
     startNewDocument();
     const ProjectReadResult result = ReadProjectFile(m_context.document, copyFile, m_context.startup.programFolder,
                                                      m_context.startup.language.textTable, SystemLocale::locale());
     if (!result.fileOpened) {
-        fail(u"The unsaved work cannot be restored."_s, escapedPath(QDir::toNativeSeparators(copyFile)) + u": "_s + result.error);
+        fail(u"The unsaved work cannot be restored."_s,
+             escapedPath(QDir::toNativeSeparators(copyFile)) + u": "_s + result.error);
         return false;
     }
     // A path that holds no project is not saved over: Save then asks for a name.
@@ -303,7 +305,8 @@ bool FileCommands::loadImportedFeed(const QString &source, bool read, QByteArray
     if (!read || !ParseFeed(bytes, Clock::now(), &feed, &error)) {
         const QString heading = m_context.text(u"importfailed"_s);
         fail(heading.isEmpty() ? u"The feed cannot be imported."_s : heading,
-             (isFeedAddress(source) ? printable(source) : escapedPath(QDir::toNativeSeparators(source))) + u": "_s + error);
+             (isFeedAddress(source) ? printable(source) : escapedPath(QDir::toNativeSeparators(source))) + u": "_s
+                     + error);
         return false;
     }
     bytes.clear();
@@ -592,7 +595,7 @@ void FileCommands::copyIntoMediaFolder()
             [refused, copies, projectPath = document.projectPath](const ProgressTask::Progress &progress) {
                 *copies = CopyIntoMediaFolder(refused, projectPath, progress);
             },
-            [this, copies, projectPath = document.projectPath](bool) {
+            [this, copies, total = refused.size(), projectPath = document.projectPath](bool) {
                 const KeyedTexts &texts = m_context.startup.language.textTable;
                 if (projectPath != m_context.document.projectPath)
                     return; // another project meanwhile: its entries are not these
@@ -611,10 +614,11 @@ void FileCommands::copyIntoMediaFolder()
                     else
                         failures.append(printable(copy.error));
                 }
-                QString text = texts.valueOr(u"copiedintomedia"_s, u"%1 of %2 files were copied into the media "
-                                                                   "folder; publishing uploads them from there."_s)
+                QString text = texts.valueOr(u"copiedintomedia"_s,
+                                             u"%1 of %2 files were copied into the media "
+                                             "folder; publishing uploads them from there."_s)
                                        .arg(copied)
-                                       .arg(copies->size());
+                                       .arg(total);
                 if (!failures.isEmpty())
                     text += u"\n\n"_s + failures.join(u'\n');
                 if (failures.isEmpty())
@@ -639,7 +643,8 @@ void FileCommands::uploadAsItIs()
     // A project may come from someone else: only a feed in its folder goes out as it is, never a
     // file its name leads to elsewhere.
     QString path;
-    if (const QString problem = FeedUploadProblem(m_context.document.ftp.ftpfile, m_context.document.projectPath, &path);
+    if (const QString problem =
+                FeedUploadProblem(m_context.document.ftp.ftpfile, m_context.document.projectPath, &path);
         !problem.isEmpty()) {
         fail(m_context.startup.language.textTable.valueOr(u"uploadrefused"_s,
                                                           u"The feed file is not uploaded as it is."_s),
