@@ -38,12 +38,16 @@ public:
     // Starts the server and waits until it accepts connections: plain FTP, "ftps://" (explicit
     // TLS, a throw-away certificate) or "sftp://" (sshd and a throw-away user; see
     // sftpUnavailable()). The server ends when this object goes or when the test process dies.
-    bool start(const QString &scheme = {})
+    // hostKey "rsa" gives sshd an RSA host key alone, signed with SHA-2 only.
+    bool start(const QString &scheme = {}, const QString &hostKey = {})
     {
         m_scheme = scheme;
         const QString writer = QString::fromLatin1(WriterPassword);
         if (scheme == QLatin1String("sftp://"))
-            return m_root.isValid() && startScript(QStringLiteral("sshserver.py"), {m_root.path(), writer});
+            return m_root.isValid()
+                    && startScript(QStringLiteral("sshserver.py"),
+                                   QStringList{m_root.path(), writer}
+                                           + (hostKey.isEmpty() ? QStringList() : QStringList{hostKey}));
         QStringList arguments{m_root.path(), writer, QString::fromLatin1(ReaderPassword)};
         return m_root.isValid()
                 && startScript(QStringLiteral("ftpserver.py"),
@@ -216,12 +220,16 @@ private:
     QByteArray m_data;
 };
 
-// The rows of a test run against each secure server: a "scheme" column, FTPS and SFTP.
+// The rows of a test run against each secure server: a "scheme" column, FTPS and SFTP, and the
+// "hostKey" of the SFTP server (see FtpServer::start).
 inline void addSecureSchemeRows()
 {
     QTest::addColumn<QString>("scheme");
-    QTest::newRow("FTPS") << QStringLiteral("ftps://");
-    QTest::newRow("SFTP") << QStringLiteral("sftp://");
+    QTest::addColumn<QString>("hostKey");
+    QTest::newRow("FTPS") << QStringLiteral("ftps://") << QString();
+    QTest::newRow("SFTP") << QStringLiteral("sftp://") << QString();
+    QTest::newRow("SFTP, RSA host key with SHA-2 signatures only")
+            << QStringLiteral("sftp://") << QStringLiteral("rsa");
 }
 
 } // namespace FeedsmithTest

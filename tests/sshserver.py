@@ -1,9 +1,11 @@
 #!/usr/bin/python3
-"""Usage, as root: sshserver.py ROOT PASSWORD. sshd on 127.0.0.1 with a throw-away host key and
-user (password, SFTP only, home ROOT) who lives only in copies of /etc/passwd and /etc/shadow in
+"""Usage, as root: sshserver.py ROOT PASSWORD [rsa]. sshd on 127.0.0.1 with a throw-away host key
+and user (password, SFTP only, home ROOT) who lives only in copies of /etc/passwd and /etc/shadow in
 sshd's own mount namespace: the system's files stay as they are. Without root or `unshare --mount`
-it says so on standard error and fails. Prints FINGERPRINT, USER and PORT lines;
-runs until its standard input closes, and sshd ends with it even when it is killed."""
+it says so on standard error and fails. With "rsa" the host key is an RSA key and the only one,
+signed with SHA-2 alone (as OpenSSH signs by default, ssh-rsa with SHA-1 refused). Prints
+FINGERPRINT, USER and PORT lines; runs until its standard input closes, and sshd ends with it even
+when it is killed."""
 import ctypes, os, shutil, signal, socket, subprocess, sys, tempfile, time
 
 
@@ -12,10 +14,11 @@ def run(*command, **options):
 
 
 root, password = sys.argv[1:3]
+rsa = sys.argv[3:] == ["rsa"]
 if os.geteuid() != 0 or subprocess.run(["unshare", "--mount", "true"], capture_output=True).returncode != 0:
     sys.exit("sshserver.py: sshd's user needs a private mount namespace (root and `unshare --mount`)")
 user, work = "fstest%d" % os.getpid(), tempfile.mkdtemp()
-run("ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-C", "", "-f", work + "/key")
+run("ssh-keygen", "-q", "-t", "rsa" if rsa else "ed25519", "-N", "", "-C", "", "-f", work + "/key")
 probe = socket.socket()
 probe.bind(("127.0.0.1", 0))
 port = probe.getsockname()[1]
@@ -24,6 +27,8 @@ with open(work + "/config", "w") as f:
     f.write("Port %d\nListenAddress 127.0.0.1\nHostKey %s/key\nPidFile none\nUsePAM no\nPasswordAuthentication yes\n"
             "PubkeyAuthentication no\nAllowUsers %s\nForceCommand internal-sftp\nSubsystem sftp internal-sftp\n"
             % (port, work, user))
+    if rsa:
+        f.write("HostKeyAlgorithms rsa-sha2-512,rsa-sha2-256\n")
 hashed = run("openssl", "passwd", "-6", "-stdin", input=password).strip()
 sshd = ["/usr/sbin/sshd", "-D", "-e", "-f", work + "/config"]
 uid = 61000 + os.getpid() % 4000

@@ -162,11 +162,12 @@ void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven_data()
 void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
 {
     QFETCH(QString, scheme);
+    QFETCH(QString, hostKey);
     const bool sftp = scheme == "sftp://"_L1;
     if (const QString why = FtpServer::sftpUnavailable(); sftp && !why.isEmpty())
         QSKIP(qPrintable(why));
     FtpServer server;
-    QVERIFY(server.start(scheme) && server.makeDirectory(u"htdocs"_s));
+    QVERIFY(server.start(scheme, hostKey) && server.makeDirectory(u"htdocs"_s));
     QTemporaryDir work;
     const QString project = work.filePath(u"feed.rsx"_s);
     QVERIFY(writeProject(project, work.path(), server.address(), u"htdocs"_s, server.userName()));

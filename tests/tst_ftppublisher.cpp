@@ -4,6 +4,7 @@
 #include "net/feedfetch.h"
 #include "net/ftppublisher.h"
 #include "net/knownhosts.h"
+#include "net/sshconnection.h"
 
 #include "ftpserver.h"
 #include "testsupport.h"
@@ -120,6 +121,8 @@ private slots:
     void listingLines();
     void knownHosts_data();
     void knownHosts();
+    void hostKeyOrder_data();
+    void hostKeyOrder();
     void localNetworkAddresses_data();
     void localNetworkAddresses();
     void webRedirects_data();
@@ -145,6 +148,7 @@ private slots:
     void silentServerEndsInATimeout();
     void settingsRefusedBeforeConnecting_data();
     void settingsRefusedBeforeConnecting();
+    void proxyFieldIsUsedAsTheSessionsProxy_data();
     void proxyFieldIsUsedAsTheSessionsProxy();
 
     void initTestCase()
@@ -382,6 +386,31 @@ void TestFtpPublisher::knownHosts()
     file.replace("%big", (sshKey("ssh-ed25519", 'b') + QByteArray(16 * 1024, 'b')).toBase64());
     const QByteArray shown = showsOld ? old : sshKey("ssh-ed25519", 'n');
     QCOMPARE(KnownHosts::check(file, u"example.org"_s, port, "ssh-ed25519", shown), verdict);
+}
+
+void TestFtpPublisher::hostKeyOrder_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("first"); // the host key algorithms asked for first
+    QTest::newRow("unknown host: OpenSSH's order") << QByteArray() << QByteArray("ssh-ed25519,ecdsa-sha2-nistp256,");
+    QTest::newRow("known RSA key: SHA-2 signatures first")
+            << QByteArray("example.org ssh-rsa %rsa") << QByteArray("rsa-sha2-512,rsa-sha2-256,ssh-ed25519,");
+    QTest::newRow("revoked RSA key is not asked for first")
+            << QByteArray("@revoked example.org ssh-rsa %rsa") << QByteArray("ssh-ed25519,");
+    QTest::newRow("ECDSA and RSA known: ECDSA first")
+            << QByteArray("example.org ssh-rsa %rsa\nexample.org ecdsa-sha2-nistp384 %ecdsa")
+            << QByteArray("ecdsa-sha2-nistp384,ssh-ed25519,ecdsa-sha2-nistp256,ecdsa-sha2-nistp521,rsa-sha2-512,");
+}
+
+void TestFtpPublisher::hostKeyOrder()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, first);
+    file.replace("%rsa", sshKey("ssh-rsa", 'r').toBase64());
+    file.replace("%ecdsa", sshKey("ecdsa-sha2-nistp384", 'e').toBase64());
+    const QByteArray asked = SshConnection::hostKeyAlgorithms(KnownHosts::keysFor(file, u"example.org"_s, 22));
+    QVERIFY2(asked.startsWith(first), asked.constData());
+    QVERIFY(!asked.contains("ssh-rsa") && !asked.contains("ssh-dss")); // no SHA-1 signatures
 }
 
 void TestFtpPublisher::localNetworkAddresses_data()
@@ -750,11 +779,12 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp_data()
 void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
 {
     QFETCH(QString, scheme);
+    QFETCH(QString, hostKey);
     const bool sftp = scheme == "sftp://"_L1;
     if (const QString why = FtpServer::sftpUnavailable(); sftp && !why.isEmpty())
         QSKIP(qPrintable(why));
     FtpServer server;
-    QVERIFY(server.start(scheme) && server.makeDirectory(u"htdocs"_s));
+    QVERIFY(server.start(scheme, hostKey) && server.makeDirectory(u"htdocs"_s));
     const QString remembered = sftp ? CurlInternet::knownHostsPath() : CurlInternet::trustedCertificatesPath();
     const QByteArray entry = u"[127.0.0.1]:%1 "_s.arg(server.port()).toLatin1();
     Publishing p;
@@ -877,8 +907,20 @@ void TestFtpPublisher::settingsRefusedBeforeConnecting()
     QCOMPARE(server.connections(), 0); // nothing was sent
 }
 
+void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("proxyScheme");
+    QTest::newRow("FTP") << QString() << QString();
+    QTest::newRow("SFTP") << u"sftp://"_s << QString();
+    // SSH goes over the bare socket, which TLS to the proxy would wrap: refused, never direct.
+    QTest::newRow("SFTP through a proxy reached over TLS is refused") << u"sftp://"_s << u"https://"_s;
+}
+
 void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy()
 {
+    QFETCH(QString, scheme);
+    QFETCH(QString, proxyScheme);
     FtpServer server;
     QVERIFY(server.start());
     SilentListener proxy;
@@ -886,14 +928,18 @@ void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy()
     Publishing p(CurlInternet::Timeouts{2, 2, 2});
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
     FtpSettings settings = p.settingsFor(server);
-    settings.ftpproxy = proxy.address();
+    settings.ftpurl = scheme + server.address(); // a silent proxy never lets an SFTP client reach it
+    settings.ftpproxy = proxyScheme + proxy.address();
 
     QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
     const QByteArray request = proxy.received();
-    QVERIFY2(request.startsWith("CONNECT " + server.address().toLatin1() + " HTTP/1.1\r\n"), request.constData());
-    // The login goes to the server, never to the proxy.
+    if (!proxyScheme.isEmpty())
+        QCOMPARE(p.messages.texts().value(0), closing(u"InternetConnect"_s, 87, u"the proxy field cannot be used"_s));
+    else
+        QVERIFY2(request.startsWith("CONNECT " + server.address().toLatin1() + " HTTP/1.1\r\n"), request.constData());
+    // The login goes to the server, never to the proxy; and nothing goes to the server directly.
     QVERIFY(!request.contains(FtpServer::WriterPassword));
-    QVERIFY(server.log().count("logged in") == 0);
+    QVERIFY(!server.log().contains("session opened"));
 }
 
 QTEST_GUILESS_MAIN(TestFtpPublisher)

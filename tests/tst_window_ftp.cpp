@@ -158,7 +158,7 @@ void TestWindowFtp::filesOutsideTheMediaFolderAreCopiedInFirst()
 // within a second, and each failure is one message in plain words with its detail.
 void TestWindowFtp::publishReportsInPlainWords_data()
 {
-    QTest::addColumn<QString>("server"); // "%a": the real server; "drip-greeting": a hostile one
+    QTest::addColumn<QString>("server"); // "%a": the real server; "[sftp://]drip-greeting": a hostile one
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("cancel"); // "button", "close" (the window's close button, Alt+F4) or none
     QTest::addColumn<int>("kind");
@@ -175,6 +175,8 @@ void TestWindowFtp::publishReportsInPlainWords_data()
     QTest::newRow("progress window closed while the server drips")
             << u"drip-greeting"_s << QString() << u"close"_s << int(Kind::Information)
             << u"The publication was cancelled."_s;
+    QTest::newRow("cancel while an SFTP server drips") << u"sftp://drip-greeting"_s << QString() << u"button"_s
+                                                       << int(Kind::Information) << u"The publication was cancelled."_s;
 }
 
 void TestWindowFtp::publishReportsInPlainWords()
@@ -183,13 +185,16 @@ void TestWindowFtp::publishReportsInPlainWords()
     QFETCH(QString, directory);
     QFETCH(QString, cancel);
     FtpServer ftp;
-    QVERIFY(server == "drip-greeting"_L1 ? ftp.startHostile(server) : ftp.start());
+    const bool drips = server.endsWith("drip-greeting"_L1);
+    QVERIFY(drips ? ftp.startHostile(u"drip-greeting"_s) : ftp.start());
     Program program;
     QVERIFY(program.start());
     fillFtpPage(program, ftp, directory);
     program.messages.answer(true); // to the offer to make a missing folder
-    if (server != "%a"_L1 && server != "drip-greeting"_L1)
+    if (server != "%a"_L1 && !drips)
         program.box(u"txtftpurl"_s)->setText(server);
+    else if (server.startsWith("sftp://"_L1))
+        program.box(u"txtftpurl"_s)->setText(u"sftp://"_s + ftp.address());
     for (const auto &[box, text] : {std::pair{u"txtTitle"_s, u"T"_s}, std::pair{u"txtLink"_s, u"https://e.org/"_s},
                                     std::pair{u"txtDescription"_s, u"D"_s}})
         program.box(box)->setText(text);

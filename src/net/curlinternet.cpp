@@ -4,6 +4,7 @@
 #include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "net/knownhosts.h"
+#include "net/sshconnection.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
-#include <QTemporaryFile>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -151,24 +151,24 @@ bool appendLine(const QString &path, QByteArray line)
 } // namespace
 
 // One connection: the curl handle that holds the control connection and its login, the
-// server's address, the current remote directory, and what the running call collects.
+// server's address, the current remote directory, and what the running call collects. For SFTP
+// the curl handle holds the socket alone (connected directly or through the proxy) and libssh
+// speaks SSH over it.
 struct CurlInternet::Connection
 {
     CURL *curl = nullptr;
     Scheme scheme = Scheme::Ftp;
     QByteArray host;
-    QByteArray baseUrl; // "ftp://host:port" or "sftp://host:port"
+    QByteArray baseUrl; // "ftp://host:port"
     QString currentDirectory; // "" is the directory the login starts in
     char errorText[CURL_ERROR_SIZE] = {};
+    std::unique_ptr<SshConnection> ssh;
 
     // The check of the server's certificate or host key.
     enum class Trust { Unchecked, Trusted, Unknown, Changed };
     Trust trust = Trust::Unchecked;
     QString rememberedFingerprint; // of the certificate the user trusts for this server
-    QList<KnownHosts::Key> knownKeys; // what ~/.ssh/known_hosts holds for this server
-    std::unique_ptr<QTemporaryFile> keyTypeFile; // see preferKnownKeyType
     QString seenFingerprint;
-    QByteArray seenKey; // an SSH host key
 
     QList<QByteArray> replyLines; // the lines of a reply still being read
     qsizetype replyBytes = 0; // their length together
@@ -182,6 +182,7 @@ struct CurlInternet::Connection
     Connection &operator=(const Connection &) = delete;
     ~Connection()
     {
+        ssh.reset(); // before its socket goes
         if (curl) {
             curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, QuitTimeoutSeconds);
             curl_easy_setopt(curl, CURLOPT_TIMEOUT, QuitTimeoutSeconds);
@@ -191,9 +192,7 @@ struct CurlInternet::Connection
 
     QByteArray directoryUrl(const QString &directory) const
     {
-        const QByteArray path = directoryUrlPath(directory, scheme);
-        if (scheme == Scheme::Sftp)
-            return baseUrl + path;
+        const QByteArray path = directoryUrlPath(directory);
         return baseUrl + '/' + path + (path.isEmpty() ? "" : "/");
     }
 
@@ -232,44 +231,6 @@ struct CurlInternet::Connection
         }
         c->trust = c->rememberedFingerprint.isEmpty() ? Trust::Unknown : Trust::Changed;
         return 0;
-    }
-
-    // libcurl asks an SSH server for a key of the best type that ~/.ssh/known_hosts knows for it:
-    // a server with keys of several types shows the one the client asks for first, and one of
-    // another type would pass for a changed key. libcurl takes that type from a known_hosts file
-    // alone, so it is given one of its own, made here, with that one key; false when it cannot
-    // be made.
-    bool preferKnownKeyType(const QString &host, int port)
-    {
-        for (const char *type : {"ssh-ed25519", "ecdsa-sha2-nistp256", "ecdsa-sha2-nistp384", "ecdsa-sha2-nistp521",
-                                 "ssh-rsa", "ssh-dss"}) {
-            const auto known = std::find_if(knownKeys.begin(), knownKeys.end(),
-                                            [type](const KnownHosts::Key &k) { return !k.revoked && k.type == type; });
-            if (known == knownKeys.end())
-                continue;
-            keyTypeFile = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/feedsmith-known-host-XXXXXX"_s);
-            const QByteArray line = KnownHosts::line(host, port, known->blob);
-            if (!keyTypeFile->open() || keyTypeFile->write(line) != line.size() || !keyTypeFile->flush())
-                return false;
-            curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(keyTypeFile->fileName()).constData());
-            return true;
-        }
-        return true;
-    }
-
-    // The SSH server's host key, checked against what ~/.ssh/known_hosts holds for the server.
-    static int onHostKey(void *user, int, const char *key, size_t length)
-    {
-        auto *c = static_cast<Connection *>(user);
-        c->seenKey = QByteArray(key, qsizetype(length));
-        c->seenFingerprint = hostKeyFingerprint(c->seenKey);
-        switch (KnownHosts::check(c->knownKeys, KnownHosts::keyType(c->seenKey), c->seenKey)) {
-        case KnownHosts::Verdict::Trusted: c->trust = Trust::Trusted; return CURLKHMATCH_OK;
-        case KnownHosts::Verdict::Changed: c->trust = Trust::Changed; return CURLKHMATCH_MISMATCH;
-        case KnownHosts::Verdict::Unknown: break;
-        }
-        c->trust = Trust::Unknown;
-        return CURLKHMATCH_MISMATCH;
     }
 
     // The server's replies arrive here line by line (a reply may span several lines).
@@ -384,6 +345,7 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
                                         const QString &password)
 {
     m_lastResponse = {};
+    const auto started = SshConnection::Clock::now();
     const auto found = m_sessions.find(session);
     if (found == m_sessions.end()) {
         fail(InternetError::InvalidHandle);
@@ -400,8 +362,16 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
         fail(InternetError::NameNotResolved);
         return 0;
     }
-    if (hasControlCharacters(userName) || hasControlCharacters(password)) {
+    // An SFTP login names its user: libssh would take the local one's name instead.
+    if (hasControlCharacters(userName) || hasControlCharacters(password)
+        || (scheme == Scheme::Sftp && userName.isEmpty())) {
         fail(InternetError::IncorrectPassword);
+        return 0;
+    }
+    // libssh reads and writes the raw socket, which a TLS connection to the proxy would wrap.
+    if (scheme == Scheme::Sftp && s.proxy.startsWith("https://"_L1, Qt::CaseInsensitive)) {
+        m_lastResponse.text = u"SFTP cannot go through a proxy reached over TLS (https://)."_s;
+        fail(InternetError::InvalidParameter);
         return 0;
     }
 
@@ -412,7 +382,8 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
         return 0;
     }
     QUrl base;
-    base.setScheme(scheme == Scheme::Sftp ? u"sftp"_s : u"ftp"_s);
+    // SFTP: libcurl connects (through the proxy as for FTP) and stops there.
+    base.setScheme(scheme == Scheme::Sftp ? u"http"_s : u"ftp"_s);
     base.setHost(host);
     base.setPort(port);
     c->baseUrl = base.toEncoded();
@@ -445,7 +416,7 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, closer);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, c->errorText);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme == Scheme::Sftp ? "sftp" : "ftp");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme == Scheme::Sftp ? "http" : "ftp");
     if (scheme == Scheme::Ftps) {
         // Explicit TLS for the control and every data connection, before the login.
         curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
@@ -461,23 +432,18 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
             return 0;
         }
         c->rememberedFingerprint = rememberedCertificate(trusted, serverKey(host, port));
-    } else if (scheme == Scheme::Sftp) {
-        // A password login only: no agent, no key files of the user's are offered.
-        curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
-        // The host key is checked here, against ~/.ssh/known_hosts as this program reads it.
+    }
+    // The host key is checked against ~/.ssh/known_hosts as this program reads it.
+    QList<KnownHosts::Key> knownKeys;
+    if (scheme == Scheme::Sftp) {
         QByteArray known;
         if (const quint32 error = readTrustFile(knownHostsPath(), &known, InternetError::KnownHostsUnusable,
                                                 InternetError::KnownHostsTooLarge)) {
             fail(error);
             return 0;
         }
-        c->knownKeys = KnownHosts::keysFor(known, host, port);
-        if (!c->preferKnownKeyType(host, port)) {
-            fail(InternetError::InternalError);
-            return 0;
-        }
-        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYFUNCTION, &Connection::onHostKey);
-        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYDATA, c.get());
+        knownKeys = KnownHosts::keysFor(known, host, port);
+        curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
     }
     // Paths reach the server as the user wrote them, ".." included.
     curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
@@ -503,8 +469,8 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     curl_easy_setopt(curl, CURLOPT_PROXY, s.proxy.toUtf8().constData());
     if (!s.proxy.isEmpty())
         curl_easy_setopt(curl, CURLOPT_HTTPPROXYTUNNEL, 1L);
-    // Without a user name the server is asked for an anonymous login.
-    if (!userName.isEmpty()) {
+    // Without a user name the server is asked for an anonymous login. libssh logs in to SFTP.
+    if (!userName.isEmpty() && scheme != Scheme::Sftp) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, userName.toUtf8().constData());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
     }
@@ -512,12 +478,31 @@ InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &s
     // Log in and nothing more.
     curl_easy_setopt(curl, CURLOPT_URL, c->directoryUrl(QString()).constData());
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-    const bool connected = perform(*c);
+    bool connected = perform(*c);
     m_seenServer = serverKey(host, port);
     m_seenScheme = scheme;
+    if (connected && scheme == Scheme::Sftp) {
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK || socket == CURL_SOCKET_BAD) {
+            fail(InternetError::InternalError);
+            return 0;
+        }
+        // SFTP's pieces are answered one by one: a piece unanswered for responseSeconds ends the
+        // transfer, which leaves nothing for lowSpeedSeconds to catch.
+        const SshConnection::Limits limits{m_timeouts.connectSeconds, m_timeouts.responseSeconds,
+                                           m_timeouts.deadlineSeconds};
+        c->ssh = std::make_unique<SshConnection>(socket, limits, m_aborted);
+        connected = sshResult(*c,
+                              c->ssh->open(host, port, knownKeys, userName, password,
+                                           started + std::chrono::seconds(m_timeouts.deadlineSeconds)));
+        m_seenKey = c->ssh->hostKey();
+        if (!m_seenKey.isEmpty())
+            c->seenFingerprint = hostKeyFingerprint(m_seenKey);
+        if (c->ssh->trust() == SshConnection::Trust::Changed)
+            c->trust = Connection::Trust::Changed;
+    }
     m_seenChanged = c->trust == Connection::Trust::Changed;
     m_seenFingerprint = c->seenFingerprint;
-    m_seenKey = c->seenKey;
     if (!connected)
         return 0;
     const InternetHandle handle = m_nextHandle++;
@@ -531,6 +516,15 @@ void CurlInternet::abort()
     m_aborted = true;
     for (const int fd : m_sockets)
         ::shutdown(fd, SHUT_RDWR);
+}
+
+bool CurlInternet::sshResult(Connection &c, bool ok)
+{
+    m_lastResponse = c.ssh->response();
+    if (!ok)
+        return fail(c.ssh->error());
+    m_lastError = InternetError::None;
+    return true;
 }
 
 bool CurlInternet::perform(Connection &c)
@@ -600,13 +594,6 @@ bool CurlInternet::perform(Connection &c)
     case CURLE_REMOTE_DISK_FULL:
     case CURLE_UPLOAD_FAILED:
     case CURLE_QUOTE_ERROR:
-    case CURLE_SSH:
-        if (c.scheme == Scheme::Sftp) {
-            // SFTP has no reply lines: the refusal is told in libcurl's words.
-            m_lastResponse = ServerResponse{result == CURLE_REMOTE_DISK_FULL ? 552u : 550u,
-                                            QString::fromUtf8(c.errorText).left(MaxReplyBytes)};
-            return fail(InternetError::ExtendedError);
-        }
         return fail(c.lastReply.code != 0 ? InternetError::ExtendedError : InternetError::InternalError);
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
@@ -623,6 +610,12 @@ RemoteListing CurlInternet::listDirectory(InternetHandle handle)
     Connection *c = connection(handle);
     if (!c) {
         listing.error = m_lastError;
+        return listing;
+    }
+    if (c->ssh) {
+        listing = c->ssh->list(c->currentDirectory, MaxListingBytes);
+        m_lastResponse = c->ssh->response();
+        m_lastError = listing.error;
         return listing;
     }
     curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
@@ -646,12 +639,16 @@ bool CurlInternet::setCurrentDirectory(InternetHandle handle, const QString &pat
         return false;
     if (path.isEmpty() || hasControlCharacters(path))
         return fail(InternetError::InvalidName);
-    QString target = joinRemotePath(c->currentDirectory, path);
-    if (c->scheme == Scheme::Sftp && (path == "~"_L1 || path.startsWith("~/"_L1)))
-        target = path.mid(2); // relative to the login directory
+    const QString target = remoteDirectory(*c, path);
+    if (c->ssh) {
+        // SFTP keeps no current directory: this one is only looked at.
+        if (!sshResult(*c, c->ssh->isFolder(target)))
+            return false;
+        c->currentDirectory = target;
+        return true;
+    }
     curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
-    // SFTP keeps no current directory: reading the directory shows that it is there.
-    curl_easy_setopt(c->curl, CURLOPT_NOBODY, c->scheme == Scheme::Sftp ? 0L : 1L);
+    curl_easy_setopt(c->curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(c->curl, CURLOPT_URL, c->directoryUrl(target).constData());
     const bool entered = perform(*c);
     c->received.clear();
@@ -674,32 +671,17 @@ bool CurlInternet::makeDirectories(InternetHandle handle, const QString &path)
         return false;
     if (path.isEmpty() || path.contains(u'"') || hasControlCharacters(path))
         return fail(InternetError::InvalidName);
-    const QString target = joinRemotePath(c->currentDirectory, path);
-    curl_slist *commands = nullptr;
-    if (c->scheme == Scheme::Sftp) {
-        // One mkdir a level ("*": a folder that is there is no failure); the listing after them
-        // shows that the whole path is there.
-        const QStringList parts = target.split(u'/');
-        QString made = target.startsWith(u'/') ? u"/"_s : QString();
-        for (const QString &part : parts) {
-            if (part.isEmpty())
-                continue;
-            made += (made.isEmpty() || made.endsWith(u'/') ? QString() : u"/"_s) + part;
-            commands = curl_slist_append(commands, ("*mkdir \"" + made.toUtf8() + '"').constData());
-        }
-    } else {
-        // FTP enters the levels one by one and makes each that is missing.
-        curl_easy_setopt(c->curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_MULTICWD));
-        curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
-    }
+    const QString target = remoteDirectory(*c, path);
+    if (c->ssh)
+        return sshResult(*c, c->ssh->makeDirectories(target));
+    // FTP enters the levels one by one and makes each that is missing.
+    curl_easy_setopt(c->curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_MULTICWD));
+    curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
     curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
-    curl_easy_setopt(c->curl, CURLOPT_NOBODY, c->scheme == Scheme::Sftp ? 0L : 1L);
-    curl_easy_setopt(c->curl, CURLOPT_QUOTE, commands);
+    curl_easy_setopt(c->curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(c->curl, CURLOPT_URL, c->directoryUrl(target).constData());
     const bool made = perform(*c);
     c->received.clear();
-    curl_easy_setopt(c->curl, CURLOPT_QUOTE, nullptr);
-    curl_slist_free_all(commands);
     curl_easy_setopt(c->curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_NONE));
     return made;
@@ -742,23 +724,15 @@ bool CurlInternet::upload(InternetHandle handle, const QString &localPath, const
     QFile file;
     if (!openRegularFile(file, localPath, nullptr, Links::Refuse))
         return fail(InternetError::AccessDenied);
+    if (c->ssh)
+        return sshResult(*c, c->ssh->upload(file, c->currentDirectory, folder, remoteName, renameTo, m_watch));
 
-    // The rename follows the transfer: FTP's in the directory the upload entered, SFTP's with
-    // the whole path (relative ones count from the login directory). SFTP servers such as
-    // OpenSSH's refuse to rename onto a file, so there the old one goes just before ("*": its
-    // absence is no failure); FTP servers replace it at RNTO.
+    // The rename follows the transfer, in the directory the upload entered; FTP servers replace
+    // the old file at RNTO.
     curl_slist *after = nullptr;
     if (!renameTo.isEmpty()) {
-        if (c->scheme == Scheme::Sftp) {
-            const auto quoted = [c](const QString &name) {
-                return "\"" + joinRemotePath(c->currentDirectory, name).toUtf8() + '"';
-            };
-            after = curl_slist_append(after, ("*rm " + quoted(renameTo)).constData());
-            after = curl_slist_append(after, ("rename " + quoted(remoteName) + ' ' + quoted(renameTo)).constData());
-        } else {
-            after = curl_slist_append(after, ("RNFR " + remoteName.toUtf8()).constData());
-            after = curl_slist_append(after, ("RNTO " + renameTo.toUtf8()).constData());
-        }
+        after = curl_slist_append(after, ("RNFR " + remoteName.toUtf8()).constData());
+        after = curl_slist_append(after, ("RNTO " + renameTo.toUtf8()).constData());
     }
     c->upload = &file;
     QByteArray url = c->directoryUrl(c->currentDirectory);
@@ -882,20 +856,23 @@ bool CurlInternet::parseServer(const QString &server, QString *host, int *port, 
     return true;
 }
 
-QByteArray CurlInternet::directoryUrlPath(const QString &directory, Scheme scheme)
+QByteArray CurlInternet::directoryUrlPath(const QString &directory)
 {
     QByteArrayList parts;
     for (const QString &name : directory.split(u'/', Qt::SkipEmptyParts))
         parts.append(QUrl::toPercentEncoding(name));
-    if (scheme == Scheme::Sftp) {
-        // libcurl reads "/~/" as the login directory.
-        const QByteArray inside = parts.join('/') + (parts.isEmpty() ? "" : "/");
-        return directory.startsWith(u'/') ? '/' + inside : "/~/" + inside;
-    }
     QByteArray path = parts.join('/');
     if (directory.startsWith(u'/'))
         path.prepend("%2F"); // "%2F" alone is the root
     return path;
+}
+
+QString CurlInternet::remoteDirectory(const Connection &c, const QString &path)
+{
+    // SFTP reads "~" and "~/…" from the login directory, which relative paths count from.
+    if (c.scheme == Scheme::Sftp && (path == "~"_L1 || path.startsWith("~/"_L1)))
+        return path.mid(2);
+    return joinRemotePath(c.currentDirectory, path);
 }
 
 QString CurlInternet::joinRemotePath(const QString &current, const QString &path)

@@ -14,12 +14,14 @@
 
 namespace Feedsmith {
 
-// FTP, FTPS and SFTP through libcurl's easy interface: one curl handle per connection, kept
-// between calls so that the control connection (and its login) is reused. Passive mode, binary
+// FTP and FTPS through libcurl's easy interface: one curl handle per connection, kept between
+// calls so that the control connection (and its login) is reused. Passive mode, binary
 // transfers. FTPS certificates are checked against the system's authorities, else against the
-// certificates the user trusts (trustedCertificatesPath()); SFTP host keys against
-// ~/.ssh/known_hosts, which this program reads itself (see KnownHosts). Not for use from two
-// threads at once; one thread after another is fine.
+// certificates the user trusts (trustedCertificatesPath()). SFTP goes through libssh
+// (SshConnection) over a socket that libcurl connects, directly or through the proxy as for FTP;
+// host keys are checked against ~/.ssh/known_hosts, which this program reads itself (see
+// KnownHosts). Not for use from two threads at once, except abort(); one thread after another is
+// fine.
 class CurlInternet : public Internet
 {
 public:
@@ -81,10 +83,9 @@ public:
     // The parts of a server field: "host" or "host:port" (IPv6 addresses in brackets), with
     // "ftps://" or "sftp://" in front for those. False for text that is no host name.
     static bool parseServer(const QString &server, QString *host, int *port, Scheme *scheme = nullptr);
-    // The URL path of a remote directory. FTP: "/" leading an absolute path is written "%2F",
-    // each name is percent-encoded, "" for the login directory. SFTP: the whole path of the
-    // URL, "/~/" in front of a path relative to the login directory.
-    static QByteArray directoryUrlPath(const QString &directory, Scheme scheme = Scheme::Ftp);
+    // The URL path of a remote FTP directory: "/" leading an absolute path is written "%2F",
+    // each name is percent-encoded, "" for the login directory.
+    static QByteArray directoryUrlPath(const QString &directory);
     // Where SSH host keys are checked and added: ~/.ssh/known_hosts.
     static QString knownHostsPath();
     // The certificates the user chose to trust, one "[host]:port FINGERPRINT" a line, in the
@@ -108,6 +109,10 @@ private:
     Connection *connection(InternetHandle handle);
     bool fail(quint32 code);
     bool perform(Connection &c);
+    // The outcome of an SFTP call: true for success, else the connection's error is the last.
+    bool sshResult(Connection &c, bool ok);
+    // The directory path (absolute, relative or, for SFTP, "~/…") names from the current one.
+    static QString remoteDirectory(const Connection &c, const QString &path);
     // putFile into `folder` (made when missing) when it is not empty, renamed to renameTo
     // after the transfer when that is not empty.
     bool upload(InternetHandle handle, const QString &localPath, const QString &folder, const QString &remoteName,
@@ -116,7 +121,7 @@ private:
     Timeouts m_timeouts;
     TransferWatch m_watch;
     bool m_stopped = false; // the watch asked the call to stop
-    // The sockets of the connections, which abort() shuts down from another thread.
+    // The sockets of the connections (SFTP's too), which abort() shuts down from another thread.
     std::mutex m_socketsMutex;
     std::set<int> m_sockets;
     std::atomic<bool> m_aborted = false;
