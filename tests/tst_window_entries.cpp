@@ -223,13 +223,19 @@ void tst_WindowEntries::rootSelectedStoresNothing()
 void tst_WindowEntries::deleteAsksFirst_data()
 {
     QTest::addColumn<bool>("yes");
-    QTest::newRow("yes deletes key2 of three") << true;
-    QTest::newRow("no changes nothing") << false;
+    QTest::addColumn<QString>("filter"); // typed into the filter before Delete
+    QTest::addColumn<QString>("shown"); // the entry shown, named by the question and deleted
+    QTest::newRow("yes deletes key2 of three") << true << QString() << u"E2"_s;
+    QTest::newRow("no changes nothing") << false << QString() << u"E2"_s;
+    // The filter hides the entry shown: the entry found takes its place, and Delete acts on it.
+    QTest::newRow("filtered: the entry shown goes") << true << u"E1"_s << u"E1"_s;
 }
 
 void tst_WindowEntries::deleteAsksFirst()
 {
     QFETCH(bool, yes);
+    QFETCH(QString, filter);
+    QFETCH(QString, shown);
     ContentsProgram &p = *m_page;
     for (int i = 1; i <= 3; ++i) {
         QVERIFY(p.newEntry());
@@ -237,14 +243,21 @@ void tst_WindowEntries::deleteAsksFirst()
     }
     QVERIFY(p.clickNode(u"key2"_s));
     const QString thirdCaption = p.document().entries.at(3).createdate.toString(u"dd.MM. HH:mm") + u" E3"_s;
+    p.child<QLineEdit>(u"txtFilter"_s)->setText(filter);
+    QCOMPARE(p.box(u"txtContentTitle"_s)->text(), shown);
+    QCOMPARE(p.entries()->selectedKey(), p.document().currentEntryKey);
     p.messages.answer(yes);
     QTest::mouseClick(p.child<QPushButton>(u"cmddeleteentry"_s), Qt::LeftButton);
+    p.child<QLineEdit>(u"txtFilter"_s)->clear();
 
     QCOMPARE(p.messages.shown.size(), 1);
     QCOMPARE(p.messages.shown.first().kind, ScriptedMessageBoxes::Kind::Question);
     QCOMPARE(p.messages.shown.first().title, u"Feedsmith"_s);
-    QCOMPARE(p.messages.shown.first().text, u"Do you really want to delete the selected entry?"_s);
-    if (yes) {
+    QCOMPARE(p.messages.shown.first().text, u"Delete the entry \u201c%1\u201d?"_s.arg(shown));
+    if (!filter.isEmpty()) {
+        QCOMPARE(p.document().entryCount(), 2);
+        QCOMPARE(p.document().entries.at(1).title, u"E2"_s);
+    } else if (yes) {
         QCOMPARE(p.document().entryCount(), 2);
         QCOMPARE(p.document().tree.childKeys(u"root"_s), (QStringList{u"key2"_s, u"key1"_s}));
         QCOMPARE(p.document().tree.caption(u"key2"_s), thirdCaption);
@@ -745,26 +758,25 @@ void tst_WindowEntries::contextMenuStates()
     QMenu *menu = openMenu();
     QVERIFY(menu);
     const QList<QAction *> items = menu->actions();
-    QCOMPARE(items.size(), 5);
-    QCOMPARE(items.at(0)->text(), u"Cut"_s);
-    QCOMPARE(items.at(1)->text(), u"Copy"_s);
-    QCOMPARE(items.at(2)->text(), u"Paste as text"_s);
-    QVERIFY(items.at(3)->isSeparator());
-    QCOMPARE(items.at(4)->text(), u"Select all"_s);
-    QVERIFY(!items.at(0)->isEnabled());
-    QVERIFY(!items.at(1)->isEnabled());
-    QVERIFY(items.at(3)->isEnabled());
-    QVERIFY(items.at(4)->isEnabled());
+    QStringList texts;
+    for (const QAction *item : items)
+        texts.append(item->text());
+    QCOMPARE(texts, (QStringList{u"Undo"_s, QString(), u"Cut"_s, u"Copy"_s, u"Paste"_s, u"Paste as text"_s, QString(),
+                                 u"Select all"_s}));
+    QVERIFY(!items.at(2)->isEnabled());
+    QVERIFY(!items.at(3)->isEnabled());
+    QVERIFY(items.at(5)->isEnabled());
+    QVERIFY(items.at(7)->isEnabled());
     menu->close();
 
     // With words selected, cut and copy are offered.
     selectInEditor(p.editor(), u"document.querySelector('p').firstChild"_s, 0, 4);
     QTRY_VERIFY(p.editor()->queryStatus(RichTextEditor::DECMD_COPY) >= RichTextEditor::Enabled);
     menu = openMenu();
-    QVERIFY(menu->actions().at(0)->isEnabled());
-    QVERIFY(menu->actions().at(1)->isEnabled());
+    QVERIFY(menu->actions().at(2)->isEnabled());
+    QVERIFY(menu->actions().at(3)->isEnabled());
     // Select all through the menu.
-    menu->actions().at(4)->trigger();
+    menu->actions().at(7)->trigger();
     QTRY_COMPARE(runInEditor(p.editor(), u"getSelection().toString()"_s).toString(), u"some words"_s);
 }
 
@@ -781,8 +793,8 @@ void tst_WindowEntries::contextMenuPastesPlainText()
     // A right click in the page opens the program's menu.
     QTest::mouseClick(p.editor()->focusProxy(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
     QTRY_VERIFY(p.editor()->contextMenu() && p.editor()->contextMenu()->isVisible());
-    QCOMPARE(p.editor()->contextMenu()->actions().size(), 5);
-    p.editor()->contextMenu()->actions().at(2)->trigger();
+    QCOMPARE(p.editor()->contextMenu()->actions().size(), 8);
+    p.editor()->contextMenu()->actions().at(5)->trigger();
     QTRY_VERIFY2(p.editor()->documentHtml().contains(u"plain one<br>plain two"_s),
                  qPrintable(p.editor()->documentHtml()));
     QVERIFY(!p.editor()->documentHtml().contains(u"formatted"_s));
@@ -1022,7 +1034,8 @@ void tst_WindowEntries::deleteKeepsTextLeftByArrowKeys()
     }
     p.tree()->setFocus();
     QTest::keyClick(p.tree(), Qt::Key_Up);
-    QTest::keyClick(p.tree(), Qt::Key_Home); // the root: nothing to edit, but a new entry can be made
+    QTest::keyClick(p.tree(), Qt::Key_Home); // the first entry, then the root above it
+    QTest::keyClick(p.tree(), Qt::Key_Up); // the root: nothing to edit, but a new entry can be made
     QVERIFY(!p.box(u"txtContentTitle"_s)->isEnabled() && p.child<QPushButton>(u"cmdnewentry"_s)->isEnabled());
     QTest::keyClick(p.tree(), Qt::Key_End);
     QCOMPARE(p.box(u"txtContentTitle"_s)->text(), u"typed"_s);

@@ -657,7 +657,7 @@ void tst_WindowFileCommands::writeFailuresAreReported()
     Program program;
     QVERIFY(program.start());
     // A folder stands where the file should go: it cannot be replaced by a file.
-    const QString target = program.path(u"feeds/taken.xml"_s);
+    const QString target = program.path(command == "genrss"_L1 ? u"feeds/taken.xml"_s : u"feeds/taken.rsx"_s);
     QVERIFY(QDir().mkpath(target + u"/inside"_s));
     program.dialog.answer(target);
     program.menuItem(command)->trigger();
@@ -821,10 +821,12 @@ void tst_WindowFileCommands::recoveryCopy()
     QVERIFY(window.fileCommands()->saveProject(true));
     QTest::keyClicks(program.box(u"txtTitle"_s), u"typed since"_s);
 
-    // The timed copy (the half minute made a moment), readable by the user alone.
+    // The copy once the typing has stopped for a moment (made shorter here), readable by the user
+    // alone.
     RecoveryKeeper &keeper = *window.recovery();
     const QString copy = keeper.store().ownCopyFile();
-    keeper.timer()->start(1);
+    QVERIFY(keeper.quietTimer()->isActive() && keeper.quietTimer()->interval() <= 2000);
+    keeper.quietTimer()->start(1);
     QVERIFY(waitUntil([&] { return QFile::exists(copy); }));
     keeper.finishWriting(); // written on a thread of its own, the description after the copy
     QVERIFY(readBytes(copy).contains("typed since"));

@@ -25,6 +25,22 @@ QString CreateEntry(FeedDocument &document, const QDateTime &now, const QString 
     return EntryCollection::keyFor(entries.count());
 }
 
+QString DuplicateEntry(FeedDocument &document, const QString &key, const QDateTime &now)
+{
+    const int number = EntryCollection::numberOf(key);
+    const RSSentry *original = document.entries.find(key);
+    if (!original || number < 1 || document.entries.isFull())
+        return {};
+    RSSentry copy = *original;
+    copy.createdate = now;
+    copy.unreadDate.clear();
+    copy.guid = NewEntryId(); // readers must not take the copy for the entry
+    copy.guidpermalink.clear();
+    document.tree.appendEntry(std::move(copy));
+    MoveEntryTo(document, document.entries.count(), number);
+    return EntryCollection::keyFor(number);
+}
+
 bool DeleteEntry(FeedDocument &document, const QString &key)
 {
     if (!document.tree.removeEntry(EntryCollection::numberOf(key)))

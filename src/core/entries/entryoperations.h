@@ -26,6 +26,11 @@ struct EditorFields
 // newest existing one, for then nothing is added.
 QString CreateEntry(FeedDocument &document, const QDateTime &now, const QString &rootkeyText);
 
+// Duplicate entry: a copy of the entry under `key`, stamped `now` and with an ID of its own,
+// placed right below it (under its key; the entry and those above it move up one). Returns the
+// copy's key; empty, with nothing changed, when `key` names no entry or the list is full.
+QString DuplicateEntry(FeedDocument &document, const QString &key, const QDateTime &now);
+
 // Delete entry: the entries above `key` move down one key, and the document is bound to no entry
 // any more. False, with nothing changed, when `key` names no entry (the root, an empty key, a key
 // past the last entry).

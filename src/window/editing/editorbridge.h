@@ -31,8 +31,11 @@ public slots:
     void reportReady(int generation, const QString &head, const QString &body);
     void reportDocument(int generation, const QString &head, const QString &body);
     void reportStates(int generation, const QVariantMap &states);
+    // Tab (or Shift+Tab, `backward`) outside a list item: the focus goes on.
+    void leaveBody(bool backward) { emit leaveRequested(backward); }
 
 signals:
+    void leaveRequested(bool backward);
     void generationChanged();
     void commandStatesChanged();
     void pageLoaded();

@@ -96,9 +96,31 @@
         function headHtml() {
             return document.head ? document.head.innerHTML : '';
         }
+        // A blank typed last (at the end of the body, or before a paste) is one the browser
+        // keeps visible as a no-break space; the body keeps what was typed: a blank.
         function bodyHtml() {
-            return document.body ? document.body.innerHTML : '';
+            if (!document.body)
+                return '';
+            return document.body.innerHTML.replace(/&nbsp;((?:<\/[a-zA-Z0-9]+>)*)$/, ' $1');
         }
+
+        // Tab in a list item indents it and Shift+Tab outdents it; anywhere else they leave the
+        // body for the next or the previous control of the window, as in web editors.
+        window.addEventListener('keydown', function (event) {
+            if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey)
+                return;
+            event.preventDefault();
+            var range = selectionRange();
+            var node = range ? range.startContainer : null;
+            while (node && node !== document.body && !(node.nodeType === 1 && node.tagName === 'LI'))
+                node = node.parentNode;
+            if (node && node !== document.body) {
+                document.execCommand(event.shiftKey ? 'outdent' : 'indent', false, null);
+                sendStates();
+            } else {
+                editor.leaveBody(event.shiftKey);
+            }
+        }, true);
         function sendDocument() {
             editor.reportDocument(generation, headHtml(), bodyHtml());
         }
@@ -178,6 +200,11 @@
                     range.collapse(false);
                 }
                 range.deleteContents();
+                // The blank typed just before is text again, now that text follows it.
+                var before = range.startContainer;
+                if (before.nodeType === 3 && range.startOffset > 0 &&
+                    before.data.charAt(range.startOffset - 1) === '\u00a0')
+                    before.replaceData(range.startOffset - 1, 1, ' ');
                 var fragment = range.createContextualFragment(html);
                 var last = fragment.lastChild;
                 range.insertNode(fragment);

@@ -98,6 +98,7 @@ void EntryDragDrop::onDragMove(const QPoint &pos)
     m_lastDrag = pos;
     const int height = m_tree->viewport()->height();
     m_linesPerTick = 1;
+    m_pastEdge.invalidate();
     m_timer->setInterval(BandInterval);
     if (pos.y() > 0 && pos.y() < TopBand) {
         m_scrollDirection = -1;
@@ -110,12 +111,19 @@ void EntryDragDrop::onDragMove(const QPoint &pos)
     }
 }
 
+int EntryDragDrop::scrollLines(int linesPerTick, qint64 heldMs)
+{
+    // Twice as fast every 700 ms, up to 256 times: a list of thousands of entries is crossed in a
+    // few seconds, and a short hold still moves by a line.
+    return linesPerTick << std::min<qint64>(heldMs / 700, 8);
+}
+
 void EntryDragDrop::scrollStep()
 {
     setDropHighlight(keyAt(m_lastDrag));
-    for (int line = 0; line < m_linesPerTick; ++line)
-        m_tree->verticalScrollBar()->triggerAction(m_scrollDirection == -1 ? QAbstractSlider::SliderSingleStepSub
-                                                                           : QAbstractSlider::SliderSingleStepAdd);
+    const int lines = m_pastEdge.isValid() ? scrollLines(m_linesPerTick, m_pastEdge.elapsed()) : m_linesPerTick;
+    QScrollBar *bar = m_tree->verticalScrollBar();
+    bar->setValue(bar->value() + m_scrollDirection * lines);
 }
 
 void EntryDragDrop::onDrop(const QMimeData *data)
@@ -149,6 +157,7 @@ void EntryDragDrop::reset()
     setDropHighlight(QString());
     m_dragNode.clear();
     m_timer->stop();
+    m_pastEdge.invalidate();
     m_tree->setUpdatesEnabled(true);
 }
 
@@ -165,8 +174,11 @@ void EntryDragDrop::onWindowDragMove(const QObject *source, const QPoint &pos)
     const int past = pos.y() < 0 ? -pos.y() : pos.y() - viewport->height();
     if (pos.x() < 0 || pos.x() >= viewport->width() || past <= 0) {
         m_timer->stop();
+        m_pastEdge.invalidate();
         return;
     }
+    if (!m_pastEdge.isValid() || (pos.y() < 0 ? -1 : 1) != m_scrollDirection)
+        m_pastEdge.start();
     // Past the edge: four ticks a second more, and a line more for every few pixels, so that a
     // list of thousands of entries is crossed in seconds.
     m_scrollDirection = pos.y() < 0 ? -1 : 1;

@@ -2,6 +2,7 @@
 // auto-scroll near the tree's edges while dragging.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -79,6 +80,8 @@ public:
     // How many lines a tick scrolls: one in the bands at the tree's edges, more the farther the
     // pointer is dragged past the edge, above or below the tree.
     int linesPerTick() const { return m_linesPerTick; }
+    // The lines a tick scrolls once the pointer has been held past the tree's edge for heldMs.
+    static int scrollLines(int linesPerTick, qint64 heldMs);
     QPoint lastDragPosition() const { return m_lastDrag; }
 
     // The handlers, by the events of the tree's viewport that raise them.
@@ -111,6 +114,7 @@ private:
     QPoint m_lastDrag;
     int m_scrollDirection = 1;
     int m_linesPerTick = 1;
+    QElapsedTimer m_pastEdge; // since when the pointer is held past the tree's edge
     bool m_pressedOnTree = false;
 };
 

@@ -37,6 +37,8 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QUrl>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineFindTextResult>
 
 #include <algorithm>
 
@@ -260,6 +262,26 @@ QString EntryEditor::selectedKey() const
     return selected.isEmpty() ? QString() : m_tree->keyAt(selected.first());
 }
 
+void EntryEditor::onFilterChanged()
+{
+    // The list selects the entry shown while the filter lets it through; else the first entry
+    // found takes its place in the editor. With nothing found, nothing is selected.
+    const QModelIndex shown = m_tree->indexOfKey(m_loadedKey);
+    if (shown.isValid()) {
+        m_tree->selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect);
+        m_tree->scrollTo(shown);
+        return;
+    }
+    const QModelIndex root = m_tree->indexOfKey(EntryTreeModel::RootKey);
+    const QModelIndex first = root.isValid() ? m_tree->model()->index(0, 0, root) : QModelIndex();
+    if (!first.isValid()) {
+        m_tree->selectionModel()->clear();
+        return;
+    }
+    selectNode(m_tree->keyAt(first));
+    commitAndLoad(true);
+}
+
 void EntryEditor::selectNode(const QString &key)
 {
     const QModelIndex index = m_tree->indexOfKey(key);
@@ -273,25 +295,42 @@ void EntryEditor::selectNode(const QString &key)
 
 void EntryEditor::buildTreeActions()
 {
-    const std::array<std::pair<QString, QKeySequence>, 5> commands = {{
+    // The tree's context menu: the entry commands, then the moves and their undo. Their keys
+    // work in the tree only (Ctrl+Z there undoes a move; the Edit menu sends it here).
+    const auto add = [this](const QString &key, const QString &fallback, const QKeySequence &keys) {
+        auto *action = new QAction(m_context.startup.language.textTable.valueOr(key, fallback), m_tree);
+        action->setObjectName(key);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        m_tree->addAction(action);
+        m_treeActions.append(action);
+        return action;
+    };
+    const auto separator = [this] {
+        auto *line = new QAction(m_tree);
+        line->setSeparator(true);
+        m_tree->addAction(line);
+    };
+    connect(add(u"treenewentry"_s, u"New entry"_s, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)),
+            &QAction::triggered, this, &EntryEditor::newEntry);
+    m_duplicateAction = add(u"duplicateentry"_s, u"Duplicate entry"_s, QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(m_duplicateAction, &QAction::triggered, this, &EntryEditor::duplicateEntry);
+    m_deleteAction = add(u"treedeleteentry"_s, u"Delete entry"_s, QKeySequence::Delete);
+    connect(m_deleteAction, &QAction::triggered, this, &EntryEditor::deleteEntry);
+    separator();
+    const std::array<std::pair<QString, QKeySequence>, 4> moves = {{
             {u"movetop"_s, QKeySequence(Qt::ALT | Qt::Key_Home)},
             {u"movebottom"_s, QKeySequence(Qt::ALT | Qt::Key_End)},
             {u"moveup"_s, QKeySequence(Qt::ALT | Qt::Key_Up)},
             {u"movedown"_s, QKeySequence(Qt::ALT | Qt::Key_Down)},
-            {u"undomove"_s, QKeySequence::Undo},
     }};
-    for (size_t i = 0; i < commands.size(); ++i) {
-        auto *action = new QAction(text(commands[i].first), m_tree);
-        action->setObjectName(commands[i].first);
-        action->setShortcut(commands[i].second);
-        action->setShortcutContext(Qt::WidgetShortcut); // in the tree only: the editor has its own undo
-        m_tree->addAction(action);
-        m_treeActions.append(action);
-        if (i < 4)
-            connect(action, &QAction::triggered, this, [this, i] { moveSelected(Move(i)); });
-        else
-            connect(action, &QAction::triggered, this, &EntryEditor::undoMove);
+    for (size_t i = 0; i < moves.size(); ++i) {
+        QAction *move = add(moves[i].first, text(moves[i].first), moves[i].second);
+        m_moveActions.append(move);
+        connect(move, &QAction::triggered, this, [this, i] { moveSelected(Move(i)); });
     }
+    m_undoMoveAction = add(u"undomove"_s, text(u"undomove"_s), QKeySequence());
+    connect(m_undoMoveAction, &QAction::triggered, this, &EntryEditor::undoMove);
     m_tree->setContextMenuPolicy(Qt::ActionsContextMenu);
     // Moves are undone only while the entries they moved are where the moves left them.
     EntryTreeModel *model = &m_context.document.tree;
@@ -311,10 +350,13 @@ void EntryEditor::updateCommands()
     const int number = EntryCollection::numberOf(selectedKey());
     const bool entry = !m_documentGone && number >= 1 && number <= m_context.document.entryCount();
     m_deleteButton->setEnabled(entry);
-    for (int i = 0; i < 4 && i < m_treeActions.size(); ++i)
-        m_treeActions[i]->setEnabled(entry);
-    if (m_treeActions.size() > 4)
-        m_treeActions[4]->setEnabled(!m_moves.empty());
+    for (QAction *action : std::as_const(m_moveActions))
+        action->setEnabled(entry);
+    if (m_deleteAction) {
+        m_deleteAction->setEnabled(entry);
+        m_duplicateAction->setEnabled(entry && !m_context.document.entries.isFull());
+        m_undoMoveAction->setEnabled(!m_moves.empty());
+    }
 }
 
 QList<QAction *> EntryEditor::treeActions() const
@@ -389,14 +431,35 @@ void EntryEditor::newEntry()
     commitAndLoadSelectedEntry();
 }
 
+void EntryEditor::duplicateEntry()
+{
+    commitAndLoadSelectedEntry();
+    const QString copy = DuplicateEntry(m_context.document, m_loadedKey, Clock::now());
+    if (copy.isEmpty())
+        return;
+    // The editor was bound to the original, which moved up a key.
+    m_loadedKey = m_context.document.currentEntryKey;
+    m_context.markChanged();
+    refreshTree();
+    selectNode(copy);
+    commitAndLoad(false);
+}
+
 void EntryEditor::deleteEntry()
 {
+    // The entry deleted is the one shown: a node selected but not loaded is loaded first, so
+    // that the question and the editor name the same entry.
+    commitAndLoadSelectedEntry();
     const QString key = selectedKey();
     const int number = EntryCollection::numberOf(key);
-    if (number < 1 || number > m_context.document.entryCount())
+    if (number < 1 || number > m_context.document.entryCount() || key != m_loadedKey)
         return; // no node selected, or the root
-    if (!m_context.messageBoxes.askYesNo(m_context.window, QString::fromLatin1(Version::ProductName),
-                                         text(u"deleteentry"_s)))
+    const RSSentry &entry = m_context.document.entries.at(number);
+    const QString name = entry.title.trimmed().isEmpty() ? m_context.document.tree.caption(key) : entry.title;
+    if (!m_context.messageBoxes.askYesNo(
+                m_context.window, QString::fromLatin1(Version::ProductName),
+                m_context.startup.language.textTable.valueOr(u"deleteentryname"_s, u"Delete the entry \u201c%1\u201d?"_s)
+                        .arg(name)))
         return;
     // What is being edited goes into its entry before the keys move, as a drop does it.
     commitCurrentEntry();
@@ -733,27 +796,45 @@ void EntryEditor::updateFormatToolbar()
 
 void EntryEditor::showContextMenu(const QPoint &globalPos)
 {
-    auto greyed = [this](int command) { return m_editor->queryStatus(command) < RichTextEditor::Enabled ? 2 : 0; };
-    const QList<int> states = {greyed(RichTextEditor::DECMD_CUT), greyed(RichTextEditor::DECMD_COPY),
-                               greyed(RichTextEditor::DECMD_PASTE), 0, greyed(RichTextEditor::DECMD_SELECTALL)};
+    // What the engine said of the place clicked, else what the page reported of the selection.
+    const int flags = m_editor->takeMenuEditFlags();
+    auto greyed = [this, flags](int command, QWebEngineContextMenuRequest::EditFlag flag) {
+        return (flags & flag) || m_editor->queryStatus(command) >= RichTextEditor::Enabled ? 0 : 2;
+    };
+    const int undo = (flags & QWebEngineContextMenuRequest::CanUndo) ? 0 : 2;
+    const QList<int> states = {undo,
+                               0,
+                               greyed(RichTextEditor::DECMD_CUT, QWebEngineContextMenuRequest::CanCut),
+                               greyed(RichTextEditor::DECMD_COPY, QWebEngineContextMenuRequest::CanCopy),
+                               greyed(RichTextEditor::DECMD_PASTE, QWebEngineContextMenuRequest::CanPaste),
+                               0,
+                               0,
+                               greyed(RichTextEditor::DECMD_SELECTALL, QWebEngineContextMenuRequest::CanSelectAll)};
     m_editor->setContextMenu(contextMenuTexts(), states, globalPos);
 }
 
 QStringList EntryEditor::contextMenuTexts() const
 {
     const KeyedTexts &texts = m_context.startup.language.textTable;
-    return {texts.valueOr(u"menucut"_s, u"Cut"_s), texts.valueOr(u"menucopy"_s, u"Copy"_s),
-            texts.valueOr(u"menupasteastext"_s, u"Paste as text"_s), QString(),
+    return {texts.valueOr(u"menuundo"_s, u"Undo"_s),
+            QString(),
+            texts.valueOr(u"menucut"_s, u"Cut"_s),
+            texts.valueOr(u"menucopy"_s, u"Copy"_s),
+            texts.valueOr(u"menupaste"_s, u"Paste"_s),
+            texts.valueOr(u"menupasteastext"_s, u"Paste as text"_s),
+            QString(),
             texts.valueOr(u"menuselectall"_s, u"Select all"_s)};
 }
 
 void EntryEditor::onContextMenuAction(int index)
 {
     switch (index) {
-    case 0: m_editor->execCommand(RichTextEditor::DECMD_CUT, RichTextEditor::DoDefault); break;
-    case 1: m_editor->execCommand(RichTextEditor::DECMD_COPY, RichTextEditor::DoDefault); break;
-    case 2: pasteAsText(); break;
-    case 4: m_editor->execCommand(RichTextEditor::DECMD_SELECTALL, RichTextEditor::DoDefault); break;
+    case 0: m_editor->execNamed(u"undo"_s); break;
+    case 2: m_editor->execCommand(RichTextEditor::DECMD_CUT, RichTextEditor::DoDefault); break;
+    case 3: m_editor->execCommand(RichTextEditor::DECMD_COPY, RichTextEditor::DoDefault); break;
+    case 4: m_editor->execCommand(RichTextEditor::DECMD_PASTE, RichTextEditor::DoDefault); break;
+    case 5: pasteAsText(); break;
+    case 7: m_editor->execCommand(RichTextEditor::DECMD_SELECTALL, RichTextEditor::DoDefault); break;
     default: break;
     }
 }
@@ -798,6 +879,22 @@ QString EntryEditor::pasteAsTextMarkup(const QString &clipboardText)
         }
     }
     return markup;
+}
+
+void EntryEditor::findInBody(const QString &text, bool backward)
+{
+    if (m_loadedKey.isEmpty())
+        return;
+    m_editor->setFocus(Qt::OtherFocusReason);
+    const QWebEnginePage::FindFlags flags = backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags();
+    m_editor->findText(text, flags, [this, text](const QWebEngineFindTextResult &result) {
+        if (result.numberOfMatches() == 0)
+            m_context.messageBoxes.information(
+                    m_context.window, QString::fromLatin1(Version::ProductName),
+                    m_context.startup.language.textTable
+                            .valueOr(u"findinbodynone"_s, u"The text of the entry does not hold \u201c%1\u201d."_s)
+                            .arg(text));
+    });
 }
 
 void EntryEditor::pasteAsText()

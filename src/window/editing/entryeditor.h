@@ -68,8 +68,11 @@ public:
 
     // An entry on top of the tree, selected and loaded.
     void newEntry();
-    // Asks, then removes the selected entry and loads the entry selected then.
+    // Asks, naming it, then removes the entry shown (loading the selected one first) and loads
+    // the entry selected then.
     void deleteEntry();
+    // A copy of the entry shown right below it, with an ID of its own, selected and loaded.
+    void duplicateEntry();
     // Commits the editor (flushed to its last keystroke) into the current entry, then loads the
     // selected node's entry unless that is the one in the editor already.
     void commitAndLoadSelectedEntry();
@@ -84,7 +87,8 @@ public:
     enum class Move { ToTop, ToBottom, Up, Down };
     void moveSelected(Move move);
     void undoMove();
-    // The tree's commands (its context menu), in the order of Move, then the undo.
+    // The tree's commands (its context menu): new, duplicate, delete, the moves in the order of
+    // Move, then the undo of a move.
     QList<QAction *> treeActions() const;
     // Applies the tree model's expanded flags to the tree view.
     void refreshTree();
@@ -101,6 +105,9 @@ public:
     // The key of the selected node; empty when no node is selected.
     QString selectedKey() const;
     void selectNode(const QString &key);
+    // The filter changed what the list shows: the list selects the entry the editor shows, or the
+    // editor shows the first entry found.
+    void onFilterChanged();
 
     // Insert picture: a picture file chosen, copied into the project's media folder and shown
     // from there, with the alternative text asked for.
@@ -129,6 +136,10 @@ public:
     static QString pasteAsTextMarkup(const QString &clipboardText);
 
     RichTextEditor *editor() const { return m_editor; }
+    EntryTreeView *tree() const { return m_tree; }
+    // Finds text in the body shown, forwards or backwards from the selection, every match
+    // highlighted; the editor takes the keyboard. Says so when the body holds none.
+    void findInBody(const QString &text, bool backward);
     EntryDragDrop *dragDrop() const { return m_dragDrop; }
     EntryDetails *details() const { return m_details; }
     KeyboardFilter *keyboardFilter() const { return m_keyboardFilter; }
@@ -182,6 +193,10 @@ private:
     EntryDetails *m_details = nullptr;
     KeyboardFilter *m_keyboardFilter = nullptr;
     QList<QAction *> m_treeActions;
+    QList<QAction *> m_moveActions;
+    QAction *m_duplicateAction = nullptr;
+    QAction *m_deleteAction = nullptr;
+    QAction *m_undoMoveAction = nullptr;
     QAbstractButton *m_deleteButton = nullptr;
     std::vector<std::pair<int, int>> m_moves; // the moves made since the entries last changed otherwise
     QString m_loadedKey; // the entry whose text the editor shows; empty for none

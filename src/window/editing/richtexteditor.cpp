@@ -189,6 +189,7 @@ RichTextEditor::RichTextEditor(QWidget *parent)
             [this](QWebEnginePage::RenderProcessTerminationStatus status) { onRenderProcessTerminated(int(status)); });
     connect(m_bridge, &EditorBridge::documentChanged, this, &RichTextEditor::takePageDocument);
     connect(m_bridge, &EditorBridge::commandStatesChanged, this, &RichTextEditor::commandStatesChanged);
+    connect(m_bridge, &EditorBridge::leaveRequested, this, &RichTextEditor::leaveBody);
     connect(qApp, &QApplication::focusChanged, this, &RichTextEditor::onFocusChanged);
 }
 
@@ -239,6 +240,23 @@ void RichTextEditor::sendDocument()
     m_bridge->setGeneration(m_generation);
     page()->runJavaScript(u"feedsmithEditor.load(%1, %2);"_s.arg(m_generation).arg(jsString(shown)),
                           QWebEngineScript::ApplicationWorld);
+}
+
+void RichTextEditor::leaveBody(bool backward)
+{
+    // The next control of the window's tab order before or after the editor, whose page widget
+    // sits wherever the web engine made it in the chain.
+    QWidget *focus = QApplication::focusWidget();
+    if (focus != this && !isAncestorOf(focus))
+        return;
+    for (QWidget *w = backward ? previousInFocusChain() : nextInFocusChain(); w && w != this;
+         w = backward ? w->previousInFocusChain() : w->nextInFocusChain()) {
+        if (isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(window())
+            || !w->isVisible())
+            continue;
+        w->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        return;
+    }
 }
 
 void RichTextEditor::onPageReady(const QString &head, const QString &body)
@@ -543,6 +561,9 @@ void RichTextEditor::contextMenuEvent(QContextMenuEvent *event)
     m_misspelled = request ? request->misspelledWord() : QString();
     m_menuMisspelled = m_misspelled;
     m_suggestions = request ? request->spellCheckerSuggestions() : QStringList();
+    // What the engine can do at the place clicked: a selection right-clicked can be cut and
+    // copied at once, before the page has reported the new selection.
+    m_menuEditFlags = request ? int(request->editFlags()) : 0;
     emit contextMenuRequested(event->globalPos());
 }
 

@@ -119,6 +119,9 @@ public:
     static QString takeDictionaryNote();
     // Where the user's dictionary lies: the editor's folder in the configuration folder.
     static QString UserDictionaryFolder();
+    // The editing the engine offered for the context menu asked for last
+    // (QWebEngineContextMenuRequest::EditFlags), once: they belong to that one request.
+    int takeMenuEditFlags() { return std::exchange(m_menuEditFlags, 0); }
     // The kind of block at the caret as the page reported it last ("p", "h2", "blockquote").
     QString blockFormat() const;
     // The link at the selection as the page reported it last, the selected text, and as the
@@ -176,6 +179,9 @@ private:
     void loadPage(const QUrl &url);
     void sendDocument();
     void onPageReady(const QString &head, const QString &body);
+    // Tab or Shift+Tab outside a list item: the focus goes to the window's next or previous
+    // control.
+    void leaveBody(bool backward);
     // The page's document, as it reported it, into documentHtml().
     void takePageDocument(const QString &head, const QString &body);
     void onRenderProcessTerminated(int status);
@@ -186,6 +192,7 @@ private:
     QString m_loadedHtml; // the text of the document loaded last
     QString m_baselineHtml; // how the page wrote that document back when it was ready
     QString m_styleBlock; // the program's style block, which the documents carry
+    int m_menuEditFlags = 0;
     int m_generation = 0;
     int m_pageLoads = 0;
     int m_restarts = 0; // reloads after the page's process died

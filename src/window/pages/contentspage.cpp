@@ -5,6 +5,7 @@
 #include "core/text/textfiles.h"
 
 #include "window/editing/entryeditor.h"
+#include "window/editing/entrytreeview.h"
 #include "window/editing/richtexteditor.h"
 #include "window/pages/captions.h"
 #include "window/pages/toolbuttons.h"
@@ -68,22 +69,13 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     connect(m_filterEdit, &QLineEdit::textChanged, this, [this, tree = widgets.tree](const QString &text) {
         m_filterModel->setFilterText(text);
         tree->expandToDepth(0);
-        if (const QModelIndex current = tree->currentIndex(); current.isValid())
-            tree->scrollTo(current);
+        m_entryEditor->onFilterChanged();
     });
-    // Ctrl+F finds, Esc in the field shows every entry again.
-    auto *find = new QAction(this);
-    find->setObjectName(u"findEntries"_s);
-    find->setShortcut(QKeySequence::Find);
-    find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(find);
-    connect(find, &QAction::triggered, m_filterEdit, [this] {
-        m_filterEdit->setFocus(Qt::ShortcutFocusReason);
-        m_filterEdit->selectAll();
-    });
+    // Esc in the field shows every entry again (Edit › Find, Ctrl+F, comes here from any page).
     m_filterEdit->installEventFilter(this);
     auto *buttons = new QHBoxLayout;
     widgets.newEntryButton = captions.button(u"cmdnewentry"_s, u"newentry"_s, this);
+    m_newEntryButton = widgets.newEntryButton;
     widgets.deleteEntryButton = captions.button(u"cmddeleteentry"_s, u"deleteentry"_s, this);
     buttons->addWidget(widgets.newEntryButton);
     buttons->addWidget(widgets.deleteEntryButton);
@@ -143,14 +135,14 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
                     {u"htmlview"_s, QString(), u"text-html"_s, Icons::Picture::Source},
             });
     // Their keys work while the entry has the focus, the editor's included.
-    const std::array<std::pair<QString, QList<QKeySequence>>, 7> shortcuts = {{
+    // Undo and redo have their keys in the Edit menu, which sends them to the control with the
+    // focus.
+    const std::array<std::pair<QString, QList<QKeySequence>>, 5> shortcuts = {{
             {u"bullets"_s, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_8)}},
             {u"numbering"_s, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_7)}},
             {u"heading2"_s, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_2)}},
             {u"heading3"_s, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_3)}},
             {u"paragraph"_s, {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0)}},
-            {u"undo"_s, {QKeySequence::keyBindings(QKeySequence::Undo)}},
-            {u"redo"_s, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
     }};
     for (QAction *button : m_formatToolBar->actions()) {
         for (const auto &[key, keys] : shortcuts) {
@@ -219,6 +211,19 @@ bool ContentsPage::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ContentsPage::focusFilter()
+{
+    m_filterEdit->setFocus(Qt::ShortcutFocusReason);
+    m_filterEdit->selectAll();
+}
+
+QWidget *ContentsPage::firstControl() const
+{
+    // The list, or the new entry button while there is no entry to select.
+    EntryTreeView *tree = m_entryEditor->tree();
+    return tree->isVisible() && tree->model()->rowCount() > 0 ? tree : m_newEntryButton;
 }
 
 void ContentsPage::clearEntry()

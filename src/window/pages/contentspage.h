@@ -36,6 +36,10 @@ public:
     // Empties the entry's boxes, the editor and the creation date, and the filter (another
     // document comes).
     void clearEntry();
+    // Edit › Find: the focus in the filter, its text selected.
+    void focusFilter();
+    // What takes the focus when the page is chosen.
+    QWidget *firstControl() const;
 
 protected:
     // Esc in the filter field shows every entry again.
@@ -50,6 +54,7 @@ private:
     QToolBar *m_formatToolBar = nullptr;
     RichTextEditor *m_editor = nullptr;
     QLabel *m_createInfo = nullptr;
+    QWidget *m_newEntryButton = nullptr;
     EntryEditor *m_entryEditor = nullptr;
 };
 

@@ -36,7 +36,7 @@ EditCommands::EditCommands(QWidget *window, EntryEditor *entries, MessageBoxes &
     edit->setText(u"edit"_s);
     captions.addMenu(edit);
     const auto add = [&](const QString &key, const QList<QKeySequence> &keys) {
-        QAction *action = captions.menuItem(u"menu"_s + key, u"menu"_s + key, window);
+        QAction *action = captions.menuItem(u"edit"_s + key, u"edit"_s + key, window);
         action->setShortcuts(keys);
         m_menu->addAction(action);
         return action;

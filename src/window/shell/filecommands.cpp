@@ -84,6 +84,7 @@ void FileCommands::clearDocument()
     m_contentsPage->clearEntry();
     m_settingsPage->clearHelp();
     m_publishPage->clearFileDate();
+    emit documentReplaced();
 }
 
 QString FileCommands::documentName() const
@@ -97,7 +98,7 @@ QString FileCommands::documentName() const
 bool FileCommands::maySave()
 {
     // What is being edited counts as well.
-    m_contentsPage->entryEditor()->commitCurrentEntry();
+    commitEditor();
     if (!m_context.document.changed)
         return true;
     const auto text = [this](const QString &key, const QString &fallback) {
@@ -148,6 +149,12 @@ void FileCommands::openProject()
     openProjectFile(chosen);
 }
 
+void FileCommands::openRecent(const QString &path)
+{
+    if (maySave())
+        openProjectFile(path);
+}
+
 void FileCommands::openProjectFile(const QString &chosen)
 {
     const QString file = projectFileToRead(chosen);
@@ -184,6 +191,7 @@ void FileCommands::openProjectFile(const QString &chosen)
     }
     m_context.document.projectPath = chosen;
     m_feedFileOfProject = m_context.document.ftp.ftpfile;
+    emit projectNamed(chosen);
     showDocumentFields();
     m_contentsPage->entryEditor()->refreshTree();
     m_publishPage->refreshFileDate();
@@ -340,11 +348,35 @@ bool FileCommands::loadImportedFeed(const QString &source, bool read, QByteArray
 
 bool FileCommands::saveProject(bool wait)
 {
-    if (m_context.document.projectPath.isEmpty()) {
-        m_fileDialog.setFilter(ProjectFilter);
-        m_context.document.projectPath = m_fileDialog.showSave(m_context.window);
-    }
+    if (m_context.document.projectPath.isEmpty())
+        m_context.document.projectPath = askProjectName();
     return writeProject(wait);
+}
+
+QString FileCommands::askProjectName()
+{
+    m_fileDialog.setFilter(ProjectFilter);
+    const QString chosen = m_fileDialog.showSave(m_context.window);
+    const QString suffix = QFileInfo(chosen).suffix();
+    if (chosen.isEmpty() || suffix.compare("rsx"_L1, Qt::CaseInsensitive) == 0)
+        return chosen;
+    // A project under the name of a feed or a picture looks like one, and may take its place.
+    const QString question =
+            m_context.startup.language.textTable
+                    .valueOr(u"saveotherextension"_s,
+                             u"%1 ends in .%2, not in .rsx as projects do: feeds and other files end like this, and "
+                             "the project would look like one of them. Save the project under this name all the "
+                             "same?"_s)
+                    .arg(escapedPath(QFileInfo(chosen).fileName()), printable(suffix));
+    if (m_context.messageBoxes.askYesNo(m_context.window, productName(), question))
+        return chosen;
+    m_fileDialog.setFileName(m_context.document.projectPath);
+    return {};
+}
+
+void FileCommands::commitEditor()
+{
+    m_contentsPage->entryEditor()->commitCurrentEntry();
 }
 
 void FileCommands::finishWrites()
@@ -356,8 +388,7 @@ void FileCommands::saveProjectAs()
 {
     // Save as writes a project, whatever the dialog offered last; a name without an extension
     // gets ".rsx". Cancelled, the project keeps its name.
-    m_fileDialog.setFilter(ProjectFilter);
-    const QString chosen = m_fileDialog.showSave(m_context.window);
+    const QString chosen = askProjectName();
     if (chosen.isEmpty()) {
         m_fileDialog.setFileName(m_context.document.projectPath);
         return;
@@ -373,15 +404,15 @@ bool FileCommands::writeProject(bool wait)
         setChanged(m_context.document.changed); // the title names the project again
         return false;
     }
-    // What is being edited goes into its entry first.
-    m_contentsPage->entryEditor()->commitAndLoadSelectedEntry();
+    commitEditor();
     std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
     auto saved = std::make_shared<bool>(false);
     m_writer->start(
             [snapshot, programFolder = m_context.startup.programFolder](QString *error) {
                 return WriteProjectFile(*snapshot, snapshot->projectPath, programFolder, error);
             },
-            [this, saved, revision = snapshot->revision](bool written, const QString &error) {
+            [this, saved, revision = snapshot->revision, path = snapshot->projectPath](bool written,
+                                                                                      const QString &error) {
                 *saved = written;
                 if (!written) {
                     fail(u"The project could not be saved."_s, error);
@@ -389,6 +420,8 @@ bool FileCommands::writeProject(bool wait)
                 } else if (m_context.document.revision == revision) {
                     setChanged(false);
                 } // else changed since: the document keeps its changes and says so
+                if (written)
+                    emit projectNamed(path);
             });
     emit writing(m_context.text(u"writingfile"_s).arg(escapedPath(QFileInfo(snapshot->projectPath).fileName())));
     if (!wait)
@@ -407,6 +440,7 @@ void FileCommands::setChanged(bool changed)
 
 void FileCommands::generateRss()
 {
+    commitEditor();
     const QString suggested =
             !m_context.document.rssPath.isEmpty() ? m_context.document.rssPath : m_context.document.ftp.ftpfile;
     m_fileDialog.setFileName(suggested);
@@ -513,9 +547,7 @@ void FileCommands::runFeedCheck(bool beforePublishing)
                               u"Enter the name of the feed file first: the feed is uploaded under its name."_s));
         return;
     }
-    // What is being edited goes into its entry first; the check and the publication read the
-    // document as it is now.
-    m_contentsPage->entryEditor()->commitAndLoadSelectedEntry();
+    commitEditor();
     std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
     auto findings = std::make_shared<QList<FeedFinding>>();
     m_writer->start(
@@ -580,7 +612,7 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
 
 void FileCommands::copyIntoMediaFolder()
 {
-    m_contentsPage->entryEditor()->commitCurrentEntry();
+    commitEditor();
     const FeedDocument &document = m_context.document;
     QList<UnpublishableFile> refused;
     PublishedFiles(document, FeedItemCount(document.channel, document.entryCount()).taken, &refused);

@@ -43,6 +43,8 @@ public:
     void openProject();
     // Opens a project named on the command line, without a dialog.
     void openProjectFile(const QString &path);
+    // File › Open recent: asks to save changes first, then opens the project.
+    void openRecent(const QString &path);
     // File > Import feed...: a feed file chosen in the open dialog, or typed at the address
     // prompt (an http or https address is downloaded), read into a new, unsaved document.
     void importFeed();
@@ -108,6 +110,10 @@ signals:
     void publicationEnded(bool uploaded);
     // A finding of the feed check was chosen in its dialog.
     void findingActivated(const FeedFinding &finding);
+    // A project was opened from or saved to this file (for File › Open recent).
+    void projectNamed(const QString &path);
+    // Another document took the place of the one shown (new, open, import).
+    void documentReplaced();
 
 private:
     bool writeProject(bool wait);
@@ -123,6 +129,13 @@ private:
     // New without asking.
     void startNewDocument();
     void setChanged(bool changed);
+    // Every command that reads the document (save, generate, check, publish, the preview and the
+    // recovery copies too) takes what is being edited into its entry first: the editor flushed
+    // to its last keystroke, the title, link and details as typed.
+    void commitEditor();
+    // The save dialog for a project's name: ".rsx" added to a name without an extension, another
+    // extension taken only when the user says so. Empty when cancelled.
+    QString askProjectName();
     void fail(const QString &what, const QString &error);
 
     PageContext m_context;

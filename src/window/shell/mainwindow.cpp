@@ -13,8 +13,10 @@
 #include "window/platform/icons.h"
 #include "window/shell/aboutdialog.h"
 #include "window/shell/backgroundwriter.h"
+#include "window/shell/editcommands.h"
 #include "window/shell/filecommands.h"
 #include "window/shell/recoverykeeper.h"
+#include "window/shell/shortcutsdialog.h"
 
 #include <feedsmith/version.h>
 
@@ -103,7 +105,9 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     layout->addWidget(m_pages, 1);
     setCentralWidget(central);
 
-    QWidget *previous = nullptr;
+    // The tab bar is in the chain of the Tab key, before the page's first box.
+    m_tabBar->setFocusPolicy(Qt::StrongFocus);
+    QWidget *previous = m_tabBar;
     for (QWidget *widget : m_settingsPage->tabChain() + m_publishPage->tabChain()) {
         if (previous)
             QWidget::setTabOrder(previous, widget);
@@ -117,10 +121,12 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
 
     m_fileCommands = new FileCommands(context, m_fileDialog, m_settingsPage, m_contentsPage, m_publishPage, this);
     connect(m_fileCommands, &FileCommands::pageWanted, this, &MainWindow::selectPage);
+    connect(m_fileCommands, &FileCommands::projectNamed, this, &MainWindow::noteRecentProject);
+    buildPageMenus();
     m_fileCommands->showDocumentFields();
     connect(m_tabBar, &QTabBar::currentChanged, this, &MainWindow::onTabChanged);
     connect(m_previewPage, &PreviewPage::entryCommitNeeded, m_contentsPage->entryEditor(),
-            &EntryEditor::commitAndLoadSelectedEntry);
+            &EntryEditor::commitCurrentEntry);
     connect(m_previewPage, &PreviewPage::documentFieldsChanged, m_fileCommands, &FileCommands::showDocumentFields);
     connect(m_previewPage, &PreviewPage::windowCaptionChanged, this, [this](const QString &caption) {
         m_caption = caption;
@@ -176,6 +182,11 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     });
     connect(showFolder, &QPushButton::clicked, this,
             [writtenFolder] { QDesktopServices::openUrl(QUrl::fromLocalFile(*writtenFolder)); });
+    // Another document: the feed written for the one before is no news any more.
+    connect(m_fileCommands, &FileCommands::documentReplaced, this, [this, showFolder] {
+        showFolder->hide();
+        statusBar()->clearMessage();
+    });
 
     // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
     // their minimum sizes.
@@ -200,6 +211,7 @@ void MainWindow::restoreWindowState()
     restoreGeometry(state.value(u"window/geometry"_s).toByteArray());
     m_contentsPage->splitter()->restoreState(state.value(u"window/contentsSplitter"_s).toByteArray());
     m_fileDialog.setLastFolders(state.value(u"dialogs/lastFolders"_s).toMap());
+    m_recentProjects = state.value(u"recent/projects"_s).toStringList().mid(0, MaxRecentProjects);
     // The preview is made when its page is chosen, not at the start.
     const int page = state.value(u"window/page"_s, int(Page::Settings)).toInt();
     if (page == int(Page::Contents) || page == int(Page::Ftp))
@@ -213,6 +225,7 @@ void MainWindow::saveWindowState() const
     state.setValue(u"window/contentsSplitter"_s, m_contentsPage->splitter()->saveState());
     state.setValue(u"window/page"_s, int(currentPage()));
     state.setValue(u"dialogs/lastFolders"_s, m_fileDialog.lastFolders());
+    state.setValue(u"recent/projects"_s, m_recentProjects);
 }
 
 MainWindow::~MainWindow() = default;
@@ -228,6 +241,14 @@ void MainWindow::buildMenus()
 
     QAction *newItem = m_captions.menuItem(u"new"_s, u"new"_s, this);
     QAction *open = m_captions.menuItem(u"open"_s, u"open"_s, this);
+    // The projects opened or saved last, those that still exist.
+    m_recentMenu = new QMenu(this);
+    m_recentMenu->setObjectName(u"recentMenu"_s);
+    QAction *recent = m_recentMenu->menuAction();
+    recent->setObjectName(u"openrecent"_s);
+    recent->setText(u"openrecent"_s);
+    m_captions.addMenu(recent);
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
     QAction *save = m_captions.menuItem(u"save"_s, u"save"_s, this);
     QAction *saveas = m_captions.menuItem(u"saveas"_s, u"saveas"_s, this);
     QAction *empty = m_captions.menuItem(u"empty"_s, u"-"_s, this);
@@ -252,8 +273,8 @@ void MainWindow::buildMenus()
     if (exit->shortcut().isEmpty()) // platforms without a Quit binding still quit with Ctrl+Q
         exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exit->setMenuRole(QAction::QuitRole);
-    fileMenu->addActions({newItem, open, save, saveas, empty, importFeed, importAddress, empty3, genrss, checkFeed,
-                          publish, empty2, exit});
+    fileMenu->addActions({newItem, open, recent, save, saveas, empty, importFeed, importAddress, empty3, genrss,
+                          checkFeed, publish, empty2, exit});
 
     auto *helpMenu = new QMenu(this);
     helpMenu->setObjectName(u"helpMenu"_s);
@@ -261,9 +282,12 @@ void MainWindow::buildMenus()
     help->setObjectName(u"help"_s);
     help->setText(u"?"_s);
     m_captions.addMenu(help);
+    QAction *shortcuts = m_captions.menuItem(u"shortcuts"_s, u"shortcuts"_s, this);
+    shortcuts->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
     QAction *about = m_captions.menuItem(u"about"_s, u"about"_s, this);
     about->setMenuRole(QAction::AboutRole);
-    helpMenu->addAction(about);
+    helpMenu->addActions({shortcuts, about});
+    m_helpMenu = helpMenu;
 
     menuBar()->addMenu(fileMenu);
     menuBar()->addMenu(helpMenu);
@@ -279,6 +303,98 @@ void MainWindow::buildMenus()
     connect(publish, &QAction::triggered, this, [this] { m_fileCommands->publish(); });
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(shortcuts, &QAction::triggered, this, [this] {
+        ShortcutsDialog dialog(this, m_startup.language.textTable);
+        dialog.exec();
+    });
+}
+
+void MainWindow::buildPageMenus()
+{
+    // Edit, for the control with the focus; Find reaches the filter from every page.
+    m_editCommands = new EditCommands(this, m_contentsPage->entryEditor(), m_messageBoxes,
+                                      m_startup.language.textTable, m_captions, this);
+    connect(m_editCommands, &EditCommands::findRequested, this, [this] {
+        selectPage(Page::Contents);
+        m_contentsPage->focusFilter();
+    });
+    connect(m_editCommands, &EditCommands::contentsWanted, this, [this] {
+        if (currentPage() != Page::Contents)
+            selectPage(Page::Contents);
+    });
+    menuBar()->insertMenu(m_helpMenu->menuAction(), m_editCommands->menu());
+
+    // View: the pages by keys, from wherever the focus is.
+    auto *viewMenu = new QMenu(this);
+    viewMenu->setObjectName(u"viewMenu"_s);
+    QAction *view = viewMenu->menuAction();
+    view->setObjectName(u"view"_s);
+    view->setText(u"view"_s);
+    m_captions.addMenu(view);
+    const std::array<std::pair<QString, Page>, 4> pages = {
+            {{u"showsettings"_s, Page::Settings}, {u"showcontents"_s, Page::Contents},
+             {u"showpreview"_s, Page::Preview}, {u"showpublish"_s, Page::Ftp}}};
+    for (int i = 0; i < int(pages.size()); ++i) {
+        QAction *show = m_captions.menuItem(pages[size_t(i)].first, pages[size_t(i)].first, this);
+        show->setShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + i)));
+        const Page page = pages[size_t(i)].second;
+        connect(show, &QAction::triggered, this, [this, page] { showPageByKey(page); });
+        viewMenu->addAction(show);
+    }
+    viewMenu->addSeparator();
+    QAction *next = m_captions.menuItem(u"nextpage"_s, u"nextpage"_s, this);
+    next->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+    QAction *previous = m_captions.menuItem(u"previouspage"_s, u"previouspage"_s, this);
+    previous->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
+    connect(next, &QAction::triggered, this, [this] { showPageByKey(Page((int(currentPage()) + 1) % 4)); });
+    connect(previous, &QAction::triggered, this, [this] { showPageByKey(Page((int(currentPage()) + 3) % 4)); });
+    viewMenu->addActions({next, previous});
+    menuBar()->insertMenu(m_helpMenu->menuAction(), viewMenu);
+}
+
+void MainWindow::showPageByKey(Page page)
+{
+    selectPage(page);
+    focusPage();
+}
+
+void MainWindow::focusPage()
+{
+    QWidget *first = nullptr;
+    switch (currentPage()) {
+    case Page::Settings: first = m_settingsPage->tabChain().value(0); break;
+    case Page::Contents: first = m_contentsPage->firstControl(); break;
+    case Page::Preview: first = m_previewPage->focusWidget() ? m_previewPage->focusWidget() : m_previewPage; break;
+    case Page::Ftp: first = m_publishPage->tabChain().value(0); break;
+    }
+    if (first)
+        first->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::fillRecentMenu()
+{
+    m_recentMenu->clear();
+    m_recentProjects.removeIf([](const QString &path) { return !QFileInfo(path).isFile(); });
+    for (qsizetype i = 0; i < m_recentProjects.size(); ++i) {
+        const QString path = m_recentProjects.at(i);
+        QAction *item = m_recentMenu->addAction(u"&%1 %2"_s.arg(i + 1 < 10 ? QString::number(i + 1) : u"0"_s,
+                                                               escapedPath(QDir::toNativeSeparators(path))));
+        connect(item, &QAction::triggered, this, [this, path] { m_fileCommands->openRecent(path); });
+    }
+    if (m_recentProjects.isEmpty()) {
+        QAction *none = m_recentMenu->addAction(m_startup.language.textTable.valueOr(u"norecent"_s, u"(none)"_s));
+        none->setEnabled(false);
+    }
+}
+
+void MainWindow::noteRecentProject(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    m_recentProjects.removeAll(absolute);
+    m_recentProjects.prepend(absolute);
+    while (m_recentProjects.size() > MaxRecentProjects)
+        m_recentProjects.removeLast();
 }
 
 void MainWindow::buildToolbar()
@@ -468,6 +584,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::onTabChanged()
 {
+    // A page chosen with the mouse takes the focus away from the page before; the tab bar keeps
+    // it while the keys go from tab to tab.
+    const bool focusLeftBehind = !m_tabBar->hasFocus();
     m_caption = productName();
     updateWindowTitle();
     switch (currentPage()) {
@@ -484,6 +603,11 @@ void MainWindow::onTabChanged()
     }
     if (UpdateRootCaption(m_document.tree, m_document.channel.title, text(u"rootkey"_s)))
         m_contentsPage->entryEditor()->refreshTree();
+    if (focusLeftBehind && isVisible()) {
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus || !focus->isVisible() || !m_pages->currentWidget()->isAncestorOf(focus))
+            focusPage();
+    }
 }
 
 } // namespace Feedsmith

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QString>
 
+class QMenu;
 class QStackedWidget;
 class QTabBar;
 class QToolBar;
@@ -18,6 +19,7 @@ class QToolBar;
 namespace Feedsmith {
 
 class ContentsPage;
+class EditCommands;
 class FileCommands;
 class FileDialog;
 class MessageBoxes;
@@ -80,6 +82,18 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    static constexpr int MaxRecentProjects = 10;
+    // The Edit and View menus, which need the pages.
+    void buildPageMenus();
+    // Alt+1 ... Alt+4, Ctrl+Tab and the others: the page shown, its first control with the focus.
+    void showPageByKey(Page page);
+    void focusPage();
+    void fillRecentMenu();
+    void noteRecentProject(const QString &path);
+    QMenu *m_recentMenu = nullptr;
+    QMenu *m_helpMenu = nullptr;
+    QStringList m_recentProjects;
+    EditCommands *m_editCommands = nullptr;
     void restoreWindowState();
     void saveWindowState() const;
     void buildMenus();

@@ -14,10 +14,15 @@ RecoveryKeeper::RecoveryKeeper(FeedDocument &document, const QString &programFol
     , m_store(folder)
     , m_commitEditor(std::move(commitEditor))
     , m_timer(new QTimer(this))
+    , m_quiet(new QTimer(this))
 {
     m_timer->setObjectName(QStringLiteral("recoveryTimer"));
     m_timer->setInterval(IntervalMs);
     connect(m_timer, &QTimer::timeout, this, [this] { writeIfDue(true); });
+    // What was typed last is kept too, not only what was typed half a minute ago.
+    m_quiet->setSingleShot(true);
+    m_quiet->setInterval(QuietMs);
+    connect(m_quiet, &QTimer::timeout, this, [this] { writeIfDue(true); });
 }
 
 void RecoveryKeeper::noteChange()
@@ -25,6 +30,7 @@ void RecoveryKeeper::noteChange()
     m_due = true;
     if (!m_timer->isActive())
         m_timer->start();
+    m_quiet->start();
 }
 
 RecoveryKeeper::~RecoveryKeeper()
@@ -80,6 +86,7 @@ void RecoveryKeeper::clear()
 {
     m_due = false;
     m_timer->stop();
+    m_quiet->stop();
     // A copy on its way would otherwise land after the removal.
     finishWriting();
     m_store.remove();

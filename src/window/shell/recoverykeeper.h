@@ -15,15 +15,17 @@ class QTimer;
 
 namespace Feedsmith {
 
-// While the document differs from its file, a copy is written every 30 seconds and whenever
-// another entry is chosen, each time only if something changed since the last copy; it goes
-// once the document is saved, discarded or the window closes normally.
+// While the document differs from its file, a copy is written two seconds after the typing stops,
+// at the latest every 30 seconds while it goes on, and whenever another entry is chosen, each time
+// only if something changed since the last copy; it goes once the document is saved, discarded or
+// the window closes normally.
 class RecoveryKeeper : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int IntervalMs = 30 * 1000;
+    static constexpr int QuietMs = 2 * 1000;
 
     // `commitEditor` puts what is being edited into the document before a timed copy.
     RecoveryKeeper(FeedDocument &document, const QString &programFolder, const QString &folder,
@@ -32,6 +34,8 @@ public:
 
     const RecoveryStore &store() const { return m_store; }
     QTimer *timer() const { return m_timer; }
+    // Runs out QuietMs after the last change.
+    QTimer *quietTimer() const { return m_quiet; }
 
     // The document changed: a copy is due.
     void noteChange();
@@ -57,6 +61,7 @@ private:
     RecoveryStore m_store;
     std::function<void()> m_commitEditor;
     QTimer *m_timer;
+    QTimer *m_quiet;
     std::atomic<bool> m_due = false;
     std::atomic<bool> m_failureReported = false;
     std::atomic<bool> m_writing = false;
