@@ -305,8 +305,10 @@ void TestCli::resaveReadsBackEqual()
     QCOMPARE(resaved.captions, original.captions);
     QCOMPARE(original.entries.at(0).createdate, QDateTime(QDate(2026, 11, 2), QTime(9, 30)));
 
-    // Saving the saved project again changes nothing.
-    const Run second = runCli({u"resave"_s, u"a.rsx"_s, u"b.rsx"_s}, work.path(), {}, localeName);
+    // Saving the saved project again changes nothing; under another name (as news.xml, say) it
+    // is read as it is named.
+    QVERIFY(QFile::copy(work.filePath(u"a.rsx"_s), work.filePath(u"a.xml"_s)));
+    const Run second = runCli({u"resave"_s, u"a.xml"_s, u"b.rsx"_s}, work.path(), {}, localeName);
     QVERIFY(second.finished);
     QVERIFY2(second.exitCode == 0, second.err.constData());
     QCOMPARE(FeedsmithTest::readBytes(work.filePath(u"b.rsx"_s)), a);

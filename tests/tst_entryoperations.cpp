@@ -78,6 +78,7 @@ private slots:
     void entryLimit();
     void deleteEntry_data();
     void deleteEntry();
+    void duplicateEntry();
     void deleteRefusesNonEntries_data();
     void deleteRefusesNonEntries();
     void deleteOldestOfManyIsOnePass();
@@ -202,6 +203,26 @@ void tst_EntryOperations::deleteEntry()
     QVERIFY(document->currentEntryKey.isEmpty());
     QVERIFY(document->tree.contains(Root));
     verifyTreeMirrorsEntries(*document);
+}
+
+// The copy goes right below the entry (under its key), with an ID of its own; the entry and those
+// above it move up, and the document stays bound to the entry it was bound to.
+void tst_EntryOperations::duplicateEntry()
+{
+    auto document = documentWith(3);
+    QAbstractItemModelTester tester(&document->tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    document->entries.at(2).guid = u"https://e.org/2"_s;
+    document->entries.at(2).guidpermalink = u"1"_s;
+    document->currentEntryKey = key(2);
+    QCOMPARE(DuplicateEntry(*document, key(2), minute(9)), key(2));
+    QCOMPARE(titlesByKey(*document), (QStringList{u"A1"_s, u"A2"_s, u"A2"_s, u"A3"_s}));
+    QCOMPARE(document->currentEntryKey, key(3));
+    const RSSentry &copy = document->entries.at(2);
+    QVERIFY(copy.guid.startsWith(u"urn:uuid:"_s) && copy.guidpermalink.isEmpty());
+    QCOMPARE(document->entries.at(3).guid, u"https://e.org/2"_s);
+    QCOMPARE(copy.createdate, minute(9));
+    verifyTreeMirrorsEntries(*document);
+    QVERIFY(DuplicateEntry(*document, Root, minute(9)).isEmpty());
 }
 
 void tst_EntryOperations::deleteRefusesNonEntries_data()

@@ -13,6 +13,7 @@
 #include "window/platform/progresstask.h"
 #include "window/shell/aboutdialog.h"
 #include "window/shell/feedcheckdialog.h"
+#include "window/shell/shortcutsdialog.h"
 #include "window/shell/htmlpane.h"
 
 #include <feedsmith/version.h>
@@ -29,6 +30,7 @@
 #include <QTabBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTableWidget>
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
@@ -229,6 +231,9 @@ void tst_MainWindow::germanCaptions_data()
     QTest::newRow("tree command") << u"undomove"_s << u"Verschieben r\u00fcckg\u00e4ngig"_s;
     QTest::newRow("feed check") << u"checkfeed"_s << u"Feed pr\u00fcfen..."_s;
     QTest::newRow("upload as it is") << u"ftpupload"_s << u"Datei unver\u00e4ndert hochladen"_s;
+    QTest::newRow("edit menu") << u"edit"_s << u"Bearbeiten"_s;
+    QTest::newRow("page key") << u"nextpage"_s << u"N\u00e4chste Seite"_s;
+    QTest::newRow("tree command, new") << u"duplicateentry"_s << u"Eintrag duplizieren"_s;
 }
 
 void tst_MainWindow::germanCaptions()
@@ -429,15 +434,29 @@ void tst_MainWindow::shortcuts_data()
     QTest::newRow("saveas") << u"saveas"_s << QKeySequence(u"Ctrl+Shift+S"_s);
     QTest::newRow("exit") << u"exit"_s << QKeySequence(u"Ctrl+Q"_s);
     QTest::newRow("publish") << u"publish"_s << QKeySequence(u"Ctrl+Shift+P"_s);
+    QTest::newRow("undo") << u"editundo"_s << QKeySequence(u"Ctrl+Z"_s);
+    QTest::newRow("find entries") << u"editfind"_s << QKeySequence(u"Ctrl+F"_s);
+    QTest::newRow("find in the text") << u"editfindinbody"_s << QKeySequence(u"Ctrl+Shift+F"_s);
+    QTest::newRow("next page") << u"nextpage"_s << QKeySequence(u"Ctrl+Tab"_s);
+    QTest::newRow("contents page") << u"showcontents"_s << QKeySequence(u"Alt+2"_s);
+    QTest::newRow("the list of keys") << u"shortcuts"_s << QKeySequence(u"Ctrl+F1"_s);
 }
 
+// Each command's key, also as Help › Keyboard shortcuts lists it.
 void tst_MainWindow::shortcuts()
 {
     QFETCH(QString, item);
     QFETCH(QKeySequence, keys);
-    Program program;
-    QVERIFY(program.start());
-    QCOMPARE(program.menuItem(item)->shortcut(), keys);
+    if (!m_shared) {
+        m_shared = std::make_unique<Program>();
+        QVERIFY(m_shared->start());
+    }
+    QAction *action = m_shared->menuItem(item);
+    QCOMPARE(action->shortcut(), keys);
+    ShortcutsDialog dialog(m_shared->window.get(), m_shared->window->startup().language.textTable);
+    const QList<QTableWidgetItem *> rows = dialog.table()->findItems(m_shared->caption(item), Qt::MatchExactly);
+    QCOMPARE(rows.size(), 1);
+    QVERIFY(dialog.table()->item(rows.first()->row(), 1)->text().startsWith(keys.toString(QKeySequence::NativeText)));
 }
 
 void tst_MainWindow::formatTables()

@@ -24,6 +24,12 @@ private slots:
     void ctrlVInPlainBox_data();
     void ctrlVInPlainBox();
     void markerLeavesFilterOut();
+    void keyboardPaths_data();
+    void keyboardPaths();
+    void cleanupTestCase() { m_shared.reset(); }
+
+private:
+    std::unique_ptr<ContentsProgram> m_shared;
 };
 
 void tst_WindowKeyboard::ctrlVInEditorPastesPlainText()
@@ -168,6 +174,67 @@ void tst_WindowKeyboard::markerLeavesFilterOut()
     QCoreApplication::processEvents(); // a posted click would arrive here
     QCOMPARE(clicked.count(), 0);
     QVERIFY(!p.editor()->documentHtml().contains(u"x<br>y"_s));
+}
+
+// What a keyboard user reaches: every page, the first control of the page shown, the filter
+// from any page, the list's keys, and out of the text with Tab (a list item takes Tab as indent).
+void tst_WindowKeyboard::keyboardPaths_data()
+{
+    QTest::addColumn<int>("page"); // shown first
+    QTest::addColumn<QString>("focus"); // the widget the keys go to: "window", "tree", "editor"
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<int>("pageAfter");
+    QTest::addColumn<QString>("focusAfter"); // its object name; "!" for anywhere outside the editor
+    QTest::addColumn<QString>("selected"); // the entry selected after, when it matters
+    const int settings = int(Page::Settings);
+    const int contents = int(Page::Contents);
+    const auto row = [](const char *name, int page, const QString &focus, const QString &keys, int pageAfter,
+                        const QString &focusAfter, const QString &selected = {}) {
+        QTest::newRow(name) << page << focus << QKeySequence(keys) << pageAfter << focusAfter << selected;
+    };
+    row("Alt+2: the contents page, its list", settings, u"window"_s, u"Alt+2"_s, contents, u"TreeView"_s);
+    row("Alt+4: the publishing page, its first box", contents, u"window"_s, u"Alt+4"_s, int(Page::Ftp),
+        u"txtftpfile"_s);
+    row("Ctrl+Tab: the next page", settings, u"window"_s, u"Ctrl+Tab"_s, contents, u"TreeView"_s);
+    row("Ctrl+PgUp: the page before", contents, u"window"_s, u"Ctrl+PgUp"_s, settings, u"txtTitle"_s);
+    row("Ctrl+F on the settings page: the filter", settings, u"window"_s, u"Ctrl+F"_s, contents, u"txtFilter"_s);
+    row("Home in the list: the first entry, not the root", contents, u"tree"_s, u"Home"_s, contents, u"TreeView"_s,
+        u"key2"_s);
+    row("Tab leaves the text", contents, u"editor"_s, u"Tab"_s, contents, u"!"_s);
+}
+
+void tst_WindowKeyboard::keyboardPaths()
+{
+    QFETCH(int, page);
+    QFETCH(QString, focus);
+    QFETCH(QKeySequence, keys);
+    QFETCH(int, pageAfter);
+    QFETCH(QString, focusAfter);
+    QFETCH(QString, selected);
+    if (!m_shared) {
+        m_shared = std::make_unique<ContentsProgram>();
+        QVERIFY(m_shared->startOnContents());
+        QVERIFY(m_shared->newEntry() && m_shared->newEntry());
+    }
+    ContentsProgram &p = *m_shared;
+    p.window->selectPage(Page(page));
+    QWidget *target = p.window.get();
+    if (focus == "editor"_L1) {
+        QVERIFY(p.focusEditor());
+        target = p.editor()->focusProxy();
+    } else if (focus == "tree"_L1) {
+        QVERIFY(p.clickNode(u"key1"_s));
+        p.tree()->setFocus();
+        target = p.tree();
+    }
+    QTest::keySequence(target, keys);
+    QTRY_COMPARE(int(p.window->currentPage()), pageAfter);
+    if (focusAfter == "!"_L1)
+        QTRY_VERIFY(QApplication::focusWidget() && !p.editor()->isAncestorOf(QApplication::focusWidget()));
+    else
+        QTRY_COMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focusAfter);
+    if (!selected.isEmpty())
+        QCOMPARE(p.entries()->selectedKey(), selected);
 }
 
 QTEST_MAIN(tst_WindowKeyboard)

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QProcess>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTreeView>
@@ -219,6 +220,31 @@ void tst_WindowFileCommands::saveAsWritesAProject()
     program.window->fileCommands()->finishWrites();
     QCOMPARE(program.dialog.calls.last().filter, u"*.rsx | *.rsx"_s);
     QVERIFY(QFile::exists(program.path(u"feeds/c.rsx"_s)));
+
+    // A name of a feed is asked about first: No writes nothing, Yes a project that opens again.
+    for (const bool yes : {false, true}) {
+        program.messages.reset();
+        program.messages.answer(yes);
+        program.dialog.answer(program.path(u"feeds/news2.xml"_s));
+        program.window->fileCommands()->saveProjectAs();
+        program.window->fileCommands()->finishWrites();
+        QCOMPARE(program.messages.shown.size(), 1);
+        QVERIFY(program.messages.shown.first().text.startsWith(u"news2.xml ends in .xml, not in .rsx"_s));
+        QCOMPARE(QFile::exists(program.path(u"feeds/news2.xml"_s)), yes);
+    }
+    program.box(u"txtTitle"_s)->setText(u"Under a feed's name"_s);
+    QVERIFY(program.window->fileCommands()->saveProject(true));
+    program.window->fileCommands()->openProjectFile(program.path(u"feeds/news2.xml"_s));
+    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Under a feed's name"_s);
+
+    // File › Open recent: the newest first, without the files that are gone.
+    QVERIFY(QFile::remove(program.path(u"feeds/as.rsx"_s)));
+    auto *recent = program.child<QMenu>(u"recentMenu"_s);
+    emit recent->aboutToShow();
+    QStringList shown;
+    for (const QAction *item : recent->actions())
+        shown.append(item->text());
+    QCOMPARE(shown, (QStringList{u"&1 "_s + program.path(u"feeds/news2.xml"_s), u"&2 "_s + program.path(u"feeds/c.rsx"_s)}));
 }
 
 void tst_WindowFileCommands::saveAsCancelledKeepsPath()
@@ -542,6 +568,9 @@ void tst_WindowFileCommands::generatePrefillsName_data()
     QTest::newRow("last generated file first") << u"/a/last.xml"_s << u"/b/ftp.xml"_s << u"/a/last.xml"_s;
     QTest::newRow("else the local RSS file") << QString() << u"/b/ftp.xml"_s << u"/b/ftp.xml"_s;
     QTest::newRow("else nothing") << QString() << QString() << QString();
+    // A saved project (feeds/p.rsx) offers its feed beside it.
+    QTest::newRow("saved project: its name with .xml") << u"-"_s << QString() << u"{feeds}/p.xml"_s;
+    QTest::newRow("saved project: a relative name beside it") << u"-"_s << u"out/f.xml"_s << u"{feeds}/out/f.xml"_s;
 }
 
 void tst_WindowFileCommands::generatePrefillsName()
@@ -551,12 +580,18 @@ void tst_WindowFileCommands::generatePrefillsName()
     QFETCH(QString, offered);
     Program program;
     QVERIFY(program.start());
+    if (rssPath == "-"_L1) {
+        program.dialog.answer(program.path(u"feeds/p.rsx"_s));
+        QVERIFY(program.window->fileCommands()->saveProject(true));
+        rssPath.clear();
+        offered.replace(u"{feeds}"_s, program.path(u"feeds"_s));
+    }
     program.window->document().rssPath = rssPath;
     program.box(u"txtftpfile"_s)->setText(ftpfile);
     program.dialog.answer(QString());
     program.window->fileCommands()->generateRss();
     program.window->fileCommands()->finishWrites();
-    QCOMPARE(program.dialog.calls.first().fileName, offered);
+    QCOMPARE(program.dialog.calls.last().fileName, offered);
 }
 
 void tst_WindowFileCommands::generateCancelledWritesNothing()

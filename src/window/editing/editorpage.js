@@ -46,6 +46,7 @@
         var anchor = linkAtSelection();
         states.linkHref = anchor ? anchor.getAttribute('href') || '' : '';
         states.linkTarget = anchor ? anchor.getAttribute('target') || '' : '';
+        states.linkText = anchor ? anchor.textContent : '';
         // The kind of block at the caret: "p", "h2", "blockquote", "pre", ...
         try {
             states.formatBlock = String(document.queryCommandValue('formatBlock') || '').toLowerCase();
@@ -101,7 +102,9 @@
         function bodyHtml() {
             if (!document.body)
                 return '';
-            return document.body.innerHTML.replace(/&nbsp;((?:<\/[a-zA-Z0-9]+>)*)$/, ' $1');
+            // What may follow the last text: closing tags, a line break, the program's style block.
+            return document.body.innerHTML.replace(
+                /&nbsp;((?:<\/[a-zA-Z0-9]+>|<br>|<style[^>]*>[\s\S]*?<\/style>)*)$/, ' $1');
         }
 
         // Tab in a list item indents it and Shift+Tab outdents it; anywhere else they leave the

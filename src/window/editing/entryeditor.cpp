@@ -495,7 +495,7 @@ void EntryEditor::insertPicture()
         return;
     const QString previousFilter = dialog->filter();
     dialog->setFilter(u"*.png *.jpg *.jpeg *.gif *.webp *.svg *.avif | *.png *.jpg *.jpeg *.gif *.webp *.svg *.avif"_s);
-    dialog->setFileName(QString());
+    dialog->setFileName(QFileInfo(document.projectPath).absolutePath() + u'/'); // the project's folder
     const QString chosen = dialog->showOpen(m_context.window);
     dialog->setFilter(previousFilter);
     dialog->setFileName(document.projectPath);
@@ -545,7 +545,7 @@ void EntryEditor::chooseEnclosureFile(const EntryDetails::Take &take)
         return;
     const QString filter = dialog->filter();
     dialog->setFilter(u"* | *"_s);
-    dialog->setFileName(QString());
+    dialog->setFileName(QFileInfo(projectPath).absolutePath() + u'/'); // the project's folder
     const QString chosen = dialog->showOpen(m_context.window);
     dialog->setFilter(filter);
     dialog->setFileName(projectPath);

@@ -439,6 +439,9 @@ RichTextEditor::Link RichTextEditor::linkAtSelection() const
     link.exists = !link.url.isEmpty();
     link.newWindow = states.value(u"linkTarget"_s).toString() == "_blank"_L1;
     link.text = states.value(u"selectionText"_s).toString();
+    // The caret in a link edits that link, with its text.
+    if (link.exists && link.text.isEmpty())
+        link.text = states.value(u"linkText"_s).toString();
     if (!link.exists) {
         const QString clipboard = QGuiApplication::clipboard()->text();
         if (looksLikeAddress(link.text))

@@ -443,7 +443,16 @@ void FileCommands::generateRss()
     commitEditor();
     const QString suggested =
             !m_context.document.rssPath.isEmpty() ? m_context.document.rssPath : m_context.document.ftp.ftpfile;
-    m_fileDialog.setFileName(suggested);
+    // A saved project offers its feed beside it: under its own name with ".xml" the first time, a
+    // relative name counted from its folder.
+    QString offered = suggested;
+    if (const QString project = m_context.document.projectPath; !project.isEmpty()) {
+        if (offered.isEmpty())
+            offered = QFileInfo(project).absolutePath() + u'/' + QFileInfo(project).completeBaseName() + u".xml"_s;
+        else if (QDir::isRelativePath(offered))
+            offered = FeedCopyPath(offered, project);
+    }
+    m_fileDialog.setFileName(offered);
     m_fileDialog.setFilter(RssFilter);
     const QString chosen = m_fileDialog.showSave(m_context.window);
     // The open project is never replaced by its feed.
@@ -459,7 +468,7 @@ void FileCommands::generateRss()
     // A path the project suggested and the dialog merely confirmed may have been chosen by the
     // project's author: outside the places a feed belongs, the user is asked first.
     const bool merelyConfirmed = suggested == m_feedFileOfProject
-            && (QDir::cleanPath(chosen) == QDir::cleanPath(suggested)
+            && (QDir::cleanPath(chosen) == QDir::cleanPath(offered) || QDir::cleanPath(chosen) == QDir::cleanPath(suggested)
                 || (QDir::isRelativePath(suggested) && chosen.endsWith(u'/' + QDir::cleanPath(suggested))));
     if (!chosen.isEmpty() && !m_feedFilesChosen.contains(chosen) && merelyConfirmed) {
         QString reason;
