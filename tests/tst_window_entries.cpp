@@ -104,6 +104,7 @@ private slots:
     void onlyEditsMarkChanged();
     void pasteAsTextReturnsToTheEditor();
     void entryFrameOnlyWithEntries();
+    void undoneEditLeavesNothing();
     void typedThenCommittedAtOnce_data();
     void typedThenCommittedAtOnce();
 
@@ -1082,6 +1083,23 @@ void tst_WindowEntries::entryFrameOnlyWithEntries()
 }
 
 #include "tst_window_entries.moc"
+
+// An edit committed (for a recovery copy, say) and then undone leaves the entry as it was loaded.
+void tst_WindowEntries::undoneEditLeavesNothing()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    QVERIFY(loadStoredContent(p, u"<html><body><p>stored</p></body></html>"_s));
+    const QString before = p.document().entries.at(1).content.text();
+    QVERIFY(p.focusEditor());
+    QVERIFY(p.typeIntoEditor(u"typed"_s));
+    p.entries()->commitCurrentEntry();
+    QVERIFY(p.document().entries.at(1).content.text().contains(u"typed"_s));
+    p.editor()->execNamed(u"undo"_s);
+    QTRY_VERIFY(!p.editor()->documentHtml().contains(u"typed"_s));
+    p.entries()->commitCurrentEntry();
+    QCOMPARE(p.document().entries.at(1).content.text(), before);
+}
 
 void tst_WindowEntries::typedThenCommittedAtOnce_data()
 {

@@ -248,10 +248,12 @@ void EntryEditor::setBoxText(QLineEdit *box, const QString &text)
 EditorFields EntryEditor::fields() const
 {
     // The editor's document is the entry's content with the style block put in, written the
-    // editor's way: while it is the one loaded, it is no change to the content.
+    // editor's way: while it is the one loaded, the entry gets back the content it was loaded
+    // from (an edit committed meanwhile, then undone, leaves nothing of itself behind).
     const QString html = m_editor->documentHtml();
     const bool loaded = !m_loadedKey.isEmpty() && m_loadedKey == m_context.document.currentEntryKey;
-    EditorFields fields{RSSentry{m_titleEdit->text(), m_linkEdit->text(), html}, !loaded || html != m_loadedDocument};
+    const bool unchanged = loaded && html == m_loadedDocument;
+    EditorFields fields{RSSentry{m_titleEdit->text(), m_linkEdit->text(), unchanged ? m_loadedContent : html}, true};
     m_details->fillIn(fields.entry);
     return fields;
 }
@@ -712,6 +714,7 @@ void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)
     // The root, or no node: the editor is empty and bound to nothing that stores it.
     m_loadedKey = entry.hasRecord ? key : QString();
     m_loadedDocument = entry.documentHtml;
+    m_loadedContent = entry.entry.content;
     m_titleEdit->clear();
     m_linkEdit->clear();
     m_createInfo->clear();

@@ -201,6 +201,7 @@ private:
     std::vector<std::pair<int, int>> m_moves; // the moves made since the entries last changed otherwise
     QString m_loadedKey; // the entry whose text the editor shows; empty for none
     QString m_loadedDocument; // the editor document made from that entry's content
+    EntryContent m_loadedContent; // that content
     bool m_documentGone = false;
 };
 
