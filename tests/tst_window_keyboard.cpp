@@ -186,11 +186,12 @@ void tst_WindowKeyboard::keyboardPaths_data()
     QTest::addColumn<int>("pageAfter");
     QTest::addColumn<QString>("focusAfter"); // its object name; "!" for anywhere outside the editor
     QTest::addColumn<QString>("selected"); // the entry selected after, when it matters
+    QTest::addColumn<QString>("asked"); // how the question asked starts, when one is
     const int settings = int(Page::Settings);
     const int contents = int(Page::Contents);
     const auto row = [](const char *name, int page, const QString &focus, const QString &keys, int pageAfter,
-                        const QString &focusAfter, const QString &selected = {}) {
-        QTest::newRow(name) << page << focus << QKeySequence(keys) << pageAfter << focusAfter << selected;
+                        const QString &focusAfter, const QString &selected = {}, const QString &asked = {}) {
+        QTest::newRow(name) << page << focus << QKeySequence(keys) << pageAfter << focusAfter << selected << asked;
     };
     row("Alt+2: the contents page, its list", settings, u"window"_s, u"Alt+2"_s, contents, u"TreeView"_s);
     row("Alt+4: the publishing page, its first box", contents, u"window"_s, u"Alt+4"_s, int(Page::Ftp),
@@ -200,6 +201,8 @@ void tst_WindowKeyboard::keyboardPaths_data()
     row("Ctrl+F on the settings page: the filter", settings, u"window"_s, u"Ctrl+F"_s, contents, u"txtFilter"_s);
     row("Home in the list: the first entry, not the root", contents, u"tree"_s, u"Home"_s, contents, u"TreeView"_s,
         u"key2"_s);
+    row("Del in the list asks about the entry shown", contents, u"tree"_s, u"Del"_s, contents, u"TreeView"_s,
+        u"key1"_s, u"Delete the entry"_s);
     row("Tab leaves the text", contents, u"editor"_s, u"Tab"_s, contents, u"!"_s);
 }
 
@@ -211,6 +214,7 @@ void tst_WindowKeyboard::keyboardPaths()
     QFETCH(int, pageAfter);
     QFETCH(QString, focusAfter);
     QFETCH(QString, selected);
+    QFETCH(QString, asked);
     if (!m_shared) {
         m_shared = std::make_unique<ContentsProgram>();
         QVERIFY(m_shared->startOnContents());
@@ -235,6 +239,8 @@ void tst_WindowKeyboard::keyboardPaths()
         QTRY_COMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focusAfter);
     if (!selected.isEmpty())
         QCOMPARE(p.entries()->selectedKey(), selected);
+    if (!asked.isEmpty())
+        QVERIFY(!p.messages.shown.isEmpty() && p.messages.shown.last().text.startsWith(asked));
 }
 
 QTEST_MAIN(tst_WindowKeyboard)
