@@ -405,9 +405,10 @@ void tst_MainWindow::focusOrder()
 {
     Program program;
     QVERIFY(program.start());
-    const QStringList settings = {u"txtTitle"_s,     u"txtLink"_s,       u"txtDescription"_s,    u"txtImageurl"_s,
-                                  u"txtimagelink"_s, u"txtimagetitle"_s, u"txtLanguage"_s,       u"txtCategory"_s,
-                                  u"txtTTL"_s,       u"txtNumber"_s,     u"txtManagingeditor"_s, u"txtWebmaster"_s};
+    const QStringList settings = {u"txtTitle"_s,      u"txtLink"_s,         u"txtDescription"_s, u"txtImageurl"_s,
+                                  u"imageurlChoose"_s, u"txtimagelink"_s,    u"txtimagetitle"_s,  u"txtLanguage"_s,
+                                  u"txtCategory"_s,   u"txtTTL"_s,          u"txtNumber"_s,      u"txtManagingeditor"_s,
+                                  u"txtWebmaster"_s};
     QCOMPARE(QApplication::focusWidget()->objectName(), settings.first());
     for (qsizetype i = 1; i < settings.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -647,8 +648,9 @@ void tst_MainWindow::previewPageWritten()
     QCOMPARE(program.window->document().entryCount(), 4);
     program.box(u"txtNumber"_s)->setText(u"x"_s);
 
-    const QString page = program.path(u"rsspreview.html"_s);
-    QVERIFY(!QFile::exists(page));
+    const QString page = defaultPreviewPath(program.folder());
+    QVERIFY(!page.startsWith(program.folder()));
+    QFile::remove(page);
     program.window->selectPage(Page::Preview);
     QVERIFY(QFile::exists(page));
     QCOMPARE(program.window->previewPage()->previewPath(), page);

@@ -383,9 +383,12 @@ private slots:
         row("media picture without address", {u"feedurl="_s, u"content@2=<img src=\"media/a.png\">"_s},
             "warning feedurl media folder");
         row("enclosure without type", {u"enclosuretype@2="_s}, "error enclosuretype without a type");
+        row("bare enclosure address", {u"enclosure@2=episode1.mp3"_s}, "error enclosure no complete http");
+        row("media enclosure without a public address", {u"feedurl="_s, u"enclosure@2=media/a.mp3"_s},
+            "error feedurl enclosure is a file of the project's media folder");
         row("enclosure without length", {u"enclosurelength@2=0"_s}, "warning enclosurelength length in bytes");
         row("feed beyond 512 KB", {u"content@2="_s + QString(600 * 1024, u'x')}, "warning number many readers");
-        row("podcast rules", {u"podcast"_s}, "warning  has no artwork");
+        row("podcast rules, with the field they concern", {u"podcast"_s}, "warning podcastimage has no artwork");
     }
 
     void feedCheck()
@@ -778,6 +781,32 @@ private slots:
             QVERIFY2(bytes.contains("<img src=\"https://example.org/news/" + stored->toLatin1() + '"'),
                      bytes.constData());
         }
+
+        // An enclosure and the image of the media folder, chosen before the public address was
+        // set: named by that address when the feed is written, the enclosure with its length
+        // and type as they are then, and uploaded into the remote media folder.
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"news/media/ep 1.mp3"_s), "123"));
+        FeedDocument document;
+        document.projectPath = project;
+        document.channel.imageurl = *stored;
+        RSSentry episode{u"t"_s, {}, u"<p>x</p>"_s};
+        episode.enclosureurl = u"media/ep 1.mp3"_s;
+        episode.enclosurelength = u"1"_s;
+        document.entries.append(episode);
+        RssFacts facts;
+        QVERIFY(BuildRssFile(document, TestStyleBlock, winterMoment(), QLocale::c(), &facts)
+                        .contains("<enclosure url=\"media/ep 1.mp3\" length=\"3\" type=\"audio/mpeg\" />"));
+        QVERIFY(facts.mediaWithoutPublicAddress);
+        document.ftp.feedurl = u"https://example.org/news/feed.xml"_s;
+        QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"news/media/ep 1.mp3"_s), "12345")); // a new cut
+        const QByteArray bytes = BuildRssFile(document, TestStyleBlock, winterMoment(), QLocale::c());
+        QVERIFY2(bytes.contains("<enclosure url=\"https://example.org/news/media/ep%201.mp3\" length=\"5\""),
+                 bytes.constData());
+        QVERIFY(bytes.contains("<url>https://example.org/news/" + stored->toLatin1() + "</url>"));
+        QStringList uploaded;
+        for (const PublishedFile &file : PublishedFiles(document, 10))
+            uploaded.append(file.folder + u'/' + file.name);
+        QCOMPARE(uploaded, (QStringList{u"media/ep 1.mp3"_s, u"media/"_s + stored->mid(6)}));
     }
 
     // With the letters kept, every character beyond ASCII becomes its reference, typed and stored

@@ -75,7 +75,7 @@ bool makeProgramFolder(const QTemporaryDir &dir)
 
 const QStringList TextKeys = {u"new"_s,          u"open"_s,        u"save"_s,           u"genrss"_s,
                               u"bold"_s,         u"italic"_s,      u"underline"_s,      u"link"_s,
-                              u"rootkey"_s,      u"newentry"_s,    u"deleteentry"_s,    u"createdon"_s,
+                              u"rootkey"_s,      u"newentry"_s,    u"deleteentryname"_s, u"createdon"_s,
                               u"lastmodified"_s, u"uploadready"_s, u"missingpassword"_s};
 
 const QStringList HelpKeys = {u"title"_s,       u"link"_s,        u"description"_s,    u"language"_s,  u"category"_s,
@@ -86,7 +86,8 @@ const QStringList HelpKeys = {u"title"_s,       u"link"_s,        u"description"
 // The design-time captions of the main window that the caption groups match.
 const QList<std::pair<QString, QStringList>> CaptionKeys = {
         {u"menu"_s,
-         {u"file"_s, u"new"_s, u"open"_s, u"save"_s, u"saveas"_s, u"genrss"_s, u"exit"_s, u"?"_s, u"about"_s, u"-"_s}},
+         {u"file"_s, u"new"_s, u"open"_s, u"save"_s, u"saveas"_s, u"genrss"_s, u"exit"_s, u"?"_s, u"about"_s, u"-"_s,
+          u"edit"_s, u"view"_s, u"openrecent"_s, u"shortcuts"_s, u"copyfeedaddress"_s}},
         {u"label"_s, {u"title"_s,       u"link"_s,           u"description"_s, u"language"_s,     u"category"_s,
                       u"ttl"_s,         u"imageurl"_s,       u"imagetitle"_s,  u"imagelink"_s,    u"number"_s,
                       u"webmaster"_s,   u"managingeditor"_s, u"ftpfile"_s,     u"ftpurl"_s,       u"ftpdir"_s,
@@ -392,7 +393,7 @@ void TestStartup::shippedLanguageFiles()
     const LanguageTexts english =
             ApplyLanguageFile(ReadMarkupFile(FeedsmithTest::resourceDir(), languageFileName(u"en"_s)));
     if (code != u"en"_s)
-        QVERIFY(texts.textTable.value(u"deleteentry"_s) != english.textTable.value(u"deleteentry"_s));
+        QVERIFY(texts.textTable.value(u"deleteentryname"_s) != english.textTable.value(u"deleteentryname"_s));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "core/locale/userdictionary.h"
 #include "entrysupport.h"
 
+#include "core/output/feedcheck.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
 #include "core/text/textencoding.h"
@@ -105,6 +106,7 @@ private slots:
     void pasteAsTextReturnsToTheEditor();
     void entryFrameOnlyWithEntries();
     void undoneEditLeavesNothing();
+    void findingLeadsToItsField();
     void typedThenCommittedAtOnce_data();
     void typedThenCommittedAtOnce();
 
@@ -420,11 +422,14 @@ void tst_WindowEntries::detailsSurviveSaveAndOpen()
     QVERIFY(p.clickNode(u"key1"_s));
     QCOMPARE(p.child<QLineEdit>(u"txtEntrycategory"_s)->text(), u"news, Cologne"_s);
     QCOMPARE(p.child<QLineEdit>(u"txtEntryauthor"_s)->text(), typed.value(u"txtEntryauthor"_s));
-    QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosure"_s)->text(), u"https://example.org/rss/episode%201.mp3"_s);
+    // The address is the file's place in the media folder; the feed names it by its public one.
+    QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosure"_s)->text(), u"media/episode 1.mp3"_s);
+    QVERIFY(BuildRssFile(p.document(), QString(), QDateTime::currentDateTime())
+                    .contains("<enclosure url=\"https://example.org/rss/media/episode%201.mp3\" length=\"1234\""));
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->text(), u"1234"_s);
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosuretype"_s)->text(), u"audio/mpeg"_s);
     QVERIFY(p.child<QLineEdit>(u"txtEntryguid"_s)->text().startsWith(u"urn:uuid:"_s));
-    QCOMPARE(p.document().entries.at(1).enclosurefile, u"media/episode 1.mp3"_s);
+    QVERIFY(p.document().entries.at(1).enclosurefile.isEmpty());
 
     // An address typed without length and type: the server is asked (HEAD) beside the window.
     QTcpServer server;
@@ -1083,6 +1088,26 @@ void tst_WindowEntries::entryFrameOnlyWithEntries()
 }
 
 #include "tst_window_entries.moc"
+
+// A finding of the feed check, the podcast rules' too, leads to its field with the focus there:
+// an entry's Details row, or a podcast field of the channel.
+void tst_WindowEntries::findingLeadsToItsField()
+{
+    ContentsProgram &p = *m_page;
+    QVERIFY(p.newEntry());
+    p.document().channel.podcast = u"1"_s;
+    p.window->fileCommands()->showDocumentFields();
+    const QList<FeedFinding> findings = CheckFeed(p.document(), QString(), QDateTime::currentDateTime(), {});
+    for (const auto &[field, box] : {std::pair{u"enclosure"_s, u"txtEntryenclosure"_s},
+                                     std::pair{u"podcastimage"_s, u"txtPodcastImage"_s}}) {
+        const auto finding = std::find_if(findings.begin(), findings.end(),
+                                          [&field](const FeedFinding &f) { return f.field == field; });
+        QVERIFY2(finding != findings.end(), qPrintable(field));
+        p.window->showFinding(*finding);
+        QTRY_COMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), box);
+    }
+    p.document().channel.podcast.clear();
+}
 
 // An edit committed (for a recovery copy, say) and then undone leaves the entry as it was loaded.
 void tst_WindowEntries::undoneEditLeavesNothing()

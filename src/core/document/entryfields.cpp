@@ -77,16 +77,15 @@ bool IsMailAuthor(const QString &author)
     return mail.match(author).hasMatch();
 }
 
-void TakeEnclosureFile(RSSentry &entry, const QString &stored, const QString &path, const QString &feedUrl)
+void TakeEnclosureFile(RSSentry &entry, const QString &stored, const QString &path)
 {
     const QFileInfo file(path);
-    entry.enclosurefile = stored;
+    // The address is the file's place in the media folder: the feed names it by its public
+    // address when it is written, whenever that address is set.
+    entry.enclosureurl = stored;
+    entry.enclosurefile.clear();
     entry.enclosurelength = QString::number(file.size());
     entry.enclosuretype = QMimeDatabase().mimeTypeForFile(file).name();
-    const QUrl name = QUrl(QString::fromLatin1(QUrl::toPercentEncoding(file.fileName())));
-    const QUrl feed(feedUrl.trimmed());
-    entry.enclosureurl =
-            feed.isValid() && !feed.isRelative() ? feed.resolved(name).toString(QUrl::FullyEncoded) : file.fileName();
 }
 
 QString NewEntryId()

@@ -68,11 +68,10 @@ QString TypedFromList(const QString &lines);
 // Whether an author value names an e-mail address, as RSS's <author> wants it.
 bool IsMailAuthor(const QString &author);
 
-// Takes a file of the project's media folder as the entry's enclosure: its length and MIME type,
-// `stored` ("media/NAME") remembered for the upload beside the feed, and as address its name in
-// the folder of the feed's public address, or the bare name while there is none. `path` is
-// where the file lies.
-void TakeEnclosureFile(RSSentry &entry, const QString &stored, const QString &path, const QString &feedUrl);
+// Takes a file of the project's media folder as the entry's enclosure: `stored` ("media/NAME")
+// as its address, which the feed names by its public address whenever it is written, and its
+// length and MIME type as they are now. `path` is where the file lies.
+void TakeEnclosureFile(RSSentry &entry, const QString &stored, const QString &path);
 
 // A new entry's ID: "urn:uuid:" and a random UUID.
 QString NewEntryId();

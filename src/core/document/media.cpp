@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
@@ -118,6 +119,37 @@ QString WithPublicMedia(const QString &body, const QString &publicMedia)
     return QString(body).replace(SourceAttribute, u"src=\""_s + publicMedia);
 }
 
+bool IsLocalMedia(QStringView address)
+{
+    // A file right in the media folder, as Choose file puts it there.
+    const QStringView name = address.mid(MediaPrefix.size());
+    return address.startsWith(MediaPrefix) && !name.isEmpty() && !name.contains(u'/') && !name.startsWith(u'.');
+}
+
+QString PublishedMediaAddress(const QString &local, const QString &publicMedia)
+{
+    if (!IsLocalMedia(local) || publicMedia.isEmpty())
+        return local;
+    return publicMedia + QString::fromLatin1(QUrl::toPercentEncoding(local.mid(MediaPrefix.size()), "/"));
+}
+
+MediaFacts LocalMediaFacts(const QString &local, const QString &projectPath)
+{
+    MediaFacts facts;
+    if (!IsLocalMedia(local) || projectPath.isEmpty())
+        return facts;
+    const QString path = QFileInfo(projectPath).absolutePath() + u'/' + local;
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return facts;
+    facts.size = file.size();
+    static const QMimeDatabase types;
+    facts.type = types.mimeTypeForFile(file, QMimeDatabase::MatchExtension).name();
+    if (facts.type == "application/octet-stream"_L1)
+        facts.type.clear();
+    return facts;
+}
+
 bool PointsAtLocalFiles(QByteArrayView body)
 {
     // An attribute value that starts with the scheme, quoted either way, in any case.
@@ -200,8 +232,20 @@ QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken, QLi
             for (const QRegularExpressionMatch &m : picture.globalMatch(body))
                 take(key, false, MediaPrefix + m.captured(1), MediaFolder, m.captured(1));
         }
-        if (!entry.enclosurefile.isEmpty() && !entry.enclosureurl.trimmed().isEmpty())
+        // An enclosure of the media folder goes where its public address points: into the
+        // remote media folder. One chosen before that (a full address beside the feed) goes
+        // beside the feed, as its address says.
+        if (IsLocalMedia(entry.enclosureurl.trimmed()))
+            take(key, true, entry.enclosureurl.trimmed(), MediaFolder,
+                 entry.enclosureurl.trimmed().mid(MediaPrefix.size()));
+        else if (!entry.enclosurefile.isEmpty() && !entry.enclosureurl.trimmed().isEmpty())
             take(key, true, entry.enclosurefile, QString(), QFileInfo(entry.enclosurefile).fileName());
+    }
+    // The channel's image and the podcast's artwork, when they are files of the media folder.
+    for (const QString *image : {&document.channel.imageurl, &document.channel.podcastimage}) {
+        const QString local = image->trimmed();
+        if (IsLocalMedia(local))
+            take(0, false, local, MediaFolder, local.mid(MediaPrefix.size()));
     }
     return files;
 }

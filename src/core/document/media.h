@@ -37,6 +37,22 @@ QByteArray WithPublicMedia(const QByteArray &body, const QByteArray &publicMedia
 QByteArrayView WithPublicMedia(QByteArrayView body, const QByteArray &publicMedia, QByteArray &room);
 QString WithPublicMedia(const QString &body, const QString &publicMedia);
 
+// Whether an address names a file of the project's media folder ("media/NAME"), as Choose file
+// stores enclosures and artwork: the feed then names it by its public address, made when the
+// feed is written.
+bool IsLocalMedia(QStringView address);
+// A local media address as the feed names it: the public media address and the name below the
+// media folder, each part percent-encoded; as it stands without a public address.
+QString PublishedMediaAddress(const QString &local, const QString &publicMedia);
+// What the file of a local media address is now: its size (-1 when it is no regular file) and
+// its media type.
+struct MediaFacts
+{
+    qint64 size = -1;
+    QString type;
+};
+MediaFacts LocalMediaFacts(const QString &local, const QString &projectPath);
+
 class FeedDocument;
 
 // Where a file that publishing would upload lies, against the one rule for such files: a regular
@@ -75,7 +91,7 @@ struct PublishedFile
 // A file the published entries name for upload that breaks the rule of CheckMediaFile.
 struct UnpublishableFile
 {
-    int entry = 0; // the key number of the entry
+    int entry = 0; // the key number of the entry; 0 for the channel's image or artwork
     bool enclosure = false; // the entry's enclosure file, else a picture of its body
     QString name; // as the entry names it (enclosurefile, or "media/NAME")
     MediaFile check;

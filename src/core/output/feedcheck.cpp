@@ -67,7 +67,10 @@ public:
     {
         add(FeedFinding::Severity::Warning, key, fallback, field, entry, arguments);
     }
-    void addPlain(const QString &text) { m_findings.append({FeedFinding::Severity::Warning, text, {}, 0}); }
+    void addPlain(const QString &text, const QString &field = {}, int entry = 0)
+    {
+        m_findings.append({FeedFinding::Severity::Warning, text, field, entry});
+    }
     // Marks the finding added last with what mends it.
     void offer(FeedFinding::Fix fix) { m_findings.last().fix = fix; }
     // An error when the value is an address no feed may carry (javascript:, data:, file:); the
@@ -159,6 +162,14 @@ void checkChannel(Checker &check, const FeedDocument &document)
     check.unsafeAddress(c.imagelink, u"imagelink"_s, u"checkfieldimagelink"_s, u"Image link"_s);
     if (c.podcast == "1"_L1)
         check.unsafeAddress(c.podcastimage, u"podcastimage"_s, u"checkfieldpodcastimage"_s, u"Artwork URL"_s);
+    // The image and the artwork of the media folder need a public address to be named by.
+    for (const auto &[value, field] : {std::pair{&c.imageurl, u"imageurl"_s}, std::pair{&c.podcastimage, u"podcastimage"_s}}) {
+        if (IsLocalMedia(value->trimmed()) && PublicMediaAddress(document.ftp.feedurl).isEmpty())
+            check.error(u"checkimagenoaddress"_s,
+                        u"The picture %1 is a file of the project's media folder, but the project has no public "
+                        "address of the feed to publish it under."_s,
+                        u"feedurl"_s, 0, {value->trimmed()});
+    }
     if (!c.imageurl.trimmed().isEmpty()) {
         if (!check.unsafeAddress(c.imageurl, u"imageurl"_s, u"checkfieldimageurl"_s, u"Image URL"_s)
             && isLocalAddress(c.imageurl))
@@ -247,8 +258,22 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
                         u"%1 links to or shows a %2: address in its text; a feed must not hold a javascript: or data: "
                         "address, since readers must not open it."_s,
                         u"content"_s, key, {scheme});
-        if (!entry.enclosureurl.trimmed().isEmpty()) {
-            if (entry.enclosuretype.trimmed().isEmpty())
+        if (const QString enclosure = entry.enclosureurl.trimmed(); !enclosure.isEmpty()) {
+            // The feed names a file of the media folder by its public address, made as it is
+            // written; any other address must be complete, or readers cannot fetch it.
+            if (IsLocalMedia(enclosure)) {
+                if (PublicMediaAddress(document.ftp.feedurl).isEmpty())
+                    check.error(u"checkenclosurenoaddress"_s,
+                                u"%1's enclosure is a file of the project's media folder, but the project has no "
+                                "public address of the feed to publish it under."_s,
+                                u"feedurl"_s, key);
+            } else if (!isWebAddress(enclosure) && UnsafeAddressScheme(enclosure).isEmpty() && !isLocalAddress(enclosure))
+                check.error(u"checkenclosurenotweb"_s,
+                            u"%1 has the enclosure address %2, which is no complete http:// or https:// address; "
+                            "readers cannot fetch it."_s,
+                            u"enclosure"_s, key, {enclosure});
+            if (entry.enclosuretype.trimmed().isEmpty()
+                && (!IsLocalMedia(enclosure) || LocalMediaFacts(enclosure, document.projectPath).type.isEmpty()))
                 check.error(u"checkenclosuretype"_s,
                             u"%1 has an enclosure without a type (such as audio/mpeg); RSS requires one."_s,
                             u"enclosuretype"_s, key);
@@ -337,8 +362,8 @@ QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleB
                       "entries)."_s,
                       u"number"_s, 0, {QString::number((size + 1023) / 1024)});
     if (document.channel.podcast == "1"_L1) {
-        for (const QString &problem : PodcastProblems(document, locale, texts))
-            check.addPlain(problem);
+        for (const PodcastProblem &problem : PodcastFindings(document, locale, texts))
+            check.addPlain(problem.text, problem.field, problem.entry);
     }
     return check.take();
 }

@@ -1,6 +1,8 @@
 // Podcast categories and rules.
 #include "core/output/podcast.h"
 
+#include "core/document/media.h"
+
 #include "core/output/feedoptions.h"
 #include "core/output/rsswriter.h"
 
@@ -93,46 +95,58 @@ QString PodcastType(const QString &typed)
 
 QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale, const KeyedTexts &texts)
 {
-    const ChannelSettings &c = document.channel;
     QStringList problems;
-    const auto say = [&texts, &problems](const char *key, const QString &english) {
-        problems.append(texts.valueOr(QString::fromLatin1(key), english));
+    for (const PodcastProblem &problem : PodcastFindings(document, locale, texts))
+        problems.append(problem.text);
+    return problems;
+}
+
+QList<PodcastProblem> PodcastFindings(const FeedDocument &document, const QLocale &locale, const KeyedTexts &texts)
+{
+    const ChannelSettings &c = document.channel;
+    QList<PodcastProblem> problems;
+    // A sentence about a channel field.
+    const auto say = [&texts, &problems](const char *field, const char *textKey, const QString &english) {
+        problems.append({texts.valueOr(QString::fromLatin1(textKey), english), QString::fromLatin1(field), 0});
     };
     if (c.title.trimmed().isEmpty())
-        say("podcastnotitle", u"The feed has no title; podcast directories require one."_s);
+        say("title", "podcastnotitle", u"The feed has no title; podcast directories require one."_s);
     if (c.description.trimmed().isEmpty())
-        say("podcastnodescription", u"The feed has no description; podcast directories require one."_s);
+        say("description", "podcastnodescription", u"The feed has no description; podcast directories require one."_s);
     if (c.language.trimmed().isEmpty())
-        say("podcastnolanguage", u"The feed has no language; podcast directories require one."_s);
+        say("language", "podcastnolanguage", u"The feed has no language; podcast directories require one."_s);
     if (c.link.trimmed().isEmpty())
-        say("podcastnolink", u"The feed has no link; podcast directories require one."_s);
+        say("link", "podcastnolink", u"The feed has no link; podcast directories require one."_s);
 
     if (c.podcast != "1"_L1) {
-        say("podcastnotmarked",
+        say("podcast", "podcastnotmarked",
             u"The feed is not marked as a podcast, so it says neither whether it is explicit nor "
             "which artwork and category it has; podcast directories require all three."_s);
     } else {
         if (c.podcastimage.trimmed().isEmpty())
-            say("podcastnoartwork",
+            say("podcastimage", "podcastnoartwork",
                 u"The podcast has no artwork; give the address of a square JPEG or PNG image of "
                 "1400 to 3000 pixels."_s);
-        else if (!isWebAddress(c.podcastimage))
-            say("podcastartworkweb", u"The artwork address must start with http:// or https://."_s);
+        else if (!isWebAddress(c.podcastimage) && !IsLocalMedia(c.podcastimage.trimmed())) // media: told by the check
+            say("podcastimage", "podcastartworkweb", u"The artwork address must start with http:// or https://."_s);
         const QString category = c.podcastcategory.trimmed();
         const QString subcategory = c.podcastsubcategory.trimmed();
         if (category.isEmpty())
-            say("podcastnocategory", u"The podcast has no category; choose one of the Apple Podcasts categories."_s);
+            say("podcastcategory", "podcastnocategory",
+                u"The podcast has no category; choose one of the Apple Podcasts categories."_s);
         else if (!PodcastCategories().contains(category))
-            problems.append(texts.valueOr(u"podcastcategoryunknown"_s, u"\"%1\" is not an Apple Podcasts category."_s)
-                                    .arg(category));
+            problems.append({texts.valueOr(u"podcastcategoryunknown"_s, u"\"%1\" is not an Apple Podcasts category."_s)
+                                     .arg(category),
+                             u"podcastcategory"_s, 0});
         else if (!subcategory.isEmpty() && !PodcastSubcategories(category).contains(subcategory))
-            problems.append(texts.valueOr(u"podcastsubcategoryunknown"_s,
-                                          u"\"%1\" is not a subcategory of %2 in Apple Podcasts."_s)
-                                    .arg(subcategory, category));
+            problems.append({texts.valueOr(u"podcastsubcategoryunknown"_s,
+                                           u"\"%1\" is not a subcategory of %2 in Apple Podcasts."_s)
+                                     .arg(subcategory, category),
+                             u"podcastsubcategory"_s, 0});
         if (!c.podcasttype.trimmed().isEmpty() && PodcastType(c.podcasttype).isEmpty())
-            say("podcasttypeform", u"The podcast type must be episodic or serial."_s);
+            say("podcasttype", "podcasttypeform", u"The podcast type must be episodic or serial."_s);
         if (!c.podcastemail.contains(u'@'))
-            say("podcastnoemail",
+            say("podcastemail", "podcastnoemail",
                 u"The podcast gives no owner e-mail address; one is recommended, as Apple Podcasts "
                 "sends its check of ownership there."_s);
     }
@@ -148,19 +162,21 @@ QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale,
         const QString type = entry.enclosuretype.trimmed().toLower();
         const QString &length = entry.enclosurelength;
         // The episode's name goes in last, so that a title holding "%1" stays as typed.
-        const auto sayOf = [&](const char *key, const QString &english) {
-            problems.append(texts.valueOr(QString::fromLatin1(key), english).arg(name));
+        const auto sayOf = [&](const char *textKey, const QString &english, const QString &entryField) {
+            problems.append({texts.valueOr(QString::fromLatin1(textKey), english).arg(name), entryField, key});
         };
         if (entry.enclosureurl.trimmed().isEmpty()) {
-            sayOf("podcastnoenclosure", u"%1 has no enclosure; every episode needs its audio or video file."_s);
+            sayOf("podcastnoenclosure", u"%1 has no enclosure; every episode needs its audio or video file."_s,
+                  u"enclosure"_s);
         } else {
             if (!type.startsWith("audio/"_L1) && !type.startsWith("video/"_L1))
-                sayOf("podcastenclosuretype", u"%1's enclosure needs an audio or video type, such as audio/mpeg."_s);
+                sayOf("podcastenclosuretype", u"%1's enclosure needs an audio or video type, such as audio/mpeg."_s,
+                      u"enclosuretype"_s);
             if (!IsWholeNumber(length) || length.count(u'0') == length.size())
-                sayOf("podcastenclosurelength", u"%1's enclosure needs its length in bytes."_s);
+                sayOf("podcastenclosurelength", u"%1's enclosure needs its length in bytes."_s, u"enclosurelength"_s);
         }
         if (entry.guid.trimmed().isEmpty() && !generatedIds)
-            sayOf("podcastnoid", u"%1 has no ID (guid); give it one, or give entries dates and IDs."_s);
+            sayOf("podcastnoid", u"%1 has no ID (guid); give it one, or give entries dates and IDs."_s, u"guid"_s);
     }
     return problems;
 }

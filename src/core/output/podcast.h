@@ -40,4 +40,15 @@ QString PodcastType(const QString &typed);
 QStringList PodcastProblems(const FeedDocument &document, const QLocale &locale = QLocale::system(),
                             const KeyedTexts &texts = {});
 
+// The same, each with the field it concerns (a channel field's key, or an entry field's such as
+// "enclosure") and the entry (its key number; 0 for the channel), so that a finding leads to it.
+struct PodcastProblem
+{
+    QString text;
+    QString field;
+    int entry = 0;
+};
+QList<PodcastProblem> PodcastFindings(const FeedDocument &document, const QLocale &locale = QLocale::system(),
+                                      const KeyedTexts &texts = {});
+
 } // namespace Feedsmith

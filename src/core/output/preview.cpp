@@ -122,11 +122,9 @@ QString attributeValue(const QString &value)
 
 QString defaultPreviewPath(const QString &programFolder)
 {
-    // An installed program's folder belongs to the system; the user's cache folder takes the
-    // page then, so that the preview still shows what was just built.
-    const QFileInfo folder(programFolder);
-    if (folder.isDir() && folder.isWritable())
-        return programFile(programFolder, u"rsspreview.html"_s);
+    // The page is made again from the project at every look: it belongs to the user's cache,
+    // never to the program's folder (an installed program's files belong to its package).
+    Q_UNUSED(programFolder);
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     QDir().mkpath(cache);
     return programFile(cache, u"rsspreview.html"_s);

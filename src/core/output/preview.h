@@ -23,7 +23,7 @@ struct PreviewResult
 };
 
 // Fills "preview.html" with the channel and the newest entries (each from "entry.html") and
-// writes the page to pagePath, normally "rsspreview.html" in the program folder. With nothing
+// writes the page to pagePath, normally "rsspreview.html" in the user's cache folder. With nothing
 // to show, the result names "empty.html" and nothing is written. The window commits the entry
 // being edited first, when FeedItemCount shows entries.
 // The page template's {PREVIEWLABEL} says what the page is, in the interface language.
@@ -47,8 +47,7 @@ QByteArray BuildPreviewFile(const FeedDocument &document, int taken, const QStri
 // page with ContentPolicyMeta right after its <head> tag; a page without one stays as it is.
 QString WithContentPolicy(const QString &page);
 
-// "rsspreview.html" in the program folder, or in the user's cache folder when the program
-// folder cannot be written (an installed program).
+// "rsspreview.html" in the user's cache folder (made when missing), whatever the program folder.
 QString defaultPreviewPath(const QString &programFolder);
 
 } // namespace Feedsmith

@@ -149,11 +149,13 @@ QString attributeValue(const QString &value)
 class RssLines
 {
 public:
-    // `publicMedia`: where the bodies' pictures of the project's media folder are published.
-    explicit RssLines(bool keepAccents, const QString &publicMedia = {})
+    // `publicMedia`: where the files of the project's media folder are published; `projectPath`:
+    // the project, whose media folder enclosures are measured in.
+    explicit RssLines(bool keepAccents, const QString &publicMedia = {}, const QString &projectPath = {})
         : m_keepAccents(keepAccents)
         , m_publicMedia(publicMedia)
         , m_publicMediaBytes(publicMedia.toLatin1())
+        , m_projectPath(projectPath)
     { }
 
     void line(QStringView text)
@@ -202,12 +204,20 @@ public:
         }
         // Without a public address the pictures keep their project-relative address.
         const QByteArrayView written = QByteArrayView(m_bytes).sliced(start);
-        m_showsLocalMedia = m_publicMedia.isEmpty() && UsesProjectMedia(written);
-        m_pointsAtFiles = PointsAtLocalFiles(written);
+        m_showsLocalMedia = m_showsLocalMedia || (m_publicMedia.isEmpty() && UsesProjectMedia(written));
+        m_pointsAtFiles = m_pointsAtFiles || PointsAtLocalFiles(written);
         m_bytes += "]]></description>\r\n";
     }
-    // Whether the last description showed a picture of the media folder that has no public
-    // address, and whether it pointed at a file on the author's disk ("file:").
+    // A new item: nothing of it shown yet.
+    void startItem()
+    {
+        m_showsLocalMedia = false;
+        m_pointsAtFiles = false;
+        line(u"\t<item>");
+    }
+    // Whether the item showed a file of the media folder (a picture of its description, its
+    // enclosure) that has no public address, and whether its description pointed at a file on
+    // the author's disk ("file:").
     bool showedLocalMedia() const { return m_showsLocalMedia; }
     bool pointedAtFiles() const { return m_pointsAtFiles; }
     // The entry's fields of the field table that go to the feed, in the table's order.
@@ -224,11 +234,24 @@ public:
                 for (const QString &item : field.items(entry))
                     element(2, field.rssTag, item);
                 break;
-            case RssPlace::Enclosure:
-                line(QString("\t\t<enclosure url=\""_L1 + attributeValue(value) + "\" length=\""_L1
-                             + attributeValue(IsWholeNumber(entry.enclosurelength) ? entry.enclosurelength : u"0"_s)
-                             + "\" type=\""_L1 + attributeValue(entry.enclosuretype) + "\" />"_L1));
+            case RssPlace::Enclosure: {
+                // A file of the media folder is named by its public address, with its length and
+                // type as it is now; without a public address readers cannot fetch it.
+                QString length = IsWholeNumber(entry.enclosurelength) ? entry.enclosurelength : u"0"_s;
+                QString type = entry.enclosuretype;
+                if (IsLocalMedia(value.trimmed())) {
+                    const MediaFacts now = LocalMediaFacts(value.trimmed(), m_projectPath);
+                    if (now.size >= 0)
+                        length = QString::number(now.size);
+                    if (!now.type.isEmpty())
+                        type = now.type;
+                    m_showsLocalMedia = m_showsLocalMedia || m_publicMedia.isEmpty();
+                }
+                line(QString("\t\t<enclosure url=\""_L1
+                             + attributeValue(PublishedMediaAddress(value.trimmed(), m_publicMedia)) + "\" length=\""_L1
+                             + attributeValue(length) + "\" type=\""_L1 + attributeValue(type) + "\" />"_L1));
                 break;
+            }
             case RssPlace::Podcast:
                 if (podcast && !entry.enclosureurl.isEmpty()) {
                     const QString tag = "itunes:"_L1 + field.rssTag;
@@ -256,7 +279,8 @@ public:
             line(u"\t</itunes:owner>");
         }
         if (!c.podcastimage.isEmpty())
-            line(QString("\t<itunes:image href=\""_L1 + attributeValue(c.podcastimage) + "\" />"_L1));
+            line(QString("\t<itunes:image href=\""_L1
+                         + attributeValue(PublishedMediaAddress(c.podcastimage.trimmed(), m_publicMedia)) + "\" />"_L1));
         // Directories match the category names exactly: blanks typed around them go.
         if (!c.podcastcategory.trimmed().isEmpty()) {
             const QString category =
@@ -302,6 +326,7 @@ private:
     bool m_pointsAtFiles = false;
     QString m_publicMedia;
     QByteArray m_publicMediaBytes;
+    QString m_projectPath;
 };
 
 } // namespace
@@ -326,7 +351,9 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
         creators = !author.isEmpty() && !IsMailAuthor(author);
     }
     const bool podcast = c.podcast == "1"_L1;
-    RssLines out(options.keepAccents);
+    // Files of the project's media folder are read from the folder published beside the feed.
+    const QString publicMedia = PublicMediaAddress(document.ftp.feedurl);
+    RssLines out(options.keepAccents, publicMedia);
     out.line(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     out.line(QString("<rss version=\"2.0\""_L1 + (selfLink ? " xmlns:atom=\"http://www.w3.org/2005/Atom\""_L1 : ""_L1)
                      + (creators ? " xmlns:dc=\"http://purl.org/dc/elements/1.1/\""_L1 : ""_L1)
@@ -357,7 +384,7 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
         out.element(1, "ttl"_L1, c.ttl);
     if (!c.imageurl.isEmpty()) {
         out.line(u"\t<image>");
-        out.element(2, "url"_L1, c.imageurl);
+        out.element(2, "url"_L1, PublishedMediaAddress(c.imageurl.trimmed(), publicMedia));
         if (!c.imagetitle.isEmpty())
             out.element(2, "title"_L1, c.imagetitle);
         if (!c.imagelink.isEmpty())
@@ -373,8 +400,6 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
     const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
     const QList<QString> ids = options.entryDatesAndIds ? EntryIds(document) : QList<QString>();
     const DateText::Reader dates(locale);
-    // Pictures of the project's media folder are read from the folder published beside the feed.
-    const QString publicMedia = PublicMediaAddress(document.ftp.feedurl);
     // The newest entry whose body shows what readers cannot reach; pieces are made in parallel.
     std::mutex factsMutex;
     RssFacts found;
@@ -382,7 +407,7 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
     // down, and joined in order.
     const auto buildItems = [&](qsizetype begin, qsizetype end) {
         auto entryAt = [&](qsizetype k) -> const RSSentry & { return document.entries.at(count - int(k)); };
-        RssLines piece(options.keepAccents, publicMedia);
+        RssLines piece(options.keepAccents, publicMedia, document.projectPath);
         // Bodies shrink by their style block and stay about as long otherwise; with the letters
         // kept as references, they grow by about half.
         qsizetype estimate = 0;
@@ -394,22 +419,13 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
         piece.reserve(estimate);
         for (qsizetype k = begin; k < end; ++k) {
             const RSSentry &entry = entryAt(k);
-            piece.line(u"\t<item>");
+            piece.startItem();
             if (!entry.title.isEmpty())
                 piece.element(2, "title"_L1, entry.title);
             if (!entry.link.isEmpty())
                 piece.element(2, "link"_L1, entry.link);
-            if (!entry.content.isEmpty()) {
+            if (!entry.content.isEmpty())
                 piece.description(entry.content, removeStyleBlocks, removeCodePageStyleBlocks);
-                if (piece.showedLocalMedia() || piece.pointedAtFiles()) {
-                    const std::lock_guard lock(factsMutex);
-                    const int key = count - int(k);
-                    if (piece.showedLocalMedia())
-                        found.entryWithLocalMedia = std::max(found.entryWithLocalMedia, key);
-                    if (piece.pointedAtFiles())
-                        found.entryWithFileReference = std::max(found.entryWithFileReference, key);
-                }
-            }
             if (options.entryDatesAndIds) {
                 // The entry's own publication date, else its creation date; a date the project
                 // could not read is left out rather than made up.
@@ -427,6 +443,14 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
                 piece.element(2, "guid"_L1, ids.at(count - int(k) - 1), " isPermaLink=\"false\""_L1);
             piece.fields(entry, podcast);
             piece.line(u"\t</item>");
+            if (piece.showedLocalMedia() || piece.pointedAtFiles()) {
+                const std::lock_guard lock(factsMutex);
+                const int key = count - int(k);
+                if (piece.showedLocalMedia())
+                    found.entryWithLocalMedia = std::max(found.entryWithLocalMedia, key);
+                if (piece.pointedAtFiles())
+                    found.entryWithFileReference = std::max(found.entryWithFileReference, key);
+            }
         }
         return piece.take();
     };

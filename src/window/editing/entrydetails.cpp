@@ -24,6 +24,7 @@ EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts 
     , m_document(document)
     , m_chooseFile(std::move(chooseFile))
 {
+    m_toggle = toggle;
     toggle->setCheckable(true);
     toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toggle->setArrowType(Qt::RightArrow);
@@ -113,6 +114,11 @@ void EntryDetails::fillIn(RSSentry &entry) const
     }
 }
 
+void EntryDetails::open()
+{
+    m_toggle->setChecked(true);
+}
+
 QWidget *EntryDetails::box(QLatin1StringView key) const
 {
     for (const Row &row : m_rows) {
@@ -189,7 +195,7 @@ void EntryDetails::chooseEnclosure()
             return;
         RSSentry chosen;
         guard->fillIn(chosen);
-        TakeEnclosureFile(chosen, stored, path, guard->m_document.ftp.feedurl);
+        TakeEnclosureFile(chosen, stored, path);
         guard->showEntry(chosen, guard->m_podcast);
         emit guard->edited();
     });

@@ -46,6 +46,8 @@ public:
     void clear();
     // The fields as typed, over a copy of the entry shown (its untyped fields kept).
     void fillIn(RSSentry &entry) const;
+    // Shows the fields (as the toggle does).
+    void open();
     // The box of a field's key (tests and focus order); null for a field without one.
     QWidget *box(QLatin1StringView key) const;
 
@@ -68,6 +70,7 @@ private:
     QLineEdit *edit(QLatin1StringView key) const;
 
     std::vector<Row> m_rows;
+    QToolButton *m_toggle = nullptr;
     const FeedDocument &m_document;
     RSSentry m_shown; // the fields never typed (the local enclosure file, the permalink flag)
     bool m_podcast = false;

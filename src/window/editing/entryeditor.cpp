@@ -884,6 +884,24 @@ QString EntryEditor::pasteAsTextMarkup(const QString &clipboardText)
     return markup;
 }
 
+void EntryEditor::focusField(const QString &field)
+{
+    if (field == "content"_L1) {
+        m_editor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (field == "link"_L1) {
+        m_linkEdit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (QWidget *box = m_details->box(QLatin1StringView(field.toLatin1())); box && field != "title"_L1) {
+        m_details->open();
+        box->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    m_titleEdit->setFocus(Qt::OtherFocusReason);
+}
+
 void EntryEditor::findInBody(const QString &text, bool backward)
 {
     if (m_loadedKey.isEmpty())

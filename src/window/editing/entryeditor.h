@@ -137,6 +137,9 @@ public:
 
     RichTextEditor *editor() const { return m_editor; }
     EntryTreeView *tree() const { return m_tree; }
+    // Puts the focus into a field of the entry shown: "title", "link", "content" (the editor), or
+    // a Details field by its key (the Details opened first); the title for any other.
+    void focusField(const QString &field);
     // Finds text in the body shown, forwards or backwards from the selection, every match
     // highlighted; the editor takes the keyboard. Says so when the body holds none.
     void findInBody(const QString &text, bool backward);

@@ -1,6 +1,7 @@
 // The publish page: the feed's file and the FTP server it is uploaded to.
 #include "window/pages/publishpage.h"
 
+#include "core/output/rsswriter.h"
 #include "core/system/processguard.h"
 #include "core/system/systemlocale.h"
 #include "core/text/printable.h"
@@ -149,8 +150,11 @@ void PublishPage::refreshFileDate()
 {
     if (m_context.document.ftp.ftpfile.isEmpty() || !m_context.startup.language.textTable.contains(u"lastmodified"_s))
         return;
-    if (const auto caption = LastModifiedCaption(m_context.text(u"lastmodified"_s), m_context.document.ftp.ftpfile,
-                                                 SystemLocale::locale()))
+    // A relative name counts from the project's folder, as everywhere the feed file is used.
+    const FeedDocument &document = m_context.document;
+    const QString file = document.projectPath.isEmpty() ? document.ftp.ftpfile
+                                                        : FeedCopyPath(document.ftp.ftpfile, document.projectPath);
+    if (const auto caption = LastModifiedCaption(m_context.text(u"lastmodified"_s), file, SystemLocale::locale()))
         m_fileDateLabel->setText(*caption);
 }
 

@@ -4,19 +4,26 @@
 #include "window/pages/captions.h"
 #include "window/pages/fieldboxes.h"
 #include "window/shell/fieldhelp.h"
+#include "window/platform/dialogs.h"
 #include "window/shell/htmlpane.h"
 
+#include "core/document/media.h"
 #include "core/output/podcast.h"
+#include "core/text/printable.h"
+
+#include <feedsmith/version.h>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStringListModel>
 #include <QStyle>
@@ -211,15 +218,79 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     for (qsizetype i = 0; i < fields.size(); ++i)
         m_boxes->bind(*fields.at(i), m_fieldEdits.at(i), m_helpPane);
     connect(m_boxes, &FieldBoxes::edited, this, [context] { context.markChanged(); });
+
+    // The image and the artwork may be pictures of this computer: a button beside each copies
+    // one into the media folder, and the feed names it by its public address.
+    for (const QLatin1StringView key : {"imageurl"_L1, "podcastimage"_L1}) {
+        QLineEdit *box = boxOf(key);
+        auto *grid = qobject_cast<QGridLayout *>(box->parentWidget()->layout());
+        int row = 0;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        grid->getItemPosition(grid->indexOf(box), &row, &column, &rowSpan, &columnSpan);
+        auto *choose = new QPushButton(texts.valueOr(u"choosepicture"_s, u"Choose…"_s), box->parentWidget());
+        choose->setObjectName(QString(key) + u"Choose"_s);
+        choose->setAccessibleName(texts.valueOr(u"choosepicturename"_s, u"Choose a picture of this computer"_s));
+        grid->addWidget(choose, row, column + 1);
+        const DocumentField *field = documentField(key);
+        connect(choose, &QPushButton::clicked, this,
+                [this, context, box, field] { chooseLocalPicture(context, box, field); });
+        if (m_podcastChain.contains(box))
+            m_podcastChain.insert(m_podcastChain.indexOf(box) + 1, choose);
+        else
+            m_pictureButtons.append({box, choose});
+    }
+}
+
+void SettingsPage::chooseLocalPicture(const PageContext &context, QLineEdit *box, const DocumentField *field)
+{
+    const KeyedTexts &texts = context.startup.language.textTable;
+    const QString title = QString::fromLatin1(Version::ProductName);
+    const QString projectPath = context.document.projectPath;
+    if (projectPath.isEmpty()) {
+        context.messageBoxes.warning(context.window, title,
+                                     texts.valueOr(u"picturesneedsave"_s,
+                                                   u"Save the project first: its pictures are kept in a folder named "
+                                                   "media beside it."_s));
+        return;
+    }
+    FileDialog *dialog = context.fileDialog;
+    if (!dialog)
+        return;
+    const QString filter = dialog->filter();
+    dialog->setFilter(u"*.png *.jpg *.jpeg *.gif *.webp | *.png *.jpg *.jpeg *.gif *.webp"_s);
+    dialog->setFileName(QFileInfo(projectPath).absolutePath() + u'/'); // the project's folder
+    const QString chosen = dialog->showOpen(context.window);
+    dialog->setFilter(filter);
+    dialog->setFileName(projectPath);
+    if (chosen.isEmpty())
+        return;
+    QString error;
+    const std::optional<QString> stored = StoreMediaFile(chosen, projectPath, &error);
+    if (!stored) {
+        context.messageBoxes.warning(context.window, title,
+                                     texts.valueOr(u"picturefailed"_s, u"The picture cannot be inserted."_s)
+                                             + u"\n\n"_s + printable(error));
+        return;
+    }
+    field->value(context.document) = *stored;
+    m_boxes->setBoxText(box, *stored);
+    context.markChanged();
 }
 
 QList<QWidget *> SettingsPage::tabChain() const
 {
-    // The podcast's fields follow the option that shows them.
+    // The podcast's fields follow the option that shows them; a picture's button its box.
     QList<QWidget *> chain;
     for (QLineEdit *box : m_fieldEdits) {
-        if (!m_podcastChain.contains(box))
-            chain.append(box);
+        if (m_podcastChain.contains(box))
+            continue;
+        chain.append(box);
+        for (const auto &[pictureBox, button] : m_pictureButtons) {
+            if (pictureBox == box)
+                chain.append(button);
+        }
     }
     for (const auto &[field, box] : m_options) {
         if (!m_podcastChain.contains(box))

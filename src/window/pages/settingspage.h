@@ -16,6 +16,7 @@ class QLineEdit;
 namespace Feedsmith {
 
 class FieldBoxes;
+struct DocumentField;
 class HtmlPane;
 
 // The channel fields in three frames and a loose group, the options, the podcast's fields in a
@@ -52,6 +53,9 @@ private:
     QComboBox *m_typeBox = nullptr;
     QList<QWidget *> m_podcastChain; // the podcast's boxes in the order the Tab key visits them
     HtmlPane *m_helpPane = nullptr;
+    QList<std::pair<QLineEdit *, QWidget *>> m_pictureButtons; // the Choose buttons beside their boxes
+    // Choose… beside the image or the artwork: a picture copied into the media folder.
+    void chooseLocalPicture(const PageContext &context, QLineEdit *box, const DocumentField *field);
 };
 
 } // namespace Feedsmith

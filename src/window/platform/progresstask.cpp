@@ -2,13 +2,19 @@
 #include "window/platform/progresstask.h"
 
 #include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 
 #include <climits>
 
 namespace Feedsmith {
+
+using namespace Qt::StringLiterals;
 
 QProgressDialog *newProgressDialog(QWidget *window, const QString &name, const QString &title,
                                    const QString &cancelText)
@@ -34,6 +40,53 @@ void endProgressDialog(const QPointer<QProgressDialog> &progress)
         return;
     progress->hide();
     progress->deleteLater();
+}
+
+ProgressPanel::ProgressPanel(const QString &cancelText, QWidget *parent)
+    : QWidget(parent)
+    , m_step(new QLabel(this))
+    , m_bar(new QProgressBar(this))
+    , m_cancel(new QPushButton(cancelText, this))
+{
+    m_step->setTextFormat(Qt::PlainText); // a server's name, a file's name
+    m_bar->setMaximumWidth(160);
+    m_bar->setTextVisible(false);
+    m_cancel->setObjectName(u"publishCancel"_s);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_step);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_cancel);
+    connect(m_cancel, &QPushButton::clicked, this, &ProgressPanel::canceled);
+    hide();
+}
+
+void ProgressPanel::begin(const QString &step)
+{
+    m_cancelling = false;
+    m_cancel->setEnabled(true);
+    setProgress(step, 0, 0);
+    QWidget::show();
+}
+
+void ProgressPanel::setProgress(const QString &step, qint64 done, qint64 total)
+{
+    if (m_cancelling)
+        return;
+    // Bytes as the desktop writes sizes; the bar in kilobytes, so that large files fit its range.
+    const QLocale locale;
+    m_step->setText(total > 0
+                            ? step + u' ' + locale.formattedDataSize(done) + u" / "_s + locale.formattedDataSize(total)
+                            : step);
+    m_bar->setRange(0, int(std::min<qint64>(total / 1024, INT_MAX)));
+    m_bar->setValue(int(std::min<qint64>(done / 1024, INT_MAX)));
+}
+
+void ProgressPanel::setCancelling(const QString &text)
+{
+    m_cancelling = true;
+    m_step->setText(text);
+    m_cancel->setEnabled(false);
 }
 
 ProgressTask::ProgressTask(QWidget *window, const QString &name, const QString &title, const QString &label,

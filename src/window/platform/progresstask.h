@@ -10,6 +10,9 @@
 #include <functional>
 #include <thread>
 
+class QLabel;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace Feedsmith {
@@ -21,6 +24,31 @@ namespace Feedsmith {
 QProgressDialog *newProgressDialog(QWidget *window, const QString &name, const QString &title,
                                    const QString &cancelText);
 void endProgressDialog(const QPointer<QProgressDialog> &progress);
+
+// Progress beside the window's other work, in the status bar: what is under way, how many of how
+// many bytes, and Cancel. The window stays usable meanwhile.
+class ProgressPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ProgressPanel(const QString &cancelText, QWidget *parent = nullptr);
+
+    // The step (plain text) and its bytes; 0 of 0 while unknown.
+    void begin(const QString &step);
+    void setProgress(const QString &step, qint64 done, qint64 total);
+    void setCancelling(const QString &text);
+    QPushButton *cancelButton() const { return m_cancel; }
+
+signals:
+    void canceled();
+
+private:
+    QLabel *m_step;
+    QProgressBar *m_bar;
+    QPushButton *m_cancel;
+    bool m_cancelling = false;
+};
 
 // One piece of work on a thread of its own: the window stays responsive, and a window-modal
 // progress dialog (shown only when the work takes longer than a moment) tells how far it has come

@@ -29,8 +29,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 namespace Feedsmith {
@@ -412,7 +414,7 @@ bool FileCommands::writeProject(bool wait)
                 return WriteProjectFile(*snapshot, snapshot->projectPath, programFolder, error);
             },
             [this, saved, revision = snapshot->revision, path = snapshot->projectPath](bool written,
-                                                                                      const QString &error) {
+                                                                                       const QString &error) {
                 *saved = written;
                 if (!written) {
                     fail(u"The project could not be saved."_s, error);
@@ -468,7 +470,8 @@ void FileCommands::generateRss()
     // A path the project suggested and the dialog merely confirmed may have been chosen by the
     // project's author: outside the places a feed belongs, the user is asked first.
     const bool merelyConfirmed = suggested == m_feedFileOfProject
-            && (QDir::cleanPath(chosen) == QDir::cleanPath(offered) || QDir::cleanPath(chosen) == QDir::cleanPath(suggested)
+            && (QDir::cleanPath(chosen) == QDir::cleanPath(offered)
+                || QDir::cleanPath(chosen) == QDir::cleanPath(suggested)
                 || (QDir::isRelativePath(suggested) && chosen.endsWith(u'/' + QDir::cleanPath(suggested))));
     if (!chosen.isEmpty() && !m_feedFilesChosen.contains(chosen) && merelyConfirmed) {
         QString reason;
@@ -708,6 +711,18 @@ void FileCommands::cancelPublication()
     m_publication = nullptr;
 }
 
+ProgressPanel *FileCommands::publishPanel()
+{
+    if (!m_publishPanel) {
+        m_publishPanel = new ProgressPanel(m_context.startup.language.textTable.valueOr(u"cancelbutton"_s, u"Cancel"_s),
+                                           m_context.window);
+        m_publishPanel->setObjectName(u"publishProgress"_s);
+        if (auto *window = qobject_cast<QMainWindow *>(m_context.window))
+            window->statusBar()->addPermanentWidget(m_publishPanel);
+    }
+    return m_publishPanel;
+}
+
 void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFile> beside,
                                       std::shared_ptr<QTemporaryDir> folder)
 {
@@ -723,74 +738,73 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
                                              texts.value(u"trustcertificate"_s), texts.value(u"trusthostkey"_s),
                                              texts.value(u"serverkeychanged"_s), texts.value(u"hostnotfound"_s), texts},
                                     m_context.messageBoxes, m_context.window, m_makeInternet, this);
-    // The window can be looked at, not changed, while the feed goes out.
-    QPointer<QProgressDialog> progress =
-            newProgressDialog(m_context.window, u"publishProgress"_s, texts.valueOr(u"publishtitle"_s, u"Publishing"_s),
-                              texts.valueOr(u"cancelbutton"_s, u"Cancel"_s));
+    // The window stays usable while the feed goes out; the status bar shows how far it is.
+    ProgressPanel *panel = publishPanel();
     Publication *publication = m_publication;
-    connect(progress, &QProgressDialog::canceled, publication, [publication, progress, texts] {
+    connect(panel, &ProgressPanel::canceled, publication, [publication, panel, texts] {
         publication->cancel();
-        progress->setLabelText(texts.valueOr(u"publishcancelling"_s, u"Cancelling…"_s));
+        panel->setCancelling(texts.valueOr(u"publishcancelling"_s, u"Cancelling…"_s));
     });
-    connect(publication, &Publication::progressed, progress,
-            [progress](const QString &step, qint64 done, qint64 total) {
-                if (progress->wasCanceled())
-                    return;
-                progress->setLabelText(step);
-                // Bytes as kilobytes, so that large files fit the dialog's range.
-                progress->setRange(0, int(std::min<qint64>(total / 1024, INT_MAX)));
-                progress->setValue(int(std::min<qint64>(done / 1024, INT_MAX)));
-            });
-    connect(publication, &Publication::finished, this, [this, publication, progress, folder, settings](bool uploaded) {
-        endProgressDialog(progress);
-        const KeyedTexts &texts = m_context.startup.language.textTable;
-        const QString title = productName();
-        for (const Publication::Message &message : publication->messages()) {
-            switch (message.icon) {
-            case FtpMessages::Icon::None: m_context.messageBoxes.plain(m_context.window, title, message.text); break;
-            case FtpMessages::Icon::Exclamation:
-                m_context.messageBoxes.warning(m_context.window, title, message.text);
-                break;
-            case FtpMessages::Icon::Critical:
-                if (message.details.isEmpty())
-                    m_context.messageBoxes.critical(m_context.window, title, message.text);
-                else
-                    m_context.messageBoxes.criticalWithDetails(m_context.window, title, message.text, message.details);
-                break;
-            case FtpMessages::Icon::Information:
-                if (uploaded) {
-                    const QString address = settings.feedurl.trimmed();
-                    const QString text = address.isEmpty() ? message.text
-                                                           : message.text + u"\n\n"_s
-                                    + texts.valueOr(u"publishedat"_s, u"Readers find the feed at %1"_s)
-                                              .arg(printable(address));
-                    // Only a web address is offered to the browser: "Open" on a file: or any
-                    // other address from a project would start whatever program handles it.
-                    m_context.messageBoxes.informationWithAddress(
-                            m_context.window, title, text, IsWebAddress(address) ? address : QString(),
-                            texts.valueOr(u"openinbrowser"_s, u"Open in browser"_s));
-                } else {
-                    m_context.messageBoxes.information(m_context.window, title, message.text);
+    connect(publication, &Publication::progressed, panel, &ProgressPanel::setProgress);
+    const QString projectPath = m_context.document.projectPath;
+    connect(publication, &Publication::finished, this,
+            [this, publication, panel, folder, settings, projectPath](bool uploaded) {
+                // The moment the upload ended, not the moment its message is closed.
+                const QString finishedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+                disconnect(panel, nullptr, publication, nullptr);
+                panel->hide();
+                const KeyedTexts &texts = m_context.startup.language.textTable;
+                const QString title = productName();
+                for (const Publication::Message &message : publication->messages()) {
+                    switch (message.icon) {
+                    case FtpMessages::Icon::None:
+                        m_context.messageBoxes.plain(m_context.window, title, message.text);
+                        break;
+                    case FtpMessages::Icon::Exclamation:
+                        m_context.messageBoxes.warning(m_context.window, title, message.text);
+                        break;
+                    case FtpMessages::Icon::Critical:
+                        if (message.details.isEmpty())
+                            m_context.messageBoxes.critical(m_context.window, title, message.text);
+                        else
+                            m_context.messageBoxes.criticalWithDetails(m_context.window, title, message.text,
+                                                                       message.details);
+                        break;
+                    case FtpMessages::Icon::Information:
+                        if (uploaded) {
+                            const QString address = settings.feedurl.trimmed();
+                            const QString text = address.isEmpty() ? message.text
+                                                                   : message.text + u"\n\n"_s
+                                            + texts.valueOr(u"publishedat"_s, u"Readers find the feed at %1"_s)
+                                                      .arg(printable(address));
+                            // Only a web address is offered to the browser: "Open" on a file: or any
+                            // other address from a project would start whatever program handles it.
+                            m_context.messageBoxes.informationWithAddress(
+                                    m_context.window, title, text, IsWebAddress(address) ? address : QString(),
+                                    texts.valueOr(u"openinbrowser"_s, u"Open in browser"_s));
+                        } else {
+                            m_context.messageBoxes.information(m_context.window, title, message.text);
+                        }
+                        break;
+                    }
                 }
-                break;
-            }
-        }
-        if (uploaded) {
-            // Remembered in the project, and shown on the publish page.
-            FtpSettings &ftp = m_context.document.ftp;
-            ftp.lastpublished = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-            ftp.lastpublishedserver = settings.ftpurl;
-            ftp.lastpublishedaddress = settings.feedurl.trimmed();
-            m_context.markChanged();
-            m_publishPage->showLastPublication();
-        }
-        if (m_publication == publication) {
-            m_publication = nullptr;
-            publication->deleteLater();
-        }
-        emit publicationEnded(uploaded);
-    });
-    progress->show();
+                // Remembered in the project it was published from, and shown on the publish page.
+                if (uploaded && projectPath == m_context.document.projectPath
+                    && settings.ftpurl == m_context.document.ftp.ftpurl) {
+                    FtpSettings &ftp = m_context.document.ftp;
+                    ftp.lastpublished = finishedAt;
+                    ftp.lastpublishedserver = settings.ftpurl;
+                    ftp.lastpublishedaddress = settings.feedurl.trimmed();
+                    m_context.markChanged();
+                    m_publishPage->showLastPublication();
+                }
+                if (m_publication == publication) {
+                    m_publication = nullptr;
+                    publication->deleteLater();
+                }
+                emit publicationEnded(uploaded);
+            });
+    panel->begin(texts.valueOr(u"publishtitle"_s, u"Publishing"_s));
     publication->start();
 }
 

@@ -21,6 +21,7 @@ namespace Feedsmith {
 class BackgroundWriter;
 class Internet;
 class Publication;
+class ProgressPanel;
 class ContentsPage;
 class FileDialog;
 class PublishPage;
@@ -128,6 +129,8 @@ private:
                             std::shared_ptr<QTemporaryDir> folder);
     // New without asking.
     void startNewDocument();
+    // The status bar's panel of a publication, made at the first.
+    ProgressPanel *publishPanel();
     void setChanged(bool changed);
     // Every command that reads the document (save, generate, check, publish, the preview and the
     // recovery copies too) takes what is being edited into its entry first: the editor flushed
@@ -145,6 +148,7 @@ private:
     PublishPage *m_publishPage;
     BackgroundWriter *m_writer;
     Publication *m_publication = nullptr;
+    ProgressPanel *m_publishPanel = nullptr;
     std::thread m_download; // an import from an address
     std::atomic<bool> m_downloadCancelled = false;
     std::function<std::unique_ptr<Internet>()> m_makeInternet; // the libcurl one when empty

@@ -22,11 +22,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -261,6 +263,20 @@ void MainWindow::buildMenus()
     QAction *checkFeed = m_captions.menuItem(u"checkfeed"_s, u"checkfeed"_s, this);
     QAction *publish = m_captions.menuItem(u"publish"_s, u"publish"_s, this);
     publish->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    // The published feed's public address: to pass on, or to look at.
+    QAction *copyAddress = m_captions.menuItem(u"copyfeedaddress"_s, u"copyfeedaddress"_s, this);
+    QAction *openFeed = m_captions.menuItem(u"openpublishedfeed"_s, u"openpublishedfeed"_s, this);
+    connect(fileMenu, &QMenu::aboutToShow, this, [this, copyAddress, openFeed] {
+        const QString address = m_document.ftp.feedurl.trimmed();
+        copyAddress->setEnabled(!address.isEmpty());
+        openFeed->setEnabled(IsWebAddress(address));
+    });
+    connect(copyAddress, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(m_document.ftp.feedurl.trimmed()); });
+    connect(openFeed, &QAction::triggered, this, [this] {
+        if (const QString address = m_document.ftp.feedurl.trimmed(); IsWebAddress(address))
+            QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+    });
     QAction *empty2 = m_captions.menuItem(u"empty2"_s, u"-"_s, this);
     empty2->setSeparator(true);
     QAction *exit = m_captions.menuItem(u"exit"_s, u"exit"_s, this);
@@ -274,7 +290,7 @@ void MainWindow::buildMenus()
         exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exit->setMenuRole(QAction::QuitRole);
     fileMenu->addActions({newItem, open, recent, save, saveas, empty, importFeed, importAddress, empty3, genrss,
-                          checkFeed, publish, empty2, exit});
+                          checkFeed, publish, copyAddress, openFeed, empty2, exit});
 
     auto *helpMenu = new QMenu(this);
     helpMenu->setObjectName(u"helpMenu"_s);
@@ -484,10 +500,14 @@ Page MainWindow::currentPage() const
 void MainWindow::showFinding(const FeedFinding &finding)
 {
     if (finding.entry > 0) {
-        // An entry the filter hides is shown again.
+        // An entry the filter hides is shown again; the finding's field of it takes the focus.
         m_contentsPage->filterEdit()->clear();
         selectPage(Page::Contents);
-        m_contentsPage->entryEditor()->selectNode(u"key"_s + QString::number(finding.entry));
+        EntryEditor *entries = m_contentsPage->entryEditor();
+        entries->selectNode(u"key"_s + QString::number(finding.entry));
+        entries->commitAndLoadSelectedEntry();
+        activateWindow();
+        entries->focusField(finding.field);
         return;
     }
     const DocumentField *field = documentField(finding.field);
