@@ -118,8 +118,7 @@ bool UploadRecord::writeState(const QString &projectPath, const QString &record,
     }
     QString projectLine = QFileInfo(projectPath).absoluteFilePath();
     projectLine.replace(u'\n', u' ');
-    return writeFileAtomically(path, projectLine.toUtf8() + '\n' + record.toUtf8() + '\n', error,
-                               Durability::Synced);
+    return writeFileAtomically(path, projectLine.toUtf8() + '\n' + record.toUtf8() + '\n', error, Durability::Synced);
 }
 
 } // namespace Feedsmith
