@@ -25,11 +25,13 @@ run: build
 		exec $(BUILD_DIR)/bin/feedsmith
 
 # feedsmith_VERSION_ARCH.deb and its -dbgsym, packed by CPack from the build (packaging/); packed
-# again only when a program or a file that goes into the package is newer than the last one.
+# again only when a program or a file that goes into the package is newer than the last one. Only
+# the programs and their files are built for it, not the tests.
 PACKAGE_INPUTS = $(BUILD_DIR)/bin/feedsmith $(BUILD_DIR)/bin/feedsmith-cli $(BUILD_DIR)/bin/*.xml \
 	$(BUILD_DIR)/bin/*.css $(BUILD_DIR)/bin/*.html $(BUILD_DIR)/bin/feeds $(BUILD_DIR)/bin/qtwebengine_dictionaries \
 	$(BUILD_DIR)/man $(BUILD_DIR)/generated $(BUILD_DIR)/packaging packaging resources
-package: build
+package: configure
+	@cmake --build $(BUILD_DIR) --target feedsmith_package_parts -j $(JOBS)
 	@deb=$$(ls -t $(BUILD_DIR)/feedsmith_*.deb 2>/dev/null | head -n 1); \
 	if [ -z "$$deb" ] || [ -n "$$(find $(PACKAGE_INPUTS) ! -type d -newer "$$deb" 2>/dev/null | head -n 1)" ]; then \
 		rm -f $(BUILD_DIR)/feedsmith_*.deb $(BUILD_DIR)/feedsmith-dbgsym_*.ddeb; \
@@ -37,8 +39,9 @@ package: build
 	fi
 	@ls $(BUILD_DIR)/feedsmith_*.deb
 
-# The package is made first: one of the tests checks it and runs lintian on it.
-test: package
+# Everything is built, then the package is made: one of the tests checks it and runs lintian on it.
+test: build
+	@$(MAKE) --no-print-directory package BUILD_DIR=$(BUILD_DIR)
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: build

@@ -56,3 +56,12 @@ set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_STRIP_FILES OFF)
 
 include(CPack)
+
+# What `make package` builds before CPack packs it: the two programs and the files installed with
+# them, not the tests and benchmarks (CPack itself builds nothing here).
+add_custom_target(feedsmith_package_parts)
+foreach(part feedsmith feedsmith-cli feedsmith_resources feedsmith_dictionaries feedsmith_man)
+    if(TARGET ${part})
+        add_dependencies(feedsmith_package_parts ${part})
+    endif()
+endforeach()

@@ -26,6 +26,7 @@ class FtpServer
 public:
     static constexpr const char *Writer = "writer";
     static constexpr const char *Reader = "reader";
+    static constexpr const char *Keeper = "keeper"; // FTP only: the writer's password, but no rename
     // Distinctive, so that a test can look for them in everything the program writes.
     static constexpr const char *WriterPassword = "pw-Writer-93f1c7e2";
     static constexpr const char *ReaderPassword = "pw-Reader-5d0a4b18";

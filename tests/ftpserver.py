@@ -3,8 +3,8 @@
 
 Usage: ftpserver.py ROOT WRITER_PASSWORD READER_PASSWORD [tls]
 
-Two accounts share ROOT as their home: "writer" may do everything, "reader" may only list and
-read. The server binds a free port itself and prints "PORT <number>" on standard output once it
+Three accounts share ROOT as their home: "writer" may do everything, "reader" may only list and
+read, "keeper" (with the writer's password) may do all but rename. The server binds a free port itself and prints "PORT <number>" on standard output once it
 accepts connections; it runs until it is killed or its standard input is closed. With "tls"
 it demands explicit TLS with a throw-away certificate, whose "FINGERPRINT" it prints first.
 """
@@ -33,6 +33,8 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user("writer", writer_password, root, perm="elradfmwMT")
     authorizer.add_user("reader", reader_password, root, perm="elr")
+    # Stores and deletes, but may not rename: a server that refuses RNFR/RNTO.
+    authorizer.add_user("keeper", writer_password, root, perm="elradmwMT")
 
     handler = FTPHandler
     if sys.argv[4:5] == ["tls"]:

@@ -60,6 +60,7 @@ public:
         QString title;
         QString text;
         SaveButtons buttons = {};
+        QString details = {};
     };
 
     void answer(bool yes) { m_answers.append(yes); }
@@ -116,6 +117,10 @@ public:
     void critical(QWidget *, const QString &title, const QString &text) override
     {
         shown.append(Shown{Kind::Critical, title, text});
+    }
+    void criticalWithDetails(QWidget *, const QString &title, const QString &text, const QString &details) override
+    {
+        shown.append(Shown{Kind::Critical, title, text, {}, details});
     }
 
 private:

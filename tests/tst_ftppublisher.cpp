@@ -6,9 +6,13 @@
 #include "net/knownhosts.h"
 #include "net/sshconnection.h"
 
+#include "core/document/uploadrecord.h"
+
 #include "ftpserver.h"
 #include "testsupport.h"
 
+#include <QCryptographicHash>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QtTest>
 
@@ -45,8 +49,10 @@ public:
         return result;
     }
     QList<Message> shown;
+    void uploaded(const QString &remoteName, const QString &) override { uploadedNames.append(remoteName); }
     QStringList asked;
     QString trusted; // the fingerprint a question is answered Yes for
+    QStringList uploadedNames;
 };
 
 const FtpTexts Texts{u"UPLOAD READY"_s, u"MISSING PASSWORD"_s, u"CERT %1 %2"_s, u"KEY %1 %2"_s, u"CHANGED %1 %2"_s};
@@ -150,6 +156,10 @@ private slots:
     void settingsRefusedBeforeConnecting();
     void proxyFieldIsUsedAsTheSessionsProxy_data();
     void proxyFieldIsUsedAsTheSessionsProxy();
+    void uploadRecordIsReadTolerantly_data();
+    void uploadRecordIsReadTolerantly();
+    void breakOffsLeaveLiveFilesWhole_data();
+    void breakOffsLeaveLiveFilesWhole();
 
     void initTestCase()
     {
@@ -801,8 +811,8 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
     QCOMPARE(p.messages.asked,
              QStringList{(sftp ? u"KEY %1 %2"_s : u"CERT %1 %2"_s).arg(server.address(), server.fingerprint())});
     QCOMPARE(p.messages.texts(),
-             QStringList{closing(u"InternetConnect"_s, InternetError::ServerNotTrusted,
-                                 u"the server's certificate or host key is not trusted"_s)});
+             QStringList{u"The publication was stopped: the %1 of %2 was not trusted. Nothing was "
+                         "sent."_s.arg(sftp ? u"host key"_s : u"certificate"_s, server.address())});
     QVERIFY(!server.log().contains("logged in") && !server.log().contains("Accepted password"));
     QVERIFY(!readBytes(remembered).contains(entry));
 
@@ -823,7 +833,7 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
     Publishing changed;
     QCOMPARE(changed.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
     QVERIFY(changed.messages.asked.isEmpty());
-    QCOMPARE(changed.messages.texts().value(0), u"CHANGED %1 %2"_s.arg(server.address(), server.fingerprint()));
+    QCOMPARE(changed.messages.texts(), QStringList{u"CHANGED %1 %2"_s.arg(server.address(), server.fingerprint())});
     QVERIFY(!changed.internet.trustServer(settings.ftpurl, server.fingerprint()));
     QCOMPARE(readBytes(remembered), others);
 
@@ -940,6 +950,135 @@ void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy()
     // The login goes to the server, never to the proxy; and nothing goes to the server directly.
     QVERIFY(!request.contains(FtpServer::WriterPassword));
     QVERIFY(!server.log().contains("session opened"));
+}
+
+void TestFtpPublisher::uploadRecordIsReadTolerantly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("read"); // the record written again
+    const QString sum = QString(64, u'a');
+    QTest::newRow("entries between garbage")
+            << u"junk; h/a%20b.mp3 5 %1;h/x 5;; h/y -1 %1; h/z 5 %1 extra; h/m/c.png 0 %1"_s.arg(sum)
+            << u"h/a%20b.mp3 5 %1; h/m/c.png 0 %1"_s.arg(sum);
+    QTest::newRow("checksum of capitals or of 63 digits")
+            << u"a 1 %1; b 1 %2"_s.arg(sum.toUpper(), sum.left(63)) << QString();
+    QString many;
+    for (int i = 0; i <= UploadRecord::MaxFiles; ++i)
+        many += u"f%1 1 %2;"_s.arg(i).arg(sum);
+    QTest::newRow("no more than MaxFiles")
+            << many << many.section(u';', 0, UploadRecord::MaxFiles - 1).replace(u";"_s, u"; "_s);
+}
+
+void TestFtpPublisher::uploadRecordIsReadTolerantly()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, read);
+    QCOMPARE(UploadRecord::fromText(text).toText(), read);
+}
+
+// Every file goes up under a temporary name and is renamed into place: whatever breaks off, each
+// live file on the server is the old one or the new one, whole, and no temporary file stays where
+// the server can still be reached. A file is skipped only when it is the one recorded.
+void TestFtpPublisher::breakOffsLeaveLiveFilesWhole_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("breakOff"); // "cancel" in the enclosure, "kill" the server in the picture
+    QTest::addColumn<char>("cut"); // the local enclosure's bytes: 'o' the server's, 'n' a new cut of its size
+    QTest::addColumn<QString>("fresh"); // the live files that end new
+    QTest::addColumn<QString>("message"); // how the last message starts; %a: the server field
+    const auto row = [](const char *name, const char *scheme, const char *account, const char *breakOff, char cut,
+                        const char *fresh, const char *message) {
+        QTest::newRow(name) << QString::fromLatin1(scheme) << QString::fromLatin1(account)
+                            << QString::fromLatin1(breakOff) << cut << QString::fromLatin1(fresh)
+                            << QString::fromLatin1(message);
+    };
+    const char *all = "talk.mp3 media/a1.png news.xml";
+    row("Cancel during the enclosure upload", "", "writer", "cancel", 'n', "", "The publication was cancelled.");
+    row("SFTP: Cancel during the enclosure upload", "sftp://", "", "cancel", 'n', "", "The publication was cancelled.");
+    row("server killed during the picture upload", "", "writer", "kill", 'n', "talk.mp3", "");
+    row("rename refused", "", "keeper", "", 'n', "",
+        "The server %a received talk.mp3 but refused to put it in place of the old file (its reply: 550 ");
+    row("store refused: the file and the reply named", "", "reader", "", 'n', "",
+        "The server %a refused to store talk.mp3 in the folder htdocs (its reply: 550 ");
+    row("same-size new cut of the enclosure is uploaded", "", "writer", "", 'n', all, "UPLOAD READY");
+    row("SFTP: same-size new cut of the enclosure is uploaded", "sftp://", "", "", 'n', all, "UPLOAD READY");
+    row("unchanged enclosure is skipped", "", "writer", "", 'o', "media/a1.png news.xml", "UPLOAD READY");
+}
+
+void TestFtpPublisher::breakOffsLeaveLiveFilesWhole()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QString, account);
+    QFETCH(QString, breakOff);
+    QFETCH(char, cut);
+    QFETCH(QString, fresh);
+    QFETCH(QString, message);
+    if (const QString why = FtpServer::sftpUnavailable(); !scheme.isEmpty() && !why.isEmpty())
+        QSKIP(qPrintable(why));
+    FtpServer server;
+    QVERIFY(server.start(scheme) && server.makeDirectory(u"htdocs/media"_s) && server.makeDirectory(u"htdocs"_s));
+    const qsizetype enclosureSize = 3 << 20;
+    const qsizetype pictureSize = 2 << 20;
+    const QMap<QString, QByteArray> old{{u"talk.mp3"_s, QByteArray(enclosureSize, 'o')},
+                                        {u"media/a1.png"_s, QByteArray(pictureSize, 'o')},
+                                        {u"news.xml"_s, "<rss>old</rss>"}};
+    const QMap<QString, QByteArray> now{{u"talk.mp3"_s, QByteArray(enclosureSize, cut)},
+                                        {u"media/a1.png"_s, QByteArray(pictureSize, 'n')},
+                                        {u"news.xml"_s, feedBytes()}};
+    Publishing p;
+    QVERIFY(QDir(p.local.path()).mkdir(u"media"_s));
+    for (const QString &name : old.keys())
+        QVERIFY(server.putFile(u"htdocs/"_s + name, old[name]) && writeBytes(p.local.filePath(name), now[name]));
+    FtpSettings settings = p.settingsFor(server, u"htdocs"_s);
+    if (!account.isEmpty())
+        settings.ftpusername = account;
+    if (account == "reader"_L1)
+        settings.ftppassword = QString::fromLatin1(FtpServer::ReaderPassword);
+    // The record of the last publication: the server's enclosure.
+    const auto sha = [](const QByteArray &bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    };
+    settings.lastpublishedfiles = server.address() + u"/htdocs/talk.mp3 %1 "_s.arg(enclosureSize)
+            + QString::fromLatin1(sha(old[u"talk.mp3"_s]));
+    const QList<PublishedFile> beside{{p.local.filePath(u"talk.mp3"_s), {}, u"talk.mp3"_s, enclosureSize},
+                                      {p.local.filePath(u"media/a1.png"_s), u"media"_s, u"a1.png"_s, pictureSize}};
+    p.messages.trusted = server.fingerprint();
+    bool killed = false;
+    p.internet.setTransferWatch([&](qint64 done, qint64 total) {
+        if (breakOff == "kill"_L1 && total == pictureSize && done > (256 << 10) && !std::exchange(killed, true))
+            server.stop();
+        return !(breakOff == "cancel"_L1 && total == enclosureSize && done > (1 << 20));
+    });
+    const auto liveFilesAre = [&](const QString &freshNames) {
+        for (const QString &name : old.keys()) {
+            if (readBytes(server.path(u"htdocs/"_s + name)) != (freshNames.contains(name) ? now : old)[name])
+                return false;
+        }
+        return true;
+    };
+    const bool uploaded = p.publisher.publishFile(settings, p.local.filePath(u"news.xml"_s), beside)
+            == FtpPublisher::Outcome::Uploaded;
+    QCOMPARE(uploaded, fresh.contains(u"news.xml"_s));
+    QVERIFY(liveFilesAre(fresh));
+    const QString last = p.messages.texts().value(p.messages.texts().size() - 1);
+    QVERIFY2(last.startsWith(message.replace(u"%a"_s, settings.ftpurl)), qPrintable(last));
+    QCOMPARE(p.messages.uploadedNames.contains(u"talk.mp3"_s), cut == 'n' && fresh.contains(u"talk.mp3"_s));
+    if (uploaded)
+        QVERIFY(p.publisher.publishedFiles().contains(u"/htdocs/talk.mp3 %1 "_s.arg(enclosureSize)
+                                                      + QString::fromLatin1(sha(now[u"talk.mp3"_s]))));
+    if (killed) {
+        // What the dead server kept goes at the next publication, which brings the rest.
+        QVERIFY(server.start());
+        settings.ftpurl = server.address();
+        p.internet.setTransferWatch({});
+        QCOMPARE(p.publisher.publishFile(settings, p.local.filePath(u"news.xml"_s), beside),
+                 FtpPublisher::Outcome::Uploaded);
+        QVERIFY(liveFilesAre(u"talk.mp3 media/a1.png news.xml"_s));
+    }
+    QDirIterator files(server.path(u"htdocs"_s), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        QVERIFY2(!files.next().endsWith(u".part"_s), qPrintable(files.filePath()));
 }
 
 QTEST_GUILESS_MAIN(TestFtpPublisher)

@@ -277,8 +277,9 @@ void TestWindowFtp::uploadButtonReports_data()
     // An unknown certificate is asked about (the answer is No) before anything is sent.
     QTest::newRow("FTPS server with a self-signed certificate, not trusted")
             << QString() << QString() << u"feeds/news.xml"_s << QList<int>{int(Kind::Question), int(Kind::Critical)}
-            << QStringList{u"The FTPS server ftps://127.0.0.1:"_s, u"The certificate or host key of"_s} << u"ftps://"_s
-            << u"%a"_s;
+            << QStringList{u"The FTPS server ftps://127.0.0.1:"_s,
+                           u"The publication was stopped: the certificate of ftps://127.0.0.1:"_s}
+            << u"ftps://"_s << u"%a"_s;
 }
 
 void TestWindowFtp::uploadButtonReports()
@@ -316,6 +317,10 @@ void TestWindowFtp::uploadButtonReports()
         QVERIFY2(!shown.text.contains(u'\x1b'), qPrintable(shown.text));
     }
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
+    // The login refused: its details give the server's own reply.
+    if (password == "wrong"_L1)
+        QVERIFY2(program.messages.shown.last().details.contains(u" as writer: server reply 530 "_s),
+                 qPrintable(program.messages.shown.last().details));
 }
 
 QTEST_MAIN(TestWindowFtp)

@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QTreeView>
 
+#include <tuple>
+
 #include <sys/stat.h>
 
 using namespace Feedsmith;
@@ -821,15 +823,24 @@ void tst_WindowFileCommands::importFromFileAndAddress()
     QTRY_COMPARE(program.box(u"txtTitle"_s)->text(), u"Café Notes"_s);
     QCOMPARE(doc.entryCount(), 2);
 
-    // A failed download says why and leaves the document as it is.
-    program.messages.reset();
-    program.messages.answerSave(MessageBoxes::SaveAnswer::Discard);
-    program.messages.answerText(base + u"missing.xml"_s);
-    program.menuItem(u"importaddress"_s)->trigger();
-    QTRY_VERIFY(!program.messages.shown.isEmpty()
-                && program.messages.shown.last().kind == ScriptedMessageBoxes::Kind::Warning);
-    QVERIFY2(program.messages.shown.last().text.contains(u"404"_s), qPrintable(program.messages.shown.last().text));
-    QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Café Notes"_s);
+    // A failed download says why in a sentence, with curl's or the server's words behind
+    // Details, and leaves the document as it is.
+    for (const auto &[address, text, details] :
+         {std::tuple{base + u"missing.xml"_s, u"the server answered 404."_s, u"server reply HTTP 404"_s},
+          std::tuple{u"http://127.0.0.1:1/feed.xml"_s, u"the server does not answer."_s,
+                     u"curl error 7 (Couldn't connect to server)"_s}}) {
+        program.messages.reset();
+        program.messages.answerSave(MessageBoxes::SaveAnswer::Discard);
+        program.messages.answerText(address);
+        program.menuItem(u"importaddress"_s)->trigger();
+        QTRY_VERIFY(!program.messages.shown.isEmpty()
+                    && program.messages.shown.last().kind == ScriptedMessageBoxes::Kind::Critical);
+        QCOMPARE(program.messages.shown.last().text,
+                 program.window->text(u"importnoanswer"_s).section(u':', 0, 0).arg(address) + u": "_s + text);
+        const QString shownDetails = program.messages.shown.last().details;
+        QVERIFY2(shownDetails.startsWith(u"downloading "_s + address + u": "_s + details), qPrintable(shownDetails));
+        QCOMPARE(program.box(u"txtTitle"_s)->text(), u"Café Notes"_s);
+    }
     server.kill();
     server.waitForFinished();
 }

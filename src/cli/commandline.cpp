@@ -6,6 +6,7 @@
 
 #include "core/document/feeddocument.h"
 #include "core/document/media.h"
+#include "core/document/uploadrecord.h"
 #include "core/import/feedimport.h"
 #include "core/output/feedcheck.h"
 #include "core/output/podcast.h"
@@ -250,8 +251,16 @@ public:
         // a project may come from someone else, and the check above refused any other.
         const QList<PublishedFile> beside =
                 PublishedFiles(m_document, FeedItemCount(m_document.channel, m_document.entryCount()).taken);
-        if (!publishFile(settings, texts, internet, out, m_err, trusted, feedFile, beside))
+        // What was uploaded beside the feed before: publish leaves the project as it is and keeps
+        // this in a file of its own, which stands for the project's value once there is one.
+        if (const QString kept = UploadRecord::readState(projectPath); !kept.isEmpty())
+            settings.lastpublishedfiles = kept;
+        QString published;
+        if (!publishFile(settings, texts, internet, out, m_err, trusted, feedFile, beside, &published))
             return false;
+        if (QString error;
+            published != settings.lastpublishedfiles && !UploadRecord::writeState(projectPath, published, &error))
+            m_err << "feedsmith-cli: warning: what was uploaded is not remembered: " << printable(error) << Qt::endl;
         out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
             << (keepCopy ? QString() : u" without keeping a local copy"_s) << Qt::endl;
         return true;

@@ -49,23 +49,24 @@ public:
         m_err << "feedsmith-cli: detail: " << printable(QString(details).replace(u"\r\n"_s, u"; "_s)) << Qt::endl;
     }
 
-    // Nobody is asked: the fingerprint given with --trust answers, else the run ends with the
-    // fingerprint to check and give.
-    bool confirmServer(const QString &text, const QString &fingerprint) override
+    // Nobody is asked: the fingerprint given with --trust answers.
+    bool confirmServer(const QString &, const QString &fingerprint) override
     {
-        if (FtpPublisher::SameFingerprint(m_trusted, fingerprint)) {
-            m_err << "feedsmith-cli: trusting the server with the fingerprint " << printable(fingerprint)
-                  << " from now on" << Qt::endl;
-            return true;
-        }
-        show(Icon::Critical, text);
-        if (m_trusted.isEmpty())
-            m_err << "feedsmith-cli: when the fingerprint is right, run again with --trust " << printable(fingerprint)
-                  << Qt::endl;
-        else
-            m_err << "feedsmith-cli: the fingerprint given with --trust is " << printable(m_trusted)
-                  << ", the server shows " << printable(fingerprint) << Qt::endl;
-        return false;
+        if (!FtpPublisher::SameFingerprint(m_trusted, fingerprint))
+            return false;
+        m_err << "feedsmith-cli: trusting the server with the fingerprint " << printable(fingerprint) << " from now on"
+              << Qt::endl;
+        return true;
+    }
+
+    // Nobody said No here: the server is not trusted yet, and one line tells how to trust it.
+    void serverNotTrusted(const QString &, const QString &server, const QString &fingerprint) override
+    {
+        m_err << "feedsmith-cli: error: " << printable(server) << " is not trusted yet";
+        if (!m_trusted.isEmpty())
+            m_err << " (it shows the fingerprint " << printable(fingerprint) << ", not the one given with --trust, "
+                  << printable(m_trusted) << ')';
+        m_err << "; check the fingerprint and run again with --trust " << printable(fingerprint) << Qt::endl;
     }
 
 private:
@@ -142,11 +143,14 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 
 bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &out,
                  QTextStream &err, const QString &trustedFingerprint, const QString &localFile,
-                 const QList<PublishedFile> &beside)
+                 const QList<PublishedFile> &beside, QString *publishedFiles)
 {
     StderrMessages messages(out, err, trustedFingerprint);
     FtpPublisher publisher(internet, messages, texts);
-    return publisher.publishFile(settings, localFile, beside) == FtpPublisher::Outcome::Uploaded;
+    const bool stored = publisher.publishFile(settings, localFile, beside) == FtpPublisher::Outcome::Uploaded;
+    if (stored && publishedFiles)
+        *publishedFiles = publisher.publishedFiles();
+    return stored;
 }
 
 } // namespace Feedsmith

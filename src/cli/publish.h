@@ -22,9 +22,10 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
 // `beside` that the server does not have yet, each named on `out` as it is stored. A server whose
 // certificate or host key is not known yet is trusted (and remembered) only when it shows
 // trustedFingerprint. True when the file was stored.
-// localFile, when given, is the file stored under the name of settings.ftpfile.
+// localFile, when given, is the file stored under the name of settings.ftpfile. After success,
+// *publishedFiles (when given) is what to keep as settings.lastpublishedfiles.
 bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &out,
                  QTextStream &err, const QString &trustedFingerprint = {}, const QString &localFile = {},
-                 const QList<PublishedFile> &beside = {});
+                 const QList<PublishedFile> &beside = {}, QString *publishedFiles = nullptr);
 
 } // namespace Feedsmith

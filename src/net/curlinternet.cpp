@@ -148,6 +148,13 @@ bool appendLine(const QString &path, QByteArray line)
     return ::close(fd) == 0 && written;
 }
 
+// A folder of the current directory as a name: one level, no "." or "..".
+bool isFolderName(const QString &folder)
+{
+    return !folder.isEmpty() && !folder.contains(u'/') && folder != "."_L1 && folder != ".."_L1
+            && !hasControlCharacters(folder);
+}
+
 } // namespace
 
 // One connection: the curl handle that holds the control connection and its login, the
@@ -319,6 +326,12 @@ bool CurlInternet::fail(quint32 code)
     return false;
 }
 
+void CurlInternet::begin()
+{
+    m_lastResponse = {};
+    m_lastDetail.clear();
+}
+
 CurlInternet::Connection *CurlInternet::connection(InternetHandle handle)
 {
     const auto found = m_connections.find(handle);
@@ -344,7 +357,7 @@ InternetHandle CurlInternet::openSession(const QString &agent, const QString &pr
 InternetHandle CurlInternet::connectFtp(InternetHandle session, const QString &server, const QString &userName,
                                         const QString &password)
 {
-    m_lastResponse = {};
+    begin();
     const auto started = SshConnection::Clock::now();
     const auto found = m_sessions.find(session);
     if (found == m_sessions.end()) {
@@ -521,13 +534,16 @@ void CurlInternet::abort()
 bool CurlInternet::sshResult(Connection &c, bool ok)
 {
     m_lastResponse = c.ssh->response();
-    if (!ok)
+    if (!ok) {
+        const QString said = c.ssh->detail();
+        m_lastDetail = said.isEmpty() ? QString() : u"SFTP: "_s + said;
         return fail(c.ssh->error());
+    }
     m_lastError = InternetError::None;
     return true;
 }
 
-bool CurlInternet::perform(Connection &c)
+bool CurlInternet::perform(Connection &c, bool watched)
 {
     c.received.clear();
     c.listingTooLarge = false;
@@ -538,7 +554,7 @@ bool CurlInternet::perform(Connection &c)
     m_stopped = false;
     if (m_aborted)
         return fail(InternetError::OperationCancelled);
-    if (m_watch) {
+    if (m_watch && watched) {
         const auto onTransfer = [](void *self, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
                                    curl_off_t upNow) -> int {
             auto *internet = static_cast<CurlInternet *>(self);
@@ -556,6 +572,20 @@ bool CurlInternet::perform(Connection &c)
     QElapsedTimer timer;
     timer.start();
     const CURLcode result = curl_easy_perform(c.curl);
+    m_lastCurlCode = int(result);
+    if (result != CURLE_OK) {
+        // curl's and the server's words, as they said them: a refusal by its reply, anything
+        // else by curl's number, its text and what curl adds for this case.
+        if (c.lastReply.code >= 400) {
+            m_lastDetail = u"server reply "_s + QString::number(c.lastReply.code) + u' '
+                    + printable(c.lastReply.text).left(MaxReplyBytes);
+        } else {
+            const QString name = QString::fromUtf8(curl_easy_strerror(result));
+            const QString added = printable(QString::fromUtf8(c.errorText)).left(MaxReplyBytes);
+            m_lastDetail = u"curl error "_s + QString::number(int(result)) + u" ("_s + name + u')'
+                    + (added.isEmpty() || added == name ? QString() : u": "_s + added);
+        }
+    }
     if ((result == CURLE_ABORTED_BY_CALLBACK && m_stopped) || (result != CURLE_OK && m_aborted)) {
         m_lastResponse = c.lastReply;
         return fail(InternetError::OperationCancelled);
@@ -606,7 +636,7 @@ bool CurlInternet::perform(Connection &c)
 RemoteListing CurlInternet::listDirectory(InternetHandle handle)
 {
     RemoteListing listing;
-    m_lastResponse = {};
+    begin();
     Connection *c = connection(handle);
     if (!c) {
         listing.error = m_lastError;
@@ -616,6 +646,9 @@ RemoteListing CurlInternet::listDirectory(InternetHandle handle)
         listing = c->ssh->list(c->currentDirectory, MaxListingBytes);
         m_lastResponse = c->ssh->response();
         m_lastError = listing.error;
+        if (listing.error != InternetError::None && listing.error != InternetError::NoMoreFiles
+            && !c->ssh->detail().isEmpty())
+            m_lastDetail = u"SFTP: "_s + c->ssh->detail();
         return listing;
     }
     curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
@@ -633,7 +666,7 @@ RemoteListing CurlInternet::listDirectory(InternetHandle handle)
 
 bool CurlInternet::setCurrentDirectory(InternetHandle handle, const QString &path)
 {
-    m_lastResponse = {};
+    begin();
     Connection *c = connection(handle);
     if (!c)
         return false;
@@ -665,7 +698,7 @@ bool CurlInternet::putFile(InternetHandle handle, const QString &localPath, cons
 
 bool CurlInternet::makeDirectories(InternetHandle handle, const QString &path)
 {
-    m_lastResponse = {};
+    begin();
     Connection *c = connection(handle);
     if (!c)
         return false;
@@ -690,24 +723,54 @@ bool CurlInternet::makeDirectories(InternetHandle handle, const QString &path)
 bool CurlInternet::putFileInFolder(InternetHandle handle, const QString &localPath, const QString &folder,
                                    const QString &remoteName)
 {
-    if (folder.isEmpty() || folder.contains(u'/') || folder == "."_L1 || folder == ".."_L1
-        || hasControlCharacters(folder))
+    if (!isFolderName(folder))
         return fail(InternetError::InvalidName);
     return upload(handle, localPath, folder, remoteName, {});
 }
 
-bool CurlInternet::putFileReplacing(InternetHandle handle, const QString &localPath, const QString &temporaryName,
-                                    const QString &remoteName)
+bool CurlInternet::putFileReplacing(InternetHandle handle, const QString &localPath, const QString &folder,
+                                    const QString &temporaryName, const QString &remoteName)
 {
-    if (temporaryName.isEmpty() || temporaryName.contains(u'"') || remoteName.contains(u'"'))
+    if (temporaryName.isEmpty() || temporaryName.contains(u'"') || remoteName.contains(u'"')
+        || (!folder.isEmpty() && !isFolderName(folder)))
         return fail(InternetError::InvalidName);
-    return upload(handle, localPath, {}, temporaryName, remoteName);
+    return upload(handle, localPath, folder, temporaryName, remoteName);
+}
+
+bool CurlInternet::removeFile(InternetHandle handle, const QString &folder, const QString &remoteName)
+{
+    begin();
+    Connection *c = connection(handle);
+    if (!c)
+        return false;
+    if (remoteName.isEmpty() || remoteName.contains(u'/') || hasControlCharacters(remoteName)
+        || (!folder.isEmpty() && !isFolderName(folder)))
+        return fail(InternetError::InvalidName);
+    const QString where = folder.isEmpty() ? c->currentDirectory : joinRemotePath(c->currentDirectory, folder);
+    if (c->ssh)
+        return sshResult(*c, c->ssh->remove(where.isEmpty() ? remoteName : where + u'/' + remoteName));
+    // DELE in the folder, after curl has entered it; a connection the failure closed is opened
+    // again, but only for a few seconds.
+    curl_slist *after = curl_slist_append(nullptr, ("DELE " + remoteName.toUtf8()).constData());
+    curl_easy_setopt(c->curl, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c->curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(c->curl, CURLOPT_URL, c->directoryUrl(where).constData());
+    curl_easy_setopt(c->curl, CURLOPT_POSTQUOTE, after);
+    curl_easy_setopt(c->curl, CURLOPT_CONNECTTIMEOUT, QuitTimeoutSeconds);
+    curl_easy_setopt(c->curl, CURLOPT_TIMEOUT, QuitTimeoutSeconds);
+    const bool removed = perform(*c, false);
+    curl_easy_setopt(c->curl, CURLOPT_POSTQUOTE, nullptr);
+    curl_easy_setopt(c->curl, CURLOPT_CONNECTTIMEOUT, long(m_timeouts.connectSeconds));
+    curl_easy_setopt(c->curl, CURLOPT_TIMEOUT, long(m_timeouts.deadlineSeconds));
+    curl_slist_free_all(after);
+    c->received.clear();
+    return removed;
 }
 
 bool CurlInternet::upload(InternetHandle handle, const QString &localPath, const QString &folder,
                           const QString &remoteName, const QString &renameTo)
 {
-    m_lastResponse = {};
+    begin();
     Connection *c = connection(handle);
     if (!c)
         return false;
@@ -746,7 +809,10 @@ bool CurlInternet::upload(InternetHandle handle, const QString &localPath, const
     curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS,
                      long(folder.isEmpty() ? CURLFTP_CREATE_DIR_NONE : CURLFTP_CREATE_DIR));
     curl_easy_setopt(c->curl, CURLOPT_POSTQUOTE, after);
-    const bool stored = perform(*c);
+    bool stored = perform(*c);
+    // The transfer was complete; the server would not rename it into place.
+    if (!stored && !renameTo.isEmpty() && m_lastCurlCode == CURLE_QUOTE_ERROR)
+        stored = fail(InternetError::RenameRefused);
     curl_easy_setopt(c->curl, CURLOPT_POSTQUOTE, nullptr);
     curl_easy_setopt(c->curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_NONE));
     curl_slist_free_all(after);

@@ -67,8 +67,9 @@ public:
     bool makeDirectories(InternetHandle connection, const QString &path) override;
     bool putFileInFolder(InternetHandle connection, const QString &localPath, const QString &folder,
                          const QString &remoteName) override;
-    bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &temporaryName,
-                          const QString &remoteName) override;
+    bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &folder,
+                          const QString &temporaryName, const QString &remoteName) override;
+    bool removeFile(InternetHandle connection, const QString &folder, const QString &remoteName) override;
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override;
     void closeHandle(InternetHandle handle) override;
 
@@ -77,6 +78,7 @@ public:
 
     quint32 lastError() const override { return m_lastError; }
     ServerResponse lastResponse() const override { return m_lastResponse; }
+    QString lastErrorDetail() const override { return m_lastDetail; }
     void setTransferWatch(TransferWatch watch) override { m_watch = std::move(watch); }
     void abort() override;
 
@@ -108,7 +110,10 @@ private:
 
     Connection *connection(InternetHandle handle);
     bool fail(quint32 code);
-    bool perform(Connection &c);
+    // A call begins: the last one's reply and detail are forgotten.
+    void begin();
+    // Runs the request set up on c; watched: told to the transfer watch.
+    bool perform(Connection &c, bool watched = true);
     // The outcome of an SFTP call: true for success, else the connection's error is the last.
     bool sshResult(Connection &c, bool ok);
     // The directory path (absolute, relative or, for SFTP, "~/…") names from the current one.
@@ -130,6 +135,8 @@ private:
     std::map<InternetHandle, std::unique_ptr<Connection>> m_connections;
     quint32 m_lastError = InternetError::None;
     ServerResponse m_lastResponse;
+    QString m_lastDetail;
+    int m_lastCurlCode = 0; // CURLcode of the last request
     // What the last connectFtp was shown: the server's "[host]:port", the fingerprint and, for
     // SSH, the host key itself (what trustServer writes to known_hosts).
     QString m_seenServer;

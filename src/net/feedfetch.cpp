@@ -1,6 +1,8 @@
 // The feed download, on libcurl's easy interface.
 #include "net/feedfetch.h"
 
+#include "core/text/printable.h"
+
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -75,7 +77,37 @@ struct Transfer
             return u"cancelled"_s;
         return QString::fromUtf8(message[0] ? message : curl_easy_strerror(code));
     }
+
+    // curl's number and words for a failed request.
+    QString curlWords(CURLcode code) const
+    {
+        const QString name = QString::fromUtf8(curl_easy_strerror(code));
+        const QString added = printable(QString::fromUtf8(message));
+        return u"curl error "_s + QString::number(int(code)) + u" ("_s + name + u')'
+                + (added.isEmpty() || added == name ? QString() : u": "_s + added);
+    }
 };
+
+// The kind of a failed request by curl's code.
+FetchProblem::Kind problemKind(CURLcode code)
+{
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return FetchProblem::Kind::HostNotFound;
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR: return FetchProblem::Kind::NoAnswer;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE: return FetchProblem::Kind::Insecure;
+    case CURLE_FILESIZE_EXCEEDED: return FetchProblem::Kind::TooLarge;
+    default: return FetchProblem::Kind::Other;
+    }
+}
 
 // Prepares t for an http(s) address, or fails with *error for anything else: redirects followed
 // (at most five, to http and https only, see onRequest), certificates checked with the system's
@@ -145,12 +177,18 @@ bool isLocalNetworkAddress(const QString &ip)
 }
 
 bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QString *error,
-               const std::atomic<bool> *cancelled)
+               const std::atomic<bool> *cancelled, FetchProblem *problem)
 {
+    FetchProblem ignored;
+    FetchProblem &p = problem ? *problem : ignored;
+    p = {};
+    const QString doing = u"downloading "_s + printable(address) + u": "_s;
     bytes->clear();
     Transfer t;
-    if (!prepare(&t, address, cancelled, error))
+    if (!prepare(&t, address, cancelled, error)) {
+        p = {FetchProblem::Kind::NoAddress, 0, doing + *error};
         return false;
+    }
     Download download;
     download.maxBytes = maxBytes;
     CURL *c = t.curl.get();
@@ -165,20 +203,25 @@ bool FetchFeed(const QString &address, qint64 maxBytes, QByteArray *bytes, QStri
     const CURLcode code = curl_easy_perform(c);
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         *error = t.failure(code);
+        p = {t.refusedAddress.isEmpty() ? FetchProblem::Kind::Cancelled : FetchProblem::Kind::LocalRedirect, 0,
+             doing + *error};
         return false;
     }
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     if (download.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
         *error = u"is larger than "_s + QString::number(maxBytes / (1024 * 1024)) + u" MB"_s;
+        p = {FetchProblem::Kind::TooLarge, 0, doing + u"more than "_s + QString::number(maxBytes) + u" bytes"_s};
         return false;
     }
     if (code != CURLE_OK) {
         *error = t.failure(code);
+        p = {problemKind(code), 0, doing + t.curlWords(code)};
         return false;
     }
     if (status != 200) {
         *error = u"the server answered "_s + QString::number(status);
+        p = {FetchProblem::Kind::Status, status, doing + u"server reply HTTP "_s + QString::number(status)};
         return false;
     }
     *bytes = std::move(download.bytes);

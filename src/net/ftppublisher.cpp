@@ -1,6 +1,7 @@
 // Publishing the RSS file by FTP.
 #include "net/ftppublisher.h"
 
+#include "core/document/uploadrecord.h"
 #include "core/text/printable.h"
 
 #include <feedsmith/version.h>
@@ -63,6 +64,7 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
         m_ftpConnectionHandle = connect(settings);
         if (m_ftpConnectionHandle != 0) {
             m_ftpConnected = true;
+            m_doing = u"listing the login folder"_s;
             ListRemoteDirectory(QString());
             // An empty start directory has been reported; the connection waits for the next click.
             if (m_remoteNames.isEmpty() && !m_publishing)
@@ -92,10 +94,10 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     // A publication stops at the folder it cannot enter.
     if (m_publishing && m_failureReported)
         return Outcome::Failed;
-    if (m_publishing && !uploadBeside())
+    if (m_publishing && !uploadBeside(settings))
         return Outcome::Failed;
     const QString source = localFile.isEmpty() ? settings.ftpfile : localFile;
-    if (m_publishing ? putReplacing(source, remoteName)
+    if (m_publishing ? putReplacing(source, {}, remoteName)
                      : m_internet.putFile(m_ftpConnectionHandle, source, remoteName)) {
         if (m_ftpConnectionHandle != 0)
             m_internet.closeHandle(m_ftpConnectionHandle);
@@ -106,63 +108,107 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
                         m_texts.uploadready);
         return Outcome::Uploaded;
     }
-    ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
+    // A publication's failed upload has been reported already.
+    if (!m_publishing)
+        ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
     return Outcome::Failed;
 }
 
-bool FtpPublisher::putReplacing(const QString &localFile, const QString &remoteName)
+bool FtpPublisher::putReplacing(const QString &localFile, const QString &folder, const QString &remoteName)
 {
     // Stored under a name of its own first, so that a cancelled or broken upload leaves the
-    // server's feed as it was; the rename replaces it in one step.
-    return m_internet.putFileReplacing(m_ftpConnectionHandle, localFile, u"."_s + remoteName + u".part"_s, remoteName);
+    // server's file as it was; the rename replaces it in one step.
+    const QString shown = folder.isEmpty() ? remoteName : folder + u'/' + remoteName;
+    const QString temporary = TemporaryName(remoteName);
+    m_doing = u"storing "_s + shown;
+    if (m_internet.putFileReplacing(m_ftpConnectionHandle, localFile, folder, temporary, remoteName))
+        return true;
+    Failure failure = failed(u"FtpPutFile"_s, m_internet.lastError());
+    failure.file = shown;
+    if (failure.error == InternetError::RenameRefused)
+        failure.doing =
+                u"renaming "_s + (folder.isEmpty() ? temporary : folder + u'/' + temporary) + u" to "_s + remoteName;
+    // What never reached the server leaves nothing there; anything else may have left a piece.
+    switch (failure.error) {
+    case InternetError::FileNotFound:
+    case InternetError::AccessDenied:
+    case InternetError::LocalFileNotPlain:
+    case InternetError::InvalidName:
+    case InternetError::InvalidHandle: break;
+    default: m_internet.removeFile(m_ftpConnectionHandle, folder, temporary); break;
+    }
+    reportFailure(failure);
+    return false;
 }
 
-bool FtpPublisher::uploadBeside()
+bool FtpPublisher::uploadBeside(const FtpSettings &settings)
 {
     if (m_beside.isEmpty())
         return true;
-    // What the server has; a listing that fails uploads everything.
-    const auto has = [](const RemoteListing &listing, const PublishedFile &file, bool byName) {
+    const UploadRecord before = UploadRecord::fromText(settings.lastpublishedfiles);
+    UploadRecord after;
+    const auto recordPath = [this](const PublishedFile &file) {
+        return m_recordKey + (file.folder.isEmpty() ? QString() : file.folder + u'/') + file.name;
+    };
+    const auto listed = [](const RemoteListing &listing, const QString &name, qint64 size) {
         return std::any_of(listing.entries.begin(), listing.entries.end(), [&](const RemoteEntry &entry) {
-            return entry.name == file.name && entry.attributes != RemoteAttribute::Directory
-                    && (byName || entry.size < 0 || entry.size == file.size);
+            return entry.name == name && entry.attributes != RemoteAttribute::Directory
+                    && (size < 0 || entry.size == size);
         });
     };
-    const auto upload = [this](const PublishedFile &file) {
-        if (file.folder.isEmpty()
-                    ? m_internet.putFile(m_ftpConnectionHandle, file.localPath, file.name)
-                    : m_internet.putFileInFolder(m_ftpConnectionHandle, file.localPath, file.folder, file.name)) {
-            m_messages.uploaded(file.folder.isEmpty() ? file.name : file.folder + u'/' + file.name, file.localPath);
+    // The temporary files an earlier publication could not take away.
+    const auto removeLeftovers = [&](const RemoteListing &listing, const QString &folder) {
+        for (const PublishedFile &file : std::as_const(m_beside)) {
+            if (file.folder == folder && listed(listing, TemporaryName(file.name), -1))
+                m_internet.removeFile(m_ftpConnectionHandle, folder, TemporaryName(file.name));
+        }
+    };
+    // A file the server lists with the size recorded, whose local file still has the checksum
+    // recorded, is the one uploaded then; any other is uploaded.
+    const auto upload = [&](const RemoteListing &listing, const PublishedFile &file) {
+        const QByteArray checksum = UploadRecord::fileChecksum(file.localPath);
+        const std::optional<UploadRecord::File> recorded = before.find(recordPath(file));
+        if (!checksum.isEmpty() && recorded && *recorded == UploadRecord::File{file.size, checksum}
+            && listed(listing, file.name, file.size)) {
+            after.set(recordPath(file), *recorded);
             return true;
         }
-        ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
-        return false;
+        if (!putReplacing(file.localPath, file.folder, file.name))
+            return false;
+        m_messages.uploaded(file.folder.isEmpty() ? file.name : file.folder + u'/' + file.name, file.localPath);
+        after.set(recordPath(file), {file.size, checksum});
+        return true;
     };
+    m_doing = u"listing the folder "_s + RemoteDirectoryPath(settings.ftpdir, m_serverName);
     const RemoteListing here = m_internet.listDirectory(m_ftpConnectionHandle);
+    removeLeftovers(here, {});
     bool pictures = false;
     for (const PublishedFile &file : std::as_const(m_beside)) {
         pictures = pictures || !file.folder.isEmpty();
-        if (file.folder.isEmpty() && !has(here, file, false) && !upload(file))
+        if (file.folder.isEmpty() && !upload(here, file))
             return false;
     }
-    if (!pictures)
-        return true;
-    // The pictures the media folder holds already; a missing folder is made by the first upload.
-    RemoteListing media;
-    const bool folderThere = std::any_of(here.entries.begin(), here.entries.end(), [](const RemoteEntry &entry) {
-        return entry.name == MediaFolder && entry.attributes == RemoteAttribute::Directory;
-    });
-    if (folderThere && m_internet.setCurrentDirectory(m_ftpConnectionHandle, MediaFolder)) {
-        media = m_internet.listDirectory(m_ftpConnectionHandle);
-        if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, u".."_s)) {
-            ErrorOut(m_internet.lastError(), u"rcd"_s);
-            return false;
+    if (pictures) {
+        // What the media folder holds already; a missing folder is made by the first upload.
+        RemoteListing media;
+        const bool folderThere = std::any_of(here.entries.begin(), here.entries.end(), [](const RemoteEntry &entry) {
+            return entry.name == MediaFolder && entry.attributes == RemoteAttribute::Directory;
+        });
+        if (folderThere && m_internet.setCurrentDirectory(m_ftpConnectionHandle, MediaFolder)) {
+            media = m_internet.listDirectory(m_ftpConnectionHandle);
+            m_doing = u"leaving the folder "_s + MediaFolder;
+            if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, u".."_s)) {
+                ErrorOut(m_internet.lastError(), u"rcd"_s);
+                return false;
+            }
+            removeLeftovers(media, MediaFolder);
+        }
+        for (const PublishedFile &file : std::as_const(m_beside)) {
+            if (!file.folder.isEmpty() && !upload(media, file))
+                return false;
         }
     }
-    for (const PublishedFile &file : std::as_const(m_beside)) {
-        if (!file.folder.isEmpty() && !has(media, file, true) && !upload(file))
-            return false;
-    }
+    m_pendingRecord = after.toText();
     return true;
 }
 
@@ -171,10 +217,20 @@ FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, con
 {
     m_publishing = true;
     m_failure = {};
+    m_doing.clear();
     m_beside = beside;
+    // The record names each file by the server, the remote folder and its path there.
+    QString folder = RemoteDirectoryPath(settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir, settings.ftpurl);
+    while (folder.endsWith(u'/'))
+        folder.chop(1);
+    m_recordKey = settings.ftpurl.trimmed() + (folder.startsWith(u'/') ? folder : u'/' + folder) + u'/';
+    m_pendingRecord = settings.lastpublishedfiles;
+    m_publishedFiles = settings.lastpublishedfiles;
     const Outcome outcome = ftpuploadClick(settings, localFile);
     m_publishing = false;
     m_beside.clear();
+    if (outcome == Outcome::Uploaded)
+        m_publishedFiles = m_pendingRecord;
     if (!m_failure.call.isEmpty()) {
         if (wasCancelled())
             m_messages.show(FtpMessages::Icon::Information, plainFailure(settings));
@@ -184,9 +240,25 @@ FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, con
     return outcome;
 }
 
+FtpPublisher::Failure FtpPublisher::failed(const QString &call, quint32 error) const
+{
+    return Failure{call, error, m_internet.lastResponse(), m_internet.lastErrorDetail(), m_doing, {}, {}};
+}
+
+void FtpPublisher::reportFailure(const Failure &failure)
+{
+    m_failureReported = true;
+    m_failure = failure;
+    closeHandles();
+    m_ftpConnected = false;
+    ClearRemoteListing();
+}
+
 InternetHandle FtpPublisher::connect(const FtpSettings &settings)
 {
     const QString &server = settings.ftpurl;
+    m_doing = u"connecting to "_s + server.trimmed()
+            + (settings.ftpusername.isEmpty() ? QString() : u" as "_s + settings.ftpusername);
     InternetHandle handle =
             m_internet.connectFtp(m_ftpSessionHandle, server, settings.ftpusername, settings.ftppassword);
     const quint32 error = m_internet.lastError();
@@ -195,15 +267,34 @@ InternetHandle FtpPublisher::connect(const FtpSettings &settings)
         || (error != InternetError::ServerNotTrusted && error != InternetError::ServerKeyChanged))
         return handle;
     const bool ssh = server.trimmed().startsWith("sftp://"_L1, Qt::CaseInsensitive);
-    // A key that changed is never simply taken: it may be someone else's.
+    // A key that changed is never simply taken: it may be someone else's. One message says so.
     if (error == InternetError::ServerKeyChanged) {
-        m_messages.show(FtpMessages::Icon::Critical, m_texts.serverkeychanged.arg(server.trimmed(), fingerprint));
-        ErrorOut(error, u"InternetConnect"_s);
+        if (m_publishing) {
+            Failure failure = failed(u"InternetConnect"_s, error);
+            failure.fingerprint = fingerprint;
+            reportFailure(failure);
+        } else {
+            m_messages.show(FtpMessages::Icon::Critical, serverKeyChanged(server, fingerprint));
+            m_failureReported = true;
+            closeHandles();
+            m_ftpConnected = false;
+        }
         return 0;
     }
     const QString &question = ssh ? m_texts.trusthostkey : m_texts.trustcertificate;
     if (!m_messages.confirmServer(question.arg(server.trimmed(), fingerprint), fingerprint)) {
-        ErrorOut(error, u"InternetConnect"_s);
+        // The user's own choice: nothing went wrong that details could tell.
+        const QString text = ssh
+                ? m_texts.table.valueOr(u"publishhostkeynottrusted"_s,
+                                        u"The publication was stopped: the host key of %1 was not trusted. "
+                                        "Nothing was sent."_s)
+                : m_texts.table.valueOr(u"publishcertnottrusted"_s,
+                                        u"The publication was stopped: the certificate of %1 was not trusted. "
+                                        "Nothing was sent."_s);
+        m_messages.serverNotTrusted(text.arg(printable(server.trimmed())), server.trimmed(), fingerprint);
+        m_failureReported = true;
+        closeHandles();
+        m_ftpConnected = false;
         return 0;
     }
     if (!m_internet.trustServer(server, fingerprint)) {
@@ -217,6 +308,15 @@ InternetHandle FtpPublisher::connect(const FtpSettings &settings)
     // The server may show another key this time: then it is asked about again, next click.
     handle = m_internet.connectFtp(m_ftpSessionHandle, server, settings.ftpusername, settings.ftppassword);
     return handle;
+}
+
+QString FtpPublisher::serverKeyChanged(const QString &server, const QString &fingerprint) const
+{
+    const QString text = m_texts.serverkeychanged.isEmpty()
+            ? u"Warning: the server %1 shows another certificate or host key (fingerprint %2) than the one "
+              "remembered for it. Nothing has been sent."_s
+            : m_texts.serverkeychanged;
+    return text.arg(server.trimmed(), fingerprint);
 }
 
 void FtpPublisher::ListRemoteDirectory(const QString &name)
@@ -249,6 +349,7 @@ void FtpPublisher::ClearRemoteListing()
 void FtpPublisher::enterOrMakeDirectory(const QString &name, const FtpSettings &settings)
 {
     const QString path = RemoteDirectoryPath(name, m_serverName);
+    m_doing = u"entering the folder "_s + path;
     if (m_internet.setCurrentDirectory(m_ftpConnectionHandle, path))
         return;
     // A folder the server does not know is offered to be made.
@@ -260,6 +361,7 @@ void FtpPublisher::enterOrMakeDirectory(const QString &name, const FtpSettings &
                                  u"The folder %1 does not exist on the server %2. Make it, and publish there?"_s)
                         .arg(printable(path), printable(settings.ftpurl));
         if (m_messages.confirm(question)) {
+            m_doing = u"making the folder "_s + path;
             if (m_internet.makeDirectories(m_ftpConnectionHandle, path)
                 && m_internet.setCurrentDirectory(m_ftpConnectionHandle, path))
                 return;
@@ -285,11 +387,7 @@ void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
     m_failureReported = true;
     if (m_publishing) {
         // Told once, at the end of the publication, in plain words.
-        m_failure = {szCallFunction, dError,
-                     dError == InternetError::ExtendedError ? m_internet.lastResponse() : ServerResponse{}};
-        closeHandles();
-        m_ftpConnected = false;
-        ClearRemoteListing();
+        reportFailure(failed(szCallFunction, dError));
         return;
     }
     if (dError == InternetError::ExtendedError) {
@@ -520,7 +618,7 @@ QString FtpPublisher::plainFailure(const FtpSettings &settings) const
                          u"No encrypted connection to %1 could be set up. Check whether the server offers FTPS "
                          "(ftps://) or SFTP (sftp://), and write the server name accordingly."_s)
                 .arg(server);
-    case InternetError::ServerKeyChanged:
+    case InternetError::ServerKeyChanged: return serverKeyChanged(server, m_failure.fingerprint);
     case InternetError::ServerNotTrusted:
         return t.valueOr(u"publishuntrusted"_s,
                          u"The certificate or host key of %1 is not the one trusted, so nothing was sent. Ask the "
@@ -528,23 +626,59 @@ QString FtpPublisher::plainFailure(const FtpSettings &settings) const
                 .arg(server);
     default: break;
     }
-    if (m_failure.call == "FtpPutFile"_L1 && e == InternetError::ExtendedError)
+    if (m_failure.call == "FtpPutFile"_L1 && (e == InternetError::ExtendedError || e == InternetError::RenameRefused)) {
+        // The file refused, and the server's own reply (cut: it is the server's, however long).
+        const QString file = printable(m_failure.file);
+        const QString said =
+                reply == 0 ? u"none"_s : QString::number(reply) + u' ' + printable(m_failure.response.text).left(200);
+        if (e == InternetError::RenameRefused)
+            return t.valueOr(u"publishrenamerefused"_s,
+                             u"The server %1 received %2 but refused to put it in place of the old file (its reply: "
+                             "%3). Readers still get the file they had; ask the server's provider whether files may "
+                             "be renamed there."_s)
+                    .arg(server, file, said);
+        if (reply == 452 || reply == 552)
+            return t.valueOr(u"publishnospace"_s,
+                             u"The server %1 has no room left for %2 in the folder %3 (its reply: %4). The files "
+                             "readers have stay as they were; make room on the server or ask its provider."_s)
+                    .arg(server, file, folder, said);
         return t.valueOr(u"publishrefused"_s,
-                         u"The server %1 refused to store the feed: the user may not write into the folder %2, or "
-                         "no space is left there. Ask the server's provider."_s)
-                .arg(server, folder);
+                         u"The server %1 refused to store %2 in the folder %3 (its reply: %4): the user may not "
+                         "write there. The files readers have stay as they were; ask the server's provider."_s)
+                .arg(server, file, folder, said);
+    }
     return t.valueOr(u"publishfailed"_s, u"The feed could not be published to %1. The details say what went wrong."_s)
             .arg(server);
 }
 
 QString FtpPublisher::failureDetails() const
 {
-    const QString cause = ErrorCause(m_failure.error);
-    QString details = m_failure.call + u": error "_s + QString::number(m_failure.error)
-            + (cause.isEmpty() ? QString() : u" ("_s + cause + u')');
-    if (m_failure.response.code != 0)
-        details += u"\r\n"_s + u"server reply: "_s + QString::number(m_failure.response.code) + u' '
-                + printable(m_failure.response.text);
+    // What the publication was doing, and what curl, libssh or the server said to it; this
+    // program's own words where the failure is its own (a local file, a limit, a key).
+    const quint32 e = m_failure.error;
+    QString cause;
+    switch (e) {
+    case InternetError::FileNotFound:
+    case InternetError::AccessDenied:
+    case InternetError::LocalFileNotPlain:
+    case InternetError::InvalidName:
+    case InternetError::InvalidHandle:
+    case InternetError::InvalidParameter:
+    case InternetError::ListingTooLarge:
+    case InternetError::KnownHostsUnusable:
+    case InternetError::KnownHostsTooLarge:
+    case InternetError::TrustedCertificatesUnusable:
+    case InternetError::TrustedCertificatesTooLarge:
+    case InternetError::ServerKeyChanged:
+    case InternetError::ServerNotTrusted: cause = ErrorCause(e); break;
+    default: cause = m_failure.detail.isEmpty() ? ErrorCause(e) : m_failure.detail; break;
+    }
+    QString details = printable(m_failure.doing.isEmpty() ? u"publishing"_s : m_failure.doing) + u": "_s
+            + (cause.isEmpty() ? u"failed"_s : cause);
+    if (!m_failure.fingerprint.isEmpty())
+        details += u" (it shows the fingerprint "_s + printable(m_failure.fingerprint) + u')';
+    if (e == InternetError::InvalidParameter && !m_failure.response.text.isEmpty())
+        details += u": "_s + printable(m_failure.response.text);
     return details;
 }
 
@@ -575,6 +709,8 @@ QString FtpPublisher::ErrorCause(quint32 error)
     case InternetError::ServerNotTrusted: return u"the server's certificate or host key is not trusted"_s;
     case InternetError::SecureChannelError: return u"no encrypted connection could be set up"_s;
     case InternetError::OperationCancelled: return u"cancelled"_s;
+    case InternetError::IncorrectPassword: return u"the server refused the user name or the password"_s;
+    case InternetError::RenameRefused: return u"the server refused to rename the file into place"_s;
     default: return {};
     }
 }

@@ -26,6 +26,14 @@ public:
     // Whether to trust the server that shows the certificate or host key with fingerprint
     // from now on; text asks the question (and holds the fingerprint).
     virtual bool confirmServer(const QString &text, const QString &fingerprint) = 0;
+    // The server was not trusted (confirmServer said No), so the publication stopped: text says
+    // so. The command line, which asks nobody, tells instead how to trust the server.
+    virtual void serverNotTrusted(const QString &text, const QString &server, const QString &fingerprint)
+    {
+        Q_UNUSED(server);
+        Q_UNUSED(fingerprint);
+        show(Icon::Critical, text);
+    }
     // A question with Yes and No; true for Yes. Without a person to ask, No.
     virtual bool confirm(const QString &text)
     {
@@ -40,7 +48,8 @@ public:
         Q_UNUSED(localPath);
     }
     // A publication failed: what happened and what to do in plain words, and the technical
-    // detail (the call, the code, the server's reply) for whoever wants it.
+    // detail (what was being done, the server's reply, curl's or libssh's words) for whoever
+    // wants it.
     virtual void showFailure(const QString &text, const QString &details)
     {
         show(Icon::Critical, text + QStringLiteral("\r\n\r\n") + details);
@@ -91,9 +100,17 @@ public:
     // call whatever the remote folder holds (an empty one is no message), and its success an
     // information rather than a warning.
     // `beside`: files that readers fetch beside the feed, uploaded before it unless the server has
-    // them already (a picture by name: its name comes from its content; any other file by name
-    // and size).
+    // them already: listed with the size that settings.lastpublishedfiles records for them, and
+    // the local file still of the checksum recorded. Every file goes up under a temporary name
+    // (".NAME.part") and is renamed over the old one when complete; a failure or Cancel takes the
+    // temporary file away again where the connection still allows, and the next publication
+    // removes those of its files it finds.
     Outcome publishFile(const FtpSettings &settings, const QString &localFile, const QList<PublishedFile> &beside = {});
+    // After a publication that uploaded the feed: what to keep as lastpublishedfiles (the old
+    // value when it had no files beside the feed).
+    const QString &publishedFiles() const { return m_publishedFiles; }
+    // The temporary name a file is uploaded under.
+    static QString TemporaryName(const QString &remoteName) { return u'.' + remoteName + QStringLiteral(".part"); }
 
     // Lists the current remote directory (after changing to name when that is not empty).
     void ListRemoteDirectory(const QString &name);
@@ -168,17 +185,33 @@ private:
         QString call;
         quint32 error = InternetError::None;
         ServerResponse response;
+        QString detail; // the library's words
+        QString doing; // what the publication was doing, for the details
+        QString file; // the file refused, in its remote folder
+        QString fingerprint; // of a server whose key changed
     };
     Failure m_failure;
+    QString m_doing; // during publishFile
     QList<PublishedFile> m_beside; // during publishFile
+    QString m_recordKey; // during publishFile: where the record's paths start
+    QString m_publishedFiles;
+    QString m_pendingRecord; // what m_publishedFiles becomes when the feed is stored
+    // The warning about a server whose certificate or host key changed.
+    QString serverKeyChanged(const QString &server, const QString &fingerprint) const;
+    // The failure of the call just made, with what the publication was doing.
+    Failure failed(const QString &call, quint32 error) const;
+    // Ends the publication with the failure, closing the connection.
+    void reportFailure(const Failure &failure);
     // Uploads m_beside into the current directory and its folders; false when a failure was
     // reported.
-    bool uploadBeside();
+    bool uploadBeside(const FtpSettings &settings);
     // A publication's change into its remote folder, which is offered to be made when the server
     // does not have it; a failure is reported.
     void enterOrMakeDirectory(const QString &name, const FtpSettings &settings);
-    // A publication's upload of the feed: under a temporary name, then renamed over the old one.
-    bool putReplacing(const QString &localFile, const QString &remoteName);
+    // A publication's upload of one file: under its temporary name into `folder` (empty: the
+    // current directory), then renamed over the old one. A failure is reported, after the
+    // temporary file has been taken away where the connection allows.
+    bool putReplacing(const QString &localFile, const QString &folder, const QString &remoteName);
     // The failure in plain words and its technical detail.
     QString plainFailure(const FtpSettings &settings) const;
     QString failureDetails() const;

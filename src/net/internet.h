@@ -31,6 +31,7 @@ constexpr quint32 KnownHostsTooLarge = 1921; // ~/.ssh/known_hosts is larger tha
 constexpr quint32 TrustedCertificatesUnusable = 1922; // the list of trusted certificates, likewise
 constexpr quint32 TrustedCertificatesTooLarge = 1923;
 constexpr quint32 LocalFileNotPlain = 1924; // the local file is a link, a device, a pipe or a socket
+constexpr quint32 RenameRefused = 1925; // stored under the temporary name, the rename refused; see lastResponse()
 constexpr quint32 Timeout = 12002; // the server stopped answering
 constexpr quint32 ExtendedError = 12003; // the server refused; see lastResponse()
 constexpr quint32 InternalError = 12004;
@@ -116,14 +117,26 @@ public:
         Q_UNUSED(remoteName);
         return false;
     }
-    // putFile under temporaryName, then renamed to remoteName, replacing a file of that name: a
-    // transfer that breaks off leaves the old file as it was. A library that cannot rename
-    // stores it under remoteName at once.
-    virtual bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &temporaryName,
-                                  const QString &remoteName)
+    // putFile (into `folder` when that is not empty) under temporaryName, then renamed to
+    // remoteName, replacing a file of that name: a transfer that breaks off leaves the old file as
+    // it was. When the server refuses the rename, the call fails with RenameRefused and the file
+    // stays under temporaryName. A library that cannot rename stores it under remoteName at once.
+    virtual bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &folder,
+                                  const QString &temporaryName, const QString &remoteName)
     {
         Q_UNUSED(temporaryName);
-        return putFile(connection, localPath, remoteName);
+        return folder.isEmpty() ? putFile(connection, localPath, remoteName)
+                                : putFileInFolder(connection, localPath, folder, remoteName);
+    }
+    // Removes the file remoteName from the current directory (from its folder `folder` when that
+    // is not empty). It is not watched (see setTransferWatch) and waits only a few seconds for the
+    // server, so that a cancelled or failed upload can still take its temporary file away.
+    virtual bool removeFile(InternetHandle connection, const QString &folder, const QString &remoteName)
+    {
+        Q_UNUSED(connection);
+        Q_UNUSED(folder);
+        Q_UNUSED(remoteName);
+        return false;
     }
     // Closes a session or a connection. Connections stay usable when their session is closed.
     virtual void closeHandle(InternetHandle handle) = 0;
@@ -141,6 +154,10 @@ public:
 
     virtual quint32 lastError() const = 0;
     virtual ServerResponse lastResponse() const = 0;
+    // The words of the library and the server for the last failure, one line: the server's reply
+    // ("server reply 550 ..."), curl's error ("curl error 7 (...)") or libssh's message ("SFTP:
+    // libssh: ..."). Empty when the call did not fail, or failed before it reached the library.
+    virtual QString lastErrorDetail() const { return {}; }
 
     // Watches the calls that follow, on the thread that makes them: watch(done, total) is told
     // the bytes moved so far while a call talks to the server (at least once a second, also

@@ -170,6 +170,7 @@ public:
     {
         c.m_error = InternetError::None;
         c.m_response = {};
+        c.m_detail.clear();
         if (c.m_aborted)
             c.fail(InternetError::OperationCancelled);
         else if (c.m_guard->expiry() != Guard::Expiry::None || !c.m_session || (sftp && !c.m_sftp))
@@ -244,6 +245,7 @@ bool SshConnection::fail(quint32 code, ServerResponse response)
     m_error = code;
     response.text = printable(response.text).left(MaxTextChars);
     m_response = std::move(response);
+    m_detail = m_response.text;
     return false;
 }
 
@@ -259,10 +261,14 @@ bool SshConnection::failed(const QString &what)
     const QString said = QString::fromUtf8(ssh_get_error(m_session));
     // The server refused the request; the connection itself goes on.
     if (ssh_get_error_code(m_session) == SSH_REQUEST_DENIED && ssh_is_connected(m_session) != 0)
-        return fail(InternetError::ExtendedError,
-                    {refusalCode(m_sftp ? sftp_get_error(m_sftp) : SSH_FX_FAILURE),
-                     what.isEmpty() ? said : what + u": "_s + said});
-    return fail(InternetError::ConnectionAborted, {0, said});
+        fail(InternetError::ExtendedError,
+             {refusalCode(m_sftp ? sftp_get_error(m_sftp) : SSH_FX_FAILURE),
+              what.isEmpty() ? said : what + u": "_s + said});
+    else
+        fail(InternetError::ConnectionAborted, {0, said});
+    if (!said.isEmpty())
+        m_detail = u"libssh: "_s + printable(said).left(MaxTextChars);
+    return false;
 }
 
 bool SshConnection::open(const QString &host, int port, const QList<KnownHosts::Key> &knownKeys,
@@ -501,7 +507,21 @@ bool SshConnection::upload(QFile &file, const QString &directory, const QString 
         failed(path);
     if (m_error != InternetError::None)
         return false;
-    return renameTo.isEmpty() || rename(path.toUtf8(), joinPath(where, renameTo).toUtf8());
+    if (renameTo.isEmpty() || rename(path.toUtf8(), joinPath(where, renameTo).toUtf8()))
+        return true;
+    // The file is complete under its temporary name; only the step into place was refused.
+    if (m_error == InternetError::ExtendedError)
+        m_error = InternetError::RenameRefused;
+    return false;
+}
+
+bool SshConnection::remove(const QString &path)
+{
+    // A clean-up after a failure: it does not wait long for a server that has gone quiet.
+    Call call(*this, QuitTime, Clock::now() + QuitTime, true);
+    if (!call.ready())
+        return false;
+    return sftp_unlink(m_sftp, path.toUtf8().constData()) == SSH_OK || failed(path);
 }
 
 bool SshConnection::rename(const QByteArray &from, const QByteArray &to)

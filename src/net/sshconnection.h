@@ -64,12 +64,17 @@ public:
     // Stores file under name in directory, or in its sub-folder folder (made when missing) when
     // that is not empty; then renames it to renameTo when that is not empty, replacing a file of
     // that name. watch(done, total) is told each piece sent; false stops the transfer.
+    // A refused rename leaves the file under name and fails with RenameRefused.
     bool upload(QFile &file, const QString &directory, const QString &folder, const QString &name,
                 const QString &renameTo, const Internet::TransferWatch &watch);
+    // Removes the file at path, within a few seconds.
+    bool remove(const QString &path);
 
     // What the last call failed with (an InternetError code), and the server's or libssh's words.
     quint32 error() const { return m_error; }
     ServerResponse response() const { return m_response; }
+    // libssh's words for the last failure (or the SFTP server's, or ours); empty when there are none.
+    QString detail() const { return m_detail; }
 
     // The host key algorithms to ask for, best first: the type knownKeys has (not revoked) first,
     // then OpenSSH's order. SHA-1 signatures (ssh-rsa, ssh-dss) are not offered.
@@ -99,6 +104,7 @@ private:
     QByteArray m_hostKey;
     quint32 m_error = InternetError::None;
     ServerResponse m_response;
+    QString m_detail;
 };
 
 } // namespace Feedsmith

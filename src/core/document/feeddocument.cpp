@@ -26,7 +26,7 @@ constexpr DocumentField optionField(QLatin1StringView key, QLatin1StringView box
 
 } // namespace
 
-const std::array<DocumentField, 33> DocumentFields = {{
+const std::array<DocumentField, 34> DocumentFields = {{
         channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
         channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
         channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
@@ -60,6 +60,7 @@ const std::array<DocumentField, 33> DocumentFields = {{
         {"lastpublished"_L1, "lastpublished"_L1, {}, NoTypingLimit, nullptr, &FtpSettings::lastpublished},
         {"lastpublishedserver"_L1, "lastpublished"_L1, {}, NoTypingLimit, nullptr, &FtpSettings::lastpublishedserver},
         {"lastpublishedaddress"_L1, "lastpublished"_L1, {}, NoTypingLimit, nullptr, &FtpSettings::lastpublishedaddress},
+        {"lastpublishedfiles"_L1, "lastpublished"_L1, {}, NoTypingLimit, nullptr, &FtpSettings::lastpublishedfiles},
 }};
 
 QString &DocumentField::value(FeedDocument &document) const

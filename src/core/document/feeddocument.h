@@ -59,6 +59,8 @@ struct FtpSettings
     QString lastpublished = {};
     QString lastpublishedserver = {};
     QString lastpublishedaddress = {};
+    // What that publication uploaded beside the feed (see UploadRecord).
+    QString lastpublishedfiles = {};
 
     friend bool operator==(const FtpSettings &, const FtpSettings &) = default;
 };
@@ -125,7 +127,7 @@ struct DocumentField
 // the FTP page (the file lists them in the same order, without the password). Fields added later
 // come last in their group, and are written only when they hold something, so that a project
 // that does not use them is written as before.
-extern const std::array<DocumentField, 33> DocumentFields;
+extern const std::array<DocumentField, 34> DocumentFields;
 
 // The field of a key; null for none.
 const DocumentField *documentField(QAnyStringView key);

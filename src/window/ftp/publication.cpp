@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTimer>
 #include <QWidget>
 
 namespace Feedsmith {
@@ -98,11 +99,16 @@ public:
         m_step(m_texts.valueOr(u"publishuploading"_s, u"Uploading %1…"_s).arg(printable(folder + u'/' + remoteName)));
         return m_internet.putFileInFolder(connection, localPath, folder, remoteName);
     }
-    bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &temporaryName,
-                          const QString &remoteName) override
+    bool putFileReplacing(InternetHandle connection, const QString &localPath, const QString &folder,
+                          const QString &temporaryName, const QString &remoteName) override
     {
-        m_step(m_texts.valueOr(u"publishuploading"_s, u"Uploading %1…"_s).arg(printable(remoteName)));
-        return m_internet.putFileReplacing(connection, localPath, temporaryName, remoteName);
+        m_step(m_texts.valueOr(u"publishuploading"_s, u"Uploading %1…"_s)
+                       .arg(printable(folder.isEmpty() ? remoteName : folder + u'/' + remoteName)));
+        return m_internet.putFileReplacing(connection, localPath, folder, temporaryName, remoteName);
+    }
+    bool removeFile(InternetHandle connection, const QString &folder, const QString &remoteName) override
+    {
+        return m_internet.removeFile(connection, folder, remoteName);
     }
     bool putFile(InternetHandle connection, const QString &localPath, const QString &remoteName) override
     {
@@ -117,6 +123,7 @@ public:
     }
     quint32 lastError() const override { return m_internet.lastError(); }
     ServerResponse lastResponse() const override { return m_internet.lastResponse(); }
+    QString lastErrorDetail() const override { return m_internet.lastErrorDetail(); }
     void setTransferWatch(TransferWatch watch) override { m_internet.setTransferWatch(std::move(watch)); }
 
 private:
@@ -140,6 +147,7 @@ Publication::Publication(FtpSettings settings, QString feedFile, QList<Published
 Publication::~Publication()
 {
     cancel();
+    abortCalls();
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -155,8 +163,15 @@ void Publication::start()
 
 void Publication::cancel()
 {
+    // A transfer stops at the transfer watch's next word, and the publisher can still take its
+    // temporary file away over the connection; a server that keeps a call waiting is left a
+    // moment later all the same.
     m_cancelled = true;
-    // A server that keeps a call waiting is left at once.
+    QTimer::singleShot(AbortDelayMs, this, &Publication::abortCalls);
+}
+
+void Publication::abortCalls()
+{
     const std::lock_guard lock(m_mutex);
     if (m_internet)
         m_internet->abort();
@@ -166,6 +181,12 @@ QList<Publication::Message> Publication::messages() const
 {
     const std::lock_guard lock(m_mutex);
     return m_messages;
+}
+
+QString Publication::publishedFiles() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_publishedFiles;
 }
 
 void Publication::run()
@@ -199,6 +220,7 @@ void Publication::run()
     {
         const std::lock_guard lock(m_mutex);
         m_internet = nullptr;
+        m_publishedFiles = publisher.publishedFiles();
     }
     QMetaObject::invokeMethod(
             this,

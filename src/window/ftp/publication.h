@@ -40,6 +40,9 @@ public:
     // Asks the running publication to stop; it ends within a second, leaving the server's
     // feed as it was unless the upload had already been completed.
     void cancel();
+    // How long a cancelled call may take to end by itself (and its publication to take its
+    // temporary file away) before it is cut off.
+    static constexpr int AbortDelayMs = 400;
     bool isRunning() const { return m_running; }
 
     struct Message
@@ -50,6 +53,8 @@ public:
     };
     // What the publisher said, in order; complete once finished() has been emitted.
     QList<Message> messages() const;
+    // Once finished() said the feed was stored: the new lastpublishedfiles of the project.
+    QString publishedFiles() const;
 
 signals:
     // The step under way ("Uploading news.xml…") and the bytes moved of it.
@@ -58,6 +63,8 @@ signals:
 
 private:
     void run();
+    // Ends the call under way, and every later one, at once.
+    void abortCalls();
 
     class Messages;
     class Steps;
@@ -75,6 +82,7 @@ private:
     std::thread m_thread;
     mutable std::mutex m_mutex;
     QList<Message> m_messages;
+    QString m_publishedFiles;
 };
 
 } // namespace Feedsmith

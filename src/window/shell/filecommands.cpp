@@ -292,20 +292,70 @@ bool FileCommands::importFeedFrom(const QString &source)
     m_download = std::thread([this, source, progress] {
         auto bytes = std::make_shared<QByteArray>();
         QString error;
-        const bool read = FetchFeed(source, MaxFeedBytes, bytes.get(), &error, &m_downloadCancelled);
+        FetchProblem problem;
+        const bool read = FetchFeed(source, MaxFeedBytes, bytes.get(), &error, &m_downloadCancelled, &problem);
         QMetaObject::invokeMethod(
                 this,
-                [this, source, progress, read, bytes, error] {
+                [this, source, progress, read, bytes, error, problem] {
                     m_download.join();
                     // Closing the dialog counts as its Cancel: what the user chose is read first.
                     const bool cancelled = m_downloadCancelled;
                     endProgressDialog(progress);
-                    if (!cancelled)
+                    if (cancelled)
+                        return;
+                    if (read)
                         loadImportedFeed(source, read, std::move(*bytes), error);
+                    else
+                        downloadFailed(source, problem);
                 },
                 Qt::QueuedConnection);
     });
     return true;
+}
+
+void FileCommands::downloadFailed(const QString &address, const FetchProblem &problem)
+{
+    // One sentence in the user's language, and curl's or the server's words behind Details.
+    const KeyedTexts &texts = m_context.startup.language.textTable;
+    using Kind = FetchProblem::Kind;
+    QString text;
+    switch (problem.kind) {
+    case Kind::HostNotFound:
+        text = texts.valueOr(u"importnohost"_s,
+                             u"The feed at %1 could not be downloaded: the server cannot be found."_s);
+        break;
+    case Kind::NoAnswer:
+        text = texts.valueOr(u"importnoanswer"_s,
+                             u"The feed at %1 could not be downloaded: the server does not answer."_s);
+        break;
+    case Kind::Insecure:
+        text = texts.valueOr(u"importinsecure"_s,
+                             u"The feed at %1 could not be downloaded: no secure connection to the server could be set "
+                             "up, or its certificate is not valid."_s);
+        break;
+    case Kind::Status:
+        text = texts.valueOr(u"importstatus"_s, u"The feed at %1 could not be downloaded: the server answered %2."_s);
+        break;
+    case Kind::TooLarge:
+        text = texts.valueOr(u"importtoolarge"_s,
+                             u"The feed at %1 could not be downloaded: it is larger than %2 MB."_s);
+        break;
+    case Kind::LocalRedirect:
+        text = texts.valueOr(u"importredirect"_s,
+                             u"The feed at %1 could not be downloaded: the server sent it on to a private or local "
+                             "address, which is not followed."_s);
+        break;
+    default:
+        text = texts.valueOr(u"importdownloadfailed"_s,
+                             u"The feed at %1 could not be downloaded. The details say what went wrong."_s);
+        break;
+    }
+    // The number first: an address may hold "%2" of its own.
+    text.replace(
+            u"%2"_s,
+            QString::number(problem.kind == Kind::TooLarge ? MaxFeedBytes / (1024 * 1024) : qint64(problem.status)));
+    text.replace(u"%1"_s, printable(address));
+    m_context.messageBoxes.criticalWithDetails(m_context.window, productName(), text, problem.details);
 }
 
 bool FileCommands::loadImportedFeed(const QString &source, bool read, QByteArray bytes, const QString &readError)
@@ -795,6 +845,7 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
                     ftp.lastpublished = finishedAt;
                     ftp.lastpublishedserver = settings.ftpurl;
                     ftp.lastpublishedaddress = settings.feedurl.trimmed();
+                    ftp.lastpublishedfiles = publication->publishedFiles();
                     m_context.markChanged();
                     m_publishPage->showLastPublication();
                 }

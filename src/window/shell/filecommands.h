@@ -20,6 +20,7 @@ namespace Feedsmith {
 
 class BackgroundWriter;
 class Internet;
+struct FetchProblem;
 class Publication;
 class ProgressPanel;
 class ContentsPage;
@@ -121,6 +122,8 @@ private:
     // Reads what an import read or downloaded into a new document; false (and a message) when
     // it cannot be read.
     bool loadImportedFeed(const QString &source, bool read, QByteArray bytes, const QString &readError);
+    // A download from an address failed: the sentence, and the details behind a button.
+    void downloadFailed(const QString &address, const FetchProblem &problem);
     // The feed check on a snapshot; `publishSnapshot` follows when publishing and the user goes on.
     void runFeedCheck(bool beforePublishing);
     void publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot);
