@@ -277,7 +277,10 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
                 check.error(u"checkenclosuretype"_s,
                             u"%1 has an enclosure without a type (such as audio/mpeg); RSS requires one."_s,
                             u"enclosuretype"_s, key);
-            const QString &length = entry.enclosurelength;
+            // A file of the media folder is measured when the feed is written.
+            const QString length = IsLocalMedia(enclosure)
+                    ? QString::number(LocalMediaFacts(enclosure, document.projectPath).size)
+                    : entry.enclosurelength;
             if (!IsWholeNumber(length) || length.count(u'0') == length.size())
                 check.warning(u"checkenclosurelength"_s,
                               u"%1 has an enclosure without its length in bytes; readers cannot tell how large "

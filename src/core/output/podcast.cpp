@@ -159,8 +159,11 @@ QList<PodcastProblem> PodcastFindings(const FeedDocument &document, const QLocal
         const int key = count - k;
         const RSSentry &entry = document.entries.at(key);
         const QString name = episodeName(key, entry.title, texts);
-        const QString type = entry.enclosuretype.trimmed().toLower();
-        const QString &length = entry.enclosurelength;
+        // A file of the media folder is measured when the feed is written, as the feed gives it.
+        const QString enclosure = entry.enclosureurl.trimmed();
+        const MediaFacts media = IsLocalMedia(enclosure) ? LocalMediaFacts(enclosure, document.projectPath) : MediaFacts();
+        const QString type = (media.type.isEmpty() ? entry.enclosuretype.trimmed() : media.type).toLower();
+        const QString length = media.size >= 0 ? QString::number(media.size) : entry.enclosurelength;
         // The episode's name goes in last, so that a title holding "%1" stays as typed.
         const auto sayOf = [&](const char *textKey, const QString &english, const QString &entryField) {
             problems.append({texts.valueOr(QString::fromLatin1(textKey), english).arg(name), entryField, key});
