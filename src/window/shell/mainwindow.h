@@ -80,6 +80,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The smallest size and the default size: what the content asks for with the entry's Details
+    // open, the default bounded by the screen's room.
+    void setSizesFromContent();
     void restoreWindowState();
     void saveWindowState() const;
     void buildMenus();
