@@ -166,18 +166,23 @@ private slots:
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("expected");
-        const QDateTime moment(QDate(2026, 12, 6), QTime(9, 0, 0));
-        Q_UNUSED(moment);
-        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << u"06.12.2026 09:00:00"_s;
-        QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << u"12/6/2026 9:00:00 AM"_s;
-        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom) << u"06/12/2026 09:00:00"_s;
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << u"06.12.2026 09:00:00"_s
+                                << u"06.12. 09:00"_s;
+        QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates) << u"12/6/2026 9:00:00 AM"_s
+                            << u"12/6 9:00 AM"_s;
+        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom) << u"06/12/2026 09:00:00"_s
+                                 << u"06/12 09:00"_s;
+        QTest::newRow("Swedish: the year first") << QLocale(u"sv_SE"_s) << u"2026-12-06 09:00:00"_s << u"12-06 09:00"_s;
     }
 
     void formatsHaveFourDigitYearsAndSeconds()
     {
         QFETCH(QLocale, locale);
         QFETCH(QString, expected);
+        QFETCH(QString, listed);
         QCOMPARE(DateText::format(QDateTime(QDate(2026, 12, 6), QTime(9, 0, 0)), locale), expected);
+        QCOMPARE(DateText::ShortForm(locale).text(QDateTime(QDate(2026, 12, 6), QTime(9, 0, 0))), listed);
     }
 };
 

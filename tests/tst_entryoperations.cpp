@@ -2,6 +2,7 @@
 #include "core/document/feeddocument.h"
 #include "core/entries/entryfilter.h"
 #include "core/entries/entryoperations.h"
+#include "core/system/systemlocale.h"
 #include "core/text/textfiles.h"
 
 #include <QAbstractItemModelTester>
@@ -62,7 +63,8 @@ void verifyTreeMirrorsEntries(const FeedDocument &document)
         expectedKeys << key(i);
     QCOMPARE(document.tree.childKeys(Root), expectedKeys);
     for (int i = 1; i <= document.entryCount(); ++i)
-        QCOMPARE(document.tree.caption(key(i)), EntryCaption(document.entries.at(i), NewEntryText));
+        QCOMPARE(document.tree.caption(key(i)),
+                 EntryCaption(document.entries.at(i), NewEntryText, document.tree.dates()));
 }
 
 } // namespace
@@ -72,6 +74,8 @@ class tst_EntryOperations : public QObject
     Q_OBJECT
 
 private slots:
+    // The captions below are German ones.
+    void initTestCase() { SystemLocale::setLocale(QLocale(QLocale::German, QLocale::Germany)); }
     void firstEntryBringsTheRoot();
     void newEntriesGoOnTop();
     void existingRootIsKept();
@@ -269,7 +273,8 @@ void tst_EntryOperations::deleteOldestOfManyIsOnePass()
     QCOMPARE(document.entryCount(), EntryCollection::MaxEntries - 1);
     QCOMPARE(document.entries.at(1).title, u"T2"_s);
     QCOMPARE(document.entries.at(EntryCollection::MaxEntries - 1).title, u"T32767"_s);
-    QCOMPARE(document.tree.caption(u"key1"_s), EntryCaption(document.entries.at(1), NewEntryText));
+    QCOMPARE(document.tree.caption(u"key1"_s),
+             EntryCaption(document.entries.at(1), NewEntryText, document.tree.dates()));
     QCOMPARE(document.tree.childKeys(Root).first(), u"key32766"_s);
 }
 

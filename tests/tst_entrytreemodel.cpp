@@ -118,6 +118,7 @@ private slots:
     void removeAtOutsideTheRangeChangesNothing();
     void move_data();
     void move();
+    void snapshotSharesEntriesUntilChanged();
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -172,6 +173,7 @@ void TestEntryTreeModel::captionsFollowTheEntries()
     EntryTreeModel model(entries);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     QVERIFY(buildTree(model, 3));
+    model.setLocale(QLocale(QLocale::German, QLocale::Germany));
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
 
     // Nothing is kept beside the entries: a caption is always the entry's own.
@@ -458,7 +460,7 @@ void TestEntryTreeModel::entryCaption()
     RSSentry e;
     e.title = title;
     e.createdate = created;
-    QCOMPARE(EntryCaption(e, newEntryText), expected);
+    QCOMPARE(EntryCaption(e, newEntryText, DateText::ShortForm(QLocale(QLocale::German, QLocale::Germany))), expected);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -657,6 +659,21 @@ void TestEntryTreeModel::move()
         QCOMPARE(e.createdate, QDateTime(QDate(2026, 1, 1 + original), QTime(1 + original, 0)));
         QCOMPARE(e.content.isEmpty(), original != 0);
     }
+}
+
+void TestEntryTreeModel::snapshotSharesEntriesUntilChanged()
+{
+    FeedDocument document;
+    for (const QString &title : {u"a"_s, u"b"_s, u"c"_s})
+        document.entries.append(titled(title));
+    const std::unique_ptr<const FeedDocument> snapshot = DocumentSnapshot(document);
+    const EntryCollection &ours = document.entries;
+    QVERIFY(&snapshot->entries.at(2) == &ours.at(2)); // nothing copied to make it
+    document.entries.at(2).title = u"x"_s;
+    document.entries.move(1, 3);
+    QCOMPARE(titles(ours), (QStringList{u"x"_s, u"c"_s, u"a"_s}));
+    QCOMPARE(titles(snapshot->entries), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
+    QVERIFY(&snapshot->entries.at(1) == &ours.at(3)); // the record not typed into is still shared
 }
 
 QTEST_GUILESS_MAIN(TestEntryTreeModel)

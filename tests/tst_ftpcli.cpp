@@ -195,7 +195,7 @@ void TestFtpCli::secureServerIsTrustedWithTheFingerprintGiven()
     const QByteArray changed = "bad line\n[127.0.0.1]:" + QByteArray::number(server.port())
             + (sftp ? " ssh-ed25519 " + (QByteArray::fromHex("0000000b") + "ssh-ed25519" + QByteArray(36, 0)).toBase64()
                     : QByteArray(" AB:CD"));
-    const QString remembered = work.filePath(sftp ? u".ssh/known_hosts"_s : u"feedsmith/trusted-certificates"_s);
+    const QString remembered = work.filePath(sftp ? u".ssh/known_hosts"_s : u"Feedsmith/trusted-certificates"_s);
     QVERIFY(writeBytes(remembered, changed));
     run = runCli({u"publish"_s, project, u"--trust"_s, given}, work.path(), password, home);
     // One message: what happened, and its detail.

@@ -23,6 +23,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -34,6 +36,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
+#include <QWebEngineProfile>
 
 using namespace Feedsmith;
 using namespace FeedsmithTest;
@@ -355,9 +358,9 @@ void tst_MainWindow::windowLayout()
     Program program;
     QVERIFY(program.start());
     MainWindow *w = program.window.get();
-    QCOMPARE(w->size(), QSize(830, 653));
-    QVERIFY(w->minimumSize().width() < 830);
-    QVERIFY(w->maximumSize().width() > 830);
+    QVERIFY(QRect(QPoint(), w->screen()->availableGeometry().size()).contains(w->rect())); // on the screen's room
+    QVERIFY(w->minimumSize().width() < w->width());
+    QVERIFY(w->maximumSize().width() > w->width());
     auto *pages = program.child<QStackedWidget>(u"pages"_s);
     QCOMPARE(pages->count(), 4);
     QCOMPARE(pages->currentWidget()->objectName(), u"freSettings"_s);
@@ -386,6 +389,11 @@ void tst_MainWindow::windowLayout()
     QVERIFY(program.box(u"txtPodcastCategory"_s)->isVisible());
     QCOMPARE(w->document().channel.podcast, u"1"_s);
     QCOMPARE(program.box(u"txtLanguage"_s)->maxLength(), LanguageTagLimit);
+    // Spelling follows the channel's language where there is a dictionary for it.
+    const QWebEngineProfile *profile = program.child<HtmlPane>(u"DHTMLEditor"_s)->page()->profile();
+    QCOMPARE(profile->spellCheckLanguages(), QStringList{u"en-US"_s});
+    QTest::keyClicks(program.box(u"txtLanguage"_s), u"de-at"_s);
+    QCOMPARE(profile->spellCheckLanguages(), QStringList{u"de-DE"_s});
     QCOMPARE(program.box(u"txtNumber"_s)->maxLength(), 5);
     QCOMPARE(program.box(u"txtNumber"_s)->text(), u"10"_s);
     QCOMPARE(program.box(u"txtTTL"_s)->text(), u"1440"_s);
@@ -399,6 +407,24 @@ void tst_MainWindow::windowLayout()
     QCOMPARE(timer->interval(), 200);
     QVERIFY(!timer->isActive());
     QCOMPARE(program.dialog.startFolder(), program.path(u"feeds"_s));
+
+    // The entry's Details at the default size and the smallest: every box as high as it asks to
+    // be, those without room scrolled into view, the editor as high as ever.
+    w->selectPage(Page::Contents);
+    program.child<QAbstractButton>(u"cmdnewentry"_s)->click();
+    program.child<QAbstractButton>(u"cmdDetails"_s)->click();
+    auto *area = program.child<QScrollArea>(u"freDetails"_s);
+    for (const QSize size : {w->size(), w->minimumSize()}) {
+        w->resize(size);
+        QApplication::processEvents();
+        for (QLineEdit *box : w->findChildren<QLineEdit *>(QRegularExpression(u"^txtEntry"_s))) {
+            area->ensureWidgetVisible(box);
+            QVERIFY(box->isHidden()
+                    || (box->height() >= box->sizeHint().height()
+                        && area->viewport()->rect().contains(box->mapTo(area->viewport(), box->rect().center()))));
+        }
+        QVERIFY(program.child<QWidget>(u"DHTMLEditor"_s)->height() >= 200);
+    }
 }
 
 void tst_MainWindow::focusOrder()

@@ -7,6 +7,7 @@
 #include "core/project/datetext.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
+#include "core/system/systemlocale.h"
 #include "core/text/markupreader.h"
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
@@ -482,6 +483,7 @@ private:
 
 void TestProject::initTestCase()
 {
+    SystemLocale::setLocale(german()); // the entry captions below are German ones
     QVERIFY(m_programDir.isValid());
     QVERIFY(FeedsmithTest::writeBytes(programFolder() + u"/styles.css"_s, StyleSheet));
     QCOMPARE(BuildStyleBlock(programFolder()), StyleBlock);

@@ -1,7 +1,9 @@
 // Tests of start-up: language files, the program settings file, the marker file and the language choice.
+#include "core/document/entryfields.h"
 #include "core/locale/keyedtexts.h"
 #include "core/locale/languagefile.h"
 #include "core/locale/programsettings.h"
+#include "core/locale/spelling.h"
 #include "core/project/recovery.h"
 #include "core/startup/startup.h"
 #include "core/text/markupreader.h"
@@ -9,6 +11,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -136,8 +139,12 @@ private slots:
     void languageFileHoldingMinusOne_data();
     void languageFileHoldingMinusOne();
     void noLanguageFileAtAll();
+    void spellingDictionary_data();
+    void spellingDictionary();
     void settingsAreLoadedAtStartup();
     void userConfigFolderWins();
+    void oldConfigFolderMovesOnce_data();
+    void oldConfigFolderMovesOnce();
     void recoveryCopiesOffered_data();
     void recoveryCopiesOffered();
 };
@@ -381,6 +388,11 @@ void TestStartup::shippedLanguageFiles()
         // Help texts are HTML once read: no bracket escape is left.
         QVERIFY2(!texts.helpTable.value(key).contains(u"[["_s), qPrintable(u"help key not unescaped: "_s + key));
     }
+    for (const EntryField &field : EntryFields) // every box of the entry's Details is captioned and explained
+        QVERIFY2(field.kind == EntryFieldKind::Hidden
+                         || !(texts.textTable.value(field.textKey()).isEmpty()
+                              || texts.helpTable.value(field.textKey()).isEmpty()),
+                 qPrintable(field.textKey()));
     for (const auto &[groupName, keys] : CaptionKeys) {
         for (const QString &key : keys) {
             const bool present = std::any_of(texts.captions.cbegin(), texts.captions.cend(), [&](const CaptionLine &l) {
@@ -565,6 +577,25 @@ void TestStartup::noLanguageFileAtAll()
     QVERIFY(state.language.captions.isEmpty());
 }
 
+void TestStartup::spellingDictionary_data()
+{
+    QTest::addColumn<QString>("channel");
+    QTest::addColumn<QString>("interface");
+    QTest::addColumn<QString>("dictionary");
+    QTest::newRow("German channel, English interface") << u"de"_s << u"en"_s << u"de-DE"_s;
+    QTest::newRow("Austrian German as a locale writes it") << u" de_AT "_s << u"en"_s << u"de-DE"_s;
+    QTest::newRow("British English, German interface") << u"en-gb"_s << u"de"_s << u"en-US"_s;
+    QTest::newRow("French: the interface language's") << u"fr"_s << u"de"_s << u"de-DE"_s;
+}
+
+void TestStartup::spellingDictionary()
+{
+    QFETCH(QString, channel);
+    QFETCH(QString, interface);
+    QFETCH(QString, dictionary);
+    QCOMPARE(SpellingDictionary(channel, interface), dictionary);
+}
+
 void TestStartup::settingsAreLoadedAtStartup()
 {
     QTemporaryDir dir;
@@ -606,6 +637,48 @@ void TestStartup::userConfigFolderWins()
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QCOMPARE(dialogStartFolder(config.path()), QFileInfo(documents).isDir() ? documents : QDir::homePath());
     QCOMPARE(dialogStartFolder(dir.path()), dir.filePath(u"feeds"_s));
+}
+
+// The files of a folder and its subfolders as "name=content", sorted; "-" for no folder.
+static QString filesIn(const QString &folder)
+{
+    QStringList files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        files << QDir(folder).relativeFilePath(path) + u'=' + QString::fromUtf8(FeedsmithTest::readBytes(path));
+    }
+    files.sort();
+    return QFileInfo(folder).isDir() ? files.join(u' ') : u"-"_s;
+}
+
+void TestStartup::oldConfigFolderMovesOnce_data()
+{
+    QTest::addColumn<QStringList>("before"); // the old folder's files and the new one's
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("no new folder: the old one becomes it")
+            << QStringList{u"devel.txt=1 editor/a=b"_s, QString()} << QStringList{u"-"_s, u"devel.txt=1 editor/a=b"_s};
+    QTest::newRow("the new folder's own file wins, the old one stays")
+            << QStringList{u".h=x devel.txt=1 trusted-certificates=AB"_s, u"devel.txt=0"_s}
+            << QStringList{u"devel.txt=1"_s, u".h=x devel.txt=0 trusted-certificates=AB"_s};
+}
+
+void TestStartup::oldConfigFolderMovesOnce()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    QTemporaryDir config;
+    const QStringList folders{config.filePath(u"feedsmith"_s), config.filePath(u"Feedsmith"_s)};
+    for (qsizetype f = 0; f < 2; ++f) {
+        for (const QString &file : before.at(f).split(u' ', Qt::SkipEmptyParts)) {
+            const QString path = folders.at(f) + u'/' + file.section(u'=', 0, 0);
+            QVERIFY(QDir().mkpath(QFileInfo(path).path())
+                    && FeedsmithTest::writeBytes(path, file.section(u'=', 1).toUtf8()));
+        }
+    }
+    for (int start = 0; start < 2; ++start) { // once: the next start finds nothing to move
+        QVERIFY(MoveOldUserConfig(folders.at(0), folders.at(1)));
+        QCOMPARE((QStringList{filesIn(folders.at(0)), filesIn(folders.at(1))}), after);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -379,6 +379,12 @@ void TestTextFiles::userDictionary()
     QCOMPARE(readBytes(UserDictionaryPath(folder)),
              words + "checksum_v1 = " + QCryptographicHash::hash(words, QCryptographicHash::Md5).toHex());
     QCOMPARE(UserDictionaryWords(folder), (QStringList{u"Grüße"_s, u"Feedsmith"_s}));
+    // The web engine's copy in its own folder holds the same words; without them it goes.
+    const QString engine = dir.filePath(u"engine"_s);
+    QVERIFY(CopyUserDictionary(folder, engine));
+    QCOMPARE(readBytes(UserDictionaryPath(engine)), readBytes(UserDictionaryPath(folder)));
+    QVERIFY(CopyUserDictionary(dir.filePath(u"none"_s), engine));
+    QVERIFY(!QFileInfo::exists(UserDictionaryPath(engine)));
     QString error;
     QVERIFY(!AddToUserDictionary(folder, u"two words"_s, &error));
     QVERIFY(!AddToUserDictionary(folder, QString(100, u'a'), &error));

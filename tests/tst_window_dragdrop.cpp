@@ -157,7 +157,7 @@ void tst_WindowDragDrop::dropReorders()
     QCOMPARE(titlesByKey(p.document()), titlesAfter);
     // The node at the drop position shows the dragged entry, selected and loaded.
     const RSSentry &moved = *p.document().entries.find(target);
-    QCOMPARE(p.document().tree.caption(target), moved.createdate.toString(u"dd.MM. HH:mm") + u' ' + moved.title);
+    QCOMPARE(p.document().tree.caption(target), p.document().tree.dates().text(moved.createdate) + u' ' + moved.title);
     QCOMPARE(p.entries()->selectedKey(), target);
     QCOMPARE(p.document().currentEntryKey, target);
     QCOMPARE(p.box(u"txtContentTitle"_s)->text(), moved.title);

@@ -10,6 +10,7 @@
 #include "core/text/textfiles.h"
 
 #include "core/project/projectwriter.h"
+#include "core/system/systemlocale.h"
 #include "window/editing/linkdialog.h"
 #include "window/shell/htmlpane.h"
 
@@ -23,6 +24,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QToolButton>
+#include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInfo>
 
 using namespace Feedsmith;
@@ -60,6 +62,8 @@ private slots:
     void initTestCase()
     {
         m_page = std::make_unique<ContentsProgram>();
+        // US regional settings: the list reads month first, with AM and PM.
+        SystemLocale::setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         // A word of the user's dictionary, there before the editor starts.
         qputenv("XDG_CONFIG_HOME", m_page->path(u"config"_s).toLocal8Bit());
         QVERIFY(AddToUserDictionary(RichTextEditor::UserDictionaryFolder(), u"Feedsmithy"_s));
@@ -125,7 +129,7 @@ void tst_WindowEntries::firstNewEntry()
     QVERIFY(entry.createdate >= before);
     QCOMPARE(p.document().tree.caption(u"root"_s), u"My feed"_s);
     QVERIFY(p.tree()->isExpanded(p.tree()->indexOfKey(u"root"_s)));
-    QCOMPARE(p.document().tree.caption(u"key1"_s), entry.createdate.toString(u"dd.MM. HH:mm") + u" New entry"_s);
+    QCOMPARE(p.document().tree.caption(u"key1"_s), entry.createdate.toString(u"M/d h:mm AP") + u" New entry"_s);
     QCOMPARE(p.entries()->selectedKey(), u"key1"_s);
     QCOMPARE(p.document().currentEntryKey, u"key1"_s);
     QVERIFY(p.box(u"txtContentTitle"_s)->text().isEmpty());
@@ -173,7 +177,7 @@ void tst_WindowEntries::typeAndSwitchEntries()
     QVERIFY(!p.document().entries.at(2).content.text().contains(u"firstbody"_s));
     QCOMPARE(title->text(), u"Second"_s);
     QVERIFY(p.editor()->documentHtml().contains(u"secondbody"_s));
-    QCOMPARE(p.document().tree.caption(u"key2"_s), second.createdate.toString(u"dd.MM. HH:mm") + u" Second"_s);
+    QCOMPARE(p.document().tree.caption(u"key2"_s), second.createdate.toString(u"M/d h:mm AP") + u" Second"_s);
 }
 
 void tst_WindowEntries::titleCommitOnLeavingTheBox_data()
@@ -201,7 +205,7 @@ void tst_WindowEntries::titleCommitOnLeavingTheBox()
     p.box(u"txtContentLink"_s)->setFocus(); // leaving the title box commits
     QCOMPARE(p.document().entries.at(1).title, typed);
     const QString expected = captionChanges
-            ? p.document().entries.at(1).createdate.toString(u"dd.MM. HH:mm") + u' ' + typed
+            ? p.document().entries.at(1).createdate.toString(u"M/d h:mm AP") + u' ' + typed
             : captionBefore;
     QCOMPARE(p.document().tree.caption(u"key1"_s), expected);
 }
@@ -245,7 +249,7 @@ void tst_WindowEntries::deleteAsksFirst()
         p.box(u"txtContentTitle"_s)->setText(u"E"_s + QString::number(i));
     }
     QVERIFY(p.clickNode(u"key2"_s));
-    const QString thirdCaption = p.document().entries.at(3).createdate.toString(u"dd.MM. HH:mm") + u" E3"_s;
+    const QString thirdCaption = p.document().entries.at(3).createdate.toString(u"M/d h:mm AP") + u" E3"_s;
     p.child<QLineEdit>(u"txtFilter"_s)->setText(filter);
     QCOMPARE(p.box(u"txtContentTitle"_s)->text(), shown);
     QCOMPARE(p.entries()->selectedKey(), p.document().currentEntryKey);
@@ -684,6 +688,8 @@ void tst_WindowEntries::spellingSuggestions()
     QVERIFY(add);
     add->trigger();
     QVERIFY(UserDictionaryWords(RichTextEditor::UserDictionaryFolder()).contains(u"Ths"_s));
+    // The words are the user's in the configuration folder; what the engine keeps is not.
+    QVERIFY(!p.editor()->page()->profile()->persistentStoragePath().startsWith(p.path(u"config"_s)));
     // A word of the user's dictionary is no misspelling.
     const QVariantList own = runInEditor(p.editor(),
                                          u"(function () { var r = document.createRange();"

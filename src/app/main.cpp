@@ -24,7 +24,9 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     Feedsmith::returnFreedMemory();
     Feedsmith::Clock::pinLocalTimeZone();
-    QCoreApplication::setApplicationName(QStringLiteral("feedsmith"));
+    // Names the program's folders in ~/.cache and ~/.local/share as its folder in ~/.config is
+    // named (userConfigFolder), from the start.
+    QCoreApplication::setApplicationName(QString::fromLatin1(Feedsmith::Version::ProductName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(Feedsmith::Version::Text));
 
     QCommandLineParser parser;
@@ -68,7 +70,6 @@ int main(int argc, char *argv[])
     const QString project = parser.positionalArguments().isEmpty()
             ? QString()
             : QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
-    QApplication::setApplicationName(QString::fromLatin1(Feedsmith::Version::ProductName));
     QApplication::setDesktopFileName(QStringLiteral("feedsmith"));
     QApplication::setWindowIcon(Feedsmith::Icons::applicationIcon());
 

@@ -18,6 +18,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("feedsmith-cli"));
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (!Feedsmith::MoveOldUserConfig())
+        err << "feedsmith-cli: warning: some settings could not be moved from " << Feedsmith::oldUserConfigFolder()
+            << " to " << Feedsmith::userConfigFolder() << Qt::endl;
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const int status = Feedsmith::runCommandLine(

@@ -1,6 +1,7 @@
 // The Internet library on libcurl.
 #include "net/curlinternet.h"
 
+#include "core/startup/startup.h"
 #include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "net/knownhosts.h"
@@ -11,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QUrl>
 
@@ -894,8 +894,7 @@ QString CurlInternet::knownHostsPath()
 
 QString CurlInternet::trustedCertificatesPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-            + u"/feedsmith/trusted-certificates"_s;
+    return userConfigFolder() + u"/trusted-certificates"_s;
 }
 
 bool CurlInternet::parseServer(const QString &server, QString *host, int *port, Scheme *scheme)

@@ -299,7 +299,7 @@ InternetHandle FtpPublisher::connect(const FtpSettings &settings)
     }
     if (!m_internet.trustServer(server, fingerprint)) {
         m_messages.show(FtpMessages::Icon::Critical,
-                        (ssh ? u"~/.ssh/known_hosts"_s : u"~/.config/feedsmith/trusted-certificates"_s)
+                        (ssh ? u"~/.ssh/known_hosts"_s : u"~/.config/Feedsmith/trusted-certificates"_s)
                                 + u" cannot be written: the server is not remembered and nothing was sent."_s);
         m_failureReported = true;
         closeHandles();
@@ -697,9 +697,9 @@ QString FtpPublisher::ErrorCause(quint32 error)
     case InternetError::KnownHostsUnusable: return u"~/.ssh/known_hosts is not a regular file or cannot be read"_s;
     case InternetError::KnownHostsTooLarge: return u"~/.ssh/known_hosts is larger than 16 MB"_s;
     case InternetError::TrustedCertificatesUnusable:
-        return u"~/.config/feedsmith/trusted-certificates is not a regular file or cannot be read"_s;
+        return u"~/.config/Feedsmith/trusted-certificates is not a regular file or cannot be read"_s;
     case InternetError::TrustedCertificatesTooLarge:
-        return u"~/.config/feedsmith/trusted-certificates is larger than 16 MB"_s;
+        return u"~/.config/Feedsmith/trusted-certificates is larger than 16 MB"_s;
     case InternetError::Timeout: return u"the server did not answer in time"_s;
     case InternetError::ExtendedError: return u"the server refused"_s;
     case InternetError::InternalError: return u"an error inside the Internet library"_s;

@@ -38,27 +38,27 @@ bool EntryCollection::contains(QStringView key) const
 RSSentry *EntryCollection::find(QStringView key)
 {
     const int n = numberOf(key);
-    return (n >= 1 && n <= count()) ? &m_entries[size_t(n - 1)] : nullptr;
+    return (n >= 1 && n <= count()) ? &at(n) : nullptr;
 }
 
 const RSSentry *EntryCollection::find(QStringView key) const
 {
     const int n = numberOf(key);
-    return (n >= 1 && n <= count()) ? &m_entries[size_t(n - 1)] : nullptr;
+    return (n >= 1 && n <= count()) ? &at(n) : nullptr;
 }
 
 bool EntryCollection::append(RSSentry entry)
 {
     if (isFull())
         return false;
-    m_entries.push_back(std::move(entry));
+    m_entries.append(QSharedDataPointer<Shared>(new Shared(std::move(entry))));
     return true;
 }
 
 void EntryCollection::removeAt(int number)
 {
     if (number >= 1 && number <= count())
-        m_entries.erase(m_entries.begin() + (number - 1));
+        m_entries.removeAt(number - 1);
 }
 
 void EntryCollection::move(int from, int to)

@@ -3,16 +3,21 @@
 
 #include "core/document/rssentry.h"
 
+#include <QList>
+#include <QSharedData>
+#include <QSharedDataPointer>
 #include <QString>
 #include <QStringView>
-
-#include <vector>
 
 namespace Feedsmith {
 
 // The keyed entries: a plain container. While a view shows them, their number and order change
-// through the document's EntryTreeModel, which tells the views. The number in a key is the entry's place in the feed:
-// keyN, the highest, is the newest entry and the first item of the feed; key1 is the oldest. Keys never have gaps.
+// through the document's EntryTreeModel, which tells the views. The number in a key is the
+// entry's place in the feed: keyN, the highest, is the newest entry and the first item of the
+// feed; key1 is the oldest. Keys never have gaps.
+// A copy costs next to nothing, so that a snapshot for a writer on another thread is made at
+// once: the list and each entry are shared until one side changes them, and a change copies the
+// list's pointers and the one entry changed.
 class EntryCollection
 {
 public:
@@ -28,13 +33,14 @@ public:
     bool isFull() const { return count() >= MaxEntries; }
 
     bool contains(QStringView key) const;
-    // The entry under a key, or nullptr.
+    // The entry under a key, or nullptr. The non-const forms make the entry this collection's own
+    // (copying it when a copy of the collection shares it): read through a const one.
     RSSentry *find(QStringView key);
     const RSSentry *find(QStringView key) const;
 
     // By number, 1 .. count().
-    RSSentry &at(int number) { return m_entries[size_t(number - 1)]; }
-    const RSSentry &at(int number) const { return m_entries[size_t(number - 1)]; }
+    RSSentry &at(int number) { return m_entries[number - 1]->entry; }
+    const RSSentry &at(int number) const { return m_entries.at(number - 1)->entry; }
 
     // Stores an entry under the next key; false when the collection is full.
     bool append(RSSentry entry);
@@ -44,10 +50,17 @@ public:
     // `from`. The records travel unchanged.
     void move(int from, int to);
     void clear() { m_entries.clear(); }
-    void reserve(int n) { m_entries.reserve(size_t(n)); }
+    void reserve(int n) { m_entries.reserve(n); }
 
 private:
-    std::vector<RSSentry> m_entries;
+    struct Shared : QSharedData
+    {
+        explicit Shared(RSSentry &&e)
+            : entry(std::move(e))
+        { }
+        RSSentry entry;
+    };
+    QList<QSharedDataPointer<Shared>> m_entries;
 };
 
 } // namespace Feedsmith

@@ -1,6 +1,8 @@
 // The entry tree model.
 #include "core/document/entrytreemodel.h"
 
+#include "core/system/systemlocale.h"
+
 #include <QMimeData>
 #include <QUuid>
 
@@ -16,36 +18,18 @@ constexpr quintptr EntryId = 1;
 
 } // namespace
 
-QString EntryCaption(const RSSentry &entry, const QString &newEntryText)
+QString EntryCaption(const RSSentry &entry, const QString &newEntryText, const DateText::ShortForm &dates)
 {
-    // "dd.MM. HH:mm" written digit by digit: a view asks for the captions of every row it shows
-    // as it scrolls, and the general date formatting costs more than the rest.
     const QString &title = entry.title.isEmpty() ? newEntryText : entry.title;
     if (!entry.createdate.isValid())
         return u' ' + title;
-    const QDate date = entry.createdate.date();
-    const QTime time = entry.createdate.time();
-    QString caption;
-    caption.reserve(14 + title.size());
-    auto twoDigits = [&caption](int value) {
-        caption += QChar(u'0' + value / 10);
-        caption += QChar(u'0' + value % 10);
-    };
-    twoDigits(date.day());
-    caption += u'.';
-    twoDigits(date.month());
-    caption += ". "_L1;
-    twoDigits(time.hour());
-    caption += u':';
-    twoDigits(time.minute());
-    caption += u' ';
-    caption += title;
-    return caption;
+    return dates.text(entry.createdate) + u' ' + title;
 }
 
 EntryTreeModel::EntryTreeModel(EntryCollection &entries, QObject *parent)
     : QAbstractItemModel(parent)
     , m_entries(entries)
+    , m_dates(SystemLocale::locale())
     , m_treeId(QUuid::createUuid().toByteArray())
 { }
 
@@ -54,6 +38,17 @@ void EntryTreeModel::setNewEntryText(const QString &text)
     if (m_newEntryText == text)
         return;
     m_newEntryText = text;
+    captionsChanged();
+}
+
+void EntryTreeModel::setLocale(const QLocale &locale)
+{
+    m_dates = DateText::ShortForm(locale);
+    captionsChanged();
+}
+
+void EntryTreeModel::captionsChanged()
+{
     if (m_hasRoot && !m_bulkDepth && !m_entries.isEmpty()) {
         const QModelIndex root = index(0, 0);
         emit dataChanged(index(0, 0, root), index(m_entries.count() - 1, 0, root), {Qt::DisplayRole});
@@ -191,7 +186,7 @@ QString EntryTreeModel::caption(const QString &key) const
         return {};
     if (key == RootKey)
         return m_rootCaption;
-    return EntryCaption(*m_entries.find(key), m_newEntryText);
+    return EntryCaption(*std::as_const(m_entries).find(key), m_newEntryText, m_dates);
 }
 
 bool EntryTreeModel::isExpanded(const QString &key) const
@@ -291,7 +286,7 @@ QVariant EntryTreeModel::data(const QModelIndex &index, int role) const
     if (index.internalId() == RootId)
         return m_rootCaption;
     const int number = numberAt(index);
-    return number > 0 ? EntryCaption(m_entries.at(number), m_newEntryText) : QString();
+    return number > 0 ? EntryCaption(std::as_const(m_entries).at(number), m_newEntryText, m_dates) : QString();
 }
 
 Qt::ItemFlags EntryTreeModel::flags(const QModelIndex &index) const

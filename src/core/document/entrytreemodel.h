@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/document/entrycollection.h"
+#include "core/project/datetext.h"
 
 #include <QAbstractItemModel>
 #include <QByteArray>
@@ -20,9 +21,9 @@ namespace Feedsmith {
 // whole document), and a change to an entry's title or date is announced with entryChanged, so
 // that the views hear of every change. Dragging uses the model's own drag-and-drop interface: an
 // entry dragged (mimeData) and dropped onto another (dropMimeData) takes its place.
-// The caption of an entry's node: its creation time as "dd.MM. HH:mm", a blank, and its title, or
-// `newEntryText` when the title is empty.
-QString EntryCaption(const RSSentry &entry, const QString &newEntryText);
+// The caption of an entry's node: its creation time in the short form of `dates` ("08.12. 19:13"
+// in German), a blank, and its title, or `newEntryText` when the title is empty.
+QString EntryCaption(const RSSentry &entry, const QString &newEntryText, const DateText::ShortForm &dates);
 
 class EntryTreeModel : public QAbstractItemModel
 {
@@ -42,6 +43,9 @@ public:
     // The text an entry without a title shows in its caption (the language's "newentry").
     void setNewEntryText(const QString &text);
     const QString &newEntryText() const { return m_newEntryText; }
+    // The regional settings the captions show dates in; the user's own (SystemLocale) at first.
+    void setLocale(const QLocale &locale);
+    const DateText::ShortForm &dates() const { return m_dates; }
 
     bool hasRoot() const { return m_hasRoot; }
     // Adds the root node, expanded, unless there is one; true when it was added.
@@ -114,9 +118,11 @@ private:
     int numberAt(const QModelIndex &index) const; // 0 for the root and for no entry
     int rowOfNumber(int number) const { return m_entries.count() - number; }
     int draggedNumber(const QMimeData *data) const;
+    void captionsChanged(); // every entry's caption
 
     EntryCollection &m_entries;
     QString m_newEntryText;
+    DateText::ShortForm m_dates;
     QString m_rootCaption;
     bool m_hasRoot = false;
     bool m_rootExpanded = false;

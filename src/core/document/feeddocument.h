@@ -93,7 +93,8 @@ public:
 
 // A copy of what the document's files are written from (the channel and FTP fields, the entries,
 // the paths and the revision), for writing on another thread while the document goes on being
-// edited. The entries' texts are shared, not copied, until either side changes them.
+// edited. It is made at once whatever the number of entries: the entries are shared, not
+// copied, until either side changes them (see EntryCollection).
 std::unique_ptr<FeedDocument> DocumentSnapshot(const FeedDocument &document);
 
 // QLineEdit's own default: no limit worth the name.

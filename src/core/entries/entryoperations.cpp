@@ -95,7 +95,7 @@ LoadedEntry SelectEntry(FeedDocument &document, const QString &selectedKey, cons
     document.currentEntryKey = selectedKey;
 
     LoadedEntry loaded;
-    const RSSentry *entry = document.entries.find(selectedKey);
+    const RSSentry *entry = std::as_const(document.entries).find(selectedKey);
     if (!entry)
         return loaded;
     loaded.hasRecord = true;

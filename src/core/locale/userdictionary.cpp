@@ -90,6 +90,26 @@ QStringList UserDictionaryWords(const QString &folder)
     return words;
 }
 
+bool CopyUserDictionary(const QString &folder, const QString &engineFolder, QString *error)
+{
+    const QString copy = UserDictionaryPath(engineFolder);
+    const QStringList words = UserDictionaryWords(folder);
+    if (words.isEmpty()) {
+        if ((QFileInfo::exists(copy) || QFileInfo(copy).isSymLink()) && !QFile::remove(copy)) {
+            if (error)
+                *error = QDir::toNativeSeparators(copy) + u": cannot be removed"_s;
+            return false;
+        }
+        return true;
+    }
+    if (!QDir().mkpath(engineFolder)) {
+        if (error)
+            *error = QDir::toNativeSeparators(engineFolder) + u": cannot be made"_s;
+        return false;
+    }
+    return writeFileAtomically(copy, fileContent(words), error);
+}
+
 bool AddToUserDictionary(const QString &folder, const QString &word, QString *error)
 {
     auto fail = [error](const QString &why) {

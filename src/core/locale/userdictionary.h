@@ -21,6 +21,12 @@ QString SetAsideUnusableUserDictionary(const QString &folder);
 // does not match (the web engine then ignores it as well).
 QStringList UserDictionaryWords(const QString &folder);
 
+// The web engine reads the user's words only from its own storage folder, where it keeps its
+// other data as well: this writes the words of the dictionary in `folder` there, as the engine
+// reads them, before it starts, and removes a copy left there when `folder` has no usable
+// dictionary. False, with *error, when the copy cannot be written.
+bool CopyUserDictionary(const QString &folder, const QString &engineFolder, QString *error = nullptr);
+
 // Adds a word (kept as given: no blanks, at most 99 bytes in UTF-8, at most 50000 words in all,
 // as the web engine takes them). False, with *error, when the word cannot be taken or the file
 // cannot be written; a word that is there already is no error.

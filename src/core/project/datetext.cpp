@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -48,6 +49,106 @@ QString format(const QDateTime &moment, const QLocale &locale)
         return locale.toString(date, dateFormat(locale));
     return locale.toString(date, dateFormat(locale)) + u' ' + locale.toString(time, timeFormat(locale));
 }
+
+namespace {
+
+// A date or time format cut into its fields ("dd", "yyyy") and the text between them, quoted
+// text counting as text.
+struct FormatPiece
+{
+    QString text;
+    bool field = false;
+};
+
+std::vector<FormatPiece> formatPieces(const QString &format)
+{
+    std::vector<FormatPiece> pieces;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        qsizetype end = i + 1;
+        const bool field = c.isLetter() && c.unicode() < 0x80;
+        if (field) {
+            while (end < format.size() && format.at(end) == c)
+                ++end;
+        } else {
+            // Up to the next field; a quote runs to its closing quote.
+            bool quoted = c == u'\'';
+            while (end < format.size()) {
+                const QChar d = format.at(end);
+                if (!quoted && d.isLetter() && d.unicode() < 0x80)
+                    break;
+                if (d == u'\'')
+                    quoted = !quoted;
+                ++end;
+            }
+        }
+        pieces.push_back({format.mid(i, end - i), field});
+        i = end;
+    }
+    return pieces;
+}
+
+// The short date without the year: with the year first, the text after it goes too; else the
+// text before it and any after it (a year's own abbreviation such as "'g'."), but a dot after the
+// month stays, as in "08.12.".
+QString dateWithoutYear(const QString &format)
+{
+    std::vector<FormatPiece> pieces = formatPieces(format);
+    const auto isYear = [](const FormatPiece &p) { return p.field && p.text.startsWith(u'y'); };
+    const auto year = std::find_if(pieces.begin(), pieces.end(), isYear);
+    if (year == pieces.end())
+        return format;
+    const auto at = year - pieces.begin();
+    const bool fieldBefore = std::any_of(pieces.begin(), year, [](const FormatPiece &p) { return p.field; });
+    const bool fieldAfter = std::any_of(year + 1, pieces.end(), [](const FormatPiece &p) { return p.field; });
+    qsizetype from = at;
+    qsizetype to = at + 1;
+    if (!fieldBefore || fieldAfter) {
+        if (to < qsizetype(pieces.size()) && !pieces[size_t(to)].field)
+            ++to;
+    } else {
+        to = qsizetype(pieces.size());
+        if (from > 0 && !pieces[size_t(from - 1)].field) {
+            --from;
+            if (pieces[size_t(from)].text.startsWith(u'.')) {
+                pieces[size_t(from)].text = u"."_s;
+                ++from;
+            }
+        }
+    }
+    pieces.erase(pieces.begin() + from, pieces.begin() + to);
+    QString out;
+    for (const FormatPiece &p : pieces)
+        out += p.text;
+    return out.trimmed();
+}
+
+// The short time with hours and minutes only: seconds and a time zone go with the text before them.
+QString timeWithoutSeconds(const QString &format)
+{
+    std::vector<FormatPiece> pieces = formatPieces(format);
+    for (size_t i = pieces.size(); i-- > 0;) {
+        if (pieces[i].field
+            && (pieces[i].text.startsWith(u's') || pieces[i].text.startsWith(u't')
+                || pieces[i].text.startsWith(u'z'))) {
+            const size_t from = i > 0 && !pieces[i - 1].field ? i - 1 : i;
+            pieces.erase(pieces.begin() + qsizetype(from), pieces.begin() + qsizetype(i) + 1);
+            i = from;
+        }
+    }
+    QString out;
+    for (const FormatPiece &p : pieces)
+        out += p.text;
+    return out.trimmed();
+}
+
+} // namespace
+
+ShortForm::ShortForm(const QLocale &locale)
+    : m_locale(locale)
+    , m_format(dateWithoutYear(locale.dateFormat(QLocale::ShortFormat)) + u' '
+               + timeWithoutSeconds(locale.timeFormat(QLocale::ShortFormat)))
+{ }
 
 QString storedText(const QDateTime &moment)
 {

@@ -25,6 +25,23 @@ QString storedText(const QDateTime &moment);
 // 19:41:29" under German settings), with the same rules for midnight and the zero date.
 QString format(const QDateTime &moment, const QLocale &locale);
 
+// Moments as the entry list shows them: day, month, hours and minutes in the order and with the
+// separators of the locale, without the year ("08.12. 19:13" in German, "12/8 7:13 PM" in US
+// English). The form is worked out once from the locale's short date and time.
+class ShortForm
+{
+public:
+    explicit ShortForm(const QLocale &locale);
+    // The locale's short date with its year and the separator that joins the year to the rest
+    // left out, a blank, and its short time without seconds: "dd.MM. HH:mm", "M/d h:mm AP".
+    const QString &format() const { return m_format; }
+    QString text(const QDateTime &moment) const { return m_locale.toString(moment, m_format); }
+
+private:
+    QLocale m_locale;
+    QString m_format;
+};
+
 // Reads a date text as "yyyy-MM-dd HH:mm:ss" first, then in the locale's own form, then in the
 // common forms "dd.MM.yyyy HH:mm:ss" and the slash forms "d/M/yyyy" and "M/d/yyyy" with a 12- or
 // 24-hour time (each also as the date alone or the time alone), so that files from machines with

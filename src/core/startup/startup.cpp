@@ -50,7 +50,39 @@ QString findProgramFolder(const QString &executableFolder)
 
 QString userConfigFolder()
 {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/Feedsmith"_s;
+}
+
+QString oldUserConfigFolder()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/feedsmith"_s;
+}
+
+bool MoveOldUserConfig(const QString &oldFolder, const QString &folder)
+{
+    const QFileInfo old(oldFolder);
+    if (!old.isDir())
+        return true;
+    // A file system that ignores case holds one folder under both names.
+    if (QFileInfo(folder).exists() && old.canonicalFilePath() == QFileInfo(folder).canonicalFilePath())
+        return true;
+    if (!QFileInfo::exists(folder)) {
+        // The whole folder in one step; its parent made first in case there is none.
+        return QDir().mkpath(QFileInfo(folder).path()) && QDir().rename(oldFolder, folder);
+    }
+    bool moved = true;
+    QDir from(oldFolder);
+    const QFileInfoList entries =
+            from.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        const QString target = folder + u'/' + entry.fileName();
+        if (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
+            continue; // the user's folder has its own already
+        moved = QDir().rename(entry.filePath(), target) && moved;
+    }
+    // Left alone while it still holds something.
+    QDir().rmdir(oldFolder);
+    return moved;
 }
 
 QString dialogStartFolder(const QString &programFolder)

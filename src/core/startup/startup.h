@@ -13,9 +13,18 @@ namespace Feedsmith {
 // installed. The executable's folder when neither holds an English language file.
 QString findProgramFolder(const QString &executableFolder);
 
-// The user's own folder for the settings file and the marker: "$XDG_CONFIG_HOME/feedsmith",
-// "~/.config/feedsmith" by default.
+// The user's own folder for what the program keeps between runs and the user may edit: the
+// settings file, the marker, the window's state, the trusted FTPS certificates and the editor's
+// dictionary. "$XDG_CONFIG_HOME/Feedsmith", "~/.config/Feedsmith" by default.
 QString userConfigFolder();
+// Where earlier versions kept the settings file, the marker and the trusted certificates:
+// "$XDG_CONFIG_HOME/feedsmith".
+QString oldUserConfigFolder();
+// Moves what the old folder holds into the user's folder, where that has nothing of the same
+// name yet (what it has wins, and the old file stays where it is); the old folder goes once it
+// is empty. Both programs do this at start, so that nothing the user had is lost. False when
+// something could not be moved.
+bool MoveOldUserConfig(const QString &oldFolder = oldUserConfigFolder(), const QString &folder = userConfigFolder());
 
 // Where the file dialogs start: the program's "feeds" folder when the user may write there,
 // else the user's documents folder (the home folder when there is none).

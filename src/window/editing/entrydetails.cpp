@@ -12,13 +12,16 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
 
-EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts &captions, const KeyedTexts &help,
+EntryDetails::EntryDetails(QToolButton *toggle, QScrollArea *area, const KeyedTexts &captions, const KeyedTexts &help,
                            const FeedDocument &document, ChooseFile chooseFile, QObject *parent)
     : QObject(parent)
     , m_document(document)
@@ -36,20 +39,24 @@ EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts 
         toggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
     });
 
-    auto *form = new QFormLayout(area);
+    auto *fields = new QWidget(area);
+    fields->setObjectName(u"detailsFields"_s);
+    auto *form = new QFormLayout(fields);
     form->setContentsMargins(0, 0, 0, 0);
+    // The boxes take the width they are given, as the title and link above them do.
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     static const QRegularExpression digits(u"\\d*"_s);
     for (const EntryField &field : EntryFields) {
         if (field.kind == EntryFieldKind::Hidden)
             continue;
-        Row row{&field, new QLabel(captions.valueOr(field.textKey(), QString(field.key)), area)};
+        Row row{&field, new QLabel(captions.valueOr(field.textKey(), QString(field.key)), fields)};
         QWidget *box = nullptr;
         if (field.kind == EntryFieldKind::Option) {
-            row.check = new QCheckBox(area);
+            row.check = new QCheckBox(fields);
             connect(row.check, &QCheckBox::clicked, this, &EntryDetails::edited);
             box = row.check;
         } else {
-            row.edit = new QLineEdit(area);
+            row.edit = new QLineEdit(fields);
             row.edit->setMaxLength(NoTypingLimit);
             if (field.kind == EntryFieldKind::Number)
                 row.edit->setValidator(new QRegularExpressionValidator(digits, row.edit));
@@ -65,7 +72,7 @@ EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts 
             // A local file fills in length and type, and is uploaded beside the feed.
             auto *line = new QHBoxLayout;
             line->addWidget(box, 1);
-            auto *choose = new QPushButton(captions.valueOr(u"entrychoosefile"_s, u"Choose file\u2026"_s), area);
+            auto *choose = new QPushButton(captions.valueOr(u"entrychoosefile"_s, u"Choose file\u2026"_s), fields);
             choose->setObjectName(u"cmdChooseEnclosure"_s);
             connect(choose, &QPushButton::clicked, this, &EntryDetails::chooseEnclosure);
             connect(row.edit, &QLineEdit::editingFinished, this, &EntryDetails::probeEnclosure);
@@ -76,6 +83,24 @@ EntryDetails::EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts 
         }
         m_rows.push_back(row);
     }
+    m_area = area;
+    area->setWidget(fields);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // At the window's smallest, a few rows show; the rest scroll, each at its own height. The
+    // Tab key brings the box it reaches into view.
+    area->setMinimumHeight(3 * form->itemAt(0, QFormLayout::FieldRole)->sizeHint().height()
+                           + 2 * form->verticalSpacing());
+    fitArea();
+}
+
+void EntryDetails::fitArea()
+{
+    // Never higher than the rows shown: the room left goes to the editor below.
+    QLayout *form = m_area->widget()->layout();
+    form->invalidate();
+    m_area->setMaximumHeight(std::max(m_area->minimumHeight(), form->sizeHint().height() + 2 * m_area->frameWidth()));
 }
 
 void EntryDetails::showEntry(const RSSentry &entry, bool podcast)
@@ -93,6 +118,7 @@ void EntryDetails::showEntry(const RSSentry &entry, bool podcast)
         row.label->setVisible(podcast || !row.field->podcastOnly);
         (row.check ? static_cast<QWidget *>(row.check) : row.edit)->setVisible(podcast || !row.field->podcastOnly);
     }
+    fitArea();
 }
 
 void EntryDetails::clear()

@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QScrollArea;
 class QToolButton;
 class QWidget;
 
@@ -33,9 +34,10 @@ public:
     using ChooseFile = std::function<void(Take take)>;
 
     // Builds a row for every field that is typed into `area` (labels from the language texts,
-    // help from the help texts as tool tips), `toggle` showing and hiding it. chooseFile asks for
-    // a local file to take as the enclosure.
-    EntryDetails(QToolButton *toggle, QWidget *area, const KeyedTexts &captions, const KeyedTexts &help,
+    // help from the help texts as tool tips), `toggle` showing and hiding it. The rows keep their
+    // height and scroll where the window has no room for all of them. chooseFile asks for a local
+    // file to take as the enclosure.
+    EntryDetails(QToolButton *toggle, QScrollArea *area, const KeyedTexts &captions, const KeyedTexts &help,
                  const FeedDocument &document, ChooseFile chooseFile, QObject *parent = nullptr);
     // Waits for an enclosure address being asked about (it gives up at once).
     ~EntryDetails() override;
@@ -68,9 +70,11 @@ private:
     // window (HEAD); what the server says fills them in while the address is still the one typed.
     void probeEnclosure();
     QLineEdit *edit(QLatin1StringView key) const;
+    void fitArea();
 
     std::vector<Row> m_rows;
     QToolButton *m_toggle = nullptr;
+    QScrollArea *m_area = nullptr;
     const FeedDocument &m_document;
     RSSentry m_shown; // the fields never typed (the local enclosure file, the permalink flag)
     bool m_podcast = false;

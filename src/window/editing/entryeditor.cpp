@@ -5,6 +5,7 @@
 
 #include "core/document/media.h"
 #include "core/entries/entryfilter.h"
+#include "core/locale/spelling.h"
 #include "core/system/clock.h"
 #include "core/system/systemlocale.h"
 #include "core/text/printable.h"
@@ -119,8 +120,7 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
             commitAndLoadSelectedEntry();
     });
 
-    // Spelling is checked in the interface language.
-    m_editor->setSpellCheckLanguage(m_context.startup.languageCode == "de"_L1 ? u"de-DE"_s : u"en-US"_s);
+    setChannelLanguage(m_context.document.channel.language);
     connect(m_editor, &RichTextEditor::spellingReplaced, this, &EntryEditor::markEntryChanged);
     // A word taken into the user's dictionary counts from the editor's next start: the web
     // engine reads the dictionary when it starts.
@@ -702,11 +702,18 @@ void EntryEditor::commitAndLoad(bool flushEditor)
 
 void EntryEditor::reloadCurrentEntry()
 {
-    const RSSentry *entry = m_context.document.entries.find(m_loadedKey);
+    const RSSentry *entry = std::as_const(m_context.document.entries).find(m_loadedKey);
     if (!entry)
         return;
     const DocumentField *podcast = documentField(u"podcast");
     m_details->showEntry(*entry, podcast && podcast->isOn(m_context.document));
+}
+
+void EntryEditor::setChannelLanguage(const QString &language)
+{
+    const QString dictionary = SpellingDictionary(language, m_context.startup.languageCode);
+    if (dictionary != m_editor->spellCheckLanguage())
+        m_editor->setSpellCheckLanguage(dictionary);
 }
 
 void EntryEditor::showEntry(const QString &key, const LoadedEntry &entry)

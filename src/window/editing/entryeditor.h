@@ -19,6 +19,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QScrollArea;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -50,7 +51,7 @@ public:
         QLineEdit *titleEdit = nullptr;
         QLineEdit *linkEdit = nullptr;
         QToolButton *detailsButton = nullptr;
-        QWidget *detailsArea = nullptr;
+        QScrollArea *detailsArea = nullptr;
         QToolBar *formatToolBar = nullptr;
         QAbstractButton *pasteAsTextButton = nullptr;
         RichTextEditor *editor = nullptr;
@@ -99,6 +100,9 @@ public:
     // Shows the details of the entry in the editor anew from the document, after a command
     // changed them there (commit first).
     void reloadCurrentEntry();
+    // Spelling is checked in the channel's language when the program has a dictionary for it,
+    // else in the interface language.
+    void setChannelLanguage(const QString &language);
 
     // The entry as the panel holds it: title, link, details and the editor's document.
     EditorFields fields() const;

@@ -2,6 +2,7 @@
 #include "window/editing/richtexteditor.h"
 
 #include "core/locale/userdictionary.h"
+#include "core/startup/startup.h"
 
 #include "core/text/textfiles.h"
 #include "window/editing/editorbridge.h"
@@ -124,17 +125,25 @@ QString &dictionaryNote()
     return note;
 }
 
-// The editor's own profile. The web engine reads the user's dictionary from its folder in the
-// configuration folder; cache and cookies stay in memory.
+// The editor's own profile. Its storage folder, where the web engine keeps what pages store,
+// lies in the data folder, the disk cache in the cache folder; the HTTP cache and the cookies
+// stay in memory. The user's dictionary is the program's file in the configuration folder: the
+// engine, which reads it only from its storage folder, gets a copy there as it starts.
 QWebEngineProfile *editorProfile()
 {
     static QWebEngineProfile *const profile = [] {
         // The engine reads whatever it finds there, following links, however large: a file that
         // is no dictionary of its own goes out of its way first.
-        dictionaryNote() = SetAsideUnusableUserDictionary(RichTextEditor::UserDictionaryFolder());
+        const QString dictionary = RichTextEditor::UserDictionaryFolder();
+        dictionaryNote() = SetAsideUnusableUserDictionary(dictionary);
+        const QString storage =
+                QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Feedsmith/editor"_s;
+        if (QString error; !CopyUserDictionary(dictionary, storage, &error))
+            dictionaryNote() += (dictionaryNote().isEmpty() ? QString() : u"; "_s) + error;
         auto *made = new QWebEngineProfile(u"editor"_s, qApp);
-        made->setPersistentStoragePath(RichTextEditor::UserDictionaryFolder());
-        made->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/editor"_s);
+        made->setPersistentStoragePath(storage);
+        made->setCachePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+                           + u"/Feedsmith/editor"_s);
         made->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         made->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         return made;
@@ -151,7 +160,7 @@ QString RichTextEditor::takeDictionaryNote()
 
 QString RichTextEditor::UserDictionaryFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/editor"_s;
+    return userConfigFolder() + u"/editor"_s;
 }
 
 RichTextEditor::RichTextEditor(QWidget *parent)
@@ -575,6 +584,12 @@ void RichTextEditor::setSpellCheckLanguage(const QString &language)
     QWebEngineProfile *profile = page()->profile();
     profile->setSpellCheckLanguages({language});
     profile->setSpellCheckEnabled(!language.isEmpty());
+}
+
+QString RichTextEditor::spellCheckLanguage() const
+{
+    const QWebEngineProfile *profile = page()->profile();
+    return profile->isSpellCheckEnabled() ? profile->spellCheckLanguages().value(0) : QString();
 }
 
 void RichTextEditor::onFocusChanged(QWidget *, QWidget *now)

@@ -109,6 +109,8 @@ public:
     // Checks spelling in a language ("en-US", "de-DE"): misspelled words are underlined, and the
     // context menu offers the dictionary's suggestions for the word under the pointer.
     void setSpellCheckLanguage(const QString &language);
+    // The dictionary spelling is checked with; empty while spelling is not checked.
+    QString spellCheckLanguage() const;
     // The word under the pointer when the context menu was asked for last, if misspelled.
     QString misspelledWord() const { return m_misspelled; }
     // The text of the context menu's item that takes a misspelled word into the user's

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -101,8 +102,9 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     // Author, categories, enclosure and the rest, folded away until asked for.
     widgets.detailsButton = new QToolButton(entryFrame);
     widgets.detailsButton->setObjectName(u"cmdDetails"_s);
-    widgets.detailsArea = new QWidget(entryFrame);
+    widgets.detailsArea = new QScrollArea(entryFrame);
     widgets.detailsArea->setObjectName(u"freDetails"_s);
+    m_detailsArea = widgets.detailsArea;
     grid->addWidget(widgets.detailsButton, 1, 2);
     grid->addWidget(widgets.detailsArea, 3, 0, 1, 3);
 

@@ -31,6 +31,8 @@ public:
     // Between the tree and the entry.
     QSplitter *splitter() const { return m_splitter; }
     QLineEdit *filterEdit() const { return m_filterEdit; }
+    // The entry's Details, shown and hidden by their button.
+    QWidget *detailsArea() const { return m_detailsArea; }
     EntryFilterModel *filterModel() const { return m_filterModel; }
 
     // Empties the entry's boxes, the editor and the creation date, and the filter (another
@@ -55,6 +57,7 @@ private:
     RichTextEditor *m_editor = nullptr;
     QLabel *m_createInfo = nullptr;
     QWidget *m_newEntryButton = nullptr;
+    QWidget *m_detailsArea = nullptr;
     EntryEditor *m_entryEditor = nullptr;
 };
 

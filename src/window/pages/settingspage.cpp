@@ -204,6 +204,7 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     m_numberEdit->setFixedWidth(shortBoxWidth(m_numberEdit, u"000000"_s));
     QLineEdit *languageEdit = boxOf("language"_L1);
     languageEdit->setFixedWidth(shortBoxWidth(languageEdit, u"zh-hant-tw"_s));
+    connect(languageEdit, &QLineEdit::textChanged, this, &SettingsPage::languageChanged);
     QLineEdit *categoryEdit = boxOf("podcastcategory"_L1);
     QLineEdit *subcategoryEdit = boxOf("podcastsubcategory"_L1);
     completeFrom(categoryEdit, new QStringListModel(PodcastCategories(), categoryEdit));

@@ -41,6 +41,10 @@ public:
     // Widens the label column to its longest caption.
     void alignLabels();
 
+signals:
+    // The channel's language box changed, typed or filled in from a document.
+    void languageChanged(const QString &language);
+
 private:
     FeedDocument &m_document;
     FieldBoxes *m_boxes = nullptr;

@@ -35,6 +35,8 @@ void BackgroundWriter::runFront()
     // The object outlives the thread: finish() joins it at the latest in the destructor.
     m_thread = std::thread([this, job] {
         job->written = job->write(&job->error);
+        // What the write held (a snapshot of the document) is let go here, not on the GUI thread.
+        job->write = nullptr;
         // The GUI thread hears of it through its event loop; finish() may have taken it first.
         QMetaObject::invokeMethod(
                 this,

@@ -1,6 +1,7 @@
 // The main window: menus, file toolbar, tab bar and the file commands.
 #include "window/shell/mainwindow.h"
 
+#include "core/startup/startup.h"
 #include "core/text/printable.h"
 #include "core/text/textfiles.h"
 #include "window/editing/entryeditor.h"
@@ -31,16 +32,18 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QToolBar>
 #include <QUrl>
@@ -71,7 +74,6 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     m_caption = productName();
     updateWindowTitle();
     setWindowIcon(Icons::applicationIcon());
-    resize(830, 653);
 
     buildMenus();
     buildToolbar();
@@ -130,6 +132,8 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     connect(m_previewPage, &PreviewPage::entryCommitNeeded, m_contentsPage->entryEditor(),
             &EntryEditor::commitCurrentEntry);
     connect(m_previewPage, &PreviewPage::documentFieldsChanged, m_fileCommands, &FileCommands::showDocumentFields);
+    connect(m_settingsPage, &SettingsPage::languageChanged, m_contentsPage->entryEditor(),
+            &EntryEditor::setChannelLanguage);
     connect(m_previewPage, &PreviewPage::windowCaptionChanged, this, [this](const QString &caption) {
         m_caption = caption;
         updateWindowTitle();
@@ -190,10 +194,34 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
         statusBar()->clearMessage();
     });
 
-    // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
-    // their minimum sizes.
-    setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 480)));
+    setSizesFromContent();
     restoreWindowState();
+}
+
+void MainWindow::setSizesFromContent()
+{
+    // Measured with the Details open, which the layouts count only while they are shown.
+    QWidget *details = m_contentsPage->detailsArea();
+    const auto showDetails = [details](bool shown) {
+        details->setVisible(shown);
+        for (QWidget *w = details->parentWidget(); w; w = w->parentWidget()) {
+            if (QLayout *layout = w->layout())
+                layout->invalidate();
+        }
+    };
+    const bool wasShown = !details->isHidden();
+    showDetails(true);
+    // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
+    // their minimum sizes, and a few rows of the Details show (the rest scroll).
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 480)));
+    QSize size = sizeHint().expandedTo(minimumSize());
+    showDetails(wasShown);
+    // The window manager's title bar and borders take room beside the window's own.
+    const int frame =
+            style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    if (const QScreen *shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size() - QSize(frame / 2, frame));
+    resize(size);
 }
 
 namespace {
@@ -202,7 +230,7 @@ namespace {
 // for the user in the configuration folder, not in the project.
 QString windowStateFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/window.ini"_s;
+    return userConfigFolder() + u"/window.ini"_s;
 }
 
 } // namespace

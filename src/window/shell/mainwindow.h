@@ -94,6 +94,9 @@ private:
     QMenu *m_helpMenu = nullptr;
     QStringList m_recentProjects;
     EditCommands *m_editCommands = nullptr;
+    // The smallest size and the default size: what the content asks for with the entry's Details
+    // open, the default bounded by the screen's room.
+    void setSizesFromContent();
     void restoreWindowState();
     void saveWindowState() const;
     void buildMenus();

@@ -41,6 +41,9 @@ void installQtTranslations(const QString &languageCode)
 std::unique_ptr<MainWindow> Main(const QString &programFolder, const QString &localeName, FileDialog &fileDialog,
                                  MessageBoxes &messageBoxes)
 {
+    if (!MoveOldUserConfig())
+        qWarning("Some settings of an earlier version could not be moved from %s to %s.",
+                 qPrintable(oldUserConfigFolder()), qPrintable(userConfigFolder()));
     const StartupState state = RunStartup(programFolder, localeName);
     installQtTranslations(state.languageCode);
     // The editor's spelling dictionaries lie beside the program's other files; the web engine
