@@ -485,22 +485,10 @@ void EntryEditor::insertPicture()
     const KeyedTexts &texts = m_context.startup.language.textTable;
     const QString title = QString::fromLatin1(Version::ProductName);
     FeedDocument &document = m_context.document;
-    if (document.projectPath.isEmpty()) {
-        m_context.messageBoxes.warning(m_context.window, title,
-                                       texts.valueOr(u"picturesneedsave"_s,
-                                                     u"Save the project first: its pictures are kept in a folder "
-                                                     "named media beside it."_s));
-        return;
-    }
-    FileDialog *dialog = m_context.fileDialog;
-    if (!dialog)
-        return;
-    const QString previousFilter = dialog->filter();
-    dialog->setFilter(u"*.png *.jpg *.jpeg *.gif *.webp *.svg *.avif | *.png *.jpg *.jpeg *.gif *.webp *.svg *.avif"_s);
-    dialog->setFileName(QFileInfo(document.projectPath).absolutePath() + u'/'); // the project's folder
-    const QString chosen = dialog->showOpen(m_context.window);
-    dialog->setFilter(previousFilter);
-    dialog->setFileName(document.projectPath);
+    const QString chosen = m_context.askForFileToTake(
+            u"*.png *.jpg *.jpeg *.gif *.webp *.svg *.avif | *.png *.jpg *.jpeg *.gif *.webp *.svg *.avif"_s,
+            texts.valueOr(u"picturesneedsave"_s,
+                          u"Save the project first: its pictures are kept in a folder named media beside it."_s));
     if (chosen.isEmpty())
         return;
     QString error;
@@ -535,22 +523,9 @@ void EntryEditor::chooseEnclosureFile(const EntryDetails::Take &take)
     const QString title = QString::fromLatin1(Version::ProductName);
     const QString projectPath = m_context.document.projectPath;
     // Publishing uploads files of the media folder alone: the file goes there first.
-    if (projectPath.isEmpty()) {
-        m_context.messageBoxes.warning(m_context.window, title,
-                                       texts.valueOr(u"filesneedsave"_s,
-                                                     u"Save the project first: the files it publishes are kept in a "
-                                                     "folder named media beside it."_s));
-        return;
-    }
-    FileDialog *dialog = m_context.fileDialog;
-    if (!dialog)
-        return;
-    const QString filter = dialog->filter();
-    dialog->setFilter(u"* | *"_s);
-    dialog->setFileName(QFileInfo(projectPath).absolutePath() + u'/'); // the project's folder
-    const QString chosen = dialog->showOpen(m_context.window);
-    dialog->setFilter(filter);
-    dialog->setFileName(projectPath);
+    const QString chosen = m_context.askForFileToTake(
+            u"* | *"_s, texts.valueOr(u"filesneedsave"_s, u"Save the project first: the files it publishes are kept "
+                                                          "in a folder named media beside it."_s));
     if (chosen.isEmpty())
         return;
     // A reflink or a hard link costs nothing; a copy of a large episode is made beside the window.

@@ -37,6 +37,11 @@ struct PageContext
             document.changed = true;
     }
 
+    // The file dialog for a file the project takes into its media folder (a picture, an
+    // enclosure), started in the project's folder with `filter`; for a project never saved, the
+    // warning `needsSaveText` instead. Empty when nothing was chosen.
+    QString askForFileToTake(const QString &filter, const QString &needsSaveText) const;
+
     // A TextTable text ("rootkey", "lastmodified", ...); empty when the language lacks it.
     QString text(const QString &key) const { return startup.language.textTable.value(key); }
 };

@@ -249,22 +249,10 @@ void SettingsPage::chooseLocalPicture(const PageContext &context, QLineEdit *box
     const KeyedTexts &texts = context.startup.language.textTable;
     const QString title = QString::fromLatin1(Version::ProductName);
     const QString projectPath = context.document.projectPath;
-    if (projectPath.isEmpty()) {
-        context.messageBoxes.warning(context.window, title,
-                                     texts.valueOr(u"picturesneedsave"_s,
-                                                   u"Save the project first: its pictures are kept in a folder named "
-                                                   "media beside it."_s));
-        return;
-    }
-    FileDialog *dialog = context.fileDialog;
-    if (!dialog)
-        return;
-    const QString filter = dialog->filter();
-    dialog->setFilter(u"*.png *.jpg *.jpeg *.gif *.webp | *.png *.jpg *.jpeg *.gif *.webp"_s);
-    dialog->setFileName(QFileInfo(projectPath).absolutePath() + u'/'); // the project's folder
-    const QString chosen = dialog->showOpen(context.window);
-    dialog->setFilter(filter);
-    dialog->setFileName(projectPath);
+    const QString chosen = context.askForFileToTake(
+            u"*.png *.jpg *.jpeg *.gif *.webp | *.png *.jpg *.jpeg *.gif *.webp"_s,
+            texts.valueOr(u"picturesneedsave"_s,
+                          u"Save the project first: its pictures are kept in a folder named media beside it."_s));
     if (chosen.isEmpty())
         return;
     QString error;
