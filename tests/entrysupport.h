@@ -59,9 +59,18 @@ struct ContentsProgram : Program
         messages.reset();
         messages.answerSave(Feedsmith::MessageBoxes::SaveAnswer::Discard); // what a test left is dropped
         window->fileCommands()->newDocument();
+        if (!commandsDone())
+            return false;
         messages.reset();
         window->selectPage(Feedsmith::Page::Contents);
         return QTest::qWaitForWindowActive(window.get());
+    }
+
+    // A command given has gone on: the editor's page has answered what it was asked before the
+    // command could run.
+    bool commandsDone() const
+    {
+        return waitUntil([this] { return entries()->isEditorCurrent(); });
     }
 
     // The editor has loaded its document and its page reports.
@@ -73,7 +82,7 @@ struct ContentsProgram : Program
     bool newEntry()
     {
         QTest::mouseClick(child<QPushButton>(QStringLiteral("cmdnewentry")), Qt::LeftButton);
-        return editorReady();
+        return commandsDone() && editorReady();
     }
 
     QPoint nodeCenter(const QString &key) const
@@ -86,7 +95,7 @@ struct ContentsProgram : Program
     bool clickNode(const QString &key)
     {
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier, nodeCenter(key));
-        return editorReady();
+        return commandsDone() && editorReady();
     }
 
     // Puts the focus into the editor and waits for the page (which has the selected entry then).

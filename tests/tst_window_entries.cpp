@@ -375,6 +375,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
     // Opened again, the entry loads with the markup, and commits it unchanged.
     p.dialog.answer(path);
     p.window->fileCommands()->openProject();
+    QVERIFY(p.commandsDone());
     QCOMPARE(p.document().entryCount(), 1);
     p.window->selectPage(Page::Contents);
     QVERIFY(p.clickNode(u"key1"_s));
@@ -1155,26 +1156,33 @@ void tst_WindowEntries::typedThenCommittedAtOnce()
     QVERIFY(p.focusEditor());
     QCOMPARE(p.editor()->generation(), generation);
 
-    // The command comes right after the last key, before the page has reported anything.
+    // The command comes right after the last key, before the page has reported anything: it
+    // goes on once the page has answered, and the window does not wait meanwhile.
     QTest::keyClicks(p.editor()->focusProxy(), u"last keys"_s);
+    QVERIFY(!p.entries()->isEditorCurrent());
     const QString path = p.path(u"feeds/atonce.rsx"_s);
     if (command == "save"_L1) {
         p.dialog.answer(path);
-        p.window->fileCommands()->saveProject(true);
+        p.window->fileCommands()->save();
+        QVERIFY(p.commandsDone());
+        p.window->fileCommands()->finishWrites();
         QVERIFY(readBytes(path).contains("last keys"));
     } else if (command == "generate"_L1) {
         p.dialog.answer(p.path(u"feeds/atonce.xml"_s));
         p.window->fileCommands()->generateRss();
+        QVERIFY(p.commandsDone());
         p.window->fileCommands()->finishWrites();
         QVERIFY(readBytes(p.path(u"feeds/atonce.xml"_s)).contains("last keys"));
     } else if (command == "switch"_L1) {
         QVERIFY(p.clickNode(u"key2"_s));
     } else if (command == "preview"_L1) {
         p.window->selectPage(Page::Preview);
+        QVERIFY(p.commandsDone());
     } else {
         p.messages.answerSave(MessageBoxes::SaveAnswer::Save);
         p.dialog.answer(path);
-        QVERIFY(p.window->close());
+        QVERIFY(!p.window->close()); // closes once the page has answered
+        QTRY_VERIFY(!p.window->isVisible());
         QVERIFY(readBytes(path).contains("last keys"));
         p.window->show();
     }

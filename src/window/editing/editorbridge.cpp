@@ -25,10 +25,10 @@ void EditorBridge::reportReady(int generation, const QString &head, const QStrin
         emit pageReady(head, body);
 }
 
-void EditorBridge::reportDocument(int generation, const QString &head, const QString &body)
+void EditorBridge::reportDocument(int generation, const QString &head, const QString &body, int keys)
 {
     if (generation == m_generation)
-        emit documentChanged(head, body);
+        emit documentChanged(head, body, keys);
 }
 
 void EditorBridge::reportStates(int generation, const QVariantMap &states)

@@ -29,7 +29,8 @@ public slots:
     void reportLoaded();
     // The document is in the page; head and body as the page writes them back.
     void reportReady(int generation, const QString &head, const QString &body);
-    void reportDocument(int generation, const QString &head, const QString &body);
+    // `keys`: the text keys the page had received when the document changed.
+    void reportDocument(int generation, const QString &head, const QString &body, int keys);
     void reportStates(int generation, const QVariantMap &states);
     // Tab (or Shift+Tab, `backward`) outside a list item: the focus goes on.
     void leaveBody(bool backward) { emit leaveRequested(backward); }
@@ -40,7 +41,7 @@ signals:
     void commandStatesChanged();
     void pageLoaded();
     void pageReady(const QString &head, const QString &body);
-    void documentChanged(const QString &head, const QString &body);
+    void documentChanged(const QString &head, const QString &body, int keys);
 
 private:
     int m_generation = 0;

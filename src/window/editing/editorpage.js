@@ -125,7 +125,7 @@
             }
         }, true);
         function sendDocument() {
-            editor.reportDocument(generation, headHtml(), bodyHtml());
+            editor.reportDocument(generation, headHtml(), bodyHtml(), keys);
         }
         function sendStates() {
             editor.reportStates(generation, commandStates());

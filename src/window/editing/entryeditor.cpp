@@ -108,7 +108,7 @@ EntryEditor::EntryEditor(const Widgets &widgets, const PageContext &context, QOb
     connect(m_editor, &RichTextEditor::contextMenuItemTriggered, this, &EntryEditor::onContextMenuAction);
     // Gaining the focus commits and loads the selected entry only when it is not the one loaded:
     // the click that gave the focus places the caret, and what is issued at once is carried out.
-    connect(m_editor, &RichTextEditor::focusReceived, this, [this] { commitAndLoad(false); });
+    connect(m_editor, &RichTextEditor::focusReceived, this, [this] { commitAndLoad(); });
     // A node reached with the keys (arrows, Home, End, the page keys, a letter) is loaded at
     // once, as a click loads it. The program's own selections (a press that may start a drag, a
     // drop, new and delete) load where they are made, once.
@@ -281,7 +281,7 @@ void EntryEditor::onFilterChanged()
         return;
     }
     selectNode(m_tree->keyAt(first));
-    commitAndLoad(true);
+    commitAndLoadSelectedEntry();
 }
 
 void EntryEditor::selectNode(const QString &key)
@@ -384,6 +384,11 @@ bool EntryEditor::moveEntry(int from, int to)
 
 void EntryEditor::moveSelected(Move move)
 {
+    whenEditorCurrent([this, move] { moveSelectedNow(move); });
+}
+
+void EntryEditor::moveSelectedNow(Move move)
+{
     const int from = EntryCollection::numberOf(selectedKey());
     const int count = m_context.document.entryCount();
     if (from < 1 || from > count)
@@ -414,6 +419,11 @@ void EntryEditor::moveSelected(Move move)
 
 void EntryEditor::undoMove()
 {
+    whenEditorCurrent([this] { undoMoveNow(); });
+}
+
+void EntryEditor::undoMoveNow()
+{
     if (m_moves.empty())
         return;
     const auto [from, to] = m_moves.back();
@@ -424,18 +434,28 @@ void EntryEditor::undoMove()
 
 void EntryEditor::newEntry()
 {
+    whenEditorCurrent([this] { newEntryNow(); });
+}
+
+void EntryEditor::newEntryNow()
+{
     m_entryFrame->setVisible(true);
     const QString key = CreateEntry(m_context.document, Clock::now(), text(u"rootkey"_s));
     m_context.markChanged();
     refreshTree();
     m_tree->setVisible(true);
     selectNode(key);
-    commitAndLoadSelectedEntry();
+    commitAndLoad();
 }
 
 void EntryEditor::duplicateEntry()
 {
-    commitAndLoadSelectedEntry();
+    whenEditorCurrent([this] { duplicateEntryNow(); });
+}
+
+void EntryEditor::duplicateEntryNow()
+{
+    commitAndLoad();
     const QString copy = DuplicateEntry(m_context.document, m_loadedKey, Clock::now());
     if (copy.isEmpty())
         return;
@@ -444,14 +464,19 @@ void EntryEditor::duplicateEntry()
     m_context.markChanged();
     refreshTree();
     selectNode(copy);
-    commitAndLoad(false);
+    commitAndLoad();
 }
 
 void EntryEditor::deleteEntry()
 {
+    whenEditorCurrent([this] { deleteEntryNow(); });
+}
+
+void EntryEditor::deleteEntryNow()
+{
     // The entry deleted is the one shown: a node selected but not loaded is loaded first, so
     // that the question and the editor name the same entry.
-    commitAndLoadSelectedEntry();
+    commitAndLoad();
     const QString key = selectedKey();
     const int number = EntryCollection::numberOf(key);
     if (number < 1 || number > m_context.document.entryCount() || key != m_loadedKey)
@@ -477,7 +502,7 @@ void EntryEditor::deleteEntry()
     const int count = m_context.document.entryCount();
     if (count > 0)
         selectNode(EntryCollection::keyFor(std::min(number, count)));
-    commitAndLoad(false);
+    commitAndLoad();
 }
 
 void EntryEditor::insertPicture()
@@ -506,15 +531,17 @@ void EntryEditor::insertPicture()
     // A body begun before the project had a folder is shown again from beside it, so that the
     // picture appears.
     const QString folder = QFileInfo(document.projectPath).absolutePath();
-    if (m_editor->baseUrl() != QUrl::fromLocalFile(folder + u'/')) {
-        m_editor->flush();
-        const QString html = m_editor->documentHtml();
-        m_editor->setBaseFolder(folder);
-        m_editor->setDocumentHtml(html);
-    }
-    m_editor->setFocus();
-    m_editor->pasteHtml(u"<img src=\"%1\" alt=\"%2\">"_s.arg(*stored, escaped));
-    markEntryChanged();
+    const QString picture = u"<img src=\"%1\" alt=\"%2\">"_s.arg(*stored, escaped);
+    whenEditorCurrent([this, folder, picture] {
+        if (m_editor->baseUrl() != QUrl::fromLocalFile(folder + u'/')) {
+            const QString html = m_editor->documentHtml();
+            m_editor->setBaseFolder(folder);
+            m_editor->setDocumentHtml(html);
+        }
+        m_editor->setFocus();
+        m_editor->pasteHtml(picture);
+        markEntryChanged();
+    });
 }
 
 void EntryEditor::chooseEnclosureFile(const EntryDetails::Take &take)
@@ -592,56 +619,83 @@ void EntryEditor::setHtmlView(bool on)
     if (!m_htmlView || on == isHtmlView())
         return;
     if (on) {
-        m_editor->flush();
-        const QString html = m_editor->documentHtml();
-        // The body's inner markup; the program's style block stays out of sight.
-        qsizetype open = html.indexOf(u"<body"_s, 0, Qt::CaseInsensitive);
-        open = open < 0 ? -1 : html.indexOf(u'>', open);
-        qsizetype close = html.lastIndexOf(u"</body>"_s, -1, Qt::CaseInsensitive);
-        if (open < 0 || close < open) {
-            open = -1;
-            close = html.size();
-        }
-        QString inner = html.mid(open + 1, close - open - 1);
-        m_htmlBefore = html.left(open + 1);
-        // Style elements (the program's style block) stay out of sight; they go back in front.
-        for (qsizetype at = inner.indexOf(u"<style"_s, 0, Qt::CaseInsensitive); at >= 0;
-             at = inner.indexOf(u"<style"_s, at, Qt::CaseInsensitive)) {
-            const qsizetype end = inner.indexOf(u"</style>"_s, at, Qt::CaseInsensitive);
-            if (end < 0)
-                break;
-            m_htmlBefore += QStringView(inner).mid(at, end + 8 - at);
-            inner.remove(at, end + 8 - at);
-        }
-        m_htmlAfter = html.mid(close);
-        m_htmlShown = inner;
-        m_htmlView->setPlainText(inner);
-        m_editor->hide();
-        m_htmlView->show();
-        m_htmlView->setFocus();
-    } else {
-        const QString inner = m_htmlView->toPlainText();
-        m_htmlView->hide();
-        m_editor->show();
-        if (inner != m_htmlShown) {
-            m_editor->setDocumentHtml(m_htmlBefore + inner + m_htmlAfter);
-            markEntryChanged();
-        }
+        // The markup shown is the editor's to its last keystroke.
+        m_editor->whenCurrent([self = QPointer(this)] {
+            if (self && !self->isHtmlView())
+                self->showHtmlView();
+        });
+        return;
     }
+    const QString inner = m_htmlView->toPlainText();
+    m_htmlView->hide();
+    m_editor->show();
+    if (inner != m_htmlShown) {
+        m_editor->setDocumentHtml(m_htmlBefore + inner + m_htmlAfter);
+        markEntryChanged();
+    }
+    showFormatButtons(false);
+}
+
+void EntryEditor::showHtmlView()
+{
+    const QString html = m_editor->documentHtml();
+    // The body's inner markup; the program's style block stays out of sight.
+    qsizetype open = html.indexOf(u"<body"_s, 0, Qt::CaseInsensitive);
+    open = open < 0 ? -1 : html.indexOf(u'>', open);
+    qsizetype close = html.lastIndexOf(u"</body>"_s, -1, Qt::CaseInsensitive);
+    if (open < 0 || close < open) {
+        open = -1;
+        close = html.size();
+    }
+    QString inner = html.mid(open + 1, close - open - 1);
+    m_htmlBefore = html.left(open + 1);
+    // Style elements (the program's style block) stay out of sight; they go back in front.
+    for (qsizetype at = inner.indexOf(u"<style"_s, 0, Qt::CaseInsensitive); at >= 0;
+         at = inner.indexOf(u"<style"_s, at, Qt::CaseInsensitive)) {
+        const qsizetype end = inner.indexOf(u"</style>"_s, at, Qt::CaseInsensitive);
+        if (end < 0)
+            break;
+        m_htmlBefore += QStringView(inner).mid(at, end + 8 - at);
+        inner.remove(at, end + 8 - at);
+    }
+    m_htmlAfter = html.mid(close);
+    m_htmlShown = inner;
+    m_htmlView->setPlainText(inner);
+    m_editor->hide();
+    m_htmlView->show();
+    m_htmlView->setFocus();
+    showFormatButtons(true);
+}
+
+void EntryEditor::showFormatButtons(bool htmlView)
+{
     // The formatting buttons act on the editor alone: they go while the markup shows.
     for (QAction *button : m_formatToolBar->actions()) {
         if (button->data().toString() == "htmlview"_L1)
-            button->setChecked(on);
+            button->setChecked(htmlView);
         else
-            button->setVisible(!on);
+            button->setVisible(!htmlView);
     }
 }
 
 void EntryEditor::commitCurrentEntry()
 {
     setHtmlView(false); // what was typed as markup goes into the editor first
-    m_editor->flush();
     Feedsmith::CommitCurrentEntry(m_context.document, fields());
+}
+
+void EntryEditor::whenEditorCurrent(std::function<void()> then)
+{
+    setHtmlView(false);
+    m_editor->whenCurrent([self = QPointer(this), then = std::move(then)] {
+        if (self)
+            then();
+    });
+}
+
+bool EntryEditor::isEditorCurrent() const
+{
+    return m_editor->isCurrent();
 }
 
 void EntryEditor::commitTitle()
@@ -651,18 +705,20 @@ void EntryEditor::commitTitle()
     Feedsmith::CommitCurrentEntry(m_context.document, fields());
 }
 
-void EntryEditor::commitAndLoadSelectedEntry()
+void EntryEditor::commitAndLoadSelectedEntry(std::function<void()> then)
 {
-    commitAndLoad(true);
+    whenEditorCurrent([this, then = std::move(then)] {
+        commitAndLoad();
+        if (then)
+            then();
+    });
 }
 
-void EntryEditor::commitAndLoad(bool flushEditor)
+void EntryEditor::commitAndLoad()
 {
     if (m_documentGone)
         return;
     setHtmlView(false);
-    if (flushEditor)
-        m_editor->flush();
     FeedDocument &document = m_context.document;
     const QString key = selectedKey();
     if (!key.isEmpty() && key == m_loadedKey && document.currentEntryKey == key) {

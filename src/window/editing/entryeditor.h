@@ -6,6 +6,8 @@
 #include "window/editing/entrytreeview.h"
 #include "window/pages/pagecontext.h"
 
+#include <functional>
+
 #include <QObject>
 #include <QString>
 
@@ -74,12 +76,20 @@ public:
     void deleteEntry();
     // A copy of the entry shown right below it, with an ID of its own, selected and loaded.
     void duplicateEntry();
-    // Commits the editor (flushed to its last keystroke) into the current entry, then loads the
-    // selected node's entry unless that is the one in the editor already.
-    void commitAndLoadSelectedEntry();
-    // Writes the editor's fields, flushed to the last keystroke, into the current entry, if it
-    // names one.
+    // Once the editor holds its last keystroke (whenEditorCurrent), commits it into the current
+    // entry, then loads the selected node's entry unless that is the one in the editor already;
+    // `then` follows.
+    void commitAndLoadSelectedEntry(std::function<void()> then = {});
+    // Writes the editor's fields into the current entry, if it names one: the editor's copy as
+    // the page reported it last. Commands that read or replace the document call it from
+    // whenEditorCurrent, so that the copy holds every keystroke.
     void commitCurrentEntry();
+    // Calls `then` once the editor's copy of its document holds every keystroke and edit the page
+    // was given (the markup view's text taken into it first): at once when it does, else when the
+    // page has answered. The window does not wait meanwhile.
+    void whenEditorCurrent(std::function<void()> then);
+    // Whether whenEditorCurrent would go on at once.
+    bool isEditorCurrent() const;
     // The title box lost the focus: commit, and the node caption from the title.
     void commitTitle();
     // The tree's move commands: the selected entry to the top, to the bottom, or a step up or
@@ -167,7 +177,17 @@ private:
     QAction *toolbarButton(const QString &key) const;
     void setBoxText(QLineEdit *box, const QString &text);
     void documentGone();
-    void commitAndLoad(bool flushEditor);
+    // commitAndLoadSelectedEntry with the editor's copy as it is.
+    void commitAndLoad();
+    // The commands of the same names, once the editor is current.
+    void newEntryNow();
+    void deleteEntryNow();
+    void duplicateEntryNow();
+    void moveSelectedNow(Move move);
+    void undoMoveNow();
+    // The markup view, shown from the editor's copy; the formatting buttons for either view.
+    void showHtmlView();
+    void showFormatButtons(bool htmlView);
     // Shows the entry SelectEntry gave for the node `key` (or nothing), bound to it.
     void showEntry(const QString &key, const LoadedEntry &entry);
     // Typing, pasting or formatting changed the entry under edit.

@@ -13,7 +13,6 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -56,7 +55,7 @@ constexpr QLatin1StringView StyleClose("</style>");
 
 // Larger documents are kept whole but not shown: design mode on them is too slow to edit in.
 constexpr qsizetype LargestShowableDocument = 16 * 1024 * 1024;
-// How long a flush waits for the page to answer, and for key presses to arrive there.
+// How long a command waits for the page's snapshot, and for key presses to arrive there.
 constexpr int FlushAnswerMs = 3000;
 constexpr int FlushKeyLagMs = 500;
 // The page every document is swapped into; its content policy keeps a body's objects and
@@ -197,6 +196,16 @@ RichTextEditor::RichTextEditor(QWidget *parent)
     connect(page(), &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) { onRenderProcessTerminated(int(status)); });
     connect(m_bridge, &EditorBridge::documentChanged, this, &RichTextEditor::takePageDocument);
+    m_snapshotTimer = new QTimer(this);
+    m_snapshotTimer->setSingleShot(true);
+    m_snapshotTimer->setInterval(FlushAnswerMs);
+    connect(m_snapshotTimer, &QTimer::timeout, this, [this] {
+        // The page does not answer: the copy as last reported is what there is, and the next
+        // command does not wait for it again.
+        m_keysReported = m_keysSent;
+        m_editsConfirmed = m_editsSent;
+        endWaiting();
+    });
     connect(m_bridge, &EditorBridge::commandStatesChanged, this, &RichTextEditor::commandStatesChanged);
     connect(m_bridge, &EditorBridge::leaveRequested, this, &RichTextEditor::leaveBody);
     connect(qApp, &QApplication::focusChanged, this, &RichTextEditor::onFocusChanged);
@@ -211,6 +220,7 @@ void RichTextEditor::setDocumentHtml(const QString &html)
     m_baselineHtml.clear();
     m_ready = false;
     ++m_generation;
+    m_editsConfirmed = m_editsSent; // what was sent to the document before is gone with it
     // Until the page has the new document, nothing it reports may replace the text.
     m_bridge->setGeneration(-1);
 
@@ -226,6 +236,7 @@ void RichTextEditor::loadPage(const QUrl &url)
     m_pageUrl = url;
     m_pageRunning = false;
     m_keysSent = 0;
+    m_keysReported = 0;
     ++m_pageLoads;
     setHtml(EditingPage, url);
 }
@@ -292,49 +303,70 @@ void RichTextEditor::onRenderProcessTerminated(int status)
             this, [this] { setDocumentHtml(m_documentHtml); }, Qt::QueuedConnection);
 }
 
-void RichTextEditor::flush()
+bool RichTextEditor::isCurrent() const
 {
-    if (!m_ready || !m_showable)
-        return;
-    struct Answer
-    {
-        bool done = false;
-        QVariantMap snapshot;
-    };
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        // The answer may come after this has given up; it then goes nowhere.
-        auto answer = std::make_shared<Answer>();
-        QEventLoop loop;
-        QPointer<QEventLoop> waiting(&loop);
-        page()->runJavaScript(u"feedsmithEditor.snapshot()"_s, QWebEngineScript::ApplicationWorld,
-                              [answer, waiting](const QVariant &value) {
-                                  answer->done = true;
-                                  answer->snapshot = value.toMap();
-                                  if (waiting)
-                                      waiting->quit();
-                              });
-        QTimer::singleShot(std::max<qint64>(1, FlushAnswerMs - clock.elapsed()), &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        if (!answer->done || !m_ready)
-            return;
-        const QVariantMap &snapshot = answer->snapshot;
-        if (snapshot.value(u"generation"_s).toInt() != m_generation)
-            return;
-        const int keys = snapshot.value(u"keys"_s).toInt();
-        if (keys < m_keysSent && clock.elapsed() < FlushKeyLagMs)
-            continue; // a key press is still on its way to the page
-        m_keysSent = keys;
-        takePageDocument(snapshot.value(u"head"_s).toString(), snapshot.value(u"body"_s).toString());
-        return;
-    }
+    return m_whenCurrent.empty()
+            && (!m_ready || !m_showable || (m_keysReported >= m_keysSent && m_editsConfirmed >= m_editsSent));
 }
 
-void RichTextEditor::takePageDocument(const QString &head, const QString &body)
+void RichTextEditor::whenCurrent(std::function<void()> then)
+{
+    if (isCurrent()) {
+        then();
+        return;
+    }
+    m_whenCurrent.push_back(std::move(then));
+    if (m_snapshotTimer->isActive())
+        return; // a snapshot is on its way; it serves this as well
+    m_snapshotClock.start();
+    m_snapshotTimer->start();
+    askForSnapshot();
+}
+
+void RichTextEditor::askForSnapshot()
+{
+    // Scripts run in the order they are sent: the answer comes after every command sent before.
+    page()->runJavaScript(u"feedsmithEditor.snapshot()"_s, QWebEngineScript::ApplicationWorld,
+                          [self = QPointer(this), generation = m_generation, edits = m_editsSent](const QVariant &value) {
+                              if (self)
+                                  self->takeSnapshot(generation, edits, value.toMap());
+                          });
+}
+
+void RichTextEditor::takeSnapshot(int generation, int editsBefore, const QVariantMap &snapshot)
+{
+    if (!m_snapshotTimer->isActive())
+        return; // given up on already
+    // Another document was loaded meanwhile: the text given is its copy.
+    if (generation != m_generation || !m_ready || snapshot.value(u"generation"_s).toInt() != m_generation) {
+        endWaiting();
+        return;
+    }
+    const int keys = snapshot.value(u"keys"_s).toInt();
+    if (keys < m_keysSent && m_snapshotClock.elapsed() < FlushKeyLagMs) {
+        askForSnapshot(); // a key press is still on its way to the page
+        return;
+    }
+    // A key press the page never got (it went elsewhere) is not waited for again.
+    m_keysSent = std::min(m_keysSent, keys);
+    m_editsConfirmed = std::max(m_editsConfirmed, editsBefore);
+    takePageDocument(snapshot.value(u"head"_s).toString(), snapshot.value(u"body"_s).toString(), keys);
+    endWaiting();
+}
+
+void RichTextEditor::endWaiting()
+{
+    m_snapshotTimer->stop();
+    const std::vector<std::function<void()>> waiting = std::exchange(m_whenCurrent, {});
+    for (const auto &then : waiting)
+        then();
+}
+
+void RichTextEditor::takePageDocument(const QString &head, const QString &body, int keys)
 {
     if (!m_ready)
         return; // no baseline yet to tell an edit by
+    m_keysReported = keys;
     const QString page = composeDocument(head, body, m_styleBlock);
     // The page's own way of writing the loaded document is no edit: the text given stays.
     const QString &html = page == m_baselineHtml ? m_loadedHtml : page;
@@ -484,13 +516,19 @@ void RichTextEditor::whenReady(std::function<void()> action)
 
 void RichTextEditor::runInPage(const QString &script)
 {
-    whenReady([this, script] { page()->runJavaScript(script, QWebEngineScript::ApplicationWorld); });
+    whenReady([this, script] {
+        noteEditSent();
+        page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+    });
 }
 
 void RichTextEditor::execCommand(int command, int option)
 {
     const auto trigger = [this](QWebEnginePage::WebAction action) {
-        whenReady([this, action] { page()->triggerAction(action); });
+        whenReady([this, action] {
+            noteEditSent();
+            page()->triggerAction(action);
+        });
     };
     switch (command) {
     case DECMD_CUT: trigger(QWebEnginePage::Cut); return;
@@ -541,6 +579,7 @@ void RichTextEditor::setContextMenu(const QStringList &texts, const QList<int> &
     for (const QString &suggestion : suggestions) {
         QAction *item = m_contextMenu->addAction(suggestion);
         connect(item, &QAction::triggered, this, [this, suggestion] {
+            noteEditSent();
             page()->replaceMisspelledWord(suggestion);
             emit spellingReplaced();
         });

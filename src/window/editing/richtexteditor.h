@@ -3,10 +3,12 @@
 
 #include "window/shell/htmlpane.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
+#include <QVariantMap>
 
 #include <functional>
 #include <optional>
@@ -15,6 +17,7 @@
 #include <QMenu>
 
 class QKeyEvent;
+class QTimer;
 class QWebChannel;
 
 namespace Feedsmith {
@@ -23,7 +26,7 @@ class EditorBridge;
 
 // A visual HTML editor. Its document can be read at once: documentHtml() is a copy kept by the
 // program, set to the new text the moment a document is loaded and replaced by the page's
-// document at every edit; flush() brings it up to the last keystroke. The page writes a loaded
+// document at every edit; whenCurrent() waits for the last keystroke. The page writes a loaded
 // document back in its own way (a head added, tags in its spelling); how it wrote it right after
 // loading is the baseline, and only a document that differs from it is an edit. Until then, and
 // again once an edit is undone, documentHtml() is exactly the text given. The style block of the
@@ -93,10 +96,16 @@ public:
     // How often the editing page itself was loaded.
     int pageLoads() const { return m_pageLoads; }
 
-    // Takes the page's document as it is now into documentHtml(), after every key press the
-    // editor received has reached the page. Waits for the page (without taking user input) up
-    // to a few seconds; a page that does not answer leaves the copy as last reported.
-    void flush();
+    // Whether documentHtml() holds all the page has: every key press the editor passed on has
+    // come back in a report of the page, and every editing command sent since the last snapshot
+    // has been answered by one, and nothing waits in whenCurrent. True while no document runs in
+    // the page.
+    bool isCurrent() const;
+    // Calls `then` once documentHtml() is current: at once when it is, else when the page has
+    // answered a snapshot taken after every key press it was given (or, a page that does not
+    // answer within a few seconds, with the copy as last reported). Nothing waits meanwhile: the
+    // window goes on, and the call comes from the page's answer.
+    void whenCurrent(std::function<void()> then);
 
     // The state of a command at the current selection, as the page reported it last.
     int queryStatus(int command) const;
@@ -184,8 +193,16 @@ private:
     // Tab or Shift+Tab outside a list item: the focus goes to the window's next or previous
     // control.
     void leaveBody(bool backward);
-    // The page's document, as it reported it, into documentHtml().
-    void takePageDocument(const QString &head, const QString &body);
+    // The page's document, as it reported it, into documentHtml(); `keys`: the text keys the page
+    // had received by then.
+    void takePageDocument(const QString &head, const QString &body, int keys);
+    // Asks the page for its document; takeSnapshot gets the answer.
+    void askForSnapshot();
+    void takeSnapshot(int generation, int editsBefore, const QVariantMap &snapshot);
+    // Calls what waited for whenCurrent.
+    void endWaiting();
+    // An editing command goes to the page.
+    void noteEditSent() { ++m_editsSent; }
     void onRenderProcessTerminated(int status);
 
     EditorBridge *m_bridge = nullptr;
@@ -199,6 +216,12 @@ private:
     int m_pageLoads = 0;
     int m_restarts = 0; // reloads after the page's process died
     int m_keysSent = 0; // text keys given to the page since it was loaded
+    int m_keysReported = 0; // how many of them the page's last report had received
+    int m_editsSent = 0; // editing commands sent to the page
+    int m_editsConfirmed = 0; // of them, those a snapshot came back after
+    std::vector<std::function<void()>> m_whenCurrent;
+    QTimer *m_snapshotTimer = nullptr; // runs while a snapshot is awaited
+    QElapsedTimer m_snapshotClock;
     QUrl m_pageUrl; // where the editing page was loaded from; empty before the first load
     bool m_pageRunning = false; // the editing page runs and takes documents
     std::vector<std::function<void()>> m_whenReady;

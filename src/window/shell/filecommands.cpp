@@ -99,7 +99,8 @@ QString FileCommands::documentName() const
 
 bool FileCommands::maySave()
 {
-    // What is being edited counts as well.
+    // What is being edited counts as well: the commands that ask come through
+    // whenEditorCommitted, and the copy holds the last keystroke.
     commitEditor();
     if (!m_context.document.changed)
         return true;
@@ -119,8 +120,10 @@ bool FileCommands::maySave()
 
 void FileCommands::newDocument()
 {
-    if (maySave())
-        startNewDocument();
+    whenEditorCommitted([this] {
+        if (maySave())
+            startNewDocument();
+    });
 }
 
 void FileCommands::startNewDocument()
@@ -136,6 +139,11 @@ void FileCommands::startNewDocument()
 }
 
 void FileCommands::openProject()
+{
+    whenEditorCommitted([this] { openProjectNow(); });
+}
+
+void FileCommands::openProjectNow()
 {
     if (!maySave())
         return;
@@ -153,8 +161,10 @@ void FileCommands::openProject()
 
 void FileCommands::openRecent(const QString &path)
 {
-    if (maySave())
-        openProjectFile(path);
+    whenEditorCommitted([this, path] {
+        if (maySave())
+            openProjectFile(path);
+    });
 }
 
 void FileCommands::openProjectFile(const QString &chosen)
@@ -245,6 +255,11 @@ bool FileCommands::restoreRecovery(const QString &copyFile, const QString &proje
 
 void FileCommands::importFeed()
 {
+    whenEditorCommitted([this] { importFeedNow(); });
+}
+
+void FileCommands::importFeedNow()
+{
     if (!maySave())
         return;
     const QString previousFilter = m_fileDialog.filter();
@@ -258,6 +273,11 @@ void FileCommands::importFeed()
 }
 
 void FileCommands::importFeedFromAddress()
+{
+    whenEditorCommitted([this] { importFeedFromAddressNow(); });
+}
+
+void FileCommands::importFeedFromAddressNow()
 {
     if (!maySave())
         return;
@@ -431,12 +451,32 @@ void FileCommands::commitEditor()
     m_contentsPage->entryEditor()->commitCurrentEntry();
 }
 
+void FileCommands::whenEditorCommitted(std::function<void()> command)
+{
+    m_contentsPage->entryEditor()->whenEditorCurrent([self = QPointer(this), command = std::move(command)] {
+        if (!self)
+            return;
+        self->commitEditor();
+        command();
+    });
+}
+
+void FileCommands::save()
+{
+    whenEditorCommitted([this] { saveProject(); });
+}
+
 void FileCommands::finishWrites()
 {
     m_writer->finish();
 }
 
 void FileCommands::saveProjectAs()
+{
+    whenEditorCommitted([this] { saveProjectAsNow(); });
+}
+
+void FileCommands::saveProjectAsNow()
 {
     // Save as writes a project, whatever the dialog offered last; a name without an extension
     // gets ".rsx". Cancelled, the project keeps its name.
@@ -492,7 +532,11 @@ void FileCommands::setChanged(bool changed)
 
 void FileCommands::generateRss()
 {
-    commitEditor();
+    whenEditorCommitted([this] { generateRssNow(); });
+}
+
+void FileCommands::generateRssNow()
+{
     const QString suggested =
             !m_context.document.rssPath.isEmpty() ? m_context.document.rssPath : m_context.document.ftp.ftpfile;
     // A saved project offers its feed beside it: under its own name with ".xml" the first time, a
@@ -589,12 +633,12 @@ void FileCommands::fail(const QString &what, const QString &error)
 
 void FileCommands::checkFeed()
 {
-    runFeedCheck(false);
+    whenEditorCommitted([this] { runFeedCheck(false); });
 }
 
 void FileCommands::publish()
 {
-    runFeedCheck(true);
+    whenEditorCommitted([this] { runFeedCheck(true); });
 }
 
 void FileCommands::runFeedCheck(bool beforePublishing)
@@ -609,7 +653,6 @@ void FileCommands::runFeedCheck(bool beforePublishing)
                               u"Enter the name of the feed file first: the feed is uploaded under its name."_s));
         return;
     }
-    commitEditor();
     std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
     auto findings = std::make_shared<QList<FeedFinding>>();
     m_writer->start(
@@ -674,7 +717,11 @@ void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &sn
 
 void FileCommands::copyIntoMediaFolder()
 {
-    commitEditor();
+    whenEditorCommitted([this] { copyIntoMediaFolderNow(); });
+}
+
+void FileCommands::copyIntoMediaFolderNow()
+{
     const FeedDocument &document = m_context.document;
     QList<UnpublishableFile> refused;
     PublishedFiles(document, FeedItemCount(document.channel, document.entryCount()).taken, &refused);

@@ -56,6 +56,13 @@ public:
     // An address is downloaded beside the window (with a Cancel button), and read when it has
     // come: true when the download started.
     bool importFeedFrom(const QString &source);
+    // Every command that reads or replaces the document (save, generate, check, publish, new,
+    // open, close) goes on from here: once the editor holds its last keystroke, what is being
+    // edited is committed into its entry and `command` runs. At once when nothing is on its way
+    // to the editor's page, else when the page has answered; nothing waits meanwhile.
+    void whenEditorCommitted(std::function<void()> command);
+    // File › Save: saveProject once the editor is committed.
+    void save();
     // Writes the project in the background from a snapshot taken now: false when nothing is
     // written (no name chosen), else true; a failure is reported when the write has ended. With
     // `wait`, the write has ended before the return, and false also means it failed.
@@ -135,9 +142,15 @@ private:
     // The status bar's panel of a publication, made at the first.
     ProgressPanel *publishPanel();
     void setChanged(bool changed);
-    // Every command that reads the document (save, generate, check, publish, the preview and the
-    // recovery copies too) takes what is being edited into its entry first: the editor flushed
-    // to its last keystroke, the title, link and details as typed.
+    // The commands of the same names, once the editor is committed.
+    void openProjectNow();
+    void importFeedNow();
+    void importFeedFromAddressNow();
+    void saveProjectAsNow();
+    void generateRssNow();
+    void copyIntoMediaFolderNow();
+    // Takes what is being edited into its entry: the editor's copy, the title, link and details
+    // as typed.
     void commitEditor();
     // The save dialog for a project's name: ".rsx" added to a name without an extension, another
     // extension taken only when the user says so. Empty when cancelled.

@@ -146,7 +146,8 @@ MainWindow::MainWindow(const StartupState &startup, FileDialog &fileDialog, Mess
     EntryEditor *entries = m_contentsPage->entryEditor();
     m_recovery = new RecoveryKeeper(
             m_document, m_startup.programFolder, RecoveryStore::defaultFolder(),
-            [entries] { entries->commitCurrentEntry(); }, this);
+            [entries] { entries->commitCurrentEntry(); },
+            [entries](std::function<void()> then) { entries->whenEditorCurrent(std::move(then)); }, this);
     connect(entries, &EntryEditor::entrySwitched, m_recovery, [this] { m_recovery->writeIfDue(false); });
     // Queued: the copy is written on a thread of its own.
     connect(
@@ -338,7 +339,7 @@ void MainWindow::buildMenus()
 
     connect(newItem, &QAction::triggered, this, [this] { m_fileCommands->newDocument(); });
     connect(open, &QAction::triggered, this, [this] { m_fileCommands->openProject(); });
-    connect(save, &QAction::triggered, this, [this] { m_fileCommands->saveProject(); });
+    connect(save, &QAction::triggered, this, [this] { m_fileCommands->save(); });
     connect(saveas, &QAction::triggered, this, [this] { m_fileCommands->saveProjectAs(); });
     connect(importFeed, &QAction::triggered, this, [this] { m_fileCommands->importFeed(); });
     connect(importAddress, &QAction::triggered, this, [this] { m_fileCommands->importFeedFromAddress(); });
@@ -533,9 +534,10 @@ void MainWindow::showFinding(const FeedFinding &finding)
         selectPage(Page::Contents);
         EntryEditor *entries = m_contentsPage->entryEditor();
         entries->selectNode(u"key"_s + QString::number(finding.entry));
-        entries->commitAndLoadSelectedEntry();
-        activateWindow();
-        entries->focusField(finding.field);
+        entries->commitAndLoadSelectedEntry([this, entries, field = finding.field] {
+            activateWindow();
+            entries->focusField(field);
+        });
         return;
     }
     const DocumentField *field = documentField(finding.field);
@@ -607,6 +609,16 @@ void MainWindow::updateWindowTitle()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // What was typed last goes into its entry before anything is asked: with keystrokes on
+    // their way to the editor's page, the window closes once the page has answered.
+    if (!m_contentsPage->entryEditor()->isEditorCurrent()) {
+        event->ignore();
+        m_fileCommands->whenEditorCommitted([self = QPointer(this)] {
+            if (self)
+                self->close();
+        });
+        return;
+    }
     // A publication under way is cancelled only when the user says so.
     if (m_fileCommands->isPublishing()) {
         if (!m_messageBoxes.askYesNo(this, productName(),
@@ -641,7 +653,8 @@ void MainWindow::onTabChanged()
     case Page::Settings: m_pages->setCurrentWidget(m_settingsPage); break;
     case Page::Contents: m_pages->setCurrentWidget(m_contentsPage); break;
     case Page::Preview:
-        m_previewPage->buildPreview();
+        // The preview shows the entry under edit to its last keystroke.
+        m_contentsPage->entryEditor()->whenEditorCurrent([this] { m_previewPage->buildPreview(); });
         m_pages->setCurrentWidget(m_previewPage);
         break;
     case Page::Ftp:

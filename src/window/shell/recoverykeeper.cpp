@@ -1,28 +1,43 @@
 // Recovery copies of the window's document.
 #include "window/shell/recoverykeeper.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QtDebug>
 
 namespace Feedsmith {
 
 RecoveryKeeper::RecoveryKeeper(FeedDocument &document, const QString &programFolder, const QString &folder,
-                               std::function<void()> commitEditor, QObject *parent)
+                               std::function<void()> commitEditor, WhenEditorCurrent whenEditorCurrent,
+                               QObject *parent)
     : QObject(parent)
     , m_document(document)
     , m_programFolder(programFolder)
     , m_store(folder)
     , m_commitEditor(std::move(commitEditor))
+    , m_whenEditorCurrent(std::move(whenEditorCurrent))
     , m_timer(new QTimer(this))
     , m_quiet(new QTimer(this))
 {
     m_timer->setObjectName(QStringLiteral("recoveryTimer"));
     m_timer->setInterval(IntervalMs);
-    connect(m_timer, &QTimer::timeout, this, [this] { writeIfDue(true); });
+    connect(m_timer, &QTimer::timeout, this, &RecoveryKeeper::writeWhenEditorCurrent);
     // What was typed last is kept too, not only what was typed half a minute ago.
     m_quiet->setSingleShot(true);
     m_quiet->setInterval(QuietMs);
-    connect(m_quiet, &QTimer::timeout, this, [this] { writeIfDue(true); });
+    connect(m_quiet, &QTimer::timeout, this, &RecoveryKeeper::writeWhenEditorCurrent);
+}
+
+void RecoveryKeeper::writeWhenEditorCurrent()
+{
+    if (!m_whenEditorCurrent) {
+        writeIfDue(true);
+        return;
+    }
+    m_whenEditorCurrent([self = QPointer(this)] {
+        if (self)
+            self->writeIfDue(true);
+    });
 }
 
 void RecoveryKeeper::noteChange()

@@ -27,9 +27,14 @@ public:
     static constexpr int IntervalMs = 30 * 1000;
     static constexpr int QuietMs = 2 * 1000;
 
-    // `commitEditor` puts what is being edited into the document before a timed copy.
+    // Calls its argument once the editor holds its last keystroke (at once, or when its page
+    // has answered).
+    using WhenEditorCurrent = std::function<void(std::function<void()>)>;
+    // `commitEditor` puts what is being edited into the document before a copy; a timed copy
+    // waits for `whenEditorCurrent` first.
     RecoveryKeeper(FeedDocument &document, const QString &programFolder, const QString &folder,
-                   std::function<void()> commitEditor, QObject *parent = nullptr);
+                   std::function<void()> commitEditor, WhenEditorCurrent whenEditorCurrent = {},
+                   QObject *parent = nullptr);
     ~RecoveryKeeper() override;
 
     const RecoveryStore &store() const { return m_store; }
@@ -60,6 +65,9 @@ private:
     QString m_programFolder;
     RecoveryStore m_store;
     std::function<void()> m_commitEditor;
+    WhenEditorCurrent m_whenEditorCurrent;
+    // A timed copy, once the editor is current.
+    void writeWhenEditorCurrent();
     QTimer *m_timer;
     QTimer *m_quiet;
     std::atomic<bool> m_due = false;
