@@ -36,10 +36,10 @@ class RecordedMessages : public FtpMessages
 {
 public:
     void show(Icon icon, const QString &text) override { shown.append(Message{icon, text}); }
-    bool confirmServer(const QString &text, const QString &fingerprint) override
+    std::optional<bool> answer(const FtpQuestion &question) override
     {
-        asked.append(text);
-        return fingerprint == trusted;
+        asked.append(question.text);
+        return question.kind == FtpQuestion::Kind::TrustServer && question.subject == trusted;
     }
     QStringList texts() const
     {
@@ -197,7 +197,7 @@ void TestFtpPublisher::remoteDirectoryPath()
     QFETCH(QString, name);
     QFETCH(QString, server);
     QFETCH(QString, path);
-    QCOMPARE(FtpPublisher::RemoteDirectoryPath(name, server), path);
+    QCOMPARE(FtpPublisher::remoteDirectoryPath(name, server), path);
 }
 
 void TestFtpPublisher::remoteFileName_data()
@@ -224,8 +224,8 @@ void TestFtpPublisher::remoteFileName()
     QFETCH(QString, local);
     QFETCH(QString, remote);
     QFETCH(QString, problem);
-    QCOMPARE(FtpPublisher::RemoteFileName(local), remote);
-    const QString said = FtpPublisher::RemoteFileNameProblem(local);
+    QCOMPARE(FtpPublisher::remoteFileName(local), remote);
+    const QString said = FtpPublisher::remoteFileNameProblem(local);
     QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
 }
 
@@ -276,7 +276,7 @@ void TestFtpPublisher::serverField()
     QFETCH(QString, host);
     QFETCH(int, port);
     QFETCH(QString, problem);
-    const QString said = FtpPublisher::ServerFieldProblem(server);
+    const QString said = FtpPublisher::serverFieldProblem(server);
     QVERIFY2(valid ? said.isEmpty() : said.contains(problem), qPrintable(said));
     QString gotHost;
     int gotPort = 0;
@@ -488,21 +488,21 @@ void TestFtpPublisher::firstClickOnEmptyStartDirectoryKeepsTheConnection()
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
     const FtpSettings settings = p.settingsFor(server);
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Connected);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Connected);
     QCOMPARE(p.messages.texts(), QStringList{u"This directory is empty!"_s});
     QCOMPARE(p.messages.shown.first().icon, Icon::None);
-    QVERIFY(p.publisher.FtpConnected());
-    QVERIFY(p.publisher.FtpConnectionHandle() != 0);
+    QVERIFY(p.publisher.isConnected());
+    QVERIFY(p.publisher.connectionHandle() != 0);
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Uploaded);
     QCOMPARE(p.messages.shown.size(), 2);
     QCOMPARE(p.messages.shown.at(1).icon, Icon::Exclamation);
     QCOMPARE(p.messages.shown.at(1).text, Texts.uploadready);
     QCOMPARE(readBytes(server.path(u"news.xml"_s)), feedBytes());
-    QVERIFY(!p.publisher.FtpConnected());
-    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
-    QVERIFY(p.publisher.FtpSessionHandle() != 0); // the session stays open
+    QVERIFY(!p.publisher.isConnected());
+    QCOMPARE(p.publisher.connectionHandle(), InternetHandle(0));
+    QVERIFY(p.publisher.sessionHandle() != 0); // the session stays open
     // The second click used the first click's login.
     QCOMPARE(server.log().count("USER 'writer' logged in"), 1);
 }
@@ -519,12 +519,12 @@ void TestFtpPublisher::startDirectoryIsListedInServerOrder()
     // One click without a local file: connected and listed, then stopped before the upload.
     FtpSettings noFile = p.settingsFor(server);
     noFile.ftpfile.clear();
-    QCOMPARE(p.publisher.ftpuploadClick(noFile), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(noFile), FtpPublisher::Outcome::Failed);
     QCOMPARE(p.messages.texts(), QStringList{u"Please select a local file to put"_s});
-    QCOMPARE(p.publisher.RemoteNames(), (QStringList{u"alpha feed.xml"_s, u"htdocs"_s, u"zeta.xml"_s}));
-    QCOMPARE(p.publisher.RemoteAttributes(),
+    QCOMPARE(p.publisher.remoteNames(), (QStringList{u"alpha feed.xml"_s, u"htdocs"_s, u"zeta.xml"_s}));
+    QCOMPARE(p.publisher.remoteAttributes(),
              (QList<quint32>{RemoteAttribute::Normal, RemoteAttribute::Directory, RemoteAttribute::Normal}));
-    QVERIFY(p.publisher.FtpConnected());
+    QVERIFY(p.publisher.isConnected());
 }
 
 void TestFtpPublisher::uploadStoresTheFileUnchanged_data()
@@ -557,10 +557,10 @@ void TestFtpPublisher::uploadStoresTheFileUnchanged()
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
     const FtpSettings settings = p.settingsFor(server, directory.replace(u"%s"_s, server.address()));
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Uploaded);
     QCOMPARE(p.messages.texts(), QStringList{Texts.uploadready});
     QCOMPARE(readBytes(server.path(storedAs)), feedBytes());
-    QCOMPARE(p.publisher.RemoteNames(), QStringList{}); // cleared after the upload
+    QCOMPARE(p.publisher.remoteNames(), QStringList{}); // cleared after the upload
 }
 
 void TestFtpPublisher::nextClickAfterSuccessConnectsAgain()
@@ -571,11 +571,11 @@ void TestFtpPublisher::nextClickAfterSuccessConnectsAgain()
     Publishing p;
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), "first"));
     const FtpSettings settings = p.settingsFor(server);
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Uploaded);
     QCOMPARE(readBytes(server.path(u"news.xml"_s)), QByteArray("first"));
 
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), "second, longer"));
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Uploaded);
     QCOMPARE(readBytes(server.path(u"news.xml"_s)), QByteArray("second, longer"));
     // Listed afresh (the new file is there now) and logged in twice.
     QCOMPARE(server.log().count("USER 'writer' logged in"), 2);
@@ -592,17 +592,17 @@ void TestFtpPublisher::wrongPasswordKeepsTheState()
     FtpSettings settings = p.settingsFor(server);
     settings.ftppassword = u"wrong"_s;
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QCOMPARE(p.messages.shown.size(), 1);
     QCOMPARE(p.messages.shown.first().icon, Icon::Critical);
     QCOMPARE(p.messages.shown.first().text, Texts.missingpassword);
-    QVERIFY(!p.publisher.FtpConnected());
-    QVERIFY(p.publisher.FtpSessionHandle() != 0); // the session is kept
+    QVERIFY(!p.publisher.isConnected());
+    QVERIFY(p.publisher.sessionHandle() != 0); // the session is kept
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
 
     // Corrected, the next click logs in and uploads.
     settings.ftppassword = QString::fromLatin1(FtpServer::WriterPassword);
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Uploaded);
     QCOMPARE(readBytes(server.path(u"news.xml"_s)), feedBytes());
 }
 
@@ -615,25 +615,25 @@ void TestFtpPublisher::unknownHostResetsSilently()
     FtpSettings settings = p.settingsFor(server);
     // A name that cannot be a host name (a label longer than 63) is named before connecting.
     settings.ftpurl = QString(64, u'x') + u".invalid"_s;
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QCOMPARE(p.messages.texts(),
              QStringList{u"The server field \""_s + settings.ftpurl + u"\" is not a server: \""_s + settings.ftpurl
                          + u"\" is not a valid host name or address."_s});
-    QVERIFY(!p.publisher.FtpConnected());
+    QVERIFY(!p.publisher.isConnected());
 
     // A name the resolver does not know resets the session, and is said in plain words.
     p.messages.shown.clear();
-    p.publisher.ErrorOut(InternetError::NameNotResolved, u"InternetConnect"_s);
+    p.publisher.reportError(InternetError::NameNotResolved, u"InternetConnect"_s);
     QCOMPARE(p.messages.shown.size(), 1);
     QCOMPARE(p.messages.shown.first().icon, FtpMessages::Icon::Critical);
     QVERIFY2(p.messages.texts().first().startsWith(u"The server "_s + settings.ftpurl + u" cannot be found."_s),
              qPrintable(p.messages.texts().first()));
-    QCOMPARE(p.publisher.FtpSessionHandle(), InternetHandle(0));
+    QCOMPARE(p.publisher.sessionHandle(), InternetHandle(0));
 
     // The next click with the right server connects again.
     settings.ftpurl = server.address();
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Connected);
-    QVERIFY(p.publisher.FtpConnected());
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Connected);
+    QVERIFY(p.publisher.isConnected());
 }
 
 void TestFtpPublisher::missingRemoteDirectoryIsReportedAsRcd()
@@ -645,15 +645,15 @@ void TestFtpPublisher::missingRemoteDirectoryIsReportedAsRcd()
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
     const FtpSettings settings = p.settingsFor(server, u"/no/such/folder"_s);
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     const QStringList texts = p.messages.texts();
     QCOMPARE(texts.size(), 3);
     QVERIFY2(texts.at(0).startsWith(u"rcd Extd Err: 550 "_s), qPrintable(texts.at(0)));
     QCOMPARE(texts.at(1), closing(u"rcd"_s, InternetError::ExtendedError, Refused));
     // The upload that follows finds the connection closed.
     QCOMPARE(texts.at(2), closing(u"FtpPutFile"_s, InternetError::InvalidHandle, Closed));
-    QVERIFY(!p.publisher.FtpConnected());
-    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
+    QVERIFY(!p.publisher.isConnected());
+    QCOMPARE(p.publisher.connectionHandle(), InternetHandle(0));
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
 }
 
@@ -668,15 +668,15 @@ void TestFtpPublisher::refusedUploadIsReportedWithTheServersAnswer()
     settings.ftpusername = QString::fromLatin1(FtpServer::Reader);
     settings.ftppassword = QString::fromLatin1(FtpServer::ReaderPassword);
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     const QStringList texts = p.messages.texts();
     QCOMPARE(texts.size(), 2);
     QVERIFY2(texts.at(0).startsWith(u"FtpPutFile Extd Err: 550 "_s), qPrintable(texts.at(0)));
     QCOMPARE(texts.at(0).mid(25), p.internet.lastResponse().text);
     QVERIFY(!p.internet.lastResponse().text.isEmpty());
     QCOMPARE(texts.at(1), closing(u"FtpPutFile"_s, InternetError::ExtendedError, Refused));
-    QVERIFY(!p.publisher.FtpConnected());
-    QCOMPARE(p.publisher.FtpSessionHandle(), InternetHandle(0));
+    QVERIFY(!p.publisher.isConnected());
+    QCOMPARE(p.publisher.sessionHandle(), InternetHandle(0));
     QVERIFY(!QFile::exists(server.path(u"news.xml"_s)));
 }
 
@@ -687,21 +687,21 @@ void TestFtpPublisher::serverStoppedBetweenClicks()
     Publishing p;
     QVERIFY(writeBytes(p.local.filePath(u"news.xml"_s), feedBytes()));
     const FtpSettings settings = p.settingsFor(server);
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Connected);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Connected);
     p.messages.shown.clear();
     server.stop();
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     const QStringList texts = p.messages.texts();
     QVERIFY2(!texts.isEmpty() && texts.first().startsWith(u"rcd Err: "_s), qPrintable(texts.join(u" | "_s)));
     QVERIFY(texts.first().endsWith(u"\r\nClosing Connection and Session..."_s));
     QCOMPARE(texts.last(), closing(u"FtpPutFile"_s, InternetError::InvalidHandle, Closed));
-    QVERIFY(!p.publisher.FtpConnected());
-    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
+    QVERIFY(!p.publisher.isConnected());
+    QCOMPARE(p.publisher.connectionHandle(), InternetHandle(0));
 
     // Still stopped: the next click tries to connect and says that it cannot.
     p.messages.shown.clear();
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QCOMPARE(p.messages.texts(),
              QStringList{closing(u"InternetConnect"_s, InternetError::CannotConnect,
                                  u"nobody answers at the server's address"_s)});
@@ -740,9 +740,9 @@ void TestFtpPublisher::localFileProblems()
     FtpSettings settings = p.settingsFor(server);
     settings.ftpfile = p.local.path() + u'/' + localName;
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QCOMPARE(p.messages.texts(), QStringList{message.replace(u"%1"_s, p.local.path())});
-    QVERIFY(!p.publisher.FtpConnected());
+    QVERIFY(!p.publisher.isConnected());
     QCOMPARE(QDir(server.root()).entryList(QDir::Files), QStringList{u"index.html"_s});
 }
 
@@ -751,10 +751,10 @@ void TestFtpPublisher::emptyServerFieldDoesNothing()
     Publishing p;
     FtpSettings settings;
     settings.ftpfile = p.local.filePath(u"news.xml"_s);
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::NothingDone);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::NothingDone);
     QCOMPARE(p.messages.shown.size(), 0);
-    QVERIFY(!p.publisher.FtpConnected());
-    QCOMPARE(p.publisher.FtpConnectionHandle(), InternetHandle(0));
+    QVERIFY(!p.publisher.isConnected());
+    QCOMPARE(p.publisher.connectionHandle(), InternetHandle(0));
 }
 
 void TestFtpPublisher::emptyDirectoryNameAsksForOne()
@@ -765,20 +765,20 @@ void TestFtpPublisher::emptyDirectoryNameAsksForOne()
     Publishing p;
     FtpSettings settings = p.settingsFor(server);
     settings.ftpfile.clear();
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     p.messages.shown.clear();
 
-    p.publisher.ChangeRemoteDirectory(QString());
+    p.publisher.changeRemoteDirectory(QString());
     QCOMPARE(p.messages.texts(), QStringList{u"Please enter the directory to CD"_s});
-    QVERIFY(p.publisher.FtpConnected()); // nothing else happened
+    QVERIFY(p.publisher.isConnected()); // nothing else happened
 
     // Listing a named directory changes there first.
     QVERIFY(server.makeDirectory(u"htdocs"_s));
     QVERIFY(server.putFile(u"htdocs/one.xml"_s, "1"));
     p.messages.shown.clear();
-    p.publisher.ListRemoteDirectory(u"/htdocs"_s);
+    p.publisher.listRemoteDirectory(u"/htdocs"_s);
     QCOMPARE(p.messages.shown.size(), 0);
-    QCOMPARE(p.publisher.RemoteNames(), QStringList{u"one.xml"_s});
+    QCOMPARE(p.publisher.remoteNames(), QStringList{u"one.xml"_s});
 }
 
 void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp_data()
@@ -807,7 +807,7 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
     QVERIFY(QDir().mkpath(QFileInfo(remembered).path()) && writeBytes(remembered, others));
 
     // Not trusted: nothing is sent, nothing remembered.
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QCOMPARE(p.messages.asked,
              QStringList{(sftp ? u"KEY %1 %2"_s : u"CERT %1 %2"_s).arg(server.address(), server.fingerprint())});
     QCOMPARE(p.messages.texts(),
@@ -819,10 +819,10 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
     // Trusted: the start directory listed, the directory changed, the file stored, the
     // fingerprint remembered, so that the next connection asks nothing.
     p.messages.trusted = server.fingerprint();
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Uploaded);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Uploaded);
     QCOMPARE(readBytes(server.path(u"htdocs/news.xml"_s)), feedBytes());
     Publishing next;
-    QCOMPARE(next.publisher.ftpuploadClick(p.settingsFor(server, u"missing"_s)), FtpPublisher::Outcome::Failed);
+    QCOMPARE(next.publisher.upload(p.settingsFor(server, u"missing"_s)), FtpPublisher::Outcome::Failed);
     QVERIFY(next.messages.asked.isEmpty());
     QVERIFY(next.messages.texts().value(0).startsWith(u"rcd Extd Err: 550 "_s));
     QVERIFY(readBytes(remembered).startsWith(others));
@@ -831,7 +831,7 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
     others += entry + (sftp ? "ssh-ed25519 " + sshKey("ssh-ed25519", 'k').toBase64() : "AB:CD");
     QVERIFY(writeBytes(remembered, others));
     Publishing changed;
-    QCOMPARE(changed.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(changed.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QVERIFY(changed.messages.asked.isEmpty());
     QCOMPARE(changed.messages.texts(), QStringList{u"CHANGED %1 %2"_s.arg(server.address(), server.fingerprint())});
     QVERIFY(!changed.internet.trustServer(settings.ftpurl, server.fingerprint()));
@@ -843,7 +843,7 @@ void TestFtpPublisher::secureServerIsTrustedOnceThenUsedLikeFtp()
         QVERIFY(pipe ? ::mkfifo(QFile::encodeName(remembered).constData(), 0600) == 0
                      : writeBytes(remembered, {}) && QFile::resize(remembered, CurlInternet::MaxTrustFileBytes + 1));
         Publishing refused;
-        QCOMPARE(refused.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+        QCOMPARE(refused.publisher.upload(settings), FtpPublisher::Outcome::Failed);
         const QString text = refused.messages.texts().value(0);
         QVERIFY2(text.contains(pipe ? u"is not a regular file"_s : u"is larger than 16 MB"_s), qPrintable(text));
     }
@@ -871,12 +871,12 @@ void TestFtpPublisher::silentServerEndsInATimeout()
 
     QElapsedTimer timer;
     timer.start();
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(
             p.messages.texts(),
             QStringList{closing(u"InternetConnect"_s, InternetError::Timeout, u"the server did not answer in time"_s)});
-    QVERIFY(!p.publisher.FtpConnected());
+    QVERIFY(!p.publisher.isConnected());
 }
 
 void TestFtpPublisher::settingsRefusedBeforeConnecting_data()
@@ -910,7 +910,7 @@ void TestFtpPublisher::settingsRefusedBeforeConnecting()
     settings.ftpurl = (scheme ? localName : QString()) + server.address();
     settings.ftpusername = user;
     settings.ftppassword = password;
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     QCOMPARE(p.messages.shown.size(), 1);
     QCOMPARE(p.messages.shown.first().icon, Icon::Critical);
     QVERIFY2(p.messages.shown.first().text.startsWith(message), qPrintable(p.messages.shown.first().text));
@@ -941,7 +941,7 @@ void TestFtpPublisher::proxyFieldIsUsedAsTheSessionsProxy()
     settings.ftpurl = scheme + server.address(); // a silent proxy never lets an SFTP client reach it
     settings.ftpproxy = proxyScheme + proxy.address();
 
-    QCOMPARE(p.publisher.ftpuploadClick(settings), FtpPublisher::Outcome::Failed);
+    QCOMPARE(p.publisher.upload(settings), FtpPublisher::Outcome::Failed);
     const QByteArray request = proxy.received();
     if (!proxyScheme.isEmpty())
         QCOMPARE(p.messages.texts().value(0), closing(u"InternetConnect"_s, 87, u"the proxy field cannot be used"_s));

@@ -2,6 +2,7 @@
 #include "cli/commandline.h"
 
 #include "cli/publish.h"
+#include "net/publishsequence.h"
 #include "net/curlinternet.h"
 
 #include "core/document/feeddocument.h"
@@ -148,6 +149,13 @@ public:
         if (!WriteRssFile(m_document, out, m_startup.programFolder, moment.isValid() ? moment : Clock::now(), &error,
                           &facts))
             return failed(error);
+        warnAboutFeed(facts);
+        return true;
+    }
+
+    // What a reader or a podcast directory would miss in the feed just written.
+    void warnAboutFeed(const RssFacts &facts)
+    {
         if (facts.mediaWithoutPublicAddress)
             m_err << "feedsmith-cli: warning: the feed shows pictures of the media folder, but the project has no "
                      "public address of the feed (feedurl): readers will not see them"
@@ -157,7 +165,6 @@ public:
             for (const QString &problem : PodcastProblems(m_document))
                 m_err << "feedsmith-cli: warning: " << printable(problem) << Qt::endl;
         }
-        return true;
     }
 
     bool writePreview(const QString &out)
@@ -197,11 +204,8 @@ public:
             return refuse(u"the project names no local file to upload (ftpfile)"_s);
         if (settings.ftpurl.isEmpty())
             return refuse(u"the project names no FTP server (ftpurl)"_s);
-        if (const QString problem = FtpPublisher::SettingsProblem(settings); !problem.isEmpty())
+        if (const QString problem = FtpPublisher::settingsProblem(settings); !problem.isEmpty())
             return refuse(problem);
-        const QString copyPath = FeedCopyPath(settings.ftpfile, projectPath);
-        QString notKept;
-        const bool keepCopy = MayKeepFeedCopy(settings.ftpfile, projectPath, &notKept);
         // An anonymous login needs no password.
         if (!settings.ftpusername.isEmpty()) {
             const std::optional<QString> password =
@@ -209,60 +213,43 @@ public:
             if (!password)
                 return false;
             settings.ftppassword = *password;
-            if (const QString problem = FtpPublisher::LoginProblem(settings.ftpusername, settings.ftppassword);
+            if (const QString problem = FtpPublisher::loginProblem(settings.ftpusername, settings.ftppassword);
                 !problem.isEmpty())
                 return refuse(problem);
         }
         // The feed check first: an invalid feed is not published, warnings are told.
-        const QList<FeedFinding> findings = CheckFeed(m_document, BuildStyleBlock(m_startup.programFolder),
-                                                      moment.isValid() ? moment : Clock::now(),
-                                                      m_startup.language.textTable, SystemLocale::locale());
+        PublishSequence sequence(std::shared_ptr<const FeedDocument>(std::shared_ptr<void>(), &m_document),
+                                 m_startup.programFolder, m_startup.language.textTable,
+                                 moment.isValid() ? moment : Clock::now());
+        const QList<FeedFinding> findings = sequence.check(SystemLocale::locale());
         for (const FeedFinding &finding : findings)
             m_err << "feedsmith-cli: " << (finding.severity == FeedFinding::Severity::Error ? "error: " : "warning: ")
                   << printable(finding.text) << Qt::endl;
         if (HasFeedErrors(findings))
             return refuse(u"the feed is not published: it would be invalid (see feedsmith-cli check)"_s);
-        const QTemporaryDir privateFolder; // made for the user alone
-        if (!privateFolder.isValid())
-            return refuse(u"cannot make a temporary folder for the feed: "_s + privateFolder.errorString());
-        const QString feedFile = privateFolder.filePath(FtpPublisher::RemoteFileName(settings.ftpfile));
-        if (!writeRss(feedFile, moment))
-            return false;
-        if (keepCopy) {
-            QFile built(feedFile);
-            QString error;
-            if (!built.open(QIODevice::ReadOnly) || !writeFileAtomically(copyPath, built.readAll(), &error))
-                return failed(error.isEmpty() ? shown(feedFile) + u": "_s + built.errorString() : error);
-            out << "wrote " << shown(copyPath) << Qt::endl;
-        } else {
-            m_err << "feedsmith-cli: not keeping a local copy at " << shown(copyPath) << ": " << printable(notKept)
-                  << Qt::endl;
-        }
-        CurlInternet internet;
-        const auto &table = m_startup.language.textTable;
-        const FtpTexts texts{table.value(u"uploadready"_s),
-                             table.value(u"missingpassword"_s),
-                             table.value(u"trustcertificate"_s),
-                             table.value(u"trusthostkey"_s),
-                             table.value(u"serverkeychanged"_s),
-                             table.value(u"hostnotfound"_s),
-                             table};
-        // Pictures and enclosure files go with the feed, from the project's media folder alone:
-        // a project may come from someone else, and the check above refused any other.
-        const QList<PublishedFile> beside =
-                PublishedFiles(m_document, FeedItemCount(m_document.channel, m_document.entryCount()).taken);
+        // Built in a private temporary folder, with the pictures and enclosure files that go with
+        // it: from the project's media folder alone, as the check above made sure.
+        if (QString error; !sequence.build(&error))
+            return failed(error);
+        const BuiltFeed &built = sequence.built();
+        warnAboutFeed(built.facts);
+        if (built.copyKept)
+            out << "wrote " << shown(built.copyPath) << Qt::endl;
+        else
+            m_err << "feedsmith-cli: not keeping a local copy at " << shown(built.copyPath) << ": "
+                  << printable(built.copyNotKept) << Qt::endl;
         // What was uploaded beside the feed before: publish leaves the project as it is and keeps
         // this in a file of its own, which stands for the project's value once there is one.
         if (const QString kept = UploadRecord::readState(projectPath); !kept.isEmpty())
             settings.lastpublishedfiles = kept;
-        QString published;
-        if (!publishFile(settings, texts, internet, out, m_err, trusted, feedFile, beside, &published))
+        CurlInternet internet;
+        if (!uploadPublication(sequence, settings, internet, out, m_err, trusted))
             return false;
-        if (QString error;
-            published != settings.lastpublishedfiles && !UploadRecord::writeState(projectPath, published, &error))
+        if (QString error; sequence.publishedFiles() != settings.lastpublishedfiles
+            && !UploadRecord::writeState(projectPath, sequence.publishedFiles(), &error))
             m_err << "feedsmith-cli: warning: what was uploaded is not remembered: " << printable(error) << Qt::endl;
-        out << "uploaded " << shown(FtpPublisher::RemoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
-            << (keepCopy ? QString() : u" without keeping a local copy"_s) << Qt::endl;
+        out << "uploaded " << shown(FtpPublisher::remoteFileName(settings.ftpfile)) << " to " << shown(settings.ftpurl)
+            << (built.copyKept ? QString() : u" without keeping a local copy"_s) << Qt::endl;
         return true;
     }
 

@@ -49,13 +49,15 @@ public:
         m_err << "feedsmith-cli: detail: " << printable(QString(details).replace(u"\r\n"_s, u"; "_s)) << Qt::endl;
     }
 
-    // Nobody is asked: the fingerprint given with --trust answers.
-    bool confirmServer(const QString &, const QString &fingerprint) override
+    // Nobody is asked: the fingerprint given with --trust answers whether to trust a server, and
+    // no folder is made that the project names.
+    std::optional<bool> answer(const FtpQuestion &question) override
     {
-        if (!FtpPublisher::SameFingerprint(m_trusted, fingerprint))
+        if (question.kind != FtpQuestion::Kind::TrustServer
+            || !FtpPublisher::sameFingerprint(m_trusted, question.subject))
             return false;
-        m_err << "feedsmith-cli: trusting the server with the fingerprint " << printable(fingerprint) << " from now on"
-              << Qt::endl;
+        m_err << "feedsmith-cli: trusting the server with the fingerprint " << printable(question.subject)
+              << " from now on" << Qt::endl;
         return true;
     }
 
@@ -141,16 +143,11 @@ std::optional<QString> readPublishPassword(const QString &passwordVariable, cons
     return typed;
 }
 
-bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &out,
-                 QTextStream &err, const QString &trustedFingerprint, const QString &localFile,
-                 const QList<PublishedFile> &beside, QString *publishedFiles)
+bool uploadPublication(PublishSequence &sequence, const FtpSettings &settings, Internet &internet, QTextStream &out,
+                       QTextStream &err, const QString &trustedFingerprint)
 {
     StderrMessages messages(out, err, trustedFingerprint);
-    FtpPublisher publisher(internet, messages, texts);
-    const bool stored = publisher.publishFile(settings, localFile, beside) == FtpPublisher::Outcome::Uploaded;
-    if (stored && publishedFiles)
-        *publishedFiles = publisher.publishedFiles();
-    return stored;
+    return sequence.upload(settings, internet, messages) == FtpPublisher::Outcome::Uploaded;
 }
 
 } // namespace Feedsmith

@@ -3,6 +3,7 @@
 
 #include "core/document/feeddocument.h"
 #include "net/ftppublisher.h"
+#include "net/publishsequence.h"
 
 #include <QTextStream>
 
@@ -17,15 +18,12 @@ class Internet;
 // on the terminal without echo. Nothing (and a message) when it cannot be had.
 std::optional<QString> readPublishPassword(const QString &passwordVariable, const QString &account, QTextStream &err);
 
-// Uploads the file named by the settings, as the window's Publish does, with its messages
-// written to err: at the first attempt, whatever the remote folder holds, after the files
-// `beside` that the server does not have yet, each named on `out` as it is stored. A server whose
+// The upload step of a publication, as the window's Publish does it, with its messages written
+// to err: at the first attempt, whatever the remote folder holds, after the files beside the feed
+// that the server does not have yet, each named on `out` as it is stored. A server whose
 // certificate or host key is not known yet is trusted (and remembered) only when it shows
-// trustedFingerprint. True when the file was stored.
-// localFile, when given, is the file stored under the name of settings.ftpfile. After success,
-// *publishedFiles (when given) is what to keep as settings.lastpublishedfiles.
-bool publishFile(const FtpSettings &settings, const FtpTexts &texts, Internet &internet, QTextStream &out,
-                 QTextStream &err, const QString &trustedFingerprint = {}, const QString &localFile = {},
-                 const QList<PublishedFile> &beside = {}, QString *publishedFiles = nullptr);
+// trustedFingerprint; nobody is asked to make a missing folder. True when the feed was stored.
+bool uploadPublication(PublishSequence &sequence, const FtpSettings &settings, Internet &internet, QTextStream &out,
+                       QTextStream &err, const QString &trustedFingerprint = {});
 
 } // namespace Feedsmith

@@ -31,11 +31,14 @@ FtpPublisher::~FtpPublisher()
     closeHandles();
 }
 
-FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, const QString &localFile)
+FtpPublisher::Outcome FtpPublisher::upload(const FtpSettings &settings, const QString &localFile)
 {
     m_failureReported = false;
+    m_question.reset();
     m_serverName = settings.ftpurl;
     auto outcome = [this] {
+        if (m_question)
+            return Outcome::NeedsAnswer;
         if (m_failureReported)
             return Outcome::Failed;
         return m_ftpConnected ? Outcome::Connected : Outcome::NothingDone;
@@ -48,15 +51,15 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     m_ftpSessionHandle = m_internet.openSession(
             QString::fromLatin1(Version::ProductName) + u'/' + QString::fromLatin1(Version::Text), settings.ftpproxy);
     if (m_ftpSessionHandle == 0)
-        ErrorOut(m_internet.lastError(), u"InternetOpen"_s);
+        reportError(m_internet.lastError(), u"InternetOpen"_s);
 
     if (!m_ftpConnected && m_ftpSessionHandle != 0) {
         if (settings.ftpurl.isEmpty())
             return outcome();
         // Nothing is sent to a server that the settings would only fail at.
-        QString problem = SettingsProblem(settings);
+        QString problem = settingsProblem(settings);
         if (problem.isEmpty())
-            problem = LoginProblem(settings.ftpusername, settings.ftppassword);
+            problem = loginProblem(settings.ftpusername, settings.ftppassword);
         if (!problem.isEmpty()) {
             m_messages.show(FtpMessages::Icon::Critical, problem);
             return Outcome::Failed;
@@ -65,13 +68,13 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
         if (m_ftpConnectionHandle != 0) {
             m_ftpConnected = true;
             m_doing = u"listing the login folder"_s;
-            ListRemoteDirectory(QString());
+            listRemoteDirectory(QString());
             // An empty start directory has been reported; the connection waits for the next click.
             if (m_remoteNames.isEmpty() && !m_publishing)
                 return outcome();
-        } else if (!m_failureReported) {
+        } else if (!m_failureReported && !m_question) {
             m_ftpConnected = false;
-            ErrorOut(m_internet.lastError(), u"InternetConnect"_s);
+            reportError(m_internet.lastError(), u"InternetConnect"_s);
         }
     }
 
@@ -81,19 +84,19 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
         m_messages.show(FtpMessages::Icon::None, PleaseSelectLocalFile);
         return Outcome::Failed;
     }
-    if (const QString problem = RemoteFileNameProblem(settings.ftpfile); !problem.isEmpty()) {
+    if (const QString problem = remoteFileNameProblem(settings.ftpfile); !problem.isEmpty()) {
         m_messages.show(FtpMessages::Icon::Critical, problem);
         return Outcome::Failed;
     }
     const QString remoteDirectory = settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir;
-    const QString remoteName = RemoteFileName(settings.ftpfile);
+    const QString remoteName = remoteFileName(settings.ftpfile);
     if (m_publishing)
         enterOrMakeDirectory(remoteDirectory, settings);
     else
-        ChangeRemoteDirectory(remoteDirectory);
-    // A publication stops at the folder it cannot enter.
-    if (m_publishing && m_failureReported)
-        return Outcome::Failed;
+        changeRemoteDirectory(remoteDirectory);
+    // A publication stops at the folder it cannot enter, or at the question whether to make it.
+    if (m_publishing && (m_failureReported || m_question))
+        return outcome();
     if (m_publishing && !uploadBeside(settings))
         return Outcome::Failed;
     const QString source = localFile.isEmpty() ? settings.ftpfile : localFile;
@@ -102,7 +105,7 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
         if (m_ftpConnectionHandle != 0)
             m_internet.closeHandle(m_ftpConnectionHandle);
         m_ftpConnectionHandle = 0;
-        ClearRemoteListing();
+        clearRemoteListing();
         m_ftpConnected = false;
         m_messages.show(m_publishing ? FtpMessages::Icon::Information : FtpMessages::Icon::Exclamation,
                         m_texts.uploadready);
@@ -110,7 +113,7 @@ FtpPublisher::Outcome FtpPublisher::ftpuploadClick(const FtpSettings &settings, 
     }
     // A publication's failed upload has been reported already.
     if (!m_publishing)
-        ErrorOut(m_internet.lastError(), u"FtpPutFile"_s);
+        reportError(m_internet.lastError(), u"FtpPutFile"_s);
     return Outcome::Failed;
 }
 
@@ -119,7 +122,7 @@ bool FtpPublisher::putReplacing(const QString &localFile, const QString &folder,
     // Stored under a name of its own first, so that a cancelled or broken upload leaves the
     // server's file as it was; the rename replaces it in one step.
     const QString shown = folder.isEmpty() ? remoteName : folder + u'/' + remoteName;
-    const QString temporary = TemporaryName(remoteName);
+    const QString temporary = temporaryName(remoteName);
     m_doing = u"storing "_s + shown;
     if (m_internet.putFileReplacing(m_ftpConnectionHandle, localFile, folder, temporary, remoteName))
         return true;
@@ -159,13 +162,13 @@ bool FtpPublisher::uploadBeside(const FtpSettings &settings)
     // The temporary files an earlier publication could not take away.
     const auto removeLeftovers = [&](const RemoteListing &listing, const QString &folder) {
         for (const PublishedFile &file : std::as_const(m_beside)) {
-            if (file.folder == folder && listed(listing, TemporaryName(file.name), -1))
-                m_internet.removeFile(m_ftpConnectionHandle, folder, TemporaryName(file.name));
+            if (file.folder == folder && listed(listing, temporaryName(file.name), -1))
+                m_internet.removeFile(m_ftpConnectionHandle, folder, temporaryName(file.name));
         }
     };
     // A file the server lists with the size recorded, whose local file still has the checksum
     // recorded, is the one uploaded then; any other is uploaded.
-    const auto upload = [&](const RemoteListing &listing, const PublishedFile &file) {
+    const auto uploadFile = [&](const RemoteListing &listing, const PublishedFile &file) {
         const QByteArray checksum = UploadRecord::fileChecksum(file.localPath);
         const std::optional<UploadRecord::File> recorded = before.find(recordPath(file));
         if (!checksum.isEmpty() && recorded && *recorded == UploadRecord::File{file.size, checksum}
@@ -179,13 +182,13 @@ bool FtpPublisher::uploadBeside(const FtpSettings &settings)
         after.set(recordPath(file), {file.size, checksum});
         return true;
     };
-    m_doing = u"listing the folder "_s + RemoteDirectoryPath(settings.ftpdir, m_serverName);
+    m_doing = u"listing the folder "_s + remoteDirectoryPath(settings.ftpdir, m_serverName);
     const RemoteListing here = m_internet.listDirectory(m_ftpConnectionHandle);
     removeLeftovers(here, {});
     bool pictures = false;
     for (const PublishedFile &file : std::as_const(m_beside)) {
         pictures = pictures || !file.folder.isEmpty();
-        if (file.folder.isEmpty() && !upload(here, file))
+        if (file.folder.isEmpty() && !uploadFile(here, file))
             return false;
     }
     if (pictures) {
@@ -198,13 +201,13 @@ bool FtpPublisher::uploadBeside(const FtpSettings &settings)
             media = m_internet.listDirectory(m_ftpConnectionHandle);
             m_doing = u"leaving the folder "_s + MediaFolder;
             if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, u".."_s)) {
-                ErrorOut(m_internet.lastError(), u"rcd"_s);
+                reportError(m_internet.lastError(), u"rcd"_s);
                 return false;
             }
             removeLeftovers(media, MediaFolder);
         }
         for (const PublishedFile &file : std::as_const(m_beside)) {
-            if (!file.folder.isEmpty() && !upload(media, file))
+            if (!file.folder.isEmpty() && !uploadFile(media, file))
                 return false;
         }
     }
@@ -220,13 +223,13 @@ FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, con
     m_doing.clear();
     m_beside = beside;
     // The record names each file by the server, the remote folder and its path there.
-    QString folder = RemoteDirectoryPath(settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir, settings.ftpurl);
+    QString folder = remoteDirectoryPath(settings.ftpdir.isEmpty() ? u"/"_s : settings.ftpdir, settings.ftpurl);
     while (folder.endsWith(u'/'))
         folder.chop(1);
     m_recordKey = settings.ftpurl.trimmed() + (folder.startsWith(u'/') ? folder : u'/' + folder) + u'/';
     m_pendingRecord = settings.lastpublishedfiles;
     m_publishedFiles = settings.lastpublishedfiles;
-    const Outcome outcome = ftpuploadClick(settings, localFile);
+    const Outcome outcome = upload(settings, localFile);
     m_publishing = false;
     m_beside.clear();
     if (outcome == Outcome::Uploaded)
@@ -240,6 +243,20 @@ FtpPublisher::Outcome FtpPublisher::publishFile(const FtpSettings &settings, con
     return outcome;
 }
 
+std::optional<bool> FtpPublisher::answer(FtpQuestion question)
+{
+    const std::optional<bool> given = m_messages.answer(question);
+    if (!given) {
+        // Nothing is sent while the question waits for a person: the connection goes, and the
+        // click starts from the beginning once it has been answered.
+        m_question = std::move(question);
+        closeHandles();
+        m_ftpConnected = false;
+        clearRemoteListing();
+    }
+    return given;
+}
+
 FtpPublisher::Failure FtpPublisher::failed(const QString &call, quint32 error) const
 {
     return Failure{call, error, m_internet.lastResponse(), m_internet.lastErrorDetail(), m_doing, {}, {}};
@@ -251,7 +268,7 @@ void FtpPublisher::reportFailure(const Failure &failure)
     m_failure = failure;
     closeHandles();
     m_ftpConnected = false;
-    ClearRemoteListing();
+    clearRemoteListing();
 }
 
 InternetHandle FtpPublisher::connect(const FtpSettings &settings)
@@ -282,7 +299,11 @@ InternetHandle FtpPublisher::connect(const FtpSettings &settings)
         return 0;
     }
     const QString &question = ssh ? m_texts.trusthostkey : m_texts.trustcertificate;
-    if (!m_messages.confirmServer(question.arg(server.trimmed(), fingerprint), fingerprint)) {
+    const std::optional<bool> trusted = answer(
+            {FtpQuestion::Kind::TrustServer, question.arg(server.trimmed(), fingerprint), server.trimmed(), fingerprint});
+    if (!trusted)
+        return 0;
+    if (!*trusted) {
         // The user's own choice: nothing went wrong that details could tell.
         const QString text = ssh
                 ? m_texts.table.valueOr(u"publishhostkeynottrusted"_s,
@@ -319,11 +340,11 @@ QString FtpPublisher::serverKeyChanged(const QString &server, const QString &fin
     return text.arg(server.trimmed(), fingerprint);
 }
 
-void FtpPublisher::ListRemoteDirectory(const QString &name)
+void FtpPublisher::listRemoteDirectory(const QString &name)
 {
-    ClearRemoteListing();
+    clearRemoteListing();
     if (!name.isEmpty())
-        ChangeRemoteDirectory(name);
+        changeRemoteDirectory(name);
     const RemoteListing listing = m_internet.listDirectory(m_ftpConnectionHandle);
     if (!listing.entries.isEmpty()) {
         for (const RemoteEntry &entry : listing.entries) {
@@ -331,16 +352,16 @@ void FtpPublisher::ListRemoteDirectory(const QString &name)
             m_remoteNames.append(entry.name);
         }
         if (listing.error != InternetError::None && listing.error != InternetError::NoMoreFiles)
-            ErrorOut(listing.error, u"InternetFindNextFile"_s);
+            reportError(listing.error, u"InternetFindNextFile"_s);
     } else if (listing.error == InternetError::NoMoreFiles) {
         if (!m_publishing)
             m_messages.show(FtpMessages::Icon::None, DirectoryEmpty);
     } else {
-        ErrorOut(listing.error, u"FtpFindFirstFile"_s);
+        reportError(listing.error, u"FtpFindFirstFile"_s);
     }
 }
 
-void FtpPublisher::ClearRemoteListing()
+void FtpPublisher::clearRemoteListing()
 {
     m_remoteNames.clear();
     m_remoteAttributes.clear();
@@ -348,7 +369,7 @@ void FtpPublisher::ClearRemoteListing()
 
 void FtpPublisher::enterOrMakeDirectory(const QString &name, const FtpSettings &settings)
 {
-    const QString path = RemoteDirectoryPath(name, m_serverName);
+    const QString path = remoteDirectoryPath(name, m_serverName);
     m_doing = u"entering the folder "_s + path;
     if (m_internet.setCurrentDirectory(m_ftpConnectionHandle, path))
         return;
@@ -360,50 +381,54 @@ void FtpPublisher::enterOrMakeDirectory(const QString &name, const FtpSettings &
                         .valueOr(u"publishmakefolder"_s,
                                  u"The folder %1 does not exist on the server %2. Make it, and publish there?"_s)
                         .arg(printable(path), printable(settings.ftpurl));
-        if (m_messages.confirm(question)) {
+        const std::optional<bool> make =
+                answer({FtpQuestion::Kind::MakeFolder, question, settings.ftpurl.trimmed(), path});
+        if (!make)
+            return; // the click stops until it is answered
+        if (*make) {
             m_doing = u"making the folder "_s + path;
             if (m_internet.makeDirectories(m_ftpConnectionHandle, path)
                 && m_internet.setCurrentDirectory(m_ftpConnectionHandle, path))
                 return;
-            ErrorOut(m_internet.lastError(), u"FtpCreateDirectory"_s);
+            reportError(m_internet.lastError(), u"FtpCreateDirectory"_s);
             return;
         }
     }
-    ErrorOut(error, u"rcd"_s);
+    reportError(error, u"rcd"_s);
 }
 
-void FtpPublisher::ChangeRemoteDirectory(const QString &name)
+void FtpPublisher::changeRemoteDirectory(const QString &name)
 {
     if (name.isEmpty()) {
         m_messages.show(FtpMessages::Icon::None, PleaseEnterDirectory);
         return;
     }
-    if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, RemoteDirectoryPath(name, m_serverName)))
-        ErrorOut(m_internet.lastError(), u"rcd"_s);
+    if (!m_internet.setCurrentDirectory(m_ftpConnectionHandle, remoteDirectoryPath(name, m_serverName)))
+        reportError(m_internet.lastError(), u"rcd"_s);
 }
 
-void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
+void FtpPublisher::reportError(quint32 error, const QString &call)
 {
     m_failureReported = true;
     if (m_publishing) {
         // Told once, at the end of the publication, in plain words.
-        reportFailure(failed(szCallFunction, dError));
+        reportFailure(failed(call, error));
         return;
     }
-    if (dError == InternetError::ExtendedError) {
+    if (error == InternetError::ExtendedError) {
         // The server's words are its own: escape sequences and line breaks in them are shown
         // as "?", so that they can neither act on a terminal nor pass for a line of ours.
         const ServerResponse response = m_internet.lastResponse();
         m_messages.show(FtpMessages::Icon::None,
-                        szCallFunction + u" Extd Err: "_s + QString::number(response.code) + u' '
+                        call + u" Extd Err: "_s + QString::number(response.code) + u' '
                                 + printable(response.text));
     }
-    if (dError == InternetError::IncorrectPassword) {
+    if (error == InternetError::IncorrectPassword) {
         // The user corrects the password and clicks again; nothing is closed.
         m_messages.show(FtpMessages::Icon::Critical, m_texts.missingpassword);
         return;
     }
-    if (dError == InternetError::NameNotResolved) {
+    if (error == InternetError::NameNotResolved) {
         // Said in plain words: before, an unknown server ended the click without a word.
         const QString text = m_texts.hostnotfound.isEmpty()
                 ? u"The server %1 cannot be found. Check the server name on the publishing page and the "
@@ -411,15 +436,15 @@ void FtpPublisher::ErrorOut(quint32 dError, const QString &szCallFunction)
                 : m_texts.hostnotfound;
         m_messages.show(FtpMessages::Icon::Critical, text.arg(printable(m_serverName)));
     } else {
-        const QString cause = ErrorCause(dError);
+        const QString cause = errorCause(error);
         m_messages.show(FtpMessages::Icon::None,
-                        szCallFunction + u" Err: "_s + QString::number(dError)
+                        call + u" Err: "_s + QString::number(error)
                                 + (cause.isEmpty() ? QString() : u" ("_s + cause + u')') + u"\r\n"_s
                                 + ClosingConnection);
     }
     closeHandles();
     m_ftpConnected = false;
-    ClearRemoteListing();
+    clearRemoteListing();
 }
 
 void FtpPublisher::closeHandles()
@@ -432,7 +457,7 @@ void FtpPublisher::closeHandles()
     m_ftpSessionHandle = 0;
 }
 
-QString FtpPublisher::RemoteDirectoryPath(const QString &name, const QString &serverName)
+QString FtpPublisher::remoteDirectoryPath(const QString &name, const QString &serverName)
 {
     // Only a leading server name is taken off: a directory that merely mentions the server
     // ("/www/example.org/feeds") is entered as written.
@@ -442,13 +467,13 @@ QString FtpPublisher::RemoteDirectoryPath(const QString &name, const QString &se
     return path;
 }
 
-QString FtpPublisher::RemoteFileName(const QString &localPath)
+QString FtpPublisher::remoteFileName(const QString &localPath)
 {
     const qsizetype last = std::max(localPath.lastIndexOf(u'/'), localPath.lastIndexOf(u'\\'));
     return localPath.mid(last + 1);
 }
 
-QString FtpPublisher::ServerFieldProblem(const QString &server)
+QString FtpPublisher::serverFieldProblem(const QString &server)
 {
     QString text = server.trimmed();
     const QString quoted = u'"' + printable(server) + u'"';
@@ -520,11 +545,11 @@ QString FtpPublisher::ServerFieldProblem(const QString &server)
     return {};
 }
 
-QString FtpPublisher::RemoteFileNameProblem(const QString &localPath)
+QString FtpPublisher::remoteFileNameProblem(const QString &localPath)
 {
     if (localPath.isEmpty())
         return {};
-    const QString name = RemoteFileName(localPath);
+    const QString name = remoteFileName(localPath);
     const QString quoted = u'"' + printable(localPath) + u'"';
     if (name.isEmpty())
         return u"The local file "_s + quoted + u" ends in a separator: the file on the server would have no name."_s;
@@ -540,7 +565,7 @@ QString FtpPublisher::RemoteFileNameProblem(const QString &localPath)
     return {};
 }
 
-QString FtpPublisher::LoginProblem(const QString &userName, const QString &password)
+QString FtpPublisher::loginProblem(const QString &userName, const QString &password)
 {
     if (hasControlCharacters(userName))
         return u"The user name holds a control character (a line break, for instance); FTP cannot send it."_s;
@@ -551,18 +576,18 @@ QString FtpPublisher::LoginProblem(const QString &userName, const QString &passw
     return {};
 }
 
-QString FtpPublisher::SettingsProblem(const FtpSettings &settings)
+QString FtpPublisher::settingsProblem(const FtpSettings &settings)
 {
     if (!settings.ftpurl.isEmpty()) {
-        if (QString problem = ServerFieldProblem(settings.ftpurl); !problem.isEmpty())
+        if (QString problem = serverFieldProblem(settings.ftpurl); !problem.isEmpty())
             return problem;
         if (settings.ftpusername.isEmpty() && settings.ftpurl.trimmed().startsWith("sftp://"_L1, Qt::CaseInsensitive))
             return u"An SFTP server needs a user name: fill in the user name field."_s;
     }
-    return RemoteFileNameProblem(settings.ftpfile);
+    return remoteFileNameProblem(settings.ftpfile);
 }
 
-bool FtpPublisher::SameFingerprint(const QString &a, const QString &b)
+bool FtpPublisher::sameFingerprint(const QString &a, const QString &b)
 {
     auto normal = [](QString text) {
         text = text.trimmed();
@@ -670,8 +695,8 @@ QString FtpPublisher::failureDetails() const
     case InternetError::TrustedCertificatesUnusable:
     case InternetError::TrustedCertificatesTooLarge:
     case InternetError::ServerKeyChanged:
-    case InternetError::ServerNotTrusted: cause = ErrorCause(e); break;
-    default: cause = m_failure.detail.isEmpty() ? ErrorCause(e) : m_failure.detail; break;
+    case InternetError::ServerNotTrusted: cause = errorCause(e); break;
+    default: cause = m_failure.detail.isEmpty() ? errorCause(e) : m_failure.detail; break;
     }
     QString details = printable(m_failure.doing.isEmpty() ? u"publishing"_s : m_failure.doing) + u": "_s
             + (cause.isEmpty() ? u"failed"_s : cause);
@@ -682,7 +707,7 @@ QString FtpPublisher::failureDetails() const
     return details;
 }
 
-QString FtpPublisher::ErrorCause(quint32 error)
+QString FtpPublisher::errorCause(quint32 error)
 {
     switch (error) {
     case InternetError::FileNotFound: return u"the local file does not exist"_s;

@@ -12,7 +12,27 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace Feedsmith {
+
+// A question a publication cannot go on without.
+struct FtpQuestion
+{
+    enum class Kind {
+        TrustServer, // the server's certificate or host key is not known yet: trust it from now on?
+        MakeFolder, // the remote folder does not exist: make it, and publish there?
+    };
+    Kind kind = Kind::TrustServer;
+    QString text; // the question, in the user's language
+    QString server; // the server field, trimmed
+    QString subject; // the fingerprint, or the folder
+    // An answer given to a question is the answer to the same question asked again.
+    bool operator==(const FtpQuestion &other) const
+    {
+        return kind == other.kind && server == other.server && subject == other.subject;
+    }
+};
 
 // Where the publisher's messages go: message boxes in the window, standard error in the CLI.
 class FtpMessages
@@ -23,22 +43,22 @@ public:
     virtual ~FtpMessages() = default;
     // A message with an OK button, titled with the product name.
     virtual void show(Icon icon, const QString &text) = 0;
-    // Whether to trust the server that shows the certificate or host key with fingerprint
-    // from now on; text asks the question (and holds the fingerprint).
-    virtual bool confirmServer(const QString &text, const QString &fingerprint) = 0;
-    // The server was not trusted (confirmServer said No), so the publication stopped: text says
+    // The answer to a question, given at once: Yes or No, or nothing when no answer is at hand.
+    // Nobody is waited for: without an answer the publication stops (Outcome::NeedsAnswer, the
+    // question in pendingQuestion()), and whoever can ask a person asks and starts it again,
+    // the answer at hand then. Without a person to ask, No.
+    virtual std::optional<bool> answer(const FtpQuestion &question)
+    {
+        Q_UNUSED(question);
+        return false;
+    }
+    // The server was not trusted (the answer was No), so the publication stopped: text says
     // so. The command line, which asks nobody, tells instead how to trust the server.
     virtual void serverNotTrusted(const QString &text, const QString &server, const QString &fingerprint)
     {
         Q_UNUSED(server);
         Q_UNUSED(fingerprint);
         show(Icon::Critical, text);
-    }
-    // A question with Yes and No; true for Yes. Without a person to ask, No.
-    virtual bool confirm(const QString &text)
-    {
-        Q_UNUSED(text);
-        return false;
     }
     // A file beside the feed was stored on the server: its remote name (in its folder) and the
     // local file it came from.
@@ -85,6 +105,7 @@ public:
         Connected, // connected and listed, nothing uploaded; the next click uploads
         Uploaded, // the file was stored
         Failed, // a failure was reported
+        NeedsAnswer, // stopped at a question that had no answer yet (pendingQuestion()); nothing sent
     };
 
     FtpPublisher(Internet &internet, FtpMessages &messages, FtpTexts texts);
@@ -95,7 +116,7 @@ public:
     // The upload button: session, connection and start listing when not connected, then the
     // change to the remote directory and the upload. The file stored is settings.ftpfile, or
     // localFile when one is given (a feed built elsewhere), under the name of ftpfile.
-    Outcome ftpuploadClick(const FtpSettings &settings, const QString &localFile = {});
+    Outcome upload(const FtpSettings &settings, const QString &localFile = {});
     // A publication: the click's steps for a feed just built (localFile), uploaded at the first
     // call whatever the remote folder holds (an empty one is no message), and its success an
     // information rather than a warning.
@@ -109,51 +130,53 @@ public:
     // After a publication that uploaded the feed: what to keep as lastpublishedfiles (the old
     // value when it had no files beside the feed).
     const QString &publishedFiles() const { return m_publishedFiles; }
+    // The question the last click stopped at (Outcome::NeedsAnswer).
+    const std::optional<FtpQuestion> &pendingQuestion() const { return m_question; }
     // The temporary name a file is uploaded under.
-    static QString TemporaryName(const QString &remoteName) { return u'.' + remoteName + QStringLiteral(".part"); }
+    static QString temporaryName(const QString &remoteName) { return u'.' + remoteName + QStringLiteral(".part"); }
 
     // Lists the current remote directory (after changing to name when that is not empty).
-    void ListRemoteDirectory(const QString &name);
-    void ClearRemoteListing();
+    void listRemoteDirectory(const QString &name);
+    void clearRemoteListing();
     // Changes the connection's remote directory; name may start with the server name.
-    void ChangeRemoteDirectory(const QString &name);
+    void changeRemoteDirectory(const QString &name);
     // Reports a failed call and, unless the login was refused, resets the connection.
-    void ErrorOut(quint32 dError, const QString &szCallFunction);
+    void reportError(quint32 error, const QString &call);
 
-    // The directory ChangeRemoteDirectory enters for name: name without a leading server name,
+    // The directory changeRemoteDirectory enters for name: name without a leading server name,
     // "/" when nothing is left.
-    static QString RemoteDirectoryPath(const QString &name, const QString &serverName);
+    static QString remoteDirectoryPath(const QString &name, const QString &serverName);
     // The name a local file is stored under: the text after its last "/" or "\".
-    static QString RemoteFileName(const QString &localPath);
+    static QString remoteFileName(const QString &localPath);
 
     // What is wrong with the settings before anything is written or sent, one sentence; empty
     // when nothing is. These are the checks a click makes first, and feedsmith-cli publish
     // makes before it writes the RSS file.
     // The server field: "host" or "host:port", with "ftps://" or "sftp://" in front or nothing,
     // no other scheme, user name or path, and a port from 1 to 65535.
-    static QString ServerFieldProblem(const QString &server);
+    static QString serverFieldProblem(const QString &server);
     // The name the local file would be stored under: not empty, not "." or "..", no control
     // characters, nothing that turns the direction of text or breaks its line. Nothing to say
     // about an empty local path (the click asks for a file).
-    static QString RemoteFileNameProblem(const QString &localPath);
+    static QString remoteFileNameProblem(const QString &localPath);
     // The login: with a user name, a password is needed; neither may hold a control character.
-    static QString LoginProblem(const QString &userName, const QString &password);
+    static QString loginProblem(const QString &userName, const QString &password);
     // The server field (when one is given), a user name for SFTP, and the remote file name.
-    static QString SettingsProblem(const FtpSettings &settings);
+    static QString settingsProblem(const FtpSettings &settings);
     // Whether two fingerprints are the same, however they are written: hex pairs with or without
     // colons in any case, "SHA256:" and base64 exactly.
-    static bool SameFingerprint(const QString &a, const QString &b);
+    static bool sameFingerprint(const QString &a, const QString &b);
     // Whether the last publishFile was cancelled through the Internet library's transfer watch.
     bool wasCancelled() const { return m_failure.error == InternetError::OperationCancelled; }
     // A short cause for an error code, shown after its number; empty for a code without one.
-    static QString ErrorCause(quint32 error);
+    static QString errorCause(quint32 error);
 
-    bool FtpConnected() const { return m_ftpConnected; }
-    InternetHandle FtpSessionHandle() const { return m_ftpSessionHandle; }
-    InternetHandle FtpConnectionHandle() const { return m_ftpConnectionHandle; }
-    const QStringList &RemoteNames() const { return m_remoteNames; }
-    const QList<quint32> &RemoteAttributes() const { return m_remoteAttributes; }
-    // The server name ChangeRemoteDirectory strips (the server field of the last click).
+    bool isConnected() const { return m_ftpConnected; }
+    InternetHandle sessionHandle() const { return m_ftpSessionHandle; }
+    InternetHandle connectionHandle() const { return m_ftpConnectionHandle; }
+    const QStringList &remoteNames() const { return m_remoteNames; }
+    const QList<quint32> &remoteAttributes() const { return m_remoteAttributes; }
+    // The server name changeRemoteDirectory strips (the server field of the last click).
     void setServerName(const QString &serverName) { m_serverName = serverName; }
 
     static const QString PleaseSelectLocalFile;
@@ -178,6 +201,10 @@ private:
     QList<quint32> m_remoteAttributes;
     QString m_serverName;
     bool m_failureReported = false; // during a click
+    std::optional<FtpQuestion> m_question; // the question the click stopped at
+    // The answer to a question; nothing (and the click stops, the connection closed) when the
+    // messages have none at hand.
+    std::optional<bool> answer(FtpQuestion question);
     bool m_publishing = false; // during publishFile
     // The failure of a publication, told at its end in plain words.
     struct Failure

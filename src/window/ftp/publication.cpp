@@ -3,21 +3,16 @@
 
 #include "core/text/printable.h"
 #include "net/curlinternet.h"
-#include "window/platform/dialogs.h"
-
-#include <feedsmith/version.h>
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QTimer>
-#include <QWidget>
 
 namespace Feedsmith {
 
 using namespace Qt::StringLiterals;
 
-// What the publisher says: kept for the end, except the question whether to trust a server,
-// which is asked in the window while the publication waits.
+// What the publisher says, kept for the end; a question is answered from the answers given
+// before, or stops the upload.
 class Publication::Messages : public FtpMessages
 {
 public:
@@ -26,29 +21,17 @@ public:
     { }
 
     void show(Icon icon, const QString &text) override { add({icon, text, {}}); }
-    bool confirm(const QString &text) override { return ask(text, false); }
     void showFailure(const QString &text, const QString &details) override { add({Icon::Critical, text, details}); }
-    bool confirmServer(const QString &text, const QString &) override { return ask(text, true); }
-
-private:
-    // Asked in the window while the publication waits; `warning`: the critical icon.
-    bool ask(const QString &text, bool warning)
+    std::optional<bool> answer(const FtpQuestion &question) override
     {
-        if (m_publication.m_cancelled)
-            return false;
-        bool yes = false;
-        Publication &p = m_publication;
-        QMetaObject::invokeMethod(
-                p.m_window,
-                [&p, &text, &yes, warning] {
-                    const QString title = QString::fromLatin1(Version::ProductName);
-                    yes = warning ? p.m_messageBoxes.askYesNo(p.m_window, title, printable(text))
-                                  : p.m_messageBoxes.askQuestion(p.m_window, title, printable(text));
-                },
-                Qt::BlockingQueuedConnection);
-        return yes;
+        for (const auto &[asked, yes] : std::as_const(m_publication.m_answers)) {
+            if (asked == question)
+                return yes;
+        }
+        return std::nullopt;
     }
 
+private:
     void add(Message message)
     {
         const std::lock_guard lock(m_publication.m_mutex);
@@ -132,15 +115,11 @@ private:
     std::function<void(const QString &)> m_step;
 };
 
-Publication::Publication(FtpSettings settings, QString feedFile, QList<PublishedFile> beside, FtpTexts texts,
-                         MessageBoxes &messageBoxes, QWidget *window, InternetMaker makeInternet, QObject *parent)
+Publication::Publication(std::shared_ptr<PublishSequence> sequence, FtpSettings settings, InternetMaker makeInternet,
+                         QObject *parent)
     : QObject(parent)
+    , m_sequence(std::move(sequence))
     , m_settings(std::move(settings))
-    , m_feedFile(std::move(feedFile))
-    , m_beside(std::move(beside))
-    , m_texts(std::move(texts))
-    , m_messageBoxes(messageBoxes)
-    , m_window(window)
     , m_makeInternet(std::move(makeInternet))
 { }
 
@@ -158,6 +137,11 @@ void Publication::start()
         return;
     m_running = true;
     m_cancelled = false;
+    m_question.reset();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_messages.clear();
+    }
     m_thread = std::thread([this] { run(); });
 }
 
@@ -189,6 +173,18 @@ QString Publication::publishedFiles() const
     return m_publishedFiles;
 }
 
+std::optional<FtpQuestion> Publication::question() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_question;
+}
+
+void Publication::answer(const FtpQuestion &question, bool yes)
+{
+    if (!m_running)
+        m_answers.append({question, yes});
+}
+
 void Publication::run()
 {
     std::unique_ptr<Internet> internet = m_makeInternet ? m_makeInternet() : std::make_unique<CurlInternet>();
@@ -201,7 +197,7 @@ void Publication::run()
     QString step;
     QElapsedTimer sinceReport;
     sinceReport.start();
-    Steps steps(*internet, m_texts, [this, &step](const QString &text) {
+    Steps steps(*internet, m_sequence->texts(), [this, &step](const QString &text) {
         step = text;
         emit progressed(step, 0, 0);
     });
@@ -214,13 +210,13 @@ void Publication::run()
         return !m_cancelled.load();
     });
     Messages messages(*this);
-    FtpPublisher publisher(steps, messages, m_texts);
-    const bool uploaded = publisher.publishFile(m_settings, m_feedFile, m_beside) == FtpPublisher::Outcome::Uploaded;
+    const bool uploaded = m_sequence->upload(m_settings, steps, messages) == FtpPublisher::Outcome::Uploaded;
     internet->setTransferWatch({});
     {
         const std::lock_guard lock(m_mutex);
         m_internet = nullptr;
-        m_publishedFiles = publisher.publishedFiles();
+        m_publishedFiles = m_sequence->publishedFiles();
+        m_question = m_sequence->question();
     }
     QMetaObject::invokeMethod(
             this,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "net/ftppublisher.h"
+#include "net/publishsequence.h"
 
 #include <QObject>
 #include <QString>
@@ -13,11 +14,7 @@
 #include <mutex>
 #include <thread>
 
-class QWidget;
-
 namespace Feedsmith {
-
-class MessageBoxes;
 
 class Publication : public QObject
 {
@@ -27,11 +24,10 @@ public:
     // Makes the Internet library of a publication, on its worker thread.
     using InternetMaker = std::function<std::unique_ptr<Internet>()>;
 
-    // Questions (whether to trust a server) are asked in the window through `messageBoxes`;
-    // the other messages wait for the end and are shown by messagesAtEnd's caller.
-    // `beside`: the pictures and enclosure files uploaded with the feed.
-    Publication(FtpSettings settings, QString feedFile, QList<PublishedFile> beside, FtpTexts texts,
-                MessageBoxes &messageBoxes, QWidget *window, InternetMaker makeInternet = {},
+    // The upload step of `sequence` (built already) with `settings`. Its messages wait for the
+    // end and are shown by the finished() signal's receiver. A question stops the upload
+    // without a word (question()); the window asks it, gives the answer and starts again.
+    Publication(std::shared_ptr<PublishSequence> sequence, FtpSettings settings, InternetMaker makeInternet = {},
                 QObject *parent = nullptr);
     // Cancels a publication still running and waits for its thread.
     ~Publication() override;
@@ -55,6 +51,10 @@ public:
     QList<Message> messages() const;
     // Once finished() said the feed was stored: the new lastpublishedfiles of the project.
     QString publishedFiles() const;
+    // Once finished(): the question the upload stopped at, if it did. Nothing was sent then.
+    std::optional<FtpQuestion> question() const;
+    // The answer to a question, for the next start.
+    void answer(const FtpQuestion &question, bool yes);
 
 signals:
     // The step under way ("Uploading news.xml…") and the bytes moved of it.
@@ -69,13 +69,10 @@ private:
     class Messages;
     class Steps;
 
+    std::shared_ptr<PublishSequence> m_sequence;
     FtpSettings m_settings;
-    QString m_feedFile;
-    QList<PublishedFile> m_beside;
-    FtpTexts m_texts;
-    MessageBoxes &m_messageBoxes;
-    QWidget *m_window;
     InternetMaker m_makeInternet;
+    QList<std::pair<FtpQuestion, bool>> m_answers; // changed only while no upload runs
     std::atomic<bool> m_cancelled = false;
     Internet *m_internet = nullptr; // the worker's library while it runs, under m_mutex
     bool m_running = false;
@@ -83,6 +80,7 @@ private:
     mutable std::mutex m_mutex;
     QList<Message> m_messages;
     QString m_publishedFiles;
+    std::optional<FtpQuestion> m_question;
 };
 
 } // namespace Feedsmith

@@ -14,6 +14,7 @@
 #include "core/text/textfiles.h"
 #include "net/feedfetch.h"
 #include "net/ftppublisher.h"
+#include "net/publishsequence.h"
 #include "window/editing/entryeditor.h"
 #include "window/ftp/publication.h"
 #include "window/pages/contentspage.h"
@@ -653,19 +654,19 @@ void FileCommands::runFeedCheck(bool beforePublishing)
                               u"Enter the name of the feed file first: the feed is uploaded under its name."_s));
         return;
     }
-    std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
+    auto sequence = std::make_shared<PublishSequence>(DocumentSnapshot(m_context.document),
+                                                      m_context.startup.programFolder, texts, Clock::now());
     auto findings = std::make_shared<QList<FeedFinding>>();
     m_writer->start(
-            [snapshot, findings, texts, programFolder = m_context.startup.programFolder,
-             now = Clock::now()](QString *) {
-                *findings = CheckFeed(*snapshot, BuildStyleBlock(programFolder), now, texts);
+            [sequence, findings](QString *) {
+                *findings = sequence->check();
                 return true;
             },
-            [this, snapshot, findings, beforePublishing](bool, const QString &) {
+            [this, sequence, findings, beforePublishing](bool, const QString &) {
                 const KeyedTexts &texts = m_context.startup.language.textTable;
                 if (findings->isEmpty()) {
                     if (beforePublishing)
-                        publishSnapshot(snapshot);
+                        buildForPublishing(sequence);
                     else
                         m_context.messageBoxes.information(
                                 m_context.window, productName(),
@@ -674,45 +675,29 @@ void FileCommands::runFeedCheck(bool beforePublishing)
                 }
                 auto *dialog = new FeedCheckDialog(*findings, beforePublishing, texts, m_context.window);
                 connect(dialog, &FeedCheckDialog::findingActivated, this, &FileCommands::findingActivated);
-                connect(dialog, &FeedCheckDialog::publishAnyway, this, [this, snapshot] { publishSnapshot(snapshot); });
+                connect(dialog, &FeedCheckDialog::publishAnyway, this,
+                        [this, sequence] { buildForPublishing(sequence); });
                 connect(dialog, &FeedCheckDialog::copyIntoMediaFolder, this, &FileCommands::copyIntoMediaFolder);
                 dialog->open();
             });
 }
 
-void FileCommands::publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot)
+void FileCommands::buildForPublishing(const std::shared_ptr<PublishSequence> &sequence)
 {
     const KeyedTexts &texts = m_context.startup.language.textTable;
-    // The feed is built where only this user can read it, under the name it is uploaded as.
-    auto folder = std::make_shared<QTemporaryDir>();
-    if (!folder->isValid()) {
-        fail(texts.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s), folder->errorString());
-        return;
-    }
-    const QString feedFile = folder->filePath(FtpPublisher::RemoteFileName(snapshot->ftp.ftpfile));
-    const QString copyPath = FeedCopyPath(snapshot->ftp.ftpfile, snapshot->projectPath);
-    const bool keepCopy = MayKeepFeedCopy(snapshot->ftp.ftpfile, snapshot->projectPath, nullptr);
     emit writing(texts.valueOr(u"publishwriting"_s, u"Writing the feed for publishing…"_s));
-    auto beside = std::make_shared<QList<PublishedFile>>();
-    m_writer->start(
-            [snapshot, feedFile, copyPath, keepCopy, beside, programFolder = m_context.startup.programFolder,
-             now = Clock::now()](QString *error) {
-                *beside = PublishedFiles(*snapshot, FeedItemCount(snapshot->channel, snapshot->entryCount()).taken);
-                if (!WriteRssFile(*snapshot, feedFile, programFolder, now, error))
-                    return false;
-                // The local copy the feed file box names, where a feed belongs.
-                return !keepCopy || WriteRssFile(*snapshot, copyPath, programFolder, now, error);
-            },
-            [this, folder, feedFile, keepCopy, beside](bool written, const QString &error) {
-                const KeyedTexts &texts = m_context.startup.language.textTable;
-                if (!written) {
-                    fail(texts.valueOr(u"rssfailed"_s, u"The RSS file could not be written."_s), error);
-                    return;
-                }
-                if (keepCopy)
-                    m_publishPage->refreshFileDate();
-                uploadInBackground(feedFile, *beside, folder);
-            });
+    m_writer->start([sequence](QString *error) { return sequence->build(error); },
+                    [this, sequence](bool written, const QString &error) {
+                        if (!written) {
+                            fail(m_context.startup.language.textTable.valueOr(
+                                         u"rssfailed"_s, u"The RSS file could not be written."_s),
+                                 error);
+                            return;
+                        }
+                        if (sequence->built().copyKept)
+                            m_publishPage->refreshFileDate();
+                        uploadInBackground(sequence);
+                    });
 }
 
 void FileCommands::copyIntoMediaFolder()
@@ -793,7 +778,7 @@ void FileCommands::uploadAsItIs()
                      + escapedPath(QDir::toNativeSeparators(path)) + u": "_s + problem);
         return;
     }
-    uploadInBackground(path, {}, nullptr);
+    uploadInBackground(PublishSequence::ofFile(path, m_context.startup.language.textTable));
 }
 
 bool FileCommands::isPublishing() const
@@ -820,8 +805,7 @@ ProgressPanel *FileCommands::publishPanel()
     return m_publishPanel;
 }
 
-void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFile> beside,
-                                      std::shared_ptr<QTemporaryDir> folder)
+void FileCommands::uploadInBackground(const std::shared_ptr<PublishSequence> &sequence)
 {
     if (isPublishing())
         return;
@@ -830,11 +814,7 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
     if (!settings.ftppassword.isEmpty())
         protectFromCoreDumps();
     delete m_publication;
-    m_publication = new Publication(settings, feedFile, std::move(beside),
-                                    FtpTexts{texts.value(u"uploadready"_s), texts.value(u"missingpassword"_s),
-                                             texts.value(u"trustcertificate"_s), texts.value(u"trusthostkey"_s),
-                                             texts.value(u"serverkeychanged"_s), texts.value(u"hostnotfound"_s), texts},
-                                    m_context.messageBoxes, m_context.window, m_makeInternet, this);
+    m_publication = new Publication(sequence, settings, m_makeInternet, this);
     // The window stays usable while the feed goes out; the status bar shows how far it is.
     ProgressPanel *panel = publishPanel();
     Publication *publication = m_publication;
@@ -845,7 +825,21 @@ void FileCommands::uploadInBackground(const QString &feedFile, QList<PublishedFi
     connect(publication, &Publication::progressed, panel, &ProgressPanel::setProgress);
     const QString projectPath = m_context.document.projectPath;
     connect(publication, &Publication::finished, this,
-            [this, publication, panel, folder, settings, projectPath](bool uploaded) {
+            [this, publication, panel, settings, projectPath](bool uploaded) {
+                // A question stopped the upload before anything was sent: asked here, it starts
+                // again with the answer.
+                if (const std::optional<FtpQuestion> question = publication->question()) {
+                    const QString title = productName();
+                    const QString text = printable(question->text);
+                    const bool yes = question->kind == FtpQuestion::Kind::TrustServer
+                            ? m_context.messageBoxes.askYesNo(m_context.window, title, text)
+                            : m_context.messageBoxes.askQuestion(m_context.window, title, text);
+                    if (m_publication == publication) {
+                        publication->answer(*question, yes);
+                        publication->start();
+                    }
+                    return;
+                }
                 // The moment the upload ended, not the moment its message is closed.
                 const QString finishedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
                 disconnect(panel, nullptr, publication, nullptr);

@@ -22,6 +22,7 @@ class BackgroundWriter;
 class Internet;
 struct FetchProblem;
 class Publication;
+class PublishSequence;
 class ProgressPanel;
 class ContentsPage;
 class FileDialog;
@@ -131,12 +132,12 @@ private:
     bool loadImportedFeed(const QString &source, bool read, QByteArray bytes, const QString &readError);
     // A download from an address failed: the sentence, and the details behind a button.
     void downloadFailed(const QString &address, const FetchProblem &problem);
-    // The feed check on a snapshot; `publishSnapshot` follows when publishing and the user goes on.
+    // The feed check on a snapshot; buildForPublishing follows when publishing and the user goes on.
     void runFeedCheck(bool beforePublishing);
-    void publishSnapshot(const std::shared_ptr<const FeedDocument> &snapshot);
-    // Uploads a feed built for publishing, off the window's thread, with a progress dialog.
-    void uploadInBackground(const QString &feedFile, QList<PublishedFile> beside,
-                            std::shared_ptr<QTemporaryDir> folder);
+    // The feed built for publishing in the background, then uploaded.
+    void buildForPublishing(const std::shared_ptr<PublishSequence> &sequence);
+    // The upload step off the window's thread, its progress in the status bar.
+    void uploadInBackground(const std::shared_ptr<PublishSequence> &sequence);
     // New without asking.
     void startNewDocument();
     // The status bar's panel of a publication, made at the first.
