@@ -72,10 +72,11 @@ struct Run
     QByteArray err;
 };
 
-// Runs a program in a working folder with the locale given, TZ=Europe/Berlin, and
+// Runs a program in a working folder with the locale and time zone given, and
 // SOURCE_DATE_EPOCH set only when `epoch` is not null; standard input is closed at once.
 inline Run runProgram(const QString &program, const QStringList &arguments, const QString &workingFolder,
-                      const QString &epoch = {}, const QString &locale = QStringLiteral("C.UTF-8"))
+                      const QString &epoch = {}, const QString &locale = QStringLiteral("C.UTF-8"),
+                      const QString &zone = QStringLiteral("Europe/Berlin"))
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -84,7 +85,7 @@ inline Run runProgram(const QString &program, const QStringList &arguments, cons
         env.insert(QStringLiteral("SOURCE_DATE_EPOCH"), epoch);
     env.insert(QStringLiteral("LC_ALL"), locale);
     env.insert(QStringLiteral("LANG"), locale);
-    env.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    env.insert(QStringLiteral("TZ"), zone);
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(workingFolder);
     process.start(program, arguments);

@@ -27,9 +27,9 @@ QString exampleProject()
 }
 
 Run runCli(const QStringList &arguments, const QString &workingFolder, const QString &epoch = {},
-           const QString &locale = u"C.UTF-8"_s)
+           const QString &locale = u"C.UTF-8"_s, const QString &zone = u"Europe/Berlin"_s)
 {
-    return runProgram(FeedsmithTest::cliPath(), arguments, workingFolder, epoch, locale);
+    return runProgram(FeedsmithTest::cliPath(), arguments, workingFolder, epoch, locale, zone);
 }
 
 // Exactly one line: one line feed, at the end.
@@ -114,6 +114,8 @@ private slots:
     void warnsOfWhatItKeeps();
     void checkExitsBySeverity_data();
     void checkExitsBySeverity();
+    void itemInstantsInEveryZone_data();
+    void itemInstantsInEveryZone();
 };
 
 void TestCli::initTestCase()
@@ -267,9 +269,9 @@ void TestCli::resaveReadsBackEqual_data()
     QTest::addColumn<QByteArray>("firstDateLine");
 
     QTest::newRow("German regional settings") << u"de_DE.UTF-8"_s << QLocale(QLocale::German, QLocale::Germany)
-                                              << QByteArray("\t\t<date>2026-11-02 09:30:00</date>\r\n");
+                                              << QByteArray("\t\t<date>2026-11-02 09:30:00 +01:00</date>\r\n");
     QTest::newRow("US regional settings") << u"en_US.UTF-8"_s << QLocale(QLocale::English, QLocale::UnitedStates)
-                                          << QByteArray("\t\t<date>2026-11-02 09:30:00</date>\r\n");
+                                          << QByteArray("\t\t<date>2026-11-02 09:30:00 +01:00</date>\r\n");
 }
 
 void TestCli::resaveReadsBackEqual()
@@ -618,6 +620,41 @@ void TestCli::checkExitsBySeverity()
     const Run run = runCli({u"check"_s, project.isEmpty() ? exampleProject() : u"p.rsx"_s}, work.path(), {}, locale);
     QVERIFY2(run.finished && run.exitCode == exitCode, run.err.constData());
     QTEST(run.out, "out");
+}
+
+// A project generated on a machine in another time zone gives its items the same instants once it
+// stores its dates with their offsets; a file without them reads as local time, as before.
+void TestCli::itemInstantsInEveryZone_data()
+{
+    QTest::addColumn<QByteArray>("dates"); // the date lines of the one entry
+    QTest::addColumn<bool>("resaved"); // saved again by this version, under Europe/Berlin
+    QTest::addColumn<int>("shift"); // seconds the item lies later under UTC than under Europe/Berlin
+    const QByteArray date = "\t\t<date>2026-11-02 09:30:00</date>\r\n";
+    QTest::newRow("dates of an earlier version are local times") << date << false << 3600;
+    QTest::newRow("a resaved project keeps its instants") << date << true << 0;
+    QTest::newRow("publication date typed as a local time")
+            << date + "\t\t<pubdate>16.11.2026 08:00</pubdate>" << true << 0;
+}
+
+void TestCli::itemInstantsInEveryZone()
+{
+    QFETCH(QByteArray, dates);
+    QFETCH(bool, resaved);
+    QTemporaryDir work;
+    QVERIFY(FeedsmithTest::writeBytes(work.filePath(u"p.rsx"_s),
+                                      "<settings>\r\n\t<itemids>1</itemids>\r\n</settings>\r\n"
+                                      "<entries>\r\n\t<entry>\r\n"
+                                              + dates + "\r\n\t</entry>\r\n</entries>\r\n"));
+    const QString project = resaved ? u"q.rsx"_s : u"p.rsx"_s;
+    QVERIFY(!resaved || runCli({u"resave"_s, u"p.rsx"_s, project}, work.path()).exitCode == 0);
+    QList<QDateTime> instants;
+    for (const QString &zone : {u"Europe/Berlin"_s, u"UTC"_s}) {
+        QCOMPARE(runCli({u"rss"_s, project, u"feed.xml"_s}, work.path(), Epoch, u"C.UTF-8"_s, zone).exitCode, 0);
+        const QString feed = QString::fromLatin1(FeedsmithTest::readBytes(work.filePath(u"feed.xml"_s)));
+        const qsizetype at = feed.lastIndexOf(u"<pubDate>"_s) + 9; // the item's, after the channel's
+        instants << QDateTime::fromString(feed.mid(at, 31), Qt::RFC2822Date);
+    }
+    QTEST(int(instants.at(0).secsTo(instants.at(1))), "shift");
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -22,6 +22,15 @@ QDateTime utc(const QString &iso)
     return iso.isEmpty() ? Now : QDateTime::fromString(iso, Qt::ISODate);
 }
 
+// What a shell command writes, such as a file compressed by gzip.
+QByteArray output(const QString &command)
+{
+    QProcess shell;
+    shell.start(u"sh"_s, {u"-c"_s, command});
+    shell.waitForFinished(60000);
+    return shell.readAllStandardOutput();
+}
+
 } // namespace
 
 class TestFeedImport : public QObject
@@ -255,6 +264,41 @@ void TestFeedImport::oddAndHostileFeeds_data()
             << u"notes"_s
             << u"The channel link \"javascript:x\" is a javascript: address and was left out.|"
                "2 items: link left out (a data: address)"_s;
+    const auto dated = [&](const char *date) {
+        return in(rss, "<item><pubDate>" + QByteArray(date) + "</pubDate></item>");
+    };
+    QTest::newRow("offset after GMT") << dated("Mon, 07 Dec 2026 07:00:00 GMT+01:00") << u"date"_s
+                                      << u"2026-12-07T06:00:00Z"_s;
+    QTest::newRow("zone name AEST") << dated("Mon, 07 Dec 2026 17:00:00 AEST") << u"date"_s
+                                    << u"2026-12-07T07:00:00Z"_s;
+    QTest::newRow("zone name BST") << dated("Tue, 07 Jul 2026 08:00 BST") << u"date"_s << u"2026-07-07T07:00:00Z"_s;
+    QTest::newRow("fraction of a second")
+            << dated("7 Dec 2026 07:00:00.25 GMT") << u"date"_s << u"2026-12-07T07:00:00Z"_s;
+    QTest::newRow("basic ISO form") << in(rdf, "<dc:date>20030610T040000Z</dc:date>") << u"date"_s
+                                    << u"2003-06-10T04:00:00Z"_s;
+    QTest::newRow("leap second") << in(atom, "<updated>2016-12-31T23:59:60Z</updated>") << u"date"_s
+                                 << u"2016-12-31T23:59:59Z"_s;
+    // Files that programs and servers write around the XML.
+    const QByteArray item = in(rss, "<item><title>x</title></item>");
+    QTest::newRow("blank lines before the declaration")
+            << "\r\n\n<?xml version=\"1.0\"?>" + item << u"title"_s << u"x"_s;
+    QTest::newRow("byte order mark and a blank line before it")
+            << "\xEF\xBB\xBF\n<?xml version=\"1.0\"?>" + item << u"title"_s << u"x"_s;
+    QTest::newRow("gzip-compressed feed")
+            << output(u"printf '"_s + QString::fromLatin1(item) + u"' | gzip -c"_s) << u"title"_s << u"x"_s;
+    // Atom 0.3, read as the Atom 1.0 it became.
+    const QByteArray atom03 = R"(<feed version="0.3" xmlns="http://purl.org/atom/ns#"><tagline>About</tagline>)"
+                              R"(<entry>%1</entry></feed>)";
+    QTest::newRow("Atom 0.3 tagline is the description") << in(atom03, "") << u"description"_s << u"About"_s;
+    QTest::newRow("Atom 0.3 escaped HTML content")
+            << in(atom03, R"(<content type="text/html" mode="escaped">&lt;b&gt;x&lt;/b&gt;</content>)") << u"body"_s
+            << u"<b>x</b>"_s;
+    QTest::newRow("Atom 0.3 content in base64")
+            << in(atom03, R"(<content type="text/html" mode="base64">PGI+eDwvYj4=</content>)") << u"body"_s
+            << u"<b>x</b>"_s;
+    QTest::newRow("Atom 0.3 issued is the date, modified the update")
+            << in(atom03, "<modified>2026-12-02T00:00:00Z</modified><issued>2026-12-01T10:00:00+01:00</issued>")
+            << u"date"_s << u"2026-12-01T09:00:00Z"_s;
     QTest::newRow("Atom published wins over updated")
             << in(atom, "<updated>2026-12-02T00:00:00Z</updated><published>2026-12-01T10:00:00.5+01:00</published>")
             << u"date"_s << u"2026-12-01T09:00:00Z"_s;
@@ -272,6 +316,10 @@ void TestFeedImport::oddAndHostileFeeds_data()
                                << u"not an RSS or Atom feed (its root element is <html>)"_s;
     QTest::newRow("unclosed element") << in(rss, "<item><title>x</item>") << u"error"_s << u"no well-formed feed"_s;
     QTest::newRow("empty file") << QByteArray() << u"error"_s << u"no well-formed feed"_s;
+    QTest::newRow("gzip file that unpacks to more than 64 MB")
+            << output(u"head -c 70000000 /dev/zero | gzip -c"_s) << u"error"_s
+            << u"is compressed with gzip and unpacks to more than 64 MB"_s;
+    QTest::newRow("bzip2 file") << QByteArray("BZh91AY&SY") << u"error"_s << u"is compressed with bzip2"_s;
     // Every '=' outside quotes counts, in start tags only: 1000 attributes pass, 1001 do not.
     auto attributes = [](int n, const char *first) {
         QByteArray a = QByteArray(" a=\"") + first + '"';
@@ -322,6 +370,7 @@ void TestFeedImport::oddAndHostileFeeds()
                                            {u"body"_s, item.content.text()},
                                            {u"date"_s, item.createdate.toUTC().toString(Qt::ISODate)},
                                            {u"language"_s, feed.channel.language},
+                                           {u"description"_s, feed.channel.description},
                                            {u"ttl"_s, feed.channel.ttl},
                                            {u"imageurl"_s, feed.channel.imageurl},
                                            {u"notes"_s, feed.notes.join(u'|')}};

@@ -566,7 +566,7 @@ void TestProject::entryGroupLines_data()
     QTest::addColumn<QByteArray>("expected");
 
     const QByteArray start = "\t<entry>\r\n";
-    const QByteArray end = "\t\t<date>2026-12-06 09:00:00</date>\r\n\t</entry>\r\n";
+    const QByteArray end = "\t\t<date>2026-12-06 09:00:00 +01:00</date>\r\n\t</entry>\r\n";
 
     QTest::newRow("empty title, link and content give three lines")
             << QString() << QString() << QString() << QByteArray(start + end);
@@ -636,9 +636,10 @@ void TestProject::entriesAreWrittenInRisingKeyOrder()
     doc.entries.append(makeEntry(u"drei"_s, {}, {}, local(2026, 1, 3, 10, 0, 0)));
     const QByteArray section = entriesSection(BuildProjectFile(doc, StyleBlock));
     QCOMPARE(section,
-             crlf({"\t<entry>", "\t\t<title>eins</title>", "\t\t<date>2026-01-01 10:00:00</date>", "\t</entry>",
-                   "\t<entry>", "\t\t<title>zwei</title>", "\t\t<date>2026-01-02 10:00:00</date>", "\t</entry>",
-                   "\t<entry>", "\t\t<title>drei</title>", "\t\t<date>2026-01-03 10:00:00</date>", "\t</entry>"}));
+             crlf({"\t<entry>", "\t\t<title>eins</title>", "\t\t<date>2026-01-01 10:00:00 +01:00</date>", "\t</entry>",
+                   "\t<entry>", "\t\t<title>zwei</title>", "\t\t<date>2026-01-02 10:00:00 +01:00</date>", "\t</entry>",
+                   "\t<entry>", "\t\t<title>drei</title>", "\t\t<date>2026-01-03 10:00:00 +01:00</date>",
+                   "\t</entry>"}));
 }
 
 void TestProject::passwordIsNeverWritten()
@@ -696,23 +697,27 @@ void TestProject::dateText_data()
     QTest::addColumn<QDateTime>("date");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("German, nine o'clock sharp") << german() << local(2026, 12, 6, 9, 0, 0) << u"2026-12-06 09:00:00"_s;
+    QTest::newRow("German, nine o'clock sharp")
+            << german() << local(2026, 12, 6, 9, 0, 0) << u"2026-12-06 09:00:00 +01:00"_s;
     QTest::newRow("German, evening with seconds")
-            << german() << local(2026, 12, 6, 19, 41, 29) << u"2026-12-06 19:41:29"_s;
+            << german() << local(2026, 12, 6, 19, 41, 29) << u"2026-12-06 19:41:29 +01:00"_s;
     QTest::newRow("German, single-digit day and month")
-            << german() << local(2027, 3, 1, 9, 5, 7) << u"2027-03-01 09:05:07"_s;
+            << german() << local(2027, 3, 1, 9, 5, 7) << u"2027-03-01 09:05:07 +01:00"_s;
     QTest::newRow("German, year before 2000 keeps four digits")
-            << german() << local(1999, 1, 2, 3, 4, 5) << u"1999-01-02 03:04:05"_s;
-    QTest::newRow("German, midnight gives the date alone") << german() << local(2026, 12, 6) << u"2026-12-06"_s;
+            << german() << local(1999, 1, 2, 3, 4, 5) << u"1999-01-02 03:04:05 +01:00"_s;
+    QTest::newRow("German, midnight keeps its offset")
+            << german() << local(2026, 12, 6) << u"2026-12-06 00:00:00 +01:00"_s;
     QTest::newRow("German, one second past midnight keeps the time")
-            << german() << local(2026, 12, 6, 0, 0, 1) << u"2026-12-06 00:00:01"_s;
+            << german() << local(2026, 12, 6, 0, 0, 1) << u"2026-12-06 00:00:01 +01:00"_s;
     QTest::newRow("German, zero date gives the time alone") << german() << zero() << u"00:00:00"_s;
     QTest::newRow("German, a time on the zero date") << german() << local(1899, 12, 30, 10, 5, 7) << u"10:05:07"_s;
-    QTest::newRow("German, summer time") << german() << local(2026, 7, 14, 12, 30, 45) << u"2026-07-14 12:30:45"_s;
-    QTest::newRow("US, morning") << american() << local(2026, 12, 6, 9, 0, 0) << u"2026-12-06 09:00:00"_s;
-    QTest::newRow("US, evening") << american() << local(2026, 12, 6, 19, 41, 29) << u"2026-12-06 19:41:29"_s;
-    QTest::newRow("US, noon") << american() << local(2026, 12, 6, 12, 0, 0) << u"2026-12-06 12:00:00"_s;
-    QTest::newRow("US, midnight gives the date alone") << american() << local(2026, 12, 6) << u"2026-12-06"_s;
+    QTest::newRow("German, summer time") << german() << local(2026, 7, 14, 12, 30, 45)
+                                         << u"2026-07-14 12:30:45 +02:00"_s;
+    QTest::newRow("US, morning") << american() << local(2026, 12, 6, 9, 0, 0) << u"2026-12-06 09:00:00 +01:00"_s;
+    QTest::newRow("US, evening") << american() << local(2026, 12, 6, 19, 41, 29) << u"2026-12-06 19:41:29 +01:00"_s;
+    QTest::newRow("US, noon") << american() << local(2026, 12, 6, 12, 0, 0) << u"2026-12-06 12:00:00 +01:00"_s;
+    QTest::newRow("US, midnight keeps its offset")
+            << american() << local(2026, 12, 6) << u"2026-12-06 00:00:00 +01:00"_s;
     QTest::newRow("US, zero date gives the time alone") << american() << zero() << u"00:00:00"_s;
 }
 

@@ -105,6 +105,16 @@ QByteArray build(FeedDocument &document, const QString &styleBlock = TestStyleBl
     return BuildRssFile(document, styleBlock, winterMoment(), QLocale::c());
 }
 
+// An MP3 of 65 seconds of silence, made by lame from raw samples (8 kHz, mono, 16 bits).
+bool generatedMp3(const QString &path)
+{
+    QProcess lame;
+    lame.start(u"lame"_s, u"--silent -r -s 8 -m m --bitwidth 16 --signed -b 8 -"_s.split(u' ') << path);
+    lame.write(QByteArray(65 * 8000 * 2, '\0'));
+    lame.closeWriteChannel();
+    return lame.waitForFinished(60000) && lame.exitCode() == 0 && QFileInfo(path).size() > 0;
+}
+
 void fillChannel(ChannelSettings &c)
 {
     c = {u"My news"_s,
@@ -298,7 +308,7 @@ private slots:
     void podcastProblems_data()
     {
         QTest::addColumn<QStringList>("changes"); // to a podcast that passes
-        QTest::addColumn<QString>("problem"); // part of the one problem reported; empty for none
+        QTest::addColumn<QString>("problem"); // part of each problem reported, "|" between them; empty for none
         const auto row = [](const char *name, const QStringList &changes, const char *problem) {
             QTest::newRow(name) << changes << QString::fromLatin1(problem);
         };
@@ -318,8 +328,9 @@ private slots:
         row("episode without enclosure", {u"enclosure="_s}, "Entry 1 (\"First\") has no enclosure");
         row("enclosure neither audio nor video", {u"enclosuretype=text/html"_s}, "audio or video type");
         row("enclosure without length", {u"enclosurelength=00"_s}, "length in bytes");
-        row("episode without ID", {u"guid="_s}, "has no ID");
-        row("ID from entry dates and IDs", {u"guid="_s, u"itemids"_s}, "");
+        row("episode without ID or date", {u"guid="_s, u"itemids="_s},
+            "does not name its own address|no publication dates|has no ID");
+        row("ID from entry dates and IDs", {u"guid="_s}, "");
         row("unpublished entry is no episode", {u"enclosure="_s, u"number=00"_s}, "");
     }
 
@@ -333,34 +344,46 @@ private slots:
         setFields(document,
                   {u"podcast"_s, u"podcastimage=https://e.org/c.jpg"_s, u"podcastcategory=Health & Fitness"_s,
                    u"podcastsubcategory=Fitness"_s, u"podcastemail=j@x.org"_s, u"guid=urn:x:1"_s,
-                   u"enclosure=https://e.org/1.mp3"_s, u"enclosurelength=9"_s, u"enclosuretype=Video/MP4"_s});
+                   u"enclosure=https://e.org/1.mp3"_s, u"enclosurelength=9"_s, u"enclosuretype=Video/MP4"_s,
+                   u"duration=41:38"_s, u"itemids"_s, u"feedurl=https://e.org/feed.xml"_s});
         setFields(document, changes);
         const QStringList problems = PodcastProblems(document, QLocale::c());
-        QVERIFY2(problem.isEmpty() ? problems.isEmpty() : problems.size() == 1 && problems.first().contains(problem),
+        const QStringList parts = problem.split(u'|', Qt::SkipEmptyParts);
+        const auto holds = [](const QString &text, const QString &part) { return text.contains(part); };
+        QVERIFY2(problems.size() == parts.size() && std::equal(problems.begin(), problems.end(), parts.begin(), holds),
                  qPrintable(problems.join(u'\n')));
     }
 
     void feedCheck_data()
     {
         QTest::addColumn<QStringList>("changes"); // to a feed that passes
-        QTest::addColumn<QString>("finding"); // "error" or "warning", the field, part of the sentence
-        const auto row = [](const char *name, const QStringList &changes, const char *finding) {
-            QTest::newRow(name) << changes << QString::fromUtf8(finding);
+        QTest::addColumn<QString>("finding"); // "error" or "warning", the field, part of its first sentence
+        QTest::addColumn<int>("times"); // how many findings concern that field; -1: not counted
+        const auto row = [](const char *name, const QStringList &changes, const char *finding, int times = -1) {
+            QTest::newRow(name) << changes << QString::fromUtf8(finding) << times;
         };
+        // A podcast that passes the directories' rules as well.
+        const QStringList podcast = {u"podcast"_s, u"podcastimage=https://example.org/c.jpg"_s,
+                                     u"podcastcategory=News"_s, u"podcastemail=p@example.org"_s,
+                                     u"duration@1=00:01:00"_s, u"duration@2=60"_s};
         row("valid feed", {}, "");
         row("no description", {u"description= "_s}, "error description has no description");
         row("no title", {u"title="_s, u"imagetitle="_s}, "error title has no title");
         row("editor without name", {u"managingeditor=e@example.org"_s}, "warning managingeditor the name in");
         row("webmaster name first", {u"webmaster=Jo <w@example.org>"_s}, "warning webmaster the name in");
+        row("editor without e-mail address", {u"managingeditor=Ed Jones"_s}, "error managingeditor no e-mail address");
+        row("language that is no code", {u"language=English"_s}, "warning language \"English\" is no language code");
         row("image title differs", {u"imagetitle=Logo"_s}, "warning imagetitle differs");
         row("image without link", {u"imagelink="_s}, "error imagelink has no link");
         row("time to live in words", {u"ttl=one hour"_s}, "warning ttl not a whole number");
-        row("item without title and text", {u"title@1="_s, u"content@1="_s}, "error title Entry 2 (\"\")");
-        row("same ID twice", {u"guid@1=urn:x:2"_s}, "warning guid Entry 2 (\"First\") has the same ID as entry 1");
-        row("generated IDs are unique", {u"guid@1="_s, u"guid@2="_s, u"itemids"_s}, "");
-        row("unread date with entry dates", {u"itemids"_s, u"unreadDate@2=soon"_s}, "warning date \"soon\"");
-        row("no public address for the self link", {u"itemids"_s, u"feedurl="_s}, "warning feedurl no public address");
-        row("self link not a web address", {u"itemids"_s, u"feedurl=feed.xml"_s}, "error feedurl feed.xml");
+        row("item without title and text", {u"title@1="_s, u"content@1="_s}, "error title Entry 2 has neither");
+        row("same ID twice", {u"guid@1=urn:x:2"_s}, "error guid Entry 2 (\"First\") has the same ID as Entry 1 (\"");
+        row("generated IDs are unique", {u"guid@1="_s, u"guid@2="_s}, "");
+        row("item without ID, entry IDs off", {u"itemids="_s, u"feedurl="_s, u"guid@1="_s}, "warning guid no ID", 1);
+        row("unread date with entry dates", {u"unreadDate@2=soon"_s}, "warning date \"soon\"");
+        row("no public address for the self link", {u"feedurl="_s}, "warning feedurl no public address");
+        row("self link not a web address", {u"feedurl=feed.xml"_s}, "error feedurl feed.xml");
+        row("no self link although the public address is known", {u"itemids="_s}, "warning itemids its own address");
         row("file: link", {u"link@2=file:///home/jo/a.html"_s}, "error link Entry 1 (\"Second\"): the field");
         row("javascript: link, its scheme read as a browser reads it", {u"link@2= JaVa\tscript:alert(1)"_s},
             "error link \"Entry link\" holds the javascript: address");
@@ -369,6 +392,11 @@ private slots:
         row("javascript: channel link", {u"link=javascript:x"_s}, "error link The field \"Link\" holds");
         row("file: image", {u"imageurl=file:///logo.png"_s}, "error imageurl \"Image URL\" holds the file:");
         row("data: image link", {u"imagelink=data:,x"_s}, "error imagelink \"Image link\" holds the data:");
+        row("channel link that is no address", {u"link=htp:/bad link here"_s}, "error link here\", which is no valid");
+        row("entry link that is no address", {u"link@2=walk2 home page"_s}, "error link \"Entry link\" holds \"walk2");
+        row("comments that are no address", {u"comments@1=see below"_s}, "error comments \"see below\"");
+        row("relative image address", {u"imageurl=logo.png"_s}, "error imageurl logo.png, a relative address");
+        row("path of this computer is a file on it", {u"link@2=/usr/share"_s}, "error link a file on this computer");
         row("javascript: podcast artwork", {u"podcast"_s, u"podcastimage=javascript:x"_s},
             "error podcastimage Artwork");
         row("javascript: link in a body, written with references",
@@ -378,38 +406,68 @@ private slots:
         row("data: page linked from a body", {u"content@2=<a href=\"data:text/html,x\">y</a>"_s},
             "error content data:");
         row("script address in a comment of a body", {u"content@2=<!-- <a href=\"javascript:x\"> -->"_s}, "");
-        row("enclosure on a Windows drive", {u"enclosure@2=C:\\a.mp3"_s}, "warning enclosure C:\\a.mp3");
+        row("style element in a body", {u"content@2=<style>p {}</style>x"_s}, "warning content holds a style element");
+        row("enclosure on a Windows drive", {u"enclosure@2=C:\\a.mp3"_s}, "error enclosure C:\\a.mp3, a file on this");
         row("picture from the disk", {u"content@2=<img src='FILE:///a.png'>"_s}, "warning content Entry 1");
-        row("media picture without address", {u"feedurl="_s, u"content@2=<img src=\"media/a.png\">"_s},
+        row("media picture without address", {u"feedurl="_s, u"itemids="_s, u"content@2=<img src=\"media/a.png\">"_s},
             "warning feedurl media folder");
         row("enclosure without type", {u"enclosuretype@2="_s}, "error enclosuretype without a type");
-        row("bare enclosure address", {u"enclosure@2=episode1.mp3"_s}, "error enclosure no complete http");
+        row("bare enclosure address", {u"enclosure@2=episode1.mp3"_s}, "error enclosure episode1.mp3, a relative");
+        row("enclosure below the server's root", {u"enclosure@2=/podcast/1.mp3"_s}, "error enclosure a relative");
         row("media enclosure without a public address", {u"feedurl="_s, u"enclosure@2=media/a.mp3"_s},
             "error feedurl enclosure is a file of the project's media folder");
-        row("enclosure without length", {u"enclosurelength@2=0"_s}, "warning enclosurelength length in bytes");
+        row("enclosure without length outside a podcast", {u"enclosurelength@2=0"_s}, "");
         row("feed beyond 512 KB", {u"content@2="_s + QString(600 * 1024, u'x')}, "warning number many readers");
         row("podcast rules, with the field they concern", {u"podcast"_s}, "warning podcastimage has no artwork");
+        // The directories' rules for podcasts.
+        const auto podcastRow = [&row, &podcast](const char *name, const QStringList &changes, const char *finding,
+                                                 int times = -1) { row(name, podcast + changes, finding, times); };
+        podcastRow("podcast that passes", {}, "");
+        podcastRow("podcast episode without length, told once", {u"enclosurelength@2=0"_s},
+                   "warning enclosurelength Entry 1 (\"Second\") has an enclosure without its length", 1);
+        podcastRow("podcast without title, told once", {u"title="_s, u"imagetitle="_s}, "error title RSS requires", 1);
+        podcastRow("description over 4000 bytes", {u"description="_s + QString(2001, u'\u00fc')},
+                   "warning description 4002 bytes long");
+        podcastRow("episode without title", {u"title@2="_s}, "warning title Entry 1 has no title; podcast");
+        podcastRow("podcast without self link", {u"itemids="_s, u"feedurl="_s}, "warning feedurl its own address");
+        podcastRow("podcast without item dates", {u"itemids="_s, u"feedurl="_s}, "warning itemids no publication");
+        podcastRow("episode of a type Apple does not take", {u"enclosuretype@2=audio/ogg"_s},
+                   "warning enclosuretype Entry 1 (\"Second\")'s enclosure has the type audio/ogg, which Apple");
+        podcastRow("episode duration in words", {u"duration@2=forty minutes"_s}, "warning duration \"forty minutes\"");
+        podcastRow("episode without duration", {u"duration@2="_s}, "warning duration no duration; podcast");
+        podcastRow("episode of the media folder without duration", {u"duration@2="_s, u"mp3@2"_s},
+                   "warning duration no duration; its file plays 00:01:05");
+        podcastRow("owner e-mail that is no address", {u"podcastemail=owner at example.org"_s},
+                   "warning podcastemail is not a valid e-mail address");
     }
 
     void feedCheck()
     {
         QFETCH(QStringList, changes);
         QFETCH(QString, finding);
+        QFETCH(int, times);
         FeedDocument document;
         fillChannel(document.channel);
         document.entries.append(RSSentry{u"First"_s, {}, u"<p>One</p>"_s});
         document.entries.append(RSSentry{u"Second"_s, {}, u"<p>Two</p>"_s});
         setFields(document,
                   {u"managingeditor=e@example.org (Ed)"_s, u"webmaster=w@example.org (Web)"_s, u"imagetitle=My news"_s,
-                   u"imagelink=https://example.org/"_s, u"feedurl=https://example.org/feed.xml"_s, u"guid=urn:x:1"_s,
-                   u"enclosure=https://example.org/a.mp3"_s, u"enclosurelength=9"_s, u"enclosuretype=audio/mpeg"_s});
+                   u"imagelink=https://example.org/"_s, u"feedurl=https://example.org/feed.xml"_s, u"itemids"_s,
+                   u"guid=urn:x:1"_s, u"enclosure=https://example.org/a.mp3"_s, u"enclosurelength=9"_s,
+                   u"enclosuretype=audio/mpeg"_s});
         document.entries.at(2).guid = u"urn:x:2"_s;
         document.entries.at(2).enclosureurl = u"https://example.org/b.mp3"_s;
         document.entries.at(2).enclosurelength = u"9"_s;
         document.entries.at(2).enclosuretype = u"audio/mpeg"_s;
+        QTemporaryDir dir;
         for (const QString &change : changes) {
-            // "key@N=value" sets a field of entry N; the rest as setFields.
-            if (change.section(u'=', 0, 0).contains(u'@')) {
+            // "key@N=value" sets a field of entry N, "mp3@N" makes its enclosure an MP3 of the
+            // project's media folder; the rest as setFields.
+            if (change.startsWith("mp3@"_L1)) {
+                document.projectPath = dir.filePath(u"p.rsx"_s);
+                QVERIFY(QDir(dir.path()).mkpath(u"media"_s) && generatedMp3(dir.filePath(u"media/talk.mp3"_s)));
+                document.entries.at(change.mid(4).toInt()).enclosureurl = u"media/talk.mp3"_s;
+            } else if (change.section(u'=', 0, 0).contains(u'@')) {
                 const QString target = change.section(u'=', 0, 0);
                 RSSentry &entry = document.entries.at(target.section(u'@', 1).toInt());
                 const QString value = change.section(u'=', 1);
@@ -434,13 +492,31 @@ private slots:
         for (const FeedFinding &f : findings)
             shown << (f.severity == FeedFinding::Severity::Error ? u"error "_s : u"warning "_s) + f.field + u' '
                             + f.text;
-        // The first finding: its severity, its field, and part of its sentence.
+        // The first finding of the field: its severity and part of its sentence; how many there are.
         const QStringList expected = finding.split(u' ');
-        QVERIFY2(finding.isEmpty() ? findings.isEmpty()
-                                   : !shown.isEmpty() && shown.first().startsWith(expected.mid(0, 2).join(u' ') + u' ')
-                                 && shown.first().contains(expected.mid(2).join(u' ')),
+        const QStringList ofField = shown.filter(QRegularExpression(u"^\\w+ "_s + expected.value(1) + u" "_s));
+        QVERIFY2(finding.isEmpty()
+                         ? findings.isEmpty()
+                         : !ofField.isEmpty() && ofField.first().startsWith(expected.mid(0, 2).join(u' ') + u' ')
+                                 && ofField.first().contains(expected.mid(2).join(u' ')),
                  qPrintable(shown.join(u'\n')));
+        QVERIFY2(times < 0 || ofField.size() == times, qPrintable(shown.join(u'\n')));
         QCOMPARE(HasFeedErrors(findings), finding.startsWith(u"error"_s));
+    }
+
+    // Choose file takes an enclosure's type from the file and its duration from TagLib; a duration
+    // typed for a file that tells none stays.
+    void enclosureFileFacts()
+    {
+        QTemporaryDir dir;
+        RSSentry mp3;
+        RSSentry text;
+        text.duration = u"00:00:09"_s;
+        QVERIFY(generatedMp3(dir.filePath(u"a.mp3"_s)) && FeedsmithTest::writeBytes(dir.filePath(u"a.txt"_s), "x"));
+        TakeEnclosureFile(mp3, u"media/a.mp3"_s, dir.filePath(u"a.mp3"_s));
+        TakeEnclosureFile(text, u"media/a.txt"_s, dir.filePath(u"a.txt"_s));
+        QCOMPARE(QStringList({mp3.enclosuretype, mp3.duration, text.enclosuretype, text.duration}),
+                 QStringList({u"audio/mpeg"_s, u"00:01:05"_s, u"text/plain"_s, u"00:00:09"_s}));
     }
 
     void emptyFieldOmitsLine_data()

@@ -111,6 +111,8 @@ private slots:
     void entryFrameOnlyWithEntries();
     void undoneEditLeavesNothing();
     void findingLeadsToItsField();
+    void artworkIsCheckedWhenChosen_data();
+    void artworkIsCheckedWhenChosen();
     void typedThenCommittedAtOnce_data();
     void typedThenCommittedAtOnce();
 
@@ -1114,6 +1116,51 @@ void tst_WindowEntries::findingLeadsToItsField()
         QTRY_COMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), box);
     }
     p.document().channel.podcast.clear();
+}
+
+// Artwork chosen on the settings page is taken, and what podcast directories would refuse in it
+// is said: pictures made here.
+void tst_WindowEntries::artworkIsCheckedWhenChosen_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("format"); // a QImage::Format; 0 for a GIF of one pixel, or no picture
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("problems"); // a part of each sentence, in order
+    const int rgb = QImage::Format_RGB32;
+    QTest::newRow("square PNG of 1400 pixels") << QSize(1400, 1400) << rgb << u"a.png"_s << QStringList();
+    QTest::newRow("not square") << QSize(1400, 1600) << rgb << u"a.png"_s << QStringList{u"1400 × 1600 pixels, not"_s};
+    QTest::newRow("too small") << QSize(600, 600) << rgb << u"a.jpg"_s << QStringList{u"600 × 600 pixels; podcast"_s};
+    QTest::newRow("grayscale") << QSize(1400, 1400) << int(QImage::Format_Grayscale8) << u"a.jpg"_s
+                               << QStringList{u"shades of gray"_s};
+    QTest::newRow("GIF") << QSize(1, 1) << 0 << u"a.gif"_s << QStringList{u"It is a GIF picture"_s, u"1 × 1"_s};
+    QTest::newRow("no picture") << QSize() << 0 << u"a.png"_s << QStringList{u"cannot be read as a picture"_s};
+}
+
+void tst_WindowEntries::artworkIsCheckedWhenChosen()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, format);
+    QFETCH(QString, file);
+    QFETCH(QStringList, problems);
+    ContentsProgram &p = *m_page;
+    QVERIFY(QDir().mkpath(p.path(u"feeds/artwork"_s)));
+    p.dialog.answer(p.path(u"feeds/artwork/a.rsx"_s));
+    p.window->fileCommands()->saveProject(true);
+    QImage image(size, QImage::Format(std::max(format, 1)));
+    image.fill(Qt::white);
+    // Qt writes no GIF: one of a single pixel is made by hand.
+    const QByteArray gif =
+            QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000010001000002024401003b");
+    QVERIFY(format ? image.save(p.path(file)) : writeBytes(p.path(file), size.isValid() ? gif : "no picture"));
+    p.dialog.answer(p.path(file));
+    p.child<QPushButton>(u"podcastimageChoose"_s)->click();
+    QVERIFY(p.document().channel.podcastimage.startsWith(u"media/"_s));
+    // The message: a sentence, a blank line, one line for each problem.
+    const QStringList said =
+            p.messages.shown.isEmpty() ? QStringList() : p.messages.shown.first().text.split(u'\n').mid(2);
+    const auto holds = [](const QString &text, const QString &part) { return text.contains(part); };
+    QVERIFY2(said.size() == problems.size() && std::equal(said.begin(), said.end(), problems.begin(), holds),
+             qPrintable(said.join(u'\n')));
 }
 
 // An edit committed (for a recovery copy, say) and then undone leaves the entry as it was loaded.

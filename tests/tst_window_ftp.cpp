@@ -133,6 +133,7 @@ void TestWindowFtp::filesOutsideTheMediaFolderAreCopiedInFirst()
     entry.enclosureurl = u"https://e.org/talk.mp3"_s;
     entry.enclosuretype = u"audio/mpeg"_s;
     entry.enclosurelength = u"5"_s;
+    entry.guid = u"urn:uuid:1"_s;
     program.window->document().entries.append(entry);
     program.dialog.answer(program.path(u"feeds/podcast.rsx"_s));
     QVERIFY(program.window->fileCommands()->saveProject(true));

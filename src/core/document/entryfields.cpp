@@ -1,6 +1,8 @@
 // The table of entry fields.
 #include "core/document/entryfields.h"
 
+#include "core/document/mediaduration.h"
+
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QRegularExpression>
@@ -86,6 +88,10 @@ void TakeEnclosureFile(RSSentry &entry, const QString &stored, const QString &pa
     entry.enclosurefile.clear();
     entry.enclosurelength = QString::number(file.size());
     entry.enclosuretype = QMimeDatabase().mimeTypeForFile(file).name();
+    // An audio or video file says how long it plays; a duration typed for a file that cannot
+    // tell stays.
+    if (const int seconds = MediaDurationSeconds(path); seconds > 0)
+        entry.duration = DurationText(seconds);
 }
 
 QString NewEntryId()

@@ -69,8 +69,9 @@ QString TypedFromList(const QString &lines);
 bool IsMailAuthor(const QString &author);
 
 // Takes a file of the project's media folder as the entry's enclosure: `stored` ("media/NAME")
-// as its address, which the feed names by its public address whenever it is written, and its
-// length and MIME type as they are now. `path` is where the file lies.
+// as its address, which the feed names by its public address whenever it is written, its
+// length and MIME type as they are now, and for an audio or video file its duration
+// ("HH:MM:SS", read with TagLib). `path` is where the file lies.
 void TakeEnclosureFile(RSSentry &entry, const QString &stored, const QString &path);
 
 // A new entry's ID: "urn:uuid:" and a random UUID.

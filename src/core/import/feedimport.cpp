@@ -16,6 +16,8 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -26,6 +28,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr auto AtomNs = "http://www.w3.org/2005/Atom"_L1;
+// Atom 0.3, the draft before Atom 1.0, which some programs still write.
+constexpr auto Atom03Ns = "http://purl.org/atom/ns#"_L1;
 constexpr auto RdfNs = "http://www.w3.org/1999/02/22-rdf-syntax-ns#"_L1;
 constexpr auto ContentNs = "http://purl.org/rss/1.0/modules/content/"_L1;
 constexpr auto DcNs = "http://purl.org/dc/elements/1.1/"_L1;
@@ -297,6 +301,13 @@ private:
         } else if (name == "feed"_L1 && ns == AtomNs) {
             m_feed.format = u"Atom 1.0"_s;
             readAtomFeed(xml);
+        } else if (name == "feed"_L1
+                   && (ns == Atom03Ns || (ns.isEmpty() && xml.attributes().value("version"_L1) == "0.3"_L1))) {
+            // Its elements are read as the Atom 1.0 ones they became.
+            m_feed.format = u"Atom 0.3"_s;
+            m_atomNs = ns.toString();
+            m_atom03 = true;
+            readAtomFeed(xml);
         } else {
             return false;
         }
@@ -433,9 +444,10 @@ private:
     {
         const QStringView name = xml.name();
         const QStringView ns = xml.namespaceUri();
-        const bool aboutTheFile = ((isRssNamespace(ns) || ns == AtomNs)
-                                   && (name == "pubDate"_L1 || name == "lastBuildDate"_L1 || name == "docs"_L1
-                                       || name == "generator"_L1 || name == "updated"_L1 || name == "items"_L1))
+        const bool aboutTheFile =
+                ((isRssNamespace(ns) || ns == AtomNs || (m_atom03 && ns == m_atomNs))
+                 && (name == "pubDate"_L1 || name == "lastBuildDate"_L1 || name == "docs"_L1 || name == "generator"_L1
+                     || name == "updated"_L1 || name == "items"_L1 || (m_atom03 && name == "modified"_L1)))
                 || (ns == DcNs && name == "date"_L1) || (ns == AdminNs && name == "generatorAgent"_L1)
                 || (ns == AtomNs && name == "link"_L1 && xml.attributes().value("rel"_L1) == "self"_L1);
         if (!aboutTheFile)
@@ -574,8 +586,8 @@ private:
         QString icon;
         QStringList categories;
         while (xml.readNextStartElement()) {
-            const QStringView name = xml.name();
-            if (xml.namespaceUri() != AtomNs) {
+            const QString name = atomName(xml);
+            if (xml.namespaceUri() != m_atomNs) {
                 skipChannelElement(xml);
             } else if (name == "title"_L1) {
                 channel.title = field(u"feed title"_s, atomText(xml));
@@ -618,10 +630,11 @@ private:
         QString summary;
         ItemDate published{u"published"_s};
         ItemDate updated{u"updated"_s};
+        ItemDate created{u"created"_s}; // Atom 0.3's, for an entry not issued
         while (xml.readNextStartElement()) {
-            const QStringView name = xml.name();
+            const QString name = atomName(xml);
             const QString qualifiedName = xml.qualifiedName().toString();
-            if (xml.namespaceUri() != AtomNs) {
+            if (xml.namespaceUri() != m_atomNs) {
                 if (!readItemExtension(xml, item))
                     skipItemElement(xml, item);
             } else if (name == "title"_L1) {
@@ -636,7 +649,7 @@ private:
                 item.categories.append(field(u"entry category"_s, atomCategory(xml, false)));
             } else if (name == "content"_L1) {
                 // Content elsewhere (src) or of a media type other than text has no body to show.
-                const QString type = xml.attributes().value("type"_L1).toString();
+                const QString type = atomType(xml);
                 if (xml.attributes().hasAttribute("src"_L1)
                     || !(type.isEmpty() || type == "text"_L1 || type == "html"_L1 || type == "xhtml"_L1
                          || type.startsWith("text/"_L1)))
@@ -649,10 +662,14 @@ private:
                 published.read(readContent(xml).text);
             } else if (name == "updated"_L1) {
                 updated.read(readContent(xml).text);
+            } else if (m_atom03 && name == "created"_L1) {
+                created.read(readContent(xml).text);
             } else {
                 skipItemElement(xml, item);
             }
         }
+        if (!published.given)
+            published = created;
         // An entry without an address of its own is found under its ID when that is a web address.
         if (entry.link.isEmpty() && (entry.guid.startsWith("http://"_L1) || entry.guid.startsWith("https://"_L1)))
             entry.link = entry.guid;
@@ -732,9 +749,9 @@ private:
         QString name;
         QString email;
         while (xml.readNextStartElement()) {
-            if (xml.namespaceUri() == AtomNs && xml.name() == "name"_L1)
+            if (xml.namespaceUri() == m_atomNs && xml.name() == "name"_L1)
                 name = oneLine(readContent(xml).text);
-            else if (xml.namespaceUri() == AtomNs && xml.name() == "email"_L1)
+            else if (xml.namespaceUri() == m_atomNs && xml.name() == "email"_L1)
                 email = oneLine(readContent(xml).text);
             else
                 xml.skipCurrentElement();
@@ -744,11 +761,56 @@ private:
         return name.isEmpty() ? email : name;
     }
 
+    // An element's name as Atom 1.0 calls it: Atom 0.3's tagline became the subtitle, its
+    // copyright the rights, issued the publication date and modified the update.
+    QString atomName(const QXmlStreamReader &xml) const
+    {
+        const QString name = xml.name().toString();
+        if (!m_atom03)
+            return name;
+        static constexpr std::pair<QLatin1StringView, QLatin1StringView> Renamed[] = {{"tagline"_L1, "subtitle"_L1},
+                                                                                      {"copyright"_L1, "rights"_L1},
+                                                                                      {"issued"_L1, "published"_L1},
+                                                                                      {"modified"_L1, "updated"_L1}};
+        for (const auto &[before, after] : Renamed) {
+            if (name == before)
+                return QString(after);
+        }
+        return name;
+    }
+
+    // The type of an Atom text construct as Atom 1.0 names it ("text", "html", "xhtml", or a
+    // media type). Atom 0.3 gives a media type and a mode: "escaped" text holds the markup as
+    // text, "xml" (the default) as elements, "base64" encoded.
+    QString atomType(const QXmlStreamReader &xml) const
+    {
+        const QString type = xml.attributes().value("type"_L1).toString();
+        if (!m_atom03)
+            return type;
+        const QStringView mode = xml.attributes().value("mode"_L1);
+        const bool markup = type == "text/html"_L1 || type == "application/xhtml+xml"_L1;
+        if (type.isEmpty() || type == "text/plain"_L1)
+            return u"text"_s;
+        if (markup)
+            return mode == "escaped"_L1 || mode == "base64"_L1 ? u"html"_s : u"xhtml"_s;
+        return type;
+    }
+
+    // The content of a text construct as text, Atom 0.3's base64 decoded.
+    ElementContent readAtomContent(QXmlStreamReader &xml)
+    {
+        const bool base64 = m_atom03 && xml.attributes().value("mode"_L1) == "base64"_L1;
+        ElementContent content = readContent(xml);
+        if (base64)
+            content = {QString::fromUtf8(QByteArray::fromBase64(content.text.toLatin1())), {}, false, {}};
+        return content;
+    }
+
     // An Atom text construct as plain text.
     QString atomText(QXmlStreamReader &xml)
     {
-        const QString type = xml.attributes().value("type"_L1).toString();
-        const ElementContent content = readContent(xml);
+        const QString type = atomType(xml);
+        const ElementContent content = readAtomContent(xml);
         if (type == "html"_L1)
             return htmlToText(content.text);
         if (type == "xhtml"_L1)
@@ -759,8 +821,8 @@ private:
     // An Atom text construct as HTML.
     QString atomHtml(QXmlStreamReader &xml)
     {
-        const QString type = xml.attributes().value("type"_L1).toString();
-        const ElementContent content = readContent(xml);
+        const QString type = atomType(xml);
+        const ElementContent content = readAtomContent(xml);
         // Content may name its media type instead: text/html is HTML, any other text/ is text.
         if (type == "html"_L1 || type == "text/html"_L1)
             return content.text;
@@ -979,6 +1041,8 @@ private:
 
     const QDateTime m_now;
     ImportedFeed &m_feed;
+    QString m_atomNs = AtomNs; // the namespace of the feed's Atom elements
+    bool m_atom03 = false;
     // What was left out: of the channel, by element and how often; of the items, by kind and in
     // how many items.
     QMap<QString, int> m_channelLeftOut;
@@ -1260,15 +1324,133 @@ bool parseFeedData(const QByteArray &bytes, const QDateTime &now, ImportedFeed *
     return true;
 }
 
+// The bytes a gzip file unpacks to, at most `limit` of them: unpacked in steps, so that a small
+// file that would unpack to gigabytes stops at the limit. *tooLarge tells whether there was more;
+// *error why the data could not be unpacked (when it is no whole gzip file: `partial` takes what
+// the beginning of one gives).
+QByteArray gunzip(QByteArrayView packed, qsizetype limit, bool partial, bool *tooLarge, QString *error)
+{
+    *tooLarge = false;
+    z_stream stream{};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK) { // the window of deflate, in a gzip wrapper
+        *error = u"cannot be unpacked (zlib failed to start)"_s;
+        return {};
+    }
+    QByteArray out;
+    const auto *next = reinterpret_cast<const Bytef *>(packed.data());
+    qsizetype left = packed.size();
+    int result = Z_OK;
+    constexpr qsizetype Step = 256 * 1024;
+    while (result != Z_STREAM_END || left > 0) {
+        if (result == Z_STREAM_END) {
+            // Another member follows, as when gzip files are joined.
+            if (inflateReset(&stream) != Z_OK)
+                break;
+        }
+        if (out.size() >= limit + 1) {
+            *tooLarge = true;
+            break;
+        }
+        const qsizetype at = out.size();
+        const qsizetype room = std::min(Step, limit + 1 - at);
+        if (out.capacity() < at + room)
+            out.reserve(std::max(out.capacity() * 2, at + room));
+        out.resize(at + room);
+        stream.next_in = const_cast<Bytef *>(next);
+        stream.avail_in = uInt(std::min<qsizetype>(left, 1 << 30));
+        stream.next_out = reinterpret_cast<Bytef *>(out.data() + at);
+        stream.avail_out = uInt(room);
+        result = inflate(&stream, Z_NO_FLUSH);
+        out.resize(at + room - qsizetype(stream.avail_out));
+        left -= reinterpret_cast<const Bytef *>(stream.next_in) - next;
+        next = stream.next_in;
+        if (result == Z_BUF_ERROR && left == 0)
+            break; // the data ends before the file does
+        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
+            inflateEnd(&stream);
+            *error = u"is compressed with gzip but cannot be unpacked: "_s
+                    + QString::fromLatin1(stream.msg ? stream.msg : "the data is damaged");
+            return {};
+        }
+    }
+    inflateEnd(&stream);
+    if (out.size() > limit) {
+        *tooLarge = true;
+        out.truncate(limit);
+    }
+    if (!*tooLarge && !partial && result != Z_STREAM_END)
+        *error = u"is compressed with gzip but ends before its end"_s;
+    return out;
+}
+
+// The name of the compression the bytes start with, where it is one that is not unpacked here.
+QString compressionName(QByteArrayView bytes)
+{
+    static constexpr std::pair<const char *, const char *> Magic[] = {{"BZh", "bzip2"},
+                                                                      {"\xFD"
+                                                                       "7zXZ",
+                                                                       "xz"},
+                                                                      {"\x28\xB5\x2F\xFD", "Zstandard"},
+                                                                      {"PK\x03\x04", "zip"},
+                                                                      {"7z\xBC\xAF", "7-Zip"},
+                                                                      {"\x04\x22\x4D\x18", "LZ4"}};
+    for (const auto &[magic, name] : Magic) {
+        if (bytes.startsWith(QByteArrayView(magic)))
+            return QString::fromLatin1(name);
+    }
+    return {};
+}
+
+// The bytes of a feed as the XML reader takes them: a gzip file unpacked (at most MaxFeedBytes,
+// checked while it is unpacked), and blank lines or a byte order mark before the XML declaration
+// dropped, which would make the XML ill-formed. False, and *error, for another compression, a
+// damaged gzip file or one that unpacks to more than MaxFeedBytes.
+bool feedBytes(QByteArray &bytes, QString *error, bool partial = false)
+{
+    if (bytes.startsWith("\x1F\x8B")) {
+        bool tooLarge = false;
+        QString why;
+        QByteArray unpacked = gunzip(bytes, partial ? bytes.size() * 4 + 4096 : MaxFeedBytes, partial, &tooLarge, &why);
+        if (!why.isEmpty()) {
+            *error = why;
+            return false;
+        }
+        if (tooLarge && !partial) {
+            *error = u"is compressed with gzip and unpacks to more than "_s
+                    + QString::number(MaxFeedBytes / (1024 * 1024)) + u" MB"_s;
+            return false;
+        }
+        bytes = std::move(unpacked);
+    } else if (const QString name = compressionName(bytes); !name.isEmpty()) {
+        *error = u"is compressed with "_s + name + u", which is not unpacked here; unpack it first"_s;
+        return false;
+    }
+    qsizetype at = 0;
+    for (;;) {
+        if (QByteArrayView(bytes).sliced(at).startsWith("\xEF\xBB\xBF"))
+            at += 3;
+        else if (at < bytes.size() && isBlank(uchar(bytes.at(at))))
+            ++at;
+        else
+            break;
+    }
+    if (at > 0 && QByteArrayView(bytes).sliced(at).startsWith("<?xml"))
+        bytes.remove(0, at);
+    return true;
+}
+
 } // namespace
 
-bool ParseFeed(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed, QString *error)
+bool ParseFeed(const QByteArray &data, const QDateTime &now, ImportedFeed *feed, QString *error)
 {
     *feed = ImportedFeed{};
-    if (bytes.size() > MaxFeedBytes) {
+    if (data.size() > MaxFeedBytes) {
         *error = u"is larger than "_s + QString::number(MaxFeedBytes / (1024 * 1024)) + u" MB"_s;
         return false;
     }
+    QByteArray bytes = data;
+    if (!feedBytes(bytes, error))
+        return false;
     if (const QString reason = oversizedElementReason(bytes); !reason.isEmpty()) {
         *error = reason;
         return false;
@@ -1325,8 +1507,9 @@ bool IsFeedFile(const QString &path)
     if (!openRegularFile(file, path))
         return false;
     // The root element stands within the first kilobytes, after the declaration and comments.
-    const QByteArray head = file.read(64 * 1024);
-    if (!oversizedElementReason(head).isEmpty())
+    QByteArray head = file.read(64 * 1024);
+    QString unused;
+    if (!feedBytes(head, &unused, true) || !oversizedElementReason(head).isEmpty())
         return false;
     QXmlStreamReader xml(head);
     while (!xml.atEnd()) {
@@ -1334,7 +1517,9 @@ bool IsFeedFile(const QString &path)
             const QStringView name = xml.name();
             return (name == "rss"_L1 && isRssNamespace(xml.namespaceUri()))
                     || (name == "RDF"_L1 && xml.namespaceUri() == RdfNs)
-                    || (name == "feed"_L1 && xml.namespaceUri() == AtomNs);
+                    || (name == "feed"_L1
+                        && (xml.namespaceUri() == AtomNs || xml.namespaceUri() == Atom03Ns
+                            || (xml.namespaceUri().isEmpty() && xml.attributes().value("version"_L1) == "0.3"_L1)));
         }
     }
     return false;

@@ -1,4 +1,5 @@
-// Reading a feed written by another program (RSS 2.0, RSS 0.9x and RDF, Atom 1.0) into a document.
+// Reading a feed written by another program (RSS 2.0, RSS 0.9x and RDF, Atom 1.0 and 0.3) into a
+// document.
 #pragma once
 
 #include "core/document/feeddocument.h"
@@ -17,7 +18,7 @@ inline constexpr qint64 MaxFeedBytes = qint64(64) * 1024 * 1024;
 // What a feed holds, in the document's terms.
 struct ImportedFeed
 {
-    QString format; // "RSS 2.0", "RSS 0.91", "RSS 1.0", "Atom 1.0", ...
+    QString format; // "RSS 2.0", "RSS 0.91", "RSS 1.0", "Atom 1.0", "Atom 0.3", ...
     // The feed's channel values; ttl is 1440 (a new document's) when the feed has none, number
     // is chosen so that every imported item is published again.
     ChannelSettings channel;
@@ -31,13 +32,15 @@ struct ImportedFeed
 };
 
 // Reads a feed. `now` dates the items that carry no date or none that can be read. HTML 4's
-// named characters (&eacute;, &hellip;) are read as such, with or without a DOCTYPE line. False,
+// named characters (&eacute;, &hellip;) are read as such, with or without a DOCTYPE line. Blank
+// lines and a byte order mark before the XML declaration are passed over, and a file compressed
+// with gzip is unpacked. Atom 0.3's elements are read as the Atom 1.0 ones they became. False,
 // with *error saying why, for anything that is no well-formed RSS or Atom feed, for more than
-// MaxFeedBytes, and for a document type with declarations of its own (entities are never
-// expanded, and no external DTD or entity is ever read; a bare DOCTYPE line as RSS 0.91 files
-// carry is ignored). An element
-// with more than 1000 attributes, more than 100 namespaces declared around it or a start tag
-// longer than 1 MB is refused before the XML is read, which would take minutes.
+// MaxFeedBytes (packed, or unpacked: unpacking stops there), for another compression (named),
+// and for a document type with declarations of its own (entities are never expanded, and no
+// external DTD or entity is ever read; a bare DOCTYPE line as RSS 0.91 files carry is ignored).
+// An element with more than 1000 attributes, more than 100 namespaces declared around it or a
+// start tag longer than 1 MB is refused before the XML is read, which would take minutes.
 bool ParseFeed(const QByteArray &bytes, const QDateTime &now, ImportedFeed *feed, QString *error);
 
 // Reads the bytes of a feed file: only a regular file of at most MaxFeedBytes.

@@ -25,15 +25,58 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// An address a reader cannot open: a file of the author's disk, or a path without a scheme.
-bool isLocalAddress(const QString &address)
+// What an address in a link, comments, image or enclosure field is to a reader.
+enum class Address {
+    None, // empty
+    Complete, // a valid absolute address (a web address with its host)
+    Unsafe, // javascript:, data: or file:, told on its own
+    LocalFile, // a file on this computer: a path of it that exists, a home or Windows path
+    Relative, // an address relative to a page the feed does not have ("logo.png", "../a.mp3")
+    Invalid, // no address at all ("see below", "htp:/bad link here")
+};
+
+Address addressKind(const QString &value)
 {
-    const QString a = address.trimmed();
+    const QString a = value.trimmed();
     if (a.isEmpty())
-        return false;
+        return Address::None;
+    if (!UnsafeAddressScheme(a).isEmpty())
+        return Address::Unsafe;
     static const QRegularExpression drive(u"\\A[A-Za-z]:[\\\\/]"_s);
-    return a.startsWith("file:"_L1, Qt::CaseInsensitive) || a.startsWith(u'/') || a.startsWith(u'~')
-            || a.startsWith(u'\\') || drive.match(a).hasMatch();
+    if (a.startsWith(u'~') || a.startsWith(u'\\') || drive.match(a).hasMatch()
+        || (a.startsWith(u'/') && !a.startsWith("//"_L1) && QFileInfo::exists(a)))
+        return Address::LocalFile;
+    static const QRegularExpression blank(u"\\s"_s);
+    const QUrl url(a, QUrl::StrictMode);
+    if (blank.match(a).hasMatch() || !url.isValid())
+        return Address::Invalid;
+    if (url.isRelative())
+        return Address::Relative;
+    const bool web = url.scheme() == "http"_L1 || url.scheme() == "https"_L1;
+    return web && url.host().isEmpty() ? Address::Invalid : Address::Complete;
+}
+
+// Whether a text holds an e-mail address anywhere, as RSS's e-mail fields must.
+bool holdsMail(const QString &value)
+{
+    static const QRegularExpression mail(u"[^\\s@()<>]+@[^\\s@()<>]+\\.[^\\s@()<>]+"_s);
+    return mail.match(value).hasMatch();
+}
+
+// A language code as BCP 47 writes one ("en", "en-us", "de-AT", "zh-Hant-TW", "x-klingon"), its
+// language one that Qt knows when it has two letters: "English" is none.
+bool isLanguageTag(const QString &value)
+{
+    static const QRegularExpression tag(
+            u"\\A(?:([a-z]{2,3})(?:-[a-z]{3}){0,3}(?:-[a-z]{4})?(?:-(?:[a-z]{2}|\\d{3}))?"
+            "(?:-(?:[a-z\\d]{5,8}|\\d[a-z\\d]{3}))*(?:-[\\da-wyz](?:-[a-z\\d]{2,8})+)*(?:-x(?:-[a-z\\d]{1,8})+)?"
+            "|x(?:-[a-z\\d]{1,8})+|i-[a-z]{3,8})\\z"_s,
+            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = tag.match(value);
+    if (!m.hasMatch())
+        return false;
+    const QString language = m.captured(1).toLower();
+    return language.size() != 2 || QLocale::codeToLanguage(language) != QLocale::AnyLanguage;
 }
 
 bool isWebAddress(const QString &address)
@@ -93,13 +136,54 @@ public:
                   entry, arguments);
         return true;
     }
-    // How a sentence names an entry: its place in the tree and its title.
-    QString entryName(int key) const
+    // An error or a warning about an address that is not complete: a file on this computer, a
+    // relative address or none at all. `label` names the field in the sentence.
+    void incompleteAddress(Address kind, const QString &value, const QString &field, const QString &label, int entry)
     {
-        const QString title = m_document.entries.at(key).title;
-        return m_texts.valueOr(u"checkentryname"_s, u"Entry %1 (\"%2\")"_s)
-                .arg(m_document.entryCount() - key + 1)
-                .arg(title.size() > 60 ? title.left(57) + "..."_L1 : title);
+        const QString address = value.trimmed().size() > 60 ? value.trimmed().left(57) + "..."_L1 : value.trimmed();
+        switch (kind) {
+        case Address::LocalFile:
+            if (entry == 0)
+                error(u"checklocallink"_s,
+                      u"The address %1 points at a file on this computer, which readers cannot open."_s, field, 0,
+                      {address});
+            else
+                error(u"checklocalentrylink"_s,
+                      u"%1 points at %2, a file on this computer, which readers cannot open."_s, field, entry,
+                      {address});
+            break;
+        case Address::Relative:
+            if (entry == 0)
+                error(u"checkrelativeaddress"_s,
+                      u"The field \"%1\" holds %2, a relative address; readers need a complete address such as "
+                      "https://example.org/page, as a feed is read apart from any page."_s,
+                      field, 0, {label, address});
+            else
+                error(u"checkrelativeentryaddress"_s,
+                      u"%1: the field \"%2\" holds %3, a relative address; readers need a complete address such as "
+                      "https://example.org/page, as a feed is read apart from any page."_s,
+                      field, entry, {label, address});
+            break;
+        case Address::Invalid:
+            if (entry == 0)
+                error(u"checkinvalidaddress"_s,
+                      u"The field \"%1\" holds \"%2\", which is no valid address; give a complete address such as "
+                      "https://example.org/page."_s,
+                      field, 0, {label, address});
+            else
+                error(u"checkinvalidentryaddress"_s,
+                      u"%1: the field \"%2\" holds \"%3\", which is no valid address; give a complete address such "
+                      "as https://example.org/page."_s,
+                      field, entry, {label, address});
+            break;
+        default: break;
+        }
+    }
+    // Whether a finding so far concerns the field of the entry.
+    bool has(const QString &field, int entry) const
+    {
+        return std::any_of(m_findings.begin(), m_findings.end(),
+                           [&](const FeedFinding &f) { return f.field == field && f.entry == entry; });
     }
     QList<FeedFinding> take()
     {
@@ -117,7 +201,7 @@ private:
         // stays as typed.
         QStringList values = arguments;
         if (entry > 0)
-            values.prepend(entryName(entry));
+            values.prepend(FindingEntryName(m_document, entry, m_texts));
         QString text = m_texts.valueOr(key, fallback);
         switch (values.size()) {
         case 0: break;
@@ -134,22 +218,33 @@ private:
     QList<FeedFinding> m_findings;
 };
 
-void checkChannel(Checker &check, const FeedDocument &document)
+void checkChannel(Checker &check, const FeedDocument &document, const KeyedTexts &texts)
 {
     const ChannelSettings &c = document.channel;
     if (c.title.trimmed().isEmpty())
         check.error(u"checknotitle"_s, u"The feed has no title; RSS requires one."_s, u"title"_s);
     if (c.link.trimmed().isEmpty())
         check.error(u"checknolink"_s, u"The feed has no link to its website; RSS requires one."_s, u"link"_s);
-    else if (!check.unsafeAddress(c.link, u"link"_s, u"checkfieldlink"_s, u"Link"_s) && isLocalAddress(c.link))
-        check.warning(u"checklocallink"_s,
-                      u"The address %1 points at a file on this computer, which readers cannot open."_s, u"link"_s, 0,
-                      {c.link.trimmed()});
+    else if (!check.unsafeAddress(c.link, u"link"_s, u"checkfieldlink"_s, u"Link"_s))
+        check.incompleteAddress(addressKind(c.link), c.link, u"link"_s, texts.valueOr(u"checkfieldlink"_s, u"Link"_s),
+                                0);
     if (c.description.trimmed().isEmpty())
         check.error(u"checknodescription"_s, u"The feed has no description; RSS requires one."_s, u"description"_s);
-    for (const auto &[value, field] :
-         {std::pair{&c.managingeditor, u"managingeditor"_s}, std::pair{&c.webmaster, u"webmaster"_s}}) {
-        if (!value->trimmed().isEmpty() && !isMailWithName(*value))
+    if (!c.language.trimmed().isEmpty() && !isLanguageTag(c.language.trimmed()))
+        check.warning(u"checklanguage"_s,
+                      u"The language \"%1\" is no language code such as en, en-us or de-at; readers and podcast "
+                      "directories do not understand it."_s,
+                      u"language"_s, 0, {c.language.trimmed()});
+    for (const auto &[value, field, label] : {std::tuple{&c.managingeditor, u"managingeditor"_s, u"Managing editor"_s},
+                                              std::tuple{&c.webmaster, u"webmaster"_s, u"Webmaster"_s}}) {
+        if (value->trimmed().isEmpty())
+            continue;
+        if (!holdsMail(*value))
+            check.error(u"checknomail"_s,
+                        u"The field \"%1\" holds \"%2\", which is no e-mail address; RSS requires one there, such "
+                        "as mail@example.com (Jane Doe)."_s,
+                        field, 0, {texts.valueOr(field, label), value->trimmed()});
+        else if (!isMailWithName(*value))
             check.warning(u"checkmailform"_s,
                           u"\"%1\" is not written as RSS expects an e-mail field: the address and the name in "
                           "brackets, such as mail@example.com (Jane Doe)."_s,
@@ -159,7 +254,9 @@ void checkChannel(Checker &check, const FeedDocument &document)
         check.warning(u"checkttl"_s,
                       u"The time to live \"%1\" is not a whole number of minutes; the feed leaves it out."_s, u"ttl"_s,
                       0, {c.ttl});
-    check.unsafeAddress(c.imagelink, u"imagelink"_s, u"checkfieldimagelink"_s, u"Image link"_s);
+    // The image link goes to the feed only with the image, whose block checks it below.
+    const bool unsafeImageLink =
+            check.unsafeAddress(c.imagelink, u"imagelink"_s, u"checkfieldimagelink"_s, u"Image link"_s);
     if (c.podcast == "1"_L1)
         check.unsafeAddress(c.podcastimage, u"podcastimage"_s, u"checkfieldpodcastimage"_s, u"Artwork URL"_s);
     // The image and the artwork of the media folder need a public address to be named by.
@@ -172,10 +269,9 @@ void checkChannel(Checker &check, const FeedDocument &document)
     }
     if (!c.imageurl.trimmed().isEmpty()) {
         if (!check.unsafeAddress(c.imageurl, u"imageurl"_s, u"checkfieldimageurl"_s, u"Image URL"_s)
-            && isLocalAddress(c.imageurl))
-            check.warning(u"checklocallink"_s,
-                          u"The address %1 points at a file on this computer, which readers cannot open."_s,
-                          u"imageurl"_s, 0, {c.imageurl.trimmed()});
+            && !IsLocalMedia(c.imageurl.trimmed()))
+            check.incompleteAddress(addressKind(c.imageurl), c.imageurl, u"imageurl"_s,
+                                    texts.valueOr(u"checkfieldimageurl"_s, u"Image URL"_s), 0);
         if (c.imagetitle.isEmpty())
             check.error(u"checkimagenotitle"_s,
                         u"The feed's image has no title; RSS requires one, the same as the feed's title."_s,
@@ -184,6 +280,9 @@ void checkChannel(Checker &check, const FeedDocument &document)
             check.warning(u"checkimagetitle"_s,
                           u"The image's title differs from the feed's title; validators expect the same."_s,
                           u"imagetitle"_s);
+        if (!unsafeImageLink)
+            check.incompleteAddress(addressKind(c.imagelink), c.imagelink, u"imagelink"_s,
+                                    texts.valueOr(u"checkfieldimagelink"_s, u"Image link"_s), 0);
         if (c.imagelink.isEmpty())
             check.error(u"checkimagenolink"_s,
                         u"The feed's image has no link; RSS requires one, the same as the feed's link."_s,
@@ -206,10 +305,17 @@ void checkChannel(Checker &check, const FeedDocument &document)
                         u"The public address of the feed, %1, is no complete http:// or https:// address; the "
                         "feed names it as its own address."_s,
                         u"feedurl"_s, 0, {options.selfUrl});
+    } else if (isWebAddress(document.ftp.feedurl)) {
+        // The feed names itself only with dates and IDs, which change what it holds.
+        check.warning(u"checkselflinkoff"_s,
+                      u"The feed does not name its own address %1, as validators recommend; it does once entries "
+                      "get dates and IDs."_s,
+                      u"itemids"_s, 0, {document.ftp.feedurl.trimmed()});
     }
 }
 
-void checkEntries(Checker &check, const FeedDocument &document, const QLocale &locale)
+void checkEntries(Checker &check, const FeedDocument &document, const QString &styleBlock, const KeyedTexts &texts,
+                  const QLocale &locale)
 {
     const int count = document.entryCount();
     const FeedOptions options = FeedOptions::of(document);
@@ -226,11 +332,15 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
         const QString id = !entry.guid.isEmpty() ? entry.guid : options.entryDatesAndIds ? ids.at(key - 1) : QString();
         if (!id.isEmpty()) {
             if (const auto owner = idOwners.constFind(id); owner != idOwners.constEnd())
-                check.warning(u"checkduplicateid"_s,
-                              u"%1 has the same ID as entry %2; readers show only one of them."_s, u"guid"_s, key,
-                              {QString::number(count - *owner + 1)});
+                check.error(u"checkduplicateid"_s, u"%1 has the same ID as %2; readers show only one of them."_s,
+                            u"guid"_s, key, {FindingEntryName(document, *owner, texts)});
             else
                 idOwners.insert(id, key);
+        } else {
+            check.warning(u"checknoid"_s,
+                          u"%1 has no ID (guid), so readers cannot tell it from a new entry once it changes; with "
+                          "\"Give entries dates and IDs\" it gets one."_s,
+                          u"guid"_s, key);
         }
         if (options.entryDatesAndIds) {
             if (!entry.unreadDate.isEmpty())
@@ -247,11 +357,18 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
              {std::tuple{&entry.link, u"link"_s, u"checkfieldentrylink"_s, u"Entry link"_s},
               std::tuple{&entry.comments, u"comments"_s, u"entrycomments"_s, u"Comments"_s},
               std::tuple{&entry.enclosureurl, u"enclosure"_s, u"entryenclosure"_s, u"Enclosure"_s}}) {
-            if (!check.unsafeAddress(*value, field, labelKey, label, key) && isLocalAddress(*value))
-                check.warning(u"checklocalentrylink"_s,
-                              u"%1 points at %2, a file on this computer, which readers cannot open."_s, field, key,
-                              {value->trimmed()});
+            // An enclosure of the media folder is named by its public address, told below.
+            if (!check.unsafeAddress(*value, field, labelKey, label, key)
+                && !(value == &entry.enclosureurl && IsLocalMedia(value->trimmed())))
+                check.incompleteAddress(addressKind(*value), *value, field, texts.valueOr(labelKey, label), key);
         }
+        // The program's style block goes; a style element of the text's own reaches the feed.
+        if (entry.content.text().contains("<style"_L1, Qt::CaseInsensitive)
+            && DescriptionText(entry.content.text(), styleBlock).contains("<style"_L1, Qt::CaseInsensitive))
+            check.warning(u"checkstyleelement"_s,
+                          u"%1 holds a style element in its text; readers leave it out or show its rules as text, "
+                          "and validators warn of it."_s,
+                          u"content"_s, key);
         // A file: picture or link of a body is told below, as a warning.
         if (const QString scheme = UnsafeBodyScheme(entry.content.text()); !scheme.isEmpty())
             check.error(u"checkunsafebody"_s,
@@ -267,7 +384,7 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
                                 u"%1's enclosure is a file of the project's media folder, but the project has no "
                                 "public address of the feed to publish it under."_s,
                                 u"feedurl"_s, key);
-            } else if (!isWebAddress(enclosure) && UnsafeAddressScheme(enclosure).isEmpty() && !isLocalAddress(enclosure))
+            } else if (addressKind(enclosure) == Address::Complete && !isWebAddress(enclosure))
                 check.error(u"checkenclosurenotweb"_s,
                             u"%1 has the enclosure address %2, which is no complete http:// or https:// address; "
                             "readers cannot fetch it."_s,
@@ -277,11 +394,12 @@ void checkEntries(Checker &check, const FeedDocument &document, const QLocale &l
                 check.error(u"checkenclosuretype"_s,
                             u"%1 has an enclosure without a type (such as audio/mpeg); RSS requires one."_s,
                             u"enclosuretype"_s, key);
-            // A file of the media folder is measured when the feed is written.
+            // A file of the media folder is measured when the feed is written. A feed that is
+            // no podcast may give 0 for a length it does not know; directories want the length.
             const QString length = IsLocalMedia(enclosure)
                     ? QString::number(LocalMediaFacts(enclosure, document.projectPath).size)
                     : entry.enclosurelength;
-            if (!IsWholeNumber(length) || length.count(u'0') == length.size())
+            if (document.channel.podcast == "1"_L1 && (!IsWholeNumber(length) || length.count(u'0') == length.size()))
                 check.warning(u"checkenclosurelength"_s,
                               u"%1 has an enclosure without its length in bytes; readers cannot tell how large "
                               "the download is."_s,
@@ -340,12 +458,22 @@ void checkPublishedFiles(Checker &check, const FeedDocument &document, const QLo
 
 } // namespace
 
+QString FindingEntryName(const FeedDocument &document, int key, const KeyedTexts &texts)
+{
+    const QString title = document.entries.at(key).title.trimmed();
+    const int place = document.entryCount() - key + 1;
+    if (title.isEmpty())
+        return texts.valueOr(u"checkentryuntitled"_s, u"Entry %1"_s).arg(place);
+    return texts.valueOr(u"checkentryname"_s, u"Entry %1 (\"%2\")"_s)
+            .arg(QString::number(place), title.size() > 60 ? title.left(57) + "..."_L1 : title);
+}
+
 QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
                              const KeyedTexts &texts, const QLocale &locale)
 {
     Checker check(document, texts);
-    checkChannel(check, document);
-    checkEntries(check, document, locale);
+    checkChannel(check, document, texts);
+    checkEntries(check, document, styleBlock, texts, locale);
     checkPublishedFiles(check, document, locale);
     // The bodies and the size as the RSS file has them.
     RssFacts facts;
@@ -365,8 +493,16 @@ QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleB
                       "entries)."_s,
                       u"number"_s, 0, {QString::number((size + 1023) / 1024)});
     if (document.channel.podcast == "1"_L1) {
-        for (const PodcastProblem &problem : PodcastFindings(document, locale, texts))
-            check.addPlain(problem.text, problem.field, problem.entry);
+        // The podcast rules that say again what the check above found of the same field are
+        // left out: each finding is told once.
+        static const QStringList restating = {u"podcastnotitle"_s,         u"podcastnodescription"_s,
+                                              u"podcastnolink"_s,          u"podcastnoselflink"_s,
+                                              u"podcastnoepisodetitle"_s,  u"podcastenclosuretype"_s,
+                                              u"podcastenclosurelength"_s, u"podcastnoid"_s};
+        for (const PodcastProblem &problem : PodcastFindings(document, locale, texts)) {
+            if (!restating.contains(problem.key) || !check.has(problem.field, problem.entry))
+                check.addPlain(problem.text, problem.field, problem.entry);
+        }
     }
     return check.take();
 }

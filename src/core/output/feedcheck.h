@@ -37,6 +37,11 @@ inline constexpr qint64 ReaderFeedLimit = qint64(512) * 1024;
 QList<FeedFinding> CheckFeed(const FeedDocument &document, const QString &styleBlock, const QDateTime &moment,
                              const KeyedTexts &texts, const QLocale &locale = QLocale::system());
 
+// How a finding names an entry: by its place in the entry list, the newest first, and its
+// title: "Entry 2 ("Talk")", or "Entry 2" when it has none. The rules of the feed check and of
+// podcasts name entries alike.
+QString FindingEntryName(const FeedDocument &document, int key, const KeyedTexts &texts);
+
 // Whether any finding is an error.
 bool HasFeedErrors(const QList<FeedFinding> &findings);
 

@@ -180,15 +180,20 @@ QString storedText(const QDateTime &moment)
         return timeText;
     const QString dateText =
             plain ? joined(date.year(), 4, date.month(), date.day(), u'-') : date.toString(u"yyyy-MM-dd");
-    if (time == QTime(0, 0))
-        return dateText;
-    // The second pass through the hour a clock repeats in autumn reads back only with its offset;
-    // every other time is written as ever.
-    QString text = dateText + u' ' + timeText;
-    if (plain && QDateTime(date, time).toSecsSinceEpoch() != moment.toSecsSinceEpoch()) {
-        const int offset = moment.offsetFromUtc();
-        text += (offset < 0 ? u" -"_s : u" +"_s);
-        digits(text, std::abs(offset) / 3600 * 100 + std::abs(offset) / 60 % 60, 4);
+    if (!plain)
+        return time == QTime(0, 0) ? dateText : dateText + u' ' + timeText;
+    // The wall time with its offset from UTC names the same instant on a machine in any zone,
+    // midnight too; a wall time alone would be read as that machine's local time.
+    const int offset = moment.offsetFromUtc();
+    const int seconds = std::abs(offset);
+    QString text = dateText + u' ' + timeText + (offset < 0 ? u" -"_s : u" +"_s);
+    text.reserve(text.size() + 6);
+    digits(text, seconds / 3600, 2);
+    text += u':';
+    digits(text, seconds / 60 % 60, 2);
+    if (seconds % 60 != 0) { // the local mean times of the nineteenth century
+        text += u':';
+        digits(text, seconds % 60, 2);
     }
     return text;
 }
@@ -598,6 +603,44 @@ QDateTime readAnyForm(QStringView text, bool dayFirst, QStringView am, QStringVi
     return localDateTime(end > 0 ? date : zeroDate().date(), time);
 }
 
+// The stored form with an offset, "2026-12-06 19:41:29 +01:00" (its seconds after another
+// colon), or "+0100" as earlier versions wrote it, as that instant in local time; read digit by
+// digit, as every date of a large project comes this way. Nothing for any other text; an
+// invalid date for a text of that form that names no moment.
+std::optional<QDateTime> readWithOffset(QStringView text)
+{
+    const qsizetype n = text.size();
+    if (n != 25 && n != 26 && n != 29)
+        return std::nullopt;
+    const auto number = [text](qsizetype at, int count) {
+        int value = 0;
+        for (qsizetype i = at; i < at + count; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    const bool colon = n >= 26;
+    if (text[4] != u'-' || text[7] != u'-' || text[10] != u' ' || text[13] != u':' || text[16] != u':'
+        || text[19] != u' ' || (text[20] != u'+' && text[20] != u'-') || (colon && text[23] != u':')
+        || (n == 29 && text[26] != u':'))
+        return std::nullopt;
+    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    const int hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
+    const int offsetHours = number(21, 2), offsetMinutes = number(colon ? 24 : 23, 2);
+    const int offsetSeconds = n == 29 ? number(27, 2) : 0;
+    if (std::min({year, month, day, hour, minute, second, offsetHours, offsetMinutes, offsetSeconds}) < 0)
+        return std::nullopt;
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second);
+    if (!date.isValid() || !time.isValid() || offsetHours > 23 || offsetMinutes > 59 || offsetSeconds > 59)
+        return QDateTime();
+    const int offset = (offsetHours * 3600 + offsetMinutes * 60 + offsetSeconds) * (text[20] == u'-' ? -1 : 1);
+    return QDateTime(date, time, Qt::UTC).addSecs(-offset).toLocalTime();
+}
+
 } // namespace
 
 Reader::Form Reader::makeForm(const QLocale &locale, const QString &date, const QString &time)
@@ -654,21 +697,24 @@ QDateTime Reader::read(const QString &raw) const
     const QString text = raw.trimmed();
     if (text.isEmpty())
         return {};
-    // A time of the repeated hour, stored with its offset (see storedText).
-    static const QRegularExpression offset(
-            u"\\A(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d) ([+-])(\\d\\d)(\\d\\d)\\z"_s);
-    if (const QRegularExpressionMatch m = offset.match(text); m.hasMatch()) {
-        const QDateTime wall = read(m.captured(1));
-        const int seconds =
-                (m.captured(3).toInt() * 3600 + m.captured(4).toInt() * 60) * (m.captured(2) == "-"_L1 ? -1 : 1);
-        if (wall.isValid())
-            return QDateTime(wall.date(), wall.time(), QTimeZone(seconds)).toLocalTime();
-    }
+    if (const std::optional<QDateTime> instant = readWithOffset(text))
+        return *instant;
     for (const Form &form : m_forms) {
         if (QDateTime dt = readForm(form, text); dt.isValid())
             return dt;
     }
     return readAnyForm(text, m_dayFirst, m_am, m_pm);
+}
+
+QString Reader::stored(const QString &typed) const
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty() || readWithOffset(text))
+        return typed;
+    const QDateTime moment = read(text);
+    if (!moment.isValid() || moment.date() == zeroDate().date())
+        return typed;
+    return storedText(moment);
 }
 
 } // namespace Feedsmith::DateText
@@ -677,36 +723,100 @@ namespace Feedsmith::DateText {
 
 namespace {
 
-// The offset in minutes of an RFC 822 zone, or nullopt for a zone it does not know.
+// The minutes of a numeric offset after its sign: "01:00", "0100", "01" or "1".
+std::optional<int> offsetMinutes(QStringView sign, QStringView digits)
+{
+    QString plain = digits.toString();
+    const bool colon = plain.size() >= 4 && plain.at(plain.size() - 3) == u':';
+    if (colon)
+        plain.remove(plain.size() - 3, 1);
+    bool ok = false;
+    const int value = plain.toInt(&ok);
+    if (!ok || plain.isEmpty() || plain.size() > 4 || !plain.front().isDigit() || (colon && plain.size() < 3))
+        return std::nullopt;
+    // One or two digits are hours alone; three or four, hours and minutes.
+    const int hours = plain.size() <= 2 ? value : value / 100;
+    const int minutes = plain.size() <= 2 ? 0 : value % 100;
+    if (hours > 23 || minutes > 59)
+        return std::nullopt;
+    return (hours * 60 + minutes) * (sign == u"-" ? -1 : 1);
+}
+
+// The zone names feeds write after a time, with their offsets in minutes: RFC 822's own, and
+// those of the places most feeds come from. A name several places use stands for the one feeds
+// mean most often (CST is Central Standard Time, IST India's).
+struct NamedZone
+{
+    const char16_t *name;
+    int minutes;
+};
+constexpr NamedZone NamedZones[] = {
+        {u"GMT", 0},     {u"UT", 0},      {u"UTC", 0},    {u"Z", 0},      {u"WET", 0},    {u"WEST", 60},
+        {u"BST", 60},    {u"CET", 60},    {u"MET", 60},   {u"CEST", 120}, {u"MEST", 120}, {u"EET", 120},
+        {u"EEST", 180},  {u"MSK", 180},   {u"IST", 330},  {u"WIB", 420},  {u"AWST", 480}, {u"HKT", 480},
+        {u"SGT", 480},   {u"PHT", 480},   {u"JST", 540},  {u"KST", 540},  {u"ACST", 570}, {u"AEST", 600},
+        {u"ACDT", 630},  {u"AEDT", 660},  {u"NZST", 720}, {u"NZDT", 780}, {u"NDT", -150}, {u"NST", -210},
+        {u"ADT", -180},  {u"BRT", -180},  {u"ART", -180}, {u"AST", -240}, {u"EDT", -240}, {u"EST", -300},
+        {u"CDT", -300},  {u"CST", -360},  {u"MDT", -360}, {u"MST", -420}, {u"PDT", -420}, {u"PST", -480},
+        {u"AKDT", -480}, {u"AKST", -540}, {u"HST", -600},
+};
+
+// The offset in minutes of an RFC 822 zone, or nullopt for a zone it does not know: a numeric
+// one ("+0100", "+01:00"), a name of the table, or a name of UTC with an offset after it
+// ("GMT+01:00", "UTC-5").
 std::optional<int> rfc822ZoneMinutes(QStringView zone)
 {
-    if (zone.isEmpty() || zone.compare(u"GMT", Qt::CaseInsensitive) == 0
-        || zone.compare(u"UT", Qt::CaseInsensitive) == 0 || zone.compare(u"UTC", Qt::CaseInsensitive) == 0
-        || zone.compare(u"Z", Qt::CaseInsensitive) == 0)
+    if (zone.isEmpty())
         return 0;
-    if ((zone.front() == u'+' || zone.front() == u'-') && (zone.size() == 5 || zone.size() == 6)) {
-        const QString digits = zone.mid(1).toString().remove(u':');
-        bool ok = false;
-        const int hhmm = digits.toInt(&ok);
-        if (!ok || digits.size() != 4 || hhmm % 100 > 59)
-            return std::nullopt;
-        const int minutes = hhmm / 100 * 60 + hhmm % 100;
-        return zone.front() == u'-' ? -minutes : minutes;
+    if (zone.front() == u'+' || zone.front() == u'-')
+        return zone.size() == 5 || zone.size() == 6 ? offsetMinutes(zone.first(1), zone.sliced(1)) : std::nullopt;
+    for (const QStringView utc : {u"GMT", u"UTC", u"UT"}) {
+        if (zone.size() > utc.size() + 1 && zone.startsWith(utc, Qt::CaseInsensitive)
+            && (zone[utc.size()] == u'+' || zone[utc.size()] == u'-'))
+            return offsetMinutes(zone.sliced(utc.size(), 1), zone.sliced(utc.size() + 1));
     }
-    static constexpr struct
-    {
-        const char16_t *name;
-        int hours;
-    } Named[] = {{u"EST", -5}, {u"EDT", -4}, {u"CST", -6}, {u"CDT", -5}, {u"MST", -7},
-                 {u"MDT", -6}, {u"PST", -8}, {u"PDT", -7}, {u"CET", 1},  {u"CEST", 2}};
-    for (const auto &named : Named) {
+    for (const NamedZone &named : NamedZones) {
         if (zone.compare(QStringView(named.name), Qt::CaseInsensitive) == 0)
-            return named.hours * 60;
+            return named.minutes;
     }
     // RFC 2822 reads the military one-letter zones as carrying no information: UTC.
     if (zone.size() == 1 && zone.front().isLetter())
         return 0;
     return std::nullopt;
+}
+
+// "19:41", "19:41:29" or "19:41:29.5"; a leap second (":60") is read as the second before it.
+QTime rfc822Time(QStringView text)
+{
+    const QList<QStringView> parts = text.split(u':');
+    if (parts.size() < 2 || parts.size() > 3)
+        return {};
+    bool ok = true;
+    const auto number = [&ok](QStringView part) {
+        bool read = false;
+        const int value = part.size() >= 1 && part.size() <= 2 && part.front().isDigit() ? part.toInt(&read) : -1;
+        ok = ok && read;
+        return value;
+    };
+    const int hour = number(parts[0]);
+    const int minute = number(parts[1]);
+    int second = 0;
+    int milliseconds = 0;
+    if (parts.size() == 3) {
+        const qsizetype dot = parts[2].indexOf(u'.');
+        second = number(dot < 0 ? parts[2] : parts[2].first(dot));
+        if (dot >= 0) {
+            const QStringView fraction = parts[2].sliced(dot + 1);
+            if (fraction.isEmpty()
+                || !std::all_of(fraction.begin(), fraction.end(), [](QChar c) { return c.isDigit(); }))
+                return {};
+            milliseconds =
+                    fraction.first(std::min<qsizetype>(3, fraction.size())).toString().leftJustified(3, u'0').toInt();
+        }
+    }
+    if (!ok)
+        return {};
+    return QTime(hour, minute, second == 60 ? 59 : second, milliseconds);
 }
 
 QDateTime parseRfc822(QStringView text)
@@ -744,7 +854,7 @@ QDateTime parseRfc822(QStringView text)
         return {};
     if (words[2].size() == 2)
         year += year < 50 ? 2000 : 1900;
-    const QTime time = QTime::fromString(words[3].toString(), words[3].size() > 5 ? u"H:m:s"_s : u"H:m"_s);
+    const QTime time = rfc822Time(words[3]);
     const std::optional<int> zone = rfc822ZoneMinutes(words.size() == 5 ? words[4] : QStringView());
     const QDate date(year, month, day);
     if (!date.isValid() || !time.isValid() || !zone)
@@ -756,10 +866,17 @@ QDateTime parseRfc822(QStringView text)
 // second or fraction and an optional zone; no zone means UTC, as it does for feed readers.
 QDateTime parseIsoDate(const QString &text)
 {
-    static const QRegularExpression Iso(
+    // The extended form ("2026-12-06T19:41:29Z") and the basic one ("20261206T194129Z"), their
+    // groups in the same order.
+    static const QRegularExpression Extended(
             u"^(\\d{4})(?:-(\\d\\d)(?:-(\\d\\d)(?:[Tt ](\\d\\d):(\\d\\d)(?::(\\d\\d)(?:[.,](\\d+))?)?"
             " ?([Zz]|[+-]\\d\\d(?::?\\d\\d)?)?)?)?)?$"_s);
-    const QRegularExpressionMatch m = Iso.match(text);
+    static const QRegularExpression Basic(
+            u"^(\\d{4})(\\d\\d)(\\d\\d)(?:[Tt](\\d\\d)(\\d\\d)(?:(\\d\\d)(?:[.,](\\d+))?)?"
+            " ?([Zz]|[+-]\\d\\d(?::?\\d\\d)?)?)?$"_s);
+    QRegularExpressionMatch m = Extended.match(text);
+    if (!m.hasMatch())
+        m = Basic.match(text);
     if (!m.hasMatch())
         return {};
     auto number = [&m](int group, int fallback) {
@@ -767,7 +884,9 @@ QDateTime parseIsoDate(const QString &text)
         return part.isEmpty() ? fallback : part.toInt();
     };
     const QDate date(number(1, 0), number(2, 1), number(3, 1));
-    QTime time(number(4, 0), number(5, 0), number(6, 0));
+    // A leap second (":60") is read as the second before it.
+    const int second = number(6, 0);
+    QTime time(number(4, 0), number(5, 0), second == 60 ? 59 : second);
     if (m.capturedLength(7) > 0)
         time = time.addMSecs(m.captured(7).left(3).leftJustified(3, u'0').toInt());
     const QStringView zone = m.capturedView(8);

@@ -1,5 +1,7 @@
-// Entry dates as the project file holds them: "yyyy-MM-dd HH:mm:ss" on every machine; files
-// written earlier hold the regional short date and long time of the machine that wrote them.
+// Entry dates as the project file holds them: "yyyy-MM-dd HH:mm:ss +HH:MM" on every machine, the
+// wall time and its offset from UTC; files written earlier hold the local time alone, as
+// "yyyy-MM-dd HH:mm:ss" or in the regional short date and long time of the machine that wrote
+// them.
 #pragma once
 
 #include <QDateTime>
@@ -17,8 +19,11 @@ QString dateFormat(const QLocale &locale);
 // The locale's long time with seconds and without a time-zone name, e.g. "HH:mm:ss".
 QString timeFormat(const QLocale &locale);
 
-// The text of an entry date in the project file: "2026-12-06 19:41:29" whatever the locale; a
-// time of exactly midnight gives the date alone, the zero date gives the time alone.
+// The text of an entry date in the project file: "2026-12-06 19:41:29 +01:00" whatever the
+// locale, the moment's own offset closing it (with its seconds where a local mean time of old has
+// them), so that another machine reads the same instant whatever its time zone. The zero date
+// gives the time alone; a year outside 1000 to 9999 is written without the offset (and a time of
+// exactly midnight as the date alone), as earlier versions wrote every date.
 QString storedText(const QDateTime &moment);
 
 // A date as the window shows it, in the locale's short date and long time ("06.12.2026
@@ -42,7 +47,9 @@ private:
     QString m_format;
 };
 
-// Reads a date text as "yyyy-MM-dd HH:mm:ss" first, then in the locale's own form, then in the
+// Reads a date text with its offset ("yyyy-MM-dd HH:mm:ss +01:00", or "+0100" as earlier versions
+// wrote the second pass through a repeated hour) as that instant in local time. Without one, it
+// is a local time: read as "yyyy-MM-dd HH:mm:ss" first, then in the locale's own form, then in the
 // common forms "dd.MM.yyyy HH:mm:ss" and the slash forms "d/M/yyyy" and "M/d/yyyy" with a 12- or
 // 24-hour time (each also as the date alone or the time alone), so that files from machines with
 // other regional settings keep their dates. Failing those, any numeric date with a four-digit
@@ -55,12 +62,14 @@ private:
 QDateTime parse(const QString &text, const QLocale &locale);
 
 // A date as feeds write it: RFC 822 ("Sun, 06 Dec 2026 19:41:29 +0100", the day name optional
-// and its comma too, a two- or four-digit year, seconds optional, a numeric zone, "GMT", "UT",
-// "Z", a military letter, a North American or a Central European zone name, and the zone's name
-// in parentheses after an offset) or a W3C date ("2026-12-06T19:41:29Z",
-// "2026-12-06T19:41:29.5-05:00", "2026-12-06T19:41", "2026-12-06", "2026-12"), which without a
-// zone is UTC. Runs of blanks and line breaks count as one blank. Invalid for anything else and
-// for years outside 1000 to 9999.
+// and its comma too, a two- or four-digit year, seconds optional and with a fraction, a numeric
+// zone with or without a colon, "GMT", "UT", "Z", a military letter, a name of UTC with an offset
+// such as "GMT+01:00", one of the common zone names from BST and CEST to AEST and PST, and the
+// zone's name in parentheses after an offset) or a W3C date ("2026-12-06T19:41:29Z",
+// "2026-12-06T19:41:29.5-05:00", "2026-12-06T19:41", "2026-12-06", "2026-12", and the basic
+// form "20261206T194129Z"), which without a zone is UTC. A leap second (":60") is read as the
+// second before it. Runs of blanks and line breaks count as one blank. Invalid for anything else
+// and for years outside 1000 to 9999.
 QDateTime parseInternetDate(QStringView text);
 
 // A date or time format made only of numbers, short month names, separators and an AM/PM
@@ -93,6 +102,10 @@ class Reader
 public:
     explicit Reader(const QLocale &locale);
     QDateTime read(const QString &text) const;
+    // A date typed into a field as the project stores it: a local time that reads as a date
+    // gets the form of storedText, offset and all, so that it names the same instant on every
+    // machine; a text with its offset already, a time alone and anything unread stay as typed.
+    QString stored(const QString &typed) const;
 
 private:
     struct Form

@@ -13,9 +13,12 @@
 #include "core/text/textfiles.h"
 #include "core/text/windows1252.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace Feedsmith {
 
@@ -248,6 +251,13 @@ bool projectFileInPieces(const FeedDocument &document, const QString &styleBlock
         const QString treatedStyleBlock = letters == Letters::Exact ? styleBlock : Transliterate(styleBlock);
         const StyleBlockRemover removeStyleBlocks(styleBlock, treatedStyleBlock);
         const CodePageText::StyleBlockRemover removeCodePageStyleBlocks(styleBlock, treatedStyleBlock);
+        // Publication dates typed as local times are stored with their offsets, as entry dates
+        // are; their forms are worked out only when an entry has one.
+        std::optional<DateText::Reader> typedDates;
+        for (int i = 1; i <= count && !typedDates; ++i) {
+            if (!document.entries.at(i).pubdate.isEmpty())
+                typedDates.emplace(QLocale::system());
+        }
         // The entries are written in pieces on every core, in order.
         const auto buildEntries = [&](qsizetype begin, qsizetype end) {
             QByteArray piece;
@@ -276,7 +286,8 @@ bool projectFileInPieces(const FeedDocument &document, const QString &styleBlock
                                                    : storedValue(entry.unreadDate));
                 for (const EntryField &field : EntryFields) {
                     for (const QString &item : field.items(entry))
-                        element(piece, tabs, field.key, storedValue(item));
+                        element(piece, tabs, field.key,
+                                storedValue(field.rss == RssPlace::PublicationDate ? typedDates->stored(item) : item));
                 }
                 piece += "\t</entry>\r\n";
             }

@@ -1,6 +1,7 @@
 // The settings page: the channel's fields beside their help.
 #include "window/pages/settingspage.h"
 
+#include "window/pages/artworkcheck.h"
 #include "window/pages/captions.h"
 #include "window/pages/fieldboxes.h"
 #include "window/shell/fieldhelp.h"
@@ -266,6 +267,15 @@ void SettingsPage::chooseLocalPicture(const PageContext &context, QLineEdit *box
     field->value(context.document) = *stored;
     m_boxes->setBoxText(box, *stored);
     context.markChanged();
+    // The artwork is taken whatever it is; what directories would refuse in it is said.
+    if (field->key == "podcastimage"_L1) {
+        if (const QStringList problems = ArtworkProblems(chosen, texts); !problems.isEmpty())
+            context.messageBoxes.warning(context.window, title,
+                                         texts.valueOr(u"artworktaken"_s,
+                                                       u"The picture is the artwork now, but "
+                                                       "podcast directories may refuse it:"_s)
+                                                 + u"\n\n"_s + problems.join(u'\n'));
+    }
 }
 
 QList<QWidget *> SettingsPage::tabChain() const
