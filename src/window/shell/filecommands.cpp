@@ -3,6 +3,7 @@
 
 #include "core/document/media.h"
 #include "core/import/feedimport.h"
+#include "core/output/podcasting.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
@@ -431,6 +432,15 @@ void FileCommands::commitEditor()
     m_contentsPage->entryEditor()->commitCurrentEntry();
 }
 
+void FileCommands::settlePodcastGuid()
+{
+    // Made when the feed is first written with a public address, and kept from then on.
+    if (!SettlePodcastGuid(m_context.document))
+        return;
+    m_context.markChanged();
+    m_settingsPage->showDocumentFields();
+}
+
 void FileCommands::finishWrites()
 {
     m_writer->finish();
@@ -457,6 +467,7 @@ bool FileCommands::writeProject(bool wait)
         return false;
     }
     commitEditor();
+    settlePodcastGuid();
     std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
     auto saved = std::make_shared<bool>(false);
     m_writer->start(
@@ -542,6 +553,7 @@ void FileCommands::generateRss()
         m_feedFilesChosen.insert(chosen);
         m_context.document.rssPath = chosen;
         m_publishPage->setFeedFile(chosen);
+        settlePodcastGuid();
         std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
         auto mediaUnreachable = std::make_shared<bool>(false);
         m_writer->start(
@@ -610,6 +622,8 @@ void FileCommands::runFeedCheck(bool beforePublishing)
         return;
     }
     commitEditor();
+    if (beforePublishing)
+        settlePodcastGuid();
     std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
     auto findings = std::make_shared<QList<FeedFinding>>();
     m_writer->start(
