@@ -130,13 +130,24 @@ with tempfile.TemporaryDirectory() as tmp:
         # The example's entries have IDs of their own (their addresses), which stand before those made from dates.
         expect("options: ids", [e.get("id") for e in feed.entries][-1:], ["https://www.example.com/news/1"])
 
-    # A podcast with the fields feeds carry: readers see authors, categories, the enclosure and the show.
+    # A podcast with the fields feeds carry: readers see authors, categories, the enclosure and the show,
+    # and the tags of Apple and of the podcast namespace.
     podcast = example.replace(b"</settings>", b"\t<podcast>1</podcast>\r\n\t<podcastauthor>Ann</podcastauthor>\r\n"
-                              b"\t<podcastimage>https://www.example.com/a.jpg</podcastimage>\r\n</settings>")
+                              b"\t<podcastimage>https://www.example.com/a.jpg</podcastimage>\r\n"
+                              b"\t<podcastnewfeedurl>https://new.example.com/f.xml</podcastnewfeedurl>\r\n"
+                              b"\t<podcastguid>917393e3-1b1e-5cef-ace4-edaa54e1f810</podcastguid>\r\n"
+                              b"\t<podcastlocked>1</podcastlocked>\r\n\t<podcastlockowner>ann@example.com</podcastlockowner>\r\n"
+                              b"\t<podcastfunding>https://www.example.com/give Support us</podcastfunding>\r\n"
+                              b"\t<podcastperson>Ann&#9;host</podcastperson>\r\n</settings>")
     podcast = podcast.replace(b"\t</entry>", b"\t\t<author>Ann B.</author>\r\n\t\t<category>x</category>\r\n"
-                              b"\t\t<category>y</category>\r\n\t\t<enclosure>https://www.example.com/1.mp3</enclosure>\r\n"
+                              b"\t\t<category>y&#9;https://www.example.com/tags</category>\r\n"
+                              b"\t\t<enclosure>https://www.example.com/1.mp3</enclosure>\r\n"
                               b"\t\t<enclosurelength>42</enclosurelength>\r\n\t\t<enclosuretype>audio/mpeg</enclosuretype>"
-                              b"\r\n\t\t<duration>1:02</duration>\r\n\t</entry>", 1)
+                              b"\r\n\t\t<duration>1:02</duration>\r\n\t\t<episodetitle>Caf\xe9</episodetitle>\r\n"
+                              b"\t\t<episodetype>bonus</episodetype>\r\n\t\t<episodeimage>https://www.example.com/1.jpg</episodeimage>"
+                              b"\r\n\t\t<block>1</block>\r\n\t\t<transcript>https://www.example.com/1.vtt text/vtt en</transcript>\r\n"
+                              b"\t\t<chapters>https://www.example.com/1.json</chapters>\r\n"
+                              b"\t\t<person>Bo&#9;guest&#9;&#9;&#9;https://www.example.com/bo</person>\r\n\t</entry>", 1)
     project = os.path.join(tmp, "podcast.rsx")
     with open(project, "wb") as f:
         f.write(podcast)
@@ -150,6 +161,17 @@ with tempfile.TemporaryDirectory() as tmp:
         expect("podcast: enclosure", [(e.get("href"), e.get("length"), e.get("type")) for e in last.get("enclosures", [])],
                [("https://www.example.com/1.mp3", "42", "audio/mpeg")])
         expect("podcast: duration", last.get("itunes_duration"), "1:02")
+        expect("podcast: category domain", [t.get("scheme") for t in last.get("tags", [])], [None, "https://www.example.com/tags"])
+        expect("podcast: show", [feed.feed.get(k) for k in ("podcast_guid", "podcast_locked", "podcast_funding", "podcast_person",
+                                                            "itunes_new-feed-url")],
+               ["917393e3-1b1e-5cef-ace4-edaa54e1f810", {"owner": "ann@example.com"}, {"url": "https://www.example.com/give"},
+                {"role": "host"}, "https://new.example.com/f.xml"])
+        expect("podcast: episode", [last.get(k) for k in ("itunes_title", "itunes_episodetype", "itunes_block", "image",
+                                                          "podcast_transcript", "podcast_chapters", "podcast_person")],
+               ["Caf\xe9", "bonus", 1, {"href": "https://www.example.com/1.jpg"},
+                {"url": "https://www.example.com/1.vtt", "type": "text/vtt", "language": "en"},
+                {"url": "https://www.example.com/1.json", "type": "application/json+chapters"},
+                {"role": "guest", "href": "https://www.example.com/bo"}])
 
 if failures:
     print("\n".join(failures))

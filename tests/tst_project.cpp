@@ -2,6 +2,7 @@
 #include "core/document/entryfields.h"
 #include "core/document/feeddocument.h"
 #include "core/entries/entryoperations.h"
+#include "core/import/feedimport.h"
 #include "core/output/preview.h"
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
@@ -421,8 +422,8 @@ class TestProject : public QObject
     Q_OBJECT
 
 private slots:
-    void entryFieldsTravel_data();
-    void entryFieldsTravel();
+    void fieldsTravel_data();
+    void fieldsTravel();
     void datedIdsStayWithTheirEntries();
     void initTestCase();
 
@@ -446,7 +447,7 @@ private slots:
     void readDateForms_data();
     void readDateForms();
     void threeEntryGroups();
-    void untitledEntryGetsNewEntryText();
+    void untitledEntryStaysUntitled();
     void untitledEntryWithoutNewEntryText();
     void emptyDefaultsComeBack_data();
     void emptyDefaultsComeBack();
@@ -941,7 +942,7 @@ void TestProject::threeEntryGroups()
     QCOMPARE(doc.ftp.ftppassword, QString());
 }
 
-void TestProject::untitledEntryGetsNewEntryText()
+void TestProject::untitledEntryStaysUntitled()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -951,15 +952,14 @@ void TestProject::untitledEntryGetsNewEntryText()
     FeedDocument doc;
     LoadProjectRows(doc, rows(file), languageTexts(), StyleBlock, german());
     QCOMPARE(doc.entryCount(), 1);
-    QCOMPARE(doc.entries.at(1).title, NewEntryText);
+    QCOMPARE(doc.entries.at(1).title, QString());
     QCOMPARE(doc.tree.caption(u"key1"_s), u"06.12. 10:05 "_s + NewEntryText);
 
-    // Saving afterwards writes the text as the entry's title.
+    // The caption is no title: saving afterwards writes none.
     const QString path = dir.filePath(u"p.rsx"_s);
     QString error;
     QVERIFY2(WriteProjectFile(doc, path, programFolder(), &error), qPrintable(error));
-    QVERIFY(FeedsmithTest::readBytes(path).contains(
-            QByteArray("\t\t<title>" + NewEntryText.toLatin1() + "</title>\r\n")));
+    QVERIFY(!FeedsmithTest::readBytes(path).contains("<title>"));
 }
 
 void TestProject::untitledEntryWithoutNewEntryText()
@@ -1479,6 +1479,7 @@ void TestProject::roundTrip()
         NewDocument(doc);
         for (const ChannelTag &field : channelTags())
             doc.channel.*field.member = plain();
+        doc.channel.category.remove(u'\n'); // a line break would start a second category
         for (QString FtpSettings::*member : storedFtpMembers())
             doc.ftp.*member = plain();
         doc.ftp.ftppassword = plain();
@@ -1540,9 +1541,7 @@ void TestProject::roundTrip()
             const int linkTabs = original.title.isEmpty() ? 2 : 0;
             const int contentTabs = original.title.isEmpty() && original.link.isEmpty() ? 2 : 0;
 
-            QString title = original.title.isEmpty() ? QString() : Model::plainValue(original.title, titleTabs);
-            if (title.isEmpty())
-                title = NewEntryText;
+            const QString title = original.title.isEmpty() ? QString() : Model::plainValue(original.title, titleTabs);
             const QString link = original.link.isEmpty() ? QString() : Model::plainValue(original.link, linkTabs);
             const QString content = Model::content(original.content.text(), StyleBlock, contentTabs);
             if (read.title != title || read.link != link || read.content != content
@@ -1555,7 +1554,7 @@ void TestProject::roundTrip()
             QCOMPARE(read.content, content);
             QCOMPARE(read.createdate, original.createdate);
             QCOMPARE(back.tree.caption(u"key"_s + QString::number(i)),
-                     original.createdate.toString(u"dd.MM. HH:mm"_s) + u' ' + title);
+                     original.createdate.toString(u"dd.MM. HH:mm"_s) + u' ' + (title.isEmpty() ? NewEntryText : title));
         }
         const QString channelTitle = back.channel.title;
         QCOMPARE(back.tree.caption(u"root"_s), channelTitle.isEmpty() ? RootText : channelTitle);
@@ -1745,57 +1744,133 @@ void TestProject::exactTextThroughSaveOpenAndGenerate()
 
 // Every field of the entry field table: stored in the project only when set, read back the same,
 // written to the feed in its form.
-void TestProject::entryFieldsTravel_data()
+void TestProject::fieldsTravel_data()
 {
-    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("key"); // an entry field's, else (or after "channel.") a channel field's
     QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("stored"); // the entry's lines after its date
-    QTest::addColumn<QByteArray>("feed"); // in the item; empty: nothing of it
+    QTest::addColumn<QByteArray>("stored"); // its lines in the project file
+    QTest::addColumn<QByteArray>("feed"); // in the feed, which an import reads back; empty: nothing of it
+    QTest::addColumn<QStringList>("also"); // other fields set, "key=value" ("key" alone for "1")
     QTest::newRow("author with an address")
             << u"author"_s << u"jane@example.org (Jane)"_s << "<author>jane@example.org (Jane)</author>"_ba
-            << "<author>jane@example.org (Jane)</author>"_ba;
+            << "<author>jane@example.org (Jane)</author>"_ba << QStringList();
     QTest::newRow("author by name") << u"author"_s << u"Jane D\u00f6e"_s
                                     << "<author>Jane D\xf6"
                                        "e</author>"_ba
-                                    << "<dc:creator>Jane D&#246;e</dc:creator>"_ba;
+                                    << "<dc:creator>Jane D&#246;e</dc:creator>"_ba << QStringList();
     QTest::newRow("categories") << u"category"_s << u"news\n[:br:]"_s
                                 << "<category>news</category>\r\n\t\t<category>&#91;:br:]</category>"_ba
-                                << "<category>news</category>\r\n\t\t<category>[:br:]</category>"_ba;
+                                << "<category>news</category>\r\n\t\t<category>[:br:]</category>"_ba << QStringList();
+    QTest::newRow("category with a domain")
+            << u"category"_s << u"MSFT\thttp://www.fool.com/cusips"_s
+            << "<category>MSFT&#9;http://www.fool.com/cusips</category>"_ba
+            << "<category domain=\"http://www.fool.com/cusips\">MSFT</category>"_ba << QStringList();
     QTest::newRow("comments") << u"comments"_s << u"https://e.org/?a=1&b"_s
                               << "<comments>https://e.org/?a=1&b</comments>"_ba
-                              << "<comments>https://e.org/?a=1&amp;b</comments>"_ba;
+                              << "<comments>https://e.org/?a=1&amp;b</comments>"_ba << QStringList();
     QTest::newRow("enclosure without length")
             << u"enclosure"_s << u"https://e.org/a b.mp3"_s << "<enclosure>https://e.org/a b.mp3</enclosure>"_ba
-            << "<enclosure url=\"https://e.org/a b.mp3\" length=\"0\" type=\"\" />"_ba;
+            << "<enclosure url=\"https://e.org/a b.mp3\" length=\"0\" type=\"\" />"_ba << QStringList();
     QTest::newRow("stored ID") << u"guid"_s << u"urn:uuid:1"_s << "<guid>urn:uuid:1</guid>"_ba
-                               << "<guid isPermaLink=\"false\">urn:uuid:1</guid>"_ba;
+                               << "<guid isPermaLink=\"false\">urn:uuid:1</guid>"_ba << QStringList();
     QTest::newRow("local enclosure file")
-            << u"enclosurefile"_s << u"/m/a.mp3"_s << "<enclosurefile>/m/a.mp3</enclosurefile>"_ba << QByteArray();
-    QTest::newRow("episode outside a podcast") << u"episode"_s << u"3"_s << "<episode>3</episode>"_ba << QByteArray();
+            << u"enclosurefile"_s << u"/m/a.mp3"_s << "<enclosurefile>/m/a.mp3</enclosurefile>"_ba << QByteArray()
+            << QStringList();
+    QTest::newRow("episode outside a podcast")
+            << u"episode"_s << u"3"_s << "<episode>3</episode>"_ba << QByteArray() << QStringList();
+
+    // A podcast's episode and show.
+    const QStringList episode = {u"podcast"_s, u"podcastcategory=News"_s, u"enclosure=https://e.org/1.mp3"_s};
+    QTest::newRow("episode title") << u"episodetitle"_s << u"Rye & spelt"_s
+                                   << "<episodetitle>Rye & spelt</episodetitle>"_ba
+                                   << "<itunes:title>Rye &amp; spelt</itunes:title>"_ba << episode;
+    QTest::newRow("episode kept out of directories") << u"block"_s << u"1"_s << "<block>1</block>"_ba
+                                                     << "<itunes:block>Yes</itunes:block>"_ba << episode;
+    QTest::newRow("transcripts, the second without a language")
+            << u"transcript"_s << u"https://e.org/12.vtt text/vtt en\nhttps://e.org/12.srt application/x-subrip"_s
+            << "<transcript>https://e.org/12.vtt text/vtt en</transcript>\r\n"
+               "\t\t<transcript>https://e.org/12.srt application/x-subrip</transcript>"_ba
+            << "<podcast:transcript url=\"https://e.org/12.vtt\" type=\"text/vtt\" language=\"en\" />\r\n"
+               "\t\t<podcast:transcript url=\"https://e.org/12.srt\" type=\"application/x-subrip\" />"_ba
+            << episode;
+    QTest::newRow("people of an episode, one without a group")
+            << u"person"_s << u"Jane Doe\thost\t\thttps://e.org/j.jpg\nJohn Roe"_s
+            << "<person>Jane Doe&#9;host&#9;&#9;https://e.org/j.jpg</person>\r\n\t\t<person>John Roe</person>"_ba
+            << "<podcast:person role=\"host\" img=\"https://e.org/j.jpg\">Jane Doe</podcast:person>\r\n"
+               "\t\t<podcast:person>John Roe</podcast:person>"_ba
+            << episode;
+    QTest::newRow("channel categories with a domain")
+            << u"channel.category"_s << u"Software\nSports\thttps://e.org/topics"_s
+            << "<category>Software</category>\r\n\t<category>Sports&#9;https://e.org/topics</category>"_ba
+            << "<category>Software</category>\r\n\t<category domain=\"https://e.org/topics\">Sports</category>"_ba
+            << QStringList();
+    QTest::newRow("third podcast category's subcategory")
+            << u"podcastsubcategory3"_s << u"Hobbies"_s << "<podcastsubcategory3>Hobbies</podcastsubcategory3>"_ba
+            << "<itunes:category text=\"Leisure\">\r\n\t\t<itunes:category text=\"Hobbies\" />"_ba
+            << episode + QStringList{u"podcastcategory2=Arts"_s, u"podcastcategory3=Leisure"_s};
+    QTest::newRow("show complete") << u"podcastcomplete"_s << u"1"_s << "<podcastcomplete>1</podcastcomplete>"_ba
+                                   << "<itunes:complete>Yes</itunes:complete>"_ba << episode;
+    QTest::newRow("owner of a show not locked")
+            << u"podcastlockowner"_s << u"ann@e.org"_s << "<podcastlockowner>ann@e.org</podcastlockowner>"_ba
+            << "<podcast:locked owner=\"ann@e.org\">no</podcast:locked>"_ba << episode;
+    QTest::newRow("funding, the second without a text")
+            << u"podcastfunding"_s << u"https://e.org/give Support the show\nhttps://e.org/club"_s
+            << "<podcastfunding>https://e.org/give Support the show</podcastfunding>\r\n"
+               "\t<podcastfunding>https://e.org/club</podcastfunding>"_ba
+            << "<podcast:funding url=\"https://e.org/give\">Support the show</podcast:funding>\r\n"
+               "\t<podcast:funding url=\"https://e.org/club\"></podcast:funding>"_ba
+            << episode;
+    QTest::newRow("people of the show")
+            << u"podcastperson"_s << u"Ann Example\thost\tcast\t\thttps://e.org/ann"_s
+            << "<podcastperson>Ann Example&#9;host&#9;cast&#9;&#9;https://e.org/ann</podcastperson>"_ba
+            << "<podcast:person role=\"host\" group=\"cast\" "
+               "href=\"https://e.org/ann\">Ann Example</podcast:person>"_ba
+            << episode;
 }
 
-void TestProject::entryFieldsTravel()
+void TestProject::fieldsTravel()
 {
     QFETCH(QString, key);
     QFETCH(QString, value);
     QFETCH(QByteArray, stored);
     QFETCH(QByteArray, feed);
+    QFETCH(QStringList, also);
+    // The field of a key in a document and its first entry.
+    const auto valueOf = [](FeedDocument &document, const QString &name) -> QString & {
+        const EntryField *field = name.startsWith("channel."_L1) ? nullptr : entryField(name);
+        return field ? field->value(document.entries.at(1)) : documentField(name.section(u'.', -1))->value(document);
+    };
     FeedDocument doc;
     NewProject(doc);
-    RSSentry entry = makeEntry(u"T"_s, {}, {}, local(2026, 12, 7));
-    QVERIFY(entryField(key));
-    entryField(key)->value(entry) = value;
-    doc.entries.append(entry);
+    doc.entries.append(makeEntry(u"T"_s, {}, {}, local(2026, 12, 7)));
+    for (const QString &change : also + QStringList{key + u'=' + value})
+        valueOf(doc, change.section(u'=', 0, 0)) = change.contains(u'=') ? change.section(u'=', 1) : u"1"_s;
     const QByteArray bytes = BuildProjectFile(doc, StyleBlock);
-    QVERIFY2(entriesSection(bytes).contains("</date>\r\n\t\t" + stored + "\r\n\t</entry>"), bytes.constData());
+    // An entry's field ends its entry; a channel's stands in the settings.
+    const bool entryKey = !key.startsWith("channel."_L1) && entryField(key);
+    QVERIFY2(entryKey ? entriesSection(bytes).contains("\t\t" + stored + "\r\n\t</entry>")
+                      : bytes.left(bytes.indexOf("</settings>")).contains("\r\n\t" + stored + "\r\n"),
+             bytes.constData());
     FeedDocument back;
     LoadProjectRows(back, rows(Windows1252::decode(bytes)), languageTexts(), StyleBlock, QLocale::c());
     QCOMPARE(back.entries.at(1), doc.entries.at(1));
+    QCOMPARE(back.channel, doc.channel);
     const QByteArray rss = BuildRssFile(back, StyleBlock, local(2026, 12, 7));
-    if (feed.isEmpty())
+    // A namespace is declared where its tags are used, and only there.
+    QCOMPARE(rss.contains("xmlns:podcast="), rss.contains("<podcast:"));
+    if (feed.isEmpty()) {
         QVERIFY2(!rss.contains(value.toUtf8()), rss.constData());
-    else
-        QVERIFY2(rss.contains("\t\t" + feed + "\r\n"), rss.constData());
+        return;
+    }
+    QVERIFY2(rss.contains("\t" + feed + "\r\n"), rss.constData());
+    // An import of the feed gives the field back as it was.
+    ImportedFeed imported;
+    QString error;
+    QVERIFY2(ParseFeed(rss, local(2026, 12, 8), &imported, &error), qPrintable(error));
+    FeedDocument again;
+    again.channel = imported.channel;
+    again.entries.append(imported.items.value(0));
+    QCOMPARE(valueOf(again, key), value);
 }
 
 // Entries of one second, identified by their dates: the IDs they had when the project was opened

@@ -3,6 +3,7 @@
 #include "core/document/media.h"
 #include "core/output/feedcheck.h"
 #include "core/output/podcast.h"
+#include "core/output/podcasting.h"
 #include "core/output/rsswriter.h"
 #include "core/output/xmltext.h"
 #include "core/project/projectwriter.h"
@@ -222,6 +223,13 @@ private slots:
                            dated
                                    + "\t\t<guid "
                                      "isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
+        QTest::newRow("a publication date stored with its offset is written in it")
+                << QStringList{u"itemids"_s, u"pubdate=2027-03-01 03:05:07 -0500"_s} << QString()
+                << QList<QByteArray>{
+                           item,
+                           item
+                                   + "\t\t<pubDate>Mon, 01 Mar 2027 03:05:07 -0500</pubDate>\r\n\t\t<guid "
+                                     "isPermaLink=\"false\">https://example.org/#2027-03-01T09:05:07</guid>\r\n"};
         QTest::newRow("the public address alone adds nothing")
                 << QStringList{u"feedurl"_s} << QString() << QList<QByteArray>{};
         QTest::newRow("a second entry of the same second")
@@ -303,6 +311,29 @@ private slots:
         }
         if (secondTitle.isEmpty())
             QCOMPARE(bytes, expected);
+    }
+
+    void podcastGuid_data()
+    {
+        QTest::addColumn<QString>("feedUrl");
+        QTest::addColumn<QString>("guid");
+        QTest::newRow("the podcast namespace's example, the scheme and closing slashes left out")
+                << u" HTTP://mp3s.nashownotes.com/pc20rss.xml// "_s << u"917393e3-1b1e-5cef-ace4-edaa54e1f810"_s;
+        QTest::newRow("no web address, no GUID") << u"ftp://example.org/feed.xml"_s << QString();
+    }
+
+    // Made once for a podcast with a public address, then kept when the address changes.
+    void podcastGuid()
+    {
+        QFETCH(QString, feedUrl);
+        QFETCH(QString, guid);
+        FeedDocument document;
+        document.channel.podcast = u"1"_s;
+        document.ftp.feedurl = feedUrl;
+        QCOMPARE(SettlePodcastGuid(document), !guid.isEmpty());
+        document.ftp.feedurl = u"https://example.org/moved.xml"_s;
+        QCOMPARE(SettlePodcastGuid(document), guid.isEmpty());
+        QCOMPARE(document.channel.podcastguid, guid.isEmpty() ? PodcastGuid(document.ftp.feedurl) : guid);
     }
 
     void podcastProblems_data()
@@ -769,7 +800,7 @@ private slots:
         FeedDocument document;
         document.channel.title = value;
         document.channel.description = value;
-        document.channel.category = value;
+        document.channel.category = QString(value).remove(u'\t'); // a tab would start the category's domain
         document.channel.imageurl = u"https://example.org/logo.png"_s;
         document.channel.imagetitle = value;
         document.entries.append(RSSentry{value, value, {}});
@@ -779,7 +810,7 @@ private slots:
         const ParsedFeed feed = parseFeed(bytes);
         QCOMPARE(feed.channel.value(u"title"_s), readBack);
         QCOMPARE(feed.channel.value(u"description"_s), readBack);
-        QCOMPARE(feed.channel.value(u"category"_s), readBack);
+        QCOMPARE(feed.channel.value(u"category"_s), QString(readBack).remove(u'\t'));
         QCOMPARE(feed.image.value(u"title"_s), readBack);
         QCOMPARE(feed.items.size(), 1);
         QCOMPARE(feed.items.first().title, readBack);
@@ -861,13 +892,20 @@ private slots:
         // An enclosure and the image of the media folder, chosen before the public address was
         // set: named by that address when the feed is written, the enclosure with its length
         // and type as they are then, and uploaded into the remote media folder.
+        // So are an episode's artwork, transcript and chapters.
         QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"news/media/ep 1.mp3"_s), "123"));
+        for (const char *name : {"ep1.jpg", "ep 1.vtt", "ep1.json"})
+            QVERIFY(FeedsmithTest::writeBytes(dir.filePath(u"news/media/"_s + QLatin1StringView(name)), "x"));
         FeedDocument document;
         document.projectPath = project;
         document.channel.imageurl = *stored;
+        document.channel.podcast = u"1"_s;
         RSSentry episode{u"t"_s, {}, u"<p>x</p>"_s};
         episode.enclosureurl = u"media/ep 1.mp3"_s;
         episode.enclosurelength = u"1"_s;
+        episode.episodeimage = u"media/ep1.jpg"_s;
+        episode.transcripts = u"media/ep%201.vtt"_s; // a word of its line: the blank encoded
+        episode.chapters = u"media/ep1.json"_s;
         document.entries.append(episode);
         RssFacts facts;
         QVERIFY(BuildRssFile(document, TestStyleBlock, winterMoment(), QLocale::c(), &facts)
@@ -879,10 +917,16 @@ private slots:
         QVERIFY2(bytes.contains("<enclosure url=\"https://example.org/news/media/ep%201.mp3\" length=\"5\""),
                  bytes.constData());
         QVERIFY(bytes.contains("<url>https://example.org/news/" + stored->toLatin1() + "</url>"));
+        QVERIFY(bytes.contains("<itunes:image href=\"https://example.org/news/media/ep1.jpg\" />"));
+        QVERIFY(bytes.contains(
+                "<podcast:transcript url=\"https://example.org/news/media/ep%201.vtt\" type=\"text/vtt\" />"));
+        QVERIFY(bytes.contains("<podcast:chapters url=\"https://example.org/news/media/ep1.json\" "));
         QStringList uploaded;
         for (const PublishedFile &file : PublishedFiles(document, 10))
             uploaded.append(file.folder + u'/' + file.name);
-        QCOMPARE(uploaded, (QStringList{u"media/ep 1.mp3"_s, u"media/"_s + stored->mid(6)}));
+        QCOMPARE(uploaded,
+                 (QStringList{u"media/ep 1.mp3"_s, u"media/ep1.jpg"_s, u"media/ep1.json"_s, u"media/ep 1.vtt"_s,
+                              u"media/"_s + stored->mid(6)}));
     }
 
     // With the letters kept, every character beyond ASCII becomes its reference, typed and stored

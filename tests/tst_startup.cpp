@@ -393,6 +393,20 @@ void TestStartup::shippedLanguageFiles()
                          || !(texts.textTable.value(field.textKey()).isEmpty()
                               || texts.helpTable.value(field.textKey()).isEmpty()),
                  qPrintable(field.textKey()));
+    // So is every box and option of the channel: a box by its label and help, an option by its
+    // text and tool tip.
+    for (const DocumentField &field : DocumentFields) {
+        if (!field.isChannelField())
+            continue;
+        const QString key = field.key;
+        const bool captioned = field.isOption
+                ? !texts.textTable.value(key + u"option"_s).isEmpty()
+                        && !texts.textTable.value(key + u"optiontip"_s).isEmpty()
+                : std::any_of(texts.captions.cbegin(), texts.captions.cend(), [&](const CaptionLine &l) {
+                      return l.group == "label"_L1 && l.key == key;
+                  }) && !texts.helpTable.value(key).isEmpty();
+        QVERIFY2(captioned, qPrintable(key));
+    }
     for (const auto &[groupName, keys] : CaptionKeys) {
         for (const QString &key : keys) {
             const bool present = std::any_of(texts.captions.cbegin(), texts.captions.cend(), [&](const CaptionLine &l) {

@@ -4,6 +4,7 @@
 #include "entrysupport.h"
 
 #include "core/output/feedcheck.h"
+#include "core/output/podcasting.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
 #include "core/text/textencoding.h"
@@ -393,6 +394,7 @@ void tst_WindowEntries::pastedMarkupSurvivesSaveAndOpen()
 void tst_WindowEntries::detailsSurviveSaveAndOpen()
 {
     ContentsProgram &p = *m_page;
+    p.document().channel.podcast = u"1"_s; // the entry an episode
     QVERIFY(p.newEntry());
     p.document().ftp.feedurl = u"https://example.org/rss/feed.xml"_s;
     QTest::mouseClick(p.child<QToolButton>(u"cmdDetails"_s), Qt::LeftButton);
@@ -420,19 +422,42 @@ void tst_WindowEntries::detailsSurviveSaveAndOpen()
     QTRY_COMPARE(p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->text(), u"1234"_s);
     QVERIFY(p.document().changed);
     QCOMPARE(readBytes(p.path(u"feeds/details/media/episode 1.mp3"_s)), QByteArray(1234, 'a'));
+    // So do an episode's transcript, one more each time, and its artwork; a person's parts are
+    // typed with "|", as are the channel's categories with their domains.
+    for (const auto &[button, name] : {std::pair{u"cmdChoosetranscript"_s, u"episode 1.vtt"_s},
+                                       std::pair{u"cmdChooseepisodeimage"_s, u"cover.jpg"_s}}) {
+        QVERIFY(writeBytes(p.path(name), "x"));
+        p.dialog.answer(p.path(name));
+        QTest::mouseClick(p.child<QPushButton>(button), Qt::LeftButton);
+        QTRY_VERIFY(QFile::exists(p.path(u"feeds/details/media/"_s + name)));
+    }
+    QTRY_COMPARE(p.child<QLineEdit>(u"txtEntrytranscript"_s)->text(), u"media/episode%201.vtt text/vtt"_s);
+    QTRY_COMPARE(p.child<QLineEdit>(u"txtEntryepisodeimage"_s)->text(), u"media/cover.jpg"_s);
+    QTest::keyClicks(p.child<QLineEdit>(u"txtEntryperson"_s), u"Jane Doe | host"_s);
+    QTest::keyClicks(p.child<QLineEdit>(u"txtCategory"_s), u"Software, Sports | https://example.org/t"_s);
     p.window->fileCommands()->saveProject(true);
-    QVERIFY(readBytes(path).contains("\t\t<category>news</category>\r\n\t\t<category>Cologne</category>\r\n"));
+    for (const QByteArray &line :
+         QList<QByteArray>{"\t\t<category>news</category>\r\n\t\t<category>Cologne</category>\r\n",
+                           "\t\t<transcript>media/episode%201.vtt text/vtt</transcript>\r\n",
+                           "\t\t<person>Jane Doe&#9;host</person>\r\n",
+                           "\t<category>Sports&#9;https://example.org/t</category>\r\n",
+                           // The show's lasting ID is made from its public address as it is saved.
+                           "\t<podcastguid>" + PodcastGuid(p.document().ftp.feedurl).toLatin1()})
+        QVERIFY2(readBytes(path).contains(line), line.constData());
 
     p.dialog.answer(path);
     p.window->fileCommands()->openProject();
     p.window->selectPage(Page::Contents);
     QVERIFY(p.clickNode(u"key1"_s));
     QCOMPARE(p.child<QLineEdit>(u"txtEntrycategory"_s)->text(), u"news, Cologne"_s);
+    QCOMPARE(p.child<QLineEdit>(u"txtCategory"_s)->text(), u"Software, Sports | https://example.org/t"_s);
     QCOMPARE(p.child<QLineEdit>(u"txtEntryauthor"_s)->text(), typed.value(u"txtEntryauthor"_s));
     // The address is the file's place in the media folder; the feed names it by its public one.
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosure"_s)->text(), u"media/episode 1.mp3"_s);
-    QVERIFY(BuildRssFile(p.document(), QString(), QDateTime::currentDateTime())
-                    .contains("<enclosure url=\"https://example.org/rss/media/episode%201.mp3\" length=\"1234\""));
+    const QByteArray rss = BuildRssFile(p.document(), QString(), QDateTime::currentDateTime());
+    QVERIFY(rss.contains("<enclosure url=\"https://example.org/rss/media/episode%201.mp3\" length=\"1234\""));
+    QVERIFY(rss.contains(
+            "<podcast:transcript url=\"https://example.org/rss/media/episode%201.vtt\" type=\"text/vtt\""));
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosurelength"_s)->text(), u"1234"_s);
     QCOMPARE(p.child<QLineEdit>(u"txtEntryenclosuretype"_s)->text(), u"audio/mpeg"_s);
     QVERIFY(p.child<QLineEdit>(u"txtEntryguid"_s)->text().startsWith(u"urn:uuid:"_s));
@@ -778,8 +803,9 @@ void tst_WindowEntries::contextMenuStates()
     QStringList texts;
     for (const QAction *item : items)
         texts.append(item->text());
-    QCOMPARE(texts, (QStringList{u"Undo"_s, QString(), u"Cut"_s, u"Copy"_s, u"Paste"_s, u"Paste as text"_s, QString(),
-                                 u"Select all"_s}));
+    QCOMPARE(texts,
+             (QStringList{u"Undo"_s, QString(), u"Cut"_s, u"Copy"_s, u"Paste"_s, u"Paste as text"_s, QString(),
+                          u"Select all"_s}));
     QVERIFY(!items.at(2)->isEnabled());
     QVERIFY(!items.at(3)->isEnabled());
     QVERIFY(items.at(5)->isEnabled());
@@ -1107,8 +1133,8 @@ void tst_WindowEntries::findingLeadsToItsField()
     p.document().channel.podcast = u"1"_s;
     p.window->fileCommands()->showDocumentFields();
     const QList<FeedFinding> findings = CheckFeed(p.document(), QString(), QDateTime::currentDateTime(), {});
-    for (const auto &[field, box] : {std::pair{u"enclosure"_s, u"txtEntryenclosure"_s},
-                                     std::pair{u"podcastimage"_s, u"txtPodcastImage"_s}}) {
+    for (const auto &[field, box] :
+         {std::pair{u"enclosure"_s, u"txtEntryenclosure"_s}, std::pair{u"podcastimage"_s, u"txtPodcastImage"_s}}) {
         const auto finding = std::find_if(findings.begin(), findings.end(),
                                           [&field](const FeedFinding &f) { return f.field == field; });
         QVERIFY2(finding != findings.end(), qPrintable(field));

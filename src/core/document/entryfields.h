@@ -32,6 +32,8 @@ enum class RssPlace {
     Guid, // <guid isPermaLink="..."> with guidpermalink
     PublicationDate, // <pubDate> when entries are dated, in place of the creation date
     Podcast, // <itunes:tag> in a podcast, for an entry with an enclosure
+    PodcastImage, // <itunes:image href/> in a podcast, for an entry with an enclosure
+    Podcasting, // <podcast:tag attributes/> in a podcast, for an entry with an enclosure (see PodcastLine)
 };
 
 struct EntryField
@@ -44,6 +46,7 @@ struct EntryField
     RssPlace rss;
     QLatin1StringView rssTag;
     bool podcastOnly = false; // shown in the window only for a podcast
+    bool mediaFile = false; // may name a file of the media folder ("media/NAME"), chosen with a button and uploaded
 
     QString &value(RSSentry &entry) const { return entry.*member; }
     const QString &value(const RSSentry &entry) const { return entry.*member; }
@@ -55,15 +58,28 @@ struct EntryField
 
 // In the order of the project file (after an entry's title, link, content and date) and of the
 // window's Details area.
-extern const std::array<EntryField, 14> EntryFields;
+extern const std::array<EntryField, 21> EntryFields;
 
 // The field of a key; null for none.
 const EntryField *entryField(QAnyStringView key);
 
 // A comma-separated list as typed ("news, Köln ,  ") as items one a line ("news\nKöln"), and
-// back; a comma cannot be part of an item.
+// back; a comma cannot be part of an item. The parts of an item that may hold blanks (a
+// category and its domain, a person's name, role and so on) are typed with "|" between them
+// ("MSFT | http://www.fool.com/cusips") and kept with a tab between them.
 QString ListFromTyped(const QString &typed);
 QString TypedFromList(const QString &lines);
+
+// The parts of a line of a field with several parts, always `count` of them (missing ones
+// empty): those with a tab between them, where parts may hold blanks (a category
+// "name<TAB>domain", a person "name<TAB>role<TAB>group<TAB>img<TAB>href"); or the first
+// `count` - 1 words and the rest, where only the last part may hold blanks (a transcript
+// "url type language", chapters "url type", a funding "url text").
+QStringList TabParts(const QString &line, int count);
+QStringList WordParts(const QString &line, int count);
+// Parts joined into a line again, without the empty parts at its end.
+QString TabLine(QStringList parts);
+QString WordLine(QStringList parts);
 
 // Whether an author value names an e-mail address, as RSS's <author> wants it.
 bool IsMailAuthor(const QString &author);

@@ -19,6 +19,11 @@ constexpr DocumentField numberField(QLatin1StringView key, QLatin1StringView box
     return {key, labelName.isEmpty() ? key : labelName, boxName, typingLimit, member, nullptr, false, true};
 }
 
+constexpr DocumentField listField(QLatin1StringView key, QLatin1StringView boxName, QString ChannelSettings::*member)
+{
+    return {key, key, boxName, NoTypingLimit, member, nullptr, false, false, true};
+}
+
 constexpr DocumentField optionField(QLatin1StringView key, QLatin1StringView boxName, QString ChannelSettings::*member)
 {
     return {key, key, boxName, 1, member, nullptr, true};
@@ -26,7 +31,7 @@ constexpr DocumentField optionField(QLatin1StringView key, QLatin1StringView box
 
 } // namespace
 
-const std::array<DocumentField, 34> DocumentFields = {{
+const std::array<DocumentField, 46> DocumentFields = {{
         channelField("title"_L1, "txtTitle"_L1, &ChannelSettings::title),
         channelField("link"_L1, "txtLink"_L1, &ChannelSettings::link),
         channelField("description"_L1, "txtDescription"_L1, &ChannelSettings::description),
@@ -34,7 +39,7 @@ const std::array<DocumentField, 34> DocumentFields = {{
         channelField("language"_L1, "txtLanguage"_L1, &ChannelSettings::language, LanguageTagLimit),
         channelField("managingeditor"_L1, "txtManagingeditor"_L1, &ChannelSettings::managingeditor),
         channelField("webmaster"_L1, "txtWebmaster"_L1, &ChannelSettings::webmaster),
-        channelField("category"_L1, "txtCategory"_L1, &ChannelSettings::category),
+        listField("category"_L1, "txtCategory"_L1, &ChannelSettings::category),
         numberField("ttl"_L1, "txtTTL"_L1, &ChannelSettings::ttl, NoTypingLimit),
         channelField("imageurl"_L1, "txtImageurl"_L1, &ChannelSettings::imageurl),
         channelField("imagetitle"_L1, "txtimagetitle"_L1, &ChannelSettings::imagetitle),
@@ -50,6 +55,18 @@ const std::array<DocumentField, 34> DocumentFields = {{
         channelField("podcastsubcategory"_L1, "txtPodcastSubcategory"_L1, &ChannelSettings::podcastsubcategory),
         optionField("podcastexplicit"_L1, "chkPodcastExplicit"_L1, &ChannelSettings::podcastexplicit),
         channelField("podcasttype"_L1, "cboPodcastType"_L1, &ChannelSettings::podcasttype),
+        channelField("podcastcategory2"_L1, "txtPodcastCategory2"_L1, &ChannelSettings::podcastcategory2),
+        channelField("podcastsubcategory2"_L1, "txtPodcastSubcategory2"_L1, &ChannelSettings::podcastsubcategory2),
+        channelField("podcastcategory3"_L1, "txtPodcastCategory3"_L1, &ChannelSettings::podcastcategory3),
+        channelField("podcastsubcategory3"_L1, "txtPodcastSubcategory3"_L1, &ChannelSettings::podcastsubcategory3),
+        optionField("podcastcomplete"_L1, "chkPodcastComplete"_L1, &ChannelSettings::podcastcomplete),
+        optionField("podcastblock"_L1, "chkPodcastBlock"_L1, &ChannelSettings::podcastblock),
+        channelField("podcastnewfeedurl"_L1, "txtPodcastNewFeedUrl"_L1, &ChannelSettings::podcastnewfeedurl),
+        channelField("podcastguid"_L1, "txtPodcastGuid"_L1, &ChannelSettings::podcastguid),
+        optionField("podcastlocked"_L1, "chkPodcastLocked"_L1, &ChannelSettings::podcastlocked),
+        channelField("podcastlockowner"_L1, "txtPodcastLockOwner"_L1, &ChannelSettings::podcastlockowner),
+        listField("podcastfunding"_L1, "txtPodcastFunding"_L1, &ChannelSettings::podcastfunding),
+        listField("podcastperson"_L1, "txtPodcastPerson"_L1, &ChannelSettings::podcastperson),
         {"ftpfile"_L1, "ftpfile"_L1, "txtftpfile"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpfile},
         {"ftpurl"_L1, "ftpurl"_L1, "txtftpurl"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpurl},
         {"ftpdir"_L1, "ftpdir"_L1, "txtftpdir"_L1, NoTypingLimit, nullptr, &FtpSettings::ftpdir},

@@ -22,7 +22,7 @@ struct ChannelSettings
     QString number = QStringLiteral("10"); // how many of the newest entries are published
     QString managingeditor;
     QString webmaster;
-    QString category;
+    QString category; // one a line, each the name or "name<TAB>domain"
     QString ttl = QStringLiteral("1440");
     QString imageurl;
     QString imagetitle;
@@ -41,6 +41,20 @@ struct ChannelSettings
     QString podcastsubcategory = {};
     QString podcastexplicit = {}; // "1" when the show is marked explicit
     QString podcasttype = {}; // "episodic" (newest first) or "serial" (in order); empty reads as episodic
+    QString podcastcategory2 = {}; // a second and a third category, each with a subcategory
+    QString podcastsubcategory2 = {};
+    QString podcastcategory3 = {};
+    QString podcastsubcategory3 = {};
+    QString podcastcomplete = {}; // "1" when no episode will follow
+    QString podcastblock = {}; // "1" when directories are to leave the show out
+    QString podcastnewfeedurl = {}; // where the show has moved to
+    // The show's lasting ID: made once from the public address (PodcastGuid), then kept even
+    // when the address changes.
+    QString podcastguid = {};
+    QString podcastlocked = {}; // "1" when no other host may import the show
+    QString podcastlockowner = {}; // the e-mail address that may unlock it
+    QString podcastfunding = {}; // one a line: "url text"
+    QString podcastperson = {}; // one a line: "name<TAB>role<TAB>group<TAB>img<TAB>href"
 
     friend bool operator==(const ChannelSettings &, const ChannelSettings &) = default;
 };
@@ -115,6 +129,7 @@ struct DocumentField
     QString FtpSettings::*ftp = nullptr; // set for an FTP field
     bool isOption = false; // a check box: "1" when on, empty when off
     bool digitsOnly = false; // a whole number: nothing else can be typed
+    bool isList = false; // items one a line, each an element of its own in the project file
 
     bool isChannelField() const { return channel != nullptr; }
     bool isOn(const FeedDocument &document) const { return value(document) == QLatin1StringView("1"); }
@@ -128,7 +143,7 @@ struct DocumentField
 // the FTP page (the file lists them in the same order, without the password). Fields added later
 // come last in their group, and are written only when they hold something, so that a project
 // that does not use them is written as before.
-extern const std::array<DocumentField, 34> DocumentFields;
+extern const std::array<DocumentField, 46> DocumentFields;
 
 // The field of a key; null for none.
 const DocumentField *documentField(QAnyStringView key);

@@ -1,6 +1,7 @@
 // Pictures of entry bodies.
 #include "core/document/media.h"
 
+#include "core/document/entryfields.h"
 #include "core/document/feeddocument.h"
 #include "core/text/textfiles.h"
 
@@ -126,6 +127,14 @@ bool IsLocalMedia(QStringView address)
     return address.startsWith(MediaPrefix) && !name.isEmpty() && !name.contains(u'/') && !name.startsWith(u'.');
 }
 
+QString MediaWordAddress(const QString &word)
+{
+    if (!word.startsWith(MediaPrefix) || !word.contains(u'%'))
+        return word;
+    const QString decoded = QUrl::fromPercentEncoding(word.toUtf8());
+    return IsLocalMedia(decoded) ? decoded : word;
+}
+
 QString PublishedMediaAddress(const QString &local, const QString &publicMedia)
 {
     if (!IsLocalMedia(local) || publicMedia.isEmpty())
@@ -224,6 +233,7 @@ QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken, QLi
     };
     static const QRegularExpression picture(u"src=\"media/([A-Za-z0-9_-][A-Za-z0-9._-]*)\""_s);
     const int count = document.entryCount();
+    const bool podcast = document.channel.podcast == "1"_L1;
     for (int k = 0; k < std::min(taken, count); ++k) {
         const int key = count - k;
         const RSSentry &entry = document.entries.at(key);
@@ -240,6 +250,17 @@ QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken, QLi
                  entry.enclosureurl.trimmed().mid(MediaPrefix.size()));
         else if (!entry.enclosurefile.isEmpty() && !entry.enclosureurl.trimmed().isEmpty())
             take(key, true, entry.enclosurefile, QString(), QFileInfo(entry.enclosurefile).fileName());
+        // An episode's artwork, transcripts and chapters go with it, as the feed names them.
+        if (!podcast || entry.enclosureurl.isEmpty())
+            continue;
+        QStringList addresses = {entry.episodeimage, MediaWordAddress(WordParts(entry.chapters, 2).at(0))};
+        for (const QString &transcript : entry.transcripts.split(u'\n', Qt::SkipEmptyParts))
+            addresses.append(MediaWordAddress(WordParts(transcript, 3).at(0)));
+        for (const QString &address : std::as_const(addresses)) {
+            const QString local = address.trimmed();
+            if (IsLocalMedia(local))
+                take(key, false, local, MediaFolder, local.mid(MediaPrefix.size()));
+        }
     }
     // The channel's image and the podcast's artwork, when they are files of the media folder.
     for (const QString *image : {&document.channel.imageurl, &document.channel.podcastimage}) {

@@ -41,6 +41,10 @@ QString WithPublicMedia(const QString &body, const QString &publicMedia);
 // stores enclosures and artwork: the feed then names it by its public address, made when the
 // feed is written.
 bool IsLocalMedia(QStringView address);
+// The address a word of a line names (a transcript's, the chapters'): a file of the media
+// folder by its name with the percent escapes that stand for its blanks decoded
+// ("media/ep%201.vtt" names "media/ep 1.vtt"), any other as it stands.
+QString MediaWordAddress(const QString &word);
 // A local media address as the feed names it: the public media address and the name below the
 // media folder, each part percent-encoded; as it stands without a public address.
 QString PublishedMediaAddress(const QString &local, const QString &publicMedia);
@@ -92,13 +96,14 @@ struct PublishedFile
 struct UnpublishableFile
 {
     int entry = 0; // the key number of the entry; 0 for the channel's image or artwork
-    bool enclosure = false; // the entry's enclosure file, else a picture of its body
+    bool enclosure = false; // the entry's enclosure file, else a file of the media folder it names
     QString name; // as the entry names it (enclosurefile, or "media/NAME")
     MediaFile check;
 };
 
 // The pictures of the media folder that the newest `taken` entries show and the local files of
-// their enclosures, each once, as far as they keep the rule of CheckMediaFile; `refused` (when
+// their enclosures (and, in a podcast, the episodes' artwork, transcripts and chapters of the
+// media folder), each once, as far as they keep the rule of CheckMediaFile; `refused` (when
 // given) gets those that exist and break it. A picture's name is one the media folder gives
 // (letters, digits, "-", "_", "."): nothing outside that folder is named.
 QList<PublishedFile> PublishedFiles(const FeedDocument &document, int taken,

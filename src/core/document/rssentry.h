@@ -47,6 +47,13 @@ struct RSSentry
     QString episode = {};
     QString season = {};
     QString explicitcontent = {}; // "1" when the episode is marked explicit
+    QString episodetitle = {}; // the episode's title without its number or the show's name
+    QString episodetype = {}; // "full", "trailer" or "bonus"
+    QString episodeimage = {}; // the address of the episode's artwork, or "media/NAME"
+    QString block = {}; // "1" when directories are to leave the episode out
+    QString transcripts = {}; // one a line: "url type language"
+    QString chapters = {}; // "url type"
+    QString persons = {}; // one a line: "name<TAB>role<TAB>group<TAB>img<TAB>href"
 
     friend bool operator==(const RSSentry &, const RSSentry &) = default;
 };

@@ -1,6 +1,8 @@
 // The feed importer, on QXmlStreamReader.
 #include "core/import/feedimport.h"
 
+#include "core/document/entryfields.h"
+
 #include "core/output/rsswriter.h"
 #include "core/project/datetext.h"
 #include "core/text/addressschemes.h"
@@ -36,6 +38,20 @@ constexpr auto DcNs = "http://purl.org/dc/elements/1.1/"_L1;
 constexpr auto XhtmlNs = "http://www.w3.org/1999/xhtml"_L1;
 constexpr auto ItunesNs = "http://www.itunes.com/dtds/podcast-1.0.dtd"_L1;
 constexpr auto AdminNs = "http://webns.net/mvcb/"_L1;
+
+// Podcasting 2.0, whose address early feeds gave as that of its documentation.
+bool isPodcastingNamespace(QStringView ns)
+{
+    return ns == "https://podcastindex.org/namespace/1.0"_L1 || ns == "http://podcastindex.org/namespace/1.0"_L1
+            || ns == "https://github.com/Podcastindex-org/podcast-namespace/blob/main/docs/1.0.md"_L1;
+}
+
+// A flag of Apple's tags: "Yes" (in any case), or "true" as some writers put it.
+bool isYes(const QString &text)
+{
+    const QString flag = text.trimmed().toLower();
+    return flag == "yes"_L1 || flag == "true"_L1;
+}
 
 // Media RSS, whose address is written with and without its closing slash.
 bool isMediaNamespace(QStringView ns)
@@ -179,6 +195,77 @@ QString textToHtml(const QString &text)
     return html;
 }
 
+// An address as the feed wrote it, or resolved when it is relative and there is a base.
+QString resolved(const QUrl &base, const QString &address)
+{
+    if (base.isEmpty() || address.isEmpty())
+        return address;
+    const QUrl url(address);
+    return url.isRelative() ? base.resolved(url).toString() : address;
+}
+
+// HTML with the relative addresses of its href and src attributes resolved against the base,
+// as feed readers resolve them; comments and text are left as they are.
+QString withResolvedAddresses(const QString &html, const QUrl &base)
+{
+    if (base.isEmpty())
+        return html;
+    QString out;
+    const qsizetype n = html.size();
+    qsizetype copied = 0;
+    for (qsizetype i = html.indexOf(u'<'); i >= 0 && i < n; i = html.indexOf(u'<', i)) {
+        if (QStringView(html).sliced(i).startsWith("<!--"_L1)) {
+            const qsizetype end = html.indexOf("-->"_L1, i + 4);
+            i = end < 0 ? n : end + 3;
+            continue;
+        }
+        qsizetype j = i + 1;
+        if (j >= n || !html.at(j).isLetter()) {
+            i = j;
+            continue;
+        }
+        while (j < n && html.at(j) != u'>') {
+            // An attribute: its name, and its value when it has one.
+            while (j < n && (html.at(j).isSpace() || html.at(j) == u'/'))
+                ++j;
+            const qsizetype nameStart = j;
+            while (j < n && !html.at(j).isSpace() && html.at(j) != u'=' && html.at(j) != u'>')
+                ++j;
+            const QStringView attribute = QStringView(html).sliced(nameStart, j - nameStart);
+            while (j < n && html.at(j).isSpace())
+                ++j;
+            if (j >= n || html.at(j) != u'=')
+                continue;
+            ++j;
+            while (j < n && html.at(j).isSpace())
+                ++j;
+            const QChar quote = j < n && (html.at(j) == u'"' || html.at(j) == u'\'') ? html.at(j) : QChar();
+            const qsizetype valueStart = quote.isNull() ? j : j + 1;
+            qsizetype valueEnd = valueStart;
+            while (valueEnd < n
+                   && (quote.isNull() ? !html.at(valueEnd).isSpace() && html.at(valueEnd) != u'>'
+                                      : html.at(valueEnd) != quote))
+                ++valueEnd;
+            j = quote.isNull() ? valueEnd : std::min(n, valueEnd + 1);
+            if (attribute.compare("href"_L1, Qt::CaseInsensitive) != 0
+                && attribute.compare("src"_L1, Qt::CaseInsensitive) != 0)
+                continue;
+            const QString value = html.sliced(valueStart, valueEnd - valueStart).trimmed();
+            const QString address = resolved(base, value);
+            if (address == value)
+                continue;
+            out += QStringView(html).sliced(copied, valueStart - copied);
+            out += quote.isNull() ? QString(address).replace(u'"', "%22"_L1) : address;
+            copied = valueEnd;
+        }
+        i = j;
+    }
+    if (copied == 0)
+        return html;
+    out += QStringView(html).sliced(copied);
+    return out;
+}
+
 bool isVoidElement(QStringView name)
 {
     static constexpr const char *Void[] = {"area",  "base", "br",   "col",   "embed",  "hr",    "img",
@@ -221,7 +308,8 @@ struct Item
     RSSentry entry;
     QStringList categories;
     QList<Enclosure> enclosures;
-    QList<Enclosure> media; // Media RSS content, an enclosure only where the item has none
+    QList<Enclosure> media; // Media RSS audio and video, an enclosure only where the item has none
+    QString mediaDescription; // Media RSS's description as HTML, the body where the item has none
     QSet<QString> leftOut; // what the entry has no place for, by the name the notes give it
     QSet<QString> unsafe; // addresses left out as no feed may carry them, by the name the notes give
 };
@@ -292,10 +380,10 @@ private:
         if (name == "rss"_L1 && isRssNamespace(ns)) {
             const QString version = xml.attributes().value("version"_L1).toString();
             m_feed.format = u"RSS "_s + (version.isEmpty() ? u"2.0"_s : version);
-            readRss(xml);
+            readRss(xml, baseOf(xml, QUrl()));
         } else if (name == "RDF"_L1 && ns == RdfNs) {
             m_feed.format = u"RSS 1.0"_s;
-            readRss(xml);
+            readRss(xml, baseOf(xml, QUrl()));
             if (m_feed.channel.title.isEmpty() && m_feed.items.isEmpty() && !xml.hasError())
                 m_feed.format.clear();
         } else if (name == "feed"_L1 && ns == AtomNs) {
@@ -315,15 +403,16 @@ private:
     }
 
     // RSS 0.9x and 2.0 hold everything in <channel>; RSS 0.90 and 1.0 put the image and the
-    // items beside it. Both are read by one walk.
-    void readRss(QXmlStreamReader &xml)
+    // items beside it. Both are read by one walk. Addresses are resolved against the xml:base
+    // around them, as feed readers resolve them.
+    void readRss(QXmlStreamReader &xml, const QUrl &base)
     {
         while (xml.readNextStartElement()) {
             const QStringView name = xml.name();
             if (name == "channel"_L1 && isRssNamespace(xml.namespaceUri()))
-                readRssChannel(xml);
+                readRssChannel(xml, baseOf(xml, base));
             else if (name == "item"_L1 && isRssNamespace(xml.namespaceUri()))
-                readRssItem(xml);
+                readRssItem(xml, baseOf(xml, base));
             else if (name == "image"_L1 && isRssNamespace(xml.namespaceUri()))
                 readRssImage(xml);
             else
@@ -331,11 +420,11 @@ private:
         }
     }
 
-    void readRssChannel(QXmlStreamReader &xml)
+    void readRssChannel(QXmlStreamReader &xml, const QUrl &base)
     {
         ChannelSettings &channel = m_feed.channel;
         QString dcLanguage;
-        QStringList categories;
+        QStringList categories; // each "name" or "name<TAB>domain"
         QStringList dcSubjects;
         while (xml.readNextStartElement()) {
             const QStringView name = xml.name();
@@ -344,7 +433,7 @@ private:
                 if (name == "title"_L1)
                     channel.title = field(u"channel title"_s, readContent(xml).text);
                 else if (name == "link"_L1)
-                    channel.link = channelAddress(u"channel link"_s, readContent(xml).text);
+                    channel.link = channelAddress(u"channel link"_s, addressIn(xml, base));
                 else if (name == "description"_L1)
                     channel.description = field(u"channel description"_s, readContent(xml).text);
                 else if (name == "language"_L1)
@@ -354,20 +443,21 @@ private:
                 else if (name == "webMaster"_L1)
                     channel.webmaster = field(u"web master"_s, readContent(xml).text);
                 else if (name == "category"_L1)
-                    categories.append(oneLine(readContent(xml).text));
+                    categories.append(categoryLine(xml, u"category"_s));
                 else if (name == "ttl"_L1)
                     channel.ttl = readContent(xml).text;
                 else if (name == "image"_L1)
                     readRssImage(xml);
                 else if (name == "item"_L1)
-                    readRssItem(xml);
+                    readRssItem(xml, baseOf(xml, base));
                 else
                     skipChannelElement(xml);
             } else if (ns == DcNs && name == "language"_L1) {
                 dcLanguage = readContent(xml).text;
             } else if (ns == DcNs && name == "subject"_L1) {
-                dcSubjects.append(oneLine(readContent(xml).text));
-            } else if (ns == ItunesNs && readPodcastChannel(xml, name)) {
+                dcSubjects.append(field(u"category"_s, readContent(xml).text));
+            } else if ((ns == ItunesNs && readPodcastChannel(xml, name))
+                       || (isPodcastingNamespace(ns) && readPodcastingChannel(xml, name))) {
                 channel.podcast = u"1"_s;
             } else {
                 skipChannelElement(xml);
@@ -375,10 +465,25 @@ private:
         }
         if (channel.language.isEmpty())
             channel.language = dcLanguage;
-        // The one category field takes all of the feed's, as the window shows a list typed.
+        // Each category stays one, with its domain.
         categories.removeAll(QString());
         dcSubjects.removeAll(QString());
-        channel.category = field(u"category"_s, (categories.isEmpty() ? dcSubjects : categories).join(u", "_s));
+        channel.category = (categories.isEmpty() ? dcSubjects : categories).join(u'\n');
+    }
+
+    // A category and its domain as a line: "name", or "name<TAB>domain".
+    QString categoryLine(QXmlStreamReader &xml, const QString &what)
+    {
+        const QString domain = oneLine(xml.attributes().value("domain"_L1).toString());
+        const QString name = field(what, readContent(xml).text);
+        return name.isEmpty() ? QString() : TabLine({name, domain});
+    }
+
+    // The text of an element that holds an address, resolved against the xml:base around it.
+    QString addressIn(QXmlStreamReader &xml, const QUrl &base)
+    {
+        const QUrl here = baseOf(xml, base);
+        return resolved(here, readContent(xml).text.trimmed());
     }
 
     // A podcast's channel tag into its field; false (nothing read) for a tag without one.
@@ -396,15 +501,37 @@ private:
         } else if (name == "image"_L1) {
             channel.podcastimage = channelAddress(u"podcast artwork"_s, xml.attributes().value("href"_L1).toString());
             xml.skipCurrentElement();
-        } else if (name == "category"_L1 && channel.podcastcategory.isEmpty()) {
-            // The first category and its first subcategory.
-            channel.podcastcategory = oneLine(xml.attributes().value("text"_L1).toString());
-            while (xml.readNextStartElement()) {
-                if (xml.namespaceUri() == ItunesNs && xml.name() == "category"_L1
-                    && channel.podcastsubcategory.isEmpty())
-                    channel.podcastsubcategory = oneLine(xml.attributes().value("text"_L1).toString());
-                xml.skipCurrentElement();
+        } else if (name == "category"_L1) {
+            // Three categories, each with its first subcategory, as Apple reads them.
+            QString *category = &channel.podcastcategory;
+            QString *subcategory = &channel.podcastsubcategory;
+            if (!category->isEmpty()) {
+                category = &channel.podcastcategory2;
+                subcategory = &channel.podcastsubcategory2;
             }
+            if (!category->isEmpty()) {
+                category = &channel.podcastcategory3;
+                subcategory = &channel.podcastsubcategory3;
+            }
+            if (!category->isEmpty()) {
+                skipChannelElement(xml);
+                return true;
+            }
+            *category = oneLine(xml.attributes().value("text"_L1).toString());
+            while (xml.readNextStartElement()) {
+                if (xml.namespaceUri() == ItunesNs && xml.name() == "category"_L1 && subcategory->isEmpty()) {
+                    *subcategory = oneLine(xml.attributes().value("text"_L1).toString());
+                    xml.skipCurrentElement();
+                } else {
+                    skipChannelElement(xml);
+                }
+            }
+        } else if (name == "complete"_L1) {
+            channel.podcastcomplete = isYes(readContent(xml).text) ? u"1"_s : QString();
+        } else if (name == "block"_L1) {
+            channel.podcastblock = isYes(readContent(xml).text) ? u"1"_s : QString();
+        } else if (name == "new-feed-url"_L1) {
+            channel.podcastnewfeedurl = channelAddress(u"podcast new feed address"_s, readContent(xml).text);
         } else if (name == "owner"_L1) {
             while (xml.readNextStartElement()) {
                 if (xml.namespaceUri() == ItunesNs && xml.name() == "name"_L1)
@@ -419,6 +546,56 @@ private:
         }
         return true;
     }
+
+    // A show's tag of the podcast namespace into its field; false (nothing read) for a tag
+    // without one.
+    bool readPodcastingChannel(QXmlStreamReader &xml, QStringView name)
+    {
+        ChannelSettings &channel = m_feed.channel;
+        if (name == "guid"_L1) {
+            channel.podcastguid = field(u"podcast GUID"_s, readContent(xml).text);
+        } else if (name == "locked"_L1) {
+            channel.podcastlockowner = field(u"podcast lock owner"_s, xml.attributes().value("owner"_L1).toString());
+            channel.podcastlocked = isYes(readContent(xml).text) ? u"1"_s : QString();
+        } else if (name == "funding"_L1) {
+            const QString url =
+                    channelAddress(u"podcast funding address"_s, xml.attributes().value("url"_L1).toString());
+            const QString text = field(u"podcast funding"_s, readContent(xml).text);
+            if (!url.isEmpty())
+                appendLine(channel.podcastfunding, WordLine({blankless(url), text}));
+        } else if (name == "person"_L1) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QString img = channelAddress(u"podcast person picture"_s, attributes.value("img"_L1).toString());
+            const QString href = channelAddress(u"podcast person link"_s, attributes.value("href"_L1).toString());
+            appendLine(channel.podcastperson, personLine(xml, attributes, img, href));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // A podcast:person as a line, "name<TAB>role<TAB>group<TAB>img<TAB>href"; empty without a name.
+    QString personLine(QXmlStreamReader &xml, const QXmlStreamAttributes &attributes, const QString &img,
+                       const QString &href)
+    {
+        const QString role = oneLine(attributes.value("role"_L1).toString());
+        const QString group = oneLine(attributes.value("group"_L1).toString());
+        const QString name = field(u"podcast person"_s, readContent(xml).text);
+        return name.isEmpty() ? QString() : TabLine({name, role, group, img, href});
+    }
+
+    // Adds a line to a field of lines.
+    static void appendLine(QString &lines, const QString &line)
+    {
+        if (line.isEmpty())
+            return;
+        if (!lines.isEmpty())
+            lines += u'\n';
+        lines += line;
+    }
+
+    // An address or a type as a word of a line: its blanks, which no address holds, encoded.
+    static QString blankless(const QString &word) { return QString(word).replace(u' ', "%20"_L1); }
 
     void readRssImage(QXmlStreamReader &xml)
     {
@@ -455,7 +632,7 @@ private:
         xml.skipCurrentElement();
     }
 
-    void readRssItem(QXmlStreamReader &xml)
+    void readRssItem(QXmlStreamReader &xml, const QUrl &base)
     {
         Item item;
         RSSentry &entry = item.entry;
@@ -473,16 +650,18 @@ private:
                 if (name == "title"_L1) {
                     entry.title = field(u"item title"_s, readContent(xml).text);
                 } else if (name == "link"_L1) {
-                    entry.link = itemAddress(item, u"link"_s, readContent(xml).text);
+                    entry.link = itemAddress(item, u"link"_s, addressIn(xml, base));
                 } else if (name == "description"_L1) {
-                    description = readContent(xml).html();
+                    const QUrl here = baseOf(xml, base);
+                    description = withResolvedAddresses(readContent(xml).html(), here);
                 } else if (name == "pubDate"_L1) {
                     pubDate.read(readContent(xml).text);
                 } else if (name == "guid"_L1) {
                     const QStringView isPermaLink = xml.attributes().value("isPermaLink"_L1);
                     const bool permanent =
                             isPermaLink.isNull() || isPermaLink.trimmed().compare("true"_L1, Qt::CaseInsensitive) == 0;
-                    const QString guid = field(u"item ID"_s, readContent(xml).text);
+                    // A permanent link is an address, resolved as links are.
+                    const QString guid = field(u"item ID"_s, permanent ? addressIn(xml, base) : readContent(xml).text);
                     if (entry.guid.isEmpty()) {
                         entry.guid = guid;
                         entry.guidpermalink = permanent && !guid.isEmpty() ? u"1"_s : QString();
@@ -494,20 +673,21 @@ private:
                 } else if (name == "author"_L1) {
                     take(item, entry.author, field(u"item author"_s, readContent(xml).text), qualifiedName);
                 } else if (name == "category"_L1) {
-                    item.categories.append(field(u"item category"_s, readContent(xml).text));
+                    item.categories.append(categoryLine(xml, u"item category"_s));
                 } else if (name == "comments"_L1) {
-                    take(item, entry.comments, itemAddress(item, u"comments"_s, readContent(xml).text), qualifiedName);
+                    take(item, entry.comments, itemAddress(item, u"comments"_s, addressIn(xml, base)), qualifiedName);
                 } else if (name == "enclosure"_L1) {
                     const QXmlStreamAttributes attributes = xml.attributes();
-                    item.enclosures.append({attributes.value("url"_L1).toString(),
-                                            attributes.value("length"_L1).toString(),
-                                            attributes.value("type"_L1).toString()});
+                    item.enclosures.append(
+                            {resolved(baseOf(xml, base), attributes.value("url"_L1).toString().trimmed()),
+                             attributes.value("length"_L1).toString(), attributes.value("type"_L1).toString()});
                     xml.skipCurrentElement();
                 } else {
                     skipItemElement(xml, item);
                 }
             } else if (ns == ContentNs && name == "encoded"_L1) {
-                encoded = readContent(xml).html();
+                const QUrl here = baseOf(xml, base);
+                encoded = withResolvedAddresses(readContent(xml).html(), here);
             } else if (ns == DcNs && name == "date"_L1) {
                 dcDate.read(readContent(xml).text);
             } else if (!readItemExtension(xml, item)) {
@@ -527,6 +707,17 @@ private:
         if (encodedWins && !description.trimmed().isEmpty() && oneLineHtml(description) != entry.content.text())
             item.leftOut.insert(u"description beside content:encoded"_s);
         finishItem(item, pubDate, dcDate);
+    }
+
+    // An item's body, the Media RSS description where it has none other.
+    static void takeMediaDescription(Item &item)
+    {
+        if (item.mediaDescription.trimmed().isEmpty())
+            return;
+        if (item.entry.content.isEmpty())
+            item.entry.content = oneLineHtml(item.mediaDescription);
+        else if (oneLineHtml(item.mediaDescription) != item.entry.content.text())
+            item.leftOut.insert(u"media:description beside the body"_s);
     }
 
     // The elements of other namespaces that RSS items and Atom entries share: Dublin Core's
@@ -553,15 +744,59 @@ private:
             const QString value = oneLine(readContent(xml).text).toLower();
             entry.explicitcontent =
                     value == "yes"_L1 || value == "true"_L1 || value == "explicit"_L1 ? u"1"_s : QString();
-        } else if (isMediaNamespace(ns) && name == "content"_L1) {
-            const QXmlStreamAttributes attributes = xml.attributes();
-            item.media.append({attributes.value("url"_L1).toString(), attributes.value("fileSize"_L1).toString(),
-                               attributes.value("type"_L1).toString()});
+        } else if (ns == ItunesNs && name == "title"_L1) {
+            take(item, entry.episodetitle, field(u"episode title"_s, readContent(xml).text), qualifiedName);
+        } else if (ns == ItunesNs && name == "episodeType"_L1) {
+            take(item, entry.episodetype, field(u"episode type"_s, readContent(xml).text), qualifiedName);
+        } else if (ns == ItunesNs && name == "image"_L1) {
+            const QString href = xml.attributes().value("href"_L1).toString();
+            take(item, entry.episodeimage, itemAddress(item, u"episode artwork"_s, href), qualifiedName);
             xml.skipCurrentElement();
+        } else if (ns == ItunesNs && name == "block"_L1) {
+            entry.block = isYes(readContent(xml).text) ? u"1"_s : QString();
+        } else if (isPodcastingNamespace(ns) && (name == "transcript"_L1 || name == "chapters"_L1)) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            xml.skipCurrentElement();
+            const QString url = blankless(
+                    itemAddress(item, u"transcript or chapters address"_s, attributes.value("url"_L1).toString()));
+            const QString type = blankless(oneLine(attributes.value("type"_L1).toString()));
+            if (url.isEmpty()) {
+                item.leftOut.insert(qualifiedName + u" without an address"_s);
+            } else if (name == "chapters"_L1) {
+                // The usual type goes without saying, as the field has it.
+                const bool usual = type == "application/json+chapters"_L1;
+                take(item, entry.chapters, WordLine({url, usual ? QString() : type}), qualifiedName);
+            } else {
+                // The language comes third: without a type before it, it is not kept.
+                const QString language = blankless(oneLine(attributes.value("language"_L1).toString()));
+                appendLine(entry.transcripts, WordLine({url, type, type.isEmpty() ? QString() : language}));
+            }
+        } else if (isPodcastingNamespace(ns) && name == "person"_L1) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QString img = itemAddress(item, u"person picture"_s, attributes.value("img"_L1).toString());
+            const QString href = itemAddress(item, u"person link"_s, attributes.value("href"_L1).toString());
+            appendLine(entry.persons, personLine(xml, attributes, img, href));
+        } else if (isMediaNamespace(ns) && name == "content"_L1) {
+            // Audio and video, as their type says, may stand in for an enclosure; pictures and
+            // content of no type never do.
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QString type = attributes.value("type"_L1).toString().trimmed();
+            if (type.startsWith("audio/"_L1, Qt::CaseInsensitive) || type.startsWith("video/"_L1, Qt::CaseInsensitive))
+                item.media.append(
+                        {attributes.value("url"_L1).toString(), attributes.value("fileSize"_L1).toString(), type});
+            else
+                item.leftOut.insert(qualifiedName + u" that is no audio or video"_s);
+            xml.skipCurrentElement();
+        } else if (isMediaNamespace(ns) && name == "description"_L1) {
+            const bool html = xml.attributes().value("type"_L1) == "html"_L1;
+            const QString text = readContent(xml).text;
+            if (item.mediaDescription.isEmpty())
+                item.mediaDescription = html ? text : textToHtml(text);
         } else if (isMediaNamespace(ns) && name == "group"_L1) {
             // A group offers one thing in several forms, read as contents of the item itself.
             while (xml.readNextStartElement()) {
-                if (!(isMediaNamespace(xml.namespaceUri()) && xml.name() == "content"_L1
+                if (!(isMediaNamespace(xml.namespaceUri())
+                      && (xml.name() == "content"_L1 || xml.name() == "description"_L1)
                       && readItemExtension(xml, item)))
                     skipItemElement(xml, item);
             }
@@ -601,7 +836,7 @@ private:
             } else if (name == "icon"_L1) {
                 icon = channelAddress(u"feed icon"_s, resolved(baseOf(xml, base), readContent(xml).text.trimmed()));
             } else if (name == "category"_L1) {
-                categories.append(atomCategory(xml, true));
+                categories.append(atomCategory(xml, true, u"category"_s));
             } else if (name == "author"_L1 && channel.managingeditor.isEmpty()) {
                 channel.managingeditor = field(u"managing editor"_s, atomAuthor(xml));
             } else if (name == "entry"_L1) {
@@ -611,7 +846,7 @@ private:
             }
         }
         categories.removeAll(QString());
-        channel.category = field(u"category"_s, categories.join(u", "_s));
+        channel.category = categories.join(u'\n');
         if (channel.imageurl.isEmpty())
             channel.imageurl = icon;
         // An RSS image has a title and a link; Atom's logo stands for the feed, and so do they.
@@ -646,7 +881,7 @@ private:
             } else if (name == "author"_L1) {
                 take(item, entry.author, field(u"entry author"_s, atomAuthor(xml)), qualifiedName);
             } else if (name == "category"_L1) {
-                item.categories.append(field(u"entry category"_s, atomCategory(xml, false)));
+                item.categories.append(atomCategory(xml, false, u"entry category"_s));
             } else if (name == "content"_L1) {
                 // Content elsewhere (src) or of a media type other than text has no body to show.
                 const QString type = atomType(xml);
@@ -655,9 +890,9 @@ private:
                          || type.startsWith("text/"_L1)))
                     skipItemElement(xml, item);
                 else
-                    content = atomHtml(xml);
+                    content = atomHtml(xml, base);
             } else if (name == "summary"_L1) {
-                summary = atomHtml(xml);
+                summary = atomHtml(xml, base);
             } else if (name == "published"_L1) {
                 published.read(readContent(xml).text);
             } else if (name == "updated"_L1) {
@@ -724,23 +959,16 @@ private:
         return outer.isEmpty() ? url : outer.resolved(url);
     }
 
-    // An address as the feed wrote it, or resolved when it is relative and there is a base.
-    static QString resolved(const QUrl &base, const QString &address)
-    {
-        if (base.isEmpty() || address.isEmpty())
-            return address;
-        const QUrl url(address);
-        return url.isRelative() ? base.resolved(url).toString() : address;
-    }
-
-    // An Atom category: the feed's by its label where it has one, an entry's by its term.
-    static QString atomCategory(QXmlStreamReader &xml, bool preferLabel)
+    // An Atom category as a line of the category field, its scheme as the domain: the feed's by
+    // its label where it has one, an entry's by its term.
+    QString atomCategory(QXmlStreamReader &xml, bool preferLabel, const QString &what)
     {
         const QXmlStreamAttributes attributes = xml.attributes();
         const QString label = attributes.value("label"_L1).toString();
         const QString term = attributes.value("term"_L1).toString();
         xml.skipCurrentElement();
-        return oneLine(preferLabel && !label.isEmpty() ? label : term);
+        const QString name = field(what, preferLabel && !label.isEmpty() ? label : term);
+        return name.isEmpty() ? QString() : TabLine({name, oneLine(attributes.value("scheme"_L1).toString())});
     }
 
     // An Atom author as RSS writes one: "mail (name)", or the name.
@@ -818,16 +1046,17 @@ private:
         return content.text;
     }
 
-    // An Atom text construct as HTML.
-    QString atomHtml(QXmlStreamReader &xml)
+    // An Atom text construct as HTML, its addresses resolved against the xml:base around it.
+    QString atomHtml(QXmlStreamReader &xml, const QUrl &outer)
     {
         const QString type = atomType(xml);
+        const QUrl base = baseOf(xml, outer);
         const ElementContent content = readAtomContent(xml);
         // Content may name its media type instead: text/html is HTML, any other text/ is text.
         if (type == "html"_L1 || type == "text/html"_L1)
-            return content.text;
+            return withResolvedAddresses(content.text, base);
         if (type == "xhtml"_L1)
-            return content.xhtml();
+            return withResolvedAddresses(content.xhtml(), base);
         return textToHtml(content.text);
     }
 
@@ -910,6 +1139,7 @@ private:
             return;
         }
         RSSentry &entry = item.entry;
+        takeMediaDescription(item);
         item.categories.removeAll(QString());
         item.categories.removeDuplicates();
         entry.categories = item.categories.join(u'\n');
@@ -933,10 +1163,25 @@ private:
             ++m_unsafeLeftOut[what];
         // A project holds whole seconds. The moment becomes local time as the instant it is, so
         // that two items in the hour the clocks repeat in autumn stay an hour apart. The item's
-        // date is the entry's creation date; a publication date equal to it is not kept beside it.
+        // date is the entry's creation date, and its publication date with the feed's offset, so
+        // that the feed written from the project gives it as it was.
         const QDateTime moment = date.moment.isValid() ? date.moment : m_now;
         entry.createdate = moment.addMSecs(-moment.time().msec()).toLocalTime();
+        if (date.moment.isValid())
+            entry.pubdate = withOffset(date.moment.addMSecs(-date.moment.time().msec()));
+        // Items that have dates or IDs keep them in the feed written from the project.
+        if (date.moment.isValid() || !entry.guid.isEmpty())
+            m_feed.channel.itemids = u"1"_s;
         m_feed.items.append(std::move(entry));
+    }
+
+    // A moment as the project stores a date with its offset: "2026-12-06 19:41:29 +0100".
+    static QString withOffset(const QDateTime &moment)
+    {
+        const int minutes = moment.offsetFromUtc() / 60;
+        return moment.toString(u"yyyy-MM-dd HH:mm:ss"_s) + (minutes < 0 ? u" -"_s : u" +"_s)
+                + u"%1%2"_s.arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
+                          .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0'));
     }
 
     void setEnclosure(Item &item, const Enclosure &enclosure)

@@ -5,6 +5,7 @@
 #include "core/document/media.h"
 #include "core/output/feedoptions.h"
 #include "core/output/podcast.h"
+#include "core/output/podcasting.h"
 #include "core/project/datetext.h"
 
 #include "core/output/xmltext.h"
@@ -18,11 +19,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QRegularExpression>
+#include <QTimeZone>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <mutex>
+#include <utility>
 
 namespace Feedsmith {
 
@@ -145,6 +151,45 @@ QString attributeValue(const QString &value)
     return referencedBeyondAscii(XmlText::escapeCharacterData(OneLine(value))).replace(u'"', "&quot;"_L1);
 }
 
+// ` name="value"`, or nothing for an empty value.
+QString attribute(QLatin1StringView name, const QString &value)
+{
+    return value.isEmpty() ? QString() : u' ' + name + u"=\""_s + attributeValue(value) + u'"';
+}
+
+// A category line ("name" or "name<TAB>domain"): the name, and its domain as an attribute.
+std::pair<QString, QString> categoryOf(const QString &line)
+{
+    const QStringList parts = TabParts(line, 2);
+    return {parts.at(0), attribute("domain"_L1, parts.at(1).trimmed())};
+}
+
+// The type of a transcript or chapters file named without one, by the name's suffix.
+QString typeByName(const QString &address)
+{
+    static const QMimeDatabase types;
+    const QString type = types.mimeTypeForFile(QUrl(address).path(), QMimeDatabase::MatchExtension).name();
+    return type == "application/octet-stream"_L1 ? QString() : type;
+}
+
+// A publication date stored with its offset ("2026-12-06 19:41:29 +0000", as an import keeps
+// the feed's): the moment in that offset, so that it is written as the feed gave it, whatever
+// the machine's zone; invalid for any other text.
+QDateTime withStoredOffset(QStringView text)
+{
+    text = text.trimmed();
+    if (text.size() != 25 || text.at(19) != u' ' || (text.at(20) != u'+' && text.at(20) != u'-'))
+        return {};
+    const QDate date = QDate::fromString(text.first(10), Qt::ISODate);
+    const QTime time = QTime::fromString(text.sliced(11, 8), Qt::ISODate);
+    bool ok = false;
+    const int hhmm = text.last(4).toInt(&ok);
+    if (!date.isValid() || !time.isValid() || !ok || text.at(10) != u' ' || hhmm % 100 >= 60)
+        return {};
+    const int seconds = ((hhmm / 100) * 3600 + (hhmm % 100) * 60) * (text.at(20) == u'-' ? -1 : 1);
+    return QDateTime(date, time, QTimeZone(seconds));
+}
+
 // The lines of the RSS file, written straight into bytes.
 class RssLines
 {
@@ -191,6 +236,36 @@ public:
         m_bytes.append(tag.data(), tag.size());
         m_bytes += ">\r\n";
     }
+    void element(int tabs, QLatin1StringView tag, const QString &value, const QString &attributes)
+    {
+        const QByteArray bytes = attributes.toLatin1(); // attributeValue leaves ASCII alone
+        element(tabs, tag, value, QLatin1StringView(bytes));
+    }
+    // Tabs and an element of attributes alone: "<tag attributes />".
+    void emptyElement(int tabs, QLatin1StringView tag, const QString &attributes)
+    {
+        m_bytes.append("\t\t\t\t", tabs);
+        m_bytes += '<';
+        m_bytes.append(tag.data(), tag.size());
+        m_bytes += attributes.toLatin1();
+        m_bytes += " />\r\n";
+    }
+    // A file of the media folder, named by its public address; whether it has one is noted.
+    QString publishedAddress(const QString &address)
+    {
+        const QString trimmed = address.trimmed();
+        if (IsLocalMedia(trimmed))
+            m_showsLocalMedia = m_showsLocalMedia || m_publicMedia.isEmpty();
+        return PublishedMediaAddress(trimmed, m_publicMedia);
+    }
+    // A podcast:person line ("name<TAB>role<TAB>group<TAB>img<TAB>href").
+    void person(int tabs, const QString &line)
+    {
+        const QStringList parts = TabParts(line, 5);
+        element(tabs, "podcast:person"_L1, parts.at(0),
+                attribute("role"_L1, parts.at(1)) + attribute("group"_L1, parts.at(2))
+                        + attribute("img"_L1, parts.at(3)) + attribute("href"_L1, parts.at(4)));
+    }
     void description(const EntryContent &content, const StyleBlockRemover &removeStyleBlocks,
                      const CodePageText::StyleBlockRemover &removeCodePageStyleBlocks)
     {
@@ -231,8 +306,14 @@ public:
             case RssPlace::Element: element(2, field.rssTag, value); break;
             case RssPlace::Author: element(2, IsMailAuthor(value) ? "author"_L1 : "dc:creator"_L1, value); break;
             case RssPlace::EachLine:
-                for (const QString &item : field.items(entry))
-                    element(2, field.rssTag, item);
+                for (const QString &item : field.items(entry)) {
+                    if (!item.contains(u'\t')) {
+                        element(2, field.rssTag, item);
+                        continue;
+                    }
+                    const auto [name, domain] = categoryOf(item);
+                    element(2, field.rssTag, name, domain);
+                }
                 break;
             case RssPlace::Enclosure: {
                 // A file of the media folder is named by its public address, with its length and
@@ -255,13 +336,43 @@ public:
             case RssPlace::Podcast:
                 if (podcast && !entry.enclosureurl.isEmpty()) {
                     const QString tag = "itunes:"_L1 + field.rssTag;
-                    element(2, QLatin1StringView(tag.toLatin1()),
-                            field.kind == EntryFieldKind::Option ? u"true"_s : value);
+                    // Apple reads explicit as true or false, a block as Yes.
+                    const QString on = field.rssTag == "explicit"_L1 ? u"true"_s : u"Yes"_s;
+                    element(2, QLatin1StringView(tag.toLatin1()), field.kind == EntryFieldKind::Option ? on : value);
                 }
+                break;
+            case RssPlace::PodcastImage:
+                if (podcast && !entry.enclosureurl.isEmpty())
+                    emptyElement(2, "itunes:image"_L1, attribute("href"_L1, publishedAddress(value)));
+                break;
+            case RssPlace::Podcasting:
+                if (podcast && !entry.enclosureurl.isEmpty())
+                    podcasting(field, entry);
                 break;
             case RssPlace::None:
             case RssPlace::Guid:
             case RssPlace::PublicationDate: break;
+            }
+        }
+    }
+    // An episode's tags of the podcast namespace, from its lines.
+    void podcasting(const EntryField &field, const RSSentry &entry)
+    {
+        for (const QString &line : field.items(entry)) {
+            if (field.rssTag == "person"_L1) {
+                person(2, line);
+            } else if (field.rssTag == "transcript"_L1) {
+                const QStringList parts = WordParts(line, 3);
+                const QString type = parts.at(1).isEmpty() ? typeByName(parts.at(0)) : parts.at(1);
+                emptyElement(2, "podcast:transcript"_L1,
+                             attribute("url"_L1, publishedAddress(MediaWordAddress(parts.at(0))))
+                                     + attribute("type"_L1, type) + attribute("language"_L1, parts.at(2)));
+            } else {
+                const QStringList parts = WordParts(line, 2);
+                const QString type = parts.at(1).isEmpty() ? u"application/json+chapters"_s : parts.at(1);
+                emptyElement(2, "podcast:chapters"_L1,
+                             attribute("url"_L1, publishedAddress(MediaWordAddress(parts.at(0))))
+                                     + attribute("type"_L1, type));
             }
         }
     }
@@ -282,15 +393,17 @@ public:
             line(QString("\t<itunes:image href=\""_L1
                          + attributeValue(PublishedMediaAddress(c.podcastimage.trimmed(), m_publicMedia)) + "\" />"_L1));
         // Directories match the category names exactly: blanks typed around them go.
-        if (!c.podcastcategory.trimmed().isEmpty()) {
-            const QString category =
-                    "\t<itunes:category text=\""_L1 + attributeValue(c.podcastcategory.trimmed()) + u'"';
-            if (c.podcastsubcategory.trimmed().isEmpty()) {
-                line(QString(category + " />"_L1));
+        for (const auto &[category, subcategory] : {std::pair{&c.podcastcategory, &c.podcastsubcategory},
+                                                    std::pair{&c.podcastcategory2, &c.podcastsubcategory2},
+                                                    std::pair{&c.podcastcategory3, &c.podcastsubcategory3}}) {
+            if (category->trimmed().isEmpty())
+                continue;
+            const QString text = "\t<itunes:category text=\""_L1 + attributeValue(category->trimmed()) + u'"';
+            if (subcategory->trimmed().isEmpty()) {
+                line(QString(text + " />"_L1));
             } else {
-                line(QString(category + u'>'));
-                line(QString("\t\t<itunes:category text=\""_L1 + attributeValue(c.podcastsubcategory.trimmed())
-                             + "\" />"_L1));
+                line(QString(text + u'>'));
+                line(QString("\t\t<itunes:category text=\""_L1 + attributeValue(subcategory->trimmed()) + "\" />"_L1));
                 line(u"\t</itunes:category>");
             }
         }
@@ -298,6 +411,23 @@ public:
                                          : u"\t<itunes:explicit>false</itunes:explicit>");
         if (const QString type = PodcastType(c.podcasttype); !type.isEmpty())
             element(1, "itunes:type"_L1, type);
+        if (c.podcastcomplete == "1"_L1)
+            line(u"\t<itunes:complete>Yes</itunes:complete>");
+        if (c.podcastblock == "1"_L1)
+            line(u"\t<itunes:block>Yes</itunes:block>");
+        if (!c.podcastnewfeedurl.trimmed().isEmpty())
+            element(1, "itunes:new-feed-url"_L1, c.podcastnewfeedurl.trimmed());
+        if (!c.podcastguid.trimmed().isEmpty())
+            element(1, "podcast:guid"_L1, c.podcastguid.trimmed());
+        if (c.podcastlocked == "1"_L1 || !c.podcastlockowner.trimmed().isEmpty())
+            element(1, "podcast:locked"_L1, c.podcastlocked == "1"_L1 ? u"yes"_s : u"no"_s,
+                    attribute("owner"_L1, c.podcastlockowner.trimmed()));
+        for (const QString &funding : c.podcastfunding.split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList parts = WordParts(funding, 2);
+            element(1, "podcast:funding"_L1, parts.at(1), attribute("url"_L1, parts.at(0)));
+        }
+        for (const QString &person : c.podcastperson.split(u'\n', Qt::SkipEmptyParts))
+            this->person(1, person);
     }
     void reserve(qsizetype bytes) { m_bytes.reserve(bytes); }
     QByteArray take() { return std::move(m_bytes); }
@@ -351,6 +481,7 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
         creators = !author.isEmpty() && !IsMailAuthor(author);
     }
     const bool podcast = c.podcast == "1"_L1;
+    const bool podcasting = UsesPodcastingTags(document, selection.taken);
     // Files of the project's media folder are read from the folder published beside the feed.
     const QString publicMedia = PublicMediaAddress(document.ftp.feedurl);
     RssLines out(options.keepAccents, publicMedia);
@@ -358,6 +489,7 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
     out.line(QString("<rss version=\"2.0\""_L1 + (selfLink ? " xmlns:atom=\"http://www.w3.org/2005/Atom\""_L1 : ""_L1)
                      + (creators ? " xmlns:dc=\"http://purl.org/dc/elements/1.1/\""_L1 : ""_L1)
                      + (podcast ? " xmlns:itunes=\""_L1 + QLatin1StringView(PodcastNamespace) + u'"' : QString())
+                     + (podcasting ? " xmlns:podcast=\""_L1 + QLatin1StringView(PodcastingNamespace) + u'"' : QString())
                      + u'>'));
     out.line(u"\t<channel>");
     if (selfLink)
@@ -377,8 +509,10 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
         out.element(1, "managingEditor"_L1, c.managingeditor);
     if (!c.webmaster.isEmpty())
         out.element(1, "webMaster"_L1, c.webmaster);
-    if (!c.category.isEmpty())
-        out.element(1, "category"_L1, c.category);
+    for (const QString &line : c.category.split(u'\n', Qt::SkipEmptyParts)) {
+        const auto [name, domain] = categoryOf(line);
+        out.element(1, "category"_L1, name, domain);
+    }
     // A time to live is a number of minutes; anything else would make the feed invalid.
     if (IsWholeNumber(c.ttl))
         out.element(1, "ttl"_L1, c.ttl);
@@ -429,7 +563,9 @@ bool rssFileInPieces(const FeedDocument &document, const QString &styleBlock, co
             if (options.entryDatesAndIds) {
                 // The entry's own publication date, else its creation date; a date the project
                 // could not read is left out rather than made up.
-                const QDateTime published = entry.pubdate.isEmpty() ? QDateTime() : dates.read(entry.pubdate);
+                QDateTime published = withStoredOffset(entry.pubdate);
+                if (!published.isValid() && !entry.pubdate.isEmpty())
+                    published = dates.read(entry.pubdate);
                 if (published.isValid())
                     piece.line(QString("\t\t<pubDate>"_L1 + PublicationDate(published) + "</pubDate>"_L1));
                 else if (entry.unreadDate.isEmpty())

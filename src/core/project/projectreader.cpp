@@ -102,7 +102,6 @@ public:
         , m_tree(document.tree)
         , m_styleBlock(styleBlockForms(styleBlock))
         , m_newEntryText(textTable.value(u"newentry"_s))
-        , m_hasNewEntryText(textTable.contains(u"newentry"_s))
         , m_dates(locale)
         , m_fillTree(tree == EntryTree::Filled)
     {
@@ -139,8 +138,14 @@ public:
             m_inEntries = false;
         if (m_inSettings || m_inFtp) {
             for (const DocumentField &field : DocumentFields) {
-                if (field.isStored() && field.isChannelField() == m_inSettings && is(name, field.key))
-                    field.value(m_document) = plainValue(text(row.value, utf8));
+                if (!field.isStored() || field.isChannelField() != m_inSettings || !is(name, field.key))
+                    continue;
+                // A list has one element a line; every other field keeps its last value.
+                QString &value = field.value(m_document);
+                if (field.isList && !value.isEmpty())
+                    value += u'\n' + plainValue(text(row.value, utf8));
+                else
+                    value = plainValue(text(row.value, utf8));
             }
         }
         if (!m_inEntries)
@@ -221,8 +226,6 @@ private:
             ++m_result.entriesLeftOut;
             return;
         }
-        if (m_record.title.isEmpty() && m_hasNewEntryText)
-            m_record.title = m_newEntryText;
         if (!m_record.unreadDate.isEmpty())
             ++m_result.unreadDates;
         if (m_fillTree)
@@ -235,8 +238,7 @@ private:
     FeedDocument &m_document;
     EntryTreeModel &m_tree;
     const StyleBlockForms m_styleBlock;
-    const QString m_newEntryText;
-    const bool m_hasNewEntryText;
+    const QString m_newEntryText; // the caption of an entry without a title, never its title
     const DateText::Reader m_dates;
     const bool m_fillTree;
     ProjectReadResult m_result;

@@ -38,9 +38,9 @@ struct ProjectReadResult
 
 // Fills a freshly cleared document from the rows of a project file: the root node (when the
 // language has a "rootkey" text), the channel and FTP fields, one entry and tree node per entry
-// group, in file order as key1, key2, ... Untitled entries get the "newentry" text as title;
-// contents get the style block in front of their unescaped body. Afterwards the root carries the
-// channel title, if there is one, and no entry is current.
+// group, in file order as key1, key2, ... Untitled entries stay untitled (the tree captions them
+// with the "newentry" text); contents get the style block in front of their unescaped body. Afterwards the root carries
+// the channel title, if there is one, and no entry is current.
 ProjectReadResult LoadProjectRows(FeedDocument &document, const MarkupTable &table, const KeyedTexts &textTable,
                                   const QString &styleBlock, const QLocale &locale = QLocale::system());
 

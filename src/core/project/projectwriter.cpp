@@ -234,8 +234,14 @@ bool projectFileInPieces(const FeedDocument &document, const QString &styleBlock
     auto fields = [&](bool channel) {
         for (const DocumentField &field : DocumentFields) {
             const QString &value = field.value(document);
-            if (field.isChannelField() == channel && field.isStored() && !value.isEmpty())
+            if (field.isChannelField() != channel || !field.isStored() || value.isEmpty())
+                continue;
+            if (!field.isList) {
                 element(out, tab, field.key, storedValue(value));
+                continue;
+            }
+            for (const QString &item : value.split(u'\n', Qt::SkipEmptyParts))
+                element(out, tab, field.key, storedValue(item));
         }
     };
     fields(true);

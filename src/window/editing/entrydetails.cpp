@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -68,15 +69,23 @@ EntryDetails::EntryDetails(QToolButton *toggle, QScrollArea *area, const KeyedTe
         box->setObjectName(u"txtEntry"_s + field.key);
         box->setToolTip(help.value(field.textKey()));
         static_cast<QLabel *>(row.label)->setBuddy(box);
-        if (field.rss == RssPlace::Enclosure) {
-            // A local file fills in length and type, and is uploaded beside the feed.
+        if (field.rss == RssPlace::Enclosure || field.mediaFile) {
+            // A local file is taken into the media folder and uploaded with the entry; as the
+            // enclosure, it fills in length and type.
             auto *line = new QHBoxLayout;
             line->addWidget(box, 1);
-            auto *choose = new QPushButton(captions.valueOr(u"entrychoosefile"_s, u"Choose file\u2026"_s), fields);
-            choose->setObjectName(u"cmdChooseEnclosure"_s);
-            connect(choose, &QPushButton::clicked, this, &EntryDetails::chooseEnclosure);
-            connect(row.edit, &QLineEdit::editingFinished, this, &EntryDetails::probeEnclosure);
-            line->addWidget(choose);
+            row.choose = new QPushButton(captions.valueOr(u"entrychoosefile"_s, u"Choose file\u2026"_s), fields);
+            if (field.rss == RssPlace::Enclosure) {
+                row.choose->setObjectName(u"cmdChooseEnclosure"_s);
+                connect(row.choose, &QPushButton::clicked, this, &EntryDetails::chooseEnclosure);
+                connect(row.edit, &QLineEdit::editingFinished, this, &EntryDetails::probeEnclosure);
+            } else {
+                row.choose->setObjectName(u"cmdChoose"_s + field.key);
+                // Several buttons say the same: each is named by its field.
+                row.choose->setAccessibleName(static_cast<QLabel *>(row.label)->text() + u": "_s + row.choose->text());
+                connect(row.choose, &QPushButton::clicked, this, [this, f = &field] { chooseMediaFile(*f); });
+            }
+            line->addWidget(row.choose);
             form->addRow(row.label, line);
         } else {
             form->addRow(row.label, box);
@@ -117,6 +126,8 @@ void EntryDetails::showEntry(const RSSentry &entry, bool podcast)
         }
         row.label->setVisible(podcast || !row.field->podcastOnly);
         (row.check ? static_cast<QWidget *>(row.check) : row.edit)->setVisible(podcast || !row.field->podcastOnly);
+        if (row.choose)
+            row.choose->setVisible(podcast || !row.field->podcastOnly);
     }
     fitArea();
 }
@@ -134,9 +145,10 @@ void EntryDetails::fillIn(RSSentry &entry) const
         QString &value = row.field->value(entry);
         if (row.check)
             value = row.check->isChecked() ? u"1"_s : QString();
-        else
-            value = row.field->kind == EntryFieldKind::List ? ListFromTyped(row.edit->text())
-                                                            : row.edit->text().trimmed();
+        else if (row.field->kind != EntryFieldKind::List)
+            value = row.edit->text().trimmed();
+        else if (row.edit->text() != TypedFromList(value)) // a list not typed into stays as it was
+            value = ListFromTyped(row.edit->text());
     }
 }
 
@@ -222,6 +234,31 @@ void EntryDetails::chooseEnclosure()
         RSSentry chosen;
         guard->fillIn(chosen);
         TakeEnclosureFile(chosen, stored, path);
+        guard->showEntry(chosen, guard->m_podcast);
+        emit guard->edited();
+    });
+}
+
+void EntryDetails::chooseMediaFile(const EntryField &field)
+{
+    if (!m_chooseFile)
+        return;
+    m_chooseFile([guard = QPointer<EntryDetails>(this), &field](const QString &stored, const QString &path) {
+        if (!guard)
+            return;
+        RSSentry chosen;
+        guard->fillIn(chosen);
+        QString &value = field.value(chosen);
+        // A word of a line holds no blank: the name's blanks (and percent signs) are escaped.
+        const QString word = QString(stored).replace(u'%', "%25"_L1).replace(u' ', "%20"_L1);
+        if (field.kind == EntryFieldKind::List) {
+            QString type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name();
+            if (type == "application/octet-stream"_L1)
+                type.clear();
+            value += (value.isEmpty() ? QString() : u"\n"_s) + WordLine({word, type});
+        } else {
+            value = field.rss == RssPlace::PodcastImage ? stored : word;
+        }
         guard->showEntry(chosen, guard->m_podcast);
         emit guard->edited();
     });

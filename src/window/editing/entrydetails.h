@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 class QScrollArea;
 class QToolButton;
 class QWidget;
@@ -36,7 +37,7 @@ public:
     // Builds a row for every field that is typed into `area` (labels from the language texts,
     // help from the help texts as tool tips), `toggle` showing and hiding it. The rows keep their
     // height and scroll where the window has no room for all of them. chooseFile asks for a local
-    // file to take as the enclosure.
+    // file to take as the enclosure, or as an episode's artwork, transcript or chapters.
     EntryDetails(QToolButton *toggle, QScrollArea *area, const KeyedTexts &captions, const KeyedTexts &help,
                  const FeedDocument &document, ChooseFile chooseFile, QObject *parent = nullptr);
     // Waits for an enclosure address being asked about (it gives up at once).
@@ -64,8 +65,11 @@ private:
         QWidget *label;
         QLineEdit *edit = nullptr;
         QCheckBox *check = nullptr;
+        QPushButton *choose = nullptr; // takes a file of this computer into the media folder
     };
     void chooseEnclosure();
+    // A file of this computer as the field's: the artwork, the chapters, one more transcript.
+    void chooseMediaFile(const EntryField &field);
     // An http(s) enclosure address whose length or type is empty is asked about beside the
     // window (HEAD); what the server says fills them in while the address is still the one typed.
     void probeEnclosure();

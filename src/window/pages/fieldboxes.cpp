@@ -3,6 +3,8 @@
 
 #include "window/shell/fieldhelp.h"
 
+#include "core/document/entryfields.h"
+
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -22,15 +24,22 @@ FieldBoxes::FieldBoxes(FeedDocument &document, FieldHelp &help, QObject *parent)
 void FieldBoxes::bind(const DocumentField &field, QLineEdit *box, HtmlPane *helpPane)
 {
     QString *value = &field.value(m_document);
-    const Bound bound{box, value, field.typingLimit};
+    const Bound bound{box, value, field.typingLimit, field.isList};
     box->setMaxLength(bound.limit);
     // Typed and pasted text only; a value loaded from a project arrives whole all the same.
     if (field.digitsOnly)
         box->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]*"_s), box));
-    box->setText(*value);
+    box->setText(bound.list ? TypedFromList(*value) : *value);
     m_bound.append(bound);
     m_help.addField(box, helpPane);
-    connect(box, &QLineEdit::textChanged, this, [value](const QString &text) { *value = text; });
+    // A list is typed with commas between its items; a box that shows the list as it is leaves it
+    // alone, so that one shown and not typed into stays as it was.
+    connect(box, &QLineEdit::textChanged, this, [value, list = bound.list](const QString &text) {
+        if (!list)
+            *value = text;
+        else if (text != TypedFromList(*value))
+            *value = ListFromTyped(text);
+    });
     // The password is never stored, so typing it changes nothing that a save would keep.
     if (field.isStored())
         connect(box, &QLineEdit::textEdited, this, &FieldBoxes::edited);
@@ -59,7 +68,7 @@ void FieldBoxes::setBoxText(QLineEdit *box, const QString &text)
 void FieldBoxes::showFields()
 {
     for (const Bound &bound : std::as_const(m_bound))
-        setBoxText(bound.box, *bound.value);
+        setBoxText(bound.box, bound.list ? TypedFromList(*bound.value) : *bound.value);
 }
 
 } // namespace Feedsmith

@@ -39,6 +39,7 @@ private:
         QLineEdit *box = nullptr;
         QString *value = nullptr;
         int limit = 0;
+        bool list = false; // items one a line, typed with commas between them
     };
 
     FeedDocument &m_document;

@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace Feedsmith {
 
@@ -166,6 +167,22 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     podcastGrid->addWidget(typeLabel, typeRow, 0);
     podcastGrid->addWidget(m_typeBox, typeRow, 1, Qt::AlignLeft);
     m_podcastChain << explicitBox << m_typeBox;
+    // The show's further categories, who funds and makes it, its move, its lasting ID and lock.
+    const qsizetype furtherEdits = m_fieldEdits.size();
+    addRows(podcastFrame, podcastGrid,
+            {"podcastcategory2"_L1, "podcastsubcategory2"_L1, "podcastcategory3"_L1, "podcastsubcategory3"_L1,
+             "podcastfunding"_L1, "podcastperson"_L1, "podcastnewfeedurl"_L1, "podcastguid"_L1, "podcastlockowner"_L1});
+    for (qsizetype i = furtherEdits; i < m_fieldEdits.size(); ++i)
+        m_podcastChain.append(m_fieldEdits.at(i));
+    QList<QCheckBox *> frameOptions = {explicitBox};
+    for (const auto &[key, fallback] : {std::pair{"podcastlocked"_L1, u"Locked against a move"_s},
+                                        std::pair{"podcastcomplete"_L1, u"The show is complete"_s},
+                                        std::pair{"podcastblock"_L1, u"Keep the show out of directories"_s}}) {
+        QCheckBox *box = addOption(key, fallback, podcastFrame);
+        podcastGrid->addWidget(box, podcastGrid->rowCount(), 1);
+        frameOptions.append(box);
+        m_podcastChain.append(box);
+    }
 
     podcastFrame->setVisible(false);
     left->addWidget(podcastFrame);
@@ -194,7 +211,8 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     regular.setBold(false);
     for (QLineEdit *box : std::as_const(m_fieldEdits))
         box->setFont(regular);
-    explicitBox->setFont(regular);
+    for (QCheckBox *box : std::as_const(frameOptions))
+        box->setFont(regular);
     m_typeBox->setFont(regular);
     m_helpPane->setFont(regular);
 
@@ -206,14 +224,18 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     QLineEdit *languageEdit = boxOf("language"_L1);
     languageEdit->setFixedWidth(shortBoxWidth(languageEdit, u"zh-hant-tw"_s));
     connect(languageEdit, &QLineEdit::textChanged, this, &SettingsPage::languageChanged);
-    QLineEdit *categoryEdit = boxOf("podcastcategory"_L1);
-    QLineEdit *subcategoryEdit = boxOf("podcastsubcategory"_L1);
-    completeFrom(categoryEdit, new QStringListModel(PodcastCategories(), categoryEdit));
-    auto *subcategories = new QStringListModel(subcategoryEdit);
-    completeFrom(subcategoryEdit, subcategories);
-    connect(categoryEdit, &QLineEdit::textChanged, subcategories, [subcategories](const QString &category) {
-        subcategories->setStringList(PodcastSubcategories(category.trimmed()));
-    });
+    for (const auto &[category, subcategory] : {std::pair{"podcastcategory"_L1, "podcastsubcategory"_L1},
+                                                std::pair{"podcastcategory2"_L1, "podcastsubcategory2"_L1},
+                                                std::pair{"podcastcategory3"_L1, "podcastsubcategory3"_L1}}) {
+        QLineEdit *categoryEdit = boxOf(category);
+        QLineEdit *subcategoryEdit = boxOf(subcategory);
+        completeFrom(categoryEdit, new QStringListModel(PodcastCategories(), categoryEdit));
+        auto *subcategories = new QStringListModel(subcategoryEdit);
+        completeFrom(subcategoryEdit, subcategories);
+        connect(categoryEdit, &QLineEdit::textChanged, subcategories, [subcategories](const QString &text) {
+            subcategories->setStringList(PodcastSubcategories(text.trimmed()));
+        });
+    }
 
     auto *help = new FieldHelp(context.startup.programFolder, context.startup.language.helpTable, this);
     m_boxes = new FieldBoxes(context.document, *help, this);

@@ -3,6 +3,7 @@
 
 #include "core/document/media.h"
 #include "core/import/feedimport.h"
+#include "core/output/podcasting.h"
 #include "core/output/rsswriter.h"
 #include "core/project/projectreader.h"
 #include "core/project/projectwriter.h"
@@ -467,6 +468,15 @@ void FileCommands::save()
     whenEditorCommitted([this] { saveProject(); });
 }
 
+void FileCommands::settlePodcastGuid()
+{
+    // Made when the feed is first written with a public address, and kept from then on.
+    if (!SettlePodcastGuid(m_context.document))
+        return;
+    m_context.markChanged();
+    m_settingsPage->showDocumentFields();
+}
+
 void FileCommands::finishWrites()
 {
     m_writer->finish();
@@ -498,6 +508,7 @@ bool FileCommands::writeProject(bool wait)
         return false;
     }
     commitEditor();
+    settlePodcastGuid();
     std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
     auto saved = std::make_shared<bool>(false);
     m_writer->start(
@@ -587,6 +598,7 @@ void FileCommands::generateRssNow()
         m_feedFilesChosen.insert(chosen);
         m_context.document.rssPath = chosen;
         m_publishPage->setFeedFile(chosen);
+        settlePodcastGuid();
         std::shared_ptr<const FeedDocument> snapshot = DocumentSnapshot(m_context.document);
         auto mediaUnreachable = std::make_shared<bool>(false);
         m_writer->start(
@@ -654,6 +666,8 @@ void FileCommands::runFeedCheck(bool beforePublishing)
                               u"Enter the name of the feed file first: the feed is uploaded under its name."_s));
         return;
     }
+    if (beforePublishing)
+        settlePodcastGuid();
     auto sequence = std::make_shared<PublishSequence>(DocumentSnapshot(m_context.document),
                                                       m_context.startup.programFolder, texts, Clock::now());
     auto findings = std::make_shared<QList<FeedFinding>>();

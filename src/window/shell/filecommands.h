@@ -153,6 +153,8 @@ private:
     // Takes what is being edited into its entry: the editor's copy, the title, link and details
     // as typed.
     void commitEditor();
+    // Gives a podcast its GUID when it has none and the feed has a public address.
+    void settlePodcastGuid();
     // The save dialog for a project's name: ".rsx" added to a name without an extension, another
     // extension taken only when the user says so. Empty when cancelled.
     QString askProjectName();
