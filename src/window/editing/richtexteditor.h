@@ -170,6 +170,7 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void restyle() override;
     void childEvent(QChildEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -187,6 +188,8 @@ private:
     // The page's document, as it reported it, into documentHtml().
     void takePageDocument(const QString &head, const QString &body);
     void onRenderProcessTerminated(int status);
+    // Gives the page the palette's colours and the name a screen reader says for the text.
+    QString lookScript() const;
 
     EditorBridge *m_bridge = nullptr;
     QWebChannel *m_channel = nullptr;

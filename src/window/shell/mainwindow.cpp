@@ -494,6 +494,7 @@ void MainWindow::applyCaptions(const QList<CaptionLine> &captions)
 void MainWindow::setToolTips()
 {
     const KeyedTexts &texts = m_startup.language.textTable;
+    m_fileToolBar->setWindowTitle(texts.valueOr(u"filetoolbar"_s, u"Project and feed"_s));
     Captions::setToolTips(m_fileToolBar, {u"new"_s, u"open"_s, u"save"_s, QString(), u"genrss"_s}, texts);
     Captions::setToolTips(m_contentsPage->formatToolBar(),
                           {u"bold"_s,     u"italic"_s,    u"underline"_s, QString(),      u"link"_s,
