@@ -12,6 +12,7 @@
 #include "core/project/projectwriter.h"
 #include "core/system/systemlocale.h"
 #include "window/editing/linkdialog.h"
+#include "window/platform/icons.h"
 #include "window/shell/htmlpane.h"
 
 #include <QClipboard>
@@ -21,6 +22,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QToolButton>
@@ -93,6 +95,8 @@ private slots:
     void pictureRoundTrip();
     void spellingSuggestions();
     void boldButtonMakesBold();
+    void followsPalette_data();
+    void followsPalette();
     void linkButtonAsksForTarget();
     void contextMenuStates();
     void contextMenuPastesPlainText();
@@ -985,6 +989,46 @@ void tst_WindowEntries::paneRequests()
     QFETCH(QString, url);
     QFETCH(int, type);
     QTEST(HtmlPane::allowsRequest(QUrl(url), type, u"/opt/feeds"_s), "allowed");
+}
+
+void tst_WindowEntries::followsPalette_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QPalette dark(QColor(0x2a, 0x2a, 0x2e), QColor(0x35, 0x35, 0x3a)); // as KDE and qt6ct give it
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x22));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    QTest::newRow("dark palette") << dark;
+    QTest::newRow("light palette") << QStyleFactory::create(u"Fusion"_s)->standardPalette();
+}
+
+void tst_WindowEntries::followsPalette()
+{
+    QFETCH(QPalette, palette);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    const auto rgb = [](const QColor &c) { return u"rgb(%1, %2, %3)"_s.arg(c.red()).arg(c.green()).arg(c.blue()); };
+    // The editor's page and the help pane, in the palette's colours; their documents as they were.
+    QVERIFY(m_page->newEntry());
+    QVERIFY(m_page->focusEditor());
+    QVERIFY(m_page->typeIntoEditor(u"In the dark"_s));
+    const QString colours = u"getComputedStyle(document.body).backgroundColor + getComputedStyle(document.body).color"_s;
+    const QString expected = rgb(palette.color(QPalette::Base)) + rgb(palette.color(QPalette::Text));
+    QVERIFY(waitUntil([&] { return runInEditor(m_page->editor(), colours).toString() == expected; }));
+    QVERIFY(!m_page->editor()->documentHtml().contains(u"aria-label"_s));
+    QVERIFY(m_page->editor()->documentHtml().contains(BuildStyleBlock(m_page->folder())));
+    m_page->window->selectPage(Page::Settings);
+    m_page->box(u"txtLink"_s)->setFocus();
+    auto *help = m_page->child<HtmlPane>(u"HelpBrowser"_s);
+    QVERIFY(waitUntil([&] { return runInEditor(static_cast<RichTextEditor *>(help), colours).toString() == expected; }));
+    QCOMPARE(help->documentHtml(), BuildHelpPage(m_page->folder(), m_page->window->startup().language.helpTable.value(u"link"_s)));
+    // The drawn pictures in the palette's text colour.
+    const QImage bold = Icons::drawn(Icons::Picture::Bold).pixmap(24, 24).toImage();
+    QColor ink(Qt::transparent);
+    for (int x = 0; x < 24; ++x)
+        ink = bold.pixelColor(x, 12).alpha() > ink.alpha() ? bold.pixelColor(x, 12) : ink;
+    QCOMPARE(ink.rgb(), palette.color(QPalette::WindowText).rgb());
+    QApplication::setPalette(before);
 }
 
 QTEST_MAIN(tst_WindowEntries)

@@ -213,14 +213,20 @@ void MainWindow::setSizesFromContent()
     showDetails(true);
     // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
     // their minimum sizes, and a few rows of the Details show (the rest scroll).
-    setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 480)));
-    QSize size = sizeHint().expandedTo(minimumSize());
+    QSize minimum = minimumSizeHint().expandedTo(QSize(640, 480));
+    QSize size = sizeHint().expandedTo(minimum);
     showDetails(wasShown);
-    // The window manager's title bar and borders take room beside the window's own.
+    // The window manager's title bar and borders take room beside the window's own. A screen with
+    // little room (a large font, a scale factor of 2) bounds the smallest size too: the window
+    // always fits, and the settings and the entry's Details scroll.
     const int frame =
             style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    if (const QScreen *shown = screen())
-        size = size.boundedTo(shown->availableGeometry().size() - QSize(frame / 2, frame));
+    if (const QScreen *shown = screen()) {
+        const QSize room = shown->availableGeometry().size() - QSize(frame / 2, frame);
+        minimum = minimum.boundedTo(room);
+        size = size.boundedTo(room);
+    }
+    setMinimumSize(minimum);
     resize(size);
 }
 
