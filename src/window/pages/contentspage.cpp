@@ -29,6 +29,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -234,6 +235,12 @@ QWidget *ContentsPage::firstControl() const
     // The list, or the new entry button while there is no entry to select.
     EntryTreeView *tree = m_entryEditor->tree();
     return tree->isVisible() && tree->model()->rowCount() > 0 ? tree : m_newEntryButton;
+}
+
+void ContentsPage::shrinkEditor(int pixels)
+{
+    const int fewLines = 4 * fontMetrics().lineSpacing();
+    m_editor->setMinimumHeight(std::max(std::min(fewLines, m_editor->minimumHeight()), m_editor->minimumHeight() - pixels));
 }
 
 void ContentsPage::clearEntry()

@@ -211,21 +211,21 @@ void MainWindow::setSizesFromContent()
     };
     const bool wasShown = !details->isHidden();
     showDetails(true);
-    // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
-    // their minimum sizes, and a few rows of the Details show (the rest scroll).
-    QSize minimum = minimumSizeHint().expandedTo(QSize(640, 480));
-    QSize size = sizeHint().expandedTo(minimum);
-    showDetails(wasShown);
-    // The window manager's title bar and borders take room beside the window's own. A screen with
-    // little room (a large font, a scale factor of 2) bounds the smallest size too: the window
-    // always fits, and the settings and the entry's Details scroll.
+    // The window manager's title bar and borders take room beside the window's own.
     const int frame =
             style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    if (const QScreen *shown = screen()) {
-        const QSize room = shown->availableGeometry().size() - QSize(frame / 2, frame);
-        minimum = minimum.boundedTo(room);
-        size = size.boundedTo(room);
+    const QSize room = screen() ? screen()->availableGeometry().size() - QSize(frame / 2, frame) : QSize(4096, 4096);
+    // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
+    // their minimum sizes, and a few rows of the Details show (the rest scroll). On a screen with
+    // little room (a scale factor of 2, a large font) the editor starts smaller, so that the
+    // window fits the screen at its smallest too.
+    if (minimumSizeHint().height() > room.height()) {
+        m_contentsPage->shrinkEditor(minimumSizeHint().height() - room.height());
+        showDetails(true);
     }
+    QSize minimum = minimumSizeHint().expandedTo(QSize(640, 480)).boundedTo(room);
+    QSize size = sizeHint().expandedTo(minimum).boundedTo(room);
+    showDetails(wasShown);
     setMinimumSize(minimum);
     resize(size);
 }
