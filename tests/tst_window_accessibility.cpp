@@ -69,6 +69,7 @@ void tst_WindowAccessibility::everyControlNamed_data()
             {u"address question"_s, u"OK"_s, u"OK"_s},
             {u"keyboard shortcuts"_s, u"Close"_s, u"Schlie\u00dfen"_s},
             {u"about box"_s, u"OK"_s, u"OK"_s},
+            {u"file dialog"_s, u"Open"_s, u"\u00d6ffnen"_s},
     };
     for (const QString &locale : {u"en_US.UTF-8"_s, u"de_DE.UTF-8"_s}) {
         for (const auto &[place, english, german] : places)
@@ -134,6 +135,8 @@ void tst_WindowAccessibility::everyControlNamed()
         else if (place == "save question"_L1)
             boxes.askSave(window, {}, texts.value(u"savechanges"_s),
                           {texts.value(u"savebutton"_s), texts.value(u"discardbutton"_s), texts.value(u"cancelbutton"_s)});
+        else if (place == "file dialog"_L1)
+            QtFileDialog().showOpen(window);
         else
             boxes.askText(window, {}, texts.value(u"importprompt"_s));
         if (dialog) {
