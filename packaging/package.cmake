@@ -48,8 +48,9 @@ publishes the same projects from scripts.")
 # program's de-DE one links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, hunspell-de-de")
-# Certificates of the system's store check FTPS servers and https feeds.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
+# Certificates of the system's store check FTPS servers and https feeds; Qt's Wayland platform
+# lets the window run natively in a Wayland session (without it Qt falls back to XWayland).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The symbols go into the -dbgsym package; the programs are stripped with a link to them.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)

@@ -15,8 +15,8 @@
 
 namespace FeedsmithTest {
 
-// Runs a script in the editor page's own script world and gives its result.
-inline QVariant runInEditor(Feedsmith::RichTextEditor *editor, const QString &script)
+// Runs a script in the page's own script world (an editor's, a pane's) and gives its result.
+inline QVariant runInEditor(QWebEngineView *editor, const QString &script)
 {
     QVariant result;
     bool done = false;

@@ -8,6 +8,7 @@
 #include "core/system/systemlocale.h"
 #include "core/text/textfiles.h"
 #include "window/editing/entrytreeview.h"
+#include "window/editing/linkdialog.h"
 #include "window/editing/richtexteditor.h"
 #include "window/editing/tabswitching.h"
 #include "window/platform/progresstask.h"
@@ -19,6 +20,8 @@
 #include <feedsmith/version.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -35,6 +38,7 @@
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QWebEngineProfile>
 
@@ -61,6 +65,8 @@ private slots:
     void missingTextsGiveEmptyToolTips();
     void noLanguageFileLeavesKeys();
     void windowLayout();
+    void windowFits_data();
+    void windowFits();
     void focusOrder();
     void shortcuts_data();
     void shortcuts();
@@ -425,6 +431,85 @@ void tst_MainWindow::windowLayout()
         }
         QVERIFY(program.child<QWidget>(u"DHTMLEditor"_s)->height() >= 200);
     }
+}
+
+namespace {
+
+// Labels and buttons narrower than their text, and widgets of one layout that overlap.
+QStringList layoutFaults(QWidget *root)
+{
+    QStringList faults;
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!w->isVisible() || w->window() != root)
+            continue;
+        auto *label = qobject_cast<QLabel *>(w);
+        if (label && label->wordWrap() ? w->height() < label->heightForWidth(w->width())
+                                       : (label || qobject_cast<QPushButton *>(w) || qobject_cast<QCheckBox *>(w))
+                    && w->width() < w->minimumSizeHint().width())
+            faults.append(u"cut: "_s + w->objectName() + u' ' + w->property("text").toString());
+        for (int i = 0; w->layout() && i < w->layout()->count(); ++i) {
+            for (int j = i + 1; j < w->layout()->count(); ++j) {
+                const QWidget *a = w->layout()->itemAt(i)->widget();
+                const QWidget *b = w->layout()->itemAt(j)->widget();
+                if (a && b && a->isVisible() && b->isVisible() && a->geometry().intersects(b->geometry()))
+                    faults.append(u"overlap: "_s + a->objectName() + u", "_s + b->objectName());
+            }
+        }
+    }
+    return faults;
+}
+
+} // namespace
+
+void tst_MainWindow::windowFits_data()
+{
+    // ctest runs these rows at a scale factor of 2 as well (tst_mainwindow_scaled).
+    QTest::addColumn<qreal>("fontScale");
+    QTest::newRow("system font") << 1.0;
+    QTest::newRow("large system font") << 1.5;
+}
+
+void tst_MainWindow::windowFits()
+{
+    QFETCH(qreal, fontScale);
+    const QFont font = QApplication::font();
+    QFont large = font;
+    large.setPointSizeF(font.pointSizeF() * fontScale);
+    QApplication::setFont(large);
+    Program p;
+    QVERIFY(p.start());
+    MainWindow *w = p.window.get();
+    QVERIFY(QRect(QPoint(), w->screen()->availableGeometry().size()).contains(QRect(QPoint(), w->frameGeometry().size())));
+    p.child<QAbstractButton>(u"chkPodcast"_s)->click();
+    QStringList faults;
+    for (const Page page : {Page::Settings, Page::Contents, Page::Preview, Page::Ftp}) {
+        w->selectPage(page);
+        if (page == Page::Contents) {
+            p.child<QAbstractButton>(u"cmdnewentry"_s)->click();
+            p.child<QAbstractButton>(u"cmdDetails"_s)->click();
+        }
+        QApplication::processEvents();
+        faults += layoutFaults(w);
+    }
+    const KeyedTexts &texts = w->startup().language.textTable;
+    for (QDialog *dialog : std::initializer_list<QDialog *>{
+                 new AboutDialog(texts, w), new LinkDialog(texts, {u"https://example.org/"_s, {}, false, false, true}, w),
+                 new FeedCheckDialog({{FeedFinding::Severity::Warning, u"A warning"_s, {}, 0}}, true, texts, w),
+                 new ShortcutsDialog(w, texts)}) {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        faults += layoutFaults(dialog);
+        delete dialog;
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"; "_s)));
+    // The toolbars' pictures are drawn for the screen's pixels, not enlarged.
+    for (QToolBar *toolbar : w->findChildren<QToolBar *>()) {
+        for (QAction *button : toolbar->actions())
+            QVERIFY(button->isSeparator()
+                    || button->icon().pixmap(toolbar->iconSize(), w->devicePixelRatio()).size()
+                            == toolbar->iconSize() * w->devicePixelRatio());
+    }
+    QApplication::setFont(font);
 }
 
 void tst_MainWindow::focusOrder()

@@ -13,6 +13,7 @@
 #include "core/project/projectwriter.h"
 #include "core/system/systemlocale.h"
 #include "window/editing/linkdialog.h"
+#include "window/platform/icons.h"
 #include "window/shell/htmlpane.h"
 
 #include <QClipboard>
@@ -22,6 +23,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QToolButton>
@@ -94,6 +96,8 @@ private slots:
     void pictureRoundTrip();
     void spellingSuggestions();
     void boldButtonMakesBold();
+    void followsPalette_data();
+    void followsPalette();
     void linkButtonAsksForTarget();
     void contextMenuStates();
     void contextMenuPastesPlainText();
@@ -1014,6 +1018,49 @@ void tst_WindowEntries::paneRequests()
     QFETCH(QString, url);
     QFETCH(int, type);
     QTEST(HtmlPane::allowsRequest(QUrl(url), type, u"/opt/feeds"_s), "allowed");
+}
+
+void tst_WindowEntries::followsPalette_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QPalette dark(QColor(0x35, 0x35, 0x3a), QColor(0x2a, 0x2a, 0x2e)); // as KDE and qt6ct give it
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x22));
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText})
+        dark.setColor(role, QColor(0xee, 0xee, 0xee));
+    QTest::newRow("dark palette") << dark;
+    QTest::newRow("light palette") << QStyleFactory::create(u"Fusion"_s)->standardPalette();
+}
+
+void tst_WindowEntries::followsPalette()
+{
+    QFETCH(QPalette, palette);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    // The editor's page and a help pane take the palette's colours; their documents stay as they were.
+    const QString colours = u"var s = getComputedStyle(document.body); s.backgroundColor + s.color"_s;
+    const auto rgb = [&palette](QPalette::ColorRole role) {
+        const QColor c = palette.color(role);
+        return u"rgb(%1, %2, %3)"_s.arg(c.red()).arg(c.green()).arg(c.blue());
+    };
+    QVERIFY(m_page->newEntry());
+    QVERIFY(m_page->focusEditor());
+    QVERIFY(m_page->typeIntoEditor(u"In the dark"_s));
+    QVERIFY(waitUntil([&] { return runInEditor(m_page->editor(), colours) == rgb(QPalette::Base) + rgb(QPalette::Text); }));
+    QVERIFY(!m_page->editor()->documentHtml().contains(u"aria-label"_s));
+    QVERIFY(m_page->editor()->documentHtml().contains(BuildStyleBlock(m_page->folder())));
+    m_page->window->selectPage(Page::Settings);
+    m_page->box(u"txtLink"_s)->setFocus();
+    auto *help = m_page->child<HtmlPane>(u"HelpBrowser"_s);
+    QVERIFY(waitUntil([&] { return runInEditor(help, colours) == rgb(QPalette::Base) + rgb(QPalette::Text); }));
+    QCOMPARE(help->documentHtml(),
+             BuildHelpPage(m_page->folder(), m_page->window->startup().language.helpTable.value(u"link"_s)));
+    // The drawn pictures in the palette's text colour.
+    const QImage bold = Icons::drawn(Icons::Picture::Bold).pixmap(24, 24).toImage();
+    QColor ink(Qt::transparent);
+    for (int x = 0; x < 24; ++x)
+        ink = bold.pixelColor(x, 12).alpha() > ink.alpha() ? bold.pixelColor(x, 12) : ink;
+    QCOMPARE(ink.rgb(), palette.color(QPalette::WindowText).rgb());
+    QApplication::setPalette(before);
 }
 
 QTEST_MAIN(tst_WindowEntries)

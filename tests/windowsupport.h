@@ -71,6 +71,9 @@ struct Program
         qputenv("XDG_DATA_HOME", path(QStringLiteral("data")).toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", path(QStringLiteral("config")).toLocal8Bit());
         window = Feedsmith::Main(folder(), localeName, dialog, messages);
+        // Which a window manager would do, where there is one.
+        if (QTest::qWaitForWindowExposed(window.get()))
+            window->activateWindow();
         return QTest::qWaitForWindowActive(window.get());
     }
 

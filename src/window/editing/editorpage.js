@@ -91,6 +91,17 @@
 
     document.designMode = 'on';
 
+    // The window's colours and the name a screen reader says for the text, kept out of the
+    // document (a style sheet the page adopts, an attribute of the page's root element), so that
+    // neither is ever stored with an entry.
+    var colours = new CSSStyleSheet();
+    document.adoptedStyleSheets = [colours];
+    var name = '';
+    function nameDocument() {
+        if (name)
+            document.documentElement.setAttribute('aria-label', name);
+    }
+
     new QWebChannel(qt.webChannelTransport, function (channel) {
         var editor = channel.objects.editor;
 
@@ -221,12 +232,19 @@
                 sendStates();
             },
             states: commandStates,
+            look: function (css, label) {
+                colours.replaceSync(css);
+                name = label;
+                nameDocument();
+                observer.takeRecords(); // no edit either
+            },
             // Replaces the page's document by the markup, parsed as a page would be (nothing in
             // it runs), and reports it ready under its number, as the page writes it back: the
             // program counts only a change from that as an edit.
             load: function (number, html) {
                 var parsed = new DOMParser().parseFromString(html, 'text/html');
                 document.replaceChild(document.adoptNode(parsed.documentElement), document.documentElement);
+                nameDocument();
                 observer.takeRecords(); // the swap is no edit
                 generation = number;
                 window.getSelection().removeAllRanges();

@@ -3,6 +3,7 @@
 
 #include "core/locale/keyedtexts.h"
 #include "net/feedfetch.h"
+#include "window/shell/fieldhelp.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -68,6 +69,7 @@ EntryDetails::EntryDetails(QToolButton *toggle, QScrollArea *area, const KeyedTe
         }
         box->setObjectName(u"txtEntry"_s + field.key);
         box->setToolTip(help.value(field.textKey()));
+        box->setAccessibleDescription(FieldHelp::plainText(help.value(field.textKey())));
         static_cast<QLabel *>(row.label)->setBuddy(box);
         if (field.rss == RssPlace::Enclosure || field.mediaFile) {
             // A local file is taken into the media folder and uploaded with the entry; as the

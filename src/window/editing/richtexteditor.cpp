@@ -173,6 +173,7 @@ RichTextEditor::RichTextEditor(QWidget *parent)
     s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     s->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
     s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    followPalette();
 
     m_bridge = new EditorBridge(this);
     m_channel = new QWebChannel(this);
@@ -258,8 +259,19 @@ void RichTextEditor::sendDocument()
         return;
     }
     m_bridge->setGeneration(m_generation);
-    page()->runJavaScript(u"feedsmithEditor.load(%1, %2);"_s.arg(m_generation).arg(jsString(shown)),
+    page()->runJavaScript(lookScript() + u"feedsmithEditor.load(%1, %2);"_s.arg(m_generation).arg(jsString(shown)),
                           QWebEngineScript::ApplicationWorld);
+}
+
+QString RichTextEditor::lookScript() const
+{
+    return u"feedsmithEditor.look(%1, %2);"_s.arg(jsString(paletteStyleSheet(palette())), jsString(accessibleName()));
+}
+
+void RichTextEditor::restyle()
+{
+    if (m_pageRunning)
+        page()->runJavaScript(lookScript(), QWebEngineScript::ApplicationWorld);
 }
 
 void RichTextEditor::leaveBody(bool backward)

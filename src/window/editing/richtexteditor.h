@@ -179,6 +179,7 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void restyle() override;
     void childEvent(QChildEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -204,6 +205,8 @@ private:
     // An editing command goes to the page.
     void noteEditSent() { ++m_editsSent; }
     void onRenderProcessTerminated(int status);
+    // Gives the page the palette's colours and the name a screen reader says for the text.
+    QString lookScript() const;
 
     EditorBridge *m_bridge = nullptr;
     QWebChannel *m_channel = nullptr;

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTabBar>
 #include <QToolBar>
@@ -94,6 +95,11 @@ void Captions::setCaptionOf(const Control &c, const QString &caption)
     }
 }
 
+void Captions::nameAfter(QWidget *widget, QObject *captioned)
+{
+    m_namedAfter.append({widget, captioned});
+}
+
 void Captions::apply(const QList<CaptionLine> &lines, QTabBar *tabs) const
 {
     static const QStringList tabKeys = {u"settings"_s, u"contents"_s, u"preview"_s, u"ftp"_s};
@@ -118,6 +124,12 @@ void Captions::apply(const QList<CaptionLine> &lines, QTabBar *tabs) const
         for (const Control &c : m_controls) {
             if (c.kind == kind && captionOf(c) == line.key)
                 setCaptionOf(c, line.text);
+        }
+    }
+    for (const auto &[widget, captioned] : m_namedAfter) {
+        for (const Control &c : m_controls) {
+            if (c.object == captioned)
+                widget->setAccessibleName(QString(captionOf(c)).remove(u'&'));
         }
     }
 }
@@ -145,12 +157,26 @@ void Captions::assignMnemonics(const QList<QAction *> &items)
     }
 }
 
+QString Captions::withoutKeys(const QString &text)
+{
+    static const QRegularExpression keys(u"\\s*\\([^()]*\\)\\s*$"_s);
+    return QString(text).remove(keys);
+}
+
 void Captions::setToolTips(QToolBar *toolbar, const QStringList &keys, const KeyedTexts &textTable)
 {
     const QList<QAction *> buttons = toolbar->actions();
     for (qsizetype i = 0; i < buttons.size() && i < keys.size(); ++i) {
-        if (!keys.at(i).isEmpty())
-            buttons.at(i)->setToolTip(textTable.value(keys.at(i)));
+        if (keys.at(i).isEmpty())
+            continue;
+        QAction *action = buttons.at(i);
+        const QString toolTip = textTable.value(keys.at(i));
+        action->setToolTip(toolTip);
+        const QString name = withoutKeys(toolTip);
+        if (action->text().isEmpty())
+            action->setText(name);
+        if (QWidget *button = toolbar->widgetForAction(action))
+            button->setAccessibleName(name);
     }
 }
 

@@ -29,6 +29,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -56,9 +57,13 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     // Finding an entry among thousands: the tree shows only those that hold the text typed here.
     m_filterEdit = new QLineEdit(treeSide);
     m_filterEdit->setObjectName(u"txtFilter"_s);
-    m_filterEdit->setPlaceholderText(
-            context.startup.language.textTable.valueOr(u"filterentries"_s, u"Filter entries (Ctrl+F)"_s));
+    const KeyedTexts &texts = context.startup.language.textTable;
+    m_filterEdit->setPlaceholderText(texts.valueOr(u"filterentries"_s, u"Filter entries (Ctrl+F)"_s));
+    // A placeholder is no name: a screen reader says the field's name, and its clear button's.
+    m_filterEdit->setAccessibleName(Captions::withoutKeys(m_filterEdit->placeholderText()));
     m_filterEdit->setClearButtonEnabled(true);
+    if (auto *clear = m_filterEdit->findChild<QAction *>(u"_q_qlineeditclearaction"_s))
+        clear->setText(texts.valueOr(u"clearfilter"_s, u"Clear the filter"_s));
     left->addWidget(m_filterEdit);
     m_filterModel = new EntryFilterModel(context.document.tree, context.document, this);
     widgets.tree = new EntryTreeView(this);
@@ -66,6 +71,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     widgets.tree->setHeaderHidden(true);
     widgets.tree->setUniformRowHeights(true);
     widgets.tree->setFilterModel(m_filterModel);
+    widgets.tree->setAccessibleName(texts.valueOr(u"entrylist"_s, u"Entries"_s));
     left->addWidget(widgets.tree, 1);
     connect(m_filterEdit, &QLineEdit::textChanged, this, [this, tree = widgets.tree](const QString &text) {
         m_filterModel->setFilterText(text);
@@ -112,6 +118,7 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     m_formatToolBar = new QToolBar(entryFrame);
     m_formatToolBar->setObjectName(u"Toolbar3"_s);
     m_formatToolBar->setIconSize(QSize(16, 16));
+    m_formatToolBar->setAccessibleName(texts.valueOr(u"formattoolbar"_s, u"Formatting"_s));
     addToolButtons(
             m_formatToolBar,
             {
@@ -168,12 +175,14 @@ ContentsPage::ContentsPage(const PageContext &context, QWidget *parent)
     m_editor->setBaseFolder(context.startup.programFolder);
     m_editor->setStyleBlock(BuildStyleBlock(context.startup.programFolder));
     m_editor->setMinimumHeight(200); // room to write in at the window's smallest
+    m_editor->setAccessibleName(texts.valueOr(u"entrybody"_s, u"Text of the entry"_s));
     grid->addWidget(m_editor, 5, 0, 1, 3);
     // The body's HTML as text, in the editor's place while the HTML view is on.
     widgets.htmlView = new QPlainTextEdit(entryFrame);
     widgets.htmlView->setObjectName(u"txtHtmlView"_s);
     widgets.htmlView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     widgets.htmlView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    widgets.htmlView->setAccessibleName(texts.valueOr(u"entryhtml"_s, u"HTML of the entry"_s));
     widgets.htmlView->hide();
     grid->addWidget(widgets.htmlView, 5, 0, 1, 3);
     grid->setRowStretch(5, 1);
@@ -226,6 +235,12 @@ QWidget *ContentsPage::firstControl() const
     // The list, or the new entry button while there is no entry to select.
     EntryTreeView *tree = m_entryEditor->tree();
     return tree->isVisible() && tree->model()->rowCount() > 0 ? tree : m_newEntryButton;
+}
+
+void ContentsPage::shrinkEditor(int pixels)
+{
+    const int fewLines = 4 * fontMetrics().lineSpacing();
+    m_editor->setMinimumHeight(std::max(std::min(fewLines, m_editor->minimumHeight()), m_editor->minimumHeight() - pixels));
 }
 
 void ContentsPage::clearEntry()

@@ -42,6 +42,9 @@ public:
     void focusFilter();
     // What takes the focus when the page is chosen.
     QWidget *firstControl() const;
+    // Lowers the editor's smallest height by up to `pixels`, for a screen with little room (a
+    // scale factor of 2, a large font), never below a few lines.
+    void shrinkEditor(int pixels);
 
 protected:
     // Esc in the filter field shows every entry again.

@@ -21,6 +21,7 @@ PreviewPage::PreviewPage(const PageContext &context, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     m_browser = new HtmlPane(this);
     m_browser->setObjectName(u"WebBrowser1"_s);
+    context.captions.nameAfter(m_browser, this);
     layout->addWidget(m_browser);
 }
 

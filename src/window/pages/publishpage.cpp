@@ -100,6 +100,7 @@ PublishPage::PublishPage(const PageContext &context, QWidget *parent)
 
     QGroupBox *helpFrame = captions.frame(u"Frame4"_s, u"ftphelp"_s, this);
     m_helpPane = HtmlPane::addHelpPane(helpFrame, u"FTPHelpBrowser"_s, context.startup.programFolder);
+    captions.nameAfter(m_helpPane, helpFrame);
     pageLayout->addWidget(helpFrame, 35);
 
     auto *help = new FieldHelp(context.startup.programFolder, context.startup.language.helpTable, this);

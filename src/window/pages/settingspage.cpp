@@ -45,8 +45,9 @@ int shortBoxWidth(const QWidget *box, const QString &sample)
     return std::max(65, box->fontMetrics().horizontalAdvance(sample) + 16);
 }
 
-// Offers the names of a list as the box is typed into, and all of them from the box's arrow.
-void completeFrom(QLineEdit *box, QStringListModel *names)
+// Offers the names of a list as the box is typed into, and all of them from the box's arrow, whose
+// command is `arrowName`.
+void completeFrom(QLineEdit *box, QStringListModel *names, const QString &arrowName)
 {
     auto *completer = new QCompleter(names, box);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
@@ -54,6 +55,8 @@ void completeFrom(QLineEdit *box, QStringListModel *names)
     box->setCompleter(completer);
     QAction *all = box->addAction(QIcon::fromTheme(u"go-down"_s, box->style()->standardIcon(QStyle::SP_ArrowDown)),
                                   QLineEdit::TrailingPosition);
+    all->setText(arrowName);
+    all->setToolTip(arrowName);
     QObject::connect(all, &QAction::triggered, box, [box, completer] {
         box->setFocus(Qt::OtherFocusReason);
         completer->setCompletionPrefix(QString());
@@ -199,6 +202,7 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
 
     QGroupBox *helpFrame = context.captions.frame(u"frehelp"_s, u"help"_s, this);
     m_helpPane = HtmlPane::addHelpPane(helpFrame, u"HelpBrowser"_s, context.startup.programFolder);
+    context.captions.nameAfter(m_helpPane, helpFrame);
     pageLayout->addWidget(helpFrame, 35);
 
     // Frames and their labels in bold, the boxes in the window's own font.
@@ -224,14 +228,15 @@ SettingsPage::SettingsPage(const PageContext &context, QWidget *parent)
     QLineEdit *languageEdit = boxOf("language"_L1);
     languageEdit->setFixedWidth(shortBoxWidth(languageEdit, u"zh-hant-tw"_s));
     connect(languageEdit, &QLineEdit::textChanged, this, &SettingsPage::languageChanged);
+    const QString arrowName = texts.valueOr(u"choosefromlist"_s, u"Choose from the list"_s);
     for (const auto &[category, subcategory] : {std::pair{"podcastcategory"_L1, "podcastsubcategory"_L1},
                                                 std::pair{"podcastcategory2"_L1, "podcastsubcategory2"_L1},
                                                 std::pair{"podcastcategory3"_L1, "podcastsubcategory3"_L1}}) {
         QLineEdit *categoryEdit = boxOf(category);
         QLineEdit *subcategoryEdit = boxOf(subcategory);
-        completeFrom(categoryEdit, new QStringListModel(PodcastCategories(), categoryEdit));
+        completeFrom(categoryEdit, new QStringListModel(PodcastCategories(), categoryEdit), arrowName);
         auto *subcategories = new QStringListModel(subcategoryEdit);
-        completeFrom(subcategoryEdit, subcategories);
+        completeFrom(subcategoryEdit, subcategories, arrowName);
         connect(categoryEdit, &QLineEdit::textChanged, subcategories, [subcategories](const QString &text) {
             subcategories->setStringList(PodcastSubcategories(text.trimmed()));
         });

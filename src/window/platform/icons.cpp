@@ -2,7 +2,10 @@
 #include "window/platform/icons.h"
 
 #include <QFont>
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
+#include <QPalette>
 #include <QPainterPath>
 #include <QPixmap>
 
@@ -12,11 +15,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QColor Ink(0x33, 0x33, 0x33);
 const QColor Paper(0xfa, 0xfa, 0xfa);
 const QColor FeedOrange(0xf2, 0x8c, 0x28);
 
-void drawPage(QPainter &p)
+void drawPage(QPainter &p, const QColor &ink)
 {
     QPainterPath page;
     page.moveTo(5, 2);
@@ -25,7 +27,7 @@ void drawPage(QPainter &p)
     page.lineTo(20, 22);
     page.lineTo(5, 22);
     page.closeSubpath();
-    p.setPen(QPen(Ink, 1.2));
+    p.setPen(QPen(ink, 1.2));
     p.setBrush(Paper);
     p.drawPath(page);
     p.drawLine(QPointF(15, 2), QPointF(15, 7));
@@ -49,7 +51,7 @@ void drawFeed(QPainter &p, const QRectF &box)
     }
 }
 
-void drawLetter(QPainter &p, const QString &letter, bool bold, bool italic, bool underline)
+void drawLetter(QPainter &p, const QColor &ink, const QString &letter, bool bold, bool italic, bool underline)
 {
     QFont font(u"Sans"_s);
     font.setPixelSize(letter.size() > 2 ? 10 : letter.size() > 1 ? 13 : 18);
@@ -57,21 +59,21 @@ void drawLetter(QPainter &p, const QString &letter, bool bold, bool italic, bool
     font.setItalic(italic);
     font.setUnderline(underline);
     p.setFont(font);
-    p.setPen(Ink);
+    p.setPen(ink);
     p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, letter);
 }
 
-void paint(QPainter &p, Picture picture)
+void paintPicture(QPainter &p, Picture picture, const QColor &ink)
 {
     switch (picture) {
     case Picture::NewDocument:
-        drawPage(p);
+        drawPage(p, ink);
         p.setPen(QPen(FeedOrange, 2));
         p.drawLine(QPointF(12.5, 11), QPointF(12.5, 19));
         p.drawLine(QPointF(8.5, 15), QPointF(16.5, 15));
         break;
     case Picture::OpenDocument: {
-        p.setPen(QPen(Ink, 1.2));
+        p.setPen(QPen(ink, 1.2));
         p.setBrush(QColor(0xe8, 0xc0, 0x6a));
         QPainterPath back;
         back.moveTo(2, 5);
@@ -93,7 +95,7 @@ void paint(QPainter &p, Picture picture)
         break;
     }
     case Picture::SaveDocument:
-        p.setPen(QPen(Ink, 1.2));
+        p.setPen(QPen(ink, 1.2));
         p.setBrush(QColor(0x4a, 0x78, 0xb8));
         p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
         p.setBrush(Paper);
@@ -102,22 +104,22 @@ void paint(QPainter &p, Picture picture)
         p.drawRect(QRectF(6, 13, 12, 8));
         break;
     case Picture::Feed: drawFeed(p, QRectF(2, 2, 20, 20)); break;
-    case Picture::Bold: drawLetter(p, u"B"_s, true, false, false); break;
-    case Picture::Italic: drawLetter(p, u"I"_s, false, true, false); break;
-    case Picture::Underline: drawLetter(p, u"U"_s, false, false, true); break;
-    case Picture::BulletList: drawLetter(p, u"\u2022\u2013"_s, true, false, false); break;
-    case Picture::NumberedList: drawLetter(p, u"1."_s, true, false, false); break;
-    case Picture::Heading2: drawLetter(p, u"H2"_s, true, false, false); break;
-    case Picture::Heading3: drawLetter(p, u"H3"_s, true, false, false); break;
-    case Picture::Paragraph: drawLetter(p, u"\u00b6"_s, false, false, false); break;
-    case Picture::Quote: drawLetter(p, u"\u201c"_s, true, false, false); break;
-    case Picture::Code: drawLetter(p, u"</>"_s, true, false, false); break;
-    case Picture::ClearFormat: drawLetter(p, u"T"_s, false, true, true); break;
-    case Picture::Undo: drawLetter(p, u"\u21b6"_s, false, false, false); break;
-    case Picture::Redo: drawLetter(p, u"\u21b7"_s, false, false, false); break;
-    case Picture::Source: drawLetter(p, u"<>"_s, false, false, false); break;
+    case Picture::Bold: drawLetter(p, ink, u"B"_s, true, false, false); break;
+    case Picture::Italic: drawLetter(p, ink, u"I"_s, false, true, false); break;
+    case Picture::Underline: drawLetter(p, ink, u"U"_s, false, false, true); break;
+    case Picture::BulletList: drawLetter(p, ink, u"\u2022\u2013"_s, true, false, false); break;
+    case Picture::NumberedList: drawLetter(p, ink, u"1."_s, true, false, false); break;
+    case Picture::Heading2: drawLetter(p, ink, u"H2"_s, true, false, false); break;
+    case Picture::Heading3: drawLetter(p, ink, u"H3"_s, true, false, false); break;
+    case Picture::Paragraph: drawLetter(p, ink, u"\u00b6"_s, false, false, false); break;
+    case Picture::Quote: drawLetter(p, ink, u"\u201c"_s, true, false, false); break;
+    case Picture::Code: drawLetter(p, ink, u"</>"_s, true, false, false); break;
+    case Picture::ClearFormat: drawLetter(p, ink, u"T"_s, false, true, true); break;
+    case Picture::Undo: drawLetter(p, ink, u"\u21b6"_s, false, false, false); break;
+    case Picture::Redo: drawLetter(p, ink, u"\u21b7"_s, false, false, false); break;
+    case Picture::Source: drawLetter(p, ink, u"<>"_s, false, false, false); break;
     case Picture::Picture: {
-        p.setPen(QPen(Ink, 1.4));
+        p.setPen(QPen(ink, 1.4));
         p.setBrush(Paper);
         p.drawRect(QRectF(3, 5, 18, 14));
         p.setBrush(QColor(0x4a, 0x9a, 0x5a));
@@ -133,30 +135,58 @@ void paint(QPainter &p, Picture picture)
     }
     case Picture::Link:
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(Ink, 2.2));
+        p.setPen(QPen(ink, 2.2));
         p.drawRoundedRect(QRectF(2, 8, 11, 8), 4, 4);
         p.drawRoundedRect(QRectF(11, 8, 11, 8), 4, 4);
         break;
     }
 }
 
+// Draws its picture at whatever size and pixel ratio it is asked for, so that it is sharp on every
+// screen, its lines and letters in the text colour of the application's palette (light on a dark
+// one); greyed out where disabled.
+class DrawnEngine : public QIconEngine
+{
+public:
+    explicit DrawnEngine(Picture picture)
+        : m_picture(picture)
+    { }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
+    {
+        const QPalette palette = QGuiApplication::palette();
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setRenderHint(QPainter::TextAntialiasing);
+        if (mode == QIcon::Disabled)
+            painter->setOpacity(0.45);
+        painter->translate(rect.topLeft());
+        painter->scale(rect.width() / 24.0, rect.height() / 24.0);
+        paintPicture(*painter, m_picture, palette.color(QPalette::Active, QPalette::WindowText));
+        painter->restore();
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(), size), mode, state);
+        return pixmap;
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine *clone() const override { return new DrawnEngine(m_picture); }
+
+private:
+    Picture m_picture;
+};
+
 } // namespace
 
 QIcon drawn(Picture picture)
 {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        p.scale(size / 24.0, size / 24.0);
-        paint(p, picture);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    return QIcon(new DrawnEngine(picture));
 }
 
 QIcon themed(const QString &themeName, Picture fallback)

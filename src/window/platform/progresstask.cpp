@@ -42,7 +42,7 @@ void endProgressDialog(const QPointer<QProgressDialog> &progress)
     progress->deleteLater();
 }
 
-ProgressPanel::ProgressPanel(const QString &cancelText, QWidget *parent)
+ProgressPanel::ProgressPanel(const QString &cancelText, const QString &name, QWidget *parent)
     : QWidget(parent)
     , m_step(new QLabel(this))
     , m_bar(new QProgressBar(this))
@@ -51,6 +51,7 @@ ProgressPanel::ProgressPanel(const QString &cancelText, QWidget *parent)
     m_step->setTextFormat(Qt::PlainText); // a server's name, a file's name
     m_bar->setMaximumWidth(160);
     m_bar->setTextVisible(false);
+    m_bar->setAccessibleName(name);
     m_cancel->setObjectName(u"publishCancel"_s);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -32,7 +32,8 @@ class ProgressPanel : public QWidget
     Q_OBJECT
 
 public:
-    explicit ProgressPanel(const QString &cancelText, QWidget *parent = nullptr);
+    // `name` names the bar for a screen reader.
+    ProgressPanel(const QString &cancelText, const QString &name, QWidget *parent = nullptr);
 
     // The step (plain text) and its bytes; 0 of 0 while unknown.
     void begin(const QString &step);

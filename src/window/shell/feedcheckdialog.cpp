@@ -43,6 +43,8 @@ FeedCheckDialog::FeedCheckDialog(const QList<FeedFinding> &findings, bool before
 
     m_list = new QListWidget(this);
     m_list->setWordWrap(true);
+    m_list->setAccessibleName(texts.valueOr(u"checkfindings"_s, u"Findings"_s));
+    m_list->setAccessibleDescription(summary);
     m_list->setMinimumSize(560, 220);
     const QIcon errorIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
     const QIcon warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
@@ -66,12 +68,13 @@ FeedCheckDialog::FeedCheckDialog(const QList<FeedFinding> &findings, bool before
         m_publishButton = buttons->addButton(texts.valueOr(u"publishanyway"_s, u"&Publish anyway"_s),
                                              QDialogButtonBox::AcceptRole);
         buttons->addButton(texts.valueOr(u"cancelbutton"_s, u"Cancel"_s), QDialogButtonBox::RejectRole);
+        m_publishButton->setDefault(true);
         connect(buttons, &QDialogButtonBox::accepted, this, [this] {
             accept();
             emit publishAnyway();
         });
     } else {
-        buttons->addButton(texts.valueOr(u"closebutton"_s, u"Close"_s), QDialogButtonBox::RejectRole);
+        buttons->addButton(texts.valueOr(u"closebutton"_s, u"Close"_s), QDialogButtonBox::RejectRole)->setDefault(true);
     }
     // Files outside the media folder are never sent; the user may copy them in, and nothing else
     // does.

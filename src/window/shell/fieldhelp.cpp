@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QTextDocumentFragment>
 
 namespace Feedsmith {
 
@@ -29,6 +30,13 @@ void FieldHelp::addField(QLineEdit *field, HtmlPane *pane)
 {
     m_panes.insert(field, pane);
     field->installEventFilter(this);
+    // A screen reader gives the help with the field, as the pane shows it beside the field.
+    field->setAccessibleDescription(plainText(m_helpTable.value(helpKey(field->objectName()))));
+}
+
+QString FieldHelp::plainText(const QString &helpHtml)
+{
+    return QTextDocumentFragment::fromHtml(helpHtml).toPlainText();
 }
 
 void FieldHelp::showHelp(QLineEdit *field)

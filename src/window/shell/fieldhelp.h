@@ -28,6 +28,8 @@ public:
     static QString helpKey(const QString &fieldName);
     // Shows the help of a watched field in its pane.
     void showHelp(QLineEdit *field);
+    // A help text as a screen reader says it: its words without markup.
+    static QString plainText(const QString &helpHtml);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -810,8 +810,9 @@ void FileCommands::cancelPublication()
 ProgressPanel *FileCommands::publishPanel()
 {
     if (!m_publishPanel) {
-        m_publishPanel = new ProgressPanel(m_context.startup.language.textTable.valueOr(u"cancelbutton"_s, u"Cancel"_s),
-                                           m_context.window);
+        const KeyedTexts &texts = m_context.startup.language.textTable;
+        m_publishPanel = new ProgressPanel(texts.valueOr(u"cancelbutton"_s, u"Cancel"_s),
+                                           texts.valueOr(u"publishprogress"_s, u"Progress"_s), m_context.window);
         m_publishPanel->setObjectName(u"publishProgress"_s);
         if (auto *window = qobject_cast<QMainWindow *>(m_context.window))
             window->statusBar()->addPermanentWidget(m_publishPanel);

@@ -3,7 +3,9 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
@@ -116,7 +118,58 @@ void HtmlPane::setBaseFolder(const QString &folder)
 void HtmlPane::setDocumentHtml(const QString &html)
 {
     m_documentHtml = html;
-    setHtml(html, m_baseUrl);
+    setHtml(shownHtml(html), m_baseUrl);
+}
+
+QString HtmlPane::shownHtml(const QString &html) const
+{
+    QString shown = html;
+    if (m_followsPalette) {
+        const QString style = u"<style>"_s + paletteStyleSheet(palette()) + u"</style>"_s;
+        const qsizetype headEnd = shown.indexOf(u"</head>"_s, 0, Qt::CaseInsensitive);
+        shown.insert(std::max<qsizetype>(headEnd, 0), style);
+    }
+    // A web page is named by its title, which help pages have none of: the pane names it.
+    static const QRegularExpression root(u"<html(?=[\\s>])"_s, QRegularExpression::CaseInsensitiveOption);
+    if (!accessibleName().isEmpty())
+        shown.replace(root, u"<html aria-label=\"%1\""_s.arg(accessibleName().toHtmlEscaped()));
+    return shown;
+}
+
+QString HtmlPane::paletteStyleSheet(const QPalette &palette)
+{
+    // "html body" outweighs the program's style sheet ("body"); what an entry styles itself stays.
+    const auto colour = [&palette](QPalette::ColorRole role) { return palette.color(QPalette::Active, role).name(); };
+    return u"html, html body { background: %1; color: %2; }"
+           " html body h1, html body h2, html body h3, html body h4 { color: inherit; }"
+           " html body a { color: %3; }"
+           " html body code, html body pre, html body blockquote { background: %4; color: inherit; }"
+           " html body blockquote { border-left-color: %5; }"
+           " ::selection { background: %6; color: %7; }"_s.arg(
+                   colour(QPalette::Base), colour(QPalette::Text), colour(QPalette::Link),
+                   colour(QPalette::AlternateBase), colour(QPalette::Mid), colour(QPalette::Highlight),
+                   colour(QPalette::HighlightedText));
+}
+
+void HtmlPane::followPalette()
+{
+    m_followsPalette = true;
+    page()->setBackgroundColor(palette().color(QPalette::Base));
+}
+
+void HtmlPane::changeEvent(QEvent *event)
+{
+    QWebEngineView::changeEvent(event);
+    if (m_followsPalette && event->type() == QEvent::PaletteChange) {
+        page()->setBackgroundColor(palette().color(QPalette::Base));
+        restyle();
+    }
+}
+
+void HtmlPane::restyle()
+{
+    if (!m_documentHtml.isNull())
+        setHtml(shownHtml(m_documentHtml), m_baseUrl);
 }
 
 void HtmlPane::showFile(const QString &path)
@@ -137,6 +190,7 @@ HtmlPane *HtmlPane::addHelpPane(QWidget *frame, const QString &objectName, const
     pane->setObjectName(objectName);
     pane->setBaseFolder(programFolder);
     pane->makeDisplayOnly();
+    pane->followPalette();
     pane->setMinimumWidth(180);
     layout->addWidget(pane);
     return pane;

@@ -40,6 +40,12 @@ public:
     // No context menu, no keyboard focus, nothing dropped onto it is opened; scroll bars show
     // only when the text overflows.
     void makeDisplayOnly();
+    // The pane's documents show in the window's colours (its palette, a dark one too), from a
+    // style of their own after the document's: what documentHtml() gives stays as it was set.
+    void followPalette();
+    bool followsPalette() const { return m_followsPalette; }
+    // The style sheet that colours a document as the palette colours the window's boxes.
+    static QString paletteStyleSheet(const QPalette &palette);
 
     // A display-only help pane filling frame, with pages from the program folder; it stays
     // readable at the window's smallest size.
@@ -49,10 +55,20 @@ public:
     // QWebEngineUrlRequestInfo::ResourceType.
     static bool allowsRequest(const QUrl &url, int resourceType, const QString &folder);
 
+protected:
+    void changeEvent(QEvent *event) override;
+    // Shows the document again in the palette's colours.
+    virtual void restyle();
+
 private:
+    // The document as shown: named for a screen reader by the pane's name, and in the palette's
+    // colours when the pane follows the palette.
+    QString shownHtml(const QString &html) const;
+
     QString m_documentHtml;
     QUrl m_baseUrl;
     RequestGuard *m_guard = nullptr;
+    bool m_followsPalette = false;
 };
 
 } // namespace Feedsmith

@@ -212,16 +212,22 @@ void MainWindow::setSizesFromContent()
     };
     const bool wasShown = !details->isHidden();
     showDetails(true);
-    // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
-    // their minimum sizes, and a few rows of the Details show (the rest scroll).
-    setMinimumSize(minimumSizeHint().expandedTo(QSize(640, 480)));
-    QSize size = sizeHint().expandedTo(minimumSize());
-    showDetails(wasShown);
     // The window manager's title bar and borders take room beside the window's own.
     const int frame =
             style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-    if (const QScreen *shown = screen())
-        size = size.boundedTo(shown->availableGeometry().size() - QSize(frame / 2, frame));
+    const QSize room = screen() ? screen()->availableGeometry().size() - QSize(frame / 2, frame) : QSize(4096, 4096);
+    // Nothing collapses at the smallest size: the help panes, the editor and its toolbar keep
+    // their minimum sizes, and a few rows of the Details show (the rest scroll). On a screen with
+    // little room (a scale factor of 2, a large font) the editor starts smaller, so that the
+    // window fits the screen at its smallest too.
+    if (minimumSizeHint().height() > room.height()) {
+        m_contentsPage->shrinkEditor(minimumSizeHint().height() - room.height());
+        showDetails(true);
+    }
+    QSize minimum = minimumSizeHint().expandedTo(QSize(640, 480)).boundedTo(room);
+    QSize size = sizeHint().expandedTo(minimum).boundedTo(room);
+    showDetails(wasShown);
+    setMinimumSize(minimum);
     resize(size);
 }
 
@@ -495,6 +501,7 @@ void MainWindow::applyCaptions(const QList<CaptionLine> &captions)
 void MainWindow::setToolTips()
 {
     const KeyedTexts &texts = m_startup.language.textTable;
+    m_fileToolBar->setWindowTitle(texts.valueOr(u"filetoolbar"_s, u"Project and feed"_s));
     Captions::setToolTips(m_fileToolBar, {u"new"_s, u"open"_s, u"save"_s, QString(), u"genrss"_s}, texts);
     Captions::setToolTips(m_contentsPage->formatToolBar(),
                           {u"bold"_s,     u"italic"_s,    u"underline"_s, QString(),      u"link"_s,

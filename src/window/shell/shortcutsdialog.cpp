@@ -49,12 +49,14 @@ ShortcutsDialog::ShortcutsDialog(QWidget *window, const KeyedTexts &texts)
         m_table->setItem(r, 1, new QTableWidgetItem(rows.at(r).second));
     }
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setAccessibleName(windowTitle());
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_table->setMinimumSize(460, 360);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(texts.valueOr(u"closebutton"_s, u"Close"_s));
+    buttons->button(QDialogButtonBox::Close)->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table);

@@ -53,6 +53,10 @@ std::unique_ptr<MainWindow> Main(const QString &programFolder, const QString &lo
     const QString dictionaries = programFolder + u"/qtwebengine_dictionaries"_s;
     if (QFileInfo(dictionaries).isDir())
         qputenv("QTWEBENGINE_DICTIONARIES_PATH", QFile::encodeName(dictionaries));
+    // The web engine gives screen readers what its pages hold (the entry's text, the help) only
+    // when told to on this system.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     auto window = std::make_unique<MainWindow>(state, fileDialog, messageBoxes);
     window->applyCaptions(state.language.captions);
     window->setToolTips();
