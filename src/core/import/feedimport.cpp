@@ -1169,8 +1169,10 @@ private:
         entry.createdate = moment.addMSecs(-moment.time().msec()).toLocalTime();
         if (date.moment.isValid())
             entry.pubdate = withOffset(date.moment.addMSecs(-date.moment.time().msec()));
-        // Items that have dates or IDs keep them in the feed written from the project.
-        if (date.moment.isValid() || !entry.guid.isEmpty())
+        // Items that have dates keep them in the feed written from the project. Their IDs are
+        // written as they came either way; the option would give undated items a date, the
+        // moment of the import, that the feed never had.
+        if (date.moment.isValid())
             m_feed.channel.itemids = u"1"_s;
         m_feed.items.append(std::move(entry));
     }
